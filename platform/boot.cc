@@ -1,0 +1,13 @@
+// Registers every stand-in framework's classes when the platform library is
+// loaded, in dependency order, before any program or module can message them.
+#include "boot.h"
+
+#include "runtime/autorelease.h"
+#include "runtime/nsobject.h"
+
+namespace {
+__attribute__((constructor)) void bootPlatform() {
+  registerNSObject();
+  registerNSAutoreleasePool();
+}
+}  // namespace

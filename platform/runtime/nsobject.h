@@ -1,0 +1,12 @@
+// The root class NSObject and the runtime's memory management.
+#pragma once
+
+#include "runtime/objc.h"
+
+// The root class; registered when the platform starts.
+Class NSObjectClass();
+void registerNSObject();
+
+// [[cls alloc] init] for classes whose init takes no arguments.
+id objc_new(Class cls);
+id objc_new(const char* className);

@@ -1,0 +1,147 @@
+// The object runtime: classes, selectors, methods and instance variables,
+// with the C interface of the device's runtime (objc_getClass,
+// class_addMethod, object_getClass, ivar_getOffset, ...).
+//
+// Objects are C++ objects derived from objc_object. A class records its
+// superclass, its instance methods (class methods live on its metaclass),
+// its instance variables by name and a factory that `alloc` uses.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <typeinfo>
+
+struct objc_object;
+struct objc_class;
+struct objc_ivar;
+
+// An interned selector: one per name, compared by address.
+struct objc_selector {
+  std::string name;
+};
+
+using id = objc_object*;
+using Class = objc_class*;
+using SEL = const objc_selector*;
+using Ivar = const objc_ivar*;
+using BOOL = bool;
+using NSInteger = long;
+using NSUInteger = unsigned long;
+using CGFloat = double;  // the length type of a 64-bit device
+
+inline constexpr BOOL YES = true;
+inline constexpr BOOL NO = false;
+#define nil nullptr
+
+// An implementation: a function pointer together with the C++ signature it
+// was made from, so a call through the wrong signature is caught instead of
+// corrupting the stack as it would on a device.
+struct IMP {
+  void (*fn)() = nullptr;
+  const std::type_info* signature = nullptr;
+
+  IMP() = default;
+  IMP(std::nullptr_t) {}
+  template <class R, class... A>
+  IMP(R (*f)(id, SEL, A...))
+      : fn(reinterpret_cast<void (*)()>(f)), signature(&typeid(R (*)(id, SEL, A...))) {}
+
+  explicit operator bool() const { return fn != nullptr; }
+  friend bool operator==(const IMP& a, const IMP& b) { return a.fn == b.fn; }
+};
+
+// Raised where the device's runtime raises an exception (and, uncaught,
+// takes SpringBoard down): an unknown selector, a signature mismatch, an
+// index out of range.
+class ObjCException : public std::runtime_error {
+ public:
+  ObjCException(std::string name, const std::string& reason)
+      : std::runtime_error(name + ": " + reason), name_(std::move(name)) {}
+  const std::string& name() const { return name_; }
+
+ private:
+  std::string name_;
+};
+[[noreturn]] void objc_raise(const std::string& name, const std::string& reason);
+
+struct objc_object {
+  Class isa = nullptr;
+  std::atomic<long> retainCount{1};
+
+  objc_object() = default;
+  objc_object(const objc_object&) = delete;
+  objc_object& operator=(const objc_object&) = delete;
+  virtual ~objc_object() = default;
+};
+
+// Makes a fresh, uninitialised instance for `alloc`.
+using ObjectFactory = std::function<objc_object*()>;
+
+// ---- selectors --------------------------------------------------------------
+SEL sel_registerName(const char* name);
+const char* sel_getName(SEL sel);
+// Shorthand used throughout: the interned selector for a name.
+inline SEL sel(const char* name) { return sel_registerName(name); }
+
+// ---- classes ----------------------------------------------------------------
+Class objc_getClass(const char* name);  // nil for an unknown name
+Class objc_allocateClassPair(Class superclass, const char* name, ObjectFactory factory = nullptr);
+void objc_registerClassPair(Class cls);
+Class object_getClass(id obj);  // nil for nil
+const char* class_getName(Class cls);
+Class class_getSuperclass(Class cls);
+bool class_isMetaClass(Class cls);
+bool class_isSubclassOf(Class cls, Class ancestor);  // true for cls itself
+
+// Adds an instance method; false when the class itself already has one for
+// the selector (an inherited one does not count).
+bool class_addMethod(Class cls, SEL name, IMP imp, const char* types);
+bool class_addClassMethod(Class cls, SEL name, IMP imp, const char* types);
+// Replaces or adds; returns the class's own previous implementation or nil.
+IMP class_replaceMethod(Class cls, SEL name, IMP imp, const char* types);
+// The class's own implementation of the selector, or nil (inherited ones not).
+IMP class_getOwnMethodImplementation(Class cls, SEL name);
+// The implementation found along the class chain, or nil.
+IMP class_lookupMethod(Class cls, SEL name);
+const char* class_getMethodTypeEncoding(Class cls, SEL name);  // along the chain
+bool class_respondsToSelector(Class cls, SEL name);
+
+// Instance variables. The simulated frameworks declare the fields of their
+// C++ object structs under the names the device's classes use.
+bool class_registerIvar(Class cls, const char* name, std::ptrdiff_t offset, const char* types);
+Ivar class_getInstanceVariable(Class cls, const char* name);  // along the chain
+std::ptrdiff_t ivar_getOffset(Ivar ivar);
+const char* ivar_getName(Ivar ivar);
+const char* ivar_getTypeEncoding(Ivar ivar);
+
+// ---- memory -------------------------------------------------------------------
+id objc_retain(id obj);
+void objc_release(id obj);
+id objc_autorelease(id obj);
+long objc_retainCount(id obj);
+
+// Registers a class whose instances are the C++ type T.
+template <class T>
+Class objc_defineClass(Class superclass, const char* name) {
+  Class cls = objc_allocateClassPair(superclass, name, [] { return static_cast<objc_object*>(new T()); });
+  objc_registerClassPair(cls);
+  return cls;
+}
+
+// Declares T::member as the instance variable `name` of cls. offsetof on a
+// polymorphic struct is what the device's compiler does for an ivar too; GCC
+// computes it correctly for single, non-virtual inheritance.
+#define OBJC_IVAR(cls, T, member, types)                                       \
+  do {                                                                         \
+    _Pragma("GCC diagnostic push")                                             \
+    _Pragma("GCC diagnostic ignored \"-Winvalid-offsetof\"")                   \
+    class_registerIvar((cls), #member, offsetof(T, member), (types));          \
+    _Pragma("GCC diagnostic pop")                                              \
+  } while (0)
+
+// Complete so that a Class converts to id, as class objects are objects.
+#include "runtime/objc_class.h"

@@ -1,0 +1,199 @@
+// Class, selector, method and ivar registries.
+//
+// Every table sits behind one reader/writer lock: methods are added and
+// replaced while the process starts (and while the loader hooks), then read
+// on every message from any thread.
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <shared_mutex>
+#include <sstream>
+#include <unordered_map>
+
+#include "runtime/message.h"
+#include "runtime/objc_class.h"
+
+namespace {
+
+struct Registry {
+  std::shared_mutex lock;
+  std::unordered_map<std::string, std::unique_ptr<objc_selector>> selectors;
+  std::unordered_map<std::string, Class> classes;
+};
+
+Registry& registry() {
+  static Registry* r = new Registry;  // lives as long as the process
+  return *r;
+}
+
+const objc_method* findOwn(Class cls, SEL name) {
+  auto it = cls->methods.find(name);
+  return it == cls->methods.end() ? nullptr : &it->second;
+}
+
+const objc_method* findAlongChain(Class cls, SEL name) {
+  for (Class c = cls; c; c = c->superclass)
+    if (const objc_method* m = findOwn(c, name)) return m;
+  return nullptr;
+}
+
+}  // namespace
+
+void objc_raise(const std::string& name, const std::string& reason) {
+  std::fprintf(stderr, "*** Terminating app due to uncaught exception '%s', reason: '%s'\n", name.c_str(),
+               reason.c_str());
+  throw ObjCException(name, reason);
+}
+
+SEL sel_registerName(const char* name) {
+  Registry& r = registry();
+  {
+    std::shared_lock read(r.lock);
+    auto it = r.selectors.find(name);
+    if (it != r.selectors.end()) return it->second.get();
+  }
+  std::unique_lock write(r.lock);
+  auto& slot = r.selectors[name];
+  if (!slot) slot = std::make_unique<objc_selector>(objc_selector{name});
+  return slot.get();
+}
+
+const char* sel_getName(SEL sel) { return sel ? sel->name.c_str() : "<null selector>"; }
+
+Class objc_getClass(const char* name) {
+  if (!name) return nil;
+  Registry& r = registry();
+  std::shared_lock read(r.lock);
+  auto it = r.classes.find(name);
+  return it == r.classes.end() ? nil : it->second;
+}
+
+Class objc_allocateClassPair(Class superclass, const char* name, ObjectFactory factory) {
+  if (!name || objc_getClass(name)) return nil;
+  Class meta = new objc_class;
+  Class cls = new objc_class;
+  meta->name = name;
+  meta->meta = true;
+  cls->name = name;
+  cls->isa = meta;
+  cls->superclass = superclass;
+  cls->factory = std::move(factory);
+  // A root class's metaclass inherits from the root class itself, so class
+  // objects answer the root's instance methods (respondsToSelector:, ...).
+  meta->superclass = superclass ? superclass->isa : cls;
+  meta->isa = superclass ? superclass->isa->isa : meta;
+  if (!cls->factory && superclass) cls->factory = superclass->factory;
+  return cls;
+}
+
+void objc_registerClassPair(Class cls) {
+  if (!cls) return;
+  Registry& r = registry();
+  std::unique_lock write(r.lock);
+  r.classes.emplace(cls->name, cls);
+}
+
+Class object_getClass(id obj) { return obj ? obj->isa : nil; }
+const char* class_getName(Class cls) { return cls ? cls->name.c_str() : "nil"; }
+Class class_getSuperclass(Class cls) { return cls ? cls->superclass : nil; }
+bool class_isMetaClass(Class cls) { return cls && cls->meta; }
+
+bool class_isSubclassOf(Class cls, Class ancestor) {
+  for (Class c = cls; c; c = c->superclass)
+    if (c == ancestor) return true;
+  return false;
+}
+
+bool class_addMethod(Class cls, SEL name, IMP imp, const char* types) {
+  if (!cls || !name || !imp) return false;
+  std::unique_lock write(registry().lock);
+  return cls->methods.emplace(name, objc_method{imp, types ? types : ""}).second;
+}
+
+bool class_addClassMethod(Class cls, SEL name, IMP imp, const char* types) {
+  return cls && class_addMethod(cls->isa, name, imp, types);
+}
+
+IMP class_replaceMethod(Class cls, SEL name, IMP imp, const char* types) {
+  if (!cls || !name) return nil;
+  std::unique_lock write(registry().lock);
+  auto it = cls->methods.find(name);
+  if (it == cls->methods.end()) {
+    cls->methods.emplace(name, objc_method{imp, types ? types : ""});
+    return nil;
+  }
+  IMP previous = it->second.imp;
+  it->second.imp = imp;
+  return previous;
+}
+
+IMP class_getOwnMethodImplementation(Class cls, SEL name) {
+  if (!cls) return nil;
+  std::shared_lock read(registry().lock);
+  const objc_method* m = findOwn(cls, name);
+  return m ? m->imp : nil;
+}
+
+IMP class_lookupMethod(Class cls, SEL name) {
+  if (!cls) return nil;
+  std::shared_lock read(registry().lock);
+  const objc_method* m = findAlongChain(cls, name);
+  return m ? m->imp : nil;
+}
+
+const char* class_getMethodTypeEncoding(Class cls, SEL name) {
+  if (!cls) return nullptr;
+  std::shared_lock read(registry().lock);
+  const objc_method* m = findAlongChain(cls, name);
+  return m ? m->types.c_str() : nullptr;
+}
+
+bool class_respondsToSelector(Class cls, SEL name) { return static_cast<bool>(class_lookupMethod(cls, name)); }
+
+bool class_registerIvar(Class cls, const char* name, std::ptrdiff_t offset, const char* types) {
+  if (!cls || !name) return false;
+  std::unique_lock write(registry().lock);
+  return cls->ivars.emplace(name, objc_ivar{name, offset, types ? types : ""}).second;
+}
+
+Ivar class_getInstanceVariable(Class cls, const char* name) {
+  if (!name) return nullptr;
+  std::shared_lock read(registry().lock);
+  for (Class c = cls; c; c = c->superclass) {
+    auto it = c->ivars.find(name);
+    if (it != c->ivars.end()) return &it->second;
+  }
+  return nullptr;
+}
+
+std::ptrdiff_t ivar_getOffset(Ivar ivar) { return ivar ? ivar->offset : 0; }
+const char* ivar_getName(Ivar ivar) { return ivar ? ivar->name.c_str() : nullptr; }
+const char* ivar_getTypeEncoding(Ivar ivar) { return ivar ? ivar->types.c_str() : nullptr; }
+
+namespace objc_detail {
+
+namespace {
+std::string describeReceiver(id receiver) {
+  std::ostringstream out;
+  Class cls = receiver->isa;
+  out << (cls->meta ? "+[" : "-[") << cls->name;
+  return out.str();
+}
+}  // namespace
+
+void unrecognizedSelector(id receiver, SEL sel) {
+  std::ostringstream reason;
+  reason << describeReceiver(receiver) << " " << sel_getName(sel) << "]: unrecognized selector sent to "
+         << (receiver->isa->meta ? "class " : "instance ") << static_cast<const void*>(receiver);
+  objc_raise("NSInvalidArgumentException", reason.str());
+}
+
+void signatureMismatch(id receiver, SEL sel, const std::type_info& expected, const std::type_info& called) {
+  std::ostringstream reason;
+  reason << describeReceiver(receiver) << " " << sel_getName(sel) << "]: called as " << called.name()
+         << " but implemented as " << expected.name();
+  objc_raise("NSInvalidArgumentException", reason.str());
+}
+
+}  // namespace objc_detail

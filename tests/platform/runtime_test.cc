@@ -1,0 +1,181 @@
+#include <gtest/gtest.h>
+
+#include "runtime/autorelease.h"
+#include "runtime/message.h"
+#include "runtime/nsobject.h"
+#include "runtime/strong.h"
+#include "substrate/substrate.h"
+
+namespace {
+
+struct Counter : objc_object {
+  int value = 0;
+  id child = nullptr;
+};
+
+int gDeallocs = 0;
+
+Class makeClass(const char* name, Class super = NSObjectClass()) {
+  Class cls = objc_defineClass<Counter>(super, name);
+  OBJC_IVAR(cls, Counter, child, "@");
+  return cls;
+}
+
+NSInteger baseValue(id, SEL) { return 1; }
+NSInteger hookedValue(id, SEL) { return 2; }
+IMP gSaved;
+NSInteger callsSaved(id self, SEL cmd) { return 10 + imp_call<NSInteger>(gSaved, self, cmd); }
+
+TEST(Runtime, UnknownClassIsNil) {
+  EXPECT_EQ(objc_getClass("NoSuchClass"), nil);
+  EXPECT_NE(objc_getClass("NSObject"), nil);
+}
+
+TEST(Runtime, SelectorsAreInterned) {
+  EXPECT_EQ(sel_registerName("count"), sel_registerName("count"));
+  EXPECT_STREQ(sel_getName(sel("observer:addBulletin:forFeed:")), "observer:addBulletin:forFeed:");
+}
+
+TEST(Runtime, MessagingNilReturnsZero) {
+  struct Rect { double x, y, w, h; };
+  EXPECT_EQ(msgSend<NSInteger>(nil, "anything"), 0);
+  EXPECT_EQ(msgSend<id>(nil, "anything"), nil);
+  EXPECT_FALSE(msgSend<BOOL>(nil, "anything"));
+  Rect r = msgSend<Rect>(nil, "frame");
+  EXPECT_EQ(r.w, 0.0);
+}
+
+TEST(Runtime, UnknownSelectorFailsLoudly) {
+  id obj = objc_new("NSObject");
+  try {
+    msgSend<void>(obj, "frobnicate");
+    FAIL() << "no exception";
+  } catch (const ObjCException& e) {
+    EXPECT_NE(std::string(e.what()).find("-[NSObject frobnicate]: unrecognized selector sent to instance"),
+              std::string::npos);
+  }
+  objc_release(obj);
+}
+
+TEST(Runtime, SignatureMismatchNamesClassAndSelector) {
+  Class cls = makeClass("SigCheck");
+  class_addMethod(cls, sel("value"), baseValue, "q@:");
+  id obj = objc_new(cls);
+  EXPECT_EQ(msgSend<NSInteger>(obj, "value"), 1);
+  try {
+    msgSend<double>(obj, "value");
+    FAIL() << "no exception";
+  } catch (const ObjCException& e) {
+    EXPECT_NE(std::string(e.what()).find("-[SigCheck value]"), std::string::npos);
+  }
+  objc_release(obj);
+}
+
+TEST(Runtime, AddMethodRefusesOwnButNotInherited) {
+  Class base = makeClass("AddBase");
+  Class sub = makeClass("AddSub", base);
+  EXPECT_TRUE(class_addMethod(base, sel("value"), baseValue, "q@:"));
+  EXPECT_FALSE(class_addMethod(base, sel("value"), hookedValue, "q@:"));
+  EXPECT_TRUE(class_addMethod(sub, sel("value"), hookedValue, "q@:"));
+  EXPECT_STREQ(class_getMethodTypeEncoding(sub, sel("value")), "q@:");
+}
+
+TEST(Runtime, HookOwnMethodSwapsAndSavesPrevious) {
+  Class cls = makeClass("HookOwn");
+  class_addMethod(cls, sel("value"), baseValue, "q@:");
+  MSHookMessageEx(cls, sel("value"), callsSaved, &gSaved);
+  id obj = objc_new(cls);
+  EXPECT_EQ(msgSend<NSInteger>(obj, "value"), 11);
+  objc_release(obj);
+}
+
+TEST(Runtime, HookInheritedMethodLeavesSuperclassAlone) {
+  Class base = makeClass("HookBase");
+  Class sub = makeClass("HookSub", base);
+  class_addMethod(base, sel("value"), baseValue, "q@:");
+  MSHookMessageEx(sub, sel("value"), callsSaved, &gSaved);
+  id b = objc_new(base);
+  id s = objc_new(sub);
+  EXPECT_EQ(msgSend<NSInteger>(b, "value"), 1);
+  EXPECT_EQ(msgSend<NSInteger>(s, "value"), 11);
+  objc_release(b);
+  objc_release(s);
+}
+
+TEST(Runtime, HookOnNilClassOrMissingMethodStoresNil) {
+  IMP saved = baseValue;
+  MSHookMessageEx(nil, sel("value"), hookedValue, &saved);
+  EXPECT_FALSE(saved);
+  Class cls = makeClass("HookMissing");
+  saved = baseValue;
+  MSHookMessageEx(cls, sel("value"), hookedValue, &saved);
+  EXPECT_FALSE(saved);
+  EXPECT_FALSE(class_respondsToSelector(cls, sel("value")));
+}
+
+TEST(Runtime, KindAndRespondsToSelector) {
+  Class base = makeClass("KindBase");
+  Class sub = makeClass("KindSub", base);
+  class_addMethod(base, sel("value"), baseValue, "q@:");
+  id s = objc_new(sub);
+  EXPECT_TRUE(msgSend<BOOL>(s, "isKindOfClass:", static_cast<id>(base)));
+  EXPECT_FALSE(msgSend<BOOL>(s, "isMemberOfClass:", static_cast<id>(base)));
+  EXPECT_TRUE(msgSend<BOOL>(s, "respondsToSelector:", sel("value")));
+  EXPECT_FALSE(msgSend<BOOL>(s, "respondsToSelector:", sel("other")));
+  EXPECT_STREQ(class_getName(object_getClass(s)), "KindSub");
+  objc_release(s);
+}
+
+TEST(Runtime, IvarsByNameAlongTheChain) {
+  Class base = makeClass("IvarBase");
+  Class sub = makeClass("IvarSub", base);
+  auto* obj = static_cast<Counter*>(objc_new(sub));
+  id marker = objc_new("NSObject");
+  obj->child = marker;
+  Ivar ivar = class_getInstanceVariable(object_getClass(obj), "child");
+  ASSERT_NE(ivar, nullptr);
+  id read = *reinterpret_cast<id*>(reinterpret_cast<char*>(static_cast<id>(obj)) + ivar_getOffset(ivar));
+  EXPECT_EQ(read, marker);
+  EXPECT_EQ(class_getInstanceVariable(sub, "_missing"), nullptr);
+  obj->child = nullptr;
+  objc_release(marker);
+  objc_release(obj);
+}
+
+void countingDealloc(id self, SEL cmd) {
+  ++gDeallocs;
+  msgSendSuper<void>(objc_getClass("Tracked"), self, cmd);
+}
+
+TEST(Runtime, StrongStoreReleasesThePreviousValue) {
+  Class cls = makeClass("Tracked");
+  class_addMethod(cls, sel("dealloc"), countingDealloc, "v@:");
+  gDeallocs = 0;
+  Strong<> holder;
+  id first = objc_new(cls);
+  holder.store(first);
+  objc_release(first);
+  EXPECT_EQ(gDeallocs, 0);
+  id second = objc_new(cls);
+  holder.store(second);
+  objc_release(second);
+  EXPECT_EQ(gDeallocs, 1);  // the first went when the second was stored
+  holder = nullptr;
+  EXPECT_EQ(gDeallocs, 2);
+}
+
+TEST(Runtime, AutoreleasePoolReleasesOnDrain) {
+  Class cls = makeClass("Pooled");
+  class_addMethod(cls, sel("dealloc"), +[](id self, SEL cmd) {
+    ++gDeallocs;
+    msgSendSuper<void>(objc_getClass("Pooled"), self, cmd);
+  }, "v@:");
+  gDeallocs = 0;
+  id pool = objc_new("NSAutoreleasePool");
+  msgSend<id>(objc_new(cls), "autorelease");
+  EXPECT_EQ(gDeallocs, 0);
+  msgSend<void>(pool, "drain");
+  EXPECT_EQ(gDeallocs, 1);
+}
+
+}  // namespace
