@@ -1,0 +1,27 @@
+// libdispatch: counting semaphores and a global concurrent queue, on real
+// threads.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+struct dispatch_object_s;
+using dispatch_object_t = dispatch_object_s*;
+struct dispatch_semaphore_s;
+using dispatch_semaphore_t = dispatch_semaphore_s*;
+using dispatch_time_t = std::uint64_t;
+inline constexpr dispatch_time_t DISPATCH_TIME_NOW = 0;
+inline constexpr dispatch_time_t DISPATCH_TIME_FOREVER = ~0ull;
+
+dispatch_semaphore_t dispatch_semaphore_create(long value);
+// Waits until the count is above zero, then decrements it. Returns 0, or
+// non-zero when `timeout` (nanoseconds from now; FOREVER waits) passed first.
+long dispatch_semaphore_wait(dispatch_semaphore_t sema, dispatch_time_t timeout);
+// Returns non-zero when a waiter was woken.
+long dispatch_semaphore_signal(dispatch_semaphore_t sema);
+void dispatch_release(dispatch_semaphore_t object);
+void dispatch_retain(dispatch_semaphore_t object);
+
+// Runs `work` on a worker thread; each call may run on a different thread.
+// The process waits for work in flight before it exits.
+void dispatch_async_global(std::function<void()> work);

@@ -1,0 +1,52 @@
+// Dates, date components, calendars and time zones, on ICU.
+//   NSDate: a moment, seconds since 2001-01-01 00:00:00 UTC (class "NSDate";
+//     +date reads the platform clock, see clock.h; -compare:,
+//     -timeIntervalSinceReferenceDate, -timeIntervalSince1970).
+//   NSDateComponents: fields that are NSDateComponentUndefined unless set
+//     (class "NSDateComponents"; setYear:/year, setMonth:, setDay:, setHour:,
+//     setMinute:, setSecond:, setTimeZone:/timeZone).
+//   NSTimeZone: an IANA zone (class "NSTimeZone"; timeZoneWithName:, name).
+//   NSCalendar: Gregorian in the current time zone (class "NSCalendar";
+//     +currentCalendar, -dateFromComponents: where a missing time of day
+//     means the start of the day and a time zone in the components is
+//     honoured, -dateByAddingComponents:toDate:options: adding years, months
+//     and days in wall-clock time).
+#pragma once
+
+#include <string>
+
+#include "runtime/objc.h"
+
+inline constexpr NSInteger NSDateComponentUndefined = static_cast<NSInteger>(~0ul >> 1);
+using NSTimeInterval = double;
+
+enum NSComparisonResult : NSInteger { NSOrderedAscending = -1, NSOrderedSame = 0, NSOrderedDescending = 1 };
+
+struct NSDateObj : objc_object {
+  NSTimeInterval sinceReference = 0;
+};
+
+struct NSDateComponentsObj : objc_object {
+  NSInteger era = NSDateComponentUndefined, year = NSDateComponentUndefined, month = NSDateComponentUndefined,
+            day = NSDateComponentUndefined, hour = NSDateComponentUndefined, minute = NSDateComponentUndefined,
+            second = NSDateComponentUndefined;
+  id timeZone = nullptr;  // NSTimeZone, retained
+  ~NSDateComponentsObj() override;
+};
+
+struct NSTimeZoneObj : objc_object {
+  std::string name;  // IANA name
+};
+
+inline constexpr NSTimeInterval NSTimeIntervalSince1970 = 978307200.0;
+
+id NSDateWithTimeIntervalSinceReferenceDate(NSTimeInterval t);  // autoreleased
+NSTimeInterval NSDateTimeIntervalSinceReferenceDate(id date);   // 0 for nil
+id NSTimeZoneWithName(const std::string& ianaName);             // nil when ICU does not know it
+
+// The zone that +currentCalendar and floating times use; the host sets it.
+// Unknown names are refused (false).
+bool NSSetCurrentTimeZone(const std::string& ianaName);
+const std::string& NSCurrentTimeZoneName();
+
+void registerNSDate();

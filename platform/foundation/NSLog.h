@@ -1,0 +1,24 @@
+// NSLog: one line per message on stderr in NSLog's shape
+//   2026-12-06 03:01:27.123 SpringBoard[1234:5678] QST: got 3 reminders
+// and a process-wide capture that tests and the simulator read.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "foundation/NSString.h"
+
+void NSLogv(id format, const NSFormatArgs& args);
+
+template <class... A>
+void NSLog(id format, A... args) {
+  NSLogv(format, NSFormatArgs{NSFormatArgOf(args)...});
+}
+
+// The messages logged so far (message text only, without the date prefix).
+std::vector<std::string> NSLogCapturedLines();
+void NSLogClearCapture();
+// Whether lines also go to stderr (on by default).
+void NSLogSetEcho(bool echo);
+// The process name shown in each line ("SpringBoard" in the simulator).
+void NSLogSetProcessName(const std::string& name);

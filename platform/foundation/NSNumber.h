@@ -1,0 +1,22 @@
+// NSNumber and its conversions: intValue is a 32-bit conversion of the
+// stored value (wrapping), integerValue 64-bit, reals truncate toward zero;
+// numberWithFloat: narrows to single precision. Class "NSNumber".
+#pragma once
+
+#include "runtime/objc.h"
+
+struct NSNumberObj : objc_object {
+  enum class Kind { Bool, Signed, Unsigned, Float, Double } kind = Kind::Signed;
+  long long s = 0;
+  unsigned long long u = 0;
+  double d = 0;
+};
+
+id NSNumberWithLongLong(long long value);  // autoreleased, like all below
+id NSNumberWithUnsignedLongLong(unsigned long long value);
+id NSNumberWithDouble(double value);
+id NSNumberWithFloat(float value);
+id NSNumberWithBool(bool value);
+bool NSIsNumber(id obj);
+
+void registerNSNumber();

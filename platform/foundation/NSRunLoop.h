@@ -1,0 +1,18 @@
+// Run loops: one per thread (class "NSRunLoop", +currentRunLoop,
+// +mainRunLoop). Timers fire in order of their fire date, then of their
+// scheduling. NSObject's -performSelector:withObject:afterDelay: schedules
+// on the current thread's run loop and retains the receiver and the argument
+// until the selector has been performed.
+#pragma once
+
+#include "foundation/NSDate.h"
+
+// Runs the calling thread's run loop until `until` (seconds since the
+// reference date): each timer due by then fires in order. With a fixed clock
+// the clock is advanced to each fire date in turn and finally to `until`;
+// with the real clock the thread sleeps in between.
+void NSRunLoopRunCurrentUntil(NSTimeInterval until);
+// Number of timers waiting on the calling thread's run loop.
+unsigned long NSRunLoopPendingTimerCount();
+
+void registerNSRunLoop();

@@ -1,0 +1,51 @@
+// NSString: UTF-8 storage; lengths and ranges count UTF-16 units, as on the
+// device. Classes "NSString" and "NSMutableString" (no mutation methods yet).
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "runtime/objc.h"
+
+struct NSStringObj : objc_object {
+  std::string utf8;
+};
+
+struct NSRange {
+  NSUInteger location = 0;
+  NSUInteger length = 0;
+};
+inline constexpr NSUInteger NSNotFound = static_cast<NSUInteger>(NSInteger(-1) >> 1) ;
+
+// A constant string, like @"..." on the device: never deallocated, and the
+// same object for the same text.
+id NSStr(const char* text);
+// A new autoreleased string; nil when `utf8` is not valid UTF-8 (as
+// stringWithUTF8String: answers).
+id NSStringWithUTF8(std::string_view utf8);
+// The text of a string; "" for nil. Raises for a non-string.
+std::string NSStringUTF8(id str);
+bool NSIsString(id obj);
+
+// Arguments of stringWithFormat: and NSLog. A format never reads an argument
+// as a format: "%@" of a string holding "%n" prints it as it stands.
+using NSFormatArg = std::variant<id, long long, unsigned long long, double, const char*>;
+using NSFormatArgs = std::vector<NSFormatArg>;
+std::string NSFormatToUTF8(std::string_view format, const NSFormatArgs& args);
+// [NSString stringWithFormat:fmt, ...]; autoreleased.
+id NSStringWithFormat(id format, const NSFormatArgs& args);
+
+template <class T>
+NSFormatArg NSFormatArgOf(T value) {
+  if constexpr (std::is_same_v<T, std::nullptr_t>) return id{nullptr};
+  else if constexpr (std::is_pointer_v<T> && std::is_base_of_v<objc_object, std::remove_cv_t<std::remove_pointer_t<T>>>) return static_cast<id>(value);
+  else if constexpr (std::is_same_v<T, const char*> || std::is_same_v<T, char*>) return static_cast<const char*>(value);
+  else if constexpr (std::is_floating_point_v<T>) return static_cast<double>(value);
+  else if constexpr (std::is_same_v<T, bool>) return static_cast<long long>(value);
+  else if constexpr (std::is_unsigned_v<T>) return static_cast<unsigned long long>(value);
+  else return static_cast<long long>(value);
+}
+
+void registerNSString();

@@ -1,0 +1,11 @@
+// The platform clock that +[NSDate date] and run-loop timers read. Real time
+// unless the host fixes it; a fixed clock moves only when advanced (tests and
+// the simulator's scenarios), and the main run loop then fires its timers.
+#pragma once
+
+#include "foundation/NSDate.h"
+
+NSTimeInterval NSClockNow();  // seconds since 2001-01-01 UTC
+void NSClockSetFixed(NSTimeInterval sinceReference);
+void NSClockUseReal();
+bool NSClockIsFixed();

@@ -1,0 +1,19 @@
+// The device: where its file system is rooted, and its system version.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The library and the frameworks use a device's absolute paths
+// ("/var/mobile/Library/Preferences/..."); file reads resolve them under this
+// root ("/" on a device; a sample or test folder here).
+void NSSetDeviceRoot(const std::string& root);
+const std::string& NSDeviceRoot();
+std::string NSResolveDevicePath(std::string_view devicePath);
+
+// The system's Foundation version, as the device's global variable. The host
+// sets it from the simulated iOS version.
+extern "C" double NSFoundationVersionNumber;
+// The published value for an iOS version ("7.0", "7.1", "8.0" ... "9.3");
+// false for a version it does not know.
+bool NSFoundationVersionForSystemVersion(const std::string& version, double* result);
