@@ -2,6 +2,10 @@
 // loaded, in dependency order, before any program or module can message them.
 #include "boot.h"
 
+#include "foundation/NSArray.h"
+#include "foundation/NSDictionary.h"
+#include "foundation/NSNumber.h"
+#include "foundation/NSString.h"
 #include "runtime/autorelease.h"
 #include "runtime/nsobject.h"
 
@@ -9,5 +13,9 @@ namespace {
 __attribute__((constructor)) void bootPlatform() {
   registerNSObject();
   registerNSAutoreleasePool();
+  registerNSString();
+  registerNSNumber();
+  registerNSArray();
+  registerNSDictionary();
 }
 }  // namespace

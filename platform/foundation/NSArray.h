@@ -4,6 +4,7 @@
 // the array is mutated while enumerated.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "runtime/objc.h"
@@ -20,6 +21,9 @@ struct NSFastEnumerationState {
   unsigned long* mutationsPtr = nullptr;
   unsigned long extra[5] = {};
 };
+
+// The comparator of sortUsingComparator: (a block on the device).
+using NSComparator = std::function<NSInteger(id, id)>;
 
 // A new autoreleased immutable / mutable array of the given elements.
 id NSArrayWith(const std::vector<id>& items);

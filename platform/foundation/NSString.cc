@@ -1,0 +1,209 @@
+// NSString: construction, comparison, splitting and numeric conversions.
+#include "foundation/NSString.h"
+
+#include <climits>
+#include <cstring>
+#include <map>
+#include <mutex>
+
+#include "foundation/NSArray.h"
+#include "foundation/utf16.h"
+#include "runtime/message.h"
+#include "runtime/nsobject.h"
+
+namespace {
+
+Class gString = nil;
+Class gMutableString = nil;
+
+NSStringObj* asString(id obj) {
+  if (!NSIsString(obj))
+    objc_raise("NSInvalidArgumentException",
+               std::string("expected a string, got an instance of ") + class_getName(object_getClass(obj)));
+  return static_cast<NSStringObj*>(obj);
+}
+
+const std::string& text(id self) { return static_cast<NSStringObj*>(self)->utf8; }
+
+id makeString(std::string utf8) {
+  auto* s = static_cast<NSStringObj*>(msgSend<id>(gString, "alloc"));
+  s->utf8 = std::move(utf8);
+  return objc_autorelease(s);
+}
+
+// Skips the blanks NSString's numeric readers skip, then an optional sign.
+size_t skipBlanksAndSign(const std::string& s, bool* negative) {
+  size_t i = 0;
+  while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\n' || s[i] == '\r' || s[i] == '\f' || s[i] == '\v'))
+    ++i;
+  *negative = false;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) *negative = s[i++] == '-';
+  return i;
+}
+
+// The leading decimal number, saturating at the type's limits as NSString's
+// readers do on overflow.
+long long leadingInteger(const std::string& s, long long min, long long max) {
+  bool negative;
+  size_t i = skipBlanksAndSign(s, &negative);
+  unsigned long long magnitude = 0;
+  bool overflow = false;
+  for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
+    if (magnitude > (ULLONG_MAX - 9) / 10) overflow = true;
+    else magnitude = magnitude * 10 + static_cast<unsigned>(s[i] - '0');
+  }
+  if (negative) {
+    if (overflow || magnitude > static_cast<unsigned long long>(max) + 1) return min;
+    return magnitude == static_cast<unsigned long long>(max) + 1 ? min : -static_cast<long long>(magnitude);
+  }
+  if (overflow || magnitude > static_cast<unsigned long long>(max)) return max;
+  return static_cast<long long>(magnitude);
+}
+
+// ---- class methods ------------------------------------------------------------
+id stringWithUTF8String(id, SEL, const char* utf8) { return utf8 ? NSStringWithUTF8(utf8) : nil; }
+id stringWithFormat(id, SEL, id format, NSFormatArgs args) { return NSStringWithFormat(format, args); }
+id emptyString(id, SEL) { return makeString({}); }
+id stringWithString(id, SEL, id other) { return makeString(asString(other)->utf8); }
+
+// ---- instance methods -----------------------------------------------------------
+NSUInteger length(id self, SEL) { return utf16Length(text(self)); }
+const char* UTF8String(id self, SEL) { return text(self).c_str(); }
+id description(id self, SEL) { return self; }
+id copy(id self, SEL) { return objc_retain(self); }
+
+BOOL hasPrefix(id self, SEL, id prefix) {
+  if (!NSIsString(prefix)) return NO;
+  const std::string& p = text(prefix);
+  return !p.empty() && text(self).compare(0, p.size(), p) == 0;
+}
+
+BOOL hasSuffix(id self, SEL, id suffix) {
+  if (!NSIsString(suffix)) return NO;
+  const std::string& s = text(self);
+  const std::string& p = text(suffix);
+  return !p.empty() && s.size() >= p.size() && s.compare(s.size() - p.size(), p.size(), p) == 0;
+}
+
+BOOL isEqualToString(id self, SEL, id other) { return NSIsString(other) && text(self) == text(other); }
+BOOL isEqual(id self, SEL, id other) { return self == other || (NSIsString(other) && text(self) == text(other)); }
+
+NSUInteger hash(id self, SEL) {
+  NSUInteger h = 1469598103934665603ull;  // FNV-1a
+  for (unsigned char c : text(self)) h = (h ^ c) * 1099511628211ull;
+  return h;
+}
+
+id componentsSeparatedByString(id self, SEL, id separatorObj) {
+  const std::string& s = text(self);
+  const std::string& sep = asString(separatorObj)->utf8;
+  std::vector<id> parts;
+  if (sep.empty()) {
+    parts.push_back(makeString(s));
+  } else {
+    size_t from = 0;
+    for (size_t at; (at = s.find(sep, from)) != std::string::npos; from = at + sep.size())
+      parts.push_back(makeString(s.substr(from, at - from)));
+    parts.push_back(makeString(s.substr(from)));
+  }
+  return NSArrayWith(parts);
+}
+
+id substringWithRange(id self, SEL, NSRange range) {
+  std::string out;
+  if (!utf16Substring(text(self), range.location, range.length, &out))
+    objc_raise("NSRangeException", "-[NSString substringWithRange:]: Range {" + std::to_string(range.location) + ", " +
+                                       std::to_string(range.length) + "} out of bounds; string length " +
+                                       std::to_string(utf16Length(text(self))));
+  return makeString(std::move(out));
+}
+
+id substringFromIndex(id self, SEL cmd, NSUInteger index) {
+  NSUInteger n = utf16Length(text(self));
+  return substringWithRange(self, cmd, NSRange{index, index <= n ? n - index : 1});
+}
+
+id stringByAppendingString(id self, SEL, id other) { return makeString(text(self) + asString(other)->utf8); }
+
+// YES for "Y", "y", "T", "t" or a digit 1-9 after blanks, a sign and zeros.
+BOOL boolValue(id self, SEL) {
+  const std::string& s = text(self);
+  bool negative;
+  size_t i = skipBlanksAndSign(s, &negative);
+  while (i < s.size() && s[i] == '0') ++i;
+  if (i >= s.size()) return NO;
+  char c = s[i];
+  return c == 'Y' || c == 'y' || c == 'T' || c == 't' || (c >= '1' && c <= '9');
+}
+
+NSInteger integerValue(id self, SEL) { return leadingInteger(text(self), LLONG_MIN, LLONG_MAX); }
+int intValue(id self, SEL) { return static_cast<int>(leadingInteger(text(self), INT_MIN, INT_MAX)); }
+double doubleValue(id self, SEL) { return std::strtod(text(self).c_str(), nullptr); }
+float floatValue(id self, SEL) { return static_cast<float>(std::strtod(text(self).c_str(), nullptr)); }
+
+id objectDescription(id self, SEL) {
+  char buffer[128];
+  std::snprintf(buffer, sizeof buffer, "<%s: %p>", class_getName(object_getClass(self)), static_cast<void*>(self));
+  return makeString(buffer);
+}
+
+id classDescription(id self, SEL) { return makeString(class_getName(reinterpret_cast<Class>(self))); }
+
+}  // namespace
+
+bool NSIsString(id obj) { return obj && gString && class_isSubclassOf(obj->isa, gString); }
+
+id NSStr(const char* literal) {
+  static std::mutex lock;
+  static auto* constants = new std::map<std::string, id>;
+  std::lock_guard guard(lock);
+  auto& slot = (*constants)[literal];
+  if (!slot) {
+    auto* s = static_cast<NSStringObj*>(msgSend<id>(gString, "alloc"));
+    s->utf8 = literal;
+    s->retainCount = LONG_MAX / 2;  // a constant: never reaches zero
+    slot = s;
+  }
+  return slot;
+}
+
+id NSStringWithUTF8(std::string_view utf8) {
+  if (!utf8IsValid(utf8)) return nil;
+  return makeString(std::string(utf8));
+}
+
+std::string NSStringUTF8(id str) { return str ? asString(str)->utf8 : std::string(); }
+
+id NSStringWithFormat(id format, const NSFormatArgs& args) {
+  return makeString(NSFormatToUTF8(NSStringUTF8(format), args));
+}
+
+void registerNSString() {
+  gString = objc_defineClass<NSStringObj>(NSObjectClass(), "NSString");
+  gMutableString = objc_defineClass<NSStringObj>(gString, "NSMutableString");
+  Class c = gString;
+  class_addClassMethod(c, sel("stringWithUTF8String:"), stringWithUTF8String, "@@:*");
+  class_addClassMethod(c, sel("stringWithFormat:"), stringWithFormat, "@@:@");
+  class_addClassMethod(c, sel("string"), emptyString, "@@:");
+  class_addClassMethod(c, sel("stringWithString:"), stringWithString, "@@:@");
+  class_addMethod(c, sel("length"), length, "Q@:");
+  class_addMethod(c, sel("UTF8String"), UTF8String, "*@:");
+  class_addMethod(c, sel("description"), description, "@@:");
+  class_addMethod(c, sel("copy"), copy, "@@:");
+  class_addMethod(c, sel("hasPrefix:"), hasPrefix, "c@:@");
+  class_addMethod(c, sel("hasSuffix:"), hasSuffix, "c@:@");
+  class_addMethod(c, sel("isEqualToString:"), isEqualToString, "c@:@");
+  class_addMethod(c, sel("isEqual:"), isEqual, "c@:@");
+  class_addMethod(c, sel("hash"), hash, "Q@:");
+  class_addMethod(c, sel("componentsSeparatedByString:"), componentsSeparatedByString, "@@:@");
+  class_addMethod(c, sel("substringWithRange:"), substringWithRange, "@@:{_NSRange=QQ}");
+  class_addMethod(c, sel("substringFromIndex:"), substringFromIndex, "@@:Q");
+  class_addMethod(c, sel("stringByAppendingString:"), stringByAppendingString, "@@:@");
+  class_addMethod(c, sel("boolValue"), boolValue, "c@:");
+  class_addMethod(c, sel("integerValue"), integerValue, "q@:");
+  class_addMethod(c, sel("intValue"), intValue, "i@:");
+  class_addMethod(c, sel("doubleValue"), doubleValue, "d@:");
+  class_addMethod(c, sel("floatValue"), floatValue, "f@:");
+  class_addMethod(NSObjectClass(), sel("description"), objectDescription, "@@:");
+  class_addClassMethod(NSObjectClass(), sel("description"), classDescription, "@@:");
+}

@@ -1,0 +1,36 @@
+#include "foundation/device.h"
+
+#include <map>
+
+// iOS 7.1 until the host says otherwise.
+double NSFoundationVersionNumber = 1047.25;
+
+namespace {
+std::string& root() {
+  static auto* r = new std::string("/");
+  return *r;
+}
+}  // namespace
+
+void NSSetDeviceRoot(const std::string& r) { root() = r.empty() ? "/" : r; }
+const std::string& NSDeviceRoot() { return root(); }
+
+std::string NSResolveDevicePath(std::string_view devicePath) {
+  const std::string& r = root();
+  if (r == "/" || devicePath.empty() || devicePath.front() != '/') return std::string(devicePath);
+  std::string base = r.back() == '/' ? r.substr(0, r.size() - 1) : r;
+  return base + std::string(devicePath);
+}
+
+// Published NSFoundationVersionNumber values of the iOS releases simulated.
+bool NSFoundationVersionForSystemVersion(const std::string& version, double* result) {
+  static const std::map<std::string, double> versions = {
+      {"7.0", 1047.20}, {"7.1", 1047.25}, {"8.0", 1140.11}, {"8.1", 1141.1}, {"8.2", 1142.14},
+      {"8.3", 1144.17}, {"8.4", 1144.17}, {"9.0", 1240.1},  {"9.1", 1241.14}, {"9.2", 1242.12},
+      {"9.3", 1242.12},
+  };
+  auto it = versions.find(version);
+  if (it == versions.end()) return false;
+  *result = it->second;
+  return true;
+}

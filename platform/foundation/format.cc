@@ -1,0 +1,111 @@
+// The printf-style formatting of stringWithFormat: and NSLog.
+//
+// Arguments arrive typed, so a conversion never reads memory that was not
+// passed; a conversion whose argument has another type, or is missing,
+// prints a marker instead. Text produced by an argument is never scanned for
+// conversions again.
+#include <cstdio>
+#include <string>
+
+#include "foundation/NSString.h"
+#include "runtime/message.h"
+
+namespace {
+
+std::string describe(id obj) {
+  if (!obj) return "(null)";
+  return NSStringUTF8(msgSend<id>(obj, "description"));
+}
+
+// Re-runs one conversion through snprintf with a spec we built ourselves
+// from flags, width and precision that were checked to be plain digits.
+template <class T>
+std::string printfOne(const std::string& spec, T value) {
+  char buffer[512];
+  int n = std::snprintf(buffer, sizeof buffer, spec.c_str(), value);
+  if (n < 0) return {};
+  if (static_cast<size_t>(n) < sizeof buffer) return std::string(buffer, n);
+  std::string big(static_cast<size_t>(n) + 1, '\0');
+  std::snprintf(big.data(), big.size(), spec.c_str(), value);
+  big.resize(static_cast<size_t>(n));
+  return big;
+}
+
+}  // namespace
+
+std::string NSFormatToUTF8(std::string_view format, const NSFormatArgs& args) {
+  std::string out;
+  size_t next = 0;
+  for (size_t i = 0; i < format.size(); ++i) {
+    char c = format[i];
+    if (c != '%') {
+      out += c;
+      continue;
+    }
+    size_t start = i++;
+    std::string flags;
+    while (i < format.size() && std::string_view("-+ #0").find(format[i]) != std::string_view::npos) flags += format[i++];
+    std::string width, precision;
+    while (i < format.size() && format[i] >= '0' && format[i] <= '9' && width.size() < 4) width += format[i++];
+    if (i < format.size() && format[i] == '.') {
+      ++i;
+      precision = ".";
+      while (i < format.size() && format[i] >= '0' && format[i] <= '9' && precision.size() < 4)
+        precision += format[i++];
+    }
+    while (i < format.size() && std::string_view("hlqLjzt").find(format[i]) != std::string_view::npos) ++i;
+    if (i >= format.size()) {
+      out.append(format.substr(start));
+      break;
+    }
+    char conv = format[i];
+    if (conv == '%') {
+      out += '%';
+      continue;
+    }
+    std::string prefix(1, '%');
+    prefix.append(flags).append(width).append(precision);
+    const NSFormatArg* arg = next < args.size() ? &args[next] : nullptr;
+    if (std::string_view("@dDiuUxXoOcfFeEgGsp").find(conv) == std::string_view::npos) {
+      out.append(format.substr(start, i - start + 1));  // unknown conversion: kept as written
+      continue;
+    }
+    ++next;
+    if (!arg) {
+      out += "(missing)";
+      continue;
+    }
+    switch (conv) {
+      case '@':
+        if (auto* o = std::get_if<id>(arg)) out += describe(*o);
+        else if (auto* s = std::get_if<const char*>(arg)) out += *s ? *s : "(null)";
+        else out += "(invalid)";
+        break;
+      case 'd': case 'D': case 'i': case 'c':
+        if (auto* v = std::get_if<long long>(arg)) out += conv == 'c' ? std::string(1, static_cast<char>(*v)) : printfOne(prefix.append("lld"), *v);
+        else if (auto* u = std::get_if<unsigned long long>(arg)) out += printfOne(prefix.append("lld"), static_cast<long long>(*u));
+        else out += "(invalid)";
+        break;
+      case 'u': case 'U': case 'x': case 'X': case 'o': case 'O': {
+        prefix.append("ll").push_back(conv == 'U' ? 'u' : conv == 'O' ? 'o' : conv);
+        if (auto* u = std::get_if<unsigned long long>(arg)) out += printfOne(prefix, *u);
+        else if (auto* v = std::get_if<long long>(arg)) out += printfOne(prefix, static_cast<unsigned long long>(*v));
+        else out += "(invalid)";
+        break;
+      }
+      case 'f': case 'F': case 'e': case 'E': case 'g': case 'G':
+        if (auto* d = std::get_if<double>(arg)) out += printfOne((prefix.push_back(conv), prefix), *d);
+        else out += "(invalid)";
+        break;
+      case 's':
+        if (auto* s = std::get_if<const char*>(arg)) out += printfOne(prefix.append("s"), *s ? *s : "(null)");
+        else out += "(invalid)";
+        break;
+      case 'p':
+        if (auto* o = std::get_if<id>(arg)) out += printfOne("%p", static_cast<void*>(*o));
+        else out += "(invalid)";
+        break;
+    }
+  }
+  return out;
+}

@@ -1,0 +1,150 @@
+#include <gtest/gtest.h>
+
+#include "foundation/NSArray.h"
+#include "foundation/NSDictionary.h"
+#include "foundation/NSLog.h"
+#include "foundation/NSNumber.h"
+#include "foundation/NSString.h"
+#include "foundation/device.h"
+#include "runtime/autorelease.h"
+#include "runtime/message.h"
+
+namespace {
+
+class FoundationCore : public ::testing::Test {
+ protected:
+  AutoreleasePool pool;
+};
+
+std::string format(const char* fmt, NSFormatArgs args) { return NSFormatToUTF8(fmt, args); }
+
+TEST_F(FoundationCore, LengthCountsUtf16Units) {
+  EXPECT_EQ(msgSend<NSUInteger>(NSStr("abc"), "length"), 3u);
+  EXPECT_EQ(msgSend<NSUInteger>(NSStr("\xC3\xA9t\xC3\xA9"), "length"), 3u);      // été
+  EXPECT_EQ(msgSend<NSUInteger>(NSStr("\xF0\x9F\x98\x80!"), "length"), 3u);      // emoji is a surrogate pair
+  id sub = msgSend<id>(NSStr("\xF0\x9F\x98\x80!"), "substringWithRange:", NSRange{2, 1});
+  EXPECT_EQ(NSStringUTF8(sub), "!");
+  EXPECT_THROW(msgSend<id>(NSStr("abc"), "substringWithRange:", NSRange{2, 5}), ObjCException);
+}
+
+TEST_F(FoundationCore, InvalidUtf8GivesNil) {
+  EXPECT_EQ(NSStringWithUTF8("bad \xFF byte"), nil);
+  EXPECT_EQ(NSStringWithUTF8("\xED\xA0\x80"), nil);  // an encoded surrogate
+}
+
+TEST_F(FoundationCore, PrefixAndEqualityAreExact) {
+  id s = NSStr("QuillstoneBriarwhistle 0|1 0 0 1");
+  EXPECT_TRUE(msgSend<BOOL>(s, "hasPrefix:", NSStr("QuillstoneBriarwhistle")));
+  EXPECT_FALSE(msgSend<BOOL>(s, "hasPrefix:", NSStr("quillstonebriarwhistle")));
+  EXPECT_FALSE(msgSend<BOOL>(s, "hasPrefix:", nil));
+  EXPECT_TRUE(msgSend<BOOL>(NSStr("NONE"), "isEqualToString:", NSStringWithUTF8("NONE")));
+  EXPECT_FALSE(msgSend<BOOL>(NSStr("NONE"), "isEqualToString:", NSStr("none")));
+}
+
+TEST_F(FoundationCore, ComponentsSeparatedByString) {
+  auto parts = NSArrayItems(msgSend<id>(NSStr("a|b||c|"), "componentsSeparatedByString:", NSStr("|")));
+  ASSERT_EQ(parts.size(), 5u);
+  EXPECT_EQ(NSStringUTF8(parts[2]), "");
+  EXPECT_EQ(NSStringUTF8(parts[4]), "");
+  EXPECT_EQ(NSArrayItems(msgSend<id>(NSStr("no bar"), "componentsSeparatedByString:", NSStr("|"))).size(), 1u);
+}
+
+TEST_F(FoundationCore, FormatConversions) {
+  EXPECT_EQ(format("%@ got %lu reminders", {NSStr("QST:"), 3ull}), "QST: got 3 reminders");
+  EXPECT_EQ(format("QuillstoneBriarwhistle %u|%@", {7ull, NSStr("1 0 0 1")}), "QuillstoneBriarwhistle 7|1 0 0 1");
+  EXPECT_EQ(format("%ld %d %s %% %g %.2f", {-12ll, 5ll, "txt", 0.5, 2.0}), "-12 5 txt % 0.5 2.00");
+  EXPECT_EQ(format("%@", {id{nullptr}}), "(null)");
+  EXPECT_EQ(format("%d and %d", {1ll}), "1 and (missing)");
+  EXPECT_EQ(format("%d", {NSStr("x")}), "(invalid)");
+}
+
+TEST_F(FoundationCore, AnArgumentIsNeverReadAsAFormat) {
+  EXPECT_EQ(format("%@%@", {NSStr("!!! "), NSStr("Pay %n%s%@ rent")}), "!!! Pay %n%s%@ rent");
+}
+
+TEST_F(FoundationCore, StringNumericConversions) {
+  EXPECT_TRUE(msgSend<BOOL>(NSStr("  YES"), "boolValue"));
+  EXPECT_TRUE(msgSend<BOOL>(NSStr("t"), "boolValue"));
+  EXPECT_TRUE(msgSend<BOOL>(NSStr("+007"), "boolValue"));
+  EXPECT_FALSE(msgSend<BOOL>(NSStr("0"), "boolValue"));
+  EXPECT_FALSE(msgSend<BOOL>(NSStr("no"), "boolValue"));
+  EXPECT_EQ(msgSend<NSInteger>(NSStr("  -42abc"), "integerValue"), -42);
+  EXPECT_EQ(msgSend<NSInteger>(NSStr("x1"), "integerValue"), 0);
+  EXPECT_EQ(msgSend<int>(NSStr("99999999999"), "intValue"), 2147483647);
+  EXPECT_EQ(msgSend<NSInteger>(NSStr("99999999999"), "integerValue"), 99999999999);
+}
+
+TEST_F(FoundationCore, NumberConversions) {
+  id big = NSNumberWithLongLong(4294967298ll);  // 2^32 + 2
+  EXPECT_EQ(msgSend<int>(big, "intValue"), 2);
+  EXPECT_EQ(msgSend<NSInteger>(big, "integerValue"), 4294967298);
+  EXPECT_EQ(msgSend<NSInteger>(NSNumberWithDouble(-2.9), "integerValue"), -2);
+  EXPECT_EQ(msgSend<int>(NSNumberWithDouble(3.99), "intValue"), 3);
+  EXPECT_TRUE(msgSend<BOOL>(NSNumberWithBool(true), "boolValue"));
+  double narrowed = msgSend<double>(NSNumberWithFloat(static_cast<float>(40.1)), "doubleValue");
+  EXPECT_EQ(narrowed, static_cast<double>(static_cast<float>(40.1)));
+  EXPECT_NE(narrowed, 40.1);
+  EXPECT_TRUE(msgSend<BOOL>(NSNumberWithLongLong(2), "isEqual:", NSNumberWithDouble(2.0)));
+}
+
+TEST_F(FoundationCore, ArrayLookupAndBounds) {
+  id array = NSArrayWith({NSStr("System Items"), NSStringWithUTF8("QuillstoneBriarwhistle")});
+  EXPECT_EQ(msgSend<NSUInteger>(array, "indexOfObject:", NSStringWithUTF8("QuillstoneBriarwhistle")), 1u);
+  EXPECT_EQ(msgSend<NSUInteger>(array, "indexOfObject:", NSStr("Other")), NSNotFound);
+  EXPECT_THROW(msgSend<id>(array, "objectAtIndex:", NSUInteger{2}), ObjCException);
+  EXPECT_THROW(msgSend<void>(NSMutableArrayWith(), "addObject:", nil), ObjCException);
+}
+
+TEST_F(FoundationCore, FastEnumerationSeesMutation) {
+  id array = NSMutableArrayWith({NSStr("a"), NSStr("b")});
+  NSFastEnumerationState state;
+  id buffer[4];
+  NSUInteger n = msgSend<NSUInteger>(array, "countByEnumeratingWithState:objects:count:", &state, buffer, NSUInteger{4});
+  EXPECT_EQ(n, 2u);
+  unsigned long before = *state.mutationsPtr;
+  msgSend<void>(array, "addObject:", NSStr("c"));
+  EXPECT_NE(*state.mutationsPtr, before);
+}
+
+TEST_F(FoundationCore, ElementsAreReleasedWithTheirArray) {
+  id element = NSStringWithUTF8("held");
+  objc_retain(element);
+  long before = objc_retainCount(element);
+  {
+    AutoreleasePool inner;
+    NSArrayWith({element});
+  }
+  EXPECT_EQ(objc_retainCount(element), before);
+  objc_release(element);
+}
+
+TEST_F(FoundationCore, DictionaryKeysByValue) {
+  id d = NSMutableDictionaryWith();
+  msgSend<void>(d, "setObject:forKey:", NSNumberWithLongLong(1), NSStringWithUTF8("enabled"));
+  msgSend<void>(d, "setObject:forKey:", NSNumberWithLongLong(0), NSStr("enabled"));
+  EXPECT_EQ(msgSend<NSUInteger>(d, "count"), 1u);
+  EXPECT_EQ(msgSend<NSInteger>(msgSend<id>(d, "objectForKey:", NSStr("enabled")), "integerValue"), 0);
+  EXPECT_EQ(msgSend<id>(d, "objectForKey:", NSStr("missing")), nil);
+  EXPECT_EQ(msgSend<id>(nil, "objectForKey:", NSStr("enabled")), nil);
+}
+
+TEST_F(FoundationCore, LogCapturesFormattedLines) {
+  NSLogSetEcho(false);
+  NSLog(NSStr("%@ unable to find calendar with UUID %@, skipping"), NSStr("QST:"), NSStr("1234"));
+  auto lines = NSLogCapturedLines();
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0], "QST: unable to find calendar with UUID 1234, skipping");
+}
+
+TEST_F(FoundationCore, DevicePathsResolveUnderTheRoot) {
+  NSSetDeviceRoot("/tmp/device/");
+  EXPECT_EQ(NSResolveDevicePath("/var/mobile/x.plist"), "/tmp/device/var/mobile/x.plist");
+  NSSetDeviceRoot("/");
+  EXPECT_EQ(NSResolveDevicePath("/var/mobile/x.plist"), "/var/mobile/x.plist");
+  double v = 0;
+  EXPECT_TRUE(NSFoundationVersionForSystemVersion("8.0", &v));
+  EXPECT_DOUBLE_EQ(v, 1140.11);
+  EXPECT_FALSE(NSFoundationVersionForSystemVersion("6.1", &v));
+}
+
+}  // namespace
