@@ -151,6 +151,8 @@ id classDescription(id self, SEL) { return makeString(class_getName(reinterpret_
 
 }  // namespace
 
+id NSStringFromClass(Class cls) { return cls ? makeString(class_getName(cls)) : nil; }
+
 bool NSIsString(id obj) { return obj && gString && class_isSubclassOf(obj->isa, gString); }
 
 id NSStr(const char* literal) {

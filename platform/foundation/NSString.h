@@ -28,6 +28,8 @@ id NSStringWithUTF8(std::string_view utf8);
 // The text of a string; "" for nil. Raises for a non-string.
 std::string NSStringUTF8(id str);
 bool NSIsString(id obj);
+// The name of a class as a string (autoreleased); nil for nil.
+id NSStringFromClass(Class cls);
 
 // Arguments of stringWithFormat: and NSLog. A format never reads an argument
 // as a format: "%@" of a string holding "%n" prints it as it stands.

@@ -49,7 +49,7 @@ std::string NSFormatToUTF8(std::string_view format, const NSFormatArgs& args) {
     while (i < format.size() && format[i] >= '0' && format[i] <= '9' && width.size() < 4) width += format[i++];
     if (i < format.size() && format[i] == '.') {
       ++i;
-      precision = ".";
+      precision.push_back('.');
       while (i < format.size() && format[i] >= '0' && format[i] <= '9' && precision.size() < 4)
         precision += format[i++];
     }

@@ -1,0 +1,92 @@
+#include "feed/compose.h"
+
+#include "host/calendar.h"
+#include "host/foundation.h"
+#include "host/uikit.h"
+#include "settings/settings.h"
+#include "settings/sort_priority.h"
+
+namespace qst {
+namespace {
+
+// The message of every own bulletin; the cell styling makes it invisible.
+const char* const kOwnMessage = "QST|";
+
+id priorityMark(NSInteger priority) {
+  switch (priority) {
+    case 1: return NSStr("!!! ");
+    case 5: return NSStr("!! ");
+    case 9: return NSStr("! ");
+    default: return NSStr("");
+  }
+}
+
+id proximityPrefix(NSInteger proximity) {
+  switch (proximity) {
+    case 1: return NSStr("Arriving: ");
+    case 2: return NSStr("Leaving: ");
+    default: return NSStr("");
+  }
+}
+
+id title(id reminder) {
+  id own = msgSend<id>(reminder, "title");
+  if (!showPriority) return own;
+  return format(NSStr("%@%@"), priorityMark(msgSend<NSInteger>(reminder, "priority")), own);
+}
+
+// The first alarm with a location decides; later alarms are ignored.
+id locationSubtitle(id reminder) {
+  for (id alarm : each(msgSend<id>(reminder, "alarms"))) {
+    id location = msgSend<id>(alarm, "structuredLocation");
+    if (!location) continue;
+    return format(NSStr("%@%@"), proximityPrefix(msgSend<NSInteger>(alarm, "proximity")), msgSend<id>(location, "title"));
+  }
+  return nil;
+}
+
+id defaultAction() {
+  id actionClass = objc_getClass("BBAction");
+  if (swipeAction == 1) {
+    id url = msgSend<id, id>(objc_getClass("NSURL"), "URLWithString:", NSStr("x-apple-reminder://"));
+    return msgSend<id, id, id>(actionClass, "actionWithLaunchURL:callblock:", url, nil);
+  }
+  if (swipeAction == 3 && NSIsString(customLaunchAppBundleID) && length(customLaunchAppBundleID) > 0)
+    return msgSend<id, id, id>(actionClass, "actionWithLaunchBundleID:callblock:", customLaunchAppBundleID.get(), nil);
+  return nil;
+}
+
+id identifier(id reminder, NSUInteger index) {
+  CGColorRef color = msgSend<CGColorRef>(msgSend<id>(reminder, "calendar"), "CGColor");
+  id colorText = msgSend<id>(msgSend<id, CGColorRef>(objc_getClass("CIColor"), "colorWithCGColor:", color),
+                             "stringRepresentation");
+  if (colorText) return format(NSStr("QuillstoneBriarwhistle %u|%@"), static_cast<unsigned>(index), colorText);
+  return format(NSStr("QuillstoneBriarwhistle %u|"), static_cast<unsigned>(index));
+}
+
+}  // namespace
+
+id composeBulletin(id reminder, NSUInteger index) {
+  AutoreleasePool pool;
+  id bulletin = objc_new(objc_getClass("BBBulletin"));
+  msgSend<void, id>(bulletin, "setTitle:", title(reminder));
+  msgSend<void, id>(bulletin, "setMessage:", NSStr(kOwnMessage));
+  if (displayLocation)
+    if (id subtitle = locationSubtitle(reminder)) msgSend<void, id>(bulletin, "setSubtitle:", subtitle);
+  msgSend<void, BOOL>(bulletin, "setDateIsAllDay:", NO);
+  if (id due = msgSend<id>(reminder, "dueDateComponents"))
+    msgSend<void, id>(bulletin, "setDate:", dateFromComponents(due));
+  if (compatibilityMode) msgSend<void, id>(bulletin, "setSection:", NSStr("com.apple.reminders"));
+  if (id action = defaultAction()) msgSend<void, id>(bulletin, "setDefaultAction:", action);
+  if (sortPriority != kNoCustomSorting) {
+    // A smaller index gives a later date, so the list's newest-first order
+    // keeps the reminders in their own order.
+    id offset = dateComponents(sortPriority, 360 - static_cast<NSInteger>(index));
+    msgSend<void, id>(bulletin, "setPublicationDate:", addingComponents(offset, now()));
+    msgSend<void, id>(bulletin, "setLastInterruptDate:", addingComponents(offset, now()));
+  }
+  msgSend<void, id>(bulletin, "setBulletinID:", identifier(reminder, index));
+  return bulletin;
+}
+
+}  // namespace qst

@@ -1,0 +1,13 @@
+// Turns one reminder into the bulletin the lock screen shows for it. The
+// bulletin identifier, "QuillstoneBriarwhistle <index>|<list colour>", is how
+// every other rule recognises the library's rows and finds their colour.
+#pragma once
+
+#include "host/objc.h"
+
+namespace qst {
+
+// A new bulletin (+1, owned by the caller) for the reminder at `index`.
+id composeBulletin(id reminder, NSUInteger index);
+
+}  // namespace qst

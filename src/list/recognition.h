@@ -1,0 +1,22 @@
+// Telling the library's own items (and the companion product's) from the
+// other rows of the lock-screen list.
+#pragma once
+
+#include "host/objc.h"
+
+namespace qst {
+
+bool isOwnBulletinID(id bulletinID);        // begins "QuillstoneBriarwhistle"
+bool isCompanionBulletinID(id bulletinID);  // begins "Corvane"
+
+// An SBAwayBulletinListItem (exactly that class) whose bulletin is own.
+bool isOwnListItem(id item);
+
+// True when the list is not empty and every element is an
+// SBAwayBulletinListItem carrying an own or companion bulletin.
+bool onlyCustomItemsAreDisplayed(id listItems);
+
+// The log line for a list item that cannot give its active bulletin.
+void logItemNotResponding();
+
+}  // namespace qst

@@ -1,0 +1,69 @@
+#include "list/visibility.h"
+
+#include "feed/refresh.h"
+#include "host/springboard.h"
+#include "list/recognition.h"
+#include "settings/settings.h"
+#include "startup/captured.h"
+#include "startup/log.h"
+
+namespace qst {
+namespace {
+
+constexpr double kHideDelaySeconds = 5.0;
+
+// The bulletin behind an item that has just arrived, for the two kinds that
+// can carry an own one; nil for any other kind.
+id arrivingBulletin(id item) {
+  if (isKind(item, "BBBulletin")) return item;
+  if (isKind(item, "SBLockScreenNotificationBulletinBannerItem"))
+    return activeBulletin(ivar<id>(item, "_bulletinListItem"));
+  return nil;
+}
+
+}  // namespace
+
+Saved<id(id, SEL, id, id, id)> savedInitWithPluginName;
+Saved<void(id, SEL, id)> savedTurnOnScreenIfNecessaryForItem;
+
+id initWithPluginName(id self, SEL cmd, id pluginName, id pluginController, id lockScreenViewController) {
+  if (isEnabled && hideOnNowPlayingScreen && isEqualToString(pluginName, NSStr("NowPlayingArtLockScreen"))) {
+    NSLog(NSStr("%@ hiding on lockscreen: %@"), logPrefix(), pluginName);
+    msgSend<void, SEL, id, double>(self, "performSelector:withObject:afterDelay:", sel("removeCustomBulletins_QST"), nil,
+                                   kHideDelaySeconds);
+  }
+  return savedInitWithPluginName(self, cmd, pluginName, pluginController, lockScreenViewController);
+}
+
+void removeCustomBulletins(id, SEL) {
+  id controller = sBLockScreenNotificationListController;
+  if (!controller) {
+    NSLog(NSStr("%@ hideOnNowPlayingScreen is enabled, but SBLockScreenNotificationListController is nil!"), logPrefix());
+    return;
+  }
+  AutoreleasePool pool;
+  id items = listItems(controller);
+  NSLog(NSStr("%@ SBLockScreenPluginOverlayContext listitems count=%lu, qst count=%ld"), logPrefix(), count(items),
+        cvnItemsCount);
+  if (cvnItemsCount < 1) return;
+
+  // Collected first: each removal changes the controller's list.
+  id own = objc_autorelease(objc_new(objc_getClass("NSMutableArray")));
+  for (id item : each(items)) {
+    id bulletin = respondsTo(item, sel("activeBulletin")) ? activeBulletin(item) : nil;
+    if (bulletin && isOwnBulletinID(bulletinID(bulletin))) msgSend<void, id>(own, "addObject:", bulletin);
+  }
+  NSLog(NSStr("%@ SBLockScreenPluginOverlayContext removing %lu bulletins"), logPrefix(), count(own));
+  for (id bulletin : each(own)) removeBulletin(controller, bulletin);
+}
+
+// Not calling SpringBoard's implementation leaves the screen as it is.
+void turnOnScreenIfNecessaryForItem(id self, SEL cmd, id item) {
+  if (isEnabled) {
+    AutoreleasePool pool;
+    if (isOwnBulletinID(bulletinID(arrivingBulletin(item)))) return;
+  }
+  savedTurnOnScreenIfNecessaryForItem(self, cmd, item);
+}
+
+}  // namespace qst

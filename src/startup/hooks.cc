@@ -1,0 +1,70 @@
+// The module initialiser: inert outside SpringBoard; inside, installs the
+// method replacements in the table's order and adds one method.
+#include "feed/refresh.h"
+#include "host/foundation.h"
+#include "list/clearing.h"
+#include "list/underlay.h"
+#include "list/visibility.h"
+#include "presentation/cells.h"
+#include "presentation/heights.h"
+#include "presentation/icons.h"
+#include "settings/settings.h"
+#include "startup/lock_screen_view.h"
+
+namespace qst {
+namespace {
+
+struct Hook {
+  const char* className;
+  const char* selector;
+  IMP replacement;
+  IMP* saved;
+};
+
+// One row per replaced method, installed in this order.
+const Hook kHooks[] = {
+    {"SBLockScreenNotificationListController", "count", listCount, savedCount.slot()},
+    {"SBLockScreenNotificationListController", "turnOnScreenIfNecessaryForItem:", turnOnScreenIfNecessaryForItem,
+     savedTurnOnScreenIfNecessaryForItem.slot()},
+    {"SBLockScreenNotificationListController", "loadView", loadView, savedLoadView.slot()},
+    {"SBAwayBulletinListItem", "iconImage", iconImage, savedIconImage.slot()},
+    {"SBAwayBulletinListItem", "canBeClearedByNotificationCenter", canBeClearedByNotificationCenter,
+     savedCanBeClearedByNotificationCenter.slot()},
+    {"SBLockScreenNotificationListView", "tableView:heightForRowAtIndexPath:", heightForRowAtIndexPath,
+     savedHeightForRow.slot()},
+    {"SBLockScreenNotificationListView", "tableView:canEditRowAtIndexPath:", canEditRowAtIndexPath,
+     savedCanEditRow.slot()},
+    {"SBLockScreenBulletinCell", "initWithStyle:reuseIdentifier:", initWithStyle, savedInitWithStyle.slot()},
+    {"SBLockScreenBulletinCell", "setContentAlpha:", setContentAlpha, savedSetContentAlpha.slot()},
+    {"SBLockScreenBulletinCell", "layoutSubviews", layoutSubviews, savedLayoutSubviews.slot()},
+    {"SBLockScreenView", "initWithFrame:", initWithFrame, savedInitWithFrame.slot()},
+    {"SBLockScreenView", "_addLockContentUnderlayWithRequester:", addLockContentUnderlayWithRequester,
+     savedAddLockContentUnderlay.slot()},
+};
+
+void installHooks() {
+  Class overlay = objc_getClass("SBLockScreenPluginOverlayContext");
+  MSHookMessageEx(overlay, sel("initWithPluginName:pluginController:lockScreenViewController:"), initWithPluginName,
+                  savedInitWithPluginName.slot());
+  class_addMethod(overlay, sel("removeCustomBulletins_QST"), removeCustomBulletins, "v@:");
+
+  const char* lastName = nullptr;
+  Class cls = nil;
+  for (const Hook& hook : kHooks) {
+    if (!lastName || std::string_view(lastName) != hook.className) cls = objc_getClass(hook.className);
+    lastName = hook.className;
+    MSHookMessageEx(cls, sel(hook.selector), hook.replacement, hook.saved);
+  }
+}
+
+__attribute__((constructor)) void start() {
+  id pool = objc_new(objc_getClass("NSAutoreleasePool"));
+  if (objc_getClass("SpringBoard")) {
+    installHooks();
+    isEnabled = NO;  // every replacement passes through until the first refresh
+  }
+  msgSend<void>(pool, "drain");
+}
+
+}  // namespace
+}  // namespace qst

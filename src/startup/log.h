@@ -1,0 +1,9 @@
+// Every line the library writes to the system log begins "QST: ": formats
+// begin "%@ " and take this prefix as their first argument.
+#pragma once
+
+#include "host/foundation.h"
+
+namespace qst {
+inline id logPrefix() { return NSStr("QST:"); }
+}  // namespace qst
