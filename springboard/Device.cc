@@ -1,0 +1,200 @@
+#include "Device.h"
+
+#include <dlfcn.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "classes/SBLockScreenNotificationListController.h"
+#include "classes/SBLockScreenNotificationListView.h"
+#include "classes/SBLockScreenPluginOverlayContext.h"
+#include "classes/classes.h"
+#include "foundation/NSLog.h"
+#include "foundation/NSRunLoop.h"
+#include "foundation/NSString.h"
+#include "foundation/clock.h"
+#include "foundation/device.h"
+#include "runtime/autorelease.h"
+#include "runtime/message.h"
+#include "runtime/nsobject.h"
+#include "system_notifications.h"
+#include "uikit/UIApplication.h"
+
+namespace sb {
+namespace {
+
+SystemVersion parseSystemVersion(const std::string& text) {
+  double foundation = 0;
+  if (!NSFoundationVersionForSystemVersion(text, &foundation))
+    throw DeviceError("unknown iOS version \"" + text + "\" (known: 7.0, 7.1, 8.0 ... 8.4, 9.0 ... 9.3)");
+  SystemVersion version;
+  version.major = std::stoi(text.substr(0, text.find('.')));
+  version.minor = std::stoi(text.substr(text.find('.') + 1));
+  return version;
+}
+
+// As the loader maps a load-in library: its initialiser runs now. Modules
+// are never unmapped, as their replacements stay installed.
+void mapModule(const std::string& path) {
+  if (!dlopen(path.c_str(), RTLD_NOW | RTLD_GLOBAL)) {
+    const char* why = dlerror();
+    throw DeviceError("cannot load the library " + path + ": " + (why ? why : "unknown error"));
+  }
+}
+
+id indexPathForRow(NSInteger row) {
+  return msgSend<id, NSInteger, NSInteger>(objc_getClass("NSIndexPath"), "indexPathForRow:inSection:", row,
+                                           NSInteger{0});
+}
+
+}  // namespace
+
+std::string DeviceOptions::defaultModulePath() {
+  if (const char* path = std::getenv("QST_MODULE"); path && *path) return std::string(path) == "none" ? "" : path;
+#ifdef QST_MODULE_PATH
+  return QST_MODULE_PATH;
+#else
+  return "";
+#endif
+}
+
+Device::Device(const DeviceOptions& options) : options_(options) {
+  SystemVersion version = parseSystemVersion(options.systemVersion);
+  std::error_code ec;
+  if (!std::filesystem::is_directory(options.root, ec))
+    throw DeviceError("device root " + options.root + " is not a folder");
+  if (!NSSetCurrentTimeZone(options.timeZone)) throw DeviceError("unknown time zone \"" + options.timeZone + "\"");
+  NSFoundationVersionForSystemVersion(options.systemVersion, &NSFoundationVersionNumber);
+  NSSetDeviceRoot(options.root);
+  NSClockSetFixed(options.now);
+  NSLogSetProcessName("SpringBoard");
+  registerSpringBoardClasses(version, options.springBoardProcess);
+  if (!options.modulePath.empty()) mapModule(options.modulePath);
+}
+
+Device::~Device() {
+  AutoreleasePool pool;
+  overlayContext_ = nullptr;
+  listController_ = nullptr;
+  lockScreenView_ = nullptr;
+}
+
+void Device::requireLocked(const char* what) const {
+  if (!listController_) throw DeviceError(std::string(what) + ": the device is not locked");
+}
+
+id Device::listView() const { return listController_ ? asListController(listController_)->listView : nil; }
+
+id Device::tableView() const {
+  id view = listView();
+  return view ? static_cast<SBLockScreenNotificationListViewObj*>(view)->tableView : nil;
+}
+
+void Device::lock() {
+  AutoreleasePool pool;
+  id view = msgSend<id, CGRect>(msgSend<id>(objc_getClass("SBLockScreenView"), "alloc"), "initWithFrame:",
+                                kMainScreenBounds);
+  lockScreenView_.adopt(view);
+  overlayContext_ = nullptr;
+  listController_.adopt(newNotificationListController(view));
+  deliverSystemNotifications();
+  msgSend<void>(listController_.get(), "loadView");
+}
+
+void Device::relock() {
+  if (!listController_) return lock();
+  AutoreleasePool pool;
+  msgSend<void>(listController_.get(), "loadView");
+}
+
+void Device::deliverSystemNotifications() {
+  std::vector<NotificationSpec> specs;
+  try {
+    specs = readNotificationFile(NSResolveDevicePath(kSystemNotificationsPath), options_.timeZone);
+  } catch (const NotificationFileError& e) {
+    throw DeviceError(e.what());
+  }
+  for (const NotificationSpec& spec : specs) deliver(makeBulletin(spec, NSClockNow()));
+}
+
+void Device::deliver(id bulletin) {
+  requireLocked("a bulletin arrives");
+  id controller = listController_.get();
+  id observer = asListController(controller)->_observer;
+  if (springBoardState().version.addsWithLightsAndSirens())
+    msgSend<void, id, id, NSUInteger, BOOL, id>(controller, "observer:addBulletin:forFeed:playLightsAndSirens:withReply:",
+                                               observer, bulletin, NSUInteger{0}, YES, nil);
+  else
+    msgSend<void, id, id, NSUInteger>(controller, "observer:addBulletin:forFeed:", observer, bulletin, NSUInteger{0});
+}
+
+void Device::nowPlaying() {
+  requireLocked("now playing");
+  AutoreleasePool pool;
+  id name = NSStr(kNowPlayingPluginName);
+  id pluginController = objc_autorelease(objc_new("NSObject"));
+  id context = msgSend<id, id, id, id>(msgSend<id>(objc_getClass("SBLockScreenPluginOverlayContext"), "alloc"),
+                                       "initWithPluginName:pluginController:lockScreenViewController:", name,
+                                       pluginController, lockScreenView_.get());
+  overlayContext_.adopt(context);
+  id requester = NSStringWithUTF8(overlayUnderlayRequester(kNowPlayingPluginName));
+  msgSend<void, id>(lockScreenView_.get(), "_addLockContentUnderlayWithRequester:", requester);
+  layOutNotificationList(listController_.get());
+}
+
+void Device::nowPlayingEnd() {
+  requireLocked("now playing ends");
+  AutoreleasePool pool;
+  if (!overlayContext_) return;
+  id requester = NSStringWithUTF8(overlayUnderlayRequester(kNowPlayingPluginName));
+  msgSend<void, id>(lockScreenView_.get(), "_removeLockContentUnderlayWithRequester:", requester);
+  overlayContext_ = nullptr;
+  layOutNotificationList(listController_.get());
+}
+
+void Device::wait(double seconds) {
+  if (!(seconds >= 0)) throw DeviceError("wait: the time must be a number of seconds, not negative");
+  AutoreleasePool pool;
+  NSRunLoopRunCurrentUntil(NSClockNow() + seconds);
+}
+
+void Device::notify(const std::string& bundleID, const std::string& title) {
+  requireLocked("notify");
+  AutoreleasePool pool;
+  NotificationSpec spec;
+  spec.section = bundleID;
+  spec.title = title;
+  spec.bulletinID = bundleID + "-arrival-" + std::to_string(++arrivals_);
+  spec.minutesBeforeNow = 0;
+  deliver(makeBulletin(spec, NSClockNow()));
+}
+
+void Device::companion(const std::string& title) {
+  requireLocked("companion");
+  AutoreleasePool pool;
+  NotificationSpec spec;
+  spec.section = "com.apple.mobilecal";
+  spec.title = title;
+  spec.bulletinID = "Corvane " + std::to_string(++arrivals_) + "|";
+  spec.minutesBeforeNow = 0;
+  deliver(makeBulletin(spec, NSClockNow()));
+}
+
+void Device::clear() {
+  requireLocked("clear");
+  AutoreleasePool pool;
+  removeListItemsWhere(listController_.get(),
+                       [](id item) { return msgSend<BOOL>(item, "canBeClearedByNotificationCenter"); });
+}
+
+bool Device::canEdit(NSInteger row) {
+  requireLocked("edit");
+  AutoreleasePool pool;
+  id items = asListController(listController_.get())->_listItems;
+  if (row < 0 || static_cast<NSUInteger>(row) >= msgSend<NSUInteger>(items, "count")) return false;
+  return msgSend<BOOL, id, id>(listView(), "tableView:canEditRowAtIndexPath:", tableView(), indexPathForRow(row));
+}
+
+void Device::screenOff() { springBoardState().screenLit = false; }
+
+}  // namespace sb

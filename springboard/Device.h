@@ -1,0 +1,88 @@
+// The driver of the simulated SpringBoard, used by the tests and by
+// springboard-sim: it boots a SpringBoard process state, maps the library as
+// the loader would, and lives through what a user and the system do to the
+// lock screen.
+//
+// One Device per process: the runtime's classes, the loaded module and the
+// library's process-wide state live as long as the process, as on a device.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+#include "Snapshot.h"
+#include "foundation/NSDate.h"
+#include "runtime/strong.h"
+
+namespace sb {
+
+class DeviceError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct DeviceOptions {
+  std::string root;                 // host folder standing for the device's "/"
+  std::string systemVersion = "7.1";  // "7.0", "7.1", "8.0" ... "9.3"
+  NSTimeInterval now = 0;           // the fixed clock's start, seconds since 2001-01-01 UTC
+  std::string timeZone = "Europe/London";
+  // False boots a process that is not SpringBoard (no class "SpringBoard"),
+  // as a test host into which the library must load inertly.
+  bool springBoardProcess = true;
+  // The module mapped at boot; empty maps none.
+  std::string modulePath = defaultModulePath();
+
+  // $QST_MODULE when set ("none": no module), else the library built with
+  // this tree.
+  static std::string defaultModulePath();
+};
+
+// Where SpringBoard keeps the other applications' notifications that it
+// delivers at every lock (see springboard/README.md).
+inline constexpr const char* kSystemNotificationsPath = "/var/mobile/Library/SpringBoard/notifications.json";
+
+class Device {
+ public:
+  // Boots; raises DeviceError for an unknown version or zone, a missing root,
+  // an unreadable notifications file or a module that cannot be mapped.
+  explicit Device(const DeviceOptions& options);
+  ~Device();
+  Device(const Device&) = delete;
+  Device& operator=(const Device&) = delete;
+
+  // A fresh lock screen: a new SBLockScreenView and list controller, the
+  // system notifications delivered, then the controller loads its view.
+  void lock();
+  // The list controller loads its view again (locks anew without a new view).
+  void relock();
+  void nowPlaying();     // music starts: the now-playing overlay comes up
+  void nowPlayingEnd();  // and goes away
+  // Runs the main run loop on the fixed clock for `seconds` (not negative).
+  void wait(double seconds);
+  void notify(const std::string& bundleID, const std::string& title);
+  void companion(const std::string& title);  // the companion calendar's bulletin ("Corvane…")
+  void clear();                              // the notification centre clears
+  bool canEdit(NSInteger row);               // false for a row that is not there
+  void screenOff();
+
+  Snapshot snapshot();
+
+  // For tests that look deeper.
+  id lockScreenView() const { return lockScreenView_; }
+  id listController() const { return listController_; }
+  id listView() const;
+  id tableView() const;
+  // Delivers a bulletin through the controller's add operation of the
+  // running version (a bulletin the board sends to the list).
+  void deliver(id bulletin);
+
+ private:
+  void requireLocked(const char* what) const;
+  void deliverSystemNotifications();
+
+  DeviceOptions options_;
+  StrongId lockScreenView_, listController_, overlayContext_;
+  unsigned long arrivals_ = 0;
+};
+
+}  // namespace sb

@@ -1,0 +1,137 @@
+#include "classes/SBLockScreenBulletinCell.h"
+
+#include <algorithm>
+
+#include "classes/cell_metrics.h"
+#include "classes/classes.h"
+#include "foundation/NSString.h"
+#include "foundation/clock.h"
+#include "foundation/NSDate.h"
+#include "runtime/message.h"
+#include "time_text.h"
+#include "uikit/NSStringDrawing.h"
+#include "uikit/UIColor.h"
+#include "uikit/UIFont.h"
+
+namespace sb {
+namespace {
+
+using namespace metrics;
+Class gCell = nullptr;
+
+SBLockScreenBulletinCellObj* asCell(id self) { return static_cast<SBLockScreenBulletinCellObj*>(self); }
+
+id newLabel(id cell, CGFloat fontSize, id color) {
+  id label = msgSend<id, CGRect>(msgSend<id>(objc_getClass("UILabel"), "alloc"), "initWithFrame:", CGRect{});
+  msgSend<void, id>(label, "setFont:", UIFontSystemFontOfSize(fontSize));
+  msgSend<void, id>(label, "setTextColor:", color);
+  msgSend<void, id>(cell, "addSubview:", label);
+  return label;
+}
+
+id initWithStyle(id self, SEL cmd, NSInteger style, id reuseIdentifier) {
+  self = msgSendSuper<id, NSInteger, id>(gCell, self, cmd, style, reuseIdentifier);
+  if (!self) return nil;
+  SBLockScreenBulletinCellObj* cell = asCell(self);
+  id white = UIColorWithRGBA(1, 1, 1, 1), faint = UIColorWithRGBA(1, 1, 1, 0.5);
+  cell->primaryLabel = newLabel(self, kTitleFontSize, white);
+  cell->secondaryLabel = newLabel(self, kMessageFontSize, white);
+  cell->subtitleLabel = newLabel(self, kSubtitleFontSize, white);
+  cell->relevanceDateLabel = newLabel(self, kDateFontSize, faint);
+  cell->_unlockTextLabel = newLabel(self, kUnlockFontSize, faint);
+  msgSend<void, id>(cell->_unlockTextLabel, "setText:", NSStr(kUnlockText));
+  return self;
+}
+
+id primaryLabel(id self, SEL) { return asCell(self)->primaryLabel; }
+id secondaryLabel(id self, SEL) { return asCell(self)->secondaryLabel; }
+id subtitleLabel(id self, SEL) { return asCell(self)->subtitleLabel; }
+id relevanceDateLabel(id self, SEL) { return asCell(self)->relevanceDateLabel; }
+
+CGRect contentBounds(id self, SEL) {
+  CGRect bounds = msgSend<CGRect>(self, "bounds");
+  return CGRect{{0, 0}, bounds.size};
+}
+
+CGFloat contentAlpha(id self, SEL) { return asCell(self)->contentAlpha; }
+void setContentAlpha(id self, SEL, CGFloat alpha) { asCell(self)->contentAlpha = alpha; }
+
+CGSize measure(id label) { return NSStringSizeWithFont(msgSend<id>(label, "text"), msgSend<id>(label, "font")); }
+
+void place(id label, CGFloat x, CGFloat y, CGSize size) {
+  msgSend<void, CGRect>(label, "setFrame:", CGRect{{x, y}, size});
+}
+
+// Title with the date after it on one line, the subtitle and the message
+// below; the unlock text at the right edge of the title line.
+void layoutSubviews(id self, SEL cmd) {
+  msgSendSuper<void>(gCell, self, cmd);
+  SBLockScreenBulletinCellObj* cell = asCell(self);
+  CGFloat width = msgSend<CGRect>(self, "contentBounds").size.width;
+  CGFloat room = width - kTextInset - kGap;
+  CGSize title = measure(cell->primaryLabel), date = measure(cell->relevanceDateLabel);
+  CGSize subtitle = measure(cell->subtitleLabel), message = measure(cell->secondaryLabel);
+  CGSize unlock = measure(cell->_unlockTextLabel);
+  title.width = std::min(title.width, std::max<CGFloat>(0, room - date.width - kGap - unlock.width - kGap));
+  place(cell->primaryLabel, kTextInset, kRowMargin, title);
+  place(cell->relevanceDateLabel, kTextInset + title.width + kGap, kRowMargin + title.height - date.height, date);
+  place(cell->_unlockTextLabel, width - kGap - unlock.width, kRowMargin + title.height - unlock.height, unlock);
+  CGFloat y = kRowMargin + title.height;
+  if (NSStringUTF8(msgSend<id>(cell->subtitleLabel, "text")).empty()) subtitle.height = 0;
+  subtitle.width = std::min(subtitle.width, room);
+  place(cell->subtitleLabel, kTextInset, y, subtitle);
+  message.width = std::min(message.width, room);
+  place(cell->secondaryLabel, kTextInset, y + subtitle.height, message);
+}
+
+void setDrawsSeparators(id self, SEL, BOOL draws) { asCell(self)->drawsSeparators = draws; }
+void setSeparatorHidden(id self, SEL, BOOL hidden) { asCell(self)->separatorHidden = hidden; }
+void setDrawsSeparatorAtTop(id self, SEL, BOOL draws) { asCell(self)->drawsSeparatorAtTopOfSection = draws; }
+
+}  // namespace
+
+SBLockScreenBulletinCellObj::~SBLockScreenBulletinCellObj() {
+  for (id label : {primaryLabel, secondaryLabel, subtitleLabel, relevanceDateLabel, _unlockTextLabel, icon})
+    objc_release(label);
+}
+
+void configureBulletinCell(id cell, id listItem) {
+  SBLockScreenBulletinCellObj* c = asCell(cell);
+  id bulletin = msgSend<id>(listItem, "activeBulletin");
+  msgSend<void, id>(c->primaryLabel, "setText:", msgSend<id>(bulletin, "title"));
+  msgSend<void, id>(c->secondaryLabel, "setText:", msgSend<id>(bulletin, "message"));
+  msgSend<void, id>(c->subtitleLabel, "setText:", msgSend<id>(bulletin, "subtitle"));
+  id date = msgSend<id>(bulletin, "date");
+  std::string dateText;
+  if (date)
+    dateText = rowDateText(NSDateTimeIntervalSinceReferenceDate(date), msgSend<BOOL>(bulletin, "dateIsAllDay"),
+                           NSClockNow(), NSCurrentTimeZoneName());
+  msgSend<void, id>(c->relevanceDateLabel, "setText:", NSStringWithUTF8(dateText));
+  id icon = msgSend<id>(listItem, "iconImage");
+  objc_retain(icon);
+  objc_release(c->icon);
+  c->icon = icon;
+}
+
+void registerBulletinCell(const SystemVersion& version) {
+  using T = SBLockScreenBulletinCellObj;
+  gCell = objc_defineClass<T>(objc_getClass("UITableViewCell"), "SBLockScreenBulletinCell");
+  OBJC_IVAR(gCell, T, _unlockTextLabel, "@\"UILabel\"");
+  class_addMethod(gCell, sel("initWithStyle:reuseIdentifier:"), initWithStyle, "@@:q@");
+  class_addMethod(gCell, sel("primaryLabel"), primaryLabel, "@@:");
+  class_addMethod(gCell, sel("secondaryLabel"), secondaryLabel, "@@:");
+  class_addMethod(gCell, sel("subtitleLabel"), subtitleLabel, "@@:");
+  class_addMethod(gCell, sel("relevanceDateLabel"), relevanceDateLabel, "@@:");
+  class_addMethod(gCell, sel("contentBounds"), contentBounds, "{CGRect={CGPoint=dd}{CGSize=dd}}@:");
+  class_addMethod(gCell, sel("contentAlpha"), contentAlpha, "d@:");
+  class_addMethod(gCell, sel("setContentAlpha:"), setContentAlpha, "v@:d");
+  class_addMethod(gCell, sel("layoutSubviews"), layoutSubviews, "v@:");
+  if (version.hasIOS7Separators()) {
+    class_addMethod(gCell, sel("setDrawsSeparators:"), setDrawsSeparators, "v@:c");
+  } else {
+    class_addMethod(gCell, sel("_setSeparatorHidden:"), setSeparatorHidden, "v@:c");
+    class_addMethod(gCell, sel("_setDrawsSeparatorAtTopOfSection:"), setDrawsSeparatorAtTop, "v@:c");
+  }
+}
+
+}  // namespace sb

@@ -1,0 +1,131 @@
+#include "classes/SBLockScreenNotificationListController.h"
+
+#include "classes/SBAwayBulletinListItem.h"
+#include "classes/SBLockScreenNotificationBulletinBannerItem.h"
+#include "classes/SBLockScreenNotificationListView.h"
+#include "classes/cell_metrics.h"
+#include "classes/classes.h"
+#include "classes/list_order.h"
+#include "foundation/NSString.h"
+#include "runtime/nsobject.h"
+#include "uikit/UIApplication.h"
+
+namespace sb {
+namespace {
+
+Class gController = nullptr;
+constexpr const char* kListRequester = "NotificationList";
+
+id init(id self, SEL cmd) {
+  self = msgSendSuper<id>(gController, self, cmd);
+  if (!self) return nil;
+  auto* controller = asListController(self);
+  controller->_listItems = objc_retain(NSMutableArrayWith());
+  controller->_observer = objc_new("NSObject");
+  return self;
+}
+
+// Builds the list view and its table afresh, then lays the list out.
+void loadView(id self, SEL) {
+  auto* controller = asListController(self);
+  CGRect frame{{0, 0}, {metrics::kScreenWidth, kMainScreenBounds.size.height}};
+  id view = msgSend<id, CGRect>(msgSend<id>(objc_getClass("SBLockScreenNotificationListView"), "alloc"),
+                                "initWithFrame:", frame);
+  static_cast<SBLockScreenNotificationListViewObj*>(view)->controller = self;
+  msgSend<void, id>(controller->lockScreenView, "addSubview:", view);
+  if (controller->listView) {
+    msgSend<void>(controller->listView, "removeFromSuperview");
+    objc_release(controller->listView);
+  }
+  controller->listView = view;
+  layOutNotificationList(self);
+}
+
+NSUInteger count(id self, SEL) { return msgSend<NSUInteger>(asListController(self)->_listItems, "count"); }
+
+id listItemAtIndexPath(id self, SEL, id indexPath) {
+  if (!indexPath || msgSend<NSInteger>(indexPath, "section") != 0) return nil;
+  NSInteger row = msgSend<NSInteger>(indexPath, "row");
+  std::vector<id> items = NSArrayItems(asListController(self)->_listItems);
+  if (row < 0 || static_cast<NSUInteger>(row) >= items.size()) return nil;
+  return items[row];
+}
+
+// A bulletin becomes a row in date order; SpringBoard then decides, for the
+// bulletin and for its banner, whether the screen lights up.
+void addBulletin(id self, id bulletin) {
+  if (!bulletin) return;
+  id items = asListController(self)->_listItems;
+  id item = objc_autorelease(newAwayBulletinListItem(bulletin));
+  msgSend<void, id, NSUInteger>(items, "insertObject:atIndex:", item, insertionIndexForBulletin(items, bulletin));
+  layOutNotificationList(self);
+  msgSend<void, id>(self, "turnOnScreenIfNecessaryForItem:", bulletin);
+  id banner = objc_autorelease(newBulletinBannerItem(item));
+  msgSend<void, id>(self, "turnOnScreenIfNecessaryForItem:", banner);
+}
+
+void addBulletinIOS7(id self, SEL, id, id bulletin, NSUInteger) { addBulletin(self, bulletin); }
+
+void addBulletinIOS8(id self, SEL, id, id bulletin, NSUInteger, BOOL, id) { addBulletin(self, bulletin); }
+
+// The bulletin's row leaves the list; a bulletin is known by identity or by
+// its identifier.
+void removeBulletin(id self, SEL, id, id bulletin) {
+  if (!bulletin) return;
+  id bulletinID = msgSend<id>(bulletin, "bulletinID");
+  removeListItemsWhere(self, [&](id item) {
+    id active = msgSend<id>(item, "activeBulletin");
+    return active == bulletin || (bulletinID && msgSend<BOOL, id>(bulletinID, "isEqualToString:",
+                                                                 msgSend<id>(active, "bulletinID")));
+  });
+}
+
+void turnOnScreenIfNecessaryForItem(id, SEL, id) {
+  springBoardState().screenLit = true;
+  ++springBoardState().screenWakeCount;
+}
+
+}  // namespace
+
+SBLockScreenNotificationListControllerObj::~SBLockScreenNotificationListControllerObj() {
+  if (listView) static_cast<SBLockScreenNotificationListViewObj*>(listView)->controller = nullptr;
+  for (id held : {_listItems, _observer, listView, lockScreenView}) objc_release(held);
+}
+
+id newNotificationListController(id lockScreenView) {
+  id controller = objc_new(gController);
+  asListController(controller)->lockScreenView = objc_retain(lockScreenView);
+  return controller;
+}
+
+void layOutNotificationList(id controller) {
+  auto* c = asListController(controller);
+  if (!c->listView) return;
+  id requester = NSStr(kListRequester);
+  if (msgSend<NSUInteger>(controller, "count") > 0)
+    msgSend<void, id>(c->lockScreenView, "_addLockContentUnderlayWithRequester:", requester);
+  else
+    msgSend<void, id>(c->lockScreenView, "_removeLockContentUnderlayWithRequester:", requester);
+  reloadNotificationList(c->listView);
+}
+
+void registerNotificationListController(const SystemVersion& version) {
+  using T = SBLockScreenNotificationListControllerObj;
+  gController = objc_defineClass<T>(NSObjectClass(), "SBLockScreenNotificationListController");
+  OBJC_IVAR(gController, T, _listItems, "@\"NSMutableArray\"");
+  OBJC_IVAR(gController, T, _observer, "@\"BBObserver\"");
+  class_addMethod(gController, sel("init"), init, "@@:");
+  class_addMethod(gController, sel("loadView"), loadView, "v@:");
+  class_addMethod(gController, sel("count"), count, "Q@:");
+  class_addMethod(gController, sel("listItemAtIndexPath:"), listItemAtIndexPath, "@@:@");
+  // Each system version has only its own add operation.
+  if (version.addsWithLightsAndSirens())
+    class_addMethod(gController, sel("observer:addBulletin:forFeed:playLightsAndSirens:withReply:"), addBulletinIOS8,
+                    "v@:@@Qc@?");
+  else
+    class_addMethod(gController, sel("observer:addBulletin:forFeed:"), addBulletinIOS7, "v@:@@Q");
+  class_addMethod(gController, sel("observer:removeBulletin:"), removeBulletin, "v@:@@");
+  class_addMethod(gController, sel("turnOnScreenIfNecessaryForItem:"), turnOnScreenIfNecessaryForItem, "v@:@");
+}
+
+}  // namespace sb

@@ -1,0 +1,52 @@
+// SBLockScreenNotificationListController: the model of the lock-screen list.
+// Bulletins reach it through its bulletin-observer operations and become
+// SBAwayBulletinListItem rows in the list's date order.
+#pragma once
+
+#include "runtime/objc.h"
+
+namespace sb {
+
+struct SBLockScreenNotificationListControllerObj : objc_object {
+  id _listItems = nullptr;  // NSMutableArray of SBAwayBulletinListItem, in display order; retained
+  id _observer = nullptr;   // the bulletin observer, retained
+  id listView = nullptr;    // SBLockScreenNotificationListView once the view is loaded; retained
+  id lockScreenView = nullptr;  // the SBLockScreenView the list sits on; retained
+  ~SBLockScreenNotificationListControllerObj() override;
+};
+
+inline SBLockScreenNotificationListControllerObj* asListController(id controller) {
+  return static_cast<SBLockScreenNotificationListControllerObj*>(controller);
+}
+
+// A new controller for the list on `lockScreenView`; +1.
+id newNotificationListController(id lockScreenView);
+
+// SpringBoard's layout of the list: asks the controller's `count`, asks for
+// the wallpaper underlay under "NotificationList" while there are rows and
+// withdraws it when there are none, and reloads the table when the view is
+// loaded.
+void layOutNotificationList(id controller);
+
+// Takes out the items for which `remove` holds, then lays the list out.
+// Returns how many were taken out.
+template <class Predicate>
+NSUInteger removeListItemsWhere(id controller, Predicate remove);
+
+}  // namespace sb
+
+#include "foundation/NSArray.h"
+#include "runtime/message.h"
+
+template <class Predicate>
+NSUInteger sb::removeListItemsWhere(id controller, Predicate remove) {
+  id items = asListController(controller)->_listItems;
+  NSUInteger removed = 0;
+  for (id item : NSArrayItems(items)) {
+    if (!remove(item)) continue;
+    msgSend<void, id>(items, "removeObject:", item);
+    ++removed;
+  }
+  if (removed) layOutNotificationList(controller);
+  return removed;
+}

@@ -1,0 +1,117 @@
+#include "classes/SBLockScreenNotificationListView.h"
+
+#include <algorithm>
+
+#include "classes/SBLockScreenBulletinCell.h"
+#include "classes/SBLockScreenNotificationListController.h"
+#include "classes/cell_metrics.h"
+#include "classes/classes.h"
+#include "foundation/NSArray.h"
+#include "foundation/NSDictionary.h"
+#include "foundation/NSNumber.h"
+#include "foundation/NSString.h"
+#include "runtime/message.h"
+#include "uikit/NSStringDrawing.h"
+#include "uikit/UIFont.h"
+
+namespace sb {
+namespace {
+
+using namespace metrics;
+Class gListView = nullptr;
+
+SBLockScreenNotificationListViewObj* asListView(id self) { return static_cast<SBLockScreenNotificationListViewObj*>(self); }
+
+id initWithFrame(id self, SEL cmd, CGRect frame) {
+  self = msgSendSuper<id, CGRect>(gListView, self, cmd, frame);
+  if (!self) return nil;
+  SBLockScreenNotificationListViewObj* view = asListView(self);
+  view->_heightForListItemCache = objc_retain(NSMutableDictionaryWith());
+  CGRect tableFrame{{0, 0}, frame.size};
+  view->tableView = msgSend<id, CGRect>(msgSend<id>(objc_getClass("UITableView"), "alloc"), "initWithFrame:", tableFrame);
+  msgSend<void, id>(view->tableView, "setDataSource:", self);
+  msgSend<void, id>(view->tableView, "setDelegate:", self);
+  msgSend<void, id>(self, "addSubview:", view->tableView);
+  return self;
+}
+
+id listItemAt(id self, id indexPath) {
+  return msgSend<id, id>(asListView(self)->controller, "listItemAtIndexPath:", indexPath);
+}
+
+NSInteger numberOfRows(id self, SEL, id, NSInteger section) {
+  if (section != 0) return 0;
+  id items = asListController(asListView(self)->controller)->_listItems;
+  return static_cast<NSInteger>(NSArrayItems(items).size());
+}
+
+CGFloat lineHeight(id text, CGFloat fontSize) {
+  if (NSStringUTF8(text).empty()) return 0;
+  return NSStringSizeWithFont(text, UIFontSystemFontOfSize(fontSize)).height;
+}
+
+// SpringBoard's own height: the margins around the title, subtitle and
+// message lines, computed once per item and kept in the cache.
+CGFloat heightForRow(id self, SEL, id, id indexPath) {
+  id item = listItemAt(self, indexPath);
+  if (!item) return kDefaultRowHeight;
+  id cache = asListView(self)->_heightForListItemCache;
+  if (id cached = msgSend<id, id>(cache, "objectForKey:", item)) return msgSend<double>(cached, "doubleValue");
+  id bulletin = msgSend<id>(item, "activeBulletin");
+  CGFloat title = std::max(lineHeight(msgSend<id>(bulletin, "title"), kTitleFontSize),
+                           lineHeight(NSStr(kUnlockText), kUnlockFontSize));
+  CGFloat height = kRowMargin + title + lineHeight(msgSend<id>(bulletin, "subtitle"), kSubtitleFontSize) +
+                   lineHeight(msgSend<id>(bulletin, "message"), kMessageFontSize) + kRowMargin;
+  msgSend<void, id, id>(cache, "setObject:forKey:", NSNumberWithDouble(height), item);
+  return height;
+}
+
+id cellForRow(id self, SEL, id table, id indexPath) {
+  id identifier = NSStr(kCellReuseIdentifier);
+  id cell = msgSend<id, id>(table, "dequeueReusableCellWithIdentifier:", identifier);
+  if (!cell) {
+    cell = msgSend<id, NSInteger, id>(msgSend<id>(objc_getClass("SBLockScreenBulletinCell"), "alloc"),
+                                      "initWithStyle:reuseIdentifier:", NSInteger{0}, identifier);
+    objc_autorelease(cell);
+  }
+  configureBulletinCell(cell, listItemAt(self, indexPath));
+  return cell;
+}
+
+// Bulletin rows may be edited (slid to delete); other rows may not.
+BOOL canEditRow(id self, SEL, id, id indexPath) {
+  id item = listItemAt(self, indexPath);
+  return item && msgSend<BOOL, Class>(item, "isKindOfClass:", objc_getClass("SBAwayBulletinListItem"));
+}
+
+}  // namespace
+
+SBLockScreenNotificationListViewObj::~SBLockScreenNotificationListViewObj() {
+  // The table does not retain its data source; make sure it never calls us again.
+  msgSend<void, id>(tableView, "setDataSource:", nil);
+  msgSend<void, id>(tableView, "setDelegate:", nil);
+  objc_release(tableView);
+  objc_release(_heightForListItemCache);
+}
+
+void reloadNotificationList(id listView) {
+  id table = asListView(listView)->tableView;
+  msgSend<void>(table, "reloadData");
+  for (id cell : NSArrayItems(msgSend<id>(table, "visibleCells"))) {
+    id indexPath = msgSend<id, id>(table, "indexPathForCell:", cell);
+    msgSend<void, CGFloat>(cell, "setContentAlpha:", contentAlphaForRow(msgSend<NSInteger>(indexPath, "row")));
+  }
+}
+
+void registerNotificationListView() {
+  using T = SBLockScreenNotificationListViewObj;
+  gListView = objc_defineClass<T>(objc_getClass("UIView"), "SBLockScreenNotificationListView");
+  OBJC_IVAR(gListView, T, _heightForListItemCache, "@\"NSMutableDictionary\"");
+  class_addMethod(gListView, sel("initWithFrame:"), initWithFrame, "@@:{CGRect={CGPoint=dd}{CGSize=dd}}");
+  class_addMethod(gListView, sel("tableView:numberOfRowsInSection:"), numberOfRows, "q@:@q");
+  class_addMethod(gListView, sel("tableView:heightForRowAtIndexPath:"), heightForRow, "d@:@@");
+  class_addMethod(gListView, sel("tableView:cellForRowAtIndexPath:"), cellForRow, "@@:@@");
+  class_addMethod(gListView, sel("tableView:canEditRowAtIndexPath:"), canEditRow, "c@:@@");
+}
+
+}  // namespace sb

@@ -1,0 +1,41 @@
+#include "classes/SBLockScreenView.h"
+
+#include <algorithm>
+
+#include "classes/classes.h"
+#include "foundation/NSString.h"
+#include "runtime/message.h"
+
+namespace sb {
+namespace {
+
+Class gLockScreenView = nullptr;
+
+SBLockScreenViewObj* asView(id self) { return static_cast<SBLockScreenViewObj*>(self); }
+
+id initWithFrame(id self, SEL cmd, CGRect frame) { return msgSendSuper<id, CGRect>(gLockScreenView, self, cmd, frame); }
+
+// Requests are keyed by name: asking twice under one name is one request.
+void addUnderlay(id self, SEL, id requester) {
+  if (!NSIsString(requester)) return;
+  auto& requesters = asView(self)->underlayRequesters;
+  std::string name = NSStringUTF8(requester);
+  if (std::find(requesters.begin(), requesters.end(), name) == requesters.end()) requesters.push_back(name);
+}
+
+void removeUnderlay(id self, SEL, id requester) {
+  if (!NSIsString(requester)) return;
+  auto& requesters = asView(self)->underlayRequesters;
+  std::erase(requesters, NSStringUTF8(requester));
+}
+
+}  // namespace
+
+void registerLockScreenView() {
+  gLockScreenView = objc_defineClass<SBLockScreenViewObj>(objc_getClass("UIView"), "SBLockScreenView");
+  class_addMethod(gLockScreenView, sel("initWithFrame:"), initWithFrame, "@@:{CGRect={CGPoint=dd}{CGSize=dd}}");
+  class_addMethod(gLockScreenView, sel("_addLockContentUnderlayWithRequester:"), addUnderlay, "v@:@");
+  class_addMethod(gLockScreenView, sel("_removeLockContentUnderlayWithRequester:"), removeUnderlay, "v@:@");
+}
+
+}  // namespace sb

@@ -1,0 +1,129 @@
+#include "scenario.h"
+
+#include <cmath>
+#include <sstream>
+
+#include "Device.h"
+
+namespace sb {
+namespace {
+
+using Kind = ScenarioStep::Kind;
+
+std::string trim(const std::string& s) {
+  size_t begin = s.find_first_not_of(" \t\n");
+  if (begin == std::string::npos) return "";
+  return s.substr(begin, s.find_last_not_of(" \t\n") - begin + 1);
+}
+
+[[noreturn]] void reject(const std::string& step, const std::string& why) {
+  throw ScenarioError("bad step \"" + step + "\": " + why);
+}
+
+// The text after the first word: titles may hold spaces.
+std::string restAfter(const std::string& text, size_t words) {
+  size_t pos = 0;
+  for (size_t i = 0; i < words; ++i) {
+    pos = text.find_first_not_of(" \t", pos);
+    pos = text.find_first_of(" \t", pos);
+    if (pos == std::string::npos) return "";
+  }
+  return trim(text.substr(pos));
+}
+
+double parseSeconds(const std::string& step, const std::string& word) {
+  size_t used = 0;
+  double seconds = 0;
+  try {
+    seconds = std::stod(word, &used);
+  } catch (const std::exception&) {
+    reject(step, "\"" + word + "\" is not a number of seconds");
+  }
+  if (used != word.size() || !std::isfinite(seconds)) reject(step, "\"" + word + "\" is not a number of seconds");
+  if (seconds < 0) reject(step, "the time cannot be negative");
+  return seconds;
+}
+
+NSInteger parseRow(const std::string& step, const std::string& word) {
+  if (word.empty() || word.find_first_not_of("0123456789") != std::string::npos || word.size() > 9)
+    reject(step, "\"" + word + "\" is not a row number (0, 1, 2, ...)");
+  return std::stol(word);
+}
+
+ScenarioStep parseStep(const std::string& text) {
+  std::istringstream in(text);
+  std::vector<std::string> words;
+  for (std::string w; in >> w;) words.push_back(w);
+  const std::string& name = words[0];
+  auto expectArgs = [&](size_t n, const char* usage) {
+    if (words.size() != n + 1) reject(text, std::string("expected \"") + usage + "\"");
+  };
+  ScenarioStep step;
+  step.text = text;
+  if (name == "nowplaying") {
+    expectArgs(0, "nowplaying");
+    step.kind = Kind::NowPlaying;
+  } else if (name == "nowplaying-end") {
+    expectArgs(0, "nowplaying-end");
+    step.kind = Kind::NowPlayingEnd;
+  } else if (name == "wait") {
+    expectArgs(1, "wait SECONDS");
+    step.kind = Kind::Wait;
+    step.seconds = parseSeconds(text, words[1]);
+  } else if (name == "notify") {
+    if (words.size() < 3) reject(text, "expected \"notify BUNDLE TITLE\"");
+    step.kind = Kind::Notify;
+    step.bundleID = words[1];
+    step.title = restAfter(text, 2);
+  } else if (name == "companion") {
+    if (words.size() < 2) reject(text, "expected \"companion TITLE\"");
+    step.kind = Kind::Companion;
+    step.title = restAfter(text, 1);
+  } else if (name == "clear") {
+    expectArgs(0, "clear");
+    step.kind = Kind::Clear;
+  } else if (name == "edit") {
+    expectArgs(1, "edit ROW");
+    step.kind = Kind::Edit;
+    step.row = parseRow(text, words[1]);
+  } else if (name == "relock") {
+    expectArgs(0, "relock");
+    step.kind = Kind::Relock;
+  } else if (name == "screen-off") {
+    expectArgs(0, "screen-off");
+    step.kind = Kind::ScreenOff;
+  } else {
+    reject(text, "unknown step \"" + name +
+                     "\" (known: nowplaying, nowplaying-end, wait, notify, companion, clear, edit, relock, screen-off)");
+  }
+  return step;
+}
+
+}  // namespace
+
+std::vector<ScenarioStep> parseScenario(const std::string& text) {
+  std::vector<ScenarioStep> steps;
+  std::istringstream in(text);
+  for (std::string part; std::getline(in, part, ';');) {
+    std::string step = trim(part);
+    if (!step.empty()) steps.push_back(parseStep(step));
+  }
+  return steps;
+}
+
+bool runScenarioStep(Device& device, const ScenarioStep& step) {
+  switch (step.kind) {
+    case Kind::NowPlaying: device.nowPlaying(); break;
+    case Kind::NowPlayingEnd: device.nowPlayingEnd(); break;
+    case Kind::Wait: device.wait(step.seconds); break;
+    case Kind::Notify: device.notify(step.bundleID, step.title); break;
+    case Kind::Companion: device.companion(step.title); break;
+    case Kind::Clear: device.clear(); break;
+    case Kind::Edit: return device.canEdit(step.row);
+    case Kind::Relock: device.relock(); break;
+    case Kind::ScreenOff: device.screenOff(); break;
+  }
+  return false;
+}
+
+}  // namespace sb

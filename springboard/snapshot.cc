@@ -1,0 +1,104 @@
+// Device::snapshot: reads the lock screen's state as a user (or a test)
+// would see it, without changing it.
+#include <algorithm>
+
+#include "Device.h"
+#include "classes/SBLockScreenBulletinCell.h"
+#include "classes/SBLockScreenNotificationListController.h"
+#include "classes/SBLockScreenView.h"
+#include "classes/classes.h"
+#include "foundation/NSLog.h"
+#include "foundation/NSString.h"
+#include "runtime/autorelease.h"
+#include "runtime/message.h"
+#include "time_text.h"
+#include "uikit/UIColor.h"
+#include "uikit/UIImage.h"
+#include "uikit/UILabel.h"
+#include "uikit/UITableView.h"
+
+namespace sb {
+namespace {
+
+std::optional<std::string> dateText(id date) {
+  if (!date) return std::nullopt;
+  return formatISO8601UTC(NSDateTimeIntervalSinceReferenceDate(date));
+}
+
+LabelState labelState(id label) {
+  LabelState state;
+  if (!label) return state;
+  state.text = NSStringUTF8(msgSend<id>(label, "text"));
+  state.fontSize = msgSend<CGFloat>(msgSend<id>(label, "font"), "pointSize");
+  CGFloat rgba[4] = {0, 0, 0, 0};
+  UIColorGetRGBA(msgSend<id>(label, "textColor"), rgba);
+  std::copy(rgba, rgba + 4, state.color.begin());
+  state.frame = msgSend<CGRect>(label, "frame");
+  return state;
+}
+
+std::optional<IconState> iconState(id image) {
+  if (!image) return std::nullopt;
+  IconState icon;
+  CGSize size = msgSend<CGSize>(image, "size");
+  icon.width = size.width;
+  icon.height = size.height;
+  UIImagePixel centre = UIImageReadPixel(image, UIImagePixelWidth(image) / 2, UIImagePixelHeight(image) / 2);
+  icon.centerPixel = {centre.r, centre.g, centre.b, centre.a};
+  return icon;
+}
+
+void readCell(RowState& row, id cellObject) {
+  auto* cell = static_cast<SBLockScreenBulletinCellObj*>(cellObject);
+  row.alpha = cell->contentAlpha;
+  row.primary = labelState(cell->primaryLabel);
+  row.secondary = labelState(cell->secondaryLabel);
+  row.subtitleLabel = labelState(cell->subtitleLabel);
+  row.relevanceDate = labelState(cell->relevanceDateLabel);
+  row.unlockText = labelState(cell->_unlockTextLabel);
+  row.icon = iconState(cell->icon);
+  row.separatorShown = springBoardState().version.hasIOS7Separators() ? cell->drawsSeparators : !cell->separatorHidden;
+}
+
+}  // namespace
+
+Snapshot Device::snapshot() {
+  AutoreleasePool pool;
+  Snapshot snap;
+  snap.screenLit = springBoardState().screenLit;
+  snap.log = NSLogCapturedLines();
+  if (auto* view = static_cast<SBLockScreenViewObj*>(lockScreenView_.get())) {
+    snap.underlay.shown = underlayShown(view);
+    snap.underlay.requesters = view->underlayRequesters;
+  }
+  if (!listController_) return snap;
+  auto* table = static_cast<UITableViewObj*>(tableView());
+  std::vector<id> items = NSArrayItems(asListController(listController_.get())->_listItems);
+  for (NSUInteger i = 0; i < items.size(); ++i) {
+    id bulletin = msgSend<id>(items[i], "activeBulletin");
+    RowState row;
+    row.bulletinID = NSStringUTF8(msgSend<id>(bulletin, "bulletinID"));
+    row.section = NSStringUTF8(msgSend<id>(bulletin, "section"));
+    row.title = NSStringUTF8(msgSend<id>(bulletin, "title"));
+    row.subtitle = NSStringUTF8(msgSend<id>(bulletin, "subtitle"));
+    row.message = NSStringUTF8(msgSend<id>(bulletin, "message"));
+    row.date = dateText(msgSend<id>(bulletin, "date"));
+    row.publicationDate = dateText(msgSend<id>(bulletin, "publicationDate"));
+    row.lastInterruptDate = dateText(msgSend<id>(bulletin, "lastInterruptDate"));
+    row.dateIsAllDay = msgSend<BOOL>(bulletin, "dateIsAllDay");
+    id action = msgSend<id>(bulletin, "defaultAction");
+    row.defaultAction = action ? NSStringUTF8(msgSend<id>(action, "description")) : "none";
+    row.canBeCleared = msgSend<BOOL>(items[i], "canBeClearedByNotificationCenter");
+    row.canEdit = canEdit(static_cast<NSInteger>(i));
+    // The table's last load: the height it was given and the cell it shows.
+    if (table && i < table->rows.size()) {
+      row.height = table->rows[i].rect.size.height;
+      if (id cell = table->rows[i].cell; cell && msgSend<BOOL, Class>(cell, "isKindOfClass:", objc_getClass("SBLockScreenBulletinCell")))
+        readCell(row, cell);
+    }
+    snap.rows.push_back(std::move(row));
+  }
+  return snap;
+}
+
+}  // namespace sb

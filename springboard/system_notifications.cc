@@ -1,0 +1,110 @@
+#include "system_notifications.h"
+
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+
+#include "foundation/NSString.h"
+#include "runtime/message.h"
+#include "runtime/nsobject.h"
+#include "time_text.h"
+
+namespace sb {
+namespace {
+
+using nlohmann::json;
+
+std::string stringField(const json& entry, const char* key) {
+  auto it = entry.find(key);
+  if (it == entry.end() || it->is_null()) return "";
+  if (!it->is_string()) throw std::invalid_argument(std::string("\"") + key + "\" must be a string");
+  return it->get<std::string>();
+}
+
+NotificationSpec readEntry(const json& entry, const std::string& zone, size_t index) {
+  if (!entry.is_object()) throw std::invalid_argument("each notification must be an object");
+  NotificationSpec spec;
+  spec.section = stringField(entry, "section");
+  if (spec.section.empty()) throw std::invalid_argument("\"section\" (the application's bundle identifier) is missing");
+  spec.bulletinID = stringField(entry, "bulletinID");
+  if (spec.bulletinID.empty()) spec.bulletinID = spec.section + "-" + std::to_string(index);
+  spec.title = stringField(entry, "title");
+  spec.subtitle = stringField(entry, "subtitle");
+  spec.message = stringField(entry, "message");
+  spec.launchURL = stringField(entry, "launchURL");
+  spec.launchBundleID = stringField(entry, "launchBundleID");
+  if (std::string date = stringField(entry, "date"); !date.empty()) {
+    spec.date = parseISO8601(date, zone);
+    if (!spec.date) throw std::invalid_argument("\"date\" is not an ISO 8601 moment: " + date);
+  }
+  if (auto it = entry.find("minutesBeforeNow"); it != entry.end()) {
+    if (!it->is_number()) throw std::invalid_argument("\"minutesBeforeNow\" must be a number");
+    spec.minutesBeforeNow = it->get<double>();
+  }
+  if (auto it = entry.find("allDay"); it != entry.end()) {
+    if (!it->is_boolean()) throw std::invalid_argument("\"allDay\" must be true or false");
+    spec.allDay = it->get<bool>();
+  }
+  return spec;
+}
+
+id dateObject(NSTimeInterval t) { return NSDateWithTimeIntervalSinceReferenceDate(t); }
+
+}  // namespace
+
+std::vector<NotificationSpec> readNotificationFile(const std::string& hostPath, const std::string& zone) {
+  std::error_code ec;
+  if (!std::filesystem::exists(hostPath, ec)) return {};
+  std::ifstream in(hostPath);
+  if (!in) throw NotificationFileError(hostPath + ": cannot be read");
+  try {
+    json document = json::parse(in);
+    if (!document.is_array()) throw std::invalid_argument("the file must hold an array of notifications");
+    std::vector<NotificationSpec> specs;
+    for (size_t i = 0; i < document.size(); ++i) {
+      try {
+        specs.push_back(readEntry(document[i], zone, i));
+      } catch (const std::invalid_argument& e) {
+        throw std::invalid_argument("notification " + std::to_string(i) + ": " + e.what());
+      }
+    }
+    return specs;
+  } catch (const json::exception& e) {
+    throw NotificationFileError(hostPath + ": not valid JSON (" + e.what() + ")");
+  } catch (const std::invalid_argument& e) {
+    throw NotificationFileError(hostPath + ": " + e.what());
+  }
+}
+
+id makeBulletin(const NotificationSpec& spec, NSTimeInterval now) {
+  id bulletin = objc_autorelease(objc_new("BBBulletin"));
+  auto set = [&](const char* setter, const std::string& text) {
+    if (!text.empty()) msgSend<void, id>(bulletin, setter, NSStringWithUTF8(text));
+  };
+  set("setBulletinID:", spec.bulletinID);
+  set("setSection:", spec.section);
+  set("setTitle:", spec.title);
+  set("setSubtitle:", spec.subtitle);
+  set("setMessage:", spec.message);
+  std::optional<NSTimeInterval> moment = spec.date;
+  if (!moment && spec.minutesBeforeNow) moment = now - *spec.minutesBeforeNow * 60;
+  if (moment) {
+    msgSend<void, id>(bulletin, "setDate:", dateObject(*moment));
+    msgSend<void, id>(bulletin, "setPublicationDate:", dateObject(*moment));
+    msgSend<void, id>(bulletin, "setLastInterruptDate:", dateObject(*moment));
+  }
+  msgSend<void, BOOL>(bulletin, "setDateIsAllDay:", spec.allDay);
+  id action = nil;
+  if (!spec.launchURL.empty()) {
+    id url = msgSend<id, id>(objc_getClass("NSURL"), "URLWithString:", NSStringWithUTF8(spec.launchURL));
+    action = msgSend<id, id, id>(objc_getClass("BBAction"), "actionWithLaunchURL:callblock:", url, nil);
+  } else {
+    const std::string& app = spec.launchBundleID.empty() ? spec.section : spec.launchBundleID;
+    action = msgSend<id, id, id>(objc_getClass("BBAction"), "actionWithLaunchBundleID:callblock:",
+                                 NSStringWithUTF8(app), nil);
+  }
+  msgSend<void, id>(bulletin, "setDefaultAction:", action);
+  return bulletin;
+}
+
+}  // namespace sb

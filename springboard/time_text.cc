@@ -1,0 +1,102 @@
+#include "time_text.h"
+
+#include <unicode/ucal.h>
+#include <unicode/udat.h>
+#include <unicode/ustring.h>
+
+#include <cmath>
+#include <cstdio>
+#include <regex>
+
+namespace sb {
+namespace {
+
+constexpr double kMillisPerSecond = 1000.0;
+
+std::u16string utf16(const std::string& text) {
+  return std::u16string(text.begin(), text.end());  // zone names and patterns are ASCII
+}
+
+// Milliseconds since 1970 of a wall-clock time in `zone`; none for an
+// unknown zone.
+std::optional<double> wallClockToMillis(const std::string& zone, int y, int mo, int d, int h, int mi, int s) {
+  UErrorCode status = U_ZERO_ERROR;
+  std::u16string zoneId = utf16(zone);
+  UCalendar* cal = ucal_open(reinterpret_cast<const UChar*>(zoneId.c_str()), -1, "en_GB", UCAL_GREGORIAN, &status);
+  if (U_FAILURE(status)) return std::nullopt;
+  // ICU falls back to GMT for names it does not know.
+  UChar canonical[64];
+  UBool system = false;
+  ucal_getCanonicalTimeZoneID(reinterpret_cast<const UChar*>(zoneId.c_str()), -1, canonical, 64, &system, &status);
+  if (U_FAILURE(status) || !system) {
+    ucal_close(cal);
+    return std::nullopt;
+  }
+  ucal_clear(cal);
+  ucal_setDateTime(cal, y, mo - 1, d, h, mi, s, &status);
+  double millis = ucal_getMillis(cal, &status);
+  ucal_close(cal);
+  if (U_FAILURE(status)) return std::nullopt;
+  return millis;
+}
+
+std::string formatInZone(double millis, const std::string& pattern, const std::string& zone) {
+  UErrorCode status = U_ZERO_ERROR;
+  std::u16string zoneId = utf16(zone), pat = utf16(pattern);
+  UDateFormat* fmt = udat_open(UDAT_PATTERN, UDAT_PATTERN, "en_GB", reinterpret_cast<const UChar*>(zoneId.c_str()),
+                               -1, reinterpret_cast<const UChar*>(pat.c_str()), -1, &status);
+  if (U_FAILURE(status)) return "";
+  UChar buffer[128];
+  int32_t n = udat_format(fmt, millis, buffer, 128, nullptr, &status);
+  udat_close(fmt);
+  if (U_FAILURE(status)) return "";
+  char out[512];
+  u_strToUTF8(out, sizeof out, nullptr, buffer, n, &status);
+  return U_FAILURE(status) ? "" : std::string(out);
+}
+
+double toMillis(NSTimeInterval sinceReference) { return (sinceReference + NSTimeIntervalSince1970) * kMillisPerSecond; }
+
+}  // namespace
+
+std::optional<NSTimeInterval> parseISO8601(const std::string& text, const std::string& zone) {
+  static const std::regex moment(
+      R"((\d{4})-(\d{2})-(\d{2})(?:[T ](\d{2}):(\d{2})(?::(\d{2}))?(Z|[+-]\d{2}:?\d{2})?)?)");
+  std::smatch m;
+  if (!std::regex_match(text, m, moment)) return std::nullopt;
+  auto num = [&](int i) { return m[i].matched ? std::stoi(m[i].str()) : 0; };
+  int y = num(1), mo = num(2), d = num(3), h = num(4), mi = num(5), s = num(6);
+  if (mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || s > 59) return std::nullopt;
+  std::optional<double> millis;
+  if (m[7].matched) {
+    millis = wallClockToMillis("UTC", y, mo, d, h, mi, s);
+    std::string offset = m[7].str();
+    if (millis && offset != "Z") {
+      int sign = offset[0] == '-' ? -1 : 1;
+      int oh = std::stoi(offset.substr(1, 2));
+      int om = std::stoi(offset.substr(offset.size() - 2));
+      *millis -= sign * (oh * 3600 + om * 60) * kMillisPerSecond;
+    }
+  } else {
+    millis = wallClockToMillis(zone, y, mo, d, h, mi, s);
+  }
+  if (!millis) return std::nullopt;
+  return *millis / kMillisPerSecond - NSTimeIntervalSince1970;
+}
+
+std::string formatISO8601UTC(NSTimeInterval sinceReference) {
+  return formatInZone(toMillis(std::floor(sinceReference)), "yyyy-MM-dd'T'HH:mm:ss'Z'", "UTC");
+}
+
+std::string rowDateText(NSTimeInterval date, bool allDay, NSTimeInterval now, const std::string& zone) {
+  std::string day = formatInZone(toMillis(date), "yyyy-MM-dd", zone);
+  bool sameDay = day == formatInZone(toMillis(now), "yyyy-MM-dd", zone);
+  if (allDay) return sameDay ? "Today" : formatInZone(toMillis(date), "d MMM", zone);
+  double ago = now - date;
+  if (ago >= 0 && ago < 60) return "now";
+  if (ago >= 60 && ago < 3600) return std::to_string(static_cast<int>(ago / 60)) + "m ago";
+  if (sameDay) return formatInZone(toMillis(date), "HH:mm", zone);
+  return formatInZone(toMillis(date), "d MMM", zone);
+}
+
+}  // namespace sb
