@@ -22,7 +22,9 @@ struct Hook {
 };
 
 // One row per replaced method, installed in this order.
-const Hook kHooks[] = {
+// Initialised before the module initialiser below runs: IMP has no constant
+// constructor, so the table is filled at load time.
+__attribute__((init_priority(101))) const Hook kHooks[] = {
     {"SBLockScreenNotificationListController", "count", listCount, savedCount.slot()},
     {"SBLockScreenNotificationListController", "turnOnScreenIfNecessaryForItem:", turnOnScreenIfNecessaryForItem,
      savedTurnOnScreenIfNecessaryForItem.slot()},
