@@ -1,0 +1,73 @@
+// A throw-away device root for one test, and a SpringBoard booted on it
+// without the library unless a test asks for it.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "Device.h"
+#include "runtime/autorelease.h"
+#include "time_text.h"
+
+namespace sbtest {
+
+inline constexpr const char* kNow = "2026-03-14T09:30:00Z";
+
+class DeviceRoot {
+ public:
+  DeviceRoot() {
+    char pattern[] = "/tmp/sbtest-XXXXXX";
+    path_ = mkdtemp(pattern);
+  }
+  ~DeviceRoot() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  const std::string& path() const { return path_; }
+
+  // Writes a file at a device path ("/var/...").
+  void write(const std::string& devicePath, const std::string& content) const {
+    std::filesystem::path file = path_ + devicePath;
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file) << content;
+  }
+  void writeNotifications(const std::string& json) const { write(sb::kSystemNotificationsPath, json); }
+
+ private:
+  std::string path_;
+};
+
+inline sb::DeviceOptions optionsFor(const DeviceRoot& root, const std::string& version = "7.1") {
+  sb::DeviceOptions options;
+  options.root = root.path();
+  options.systemVersion = version;
+  options.now = *sb::parseISO8601(kNow, "UTC");
+  options.modulePath = "";
+  return options;
+}
+
+// One test's SpringBoard: a device root, a pool, and the Device.
+struct SpringBoardTest : ::testing::Test {
+  DeviceRoot root;
+  AutoreleasePool pool;
+  std::unique_ptr<sb::Device> device;
+
+  void boot(const std::string& version = "7.1") { device = std::make_unique<sb::Device>(optionsFor(root, version)); }
+  std::vector<std::string> rowIDs() {
+    std::vector<std::string> ids;
+    for (const auto& row : device->snapshot().rows) ids.push_back(row.bulletinID);
+    return ids;
+  }
+};
+
+}  // namespace sbtest
+
+// Reads an object ivar by name, as the library does.
+inline id qstIvar(id obj, const char* name) {
+  Ivar iv = class_getInstanceVariable(object_getClass(obj), name);
+  return iv ? *reinterpret_cast<id*>(reinterpret_cast<char*>(obj) + ivar_getOffset(iv)) : nil;
+}

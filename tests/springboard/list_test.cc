@@ -1,0 +1,168 @@
+// SpringBoard's own list: order, arrivals per system version, removal,
+// clearing and editing, without the library.
+#include "classes/SBLockScreenNotificationListController.h"
+#include "device_root.h"
+#include "foundation/NSString.h"
+#include "runtime/message.h"
+#include "runtime/nsobject.h"
+
+namespace sbtest {
+namespace {
+
+// Dates are minutes before kNow; a missing date key leaves the bulletin undated.
+constexpr const char* kMixedDates = R"([
+  {"section": "com.example.a", "bulletinID": "old", "title": "Old", "minutesBeforeNow": 300},
+  {"section": "com.example.b", "bulletinID": "undated-1", "title": "Undated"},
+  {"section": "com.example.c", "bulletinID": "new", "title": "New", "minutesBeforeNow": 1},
+  {"section": "com.example.d", "bulletinID": "middle", "title": "Middle", "date": "2026-03-14T08:00:00Z"},
+  {"section": "com.example.e", "bulletinID": "undated-2", "title": "Undated too"}
+])";
+
+using ListTest = SpringBoardTest;
+
+TEST_F(ListTest, RowsAreNewestFirstWithUndatedLast) {
+  root.writeNotifications(kMixedDates);
+  boot();
+  device->lock();
+  EXPECT_EQ(rowIDs(), (std::vector<std::string>{"new", "middle", "old", "undated-1", "undated-2"}));
+}
+
+TEST_F(ListTest, LastInterruptDateOutranksPublicationDateAndDate) {
+  root.writeNotifications(R"([{"section": "com.example.a", "bulletinID": "a", "minutesBeforeNow": 10}])");
+  boot();
+  device->lock();
+  auto dated = [](double minutesAgo) {
+    return NSDateWithTimeIntervalSinceReferenceDate(*sb::parseISO8601(kNow, "UTC") - minutesAgo * 60);
+  };
+  // Its own date is the oldest, but it interrupted most recently.
+  id interrupting = objc_autorelease(objc_new("BBBulletin"));
+  msgSend<void, id>(interrupting, "setBulletinID:", NSStr("interrupting"));
+  msgSend<void, id>(interrupting, "setDate:", dated(500));
+  msgSend<void, id>(interrupting, "setPublicationDate:", dated(400));
+  msgSend<void, id>(interrupting, "setLastInterruptDate:", dated(1));
+  device->deliver(interrupting);
+  // Only a publication date, older than "a".
+  id published = objc_autorelease(objc_new("BBBulletin"));
+  msgSend<void, id>(published, "setBulletinID:", NSStr("published"));
+  msgSend<void, id>(published, "setPublicationDate:", dated(20));
+  device->deliver(published);
+  EXPECT_EQ(rowIDs(), (std::vector<std::string>{"interrupting", "a", "published"}));
+}
+
+TEST_F(ListTest, AnArrivalOfTheSameMomentComesFirst) {
+  boot();
+  device->lock();
+  device->notify("com.example.first", "First");
+  device->notify("com.example.second", "Second");
+  ASSERT_EQ(device->snapshot().rows.size(), 2u);
+  EXPECT_EQ(device->snapshot().rows[0].title, "Second");
+}
+
+TEST_F(ListTest, iOS7HasOnlyTheThreeArgumentAddOperation) {
+  boot("7.0");
+  device->lock();
+  id controller = device->listController();
+  EXPECT_TRUE(respondsTo(controller, sel("observer:addBulletin:forFeed:")));
+  EXPECT_FALSE(respondsTo(controller, sel("observer:addBulletin:forFeed:playLightsAndSirens:withReply:")));
+  device->notify("com.example.app", "Hello");
+  EXPECT_EQ(device->snapshot().rows.size(), 1u);
+}
+
+TEST_F(ListTest, iOS8And9HaveOnlyTheFiveArgumentAddOperation) {
+  boot("9.3");
+  device->lock();
+  id controller = device->listController();
+  EXPECT_FALSE(respondsTo(controller, sel("observer:addBulletin:forFeed:")));
+  EXPECT_TRUE(respondsTo(controller, sel("observer:addBulletin:forFeed:playLightsAndSirens:withReply:")));
+  device->notify("com.example.app", "Hello");
+  EXPECT_EQ(device->snapshot().rows.size(), 1u);
+}
+
+TEST_F(ListTest, RemoveBulletinTakesOutOnlyItsRow) {
+  root.writeNotifications(kMixedDates);
+  boot();
+  device->lock();
+  id controller = device->listController();
+  id observer = sb::asListController(controller)->_observer;
+  // A different bulletin object with the same identifier stands for the same bulletin.
+  id sameID = objc_autorelease(objc_new("BBBulletin"));
+  msgSend<void, id>(sameID, "setBulletinID:", NSStr("middle"));
+  msgSend<void, id, id>(controller, "observer:removeBulletin:", observer, sameID);
+  EXPECT_EQ(rowIDs(), (std::vector<std::string>{"new", "old", "undated-1", "undated-2"}));
+  msgSend<void, id, id>(controller, "observer:removeBulletin:", observer, nil);
+  EXPECT_EQ(rowIDs().size(), 4u);
+}
+
+TEST_F(ListTest, ListItemAtIndexPathAnswersNilOutsideTheList) {
+  root.writeNotifications(kMixedDates);
+  boot();
+  device->lock();
+  id controller = device->listController();
+  auto item = [&](NSInteger row, NSInteger section) {
+    id path = msgSend<id, NSInteger, NSInteger>(objc_getClass("NSIndexPath"), "indexPathForRow:inSection:", row, section);
+    return msgSend<id, id>(controller, "listItemAtIndexPath:", path);
+  };
+  EXPECT_NE(item(4, 0), nil);
+  EXPECT_EQ(item(5, 0), nil);
+  EXPECT_EQ(item(0, 1), nil);
+  EXPECT_EQ((msgSend<id, id>(controller, "listItemAtIndexPath:", nil)), nil);
+}
+
+// A replacement like the library's: items whose identifier starts "keep"
+// refuse to be cleared and edited.
+BOOL keepRefusesClearing(id item, SEL) {
+  std::string bulletinID = NSStringUTF8(msgSend<id>(msgSend<id>(item, "activeBulletin"), "bulletinID"));
+  return bulletinID.rfind("keep", 0) != 0;
+}
+
+TEST_F(ListTest, ClearingAsksEveryItemAndKeepsThoseThatRefuse) {
+  root.writeNotifications(R"([
+    {"section": "com.example.a", "bulletinID": "keep-1", "minutesBeforeNow": 1},
+    {"section": "com.example.b", "bulletinID": "gone-1", "minutesBeforeNow": 2},
+    {"section": "com.example.c", "bulletinID": "keep-2", "minutesBeforeNow": 3},
+    {"section": "com.example.d", "bulletinID": "gone-2", "minutesBeforeNow": 4}
+  ])");
+  boot();
+  class_replaceMethod(objc_getClass("SBAwayBulletinListItem"), sel("canBeClearedByNotificationCenter"),
+                      keepRefusesClearing, "c@:");
+  device->lock();
+  device->clear();
+  EXPECT_EQ(rowIDs(), (std::vector<std::string>{"keep-1", "keep-2"}));
+}
+
+TEST_F(ListTest, ClearingEverythingWithdrawsTheListsUnderlay) {
+  root.writeNotifications(kMixedDates);
+  boot();
+  device->lock();
+  EXPECT_TRUE(device->snapshot().underlay.shown);
+  device->clear();
+  sb::Snapshot after = device->snapshot();
+  EXPECT_TRUE(after.rows.empty());
+  EXPECT_FALSE(after.underlay.shown);
+}
+
+TEST_F(ListTest, EditingAsksTheListViewForTheRow) {
+  root.writeNotifications(kMixedDates);
+  boot();
+  device->lock();
+  EXPECT_TRUE(device->canEdit(0));
+  EXPECT_FALSE(device->canEdit(5));
+  EXPECT_FALSE(device->canEdit(-1));
+  class_replaceMethod(objc_getClass("SBLockScreenNotificationListView"), sel("tableView:canEditRowAtIndexPath:"),
+                      +[](id, SEL, id, id path) -> BOOL { return msgSend<NSInteger>(path, "row") != 1; }, "c@:@@");
+  EXPECT_TRUE(device->canEdit(0));
+  EXPECT_FALSE(device->canEdit(1));
+}
+
+TEST_F(ListTest, RelockLoadsTheViewAgainKeepingTheRows) {
+  root.writeNotifications(kMixedDates);
+  boot();
+  device->lock();
+  id firstListView = device->listView();
+  device->relock();
+  EXPECT_NE(device->listView(), firstListView);
+  EXPECT_EQ(rowIDs().size(), 5u);
+}
+
+}  // namespace
+}  // namespace sbtest

@@ -1,0 +1,292 @@
+// The lock screen SpringBoard draws without the library: cells, heights,
+// underlay requests, screen lighting, the now-playing overlay, and booting.
+
+#include "classes/SBLockScreenBulletinCell.h"
+#include <dlfcn.h>
+
+#include <set>
+
+#include "system_notifications.h"
+#include "device_root.h"
+#include "foundation/NSString.h"
+#include "runtime/message.h"
+#include "runtime/nsobject.h"
+#include "uikit/UITableView.h"
+
+namespace sbtest {
+namespace {
+
+constexpr const char* kThree = R"([
+  {"section": "com.example.a", "bulletinID": "a", "title": "A", "message": "first", "minutesBeforeNow": 1},
+  {"section": "com.example.b", "bulletinID": "b", "title": "B", "subtitle": "sub", "minutesBeforeNow": 2},
+  {"section": "com.example.c", "bulletinID": "c", "title": "C", "minutesBeforeNow": 3}
+])";
+
+std::set<id> tableCells(sb::Device& device) {
+  std::set<id> cells;
+  for (const auto& row : static_cast<UITableViewObj*>(device.tableView())->rows) cells.insert(row.cell);
+  return cells;
+}
+
+using LockScreenTest = SpringBoardTest;
+
+TEST_F(LockScreenTest, EveryReloadReusesTheCellsOfThePreviousOne) {
+  root.writeNotifications(kThree);
+  boot();
+  device->lock();
+  std::set<id> before = tableCells(*device);
+  ASSERT_EQ(before.size(), 3u);
+  for (id cell : before) objc_retain(cell);  // keep them comparable
+  device->notify("com.example.d", "D");      // the list lays out and reloads
+  std::set<id> after = tableCells(*device);
+  EXPECT_EQ(after.size(), 4u);
+  for (id cell : before) {
+    EXPECT_TRUE(after.count(cell)) << "a cell of the first load was not reused";
+    objc_release(cell);
+  }
+}
+
+TEST_F(LockScreenTest, CellsWithoutReuseIdentifierAreMadeAnewAtEveryReload) {
+  root.writeNotifications(kThree);
+  boot();
+  // As the library does: SpringBoard's own initialiser, without the reuse
+  // identifier, so the table never hands the cell out again.
+  Class cellClass = objc_getClass("SBLockScreenBulletinCell");
+  static IMP original = class_getOwnMethodImplementation(cellClass, sel("initWithStyle:reuseIdentifier:"));
+  class_replaceMethod(cellClass, sel("initWithStyle:reuseIdentifier:"),
+                      +[](id self, SEL cmd, NSInteger style, id) { return imp_call<id, NSInteger, id>(original, self, cmd, style, nil); },
+                      "@@:q@");
+  device->lock();
+  std::set<id> before = tableCells(*device);
+  for (id cell : before) objc_retain(cell);
+  device->notify("com.example.d", "D");
+  for (id cell : tableCells(*device)) EXPECT_FALSE(before.count(cell));
+  for (id cell : before) objc_release(cell);
+}
+
+TEST_F(LockScreenTest, HeightsComeFromTheLinesAndAreCachedPerItem) {
+  root.writeNotifications(kThree);
+  boot();
+  device->lock();
+  sb::Snapshot snap = device->snapshot();
+  ASSERT_EQ(snap.rows.size(), 3u);
+  // Title and message, title and subtitle: two lines; title alone: one.
+  EXPECT_EQ(snap.rows[0].height, snap.rows[1].height);
+  EXPECT_GT(snap.rows[0].height, snap.rows[2].height);
+  id cache = qstIvar(device->listView(), "_heightForListItemCache");
+  ASSERT_NE(cache, nil);
+  id items = qstIvar(device->listController(), "_listItems");
+  for (NSUInteger i = 0; i < 3; ++i) {
+    id height = msgSend<id, id>(cache, "objectForKey:", msgSend<id, NSUInteger>(items, "objectAtIndex:", i));
+    EXPECT_EQ(msgSend<double>(height, "doubleValue"), snap.rows[i].height);
+  }
+}
+
+TEST_F(LockScreenTest, RowsFadeTowardsTheBottomButTheFirstIsOpaque) {
+  root.writeNotifications(kThree);
+  boot();
+  device->lock();
+  sb::Snapshot snap = device->snapshot();
+  EXPECT_EQ(snap.rows[0].alpha, 1.0);
+  EXPECT_LT(snap.rows[1].alpha, 1.0);
+  EXPECT_LT(snap.rows[2].alpha, snap.rows[1].alpha);
+}
+
+TEST_F(LockScreenTest, SpringBoardsIvarsAreFoundByName) {
+  root.writeNotifications(kThree);
+  boot();
+  device->lock();
+  EXPECT_NE(qstIvar(device->listController(), "_listItems"), nil);
+  EXPECT_NE(qstIvar(device->listController(), "_observer"), nil);
+  EXPECT_NE(qstIvar(device->listView(), "_heightForListItemCache"), nil);
+  id cell = *tableCells(*device).begin();
+  id unlock = qstIvar(cell, "_unlockTextLabel");
+  EXPECT_EQ(NSStringUTF8(msgSend<id>(unlock, "text")), "slide to view");
+  EXPECT_NE(class_getInstanceVariable(objc_getClass("SBLockScreenNotificationBulletinBannerItem"), "_bulletinListItem"),
+            nullptr);
+}
+
+TEST_F(LockScreenTest, SeparatorCallsBelongToTheirVersion) {
+  boot("7.1");
+  Class cell = objc_getClass("SBLockScreenBulletinCell");
+  EXPECT_TRUE(class_respondsToSelector(cell, sel("setDrawsSeparators:")));
+  EXPECT_FALSE(class_respondsToSelector(cell, sel("_setSeparatorHidden:")));
+  EXPECT_FALSE(class_respondsToSelector(cell, sel("_setDrawsSeparatorAtTopOfSection:")));
+}
+
+TEST_F(LockScreenTest, LaterVersionsSwitchSeparatorsTheirWay) {
+  boot("8.4");
+  Class cell = objc_getClass("SBLockScreenBulletinCell");
+  EXPECT_FALSE(class_respondsToSelector(cell, sel("setDrawsSeparators:")));
+  EXPECT_TRUE(class_respondsToSelector(cell, sel("_setSeparatorHidden:")));
+  EXPECT_TRUE(class_respondsToSelector(cell, sel("_setDrawsSeparatorAtTopOfSection:")));
+}
+
+TEST_F(LockScreenTest, UnderlayRequestsAreKeyedByName) {
+  boot();
+  device->lock();
+  id view = device->lockScreenView();
+  EXPECT_FALSE(device->snapshot().underlay.shown);  // no rows, no request
+  msgSend<void, id>(view, "_addLockContentUnderlayWithRequester:", NSStr("Somebody"));
+  msgSend<void, id>(view, "_addLockContentUnderlayWithRequester:", NSStr("Somebody"));
+  msgSend<void, id>(view, "_removeLockContentUnderlayWithRequester:", NSStr("Nobody"));
+  msgSend<void, id>(view, "_removeLockContentUnderlayWithRequester:", nil);
+  EXPECT_EQ(device->snapshot().underlay.requesters, std::vector<std::string>{"Somebody"});
+  msgSend<void, id>(view, "_removeLockContentUnderlayWithRequester:", NSStr("Somebody"));
+  EXPECT_FALSE(device->snapshot().underlay.shown);
+}
+
+TEST_F(LockScreenTest, TheListAsksForTheUnderlayWhileItHasRows) {
+  boot();
+  device->lock();
+  device->notify("com.example.a", "A");
+  EXPECT_EQ(device->snapshot().underlay.requesters, std::vector<std::string>{"NotificationList"});
+  device->clear();
+  EXPECT_TRUE(device->snapshot().underlay.requesters.empty());
+}
+
+TEST_F(LockScreenTest, NowPlayingOverlayAsksUnderItsOwnName) {
+  boot();
+  device->lock();
+  static std::string pluginName;
+  Class overlay = objc_getClass("SBLockScreenPluginOverlayContext");
+  static IMP init = class_getOwnMethodImplementation(overlay, sel("initWithPluginName:pluginController:lockScreenViewController:"));
+  class_replaceMethod(overlay, sel("initWithPluginName:pluginController:lockScreenViewController:"),
+                      +[](id self, SEL cmd, id name, id plugin, id controller) {
+                        pluginName = NSStringUTF8(name);
+                        return imp_call<id, id, id, id>(init, self, cmd, name, plugin, controller);
+                      },
+                      "@@:@@@");
+  device->nowPlaying();
+  EXPECT_EQ(pluginName, "NowPlayingArtLockScreen");
+  EXPECT_EQ(device->snapshot().underlay.requesters, std::vector<std::string>{"OverlayContextNowPlayingArtLockScreen"});
+  device->nowPlayingEnd();
+  EXPECT_FALSE(device->snapshot().underlay.shown);
+}
+
+// Records what SpringBoard asks turnOnScreenIfNecessaryForItem: about.
+std::vector<std::string> askedKinds;
+std::vector<id> askedBulletins;
+void recordTurnOn(id, SEL, id item) {
+  std::string kind = class_getName(object_getClass(item));
+  askedKinds.push_back(kind);
+  if (kind == "SBLockScreenNotificationBulletinBannerItem")
+    askedBulletins.push_back(msgSend<id>(qstIvar(item, "_bulletinListItem"), "activeBulletin"));
+  else
+    askedBulletins.push_back(item);
+}
+
+TEST_F(LockScreenTest, AnArrivalAsksAboutTheBulletinAndItsBanner) {
+  boot("9.0");
+  device->lock();
+  class_replaceMethod(objc_getClass("SBLockScreenNotificationListController"), sel("turnOnScreenIfNecessaryForItem:"),
+                      recordTurnOn, "v@:@");
+  device->notify("com.example.a", "A");
+  EXPECT_EQ(askedKinds, (std::vector<std::string>{"BBBulletin", "SBLockScreenNotificationBulletinBannerItem"}));
+  ASSERT_EQ(askedBulletins.size(), 2u);
+  EXPECT_EQ(askedBulletins[0], askedBulletins[1]);
+  EXPECT_FALSE(device->snapshot().screenLit);  // the replacement decided not to light it
+}
+
+TEST_F(LockScreenTest, ArrivalsLightTheScreenAfterItWentOff) {
+  boot();
+  device->lock();
+  EXPECT_FALSE(device->snapshot().screenLit);  // nothing arrived yet
+  device->companion("Dentist");
+  EXPECT_TRUE(device->snapshot().screenLit);
+  device->screenOff();
+  EXPECT_FALSE(device->snapshot().screenLit);
+  device->relock();
+  EXPECT_FALSE(device->snapshot().screenLit);  // loading the view alone does not light it
+  device->notify("com.example.a", "A");
+  EXPECT_TRUE(device->snapshot().screenLit);
+}
+
+TEST_F(LockScreenTest, CompanionBulletinsCarryTheirPrefix) {
+  boot();
+  device->lock();
+  device->companion("Dentist");
+  ASSERT_EQ(device->snapshot().rows.size(), 1u);
+  EXPECT_EQ(device->snapshot().rows[0].bulletinID.rfind("Corvane", 0), 0u);
+}
+
+TEST_F(LockScreenTest, IconsComeFromTheDevicesApplicationIcons) {
+  root.writeNotifications(R"([{"section": "com.example.none", "minutesBeforeNow": 1}])");
+  boot();
+  device->lock();
+  EXPECT_FALSE(device->snapshot().rows[0].icon.has_value());
+}
+
+TEST_F(LockScreenTest, WaitRunsDelayedWorkOnTheFixedClock) {
+  boot();
+  device->lock();
+  static int fired = 0;
+  Class cls = objc_getClass("SBLockScreenPluginOverlayContext");
+  class_addMethod(cls, sel("testFire"), +[](id, SEL) { ++fired; }, "v@:");
+  id context = objc_autorelease(objc_new(cls));
+  msgSend<void, SEL, id, double>(context, "performSelector:withObject:afterDelay:", sel("testFire"), nil, 5.0);
+  device->wait(4.9);
+  EXPECT_EQ(fired, 0);
+  device->wait(0.1);
+  EXPECT_EQ(fired, 1);
+  EXPECT_THROW(device->wait(-1), sb::DeviceError);
+}
+
+TEST(BootTest, ATestHostHasNoSpringBoardClass) {
+  DeviceRoot root;
+  sb::DeviceOptions options = optionsFor(root);
+  options.springBoardProcess = false;
+  sb::Device device(options);
+  EXPECT_EQ(objc_getClass("SpringBoard"), nil);
+  EXPECT_NE(objc_getClass("SBLockScreenNotificationListController"), nil);
+}
+
+TEST(BootTest, TheLibraryLoadsInertlyIntoATestHost) {
+  if (sb::DeviceOptions::defaultModulePath().empty()) GTEST_SKIP() << "no library module in this build";
+  DeviceRoot root;
+  sb::DeviceOptions options = optionsFor(root);
+  options.springBoardProcess = false;
+  // What SpringBoard's classes answer before the library is mapped.
+  const char* selectors[][2] = {{"SBLockScreenNotificationListController", "loadView"},
+                                {"SBLockScreenNotificationListController", "count"},
+                                {"SBLockScreenView", "initWithFrame:"},
+                                {"SBLockScreenBulletinCell", "layoutSubviews"},
+                                {"SBAwayBulletinListItem", "iconImage"}};
+  options.modulePath = "";
+  sb::Device device(options);
+  std::vector<IMP> before;
+  for (auto& s : selectors) before.push_back(class_lookupMethod(objc_getClass(s[0]), sel(s[1])));
+  ASSERT_NE(dlopen(sb::DeviceOptions::defaultModulePath().c_str(), RTLD_NOW), nullptr) << dlerror();
+  for (size_t i = 0; i < before.size(); ++i)
+    EXPECT_EQ(class_lookupMethod(objc_getClass(selectors[i][0]), sel(selectors[i][1])), before[i]) << selectors[i][1];
+  EXPECT_FALSE(class_respondsToSelector(objc_getClass("SBLockScreenPluginOverlayContext"), sel("removeCustomBulletins_QST")));
+}
+
+TEST(BootTest, BadOptionsAreRefusedWithAReason) {
+  DeviceRoot root;
+  sb::DeviceOptions options = optionsFor(root, "6.1");
+  EXPECT_THROW(sb::Device{options}, sb::DeviceError);
+  options = optionsFor(root);
+  options.timeZone = "Mars/Olympus";
+  EXPECT_THROW(sb::Device{options}, sb::DeviceError);
+  options = optionsFor(root);
+  options.root = root.path() + "/missing";
+  EXPECT_THROW(sb::Device{options}, sb::DeviceError);
+  options = optionsFor(root);
+  options.modulePath = root.path() + "/nothing.so";
+  EXPECT_THROW(sb::Device{options}, sb::DeviceError);
+}
+
+TEST(BootTest, ABrokenNotificationsFileIsReportedAtLock) {
+  for (const char* broken : {"{not json", R"({"section": "x"})", R"([{"title": "no section"}])",
+                             R"([{"section": "a", "date": "yesterday"}])", R"([{"section": "a", "allDay": "yes"}])"}) {
+    DeviceRoot root;
+    root.writeNotifications(broken);
+    std::vector<sb::NotificationSpec> specs;
+    EXPECT_THROW(sb::readNotificationFile(root.path() + sb::kSystemNotificationsPath, "UTC"), sb::NotificationFileError)
+        << broken;
+  }
+}
+
+}  // namespace
+}  // namespace sbtest
