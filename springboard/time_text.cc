@@ -100,3 +100,12 @@ std::string rowDateText(NSTimeInterval date, bool allDay, NSTimeInterval now, co
 }
 
 }  // namespace sb
+
+namespace sb {
+std::string clockTimeText(NSTimeInterval now, const std::string& zone) {
+  return formatInZone(toMillis(now), "HH:mm", zone);
+}
+std::string clockDayText(NSTimeInterval now, const std::string& zone) {
+  return formatInZone(toMillis(now), "EEEE d MMMM", zone);
+}
+}  // namespace sb

@@ -24,3 +24,10 @@ std::string formatISO8601UTC(NSTimeInterval sinceReference);
 std::string rowDateText(NSTimeInterval date, bool allDay, NSTimeInterval now, const std::string& zone);
 
 }  // namespace sb
+
+namespace sb {
+// The lock screen's clock at `now` in `zone`: the time ("09:30") and the day
+// ("Saturday 14 March").
+std::string clockTimeText(NSTimeInterval now, const std::string& zone);
+std::string clockDayText(NSTimeInterval now, const std::string& zone);
+}  // namespace sb

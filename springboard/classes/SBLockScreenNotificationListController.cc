@@ -28,7 +28,7 @@ id init(id self, SEL cmd) {
 // Builds the list view and its table afresh, then lays the list out.
 void loadView(id self, SEL) {
   auto* controller = asListController(self);
-  CGRect frame{{0, 0}, {metrics::kScreenWidth, kMainScreenBounds.size.height}};
+  CGRect frame{{0, metrics::kListTop}, {metrics::kScreenWidth, metrics::kListBottom - metrics::kListTop}};
   id view = msgSend<id, CGRect>(msgSend<id>(objc_getClass("SBLockScreenNotificationListView"), "alloc"),
                                 "initWithFrame:", frame);
   static_cast<SBLockScreenNotificationListViewObj*>(view)->controller = self;
