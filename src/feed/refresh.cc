@@ -36,9 +36,9 @@ void withdrawPreviousPublication(id controller) {
 // preferred whenever the controller has it.
 void handOver(id controller, id bulletin) {
   id observer = ivar<id>(controller, "_observer");
-  if (respondsTo(controller, sel("observer:addBulletin:forFeed:"))) {
+  if (respondsToSelector(controller, sel("observer:addBulletin:forFeed:"))) {
     msgSend<void, id, id, NSUInteger>(controller, "observer:addBulletin:forFeed:", observer, bulletin, kFeed);
-  } else if (respondsTo(controller, sel("observer:addBulletin:forFeed:playLightsAndSirens:withReply:"))) {
+  } else if (respondsToSelector(controller, sel("observer:addBulletin:forFeed:playLightsAndSirens:withReply:"))) {
     msgSend<void, id, id, NSUInteger, BOOL, id>(controller, "observer:addBulletin:forFeed:playLightsAndSirens:withReply:",
                                                 observer, bulletin, kFeed, NO, nil);
   } else {

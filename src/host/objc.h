@@ -28,6 +28,10 @@ class Saved<R(id, SEL, A...)> {
   IMP imp_;
 };
 
+// [obj respondsToSelector:s], sent as a message so a class's own answer
+// counts; nil answers NO.
+inline bool respondsToSelector(id obj, SEL s) { return msgSend<BOOL, SEL>(obj, "respondsToSelector:", s); }
+
 // Reads the instance variable `name` of obj, found by name through its class
 // as SpringBoard's ivars must be (their layout is not public). A nil object
 // or an ivar the class lacks reads as zero.

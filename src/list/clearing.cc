@@ -11,7 +11,7 @@ Saved<BOOL(id, SEL)> savedCanBeClearedByNotificationCenter;
 Saved<BOOL(id, SEL, id, id)> savedCanEditRow;
 
 BOOL canBeClearedByNotificationCenter(id self, SEL cmd) {
-  if (!respondsTo(self, sel("activeBulletin"))) {
+  if (!respondsToSelector(self, sel("activeBulletin"))) {
     logItemNotResponding();
     return savedCanBeClearedByNotificationCenter(self, cmd);
   }

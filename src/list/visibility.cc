@@ -50,7 +50,7 @@ void removeCustomBulletins(id, SEL) {
   // Collected first: each removal changes the controller's list.
   id own = objc_autorelease(objc_new(objc_getClass("NSMutableArray")));
   for (id item : each(items)) {
-    id bulletin = respondsTo(item, sel("activeBulletin")) ? activeBulletin(item) : nil;
+    id bulletin = respondsToSelector(item, sel("activeBulletin")) ? activeBulletin(item) : nil;
     if (bulletin && isOwnBulletinID(bulletinID(bulletin))) msgSend<void, id>(own, "addObject:", bulletin);
   }
   NSLog(NSStr("%@ SBLockScreenPluginOverlayContext removing %lu bulletins"), logPrefix(), count(own));

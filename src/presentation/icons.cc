@@ -18,7 +18,7 @@ constexpr NSUInteger kMinimumColoredIDLength = 11;
 Saved<id(id, SEL)> savedIconImage;
 
 id iconImage(id self, SEL cmd) {
-  if (!respondsTo(self, sel("activeBulletin"))) {
+  if (!respondsToSelector(self, sel("activeBulletin"))) {
     logItemNotResponding();
     return savedIconImage(self, cmd);
   }

@@ -42,7 +42,7 @@ const char* const kDefaultIconPath = "/Library/PreferenceBundles/QuillstoneBriar
 // a number belongs) counts as absent rather than taking SpringBoard down.
 id valueFor(id settings, const char* key, const char* conversion) {
   id value = msgSend<id>(settings, "objectForKey:", NSStr(key));
-  return respondsTo(value, sel(conversion)) ? value : nil;
+  return respondsToSelector(value, sel(conversion)) ? value : nil;
 }
 
 BOOL readBool(id settings, const char* key, BOOL fallback) {

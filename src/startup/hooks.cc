@@ -21,38 +21,38 @@ struct Hook {
   IMP* saved;
 };
 
-// One row per replaced method, installed in this order.
-// Initialised before the module initialiser below runs: IMP has no constant
-// constructor, so the table is filled at load time.
-__attribute__((init_priority(101))) const Hook kHooks[] = {
-    {"SBLockScreenNotificationListController", "count", listCount, savedCount.slot()},
-    {"SBLockScreenNotificationListController", "turnOnScreenIfNecessaryForItem:", turnOnScreenIfNecessaryForItem,
-     savedTurnOnScreenIfNecessaryForItem.slot()},
-    {"SBLockScreenNotificationListController", "loadView", loadView, savedLoadView.slot()},
-    {"SBAwayBulletinListItem", "iconImage", iconImage, savedIconImage.slot()},
-    {"SBAwayBulletinListItem", "canBeClearedByNotificationCenter", canBeClearedByNotificationCenter,
-     savedCanBeClearedByNotificationCenter.slot()},
-    {"SBLockScreenNotificationListView", "tableView:heightForRowAtIndexPath:", heightForRowAtIndexPath,
-     savedHeightForRow.slot()},
-    {"SBLockScreenNotificationListView", "tableView:canEditRowAtIndexPath:", canEditRowAtIndexPath,
-     savedCanEditRow.slot()},
-    {"SBLockScreenBulletinCell", "initWithStyle:reuseIdentifier:", initWithStyle, savedInitWithStyle.slot()},
-    {"SBLockScreenBulletinCell", "setContentAlpha:", setContentAlpha, savedSetContentAlpha.slot()},
-    {"SBLockScreenBulletinCell", "layoutSubviews", layoutSubviews, savedLayoutSubviews.slot()},
-    {"SBLockScreenView", "initWithFrame:", initWithFrame, savedInitWithFrame.slot()},
-    {"SBLockScreenView", "_addLockContentUnderlayWithRequester:", addLockContentUnderlayWithRequester,
-     savedAddLockContentUnderlay.slot()},
-};
-
 void installHooks() {
   Class overlay = objc_getClass("SBLockScreenPluginOverlayContext");
   MSHookMessageEx(overlay, sel("initWithPluginName:pluginController:lockScreenViewController:"), initWithPluginName,
                   savedInitWithPluginName.slot());
   class_addMethod(overlay, sel("removeCustomBulletins_QST"), removeCustomBulletins, "v@:");
 
+  // One row per replaced method, installed in this order. Built here, not
+  // as a global: the initialiser runs before the module's dynamic
+  // initialisation would have filled a global table.
+  const Hook hooks[] = {
+      {"SBLockScreenNotificationListController", "count", listCount, savedCount.slot()},
+      {"SBLockScreenNotificationListController", "turnOnScreenIfNecessaryForItem:", turnOnScreenIfNecessaryForItem,
+       savedTurnOnScreenIfNecessaryForItem.slot()},
+      {"SBLockScreenNotificationListController", "loadView", loadView, savedLoadView.slot()},
+      {"SBAwayBulletinListItem", "iconImage", iconImage, savedIconImage.slot()},
+      {"SBAwayBulletinListItem", "canBeClearedByNotificationCenter", canBeClearedByNotificationCenter,
+       savedCanBeClearedByNotificationCenter.slot()},
+      {"SBLockScreenNotificationListView", "tableView:heightForRowAtIndexPath:", heightForRowAtIndexPath,
+       savedHeightForRow.slot()},
+      {"SBLockScreenNotificationListView", "tableView:canEditRowAtIndexPath:", canEditRowAtIndexPath,
+       savedCanEditRow.slot()},
+      {"SBLockScreenBulletinCell", "initWithStyle:reuseIdentifier:", initWithStyle, savedInitWithStyle.slot()},
+      {"SBLockScreenBulletinCell", "setContentAlpha:", setContentAlpha, savedSetContentAlpha.slot()},
+      {"SBLockScreenBulletinCell", "layoutSubviews", layoutSubviews, savedLayoutSubviews.slot()},
+      {"SBLockScreenView", "initWithFrame:", initWithFrame, savedInitWithFrame.slot()},
+      {"SBLockScreenView", "_addLockContentUnderlayWithRequester:", addLockContentUnderlayWithRequester,
+       savedAddLockContentUnderlay.slot()},
+  };
+
   const char* lastName = nullptr;
   Class cls = nil;
-  for (const Hook& hook : kHooks) {
+  for (const Hook& hook : hooks) {
     if (!lastName || std::string_view(lastName) != hook.className) cls = objc_getClass(hook.className);
     lastName = hook.className;
     MSHookMessageEx(cls, sel(hook.selector), hook.replacement, hook.saved);

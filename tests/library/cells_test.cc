@@ -1,0 +1,168 @@
+#include "lock_screen.h"
+#include "substrate/substrate.h"
+#include "uikit/UIColor.h"
+
+namespace qst_test {
+namespace {
+
+std::vector<std::string> gSeparatorCalls;
+IMP gDraws, gHidden, gTop;
+
+class Cells : public LockScreenTest {
+ protected:
+  sb::Device& lockWith(PlistDict settings, const std::string& version = "7.1") {
+    reminders({{"SUMMARY:Milk", "DUE:20261207T090000Z"}});
+    root.notifications(R"([{"section": "com.apple.MobileSMS", "title": "Anna", "message": "Lunch?", "minutesBeforeNow": 3}])");
+    root.settings(settings);
+    auto& d = boot(version);
+    d.lock();
+    return d;
+  }
+  sb::RowState own() { return rows("QuillstoneBriarwhistle").at(0); }
+  id cellAt(NSInteger row) {
+    id path = msgSend<id, NSInteger, NSInteger>(objc_getClass("NSIndexPath"), "indexPathForRow:inSection:", row, 0);
+    return msgSend<id, id>(device->tableView(), "cellForRowAtIndexPath:", path);
+  }
+  NSInteger rowOf(const std::string& prefix) {
+    auto all = device->snapshot().rows;
+    for (size_t i = 0; i < all.size(); ++i)
+      if (all[i].bulletinID.rfind(prefix, 0) == 0) return static_cast<NSInteger>(i);
+    return -1;
+  }
+  CGFloat width() { return msgSend<CGRect>(cellAt(0), "contentBounds").size.width; }
+};
+
+TEST_F(Cells, OwnRowLabelsTakeTheSettings) {
+  lockWith({{"textSize", 18ll}, {"subtitleTextSize", 11ll}, {"dateTextSize", 12ll}, {"textColor", 0ll},
+            {"dateTextColor", 2ll}});
+  auto row = own();
+  EXPECT_EQ(row.primary.fontSize, 18);
+  EXPECT_EQ(row.subtitleLabel.fontSize, 11);
+  EXPECT_EQ(row.relevanceDate.fontSize, 12);
+  EXPECT_EQ(row.primary.color, (std::array<CGFloat, 4>{1, 0, 0, 1}));
+  EXPECT_EQ(row.relevanceDate.color, (std::array<CGFloat, 4>{1, 1, 1, 0.5}));
+  EXPECT_EQ(row.secondary.color[3], 0);  // the message is invisible
+  EXPECT_EQ(row.unlockText.text, "");
+  EXPECT_EQ(row.primary.frame.origin.x, 47);
+  EXPECT_EQ(row.relevanceDate.frame.origin.x, 57 + row.primary.frame.size.width);  // right after the title
+}
+
+TEST_F(Cells, RightAlignedDateEndsTenPointsFromTheEdge) {
+  lockWith({{"rightAlignedDate", true}});
+  auto date = own().relevanceDate.frame;
+  EXPECT_EQ(date.origin.x + date.size.width, width() - 10);
+}
+
+TEST_F(Cells, LongTitleIsCutToItsRoom) {
+  root.list(kWork, "Work");
+  reminders({});
+  root.selectCalendars({kHome, kWork});
+  root.reminder(kWork, {std::string("SUMMARY:") + std::string(200, 'W'), "DUE:20261207T090000Z"});
+  auto& device = boot();
+  device.lock();
+  auto row = rows("QuillstoneBriarwhistle").at(0);
+  EXPECT_EQ(row.primary.frame.size.width, width() - 67 - row.relevanceDate.frame.size.width);
+}
+
+TEST_F(Cells, TallerDateMovesTheTitleDown) {
+  lockWith({{"textSize", 10ll}, {"dateTextSize", 30ll}, {"displayLocation", true}});
+  auto row = own();
+  CGFloat line = 13 + row.relevanceDate.frame.size.height;
+  EXPECT_EQ(row.relevanceDate.frame.origin.y, 13);
+  EXPECT_EQ(row.primary.frame.origin.y + row.primary.frame.size.height, line);
+  EXPECT_EQ(row.subtitleLabel.frame.origin.y, line);
+}
+
+TEST_F(Cells, ForeignRowsAreLeftAsSpringBoardDrewThem) {
+  auto& device = lockWith({{"enabled", false}});
+  auto before = rows("com.apple.MobileSMS").at(0);
+  root.settings({{"textSize", 30ll}, {"textColor", 0ll}, {"showSeparatorLines", false}});
+  device.relock();
+  auto after = rows("com.apple.MobileSMS").at(0);
+  EXPECT_EQ(after.primary.fontSize, before.primary.fontSize);
+  EXPECT_EQ(after.primary.color, before.primary.color);
+  EXPECT_EQ(after.primary.frame.size.width, before.primary.frame.size.width);
+  EXPECT_EQ(after.unlockText.text, before.unlockText.text);
+  EXPECT_EQ(after.separatorShown, before.separatorShown);
+}
+
+TEST_F(Cells, AlphaIsFullForOwnRowsAndTheFirstRow) {
+  lockWith({});
+  NSInteger ownRow = rowOf("QuillstoneBriarwhistle"), foreignRow = rowOf("com.apple.MobileSMS");
+  msgSend<void, CGFloat>(cellAt(ownRow), "setContentAlpha:", 0.3);
+  msgSend<void, CGFloat>(cellAt(foreignRow), "setContentAlpha:", 0.3);
+  auto all = device->snapshot().rows;
+  EXPECT_EQ(all[ownRow].alpha, 1.0);
+  EXPECT_EQ(all[foreignRow].alpha, foreignRow == 0 ? 1.0 : 0.3);
+}
+
+TEST_F(Cells, CellsAreMadeWithoutReuseIdentifiers) {
+  lockWith({{"enabled", false}});
+  EXPECT_EQ(msgSend<id>(cellAt(0), "reuseIdentifier"), nil);
+}
+
+TEST_F(Cells, TitleInTheListColour) {
+  auto& device = lockWith({{"textColor", 999ll}});
+  id bulletin = objc_autorelease(objc_new(objc_getClass("BBBulletin")));
+  msgSend<void, id>(bulletin, "setBulletinID:", NSStr("QuillstoneBriarwhistle 5|0.5 0.25 0 1"));
+  msgSend<void, id>(bulletin, "setTitle:", NSStr("coloured"));
+  device.deliver(bulletin);
+  id plain = objc_autorelease(objc_new(objc_getClass("BBBulletin")));
+  msgSend<void, id>(plain, "setBulletinID:", NSStr("QuillstoneBriarwhistle without colour"));
+  device.deliver(plain);
+  EXPECT_EQ(rows("QuillstoneBriarwhistle 5").at(0).primary.color, (std::array<CGFloat, 4>{0.5, 0.25, 0, 1}));
+  EXPECT_EQ(rows("QuillstoneBriarwhistle without").at(0).primary.color, (std::array<CGFloat, 4>{1, 1, 1, 1}));
+  EXPECT_GE(logged("QST: did not find custom color string! (1)"), 1);
+}
+
+TEST_F(Cells, ACellOutsideATableIsStyledLikeAnOwnRow) {
+  lockWith({{"textColor", 999ll}, {"textSize", 22ll}});
+  id cell = objc_autorelease(msgSend<id, NSInteger, id>(msgSend<id>(objc_getClass("SBLockScreenBulletinCell"), "alloc"),
+                                                        "initWithStyle:reuseIdentifier:", NSInteger{0}, NSStr("x")));
+  NSLogClearCapture();
+  msgSend<void>(cell, "layoutSubviews");
+  msgSend<void>(cell, "layoutSubviews");
+  id title = msgSend<id>(cell, "primaryLabel");
+  EXPECT_EQ(msgSend<CGFloat>(msgSend<id>(title, "font"), "pointSize"), 22);
+  EXPECT_EQ(msgSend<CGRect>(title, "frame").origin.x, 47);
+  EXPECT_EQ(logged("QST: did not find custom color string! (2)"), 2);
+}
+
+void spyDraws(id self, SEL cmd, BOOL on) {
+  gSeparatorCalls.push_back(std::string("setDrawsSeparators:") + (on ? "YES" : "NO"));
+  imp_call<void, BOOL>(gDraws, self, cmd, on);
+}
+void spyHidden(id self, SEL cmd, BOOL on) {
+  gSeparatorCalls.push_back(std::string("_setSeparatorHidden:") + (on ? "YES" : "NO"));
+  imp_call<void, BOOL>(gHidden, self, cmd, on);
+}
+void spyTop(id self, SEL cmd, BOOL on) {
+  gSeparatorCalls.push_back(std::string("_setDrawsSeparatorAtTopOfSection:") + (on ? "YES" : "NO"));
+  imp_call<void, BOOL>(gTop, self, cmd, on);
+}
+
+class Separators : public Cells, public ::testing::WithParamInterface<std::pair<std::string, std::vector<std::string>>> {};
+
+TEST_P(Separators, CallsOfEachSystem) {
+  reminders({{"SUMMARY:Milk"}});
+  root.settings({{"showSeparatorLines", false}});
+  boot(GetParam().first);
+  Class cell = objc_getClass("SBLockScreenBulletinCell");
+  MSHookMessageEx(cell, sel("setDrawsSeparators:"), spyDraws, &gDraws);
+  MSHookMessageEx(cell, sel("_setSeparatorHidden:"), spyHidden, &gHidden);
+  MSHookMessageEx(cell, sel("_setDrawsSeparatorAtTopOfSection:"), spyTop, &gTop);
+  gSeparatorCalls.clear();
+  device->lock();
+  ASSERT_GE(gSeparatorCalls.size(), GetParam().second.size());
+  std::vector<std::string> last(gSeparatorCalls.end() - static_cast<long>(GetParam().second.size()), gSeparatorCalls.end());
+  EXPECT_EQ(last, GetParam().second);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Versions, Separators,
+    ::testing::Values(std::make_pair(std::string("7.1"), std::vector<std::string>{"setDrawsSeparators:NO"}),
+                      std::make_pair(std::string("8.0"), std::vector<std::string>{"_setSeparatorHidden:YES",
+                                                                                 "_setDrawsSeparatorAtTopOfSection:NO"})));
+
+}  // namespace
+}  // namespace qst_test

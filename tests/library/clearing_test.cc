@@ -1,0 +1,84 @@
+#include "classes/SBLockScreenNotificationListController.h"
+#include "lock_screen.h"
+
+namespace qst_test {
+namespace {
+
+class Clearing : public LockScreenTest {
+ protected:
+  sb::Device& lockMixed() {
+    reminders({{"SUMMARY:a"}});
+    root.notifications(R"([{"section": "com.apple.MobileSMS", "title": "Anna", "minutesBeforeNow": 3}])");
+    auto& d = boot();
+    d.lock();
+    d.companion("Dentist");
+    return d;
+  }
+  NSInteger rowOf(const std::string& prefix) {
+    auto all = device->snapshot().rows;
+    for (size_t i = 0; i < all.size(); ++i)
+      if (all[i].bulletinID.rfind(prefix, 0) == 0) return static_cast<NSInteger>(i);
+    return -1;
+  }
+};
+
+TEST_F(Clearing, OwnRowsSurviveClearingAndRefuseEditing) {
+  auto& device = lockMixed();
+  for (long long swipe : {0ll, 1ll, 3ll}) {
+    root.settings({{"swipeAction", swipe}});
+    device.relock();
+    EXPECT_FALSE(device.canEdit(rowOf("QuillstoneBriarwhistle")));
+  }
+  EXPECT_TRUE(device.canEdit(rowOf("Corvane")));
+  EXPECT_TRUE(device.canEdit(rowOf("com.apple.MobileSMS")));
+  size_t own = ownRows();
+  device.clear();
+  EXPECT_EQ(allRows(), own);  // only the companion's and the message went
+  EXPECT_GE(own, 1u);
+}
+
+TEST_F(Clearing, DisabledEveryRowIsSpringBoards) {
+  root.settings({{"enabled", false}});
+  auto& device = lockMixed();
+  // Own items from an enabled moment are gone; add one by hand.
+  id bulletin = objc_autorelease(objc_new(objc_getClass("BBBulletin")));
+  msgSend<void, id>(bulletin, "setBulletinID:", NSStr("QuillstoneBriarwhistle 0|"));
+  device.deliver(bulletin);
+  EXPECT_TRUE(device.canEdit(rowOf("QuillstoneBriarwhistle")));
+  device.clear();
+  EXPECT_TRUE(device.snapshot().rows.empty());
+}
+
+TEST_F(Clearing, ASubclassOfTheListItemIsForeignForEditing) {
+  auto& device = lockMixed();
+  Class subclass = objc_allocateClassPair(objc_getClass("SBAwayBulletinListItem"), "SBAwayBulletinListItemVariant");
+  objc_registerClassPair(subclass);
+  NSInteger row = rowOf("QuillstoneBriarwhistle");
+  id item = msgSend<id, id>(device.listController(), "listItemAtIndexPath:",
+                            msgSend<id, NSInteger, NSInteger>(objc_getClass("NSIndexPath"), "indexPathForRow:inSection:", row, 0));
+  item->isa = subclass;
+  EXPECT_TRUE(device.canEdit(row));
+  EXPECT_FALSE(msgSend<BOOL>(item, "canBeClearedByNotificationCenter"));  // clearing has no kind test
+}
+
+// A list item of a SpringBoard that has no activeBulletin.
+BOOL respondsExceptActiveBulletin(id self, SEL cmd, SEL query) {
+  if (query == sel("activeBulletin")) return NO;
+  return msgSendSuper<BOOL>(objc_getClass("ListItemWithoutBulletin"), self, cmd, query);
+}
+
+TEST_F(Clearing, ItemsThatCannotGiveTheirBulletinAreLoggedEveryTime) {
+  root.settings({{"enabled", false}});
+  boot().lock();
+  Class cls = objc_allocateClassPair(objc_getClass("SBAwayBulletinListItem"), "ListItemWithoutBulletin");
+  objc_registerClassPair(cls);
+  class_addMethod(cls, sel("respondsToSelector:"), respondsExceptActiveBulletin, "c@::");
+  id item = objc_autorelease(objc_new(cls));
+  EXPECT_TRUE(msgSend<BOOL>(item, "canBeClearedByNotificationCenter"));  // SpringBoard's answer
+  msgSend<id>(item, "iconImage");
+  msgSend<id>(item, "iconImage");
+  EXPECT_EQ(logged("QST: SBAwayBulletinListItem not responding to the required selector, ignoring"), 3);
+}
+
+}  // namespace
+}  // namespace qst_test

@@ -1,0 +1,140 @@
+#include "lock_screen.h"
+
+namespace qst_test {
+namespace {
+
+using Compose = LockScreenTest;
+
+TEST_F(Compose, PriorityMarks) {
+  reminders({{"SUMMARY:one", "PRIORITY:1"},
+             {"SUMMARY:five", "PRIORITY:5"},
+             {"SUMMARY:nine", "PRIORITY:9"},
+             {"SUMMARY:three", "PRIORITY:3"},
+             {"SUMMARY:none"}});
+  auto& device = boot();
+  device.lock();
+  EXPECT_EQ(publishedTitles(), (std::vector<std::string>{"!!! one", "!! five", "! nine", "three", "none"}));
+  root.settings({{"showPriority", false}});
+  device.relock();
+  EXPECT_EQ(publishedTitles()[0], "one");
+}
+
+TEST_F(Compose, TitleTextIsNeverTakenAsAFormat) {
+  reminders({{"SUMMARY:Pay %@ and %n%s 100%", "PRIORITY:1"}});
+  boot().lock();
+  EXPECT_EQ(publishedTitles()[0], "!!! Pay %@ and %n%s 100%");
+}
+
+const char* const kTimeAlarm = "BEGIN:VALARM\r\nACTION:DISPLAY\r\nTRIGGER:-PT15M\r\nEND:VALARM";
+const char* const kLeavingOffice =
+    "BEGIN:VALARM\r\nACTION:DISPLAY\r\nTRIGGER;VALUE=DATE-TIME:19760401T005545Z\r\n"
+    "X-APPLE-STRUCTURED-LOCATION;VALUE=URI;X-TITLE=Office:geo:51.5,-0.12\r\nX-APPLE-PROXIMITY:DEPART\r\nEND:VALARM";
+const char* const kArrivingHome =
+    "BEGIN:VALARM\r\nACTION:DISPLAY\r\nTRIGGER;VALUE=DATE-TIME:19760401T005545Z\r\n"
+    "X-APPLE-STRUCTURED-LOCATION;VALUE=URI;X-TITLE=Home:geo:51.4,-0.1\r\nX-APPLE-PROXIMITY:ARRIVE\r\nEND:VALARM";
+const char* const kOfficeNoProximity =
+    "BEGIN:VALARM\r\nACTION:DISPLAY\r\nTRIGGER;VALUE=DATE-TIME:19760401T005545Z\r\n"
+    "X-APPLE-STRUCTURED-LOCATION;VALUE=URI;X-TITLE=Office:geo:51.5,-0.12\r\nEND:VALARM";
+
+TEST_F(Compose, FirstLocationAlarmGivesTheSubtitle) {
+  reminders({{"SUMMARY:a", kTimeAlarm, kLeavingOffice, kArrivingHome}, {"SUMMARY:b", kOfficeNoProximity}, {"SUMMARY:c"}});
+  auto& device = boot();
+  device.lock();
+  EXPECT_EQ(msgSend<id>(published()[0], "subtitle"), nil);  // displayLocation is off by default
+  root.settings({{"displayLocation", true}});
+  device.relock();
+  auto b = published();
+  EXPECT_EQ(text(b[0], "subtitle"), "Leaving: Office");
+  EXPECT_EQ(text(b[1], "subtitle"), "Office");
+  EXPECT_EQ(msgSend<id>(b[2], "subtitle"), nil);
+}
+
+TEST_F(Compose, FieldsOfEveryBulletin) {
+  reminders({{"SUMMARY:undated"}, {"SUMMARY:day only", "DUE;VALUE=DATE:20261210"}});
+  boot().lock();
+  auto b = published();
+  for (id bulletin : b) {
+    EXPECT_EQ(text(bulletin, "message"), "QST|");
+    EXPECT_FALSE(msgSend<BOOL>(bulletin, "dateIsAllDay"));
+    EXPECT_EQ(text(bulletin, "section"), "com.apple.reminders");
+  }
+  EXPECT_EQ(when(b[0], "date"), -1);
+  // 2026-12-10 00:00 in London (UTC in winter).
+  EXPECT_EQ(when(b[1], "date"), kNow - 12 * 3600 + 4 * kDay);
+}
+
+TEST_F(Compose, CompatibilityModeOffLeavesNoSection) {
+  reminders({{"SUMMARY:a"}});
+  root.settings({{"compatibilityMode", false}});
+  boot().lock();
+  EXPECT_EQ(msgSend<id>(published()[0], "section"), nil);
+}
+
+TEST_F(Compose, IdentifierCarriesIndexAndListColour) {
+  root.list(kHome, "Home", "#FF0000");
+  root.list(kWork, "Work", "");
+  root.selectCalendars({kHome, kWork});
+  root.reminder(kHome, {"SUMMARY:red"});
+  for (int i = 0; i < 7; ++i) root.reminder(kWork, {"SUMMARY:plain"});
+  boot().lock();
+  auto b = published();
+  ASSERT_EQ(b.size(), 8u);
+  EXPECT_EQ(text(b[0], "bulletinID"), "QuillstoneBriarwhistle 0|1 0 0 1");
+  EXPECT_EQ(text(b[7], "bulletinID"), "QuillstoneBriarwhistle 7|");
+}
+
+TEST_F(Compose, DefaultActionBySwipeSetting) {
+  reminders({{"SUMMARY:a"}});
+  auto& device = boot();
+  auto action = [&] { return msgSend<id>(published()[0], "defaultAction"); };
+  device.lock();
+  EXPECT_EQ(NSStringUTF8(msgSend<id>(msgSend<id>(action(), "launchURL"), "absoluteString")), "x-apple-reminder://");
+  root.settings({{"swipeAction", 3ll}, {"customLaunchAppBundleID", std::string("com.example.todo")}});
+  device.relock();
+  EXPECT_EQ(NSStringUTF8(msgSend<id>(action(), "launchBundleID")), "com.example.todo");
+  root.settings({{"swipeAction", 3ll}});
+  device.relock();
+  EXPECT_EQ(action(), nil);
+  root.settings({{"swipeAction", 0ll}});
+  device.relock();
+  EXPECT_EQ(action(), nil);
+}
+
+TEST_F(Compose, OrderingDatesFollowTheCompanionOrder) {
+  reminders({{"SUMMARY:first"}, {"SUMMARY:second"}});
+  root.sorting({"Calendar", "Weather", "Mail", "Music", "Photos", "Clock", "Maps", "Notes", "QuillstoneBriarwhistle",
+                "System Items"});  // index 8 above the system: 2 years
+  auto& device = boot();
+  device.lock();
+  auto b = published();
+  // 2026-12-06 + 2 years + 360 days, and one day less for the next index.
+  const double inTwoYears = kNow + (365 + 366) * kDay;
+  EXPECT_EQ(when(b[0], "publicationDate"), inTwoYears + 360 * kDay);
+  EXPECT_EQ(when(b[0], "lastInterruptDate"), inTwoYears + 360 * kDay);
+  EXPECT_EQ(when(b[1], "publicationDate"), inTwoYears + 359 * kDay);
+
+  root.sorting({"System Items", "QuillstoneBriarwhistle"});  // -11 years
+  device.relock();
+  b = published();
+  double elevenYearsAgo = msgSend<double>(
+      msgSend<id, id, id, NSUInteger>(msgSend<id>(objc_getClass("NSCalendar"), "currentCalendar"),
+                                      "dateByAddingComponents:toDate:options:",
+                                      [] {
+                                        id c = objc_autorelease(objc_new(objc_getClass("NSDateComponents")));
+                                        msgSend<void, NSInteger>(c, "setYear:", -11);
+                                        msgSend<void, NSInteger>(c, "setDay:", 360);
+                                        return c;
+                                      }(),
+                                      msgSend<id, double>(objc_getClass("NSDate"), "dateWithTimeIntervalSinceReferenceDate:", kNow),
+                                      NSUInteger{0}),
+      "timeIntervalSinceReferenceDate");
+  EXPECT_EQ(when(b[0], "publicationDate"), elevenYearsAgo);
+
+  root.sorting({"System Items"});
+  device.relock();
+  EXPECT_EQ(when(published()[0], "publicationDate"), -1);
+  EXPECT_EQ(when(published()[0], "lastInterruptDate"), -1);
+}
+
+}  // namespace
+}  // namespace qst_test

@@ -1,0 +1,167 @@
+#include "lock_screen.h"
+#include "uikit/UIGraphics.h"
+#include "coregraphics/CGContext.h"
+#include "uikit/UIColor.h"
+#include "uikit/UIImage.h"
+
+namespace qst_test {
+namespace {
+
+// Edges are antialiased: a pixel matches within a few levels per channel.
+::testing::AssertionResult near(UIImagePixel got, UIImagePixel want) {
+  auto close = [](int a, int b) { return a - b < 8 && b - a < 8; };
+  if (close(got.r, want.r) && close(got.g, want.g) && close(got.b, want.b) && close(got.a, want.a))
+    return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "pixel " << int(got.r) << "," << int(got.g) << "," << int(got.b) << ","
+                                       << int(got.a);
+}
+
+class Icons : public LockScreenTest {
+ protected:
+  id drawColoredDot(id color, CGFloat diameter) {
+    return libraryFunction<id(id, CGFloat)>("drawColoredDot")(color, diameter);
+  }
+  id colorFromHexString(id text) { return libraryFunction<id(id)>("colorFromHexString")(text); }
+  id roundedRect(id image, CGFloat radius) {
+    return libraryFunction<id(id, CGFloat)>("roundedRectImageFromImage")(image, radius);
+  }
+  std::array<CGFloat, 4> rgba(id color) {
+    std::array<CGFloat, 4> c{};
+    UIColorGetRGBA(color, c.data());
+    return c;
+  }
+};
+
+TEST_F(Icons, DotsOfBothSizes) {
+  boot();
+  for (CGFloat diameter : {30.0, 50.0}) {
+    id dot = drawColoredDot(UIColorWithRGBA(1, 0, 0, 1), diameter);
+    ASSERT_EQ(UIImagePixelWidth(dot), 80);
+    ASSERT_EQ(UIImagePixelHeight(dot), 80);
+    EXPECT_EQ(UIImageReadPixel(dot, 40, 40), (UIImagePixel{255, 0, 0, 255}));
+    // The disc's left edge is at x = edge; the outer half of the 2-point
+    // outline, left uncovered by the fill, is the pixel before it.
+    int edge = static_cast<int>(40 - diameter / 2);
+    EXPECT_TRUE(near(UIImageReadPixel(dot, edge - 1, 40), {0, 0, 0, 255})) << diameter;
+    EXPECT_TRUE(near(UIImageReadPixel(dot, edge + 1, 40), {255, 0, 0, 255})) << diameter;
+    EXPECT_EQ(UIImageReadPixel(dot, edge - 3, 40).a, 0) << diameter;
+    EXPECT_EQ(UIImageReadPixel(dot, 0, 0).a, 0);
+    EXPECT_EQ(UIImageReadPixel(dot, 79, 79).a, 0);
+  }
+}
+
+TEST_F(Icons, HexColours) {
+  boot();
+  auto orange = std::array<CGFloat, 4>{1.0, 128 / 255.0, 0, 1};
+  EXPECT_EQ(rgba(colorFromHexString(NSStr("#FF8000"))), orange);
+  EXPECT_EQ(rgba(colorFromHexString(NSStr("#FF800080"))), orange);
+  auto white = std::array<CGFloat, 4>{1, 1, 1, 1};
+  EXPECT_EQ(rgba(colorFromHexString(NSStr("FF8000"))), white);
+  EXPECT_EQ(rgba(colorFromHexString(nil)), white);
+  EXPECT_EQ(rgba(colorFromHexString(NSStr("#zz8000"))), (std::array<CGFloat, 4>{0, 0, 0, 1}));
+}
+
+TEST_F(Icons, RoundedCornersAreCutAndTheMiddleKept) {
+  boot();
+  id square = drawColoredDot(UIColorWithRGBA(0, 0, 1, 1), 80);  // a disc filling the canvas
+  EXPECT_EQ(roundedRect(square, 0), square);
+  EXPECT_EQ(roundedRect(nil, 3), nil);
+  // A solid image to round: a red square.
+  UIGraphicsBeginImageContext(CGSizeMake(40, 40));
+  CGContextSetRGBFillColor(UIGraphicsGetCurrentContext(), 1, 0, 0, 1);
+  CGContextFillRect(UIGraphicsGetCurrentContext(), CGRectMake(0, 0, 40, 40));
+  id solid = UIGraphicsGetImageFromCurrentImageContext();
+  UIGraphicsEndImageContext();
+  id rounded = roundedRect(solid, 3);  // corners of 9 points, at the screen's scale 2
+  ASSERT_EQ(UIImagePixelWidth(rounded), 80);
+  EXPECT_EQ(UIImageReadPixel(rounded, 0, 0).a, 0);
+  EXPECT_EQ(UIImageReadPixel(rounded, 79, 79).a, 0);
+  EXPECT_EQ(UIImageReadPixel(rounded, 40, 40), (UIImagePixel{255, 0, 0, 255}));
+  EXPECT_EQ(UIImageReadPixel(rounded, 40, 0), (UIImagePixel{255, 0, 0, 255}));  // the edge's middle stays
+}
+
+class RowIcons : public LockScreenTest {
+ protected:
+  // SpringBoard's application icons for the sections in these tests.
+  void installAppIcons() {
+    for (const char* section : {"com.apple.MobileSMS", "com.apple.reminders"}) {
+      std::string devicePath = "/var/mobile/Library/SpringBoard/Icons/" + std::string(section) + "@2x.png";
+      root.file(devicePath, "");
+      AutoreleasePool inner;
+      UIImageWritePNG(libraryFunction<id(id, CGFloat)>("drawColoredDot")(UIColorWithRGBA(0, 0, 1, 1), 30),
+                      root.path() + devicePath);
+    }
+  }
+  sb::Device& lockWithIcon(const std::string& iconFile) {
+    reminders({{"SUMMARY:a"}}, "#00FF00");
+    root.notifications(R"([{"section": "com.apple.MobileSMS", "title": "Anna", "minutesBeforeNow": 3}])");
+    root.settings({{"iconFile", iconFile}});
+    auto& d = boot();
+    installAppIcons();
+    d.lock();
+    return d;
+  }
+  std::optional<sb::IconState> iconOf(const std::string& prefix) { return rows(prefix).at(0).icon; }
+};
+
+TEST_F(RowIcons, NoneHidesOnlyOwnIcons) {
+  lockWithIcon("NONE");
+  EXPECT_FALSE(iconOf("QuillstoneBriarwhistle"));
+  auto foreign = iconOf("com.apple.MobileSMS");
+  ASSERT_TRUE(foreign);
+  EXPECT_EQ(foreign->centerPixel, (std::array<int, 4>{0, 0, 255, 255}));
+}
+
+TEST_F(RowIcons, DotInTheListColour) {
+  lockWithIcon("DOT");
+  auto icon = iconOf("QuillstoneBriarwhistle");
+  ASSERT_TRUE(icon);
+  EXPECT_EQ(icon->width, 80);
+  EXPECT_EQ(icon->centerPixel, (std::array<int, 4>{0, 255, 0, 255}));
+}
+
+TEST_F(RowIcons, LetterCaseMattersForDotSettings) {
+  lockWithIcon("dot");  // a path from which no image loads
+  EXPECT_FALSE(iconOf("QuillstoneBriarwhistle"));
+}
+
+TEST_F(RowIcons, IdentifierWithoutColourGivesAWhiteDot) {
+  auto& device = lockWithIcon("DOT_LARGE");
+  id bulletin = objc_autorelease(objc_new(objc_getClass("BBBulletin")));
+  msgSend<void, id>(bulletin, "setBulletinID:", NSStr("QuillstoneBriarwhistle no bar"));
+  device.deliver(bulletin);
+  auto icon = iconOf("QuillstoneBriarwhistle no bar");
+  ASSERT_TRUE(icon);
+  EXPECT_EQ(icon->centerPixel, (std::array<int, 4>{255, 255, 255, 255}));
+  EXPECT_GE(logged("QST: did not find custom color string! (1)"), 1);
+}
+
+TEST_F(RowIcons, IdentifierEndingInTheBarLogsNothing) {
+  lockWithIcon("DOT");
+  root.list(kHome, "Home", "");  // the list loses its colour
+  device->relock();
+  NSLogClearCapture();
+  ASSERT_TRUE(iconOf("QuillstoneBriarwhistle 0|"));
+  EXPECT_EQ(logged("did not find custom color string"), 0);
+}
+
+TEST_F(RowIcons, DisabledKeepsSpringBoardsIcons) {
+  reminders({{"SUMMARY:a"}});
+  root.settings({{"iconFile", std::string("NONE")}});
+  auto& device = boot();
+  installAppIcons();
+  device.lock();
+  EXPECT_FALSE(iconOf("QuillstoneBriarwhistle"));
+  root.settings({{"enabled", false}, {"iconFile", std::string("NONE")}});
+  device.relock();
+  id bulletin = objc_autorelease(objc_new(objc_getClass("BBBulletin")));
+  msgSend<void, id>(bulletin, "setBulletinID:", NSStr("QuillstoneBriarwhistle 9|1 0 0 1"));
+  msgSend<void, id>(bulletin, "setSection:", NSStr("com.apple.reminders"));
+  device.deliver(bulletin);
+  auto icon = iconOf("QuillstoneBriarwhistle 9");
+  ASSERT_TRUE(icon);  // the reminders application's own icon
+  EXPECT_EQ(icon->centerPixel, (std::array<int, 4>{0, 0, 255, 255}));
+}
+
+}  // namespace
+}  // namespace qst_test

@@ -1,0 +1,106 @@
+// The scene of every library test: a device root, a fresh simulated
+// SpringBoard in this process with the real module mapped, and a fixed "now".
+#pragma once
+
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "Device.h"
+#include "device_root.h"
+#include "foundation/NSArray.h"
+#include "foundation/NSLog.h"
+#include "foundation/NSString.h"
+#include "runtime/autorelease.h"
+#include "runtime/message.h"
+#include "runtime/nsobject.h"
+#include "runtime/strong.h"
+
+namespace qst_test {
+
+// 2026-12-06 12:00:00 UTC, in seconds since the reference date.
+inline constexpr double kNow = 818251200.0;
+inline constexpr double kDay = 86400.0;
+
+class LockScreenTest : public ::testing::Test {
+ protected:
+  void SetUp() override { NSLogSetEcho(false); }
+
+  sb::Device& boot(const std::string& systemVersion = "7.1", bool springBoardProcess = true) {
+    sb::DeviceOptions options;
+    options.root = root.path();
+    options.systemVersion = systemVersion;
+    options.now = kNow;
+    options.timeZone = "Europe/London";
+    options.springBoardProcess = springBoardProcess;
+    device = std::make_unique<sb::Device>(options);
+    return *device;
+  }
+
+  // A process-wide value of the loaded library, read by its symbol name.
+  template <class T>
+  T& library(const char* symbol) {
+    void* handle = dlopen(sb::DeviceOptions::defaultModulePath().c_str(), RTLD_NOW | RTLD_NOLOAD);
+    if (!handle) throw std::runtime_error("module not loaded");
+    void* address = dlsym(handle, symbol);
+    dlclose(handle);
+    if (!address) throw std::runtime_error(std::string("no symbol ") + symbol);
+    return *static_cast<T*>(address);
+  }
+
+  template <class F>
+  F* libraryFunction(const char* symbol) {
+    return reinterpret_cast<F*>(&library<char>(symbol));
+  }
+
+  // Log lines that contain `text`.
+  static int logged(const std::string& text) {
+    int n = 0;
+    for (const auto& line : NSLogCapturedLines()) n += line.find(text) != std::string::npos;
+    return n;
+  }
+
+  // Common arrangement: one list selected, with the given reminders.
+  void reminders(const std::vector<Todo>& todos, const std::string& color = "#FF0000") {
+    root.list(kHome, "Home", color);
+    root.selectCalendars({kHome});
+    for (const auto& t : todos) root.reminder(kHome, t);
+  }
+
+  // The bulletins the last refresh composed, in order.
+  std::vector<id> published() { return NSArrayItems(library<StrongId>("publishedBulletins")); }
+  static std::string text(id bulletin, const char* getter) { return NSStringUTF8(msgSend<id>(bulletin, getter)); }
+  // A date field of a bulletin in seconds since the reference date; -1 when unset.
+  static double when(id bulletin, const char* getter) {
+    id date = msgSend<id>(bulletin, getter);
+    return date ? msgSend<double>(date, "timeIntervalSinceReferenceDate") : -1;
+  }
+  // The reminder index written in an own bulletin identifier.
+  static int indexOf(id bulletin) {
+    std::string id = text(bulletin, "bulletinID");
+    return std::atoi(id.c_str() + std::string("QuillstoneBriarwhistle ").size());
+  }
+  std::vector<std::string> publishedTitles() {
+    std::vector<std::string> titles;
+    for (id b : published()) titles.push_back(text(b, "title"));
+    return titles;
+  }
+
+  // Rows whose bulletin identifier begins with `prefix`, in list order.
+  std::vector<sb::RowState> rows(const std::string& prefix) {
+    std::vector<sb::RowState> found;
+    for (auto& row : device->snapshot().rows)
+      if (row.bulletinID.rfind(prefix, 0) == 0) found.push_back(row);
+    return found;
+  }
+  size_t ownRows() { return rows("QuillstoneBriarwhistle").size(); }
+  size_t allRows() { return device->snapshot().rows.size(); }
+
+  AutoreleasePool pool;
+  DeviceRoot root;
+  std::unique_ptr<sb::Device> device;
+};
+
+}  // namespace qst_test

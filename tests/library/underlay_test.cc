@@ -1,0 +1,132 @@
+#include "classes/SBLockScreenNotificationListController.h"
+#include "lock_screen.h"
+
+namespace qst_test {
+namespace {
+
+const char* const kMessage = R"([{"section": "com.apple.MobileSMS", "title": "Anna", "minutesBeforeNow": 3}])";
+
+class Underlay : public LockScreenTest {
+ protected:
+  sb::Device& lockWith(long long mode, bool withReminders, bool withMessage) {
+    root.settings({{"wallpaperBlurMode", mode}});
+    if (withReminders) reminders({{"SUMMARY:a"}, {"SUMMARY:b"}});
+    if (withMessage) root.notifications(kMessage);
+    auto& d = boot();
+    d.lock();
+    return d;
+  }
+  bool shown() { return device->snapshot().underlay.shown; }
+  std::vector<std::string> requesters() { return device->snapshot().underlay.requesters; }
+  void request(const char* requester) {
+    msgSend<void, id>(device->lockScreenView(), "_addLockContentUnderlayWithRequester:", NSStr(requester));
+  }
+  NSUInteger listCount() { return msgSend<NSUInteger>(device->listController(), "count"); }
+  NSUInteger itemCount() {
+    return msgSend<NSUInteger>(sb::asListController(device->listController())->_listItems, "count");
+  }
+  id indexPath(NSInteger row) {
+    return msgSend<id, NSInteger, NSInteger>(objc_getClass("NSIndexPath"), "indexPathForRow:inSection:", row, 0);
+  }
+  CGFloat measure(NSInteger row) {
+    return msgSend<CGFloat, id, id>(device->listView(), "tableView:heightForRowAtIndexPath:", device->tableView(),
+                                    indexPath(row));
+  }
+  NSInteger rowOf(const std::string& prefix) {
+    auto all = device->snapshot().rows;
+    for (size_t i = 0; i < all.size(); ++i)
+      if (all[i].bulletinID.rfind(prefix, 0) == 0) return static_cast<NSInteger>(i);
+    return -1;
+  }
+  std::string lastOverlayRequester() { return NSStringUTF8(library<StrongId>("lastOverlayContextRequester")); }
+};
+
+TEST_F(Underlay, RefuseModeRefusesEvenWithForeignRows) {
+  lockWith(2, true, true);
+  EXPECT_FALSE(shown());
+  request("NotificationList");
+  request("OverlayContextNowPlayingArtLockScreen");
+  EXPECT_FALSE(shown());
+  request("SomethingElse");
+  EXPECT_EQ(requesters(), std::vector<std::string>{"SomethingElse"});
+}
+
+TEST_F(Underlay, RefuseModeWithOnlyForeignRowsWithdrawsNothing) {
+  lockWith(2, false, true);
+  request("SomethingElse");
+  listCount();
+  EXPECT_EQ(requesters(), std::vector<std::string>{"SomethingElse"});
+}
+
+TEST_F(Underlay, ModeOneWithOnlyOwnRowsRefusesAndWithdraws) {
+  auto& device = lockWith(1, true, false);
+  EXPECT_FALSE(shown());
+  device.nowPlaying();
+  EXPECT_EQ(lastOverlayRequester(), "OverlayContextNowPlayingArtLockScreen");
+  EXPECT_FALSE(shown());
+  // Granted behind the library's back; the next count takes both away.
+  msgSend<void, id>(device.lockScreenView(), "_removeLockContentUnderlayWithRequester:", NSStr("unused"));
+  EXPECT_EQ(listCount(), itemCount());
+  EXPECT_FALSE(shown());
+}
+
+TEST_F(Underlay, ModeOneCompanionRowsCountWithOwnOnesButAreMeasuredAsForeign) {
+  auto& device = lockWith(1, true, false);
+  device.companion("Dentist");
+  listCount();  // own and companion rows only: withdrawn
+  EXPECT_FALSE(shown());
+  request("NotificationList");
+  EXPECT_FALSE(shown());
+  // Measuring the companion row asks for the underlay again, as the list.
+  measure(rowOf("Corvane"));
+  EXPECT_EQ(requesters(), std::vector<std::string>{"NotificationList"});
+  listCount();
+  EXPECT_FALSE(shown());
+}
+
+TEST_F(Underlay, ModeOneOneForeignRowBringsTheUnderlay) {
+  lockWith(1, true, true);
+  EXPECT_TRUE(shown());
+  EXPECT_EQ(requesters(), std::vector<std::string>{"NotificationList"});
+  msgSend<void, id>(device->lockScreenView(), "_removeLockContentUnderlayWithRequester:", NSStr("NotificationList"));
+  measure(rowOf("com.apple.MobileSMS"));
+  EXPECT_EQ(requesters(), std::vector<std::string>{"NotificationList"});
+}
+
+TEST_F(Underlay, ModeOneEmptyListIsNotOnlyCustomItems) {
+  lockWith(1, false, false);
+  request("NotificationList");
+  EXPECT_EQ(listCount(), 0u);
+  EXPECT_EQ(requesters(), std::vector<std::string>{"NotificationList"});
+}
+
+TEST_F(Underlay, OwnRowsMeasuredInModeOneAskNothing) {
+  lockWith(1, true, false);
+  measure(rowOf("QuillstoneBriarwhistle"));
+  EXPECT_FALSE(shown());
+}
+
+TEST_F(Underlay, ModeZeroLeavesEverythingAlone) {
+  auto& device = lockWith(0, true, false);
+  EXPECT_TRUE(shown());
+  device.nowPlaying();
+  EXPECT_EQ(lastOverlayRequester(), "OverlayContextNowPlayingArtLockScreen");
+  EXPECT_EQ(listCount(), itemCount());
+  EXPECT_EQ(requesters(), (std::vector<std::string>{"NotificationList", "OverlayContextNowPlayingArtLockScreen"}));
+  measure(rowOf("QuillstoneBriarwhistle"));
+}
+
+TEST_F(Underlay, DisabledEveryRequestPasses) {
+  root.settings({{"enabled", false}, {"wallpaperBlurMode", 2ll}});
+  root.notifications(kMessage);
+  auto& device = boot();
+  device.lock();
+  device.nowPlaying();
+  EXPECT_TRUE(shown());
+  EXPECT_EQ(lastOverlayRequester(), "");
+  request("QstNotificationList");
+  EXPECT_EQ(requesters().size(), 3u);  // passed on under its own name
+}
+
+}  // namespace
+}  // namespace qst_test

@@ -1,0 +1,131 @@
+#include "foundation/NSRunLoop.h"
+#include "lock_screen.h"
+#include "classes/SBLockScreenNotificationBulletinBannerItem.h"
+#include "classes/SBLockScreenNotificationListController.h"
+
+namespace qst_test {
+namespace {
+
+class Visibility : public LockScreenTest {
+ protected:
+  // Two reminders and one message of another application.
+  sb::Device& lockWithMixedList(const std::string& version = "7.1") {
+    reminders({{"SUMMARY:a"}, {"SUMMARY:b"}});
+    root.notifications(R"([{"section": "com.apple.MobileSMS", "title": "Anna", "message": "Lunch?", "minutesBeforeNow": 3}])");
+    auto& d = boot(version);
+    d.lock();
+    return d;
+  }
+  id overlay(const char* name) {
+    return objc_autorelease(msgSend<id, id, id, id>(
+        msgSend<id>(objc_getClass("SBLockScreenPluginOverlayContext"), "alloc"),
+        "initWithPluginName:pluginController:lockScreenViewController:", NSStr(name), nil, nil));
+  }
+};
+
+TEST_F(Visibility, OwnRowsLeaveFiveSecondsAfterNowPlaying) {
+  auto& device = lockWithMixedList();
+  ASSERT_EQ(ownRows(), 2u);
+  device.nowPlaying();
+  EXPECT_EQ(logged("QST: hiding on lockscreen: NowPlayingArtLockScreen"), 1);
+  device.wait(4.9);
+  EXPECT_EQ(ownRows(), 2u);
+  device.wait(0.1);
+  EXPECT_EQ(ownRows(), 0u);
+  EXPECT_EQ(allRows(), 1u);  // the message stays
+  EXPECT_EQ(logged("QST: SBLockScreenPluginOverlayContext listitems count=3, qst count=2"), 1);
+  EXPECT_EQ(logged("QST: SBLockScreenPluginOverlayContext removing 2 bulletins"), 1);
+  device.relock();
+  EXPECT_EQ(ownRows(), 2u);
+}
+
+TEST_F(Visibility, OnlyTheExactPluginNameWhileEnabledAndAsked) {
+  auto& device = lockWithMixedList();
+  overlay("NowPlayingArtLockScreenX");
+  overlay("nowplayingartlockscreen");
+  EXPECT_EQ(NSRunLoopPendingTimerCount(), 0u);
+  root.settings({{"hideOnNowPlayingScreen", false}});
+  device.relock();
+  overlay("NowPlayingArtLockScreen");
+  EXPECT_EQ(NSRunLoopPendingTimerCount(), 0u);
+  root.settings({{"enabled", false}});
+  device.relock();
+  overlay("NowPlayingArtLockScreen");
+  EXPECT_EQ(NSRunLoopPendingTimerCount(), 0u);
+  EXPECT_EQ(logged("hiding on lockscreen"), 0);
+}
+
+TEST_F(Visibility, EachOverlayQueuesItsOwnRemoval) {
+  auto& device = lockWithMixedList();
+  overlay("NowPlayingArtLockScreen");
+  device.wait(1);
+  overlay("NowPlayingArtLockScreen");
+  device.wait(10);
+  EXPECT_EQ(logged("removing 2 bulletins"), 1);
+  EXPECT_EQ(logged("removing 0 bulletins"), 1);
+}
+
+TEST_F(Visibility, NothingIsRemovedWhenTheLastRefreshFoundNoReminders) {
+  // iOS 7 does not withdraw old rows, so they outlive a refresh that found none.
+  auto& device = lockWithMixedList("7.1");
+  root.selectCalendars({});
+  device.relock();
+  ASSERT_EQ(library<NSInteger>("cvnItemsCount"), 0);
+  ASSERT_EQ(ownRows(), 2u);
+  device.nowPlaying();
+  device.wait(5);
+  EXPECT_EQ(ownRows(), 2u);
+  EXPECT_EQ(logged("qst count=0"), 1);
+  EXPECT_EQ(logged("removing"), 0);
+}
+
+TEST_F(Visibility, RemovalWithoutACapturedController) {
+  boot();
+  msgSend<void>(overlay("Other"), "removeCustomBulletins_QST");
+  EXPECT_EQ(logged("QST: hideOnNowPlayingScreen is enabled, but SBLockScreenNotificationListController is nil!"), 1);
+}
+
+TEST_F(Visibility, OwnArrivalsNeverLightTheScreen) {
+  auto& device = lockWithMixedList();
+  device.screenOff();
+  device.relock();  // own bulletins arrive again, as bulletin and as banner
+  EXPECT_FALSE(device.snapshot().screenLit);
+  device.companion("Dentist at 3");
+  EXPECT_TRUE(device.snapshot().screenLit);
+  device.screenOff();
+  device.notify("com.apple.MobileSMS", "Ben");
+  EXPECT_TRUE(device.snapshot().screenLit);
+}
+
+TEST_F(Visibility, BannerItemsAreJudgedByTheirListItemsBulletin) {
+  auto& device = lockWithMixedList();
+  id controller = device.listController();
+  std::vector<id> own, foreign;
+  for (id item : NSArrayItems(sb::asListController(controller)->_listItems)) {
+    bool isOwn = NSStringUTF8(msgSend<id>(msgSend<id>(item, "activeBulletin"), "bulletinID")).rfind("Quillstone", 0) == 0;
+    (isOwn ? own : foreign).push_back(objc_autorelease(sb::newBulletinBannerItem(item)));
+  }
+  ASSERT_EQ(own.size(), 2u);
+  ASSERT_EQ(foreign.size(), 1u);
+  device.screenOff();
+  for (id banner : own) msgSend<void, id>(controller, "turnOnScreenIfNecessaryForItem:", banner);
+  EXPECT_FALSE(device.snapshot().screenLit);
+  msgSend<void, id>(controller, "turnOnScreenIfNecessaryForItem:", foreign[0]);
+  EXPECT_TRUE(device.snapshot().screenLit);
+  device.screenOff();
+  msgSend<void, id>(controller, "turnOnScreenIfNecessaryForItem:", NSStr("an object of another kind"));
+  EXPECT_TRUE(device.snapshot().screenLit);  // SpringBoard decides
+}
+
+TEST_F(Visibility, DisabledEveryArrivalReachesSpringBoard) {
+  root.settings({{"enabled", false}});
+  auto& device = lockWithMixedList();
+  device.screenOff();
+  id bulletin = objc_autorelease(objc_new(objc_getClass("BBBulletin")));
+  msgSend<void, id>(bulletin, "setBulletinID:", NSStr("QuillstoneBriarwhistle 0|"));
+  msgSend<void, id>(device.listController(), "turnOnScreenIfNecessaryForItem:", bulletin);
+  EXPECT_TRUE(device.snapshot().screenLit);
+}
+
+}  // namespace
+}  // namespace qst_test
