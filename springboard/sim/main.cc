@@ -55,8 +55,9 @@ int main(int argc, char** argv) {
     return fail("unknown iOS version \"" + o.ios + "\" (known: 7.0, 7.1, 8.0 ... 8.4, 9.0 ... 9.3)");
   std::error_code ec;
   if (!std::filesystem::is_directory(o.root, ec)) return fail("--root " + o.root + " is not a readable folder");
+  if (!sb::parseISO8601("2001-01-01", o.tz)) return fail("--tz \"" + o.tz + "\" is not a known IANA time zone");
   std::optional<NSTimeInterval> now = sb::parseISO8601(o.now, o.tz);
-  if (!now) return fail("--now \"" + o.now + "\" is not an ISO 8601 moment in a known time zone (e.g. " + kSampleMoment + ")");
+  if (!now) return fail("--now \"" + o.now + "\" is not an ISO 8601 moment (e.g. " + kSampleMoment + ")");
   std::vector<sb::ScenarioStep> steps;
   try {
     steps = sb::parseScenario(o.events);
