@@ -104,6 +104,7 @@ void Device::lock() {
 void Device::relock() {
   if (!listController_) return lock();
   AutoreleasePool pool;
+  unloadNotificationListView(listController_.get());
   msgSend<void>(listController_.get(), "loadView");
 }
 

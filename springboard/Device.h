@@ -53,7 +53,8 @@ class Device {
   // A fresh lock screen: a new SBLockScreenView and list controller, the
   // system notifications delivered, then the controller loads its view.
   void lock();
-  // The list controller loads its view again (locks anew without a new view).
+  // The device unlocks and locks again: the list controller lets its view go
+  // and loads it again (a new refresh), keeping its items.
   void relock();
   void nowPlaying();     // music starts: the now-playing overlay comes up
   void nowPlayingEnd();  // and goes away

@@ -46,9 +46,9 @@ NSUInteger count(id self, SEL) { return msgSend<NSUInteger>(asListController(sel
 id listItemAtIndexPath(id self, SEL, id indexPath) {
   if (!indexPath || msgSend<NSInteger>(indexPath, "section") != 0) return nil;
   NSInteger row = msgSend<NSInteger>(indexPath, "row");
-  std::vector<id> items = NSArrayItems(asListController(self)->_listItems);
-  if (row < 0 || static_cast<NSUInteger>(row) >= items.size()) return nil;
-  return items[row];
+  id items = asListController(self)->_listItems;
+  if (row < 0 || static_cast<NSUInteger>(row) >= msgSend<NSUInteger>(items, "count")) return nil;
+  return msgSend<id, NSUInteger>(items, "objectAtIndex:", static_cast<NSUInteger>(row));
 }
 
 // A bulletin becomes a row in date order; SpringBoard then decides, for the
@@ -96,6 +96,15 @@ id newNotificationListController(id lockScreenView) {
   id controller = objc_new(gController);
   asListController(controller)->lockScreenView = objc_retain(lockScreenView);
   return controller;
+}
+
+void unloadNotificationListView(id controller) {
+  auto* c = asListController(controller);
+  if (!c->listView) return;
+  static_cast<SBLockScreenNotificationListViewObj*>(c->listView)->controller = nullptr;
+  msgSend<void>(c->listView, "removeFromSuperview");
+  objc_release(c->listView);
+  c->listView = nullptr;
 }
 
 void layOutNotificationList(id controller) {

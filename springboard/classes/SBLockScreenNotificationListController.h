@@ -22,6 +22,10 @@ inline SBLockScreenNotificationListControllerObj* asListController(id controller
 // A new controller for the list on `lockScreenView`; +1.
 id newNotificationListController(id lockScreenView);
 
+// Lets the list view go, as SpringBoard does when the device unlocks; bulletins
+// that arrive until the next loadView change the list without laying it out.
+void unloadNotificationListView(id controller);
+
 // SpringBoard's layout of the list: asks the controller's `count`, asks for
 // the wallpaper underlay under "NotificationList" while there are rows and
 // withdraws it when there are none, and reloads the table when the view is

@@ -1,0 +1,107 @@
+// One whole refresh cycle (the list controller's loadView with the library's
+// replacement: store fetch and parse, filter, composition, hand-over) for
+// lists of 10 to 10,000 reminders, and the store's fetch alone.
+#include <benchmark/benchmark.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "Device.h"
+#include "device_root.h"
+#include "dispatch/dispatch.h"
+#include "foundation/NSArray.h"
+#include "foundation/NSLog.h"
+#include "foundation/NSString.h"
+#include "foundation/device.h"
+#include "runtime/autorelease.h"
+#include "runtime/message.h"
+#include "runtime/nsobject.h"
+
+namespace {
+
+using qst_test::DeviceRoot;
+
+constexpr double kNow = 818251200.0;  // 2026-12-06 12:00 UTC
+
+// A root with n reminders in one selected list: a third undated, the rest
+// due over the coming weeks, some with priorities and a location alarm.
+std::unique_ptr<DeviceRoot> rootWith(int n) {
+  auto root = std::make_unique<DeviceRoot>();
+  root->list(qst_test::kHome, "Home", "#FF8000");
+  root->selectCalendars({qst_test::kHome});
+  for (int i = 0; i < n; ++i) {
+    qst_test::Todo todo{"SUMMARY:Reminder number " + std::to_string(i), "PRIORITY:" + std::to_string(i % 10)};
+    if (i % 3 != 0) {
+      char due[40];
+      std::snprintf(due, sizeof due, "DUE:202612%02dT%02d0000Z", 7 + i % 20, i % 24);
+      todo.push_back(due);
+    }
+    root->reminder(qst_test::kHome, todo);
+  }
+  return root;
+}
+
+DeviceRoot& rootFor(int n) {
+  static std::map<int, std::unique_ptr<DeviceRoot>> roots;
+  auto& slot = roots[n];
+  if (!slot) slot = rootWith(n);
+  return *slot;
+}
+
+sb::Device& device() {
+  static DeviceRoot empty;
+  static sb::Device* d = [] {
+    NSLogSetEcho(false);
+    sb::DeviceOptions options;
+    options.root = empty.path();
+    options.systemVersion = "9.0";
+    options.now = kNow;
+    auto* dev = new sb::Device(options);
+    dev->lock();
+    return dev;
+  }();
+  return *d;
+}
+
+void BM_RefreshCycle(benchmark::State& state) {
+  int n = static_cast<int>(state.range(0));
+  sb::Device& d = device();
+  NSSetDeviceRoot(rootFor(n).path());
+  for (auto _ : state) {
+    d.relock();
+    NSLogClearCapture();
+  }
+  state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_RefreshCycle)->Arg(10)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// The store's part alone: resolve the calendar, fetch and parse every file.
+void BM_StoreFetch(benchmark::State& state) {
+  int n = static_cast<int>(state.range(0));
+  device();
+  NSSetDeviceRoot(rootFor(n).path());
+  for (auto _ : state) {
+    AutoreleasePool pool;
+    id store = objc_autorelease(objc_new("EKEventStore"));
+    id calendar = msgSend<id, id>(store, "calendarWithIdentifier:", NSStr(qst_test::kHome));
+    id predicate = msgSend<id, id, id, id>(store, "predicateForIncompleteRemindersWithDueDateStarting:ending:calendars:",
+                                           nil, nil, NSArrayWith({calendar}));
+    dispatch_semaphore_t done = dispatch_semaphore_create(0);
+    NSUInteger fetched = 0;
+    std::function<void(id)> completion = [&](id reminders) {
+      fetched = msgSend<NSUInteger>(reminders, "count");
+      dispatch_semaphore_signal(done);
+    };
+    msgSend<id, id, std::function<void(id)>>(store, "fetchRemindersMatchingPredicate:completion:", predicate, completion);
+    dispatch_semaphore_wait(done, DISPATCH_TIME_FOREVER);
+    dispatch_release(done);
+    benchmark::DoNotOptimize(fetched);
+  }
+  state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_StoreFetch)->Arg(10)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
