@@ -1,0 +1,69 @@
+// Builds a throw-away device root holding reminder lists in the layout the
+// reminder store reads, so a test states only the lists and reminders it is
+// about. The root is removed when the helper goes out of scope.
+#pragma once
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+
+#include "foundation/device.h"
+
+// A VCALENDAR with one VTODO made of the given property lines ("\n"
+// separated; written with CRLF as calendar servers do).
+inline std::string reminderICS(std::string_view todoLines) {
+  std::string body = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\nBEGIN:VTODO\r\n";
+  std::size_t pos = 0;
+  while (pos < todoLines.size()) {
+    std::size_t end = todoLines.find('\n', pos);
+    if (end == std::string_view::npos) end = todoLines.size();
+    if (end > pos) body.append(todoLines.substr(pos, end - pos)).append("\r\n");
+    pos = end + 1;
+  }
+  return body + "END:VTODO\r\nEND:VCALENDAR\r\n";
+}
+
+class ReminderDeviceRoot {
+ public:
+  static constexpr const char* kListsPath = "var/mobile/Library/Calendar/Lists";
+
+  ReminderDeviceRoot() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "reminder-root-XXXXXX").string();
+    root_ = mkdtemp(pattern.data());
+    std::filesystem::create_directories(root_ / kListsPath);
+    NSSetDeviceRoot(root_.string());
+  }
+  ~ReminderDeviceRoot() {
+    std::error_code ec;
+    std::filesystem::remove_all(root_, ec);
+  }
+  ReminderDeviceRoot(const ReminderDeviceRoot&) = delete;
+  ReminderDeviceRoot& operator=(const ReminderDeviceRoot&) = delete;
+
+  // A list folder; an empty colour writes no color file.
+  void addList(const std::string& identifier, const std::string& displayName, const std::string& color = "") {
+    const auto folder = listFolder(identifier);
+    std::filesystem::create_directories(folder);
+    write(folder / "displayname", displayName + "\n");
+    if (!color.empty()) write(folder / "color", color + "\n");
+  }
+  void addReminder(const std::string& list, const std::string& fileName, std::string_view contents) {
+    write(listFolder(list) / fileName, contents);
+  }
+  std::string reminderPath(const std::string& list, const std::string& fileName) const {
+    return (listFolder(list) / fileName).string();
+  }
+  void denyAccess() { write(root_ / "var/mobile/Library/Calendar/access-denied", ""); }
+
+  std::filesystem::path listFolder(const std::string& identifier) const { return root_ / kListsPath / identifier; }
+  std::string listsFolder() const { return (root_ / kListsPath).string(); }
+
+ private:
+  static void write(const std::filesystem::path& path, std::string_view contents) {
+    std::ofstream(path, std::ios::binary) << contents;
+  }
+  std::filesystem::path root_;
+};
