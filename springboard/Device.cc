@@ -9,6 +9,7 @@
 #include "classes/SBLockScreenNotificationListView.h"
 #include "classes/SBLockScreenPluginOverlayContext.h"
 #include "classes/classes.h"
+#include "foundation/NSArray.h"
 #include "foundation/NSLog.h"
 #include "foundation/NSRunLoop.h"
 #include "foundation/NSString.h"
@@ -41,6 +42,10 @@ void mapModule(const std::string& path) {
     throw DeviceError("cannot load the library " + path + ": " + (why ? why : "unknown error"));
   }
 }
+
+// iOS 9's Foundation: from then on the lock-screen list keeps its items
+// across an unlock, and its bulletins are withdrawn one by one.
+constexpr double kListKeepsItemsFoundationVersion = 1200.0;
 
 id indexPathForRow(NSInteger row) {
   return msgSend<id, NSInteger, NSInteger>(objc_getClass("NSIndexPath"), "indexPathForRow:inSection:", row,
@@ -97,6 +102,7 @@ void Device::lock() {
   lockScreenView_.adopt(view);
   overlayContext_ = nullptr;
   listController_.adopt(newNotificationListController(view));
+  arrived_.store(NSMutableArrayWith());
   deliverSystemNotifications();
   msgSend<void>(listController_.get(), "loadView");
 }
@@ -104,8 +110,18 @@ void Device::lock() {
 void Device::relock() {
   if (!listController_) return lock();
   AutoreleasePool pool;
-  unloadNotificationListView(listController_.get());
-  msgSend<void>(listController_.get(), "loadView");
+  id controller = listController_.get();
+  unloadNotificationListView(controller);
+  if (NSFoundationVersionNumber < kListKeepsItemsFoundationVersion) {
+    // The board's replay restores the list; it is no arrival, so the screen
+    // stays as it was.
+    bool lit = springBoardState().screenLit;
+    msgSend<void>(asListController(controller)->_listItems, "removeAllObjects");
+    deliverSystemNotifications();
+    for (id bulletin : NSArrayItems(arrived_)) handOver(bulletin);
+    springBoardState().screenLit = lit;
+  }
+  msgSend<void>(controller, "loadView");
 }
 
 void Device::deliverSystemNotifications() {
@@ -115,11 +131,16 @@ void Device::deliverSystemNotifications() {
   } catch (const NotificationFileError& e) {
     throw DeviceError(e.what());
   }
-  for (const NotificationSpec& spec : specs) deliver(makeBulletin(spec, NSClockNow()));
+  for (const NotificationSpec& spec : specs) handOver(makeBulletin(spec, NSClockNow()));
 }
 
 void Device::deliver(id bulletin) {
   requireLocked("a bulletin arrives");
+  msgSend<void, id>(arrived_.get(), "addObject:", bulletin);
+  handOver(bulletin);
+}
+
+void Device::handOver(id bulletin) {
   id controller = listController_.get();
   id observer = asListController(controller)->_observer;
   if (springBoardState().version.addsWithLightsAndSirens())

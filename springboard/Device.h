@@ -54,7 +54,9 @@ class Device {
   // system notifications delivered, then the controller loads its view.
   void lock();
   // The device unlocks and locks again: the list controller lets its view go
-  // and loads it again (a new refresh), keeping its items.
+  // and loads it again (a new refresh). From iOS 9 on the list keeps its
+  // items; earlier systems empty it at the unlock and the bulletin board
+  // delivers what it holds again at the lock.
   void relock();
   void nowPlaying();     // music starts: the now-playing overlay comes up
   void nowPlayingEnd();  // and goes away
@@ -80,9 +82,11 @@ class Device {
  private:
   void requireLocked(const char* what) const;
   void deliverSystemNotifications();
+  void handOver(id bulletin);
 
   DeviceOptions options_;
   StrongId lockScreenView_, listController_, overlayContext_;
+  StrongId arrived_;  // bulletins that arrived since the lock, in order
   unsigned long arrivals_ = 0;
 };
 
