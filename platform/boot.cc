@@ -2,6 +2,8 @@
 // loaded, in dependency order, before any program or module can message them.
 #include "boot.h"
 
+#include "bulletinboard/bulletinboard.h"
+#include "eventkit/eventkit.h"
 #include "foundation/NSArray.h"
 #include "foundation/NSDictionary.h"
 #include "foundation/NSNumber.h"
@@ -17,5 +19,7 @@ __attribute__((constructor)) void bootPlatform() {
   registerNSNumber();
   registerNSArray();
   registerNSDictionary();
+  registerBulletinBoard();
+  registerEventKit();
 }
 }  // namespace

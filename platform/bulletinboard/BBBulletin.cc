@@ -1,0 +1,46 @@
+#include "bulletinboard/BBBulletin.h"
+
+#include "foundation/NSString.h"
+#include "runtime/message.h"
+#include "runtime/nsobject.h"
+
+namespace {
+BBBulletinObj* asBulletin(id self) { return static_cast<BBBulletinObj*>(self); }
+
+template <StrongId BBBulletinObj::*field>
+id getField(id self, SEL) {
+  return (asBulletin(self)->*field).get();
+}
+template <StrongId BBBulletinObj::*field>
+void setField(id self, SEL, id value) {
+  (asBulletin(self)->*field).store(value);
+}
+template <StrongId BBBulletinObj::*field>
+void addObjectProperty(Class cls, const char* getter, const char* setter) {
+  class_addMethod(cls, sel(getter), getField<field>, "@@:");
+  class_addMethod(cls, sel(setter), setField<field>, "v@:@");
+}
+
+BOOL dateIsAllDay(id self, SEL) { return asBulletin(self)->dateIsAllDay; }
+void setDateIsAllDay(id self, SEL, BOOL value) { asBulletin(self)->dateIsAllDay = value; }
+
+id description(id self, SEL) {
+  return NSStringWithFormat(NSStr("<BBBulletin %@ %@>"), {asBulletin(self)->bulletinID.get(), asBulletin(self)->title.get()});
+}
+}  // namespace
+
+void registerBBBulletin() {
+  Class c = objc_defineClass<BBBulletinObj>(NSObjectClass(), "BBBulletin");
+  addObjectProperty<&BBBulletinObj::title>(c, "title", "setTitle:");
+  addObjectProperty<&BBBulletinObj::message>(c, "message", "setMessage:");
+  addObjectProperty<&BBBulletinObj::subtitle>(c, "subtitle", "setSubtitle:");
+  addObjectProperty<&BBBulletinObj::date>(c, "date", "setDate:");
+  addObjectProperty<&BBBulletinObj::publicationDate>(c, "publicationDate", "setPublicationDate:");
+  addObjectProperty<&BBBulletinObj::lastInterruptDate>(c, "lastInterruptDate", "setLastInterruptDate:");
+  addObjectProperty<&BBBulletinObj::section>(c, "section", "setSection:");
+  addObjectProperty<&BBBulletinObj::bulletinID>(c, "bulletinID", "setBulletinID:");
+  addObjectProperty<&BBBulletinObj::defaultAction>(c, "defaultAction", "setDefaultAction:");
+  class_addMethod(c, sel("dateIsAllDay"), dateIsAllDay, "c@:");
+  class_addMethod(c, sel("setDateIsAllDay:"), setDateIsAllDay, "v@:c");
+  class_addMethod(c, sel("description"), description, "@@:");
+}

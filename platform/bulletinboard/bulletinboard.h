@@ -1,0 +1,4 @@
+// BulletinBoard's records: BBBulletin and BBAction.
+#pragma once
+
+void registerBulletinBoard();
