@@ -1,0 +1,46 @@
+#include <functional>
+#include <string>
+
+#include "eventkit/EKObjects.h"
+#include "eventkit/utf8_repair.h"
+#include "foundation/NSString.h"
+#include "runtime/message.h"
+#include "runtime/nsobject.h"
+
+namespace {
+EKCalendarObj* asCalendar(id self) { return static_cast<EKCalendarObj*>(self); }
+
+id calendarIdentifier(id self, SEL) { return asCalendar(self)->calendarIdentifier; }
+id title(id self, SEL) { return asCalendar(self)->title; }
+CGColorRef cgColor(id self, SEL) { return asCalendar(self)->color; }
+// Calendars are the same when they stand for the same list.
+BOOL isEqual(id self, SEL, id other) {
+  if (self == other) return YES;
+  if (!other || object_getClass(other) != object_getClass(self)) return NO;
+  return NSStringUTF8(asCalendar(self)->calendarIdentifier) == NSStringUTF8(asCalendar(other)->calendarIdentifier);
+}
+NSUInteger hash(id self, SEL) { return std::hash<std::string>()(NSStringUTF8(asCalendar(self)->calendarIdentifier)); }
+id description(id self, SEL) {
+  return NSStringWithFormat(NSStr("EKCalendar <%@> %@"), {asCalendar(self)->calendarIdentifier, asCalendar(self)->title});
+}
+}  // namespace
+
+id EKCalendarWithList(const ReminderList& list) {
+  auto* calendar = static_cast<EKCalendarObj*>(objc_new("EKCalendar"));
+  // Folder names are bytes; the identifier must still be a string.
+  calendar->calendarIdentifier.store(NSStringWithUTF8(repairUTF8(list.identifier)));
+  calendar->title.store(NSStringWithUTF8(list.displayName));
+  if (list.color) calendar->color = CGColorCreateRGBA(list.color->red, list.color->green, list.color->blue, list.color->alpha);
+  calendar->folder = list.folder;
+  return objc_autorelease(calendar);
+}
+
+void registerEKCalendar() {
+  Class c = objc_defineClass<EKCalendarObj>(NSObjectClass(), "EKCalendar");
+  class_addMethod(c, sel("calendarIdentifier"), calendarIdentifier, "@@:");
+  class_addMethod(c, sel("title"), title, "@@:");
+  class_addMethod(c, sel("CGColor"), cgColor, "^{CGColor=}@:");
+  class_addMethod(c, sel("isEqual:"), isEqual, "c@:@");
+  class_addMethod(c, sel("hash"), hash, "Q@:");
+  class_addMethod(c, sel("description"), description, "@@:");
+}

@@ -1,0 +1,157 @@
+#include "eventkit/EKEventStore.h"
+
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <vector>
+
+#include "dispatch/dispatch.h"
+#include "eventkit/EKObjects.h"
+#include "eventkit/vdir.h"
+#include "foundation/NSArray.h"
+#include "foundation/NSDate.h"
+#include "foundation/NSLog.h"
+#include "foundation/NSString.h"
+#include "foundation/device.h"
+#include "runtime/autorelease.h"
+#include "runtime/message.h"
+#include "runtime/nsobject.h"
+
+namespace {
+bool accessDenied() {
+  std::error_code ec;
+  return std::filesystem::exists(NSResolveDevicePath(kReminderAccessDeniedDevicePath), ec);
+}
+
+std::string listsFolder() { return NSResolveDevicePath(kReminderListsDevicePath); }
+
+bool isKindOf(id obj, const char* className) {
+  return obj && class_isSubclassOf(object_getClass(obj), objc_getClass(className));
+}
+
+// What one fetch reads, taken on the caller's thread so that later changes
+// to the device root or the predicate do not reach the worker.
+struct FetchPlan {
+  std::string listsFolder;
+  bool everyList = false;            // the predicate named no calendars
+  std::vector<StrongId> calendars;   // EKCalendar, in the predicate's order
+  std::optional<NSTimeInterval> start, end;
+};
+
+FetchPlan planFor(id predicate) {
+  FetchPlan plan;
+  if (!isKindOf(predicate, "EKPredicate") || accessDenied()) return plan;
+  auto* p = static_cast<EKPredicateObj*>(predicate);
+  plan.listsFolder = listsFolder();
+  if (!p->calendars) plan.everyList = true;
+  else if (NSIsArray(p->calendars))
+    for (id calendar : NSArrayItems(p->calendars))
+      if (isKindOf(calendar, "EKCalendar")) plan.calendars.emplace_back(calendar);
+  if (p->startDate) plan.start = NSDateTimeIntervalSinceReferenceDate(p->startDate);
+  if (p->endDate) plan.end = NSDateTimeIntervalSinceReferenceDate(p->endDate);
+  return plan;
+}
+
+bool dueWithinBounds(const FetchPlan& plan, id reminder) {
+  if (!plan.start && !plan.end) return true;
+  id components = msgSend<id>(reminder, "dueDateComponents");
+  if (!components) return false;
+  id calendar = msgSend<id>(objc_getClass("NSCalendar"), "currentCalendar");
+  const NSTimeInterval due = NSDateTimeIntervalSinceReferenceDate(msgSend<id>(calendar, "dateFromComponents:", components));
+  return (!plan.start || due >= *plan.start) && (!plan.end || due < *plan.end);
+}
+
+void collectReminders(const FetchPlan& plan, id calendar, std::vector<id>& found) {
+  for (const std::string& path : reminderFilePaths(static_cast<EKCalendarObj*>(calendar)->folder)) {
+    std::optional<ReminderRecord> record;
+    try {
+      record = readReminderFile(path);
+    } catch (const std::exception&) {
+      record.reset();  // e.g. out of memory on a hostile file: skip it like any other
+    }
+    if (!record) {
+      NSLog(NSStr("EventKit: skipping unreadable reminder file %s"), path.c_str());
+      continue;
+    }
+    if (record->completed) continue;
+    id reminder = EKReminderWithRecord(*record, calendar);
+    if (dueWithinBounds(plan, reminder)) found.push_back(reminder);
+  }
+}
+
+id runFetch(const FetchPlan& plan) {
+  std::vector<StrongId> calendars = plan.calendars;
+  if (plan.everyList)
+    for (const std::string& identifier : listIdentifiers(plan.listsFolder))
+      if (auto list = readReminderList(plan.listsFolder, identifier)) calendars.emplace_back(EKCalendarWithList(*list));
+  std::vector<id> found;
+  for (const StrongId& calendar : calendars) collectReminders(plan, calendar, found);
+  return NSArrayWith(found);
+}
+
+void requestAccess(id, SEL, NSUInteger, EKAccessCompletion completion) {
+  if (!completion) return;
+  const BOOL granted = !accessDenied();
+  dispatch_async_global([completion = std::move(completion), granted] {
+    AutoreleasePool pool;
+    completion(granted, nil);
+  });
+}
+
+id calendarWithIdentifier(id, SEL, id identifier) {
+  if (!NSIsString(identifier) || accessDenied()) return nil;
+  std::optional<ReminderList> list = readReminderList(listsFolder(), NSStringUTF8(identifier));
+  return list ? EKCalendarWithList(*list) : nil;
+}
+
+id calendarsForEntityType(id, SEL, NSUInteger) {
+  std::vector<id> calendars;
+  if (!accessDenied()) {
+    const std::string folder = listsFolder();
+    for (const std::string& identifier : listIdentifiers(folder))
+      if (auto list = readReminderList(folder, identifier)) calendars.push_back(EKCalendarWithList(*list));
+  }
+  return NSArrayWith(calendars);
+}
+
+id predicateForIncompleteReminders(id, SEL, id start, id end, id calendars) {
+  auto* predicate = static_cast<EKPredicateObj*>(objc_new("EKPredicate"));
+  predicate->startDate.store(start);
+  predicate->endDate.store(end);
+  predicate->calendars.store(calendars);
+  return objc_autorelease(predicate);
+}
+
+id fetchReminders(id, SEL, id predicate, EKFetchCompletion completion) {
+  dispatch_async_global([plan = planFor(predicate), completion = std::move(completion)] {
+    AutoreleasePool pool;
+    id reminders = nil;
+    try {
+      reminders = runFetch(plan);
+    } catch (const std::exception& e) {
+      // The completion is still owed its one call.
+      NSLog(NSStr("EventKit: reminder fetch failed: %s"), e.what());
+      reminders = NSArrayWith({});
+    }
+    if (completion) completion(reminders);
+  });
+  return nil;
+}
+}  // namespace
+
+void registerEKEventStore() {
+  objc_defineClass<EKPredicateObj>(NSObjectClass(), "EKPredicate");
+  Class c = objc_defineClass<objc_object>(NSObjectClass(), "EKEventStore");
+  class_addMethod(c, sel("requestAccessToEntityType:completion:"), requestAccess, "v@:Q@?");
+  class_addMethod(c, sel("calendarWithIdentifier:"), calendarWithIdentifier, "@@:@");
+  class_addMethod(c, sel("calendarsForEntityType:"), calendarsForEntityType, "@@:Q");
+  class_addMethod(c, sel("predicateForIncompleteRemindersWithDueDateStarting:ending:calendars:"),
+                  predicateForIncompleteReminders, "@@:@@@");
+  class_addMethod(c, sel("fetchRemindersMatchingPredicate:completion:"), fetchReminders, "@@:@@?");
+}
+
+void registerEventKit() {
+  registerEKCalendar();
+  registerEKReminder();
+  registerEKEventStore();
+}

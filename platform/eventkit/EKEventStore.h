@@ -1,0 +1,39 @@
+// EKEventStore: the reminder store over the device's reminder lists. It
+// only ever reads them.
+//
+//   -requestAccessToEntityType:completion:  (NSUInteger, std::function<void(BOOL, id)>)
+//       answers once, later, on a worker thread. Access is granted unless the
+//       device holds kReminderAccessDeniedDevicePath; while it does, the store
+//       also finds no calendars and fetches no reminders, as a device's store
+//       without permission does.
+//   -calendarWithIdentifier:  the EKCalendar of the list folder of that name,
+//       or nil.
+//   -predicateForIncompleteRemindersWithDueDateStarting:ending:calendars:
+//       (NSDate or nil, NSDate or nil, NSArray of EKCalendar or nil for every
+//       list). With both bounds nil every incomplete reminder matches,
+//       undated ones included; otherwise only reminders due in
+//       [start, end), an absent bound being open.
+//   -fetchRemindersMatchingPredicate:completion:  (id, std::function<void(id)>)
+//       reads the lists on a worker thread inside an autorelease pool and
+//       calls the completion there exactly once with an NSArray of the
+//       incomplete EKReminders: calendars in the predicate's order, and in
+//       each the reminders by file name. Files that cannot be read or hold no
+//       reminder are skipped with a log line. Returns nil (no cancel token).
+#pragma once
+
+#include <functional>
+
+#include "eventkit/eventkit.h"
+#include "runtime/strong.h"
+
+struct EKPredicateObj : objc_object {
+  StrongId startDate, endDate, calendars;
+};
+
+inline constexpr NSUInteger EKEntityTypeEvent = 0;
+inline constexpr NSUInteger EKEntityTypeReminder = 1;
+
+using EKAccessCompletion = std::function<void(BOOL, id)>;
+using EKFetchCompletion = std::function<void(id)>;
+
+void registerEKEventStore();

@@ -1,0 +1,97 @@
+#include <vector>
+
+#include "eventkit/EKObjects.h"
+#include "foundation/NSArray.h"
+#include "foundation/NSDate.h"
+#include "foundation/NSString.h"
+#include "runtime/message.h"
+#include "runtime/nsobject.h"
+
+namespace {
+EKReminderObj* asReminder(id self) { return static_cast<EKReminderObj*>(self); }
+
+id reminderTitle(id self, SEL) { return asReminder(self)->title; }
+id calendarItemIdentifier(id self, SEL) { return asReminder(self)->calendarItemIdentifier; }
+id calendar(id self, SEL) { return asReminder(self)->calendar; }
+id dueDateComponents(id self, SEL) { return asReminder(self)->dueDateComponents; }
+id alarms(id self, SEL) { return asReminder(self)->alarms; }
+NSInteger priority(id self, SEL) { return asReminder(self)->priority; }
+BOOL completed(id self, SEL) { return asReminder(self)->completed; }
+
+id structuredLocation(id self, SEL) { return static_cast<EKAlarmObj*>(self)->structuredLocation; }
+NSInteger proximity(id self, SEL) { return static_cast<EKAlarmObj*>(self)->proximity; }
+id locationTitle(id self, SEL) { return static_cast<EKStructuredLocationObj*>(self)->title; }
+
+id alarmWith(const ReminderAlarm& record) {
+  auto* alarm = static_cast<EKAlarmObj*>(objc_new("EKAlarm"));
+  if (record.hasLocation) {
+    auto* location = static_cast<EKStructuredLocationObj*>(objc_new("EKStructuredLocation"));
+    location->title.store(NSStringWithUTF8(record.locationTitle));
+    alarm->structuredLocation.adopt(location);
+    alarm->proximity = static_cast<NSInteger>(record.proximity);
+  }
+  return objc_autorelease(alarm);
+}
+
+// +1 components: the day, and for a DATE-TIME the time and how to read it.
+id componentsWith(const ReminderDue& due) {
+  id components = objc_new("NSDateComponents");
+  msgSend<void, NSInteger>(components, "setYear:", due.year);
+  msgSend<void, NSInteger>(components, "setMonth:", due.month);
+  msgSend<void, NSInteger>(components, "setDay:", due.day);
+  if (!due.hasTimeOfDay) return components;
+  msgSend<void, NSInteger>(components, "setHour:", due.hour);
+  msgSend<void, NSInteger>(components, "setMinute:", due.minute);
+  msgSend<void, NSInteger>(components, "setSecond:", due.second);
+  id zone = nil;
+  if (due.zone == ReminderDue::Zone::Utc) zone = NSTimeZoneWithName("UTC");
+  else if (due.zone == ReminderDue::Zone::Named) zone = EKTimeZoneForTZID(due.zoneName);
+  // An unknown TZID leaves the time floating rather than guessing a zone.
+  if (zone) msgSend<void, id>(components, "setTimeZone:", zone);
+  return components;
+}
+}  // namespace
+
+id EKTimeZoneForTZID(const std::string& tzid) {
+  for (std::size_t from = 0; from < tzid.size();) {
+    if (id zone = NSTimeZoneWithName(tzid.substr(from))) return zone;
+    const std::size_t slash = tzid.find('/', from);
+    if (slash == std::string::npos) break;
+    from = slash + 1;
+  }
+  return nil;
+}
+
+id EKReminderWithRecord(const ReminderRecord& record, id calendar) {
+  auto* reminder = static_cast<EKReminderObj*>(objc_new("EKReminder"));
+  reminder->calendarItemIdentifier.store(NSStringWithUTF8(record.uid));
+  if (record.title) reminder->title.store(NSStringWithUTF8(*record.title));
+  reminder->priority = record.priority;
+  reminder->completed = record.completed;
+  reminder->calendar.store(calendar);
+  if (record.due) reminder->dueDateComponents.adopt(componentsWith(*record.due));
+  std::vector<id> alarmObjects;
+  alarmObjects.reserve(record.alarms.size());
+  for (const ReminderAlarm& alarm : record.alarms) alarmObjects.push_back(alarmWith(alarm));
+  reminder->alarms.store(NSArrayWith(alarmObjects));
+  return objc_autorelease(reminder);
+}
+
+void registerEKReminder() {
+  Class location = objc_defineClass<EKStructuredLocationObj>(NSObjectClass(), "EKStructuredLocation");
+  class_addMethod(location, sel("title"), locationTitle, "@@:");
+
+  Class alarm = objc_defineClass<EKAlarmObj>(NSObjectClass(), "EKAlarm");
+  class_addMethod(alarm, sel("structuredLocation"), structuredLocation, "@@:");
+  class_addMethod(alarm, sel("proximity"), proximity, "q@:");
+
+  Class reminder = objc_defineClass<EKReminderObj>(NSObjectClass(), "EKReminder");
+  class_addMethod(reminder, sel("title"), reminderTitle, "@@:");
+  class_addMethod(reminder, sel("calendarItemIdentifier"), calendarItemIdentifier, "@@:");
+  class_addMethod(reminder, sel("calendar"), calendar, "@@:");
+  class_addMethod(reminder, sel("dueDateComponents"), dueDateComponents, "@@:");
+  class_addMethod(reminder, sel("alarms"), alarms, "@@:");
+  class_addMethod(reminder, sel("priority"), priority, "q@:");
+  class_addMethod(reminder, sel("isCompleted"), completed, "c@:");
+  class_addMethod(reminder, sel("completed"), completed, "c@:");
+}

@@ -1,0 +1,306 @@
+// The reminder store as SpringBoard's reminder query uses it: a device root
+// with lists, a store, a fetch answered on another thread.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <map>
+#include <thread>
+
+#include "coregraphics/CGColor.h"
+#include "dispatch/dispatch.h"
+#include "eventkit/EKEventStore.h"
+#include "foundation/NSArray.h"
+#include "foundation/NSDate.h"
+#include "foundation/NSLog.h"
+#include "foundation/NSString.h"
+#include "reminder_device_root.h"
+#include "runtime/autorelease.h"
+#include "runtime/message.h"
+#include "runtime/nsobject.h"
+
+namespace {
+
+constexpr const char* kHome = "6D3F0C2A-1B4E-4C8F-9A7D-2E5B8C1F0A11";
+constexpr const char* kWork = "0A9B8C7D-6E5F-4A3B-2C1D-0E9F8A7B6C5D";
+
+struct FetchResult {
+  std::vector<id> reminders;  // kept alive by `array`
+  StrongId array;
+  int calls = 0;
+  bool onCallerThread = true;
+};
+
+class ReminderStore : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    NSLogSetEcho(false);
+    NSLogClearCapture();
+    NSSetCurrentTimeZone("UTC");
+    store_ = objc_new("EKEventStore");
+  }
+  void TearDown() override { objc_release(store_); }
+
+  id calendar(const char* identifier) { return msgSend<id, id>(store_, "calendarWithIdentifier:", NSStr(identifier)); }
+
+  id predicate(std::vector<id> calendars, id start = nil, id end = nil) {
+    return msgSend<id, id, id, id>(store_, "predicateForIncompleteRemindersWithDueDateStarting:ending:calendars:",
+                                   start, end, NSArrayWith(calendars));
+  }
+
+  FetchResult fetch(id predicate) {
+    FetchResult result;
+    std::atomic<int> calls{0};
+    const std::thread::id caller = std::this_thread::get_id();
+    dispatch_semaphore_t done = dispatch_semaphore_create(0);
+    EKFetchCompletion completion = [&](id reminders) {
+      result.array.store(reminders);
+      result.onCallerThread = std::this_thread::get_id() == caller;
+      ++calls;
+      dispatch_semaphore_signal(done);
+    };
+    msgSend<id, id, EKFetchCompletion>(store_, "fetchRemindersMatchingPredicate:completion:", predicate, completion);
+    dispatch_semaphore_wait(done, DISPATCH_TIME_FOREVER);
+    dispatch_release(done);
+    result.calls = calls;
+    result.reminders = NSArrayItems(result.array);
+    return result;
+  }
+
+  static std::vector<std::string> titles(const FetchResult& result) {
+    std::vector<std::string> out;
+    for (id r : result.reminders) out.push_back(NSStringUTF8(msgSend<id>(r, "title")));
+    return out;
+  }
+
+  AutoreleasePool pool_;
+  ReminderDeviceRoot root_;
+  id store_ = nil;
+};
+
+TEST_F(ReminderStore, FetchesIncompleteRemindersInCalendarThenFileOrder) {
+  root_.addList(kHome, "Home", "#FF0000");
+  root_.addList(kWork, "Work", "#0000FF");
+  root_.addReminder(kHome, "b.ics", reminderICS("UID:hb\nSUMMARY:home b"));
+  root_.addReminder(kHome, "a.ics", reminderICS("UID:ha\nSUMMARY:home a"));
+  root_.addReminder(kHome, "c.ics", reminderICS("UID:hc\nSUMMARY:done\nSTATUS:COMPLETED"));
+  root_.addReminder(kWork, "z.ics", reminderICS("UID:wz\nSUMMARY:work z"));
+  root_.addReminder(kWork, "y.ics", reminderICS("UID:wy\nSUMMARY:also done\nCOMPLETED:20261201T080000Z"));
+  id work = calendar(kWork), home = calendar(kHome);
+
+  const FetchResult result = fetch(predicate({work, home}));
+  EXPECT_EQ(result.calls, 1);
+  EXPECT_FALSE(result.onCallerThread);
+  EXPECT_EQ(titles(result), (std::vector<std::string>{"work z", "home a", "home b"}));
+  ASSERT_EQ(result.reminders.size(), 3u);
+  EXPECT_EQ(msgSend<id>(result.reminders[0], "calendar"), work);
+  EXPECT_EQ(msgSend<id>(result.reminders[1], "calendar"), home);
+  EXPECT_EQ(NSStringUTF8(msgSend<id>(result.reminders[1], "calendarItemIdentifier")), "ha");
+  EXPECT_FALSE(msgSend<BOOL>(result.reminders[1], "isCompleted"));
+}
+
+TEST_F(ReminderStore, NoCalendarsGivenMeansEveryList) {
+  root_.addList(kHome, "Home");
+  root_.addList(kWork, "Work");
+  root_.addReminder(kHome, "1.ics", reminderICS("SUMMARY:home"));
+  root_.addReminder(kWork, "1.ics", reminderICS("SUMMARY:work"));
+  id everything = msgSend<id, id, id, id>(store_, "predicateForIncompleteRemindersWithDueDateStarting:ending:calendars:",
+                                          nil, nil, nil);
+  // Lists in identifier order: kWork sorts before kHome.
+  EXPECT_EQ(titles(fetch(everything)), (std::vector<std::string>{"work", "home"}));
+  EXPECT_TRUE(fetch(predicate({})).reminders.empty());
+}
+
+TEST_F(ReminderStore, DueDateComponentsFollowTheDueValue) {
+  root_.addList(kHome, "Home");
+  root_.addReminder(kHome, "1.ics", reminderICS("SUMMARY:day\nDUE;VALUE=DATE:20261207"));
+  root_.addReminder(kHome, "2.ics", reminderICS("SUMMARY:zoned\nDUE;TZID=Europe/Berlin:20261207T093000"));
+  root_.addReminder(kHome, "3.ics", reminderICS("SUMMARY:utc\nDUE:20261207T101500Z"));
+  root_.addReminder(kHome, "4.ics", reminderICS("SUMMARY:floating\nDUE:20261207T180000"));
+  root_.addReminder(kHome, "5.ics", reminderICS("SUMMARY:undated"));
+  root_.addReminder(kHome, "6.ics", reminderICS("SUMMARY:prefixed\nDUE;TZID=/example.org/tz/America/New_York:20261207T080000"));
+  root_.addReminder(kHome, "7.ics", reminderICS("SUMMARY:unknown zone\nDUE;TZID=Not A Zone:20261207T080000"));
+  const FetchResult result = fetch(predicate({calendar(kHome)}));
+  ASSERT_EQ(result.reminders.size(), 7u);
+  auto due = [&](int i) { return msgSend<id>(result.reminders[i], "dueDateComponents"); };
+  auto field = [&](int i, const char* name) { return msgSend<NSInteger>(due(i), name); };
+  auto zoneName = [&](int i) { return NSStringUTF8(msgSend<id>(msgSend<id>(due(i), "timeZone"), "name")); };
+
+  EXPECT_EQ(field(0, "year"), 2026);
+  EXPECT_EQ(field(0, "month"), 12);
+  EXPECT_EQ(field(0, "day"), 7);
+  EXPECT_EQ(field(0, "hour"), NSDateComponentUndefined);
+  EXPECT_EQ(field(0, "second"), NSDateComponentUndefined);
+  EXPECT_EQ(msgSend<id>(due(0), "timeZone"), nil);
+
+  EXPECT_EQ(field(1, "hour"), 9);
+  EXPECT_EQ(field(1, "minute"), 30);
+  EXPECT_EQ(field(1, "second"), 0);
+  EXPECT_EQ(zoneName(1), "Europe/Berlin");
+  EXPECT_EQ(field(2, "hour"), 10);
+  EXPECT_EQ(field(2, "minute"), 15);
+  EXPECT_EQ(zoneName(2), "UTC");
+  EXPECT_EQ(field(3, "hour"), 18);
+  EXPECT_EQ(msgSend<id>(due(3), "timeZone"), nil);
+  EXPECT_EQ(due(4), nil);
+  EXPECT_EQ(zoneName(5), "America/New_York");
+  EXPECT_EQ(field(6, "hour"), 8);
+  EXPECT_EQ(msgSend<id>(due(6), "timeZone"), nil);
+}
+
+TEST_F(ReminderStore, ReminderFieldsAndLocationAlarms) {
+  root_.addList(kHome, "Home");
+  root_.addReminder(kHome, "1.ics",
+                    reminderICS("UID:R-1\nSUMMARY:Water plants\nPRIORITY:1\n"
+                                "BEGIN:VALARM\nACTION:DISPLAY\nTRIGGER:-PT10M\nEND:VALARM\n"
+                                "BEGIN:VALARM\nX-APPLE-STRUCTURED-LOCATION;VALUE=URI;X-TITLE=Home:geo:1,2\n"
+                                "X-APPLE-PROXIMITY:ARRIVE\nEND:VALARM\n"
+                                "BEGIN:VALARM\nX-APPLE-STRUCTURED-LOCATION;VALUE=URI;X-TITLE=Office:geo:3,4\n"
+                                "X-APPLE-PROXIMITY:DEPART\nEND:VALARM"));
+  root_.addReminder(kHome, "2.ics", reminderICS("UID:R-2"));
+  const FetchResult result = fetch(predicate({calendar(kHome)}));
+  ASSERT_EQ(result.reminders.size(), 2u);
+  id reminder = result.reminders[0];
+  EXPECT_EQ(NSStringUTF8(msgSend<id>(reminder, "title")), "Water plants");
+  EXPECT_EQ(msgSend<NSInteger>(reminder, "priority"), 1);
+  std::vector<id> alarms = NSArrayItems(msgSend<id>(reminder, "alarms"));
+  ASSERT_EQ(alarms.size(), 3u);
+  EXPECT_EQ(msgSend<id>(alarms[0], "structuredLocation"), nil);
+  EXPECT_EQ(msgSend<NSInteger>(alarms[0], "proximity"), 0);
+  EXPECT_EQ(NSStringUTF8(msgSend<id>(msgSend<id>(alarms[1], "structuredLocation"), "title")), "Home");
+  EXPECT_EQ(msgSend<NSInteger>(alarms[1], "proximity"), 1);
+  EXPECT_EQ(NSStringUTF8(msgSend<id>(msgSend<id>(alarms[2], "structuredLocation"), "title")), "Office");
+  EXPECT_EQ(msgSend<NSInteger>(alarms[2], "proximity"), 2);
+
+  id bare = result.reminders[1];
+  EXPECT_EQ(msgSend<id>(bare, "title"), nil);
+  EXPECT_EQ(msgSend<NSInteger>(bare, "priority"), 0);
+  EXPECT_TRUE(NSArrayItems(msgSend<id>(bare, "alarms")).empty());
+}
+
+TEST_F(ReminderStore, BrokenFileIsSkippedAndLogged) {
+  root_.addList(kHome, "Home");
+  root_.addReminder(kHome, "1.ics", reminderICS("SUMMARY:first"));
+  root_.addReminder(kHome, "2.ics", "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nSUMMARY:cut");
+  root_.addReminder(kHome, "3.ics", reminderICS("SUMMARY:third"));
+  const FetchResult result = fetch(predicate({calendar(kHome)}));
+  EXPECT_EQ(titles(result), (std::vector<std::string>{"first", "third"}));
+  const std::vector<std::string> lines = NSLogCapturedLines();
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0], "EventKit: skipping unreadable reminder file " + root_.reminderPath(kHome, "2.ics"));
+}
+
+TEST_F(ReminderStore, HostileFilesNeitherCrashNorHang) {
+  root_.addList(kHome, "Home");
+  root_.addReminder(kHome, "1.ics", reminderICS("SUMMARY:%@ %s %n %x\xFF"));
+  std::string alarms;
+  for (int i = 0; i < 3000; ++i) alarms += "BEGIN:VALARM\nX-APPLE-STRUCTURED-LOCATION;X-TITLE=%n:geo:1,2\nEND:VALARM\n";
+  root_.addReminder(kHome, "2.ics", reminderICS("SUMMARY:alarms\n" + alarms));
+  root_.addReminder(kHome, "3.ics", reminderICS("SUMMARY:big\nDESCRIPTION:" + std::string(5u << 20, 'x')));
+  root_.addReminder(kHome, "4.ics", std::string(1000, '\0'));
+  const FetchResult result = fetch(predicate({calendar(kHome)}));
+  EXPECT_EQ(titles(result), (std::vector<std::string>{"%@ %s %n %x\xEF\xBF\xBD", "alarms", "big"}));
+  ASSERT_EQ(result.reminders.size(), 3u);
+  EXPECT_EQ(NSArrayItems(msgSend<id>(result.reminders[1], "alarms")).size(), 3000u);
+}
+
+TEST_F(ReminderStore, FetchingWritesNothing) {
+  root_.addList(kHome, "Home", "#123456");
+  root_.addReminder(kHome, "1.ics", reminderICS("SUMMARY:one"));
+  root_.addReminder(kHome, "2.ics", "broken");
+  auto snapshot = [&] {
+    std::map<std::string, std::uintmax_t> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root_.listsFolder()))
+      files[entry.path().string()] = entry.is_regular_file() ? entry.file_size() : 0;
+    return files;
+  };
+  const auto before = snapshot();
+  fetch(predicate({calendar(kHome)}));
+  EXPECT_EQ(snapshot(), before);
+}
+
+TEST_F(ReminderStore, DueDateBoundsSelectDatedRemindersOnly) {
+  root_.addList(kHome, "Home");
+  root_.addReminder(kHome, "1.ics", reminderICS("SUMMARY:before\nDUE:20261201T000000Z"));
+  root_.addReminder(kHome, "2.ics", reminderICS("SUMMARY:inside\nDUE:20261205T120000Z"));
+  root_.addReminder(kHome, "3.ics", reminderICS("SUMMARY:day inside\nDUE;VALUE=DATE:20261206"));
+  root_.addReminder(kHome, "4.ics", reminderICS("SUMMARY:at end\nDUE:20261210T000000Z"));
+  root_.addReminder(kHome, "5.ics", reminderICS("SUMMARY:undated"));
+  id calendarDates = msgSend<id>(objc_getClass("NSCalendar"), "currentCalendar");
+  auto date = [&](NSInteger day) {
+    id components = msgSend<id>(objc_getClass("NSDateComponents"), "new");
+    msgSend<void, NSInteger>(components, "setYear:", 2026);
+    msgSend<void, NSInteger>(components, "setMonth:", 12);
+    msgSend<void, NSInteger>(components, "setDay:", day);
+    id result = msgSend<id>(calendarDates, "dateFromComponents:", components);
+    objc_release(components);
+    return result;
+  };
+  id home = calendar(kHome);
+  EXPECT_EQ(titles(fetch(predicate({home}, date(2), date(10)))), (std::vector<std::string>{"inside", "day inside"}));
+  EXPECT_EQ(titles(fetch(predicate({home}, nil, date(2)))), (std::vector<std::string>{"before"}));
+  EXPECT_EQ(titles(fetch(predicate({home}, date(6), nil))), (std::vector<std::string>{"day inside", "at end"}));
+  EXPECT_EQ(fetch(predicate({home})).reminders.size(), 5u);
+}
+
+TEST_F(ReminderStore, CalendarsFromListFolders) {
+  root_.addList(kHome, "Home", "#FF8000");
+  root_.addList(kWork, "Work", "#00FF0080");
+  root_.addList("no-colour", "Plain");
+  root_.addList("bad-colour", "Odd", "orange");
+  id home = calendar(kHome);
+  EXPECT_EQ(NSStringUTF8(msgSend<id>(home, "calendarIdentifier")), kHome);
+  EXPECT_EQ(NSStringUTF8(msgSend<id>(home, "title")), "Home");
+  CGColorRef orange = msgSend<CGColorRef>(home, "CGColor");
+  ASSERT_NE(orange, nullptr);
+  EXPECT_DOUBLE_EQ(CGColorGetComponents(orange)[0], 1.0);
+  EXPECT_DOUBLE_EQ(CGColorGetComponents(orange)[1], 128.0 / 255);
+  EXPECT_DOUBLE_EQ(CGColorGetComponents(orange)[2], 0.0);
+  EXPECT_DOUBLE_EQ(CGColorGetAlpha(orange), 1.0);
+  EXPECT_DOUBLE_EQ(CGColorGetAlpha(msgSend<CGColorRef>(calendar(kWork), "CGColor")), 128.0 / 255);
+  EXPECT_EQ(msgSend<CGColorRef>(calendar("no-colour"), "CGColor"), nullptr);
+  EXPECT_EQ(msgSend<CGColorRef>(calendar("bad-colour"), "CGColor"), nullptr);
+
+  EXPECT_EQ(calendar("11111111-2222-3333-4444-555555555555"), nil);
+  EXPECT_EQ(calendar(".."), nil);
+  auto calendarFor = [&](id identifier) { return msgSend<id, id>(store_, "calendarWithIdentifier:", identifier); };
+  EXPECT_EQ(calendarFor(nil), nil);
+  EXPECT_EQ(calendarFor(objc_autorelease(objc_new("NSObject"))), nil);
+}
+
+BOOL askForAccess(id store, bool* onCallerThread) {
+  std::atomic<int> granted{-1};
+  const std::thread::id caller = std::this_thread::get_id();
+  dispatch_semaphore_t answered = dispatch_semaphore_create(0);
+  EKAccessCompletion completion = [&](BOOL yes, id) {
+    *onCallerThread = std::this_thread::get_id() == caller;
+    granted = yes;
+    dispatch_semaphore_signal(answered);
+  };
+  msgSend<void, NSUInteger, EKAccessCompletion>(store, "requestAccessToEntityType:completion:", EKEntityTypeReminder,
+                                                completion);
+  dispatch_semaphore_wait(answered, DISPATCH_TIME_FOREVER);
+  dispatch_release(answered);
+  return granted == 1;
+}
+
+TEST_F(ReminderStore, AccessIsGrantedUnlessTheDeviceDeniesIt) {
+  root_.addList(kHome, "Home");
+  root_.addReminder(kHome, "1.ics", reminderICS("SUMMARY:one"));
+  bool onCallerThread = true;
+  EXPECT_TRUE(askForAccess(store_, &onCallerThread));
+  EXPECT_FALSE(onCallerThread);
+  id home = calendar(kHome);
+  ASSERT_NE(home, nil);
+
+  root_.denyAccess();
+  EXPECT_FALSE(askForAccess(store_, &onCallerThread));
+  EXPECT_FALSE(onCallerThread);
+  // Without permission the store shows nothing, as a device's does.
+  EXPECT_EQ(calendar(kHome), nil);
+  const FetchResult result = fetch(predicate({home}));
+  EXPECT_EQ(result.calls, 1);
+  EXPECT_TRUE(result.reminders.empty());
+}
+
+}  // namespace
