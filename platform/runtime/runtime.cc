@@ -4,6 +4,7 @@
 // replaced while the process starts (and while the loader hooks), then read
 // on every message from any thread.
 #include <cstdio>
+#include <atomic>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -46,7 +47,60 @@ void objc_raise(const std::string& name, const std::string& reason) {
   throw ObjCException(name, reason);
 }
 
-SEL sel_registerName(const char* name) {
+namespace {
+
+// Bumped by every change to a method table; a thread's lookup cache is good
+// only for the generation it was filled in.
+std::atomic<unsigned long> gMethodsGeneration{0};
+
+struct LookupKey {
+  Class cls;
+  SEL sel;
+  bool operator==(const LookupKey&) const = default;
+};
+struct LookupKeyHash {
+  size_t operator()(const LookupKey& k) const {
+    return std::hash<const void*>{}(k.cls) * 31 + std::hash<const void*>{}(k.sel);
+  }
+};
+
+// Per thread, so messages take no lock once a thread has seen a method.
+struct LookupCache {
+  unsigned long generation = ~0ul;
+  std::unordered_map<LookupKey, IMP, LookupKeyHash> imps;
+  std::unordered_map<const char*, SEL> selectorsByAddress;
+};
+// The cache goes when its thread ends; messages sent after that (by the
+// destructors of statics, which run after the main thread's thread-locals)
+// take the locked path. A plain pointer outlives the thread-local destructors.
+thread_local LookupCache* tCache = nullptr;
+thread_local bool tCacheGone = false;
+struct LookupCacheOwner {
+  ~LookupCacheOwner() {
+    delete tCache;
+    tCache = nullptr;
+    tCacheGone = true;
+  }
+};
+thread_local LookupCacheOwner tCacheOwner;
+
+LookupCache* lookupCache() {
+  if (!tCache) {
+    if (tCacheGone) return nullptr;
+    (void)&tCacheOwner;  // constructing the owner registers its destructor
+    tCache = new LookupCache;
+  }
+  unsigned long now = gMethodsGeneration.load(std::memory_order_acquire);
+  if (tCache->generation != now) {
+    tCache->imps.clear();
+    tCache->generation = now;
+  }
+  return tCache;
+}
+
+void methodsChanged() { gMethodsGeneration.fetch_add(1, std::memory_order_acq_rel); }
+
+SEL internSelector(const char* name) {
   Registry& r = registry();
   {
     std::shared_lock read(r.lock);
@@ -57,6 +111,22 @@ SEL sel_registerName(const char* name) {
   auto& slot = r.selectors[name];
   if (!slot) slot = std::make_unique<objc_selector>(objc_selector{name});
   return slot.get();
+}
+
+}  // namespace
+
+// Most names are literals, met again at the same address: remember them by
+// address, checking the text in case a buffer was reused for another name.
+SEL sel_registerName(const char* name) {
+  LookupCache* cache = lookupCache();
+  if (!cache) return internSelector(name);
+  auto& byAddress = cache->selectorsByAddress;
+  auto it = byAddress.find(name);
+  if (it != byAddress.end() && it->second->name == name) return it->second;
+  SEL found = internSelector(name);
+  if (byAddress.size() > 4096) byAddress.clear();
+  byAddress[name] = found;
+  return found;
 }
 
 const char* sel_getName(SEL sel) { return sel ? sel->name.c_str() : "<null selector>"; }
@@ -108,7 +178,9 @@ bool class_isSubclassOf(Class cls, Class ancestor) {
 bool class_addMethod(Class cls, SEL name, IMP imp, const char* types) {
   if (!cls || !name || !imp) return false;
   std::unique_lock write(registry().lock);
-  return cls->methods.emplace(name, objc_method{imp, types ? types : ""}).second;
+  bool added = cls->methods.emplace(name, objc_method{imp, types ? types : ""}).second;
+  methodsChanged();
+  return added;
 }
 
 bool class_addClassMethod(Class cls, SEL name, IMP imp, const char* types) {
@@ -118,6 +190,7 @@ bool class_addClassMethod(Class cls, SEL name, IMP imp, const char* types) {
 IMP class_replaceMethod(Class cls, SEL name, IMP imp, const char* types) {
   if (!cls || !name) return nil;
   std::unique_lock write(registry().lock);
+  methodsChanged();
   auto it = cls->methods.find(name);
   if (it == cls->methods.end()) {
     cls->methods.emplace(name, objc_method{imp, types ? types : ""});
@@ -137,9 +210,19 @@ IMP class_getOwnMethodImplementation(Class cls, SEL name) {
 
 IMP class_lookupMethod(Class cls, SEL name) {
   if (!cls) return nil;
-  std::shared_lock read(registry().lock);
-  const objc_method* m = findAlongChain(cls, name);
-  return m ? m->imp : nil;
+  LookupCache* cache = lookupCache();
+  if (cache) {
+    auto it = cache->imps.find(LookupKey{cls, name});
+    if (it != cache->imps.end()) return it->second;
+  }
+  IMP imp;
+  {
+    std::shared_lock read(registry().lock);
+    const objc_method* m = findAlongChain(cls, name);
+    imp = m ? m->imp : nil;
+  }
+  if (cache) cache->imps.emplace(LookupKey{cls, name}, imp);
+  return imp;
 }
 
 const char* class_getMethodTypeEncoding(Class cls, SEL name) {
