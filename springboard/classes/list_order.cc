@@ -13,15 +13,20 @@ std::optional<NSTimeInterval> bulletinOrderingDate(id bulletin) {
   return std::nullopt;
 }
 
+// The list is kept in this order, so the place is found by bisection: the
+// first item that is undated or not newer than the bulletin.
 NSUInteger insertionIndexForBulletin(id listItems, id bulletin) {
-  std::vector<id> items = NSArrayItems(listItems);
+  NSUInteger low = 0, high = msgSend<NSUInteger>(listItems, "count");
   std::optional<NSTimeInterval> date = bulletinOrderingDate(bulletin);
-  if (!date) return items.size();
-  for (NSUInteger i = 0; i < items.size(); ++i) {
-    std::optional<NSTimeInterval> other = bulletinOrderingDate(msgSend<id>(items[i], "activeBulletin"));
-    if (!other || *other <= *date) return i;
+  if (!date) return high;
+  while (low < high) {
+    NSUInteger middle = low + (high - low) / 2;
+    id item = msgSend<id, NSUInteger>(listItems, "objectAtIndex:", middle);
+    std::optional<NSTimeInterval> other = bulletinOrderingDate(msgSend<id>(item, "activeBulletin"));
+    if (!other || *other <= *date) high = middle;
+    else low = middle + 1;
   }
-  return items.size();
+  return low;
 }
 
 }  // namespace sb
