@@ -72,11 +72,13 @@ void addBulletinIOS8(id self, SEL, id, id bulletin, NSUInteger, BOOL, id) { addB
 // its identifier.
 void removeBulletin(id self, SEL, id, id bulletin) {
   if (!bulletin) return;
+  // The board usually hands back the very bulletin it gave.
+  auto isThisBulletin = [&](id item) { return static_cast<SBAwayBulletinListItemObj*>(item)->activeBulletin == bulletin; };
+  if (removeListItemsWhere(self, isThisBulletin)) return;
   id bulletinID = msgSend<id>(bulletin, "bulletinID");
+  if (!bulletinID) return;
   removeListItemsWhere(self, [&](id item) {
-    id active = msgSend<id>(item, "activeBulletin");
-    return active == bulletin || (bulletinID && msgSend<BOOL, id>(bulletinID, "isEqualToString:",
-                                                                 msgSend<id>(active, "bulletinID")));
+    return msgSend<BOOL, id>(bulletinID, "isEqualToString:", msgSend<id>(msgSend<id>(item, "activeBulletin"), "bulletinID"));
   });
 }
 

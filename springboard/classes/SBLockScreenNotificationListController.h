@@ -46,9 +46,11 @@ template <class Predicate>
 NSUInteger sb::removeListItemsWhere(id controller, Predicate remove) {
   id items = asListController(controller)->_listItems;
   NSUInteger removed = 0;
-  for (id item : NSArrayItems(items)) {
-    if (!remove(item)) continue;
-    msgSend<void, id>(items, "removeObject:", item);
+  std::vector<id> snapshot = NSArrayItems(items);
+  // From the end, so each removal leaves the indexes still to visit alone.
+  for (NSUInteger i = snapshot.size(); i-- > 0;) {
+    if (!remove(snapshot[i])) continue;
+    msgSend<void, NSUInteger>(items, "removeObjectAtIndex:", i);
     ++removed;
   }
   if (removed) layOutNotificationList(controller);
