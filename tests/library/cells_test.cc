@@ -20,14 +20,7 @@ class Cells : public LockScreenTest {
   }
   sb::RowState own() { return rows("QuillstoneBriarwhistle").at(0); }
   id cellAt(NSInteger row) {
-    id path = msgSend<id, NSInteger, NSInteger>(objc_getClass("NSIndexPath"), "indexPathForRow:inSection:", row, 0);
-    return msgSend<id, id>(device->tableView(), "cellForRowAtIndexPath:", path);
-  }
-  NSInteger rowOf(const std::string& prefix) {
-    auto all = device->snapshot().rows;
-    for (size_t i = 0; i < all.size(); ++i)
-      if (all[i].bulletinID.rfind(prefix, 0) == 0) return static_cast<NSInteger>(i);
-    return -1;
+    return msgSend<id, id>(device->tableView(), "cellForRowAtIndexPath:", indexPath(row));
   }
   CGFloat width() { return msgSend<CGRect>(cellAt(0), "contentBounds").size.width; }
 };

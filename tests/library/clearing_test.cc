@@ -14,12 +14,6 @@ class Clearing : public LockScreenTest {
     d.companion("Dentist");
     return d;
   }
-  NSInteger rowOf(const std::string& prefix) {
-    auto all = device->snapshot().rows;
-    for (size_t i = 0; i < all.size(); ++i)
-      if (all[i].bulletinID.rfind(prefix, 0) == 0) return static_cast<NSInteger>(i);
-    return -1;
-  }
 };
 
 TEST_F(Clearing, OwnRowsSurviveClearingAndRefuseEditing) {
@@ -55,7 +49,7 @@ TEST_F(Clearing, ASubclassOfTheListItemIsForeignForEditing) {
   objc_registerClassPair(subclass);
   NSInteger row = rowOf("QuillstoneBriarwhistle");
   id item = msgSend<id, id>(device.listController(), "listItemAtIndexPath:",
-                            msgSend<id, NSInteger, NSInteger>(objc_getClass("NSIndexPath"), "indexPathForRow:inSection:", row, 0));
+                            indexPath(row));
   item->isa = subclass;
   EXPECT_TRUE(device.canEdit(row));
   EXPECT_FALSE(msgSend<BOOL>(item, "canBeClearedByNotificationCenter"));  // clearing has no kind test

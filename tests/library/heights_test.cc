@@ -21,15 +21,6 @@ class Heights : public LockScreenTest {
     d.lock();
     return d;
   }
-  id indexPath(NSInteger row) {
-    return msgSend<id, NSInteger, NSInteger>(objc_getClass("NSIndexPath"), "indexPathForRow:inSection:", row, 0);
-  }
-  NSInteger rowOf(const std::string& prefix) {
-    auto all = device->snapshot().rows;
-    for (size_t i = 0; i < all.size(); ++i)
-      if (all[i].bulletinID.rfind(prefix, 0) == 0) return static_cast<NSInteger>(i);
-    return -1;
-  }
   CGFloat heightOf(const std::string& prefix) {
     return msgSend<CGFloat, id, id>(device->listView(), "tableView:heightForRowAtIndexPath:", device->tableView(),
                                     indexPath(rowOf(prefix)));

@@ -96,6 +96,16 @@ class LockScreenTest : public ::testing::Test {
     return found;
   }
   size_t ownRows() { return rows("QuillstoneBriarwhistle").size(); }
+  // The list position of the first row whose identifier begins with `prefix`.
+  NSInteger rowOf(const std::string& prefix) {
+    auto all = device->snapshot().rows;
+    for (size_t i = 0; i < all.size(); ++i)
+      if (all[i].bulletinID.rfind(prefix, 0) == 0) return static_cast<NSInteger>(i);
+    return -1;
+  }
+  static id indexPath(NSInteger row) {
+    return msgSend<id, NSInteger, NSInteger>(objc_getClass("NSIndexPath"), "indexPathForRow:inSection:", row, 0);
+  }
   size_t allRows() { return device->snapshot().rows.size(); }
 
   AutoreleasePool pool;

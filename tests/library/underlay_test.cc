@@ -25,18 +25,9 @@ class Underlay : public LockScreenTest {
   NSUInteger itemCount() {
     return msgSend<NSUInteger>(sb::asListController(device->listController())->_listItems, "count");
   }
-  id indexPath(NSInteger row) {
-    return msgSend<id, NSInteger, NSInteger>(objc_getClass("NSIndexPath"), "indexPathForRow:inSection:", row, 0);
-  }
   CGFloat measure(NSInteger row) {
     return msgSend<CGFloat, id, id>(device->listView(), "tableView:heightForRowAtIndexPath:", device->tableView(),
                                     indexPath(row));
-  }
-  NSInteger rowOf(const std::string& prefix) {
-    auto all = device->snapshot().rows;
-    for (size_t i = 0; i < all.size(); ++i)
-      if (all[i].bulletinID.rfind(prefix, 0) == 0) return static_cast<NSInteger>(i);
-    return -1;
   }
   std::string lastOverlayRequester() { return NSStringUTF8(library<StrongId>("lastOverlayContextRequester")); }
 };
