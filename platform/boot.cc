@@ -3,6 +3,7 @@
 #include "boot.h"
 
 #include "bulletinboard/bulletinboard.h"
+#include "coreimage/CIColor.h"
 #include "eventkit/eventkit.h"
 #include "foundation/NSArray.h"
 #include "foundation/NSDictionary.h"
@@ -10,6 +11,7 @@
 #include "foundation/NSString.h"
 #include "runtime/autorelease.h"
 #include "runtime/nsobject.h"
+#include "uikit/UIKit.h"
 
 namespace {
 __attribute__((constructor)) void bootPlatform() {
@@ -19,6 +21,8 @@ __attribute__((constructor)) void bootPlatform() {
   registerNSNumber();
   registerNSArray();
   registerNSDictionary();
+  registerCoreImage();
+  registerUIKit();
   registerBulletinBoard();
   registerEventKit();
 }

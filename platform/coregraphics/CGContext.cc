@@ -1,0 +1,254 @@
+#include "coregraphics/CGContext.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Larger surfaces are refused rather than allocated: no icon or row needs one.
+constexpr double kMaxPixelsPerSide = 16384;
+
+void setComponents(CGFloat* dst, CGFloat r, CGFloat g, CGFloat b, CGFloat a) {
+  dst[0] = r;
+  dst[1] = g;
+  dst[2] = b;
+  dst[3] = a;
+}
+
+void setComponents(CGFloat* dst, CGColorRef color) {
+  if (const CGFloat* src = CGColorGetComponents(color)) setComponents(dst, src[0], src[1], src[2], src[3]);
+}
+
+void useColor(CGContextRef c, const CGFloat* rgba) { cairo_set_source_rgba(c->cr, rgba[0], rgba[1], rgba[2], rgba[3]); }
+
+// Runs a painting operation on a path of its own, keeping the caller's path.
+template <class Paint>
+void withOwnPath(CGContextRef c, Paint paint) {
+  cairo_path_t* kept = cairo_copy_path(c->cr);
+  cairo_new_path(c->cr);
+  paint();
+  cairo_new_path(c->cr);
+  if (kept->status == CAIRO_STATUS_SUCCESS) cairo_append_path(c->cr, kept);
+  cairo_path_destroy(kept);
+}
+
+void addEllipse(cairo_t* cr, CGRect rect) {
+  const double x = CGRectGetMinX(rect), y = CGRectGetMinY(rect);
+  const double w = CGRectGetWidth(rect), h = CGRectGetHeight(rect);
+  if (w <= 0 || h <= 0) return;
+  cairo_save(cr);  // the path is kept in device space, so this only scopes the CTM
+  cairo_translate(cr, x + w / 2, y + h / 2);
+  cairo_scale(cr, w / 2, h / 2);
+  cairo_new_sub_path(cr);
+  cairo_arc(cr, 0, 0, 1, 0, 2 * M_PI);
+  cairo_close_path(cr);
+  cairo_restore(cr);
+}
+
+}  // namespace
+
+CGContext::~CGContext() {
+  if (cr) cairo_destroy(cr);
+  if (surface) cairo_surface_destroy(surface);
+}
+
+CGContextRef CGBitmapContextCreateForSize(CGSize size, CGFloat scale, bool opaque) {
+  if (!(std::isfinite(scale) && scale > 0)) return nullptr;
+  const double pw = std::ceil(size.width * scale), ph = std::ceil(size.height * scale);
+  if (!(std::isfinite(pw) && std::isfinite(ph)) || pw <= 0 || ph <= 0) return nullptr;
+  if (pw > kMaxPixelsPerSide || ph > kMaxPixelsPerSide) return nullptr;
+  cairo_surface_t* surface = cairo_image_surface_create(opaque ? CAIRO_FORMAT_RGB24 : CAIRO_FORMAT_ARGB32,
+                                                        static_cast<int>(pw), static_cast<int>(ph));
+  if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(surface);
+    return nullptr;
+  }
+  auto* c = new CGContext;
+  c->surface = surface;
+  c->cr = cairo_create(surface);
+  c->scale = scale;
+  cairo_scale(c->cr, scale, scale);
+  cairo_set_line_width(c->cr, 1.0);  // the device's default; cairo's is 2
+  cairo_set_fill_rule(c->cr, CAIRO_FILL_RULE_WINDING);
+  return c;
+}
+
+CGContextRef CGContextRetain(CGContextRef c) {
+  if (c) c->refs.fetch_add(1, std::memory_order_relaxed);
+  return c;
+}
+
+void CGContextRelease(CGContextRef c) {
+  if (c && c->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) delete c;
+}
+
+void CGContextSaveGState(CGContextRef c) {
+  if (!c) return;
+  cairo_save(c->cr);
+  c->savedColors.push_back(c->colors);
+}
+
+void CGContextRestoreGState(CGContextRef c) {
+  // An unbalanced restore is ignored, as the device ignores it.
+  if (!c || c->savedColors.empty()) return;
+  cairo_restore(c->cr);
+  c->colors = c->savedColors.back();
+  c->savedColors.pop_back();
+}
+
+void CGContextTranslateCTM(CGContextRef c, CGFloat tx, CGFloat ty) {
+  if (c) cairo_translate(c->cr, tx, ty);
+}
+
+void CGContextScaleCTM(CGContextRef c, CGFloat sx, CGFloat sy) {
+  // A zero scale would make the CTM singular and put cairo in an error
+  // state for good; the device would draw nothing visible either.
+  if (!c || sx == 0 || sy == 0 || !std::isfinite(sx) || !std::isfinite(sy)) return;
+  cairo_scale(c->cr, sx, sy);
+}
+
+void CGContextSetLineWidth(CGContextRef c, CGFloat width) {
+  if (c && std::isfinite(width) && width >= 0) cairo_set_line_width(c->cr, width);
+}
+
+void CGContextSetStrokeColorWithColor(CGContextRef c, CGColorRef color) {
+  if (c) setComponents(c->colors.stroke, color);
+}
+
+void CGContextSetFillColorWithColor(CGContextRef c, CGColorRef color) {
+  if (c) setComponents(c->colors.fill, color);
+}
+
+void CGContextSetRGBFillColor(CGContextRef c, CGFloat r, CGFloat g, CGFloat b, CGFloat a) {
+  if (c) setComponents(c->colors.fill, r, g, b, a);
+}
+
+void CGContextSetRGBStrokeColor(CGContextRef c, CGFloat r, CGFloat g, CGFloat b, CGFloat a) {
+  if (c) setComponents(c->colors.stroke, r, g, b, a);
+}
+
+void CGContextBeginPath(CGContextRef c) {
+  if (c) cairo_new_path(c->cr);
+}
+
+void CGContextMoveToPoint(CGContextRef c, CGFloat x, CGFloat y) {
+  if (c) cairo_move_to(c->cr, x, y);
+}
+
+void CGContextAddLineToPoint(CGContextRef c, CGFloat x, CGFloat y) {
+  if (c) cairo_line_to(c->cr, x, y);
+}
+
+bool CGContextHasCurrentPoint(CGContextRef c) { return c && cairo_has_current_point(c->cr); }
+
+void CGContextAddArcToPoint(CGContextRef c, CGFloat x1, CGFloat y1, CGFloat x2, CGFloat y2, CGFloat radius) {
+  if (!CGContextHasCurrentPoint(c)) return;
+  double x0, y0;
+  cairo_get_current_point(c->cr, &x0, &y0);  // in user space, as the arguments
+
+  // Unit vectors from the corner towards the start and towards the end.
+  double ax = x0 - x1, ay = y0 - y1, bx = x2 - x1, by = y2 - y1;
+  const double la = std::hypot(ax, ay), lb = std::hypot(bx, by);
+  const double cross = ax * by - ay * bx;
+  if (la == 0 || lb == 0 || radius <= 0 || !std::isfinite(radius) || std::fabs(cross) < 1e-12 * la * lb) {
+    cairo_line_to(c->cr, x1, y1);
+    return;
+  }
+  ax /= la, ay /= la, bx /= lb, by /= lb;
+  const double halfAngle = std::acos(std::clamp(ax * bx + ay * by, -1.0, 1.0)) / 2;
+  const double tangentDistance = radius / std::tan(halfAngle);
+  const double t1x = x1 + ax * tangentDistance, t1y = y1 + ay * tangentDistance;
+  const double t2x = x1 + bx * tangentDistance, t2y = y1 + by * tangentDistance;
+  // The centre lies on the bisector of the corner, radius / sin away.
+  double mx = ax + bx, my = ay + by;
+  const double lm = std::hypot(mx, my);
+  mx /= lm, my /= lm;
+  const double centreDistance = radius / std::sin(halfAngle);
+  const double cx = x1 + mx * centreDistance, cy = y1 + my * centreDistance;
+  const double start = std::atan2(t1y - cy, t1x - cx), end = std::atan2(t2y - cy, t2x - cx);
+
+  cairo_line_to(c->cr, t1x, t1y);
+  // Turning from (start → corner) to (corner → end): a positive turn goes
+  // the way of growing angles in cairo's y-down space.
+  const double turn = (x1 - x0) * (y2 - y1) - (y1 - y0) * (x2 - x1);
+  if (turn > 0) cairo_arc(c->cr, cx, cy, radius, start, end);
+  else cairo_arc_negative(c->cr, cx, cy, radius, start, end);
+}
+
+void CGContextAddRect(CGContextRef c, CGRect rect) {
+  if (c) cairo_rectangle(c->cr, CGRectGetMinX(rect), CGRectGetMinY(rect), CGRectGetWidth(rect), CGRectGetHeight(rect));
+}
+
+void CGContextAddEllipseInRect(CGContextRef c, CGRect rect) {
+  if (c) addEllipse(c->cr, rect);
+}
+
+void CGContextClosePath(CGContextRef c) {
+  if (c && cairo_has_current_point(c->cr)) cairo_close_path(c->cr);
+}
+
+void CGContextFillPath(CGContextRef c) {
+  if (!c) return;
+  useColor(c, c->colors.fill);
+  cairo_fill(c->cr);
+}
+
+void CGContextStrokePath(CGContextRef c) {
+  if (!c) return;
+  useColor(c, c->colors.stroke);
+  cairo_stroke(c->cr);
+}
+
+void CGContextClip(CGContextRef c) {
+  if (c) cairo_clip(c->cr);
+}
+
+void CGContextStrokeEllipseInRect(CGContextRef c, CGRect rect) {
+  if (!c) return;
+  cairo_new_path(c->cr);
+  addEllipse(c->cr, rect);
+  CGContextStrokePath(c);
+}
+
+void CGContextFillEllipseInRect(CGContextRef c, CGRect rect) {
+  if (!c) return;
+  cairo_new_path(c->cr);
+  addEllipse(c->cr, rect);
+  CGContextFillPath(c);
+}
+
+void CGContextFillRect(CGContextRef c, CGRect rect) {
+  if (!c) return;
+  withOwnPath(c, [&] {
+    CGContextAddRect(c, rect);
+    CGContextFillPath(c);
+  });
+}
+
+void CGContextClearRect(CGContextRef c, CGRect rect) {
+  if (!c) return;
+  withOwnPath(c, [&] {
+    cairo_save(c->cr);
+    cairo_set_operator(c->cr, CAIRO_OPERATOR_CLEAR);
+    CGContextAddRect(c, rect);
+    cairo_fill(c->cr);
+    cairo_restore(c->cr);
+  });
+}
+
+void CGContextDrawSurfaceInRect(CGContextRef c, cairo_surface_t* image, CGRect rect) {
+  if (!c || !image) return;
+  const int pw = cairo_image_surface_get_width(image), ph = cairo_image_surface_get_height(image);
+  const double w = CGRectGetWidth(rect), h = CGRectGetHeight(rect);
+  if (pw <= 0 || ph <= 0 || w <= 0 || h <= 0) return;
+  withOwnPath(c, [&] {
+    cairo_save(c->cr);
+    cairo_translate(c->cr, CGRectGetMinX(rect), CGRectGetMinY(rect));
+    cairo_scale(c->cr, w / pw, h / ph);
+    cairo_set_source_surface(c->cr, image, 0, 0);
+    cairo_pattern_set_extend(cairo_get_source(c->cr), CAIRO_EXTEND_PAD);
+    cairo_rectangle(c->cr, 0, 0, pw, ph);
+    cairo_fill(c->cr);
+    cairo_restore(c->cr);
+  });
+}

@@ -1,0 +1,83 @@
+// CGContext: a drawing context over a cairo image surface, with the device's
+// drawing model:
+//  - user space starts with the origin at the top left, y growing downwards
+//    (UIKit's flipped space), scaled by the context's scale;
+//  - fill and stroke colours are separate parts of the graphics state;
+//  - the current path is not part of the graphics state: save and restore
+//    leave it alone, so a path built between them survives the restore;
+//  - points are transformed by the CTM when added to the path, as cairo does.
+// Every function accepts a nil context and then does nothing.
+#pragma once
+
+#include <cairo.h>
+
+#include <atomic>
+#include <vector>
+
+#include "coregraphics/CGColor.h"
+#include "coregraphics/CGGeometry.h"
+
+struct CGContext {
+  struct Colors {
+    CGFloat fill[4] = {0, 0, 0, 1};
+    CGFloat stroke[4] = {0, 0, 0, 1};
+  };
+  std::atomic<long> refs{1};
+  cairo_surface_t* surface = nullptr;  // owned
+  cairo_t* cr = nullptr;               // owned
+  CGFloat scale = 1;                   // pixels per point
+  Colors colors;
+  std::vector<Colors> savedColors;  // parallels cairo's saved states
+  ~CGContext();
+};
+using CGContextRef = CGContext*;
+
+// A new context drawing into a cleared ARGB surface (RGB when opaque) of
+// ceil(size × scale) pixels, its CTM scaled by `scale`; +1. Nil when the size
+// or scale is not positive and finite, or the surface would be unreasonably
+// large.
+CGContextRef CGBitmapContextCreateForSize(CGSize size, CGFloat scale, bool opaque);
+CGContextRef CGContextRetain(CGContextRef c);
+void CGContextRelease(CGContextRef c);
+
+void CGContextSaveGState(CGContextRef c);
+void CGContextRestoreGState(CGContextRef c);
+void CGContextTranslateCTM(CGContextRef c, CGFloat tx, CGFloat ty);
+void CGContextScaleCTM(CGContextRef c, CGFloat sx, CGFloat sy);
+
+void CGContextSetLineWidth(CGContextRef c, CGFloat width);
+void CGContextSetStrokeColorWithColor(CGContextRef c, CGColorRef color);
+void CGContextSetFillColorWithColor(CGContextRef c, CGColorRef color);
+void CGContextSetRGBFillColor(CGContextRef c, CGFloat r, CGFloat g, CGFloat b, CGFloat a);
+void CGContextSetRGBStrokeColor(CGContextRef c, CGFloat r, CGFloat g, CGFloat b, CGFloat a);
+
+void CGContextBeginPath(CGContextRef c);
+void CGContextMoveToPoint(CGContextRef c, CGFloat x, CGFloat y);
+void CGContextAddLineToPoint(CGContextRef c, CGFloat x, CGFloat y);
+// A line from the current point to the first tangent point, then the arc of
+// the given radius tangent to the lines (current point → (x1,y1)) and
+// ((x1,y1) → (x2,y2)). With collinear points or a zero radius, a line to
+// (x1,y1). Without a current point nothing is added.
+void CGContextAddArcToPoint(CGContextRef c, CGFloat x1, CGFloat y1, CGFloat x2, CGFloat y2, CGFloat radius);
+void CGContextAddRect(CGContextRef c, CGRect rect);
+void CGContextAddEllipseInRect(CGContextRef c, CGRect rect);
+void CGContextClosePath(CGContextRef c);
+// True when the path has a current point.
+bool CGContextHasCurrentPoint(CGContextRef c);
+
+// Painting the path consumes it (nonzero winding rule, as the device).
+void CGContextFillPath(CGContextRef c);
+void CGContextStrokePath(CGContextRef c);
+// Intersects the clip with the path and consumes the path.
+void CGContextClip(CGContextRef c);
+
+// These paint a shape of their own; the ellipse calls clear the current path
+// as on the device, CGContextFillRect leaves it as it was.
+void CGContextStrokeEllipseInRect(CGContextRef c, CGRect rect);
+void CGContextFillEllipseInRect(CGContextRef c, CGRect rect);
+void CGContextFillRect(CGContextRef c, CGRect rect);
+void CGContextClearRect(CGContextRef c, CGRect rect);
+
+// Paints `image` (a cairo image surface of pixelWidth × pixelHeight) scaled
+// into `rect` in user space, under the current clip.
+void CGContextDrawSurfaceInRect(CGContextRef c, cairo_surface_t* image, CGRect rect);

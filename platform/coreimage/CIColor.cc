@@ -1,0 +1,106 @@
+#include "coreimage/CIColor.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "coregraphics/CGColor.h"
+#include "foundation/NSString.h"
+#include "runtime/autorelease.h"
+#include "runtime/message.h"
+#include "runtime/nsobject.h"
+
+namespace {
+
+bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+CIColorObj* asColor(id self) { return static_cast<CIColorObj*>(self); }
+
+// [[cls alloc] init] with the components set; autoreleased.
+id makeColor(id cls, CGFloat r, CGFloat g, CGFloat b, CGFloat a) {
+  id color = objc_new(reinterpret_cast<Class>(cls));
+  CGFloat* dst = asColor(color)->components;
+  dst[0] = r, dst[1] = g, dst[2] = b, dst[3] = a;
+  return objc_autorelease(color);
+}
+
+id colorWithRGBA(id cls, SEL, CGFloat r, CGFloat g, CGFloat b, CGFloat a) { return makeColor(cls, r, g, b, a); }
+
+id colorWithCGColor(id cls, SEL, CGColorRef color) {
+  const CGFloat* c = CGColorGetComponents(color);
+  return c ? makeColor(cls, c[0], c[1], c[2], c[3]) : nil;
+}
+
+id colorWithString(id cls, SEL, id text) {
+  CGFloat c[4];
+  CIColorParseComponents(NSIsString(text) ? NSStringUTF8(text) : std::string(), c);
+  return makeColor(cls, c[0], c[1], c[2], c[3]);
+}
+
+CGFloat red(id self, SEL) { return asColor(self)->components[0]; }
+CGFloat green(id self, SEL) { return asColor(self)->components[1]; }
+CGFloat blue(id self, SEL) { return asColor(self)->components[2]; }
+CGFloat alpha(id self, SEL) { return asColor(self)->components[3]; }
+
+id stringRepresentation(id self, SEL) { return NSStringWithUTF8(CIColorFormatComponents(asColor(self)->components)); }
+
+BOOL isEqual(id self, SEL, id other) {
+  if (self == other) return YES;
+  if (!other || !msgSend<BOOL>(other, "isKindOfClass:", static_cast<id>(objc_getClass("CIColor")))) return NO;
+  for (int i = 0; i < 4; ++i)
+    if (asColor(self)->components[i] != asColor(other)->components[i]) return NO;
+  return YES;
+}
+
+NSUInteger hash(id self, SEL) {
+  NSUInteger h = 0;
+  for (CGFloat c : asColor(self)->components) h = h * 31 + static_cast<NSUInteger>(std::lround(c * 255));
+  return h;
+}
+
+}  // namespace
+
+void CIColorParseComponents(std::string_view text, CGFloat out[4]) {
+  out[0] = out[1] = out[2] = 0;
+  out[3] = 1;
+  std::size_t pos = 0;
+  auto skipSpaces = [&] {
+    while (pos < text.size() && isSpace(text[pos])) ++pos;
+  };
+  skipSpaces();
+  if (pos < text.size() && text[pos] == '[') ++pos;
+  for (int i = 0; i < 4; ++i) {
+    skipSpaces();
+    double value = 0;
+    auto [end, err] = std::from_chars(text.data() + pos, text.data() + text.size(), value);
+    if (err != std::errc() || !std::isfinite(value)) return;
+    out[i] = value;
+    pos = static_cast<std::size_t>(end - text.data());
+  }
+}
+
+std::string CIColorFormatComponents(const CGFloat components[4]) {
+  std::string text;
+  for (int i = 0; i < 4; ++i) {
+    char buffer[32];
+    const double value = components[i] == 0 ? 0.0 : components[i];  // no "-0"
+    auto [end, err] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    if (i) text += ' ';
+    text.append(buffer, err == std::errc() ? end : buffer);
+  }
+  return text;
+}
+
+void registerCoreImage() {
+  if (objc_getClass("CIColor")) return;
+  Class cls = objc_defineClass<CIColorObj>(NSObjectClass(), "CIColor");
+  class_addClassMethod(cls, sel("colorWithCGColor:"), colorWithCGColor, "@@:^{CGColor=}");
+  class_addClassMethod(cls, sel("colorWithString:"), colorWithString, "@@:@");
+  class_addClassMethod(cls, sel("colorWithRed:green:blue:alpha:"), colorWithRGBA, "@@:dddd");
+  class_addMethod(cls, sel("red"), red, "d@:");
+  class_addMethod(cls, sel("green"), green, "d@:");
+  class_addMethod(cls, sel("blue"), blue, "d@:");
+  class_addMethod(cls, sel("alpha"), alpha, "d@:");
+  class_addMethod(cls, sel("stringRepresentation"), stringRepresentation, "@@:");
+  class_addMethod(cls, sel("isEqual:"), isEqual, "c@:@");
+  class_addMethod(cls, sel("hash"), hash, "Q@:");
+}

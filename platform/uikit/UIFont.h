@@ -1,0 +1,32 @@
+// UIFont (class "UIFont"): the system font at a point size.
+//   +systemFontOfSize:, -fontWithSize:, -pointSize, -lineHeight, -familyName,
+//   -fontName. NSString's -sizeWithFont: (see NSStringDrawing.h) measures
+// text in it.
+//
+// The device's system font is Helvetica Neue; here it is Liberation Sans
+// (fonts-liberation2), found through fontconfig, whose advances and vertical
+// metrics match Helvetica's, so measured sizes come out close to the
+// device's. A size that is not a positive number gives a font of size 0,
+// which measures every text as 0 × 0.
+#pragma once
+
+#include <cairo.h>
+
+#include <string_view>
+
+#include "coregraphics/CGGeometry.h"
+#include "runtime/objc.h"
+
+struct UIFontObj : objc_object {
+  CGFloat pointSize = 0;
+  cairo_scaled_font_t* scaledFont = nullptr;  // owned; null for size 0
+  ~UIFontObj() override;
+};
+
+id UIFontSystemFontOfSize(CGFloat pointSize);  // autoreleased
+// The unrounded advance width of one line of UTF-8 text, and the font's
+// line height (ascent + descent + line gap); 0 for a non-font.
+CGFloat UIFontLineAdvance(id font, std::string_view utf8);
+CGFloat UIFontLineHeight(id font);
+
+void registerUIFont();

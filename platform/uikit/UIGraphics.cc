@@ -1,0 +1,90 @@
+#include "uikit/UIGraphics.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "uikit/UIApplication.h"
+#include "uikit/UIImage.h"
+
+namespace {
+
+// Each entry holds one reference (or is nil for a context that could not be
+// made); whatever a thread leaves behind is released when it ends.
+struct ContextStacks {
+  std::vector<CGContextRef> current;
+  std::vector<CGContextRef> images;
+  ~ContextStacks() {
+    for (CGContextRef c : current) CGContextRelease(c);
+    for (CGContextRef c : images) CGContextRelease(c);
+  }
+};
+
+ContextStacks& stacks() {
+  thread_local ContextStacks perThread;
+  return perThread;
+}
+
+cairo_surface_t* snapshot(cairo_surface_t* source) {
+  cairo_surface_flush(source);
+  cairo_surface_t* copy = cairo_image_surface_create(cairo_image_surface_get_format(source),
+                                                     cairo_image_surface_get_width(source),
+                                                     cairo_image_surface_get_height(source));
+  cairo_t* cr = cairo_create(copy);
+  cairo_set_source_surface(cr, source, 0, 0);
+  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+  cairo_paint(cr);
+  cairo_destroy(cr);
+  return copy;
+}
+
+}  // namespace
+
+void UIGraphicsBeginImageContext(CGSize size) { UIGraphicsBeginImageContextWithOptions(size, NO, 1.0); }
+
+void UIGraphicsBeginImageContextWithOptions(CGSize size, BOOL opaque, CGFloat scale) {
+  if (!(scale > 0) || !std::isfinite(scale)) scale = kMainScreenScale;
+  CGContextRef context = CGBitmapContextCreateForSize(size, scale, opaque);
+  stacks().images.push_back(context);
+  stacks().current.push_back(CGContextRetain(context));
+}
+
+CGContextRef UIGraphicsGetCurrentContext() {
+  auto& current = stacks().current;
+  return current.empty() ? nullptr : current.back();
+}
+
+void UIGraphicsPushContext(CGContextRef context) { stacks().current.push_back(CGContextRetain(context)); }
+
+void UIGraphicsPopContext() {
+  auto& current = stacks().current;
+  if (current.empty()) return;
+  CGContextRelease(current.back());
+  current.pop_back();
+}
+
+id UIGraphicsGetImageFromCurrentImageContext() {
+  auto& images = stacks().images;
+  if (images.empty() || !images.back()) return nil;
+  CGContextRef context = images.back();
+  cairo_surface_t* copy = snapshot(context->surface);
+  id image = UIImageWithSurface(copy, context->scale);
+  cairo_surface_destroy(copy);
+  return image;
+}
+
+void UIGraphicsEndImageContext() {
+  auto& images = stacks().images;
+  if (images.empty()) return;
+  CGContextRef context = images.back();
+  images.pop_back();
+  // The context leaves the current stack too, even when something pushed
+  // since was never popped.
+  auto& current = stacks().current;
+  auto it = std::find(current.rbegin(), current.rend(), context);
+  if (it != current.rend()) {
+    CGContextRelease(*it);
+    current.erase(std::next(it).base());
+  }
+  CGContextRelease(context);
+}

@@ -1,0 +1,42 @@
+// UIImage (class "UIImage"): a bitmap held as a cairo image surface, with
+// its scale (pixels per point).
+//   -initWithContentsOfFile: / +imageWithContentsOfFile: read a PNG file at a
+//     device path (resolved under the device root); nil when no image can be
+//     read. A file name ending in "@2x" or "@3x" before its extension gives
+//     scale 2 or 3, as on the device; other files scale 1.
+//   -size (points), -scale, -drawInRect: (into the current UIGraphics
+//     context, scaled to the rectangle).
+#pragma once
+
+#include <cairo.h>
+
+#include <cstdint>
+#include <string>
+
+#include "coregraphics/CGGeometry.h"
+#include "runtime/objc.h"
+
+struct UIImageObj : objc_object {
+  cairo_surface_t* surface = nullptr;  // owned reference
+  CGFloat scale = 1;
+  ~UIImageObj() override;
+};
+
+// A new autoreleased image sharing `surface` (a reference is taken); nil for
+// a null or failed surface or a scale that is not positive.
+id UIImageWithSurface(cairo_surface_t* surface, CGFloat scale);
+cairo_surface_t* UIImageSurface(id image);  // null for a non-image
+
+// For tests and the simulator. The path is a host path, not a device one.
+bool UIImageWritePNG(id image, const std::string& hostPath);
+struct UIImagePixel {
+  std::uint8_t r = 0, g = 0, b = 0, a = 0;
+  friend bool operator==(const UIImagePixel&, const UIImagePixel&) = default;
+};
+// The colour of one pixel (pixel coordinates, not points), not premultiplied;
+// transparent black outside the image or for a non-image.
+UIImagePixel UIImageReadPixel(id image, int x, int y);
+int UIImagePixelWidth(id image);
+int UIImagePixelHeight(id image);
+
+void registerUIImage();

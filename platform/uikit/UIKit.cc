@@ -1,0 +1,13 @@
+#include "uikit/UIKit.h"
+
+void registerUIKit() {
+  registerUIColor();
+  registerUIFont();
+  registerNSStringDrawing();
+  registerUIImage();
+  registerUIView();
+  registerUILabel();
+  registerUITableViewCell();
+  registerUITableView();
+  registerUIApplication();
+}

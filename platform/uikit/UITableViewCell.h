@@ -1,0 +1,20 @@
+// UITableViewCell (class "UITableViewCell", a UIView): one row of a table.
+//   -initWithStyle:reuseIdentifier: (NSInteger, id; the identifier is
+//   copied), -initWithFrame: (style 0, no identifier), -reuseIdentifier,
+//   -contentView (a subview filling the cell after layout), -layoutSubviews,
+//   -prepareForReuse (sent by the table when the cell is dequeued).
+#pragma once
+
+#include "uikit/UIView.h"
+
+struct UITableViewCellObj : UIViewObj {
+  NSInteger style = 0;
+  id reuseIdentifier = nullptr;  // retained
+  id contentView = nullptr;      // retained, also a subview
+  ~UITableViewCellObj() override;
+};
+
+inline constexpr CGFloat kDefaultRowHeight = 44;
+
+Class UITableViewCellClass();
+void registerUITableViewCell();  // after UIView

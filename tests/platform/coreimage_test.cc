@@ -1,0 +1,69 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "coregraphics/CGColor.h"
+#include "coreimage/CIColor.h"
+#include "foundation/NSString.h"
+#include "runtime/autorelease.h"
+#include "runtime/message.h"
+
+namespace {
+
+id ciColorClass() { return objc_getClass("CIColor"); }
+
+id colorFromText(const char* text) {
+  return msgSend<id, id>(ciColorClass(), "colorWithString:", NSStringWithUTF8(text));
+}
+
+std::string textOf(id color) { return NSStringUTF8(msgSend<id>(color, "stringRepresentation")); }
+
+void expectComponents(id color, CGFloat r, CGFloat g, CGFloat b, CGFloat a) {
+  EXPECT_EQ(msgSend<CGFloat>(color, "red"), r);
+  EXPECT_EQ(msgSend<CGFloat>(color, "green"), g);
+  EXPECT_EQ(msgSend<CGFloat>(color, "blue"), b);
+  EXPECT_EQ(msgSend<CGFloat>(color, "alpha"), a);
+}
+
+TEST(CIColorText, ListColourGoesIntoTextAndComesBack) {
+  AutoreleasePool pool;
+  CGColorRef calendarColor = CGColorCreateRGBA(0.5, 0.25, 0, 1);
+  id color = msgSend<id, CGColorRef>(ciColorClass(), "colorWithCGColor:", calendarColor);
+  CGColorRelease(calendarColor);
+  EXPECT_EQ(textOf(color), "0.5 0.25 0 1");
+  expectComponents(colorFromText("0.5 0.25 0 1"), 0.5, 0.25, 0, 1);
+  EXPECT_EQ(textOf(colorFromText("1 0 0 1")), "1 0 0 1");
+}
+
+TEST(CIColorText, ComponentsWithoutShortFormRoundTripExactly) {
+  AutoreleasePool pool;
+  const CGFloat thirds[4] = {1.0 / 3, 2.0 / 3, 0.1, 0.7};
+  id color = msgSend<id, CGFloat, CGFloat, CGFloat, CGFloat>(ciColorClass(), "colorWithRed:green:blue:alpha:",
+                                                             thirds[0], thirds[1], thirds[2], thirds[3]);
+  const std::string text = textOf(color);
+  EXPECT_EQ(text.find("  "), std::string::npos);
+  expectComponents(colorFromText(text.c_str()), thirds[0], thirds[1], thirds[2], thirds[3]);
+  EXPECT_EQ(textOf(colorFromText("-0 0 0 1")), "0 0 0 1");  // no negative zero in the text
+}
+
+TEST(CIColorText, ShortOrBadTextFallsBackToOpaqueBlackParts) {
+  AutoreleasePool pool;
+  expectComponents(colorFromText("0.2 0.4 0.6"), 0.2, 0.4, 0.6, 1);
+  expectComponents(colorFromText("0.2"), 0.2, 0, 0, 1);
+  expectComponents(colorFromText(""), 0, 0, 0, 1);
+  expectComponents(colorFromText("purple"), 0, 0, 0, 1);
+  expectComponents(colorFromText("0.3 green 1 1"), 0.3, 0, 0, 1);
+  expectComponents(colorFromText("nan inf 1 1"), 0, 0, 0, 1);
+  expectComponents(colorFromText("[1 0.5 0 0.5]"), 1, 0.5, 0, 0.5);
+  expectComponents(colorFromText("  1   1 0 1 0.25"), 1, 1, 0, 1);  // extra parts ignored
+  expectComponents(msgSend<id, id>(ciColorClass(), "colorWithString:", nil), 0, 0, 0, 1);
+}
+
+TEST(CIColorText, NoCGColorGivesNoColourAndNoText) {
+  AutoreleasePool pool;
+  id color = msgSend<id, CGColorRef>(ciColorClass(), "colorWithCGColor:", nullptr);
+  EXPECT_EQ(color, nil);
+  EXPECT_EQ(msgSend<id>(color, "stringRepresentation"), nil);
+}
+
+}  // namespace
