@@ -28,11 +28,19 @@ R imp_call(IMP imp, id self, SEL cmd, A... args) {
   return reinterpret_cast<Fn>(imp.fn)(self, cmd, args...);
 }
 
+template <class T>
+class Strong;
+
 namespace objc_detail {
-// Object pointers of any concrete kind, and nil, travel as id.
+template <class T>
+struct IsStrong : std::false_type {};
+template <class T>
+struct IsStrong<Strong<T>> : std::true_type {};
+
+// Object pointers of any concrete kind, strong references and nil travel as id.
 template <class T>
 using Arg = std::conditional_t<
-    std::is_same_v<T, std::nullptr_t> ||
+    std::is_same_v<T, std::nullptr_t> || IsStrong<T>::value ||
         (std::is_pointer_v<T> && std::is_base_of_v<objc_object, std::remove_cv_t<std::remove_pointer_t<T>>>),
     id, T>;
 }  // namespace objc_detail

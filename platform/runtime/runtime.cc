@@ -3,7 +3,10 @@
 // Every table sits behind one reader/writer lock: methods are added and
 // replaced while the process starts (and while the loader hooks), then read
 // on every message from any thread.
+#include <cxxabi.h>
+
 #include <cstdio>
+#include <cstdlib>
 #include <atomic>
 #include <map>
 #include <memory>
@@ -257,6 +260,16 @@ const char* ivar_getTypeEncoding(Ivar ivar) { return ivar ? ivar->types.c_str() 
 namespace objc_detail {
 
 namespace {
+// "void (*)(objc_object*, objc_selector const*, double)" rather than the
+// mangled name.
+std::string readable(const std::type_info& type) {
+  int status = 0;
+  char* name = abi::__cxa_demangle(type.name(), nullptr, nullptr, &status);
+  std::string out = status == 0 && name ? name : type.name();
+  std::free(name);
+  return out;
+}
+
 std::string describeReceiver(id receiver) {
   std::ostringstream out;
   Class cls = receiver->isa;
@@ -274,8 +287,8 @@ void unrecognizedSelector(id receiver, SEL sel) {
 
 void signatureMismatch(id receiver, SEL sel, const std::type_info& expected, const std::type_info& called) {
   std::ostringstream reason;
-  reason << describeReceiver(receiver) << " " << sel_getName(sel) << "]: called as " << called.name()
-         << " but implemented as " << expected.name();
+  reason << describeReceiver(receiver) << " " << sel_getName(sel) << "]: called as " << readable(called)
+         << " but implemented as " << readable(expected);
   objc_raise("NSInvalidArgumentException", reason.str());
 }
 
