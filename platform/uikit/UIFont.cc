@@ -4,6 +4,7 @@
 #include <fontconfig/fontconfig.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <mutex>
 #include <string>
 
@@ -50,6 +51,10 @@ const SystemFace& systemFace() {
       resolved.family = "sans-serif";
     }
     if (resolved.postScriptName.empty()) resolved.postScriptName = resolved.family;
+    // fontconfig keeps its configuration where leak checkers cannot see it;
+    // FcFini frees it at exit. The face holds a pattern of its own copy, so
+    // it stays usable by anything destroyed later.
+    std::atexit([] { FcFini(); });
   });
   return resolved;
 }

@@ -1,0 +1,292 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "foundation/NSArray.h"
+#include "foundation/NSString.h"
+#include "runtime/autorelease.h"
+#include "runtime/message.h"
+#include "runtime/nsobject.h"
+#include "uikit/UIKit.h"
+
+namespace {
+
+id uiColor(const char* name) { return msgSend<id>(objc_getClass("UIColor"), name); }
+
+std::vector<CGFloat> components(id color) {
+  CGFloat r = -1, g = -1, b = -1, a = -1;
+  EXPECT_TRUE((msgSend<BOOL, CGFloat*, CGFloat*, CGFloat*, CGFloat*>(color, "getRed:green:blue:alpha:", &r, &g, &b, &a)));
+  return {r, g, b, a};
+}
+
+TEST(UIColor, NamedColoursHaveTheDevicesComponents) {
+  AutoreleasePool pool;
+  const std::pair<const char*, std::vector<CGFloat>> expected[] = {
+      {"redColor", {1, 0, 0, 1}},      {"blackColor", {0, 0, 0, 1}},       {"grayColor", {0.5, 0.5, 0.5, 1}},
+      {"whiteColor", {1, 1, 1, 1}},    {"greenColor", {0, 1, 0, 1}},       {"blueColor", {0, 0, 1, 1}},
+      {"yellowColor", {1, 1, 0, 1}},   {"orangeColor", {1, 0.5, 0, 1}},    {"purpleColor", {0.5, 0, 0.5, 1}},
+      {"brownColor", {0.6, 0.4, 0.2, 1}}, {"clearColor", {0, 0, 0, 0}},
+  };
+  for (const auto& [name, rgba] : expected) EXPECT_EQ(components(uiColor(name)), rgba) << name;
+  id halfWhite = msgSend<id, CGFloat, CGFloat>(objc_getClass("UIColor"), "colorWithWhite:alpha:", 1.0, 0.5);
+  EXPECT_EQ(components(halfWhite), (std::vector<CGFloat>{1, 1, 1, 0.5}));
+}
+
+TEST(UIColor, EqualityAndCGColorFollowTheComponents) {
+  AutoreleasePool pool;
+  id madeRed = msgSend<id, CGFloat, CGFloat, CGFloat, CGFloat>(objc_getClass("UIColor"),
+                                                               "colorWithRed:green:blue:alpha:", 1.0, 0.0, 0.0, 1.0);
+  EXPECT_TRUE(msgSend<BOOL>(madeRed, "isEqual:", uiColor("redColor")));
+  EXPECT_FALSE(msgSend<BOOL>(madeRed, "isEqual:", uiColor("orangeColor")));
+  EXPECT_FALSE(msgSend<BOOL>(madeRed, "isEqual:", NSStr("red")));
+  EXPECT_EQ(msgSend<NSUInteger>(madeRed, "hash"), msgSend<NSUInteger>(uiColor("redColor"), "hash"));
+
+  CGColorRef cg = msgSend<CGColorRef>(uiColor("orangeColor"), "CGColor");
+  ASSERT_NE(cg, nullptr);
+  EXPECT_EQ(CGColorGetComponents(cg)[1], 0.5);
+
+  id listColor = msgSend<id, id>(objc_getClass("CIColor"), "colorWithString:", NSStr("0.5 0.25 0 1"));
+  id title = msgSend<id, id>(objc_getClass("UIColor"), "colorWithCIColor:", listColor);
+  EXPECT_EQ(components(title), (std::vector<CGFloat>{0.5, 0.25, 0, 1}));
+}
+
+CGSize measure(const char* text, CGFloat pointSize) {
+  id font = msgSend<id, CGFloat>(objc_getClass("UIFont"), "systemFontOfSize:", pointSize);
+  return msgSend<CGSize, id>(NSStr(text), "sizeWithFont:", font);
+}
+
+TEST(TextMeasurement, OneLineSizeComesFromTheFont) {
+  AutoreleasePool pool;
+  const CGSize row = measure("AAAAAAAAAAA", 14);
+  EXPECT_GT(measure("AAAAAAAAAAAA", 14).width, row.width);
+  EXPECT_GT(row.width, measure("iiiiiiiiiii", 14).width);  // real advances, not a fixed width per letter
+  EXPECT_EQ(measure("i", 14).height, row.height);
+  EXPECT_EQ(measure("", 14).height, row.height);
+  EXPECT_EQ(measure("", 14).width, 0);
+  EXPECT_GT(measure("AAAAAAAAAAA", 20).height, row.height);
+  EXPECT_GT(measure("AAAAAAAAAAA", 20).width, row.width);
+  // Whole points, rounded up from the face's metrics: 1.15 em of line for
+  // Helvetica's metrics, about two thirds of an em per "A".
+  EXPECT_EQ(row.height, 17);
+  EXPECT_EQ(row.width, 103);
+}
+
+TEST(TextMeasurement, FontKeepsItsFaceAtANewSize) {
+  AutoreleasePool pool;
+  id font = msgSend<id, CGFloat>(objc_getClass("UIFont"), "systemFontOfSize:", 14.0);
+  id larger = msgSend<id, CGFloat>(font, "fontWithSize:", 28.0);
+  EXPECT_EQ(msgSend<CGFloat>(larger, "pointSize"), 28);
+  EXPECT_EQ(NSStringUTF8(msgSend<id>(larger, "familyName")), NSStringUTF8(msgSend<id>(font, "familyName")));
+  EXPECT_NEAR(msgSend<CGFloat>(larger, "lineHeight"), 2 * msgSend<CGFloat>(font, "lineHeight"), 1e-9);
+  EXPECT_EQ(NSStringUTF8(msgSend<id>(font, "familyName")), "Liberation Sans");
+}
+
+TEST(TextMeasurement, UnusableSizesMeasureNothing) {
+  AutoreleasePool pool;
+  for (CGFloat size : {0.0, -14.0, std::nan("")}) {
+    const CGSize measured = measure("AAAAAAAAAAA", size);
+    EXPECT_EQ(measured.width, 0);
+    EXPECT_EQ(measured.height, 0);
+  }
+  EXPECT_EQ(msgSend<CGSize>(NSStr("text"), "sizeWithFont:", nil).height, 0);
+}
+
+TEST(UIApplication, OneWindowOnARetinaScreen) {
+  AutoreleasePool pool;
+  id app = msgSend<id>(objc_getClass("UIApplication"), "sharedApplication");
+  EXPECT_EQ(app, msgSend<id>(objc_getClass("UIApplication"), "sharedApplication"));
+  std::vector<id> windows = NSArrayItems(msgSend<id>(app, "windows"));
+  ASSERT_EQ(windows.size(), 1u);
+  id screen = msgSend<id>(windows[0], "screen");
+  EXPECT_EQ(screen, msgSend<id>(objc_getClass("UIScreen"), "mainScreen"));
+  EXPECT_EQ(msgSend<CGFloat>(screen, "scale"), 2.0);
+  EXPECT_EQ(msgSend<CGRect>(screen, "bounds").size.height, 568);
+}
+
+TEST(UIView, SubviewsMoveBetweenParentsAndRefuseCycles) {
+  AutoreleasePool pool;
+  id first = objc_new("UIView"), second = objc_new("UIView");
+  id child = msgSend<id, CGRect>(msgSend<id>(objc_getClass("UILabel"), "alloc"), "initWithFrame:",
+                                 CGRectMake(1, 2, 30, 40));
+  msgSend<void, id>(first, "addSubview:", child);
+  msgSend<void, id>(second, "addSubview:", child);
+  EXPECT_EQ(msgSend<id>(child, "superview"), second);
+  EXPECT_TRUE(NSArrayItems(msgSend<id>(first, "subviews")).empty());
+  msgSend<void, id>(child, "addSubview:", second);  // second is an ancestor
+  msgSend<void, id>(child, "addSubview:", child);
+  EXPECT_EQ(msgSend<id>(second, "superview"), nil);
+  EXPECT_TRUE(NSArrayItems(msgSend<id>(child, "subviews")).empty());
+
+  EXPECT_EQ(msgSend<CGRect>(child, "frame").size.height, 40);
+  EXPECT_EQ(msgSend<CGFloat>(msgSend<id>(child, "font"), "pointSize"), 17);
+  EXPECT_TRUE(msgSend<BOOL>(msgSend<id>(child, "textColor"), "isEqual:", uiColor("blackColor")));
+
+  objc_release(child);  // the superview still holds it
+  EXPECT_EQ(NSArrayItems(msgSend<id>(second, "subviews")).size(), 1u);
+  objc_release(second);  // frees the child with it
+  objc_release(first);
+}
+
+// ---- tables --------------------------------------------------------------
+
+struct RowSource : objc_object {
+  std::vector<CGFloat> heights;
+  NSInteger sections = -1;  // -1: does not answer numberOfSectionsInTableView:
+  const char* reuseIdentifier = nullptr;
+  std::vector<std::string> asked;
+  std::vector<id> dequeued;
+};
+RowSource* asSource(id self) { return static_cast<RowSource*>(self); }
+
+struct RecordingCell : UITableViewCellObj {
+  int layouts = 0;
+  static inline int deallocated = 0;
+  ~RecordingCell() override { ++deallocated; }
+};
+
+id indexPath(NSInteger row, NSInteger section) {
+  return msgSend<id, NSInteger, NSInteger>(objc_getClass("NSIndexPath"), "indexPathForRow:inSection:", row, section);
+}
+
+std::string place(id indexPath) {
+  return std::to_string(msgSend<NSInteger>(indexPath, "section")) + ":" +
+         std::to_string(msgSend<NSInteger>(indexPath, "row"));
+}
+
+Class rowSourceClass(bool answersSections) {
+  const char* name = answersSections ? "SectionedRowSource" : "RowSource";
+  if (Class existing = objc_getClass(name)) return existing;
+  Class cls = objc_defineClass<RowSource>(NSObjectClass(), name);
+  class_addMethod(cls, sel("tableView:numberOfRowsInSection:"), +[](id self, SEL, id, NSInteger section) {
+    asSource(self)->asked.push_back("rows " + std::to_string(section));
+    return static_cast<NSInteger>(asSource(self)->heights.size());
+  }, "q@:@q");
+  class_addMethod(cls, sel("tableView:heightForRowAtIndexPath:"), +[](id self, SEL, id, id indexPath) {
+    asSource(self)->asked.push_back("height " + place(indexPath));
+    return asSource(self)->heights[msgSend<NSInteger>(indexPath, "row")];
+  }, "d@:@@");
+  class_addMethod(cls, sel("tableView:cellForRowAtIndexPath:"), +[](id self, SEL, id table, id indexPath) {
+    RowSource* source = asSource(self);
+    source->asked.push_back("cell " + place(indexPath));
+    id identifier = source->reuseIdentifier ? NSStr(source->reuseIdentifier) : nil;
+    id cell = msgSend<id, id>(table, "dequeueReusableCellWithIdentifier:", identifier);
+    if (cell) {
+      source->dequeued.push_back(cell);
+      return cell;
+    }
+    cell = msgSend<id, NSInteger, id>(msgSend<id>(objc_getClass("RecordingCell"), "alloc"),
+                                      "initWithStyle:reuseIdentifier:", 0, identifier);
+    return objc_autorelease(cell);
+  }, "@@:@@");
+  if (answersSections)
+    class_addMethod(cls, sel("numberOfSectionsInTableView:"), +[](id self, SEL, id) {
+      return asSource(self)->sections;
+    }, "q@:@");
+  if (!objc_getClass("RecordingCell")) {
+    Class cell = objc_defineClass<RecordingCell>(UITableViewCellClass(), "RecordingCell");
+    class_addMethod(cell, sel("layoutSubviews"), +[](id self, SEL cmd) {
+      msgSendSuper<void>(objc_getClass("RecordingCell"), self, cmd);
+      ++static_cast<RecordingCell*>(self)->layouts;
+    }, "v@:");
+  }
+  return cls;
+}
+
+struct TableFixture : ::testing::Test {
+  AutoreleasePool pool;
+  id source = nullptr;
+  id table = nullptr;
+  void make(bool answersSections = false) {
+    source = objc_new(rowSourceClass(answersSections));
+    table = msgSend<id, CGRect, NSInteger>(msgSend<id>(objc_getClass("UITableView"), "alloc"), "initWithFrame:style:",
+                                           CGRectMake(0, 0, 320, 400), 0);
+    msgSend<void, id>(table, "setDataSource:", source);
+    msgSend<void, id>(table, "setDelegate:", source);
+  }
+  void TearDown() override {
+    objc_release(table);
+    objc_release(source);
+  }
+};
+
+TEST_F(TableFixture, ReloadAsksHeightsThenLaysOutEachCell) {
+  make();
+  asSource(source)->heights = {43, 60.5};
+  msgSend<void>(table, "reloadData");
+  EXPECT_EQ(asSource(source)->asked,
+            (std::vector<std::string>{"rows 0", "height 0:0", "height 0:1", "cell 0:0", "cell 0:1"}));
+  std::vector<id> cells = NSArrayItems(msgSend<id>(table, "visibleCells"));
+  ASSERT_EQ(cells.size(), 2u);
+  for (id cell : cells) {
+    EXPECT_EQ(msgSend<id>(cell, "superview"), table);
+    EXPECT_EQ(static_cast<RecordingCell*>(cell)->layouts, 1);
+  }
+  id second = indexPath(1, 0);
+  EXPECT_EQ(msgSend<id>(table, "cellForRowAtIndexPath:", second), cells[1]);
+  EXPECT_TRUE(msgSend<BOOL>(msgSend<id>(table, "indexPathForCell:", cells[1]), "isEqual:", second));
+  const CGRect rect = msgSend<CGRect>(table, "rectForRowAtIndexPath:", second);
+  EXPECT_EQ(rect.origin.y, 43);
+  EXPECT_EQ(rect.size.height, 60.5);
+  EXPECT_EQ(msgSend<CGRect>(cells[1], "frame").origin.y, 43);
+  EXPECT_EQ(msgSend<CGRect>(msgSend<id>(cells[1], "contentView"), "frame").size.height, 60.5);
+
+  id stranger = objc_new("UITableViewCell");
+  EXPECT_EQ(msgSend<id>(table, "indexPathForCell:", stranger), nil);
+  EXPECT_EQ(msgSend<id>(table, "cellForRowAtIndexPath:", indexPath(5, 0)), nil);
+  objc_release(stranger);
+}
+
+TEST_F(TableFixture, SectionsAreAskedWhenTheSourceAnswers) {
+  make(true);
+  asSource(source)->sections = 2;
+  asSource(source)->heights = {10};
+  msgSend<void>(table, "reloadData");
+  EXPECT_EQ(asSource(source)->asked, (std::vector<std::string>{"rows 0", "height 0:0", "rows 1", "height 1:0",
+                                                               "cell 0:0", "cell 1:0"}));
+  EXPECT_EQ(msgSend<CGRect>(table, "rectForRowAtIndexPath:", indexPath(0, 1)).origin.y, 10);
+  asSource(source)->sections = -3;
+  msgSend<void>(table, "reloadData");
+  EXPECT_TRUE(NSArrayItems(msgSend<id>(table, "visibleCells")).empty());
+}
+
+TEST_F(TableFixture, OnlyCellsWithAnIdentifierAreHandedOutAgain) {
+  make();
+  asSource(source)->heights = {44, 44};
+  asSource(source)->reuseIdentifier = "Bulletin";
+  msgSend<void>(table, "reloadData");
+  std::vector<id> firstCells = NSArrayItems(msgSend<id>(table, "visibleCells"));
+  msgSend<void>(table, "reloadData");
+  ASSERT_EQ(asSource(source)->dequeued.size(), 2u);
+  EXPECT_EQ(asSource(source)->dequeued[0], firstCells[0]);
+  EXPECT_EQ(asSource(source)->dequeued[1], firstCells[1]);
+
+  // Cells made without an identifier leave for good at the next reload.
+  asSource(source)->reuseIdentifier = nullptr;
+  asSource(source)->dequeued.clear();
+  msgSend<void>(table, "reloadData");  // the two "Bulletin" cells wait unused
+  const int before = RecordingCell::deallocated;
+  msgSend<void>(table, "reloadData");
+  EXPECT_TRUE(asSource(source)->dequeued.empty());
+  EXPECT_EQ(RecordingCell::deallocated, before + 2);
+  EXPECT_EQ(msgSend<id>(table, "dequeueReusableCellWithIdentifier:", NSStr("Other")), nil);
+}
+
+TEST_F(TableFixture, MissingCellIsAClearError) {
+  make();
+  asSource(source)->heights = {44};
+  Class nilSource = objc_defineClass<RowSource>(rowSourceClass(false), "NilCellSource");
+  class_addMethod(nilSource, sel("tableView:cellForRowAtIndexPath:"), +[](id, SEL, id, id) { return id{nil}; },
+                  "@@:@@");
+  id bad = objc_new(nilSource);
+  asSource(bad)->heights = {44};
+  msgSend<void, id>(table, "setDataSource:", bad);
+  EXPECT_THROW(msgSend<void>(table, "reloadData"), ObjCException);
+  msgSend<void, id>(table, "setDataSource:", source);
+  objc_release(bad);
+  msgSend<void>(table, "reloadData");  // the table still works afterwards
+  EXPECT_EQ(NSArrayItems(msgSend<id>(table, "visibleCells")).size(), 1u);
+}
+
+}  // namespace
