@@ -13,6 +13,12 @@ using dispatch_time_t = std::uint64_t;
 inline constexpr dispatch_time_t DISPATCH_TIME_NOW = 0;
 inline constexpr dispatch_time_t DISPATCH_TIME_FOREVER = ~0ull;
 
+inline constexpr std::int64_t NSEC_PER_SEC = 1000000000;
+// `when` moved by `delta` nanoseconds: dispatch_time(DISPATCH_TIME_NOW, d) is
+// a timeout of d nanoseconds from now. FOREVER stays FOREVER.
+dispatch_time_t dispatch_time(dispatch_time_t when, std::int64_t delta);
+
+// nil for a negative value.
 dispatch_semaphore_t dispatch_semaphore_create(long value);
 // Waits until the count is above zero, then decrements it. Returns 0, or
 // non-zero when `timeout` (nanoseconds from now; FOREVER waits) passed first.
