@@ -1,0 +1,128 @@
+// NSCalendar: the Gregorian calendar in a time zone, on ICU. Fields left
+// undefined in components take their smallest value (year 1, January, the
+// 1st, midnight); additions are made field by field from the largest, days
+// and larger in wall-clock time, hours and smaller as elapsed time, as ICU
+// (and the device, which uses ICU too) does.
+#include <climits>
+#include <cmath>
+#include <utility>
+
+#include <unicode/gregocal.h>
+
+#include "foundation/NSString.h"
+#include "foundation/date_internal.h"
+#include "runtime/message.h"
+#include "runtime/nsobject.h"
+
+namespace {
+
+struct NSCalendarObj : objc_object {
+  std::string zoneName;
+};
+
+Class gCalendar = nil;
+
+NSCalendarObj* asCalendar(id obj) { return static_cast<NSCalendarObj*>(obj); }
+
+bool isKind(id obj, Class cls) { return obj && cls && class_isSubclassOf(obj->isa, cls); }
+
+std::unique_ptr<icu::Calendar> gregorianIn(const std::string& zoneName) {
+  auto zone = icuTimeZoneNamed(zoneName);
+  if (!zone) zone = icuTimeZoneNamed("UTC");
+  UErrorCode status = U_ZERO_ERROR;
+  auto calendar = std::make_unique<icu::GregorianCalendar>(zone.release(), status);
+  if (U_FAILURE(status)) return nullptr;
+  return calendar;
+}
+
+bool fitsICU(NSInteger value) { return value >= INT32_MIN && value <= INT32_MAX; }
+
+id makeCalendar(Class cls, std::string zoneName) {
+  auto* calendar = static_cast<NSCalendarObj*>(msgSend<id>(cls, sel("alloc")));
+  calendar->zoneName = std::move(zoneName);
+  return objc_autorelease(calendar);
+}
+
+id currentCalendar(id self, SEL) { return makeCalendar(reinterpret_cast<Class>(self), currentTimeZoneName()); }
+
+id calendarIdentifier(id, SEL) { return NSStr("gregorian"); }
+id timeZone(id self, SEL) { return NSTimeZoneWithName(asCalendar(self)->zoneName); }
+void setTimeZone(id self, SEL, id zone) {
+  if (isKind(zone, NSTimeZoneClass())) asCalendar(self)->zoneName = static_cast<NSTimeZoneObj*>(zone)->name;
+}
+
+// The zone of the components when they carry one, else the calendar's.
+std::string zoneFor(id self, NSDateComponentsObj* components) {
+  if (isKind(components->timeZone, NSTimeZoneClass())) return static_cast<NSTimeZoneObj*>(components->timeZone)->name;
+  return asCalendar(self)->zoneName;
+}
+
+NSInteger orDefault(NSInteger value, NSInteger fallback) { return value == NSDateComponentUndefined ? fallback : value; }
+
+id dateFromComponents(id self, SEL, id componentsObj) {
+  if (!isKind(componentsObj, NSDateComponentsClass())) return nil;
+  auto* components = static_cast<NSDateComponentsObj*>(componentsObj);
+  auto calendar = gregorianIn(zoneFor(self, components));
+  if (!calendar) return nil;
+  const std::pair<UCalendarDateFields, NSInteger> fields[] = {
+      {UCAL_ERA, orDefault(components->era, icu::GregorianCalendar::AD)},
+      {UCAL_YEAR, orDefault(components->year, 1)},
+      {UCAL_MONTH, orDefault(components->month, 1) - 1},  // ICU counts months from 0
+      {UCAL_DATE, orDefault(components->day, 1)},
+      {UCAL_HOUR_OF_DAY, orDefault(components->hour, 0)},
+      {UCAL_MINUTE, orDefault(components->minute, 0)},
+      {UCAL_SECOND, orDefault(components->second, 0)},
+  };
+  calendar->clear();
+  for (auto [field, value] : fields) {
+    if (!fitsICU(value)) return nil;
+    calendar->set(field, static_cast<int32_t>(value));
+  }
+  UErrorCode status = U_ZERO_ERROR;
+  UDate moment = calendar->getTime(status);
+  if (U_FAILURE(status)) return nil;
+  return NSDateWithTimeIntervalSinceReferenceDate(referenceFromICUDate(moment));
+}
+
+// Options (wrapping, matching) are not supported: every addition carries
+// into the larger fields.
+id dateByAddingComponents(id self, SEL, id componentsObj, id date, NSUInteger) {
+  if (!isKind(date, NSDateClass())) return nil;
+  UDate start = icuDateFromReference(NSDateTimeIntervalSinceReferenceDate(date));
+  if (!isKind(componentsObj, NSDateComponentsClass())) return NSDateWithTimeIntervalSinceReferenceDate(NSDateTimeIntervalSinceReferenceDate(date));
+  auto* components = static_cast<NSDateComponentsObj*>(componentsObj);
+  auto calendar = gregorianIn(asCalendar(self)->zoneName);
+  if (!calendar || !std::isfinite(start)) return nil;
+  // ICU works in whole milliseconds; the remainder is put back afterwards.
+  double wholeMillis = std::floor(start);
+  UErrorCode status = U_ZERO_ERROR;
+  calendar->setTime(wholeMillis, status);
+  const std::pair<UCalendarDateFields, NSInteger> fields[] = {
+      {UCAL_ERA, components->era},       {UCAL_YEAR, components->year},
+      {UCAL_MONTH, components->month},   {UCAL_DATE, components->day},
+      {UCAL_HOUR_OF_DAY, components->hour}, {UCAL_MINUTE, components->minute},
+      {UCAL_SECOND, components->second},
+  };
+  for (auto [field, amount] : fields) {
+    if (amount == NSDateComponentUndefined) continue;
+    if (!fitsICU(amount)) return nil;
+    calendar->add(field, static_cast<int32_t>(amount), status);
+  }
+  UDate result = calendar->getTime(status);
+  if (U_FAILURE(status)) return nil;
+  return NSDateWithTimeIntervalSinceReferenceDate(referenceFromICUDate(result + (start - wholeMillis)));
+}
+
+}  // namespace
+
+void registerNSCalendarClass() {
+  gCalendar = objc_defineClass<NSCalendarObj>(NSObjectClass(), "NSCalendar");
+  Class c = gCalendar;
+  class_addClassMethod(c, sel("currentCalendar"), currentCalendar, "@@:");
+  class_addClassMethod(c, sel("autoupdatingCurrentCalendar"), currentCalendar, "@@:");
+  class_addMethod(c, sel("calendarIdentifier"), calendarIdentifier, "@@:");
+  class_addMethod(c, sel("timeZone"), timeZone, "@@:");
+  class_addMethod(c, sel("setTimeZone:"), setTimeZone, "v@:@");
+  class_addMethod(c, sel("dateFromComponents:"), dateFromComponents, "@@:@");
+  class_addMethod(c, sel("dateByAddingComponents:toDate:options:"), dateByAddingComponents, "@@:@@Q");
+}

@@ -1,0 +1,27 @@
+// Shared between the date classes' files: their registration, run by
+// registerNSDate, and ICU's view of a zone.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include <unicode/timezone.h>
+
+#include "foundation/NSDate.h"
+
+void registerNSTimeZoneClass();
+void registerNSDateComponentsClass();
+void registerNSCalendarClass();
+
+Class NSDateClass();
+Class NSTimeZoneClass();
+Class NSDateComponentsClass();
+// A copy of the current zone's name, safe to take on any thread.
+std::string currentTimeZoneName();
+// ICU's zone for an IANA name (or a custom "GMT+05:00"); nullptr for a name
+// ICU does not know.
+std::unique_ptr<icu::TimeZone> icuTimeZoneNamed(const std::string& name);
+
+// ICU counts milliseconds since 1970.
+inline double icuDateFromReference(NSTimeInterval t) { return (t + NSTimeIntervalSince1970) * 1000.0; }
+inline NSTimeInterval referenceFromICUDate(double udate) { return udate / 1000.0 - NSTimeIntervalSince1970; }

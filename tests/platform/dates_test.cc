@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <utility>
+
+#include "foundation/NSDate.h"
+#include "foundation/NSString.h"
+#include "foundation/clock.h"
+#include "runtime/autorelease.h"
+#include "runtime/message.h"
+#include "runtime/strong.h"
+
+namespace {
+
+using Fields = std::initializer_list<std::pair<const char*, NSInteger>>;
+
+// A components value with the given setters applied, e.g. {{"setDay:", 6}}.
+StrongId components(Fields fields, id zone = nil) {
+  StrongId c = StrongId::adopting(msgSend<id>(objc_getClass("NSDateComponents"), "new"));
+  for (auto [setter, value] : fields) msgSend<void, NSInteger>(c, setter, value);
+  if (zone) msgSend<void, id>(c, "setTimeZone:", zone);
+  return c;
+}
+
+id calendar() { return msgSend<id>(objc_getClass("NSCalendar"), "currentCalendar"); }
+
+std::string describe(id date) { return NSStringUTF8(msgSend<id>(date, "description")); }
+
+id dateFrom(Fields fields, id zone = nil) { return msgSend<id, id>(calendar(), "dateFromComponents:", components(fields, zone)); }
+
+id adding(Fields fields, id date) {
+  return msgSend<id, id, id, NSUInteger>(calendar(), "dateByAddingComponents:toDate:options:", components(fields), date, 0);
+}
+
+double hoursBetween(id later, id earlier) {
+  return (msgSend<double>(later, "timeIntervalSinceReferenceDate") - msgSend<double>(earlier, "timeIntervalSinceReferenceDate")) / 3600;
+}
+
+class Dates : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(NSSetCurrentTimeZone("UTC")); }
+  AutoreleasePool pool;
+};
+
+TEST_F(Dates, ComponentsWithoutTimeOfDayMeanTheStartOfTheDay) {
+  EXPECT_EQ(describe(dateFrom({{"setYear:", 2026}, {"setMonth:", 12}, {"setDay:", 6}})), "2026-12-06 00:00:00 +0000");
+  EXPECT_EQ(describe(dateFrom({{"setYear:", 2026}, {"setMonth:", 12}, {"setDay:", 6}, {"setHour:", 3}, {"setMinute:", 1},
+                               {"setSecond:", 27}})),
+            "2026-12-06 03:01:27 +0000");
+  // Missing month and day are the first ones.
+  EXPECT_EQ(describe(dateFrom({{"setYear:", 2026}})), "2026-01-01 00:00:00 +0000");
+  // Out-of-range fields carry over, as the device's lenient calendar does.
+  EXPECT_EQ(describe(dateFrom({{"setYear:", 2026}, {"setMonth:", 12}, {"setDay:", 32}})), "2027-01-01 00:00:00 +0000");
+}
+
+TEST_F(Dates, TheCurrentZoneAndAZoneInTheComponentsAreHonoured) {
+  ASSERT_TRUE(NSSetCurrentTimeZone("Europe/Berlin"));
+  Fields summerMorning = {{"setYear:", 2026}, {"setMonth:", 7}, {"setDay:", 1}, {"setHour:", 9}};
+  EXPECT_EQ(describe(dateFrom(summerMorning)), "2026-07-01 07:00:00 +0000");
+  EXPECT_EQ(describe(dateFrom(summerMorning, NSTimeZoneWithName("America/New_York"))), "2026-07-01 13:00:00 +0000");
+  EXPECT_EQ(describe(dateFrom({{"setYear:", 2026}, {"setMonth:", 1}, {"setDay:", 15}})), "2026-01-14 23:00:00 +0000");
+  EXPECT_EQ(NSStringUTF8(msgSend<id>(msgSend<id>(calendar(), "timeZone"), "name")), "Europe/Berlin");
+}
+
+TEST_F(Dates, UnknownZonesAreRefused) {
+  EXPECT_FALSE(NSSetCurrentTimeZone("Mars/Olympus_Mons"));
+  EXPECT_EQ(NSCurrentTimeZoneName(), "UTC");
+  EXPECT_EQ(NSTimeZoneWithName("Mars/Olympus_Mons"), nil);
+  EXPECT_EQ(msgSend<id>(objc_getClass("NSTimeZone"), "timeZoneWithName:", NSStr("")), nil);
+  EXPECT_EQ(msgSend<id>(objc_getClass("NSTimeZone"), "timeZoneWithName:", nil), nil);
+  id tokyo = msgSend<id>(objc_getClass("NSTimeZone"), "timeZoneWithName:", NSStr("Asia/Tokyo"));
+  EXPECT_EQ(NSStringUTF8(msgSend<id>(tokyo, "name")), "Asia/Tokyo");
+}
+
+TEST_F(Dates, AddingYearsAndMonthsKeepsToTheEndOfShorterMonths) {
+  id leapDay = dateFrom({{"setYear:", 2024}, {"setMonth:", 2}, {"setDay:", 29}, {"setHour:", 12}});
+  EXPECT_EQ(describe(adding({{"setYear:", 1}}, leapDay)), "2025-02-28 12:00:00 +0000");
+  EXPECT_EQ(describe(adding({{"setYear:", 4}}, leapDay)), "2028-02-29 12:00:00 +0000");
+  id endOfJanuary = dateFrom({{"setYear:", 2026}, {"setMonth:", 1}, {"setDay:", 31}});
+  EXPECT_EQ(describe(adding({{"setMonth:", 1}}, endOfJanuary)), "2026-02-28 00:00:00 +0000");
+  // Larger fields first: a month to Feb 28, then the day.
+  EXPECT_EQ(describe(adding({{"setMonth:", 1}, {"setDay:", 1}}, endOfJanuary)), "2026-03-01 00:00:00 +0000");
+  EXPECT_EQ(describe(adding({{"setDay:", -31}, {"setHour:", 2}, {"setMinute:", 3}, {"setSecond:", 4}}, endOfJanuary)),
+            "2025-12-31 02:03:04 +0000");
+}
+
+TEST_F(Dates, AddingDaysAcrossDaylightSavingKeepsTheWallClock) {
+  ASSERT_TRUE(NSSetCurrentTimeZone("Europe/Berlin"));
+  // Clocks go forward on 29 March 2026 and back on 25 October 2026.
+  id beforeSpring = dateFrom({{"setYear:", 2026}, {"setMonth:", 3}, {"setDay:", 28}, {"setHour:", 10}});
+  id nextMorning = adding({{"setDay:", 1}}, beforeSpring);
+  EXPECT_EQ(describe(nextMorning), "2026-03-29 08:00:00 +0000");  // 10:00 summer time
+  EXPECT_EQ(hoursBetween(nextMorning, beforeSpring), 23);
+  id beforeAutumn = dateFrom({{"setYear:", 2026}, {"setMonth:", 10}, {"setDay:", 24}, {"setHour:", 10}});
+  EXPECT_EQ(hoursBetween(adding({{"setDay:", 1}}, beforeAutumn), beforeAutumn), 25);
+  // Hours are elapsed time, not wall-clock time.
+  EXPECT_EQ(hoursBetween(adding({{"setHour:", 24}}, beforeSpring), beforeSpring), 24);
+}
+
+TEST_F(Dates, CompareAndEquality) {
+  id early = NSDateWithTimeIntervalSinceReferenceDate(100);
+  id late = msgSend<id, double>(objc_getClass("NSDate"), "dateWithTimeIntervalSince1970:", NSTimeIntervalSince1970 + 200);
+  id sameAsEarly = msgSend<id, double>(objc_getClass("NSDate"), "dateWithTimeIntervalSinceReferenceDate:", 100);
+  EXPECT_EQ(msgSend<NSInteger>(early, "compare:", late), NSOrderedAscending);
+  EXPECT_EQ(msgSend<NSInteger>(late, "compare:", early), NSOrderedDescending);
+  EXPECT_EQ(msgSend<NSInteger>(early, "compare:", sameAsEarly), NSOrderedSame);
+  EXPECT_TRUE(msgSend<BOOL>(early, "isEqual:", sameAsEarly));
+  EXPECT_FALSE(msgSend<BOOL>(early, "isEqual:", late));
+  EXPECT_FALSE(msgSend<BOOL>(early, "isEqual:", NSStr("100")));
+  EXPECT_EQ(msgSend<double>(late, "timeIntervalSince1970"), NSTimeIntervalSince1970 + 200);
+}
+
+TEST_F(Dates, NowIsTheFixedClockWhenTheHostFixesIt) {
+  NSClockSetFixed(819946887);  // 2026-12-26 03:01:27 UTC
+  EXPECT_EQ(describe(msgSend<id>(objc_getClass("NSDate"), "date")), "2026-12-26 03:01:27 +0000");
+  EXPECT_EQ(describe(NSDateWithTimeIntervalSinceReferenceDate(819946887.9)), "2026-12-26 03:01:27 +0000");
+  id now = msgSend<id>(objc_getClass("NSDate"), "date");
+  EXPECT_EQ(describe(adding({{"setDay:", 1}}, now)), "2026-12-27 03:01:27 +0000");
+  NSClockUseReal();
+  EXPECT_FALSE(NSClockIsFixed());
+  EXPECT_GT(NSDateTimeIntervalSinceReferenceDate(msgSend<id>(objc_getClass("NSDate"), "date")), 7e8);
+}
+
+TEST_F(Dates, UnusableInputGivesNoDate) {
+  EXPECT_EQ(msgSend<id>(calendar(), "dateFromComponents:", nil), nil);
+  EXPECT_EQ(dateFrom({{"setYear:", NSInteger(1) << 40}}), nil);
+  EXPECT_EQ(msgSend<id>(calendar(), "dateByAddingComponents:toDate:options:", components({{"setDay:", 1}}), nil,
+                        NSUInteger(0)),
+            nil);
+  id start = NSDateWithTimeIntervalSinceReferenceDate(0);
+  EXPECT_EQ(adding({{"setDay:", NSInteger(1) << 40}}, start), nil);
+}
+
+}  // namespace
