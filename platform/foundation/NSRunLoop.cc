@@ -1,0 +1,152 @@
+// Run loops and the timers of -performSelector:withObject:afterDelay:. Each
+// thread has one loop; the main thread's (the thread that loaded the
+// platform) lives for the whole process, other threads' end with them.
+#include "foundation/NSRunLoop.h"
+
+#include <chrono>
+#include <cmath>
+#include <map>
+#include <mutex>
+#include <thread>
+#include <utility>
+
+#include "foundation/clock.h"
+#include "runtime/autorelease.h"
+#include "runtime/message.h"
+#include "runtime/nsobject.h"
+#include "runtime/strong.h"
+
+namespace {
+
+struct PendingPerform {
+  StrongId receiver;
+  SEL selector = nullptr;
+  StrongId argument;
+};
+
+// Timers ordered by fire date, then by the order they were scheduled in.
+using TimerKey = std::pair<NSTimeInterval, unsigned long long>;
+
+struct NSRunLoopObj : objc_object {
+  std::mutex mutex;
+  std::map<TimerKey, PendingPerform> timers;
+  unsigned long long scheduled = 0;
+
+  void schedule(NSTimeInterval fireDate, PendingPerform perform) {
+    std::lock_guard lock(mutex);
+    timers.emplace(TimerKey{fireDate, scheduled++}, std::move(perform));
+  }
+  // The first timer due by `until`, taken off the loop; false when none.
+  bool takeFirstDue(NSTimeInterval until, NSTimeInterval* fireDate, PendingPerform* perform) {
+    std::lock_guard lock(mutex);
+    if (timers.empty() || timers.begin()->first.first > until) return false;
+    auto first = timers.begin();
+    *fireDate = first->first.first;
+    *perform = std::move(first->second);
+    timers.erase(first);
+    return true;
+  }
+  NSTimeInterval firstFireDate() {
+    std::lock_guard lock(mutex);
+    return timers.empty() ? INFINITY : timers.begin()->first.first;
+  }
+};
+
+Class gRunLoop = nil;
+// A function-local static: the platform registers its classes from a load-time
+// constructor, which may run before this file's namespace-scope objects are
+// dynamically initialised (and a std::thread::id global would be reset then).
+std::thread::id& mainThread() {
+  static std::thread::id id;
+  return id;
+}
+// Never destroyed: timers still pending at exit stay reachable, and nothing
+// is released after the runtime's own statics are gone.
+NSRunLoopObj* gMainLoop = nullptr;
+
+// Releases a thread's loop, and with it the timers it never ran, when the
+// thread ends.
+struct ThreadLoop {
+  NSRunLoopObj* loop = nullptr;
+  ~ThreadLoop() { objc_release(loop); }
+};
+thread_local ThreadLoop tLoop;
+
+NSRunLoopObj* currentLoop() {
+  if (std::this_thread::get_id() == mainThread()) return gMainLoop;
+  if (!tLoop.loop) tLoop.loop = static_cast<NSRunLoopObj*>(msgSend<id>(gRunLoop, sel("alloc")));
+  return tLoop.loop;
+}
+
+// The timer's retains end inside the pool, so whatever their release
+// autoreleases is drained with the rest.
+void perform(PendingPerform timer) {
+  AutoreleasePool pool;
+  PendingPerform pending = std::move(timer);
+  std::string_view name = sel_getName(pending.selector);
+  // A selector without a colon takes no argument; the device calls it so
+  // when the argument is nil, and so does this.
+  if (name.find(':') != std::string_view::npos) msgSend<void, id>(pending.receiver, pending.selector, pending.argument);
+  else msgSend<void>(pending.receiver, pending.selector);
+}
+
+void sleepUntil(NSTimeInterval moment) {
+  double seconds = moment - NSClockNow();
+  if (seconds > 0) std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+}
+
+void performAfterDelay(id self, SEL, SEL selector, id argument, double delay) {
+  if (!selector) return;
+  if (!(delay > 0)) delay = 0;  // negative and NaN delays mean "as soon as the loop runs"
+  currentLoop()->schedule(NSClockNow() + delay, PendingPerform{StrongId(self), selector, StrongId(argument)});
+}
+
+id currentRunLoop(id, SEL) { return currentLoop(); }
+id mainRunLoop(id, SEL) { return gMainLoop; }
+
+// Runs only the calling thread's own loop, as a run loop may only be run on
+// its thread.
+void runUntilDate(id self, SEL, id date) {
+  if (self == currentLoop()) NSRunLoopRunCurrentUntil(NSDateTimeIntervalSinceReferenceDate(date));
+}
+
+}  // namespace
+
+void NSRunLoopRunCurrentUntil(NSTimeInterval until) {
+  NSRunLoopObj* loop = currentLoop();
+  for (;;) {
+    NSTimeInterval next = loop->firstFireDate();
+    if (!(next <= until)) break;
+    if (NSClockIsFixed()) {
+      if (next > NSClockNow()) NSClockSetFixed(next);
+    } else {
+      sleepUntil(next);
+    }
+    NSTimeInterval fireDate = 0;
+    PendingPerform pending;
+    if (!loop->takeFirstDue(until, &fireDate, &pending)) break;
+    perform(std::move(pending));
+  }
+  if (!std::isfinite(until)) return;
+  if (NSClockIsFixed()) {
+    if (until > NSClockNow()) NSClockSetFixed(until);
+  } else {
+    sleepUntil(until);
+  }
+}
+
+unsigned long NSRunLoopPendingTimerCount() {
+  NSRunLoopObj* loop = currentLoop();
+  std::lock_guard lock(loop->mutex);
+  return loop->timers.size();
+}
+
+void registerNSRunLoop() {
+  gRunLoop = objc_defineClass<NSRunLoopObj>(NSObjectClass(), "NSRunLoop");
+  class_addClassMethod(gRunLoop, sel("currentRunLoop"), currentRunLoop, "@@:");
+  class_addClassMethod(gRunLoop, sel("mainRunLoop"), mainRunLoop, "@@:");
+  class_addMethod(gRunLoop, sel("runUntilDate:"), runUntilDate, "v@:@");
+  class_addMethod(NSObjectClass(), sel("performSelector:withObject:afterDelay:"), performAfterDelay, "v@::@d");
+  mainThread() = std::this_thread::get_id();
+  gMainLoop = static_cast<NSRunLoopObj*>(msgSend<id>(gRunLoop, sel("alloc")));
+}

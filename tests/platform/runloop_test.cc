@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "foundation/NSRunLoop.h"
+#include "foundation/NSString.h"
+#include "foundation/clock.h"
+#include "runtime/autorelease.h"
+#include "runtime/message.h"
+#include "runtime/nsobject.h"
+
+namespace {
+
+// What the performed selectors saw: "<name>@<clock>" per call.
+std::vector<std::string> gPerformed;
+int gDeallocs = 0;
+
+struct Recorder : objc_object {
+  std::string name;
+};
+
+std::string at() { return "@" + std::to_string(static_cast<long>(NSClockNow())); }
+
+void noteAlone(id self, SEL) { gPerformed.push_back(static_cast<Recorder*>(self)->name + at()); }
+void noteWith(id self, SEL, id argument) {
+  gPerformed.push_back(static_cast<Recorder*>(self)->name + "(" + NSStringUTF8(argument) + ")" + at());
+}
+void recorderDealloc(id self, SEL) {
+  ++gDeallocs;
+  delete self;
+}
+
+id newRecorder(const char* name) {
+  Class cls = objc_getClass("RunLoopRecorder");
+  if (!cls) {
+    cls = objc_defineClass<Recorder>(NSObjectClass(), "RunLoopRecorder");
+    class_addMethod(cls, sel("noteAlone"), noteAlone, "v@:");
+    class_addMethod(cls, sel("noteWith:"), noteWith, "v@:@");
+    class_addMethod(cls, sel("dealloc"), recorderDealloc, "v@:");
+  }
+  auto* recorder = static_cast<Recorder*>(objc_new(cls));
+  recorder->name = name;
+  return recorder;
+}
+
+void performLater(id receiver, const char* selector, id argument, double delay) {
+  msgSend<void, SEL, id, double>(receiver, "performSelector:withObject:afterDelay:", sel(selector), argument, delay);
+}
+
+class RunLoop : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    gPerformed.clear();
+    gDeallocs = 0;
+    NSClockSetFixed(1000);
+  }
+  void TearDown() override { NSClockUseReal(); }
+  AutoreleasePool pool;
+};
+
+TEST_F(RunLoop, DelayedPerformsFireByDateThenSchedulingOrder) {
+  id a = newRecorder("a"), b = newRecorder("b");
+  performLater(a, "noteAlone", nil, 5);
+  performLater(b, "noteWith:", NSStr("x"), 2);
+  performLater(b, "noteWith:", NSStr("y"), 5);
+  performLater(a, "noteAlone", nil, 2);
+  performLater(a, "noteAlone", nil, 20);
+  EXPECT_EQ(NSRunLoopPendingTimerCount(), 5u);
+
+  NSRunLoopRunCurrentUntil(1010);
+  EXPECT_EQ(gPerformed, (std::vector<std::string>{"b(x)@1002", "a@1002", "a@1005", "b(y)@1005"}));
+  EXPECT_EQ(NSClockNow(), 1010);
+  EXPECT_EQ(NSRunLoopPendingTimerCount(), 1u);
+
+  NSRunLoopRunCurrentUntil(1030);
+  EXPECT_EQ(gPerformed.back(), "a@1020");
+  EXPECT_EQ(NSRunLoopPendingTimerCount(), 0u);
+  objc_release(a);
+  objc_release(b);
+}
+
+TEST_F(RunLoop, ReceiverAndArgumentAreHeldUntilPerformed) {
+  id receiver = newRecorder("r");
+  id argument = NSStringWithFormat(NSStr("%@"), {NSStr("kept")});
+  objc_retain(argument);
+  long argumentRetains = objc_retainCount(argument);
+  performLater(receiver, "noteWith:", argument, 5);
+  objc_release(receiver);
+  EXPECT_EQ(objc_retainCount(argument), argumentRetains + 1);
+
+  NSRunLoopRunCurrentUntil(1004);
+  EXPECT_EQ(gDeallocs, 0);
+  EXPECT_TRUE(gPerformed.empty());
+
+  NSRunLoopRunCurrentUntil(1005);
+  EXPECT_EQ(gPerformed, std::vector<std::string>{"r(kept)@1005"});
+  EXPECT_EQ(gDeallocs, 1);
+  EXPECT_EQ(objc_retainCount(argument), argumentRetains);
+  objc_release(argument);
+}
+
+TEST_F(RunLoop, EachThreadHasItsOwnLoop) {
+  std::thread other([] {
+    AutoreleasePool threadPool;
+    id receiver = newRecorder("t");
+    performLater(receiver, "noteAlone", nil, 1);
+    objc_release(receiver);
+    EXPECT_EQ(NSRunLoopPendingTimerCount(), 1u);
+  });
+  other.join();
+  EXPECT_EQ(NSRunLoopPendingTimerCount(), 0u);
+  // The thread ended without running its loop: its timer was dropped and
+  // the receiver released.
+  EXPECT_EQ(gDeallocs, 1);
+  EXPECT_TRUE(gPerformed.empty());
+  EXPECT_EQ(msgSend<id>(objc_getClass("NSRunLoop"), "currentRunLoop"), msgSend<id>(objc_getClass("NSRunLoop"), "mainRunLoop"));
+}
+
+TEST_F(RunLoop, AnUnknownSelectorRaisesWhenPerformedAndLeaksNothing) {
+  id receiver = newRecorder("r");
+  performLater(receiver, "noSuchMethod", nil, 0);
+  objc_release(receiver);
+  EXPECT_THROW(NSRunLoopRunCurrentUntil(1001), ObjCException);
+  EXPECT_EQ(gDeallocs, 1);
+  EXPECT_EQ(NSRunLoopPendingTimerCount(), 0u);
+}
+
+}  // namespace
