@@ -6,9 +6,16 @@
 #include "coreimage/CIColor.h"
 #include "eventkit/eventkit.h"
 #include "foundation/NSArray.h"
+#include "foundation/NSData.h"
+#include "foundation/NSDate.h"
 #include "foundation/NSDictionary.h"
+#include "foundation/NSIndexPath.h"
 #include "foundation/NSNumber.h"
+#include "foundation/NSRunLoop.h"
+#include "foundation/NSScanner.h"
 #include "foundation/NSString.h"
+#include "foundation/NSURL.h"
+#include "foundation/PropertyList.h"
 #include "runtime/autorelease.h"
 #include "runtime/nsobject.h"
 #include "uikit/UIKit.h"
@@ -21,6 +28,13 @@ __attribute__((constructor)) void bootPlatform() {
   registerNSNumber();
   registerNSArray();
   registerNSDictionary();
+  registerNSDate();
+  registerNSRunLoop();
+  registerNSData();
+  registerNSURL();
+  registerNSScanner();
+  registerNSIndexPath();
+  registerPropertyLists();
   registerCoreImage();
   registerUIKit();
   registerBulletinBoard();

@@ -1,0 +1,34 @@
+// NSData: bytes read from property lists and files.
+#include "foundation/NSData.h"
+
+#include "runtime/message.h"
+#include "runtime/nsobject.h"
+
+namespace {
+
+Class gData = nil;
+
+NSDataObj* asData(id obj) { return static_cast<NSDataObj*>(obj); }
+
+NSUInteger length(id self, SEL) { return asData(self)->bytes.size(); }
+const void* bytes(id self, SEL) { return asData(self)->bytes.empty() ? nullptr : asData(self)->bytes.data(); }
+BOOL isEqual(id self, SEL, id other) { return NSIsData(other) && asData(other)->bytes == asData(self)->bytes; }
+id copy(id self, SEL) { return objc_retain(self); }
+
+}  // namespace
+
+id NSDataWithBytes(const void* bytes, std::size_t length) {
+  auto* data = static_cast<NSDataObj*>(msgSend<id>(gData, sel("alloc")));
+  if (bytes && length) data->bytes.assign(static_cast<const unsigned char*>(bytes), static_cast<const unsigned char*>(bytes) + length);
+  return objc_autorelease(data);
+}
+
+bool NSIsData(id obj) { return obj && gData && class_isSubclassOf(obj->isa, gData); }
+
+void registerNSData() {
+  gData = objc_defineClass<NSDataObj>(NSObjectClass(), "NSData");
+  class_addMethod(gData, sel("length"), length, "Q@:");
+  class_addMethod(gData, sel("bytes"), bytes, "r^v@:");
+  class_addMethod(gData, sel("isEqual:"), isEqual, "c@:@");
+  class_addMethod(gData, sel("copy"), copy, "@@:");
+}

@@ -1,0 +1,17 @@
+// NSData: an immutable run of bytes (class "NSData"; -length, -bytes,
+// -isEqual: by content).
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "runtime/objc.h"
+
+struct NSDataObj : objc_object {
+  std::vector<unsigned char> bytes;
+};
+
+id NSDataWithBytes(const void* bytes, std::size_t length);  // autoreleased
+bool NSIsData(id obj);
+
+void registerNSData();

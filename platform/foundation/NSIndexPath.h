@@ -1,0 +1,14 @@
+// NSIndexPath: a table row's place (class "NSIndexPath";
+// +indexPathForRow:inSection:, -row, -section, -isEqual:, -compare:).
+#pragma once
+
+#include "runtime/objc.h"
+
+struct NSIndexPathObj : objc_object {
+  NSInteger section = 0;
+  NSInteger row = 0;
+};
+
+id NSIndexPathForRow(NSInteger row, NSInteger section);  // autoreleased
+
+void registerNSIndexPath();

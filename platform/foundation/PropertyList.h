@@ -1,0 +1,25 @@
+// Property lists, XML or binary, read through libplist into Foundation
+// objects: dict → NSDictionary, array → NSArray, string → NSString,
+// integer → NSNumber (signed, or unsigned when the file holds a value above
+// INT64_MAX), real → NSNumber double, boolean → NSNumber bool,
+// date → NSDate, data → NSData, uid → NSNumber.
+//
+// registerPropertyLists adds to the Foundation classes:
+//   NSDictionary -initWithContentsOfFile: / +dictionaryWithContentsOfFile:
+//   NSArray      -initWithContentsOfFile: / +arrayWithContentsOfFile:
+// taking a device path (resolved under the device root) and answering nil
+// for a missing, unreadable or corrupt file or a root of the other kind.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+#include "runtime/objc.h"
+
+// The autoreleased object tree of a property list in memory; nil when the
+// bytes are not one.
+id NSPropertyListFromBytes(const char* bytes, std::size_t length);
+// The same for a file at a device path; nil when it cannot be read.
+id NSPropertyListWithContentsOfDevicePath(std::string_view devicePath);
+
+void registerPropertyLists();

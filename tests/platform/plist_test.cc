@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+#include <plist/plist.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "foundation/NSData.h"
+#include "foundation/NSDate.h"
+#include "foundation/NSNumber.h"
+#include "foundation/NSString.h"
+#include "foundation/PropertyList.h"
+#include "foundation/device.h"
+#include "runtime/autorelease.h"
+#include "runtime/message.h"
+
+namespace {
+
+constexpr const char* kPreferences = "/var/mobile/Library/Preferences/";
+
+// The settings a preferences pane might write, as XML.
+constexpr const char* kSettingsXML = R"(<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" "http://www.apple.com/DTDs/PropertyList-1.0.dtd">
+<plist version="1.0">
+<dict>
+  <key>title</key><string>Einkäufe &amp; more</string>
+  <key>bigCount</key><integer>6000000000</integer>
+  <key>offset</key><integer>-42</integer>
+  <key>textSize</key><real>14.5</real>
+  <key>enabled</key><true/>
+  <key>hidden</key><false/>
+  <key>lists</key><array><string>a</string><array><integer>7</integer></array></array>
+  <key>inner</key><dict><key>depth</key><integer>2</integer></dict>
+</dict>
+</plist>
+)";
+
+// The same content built with libplist's own writer.
+plist_t settingsTree() {
+  plist_t root = plist_new_dict();
+  plist_dict_set_item(root, "title", plist_new_string("Einkäufe & more"));
+  plist_dict_set_item(root, "bigCount", plist_new_uint(6000000000ull));
+  plist_dict_set_item(root, "offset", plist_new_uint(static_cast<uint64_t>(-42ll)));
+  plist_dict_set_item(root, "textSize", plist_new_real(14.5));
+  plist_dict_set_item(root, "enabled", plist_new_bool(1));
+  plist_dict_set_item(root, "hidden", plist_new_bool(0));
+  plist_t lists = plist_new_array();
+  plist_array_append_item(lists, plist_new_string("a"));
+  plist_t nested = plist_new_array();
+  plist_array_append_item(nested, plist_new_uint(7));
+  plist_array_append_item(lists, nested);
+  plist_dict_set_item(root, "lists", lists);
+  plist_t inner = plist_new_dict();
+  plist_dict_set_item(inner, "depth", plist_new_uint(2));
+  plist_dict_set_item(root, "inner", inner);
+  return root;
+}
+
+class PropertyLists : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/plist-test-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    root_ = pattern;
+    std::filesystem::create_directories(root_ + kPreferences);
+    NSSetDeviceRoot(root_);
+  }
+  void TearDown() override {
+    NSSetDeviceRoot("/");
+    std::filesystem::remove_all(root_);
+  }
+
+  // Writes a file in the preferences folder; answers its device path.
+  id write(const std::string& name, const std::string& bytes) {
+    std::ofstream(root_ + kPreferences + name, std::ios::binary) << bytes;
+    return NSStringWithUTF8(std::string(kPreferences) + name);
+  }
+  id writeBinary(const std::string& name, plist_t tree) {
+    char* bytes = nullptr;
+    uint32_t length = 0;
+    plist_to_bin(tree, &bytes, &length);
+    id path = write(name, std::string(bytes, length));
+    plist_to_bin_free(bytes);
+    plist_free(tree);
+    return path;
+  }
+
+  static id dictionaryAt(id path) {
+    return msgSend<id>(objc_getClass("NSDictionary"), "dictionaryWithContentsOfFile:", path);
+  }
+  static id arrayAt(id path) {
+    return objc_autorelease(msgSend<id>(msgSend<id>(objc_getClass("NSArray"), "alloc"), "initWithContentsOfFile:", path));
+  }
+
+  AutoreleasePool pool;
+  std::string root_;
+};
+
+id valueFor(id dictionary, const char* key) { return msgSend<id>(dictionary, "objectForKey:", NSStr(key)); }
+NSNumberObj* number(id obj) { return NSIsNumber(obj) ? static_cast<NSNumberObj*>(obj) : nullptr; }
+
+void expectSettings(id settings) {
+  ASSERT_NE(settings, nil);
+  EXPECT_EQ(msgSend<NSUInteger>(settings, "count"), 8u);
+  EXPECT_EQ(NSStringUTF8(valueFor(settings, "title")), "Einkäufe & more");
+  EXPECT_EQ(msgSend<long long>(valueFor(settings, "bigCount"), "longLongValue"), 6000000000ll);
+  EXPECT_EQ(msgSend<long long>(valueFor(settings, "offset"), "longLongValue"), -42);
+  EXPECT_EQ(msgSend<double>(valueFor(settings, "textSize"), "doubleValue"), 14.5);
+  ASSERT_NE(number(valueFor(settings, "enabled")), nullptr);
+  EXPECT_EQ(number(valueFor(settings, "enabled"))->kind, NSNumberObj::Kind::Bool);
+  EXPECT_TRUE(msgSend<BOOL>(valueFor(settings, "enabled"), "boolValue"));
+  EXPECT_FALSE(msgSend<BOOL>(valueFor(settings, "hidden"), "boolValue"));
+  id lists = valueFor(settings, "lists");
+  ASSERT_EQ(msgSend<NSUInteger>(lists, "count"), 2u);
+  EXPECT_EQ(NSStringUTF8(msgSend<id, NSUInteger>(lists, "objectAtIndex:", 0)), "a");
+  id nested = msgSend<id, NSUInteger>(lists, "objectAtIndex:", 1);
+  EXPECT_EQ(msgSend<NSInteger>(msgSend<id, NSUInteger>(nested, "objectAtIndex:", 0), "integerValue"), 7);
+  EXPECT_EQ(msgSend<NSInteger>(valueFor(valueFor(settings, "inner"), "depth"), "integerValue"), 2);
+}
+
+TEST_F(PropertyLists, XMLAndBinaryFilesReadTheSame) {
+  expectSettings(dictionaryAt(write("settings.plist", kSettingsXML)));
+  id binaryPath = writeBinary("settings-binary.plist", settingsTree());
+  expectSettings(dictionaryAt(binaryPath));
+  id owned = msgSend<id>(msgSend<id>(objc_getClass("NSMutableDictionary"), "alloc"), "initWithContentsOfFile:", binaryPath);
+  expectSettings(owned);
+  objc_release(owned);
+}
+
+TEST_F(PropertyLists, EveryValueTypeHasItsObject) {
+  id values = arrayAt(write("values.plist", R"(<?xml version="1.0" encoding="UTF-8"?>
+<plist version="1.0"><array>
+  <integer>18446744073709551615</integer>
+  <integer>-1</integer>
+  <date>2026-12-06T03:01:27Z</date>
+  <data>AAEC</data>
+  <string></string>
+</array></plist>)"));
+  ASSERT_EQ(msgSend<NSUInteger>(values, "count"), 5u);
+  auto at = [&](NSUInteger i) { return msgSend<id, NSUInteger>(values, "objectAtIndex:", i); };
+  ASSERT_NE(number(at(0)), nullptr);
+  EXPECT_EQ(number(at(0))->kind, NSNumberObj::Kind::Unsigned);
+  EXPECT_EQ(number(at(0))->u, 18446744073709551615ull);
+  EXPECT_EQ(msgSend<long long>(at(1), "longLongValue"), -1);
+  EXPECT_EQ(NSStringUTF8(msgSend<id>(at(2), "description")), "2026-12-06 03:01:27 +0000");
+  ASSERT_TRUE(NSIsData(at(3)));
+  EXPECT_EQ(msgSend<NSUInteger>(at(3), "length"), 3u);
+  EXPECT_EQ(NSStringUTF8(at(4)), "");
+}
+
+TEST_F(PropertyLists, CalendarSelectionReadsAsAnArray) {
+  plist_t identifiers = plist_new_array();
+  plist_array_append_item(identifiers, plist_new_string("5A1E6C1B-0000-4000-8000-00000000CAFE"));
+  id selection = arrayAt(writeBinary("calendars.plist", identifiers));
+  ASSERT_EQ(msgSend<NSUInteger>(selection, "count"), 1u);
+  EXPECT_EQ(NSStringUTF8(msgSend<id, NSUInteger>(selection, "objectAtIndex:", 0)), "5A1E6C1B-0000-4000-8000-00000000CAFE");
+}
+
+TEST_F(PropertyLists, UnreadableFilesAndTheWrongRootGiveNil) {
+  id missing = NSStr("/var/mobile/Library/Preferences/absent.plist");
+  EXPECT_EQ(dictionaryAt(missing), nil);
+  EXPECT_EQ(arrayAt(missing), nil);
+  EXPECT_EQ(dictionaryAt(nil), nil);
+  EXPECT_EQ(dictionaryAt(NSStr(kPreferences)), nil);  // a folder
+
+  EXPECT_EQ(dictionaryAt(write("garbage.plist", "this is { not a plist")), nil);
+  EXPECT_EQ(dictionaryAt(write("empty.plist", "")), nil);
+  EXPECT_EQ(dictionaryAt(write("cut.plist", std::string(kSettingsXML).substr(0, 300))), nil);
+  char* bytes = nullptr;
+  uint32_t length = 0;
+  plist_t tree = settingsTree();
+  plist_to_bin(tree, &bytes, &length);
+  EXPECT_EQ(dictionaryAt(write("cut-binary.plist", std::string(bytes, length / 2))), nil);
+  plist_to_bin_free(bytes);
+  plist_free(tree);
+
+  id dictionaryFile = write("settings.plist", kSettingsXML);
+  EXPECT_EQ(arrayAt(dictionaryFile), nil);
+  plist_t identifiers = plist_new_array();
+  plist_array_append_item(identifiers, plist_new_string("x"));
+  EXPECT_EQ(dictionaryAt(writeBinary("calendars.plist", identifiers)), nil);
+}
+
+}  // namespace
