@@ -5,7 +5,6 @@
 
 #include "coregraphics/CGColor.h"
 #include "foundation/NSString.h"
-#include "runtime/autorelease.h"
 #include "runtime/message.h"
 #include "runtime/nsobject.h"
 
@@ -15,12 +14,8 @@ bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
 CIColorObj* asColor(id self) { return static_cast<CIColorObj*>(self); }
 
-// [[cls alloc] init] with the components set; autoreleased.
 id makeColor(id cls, CGFloat r, CGFloat g, CGFloat b, CGFloat a) {
-  id color = objc_new(reinterpret_cast<Class>(cls));
-  CGFloat* dst = asColor(color)->components;
-  dst[0] = r, dst[1] = g, dst[2] = b, dst[3] = a;
-  return objc_autorelease(color);
+  return RGBAColorMake(reinterpret_cast<Class>(cls), r, g, b, a);
 }
 
 id colorWithRGBA(id cls, SEL, CGFloat r, CGFloat g, CGFloat b, CGFloat a) { return makeColor(cls, r, g, b, a); }
@@ -46,16 +41,10 @@ id stringRepresentation(id self, SEL) { return NSStringWithUTF8(CIColorFormatCom
 BOOL isEqual(id self, SEL, id other) {
   if (self == other) return YES;
   if (!other || !msgSend<BOOL>(other, "isKindOfClass:", static_cast<id>(objc_getClass("CIColor")))) return NO;
-  for (int i = 0; i < 4; ++i)
-    if (asColor(self)->components[i] != asColor(other)->components[i]) return NO;
-  return YES;
+  return RGBAColorSameComponents(asColor(self)->components, asColor(other)->components);
 }
 
-NSUInteger hash(id self, SEL) {
-  NSUInteger h = 0;
-  for (CGFloat c : asColor(self)->components) h = h * 31 + static_cast<NSUInteger>(std::lround(c * 255));
-  return h;
-}
+NSUInteger hash(id self, SEL) { return RGBAColorHash(asColor(self)->components); }
 
 }  // namespace
 

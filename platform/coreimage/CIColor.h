@@ -10,11 +10,9 @@
 #include <string>
 #include <string_view>
 
-#include "runtime/objc.h"
+#include "coregraphics/RGBAColorObject.h"
 
-struct CIColorObj : objc_object {
-  CGFloat components[4] = {0, 0, 0, 1};  // red, green, blue, alpha
-};
+struct CIColorObj : RGBAColorObj {};
 
 // Reads a text form into four components. Components are read from the
 // front while they are decimal numbers (optionally inside "[...]"); those not

@@ -1,8 +1,5 @@
 #include "uikit/UIColor.h"
 
-#include <cmath>
-
-#include "runtime/autorelease.h"
 #include "runtime/message.h"
 #include "runtime/nsobject.h"
 
@@ -13,10 +10,7 @@ Class gUIColor = nil;
 UIColorObj* asColor(id self) { return static_cast<UIColorObj*>(self); }
 
 id makeColor(id cls, CGFloat r, CGFloat g, CGFloat b, CGFloat a) {
-  id color = objc_new(reinterpret_cast<Class>(cls));
-  CGFloat* dst = asColor(color)->components;
-  dst[0] = r, dst[1] = g, dst[2] = b, dst[3] = a;
-  return objc_autorelease(color);
+  return RGBAColorMake(reinterpret_cast<Class>(cls), r, g, b, a);
 }
 
 id colorWithRGBA(id cls, SEL, CGFloat r, CGFloat g, CGFloat b, CGFloat a) { return makeColor(cls, r, g, b, a); }
@@ -61,17 +55,10 @@ id colorWithAlphaComponent(id self, SEL, CGFloat alpha) {
 
 BOOL isEqual(id self, SEL, id other) {
   CGFloat theirs[4];
-  if (!UIColorGetRGBA(other, theirs)) return NO;
-  for (int i = 0; i < 4; ++i)
-    if (asColor(self)->components[i] != theirs[i]) return NO;
-  return YES;
+  return UIColorGetRGBA(other, theirs) && RGBAColorSameComponents(asColor(self)->components, theirs);
 }
 
-NSUInteger hash(id self, SEL) {
-  NSUInteger h = 0;
-  for (CGFloat c : asColor(self)->components) h = h * 31 + static_cast<NSUInteger>(std::lround(c * 255));
-  return h;
-}
+NSUInteger hash(id self, SEL) { return RGBAColorHash(asColor(self)->components); }
 
 }  // namespace
 

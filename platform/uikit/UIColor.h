@@ -5,10 +5,9 @@
 #pragma once
 
 #include "coregraphics/CGColor.h"
-#include "runtime/objc.h"
+#include "coregraphics/RGBAColorObject.h"
 
-struct UIColorObj : objc_object {
-  CGFloat components[4] = {0, 0, 0, 1};  // red, green, blue, alpha
+struct UIColorObj : RGBAColorObj {
   CGColorRef cgColor = nullptr;           // made on first request, owned
   ~UIColorObj() override;
 };
