@@ -125,13 +125,13 @@ void Device::relock() {
 }
 
 void Device::deliverSystemNotifications() {
-  std::vector<NotificationSpec> specs;
+  std::vector<SystemNotification> notifications;
   try {
-    specs = readNotificationFile(NSResolveDevicePath(kSystemNotificationsPath), options_.timeZone);
+    notifications = readNotificationFile(NSResolveDevicePath(kSystemNotificationsPath), options_.timeZone);
   } catch (const NotificationFileError& e) {
     throw DeviceError(e.what());
   }
-  for (const NotificationSpec& spec : specs) handOver(makeBulletin(spec, NSClockNow()));
+  for (const SystemNotification& note : notifications) handOver(makeBulletin(note, NSClockNow()));
 }
 
 void Device::deliver(id bulletin) {
@@ -183,23 +183,23 @@ void Device::wait(double seconds) {
 void Device::notify(const std::string& bundleID, const std::string& title) {
   requireLocked("notify");
   AutoreleasePool pool;
-  NotificationSpec spec;
-  spec.section = bundleID;
-  spec.title = title;
-  spec.bulletinID = bundleID + "-arrival-" + std::to_string(++arrivals_);
-  spec.minutesBeforeNow = 0;
-  deliver(makeBulletin(spec, NSClockNow()));
+  SystemNotification note;
+  note.section = bundleID;
+  note.title = title;
+  note.bulletinID = bundleID + "-arrival-" + std::to_string(++arrivals_);
+  note.minutesBeforeNow = 0;
+  deliver(makeBulletin(note, NSClockNow()));
 }
 
 void Device::companion(const std::string& title) {
   requireLocked("companion");
   AutoreleasePool pool;
-  NotificationSpec spec;
-  spec.section = "com.apple.mobilecal";
-  spec.title = title;
-  spec.bulletinID = "Corvane " + std::to_string(++arrivals_) + "|";
-  spec.minutesBeforeNow = 0;
-  deliver(makeBulletin(spec, NSClockNow()));
+  SystemNotification note;
+  note.section = "com.apple.mobilecal";
+  note.title = title;
+  note.bulletinID = "Corvane " + std::to_string(++arrivals_) + "|";
+  note.minutesBeforeNow = 0;
+  deliver(makeBulletin(note, NSClockNow()));
 }
 
 void Device::clear() {

@@ -21,38 +21,38 @@ std::string stringField(const json& entry, const char* key) {
   return it->get<std::string>();
 }
 
-NotificationSpec readEntry(const json& entry, const std::string& zone, size_t index) {
+SystemNotification readEntry(const json& entry, const std::string& zone, size_t index) {
   if (!entry.is_object()) throw std::invalid_argument("each notification must be an object");
-  NotificationSpec spec;
-  spec.section = stringField(entry, "section");
-  if (spec.section.empty()) throw std::invalid_argument("\"section\" (the application's bundle identifier) is missing");
-  spec.bulletinID = stringField(entry, "bulletinID");
-  if (spec.bulletinID.empty()) spec.bulletinID = spec.section + "-" + std::to_string(index);
-  spec.title = stringField(entry, "title");
-  spec.subtitle = stringField(entry, "subtitle");
-  spec.message = stringField(entry, "message");
-  spec.launchURL = stringField(entry, "launchURL");
-  spec.launchBundleID = stringField(entry, "launchBundleID");
+  SystemNotification note;
+  note.section = stringField(entry, "section");
+  if (note.section.empty()) throw std::invalid_argument("\"section\" (the application's bundle identifier) is missing");
+  note.bulletinID = stringField(entry, "bulletinID");
+  if (note.bulletinID.empty()) note.bulletinID = note.section + "-" + std::to_string(index);
+  note.title = stringField(entry, "title");
+  note.subtitle = stringField(entry, "subtitle");
+  note.message = stringField(entry, "message");
+  note.launchURL = stringField(entry, "launchURL");
+  note.launchBundleID = stringField(entry, "launchBundleID");
   if (std::string date = stringField(entry, "date"); !date.empty()) {
-    spec.date = parseISO8601(date, zone);
-    if (!spec.date) throw std::invalid_argument("\"date\" is not an ISO 8601 moment: " + date);
+    note.date = parseISO8601(date, zone);
+    if (!note.date) throw std::invalid_argument("\"date\" is not an ISO 8601 moment: " + date);
   }
   if (auto it = entry.find("minutesBeforeNow"); it != entry.end()) {
     if (!it->is_number()) throw std::invalid_argument("\"minutesBeforeNow\" must be a number");
-    spec.minutesBeforeNow = it->get<double>();
+    note.minutesBeforeNow = it->get<double>();
   }
   if (auto it = entry.find("allDay"); it != entry.end()) {
     if (!it->is_boolean()) throw std::invalid_argument("\"allDay\" must be true or false");
-    spec.allDay = it->get<bool>();
+    note.allDay = it->get<bool>();
   }
-  return spec;
+  return note;
 }
 
 id dateObject(NSTimeInterval t) { return NSDateWithTimeIntervalSinceReferenceDate(t); }
 
 }  // namespace
 
-std::vector<NotificationSpec> readNotificationFile(const std::string& hostPath, const std::string& zone) {
+std::vector<SystemNotification> readNotificationFile(const std::string& hostPath, const std::string& zone) {
   std::error_code ec;
   if (!std::filesystem::exists(hostPath, ec)) return {};
   std::ifstream in(hostPath);
@@ -60,15 +60,15 @@ std::vector<NotificationSpec> readNotificationFile(const std::string& hostPath, 
   try {
     json document = json::parse(in);
     if (!document.is_array()) throw std::invalid_argument("the file must hold an array of notifications");
-    std::vector<NotificationSpec> specs;
+    std::vector<SystemNotification> notifications;
     for (size_t i = 0; i < document.size(); ++i) {
       try {
-        specs.push_back(readEntry(document[i], zone, i));
+        notifications.push_back(readEntry(document[i], zone, i));
       } catch (const std::invalid_argument& e) {
         throw std::invalid_argument("notification " + std::to_string(i) + ": " + e.what());
       }
     }
-    return specs;
+    return notifications;
   } catch (const json::exception& e) {
     throw NotificationFileError(hostPath + ": not valid JSON (" + e.what() + ")");
   } catch (const std::invalid_argument& e) {
@@ -76,30 +76,30 @@ std::vector<NotificationSpec> readNotificationFile(const std::string& hostPath, 
   }
 }
 
-id makeBulletin(const NotificationSpec& spec, NSTimeInterval now) {
+id makeBulletin(const SystemNotification& note, NSTimeInterval now) {
   id bulletin = objc_autorelease(objc_new("BBBulletin"));
   auto set = [&](const char* setter, const std::string& text) {
     if (!text.empty()) msgSend<void, id>(bulletin, setter, NSStringWithUTF8(text));
   };
-  set("setBulletinID:", spec.bulletinID);
-  set("setSection:", spec.section);
-  set("setTitle:", spec.title);
-  set("setSubtitle:", spec.subtitle);
-  set("setMessage:", spec.message);
-  std::optional<NSTimeInterval> moment = spec.date;
-  if (!moment && spec.minutesBeforeNow) moment = now - *spec.minutesBeforeNow * 60;
+  set("setBulletinID:", note.bulletinID);
+  set("setSection:", note.section);
+  set("setTitle:", note.title);
+  set("setSubtitle:", note.subtitle);
+  set("setMessage:", note.message);
+  std::optional<NSTimeInterval> moment = note.date;
+  if (!moment && note.minutesBeforeNow) moment = now - *note.minutesBeforeNow * 60;
   if (moment) {
     msgSend<void, id>(bulletin, "setDate:", dateObject(*moment));
     msgSend<void, id>(bulletin, "setPublicationDate:", dateObject(*moment));
     msgSend<void, id>(bulletin, "setLastInterruptDate:", dateObject(*moment));
   }
-  msgSend<void, BOOL>(bulletin, "setDateIsAllDay:", spec.allDay);
+  msgSend<void, BOOL>(bulletin, "setDateIsAllDay:", note.allDay);
   id action = nil;
-  if (!spec.launchURL.empty()) {
-    id url = msgSend<id, id>(objc_getClass("NSURL"), "URLWithString:", NSStringWithUTF8(spec.launchURL));
+  if (!note.launchURL.empty()) {
+    id url = msgSend<id, id>(objc_getClass("NSURL"), "URLWithString:", NSStringWithUTF8(note.launchURL));
     action = msgSend<id, id, id>(objc_getClass("BBAction"), "actionWithLaunchURL:callblock:", url, nil);
   } else {
-    const std::string& app = spec.launchBundleID.empty() ? spec.section : spec.launchBundleID;
+    const std::string& app = note.launchBundleID.empty() ? note.section : note.launchBundleID;
     action = msgSend<id, id, id>(objc_getClass("BBAction"), "actionWithLaunchBundleID:callblock:",
                                  NSStringWithUTF8(app), nil);
   }

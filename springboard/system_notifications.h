@@ -13,7 +13,7 @@
 
 namespace sb {
 
-struct NotificationSpec {
+struct SystemNotification {
   std::string bulletinID;  // made from the section and position when empty
   std::string section;     // the posting application's bundle identifier
   std::string title, subtitle, message;
@@ -34,10 +34,10 @@ class NotificationFileError : public std::runtime_error {
 // Reads a notifications file (a host path); an absent file holds none.
 // Raises NotificationFileError naming the file and the fault for anything
 // else that cannot be read.
-std::vector<NotificationSpec> readNotificationFile(const std::string& hostPath, const std::string& zone);
+std::vector<SystemNotification> readNotificationFile(const std::string& hostPath, const std::string& zone);
 
 // A new autoreleased BBBulletin: date, publication and last-interrupt dates
 // at the notification's moment, its default action.
-id makeBulletin(const NotificationSpec& spec, NSTimeInterval now);
+id makeBulletin(const SystemNotification& note, NSTimeInterval now);
 
 }  // namespace sb

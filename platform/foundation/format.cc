@@ -17,16 +17,16 @@ std::string describe(id obj) {
   return NSStringUTF8(msgSend<id>(obj, "description"));
 }
 
-// Re-runs one conversion through snprintf with a spec we built ourselves
+// Re-runs one conversion through snprintf with a conversion string we built ourselves
 // from flags, width and precision that were checked to be plain digits.
 template <class T>
-std::string printfOne(const std::string& spec, T value) {
+std::string printfOne(const std::string& conversion, T value) {
   char buffer[512];
-  int n = std::snprintf(buffer, sizeof buffer, spec.c_str(), value);
+  int n = std::snprintf(buffer, sizeof buffer, conversion.c_str(), value);
   if (n < 0) return {};
   if (static_cast<size_t>(n) < sizeof buffer) return std::string(buffer, n);
   std::string big(static_cast<size_t>(n) + 1, '\0');
-  std::snprintf(big.data(), big.size(), spec.c_str(), value);
+  std::snprintf(big.data(), big.size(), conversion.c_str(), value);
   big.resize(static_cast<size_t>(n));
   return big;
 }

@@ -282,7 +282,7 @@ TEST(BootTest, ABrokenNotificationsFileIsReportedAtLock) {
                              R"([{"section": "a", "date": "yesterday"}])", R"([{"section": "a", "allDay": "yes"}])"}) {
     DeviceRoot root;
     root.writeNotifications(broken);
-    std::vector<sb::NotificationSpec> specs;
+    std::vector<sb::SystemNotification> notifications;
     EXPECT_THROW(sb::readNotificationFile(root.path() + sb::kSystemNotificationsPath, "UTC"), sb::NotificationFileError)
         << broken;
   }
