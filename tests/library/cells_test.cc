@@ -108,19 +108,6 @@ TEST_F(Cells, TitleInTheListColour) {
   EXPECT_GE(logged("QST: did not find custom color string! (1)"), 1);
 }
 
-TEST_F(Cells, ACellOutsideATableIsStyledLikeAnOwnRow) {
-  lockWith({{"textColor", 999ll}, {"textSize", 22ll}});
-  id cell = objc_autorelease(msgSend<id, NSInteger, id>(msgSend<id>(objc_getClass("SBLockScreenBulletinCell"), "alloc"),
-                                                        "initWithStyle:reuseIdentifier:", NSInteger{0}, NSStr("x")));
-  NSLogClearCapture();
-  msgSend<void>(cell, "layoutSubviews");
-  msgSend<void>(cell, "layoutSubviews");
-  id title = msgSend<id>(cell, "primaryLabel");
-  EXPECT_EQ(msgSend<CGFloat>(msgSend<id>(title, "font"), "pointSize"), 22);
-  EXPECT_EQ(msgSend<CGRect>(title, "frame").origin.x, 47);
-  EXPECT_EQ(logged("QST: did not find custom color string! (2)"), 2);
-}
-
 void spyDraws(id self, SEL cmd, BOOL on) {
   gSeparatorCalls.push_back(std::string("setDrawsSeparators:") + (on ? "YES" : "NO"));
   imp_call<void, BOOL>(gDraws, self, cmd, on);

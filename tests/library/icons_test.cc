@@ -120,11 +120,6 @@ TEST_F(RowIcons, DotInTheListColour) {
   EXPECT_EQ(icon->centerPixel, (std::array<int, 4>{0, 255, 0, 255}));
 }
 
-TEST_F(RowIcons, LetterCaseMattersForDotSettings) {
-  lockWithIcon("dot");  // a path from which no image loads
-  EXPECT_FALSE(iconOf("QuillstoneBriarwhistle"));
-}
-
 TEST_F(RowIcons, IdentifierWithoutColourGivesAWhiteDot) {
   auto& device = lockWithIcon("DOT_LARGE");
   id bulletin = objc_autorelease(objc_new(objc_getClass("BBBulletin")));
@@ -134,15 +129,6 @@ TEST_F(RowIcons, IdentifierWithoutColourGivesAWhiteDot) {
   ASSERT_TRUE(icon);
   EXPECT_EQ(icon->centerPixel, (std::array<int, 4>{255, 255, 255, 255}));
   EXPECT_GE(logged("QST: did not find custom color string! (1)"), 1);
-}
-
-TEST_F(RowIcons, IdentifierEndingInTheBarLogsNothing) {
-  lockWithIcon("DOT");
-  root.list(kHome, "Home", "");  // the list loses its colour
-  device->relock();
-  NSLogClearCapture();
-  ASSERT_TRUE(iconOf("QuillstoneBriarwhistle 0|"));
-  EXPECT_EQ(logged("did not find custom color string"), 0);
 }
 
 TEST_F(RowIcons, DisabledKeepsSpringBoardsIcons) {

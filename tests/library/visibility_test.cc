@@ -55,16 +55,6 @@ TEST_F(Visibility, OnlyTheExactPluginNameWhileEnabledAndAsked) {
   EXPECT_EQ(logged("hiding on lockscreen"), 0);
 }
 
-TEST_F(Visibility, EachOverlayQueuesItsOwnRemoval) {
-  auto& device = lockWithMixedList();
-  overlay("NowPlayingArtLockScreen");
-  device.wait(1);
-  overlay("NowPlayingArtLockScreen");
-  device.wait(10);
-  EXPECT_EQ(logged("removing 2 bulletins"), 1);
-  EXPECT_EQ(logged("removing 0 bulletins"), 1);
-}
-
 TEST_F(Visibility, NothingIsRemovedWhenTheLastRefreshFoundNoReminders) {
   auto& device = lockWithMixedList();
   root.selectCalendars({});

@@ -59,11 +59,4 @@ TEST(CIColorText, ShortOrBadTextFallsBackToOpaqueBlackParts) {
   expectComponents(msgSend<id, id>(ciColorClass(), "colorWithString:", nil), 0, 0, 0, 1);
 }
 
-TEST(CIColorText, NoCGColorGivesNoColourAndNoText) {
-  AutoreleasePool pool;
-  id color = msgSend<id, CGColorRef>(ciColorClass(), "colorWithCGColor:", nullptr);
-  EXPECT_EQ(color, nil);
-  EXPECT_EQ(msgSend<id>(color, "stringRepresentation"), nil);
-}
-
 }  // namespace

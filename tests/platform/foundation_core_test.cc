@@ -41,14 +41,6 @@ TEST_F(FoundationCore, PrefixAndEqualityAreExact) {
   EXPECT_FALSE(msgSend<BOOL>(NSStr("NONE"), "isEqualToString:", NSStr("none")));
 }
 
-TEST_F(FoundationCore, ComponentsSeparatedByString) {
-  auto parts = NSArrayItems(msgSend<id>(NSStr("a|b||c|"), "componentsSeparatedByString:", NSStr("|")));
-  ASSERT_EQ(parts.size(), 5u);
-  EXPECT_EQ(NSStringUTF8(parts[2]), "");
-  EXPECT_EQ(NSStringUTF8(parts[4]), "");
-  EXPECT_EQ(NSArrayItems(msgSend<id>(NSStr("no bar"), "componentsSeparatedByString:", NSStr("|"))).size(), 1u);
-}
-
 TEST_F(FoundationCore, FormatConversions) {
   EXPECT_EQ(format("%@ got %lu reminders", {NSStr("QST:"), 3ull}), "QST: got 3 reminders");
   EXPECT_EQ(format("QuillstoneBriarwhistle %u|%@", {7ull, NSStr("1 0 0 1")}), "QuillstoneBriarwhistle 7|1 0 0 1");
@@ -104,28 +96,6 @@ TEST_F(FoundationCore, FastEnumerationSeesMutation) {
   unsigned long before = *state.mutationsPtr;
   msgSend<void>(array, "addObject:", NSStr("c"));
   EXPECT_NE(*state.mutationsPtr, before);
-}
-
-TEST_F(FoundationCore, ElementsAreReleasedWithTheirArray) {
-  id element = NSStringWithUTF8("held");
-  objc_retain(element);
-  long before = objc_retainCount(element);
-  {
-    AutoreleasePool inner;
-    NSArrayWith({element});
-  }
-  EXPECT_EQ(objc_retainCount(element), before);
-  objc_release(element);
-}
-
-TEST_F(FoundationCore, DictionaryKeysByValue) {
-  id d = NSMutableDictionaryWith();
-  msgSend<void>(d, "setObject:forKey:", NSNumberWithLongLong(1), NSStringWithUTF8("enabled"));
-  msgSend<void>(d, "setObject:forKey:", NSNumberWithLongLong(0), NSStr("enabled"));
-  EXPECT_EQ(msgSend<NSUInteger>(d, "count"), 1u);
-  EXPECT_EQ(msgSend<NSInteger>(msgSend<id>(d, "objectForKey:", NSStr("enabled")), "integerValue"), 0);
-  EXPECT_EQ(msgSend<id>(d, "objectForKey:", NSStr("missing")), nil);
-  EXPECT_EQ(msgSend<id>(nil, "objectForKey:", NSStr("enabled")), nil);
 }
 
 TEST_F(FoundationCore, LogCapturesFormattedLines) {

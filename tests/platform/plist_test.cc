@@ -149,14 +149,6 @@ TEST_F(PropertyLists, EveryValueTypeHasItsObject) {
   EXPECT_EQ(NSStringUTF8(at(4)), "");
 }
 
-TEST_F(PropertyLists, CalendarSelectionReadsAsAnArray) {
-  plist_t identifiers = plist_new_array();
-  plist_array_append_item(identifiers, plist_new_string("5A1E6C1B-0000-4000-8000-00000000CAFE"));
-  id selection = arrayAt(writeBinary("calendars.plist", identifiers));
-  ASSERT_EQ(msgSend<NSUInteger>(selection, "count"), 1u);
-  EXPECT_EQ(NSStringUTF8(msgSend<id, NSUInteger>(selection, "objectAtIndex:", 0)), "5A1E6C1B-0000-4000-8000-00000000CAFE");
-}
-
 TEST_F(PropertyLists, UnreadableFilesAndTheWrongRootGiveNil) {
   id missing = NSStr("/var/mobile/Library/Preferences/absent.plist");
   EXPECT_EQ(dictionaryAt(missing), nil);

@@ -101,23 +101,6 @@ TEST_F(RunLoop, ReceiverAndArgumentAreHeldUntilPerformed) {
   objc_release(argument);
 }
 
-TEST_F(RunLoop, EachThreadHasItsOwnLoop) {
-  std::thread other([] {
-    AutoreleasePool threadPool;
-    id receiver = newRecorder("t");
-    performLater(receiver, "noteAlone", nil, 1);
-    objc_release(receiver);
-    EXPECT_EQ(NSRunLoopPendingTimerCount(), 1u);
-  });
-  other.join();
-  EXPECT_EQ(NSRunLoopPendingTimerCount(), 0u);
-  // The thread ended without running its loop: its timer was dropped and
-  // the receiver released.
-  EXPECT_EQ(gDeallocs, 1);
-  EXPECT_TRUE(gPerformed.empty());
-  EXPECT_EQ(msgSend<id>(objc_getClass("NSRunLoop"), "currentRunLoop"), msgSend<id>(objc_getClass("NSRunLoop"), "mainRunLoop"));
-}
-
 TEST_F(RunLoop, AnUnknownSelectorRaisesWhenPerformedAndLeaksNothing) {
   id receiver = newRecorder("r");
   performLater(receiver, "noSuchMethod", nil, 0);

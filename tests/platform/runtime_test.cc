@@ -26,16 +26,6 @@ NSInteger hookedValue(id, SEL) { return 2; }
 IMP gSaved;
 NSInteger callsSaved(id self, SEL cmd) { return 10 + imp_call<NSInteger>(gSaved, self, cmd); }
 
-TEST(Runtime, UnknownClassIsNil) {
-  EXPECT_EQ(objc_getClass("NoSuchClass"), nil);
-  EXPECT_NE(objc_getClass("NSObject"), nil);
-}
-
-TEST(Runtime, SelectorsAreInterned) {
-  EXPECT_EQ(sel_registerName("count"), sel_registerName("count"));
-  EXPECT_STREQ(sel_getName(sel("observer:addBulletin:forFeed:")), "observer:addBulletin:forFeed:");
-}
-
 TEST(Runtime, MessagingNilReturnsZero) {
   struct Rect { double x, y, w, h; };
   EXPECT_EQ(msgSend<NSInteger>(nil, "anything"), 0);

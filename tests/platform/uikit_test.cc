@@ -21,19 +21,6 @@ std::vector<CGFloat> components(id color) {
   return {r, g, b, a};
 }
 
-TEST(UIColor, NamedColoursHaveTheDevicesComponents) {
-  AutoreleasePool pool;
-  const std::pair<const char*, std::vector<CGFloat>> expected[] = {
-      {"redColor", {1, 0, 0, 1}},      {"blackColor", {0, 0, 0, 1}},       {"grayColor", {0.5, 0.5, 0.5, 1}},
-      {"whiteColor", {1, 1, 1, 1}},    {"greenColor", {0, 1, 0, 1}},       {"blueColor", {0, 0, 1, 1}},
-      {"yellowColor", {1, 1, 0, 1}},   {"orangeColor", {1, 0.5, 0, 1}},    {"purpleColor", {0.5, 0, 0.5, 1}},
-      {"brownColor", {0.6, 0.4, 0.2, 1}}, {"clearColor", {0, 0, 0, 0}},
-  };
-  for (const auto& [name, rgba] : expected) EXPECT_EQ(components(uiColor(name)), rgba) << name;
-  id halfWhite = msgSend<id, CGFloat, CGFloat>(objc_getClass("UIColor"), "colorWithWhite:alpha:", 1.0, 0.5);
-  EXPECT_EQ(components(halfWhite), (std::vector<CGFloat>{1, 1, 1, 0.5}));
-}
-
 TEST(UIColor, EqualityAndCGColorFollowTheComponents) {
   AutoreleasePool pool;
   id madeRed = msgSend<id, CGFloat, CGFloat, CGFloat, CGFloat>(objc_getClass("UIColor"),
@@ -73,16 +60,6 @@ TEST(TextMeasurement, OneLineSizeComesFromTheFont) {
   EXPECT_EQ(row.width, 103);
 }
 
-TEST(TextMeasurement, FontKeepsItsFaceAtANewSize) {
-  AutoreleasePool pool;
-  id font = msgSend<id, CGFloat>(objc_getClass("UIFont"), "systemFontOfSize:", 14.0);
-  id larger = msgSend<id, CGFloat>(font, "fontWithSize:", 28.0);
-  EXPECT_EQ(msgSend<CGFloat>(larger, "pointSize"), 28);
-  EXPECT_EQ(NSStringUTF8(msgSend<id>(larger, "familyName")), NSStringUTF8(msgSend<id>(font, "familyName")));
-  EXPECT_NEAR(msgSend<CGFloat>(larger, "lineHeight"), 2 * msgSend<CGFloat>(font, "lineHeight"), 1e-9);
-  EXPECT_EQ(NSStringUTF8(msgSend<id>(font, "familyName")), "Liberation Sans");
-}
-
 TEST(TextMeasurement, UnusableSizesMeasureNothing) {
   AutoreleasePool pool;
   for (CGFloat size : {0.0, -14.0, std::nan("")}) {
@@ -91,18 +68,6 @@ TEST(TextMeasurement, UnusableSizesMeasureNothing) {
     EXPECT_EQ(measured.height, 0);
   }
   EXPECT_EQ(msgSend<CGSize>(NSStr("text"), "sizeWithFont:", nil).height, 0);
-}
-
-TEST(UIApplication, OneWindowOnARetinaScreen) {
-  AutoreleasePool pool;
-  id app = msgSend<id>(objc_getClass("UIApplication"), "sharedApplication");
-  EXPECT_EQ(app, msgSend<id>(objc_getClass("UIApplication"), "sharedApplication"));
-  std::vector<id> windows = NSArrayItems(msgSend<id>(app, "windows"));
-  ASSERT_EQ(windows.size(), 1u);
-  id screen = msgSend<id>(windows[0], "screen");
-  EXPECT_EQ(screen, msgSend<id>(objc_getClass("UIScreen"), "mainScreen"));
-  EXPECT_EQ(msgSend<CGFloat>(screen, "scale"), 2.0);
-  EXPECT_EQ(msgSend<CGRect>(screen, "bounds").size.height, 568);
 }
 
 TEST(UIView, SubviewsMoveBetweenParentsAndRefuseCycles) {
@@ -236,19 +201,6 @@ TEST_F(TableFixture, ReloadAsksHeightsThenLaysOutEachCell) {
   EXPECT_EQ(msgSend<id>(table, "indexPathForCell:", stranger), nil);
   EXPECT_EQ(msgSend<id>(table, "cellForRowAtIndexPath:", indexPath(5, 0)), nil);
   objc_release(stranger);
-}
-
-TEST_F(TableFixture, SectionsAreAskedWhenTheSourceAnswers) {
-  make(true);
-  asSource(source)->sections = 2;
-  asSource(source)->heights = {10};
-  msgSend<void>(table, "reloadData");
-  EXPECT_EQ(asSource(source)->asked, (std::vector<std::string>{"rows 0", "height 0:0", "rows 1", "height 1:0",
-                                                               "cell 0:0", "cell 1:0"}));
-  EXPECT_EQ(msgSend<CGRect>(table, "rectForRowAtIndexPath:", indexPath(0, 1)).origin.y, 10);
-  asSource(source)->sections = -3;
-  msgSend<void>(table, "reloadData");
-  EXPECT_TRUE(NSArrayItems(msgSend<id>(table, "visibleCells")).empty());
 }
 
 TEST_F(TableFixture, OnlyCellsWithAnIdentifierAreHandedOutAgain) {

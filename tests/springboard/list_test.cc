@@ -49,15 +49,6 @@ TEST_F(ListTest, LastInterruptDateOutranksPublicationDateAndDate) {
   EXPECT_EQ(rowIDs(), (std::vector<std::string>{"interrupting", "a", "published"}));
 }
 
-TEST_F(ListTest, AnArrivalOfTheSameMomentComesFirst) {
-  boot();
-  device->lock();
-  device->notify("com.example.first", "First");
-  device->notify("com.example.second", "Second");
-  ASSERT_EQ(device->snapshot().rows.size(), 2u);
-  EXPECT_EQ(device->snapshot().rows[0].title, "Second");
-}
-
 TEST_F(ListTest, iOS7HasOnlyTheThreeArgumentAddOperation) {
   boot("7.0");
   device->lock();
@@ -91,21 +82,6 @@ TEST_F(ListTest, RemoveBulletinTakesOutOnlyItsRow) {
   EXPECT_EQ(rowIDs(), (std::vector<std::string>{"new", "old", "undated-1", "undated-2"}));
   msgSend<void, id, id>(controller, "observer:removeBulletin:", observer, nil);
   EXPECT_EQ(rowIDs().size(), 4u);
-}
-
-TEST_F(ListTest, ListItemAtIndexPathAnswersNilOutsideTheList) {
-  root.writeNotifications(kMixedDates);
-  boot();
-  device->lock();
-  id controller = device->listController();
-  auto item = [&](NSInteger row, NSInteger section) {
-    id path = msgSend<id, NSInteger, NSInteger>(objc_getClass("NSIndexPath"), "indexPathForRow:inSection:", row, section);
-    return msgSend<id, id>(controller, "listItemAtIndexPath:", path);
-  };
-  EXPECT_NE(item(4, 0), nil);
-  EXPECT_EQ(item(5, 0), nil);
-  EXPECT_EQ(item(0, 1), nil);
-  EXPECT_EQ((msgSend<id, id>(controller, "listItemAtIndexPath:", nil)), nil);
 }
 
 // A replacement like the library's: items whose identifier starts "keep"
@@ -152,16 +128,6 @@ TEST_F(ListTest, EditingAsksTheListViewForTheRow) {
                       +[](id, SEL, id, id path) -> BOOL { return msgSend<NSInteger>(path, "row") != 1; }, "c@:@@");
   EXPECT_TRUE(device->canEdit(0));
   EXPECT_FALSE(device->canEdit(1));
-}
-
-TEST_F(ListTest, RelockLoadsTheViewAgainKeepingTheRows) {
-  root.writeNotifications(kMixedDates);
-  boot();
-  device->lock();
-  id firstListView = device->listView();
-  device->relock();
-  EXPECT_NE(device->listView(), firstListView);
-  EXPECT_EQ(rowIDs().size(), 5u);
 }
 
 }  // namespace

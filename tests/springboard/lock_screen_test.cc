@@ -30,22 +30,6 @@ std::set<id> tableCells(sb::Device& device) {
 
 using LockScreenTest = SpringBoardTest;
 
-TEST_F(LockScreenTest, EveryReloadReusesTheCellsOfThePreviousOne) {
-  root.writeNotifications(kThree);
-  boot();
-  device->lock();
-  std::set<id> before = tableCells(*device);
-  ASSERT_EQ(before.size(), 3u);
-  for (id cell : before) objc_retain(cell);  // keep them comparable
-  device->notify("com.example.d", "D");      // the list lays out and reloads
-  std::set<id> after = tableCells(*device);
-  EXPECT_EQ(after.size(), 4u);
-  for (id cell : before) {
-    EXPECT_TRUE(after.count(cell)) << "a cell of the first load was not reused";
-    objc_release(cell);
-  }
-}
-
 TEST_F(LockScreenTest, CellsWithoutReuseIdentifierAreMadeAnewAtEveryReload) {
   root.writeNotifications(kThree);
   boot();
@@ -82,44 +66,12 @@ TEST_F(LockScreenTest, HeightsComeFromTheLinesAndAreCachedPerItem) {
   }
 }
 
-TEST_F(LockScreenTest, RowsFadeTowardsTheBottomButTheFirstIsOpaque) {
-  root.writeNotifications(kThree);
-  boot();
-  device->lock();
-  sb::Snapshot snap = device->snapshot();
-  EXPECT_EQ(snap.rows[0].alpha, 1.0);
-  EXPECT_LT(snap.rows[1].alpha, 1.0);
-  EXPECT_LT(snap.rows[2].alpha, snap.rows[1].alpha);
-}
-
-TEST_F(LockScreenTest, SpringBoardsIvarsAreFoundByName) {
-  root.writeNotifications(kThree);
-  boot();
-  device->lock();
-  EXPECT_NE(qstIvar(device->listController(), "_listItems"), nil);
-  EXPECT_NE(qstIvar(device->listController(), "_observer"), nil);
-  EXPECT_NE(qstIvar(device->listView(), "_heightForListItemCache"), nil);
-  id cell = *tableCells(*device).begin();
-  id unlock = qstIvar(cell, "_unlockTextLabel");
-  EXPECT_EQ(NSStringUTF8(msgSend<id>(unlock, "text")), "slide to view");
-  EXPECT_NE(class_getInstanceVariable(objc_getClass("SBLockScreenNotificationBulletinBannerItem"), "_bulletinListItem"),
-            nullptr);
-}
-
 TEST_F(LockScreenTest, SeparatorCallsBelongToTheirVersion) {
   boot("7.1");
   Class cell = objc_getClass("SBLockScreenBulletinCell");
   EXPECT_TRUE(class_respondsToSelector(cell, sel("setDrawsSeparators:")));
   EXPECT_FALSE(class_respondsToSelector(cell, sel("_setSeparatorHidden:")));
   EXPECT_FALSE(class_respondsToSelector(cell, sel("_setDrawsSeparatorAtTopOfSection:")));
-}
-
-TEST_F(LockScreenTest, LaterVersionsSwitchSeparatorsTheirWay) {
-  boot("8.4");
-  Class cell = objc_getClass("SBLockScreenBulletinCell");
-  EXPECT_FALSE(class_respondsToSelector(cell, sel("setDrawsSeparators:")));
-  EXPECT_TRUE(class_respondsToSelector(cell, sel("_setSeparatorHidden:")));
-  EXPECT_TRUE(class_respondsToSelector(cell, sel("_setDrawsSeparatorAtTopOfSection:")));
 }
 
 TEST_F(LockScreenTest, UnderlayRequestsAreKeyedByName) {
@@ -202,21 +154,6 @@ TEST_F(LockScreenTest, ArrivalsLightTheScreenAfterItWentOff) {
   EXPECT_TRUE(device->snapshot().screenLit);
 }
 
-TEST_F(LockScreenTest, CompanionBulletinsCarryTheirPrefix) {
-  boot();
-  device->lock();
-  device->companion("Dentist");
-  ASSERT_EQ(device->snapshot().rows.size(), 1u);
-  EXPECT_EQ(device->snapshot().rows[0].bulletinID.rfind("Corvane", 0), 0u);
-}
-
-TEST_F(LockScreenTest, IconsComeFromTheDevicesApplicationIcons) {
-  root.writeNotifications(R"([{"section": "com.example.none", "minutesBeforeNow": 1}])");
-  boot();
-  device->lock();
-  EXPECT_FALSE(device->snapshot().rows[0].icon.has_value());
-}
-
 TEST_F(LockScreenTest, WaitRunsDelayedWorkOnTheFixedClock) {
   boot();
   device->lock();
@@ -230,15 +167,6 @@ TEST_F(LockScreenTest, WaitRunsDelayedWorkOnTheFixedClock) {
   device->wait(0.1);
   EXPECT_EQ(fired, 1);
   EXPECT_THROW(device->wait(-1), sb::DeviceError);
-}
-
-TEST(BootTest, ATestHostHasNoSpringBoardClass) {
-  DeviceRoot root;
-  sb::DeviceOptions options = optionsFor(root);
-  options.springBoardProcess = false;
-  sb::Device device(options);
-  EXPECT_EQ(objc_getClass("SpringBoard"), nil);
-  EXPECT_NE(objc_getClass("SBLockScreenNotificationListController"), nil);
 }
 
 TEST(BootTest, TheLibraryLoadsInertlyIntoATestHost) {
