@@ -37,17 +37,4 @@ TEST(BBAction, LaunchURLActionOpensTheURL) {
   EXPECT_EQ(objc_retainCount(url), held);
 }
 
-TEST(BBAction, LaunchBundleActionLaunchesTheApplication) {
-  AutoreleasePool pool;
-  id action = msgSend<id>(objc_getClass("BBAction"), "actionWithLaunchBundleID:callblock:", NSStr("com.example.app"), nil);
-  EXPECT_EQ(NSStringUTF8(msgSend<id>(action, "launchBundleID")), "com.example.app");
-  EXPECT_EQ(msgSend<id>(action, "launchURL"), nil);
-  EXPECT_EQ(NSStringUTF8(msgSend<id>(action, "description")), "bundle com.example.app");
-
-  id bulletin = objc_new("BBBulletin");
-  msgSend<void, id>(bulletin, "setDefaultAction:", action);
-  EXPECT_EQ(msgSend<id>(bulletin, "defaultAction"), action);
-  objc_release(bulletin);
-}
-
 }  // namespace

@@ -87,17 +87,6 @@ TEST_F(Dates, AddingDaysAcrossDaylightSavingKeepsTheWallClock) {
   EXPECT_EQ(hoursBetween(adding({{"setHour:", 24}}, beforeSpring), beforeSpring), 24);
 }
 
-TEST_F(Dates, NowIsTheFixedClockWhenTheHostFixesIt) {
-  NSClockSetFixed(819946887);  // 2026-12-26 03:01:27 UTC
-  EXPECT_EQ(describe(msgSend<id>(objc_getClass("NSDate"), "date")), "2026-12-26 03:01:27 +0000");
-  EXPECT_EQ(describe(NSDateWithTimeIntervalSinceReferenceDate(819946887.9)), "2026-12-26 03:01:27 +0000");
-  id now = msgSend<id>(objc_getClass("NSDate"), "date");
-  EXPECT_EQ(describe(adding({{"setDay:", 1}}, now)), "2026-12-27 03:01:27 +0000");
-  NSClockUseReal();
-  EXPECT_FALSE(NSClockIsFixed());
-  EXPECT_GT(NSDateTimeIntervalSinceReferenceDate(msgSend<id>(objc_getClass("NSDate"), "date")), 7e8);
-}
-
 TEST_F(Dates, UnusableInputGivesNoDate) {
   EXPECT_EQ(msgSend<id>(calendar(), "dateFromComponents:", nil), nil);
   EXPECT_EQ(dateFrom({{"setYear:", NSInteger(1) << 40}}), nil);

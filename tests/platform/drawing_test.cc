@@ -61,25 +61,6 @@ TEST(Drawing, RestoringStateBringsBackColoursAndTransformButKeepsThePath) {
   EXPECT_EQ(UIImageReadPixel(image, 15, 5), red);
 }
 
-TEST(Drawing, ContextStackStaysPairedAroundAnUnusableSize) {
-  AutoreleasePool pool;
-  EXPECT_EQ(UIGraphicsGetCurrentContext(), nullptr);
-  EXPECT_EQ(UIGraphicsGetImageFromCurrentImageContext(), nil);
-  UIGraphicsBeginImageContext(CGSizeMake(8, 8));
-  CGContextRef outer = UIGraphicsGetCurrentContext();
-  ASSERT_NE(outer, nullptr);
-  UIGraphicsBeginImageContext(CGSizeMake(0, 8));
-  EXPECT_EQ(UIGraphicsGetCurrentContext(), nullptr);
-  CGContextFillRect(UIGraphicsGetCurrentContext(), CGRectMake(0, 0, 8, 8));  // draws nothing, no crash
-  EXPECT_EQ(UIGraphicsGetImageFromCurrentImageContext(), nil);
-  UIGraphicsEndImageContext();
-  EXPECT_EQ(UIGraphicsGetCurrentContext(), outer);
-  UIGraphicsEndImageContext();
-  EXPECT_EQ(UIGraphicsGetCurrentContext(), nullptr);
-  UIGraphicsEndImageContext();  // nothing left to end
-  UIGraphicsPopContext();
-}
-
 class ImageFiles : public ::testing::Test {
  protected:
   void SetUp() override {

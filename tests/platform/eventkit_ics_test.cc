@@ -93,12 +93,6 @@ TEST(ReminderICS, LocationAlarmsOnArrivalAndLeavingAndATimeAlarm) {
   EXPECT_EQ(r.alarms[3].proximity, AlarmProximity::None);
 }
 
-TEST(ReminderICS, FoldedLinesAreJoined) {
-  const auto r = parseReminderICS("BEGIN:VCALENDAR\nBEGIN:VTODO\nSUMMARY:Call\n  the\n\t plumber\nEND:VTODO\nEND:VCALENDAR\n");
-  ASSERT_TRUE(r);
-  EXPECT_EQ(r->title, "Call the plumber");
-}
-
 TEST(ReminderICS, TextThatHoldsNoReminderIsRefused) {
   EXPECT_FALSE(parseReminderICS(""));
   EXPECT_FALSE(parseReminderICS("this is not a calendar\n"));
@@ -160,19 +154,6 @@ TEST(ReminderFolder, IdentifiersNeverLeaveTheListsFolder) {
     EXPECT_FALSE(isListIdentifier(escape)) << escape;
     EXPECT_FALSE(readReminderList(root.listsFolder(), escape)) << escape;
   }
-}
-
-TEST(ReminderFolder, FileNameStandsInForAMissingUID) {
-  ReminderDeviceRoot root;
-  root.addList("L", "L");
-  root.addReminder("L", "4F2A.ics", reminderICS("SUMMARY:no uid"));
-  root.addReminder("L", "bad.ics", "garbage");
-  const auto record = readReminderFile(root.reminderPath("L", "4F2A.ics"));
-  ASSERT_TRUE(record);
-  EXPECT_EQ(record->uid, "4F2A");
-  EXPECT_FALSE(readReminderFile(root.reminderPath("L", "bad.ics")));
-  EXPECT_FALSE(readReminderFile(root.reminderPath("L", "missing.ics")));
-  EXPECT_FALSE(readReminderFile(root.listFolder("L").string()));
 }
 
 }  // namespace

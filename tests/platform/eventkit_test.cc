@@ -99,18 +99,6 @@ TEST_F(ReminderStore, FetchesIncompleteRemindersInCalendarThenFileOrder) {
   EXPECT_FALSE(msgSend<BOOL>(result.reminders[1], "isCompleted"));
 }
 
-TEST_F(ReminderStore, NoCalendarsGivenMeansEveryList) {
-  root_.addList(kHome, "Home");
-  root_.addList(kWork, "Work");
-  root_.addReminder(kHome, "1.ics", reminderICS("SUMMARY:home"));
-  root_.addReminder(kWork, "1.ics", reminderICS("SUMMARY:work"));
-  id everything = msgSend<id, id, id, id>(store_, "predicateForIncompleteRemindersWithDueDateStarting:ending:calendars:",
-                                          nil, nil, nil);
-  // Lists in identifier order: kWork sorts before kHome.
-  EXPECT_EQ(titles(fetch(everything)), (std::vector<std::string>{"work", "home"}));
-  EXPECT_TRUE(fetch(predicate({})).reminders.empty());
-}
-
 TEST_F(ReminderStore, BrokenFileIsSkippedAndLogged) {
   root_.addList(kHome, "Home");
   root_.addReminder(kHome, "1.ics", reminderICS("SUMMARY:first"));

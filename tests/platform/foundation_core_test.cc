@@ -87,17 +87,6 @@ TEST_F(FoundationCore, ArrayLookupAndBounds) {
   EXPECT_THROW(msgSend<void>(NSMutableArrayWith(), "addObject:", nil), ObjCException);
 }
 
-TEST_F(FoundationCore, FastEnumerationSeesMutation) {
-  id array = NSMutableArrayWith({NSStr("a"), NSStr("b")});
-  NSFastEnumerationState state;
-  id buffer[4];
-  NSUInteger n = msgSend<NSUInteger>(array, "countByEnumeratingWithState:objects:count:", &state, buffer, NSUInteger{4});
-  EXPECT_EQ(n, 2u);
-  unsigned long before = *state.mutationsPtr;
-  msgSend<void>(array, "addObject:", NSStr("c"));
-  EXPECT_NE(*state.mutationsPtr, before);
-}
-
 TEST_F(FoundationCore, LogCapturesFormattedLines) {
   NSLogSetEcho(false);
   NSLog(NSStr("%@ unable to find calendar with UUID %@, skipping"), NSStr("QST:"), NSStr("1234"));

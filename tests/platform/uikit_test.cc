@@ -13,32 +13,6 @@
 
 namespace {
 
-id uiColor(const char* name) { return msgSend<id>(objc_getClass("UIColor"), name); }
-
-std::vector<CGFloat> components(id color) {
-  CGFloat r = -1, g = -1, b = -1, a = -1;
-  EXPECT_TRUE((msgSend<BOOL, CGFloat*, CGFloat*, CGFloat*, CGFloat*>(color, "getRed:green:blue:alpha:", &r, &g, &b, &a)));
-  return {r, g, b, a};
-}
-
-TEST(UIColor, EqualityAndCGColorFollowTheComponents) {
-  AutoreleasePool pool;
-  id madeRed = msgSend<id, CGFloat, CGFloat, CGFloat, CGFloat>(objc_getClass("UIColor"),
-                                                               "colorWithRed:green:blue:alpha:", 1.0, 0.0, 0.0, 1.0);
-  EXPECT_TRUE(msgSend<BOOL>(madeRed, "isEqual:", uiColor("redColor")));
-  EXPECT_FALSE(msgSend<BOOL>(madeRed, "isEqual:", uiColor("orangeColor")));
-  EXPECT_FALSE(msgSend<BOOL>(madeRed, "isEqual:", NSStr("red")));
-  EXPECT_EQ(msgSend<NSUInteger>(madeRed, "hash"), msgSend<NSUInteger>(uiColor("redColor"), "hash"));
-
-  CGColorRef cg = msgSend<CGColorRef>(uiColor("orangeColor"), "CGColor");
-  ASSERT_NE(cg, nullptr);
-  EXPECT_EQ(CGColorGetComponents(cg)[1], 0.5);
-
-  id listColor = msgSend<id, id>(objc_getClass("CIColor"), "colorWithString:", NSStr("0.5 0.25 0 1"));
-  id title = msgSend<id, id>(objc_getClass("UIColor"), "colorWithCIColor:", listColor);
-  EXPECT_EQ(components(title), (std::vector<CGFloat>{0.5, 0.25, 0, 1}));
-}
-
 CGSize measure(const char* text, CGFloat pointSize) {
   id font = msgSend<id, CGFloat>(objc_getClass("UIFont"), "systemFontOfSize:", pointSize);
   return msgSend<CGSize, id>(NSStr(text), "sizeWithFont:", font);
@@ -58,40 +32,6 @@ TEST(TextMeasurement, OneLineSizeComesFromTheFont) {
   // Helvetica's metrics, about two thirds of an em per "A".
   EXPECT_EQ(row.height, 17);
   EXPECT_EQ(row.width, 103);
-}
-
-TEST(TextMeasurement, UnusableSizesMeasureNothing) {
-  AutoreleasePool pool;
-  for (CGFloat size : {0.0, -14.0, std::nan("")}) {
-    const CGSize measured = measure("AAAAAAAAAAA", size);
-    EXPECT_EQ(measured.width, 0);
-    EXPECT_EQ(measured.height, 0);
-  }
-  EXPECT_EQ(msgSend<CGSize>(NSStr("text"), "sizeWithFont:", nil).height, 0);
-}
-
-TEST(UIView, SubviewsMoveBetweenParentsAndRefuseCycles) {
-  AutoreleasePool pool;
-  id first = objc_new("UIView"), second = objc_new("UIView");
-  id child = msgSend<id, CGRect>(msgSend<id>(objc_getClass("UILabel"), "alloc"), "initWithFrame:",
-                                 CGRectMake(1, 2, 30, 40));
-  msgSend<void, id>(first, "addSubview:", child);
-  msgSend<void, id>(second, "addSubview:", child);
-  EXPECT_EQ(msgSend<id>(child, "superview"), second);
-  EXPECT_TRUE(NSArrayItems(msgSend<id>(first, "subviews")).empty());
-  msgSend<void, id>(child, "addSubview:", second);  // second is an ancestor
-  msgSend<void, id>(child, "addSubview:", child);
-  EXPECT_EQ(msgSend<id>(second, "superview"), nil);
-  EXPECT_TRUE(NSArrayItems(msgSend<id>(child, "subviews")).empty());
-
-  EXPECT_EQ(msgSend<CGRect>(child, "frame").size.height, 40);
-  EXPECT_EQ(msgSend<CGFloat>(msgSend<id>(child, "font"), "pointSize"), 17);
-  EXPECT_TRUE(msgSend<BOOL>(msgSend<id>(child, "textColor"), "isEqual:", uiColor("blackColor")));
-
-  objc_release(child);  // the superview still holds it
-  EXPECT_EQ(NSArrayItems(msgSend<id>(second, "subviews")).size(), 1u);
-  objc_release(second);  // frees the child with it
-  objc_release(first);
 }
 
 // ---- tables --------------------------------------------------------------
@@ -223,22 +163,6 @@ TEST_F(TableFixture, OnlyCellsWithAnIdentifierAreHandedOutAgain) {
   EXPECT_TRUE(asSource(source)->dequeued.empty());
   EXPECT_EQ(RecordingCell::deallocated, before + 2);
   EXPECT_EQ(msgSend<id>(table, "dequeueReusableCellWithIdentifier:", NSStr("Other")), nil);
-}
-
-TEST_F(TableFixture, MissingCellIsAClearError) {
-  make();
-  asSource(source)->heights = {44};
-  Class nilSource = objc_defineClass<RowSource>(rowSourceClass(false), "NilCellSource");
-  class_addMethod(nilSource, sel("tableView:cellForRowAtIndexPath:"), +[](id, SEL, id, id) { return id{nil}; },
-                  "@@:@@");
-  id bad = objc_new(nilSource);
-  asSource(bad)->heights = {44};
-  msgSend<void, id>(table, "setDataSource:", bad);
-  EXPECT_THROW(msgSend<void>(table, "reloadData"), ObjCException);
-  msgSend<void, id>(table, "setDataSource:", source);
-  objc_release(bad);
-  msgSend<void>(table, "reloadData");  // the table still works afterwards
-  EXPECT_EQ(NSArrayItems(msgSend<id>(table, "visibleCells")).size(), 1u);
 }
 
 }  // namespace

@@ -49,16 +49,6 @@ TEST_F(ListTest, LastInterruptDateOutranksPublicationDateAndDate) {
   EXPECT_EQ(rowIDs(), (std::vector<std::string>{"interrupting", "a", "published"}));
 }
 
-TEST_F(ListTest, iOS7HasOnlyTheThreeArgumentAddOperation) {
-  boot("7.0");
-  device->lock();
-  id controller = device->listController();
-  EXPECT_TRUE(respondsTo(controller, sel("observer:addBulletin:forFeed:")));
-  EXPECT_FALSE(respondsTo(controller, sel("observer:addBulletin:forFeed:playLightsAndSirens:withReply:")));
-  device->notify("com.example.app", "Hello");
-  EXPECT_EQ(device->snapshot().rows.size(), 1u);
-}
-
 TEST_F(ListTest, iOS8And9HaveOnlyTheFiveArgumentAddOperation) {
   boot("9.3");
   device->lock();
@@ -115,19 +105,6 @@ TEST_F(ListTest, ClearingEverythingWithdrawsTheListsUnderlay) {
   sb::Snapshot after = device->snapshot();
   EXPECT_TRUE(after.rows.empty());
   EXPECT_FALSE(after.underlay.shown);
-}
-
-TEST_F(ListTest, EditingAsksTheListViewForTheRow) {
-  root.writeNotifications(kMixedDates);
-  boot();
-  device->lock();
-  EXPECT_TRUE(device->canEdit(0));
-  EXPECT_FALSE(device->canEdit(5));
-  EXPECT_FALSE(device->canEdit(-1));
-  class_replaceMethod(objc_getClass("SBLockScreenNotificationListView"), sel("tableView:canEditRowAtIndexPath:"),
-                      +[](id, SEL, id, id path) -> BOOL { return msgSend<NSInteger>(path, "row") != 1; }, "c@:@@");
-  EXPECT_TRUE(device->canEdit(0));
-  EXPECT_FALSE(device->canEdit(1));
 }
 
 }  // namespace

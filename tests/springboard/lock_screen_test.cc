@@ -116,30 +116,6 @@ TEST_F(LockScreenTest, NowPlayingOverlayAsksUnderItsOwnName) {
   EXPECT_FALSE(device->snapshot().underlay.shown);
 }
 
-// Records what SpringBoard asks turnOnScreenIfNecessaryForItem: about.
-std::vector<std::string> askedKinds;
-std::vector<id> askedBulletins;
-void recordTurnOn(id, SEL, id item) {
-  std::string kind = class_getName(object_getClass(item));
-  askedKinds.push_back(kind);
-  if (kind == "SBLockScreenNotificationBulletinBannerItem")
-    askedBulletins.push_back(msgSend<id>(qstIvar(item, "_bulletinListItem"), "activeBulletin"));
-  else
-    askedBulletins.push_back(item);
-}
-
-TEST_F(LockScreenTest, AnArrivalAsksAboutTheBulletinAndItsBanner) {
-  boot("9.0");
-  device->lock();
-  class_replaceMethod(objc_getClass("SBLockScreenNotificationListController"), sel("turnOnScreenIfNecessaryForItem:"),
-                      recordTurnOn, "v@:@");
-  device->notify("com.example.a", "A");
-  EXPECT_EQ(askedKinds, (std::vector<std::string>{"BBBulletin", "SBLockScreenNotificationBulletinBannerItem"}));
-  ASSERT_EQ(askedBulletins.size(), 2u);
-  EXPECT_EQ(askedBulletins[0], askedBulletins[1]);
-  EXPECT_FALSE(device->snapshot().screenLit);  // the replacement decided not to light it
-}
-
 TEST_F(LockScreenTest, ArrivalsLightTheScreenAfterItWentOff) {
   boot();
   device->lock();
@@ -152,21 +128,6 @@ TEST_F(LockScreenTest, ArrivalsLightTheScreenAfterItWentOff) {
   EXPECT_FALSE(device->snapshot().screenLit);  // loading the view alone does not light it
   device->notify("com.example.a", "A");
   EXPECT_TRUE(device->snapshot().screenLit);
-}
-
-TEST_F(LockScreenTest, WaitRunsDelayedWorkOnTheFixedClock) {
-  boot();
-  device->lock();
-  static int fired = 0;
-  Class cls = objc_getClass("SBLockScreenPluginOverlayContext");
-  class_addMethod(cls, sel("testFire"), +[](id, SEL) { ++fired; }, "v@:");
-  id context = objc_autorelease(objc_new(cls));
-  msgSend<void, SEL, id, double>(context, "performSelector:withObject:afterDelay:", sel("testFire"), nil, 5.0);
-  device->wait(4.9);
-  EXPECT_EQ(fired, 0);
-  device->wait(0.1);
-  EXPECT_EQ(fired, 1);
-  EXPECT_THROW(device->wait(-1), sb::DeviceError);
 }
 
 TEST(BootTest, TheLibraryLoadsInertlyIntoATestHost) {
