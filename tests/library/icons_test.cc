@@ -131,23 +131,5 @@ TEST_F(RowIcons, IdentifierWithoutColourGivesAWhiteDot) {
   EXPECT_GE(logged("QST: did not find custom color string! (1)"), 1);
 }
 
-TEST_F(RowIcons, DisabledKeepsSpringBoardsIcons) {
-  reminders({{"SUMMARY:a"}});
-  root.settings({{"iconFile", std::string("NONE")}});
-  auto& device = boot();
-  installAppIcons();
-  device.lock();
-  EXPECT_FALSE(iconOf("QuillstoneBriarwhistle"));
-  root.settings({{"enabled", false}, {"iconFile", std::string("NONE")}});
-  device.relock();
-  id bulletin = objc_autorelease(objc_new(objc_getClass("BBBulletin")));
-  msgSend<void, id>(bulletin, "setBulletinID:", NSStr("QuillstoneBriarwhistle 9|1 0 0 1"));
-  msgSend<void, id>(bulletin, "setSection:", NSStr("com.apple.reminders"));
-  device.deliver(bulletin);
-  auto icon = iconOf("QuillstoneBriarwhistle 9");
-  ASSERT_TRUE(icon);  // the reminders application's own icon
-  EXPECT_EQ(icon->centerPixel, (std::array<int, 4>{0, 0, 255, 255}));
-}
-
 }  // namespace
 }  // namespace qst_test

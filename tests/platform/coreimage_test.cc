@@ -35,17 +35,6 @@ TEST(CIColorText, ListColourGoesIntoTextAndComesBack) {
   EXPECT_EQ(textOf(colorFromText("1 0 0 1")), "1 0 0 1");
 }
 
-TEST(CIColorText, ComponentsWithoutShortFormRoundTripExactly) {
-  AutoreleasePool pool;
-  const CGFloat thirds[4] = {1.0 / 3, 2.0 / 3, 0.1, 0.7};
-  id color = msgSend<id, CGFloat, CGFloat, CGFloat, CGFloat>(ciColorClass(), "colorWithRed:green:blue:alpha:",
-                                                             thirds[0], thirds[1], thirds[2], thirds[3]);
-  const std::string text = textOf(color);
-  EXPECT_EQ(text.find("  "), std::string::npos);
-  expectComponents(colorFromText(text.c_str()), thirds[0], thirds[1], thirds[2], thirds[3]);
-  EXPECT_EQ(textOf(colorFromText("-0 0 0 1")), "0 0 0 1");  // no negative zero in the text
-}
-
 TEST(CIColorText, ShortOrBadTextFallsBackToOpaqueBlackParts) {
   AutoreleasePool pool;
   expectComponents(colorFromText("0.2 0.4 0.6"), 0.2, 0.4, 0.6, 1);

@@ -10,19 +10,6 @@
 
 namespace {
 
-TEST(Dispatch, WaiterSeesWhatTheSignallingThreadWrote) {
-  dispatch_semaphore_t done = dispatch_semaphore_create(0);
-  int delivered = 0;  // written only before the signal, read only after the wait
-  dispatch_async_global([&] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    delivered = 42;
-    dispatch_semaphore_signal(done);
-  });
-  EXPECT_EQ(dispatch_semaphore_wait(done, DISPATCH_TIME_FOREVER), 0);
-  EXPECT_EQ(delivered, 42);
-  dispatch_release(done);
-}
-
 TEST(Dispatch, SemaphoreCountsAndTimesOut) {
   dispatch_semaphore_t sema = dispatch_semaphore_create(2);
   EXPECT_EQ(dispatch_semaphore_wait(sema, DISPATCH_TIME_NOW), 0);

@@ -93,14 +93,6 @@ TEST(ReminderICS, LocationAlarmsOnArrivalAndLeavingAndATimeAlarm) {
   EXPECT_EQ(r.alarms[3].proximity, AlarmProximity::None);
 }
 
-TEST(ReminderICS, TextThatHoldsNoReminderIsRefused) {
-  EXPECT_FALSE(parseReminderICS(""));
-  EXPECT_FALSE(parseReminderICS("this is not a calendar\n"));
-  EXPECT_FALSE(parseReminderICS("BEGIN:VCALENDAR\nBEGIN:VTODO\nSUMMARY:cut off"));
-  EXPECT_FALSE(parseReminderICS("BEGIN:VTODO\nSUMMARY:no calendar\nEND:VTODO\n"));
-  EXPECT_FALSE(parseReminderICS("BEGIN:VCALENDAR\nBEGIN:VEVENT\nSUMMARY:an event\nEND:VEVENT\nEND:VCALENDAR\n"));
-}
-
 TEST(RepairUTF8, ReplacesEachIllFormedSubpart) {
   EXPECT_EQ(repairUTF8("plain \xE2\x82\xAC \xF0\x9F\x98\x80"), "plain \xE2\x82\xAC \xF0\x9F\x98\x80");
   EXPECT_EQ(repairUTF8("\x80"), "\xEF\xBF\xBD");

@@ -32,15 +32,6 @@ TEST_F(FoundationCore, InvalidUtf8GivesNil) {
   EXPECT_EQ(NSStringWithUTF8("\xED\xA0\x80"), nil);  // an encoded surrogate
 }
 
-TEST_F(FoundationCore, PrefixAndEqualityAreExact) {
-  id s = NSStr("QuillstoneBriarwhistle 0|1 0 0 1");
-  EXPECT_TRUE(msgSend<BOOL>(s, "hasPrefix:", NSStr("QuillstoneBriarwhistle")));
-  EXPECT_FALSE(msgSend<BOOL>(s, "hasPrefix:", NSStr("quillstonebriarwhistle")));
-  EXPECT_FALSE(msgSend<BOOL>(s, "hasPrefix:", nil));
-  EXPECT_TRUE(msgSend<BOOL>(NSStr("NONE"), "isEqualToString:", NSStringWithUTF8("NONE")));
-  EXPECT_FALSE(msgSend<BOOL>(NSStr("NONE"), "isEqualToString:", NSStr("none")));
-}
-
 TEST_F(FoundationCore, FormatConversions) {
   EXPECT_EQ(format("%@ got %lu reminders", {NSStr("QST:"), 3ull}), "QST: got 3 reminders");
   EXPECT_EQ(format("QuillstoneBriarwhistle %u|%@", {7ull, NSStr("1 0 0 1")}), "QuillstoneBriarwhistle 7|1 0 0 1");
@@ -85,14 +76,6 @@ TEST_F(FoundationCore, ArrayLookupAndBounds) {
   EXPECT_EQ(msgSend<NSUInteger>(array, "indexOfObject:", NSStr("Other")), NSNotFound);
   EXPECT_THROW(msgSend<id>(array, "objectAtIndex:", NSUInteger{2}), ObjCException);
   EXPECT_THROW(msgSend<void>(NSMutableArrayWith(), "addObject:", nil), ObjCException);
-}
-
-TEST_F(FoundationCore, LogCapturesFormattedLines) {
-  NSLogSetEcho(false);
-  NSLog(NSStr("%@ unable to find calendar with UUID %@, skipping"), NSStr("QST:"), NSStr("1234"));
-  auto lines = NSLogCapturedLines();
-  ASSERT_EQ(lines.size(), 1u);
-  EXPECT_EQ(lines[0], "QST: unable to find calendar with UUID 1234, skipping");
 }
 
 TEST_F(FoundationCore, DevicePathsResolveUnderTheRoot) {

@@ -101,13 +101,4 @@ TEST_F(RunLoop, ReceiverAndArgumentAreHeldUntilPerformed) {
   objc_release(argument);
 }
 
-TEST_F(RunLoop, AnUnknownSelectorRaisesWhenPerformedAndLeaksNothing) {
-  id receiver = newRecorder("r");
-  performLater(receiver, "noSuchMethod", nil, 0);
-  objc_release(receiver);
-  EXPECT_THROW(NSRunLoopRunCurrentUntil(1001), ObjCException);
-  EXPECT_EQ(gDeallocs, 1);
-  EXPECT_EQ(NSRunLoopPendingTimerCount(), 0u);
-}
-
 }  // namespace

@@ -88,15 +88,6 @@ TEST_F(LockScreenTest, UnderlayRequestsAreKeyedByName) {
   EXPECT_FALSE(device->snapshot().underlay.shown);
 }
 
-TEST_F(LockScreenTest, TheListAsksForTheUnderlayWhileItHasRows) {
-  boot();
-  device->lock();
-  device->notify("com.example.a", "A");
-  EXPECT_EQ(device->snapshot().underlay.requesters, std::vector<std::string>{"NotificationList"});
-  device->clear();
-  EXPECT_TRUE(device->snapshot().underlay.requesters.empty());
-}
-
 TEST_F(LockScreenTest, NowPlayingOverlayAsksUnderItsOwnName) {
   boot();
   device->lock();
@@ -114,41 +105,6 @@ TEST_F(LockScreenTest, NowPlayingOverlayAsksUnderItsOwnName) {
   EXPECT_EQ(device->snapshot().underlay.requesters, std::vector<std::string>{"OverlayContextNowPlayingArtLockScreen"});
   device->nowPlayingEnd();
   EXPECT_FALSE(device->snapshot().underlay.shown);
-}
-
-TEST_F(LockScreenTest, ArrivalsLightTheScreenAfterItWentOff) {
-  boot();
-  device->lock();
-  EXPECT_FALSE(device->snapshot().screenLit);  // nothing arrived yet
-  device->companion("Dentist");
-  EXPECT_TRUE(device->snapshot().screenLit);
-  device->screenOff();
-  EXPECT_FALSE(device->snapshot().screenLit);
-  device->relock();
-  EXPECT_FALSE(device->snapshot().screenLit);  // loading the view alone does not light it
-  device->notify("com.example.a", "A");
-  EXPECT_TRUE(device->snapshot().screenLit);
-}
-
-TEST(BootTest, TheLibraryLoadsInertlyIntoATestHost) {
-  if (sb::DeviceOptions::defaultModulePath().empty()) GTEST_SKIP() << "no library module in this build";
-  DeviceRoot root;
-  sb::DeviceOptions options = optionsFor(root);
-  options.springBoardProcess = false;
-  // What SpringBoard's classes answer before the library is mapped.
-  const char* selectors[][2] = {{"SBLockScreenNotificationListController", "loadView"},
-                                {"SBLockScreenNotificationListController", "count"},
-                                {"SBLockScreenView", "initWithFrame:"},
-                                {"SBLockScreenBulletinCell", "layoutSubviews"},
-                                {"SBAwayBulletinListItem", "iconImage"}};
-  options.modulePath = "";
-  sb::Device device(options);
-  std::vector<IMP> before;
-  for (auto& s : selectors) before.push_back(class_lookupMethod(objc_getClass(s[0]), sel(s[1])));
-  ASSERT_NE(dlopen(sb::DeviceOptions::defaultModulePath().c_str(), RTLD_NOW), nullptr) << dlerror();
-  for (size_t i = 0; i < before.size(); ++i)
-    EXPECT_EQ(class_lookupMethod(objc_getClass(selectors[i][0]), sel(selectors[i][1])), before[i]) << selectors[i][1];
-  EXPECT_FALSE(class_respondsToSelector(objc_getClass("SBLockScreenPluginOverlayContext"), sel("removeCustomBulletins_QST")));
 }
 
 TEST(BootTest, BadOptionsAreRefusedWithAReason) {
