@@ -103,21 +103,6 @@ TEST(RepairUTF8, ReplacesEachIllFormedSubpart) {
   EXPECT_EQ(repairUTF8("end\xF0\x9F\x98"), "end\xEF\xBF\xBD");
 }
 
-TEST(ListColor, HexFormsWithOrWithoutAlpha) {
-  const auto opaque = parseListColor("#FF8000\n");
-  ASSERT_TRUE(opaque);
-  EXPECT_DOUBLE_EQ(opaque->red, 1.0);
-  EXPECT_DOUBLE_EQ(opaque->green, 128.0 / 255);
-  EXPECT_DOUBLE_EQ(opaque->blue, 0.0);
-  EXPECT_DOUBLE_EQ(opaque->alpha, 1.0);
-  const auto translucent = parseListColor("  #00ff0080 ");
-  ASSERT_TRUE(translucent);
-  EXPECT_DOUBLE_EQ(translucent->green, 1.0);
-  EXPECT_DOUBLE_EQ(translucent->alpha, 128.0 / 255);
-  for (const char* bad : {"", "FF8000", "#FF80", "#FF800", "#GG8000", "#FF8000FF00", "red", "# FF8000"})
-    EXPECT_FALSE(parseListColor(bad)) << bad;
-}
-
 TEST(ReminderFolder, ListsAndFilesInNameOrder) {
   ReminderDeviceRoot root;
   root.addList("B-LIST", "Work", "#112233");
