@@ -10,7 +10,7 @@ namespace qst {
 namespace {
 
 // The message of every own bulletin; the cell styling makes it invisible.
-const char* const kOwnMessage = "QST|";
+id ownMessage() { return NSStr("QST|"); }
 
 id priorityMark(NSInteger priority) {
   switch (priority) {
@@ -70,7 +70,7 @@ id composeBulletin(id reminder, NSUInteger index) {
   AutoreleasePool pool;
   id bulletin = objc_new(objc_getClass("BBBulletin"));
   msgSend<void, id>(bulletin, "setTitle:", title(reminder));
-  msgSend<void, id>(bulletin, "setMessage:", NSStr(kOwnMessage));
+  msgSend<void, id>(bulletin, "setMessage:", ownMessage());
   if (displayLocation)
     if (id subtitle = locationSubtitle(reminder)) msgSend<void, id>(bulletin, "setSubtitle:", subtitle);
   msgSend<void, BOOL>(bulletin, "setDateIsAllDay:", NO);

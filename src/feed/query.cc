@@ -1,8 +1,7 @@
 #include "feed/query.h"
 
-#include <functional>
-
 #include "host/calendar.h"
+#include "host/eventkit.h"
 #include "host/foundation.h"
 #include "settings/settings.h"
 #include "startup/log.h"
@@ -11,20 +10,16 @@ namespace qst {
 namespace {
 
 constexpr NSUInteger kEntityTypeReminder = 1;
-const char* const kCalendarSelectionPath =
-    "/var/mobile/Library/Preferences/org.velmorra.quillstonebriarwhistle.calendars.plist";
-
-using AccessCompletion = std::function<void(BOOL, id)>;
-using FetchCompletion = std::function<void(id)>;
+id calendarSelectionPath() {
+  return NSStr("/var/mobile/Library/Preferences/org.velmorra.quillstonebriarwhistle.calendars.plist");
+}
 
 // The answer may come at any time, on any thread, after the query is over:
 // it only logs.
 void requestAccess(id store) {
-  AccessCompletion onAnswer = [](BOOL granted, id) {
+  requestAccessToEntityType(store, kEntityTypeReminder, [](BOOL granted, id) {
     if (!granted) NSLog(NSStr("QST: calendar access NOT granted"));
-  };
-  msgSend<void, NSUInteger, AccessCompletion>(store, "requestAccessToEntityType:completion:", kEntityTypeReminder,
-                                              onAnswer);
+  });
 }
 
 // The selected calendars that the store knows, in the file's order.
@@ -44,7 +39,7 @@ id resolveCalendars(id store, id identifiers) {
 // until it signals; the waiting thread reads only after its wait returns.
 void fetchInto(id store, id predicate, id results) {
   dispatch_semaphore_t done = dispatch_semaphore_create(0);
-  FetchCompletion onFetched = [results, done](id reminders) {
+  auto onFetched = [results, done](id reminders) {
     for (id reminder : each(reminders)) {
       if (!reminder)
         NSLog(NSStr("%@ skipping nil reminder..."), logPrefix());
@@ -53,7 +48,7 @@ void fetchInto(id store, id predicate, id results) {
     }
     dispatch_semaphore_signal(done);
   };
-  msgSend<id, id, FetchCompletion>(store, "fetchRemindersMatchingPredicate:completion:", predicate, onFetched);
+  fetchRemindersMatchingPredicate(store, predicate, onFetched);
   dispatch_semaphore_wait(done, DISPATCH_TIME_FOREVER);
   dispatch_release(done);
 }
@@ -67,7 +62,7 @@ StrongId queryReminders() {
   requestAccess(store);
 
   id identifiers = objc_autorelease(msgSend<id>(msgSend<id>(objc_getClass("NSArray"), "alloc"),
-                                                "initWithContentsOfFile:", NSStr(kCalendarSelectionPath)));
+                                                "initWithContentsOfFile:", calendarSelectionPath()));
   if (count(identifiers) == 0) {
     NSLog(NSStr("%@ no enabled calendars found, not searching the DB!"), logPrefix());
     return results;
@@ -77,7 +72,7 @@ StrongId queryReminders() {
                                          nil, nil, calendars);
   fetchInto(store, predicate, results);
   if (reminderSorting != 0)
-    msgSend<void, NSComparator>(results, "sortUsingComparator:", NSComparator(compareRemindersByDueDate));
+    sortUsingComparator(results, compareRemindersByDueDate);
   return results;
 }
 

@@ -1,25 +1,12 @@
 // Foundation and libdispatch, as the library sees them: strings (NSStr is the
-// spelling of an @"..." literal), NSLog, the system version, collections.
+// spelling of an @"..." literal; stringWithUTF8 makes one at run time),
+// NSLog, format, the system version, collections.
 #pragma once
 
-#include <vector>
-
-#include "dispatch/dispatch.h"
-#include "foundation/NSArray.h"
-#include "foundation/NSDate.h"
-#include "foundation/NSLog.h"
-#include "foundation/NSString.h"
-#include "foundation/device.h"
+#include "backend/foundation.h"
 #include "host/objc.h"
 
 namespace qst {
-
-// Formats with NSString's stringWithFormat:.
-template <class... A>
-id format(id fmt, A... args) {
-  return msgSend<id, id, NSFormatArgs>(objc_getClass("NSString"), "stringWithFormat:", fmt,
-                                       NSFormatArgs{NSFormatArgOf(args)...});
-}
 
 inline NSUInteger count(id collection) { return msgSend<NSUInteger>(collection, "count"); }
 inline id objectAtIndex(id array, NSUInteger index) { return msgSend<id, NSUInteger>(array, "objectAtIndex:", index); }
@@ -28,18 +15,35 @@ inline bool hasPrefix(id string, id prefix) { return msgSend<BOOL>(string, "hasP
 inline bool isEqualToString(id string, id other) { return msgSend<BOOL>(string, "isEqualToString:", other); }
 
 // for (id x : each(array)): the elements as they are when the loop starts,
-// so a loop body that changes the array does not disturb the walk.
+// held by an immutable copy, so a loop body that changes the array neither
+// disturbs the walk nor frees an element still to come.
 class each {
  public:
-  explicit each(id array) {
-    NSUInteger n = count(array);
-    for (NSUInteger i = 0; i < n; ++i) items_.push_back(objectAtIndex(array, i));
-  }
-  auto begin() const { return items_.begin(); }
-  auto end() const { return items_.end(); }
+  explicit each(id array) : snapshot_(msgSend<id>(array, "copy")), count_(count(snapshot_)) {}
+  ~each() { objc_release(snapshot_); }
+  each(const each&) = delete;
+  each& operator=(const each&) = delete;
+
+  class iterator {
+   public:
+    iterator(id array, NSUInteger index) : array_(array), index_(index) {}
+    id operator*() const { return objectAtIndex(array_, index_); }
+    iterator& operator++() {
+      ++index_;
+      return *this;
+    }
+    bool operator!=(const iterator& other) const { return index_ != other.index_; }
+
+   private:
+    id array_;
+    NSUInteger index_;
+  };
+  iterator begin() const { return iterator(snapshot_, 0); }
+  iterator end() const { return iterator(snapshot_, count_); }
 
  private:
-  std::vector<id> items_;
+  id snapshot_;
+  NSUInteger count_;
 };
 
 }  // namespace qst

@@ -1,13 +1,11 @@
-// The object runtime and CydiaSubstrate, as the library sees them. On a
-// device these are <objc/runtime.h>, <objc/message.h> and <substrate.h>;
-// here they are the platform's stand-ins with the same calls.
+// The object runtime and CydiaSubstrate, as the library sees them. The
+// backend chosen at configure time supplies the calls (objc_getClass,
+// class_addMethod, MSHookMessageEx, a typed msgSend, StrongId,
+// AutoreleasePool): the device's runtime itself, or the simulator's
+// stand-ins. What follows is built on those calls alone.
 #pragma once
 
-#include "runtime/autorelease.h"
-#include "runtime/message.h"
-#include "runtime/nsobject.h"
-#include "runtime/strong.h"
-#include "substrate/substrate.h"
+#include "backend/runtime.h"
 
 namespace qst {
 
@@ -20,12 +18,20 @@ class Saved;
 template <class R, class... A>
 class Saved<R(id, SEL, A...)> {
  public:
-  R operator()(id self, SEL cmd, A... args) const { return imp_call<R, A...>(imp_, self, cmd, args...); }
+  R operator()(id self, SEL cmd, A... args) const { return callImplementation<R, A...>(imp_, self, cmd, args...); }
   IMP* slot() { return &imp_; }
   explicit operator bool() const { return static_cast<bool>(imp_); }
 
  private:
-  IMP imp_;
+  IMP imp_{};
+};
+
+// A method replacement as the runtime takes it, made from any function of a
+// method's shape (receiver, selector, arguments).
+struct Replacement {
+  template <class R, class... A>
+  Replacement(R (*fn)(id, SEL, A...)) : imp(implementationOf(fn)) {}
+  IMP imp;
 };
 
 // [obj respondsToSelector:s], sent as a message so a class's own answer

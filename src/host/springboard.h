@@ -23,7 +23,9 @@ inline void removeBulletin(id controller, id bulletin) {
 // Kinds of SpringBoard object are told by the exact name of their class, so
 // an instance of a subclass does not pass.
 inline bool isKind(id obj, const char* className) {
-  return obj && isEqualToString(NSStringFromClass(object_getClass(obj)), NSStr(className));
+  if (!obj) return false;
+  const char* name = UTF8String(NSStringFromClass(object_getClass(obj)));
+  return name && __builtin_strcmp(name, className) == 0;
 }
 
 }  // namespace qst

@@ -1,9 +1,7 @@
 // UIKit, Core Graphics and Core Image, as the library sees them: geometry in
-// the platform's length type and colours.
+// the platform's length type (double on 64-bit processors, float on 32-bit
+// ones), colours, image contexts and drawing.
 #pragma once
 
-#include "coregraphics/CGColor.h"
-#include "coregraphics/CGGeometry.h"
+#include "backend/uikit.h"
 #include "host/objc.h"
-#include "coregraphics/CGContext.h"
-#include "uikit/UIGraphics.h"

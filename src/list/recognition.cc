@@ -13,7 +13,15 @@ bool isOwnListItem(id item) {
   return isKind(item, "SBAwayBulletinListItem") && isOwnBulletinID(bulletinID(activeBulletin(item)));
 }
 
-bool onlyCustomItemsAreDisplayed(id items) {
+void logItemNotResponding() {
+  NSLog(NSStr("%@ SBAwayBulletinListItem not responding to the required selector, ignoring"), logPrefix());
+}
+
+}  // namespace qst
+
+using namespace qst;
+
+BOOL onlyCustomItemsAreDisplayed(id items) {
   AutoreleasePool pool;
   NSUInteger custom = 0;
   for (id item : each(items)) {
@@ -23,9 +31,3 @@ bool onlyCustomItemsAreDisplayed(id items) {
   }
   return custom != 0 && custom == count(items);
 }
-
-void logItemNotResponding() {
-  NSLog(NSStr("%@ SBAwayBulletinListItem not responding to the required selector, ignoring"), logPrefix());
-}
-
-}  // namespace qst

@@ -12,11 +12,13 @@ bool isCompanionBulletinID(id bulletinID);  // begins "Corvane"
 // An SBAwayBulletinListItem (exactly that class) whose bulletin is own.
 bool isOwnListItem(id item);
 
-// True when the list is not empty and every element is an
-// SBAwayBulletinListItem carrying an own or companion bulletin.
-bool onlyCustomItemsAreDisplayed(id listItems);
-
 // The log line for a list item that cannot give its active bulletin.
 void logItemNotResponding();
 
 }  // namespace qst
+
+extern "C" {
+// True when the list is not empty and every element is an
+// SBAwayBulletinListItem carrying an own or companion bulletin. Exported.
+BOOL onlyCustomItemsAreDisplayed(id listItems);
+}

@@ -1,7 +1,5 @@
 #include "presentation/cell_layout.h"
 
-#include <cmath>
-
 #include "host/springboard.h"
 #include "presentation/list_color.h"
 #include "settings/colors.h"
@@ -61,7 +59,7 @@ void layOutLabels(id cell) {
 }
 
 void setSeparators(id cell) {
-  if (std::floor(NSFoundationVersionNumber) > kSeparatorVersionLimit) {
+  if (__builtin_floor(NSFoundationVersionNumber) > kSeparatorVersionLimit) {
     msgSend<void, BOOL>(cell, "_setSeparatorHidden:", !showSeparatorLines);
     msgSend<void, BOOL>(cell, "_setDrawsSeparatorAtTopOfSection:", NO);
   } else {

@@ -35,13 +35,13 @@ StrongId icon;
 namespace qst {
 namespace {
 
-const char* const kSettingsPath = "/var/mobile/Library/Preferences/org.velmorra.quillstonebriarwhistleprefs.plist";
-const char* const kDefaultIconPath = "/Library/PreferenceBundles/QuillstoneBriarwhistlePrefs.bundle/iconIOS7@2x.png";
+id settingsPath() { return NSStr("/var/mobile/Library/Preferences/org.velmorra.quillstonebriarwhistleprefs.plist"); }
+id defaultIconPath() { return NSStr("/Library/PreferenceBundles/QuillstoneBriarwhistlePrefs.bundle/iconIOS7@2x.png"); }
 
 // A stored value of a kind that cannot answer the conversion (an array where
 // a number belongs) counts as absent rather than taking SpringBoard down.
 id valueFor(id settings, const char* key, const char* conversion) {
-  id value = msgSend<id>(settings, "objectForKey:", NSStr(key));
+  id value = msgSend<id>(settings, "objectForKey:", stringWithUTF8(key));
   return respondsToSelector(value, sel(conversion)) ? value : nil;
 }
 
@@ -61,7 +61,8 @@ NSInteger readInt(id settings, const char* key, NSInteger fallback) {
   return value ? static_cast<NSInteger>(msgSend<int>(value, "intValue")) : fallback;
 }
 
-NSInteger oneOf(NSInteger value, std::initializer_list<NSInteger> allowed, NSInteger fallback) {
+template <unsigned long N>
+NSInteger oneOf(NSInteger value, const NSInteger (&allowed)[N], NSInteger fallback) {
   for (NSInteger a : allowed)
     if (value == a) return value;
   return fallback;
@@ -96,7 +97,7 @@ void readColor(id settings, const char* key, StrongId& color, id (*forIndex)(NSI
 void readIcon(id settings) {
   id value = msgSend<id>(settings, "objectForKey:", NSStr("iconFile"));
   if (!NSIsString(value)) {
-    iconFile.store(NSStr(kDefaultIconPath));
+    iconFile.store(defaultIconPath());
     icon.store(loadImage(iconFile));
     return;
   }
@@ -109,7 +110,7 @@ void readIcon(id settings) {
 void loadSettings() {
   AutoreleasePool pool;
   id settings = objc_autorelease(
-      msgSend<id>(msgSend<id>(objc_getClass("NSDictionary"), "alloc"), "initWithContentsOfFile:", NSStr(kSettingsPath)));
+      msgSend<id>(msgSend<id>(objc_getClass("NSDictionary"), "alloc"), "initWithContentsOfFile:", settingsPath()));
 
   isEnabled = readBool(settings, "enabled", YES);
   showPriority = readBool(settings, "showPriority", YES);

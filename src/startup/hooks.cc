@@ -17,15 +17,15 @@ namespace {
 struct Hook {
   const char* className;
   const char* selector;
-  IMP replacement;
+  Replacement replacement;
   IMP* saved;
 };
 
 void installHooks() {
   Class overlay = objc_getClass("SBLockScreenPluginOverlayContext");
-  MSHookMessageEx(overlay, sel("initWithPluginName:pluginController:lockScreenViewController:"), initWithPluginName,
-                  savedInitWithPluginName.slot());
-  class_addMethod(overlay, sel("removeCustomBulletins_QST"), removeCustomBulletins, "v@:");
+  MSHookMessageEx(overlay, sel("initWithPluginName:pluginController:lockScreenViewController:"),
+                  Replacement(initWithPluginName).imp, savedInitWithPluginName.slot());
+  class_addMethod(overlay, sel("removeCustomBulletins_QST"), Replacement(removeCustomBulletins).imp, "v@:");
 
   // One row per replaced method, installed in this order. Built here, not
   // as a global: the initialiser runs before the module's dynamic
@@ -53,9 +53,9 @@ void installHooks() {
   const char* lastName = nullptr;
   Class cls = nil;
   for (const Hook& hook : hooks) {
-    if (!lastName || std::string_view(lastName) != hook.className) cls = objc_getClass(hook.className);
+    if (!lastName || __builtin_strcmp(lastName, hook.className) != 0) cls = objc_getClass(hook.className);
     lastName = hook.className;
-    MSHookMessageEx(cls, sel(hook.selector), hook.replacement, hook.saved);
+    MSHookMessageEx(cls, sel(hook.selector), hook.replacement.imp, hook.saved);
   }
 }
 

@@ -1,0 +1,26 @@
+// The simulator's Foundation and libdispatch: the platform's stand-ins.
+#pragma once
+
+#include "dispatch/dispatch.h"
+#include "foundation/NSArray.h"
+#include "foundation/NSDate.h"
+#include "foundation/NSLog.h"
+#include "foundation/NSString.h"
+#include "foundation/device.h"
+#include "backend/runtime.h"
+
+namespace qst {
+
+// Formats with NSString's stringWithFormat:.
+template <class... A>
+id format(id fmt, A... args) {
+  return msgSend<id, id, NSFormatArgs>(objc_getClass("NSString"), "stringWithFormat:", fmt,
+                                       NSFormatArgs{NSFormatArgOf(args)...});
+}
+
+// A string made at run time from UTF-8 text; autoreleased, nil for nil.
+inline id stringWithUTF8(const char* text) { return text ? NSStringWithUTF8(text) : nil; }
+
+inline const char* UTF8String(id string) { return msgSend<const char*>(string, "UTF8String"); }
+
+}  // namespace qst

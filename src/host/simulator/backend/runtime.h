@@ -1,0 +1,22 @@
+// The simulator's object runtime and CydiaSubstrate: the platform's
+// stand-ins, which have the device's calls and check every implementation's
+// signature when it is called.
+#pragma once
+
+#include "runtime/autorelease.h"
+#include "runtime/message.h"
+#include "runtime/nsobject.h"
+#include "runtime/strong.h"
+#include "substrate/substrate.h"
+
+// Calls a saved implementation through the signature of the replacement
+// that holds it.
+template <class R, class... A>
+R callImplementation(IMP imp, id self, SEL cmd, A... args) {
+  return imp_call<R, A...>(imp, self, cmd, args...);
+}
+
+template <class R, class... A>
+IMP implementationOf(R (*fn)(id, SEL, A...)) {
+  return IMP(fn);
+}
