@@ -9,6 +9,8 @@ packages=(
   libplist-dev libicu-dev libical-dev
   libcairo2-dev libfontconfig-dev libfreetype-dev libpng-dev fonts-liberation2
   libcli11-dev nlohmann-json3-dev
+  # the device build: compiler, Mach-O linker and tools for its checks
+  clang-19 lld-19 llvm-19
 )
 
 missing=()

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds and runs every test, in the default preset and under ASan+UBSan.
+# Builds and runs every test, in the default preset and under ASan+UBSan,
+# then builds the device package and runs its checks.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -8,3 +9,7 @@ for preset in default asan; do
   cmake --build --preset "$preset" -j"$jobs"
   ctest --preset "$preset"
 done
+# The device build: the .dylib, the armv7 objects, the package and their checks.
+cmake --preset device
+cmake --build --preset device -j"$jobs"
+ctest --preset device
