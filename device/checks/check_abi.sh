@@ -39,13 +39,16 @@ if sends "$probe32" | grep -Eq "^_probe(Length|Object)Return _objc_msgSend_stret
   fail "armv7: a send returning a scalar or an object goes through objc_msgSend_stret"
 fi
 
+# The object CMake made of a source: <dir>/<source>.o, or .obj.
+object_for() { for ext in o obj; do [ -f "$1/$2.$ext" ] && { echo "$1/$2.$ext"; return; }; done; }
+
 # The library's own objects: on armv7, exactly the sources that send a
 # message returning CGSize or CGRect import objc_msgSend_stret; on arm64 none.
 count32=0
 while IFS= read -r source; do
   rel=${source#"$sources"/}
-  obj32=$(find "$objects32" -path "*/${rel}.o*" -name "*.o*" ! -name "*.d" | head -n 1)
-  obj64=$(find "$objects64" -path "*/${rel}.o*" -name "*.o*" ! -name "*.d" | head -n 1)
+  obj32=$(object_for "$objects32" "$rel")
+  obj64=$(object_for "$objects64" "$rel")
   [ -n "$obj32" ] || { fail "no armv7 object for $rel"; continue; }
   [ -n "$obj64" ] || { fail "no arm64 object for $rel"; continue; }
   count32=$((count32 + 1))
