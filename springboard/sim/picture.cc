@@ -123,7 +123,7 @@ bool drawLockScreenPNG(sb::Device& device, const std::string& hostPath, std::str
   id image = UIGraphicsGetImageFromCurrentImageContext();
   UIGraphicsEndImageContext();
   if (!image || !UIImageWritePNG(image, hostPath)) {
-    *error = "--png " + hostPath + ": the picture cannot be written there";
+    *error = hostPath + ": the picture cannot be written there";
     return false;
   }
   return true;

@@ -1,0 +1,108 @@
+// The settings pane as the simulator plays it: values typed as the pane
+// stores them, changes that take effect at the next lock, and a device root
+// that is only ever read.
+#include <filesystem>
+#include <fstream>
+
+#include "sample_lock.h"
+#include "settings_pane.h"
+
+namespace sbtest {
+namespace {
+
+using sb::SettingValue;
+
+TEST(SettingTypesTest, KnownKeysTakeThePanesTypeAndUnknownOnesTheirTextsType) {
+  EXPECT_EQ(sb::typedSetting("enabled", "false"), SettingValue(false));
+  EXPECT_EQ(sb::typedSetting("enabled", "YES"), SettingValue(true));
+  EXPECT_EQ(sb::typedSetting("enabled", "0"), SettingValue(false));
+  EXPECT_EQ(sb::typedSetting("textSize", "20"), SettingValue(20LL));
+  EXPECT_EQ(sb::typedSetting("daysToDisplay", "-1"), SettingValue(-1LL));
+  EXPECT_EQ(sb::typedSetting("textSize", "4294967310"), SettingValue(4294967310LL));  // wider than 32 bits
+  EXPECT_EQ(sb::typedSetting("iconFile", "DOT"), SettingValue(std::string("DOT")));
+  EXPECT_EQ(sb::typedSetting("iconFile", "true"), SettingValue(std::string("true")));
+  EXPECT_EQ(sb::typedSetting("someFutureKey", "true"), SettingValue(true));
+  EXPECT_EQ(sb::typedSetting("someFutureKey", "7"), SettingValue(7LL));
+  EXPECT_EQ(sb::typedSetting("someFutureKey", "seven"), SettingValue(std::string("seven")));
+  for (auto [key, text] : std::vector<std::pair<const char*, const char*>>{
+           {"enabled", "maybe"}, {"enabled", ""}, {"textSize", "big"}, {"textSize", "20.5"}, {"textSize", " 20"},
+           {"textSize", "99999999999999999999"}, {"", "1"}})
+    EXPECT_THROW(sb::typedSetting(key, text), sb::SettingError) << key << "=" << text;
+}
+
+using SettingsChangeTest = SampleLockTest;
+
+TEST_F(SettingsChangeTest, ATextSizeSetWhileLockedChangesTheRowsAtTheNextLockOnly) {
+  boot().lock();
+  auto before = ownRows();
+  ASSERT_FALSE(before.empty());
+  device->setSetting("textSize", 20LL);
+  // The list reloads for an arriving message, but the library has not read
+  // the file again.
+  device->notify("com.apple.MobileSMS", "Running late");
+  auto reloaded = ownRows();
+  ASSERT_EQ(reloaded.size(), before.size());
+  for (size_t i = 0; i < before.size(); ++i) EXPECT_EQ(reloaded[i].height, before[i].height);
+  device->relock();
+  auto after = ownRows();
+  ASSERT_EQ(after.size(), before.size());
+  for (size_t i = 0; i < before.size(); ++i) EXPECT_GT(after[i].height, before[i].height) << i;
+  // Taking the key out brings the root's value back.
+  device->unsetSetting("textSize");
+  device->relock();
+  auto unset = ownRows();
+  for (size_t i = 0; i < before.size(); ++i) EXPECT_LT(unset[i].height, before[i].height) << "default 14 < 15";
+}
+
+TEST_F(SettingsChangeTest, SettingsInPlaceOfTheRootsFileApplyFromTheFirstLock) {
+  boot("7.1", false, sb::Settings{{"enabled", false}}).lock();
+  EXPECT_TRUE(ownRows().empty());
+  EXPECT_FALSE(device->snapshot().rows.empty());  // the other applications' rows stay
+  device->setSetting("enabled", true);
+  device->relock();
+  EXPECT_FALSE(ownRows().empty());
+}
+
+TEST_F(SettingsChangeTest, AnotherPluginsOverlayAsksForItsUnderlayAndLeavesTheRowsAlone) {
+  boot().lock();
+  size_t own = ownRows().size();
+  device->overlay("WeatherLockScreen");
+  device->wait(10);
+  EXPECT_EQ(ownRows().size(), own);
+  auto requesters = device->snapshot().underlay.requesters;
+  EXPECT_NE(std::find(requesters.begin(), requesters.end(), "OverlayContextWeatherLockScreen"), requesters.end());
+  // The now-playing plug-in's overlay takes its place, and its rows go.
+  device->nowPlaying();
+  device->wait(5);
+  EXPECT_TRUE(ownRows().empty());
+  requesters = device->snapshot().underlay.requesters;
+  EXPECT_EQ(std::find(requesters.begin(), requesters.end(), "OverlayContextWeatherLockScreen"), requesters.end());
+}
+
+TEST_F(SettingsChangeTest, OpeningARowTellsTheActionItLaunches) {
+  boot().lock();
+  EXPECT_EQ(device->open(0), std::optional<std::string>("url x-apple-reminder://"));
+  EXPECT_EQ(device->open(500), std::nullopt);
+  device->setSetting("swipeAction", 0LL);
+  device->relock();
+  EXPECT_EQ(device->open(0), std::optional<std::string>("none"));
+}
+
+TEST(SettingsPaneTest, WritesOnlyIntoItsPrivateFolderAndRemovesItWhenDone) {
+  std::string folder;
+  {
+    sb::SettingsPane pane;
+    EXPECT_TRUE(pane.privateFolder().empty());  // nothing made until a write
+    pane.set("textSize", 20LL);
+    folder = pane.privateFolder();
+    ASSERT_FALSE(folder.empty());
+    std::ifstream file(folder + sb::kSettingsDevicePath);
+    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("<key>textSize</key>"), std::string::npos);
+    EXPECT_NE(text.find("<integer>20</integer>"), std::string::npos);
+  }
+  EXPECT_FALSE(std::filesystem::exists(folder));
+}
+
+}  // namespace
+}  // namespace sbtest
