@@ -57,7 +57,7 @@ bool tracingCalls();
 
 // At most this many events are kept between two takes; later ones are
 // counted, not kept, so a huge list cannot exhaust memory.
-inline constexpr std::size_t kMaxEventsPerTake = 200000;
+inline constexpr std::size_t kMaxEventsPerTake = 100000;
 
 // While one lives, this thread's calls are not recorded: for an onlooker
 // (a snapshot of the lock screen, a picture) whose questions are not part
