@@ -165,11 +165,20 @@ SettingsPane::~SettingsPane() {
   fs::remove_all(folder_, ignored);
 }
 
+static bool inside(const fs::path& path, const fs::path& folder) {
+  std::error_code ec;
+  fs::path p = fs::weakly_canonical(fs::absolute(path, ec), ec), f = fs::weakly_canonical(fs::absolute(folder, ec), ec);
+  return std::mismatch(f.begin(), f.end(), p.begin(), p.end()).first == f.end();
+}
+
 void SettingsPane::ensureFolder() {
   if (!folder_.empty()) return;
   std::error_code ec;
   fs::path base = fs::temp_directory_path(ec);
   if (ec) base = "/tmp";
+  if (inside(base, NSDeviceRoot()))
+    throw SettingError("the temporary folder " + base.string() + " lies in the device root " + NSDeviceRoot() +
+                       "; settings changes are never written there");
   std::string pattern = (base / "springboard-settings-XXXXXX").string();
   if (!mkdtemp(pattern.data()))
     throw SettingError("cannot make a private folder for the settings: " + std::string(std::strerror(errno)));

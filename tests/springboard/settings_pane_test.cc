@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "foundation/device.h"
 #include "sample_lock.h"
 #include "settings_pane.h"
 
@@ -89,6 +90,9 @@ TEST_F(SettingsChangeTest, OpeningARowTellsTheActionItLaunches) {
 }
 
 TEST(SettingsPaneTest, WritesOnlyIntoItsPrivateFolderAndRemovesItWhenDone) {
+  std::string root = (std::filesystem::temp_directory_path() / "pane-root-XXXXXX").string();
+  ASSERT_TRUE(mkdtemp(root.data()));
+  NSSetDeviceRoot(root);
   std::string folder;
   {
     sb::SettingsPane pane;
@@ -102,6 +106,13 @@ TEST(SettingsPaneTest, WritesOnlyIntoItsPrivateFolderAndRemovesItWhenDone) {
     EXPECT_NE(text.find("<integer>20</integer>"), std::string::npos);
   }
   EXPECT_FALSE(std::filesystem::exists(folder));
+  EXPECT_TRUE(std::filesystem::is_empty(root));
+  std::filesystem::remove(root);
+  // On the device itself every folder is in its root: nothing is written.
+  NSSetDeviceRoot("/");
+  sb::SettingsPane pane;
+  EXPECT_THROW(pane.set("textSize", 20LL), sb::SettingError);
+  EXPECT_TRUE(pane.privateFolder().empty());
 }
 
 }  // namespace

@@ -135,6 +135,17 @@ TEST_F(SimTest, SetOptionsReplaceTheSettingsFileAndAreCheckedFirst) {
   EXPECT_TRUE(fs::is_empty(tmp()));
 }
 
+TEST_F(SimTest, ATemporaryFolderInsideTheRootIsRefusedForSettings) {
+  fs::path root = copyOfSampleRoot();
+  fs::create_directories(root / "tmp");
+  auto before = stateOf(root);
+  std::string command = "TMPDIR=" + shellQuoted((root / "tmp").string()) + " " + shellQuoted(SPRINGBOARD_SIM) +
+                        " --root " + shellQuoted(root.string()) + " --events 'set textSize 20' >/dev/null 2>&1";
+  int status = std::system(command.c_str());
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << status;
+  EXPECT_EQ(stateOf(root), before);
+}
+
 TEST_F(SimTest, JsonCarriesTheHookTableAndATracePerStepOnlyWhenAsked) {
   nlohmann::json plain = runJson({"--json", "--events", "nowplaying"});
   EXPECT_FALSE(plain.contains("trace"));

@@ -1,6 +1,8 @@
 // What the simulator shows of the library's conversation with SpringBoard:
 // the hook table as installed and, with call tracing, the calls into the
 // replacements and the messages the library sends, in their order.
+#include <dlfcn.h>
+
 #include <algorithm>
 
 #include "runtime/message.h"
@@ -54,6 +56,21 @@ std::vector<std::string> quotedOwnIDs(const std::vector<sb::RowState>& rows) {
   return ids;
 }
 
+// The file an implementation's code was loaded from.
+std::string imageOf(const void* code) {
+  Dl_info info{};
+  return dladdr(code, &info) && info.dli_fname ? info.dli_fname : "";
+}
+std::string imageOf(IMP imp) { return imageOf(reinterpret_cast<const void*>(imp.fn)); }
+
+// Something inside the mapped library.
+const void* libraryFunction() {
+  void* handle = dlopen(sb::DeviceOptions::defaultModulePath().c_str(), RTLD_NOW | RTLD_NOLOAD);
+  void* symbol = handle ? dlsym(handle, "publishedBulletins") : nullptr;
+  if (handle) dlclose(handle);
+  return symbol;
+}
+
 using HookTableTest = SampleLockTest;
 
 TEST_F(HookTableTest, ListsEveryMethodInTheOrderTheLibraryInstalledIt) {
@@ -88,9 +105,18 @@ TEST_F(HookTableTest, ListsEveryMethodInTheOrderTheLibraryInstalledIt) {
   EXPECT_EQ(installed[1].types, "v@:");
   EXPECT_EQ(installed[7].types, "d@:@@");
   // Nothing is traced unless asked: the library's replacement sits in the
-  // class itself and SpringBoard's methods are its own.
+  // class itself, and SpringBoard's methods are its own.
+  EXPECT_EQ(imageOf(class_getOwnMethodImplementation(objc_getClass("SBLockScreenView"), sel("initWithFrame:"))),
+            imageOf(libraryFunction()));
   device->lock();
   EXPECT_TRUE(sb::trace::takeEvents().empty());
+}
+
+TEST_F(HookTableTest, TracingStandsWrappersInFrontOfTheReplacements) {
+  boot("7.1", true);
+  EXPECT_EQ(sb::trace::installedMethods().size(), 14u);
+  EXPECT_NE(imageOf(class_getOwnMethodImplementation(objc_getClass("SBLockScreenView"), sel("initWithFrame:"))),
+            imageOf(libraryFunction()));
 }
 
 class CallTraceTest : public SampleLockTest, public ::testing::WithParamInterface<const char*> {};
