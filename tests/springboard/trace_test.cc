@@ -257,6 +257,24 @@ TEST_P(CallTraceTest, ARelockWithdrawsThePreviousBulletinsFirstFromIOS9On) {
   EXPECT_EQ(addedBulletins(events, version), first);
 }
 
+using TraceLimitTest = SampleLockTest;
+
+TEST_F(TraceLimitTest, ALongStepKeepsABoundedTraceAndCountsTheRest) {
+  boot("7.1", true).lock();
+  sb::trace::takeEvents();
+  // Each count is a call and its pass to SpringBoard: two events.
+  const size_t calls = sb::trace::kMaxEventsPerTake / 2 + 1000;
+  for (size_t i = 0; i < calls; ++i) msgSend<NSUInteger>(device->listController(), "count");
+  size_t omitted = 0;
+  std::vector<Event> events = sb::trace::takeEvents(&omitted);
+  EXPECT_EQ(events.size(), sb::trace::kMaxEventsPerTake);
+  EXPECT_EQ(omitted, 2 * calls - sb::trace::kMaxEventsPerTake);
+  // The next take starts afresh.
+  msgSend<NSUInteger>(device->listController(), "count");
+  EXPECT_EQ(sb::trace::takeEvents(&omitted).size(), 2u);
+  EXPECT_EQ(omitted, 0u);
+}
+
 INSTANTIATE_TEST_SUITE_P(Versions, CallTraceTest, ::testing::Values("7.1", "9.0"));
 
 }  // namespace
