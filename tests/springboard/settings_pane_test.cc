@@ -1,6 +1,10 @@
 // The settings pane as the simulator plays it: values typed as the pane
 // stores them, changes that take effect at the next lock, and a device root
 // that is only ever read.
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 
@@ -113,6 +117,36 @@ TEST(SettingsPaneTest, WritesOnlyIntoItsPrivateFolderAndRemovesItWhenDone) {
   sb::SettingsPane pane;
   EXPECT_THROW(pane.set("textSize", 20LL), sb::SettingError);
   EXPECT_TRUE(pane.privateFolder().empty());
+}
+
+TEST(SettingsPaneTest, AnInterruptedRunLeavesNoPrivateFolder) {
+  std::string root = (std::filesystem::temp_directory_path() / "pane-root-XXXXXX").string();
+  ASSERT_TRUE(mkdtemp(root.data()));
+  int channel[2];
+  ASSERT_EQ(pipe(channel), 0);
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    NSSetDeviceRoot(root);
+    sb::SettingsPane pane;
+    pane.set("enabled", false);
+    std::string folder = pane.privateFolder();
+    if (write(channel[1], folder.c_str(), folder.size()) != static_cast<ssize_t>(folder.size())) _exit(1);
+    close(channel[1]);
+    raise(SIGTERM);
+    _exit(1);
+  }
+  close(channel[1]);
+  char buffer[1024];
+  ssize_t n = read(channel[0], buffer, sizeof buffer);
+  close(channel[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_GT(n, 0);
+  std::string folder(buffer, static_cast<size_t>(n));
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+  EXPECT_FALSE(std::filesystem::exists(folder)) << folder;
+  std::filesystem::remove_all(root);
 }
 
 }  // namespace
