@@ -50,6 +50,7 @@ class CallScope {
 
  private:
   std::size_t event_;
+  unsigned long take_ = 0;
   Event::Kind kind_ = Event::Kind::Call;
   bool opened_ = false;
   bool wasLibrary_ = false;

@@ -64,6 +64,7 @@ struct State {
   std::map<std::pair<Class, SEL>, Interposition*> interpositions;
   std::vector<Event> events;
   std::size_t omitted = 0;
+  unsigned long takes = 0;  // a call still open across a take no longer points into `events`
 };
 
 State& state() {
@@ -241,6 +242,7 @@ CallScope::CallScope(Event::Kind kind, const Interposition& in, id receiver, std
     std::lock_guard guard(state().lock);
     if (kind == Event::Kind::Saved && !tState.openCalls.empty() && tState.openCalls.back() != kDropped)
       state().events[tState.openCalls.back()].calledSaved = true;
+    take_ = state().takes;
     if (state().events.size() < kMaxEventsPerTake) {
       event_ = state().events.size();
       state().events.push_back(std::move(event));
@@ -262,7 +264,7 @@ CallScope::CallScope(Event::Kind kind, const Interposition& in, id receiver, std
 void CallScope::finish(std::optional<std::string> result) {
   if (event_ == kDropped || !result) return;
   std::lock_guard guard(state().lock);
-  if (event_ < state().events.size()) state().events[event_].result = std::move(result);
+  if (take_ == state().takes) state().events[event_].result = std::move(result);
 }
 
 CallScope::~CallScope() {
@@ -319,6 +321,7 @@ std::vector<Event> takeEvents(std::size_t* omitted) {
   events.swap(state().events);
   if (omitted) *omitted = state().omitted;
   state().omitted = 0;
+  ++state().takes;
   // Calls still open (a take from inside a call) keep no index into the
   // taken events.
   for (std::size_t& open : tState.openCalls) open = kDropped;
