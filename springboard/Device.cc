@@ -19,6 +19,7 @@
 #include "runtime/message.h"
 #include "runtime/nsobject.h"
 #include "system_notifications.h"
+#include "trace/trace.h"
 #include "uikit/UIApplication.h"
 
 namespace sb {
@@ -71,10 +72,25 @@ Device::Device(const DeviceOptions& options) : options_(options) {
   if (!NSSetCurrentTimeZone(options.timeZone)) throw DeviceError("unknown time zone \"" + options.timeZone + "\"");
   NSFoundationVersionForSystemVersion(options.systemVersion, &NSFoundationVersionNumber);
   NSSetDeviceRoot(options.root);
+  if (options.settings) {
+    try {
+      settingsPane_.replaceAll(*options.settings);
+    } catch (const SettingError& e) {
+      throw DeviceError(e.what());
+    }
+  }
   NSClockSetFixed(options.now);
   NSLogSetProcessName("SpringBoard");
   registerSpringBoardClasses(version, options.springBoardProcess);
-  if (!options.modulePath.empty()) mapModule(options.modulePath);
+  if (options.modulePath.empty()) return;
+  trace::beginModuleLoad(options.traceCalls);
+  try {
+    mapModule(options.modulePath);
+  } catch (...) {
+    trace::endModuleLoad();
+    throw;
+  }
+  trace::endModuleLoad();
 }
 
 Device::~Device() {
@@ -101,6 +117,7 @@ void Device::lock() {
                                 kMainScreenBounds);
   lockScreenView_.adopt(view);
   overlayContext_ = nullptr;
+  overlayPlugin_.clear();
   listController_.adopt(newNotificationListController(view));
   arrived_.store(NSMutableArrayWith());
   deliverSystemNotifications();
@@ -152,14 +169,24 @@ void Device::handOver(id bulletin) {
 
 void Device::nowPlaying() {
   requireLocked("now playing");
+  overlay(kNowPlayingPluginName);
+}
+
+void Device::overlay(const std::string& pluginName) {
+  requireLocked("overlay");
   AutoreleasePool pool;
-  id name = NSStr(kNowPlayingPluginName);
+  id name = NSStringWithUTF8(pluginName);
   id pluginController = objc_autorelease(objc_new("NSObject"));
   id context = msgSend<id, id, id, id>(msgSend<id>(objc_getClass("SBLockScreenPluginOverlayContext"), "alloc"),
                                        "initWithPluginName:pluginController:lockScreenViewController:", name,
                                        pluginController, lockScreenView_.get());
+  if (overlayContext_ && overlayPlugin_ != pluginName) {
+    id previous = NSStringWithUTF8(overlayUnderlayRequester(overlayPlugin_));
+    msgSend<void, id>(lockScreenView_.get(), "_removeLockContentUnderlayWithRequester:", previous);
+  }
   overlayContext_.adopt(context);
-  id requester = NSStringWithUTF8(overlayUnderlayRequester(kNowPlayingPluginName));
+  overlayPlugin_ = pluginName;
+  id requester = NSStringWithUTF8(overlayUnderlayRequester(pluginName));
   msgSend<void, id>(lockScreenView_.get(), "_addLockContentUnderlayWithRequester:", requester);
   layOutNotificationList(listController_.get());
 }
@@ -167,10 +194,11 @@ void Device::nowPlaying() {
 void Device::nowPlayingEnd() {
   requireLocked("now playing ends");
   AutoreleasePool pool;
-  if (!overlayContext_) return;
+  if (!overlayContext_ || overlayPlugin_ != kNowPlayingPluginName) return;
   id requester = NSStringWithUTF8(overlayUnderlayRequester(kNowPlayingPluginName));
   msgSend<void, id>(lockScreenView_.get(), "_removeLockContentUnderlayWithRequester:", requester);
   overlayContext_ = nullptr;
+  overlayPlugin_.clear();
   layOutNotificationList(listController_.get());
 }
 
@@ -218,5 +246,31 @@ bool Device::canEdit(NSInteger row) {
 }
 
 void Device::screenOff() { springBoardState().screenLit = false; }
+
+std::optional<std::string> Device::open(NSInteger row) {
+  requireLocked("open");
+  AutoreleasePool pool;
+  id items = asListController(listController_.get())->_listItems;
+  if (row < 0 || static_cast<NSUInteger>(row) >= msgSend<NSUInteger>(items, "count")) return std::nullopt;
+  id item = msgSend<id, NSUInteger>(items, "objectAtIndex:", static_cast<NSUInteger>(row));
+  id action = msgSend<id>(msgSend<id>(item, "activeBulletin"), "defaultAction");
+  return action ? NSStringUTF8(msgSend<id>(action, "description")) : "none";
+}
+
+void Device::setSetting(const std::string& key, const SettingValue& value) {
+  try {
+    settingsPane_.set(key, value);
+  } catch (const SettingError& e) {
+    throw DeviceError(e.what());
+  }
+}
+
+void Device::unsetSetting(const std::string& key) {
+  try {
+    settingsPane_.unset(key);
+  } catch (const SettingError& e) {
+    throw DeviceError(e.what());
+  }
+}
 
 }  // namespace sb

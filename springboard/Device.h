@@ -7,10 +7,13 @@
 // library's process-wide state live as long as the process, as on a device.
 #pragma once
 
+#include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
 #include "Snapshot.h"
+#include "settings_pane.h"
 #include "foundation/NSDate.h"
 #include "runtime/strong.h"
 
@@ -31,6 +34,13 @@ struct DeviceOptions {
   bool springBoardProcess = true;
   // The module mapped at boot; empty maps none.
   std::string modulePath = defaultModulePath();
+  // Records every call into what the module installs and every message the
+  // library sends to SpringBoard's objects (see trace/trace.h). Off, no
+  // method is wrapped.
+  bool traceCalls = false;
+  // The settings file holds exactly these for the run, in place of the
+  // root's own; the root is not touched (see settings_pane.h).
+  std::optional<Settings> settings;
 
   // $QST_MODULE when set ("none": no module), else the library built with
   // this tree.
@@ -60,6 +70,10 @@ class Device {
   void relock();
   void nowPlaying();     // music starts: the now-playing overlay comes up
   void nowPlayingEnd();  // and goes away
+  // A lock-screen plug-in's overlay comes up: its context is made with the
+  // plug-in's name and asks for the underlay as "OverlayContext" + name.
+  // It replaces the overlay that was up.
+  void overlay(const std::string& pluginName);
   // Runs the main run loop on the fixed clock for `seconds` (not negative).
   void wait(double seconds);
   void notify(const std::string& bundleID, const std::string& title);
@@ -67,6 +81,15 @@ class Device {
   void clear();                              // the notification centre clears
   bool canEdit(NSInteger row);               // false for a row that is not there
   void screenOff();
+  // The user opens a row: the default action it launches ("url …",
+  // "bundle …") or "none"; nothing for a row that is not there. The
+  // simulated device stays locked.
+  std::optional<std::string> open(NSInteger row);
+  // The settings pane writes the settings file while the phone is locked;
+  // the library reads it at the next lock. Raise SettingError when the
+  // private folder cannot be written.
+  void setSetting(const std::string& key, const SettingValue& value);
+  void unsetSetting(const std::string& key);
 
   Snapshot snapshot();
 
@@ -88,6 +111,8 @@ class Device {
   StrongId lockScreenView_, listController_, overlayContext_;
   StrongId arrived_;  // bulletins that arrived since the lock, in order
   unsigned long arrivals_ = 0;
+  std::string overlayPlugin_;  // the plug-in whose overlay is up
+  SettingsPane settingsPane_;
 };
 
 }  // namespace sb

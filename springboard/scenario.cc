@@ -92,9 +92,34 @@ ScenarioStep parseStep(const std::string& text) {
   } else if (name == "screen-off") {
     expectArgs(0, "screen-off");
     step.kind = Kind::ScreenOff;
+  } else if (name == "set") {
+    if (words.size() < 3) reject(text, "expected \"set KEY VALUE\"");
+    step.kind = Kind::Set;
+    step.key = words[1];
+    std::string value = restAfter(text, 2);
+    // Quotes keep a text as written: "" is the empty string.
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+    try {
+      step.value = typedSetting(step.key, value);
+    } catch (const SettingError& e) {
+      reject(text, e.what());
+    }
+  } else if (name == "unset") {
+    expectArgs(1, "unset KEY");
+    step.kind = Kind::Unset;
+    step.key = words[1];
+  } else if (name == "overlay") {
+    expectArgs(1, "overlay NAME");
+    step.kind = Kind::Overlay;
+    step.pluginName = words[1];
+  } else if (name == "open") {
+    expectArgs(1, "open ROW");
+    step.kind = Kind::Open;
+    step.row = parseRow(text, words[1]);
   } else {
     reject(text, "unknown step \"" + name +
-                     "\" (known: nowplaying, nowplaying-end, wait, notify, companion, clear, edit, relock, screen-off)");
+                     "\" (known: nowplaying, nowplaying-end, overlay, wait, notify, companion, clear, edit, open, "
+                     "relock, screen-off, set, unset)");
   }
   return step;
 }
@@ -111,7 +136,8 @@ std::vector<ScenarioStep> parseScenario(const std::string& text) {
   return steps;
 }
 
-bool runScenarioStep(Device& device, const ScenarioStep& step) {
+StepResult runScenarioStep(Device& device, const ScenarioStep& step) {
+  StepResult result;
   switch (step.kind) {
     case Kind::NowPlaying: device.nowPlaying(); break;
     case Kind::NowPlayingEnd: device.nowPlayingEnd(); break;
@@ -119,11 +145,15 @@ bool runScenarioStep(Device& device, const ScenarioStep& step) {
     case Kind::Notify: device.notify(step.bundleID, step.title); break;
     case Kind::Companion: device.companion(step.title); break;
     case Kind::Clear: device.clear(); break;
-    case Kind::Edit: return device.canEdit(step.row);
+    case Kind::Edit: result.canEdit = device.canEdit(step.row); break;
     case Kind::Relock: device.relock(); break;
     case Kind::ScreenOff: device.screenOff(); break;
+    case Kind::Set: device.setSetting(step.key, step.value); break;
+    case Kind::Unset: device.unsetSetting(step.key); break;
+    case Kind::Overlay: device.overlay(step.pluginName); break;
+    case Kind::Open: result.opened = device.open(step.row); break;
   }
-  return false;
+  return result;
 }
 
 }  // namespace sb

@@ -12,6 +12,7 @@
 #include "runtime/autorelease.h"
 #include "runtime/message.h"
 #include "time_text.h"
+#include "trace/trace.h"
 #include "uikit/UIColor.h"
 #include "uikit/UIImage.h"
 #include "uikit/UILabel.h"
@@ -64,6 +65,7 @@ void readCell(RowState& row, id cellObject) {
 
 Snapshot Device::snapshot() {
   AutoreleasePool pool;
+  trace::Unobserved onlooker;  // reading the screen is not part of what SpringBoard and the library say
   Snapshot snap;
   snap.screenLit = springBoardState().screenLit;
   snap.log = NSLogCapturedLines();

@@ -1,5 +1,6 @@
 #include "foundation/device.h"
 
+#include <filesystem>
 #include <map>
 
 // iOS 7.1 until the host says otherwise.
@@ -10,16 +11,32 @@ std::string& root() {
   static auto* r = new std::string("/");
   return *r;
 }
+std::string& overlay() {
+  static auto* o = new std::string;
+  return *o;
+}
+
+std::string under(const std::string& folder, std::string_view devicePath) {
+  std::string base = folder.back() == '/' ? folder.substr(0, folder.size() - 1) : folder;
+  return base + std::string(devicePath);
+}
 }  // namespace
+
+void NSSetDeviceOverlay(const std::string& folder) { overlay() = folder; }
 
 void NSSetDeviceRoot(const std::string& r) { root() = r.empty() ? "/" : r; }
 const std::string& NSDeviceRoot() { return root(); }
 
 std::string NSResolveDevicePath(std::string_view devicePath) {
+  if (devicePath.empty() || devicePath.front() != '/') return std::string(devicePath);
+  if (const std::string& o = overlay(); !o.empty()) {
+    std::string layered = under(o, devicePath);
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(layered, ec)) return layered;
+  }
   const std::string& r = root();
-  if (r == "/" || devicePath.empty() || devicePath.front() != '/') return std::string(devicePath);
-  std::string base = r.back() == '/' ? r.substr(0, r.size() - 1) : r;
-  return base + std::string(devicePath);
+  if (r == "/") return std::string(devicePath);
+  return under(r, devicePath);
 }
 
 // Published NSFoundationVersionNumber values of the iOS releases simulated.

@@ -10,6 +10,10 @@
 void NSSetDeviceRoot(const std::string& root);
 const std::string& NSDeviceRoot();
 std::string NSResolveDevicePath(std::string_view devicePath);
+// A second layer over the root, for a host that must change a device file
+// without touching the root: a file present under the overlay folder is read
+// from there, everything else from the root. Empty removes the layer.
+void NSSetDeviceOverlay(const std::string& folder);
 
 // The system's Foundation version, as the device's global variable. The host
 // sets it from the simulated iOS version.

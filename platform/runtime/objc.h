@@ -100,6 +100,12 @@ bool class_isSubclassOf(Class cls, Class ancestor);  // true for cls itself
 // Adds an instance method; false when the class itself already has one for
 // the selector (an inherited one does not count).
 bool class_addMethod(Class cls, SEL name, IMP imp, const char* types);
+// Told of each class_addMethod call that added a method, after the add: a
+// loader's tracing tool learns what a module adds while it loads. Adding
+// methods happens while classes are set up and modules load, so this costs
+// nothing per message. Null stops it.
+using MethodAddedHandler = void (*)(Class cls, SEL name, IMP imp, const char* types);
+void objc_setMethodAddedHandler(MethodAddedHandler handler);
 bool class_addClassMethod(Class cls, SEL name, IMP imp, const char* types);
 // Replaces or adds; returns the class's own previous implementation or nil.
 IMP class_replaceMethod(Class cls, SEL name, IMP imp, const char* types);

@@ -178,11 +178,21 @@ bool class_isSubclassOf(Class cls, Class ancestor) {
   return false;
 }
 
+namespace {
+std::atomic<MethodAddedHandler> gMethodAddedHandler{nullptr};
+}
+
+void objc_setMethodAddedHandler(MethodAddedHandler handler) { gMethodAddedHandler.store(handler); }
+
 bool class_addMethod(Class cls, SEL name, IMP imp, const char* types) {
   if (!cls || !name || !imp) return false;
-  std::unique_lock write(registry().lock);
-  bool added = cls->methods.emplace(name, objc_method{imp, types ? types : ""}).second;
-  methodsChanged();
+  bool added;
+  {
+    std::unique_lock write(registry().lock);
+    added = cls->methods.emplace(name, objc_method{imp, types ? types : ""}).second;
+    methodsChanged();
+  }
+  if (MethodAddedHandler handler = gMethodAddedHandler.load(); handler && added) handler(cls, name, imp, types);
   return added;
 }
 

@@ -13,3 +13,23 @@
 //  - a nil class, or a selector the class does not answer: nothing is
 //    installed and nil is stored.
 void MSHookMessageEx(Class cls, SEL selector, IMP replacement, IMP* result);
+
+// What one MSHookMessageEx call found, as a tracing tool sees it.
+struct MSHookEvent {
+  enum class Found { Own, Inherited, Missing };
+  Class cls = nil;
+  SEL selector = nullptr;
+  const char* types = nullptr;  // the method's type encoding; null when missing
+  Found found = Found::Missing;
+  IMP replacement;  // what the caller asked to install
+  IMP previous;     // what it replaces; nil when missing
+};
+
+// A tracing tool's view of the hooks: called at every MSHookMessageEx with a
+// class and selector, before anything is installed. It may set *install to
+// another implementation to put in place of the replacement and *handedBack
+// to another one to store as the saved implementation (both start as the
+// call's own). Hooks happen while modules load, so this costs nothing once
+// they are in place. Null stops observing.
+using MSHookObserver = void (*)(const MSHookEvent& event, IMP* install, IMP* handedBack);
+void MSSetHookObserver(MSHookObserver observer);

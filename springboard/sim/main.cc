@@ -1,6 +1,7 @@
 // springboard-sim: boots the simulated SpringBoard with the library, locks
 // the device, lives through a scenario and shows the lock screen.
 #include <CLI/CLI.hpp>
+#include <cstdio>
 #include <filesystem>
 #include <iostream>
 
@@ -12,8 +13,11 @@
 #include "runtime/autorelease.h"
 #include "scenario.h"
 #include "time_text.h"
+#include "trace/trace.h"
 
 namespace {
+
+namespace fs = std::filesystem;
 
 constexpr const char* kSampleMoment = "2026-03-14T09:30:00Z";
 
@@ -24,12 +28,32 @@ struct Options {
   std::string tz = "Europe/London";
   std::string events;
   std::string png;
+  std::string pngSteps;
+  std::vector<std::string> settings;
   bool json = false;
+  bool trace = false;
+  bool hooks = false;
 };
 
 int fail(const std::string& message, int code = 2) {
   std::cerr << "springboard-sim: " << message << "\n";
   return code;
+}
+
+// Whether a host path lies in the device root (or is it): the simulator
+// writes nothing there.
+bool insideRoot(const std::string& path, const std::string& root) {
+  std::error_code ec;
+  fs::path p = fs::weakly_canonical(fs::absolute(path, ec), ec);
+  fs::path r = fs::weakly_canonical(fs::absolute(root, ec), ec);
+  return std::mismatch(r.begin(), r.end(), p.begin(), p.end()).first == r.end();
+}
+
+// "00-lock.png", "01-nowplaying.png", …: the step's number and first word.
+std::string stepPictureName(size_t number, const std::string& step) {
+  char prefix[16];
+  std::snprintf(prefix, sizeof prefix, "%02zu-", number);
+  return prefix + step.substr(0, step.find_first_of(" \t")) + ".png";
 }
 
 }  // namespace
@@ -44,6 +68,12 @@ int main(int argc, char** argv) {
   app.add_flag("--json", o.json, "print one JSON document instead of a table");
   app.add_option("--events", o.events, "scenario after the lock, steps separated by ';'");
   app.add_option("--png", o.png, "also draw the lock screen at the end into this PNG file");
+  app.add_option("--png-steps", o.pngSteps, "also draw the lock screen after the lock and each step into this folder");
+  app.add_option("--set", o.settings,
+                 "KEY=VALUE: run with these settings in place of the root's settings file (repeatable)");
+  app.add_flag("--trace", o.trace,
+               "show every call into the library's replacements and every message it sends to SpringBoard");
+  app.add_flag("--hooks", o.hooks, "show the methods the library replaced and added, in the order it did");
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -54,7 +84,7 @@ int main(int argc, char** argv) {
   if (!NSFoundationVersionForSystemVersion(o.ios, &foundation))
     return fail("unknown iOS version \"" + o.ios + "\" (known: 7.0, 7.1, 8.0 ... 8.4, 9.0 ... 9.3)");
   std::error_code ec;
-  if (!std::filesystem::is_directory(o.root, ec)) return fail("--root " + o.root + " is not a readable folder");
+  if (!fs::is_directory(o.root, ec)) return fail("--root " + o.root + " is not a readable folder");
   if (!sb::parseISO8601("2001-01-01", o.tz)) return fail("--tz \"" + o.tz + "\" is not a known IANA time zone");
   std::optional<NSTimeInterval> now = sb::parseISO8601(o.now, o.tz);
   if (!now) return fail("--now \"" + o.now + "\" is not an ISO 8601 moment (e.g. " + kSampleMoment + ")");
@@ -63,6 +93,25 @@ int main(int argc, char** argv) {
     steps = sb::parseScenario(o.events);
   } catch (const sb::ScenarioError& e) {
     return fail(std::string("--events: ") + e.what());
+  }
+  std::optional<sb::Settings> settings;
+  for (const std::string& assignment : o.settings) {
+    size_t equals = assignment.find('=');
+    if (equals == std::string::npos || equals == 0) return fail("--set \"" + assignment + "\": expected KEY=VALUE");
+    try {
+      if (!settings) settings.emplace();
+      (*settings)[assignment.substr(0, equals)] =
+          sb::typedSetting(assignment.substr(0, equals), assignment.substr(equals + 1));
+    } catch (const sb::SettingError& e) {
+      return fail("--set \"" + assignment + "\": " + e.what());
+    }
+  }
+  for (const std::string* path : {&o.png, &o.pngSteps})
+    if (!path->empty() && insideRoot(*path, o.root))
+      return fail(*path + " lies in the device root; the simulator writes nothing there");
+  if (!o.pngSteps.empty()) {
+    fs::create_directories(o.pngSteps, ec);
+    if (!fs::is_directory(o.pngSteps, ec)) return fail("--png-steps " + o.pngSteps + ": cannot make that folder");
   }
 
   NSLogSetEcho(false);
@@ -73,40 +122,74 @@ int main(int argc, char** argv) {
     options.systemVersion = o.ios;
     options.now = *now;
     options.timeZone = o.tz;
+    options.traceCalls = o.trace;
+    options.settings = settings;
     sb::Device device(options);
+    if (o.hooks && !o.json) sim::printHooks(std::cout, sb::trace::installedMethods());
     device.lock();
+
+    size_t omitted = 0;
+    auto takeTrace = [&] { return sb::trace::takeEvents(&omitted); };
+    auto drawStep = [&](size_t number, const std::string& step) {
+      if (o.pngSteps.empty()) return true;
+      std::string error;
+      if (sim::drawLockScreenPNG(device, (fs::path(o.pngSteps) / stepPictureName(number, step)).string(), &error))
+        return true;
+      std::cerr << "springboard-sim: --png-steps " << error << "\n";
+      return false;
+    };
+    std::vector<sb::trace::Event> lockTrace = takeTrace();
+    size_t lockOmitted = omitted;
+    if (!drawStep(0, "lock")) return 2;
 
     nlohmann::json stepsJson = nlohmann::json::array();
     if (!o.json) {
       std::cout << "== lock (iOS " << o.ios << ", " << o.now << ", " << o.tz << ")\n";
       sim::printSnapshotTable(std::cout, device.snapshot());
+      if (o.trace) sim::printTrace(std::cout, lockTrace, lockOmitted);
     }
     size_t logSeen = device.snapshot().log.size();
-    for (const sb::ScenarioStep& step : steps) {
-      bool editable = sb::runScenarioStep(device, step);
+    for (size_t i = 0; i < steps.size(); ++i) {
+      const sb::ScenarioStep& step = steps[i];
+      sb::StepResult result = sb::runScenarioStep(device, step);
+      std::vector<sb::trace::Event> events = takeTrace();
       sb::Snapshot after = device.snapshot();
+      bool isEdit = step.kind == sb::ScenarioStep::Kind::Edit, isOpen = step.kind == sb::ScenarioStep::Kind::Open;
       if (o.json) {
         nlohmann::json entry = sim::snapshotJson(after, logSeen);
         entry["step"] = step.text;
-        if (step.kind == sb::ScenarioStep::Kind::Edit) entry["canEdit"] = editable;
+        if (isEdit) entry["canEdit"] = result.canEdit;
+        if (isOpen) entry["opened"] = result.opened ? nlohmann::json(*result.opened) : nlohmann::json(nullptr);
+        if (o.trace) {
+          entry["trace"] = sim::traceJson(events);
+          if (omitted) entry["traceOmitted"] = omitted;
+        }
         stepsJson.push_back(entry);
       } else {
         std::cout << "\n== " << step.text;
-        if (step.kind == sb::ScenarioStep::Kind::Edit) std::cout << ": " << (editable ? "editable" : "not editable");
+        if (isEdit) std::cout << ": " << (result.canEdit ? "editable" : "not editable");
+        if (isOpen) std::cout << ": " << (result.opened ? "opens " + *result.opened : "no such row");
         std::cout << "\n";
         sim::printSnapshotTable(std::cout, after, logSeen);
+        if (o.trace) sim::printTrace(std::cout, events, omitted);
       }
       logSeen = after.log.size();
+      if (!drawStep(i + 1, step.text)) return 2;
     }
     sb::Snapshot final = device.snapshot();
     if (o.json) {
       nlohmann::json document = sim::snapshotJson(final);
       if (!steps.empty()) document["steps"] = stepsJson;
+      if (o.hooks) document["hooks"] = sim::hooksJson(sb::trace::installedMethods());
+      if (o.trace) {
+        document["trace"] = sim::traceJson(lockTrace);
+        if (lockOmitted) document["traceOmitted"] = lockOmitted;
+      }
       std::cout << document.dump(2) << "\n";
     }
     if (!o.png.empty()) {
       std::string error;
-      if (!sim::drawLockScreenPNG(device, o.png, &error)) return fail(error);
+      if (!sim::drawLockScreenPNG(device, o.png, &error)) return fail("--png " + error);
     }
   } catch (const sb::DeviceError& e) {
     return fail(e.what());

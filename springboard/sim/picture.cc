@@ -13,6 +13,7 @@
 #include "runtime/autorelease.h"
 #include "runtime/message.h"
 #include "time_text.h"
+#include "trace/trace.h"
 #include "uikit/UIApplication.h"
 #include "uikit/UIColor.h"
 #include "uikit/UIFont.h"
@@ -90,6 +91,7 @@ void drawCell(CGContextRef c, const sb::RowState& row, id cellObject, CGRect rec
 
 bool drawLockScreenPNG(sb::Device& device, const std::string& hostPath, std::string* error) {
   AutoreleasePool pool;
+  sb::trace::Unobserved onlooker;  // drawing the screen is no part of a step's trace
   sb::Snapshot snap = device.snapshot();
   UIGraphicsBeginImageContextWithOptions(kMainScreenBounds.size, YES, kMainScreenScale);
   CGContextRef c = UIGraphicsGetCurrentContext();
@@ -123,7 +125,7 @@ bool drawLockScreenPNG(sb::Device& device, const std::string& hostPath, std::str
   id image = UIGraphicsGetImageFromCurrentImageContext();
   UIGraphicsEndImageContext();
   if (!image || !UIImageWritePNG(image, hostPath)) {
-    *error = "--png " + hostPath + ": the picture cannot be written there";
+    *error = hostPath + ": the picture cannot be written there";
     return false;
   }
   return true;

@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "Snapshot.h"
+#include "trace/trace.h"
 
 namespace sim {
 
@@ -14,5 +15,15 @@ nlohmann::json snapshotJson(const sb::Snapshot& snapshot, size_t firstLogLine = 
 
 // The list as a table, then the underlay, the screen and the log.
 void printSnapshotTable(std::ostream& out, const sb::Snapshot& snapshot, size_t firstLogLine = 0);
+
+// The methods the module installed, in order: one JSON object each, or one
+// line each.
+nlohmann::json hooksJson(const std::vector<sb::trace::InstalledMethod>& methods);
+void printHooks(std::ostream& out, const std::vector<sb::trace::InstalledMethod>& methods);
+
+// A step's trace: one JSON object per event, or its lines indented by
+// nesting under "trace:".
+nlohmann::json traceJson(const std::vector<sb::trace::Event>& events);
+void printTrace(std::ostream& out, const std::vector<sb::trace::Event>& events, std::size_t omitted);
 
 }  // namespace sim

@@ -28,11 +28,31 @@ TEST(ScenarioTest, ReadsEveryStepWithItsArguments) {
   EXPECT_TRUE(sb::parseScenario(" ; ;").empty());
 }
 
+TEST(ScenarioTest, ReadsSettingsOverlayAndOpenSteps) {
+  auto steps = sb::parseScenario(
+      "set textSize 20; set iconFile /var/mobile/My Icons/a.png; set customLaunchAppBundleID \"\"; "
+      "set enabled no; unset textSize; overlay WeatherLockScreen; open 3");
+  ASSERT_EQ(steps.size(), 7u);
+  EXPECT_EQ(steps[0].kind, Kind::Set);
+  EXPECT_EQ(steps[0].key, "textSize");
+  EXPECT_EQ(steps[0].value, sb::SettingValue(20LL));
+  EXPECT_EQ(steps[1].value, sb::SettingValue(std::string("/var/mobile/My Icons/a.png")));  // spaces kept
+  EXPECT_EQ(steps[2].value, sb::SettingValue(std::string()));
+  EXPECT_EQ(steps[3].value, sb::SettingValue(false));
+  EXPECT_EQ(steps[4].kind, Kind::Unset);
+  EXPECT_EQ(steps[4].key, "textSize");
+  EXPECT_EQ(steps[5].pluginName, "WeatherLockScreen");
+  EXPECT_EQ(steps[6].kind, Kind::Open);
+  EXPECT_EQ(steps[6].row, 3);
+}
+
 TEST(ScenarioTest, RejectsUnknownStepsAndBadArguments) {
   for (const char* bad : {"dance", "NowPlaying", "wait", "wait five", "wait -1", "wait 5s", "wait inf", "wait nan",
                           "wait 1 2", "notify com.apple.MobileSMS", "notify", "companion", "edit", "edit -1",
                           "edit 1.5", "edit one", "edit 99999999999", "clear now", "relock twice", "screen-off 1",
-                          "nowplaying loud", "wait 5; jump"}) {
+                          "nowplaying loud", "wait 5; jump", "set", "set textSize", "set textSize big",
+                          "set enabled maybe", "unset", "unset a b", "overlay", "overlay a b", "open", "open -1",
+                          "open x"}) {
     EXPECT_THROW(sb::parseScenario(bad), sb::ScenarioError) << bad;
   }
 }

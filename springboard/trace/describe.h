@@ -1,0 +1,30 @@
+// Readable forms of the values that pass through a traced call: objects by
+// what identifies them on the lock screen, numbers as written, geometry as
+// {{x, y}, {w, h}}.
+#pragma once
+
+#include <concepts>
+#include <string>
+
+#include "coregraphics/CGGeometry.h"
+#include "runtime/objc.h"
+
+namespace sb::trace {
+
+// Long texts are cut to this many characters and marked with "…".
+inline constexpr std::size_t kMaxTextInTrace = 120;
+
+std::string describeObject(id obj);
+std::string describeNumber(double value);
+
+inline std::string describe(id obj) { return describeObject(obj); }
+inline std::string describe(SEL s) { return s ? std::string("@selector(") + sel_getName(s) + ")" : "nil"; }
+inline std::string describe(bool b) { return b ? "YES" : "NO"; }
+template <std::integral T>
+std::string describe(T value) {
+  return std::to_string(value);
+}
+inline std::string describe(double value) { return describeNumber(value); }
+std::string describe(const CGRect& rect);
+
+}  // namespace sb::trace

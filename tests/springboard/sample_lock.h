@@ -1,0 +1,44 @@
+// A SpringBoard booted with the library on the sample device root (only
+// read: settings changes go to the settings pane's private folder).
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Device.h"
+#include "foundation/NSLog.h"
+#include "runtime/autorelease.h"
+#include "time_text.h"
+
+namespace sbtest {
+
+struct SampleLockTest : ::testing::Test {
+  AutoreleasePool pool;
+  std::unique_ptr<sb::Device> device;
+
+  void SetUp() override { NSLogSetEcho(false); }
+
+  sb::Device& boot(const std::string& version = "7.1", bool traceCalls = false,
+                   std::optional<sb::Settings> settings = std::nullopt) {
+    sb::DeviceOptions options;
+    options.root = QST_SAMPLE_ROOT;
+    options.systemVersion = version;
+    options.now = *sb::parseISO8601("2026-03-14T09:30:00Z", "UTC");
+    options.traceCalls = traceCalls;
+    options.settings = std::move(settings);
+    device = std::make_unique<sb::Device>(options);
+    return *device;
+  }
+
+  std::vector<sb::RowState> ownRows() {
+    std::vector<sb::RowState> own;
+    for (auto& row : device->snapshot().rows)
+      if (row.bulletinID.rfind("QuillstoneBriarwhistle ", 0) == 0) own.push_back(row);
+    return own;
+  }
+};
+
+}  // namespace sbtest

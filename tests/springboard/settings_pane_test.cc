@@ -1,0 +1,153 @@
+// The settings pane as the simulator plays it: values typed as the pane
+// stores them, changes that take effect at the next lock, and a device root
+// that is only ever read.
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "foundation/device.h"
+#include "sample_lock.h"
+#include "settings_pane.h"
+
+namespace sbtest {
+namespace {
+
+using sb::SettingValue;
+
+TEST(SettingTypesTest, KnownKeysTakeThePanesTypeAndUnknownOnesTheirTextsType) {
+  EXPECT_EQ(sb::typedSetting("enabled", "false"), SettingValue(false));
+  EXPECT_EQ(sb::typedSetting("enabled", "YES"), SettingValue(true));
+  EXPECT_EQ(sb::typedSetting("enabled", "0"), SettingValue(false));
+  EXPECT_EQ(sb::typedSetting("textSize", "20"), SettingValue(20LL));
+  EXPECT_EQ(sb::typedSetting("daysToDisplay", "-1"), SettingValue(-1LL));
+  EXPECT_EQ(sb::typedSetting("textSize", "4294967310"), SettingValue(4294967310LL));  // wider than 32 bits
+  EXPECT_EQ(sb::typedSetting("iconFile", "DOT"), SettingValue(std::string("DOT")));
+  EXPECT_EQ(sb::typedSetting("iconFile", "true"), SettingValue(std::string("true")));
+  EXPECT_EQ(sb::typedSetting("someFutureKey", "true"), SettingValue(true));
+  EXPECT_EQ(sb::typedSetting("someFutureKey", "7"), SettingValue(7LL));
+  EXPECT_EQ(sb::typedSetting("someFutureKey", "seven"), SettingValue(std::string("seven")));
+  for (auto [key, text] : std::vector<std::pair<const char*, const char*>>{
+           {"enabled", "maybe"}, {"enabled", ""}, {"textSize", "big"}, {"textSize", "20.5"}, {"textSize", " 20"},
+           {"textSize", "99999999999999999999"}, {"", "1"}})
+    EXPECT_THROW(sb::typedSetting(key, text), sb::SettingError) << key << "=" << text;
+}
+
+using SettingsChangeTest = SampleLockTest;
+
+TEST_F(SettingsChangeTest, ATextSizeSetWhileLockedChangesTheRowsAtTheNextLockOnly) {
+  boot().lock();
+  auto before = ownRows();
+  ASSERT_FALSE(before.empty());
+  device->setSetting("textSize", 20LL);
+  // The list reloads for an arriving message, but the library has not read
+  // the file again.
+  device->notify("com.apple.MobileSMS", "Running late");
+  auto reloaded = ownRows();
+  ASSERT_EQ(reloaded.size(), before.size());
+  for (size_t i = 0; i < before.size(); ++i) EXPECT_EQ(reloaded[i].height, before[i].height);
+  device->relock();
+  auto after = ownRows();
+  ASSERT_EQ(after.size(), before.size());
+  for (size_t i = 0; i < before.size(); ++i) EXPECT_GT(after[i].height, before[i].height) << i;
+  // Taking the key out brings the root's value back.
+  device->unsetSetting("textSize");
+  device->relock();
+  auto unset = ownRows();
+  for (size_t i = 0; i < before.size(); ++i) EXPECT_LT(unset[i].height, before[i].height) << "default 14 < 15";
+}
+
+TEST_F(SettingsChangeTest, SettingsInPlaceOfTheRootsFileApplyFromTheFirstLock) {
+  boot("7.1", false, sb::Settings{{"enabled", false}}).lock();
+  EXPECT_TRUE(ownRows().empty());
+  EXPECT_FALSE(device->snapshot().rows.empty());  // the other applications' rows stay
+  device->setSetting("enabled", true);
+  device->relock();
+  EXPECT_FALSE(ownRows().empty());
+}
+
+TEST_F(SettingsChangeTest, AnotherPluginsOverlayAsksForItsUnderlayAndLeavesTheRowsAlone) {
+  boot().lock();
+  size_t own = ownRows().size();
+  device->overlay("WeatherLockScreen");
+  device->wait(10);
+  EXPECT_EQ(ownRows().size(), own);
+  auto requesters = device->snapshot().underlay.requesters;
+  EXPECT_NE(std::find(requesters.begin(), requesters.end(), "OverlayContextWeatherLockScreen"), requesters.end());
+  // The now-playing plug-in's overlay takes its place, and its rows go.
+  device->nowPlaying();
+  device->wait(5);
+  EXPECT_TRUE(ownRows().empty());
+  requesters = device->snapshot().underlay.requesters;
+  EXPECT_EQ(std::find(requesters.begin(), requesters.end(), "OverlayContextWeatherLockScreen"), requesters.end());
+}
+
+TEST_F(SettingsChangeTest, OpeningARowTellsTheActionItLaunches) {
+  boot().lock();
+  EXPECT_EQ(device->open(0), std::optional<std::string>("url x-apple-reminder://"));
+  EXPECT_EQ(device->open(500), std::nullopt);
+  device->setSetting("swipeAction", 0LL);
+  device->relock();
+  EXPECT_EQ(device->open(0), std::optional<std::string>("none"));
+}
+
+TEST(SettingsPaneTest, WritesOnlyIntoItsPrivateFolderAndRemovesItWhenDone) {
+  std::string root = (std::filesystem::temp_directory_path() / "pane-root-XXXXXX").string();
+  ASSERT_TRUE(mkdtemp(root.data()));
+  NSSetDeviceRoot(root);
+  std::string folder;
+  {
+    sb::SettingsPane pane;
+    EXPECT_TRUE(pane.privateFolder().empty());  // nothing made until a write
+    pane.set("textSize", 20LL);
+    folder = pane.privateFolder();
+    ASSERT_FALSE(folder.empty());
+    std::ifstream file(folder + sb::kSettingsDevicePath);
+    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("<key>textSize</key>"), std::string::npos);
+    EXPECT_NE(text.find("<integer>20</integer>"), std::string::npos);
+  }
+  EXPECT_FALSE(std::filesystem::exists(folder));
+  EXPECT_TRUE(std::filesystem::is_empty(root));
+  std::filesystem::remove(root);
+  // On the device itself every folder is in its root: nothing is written.
+  NSSetDeviceRoot("/");
+  sb::SettingsPane pane;
+  EXPECT_THROW(pane.set("textSize", 20LL), sb::SettingError);
+  EXPECT_TRUE(pane.privateFolder().empty());
+}
+
+TEST(SettingsPaneTest, AnInterruptedRunLeavesNoPrivateFolder) {
+  std::string root = (std::filesystem::temp_directory_path() / "pane-root-XXXXXX").string();
+  ASSERT_TRUE(mkdtemp(root.data()));
+  int channel[2];
+  ASSERT_EQ(pipe(channel), 0);
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    NSSetDeviceRoot(root);
+    sb::SettingsPane pane;
+    pane.set("enabled", false);
+    std::string folder = pane.privateFolder();
+    if (write(channel[1], folder.c_str(), folder.size()) != static_cast<ssize_t>(folder.size())) _exit(1);
+    close(channel[1]);
+    raise(SIGTERM);
+    _exit(1);
+  }
+  close(channel[1]);
+  char buffer[1024];
+  ssize_t n = read(channel[0], buffer, sizeof buffer);
+  close(channel[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_GT(n, 0);
+  std::string folder(buffer, static_cast<size_t>(n));
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+  EXPECT_FALSE(std::filesystem::exists(folder)) << folder;
+  std::filesystem::remove_all(root);
+}
+
+}  // namespace
+}  // namespace sbtest

@@ -1,0 +1,215 @@
+// springboard-sim run as a user runs it: on a copy of the sample root, in a
+// temporary folder of its own, reading its output.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <string>
+
+namespace sbtest {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct SimRun {
+  int status = -1;
+  std::string out;
+};
+
+std::string shellQuoted(const std::string& text) {
+  std::string out = "'";
+  for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+class SimTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "sim-test-XXXXXX").string();
+    ASSERT_TRUE(mkdtemp(pattern.data()));
+    work_ = pattern;
+    fs::create_directories(tmp());
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    fs::remove_all(work_, ignored);
+  }
+
+  // The simulator's own temporary folder: what it leaves there, it leaked.
+  fs::path tmp() const { return work_ / "tmp"; }
+
+  fs::path copyOfSampleRoot() {
+    fs::path root = work_ / "root";
+    fs::copy(QST_SAMPLE_ROOT, root, fs::copy_options::recursive);
+    return root;
+  }
+
+  SimRun run(const std::vector<std::string>& args) {
+    std::string command = "TMPDIR=" + shellQuoted(tmp().string()) + " " + shellQuoted(SPRINGBOARD_SIM);
+    for (const auto& a : args) command += " " + shellQuoted(a);
+    command += " 2>&1";
+    SimRun result;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return result;
+    std::array<char, 65536> buffer;
+    for (size_t n; (n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0;) result.out.append(buffer.data(), n);
+    int status = pclose(pipe);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+  }
+
+  nlohmann::json runJson(const std::vector<std::string>& args) {
+    SimRun r = run(args);
+    EXPECT_EQ(r.status, 0) << r.out;
+    return nlohmann::json::parse(r.out, nullptr, false);
+  }
+
+  fs::path work_;
+};
+
+// Every file's and folder's contents and modification time, in nanoseconds.
+std::map<std::string, std::pair<std::string, long long>> stateOf(const fs::path& root) {
+  std::map<std::string, std::pair<std::string, long long>> state;
+  auto record = [&](const fs::path& p) {
+    struct stat st {};
+    lstat(p.c_str(), &st);
+    std::string contents;
+    if (fs::is_regular_file(p)) {
+      std::ifstream in(p, std::ios::binary);
+      contents.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    state[p.string()] = {contents, st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec};
+  };
+  record(root);
+  for (const auto& entry : fs::recursive_directory_iterator(root)) record(entry.path());
+  return state;
+}
+
+size_t ownRows(const nlohmann::json& rows) {
+  size_t n = 0;
+  for (const auto& row : rows) n += row["bulletinID"].get<std::string>().rfind("QuillstoneBriarwhistle ", 0) == 0;
+  return n;
+}
+
+TEST_F(SimTest, SettingsStepsLeaveTheRootUntouchedAndNoPrivateFolderBehind) {
+  fs::path root = copyOfSampleRoot();
+  auto before = stateOf(root);
+  nlohmann::json doc = runJson({"--root", root.string(), "--json", "--set", "textSize=15", "--set", "enabled=true",
+                                "--events", "set textSize 22; relock; unset textSize; set iconFile NONE; relock"});
+  ASSERT_TRUE(doc.is_object());
+  ASSERT_EQ(doc["steps"].size(), 5u);
+  double first = doc["rows"][0]["height"];
+  double big = doc["steps"][1]["rows"][0]["height"];
+  EXPECT_GT(big, doc["steps"][0]["rows"][0]["height"].get<double>());
+  EXPECT_LT(first, big);
+  EXPECT_EQ(stateOf(root), before);
+  EXPECT_TRUE(fs::is_empty(tmp()));
+
+  // An error exit after the settings were written cleans up too.
+  SimRun failed = run({"--root", root.string(), "--events", "set textSize 22; relock", "--png", "/proc/no/such.png"});
+  EXPECT_EQ(failed.status, 2) << failed.out;
+  EXPECT_EQ(stateOf(root), before);
+  EXPECT_TRUE(fs::is_empty(tmp()));
+}
+
+TEST_F(SimTest, SetOptionsReplaceTheSettingsFileAndAreCheckedFirst) {
+  nlohmann::json doc = runJson({"--json", "--set", "enabled=false"});
+  EXPECT_EQ(ownRows(doc["rows"]), 0u);
+  EXPECT_GT(doc["rows"].size(), 0u);
+  doc = runJson({"--json", "--set", "showPriority=false"});
+  EXPECT_GT(ownRows(doc["rows"]), 0u);  // the root's other keys are gone with its file: enabled by default
+  for (const char* bad : {"textSize=big", "=1", "enabled", "enabled=perhaps"}) {
+    SimRun r = run({"--set", bad});
+    EXPECT_EQ(r.status, 2) << bad << ": " << r.out;
+    EXPECT_NE(r.out.find("--set"), std::string::npos) << r.out;
+  }
+  SimRun r = run({"--events", "set textSize twenty"});
+  EXPECT_EQ(r.status, 2) << r.out;
+  EXPECT_TRUE(fs::is_empty(tmp()));
+}
+
+TEST_F(SimTest, ATemporaryFolderInsideTheRootIsRefusedForSettings) {
+  fs::path root = copyOfSampleRoot();
+  fs::create_directories(root / "tmp");
+  auto before = stateOf(root);
+  std::string command = "TMPDIR=" + shellQuoted((root / "tmp").string()) + " " + shellQuoted(SPRINGBOARD_SIM) +
+                        " --root " + shellQuoted(root.string()) + " --events 'set textSize 20' >/dev/null 2>&1";
+  int status = std::system(command.c_str());
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << status;
+  EXPECT_EQ(stateOf(root), before);
+}
+
+TEST_F(SimTest, JsonCarriesTheHookTableAndATracePerStepOnlyWhenAsked) {
+  nlohmann::json plain = runJson({"--json", "--events", "nowplaying"});
+  EXPECT_FALSE(plain.contains("trace"));
+  EXPECT_FALSE(plain.contains("hooks"));
+  EXPECT_FALSE(plain["steps"][0].contains("trace"));
+
+  nlohmann::json doc = runJson({"--json", "--trace", "--hooks", "--ios", "9.0", "--events", "nowplaying; wait 5; open 0"});
+  ASSERT_EQ(doc["hooks"].size(), 14u);
+  EXPECT_EQ(doc["hooks"][0]["class"], "SBLockScreenPluginOverlayContext");
+  EXPECT_EQ(doc["hooks"][1]["change"], "added");
+  EXPECT_EQ(doc["hooks"][1]["types"], "v@:");
+  EXPECT_EQ(doc["hooks"][2]["change"], "replaced");
+  EXPECT_EQ(doc["hooks"][2]["implementation"], "own");
+
+  ASSERT_TRUE(doc["trace"].is_array());
+  const auto& loadView = doc["trace"][0];
+  for (const char* key : {"event", "depth", "class", "selector", "receiver", "args"}) EXPECT_TRUE(loadView.contains(key)) << key;
+  bool sawAdd = false;
+  for (const auto& e : doc["trace"])
+    sawAdd |= e["event"] == "send" && e["selector"] == "observer:addBulletin:forFeed:playLightsAndSirens:withReply:";
+  EXPECT_TRUE(sawAdd);
+  int removals = 0;
+  for (const auto& e : doc["steps"][1]["trace"])
+    removals += e["event"] == "send" && e["selector"] == "observer:removeBulletin:";
+  EXPECT_EQ(removals, static_cast<int>(ownRows(doc["steps"][0]["rows"])));
+  EXPECT_GT(removals, 0);
+  EXPECT_EQ(ownRows(doc["steps"][1]["rows"]), 0u);
+  // Opening the first row, now another application's.
+  EXPECT_EQ(doc["steps"][2]["opened"].get<std::string>().rfind("bundle com.apple.", 0), 0u) << doc["steps"][2]["opened"];
+}
+
+TEST_F(SimTest, TextTraceIsIndentedUnderItsStep) {
+  SimRun r = run({"--trace", "--hooks", "--events", "relock"});
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("== hooks"), std::string::npos);
+  EXPECT_NE(r.out.find("2   added    -[SBLockScreenPluginOverlayContext removeCustomBulletins_QST]  v@:  new"),
+            std::string::npos);
+  size_t relock = r.out.find("== relock");
+  ASSERT_NE(relock, std::string::npos);
+  EXPECT_NE(r.out.find("trace:\n", relock), std::string::npos);
+  size_t trace = r.out.find("\n  call -[SBLockScreenNotificationListController loadView] ()", relock);
+  EXPECT_NE(trace, std::string::npos);
+  EXPECT_NE(r.out.find("\n    send -[SBLockScreenNotificationListController observer:addBulletin:forFeed:]", trace),
+            std::string::npos);
+}
+
+TEST_F(SimTest, DrawsOnePicturePerStepOutsideTheRoot) {
+  fs::path pictures = work_ / "pictures";
+  SimRun r = run({"--png-steps", pictures.string(), "--events", "nowplaying; wait 5"});
+  ASSERT_EQ(r.status, 0) << r.out;
+  for (const char* name : {"00-lock.png", "01-nowplaying.png", "02-wait.png"}) {
+    std::ifstream in(pictures / name, std::ios::binary);
+    char signature[8] = {};
+    in.read(signature, 8);
+    EXPECT_EQ(std::string(signature + 1, 3), "PNG") << name;
+  }
+  fs::path root = copyOfSampleRoot();
+  auto before = stateOf(root);
+  r = run({"--root", root.string(), "--png-steps", (root / "pictures").string()});
+  EXPECT_EQ(r.status, 2) << r.out;
+  r = run({"--root", root.string(), "--png", (root / "var" / "screen.png").string()});
+  EXPECT_EQ(r.status, 2) << r.out;
+  EXPECT_EQ(stateOf(root), before);
+}
+
+}  // namespace
+}  // namespace sbtest

@@ -1,0 +1,281 @@
+// What the simulator shows of the library's conversation with SpringBoard:
+// the hook table as installed and, with call tracing, the calls into the
+// replacements and the messages the library sends, in their order.
+#include <dlfcn.h>
+
+#include <algorithm>
+
+#include "runtime/message.h"
+#include "sample_lock.h"
+#include "trace/trace.h"
+
+namespace sbtest {
+namespace {
+
+using sb::trace::Event;
+using sb::trace::InstalledMethod;
+
+std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+
+// The events of one kind and selector, in order.
+std::vector<Event> select(const std::vector<Event>& events, Event::Kind kind, const std::string& selector) {
+  std::vector<Event> found;
+  for (const Event& e : events)
+    if (e.kind == kind && e.selector == selector) found.push_back(e);
+  return found;
+}
+
+// Where the first event of a kind and selector is; events.size() when none.
+size_t positionOf(const std::vector<Event>& events, Event::Kind kind, const std::string& selector, size_t from = 0) {
+  for (size_t i = from; i < events.size(); ++i)
+    if (events[i].kind == kind && events[i].selector == selector) return i;
+  return events.size();
+}
+
+std::string addSelector(const std::string& version) {
+  return version[0] == '7' ? "observer:addBulletin:forFeed:" : "observer:addBulletin:forFeed:playLightsAndSirens:withReply:";
+}
+
+// The bulletin identifiers the library handed over, in order.
+std::vector<std::string> addedBulletins(const std::vector<Event>& events, const std::string& version) {
+  std::vector<std::string> ids;
+  for (const Event& e : select(events, Event::Kind::Send, addSelector(version))) {
+    EXPECT_EQ(e.args.at(2), "0") << "feed";
+    if (version[0] != '7') {
+      EXPECT_EQ(e.args.at(3), "NO") << "play lights and sirens";
+      EXPECT_EQ(e.args.at(4), "nil") << "reply";
+    }
+    ids.push_back(e.args.at(1));
+  }
+  return ids;
+}
+
+std::vector<std::string> quotedOwnIDs(const std::vector<sb::RowState>& rows) {
+  std::vector<std::string> ids;
+  for (const auto& row : rows) ids.push_back("BBBulletin " + quoted(row.bulletinID));
+  return ids;
+}
+
+// The file an implementation's code was loaded from.
+std::string imageOf(const void* code) {
+  Dl_info info{};
+  return dladdr(code, &info) && info.dli_fname ? info.dli_fname : "";
+}
+std::string imageOf(IMP imp) { return imageOf(reinterpret_cast<const void*>(imp.fn)); }
+
+// Something inside the mapped library.
+const void* libraryFunction() {
+  void* handle = dlopen(sb::DeviceOptions::defaultModulePath().c_str(), RTLD_NOW | RTLD_NOLOAD);
+  void* symbol = handle ? dlsym(handle, "publishedBulletins") : nullptr;
+  if (handle) dlclose(handle);
+  return symbol;
+}
+
+using HookTableTest = SampleLockTest;
+
+TEST_F(HookTableTest, ListsEveryMethodInTheOrderTheLibraryInstalledIt) {
+  boot("8.1");
+  const std::vector<std::pair<std::string, std::string>> expected = {
+      {"SBLockScreenPluginOverlayContext", "initWithPluginName:pluginController:lockScreenViewController:"},
+      {"SBLockScreenPluginOverlayContext", "removeCustomBulletins_QST"},
+      {"SBLockScreenNotificationListController", "count"},
+      {"SBLockScreenNotificationListController", "turnOnScreenIfNecessaryForItem:"},
+      {"SBLockScreenNotificationListController", "loadView"},
+      {"SBAwayBulletinListItem", "iconImage"},
+      {"SBAwayBulletinListItem", "canBeClearedByNotificationCenter"},
+      {"SBLockScreenNotificationListView", "tableView:heightForRowAtIndexPath:"},
+      {"SBLockScreenNotificationListView", "tableView:canEditRowAtIndexPath:"},
+      {"SBLockScreenBulletinCell", "initWithStyle:reuseIdentifier:"},
+      {"SBLockScreenBulletinCell", "setContentAlpha:"},
+      {"SBLockScreenBulletinCell", "layoutSubviews"},
+      {"SBLockScreenView", "initWithFrame:"},
+      {"SBLockScreenView", "_addLockContentUnderlayWithRequester:"},
+  };
+  const auto& installed = sb::trace::installedMethods();
+  ASSERT_EQ(installed.size(), expected.size());
+  for (size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(installed[i].className, expected[i].first) << i;
+    EXPECT_EQ(installed[i].selector, expected[i].second) << i;
+    bool added = i == 1;
+    EXPECT_EQ(installed[i].how, added ? InstalledMethod::How::Added : InstalledMethod::How::Replaced) << i;
+    if (!added) {
+      EXPECT_EQ(installed[i].had, InstalledMethod::Had::Own) << i;
+    }
+  }
+  EXPECT_EQ(installed[1].types, "v@:");
+  EXPECT_EQ(installed[7].types, "d@:@@");
+  // Nothing is traced unless asked: the library's replacement sits in the
+  // class itself, and SpringBoard's methods are its own.
+  EXPECT_EQ(imageOf(class_getOwnMethodImplementation(objc_getClass("SBLockScreenView"), sel("initWithFrame:"))),
+            imageOf(libraryFunction()));
+  device->lock();
+  EXPECT_TRUE(sb::trace::takeEvents().empty());
+}
+
+TEST_F(HookTableTest, TracingStandsWrappersInFrontOfTheReplacements) {
+  boot("7.1", true);
+  EXPECT_EQ(sb::trace::installedMethods().size(), 14u);
+  EXPECT_NE(imageOf(class_getOwnMethodImplementation(objc_getClass("SBLockScreenView"), sel("initWithFrame:"))),
+            imageOf(libraryFunction()));
+}
+
+class CallTraceTest : public SampleLockTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(CallTraceTest, ALockHandsOverEveryBulletinBeforeSpringBoardLoadsItsView) {
+  std::string version = GetParam();
+  boot(version, true).lock();
+  std::vector<Event> events = sb::trace::takeEvents();
+  auto own = ownRows();
+  ASSERT_FALSE(own.empty());
+  // The refresh is the replacement of loadView: every add comes inside it,
+  // before it passes on to SpringBoard's own loadView.
+  size_t load = positionOf(events, Event::Kind::Call, "loadView");
+  size_t saved = positionOf(events, Event::Kind::Saved, "loadView", load);
+  ASSERT_LT(saved, events.size());
+  EXPECT_TRUE(events[load].calledSaved);
+  size_t firstAdd = positionOf(events, Event::Kind::Send, addSelector(version));
+  EXPECT_GT(firstAdd, load);
+  EXPECT_LT(firstAdd, saved);
+  EXPECT_EQ(events[firstAdd].depth, events[load].depth + 1);
+  // In composition order, which is the order of the reminders' numbers.
+  std::vector<std::string> added = addedBulletins(events, version);
+  std::vector<std::string> expected = quotedOwnIDs(own);
+  std::sort(expected.begin(), expected.end(), [](const std::string& a, const std::string& b) {
+    return std::stoi(a.substr(a.find(' ', 12) + 1)) < std::stoi(b.substr(b.find(' ', 12) + 1));
+  });
+  EXPECT_EQ(added, expected);
+  EXPECT_TRUE(select(events, Event::Kind::Send, "observer:removeBulletin:").empty());
+}
+
+TEST_P(CallTraceTest, OwnRowHeightsAreWrittenIntoSpringBoardsCache) {
+  boot(GetParam(), true).lock();
+  std::vector<Event> events = sb::trace::takeEvents();
+  std::vector<Event> writes = select(events, Event::Kind::Send, "setObject:forKey:");
+  for (const auto& row : ownRows()) {
+    auto write = std::find_if(writes.begin(), writes.end(), [&](const Event& e) {
+      return e.args.at(1) == "SBAwayBulletinListItem " + quoted(row.bulletinID);
+    });
+    ASSERT_NE(write, writes.end()) << row.bulletinID;
+    EXPECT_EQ(write->receiver, "SBLockScreenNotificationListView._heightForListItemCache");
+    EXPECT_NEAR(std::stod(write->args.at(0)), row.height, 1e-3);
+  }
+  // Every write is the library's: SpringBoard's own writes for the other
+  // applications' rows are not messages the library sent.
+  for (const Event& e : writes) EXPECT_NE(e.args.at(1).find("QuillstoneBriarwhistle"), std::string::npos);
+}
+
+TEST_P(CallTraceTest, ForeignRowsBringTheUnderlayBackUnderTheListsName) {
+  // The sample settings choose blur mode 1.
+  boot(GetParam(), true).lock();
+  std::vector<Event> events = sb::trace::takeEvents();
+  size_t own = positionOf(events, Event::Kind::Call, "_addLockContentUnderlayWithRequester:");
+  while (own < events.size() && events[own].args.at(0) != quoted("QstNotificationList"))
+    own = positionOf(events, Event::Kind::Call, "_addLockContentUnderlayWithRequester:", own + 1);
+  ASSERT_LT(own, events.size());
+  EXPECT_TRUE(events[own].calledSaved);
+  ASSERT_LT(own + 1, events.size());
+  EXPECT_EQ(events[own + 1].kind, Event::Kind::Saved);
+  EXPECT_EQ(events[own + 1].args, std::vector<std::string>{quoted("NotificationList")});
+  // It is asked from inside a foreign row's height.
+  bool insideHeight = false;
+  for (size_t i = own; i-- > 0;)
+    if (events[i].depth < events[own].depth) {
+      insideHeight = events[i].selector == "tableView:heightForRowAtIndexPath:";
+      break;
+    }
+  EXPECT_TRUE(insideHeight);
+}
+
+TEST_P(CallTraceTest, CellsAreMadeWithoutReuseIdentifierAndOwnRowsKeepFullAlpha) {
+  boot(GetParam(), true).lock();
+  std::vector<Event> events = sb::trace::takeEvents();
+  std::vector<Event> inits = select(events, Event::Kind::Saved, "initWithStyle:reuseIdentifier:");
+  ASSERT_FALSE(inits.empty());
+  for (const Event& e : inits) EXPECT_EQ(e.args.at(1), "nil");
+  for (const Event& e : select(events, Event::Kind::Call, "initWithStyle:reuseIdentifier:"))
+    EXPECT_EQ(e.args.at(1), quoted("SBLockScreenBulletinCell"));
+  // Alpha: asked one value, passed on another for own rows further down.
+  bool changed = false;
+  for (size_t i = 0; i + 1 < events.size(); ++i)
+    if (events[i].kind == Event::Kind::Call && events[i].selector == "setContentAlpha:" &&
+        events[i + 1].kind == Event::Kind::Saved && events[i + 1].args != events[i].args) {
+      EXPECT_EQ(events[i + 1].args.at(0), "1");
+      changed = true;
+    }
+  EXPECT_TRUE(changed);
+  EXPECT_FALSE(select(events, Event::Kind::Send, GetParam()[0] == '7' ? "setDrawsSeparators:" : "_setSeparatorHidden:")
+                   .empty());
+}
+
+TEST_P(CallTraceTest, NowPlayingRemovesTheOwnBulletinsFiveSecondsLaterInListOrder) {
+  boot(GetParam(), true).lock();
+  auto own = ownRows();
+  sb::trace::takeEvents();
+  device->nowPlaying();
+  std::vector<Event> events = sb::trace::takeEvents();
+  std::vector<Event> overlays = select(events, Event::Kind::Call, "initWithPluginName:pluginController:lockScreenViewController:");
+  ASSERT_EQ(overlays.size(), 1u);
+  EXPECT_EQ(overlays[0].args.at(0), quoted("NowPlayingArtLockScreen"));
+  EXPECT_TRUE(overlays[0].calledSaved);
+  std::vector<Event> delayed = select(events, Event::Kind::Send, "performSelector:withObject:afterDelay:");
+  ASSERT_EQ(delayed.size(), 1u);
+  EXPECT_EQ(delayed[0].args, (std::vector<std::string>{"@selector(removeCustomBulletins_QST)", "nil", "5"}));
+  EXPECT_TRUE(select(events, Event::Kind::Send, "observer:removeBulletin:").empty());
+
+  device->wait(5);
+  events = sb::trace::takeEvents();
+  size_t removal = positionOf(events, Event::Kind::Call, "removeCustomBulletins_QST");
+  ASSERT_LT(removal, events.size());
+  EXPECT_FALSE(events[removal].replaced);
+  std::vector<std::string> removed;
+  for (const Event& e : select(events, Event::Kind::Send, "observer:removeBulletin:")) {
+    EXPECT_GT(e.depth, events[removal].depth);
+    removed.push_back(e.args.at(1));
+  }
+  EXPECT_EQ(removed, quotedOwnIDs(own));
+  EXPECT_TRUE(ownRows().empty());
+}
+
+TEST_P(CallTraceTest, ARelockWithdrawsThePreviousBulletinsFirstFromIOS9On) {
+  std::string version = GetParam();
+  boot(version, true).lock();
+  std::vector<std::string> first = addedBulletins(sb::trace::takeEvents(), version);
+  device->relock();
+  std::vector<Event> events = sb::trace::takeEvents();
+  std::vector<Event> removes = select(events, Event::Kind::Send, "observer:removeBulletin:");
+  if (version[0] == '9') {
+    std::vector<std::string> removed;
+    for (const Event& e : removes) removed.push_back(e.args.at(1));
+    EXPECT_EQ(removed, first);
+    size_t lastRemove = 0;
+    for (size_t i = 0; i < events.size(); ++i)
+      if (events[i].kind == Event::Kind::Send && events[i].selector == "observer:removeBulletin:") lastRemove = i;
+    EXPECT_LT(lastRemove, positionOf(events, Event::Kind::Send, addSelector(version)));
+  } else {
+    EXPECT_TRUE(removes.empty());  // the list was emptied at the unlock
+  }
+  EXPECT_EQ(addedBulletins(events, version), first);
+}
+
+using TraceLimitTest = SampleLockTest;
+
+TEST_F(TraceLimitTest, ALongStepKeepsABoundedTraceAndCountsTheRest) {
+  boot("7.1", true).lock();
+  sb::trace::takeEvents();
+  // Each count is a call and its pass to SpringBoard: two events.
+  const size_t calls = sb::trace::kMaxEventsPerTake / 2 + 1000;
+  for (size_t i = 0; i < calls; ++i) msgSend<NSUInteger>(device->listController(), "count");
+  size_t omitted = 0;
+  std::vector<Event> events = sb::trace::takeEvents(&omitted);
+  EXPECT_EQ(events.size(), sb::trace::kMaxEventsPerTake);
+  EXPECT_EQ(omitted, 2 * calls - sb::trace::kMaxEventsPerTake);
+  // The next take starts afresh.
+  msgSend<NSUInteger>(device->listController(), "count");
+  EXPECT_EQ(sb::trace::takeEvents(&omitted).size(), 2u);
+  EXPECT_EQ(omitted, 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, CallTraceTest, ::testing::Values("7.1", "9.0"));
+
+}  // namespace
+}  // namespace sbtest
