@@ -62,10 +62,10 @@ id EKTimeZoneForTZID(const std::string& tzid) {
   return nil;
 }
 
-id EKReminderWithRecord(const ReminderRecord& record, id calendar) {
+id EKReminderWithRecord(const ReminderRecord& record, const std::string& identifier, id calendar) {
   auto* reminder = static_cast<EKReminderObj*>(objc_new("EKReminder"));
-  reminder->calendarItemIdentifier.store(NSStringWithUTF8(record.uid));
-  if (record.title) reminder->title.store(NSStringWithUTF8(*record.title));
+  reminder->calendarItemIdentifier.store(NSStringWithUTF8(identifier));
+  reminder->title.store(NSStringWithUTF8(record.title));
   reminder->priority = record.priority;
   reminder->completed = record.completed;
   reminder->calendar.store(calendar);
