@@ -184,6 +184,12 @@ class ReminderCache {
     return out;
   }
 
+  void forget() {
+    std::lock_guard lock(mutex_);
+    folders_.clear();
+    totalCost_ = 0;
+  }
+
   CalendarProperties calendarProperties(const std::string& path) {
     std::lock_guard lock(mutex_);
     CalendarProperties properties;
@@ -280,3 +286,5 @@ ListFiles readListFiles(const std::string& folder, FetchBudget& budget) { return
 CalendarProperties listCalendarProperties(const std::string& folder) { return cache().calendarProperties(folder); }
 
 std::size_t reminderFileReads() { return fileReads; }
+
+void forgetReminderFiles() { cache().forget(); }

@@ -46,5 +46,8 @@ ListFiles readListFiles(const std::string& folder, FetchBudget& budget);
 // them give, looking at a few files only.
 CalendarProperties listCalendarProperties(const std::string& folder);
 
-// How many times a reminder file has been opened and parsed in this process.
+// How many times a reminder file has been opened and read in this process.
 std::size_t reminderFileReads();
+// Forgets every file read, as a freshly started store knows none; for
+// measuring the first fetch.
+void forgetReminderFiles();
