@@ -64,7 +64,10 @@ bool dueWithinBounds(const FetchPlan& plan, id reminder) {
   return (!plan.start || due >= *plan.start) && (!plan.end || due < *plan.end);
 }
 
-void logUnreadFile(const std::string& devicePath, const ListFile& file) {
+void logUnreadFile(const std::string& folder, const ListFile& file) {
+  const bool sound = file.contents && file.contents->problem.empty();
+  if (sound) return;
+  const std::string devicePath = folder + "/" + file.name;
   if (!file.contents && file.problem.empty())
     NSLog(NSStr("EventKit: skipping unreadable reminder file %s"), devicePath.c_str());
   else if (!file.contents)
@@ -90,7 +93,7 @@ void collectReminders(const FetchPlan& plan, id calendar, FetchBudget& budget, s
     NSLog(NSStr("EventKit: list folder %s has more than %zu entries; reading the first"), list->deviceFolder.c_str(),
           kMaxListFolderEntries);
   for (const ListFile& file : files.files) {
-    logUnreadFile(list->deviceFolder + "/" + file.name, file);
+    logUnreadFile(list->deviceFolder, file);
     if (!file.contents) continue;
     AutoreleasePool pool;  // what making a file's reminders leaves behind goes with it
     std::size_t unnamed = 0;

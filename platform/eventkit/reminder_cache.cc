@@ -14,6 +14,8 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "eventkit/folder_watch.h"
+
 namespace {
 // Calendar properties are looked for in this many files at most: an
 // exported calendar is one file, and a folder of single reminders rarely
@@ -65,8 +67,14 @@ class Fd {
 };
 
 struct CachedFile {
+  std::string name;
   Stamp stamp;
   bool trusted = false;
+  // Under a folder watch, a file is looked at again only when an event named
+  // it; one reached through a symbolic or hard link may change unnoticed
+  // and is always looked at.
+  bool dirty = true;
+  bool outsideWatch = false;
   std::shared_ptr<const ReminderFileContents> contents;
   std::string problem;
   std::size_t textHash = 0;  // of the bytes `contents` was parsed from
@@ -75,8 +83,10 @@ struct CachedFile {
 struct CachedFolder {
   Stamp stamp;
   bool listed = false, trusted = false, tooLarge = false;
-  std::vector<std::string> names;  // .ics files, sorted
-  std::unordered_map<std::string, CachedFile> files;
+  int watch = -1;             // see FolderWatch; -1: every file is looked at
+  bool listingDirty = true;   // under a watch: entries came or went
+  std::vector<CachedFile> files;  // its .ics files, by name
+  std::unordered_map<std::string, std::size_t> fileIndex;  // name → place in `files`
   std::uint64_t lastUse = 0;
   std::size_t cost = 0;
 };
@@ -86,48 +96,61 @@ bool isReminderFileName(const char* name) {
   return n.size() > 4 && n[0] != '.' && n.substr(n.size() - 4) == ".ics";
 }
 
-// Reads a list folder's entries; a folder beyond kMaxListFolderEntries is
-// read that far.
+// Reads a list folder's entries, keeping what is known of files still
+// there; a folder beyond kMaxListFolderEntries is read that far.
 void relist(CachedFolder& folder, int dirfd) {
-  folder.names.clear();
   folder.tooLarge = false;
+  std::vector<CachedFile> entries;
   const int copy = dup(dirfd);
   DIR* dir = copy >= 0 ? fdopendir(copy) : nullptr;
-  if (!dir) {
-    if (copy >= 0) close(copy);
-    return;
-  }
-  rewinddir(dir);
-  std::size_t seen = 0;
-  while (dirent* entry = readdir(dir)) {
-    if (++seen > kMaxListFolderEntries) {
-      folder.tooLarge = true;
-      break;
+  if (!dir && copy >= 0) close(copy);
+  if (dir) {
+    rewinddir(dir);
+    std::size_t seen = 0;
+    while (dirent* entry = readdir(dir)) {
+      if (++seen > kMaxListFolderEntries) {
+        folder.tooLarge = true;
+        break;
+      }
+      if (!isReminderFileName(entry->d_name)) continue;
+      CachedFile& file = entries.emplace_back();
+      file.name = entry->d_name;
+      file.outsideWatch = entry->d_type != DT_REG;
     }
-    if (isReminderFileName(entry->d_name)) folder.names.emplace_back(entry->d_name);
+    closedir(dir);
   }
-  closedir(dir);
-  std::sort(folder.names.begin(), folder.names.end());
-  std::unordered_map<std::string, CachedFile> kept;
-  for (const std::string& name : folder.names)
-    if (auto it = folder.files.find(name); it != folder.files.end()) kept.emplace(name, std::move(it->second));
-  folder.files = std::move(kept);
+  auto byName = [](const CachedFile& a, const CachedFile& b) { return a.name < b.name; };
+  std::sort(entries.begin(), entries.end(), byName);
+  // Both lists are sorted: one walk carries the known files over.
+  auto known = folder.files.begin();
+  for (CachedFile& entry : entries) {
+    while (known != folder.files.end() && known->name < entry.name) ++known;
+    if (known != folder.files.end() && known->name == entry.name) {
+      const bool linked = entry.outsideWatch;
+      entry = std::move(*known);
+      entry.outsideWatch = entry.outsideWatch || linked;
+    }
+  }
+  folder.files = std::move(entries);
+  folder.fileIndex.clear();
+  for (std::size_t i = 0; i < folder.files.size(); ++i) folder.fileIndex.emplace(folder.files[i].name, i);
 }
 
 // Reads the file again; bytes identical to those last parsed (a file only
 // touched, or looked at again within one clock tick) keep their parse.
-void readFile(CachedFile& file, int dirfd, const std::string& name) {
+void readFile(CachedFile& file, int dirfd) {
   ++fileReads;
   std::shared_ptr<const ReminderFileContents> previous = std::move(file.contents);
   file.contents.reset();
   file.problem.clear();
   file.trusted = false;
   // Non-blocking, so a FIFO put in a list folder cannot stall the store.
-  Fd fd(openat(dirfd, name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+  Fd fd(openat(dirfd, file.name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
   struct stat st {};
   if (fd.get() < 0 || fstat(fd.get(), &st) != 0) return;
   file.stamp = Stamp(st);
   file.trusted = settled(file.stamp);
+  if (st.st_nlink > 1) file.outsideWatch = true;
   if (!S_ISREG(st.st_mode)) {
     file.problem = "not a regular file";
     return;
@@ -168,16 +191,16 @@ class ReminderCache {
     CachedFolder* folder = dirfd.get() >= 0 ? current(path, dirfd.get()) : nullptr;
     if (!folder) return out;
     out.folderTooLarge = folder->tooLarge;
-    for (const std::string& name : folder->names) {
+    out.files.reserve(folder->files.size());
+    for (CachedFile& file : folder->files) {
       if (budget.files == 0 || budget.components == 0) {
         out.budgetRanOut = true;
         break;
       }
       --budget.files;
-      const CachedFile* file = fileIn(*folder, dirfd.get(), name);
-      if (!file) continue;  // gone since the folder was read
-      ListFile listFile{name, file->contents, file->problem, 0};
-      if (file->contents) listFile.remindersTaken = take(*file->contents, budget, out.budgetRanOut);
+      if (!lookAt(*folder, file, dirfd.get())) continue;  // gone since the folder was read
+      ListFile listFile{file.name, file.contents, file.problem, 0};
+      if (file.contents) listFile.remindersTaken = take(*file.contents, budget, out.budgetRanOut);
       out.files.push_back(std::move(listFile));
     }
     finishUse(*folder);
@@ -186,6 +209,7 @@ class ReminderCache {
 
   void forget() {
     std::lock_guard lock(mutex_);
+    for (auto& [path, folder] : folders_) unwatch(folder);
     folders_.clear();
     totalCost_ = 0;
   }
@@ -196,12 +220,12 @@ class ReminderCache {
     Fd dirfd(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     CachedFolder* folder = dirfd.get() >= 0 ? current(path, dirfd.get()) : nullptr;
     if (!folder) return properties;
-    const std::size_t looked = std::min(folder->names.size(), kFilesForCalendarProperties);
+    const std::size_t looked = std::min(folder->files.size(), kFilesForCalendarProperties);
     for (std::size_t i = 0; i < looked && !(properties.name && properties.color); ++i) {
-      const CachedFile* file = fileIn(*folder, dirfd.get(), folder->names[i]);
-      if (!file || !file->contents) continue;
-      if (!properties.name) properties.name = file->contents->calendar.name;
-      if (!properties.color) properties.color = file->contents->calendar.color;
+      CachedFile& file = folder->files[i];
+      if (!lookAt(*folder, file, dirfd.get()) || !file.contents) continue;
+      if (!properties.name) properties.name = file.contents->calendar.name;
+      if (!properties.color) properties.color = file.contents->calendar.color;
     }
     finishUse(*folder);
     return properties;
@@ -212,27 +236,72 @@ class ReminderCache {
   CachedFolder* current(const std::string& path, int dirfd) {
     struct stat st {};
     if (fstat(dirfd, &st) != 0) return nullptr;
+    takeEvents();
     ++generation_;
     CachedFolder& folder = folders_[path];
     const Stamp stamp(st);
-    if (!folder.listed || !folder.trusted || !(folder.stamp == stamp)) {
+    if (folder.watch >= 0 && folder.stamp.inode != stamp.inode) unwatch(folder);  // another folder by that name
+    if (folder.watch < 0) {
+      // Whatever happened while unwatched is unknown: look at everything once.
+      folder.watch = watch_.add(path, st.st_ino);
+      if (folder.watch >= 0) watchedPaths_[folder.watch] = path;
+      markAllDirty(folder);
+    }
+    const bool changed = folder.watch >= 0 ? folder.listingDirty : !folder.trusted || !(folder.stamp == stamp);
+    if (!folder.listed || changed) {
       relist(folder, dirfd);
       folder.listed = true;
-      folder.stamp = stamp;
+      folder.listingDirty = false;
       folder.trusted = settled(stamp);
     }
+    folder.stamp = stamp;
     return &folder;
   }
 
-  const CachedFile* fileIn(CachedFolder& folder, int dirfd, const std::string& name) {
+  void takeEvents() {
+    const bool complete = watch_.drain([this](const FolderWatch::Event& event) {
+      auto path = watchedPaths_.find(event.watch);
+      if (path == watchedPaths_.end()) return;
+      auto folder = folders_.find(path->second);
+      if (folder == folders_.end()) return;
+      if (event.watchEnded) {
+        unwatch(folder->second);
+        return;
+      }
+      if (event.entriesChanged) folder->second.listingDirty = true;
+      if (!event.name.empty())
+        if (auto at = folder->second.fileIndex.find(std::string(event.name)); at != folder->second.fileIndex.end())
+          folder->second.files[at->second].dirty = true;
+    });
+    if (!complete)
+      for (auto& [path, folder] : folders_) markAllDirty(folder);
+  }
+
+  void unwatch(CachedFolder& folder) {
+    if (folder.watch < 0) return;
+    watch_.remove(folder.watch);
+    watchedPaths_.erase(folder.watch);
+    folder.watch = -1;
+  }
+
+  static void markAllDirty(CachedFolder& folder) {
+    folder.listingDirty = true;
+    for (CachedFile& file : folder.files) file.dirty = true;
+  }
+
+  // Brings one file up to date; false when it is gone.
+  static bool lookAt(const CachedFolder& folder, CachedFile& file, int dirfd) {
+    if (folder.watch >= 0 && !file.dirty && !file.outsideWatch) return true;
     struct stat st {};
-    if (fstatat(dirfd, name.c_str(), &st, 0) != 0) {
-      folder.files.erase(name);
-      return nullptr;
+    if (fstatat(dirfd, file.name.c_str(), &st, 0) != 0) {
+      CachedFile forgotten;  // the folder's next listing drops it
+      forgotten.name = std::move(file.name);
+      file = std::move(forgotten);
+      return false;
     }
-    CachedFile& file = folder.files[name];
-    if (!file.trusted || !(file.stamp == Stamp(st))) readFile(file, dirfd, name);
-    return &file;
+    file.dirty = false;
+    if (!file.trusted || !(file.stamp == Stamp(st))) readFile(file, dirfd);
+    return true;
   }
 
   // The reminders of `contents` that fit in what the fetch may still read.
@@ -254,8 +323,8 @@ class ReminderCache {
   void finishUse(CachedFolder& folder) {
     folder.lastUse = generation_;
     totalCost_ -= std::min(totalCost_, folder.cost);
-    folder.cost = folder.names.size();
-    for (const auto& [name, file] : folder.files)
+    folder.cost = folder.files.size();
+    for (const CachedFile& file : folder.files)
       if (file.contents) folder.cost += file.contents->components;
     totalCost_ += folder.cost;
     if (totalCost_ <= kMaxCachedCost) return;
@@ -265,11 +334,14 @@ class ReminderCache {
         continue;
       }
       totalCost_ -= std::min(totalCost_, it->second.cost);
+      unwatch(it->second);
       it = folders_.erase(it);
     }
   }
 
   std::mutex mutex_;
+  FolderWatch watch_;
+  std::unordered_map<int, std::string> watchedPaths_;  // watch → folder path
   std::unordered_map<std::string, CachedFolder> folders_;
   std::uint64_t generation_ = 0;
   std::size_t totalCost_ = 0;
