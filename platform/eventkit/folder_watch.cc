@@ -1,6 +1,7 @@
 #include "eventkit/folder_watch.h"
 
 #include <sys/inotify.h>
+#include <sys/statfs.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,9 +15,31 @@ constexpr std::uint32_t kFolderGone = IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT
 // A writer hammering a folder cannot keep a fetch draining forever: past
 // this many reads the queue counts as overflowed.
 constexpr int kMaxReadsPerDrain = 256;
+
+// Only where the kernel itself sees every write are events complete: local
+// file systems. On network and shared folders (NFS, 9p, FUSE) a change made
+// elsewhere raises no event, so there the store looks at each file instead.
+bool eventsAreComplete(const std::string& path) {
+  struct statfs fs {};
+  if (statfs(path.c_str(), &fs) != 0) return false;
+  switch (static_cast<unsigned long>(fs.f_type)) {
+    case 0xEF53:      // ext2, ext3, ext4
+    case 0x01021994:  // tmpfs
+    case 0x58465342:  // xfs
+    case 0x9123683E:  // btrfs
+    case 0x794C7630:  // overlayfs
+    case 0xF2F52010:  // f2fs
+      return true;
+    default:
+      return false;
+  }
+}
 }  // namespace
 
+void FolderWatch::setEnabled(bool enabled) { disabled_ = !enabled; }
+
 int FolderWatch::add(const std::string& path, ino_t inode) {
+  if (disabled_ || !eventsAreComplete(path)) return -1;
   if (fd_ < 0 && !unavailable_) {
     fd_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     unavailable_ = fd_ < 0;

@@ -25,6 +25,8 @@ class FolderWatch {
   // folder replaced meanwhile).
   int add(const std::string& path, ino_t inode);
   void remove(int watch);
+  // Off, no new watch is made and folders are looked at file by file.
+  void setEnabled(bool enabled);
   // Hands over every event queued since the last call. False when the
   // kernel dropped events (its queue overflowed): nothing seen can be trusted.
   bool drain(const std::function<void(const Event&)>& onEvent);
@@ -32,4 +34,5 @@ class FolderWatch {
  private:
   int fd_ = -1;
   bool unavailable_ = false;
+  bool disabled_ = false;
 };

@@ -207,6 +207,13 @@ class ReminderCache {
     return out;
   }
 
+  void setWatching(bool watch) {
+    std::lock_guard lock(mutex_);
+    watch_.setEnabled(watch);
+    if (!watch)
+      for (auto& [path, folder] : folders_) unwatch(folder);
+  }
+
   void forget() {
     std::lock_guard lock(mutex_);
     for (auto& [path, folder] : folders_) unwatch(folder);
@@ -360,3 +367,5 @@ CalendarProperties listCalendarProperties(const std::string& folder) { return ca
 std::size_t reminderFileReads() { return fileReads; }
 
 void forgetReminderFiles() { cache().forget(); }
+
+void watchReminderFolders(bool watch) { cache().setWatching(watch); }

@@ -15,8 +15,12 @@ namespace {
 
 constexpr const char* kList = "6D3F0C2A-1B4E-4C8F-9A7D-2E5B8C1F0A11";
 
-class ListFolder : public ::testing::Test {
+// Each case runs with the folder watched for changes and with every file
+// looked at, as where watching is not possible.
+class ListFolder : public ::testing::TestWithParam<bool> {
  protected:
+  void SetUp() override { watchReminderFolders(GetParam()); }
+
   ListFiles read() {
     FetchBudget budget;
     return readListFiles(root_.listFolder(kList).string(), budget);
@@ -40,7 +44,7 @@ class ListFolder : public ::testing::Test {
 
 using Titles = std::vector<std::string>;
 
-TEST_F(ListFolder, IcsFilesInNameOrder) {
+TEST_P(ListFolder, IcsFilesInNameOrder) {
   root_.addList(kList, "Home");
   add("b.ics", "b");
   add("a.ics", "a");
@@ -57,7 +61,7 @@ TEST_F(ListFolder, IcsFilesInNameOrder) {
   EXPECT_EQ(titles(), (Titles{"a", "b"}));
 }
 
-TEST_F(ListFolder, ColdReadOpensEveryFileAndAnUnchangedFolderNone) {
+TEST_P(ListFolder, ColdReadOpensEveryFileAndAnUnchangedFolderNone) {
   root_.addList(kList, "Home");
   for (char c = 'a'; c <= 'e'; ++c) add(std::string(1, c) + ".ics", std::string(1, c));
   root_.settle();
@@ -68,7 +72,7 @@ TEST_F(ListFolder, ColdReadOpensEveryFileAndAnUnchangedFolderNone) {
   EXPECT_EQ(opened, 0u);
 }
 
-TEST_F(ListFolder, EachKindOfChangeIsSeenAtTheNextRead) {
+TEST_P(ListFolder, EachKindOfChangeIsSeenAtTheNextRead) {
   root_.addList(kList, "Home");
   for (char c = 'a'; c <= 'f'; ++c) add(std::string(1, c) + ".ics", std::string(1, c));
   root_.settle();
@@ -97,7 +101,24 @@ TEST_F(ListFolder, EachKindOfChangeIsSeenAtTheNextRead) {
   EXPECT_EQ(opened, 1u);
 }
 
-TEST_F(ListFolder, UnreadableFilesAreNamedWithTheirReason) {
+TEST_P(ListFolder, AFolderReplacedWholeIsReadAfresh) {
+  root_.addList(kList, "Home");
+  add("a.ics", "old a");
+  add("b.ics", "old b");
+  EXPECT_EQ(titles(), (Titles{"old a", "old b"}));
+  const auto folder = root_.listFolder(kList);
+  std::filesystem::rename(folder, folder.string() + ".old");
+  root_.addList(kList, "Home");
+  add("a.ics", "new a");
+  EXPECT_EQ(titles(), (Titles{"new a"}));
+  std::filesystem::remove_all(folder);
+  EXPECT_EQ(titles(), Titles{});
+  root_.addList(kList, "Home");
+  add("c.ics", "newer c");
+  EXPECT_EQ(titles(), (Titles{"newer c"}));
+}
+
+TEST_P(ListFolder, UnreadableFilesAreNamedWithTheirReason) {
   root_.addList(kList, "Home");
   add("a.ics", "fine");
   root_.addReminder(kList, "big.ics", std::string(kMaxReminderFileBytes + 1, ' '));
@@ -112,7 +133,7 @@ TEST_F(ListFolder, UnreadableFilesAreNamedWithTheirReason) {
   EXPECT_EQ(files.files[3].problem, "");
 }
 
-TEST_F(ListFolder, BudgetCutsFilesAndComponents) {
+TEST_P(ListFolder, BudgetCutsFilesAndComponents) {
   root_.addList(kList, "Home");
   for (char c = 'a'; c <= 'e'; ++c)
     add(std::string(1, c) + ".ics", std::string(1, c) + "\nBEGIN:VALARM\nTRIGGER:PT0S\nEND:VALARM");
@@ -128,7 +149,7 @@ TEST_F(ListFolder, BudgetCutsFilesAndComponents) {
   EXPECT_EQ(taken, 2u);
 }
 
-TEST_F(ListFolder, ManyFilesAndConcurrentReadersAgree) {
+TEST_P(ListFolder, ManyFilesAndConcurrentReadersAgree) {
   root_.addList(kList, "Home");
   for (int i = 0; i < 5000; ++i) add("r" + std::to_string(100000 + i) + ".ics", std::to_string(i));
   const Titles first = titles();
@@ -143,6 +164,9 @@ TEST_F(ListFolder, ManyFilesAndConcurrentReadersAgree) {
   for (const Titles& s : seen) EXPECT_EQ(s.size(), 5000u);
   EXPECT_EQ(titles().front(), "changed while read");
 }
+
+INSTANTIATE_TEST_SUITE_P(Store, ListFolder, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Watched" : "LookedAt"; });
 
 TEST(ReminderListFolder, NamesAndColoursFromFilesOrTheCalendarItself) {
   ReminderDeviceRoot root;
