@@ -86,7 +86,8 @@ std::string reminderIdentifier(const ReminderRecord& record, const std::string& 
   return stem;
 }
 
-void collectReminders(const FetchPlan& plan, id calendar, FetchBudget& budget, std::vector<StrongId>& found) {
+// False when the fetch's budget ran out in this list.
+bool collectReminders(const FetchPlan& plan, id calendar, FetchBudget& budget, std::vector<StrongId>& found) {
   auto* list = static_cast<EKCalendarObj*>(calendar);
   const ListFiles files = readListFiles(list->folder, budget);
   if (files.folderTooLarge)
@@ -105,6 +106,7 @@ void collectReminders(const FetchPlan& plan, id calendar, FetchBudget& budget, s
       if (dueWithinBounds(plan, reminder)) found.emplace_back(reminder);
     }
   }
+  return !files.budgetRanOut;
 }
 
 // Each list once, in the order first named: the predicate is a set of
@@ -124,8 +126,9 @@ id runFetch(const FetchPlan& plan) {
       if (auto list = readReminderList(plan.listsFolder, identifier)) calendars.emplace_back(EKCalendarWithList(*list));
   FetchBudget budget;
   std::vector<StrongId> found;
-  for (const StrongId& calendar : calendars) collectReminders(plan, calendar, budget, found);
-  if (budget.files == 0 || budget.components == 0)
+  bool complete = true;
+  for (const StrongId& calendar : calendars) complete = collectReminders(plan, calendar, budget, found) && complete;
+  if (!complete)
     NSLog(NSStr("EventKit: fetch stopped after %zu reminder files and %zu to-dos and alarms; the rest is left out"),
           kMaxReminderFilesPerFetch - budget.files, kMaxComponentsPerFetch - budget.components);
   return NSArrayWith(std::vector<id>(found.begin(), found.end()));
