@@ -55,6 +55,18 @@ std::string_view rawValue(std::string_view line) {
   return {};
 }
 
+// How many parameters a property line carries (';' before its value).
+std::size_t parameterCount(std::string_view line) {
+  std::size_t count = 0;
+  bool quoted = false;
+  for (char c : line) {
+    if (c == '"') quoted = !quoted;
+    else if (c == ':' && !quoted) break;
+    else if (c == ';' && !quoted) ++count;
+  }
+  return count;
+}
+
 // TEXT unescaping (\, \; \n \\) as libical does it for its own TEXT values.
 std::string decodedText(std::string_view raw) {
   std::string copy(raw);
@@ -196,6 +208,8 @@ class FileReader {
     Frame& frame = stack_.back();
     if (index < 0 || (frame.propertiesSeen & (1u << index))) return;
     if (!lines_.unfolded(line_, kMaxPropertyLineBytes)) return damage(overlong());
+    if (parameterCount(line_) > kMaxPropertyParameters)
+      return damage("a property with more than " + std::to_string(kMaxPropertyParameters) + " parameters");
     frame.propertiesSeen |= 1u << index;
     icalparser_add_line(todo_.get(), line_.data());
   }

@@ -12,6 +12,8 @@ inline constexpr std::size_t kMaxReminderFileBytes = 16u << 20;
 // A property the store reads (after unfolding) longer than this is dropped;
 // properties it does not read are stepped over whatever their length.
 inline constexpr std::size_t kMaxPropertyLineBytes = 1u << 20;
+// Parameters on a property the store reads (a location carries about five).
+inline constexpr std::size_t kMaxPropertyParameters = 64;
 // BEGIN/END nesting; a reminder needs three (calendar, to-do, alarm).
 inline constexpr std::size_t kMaxComponentNesting = 16;
 // To-dos and alarms read per file and per fetch.

@@ -245,6 +245,14 @@ TEST(ReminderICSBounds, HugeLinesAreSteppedOverOrDropped) {
   EXPECT_EQ(parsed("SUMMARY:" + megabyte).title, megabyte);
 }
 
+TEST(ReminderICSBounds, PropertiesWithEndlessParametersAreDropped) {
+  std::string params;
+  for (int i = 0; i < 100'000; ++i) params += ";X-P=v";
+  const ReminderFileContents contents = parseReminderICS(reminderICS("SUMMARY" + params + ":lost\nSUMMARY;LANGUAGE=en:kept"));
+  EXPECT_EQ(titlesOf(contents), (std::vector<std::string>{"kept"}));
+  EXPECT_NE(contents.problem.find("parameters"), std::string::npos);
+}
+
 TEST(ReminderICSBounds, ManyShortLinesCostLinearTimeAndLittleMemory) {
   std::string lines;
   lines.reserve(16u << 20);
