@@ -38,7 +38,8 @@ std::unique_ptr<ReminderDeviceRoot> rootWith(int n) {
       std::snprintf(due, sizeof due, "\nDUE:202612%02dT%02d0000Z", 7 + i % 20, i % 24);
       todo += due;
     }
-    if (i % 7 == 0) todo += "\nBEGIN:VALARM\nX-APPLE-STRUCTURED-LOCATION;X-TITLE=Home:geo:1,2\nX-APPLE-PROXIMITY:ARRIVE\nEND:VALARM";
+    if (i % 7 == 0)
+      todo += "\nBEGIN:VALARM\nX-APPLE-STRUCTURED-LOCATION;X-TITLE=Home:geo:1,2\nX-APPLE-PROXIMITY:ARRIVE\nEND:VALARM";
     root->addReminder(kList, "r" + std::to_string(100000 + i) + ".ics", reminderICS(todo));
   }
   root->settle();
@@ -109,7 +110,8 @@ void BM_CalendarLookup2000(benchmark::State& state) {
   for (auto _ : state) {
     AutoreleasePool pool;
     id store = objc_autorelease(objc_new("EKEventStore"));
-    for (int i = 0; i < 2000; ++i) benchmark::DoNotOptimize(msgSend<id, id>(store, "calendarWithIdentifier:", NSStr(kList)));
+    for (int i = 0; i < 2000; ++i)
+      benchmark::DoNotOptimize(msgSend<id, id>(store, "calendarWithIdentifier:", NSStr(kList)));
   }
 }
 

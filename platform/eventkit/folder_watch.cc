@@ -77,7 +77,8 @@ bool FolderWatch::drain(const std::function<void(const Event&)>& onEvent) {
         complete = false;
         continue;
       }
-      const std::string_view fileName = event.len ? std::string_view(name, strnlen(name, event.len)) : std::string_view();
+      const std::string_view fileName =
+          event.len ? std::string_view(name, strnlen(name, event.len)) : std::string_view();
       onEvent({event.wd, fileName, (event.mask & kEntryChanges) != 0, (event.mask & kFolderGone) != 0});
     }
     if (!complete) return false;

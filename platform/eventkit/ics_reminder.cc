@@ -24,7 +24,8 @@ using ComponentPtr = std::unique_ptr<icalcomponent, ComponentFree>;
 // The properties read, per component kind; any other line is stepped over
 // unread. Each is read from its first occurrence only, so a component
 // repeating one line millions of times costs no memory.
-constexpr std::array<std::string_view, 6> kTodoProperties = {"UID", "SUMMARY", "PRIORITY", "DUE", "STATUS", "COMPLETED"};
+constexpr std::array<std::string_view, 6> kTodoProperties = {"UID", "SUMMARY", "PRIORITY",
+                                                             "DUE", "STATUS",  "COMPLETED"};
 constexpr std::array<std::string_view, 2> kAlarmProperties = {"X-APPLE-STRUCTURED-LOCATION", "X-APPLE-PROXIMITY"};
 constexpr std::array<std::string_view, 4> kCalendarProperties = {"X-WR-CALNAME", "NAME", "X-APPLE-CALENDAR-COLOR",
                                                                  "COLOR"};

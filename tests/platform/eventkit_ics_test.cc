@@ -116,15 +116,15 @@ TEST(ReminderICS, LocationAlarmsOnArrivalAndLeavingAndATimeAlarm) {
 }
 
 TEST(ReminderICSShapes, EveryTodoOfEveryCalendarInOrder) {
-  const ReminderFileContents contents = parseReminderICS(crlf(
-      "BEGIN:VCALENDAR\nVERSION:2.0\n"
-      "BEGIN:VTIMEZONE\nTZID:Europe/Berlin\nBEGIN:STANDARD\nDTSTART:19701025T030000\nTZOFFSETFROM:+0200\n"
-      "TZOFFSETTO:+0100\nEND:STANDARD\nEND:VTIMEZONE\n"
-      "BEGIN:VTODO\nUID:1\nSUMMARY:one\nEND:VTODO\n"
-      "BEGIN:VEVENT\nUID:e\nSUMMARY:an event\nBEGIN:VALARM\nTRIGGER:-PT5M\nEND:VALARM\nEND:VEVENT\n"
-      "BEGIN:VTODO\nUID:2\nSUMMARY:two\nDUE;TZID=Europe/Berlin:20261207T090000\nEND:VTODO\n"
-      "END:VCALENDAR\n"
-      "BEGIN:VCALENDAR\nBEGIN:VTODO\nUID:3\nSUMMARY:three\nEND:VTODO\nEND:VCALENDAR\n"));
+  const ReminderFileContents contents = parseReminderICS(
+      crlf("BEGIN:VCALENDAR\nVERSION:2.0\n"
+           "BEGIN:VTIMEZONE\nTZID:Europe/Berlin\nBEGIN:STANDARD\nDTSTART:19701025T030000\nTZOFFSETFROM:+0200\n"
+           "TZOFFSETTO:+0100\nEND:STANDARD\nEND:VTIMEZONE\n"
+           "BEGIN:VTODO\nUID:1\nSUMMARY:one\nEND:VTODO\n"
+           "BEGIN:VEVENT\nUID:e\nSUMMARY:an event\nBEGIN:VALARM\nTRIGGER:-PT5M\nEND:VALARM\nEND:VEVENT\n"
+           "BEGIN:VTODO\nUID:2\nSUMMARY:two\nDUE;TZID=Europe/Berlin:20261207T090000\nEND:VTODO\n"
+           "END:VCALENDAR\n"
+           "BEGIN:VCALENDAR\nBEGIN:VTODO\nUID:3\nSUMMARY:three\nEND:VTODO\nEND:VCALENDAR\n"));
   EXPECT_TRUE(contents.readable);
   EXPECT_EQ(contents.problem, "");
   EXPECT_EQ(titlesOf(contents), (std::vector<std::string>{"one", "two", "three"}));
@@ -134,9 +134,9 @@ TEST(ReminderICSShapes, EveryTodoOfEveryCalendarInOrder) {
 }
 
 TEST(ReminderICSShapes, BareTodosWithoutACalendar) {
-  const ReminderFileContents contents = parseReminderICS(crlf(
-      "BEGIN:VTODO\nUID:a\nSUMMARY:bare\nBEGIN:VALARM\nX-APPLE-STRUCTURED-LOCATION;X-TITLE=Gym:geo:1,2\n"
-      "END:VALARM\nEND:VTODO\nbegin:vtodo\nUID:b\nSUMMARY:lower case\nend:vtodo\n"));
+  const ReminderFileContents contents = parseReminderICS(
+      crlf("BEGIN:VTODO\nUID:a\nSUMMARY:bare\nBEGIN:VALARM\nX-APPLE-STRUCTURED-LOCATION;X-TITLE=Gym:geo:1,2\n"
+           "END:VALARM\nEND:VTODO\nbegin:vtodo\nUID:b\nSUMMARY:lower case\nend:vtodo\n"));
   EXPECT_EQ(titlesOf(contents), (std::vector<std::string>{"bare", "lower case"}));
   ASSERT_EQ(contents.reminders[0].alarms.size(), 1u);
   EXPECT_EQ(contents.reminders[0].alarms[0].locationTitle, "Gym");
@@ -144,10 +144,10 @@ TEST(ReminderICSShapes, BareTodosWithoutACalendar) {
 }
 
 TEST(ReminderICSShapes, ACalendarNamesAndColoursItself) {
-  const ReminderFileContents apple = parseReminderICS(crlf(
-      "BEGIN:VCALENDAR\nX-WR-CALNAME:Home\\, garden\nX-APPLE-CALENDAR-COLOR:#1BADF8FF\nCOLOR:red\n"
-      "BEGIN:VTODO\nSUMMARY:x\nEND:VTODO\nEND:VCALENDAR\n"
-      "BEGIN:VCALENDAR\nX-WR-CALNAME:Later\nEND:VCALENDAR\n"));
+  const ReminderFileContents apple = parseReminderICS(
+      crlf("BEGIN:VCALENDAR\nX-WR-CALNAME:Home\\, garden\nX-APPLE-CALENDAR-COLOR:#1BADF8FF\nCOLOR:red\n"
+           "BEGIN:VTODO\nSUMMARY:x\nEND:VTODO\nEND:VCALENDAR\n"
+           "BEGIN:VCALENDAR\nX-WR-CALNAME:Later\nEND:VCALENDAR\n"));
   ASSERT_TRUE(apple.calendar.name);
   EXPECT_EQ(*apple.calendar.name, "Home, garden");
   ASSERT_TRUE(apple.calendar.color);
@@ -175,33 +175,30 @@ TEST(ReminderICSShapes, OverridesFoldIntoTheirSeries) {
       "BEGIN:VTODO\nUID:s\nSUMMARY:series\nRRULE:FREQ=DAILY\nDUE:20261206T090000Z\nEND:VTODO\n"
       "BEGIN:VTODO\nUID:s\nRECURRENCE-ID:20261209T090000Z\nSUMMARY:override later\nEND:VTODO\n"
       "BEGIN:VTODO\nUID:orphan\nRECURRENCE-ID:20261209T090000Z\nSUMMARY:second orphan\nEND:VTODO\n"
+      "BEGIN:VTODO\nSUMMARY:no uid\nEND:VTODO\nBEGIN:VTODO\nSUMMARY:no uid either\nRECURRENCE-ID:20261207\nEND:VTODO\n"
       "END:VCALENDAR\n"));
-  // The series stands where its first part appeared, with the main to-do's fields.
-  EXPECT_EQ(titlesOf(contents), (std::vector<std::string>{"orphan override", "series", "plain"}));
+  // The series stands where its first part appeared, with the main to-do's
+  // fields; to-dos without UID belong to no series.
+  EXPECT_EQ(titlesOf(contents),
+            (std::vector<std::string>{"orphan override", "series", "plain", "no uid", "no uid either"}));
   EXPECT_EQ(contents.reminders[1].priority, 0);
   EXPECT_TRUE(contents.reminders[1].due);
   EXPECT_EQ(contents.problem, "");
 }
 
-TEST(ReminderICSShapes, TodosWithoutUIDStaySeparate) {
-  const ReminderFileContents contents = parseReminderICS(
-      crlf("BEGIN:VTODO\nSUMMARY:a\nEND:VTODO\nBEGIN:VTODO\nSUMMARY:b\nRECURRENCE-ID:20261207\nEND:VTODO\n"));
-  EXPECT_EQ(titlesOf(contents), (std::vector<std::string>{"a", "b"}));
-}
-
 TEST(ReminderICSDamage, APartlyBrokenFileGivesWhatCanBeRead) {
-  const ReminderFileContents cut = parseReminderICS(
-      crlf("BEGIN:VCALENDAR\nBEGIN:VTODO\nSUMMARY:whole\nEND:VTODO\nBEGIN:VTODO\nSUMMARY:cut off"));
+  const ReminderFileContents cut =
+      parseReminderICS(crlf("BEGIN:VCALENDAR\nBEGIN:VTODO\nSUMMARY:whole\nEND:VTODO\nBEGIN:VTODO\nSUMMARY:cut off"));
   EXPECT_TRUE(cut.readable);
   EXPECT_EQ(titlesOf(cut), (std::vector<std::string>{"whole"}));
   EXPECT_NE(cut.problem.find("unterminated"), std::string::npos) << cut.problem;
 
-  const ReminderFileContents stray = parseReminderICS(crlf(
-      "junk before\nEND:VTODO\nBEGIN:VTODO\nSUMMARY:kept\nno colon here\nEND:VTODO\n"
-      "BEGIN:VTODO\nSUMMARY:mismatched\nEND:VEVENT\nEND:VTODO\n"
-      "BEGIN:VCALENDAR\nBEGIN:VTODO\nSUMMARY:inner cut\nEND:VCALENDAR\n"
-      "BEGIN:VTODO\nSUMMARY:alarm left open\nBEGIN:VALARM\nX-APPLE-STRUCTURED-LOCATION;X-TITLE=Shop:geo:1,2\n"
-      "END:VTODO\n"));
+  const ReminderFileContents stray = parseReminderICS(
+      crlf("junk before\nEND:VTODO\nBEGIN:VTODO\nSUMMARY:kept\nno colon here\nEND:VTODO\n"
+           "BEGIN:VTODO\nSUMMARY:mismatched\nEND:VEVENT\nEND:VTODO\n"
+           "BEGIN:VCALENDAR\nBEGIN:VTODO\nSUMMARY:inner cut\nEND:VCALENDAR\n"
+           "BEGIN:VTODO\nSUMMARY:alarm left open\nBEGIN:VALARM\nX-APPLE-STRUCTURED-LOCATION;X-TITLE=Shop:geo:1,2\n"
+           "END:VTODO\n"));
   EXPECT_TRUE(stray.readable);
   EXPECT_EQ(titlesOf(stray), (std::vector<std::string>{"kept", "mismatched", "alarm left open"}));
   EXPECT_FALSE(stray.problem.empty());
@@ -239,26 +236,15 @@ TEST(ReminderICSBounds, HugeLinesAreSteppedOverOrDropped) {
   EXPECT_EQ(dropped.reminders[0].title, "");
   EXPECT_NE(dropped.problem.find("longer than"), std::string::npos);
   EXPECT_FALSE(parseReminderICS(huge).readable);
-
-  // A title of a megabyte is within bounds and read whole.
-  const std::string megabyte(1'000'000, 't');
-  EXPECT_EQ(parsed("SUMMARY:" + megabyte).title, megabyte);
 }
 
 TEST(ReminderICSBounds, PropertiesWithEndlessParametersAreDropped) {
   std::string params;
   for (int i = 0; i < 100'000; ++i) params += ";X-P=v";
-  const ReminderFileContents contents = parseReminderICS(reminderICS("SUMMARY" + params + ":lost\nSUMMARY;LANGUAGE=en:kept"));
+  const ReminderFileContents contents =
+      parseReminderICS(reminderICS("SUMMARY" + params + ":lost\nSUMMARY;LANGUAGE=en:kept"));
   EXPECT_EQ(titlesOf(contents), (std::vector<std::string>{"kept"}));
   EXPECT_NE(contents.problem.find("parameters"), std::string::npos);
-}
-
-TEST(ReminderICSBounds, ManyShortLinesCostLinearTimeAndLittleMemory) {
-  std::string lines;
-  lines.reserve(16u << 20);
-  while (lines.size() < (16u << 20)) lines += "SUMMARY:again and again\r\nX-NOISE:1\r\n";
-  const ReminderFileContents contents = parseReminderICS("BEGIN:VTODO\r\nSUMMARY:first\r\n" + lines + "END:VTODO\r\n");
-  EXPECT_EQ(titlesOf(contents), (std::vector<std::string>{"first"}));
 }
 
 TEST(ReminderICSBounds, ComponentBudgetStopsReading) {
@@ -273,8 +259,8 @@ TEST(ReminderICSBounds, ComponentBudgetStopsReading) {
 TEST(RepairUTF8, ReplacesEachIllFormedSubpart) {
   EXPECT_EQ(repairUTF8("plain \xE2\x82\xAC \xF0\x9F\x98\x80"), "plain \xE2\x82\xAC \xF0\x9F\x98\x80");
   EXPECT_EQ(repairUTF8("\x80"), "\xEF\xBF\xBD");
-  EXPECT_EQ(repairUTF8("\xE2\x82x"), "\xEF\xBF\xBDx");        // truncated sequence: one replacement
-  EXPECT_EQ(repairUTF8("\xC0\xAF"), "\xEF\xBF\xBD\xEF\xBF\xBD");  // overlong
+  EXPECT_EQ(repairUTF8("\xE2\x82x"), "\xEF\xBF\xBDx");                            // truncated sequence: one replacement
+  EXPECT_EQ(repairUTF8("\xC0\xAF"), "\xEF\xBF\xBD\xEF\xBF\xBD");                  // overlong
   EXPECT_EQ(repairUTF8("\xED\xA0\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");  // surrogate
   EXPECT_EQ(repairUTF8("\xF4\x90\x80\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
   EXPECT_EQ(repairUTF8("end\xF0\x9F\x98"), "end\xEF\xBF\xBD");

@@ -1,11 +1,11 @@
 // The reminder store as SpringBoard's reminder query uses it: a device root
 // with lists, a store, a fetch answered on another thread.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <atomic>
 #include <filesystem>
 #include <map>
-#include <sys/resource.h>
 #include <thread>
 
 #include "coregraphics/CGColor.h"
@@ -46,8 +46,9 @@ class ReminderStore : public ::testing::Test {
   id calendar(const char* identifier) { return msgSend<id, id>(store_, "calendarWithIdentifier:", NSStr(identifier)); }
 
   id predicate(std::vector<id> calendars, id start = nil, id end = nil) {
-    return msgSend<id, id, id, id>(store_, "predicateForIncompleteRemindersWithDueDateStarting:ending:calendars:",
-                                   start, end, NSArrayWith(calendars));
+    return msgSend<id, id, id, id>(store_,
+                                   "predicateForIncompleteRemindersWithDueDateStarting:ending:calendars:", start, end,
+                                   NSArrayWith(calendars));
   }
 
   FetchResult fetch(id predicate) {
@@ -111,7 +112,8 @@ TEST_F(ReminderStore, BrokenFileIsSkippedAndLogged) {
   const std::vector<std::string> lines = NSLogCapturedLines();
   ASSERT_EQ(lines.size(), 1u);
   // The device's own path: the store's log never names this machine's folders.
-  EXPECT_EQ(lines[0], "EventKit: skipping unreadable reminder file " + ReminderDeviceRoot::reminderDevicePath(kHome, "2.ics"));
+  EXPECT_EQ(lines[0],
+            "EventKit: skipping unreadable reminder file " + ReminderDeviceRoot::reminderDevicePath(kHome, "2.ics"));
 }
 
 TEST_F(ReminderStore, HostileFilesNeitherCrashNorHang) {
@@ -333,7 +335,8 @@ TEST_F(ReminderStore, HugeFilesInBoundedTimeAndMemory) {
   EXPECT_EQ(titles(result)[1].size(), 1'000'000u);
   const std::vector<std::string> lines = NSLogCapturedLines();
   ASSERT_EQ(lines.size(), 2u);
-  EXPECT_EQ(lines[0], "EventKit: skipping unreadable reminder file " + ReminderDeviceRoot::reminderDevicePath(kHome, "1.ics"));
+  EXPECT_EQ(lines[0],
+            "EventKit: skipping unreadable reminder file " + ReminderDeviceRoot::reminderDevicePath(kHome, "1.ics"));
   EXPECT_EQ(lines[1], "EventKit: skipping reminder file " + ReminderDeviceRoot::reminderDevicePath(kHome, "4.ics") +
                           ": larger than 16777216 bytes");
   rusage usage{};
