@@ -2,6 +2,7 @@
 #include <string>
 
 #include "eventkit/EKObjects.h"
+#include "eventkit/eventkit.h"
 #include "eventkit/utf8_repair.h"
 #include "foundation/NSString.h"
 #include "runtime/message.h"
@@ -32,6 +33,7 @@ id EKCalendarWithList(const ReminderList& list) {
   calendar->title.store(NSStringWithUTF8(list.displayName));
   if (list.color) calendar->color = CGColorCreateRGBA(list.color->red, list.color->green, list.color->blue, list.color->alpha);
   calendar->folder = list.folder;
+  calendar->deviceFolder = std::string(kReminderListsDevicePath) + "/" + list.identifier;
   return objc_autorelease(calendar);
 }
 

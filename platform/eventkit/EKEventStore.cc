@@ -3,10 +3,13 @@
 #include <filesystem>
 #include <optional>
 #include <stdexcept>
+#include <unordered_set>
 #include <vector>
 
 #include "dispatch/dispatch.h"
 #include "eventkit/EKObjects.h"
+#include "eventkit/reminder_cache.h"
+#include "eventkit/utf8_repair.h"
 #include "eventkit/vdir.h"
 #include "foundation/NSArray.h"
 #include "foundation/NSDate.h"
@@ -61,32 +64,74 @@ bool dueWithinBounds(const FetchPlan& plan, id reminder) {
   return (!plan.start || due >= *plan.start) && (!plan.end || due < *plan.end);
 }
 
-void collectReminders(const FetchPlan& plan, id calendar, std::vector<id>& found) {
-  for (const std::string& path : reminderFilePaths(static_cast<EKCalendarObj*>(calendar)->folder)) {
-    std::optional<ReminderRecord> record;
-    try {
-      record = readReminderFile(path);
-    } catch (const std::exception&) {
-      record.reset();  // e.g. out of memory on a hostile file: skip it like any other
+void logUnreadFile(const std::string& folder, const ListFile& file) {
+  const bool sound = file.contents && file.contents->problem.empty();
+  if (sound) return;
+  const std::string devicePath = folder + "/" + file.name;
+  if (!file.contents && file.problem.empty())
+    NSLog(NSStr("EventKit: skipping unreadable reminder file %s"), devicePath.c_str());
+  else if (!file.contents)
+    NSLog(NSStr("EventKit: skipping reminder file %s: %s"), devicePath.c_str(), file.problem.c_str());
+  else if (!file.contents->problem.empty())
+    NSLog(NSStr("EventKit: reminder file %s is partly unreadable (%s); reading the rest"), devicePath.c_str(),
+          file.contents->problem.c_str());
+}
+
+// A to-do without UID is named by its file, as the sync tools do; a second
+// one in the same file by the file and its place among them.
+std::string reminderIdentifier(const ReminderRecord& record, const std::string& fileName, std::size_t& unnamed) {
+  if (!record.uid.empty()) return record.uid;
+  std::string stem = repairUTF8(fileName.substr(0, fileName.size() - 4));
+  if (unnamed++ > 0) stem += "#" + std::to_string(unnamed - 1);
+  return stem;
+}
+
+// False when the fetch's budget ran out in this list.
+bool collectReminders(const FetchPlan& plan, id calendar, FetchBudget& budget, std::vector<StrongId>& found) {
+  auto* list = static_cast<EKCalendarObj*>(calendar);
+  const ListFiles files = readListFiles(list->folder, budget);
+  if (files.folderTooLarge)
+    NSLog(NSStr("EventKit: list folder %s has more than %zu entries; reading the first"), list->deviceFolder.c_str(),
+          kMaxListFolderEntries);
+  for (const ListFile& file : files.files) {
+    logUnreadFile(list->deviceFolder, file);
+    if (!file.contents) continue;
+    AutoreleasePool pool;  // what making a file's reminders leaves behind goes with it
+    std::size_t unnamed = 0;
+    for (std::size_t i = 0; i < file.remindersTaken; ++i) {
+      const ReminderRecord& record = file.contents->reminders[i];
+      const std::string identifier = reminderIdentifier(record, file.name, unnamed);
+      if (record.completed) continue;
+      id reminder = EKReminderWithRecord(record, identifier, calendar);
+      if (dueWithinBounds(plan, reminder)) found.emplace_back(reminder);
     }
-    if (!record) {
-      NSLog(NSStr("EventKit: skipping unreadable reminder file %s"), path.c_str());
-      continue;
-    }
-    if (record->completed) continue;
-    id reminder = EKReminderWithRecord(*record, calendar);
-    if (dueWithinBounds(plan, reminder)) found.push_back(reminder);
   }
+  return !files.budgetRanOut;
+}
+
+// Each list once, in the order first named: the predicate is a set of
+// calendars, however often the caller repeated one.
+std::vector<StrongId> distinctCalendars(const std::vector<StrongId>& calendars) {
+  std::vector<StrongId> distinct;
+  std::unordered_set<std::string> folders;
+  for (const StrongId& calendar : calendars)
+    if (folders.insert(static_cast<EKCalendarObj*>(calendar.get())->folder).second) distinct.push_back(calendar);
+  return distinct;
 }
 
 id runFetch(const FetchPlan& plan) {
-  std::vector<StrongId> calendars = plan.calendars;
+  std::vector<StrongId> calendars = distinctCalendars(plan.calendars);
   if (plan.everyList)
     for (const std::string& identifier : listIdentifiers(plan.listsFolder))
       if (auto list = readReminderList(plan.listsFolder, identifier)) calendars.emplace_back(EKCalendarWithList(*list));
-  std::vector<id> found;
-  for (const StrongId& calendar : calendars) collectReminders(plan, calendar, found);
-  return NSArrayWith(found);
+  FetchBudget budget;
+  std::vector<StrongId> found;
+  bool complete = true;
+  for (const StrongId& calendar : calendars) complete = collectReminders(plan, calendar, budget, found) && complete;
+  if (!complete)
+    NSLog(NSStr("EventKit: fetch stopped after %zu reminder files and %zu to-dos and alarms; the rest is left out"),
+          kMaxReminderFilesPerFetch - budget.files, kMaxComponentsPerFetch - budget.components);
+  return NSArrayWith(std::vector<id>(found.begin(), found.end()));
 }
 
 void requestAccess(id, SEL, NSUInteger, EKAccessCompletion completion) {

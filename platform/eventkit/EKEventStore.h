@@ -15,10 +15,13 @@
 //       [start, end), an absent bound being open.
 //   -fetchRemindersMatchingPredicate:completion:  (id, std::function<void(id)>)
 //       reads the lists on a worker thread inside an autorelease pool and
-//       calls the completion there exactly once with an NSArray of the
-//       incomplete EKReminders: calendars in the predicate's order, and in
-//       each the reminders by file name. Files that cannot be read or hold no
-//       reminder are skipped with a log line. Returns nil (no cancel token).
+//       calls the completion there exactly once with an NSArray of new
+//       incomplete EKReminders: calendars in the predicate's order (each
+//       once), in each the files by name and a file's reminders in order of
+//       appearance. A file that cannot be read is skipped with a log line; one
+//       partly malformed gives what can be read and one log line; log lines
+//       name device paths. What was parsed is kept (reminder_cache.h), so an
+//       unchanged list is not read again. Returns nil (no cancel token).
 #pragma once
 
 #include <functional>

@@ -14,7 +14,8 @@
 struct EKCalendarObj : objc_object {
   StrongId calendarIdentifier, title;  // NSString
   CGColorRef color = nullptr;          // owned; nil without a usable colour
-  std::string folder;                  // where the list's .ics files are
+  std::string folder;                  // where the list's .ics files are (host path)
+  std::string deviceFolder;            // the same as the device names it, for log lines
   ~EKCalendarObj() override { CGColorRelease(color); }
 };
 
@@ -35,7 +36,8 @@ struct EKReminderObj : objc_object {
 
 // New autoreleased objects.
 id EKCalendarWithList(const ReminderList& list);
-id EKReminderWithRecord(const ReminderRecord& record, id calendar);
+// `identifier` is the record's UID, or what names it without one.
+id EKReminderWithRecord(const ReminderRecord& record, const std::string& identifier, id calendar);
 // The IANA zone a TZID names, also behind the path-like prefixes some
 // servers put before it ("/freeassociation.sourceforge.net/Europe/Berlin");
 // nil when no known zone is named.

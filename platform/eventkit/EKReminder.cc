@@ -1,3 +1,6 @@
+#include <algorithm>
+#include <mutex>
+#include <unordered_map>
 #include <vector>
 
 #include "eventkit/EKObjects.h"
@@ -8,6 +11,18 @@
 #include "runtime/nsobject.h"
 
 namespace {
+// A class looked up once, not by name at every object made.
+template <std::size_t N>
+struct ClassName {
+  constexpr ClassName(const char (&text)[N]) { std::copy_n(text, N, name); }
+  char name[N];
+};
+template <ClassName name>
+Class classNamed() {
+  static Class cls = objc_getClass(name.name);
+  return cls;
+}
+
 EKReminderObj* asReminder(id self) { return static_cast<EKReminderObj*>(self); }
 
 id reminderTitle(id self, SEL) { return asReminder(self)->title; }
@@ -23,9 +38,9 @@ NSInteger proximity(id self, SEL) { return static_cast<EKAlarmObj*>(self)->proxi
 id locationTitle(id self, SEL) { return static_cast<EKStructuredLocationObj*>(self)->title; }
 
 id alarmWith(const ReminderAlarm& record) {
-  auto* alarm = static_cast<EKAlarmObj*>(objc_new("EKAlarm"));
+  auto* alarm = static_cast<EKAlarmObj*>(objc_new(classNamed<"EKAlarm">()));
   if (record.hasLocation) {
-    auto* location = static_cast<EKStructuredLocationObj*>(objc_new("EKStructuredLocation"));
+    auto* location = static_cast<EKStructuredLocationObj*>(objc_new(classNamed<"EKStructuredLocation">()));
     location->title.store(NSStringWithUTF8(record.locationTitle));
     alarm->structuredLocation.adopt(location);
     alarm->proximity = static_cast<NSInteger>(record.proximity);
@@ -33,21 +48,38 @@ id alarmWith(const ReminderAlarm& record) {
   return objc_autorelease(alarm);
 }
 
+// Zones are looked up once per name for the life of the process: ICU's
+// lookup costs more than the rest of a reminder. Only names ICU knows are
+// kept, so the table is bounded by its list of zones.
+id cachedZone(const std::string& tzid) {
+  static std::mutex mutex;
+  static auto* zones = new std::unordered_map<std::string, StrongId>;
+  {
+    std::lock_guard lock(mutex);
+    if (auto it = zones->find(tzid); it != zones->end()) return it->second;
+  }
+  id zone = EKTimeZoneForTZID(tzid);
+  if (!zone) return nil;
+  std::lock_guard lock(mutex);
+  return zones->try_emplace(tzid, zone).first->second;
+}
+
 // +1 components: the day, and for a DATE-TIME the time and how to read it.
+// The fields are set directly: this store and the components are one platform.
 id componentsWith(const ReminderDue& due) {
-  id components = objc_new("NSDateComponents");
-  msgSend<void, NSInteger>(components, "setYear:", due.year);
-  msgSend<void, NSInteger>(components, "setMonth:", due.month);
-  msgSend<void, NSInteger>(components, "setDay:", due.day);
+  auto* components = static_cast<NSDateComponentsObj*>(objc_new(classNamed<"NSDateComponents">()));
+  components->year = due.year;
+  components->month = due.month;
+  components->day = due.day;
   if (!due.hasTimeOfDay) return components;
-  msgSend<void, NSInteger>(components, "setHour:", due.hour);
-  msgSend<void, NSInteger>(components, "setMinute:", due.minute);
-  msgSend<void, NSInteger>(components, "setSecond:", due.second);
+  components->hour = due.hour;
+  components->minute = due.minute;
+  components->second = due.second;
   id zone = nil;
-  if (due.zone == ReminderDue::Zone::Utc) zone = NSTimeZoneWithName("UTC");
-  else if (due.zone == ReminderDue::Zone::Named) zone = EKTimeZoneForTZID(due.zoneName);
+  if (due.zone == ReminderDue::Zone::Utc) zone = cachedZone("UTC");
+  else if (due.zone == ReminderDue::Zone::Named) zone = cachedZone(due.zoneName);
   // An unknown TZID leaves the time floating rather than guessing a zone.
-  if (zone) msgSend<void, id>(components, "setTimeZone:", zone);
+  components->timeZone = objc_retain(zone);
   return components;
 }
 }  // namespace
@@ -62,10 +94,10 @@ id EKTimeZoneForTZID(const std::string& tzid) {
   return nil;
 }
 
-id EKReminderWithRecord(const ReminderRecord& record, id calendar) {
-  auto* reminder = static_cast<EKReminderObj*>(objc_new("EKReminder"));
-  reminder->calendarItemIdentifier.store(NSStringWithUTF8(record.uid));
-  if (record.title) reminder->title.store(NSStringWithUTF8(*record.title));
+id EKReminderWithRecord(const ReminderRecord& record, const std::string& identifier, id calendar) {
+  auto* reminder = static_cast<EKReminderObj*>(objc_new(classNamed<"EKReminder">()));
+  reminder->calendarItemIdentifier.store(NSStringWithUTF8(identifier));
+  reminder->title.store(NSStringWithUTF8(record.title));
   reminder->priority = record.priority;
   reminder->completed = record.completed;
   reminder->calendar.store(calendar);
@@ -73,7 +105,9 @@ id EKReminderWithRecord(const ReminderRecord& record, id calendar) {
   std::vector<id> alarmObjects;
   alarmObjects.reserve(record.alarms.size());
   for (const ReminderAlarm& alarm : record.alarms) alarmObjects.push_back(alarmWith(alarm));
-  reminder->alarms.store(NSArrayWith(alarmObjects));
+  // Most reminders have no alarm; an empty array is immutable and shared.
+  static id noAlarms = objc_retain(NSArrayWith({}));
+  reminder->alarms.store(alarmObjects.empty() ? noAlarms : NSArrayWith(alarmObjects));
   return objc_autorelease(reminder);
 }
 

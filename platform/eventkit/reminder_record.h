@@ -30,7 +30,7 @@ struct ReminderAlarm {
 
 struct ReminderRecord {
   std::string uid;
-  std::optional<std::string> title;  // valid UTF-8
+  std::string title;  // valid UTF-8; "" without SUMMARY
   long priority = 0;
   std::optional<ReminderDue> due;
   bool completed = false;

@@ -3,15 +3,31 @@
 
 #include "eventkit/ics_reminder.h"
 #include "eventkit/utf8_repair.h"
-#include "eventkit/vdir.h"
 #include "reminder_device_root.h"
 
 namespace {
 
+// Calendar text written with "\n"; sent with CRLF as servers write it.
+std::string crlf(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\n') out += '\r';
+    out += c;
+  }
+  return out;
+}
+
+std::vector<std::string> titlesOf(const ReminderFileContents& contents) {
+  std::vector<std::string> titles;
+  for (const ReminderRecord& r : contents.reminders) titles.push_back(r.title);
+  return titles;
+}
+
 ReminderRecord parsed(std::string_view todoLines) {
-  std::optional<ReminderRecord> record = parseReminderICS(reminderICS(todoLines));
-  EXPECT_TRUE(record.has_value());
-  return record.value_or(ReminderRecord{});
+  const ReminderFileContents contents = parseReminderICS(reminderICS(todoLines));
+  EXPECT_TRUE(contents.readable);
+  EXPECT_EQ(contents.reminders.size(), 1u);
+  return contents.reminders.empty() ? ReminderRecord{} : contents.reminders[0];
 }
 
 TEST(ReminderICS, DueDateGivesTheDayOnly) {
@@ -46,16 +62,18 @@ TEST(ReminderICS, DueDateTimeKeepsHowItsTimeIsRead) {
 
 TEST(ReminderICS, UnreadableOrMissingDueMeansUndated) {
   EXPECT_FALSE(parsed("SUMMARY:x").due);
-  const ReminderRecord bad = parsed("SUMMARY:still here\nDUE:tomorrow");
-  EXPECT_FALSE(bad.due);
-  EXPECT_EQ(bad.title, "still here");
+  const ReminderFileContents bad = parseReminderICS(reminderICS("SUMMARY:still here\nDUE:tomorrow"));
+  ASSERT_EQ(bad.reminders.size(), 1u);
+  EXPECT_FALSE(bad.reminders[0].due);
+  EXPECT_EQ(bad.reminders[0].title, "still here");
+  EXPECT_FALSE(bad.problem.empty());
   EXPECT_FALSE(parsed("DUE:20261399T250000").due);
 }
 
 TEST(ReminderICS, FieldsAndTheirDefaults) {
   const ReminderRecord bare = parsed("UID:abc");
   EXPECT_EQ(bare.uid, "abc");
-  EXPECT_FALSE(bare.title);
+  EXPECT_EQ(bare.title, "");  // no SUMMARY: an empty title, never "(null)"
   EXPECT_EQ(bare.priority, 0);
   EXPECT_FALSE(bare.completed);
   EXPECT_TRUE(bare.alarms.empty());
@@ -64,6 +82,10 @@ TEST(ReminderICS, FieldsAndTheirDefaults) {
   EXPECT_EQ(full.title, "Buy milk, eggs");
   EXPECT_EQ(full.priority, 5);
   EXPECT_FALSE(full.completed);
+
+  // Only the first of a repeated property counts.
+  EXPECT_EQ(parsed("SUMMARY:first\nsummary:second").title, "first");
+  EXPECT_EQ(parsed("SUMMARY:fol\n ded\n\t line").title, "folded line");
 }
 
 TEST(ReminderICS, CompletedByStatusOrCompletionDate) {
@@ -93,44 +115,155 @@ TEST(ReminderICS, LocationAlarmsOnArrivalAndLeavingAndATimeAlarm) {
   EXPECT_EQ(r.alarms[3].proximity, AlarmProximity::None);
 }
 
+TEST(ReminderICSShapes, EveryTodoOfEveryCalendarInOrder) {
+  const ReminderFileContents contents = parseReminderICS(
+      crlf("BEGIN:VCALENDAR\nVERSION:2.0\n"
+           "BEGIN:VTIMEZONE\nTZID:Europe/Berlin\nBEGIN:STANDARD\nDTSTART:19701025T030000\nTZOFFSETFROM:+0200\n"
+           "TZOFFSETTO:+0100\nEND:STANDARD\nEND:VTIMEZONE\n"
+           "BEGIN:VTODO\nUID:1\nSUMMARY:one\nEND:VTODO\n"
+           "BEGIN:VEVENT\nUID:e\nSUMMARY:an event\nBEGIN:VALARM\nTRIGGER:-PT5M\nEND:VALARM\nEND:VEVENT\n"
+           "BEGIN:VTODO\nUID:2\nSUMMARY:two\nDUE;TZID=Europe/Berlin:20261207T090000\nEND:VTODO\n"
+           "END:VCALENDAR\n"
+           "BEGIN:VCALENDAR\nBEGIN:VTODO\nUID:3\nSUMMARY:three\nEND:VTODO\nEND:VCALENDAR\n"));
+  EXPECT_TRUE(contents.readable);
+  EXPECT_EQ(contents.problem, "");
+  EXPECT_EQ(titlesOf(contents), (std::vector<std::string>{"one", "two", "three"}));
+  EXPECT_EQ(contents.components, 3u);
+  ASSERT_TRUE(contents.reminders[1].due);
+  EXPECT_EQ(contents.reminders[1].due->zoneName, "Europe/Berlin");
+}
+
+TEST(ReminderICSShapes, BareTodosWithoutACalendar) {
+  const ReminderFileContents contents = parseReminderICS(
+      crlf("BEGIN:VTODO\nUID:a\nSUMMARY:bare\nBEGIN:VALARM\nX-APPLE-STRUCTURED-LOCATION;X-TITLE=Gym:geo:1,2\n"
+           "END:VALARM\nEND:VTODO\nbegin:vtodo\nUID:b\nSUMMARY:lower case\nend:vtodo\n"));
+  EXPECT_EQ(titlesOf(contents), (std::vector<std::string>{"bare", "lower case"}));
+  ASSERT_EQ(contents.reminders[0].alarms.size(), 1u);
+  EXPECT_EQ(contents.reminders[0].alarms[0].locationTitle, "Gym");
+  EXPECT_EQ(contents.problem, "");
+}
+
+TEST(ReminderICSShapes, ACalendarNamesAndColoursItself) {
+  const ReminderFileContents apple = parseReminderICS(
+      crlf("BEGIN:VCALENDAR\nX-WR-CALNAME:Home\\, garden\nX-APPLE-CALENDAR-COLOR:#1BADF8FF\nCOLOR:red\n"
+           "BEGIN:VTODO\nSUMMARY:x\nEND:VTODO\nEND:VCALENDAR\n"
+           "BEGIN:VCALENDAR\nX-WR-CALNAME:Later\nEND:VCALENDAR\n"));
+  ASSERT_TRUE(apple.calendar.name);
+  EXPECT_EQ(*apple.calendar.name, "Home, garden");
+  ASSERT_TRUE(apple.calendar.color);
+  EXPECT_DOUBLE_EQ(apple.calendar.color->blue, 248.0 / 255);
+
+  // The standard's COLOR holds a CSS colour name; NAME stands for X-WR-CALNAME.
+  const ReminderFileContents standard =
+      parseReminderICS(crlf("BEGIN:VCALENDAR\nNAME:Errands\nCOLOR:Turquoise\nEND:VCALENDAR\n"));
+  EXPECT_EQ(standard.calendar.name, "Errands");
+  ASSERT_TRUE(standard.calendar.color);
+  EXPECT_DOUBLE_EQ(standard.calendar.color->red, 0x40 / 255.0);
+  EXPECT_DOUBLE_EQ(standard.calendar.color->green, 0xE0 / 255.0);
+  EXPECT_TRUE(standard.readable);
+  EXPECT_TRUE(standard.reminders.empty());
+
+  EXPECT_FALSE(parseReminderICS(crlf("BEGIN:VCALENDAR\nCOLOR:no-such-colour\nEND:VCALENDAR\n")).calendar.color);
+}
+
+TEST(ReminderICSShapes, OverridesFoldIntoTheirSeries) {
+  const ReminderFileContents contents = parseReminderICS(crlf(
+      "BEGIN:VCALENDAR\n"
+      "BEGIN:VTODO\nUID:orphan\nRECURRENCE-ID:20261208T090000Z\nSUMMARY:orphan override\nEND:VTODO\n"
+      "BEGIN:VTODO\nUID:s\nRECURRENCE-ID:20261207T090000Z\nSUMMARY:override first\nPRIORITY:1\nEND:VTODO\n"
+      "BEGIN:VTODO\nUID:plain\nSUMMARY:plain\nEND:VTODO\n"
+      "BEGIN:VTODO\nUID:s\nSUMMARY:series\nRRULE:FREQ=DAILY\nDUE:20261206T090000Z\nEND:VTODO\n"
+      "BEGIN:VTODO\nUID:s\nRECURRENCE-ID:20261209T090000Z\nSUMMARY:override later\nEND:VTODO\n"
+      "BEGIN:VTODO\nUID:orphan\nRECURRENCE-ID:20261209T090000Z\nSUMMARY:second orphan\nEND:VTODO\n"
+      "BEGIN:VTODO\nSUMMARY:no uid\nEND:VTODO\nBEGIN:VTODO\nSUMMARY:no uid either\nRECURRENCE-ID:20261207\nEND:VTODO\n"
+      "END:VCALENDAR\n"));
+  // The series stands where its first part appeared, with the main to-do's
+  // fields; to-dos without UID belong to no series.
+  EXPECT_EQ(titlesOf(contents),
+            (std::vector<std::string>{"orphan override", "series", "plain", "no uid", "no uid either"}));
+  EXPECT_EQ(contents.reminders[1].priority, 0);
+  EXPECT_TRUE(contents.reminders[1].due);
+  EXPECT_EQ(contents.problem, "");
+}
+
+TEST(ReminderICSDamage, APartlyBrokenFileGivesWhatCanBeRead) {
+  const ReminderFileContents cut =
+      parseReminderICS(crlf("BEGIN:VCALENDAR\nBEGIN:VTODO\nSUMMARY:whole\nEND:VTODO\nBEGIN:VTODO\nSUMMARY:cut off"));
+  EXPECT_TRUE(cut.readable);
+  EXPECT_EQ(titlesOf(cut), (std::vector<std::string>{"whole"}));
+  EXPECT_NE(cut.problem.find("unterminated"), std::string::npos) << cut.problem;
+
+  const ReminderFileContents stray = parseReminderICS(
+      crlf("junk before\nEND:VTODO\nBEGIN:VTODO\nSUMMARY:kept\nno colon here\nEND:VTODO\n"
+           "BEGIN:VTODO\nSUMMARY:mismatched\nEND:VEVENT\nEND:VTODO\n"
+           "BEGIN:VCALENDAR\nBEGIN:VTODO\nSUMMARY:inner cut\nEND:VCALENDAR\n"
+           "BEGIN:VTODO\nSUMMARY:alarm left open\nBEGIN:VALARM\nX-APPLE-STRUCTURED-LOCATION;X-TITLE=Shop:geo:1,2\n"
+           "END:VTODO\n"));
+  EXPECT_TRUE(stray.readable);
+  EXPECT_EQ(titlesOf(stray), (std::vector<std::string>{"kept", "mismatched", "alarm left open"}));
+  EXPECT_FALSE(stray.problem.empty());
+  ASSERT_EQ(stray.reminders[2].alarms.size(), 1u);
+  EXPECT_EQ(stray.reminders[2].alarms[0].locationTitle, "Shop");
+}
+
+TEST(ReminderICSDamage, NothingReadableInTextThatIsNoCalendar) {
+  for (const std::string& text : {std::string(), std::string(1000, '\0'), std::string("hello\nworld\n"),
+                                  crlf("BEGIN:VCALENDAR\nBEGIN:VTODO\nSUMMARY:cut"), std::string("\xFF\xFE:\x01")}) {
+    const ReminderFileContents contents = parseReminderICS(text);
+    EXPECT_FALSE(contents.readable);
+    EXPECT_TRUE(contents.reminders.empty());
+  }
+}
+
+TEST(ReminderICSBounds, DeepNestingIsCutOff) {
+  std::string deep = "BEGIN:VTODO\r\nSUMMARY:outer\r\n";
+  for (int i = 0; i < 100'000; ++i) deep += "BEGIN:X\r\n";
+  for (int i = 0; i < 100'000; ++i) deep += "END:X\r\n";
+  deep += "END:VTODO\r\n";
+  const ReminderFileContents contents = parseReminderICS(deep);
+  EXPECT_EQ(titlesOf(contents), (std::vector<std::string>{"outer"}));
+  EXPECT_NE(contents.problem.find("nested"), std::string::npos) << contents.problem;
+}
+
+TEST(ReminderICSBounds, HugeLinesAreSteppedOverOrDropped) {
+  const std::string huge(16u << 20, 'x');
+  // One line of 16 MB in a property the store does not read, then in one it does.
+  const ReminderFileContents unread = parseReminderICS(reminderICS("SUMMARY:short\nDESCRIPTION:" + huge));
+  EXPECT_EQ(titlesOf(unread), (std::vector<std::string>{"short"}));
+  EXPECT_EQ(unread.problem, "");
+  const ReminderFileContents dropped = parseReminderICS(reminderICS("UID:u\nSUMMARY:" + huge));
+  ASSERT_EQ(dropped.reminders.size(), 1u);
+  EXPECT_EQ(dropped.reminders[0].title, "");
+  EXPECT_NE(dropped.problem.find("longer than"), std::string::npos);
+  EXPECT_FALSE(parseReminderICS(huge).readable);
+}
+
+TEST(ReminderICSBounds, PropertiesWithEndlessParametersAreDropped) {
+  std::string params;
+  for (int i = 0; i < 100'000; ++i) params += ";X-P=v";
+  const ReminderFileContents contents =
+      parseReminderICS(reminderICS("SUMMARY" + params + ":lost\nSUMMARY;LANGUAGE=en:kept"));
+  EXPECT_EQ(titlesOf(contents), (std::vector<std::string>{"kept"}));
+  EXPECT_NE(contents.problem.find("parameters"), std::string::npos);
+}
+
+TEST(ReminderICSBounds, ComponentBudgetStopsReading) {
+  std::string text;
+  for (int i = 0; i < 10; ++i) text += "BEGIN:VTODO\r\nSUMMARY:" + std::to_string(i) + "\r\nEND:VTODO\r\n";
+  const ReminderFileContents contents = parseReminderICS(text, 3);
+  EXPECT_EQ(titlesOf(contents), (std::vector<std::string>{"0", "1", "2"}));
+  EXPECT_EQ(contents.components, 3u);
+  EXPECT_NE(contents.problem.find("more than 3"), std::string::npos) << contents.problem;
+}
+
 TEST(RepairUTF8, ReplacesEachIllFormedSubpart) {
   EXPECT_EQ(repairUTF8("plain \xE2\x82\xAC \xF0\x9F\x98\x80"), "plain \xE2\x82\xAC \xF0\x9F\x98\x80");
   EXPECT_EQ(repairUTF8("\x80"), "\xEF\xBF\xBD");
-  EXPECT_EQ(repairUTF8("\xE2\x82x"), "\xEF\xBF\xBDx");        // truncated sequence: one replacement
-  EXPECT_EQ(repairUTF8("\xC0\xAF"), "\xEF\xBF\xBD\xEF\xBF\xBD");  // overlong
+  EXPECT_EQ(repairUTF8("\xE2\x82x"), "\xEF\xBF\xBDx");                            // truncated sequence: one replacement
+  EXPECT_EQ(repairUTF8("\xC0\xAF"), "\xEF\xBF\xBD\xEF\xBF\xBD");                  // overlong
   EXPECT_EQ(repairUTF8("\xED\xA0\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");  // surrogate
   EXPECT_EQ(repairUTF8("\xF4\x90\x80\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
   EXPECT_EQ(repairUTF8("end\xF0\x9F\x98"), "end\xEF\xBF\xBD");
-}
-
-TEST(ReminderFolder, ListsAndFilesInNameOrder) {
-  ReminderDeviceRoot root;
-  root.addList("B-LIST", "Work", "#112233");
-  root.addList("A-LIST", "Home  ");
-  root.addReminder("A-LIST", "b.ics", reminderICS("UID:b"));
-  root.addReminder("A-LIST", "a.ics", reminderICS("UID:a"));
-  root.addReminder("A-LIST", "notes.txt", "not a reminder");
-  root.addReminder("A-LIST", ".hidden.ics", reminderICS("UID:h"));
-
-  EXPECT_EQ(listIdentifiers(root.listsFolder()), (std::vector<std::string>{"A-LIST", "B-LIST"}));
-  const auto paths = reminderFilePaths(root.listFolder("A-LIST").string());
-  EXPECT_EQ(paths, (std::vector<std::string>{root.reminderPath("A-LIST", "a.ics"), root.reminderPath("A-LIST", "b.ics")}));
-
-  const auto home = readReminderList(root.listsFolder(), "A-LIST");
-  ASSERT_TRUE(home);
-  EXPECT_EQ(home->displayName, "Home");
-  EXPECT_FALSE(home->color);
-  EXPECT_TRUE(readReminderList(root.listsFolder(), "B-LIST")->color);
-  EXPECT_FALSE(readReminderList(root.listsFolder(), "C-LIST"));
-}
-
-TEST(ReminderFolder, IdentifiersNeverLeaveTheListsFolder) {
-  ReminderDeviceRoot root;
-  root.addList("real", "Real");
-  for (const char* escape : {"", ".", "..", "../Lists/real", "real/", "/etc"}) {
-    EXPECT_FALSE(isListIdentifier(escape)) << escape;
-    EXPECT_FALSE(readReminderList(root.listsFolder(), escape)) << escape;
-  }
 }
 
 }  // namespace

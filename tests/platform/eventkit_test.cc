@@ -1,6 +1,7 @@
 // The reminder store as SpringBoard's reminder query uses it: a device root
 // with lists, a store, a fetch answered on another thread.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <atomic>
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include "coregraphics/CGColor.h"
 #include "dispatch/dispatch.h"
 #include "eventkit/EKEventStore.h"
+#include "eventkit/store_limits.h"
 #include "foundation/NSArray.h"
 #include "foundation/NSDate.h"
 #include "foundation/NSLog.h"
@@ -44,8 +46,9 @@ class ReminderStore : public ::testing::Test {
   id calendar(const char* identifier) { return msgSend<id, id>(store_, "calendarWithIdentifier:", NSStr(identifier)); }
 
   id predicate(std::vector<id> calendars, id start = nil, id end = nil) {
-    return msgSend<id, id, id, id>(store_, "predicateForIncompleteRemindersWithDueDateStarting:ending:calendars:",
-                                   start, end, NSArrayWith(calendars));
+    return msgSend<id, id, id, id>(store_,
+                                   "predicateForIncompleteRemindersWithDueDateStarting:ending:calendars:", start, end,
+                                   NSArrayWith(calendars));
   }
 
   FetchResult fetch(id predicate) {
@@ -108,7 +111,9 @@ TEST_F(ReminderStore, BrokenFileIsSkippedAndLogged) {
   EXPECT_EQ(titles(result), (std::vector<std::string>{"first", "third"}));
   const std::vector<std::string> lines = NSLogCapturedLines();
   ASSERT_EQ(lines.size(), 1u);
-  EXPECT_EQ(lines[0], "EventKit: skipping unreadable reminder file " + root_.reminderPath(kHome, "2.ics"));
+  // The device's own path: the store's log never names this machine's folders.
+  EXPECT_EQ(lines[0],
+            "EventKit: skipping unreadable reminder file " + ReminderDeviceRoot::reminderDevicePath(kHome, "2.ics"));
 }
 
 TEST_F(ReminderStore, HostileFilesNeitherCrashNorHang) {
@@ -222,6 +227,121 @@ TEST_F(ReminderStore, AccessIsGrantedUnlessTheDeviceDeniesIt) {
   const FetchResult result = fetch(predicate({home}));
   EXPECT_EQ(result.calls, 1);
   EXPECT_TRUE(result.reminders.empty());
+}
+
+TEST_F(ReminderStore, AnExportedCalendarFileIsAList) {
+  root_.addExportedList(kWork, "Work.ics",
+                        "BEGIN:VCALENDAR\r\nX-WR-CALNAME:Office\r\nX-APPLE-CALENDAR-COLOR:#00FF00\r\n"
+                        "BEGIN:VTODO\r\nUID:1\r\nSUMMARY:first\r\nEND:VTODO\r\n"
+                        "BEGIN:VTODO\r\nUID:2\r\nSUMMARY:done\r\nSTATUS:COMPLETED\r\nEND:VTODO\r\n"
+                        "BEGIN:VTODO\r\nUID:3\r\nSUMMARY:weekly\r\nRRULE:FREQ=WEEKLY\r\nEND:VTODO\r\n"
+                        "BEGIN:VTODO\r\nUID:3\r\nRECURRENCE-ID:20261210T090000Z\r\nSUMMARY:moved\r\nEND:VTODO\r\n"
+                        "BEGIN:VTODO\r\nUID:4\r\nEND:VTODO\r\nEND:VCALENDAR\r\n");
+  root_.addList(kHome, "Home");
+  root_.addReminder(kHome, "a.ics", reminderICS("SUMMARY:home"));
+  id work = calendar(kWork);
+  ASSERT_NE(work, nil);
+  EXPECT_EQ(NSStringUTF8(msgSend<id>(work, "title")), "Office");
+  CGColorRef green = msgSend<CGColorRef>(work, "CGColor");
+  ASSERT_NE(green, nullptr);
+  EXPECT_DOUBLE_EQ(CGColorGetComponents(green)[1], 1.0);
+
+  const FetchResult result = fetch(predicate({work, calendar(kHome)}));
+  EXPECT_EQ(titles(result), (std::vector<std::string>{"first", "weekly", "", "home"}));
+  ASSERT_EQ(result.reminders.size(), 4u);
+  // Without SUMMARY the title is an empty string, not nil.
+  EXPECT_NE(msgSend<id>(result.reminders[2], "title"), nil);
+  EXPECT_EQ(NSStringUTF8(msgSend<id>(result.reminders[3], "calendarItemIdentifier")), "a");
+  EXPECT_TRUE(NSLogCapturedLines().empty());
+}
+
+TEST_F(ReminderStore, APartlyBrokenFileGivesItsReadablePartAndOneLine) {
+  root_.addList(kHome, "Home");
+  root_.addReminder(kHome, "all.ics",
+                    "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nSUMMARY:one\r\nEND:VTODO\r\ngarbage\r\n"
+                    "BEGIN:VTODO\r\nSUMMARY:two\r\nDUE:soon\r\nEND:VTODO\r\nBEGIN:VTODO\r\nSUMMARY:cut");
+  const FetchResult result = fetch(predicate({calendar(kHome)}));
+  EXPECT_EQ(titles(result), (std::vector<std::string>{"one", "two"}));
+  const std::vector<std::string> lines = NSLogCapturedLines();
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].rfind("EventKit: reminder file " + ReminderDeviceRoot::reminderDevicePath(kHome, "all.ics") +
+                               " is partly unreadable",
+                           0),
+            0u)
+      << lines[0];
+}
+
+TEST_F(ReminderStore, RepeatedCalendarsAreFetchedOnce) {
+  root_.addList(kHome, "Home");
+  root_.addReminder(kHome, "a.ics", reminderICS("SUMMARY:once"));
+  root_.addReminder(kHome, "b.ics", "broken");
+  std::vector<id> calendars;
+  for (int i = 0; i < 2000; ++i) calendars.push_back(calendar(kHome));
+  calendars.push_back(calendar(kWork));  // nil: no such list
+  calendars.pop_back();
+  const FetchResult result = fetch(predicate(calendars));
+  EXPECT_EQ(titles(result), (std::vector<std::string>{"once"}));
+  EXPECT_EQ(NSLogCapturedLines().size(), 1u);
+}
+
+TEST_F(ReminderStore, EachFetchAnswersFreshObjectsAndSeesChanges) {
+  root_.addList(kHome, "Home");
+  root_.addReminder(kHome, "a.ics", reminderICS("UID:a\nSUMMARY:before"));
+  root_.addReminder(kHome, "b.ics", reminderICS("UID:b\nSUMMARY:stays"));
+  id home = calendar(kHome);
+  const FetchResult first = fetch(predicate({home}));
+  root_.addReminder(kHome, "a.ics", reminderICS("UID:a\nSUMMARY:after!"));
+  root_.addReminder(kHome, "c.ics", reminderICS("UID:c\nSUMMARY:new"));
+  const FetchResult second = fetch(predicate({home}));
+  EXPECT_EQ(titles(first), (std::vector<std::string>{"before", "stays"}));
+  EXPECT_EQ(titles(second), (std::vector<std::string>{"after!", "stays", "new"}));
+  EXPECT_NE(first.reminders[1], second.reminders[1]);
+  EXPECT_NE(msgSend<id>(first.reminders[1], "title"), msgSend<id>(second.reminders[1], "title"));
+}
+
+TEST_F(ReminderStore, FetchesFromManyThreadsAtOnce) {
+  root_.addList(kHome, "Home");
+  for (int i = 0; i < 200; ++i)
+    root_.addReminder(kHome, std::to_string(1000 + i) + ".ics", reminderICS("SUMMARY:" + std::to_string(i)));
+  id home = calendar(kHome);
+  std::vector<std::thread> threads;
+  std::atomic<int> complete{0};
+  for (int t = 0; t < 4; ++t)
+    threads.emplace_back([&] {
+      AutoreleasePool pool;
+      for (int round = 0; round < 3; ++round)
+        if (fetch(predicate({home})).reminders.size() == 200) ++complete;
+    });
+  // Rewritten as sync tools do, by moving a new file over the old one.
+  for (int i = 0; i < 20; ++i) {
+    root_.addReminder(kHome, ".new", reminderICS("SUMMARY:0 v" + std::to_string(i)));
+    std::filesystem::rename(root_.listFolder(kHome) / ".new", root_.listFolder(kHome) / "1000.ics");
+  }
+  for (auto& t : threads) t.join();
+  EXPECT_EQ(complete, 12);
+}
+
+TEST_F(ReminderStore, HugeFilesInBoundedTimeAndMemory) {
+  root_.addList(kHome, "Home");
+  root_.addReminder(kHome, "1.ics", std::string(16u << 20, 'x'));
+  std::string shortLines;
+  while (shortLines.size() < 14'000'000) shortLines += "X-A:b\n";  // 16 MB with CRLF
+  root_.addReminder(kHome, "2.ics", reminderICS("SUMMARY:short lines\n" + shortLines));
+  root_.addReminder(kHome, "3.ics", reminderICS("SUMMARY:" + std::string(1'000'000, 't')));
+  root_.addReminder(kHome, "4.ics", std::string(kMaxReminderFileBytes + 1, '\n'));
+  const FetchResult result = fetch(predicate({calendar(kHome)}));
+  ASSERT_EQ(result.reminders.size(), 2u);
+  EXPECT_EQ(titles(result)[0], "short lines");
+  EXPECT_EQ(titles(result)[1].size(), 1'000'000u);
+  const std::vector<std::string> lines = NSLogCapturedLines();
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0],
+            "EventKit: skipping unreadable reminder file " + ReminderDeviceRoot::reminderDevicePath(kHome, "1.ics"));
+  EXPECT_EQ(lines[1], "EventKit: skipping reminder file " + ReminderDeviceRoot::reminderDevicePath(kHome, "4.ics") +
+                          ": larger than 16777216 bytes");
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  EXPECT_LT(usage.ru_maxrss, 1024 * 1024);  // kilobytes: far below a gigabyte
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <stdlib.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -53,9 +54,28 @@ class ReminderDeviceRoot {
   void addReminder(const std::string& list, const std::string& fileName, std::string_view contents) {
     write(listFolder(list) / fileName, contents);
   }
+  // A list that is one exported calendar file, named and coloured only by
+  // its own properties.
+  void addExportedList(const std::string& identifier, const std::string& fileName, std::string_view contents) {
+    std::filesystem::create_directories(listFolder(identifier));
+    write(listFolder(identifier) / fileName, contents);
+  }
+  // Dates every file of the root an hour back, so the store may trust that
+  // it will see any later change by its modification time.
+  void settle() {
+    const auto past = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root_))
+      std::filesystem::last_write_time(entry.path(), past);
+  }
   std::string reminderPath(const std::string& list, const std::string& fileName) const {
     return (listFolder(list) / fileName).string();
   }
+  // The path the device itself knows a reminder file by.
+  static std::string reminderDevicePath(const std::string& list, const std::string& fileName) {
+    return "/" + std::string(kListsPath) + "/" + list + "/" + fileName;
+  }
+  // Makes this root the device's again (the newest root made is current).
+  void makeCurrent() const { NSSetDeviceRoot(root_.string()); }
   void denyAccess() { write(root_ / "var/mobile/Library/Calendar/access-denied", ""); }
 
   std::filesystem::path listFolder(const std::string& identifier) const { return root_ / kListsPath / identifier; }
