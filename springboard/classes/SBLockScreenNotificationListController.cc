@@ -57,8 +57,9 @@ void addBulletin(id self, id bulletin) {
   if (!bulletin) return;
   id items = asListController(self)->_listItems;
   id item = objc_autorelease(newAwayBulletinListItem(bulletin));
-  msgSend<void, id, NSUInteger>(items, "insertObject:atIndex:", item, insertionIndexForBulletin(items, bulletin));
-  layOutNotificationList(self);
+  NSUInteger index = insertionIndexForBulletin(items, bulletin);
+  msgSend<void, id, NSUInteger>(items, "insertObject:atIndex:", item, index);
+  layOutInsertedListItem(self, index);
   msgSend<void, id>(self, "turnOnScreenIfNecessaryForItem:", bulletin);
   id banner = objc_autorelease(newBulletinBannerItem(item));
   msgSend<void, id>(self, "turnOnScreenIfNecessaryForItem:", banner);
@@ -109,15 +110,32 @@ void unloadNotificationListView(id controller) {
   c->listView = nullptr;
 }
 
-void layOutNotificationList(id controller) {
+namespace {
+
+// Returns the loaded list view, or nil when there is none to lay out.
+id updateListUnderlay(id controller) {
   auto* c = asListController(controller);
-  if (!c->listView) return;
+  if (!c->listView) return nil;
   id requester = NSStr(kListRequester);
   if (msgSend<NSUInteger>(controller, "count") > 0)
     msgSend<void, id>(c->lockScreenView, "_addLockContentUnderlayWithRequester:", requester);
   else
     msgSend<void, id>(c->lockScreenView, "_removeLockContentUnderlayWithRequester:", requester);
-  reloadNotificationList(c->listView);
+  return c->listView;
+}
+
+}  // namespace
+
+void layOutNotificationList(id controller) {
+  if (id listView = updateListUnderlay(controller)) reloadNotificationList(listView);
+}
+
+void layOutInsertedListItem(id controller, NSUInteger index) {
+  if (id listView = updateListUnderlay(controller)) insertNotificationRow(listView, index);
+}
+
+void layOutRemovedListItems(id controller, const std::vector<NSUInteger>& indexes) {
+  if (id listView = updateListUnderlay(controller)) deleteNotificationRows(listView, indexes);
 }
 
 void registerNotificationListController(const SystemVersion& version) {
