@@ -1,13 +1,17 @@
 #include "classes/SBLockScreenNotificationListController.h"
 
+#include <algorithm>
+
 #include "classes/SBAwayBulletinListItem.h"
 #include "classes/SBLockScreenNotificationBulletinBannerItem.h"
 #include "classes/SBLockScreenNotificationListView.h"
 #include "classes/cell_metrics.h"
 #include "classes/classes.h"
 #include "classes/list_order.h"
+#include "foundation/NSRunLoop.h"
 #include "foundation/NSString.h"
 #include "runtime/nsobject.h"
+#include "runtime/strong.h"
 #include "uikit/UIApplication.h"
 
 namespace sb {
@@ -124,6 +128,29 @@ id updateListUnderlay(id controller) {
   return c->listView;
 }
 
+// Lists changed while the run loop performs some work, laid out once that
+// work is done, as UIKit lays a view out once per pass of its run loop: the
+// removal of thousands of rows then asks the count and reloads once, not once
+// per row. Outside such work every change is laid out at once.
+std::vector<StrongId>& listsAwaitingLayout() {
+  static auto* lists = new std::vector<StrongId>;  // main thread only
+  return *lists;
+}
+
+bool layOutAfterThisWork(id controller) {
+  if (!NSRunLoopIsPerforming()) return false;
+  auto& waiting = listsAwaitingLayout();
+  if (std::none_of(waiting.begin(), waiting.end(), [&](const StrongId& c) { return c.get() == controller; }))
+    waiting.emplace_back(controller);
+  return true;
+}
+
+void layOutListsChangedByThisWork() {
+  std::vector<StrongId> waiting;
+  waiting.swap(listsAwaitingLayout());
+  for (const StrongId& controller : waiting) layOutNotificationList(controller.get());
+}
+
 }  // namespace
 
 void layOutNotificationList(id controller) {
@@ -131,16 +158,19 @@ void layOutNotificationList(id controller) {
 }
 
 void layOutInsertedListItem(id controller, NSUInteger index) {
+  if (layOutAfterThisWork(controller)) return;
   if (id listView = updateListUnderlay(controller)) insertNotificationRow(listView, index);
 }
 
 void layOutRemovedListItems(id controller, const std::vector<NSUInteger>& indexes) {
+  if (layOutAfterThisWork(controller)) return;
   if (id listView = updateListUnderlay(controller)) deleteNotificationRows(listView, indexes);
 }
 
 void registerNotificationListController(const SystemVersion& version) {
   using T = SBLockScreenNotificationListControllerObj;
   gController = objc_defineClass<T>(NSObjectClass(), "SBLockScreenNotificationListController");
+  NSRunLoopAddAfterPerformObserver(layOutListsChangedByThisWork);
   OBJC_IVAR(gController, T, _listItems, "@\"NSMutableArray\"");
   OBJC_IVAR(gController, T, _observer, "@\"BBObserver\"");
   class_addMethod(gController, sel("init"), init, "@@:");

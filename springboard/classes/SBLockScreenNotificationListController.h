@@ -37,7 +37,10 @@ void layOutNotificationList(id controller);
 // The same layout after one change of the list, when the view is loaded:
 // the count and the underlay as above, then only the changed rows of the
 // table (the item now at `index` comes in; the items that were at
-// `indexes` leave) and the alphas of the rows that moved.
+// `indexes` leave) and the alphas of the rows that moved. A change made
+// while the run loop performs some work (a delayed perform) is laid out
+// with a whole layOutNotificationList once that work is done, one for all
+// the changes it made.
 void layOutInsertedListItem(id controller, NSUInteger index);
 void layOutRemovedListItems(id controller, const std::vector<NSUInteger>& indexes);
 
