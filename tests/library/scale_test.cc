@@ -14,6 +14,14 @@ namespace {
 
 constexpr long kMiB = 1024;  // in kB, as /proc reports
 
+// A sanitizer's shadow memory and quarantine of freed blocks swell the
+// process by hundreds of megabytes, so the bounds hold only without one.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kMemoryBoundsApply = false;
+#else
+constexpr bool kMemoryBoundsApply = true;
+#endif
+
 // A figure of this process's /proc status, in kB ("VmRSS", "VmHWM").
 long statusKilobytes(const std::string& field) {
   std::ifstream status("/proc/self/status");
@@ -61,7 +69,9 @@ TEST_F(Scale, HidingFiveThousandOwnRowsStaysInBoundedMemory) {
   const long before = statusKilobytes("VmRSS");
   device->nowPlaying();
   device->wait(5);
-  EXPECT_LT(statusKilobytes("VmHWM") - before, 100 * kMiB);
+  if (kMemoryBoundsApply) {
+    EXPECT_LT(statusKilobytes("VmHWM") - before, 100 * kMiB);
+  }
   EXPECT_EQ(logged("QST: SBLockScreenPluginOverlayContext removing 5001 bulletins"), 1);
   auto all = device->snapshot().rows;
   ASSERT_EQ(all.size(), 20u);
@@ -81,7 +91,9 @@ TEST_F(Scale, TenThousandNotificationsLockAndChangeInBoundedMemory) {
   device->nowPlaying();
   device->wait(5);
   auto all = device->snapshot().rows;
-  EXPECT_LT(statusKilobytes("VmHWM"), 300 * kMiB);
+  if (kMemoryBoundsApply) {
+    EXPECT_LT(statusKilobytes("VmHWM"), 300 * kMiB);
+  }
   ASSERT_EQ(all.size(), 10001u);
   EXPECT_EQ(all.front().title, "Running late");
   EXPECT_EQ(all.back().title, "Note 9999");
