@@ -75,7 +75,9 @@ Snapshot Device::snapshot() {
   }
   if (!listController_) return snap;
   auto* table = static_cast<UITableViewObj*>(tableView());
+  if (table) msgSend<void>(tableView(), "layoutIfNeeded");  // rows below a change move at layout
   std::vector<id> items = NSArrayItems(asListController(listController_.get())->_listItems);
+  snap.rows.reserve(items.size());
   for (NSUInteger i = 0; i < items.size(); ++i) {
     id bulletin = msgSend<id>(items[i], "activeBulletin");
     RowState row;

@@ -6,6 +6,9 @@
 
 #include <cmath>
 #include <cstdio>
+#include <map>
+#include <memory>
+#include <utility>
 #include <regex>
 
 namespace sb {
@@ -40,15 +43,34 @@ std::optional<double> wallClockToMillis(const std::string& zone, int y, int mo, 
   return millis;
 }
 
-std::string formatInZone(double millis, const std::string& pattern, const std::string& zone) {
+struct CloseDateFormat {
+  void operator()(UDateFormat* format) const { udat_close(format); }
+};
+using DateFormat = std::unique_ptr<UDateFormat, CloseDateFormat>;
+
+// Opening a formatter loads locale data and costs far more than formatting
+// with it, and rows ask for the same few patterns over and over: each thread
+// keeps the formatters it opened, a handful at most.
+UDateFormat* formatterFor(const std::string& pattern, const std::string& zone) {
+  constexpr std::size_t kMaxKept = 16;
+  thread_local std::map<std::pair<std::string, std::string>, DateFormat> kept;
+  auto key = std::make_pair(pattern, zone);
+  if (auto found = kept.find(key); found != kept.end()) return found->second.get();
   UErrorCode status = U_ZERO_ERROR;
   std::u16string zoneId = utf16(zone), pat = utf16(pattern);
-  UDateFormat* fmt = udat_open(UDAT_PATTERN, UDAT_PATTERN, "en_GB", reinterpret_cast<const UChar*>(zoneId.c_str()),
-                               -1, reinterpret_cast<const UChar*>(pat.c_str()), -1, &status);
-  if (U_FAILURE(status)) return "";
+  DateFormat format(udat_open(UDAT_PATTERN, UDAT_PATTERN, "en_GB", reinterpret_cast<const UChar*>(zoneId.c_str()), -1,
+                              reinterpret_cast<const UChar*>(pat.c_str()), -1, &status));
+  if (U_FAILURE(status) || !format) return nullptr;
+  if (kept.size() >= kMaxKept) kept.clear();
+  return kept.emplace(std::move(key), std::move(format)).first->second.get();
+}
+
+std::string formatInZone(double millis, const std::string& pattern, const std::string& zone) {
+  UDateFormat* fmt = formatterFor(pattern, zone);
+  if (!fmt) return "";
+  UErrorCode status = U_ZERO_ERROR;
   UChar buffer[128];
   int32_t n = udat_format(fmt, millis, buffer, 128, nullptr, &status);
-  udat_close(fmt);
   if (U_FAILURE(status)) return "";
   char out[512];
   u_strToUTF8(out, sizeof out, nullptr, buffer, n, &status);

@@ -15,10 +15,32 @@ NSDictionaryObj* dict(id self) { return static_cast<NSDictionaryObj*>(self); }
 
 bool sameKey(id a, id b) { return a == b || msgSend<BOOL>(a, "isEqual:", b); }
 
+// Below this many entries a walk is cheaper than hashing the key.
+constexpr std::size_t kLinearLookupLimit = 16;
+
+NSUInteger keyHash(id key) { return msgSend<NSUInteger>(key, "hash"); }
+
+void ensureIndex(NSDictionaryObj* d) {
+  if (d->indexed && d->indexedCount == d->entries.size()) return;
+  d->index.clear();
+  d->index.reserve(d->entries.size());
+  for (std::size_t i = 0; i < d->entries.size(); ++i) d->index.emplace(keyHash(d->entries[i].first), i);
+  d->indexed = true;
+  d->indexedCount = d->entries.size();
+}
+
 std::pair<id, id>* find(id self, id key) {
   if (!key) return nullptr;
-  for (auto& entry : dict(self)->entries)
-    if (sameKey(entry.first, key)) return &entry;
+  NSDictionaryObj* d = dict(self);
+  if (d->entries.size() < kLinearLookupLimit) {
+    for (auto& entry : d->entries)
+      if (sameKey(entry.first, key)) return &entry;
+    return nullptr;
+  }
+  ensureIndex(d);
+  auto [first, last] = d->index.equal_range(keyHash(key));
+  for (auto it = first; it != last; ++it)
+    if (sameKey(d->entries[it->second].first, key)) return &d->entries[it->second];
   return nullptr;
 }
 
@@ -29,7 +51,13 @@ void set(id self, id key, id value) {
     objc_release(old);
     return;
   }
-  dict(self)->entries.emplace_back(objc_retain(key), objc_retain(value));
+  NSDictionaryObj* d = dict(self);
+  const bool keepIndex = d->indexed && d->indexedCount == d->entries.size();
+  d->entries.emplace_back(objc_retain(key), objc_retain(value));
+  if (keepIndex) {
+    d->index.emplace(keyHash(key), d->entries.size() - 1);
+    d->indexedCount = d->entries.size();
+  }
 }
 
 id make(Class cls, const std::vector<std::pair<id, id>>& entries) {
@@ -76,20 +104,21 @@ void setObjectForKey(id self, SEL, id value, id key) {
 }
 
 void removeObjectForKey(id self, SEL, id key) {
+  auto* entry = find(self, key);
+  if (!entry) return;
   auto& entries = dict(self)->entries;
-  for (auto it = entries.begin(); it != entries.end(); ++it) {
-    if (!sameKey(it->first, key)) continue;
-    auto removed = *it;
-    entries.erase(it);
-    objc_release(removed.first);
-    objc_release(removed.second);
-    return;
-  }
+  auto removed = *entry;
+  entries.erase(entries.begin() + (entry - entries.data()));
+  dict(self)->indexed = false;  // the positions after it moved
+  objc_release(removed.first);
+  objc_release(removed.second);
 }
 
 void removeAllObjects(id self, SEL) {
   auto removed = std::move(dict(self)->entries);
   dict(self)->entries.clear();
+  dict(self)->index.clear();
+  dict(self)->indexed = false;
   for (auto& [k, v] : removed) {
     objc_release(k);
     objc_release(v);

@@ -3,6 +3,8 @@
 // retained, not copied. Entries keep insertion order.
 #pragma once
 
+#include <cstddef>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -10,6 +12,13 @@
 
 struct NSDictionaryObj : objc_object {
   std::vector<std::pair<id, id>> entries;  // both retained
+  // Positions in `entries` by the key's hash, so a large dictionary finds a
+  // key without comparing it with every other. Built on demand; it stands
+  // for `entries` only while they still number `indexedCount` (a reader
+  // that fills `entries` directly makes it be built again).
+  std::unordered_multimap<NSUInteger, std::size_t> index;
+  std::size_t indexedCount = 0;
+  bool indexed = false;
   ~NSDictionaryObj() override;
 };
 

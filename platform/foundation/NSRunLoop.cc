@@ -9,6 +9,7 @@
 #include <mutex>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "foundation/clock.h"
 #include "runtime/autorelease.h"
@@ -80,14 +81,41 @@ NSRunLoopObj* currentLoop() {
 
 // The timer's retains end inside the pool, so whatever their release
 // autoreleases is drained with the rest.
+thread_local bool tPerforming = false;
+
+std::mutex& observersMutex() {
+  static auto* mutex = new std::mutex;
+  return *mutex;
+}
+std::vector<void (*)()>& afterPerformObservers() {
+  static auto* observers = new std::vector<void (*)()>;
+  return *observers;
+}
+
+void notifyAfterPerform() {
+  std::vector<void (*)()> observers;
+  {
+    std::lock_guard lock(observersMutex());
+    observers = afterPerformObservers();
+  }
+  for (auto* observer : observers) observer();
+}
+
 void perform(PendingPerform timer) {
   AutoreleasePool pool;
   PendingPerform pending = std::move(timer);
   std::string_view name = sel_getName(pending.selector);
-  // A selector without a colon takes no argument; the device calls it so
-  // when the argument is nil, and so does this.
-  if (name.find(':') != std::string_view::npos) msgSend<void, id>(pending.receiver, pending.selector, pending.argument);
-  else msgSend<void>(pending.receiver, pending.selector);
+  {
+    struct Performing {
+      Performing() { tPerforming = true; }
+      ~Performing() { tPerforming = false; }
+    } performing;
+    // A selector without a colon takes no argument; the device calls it so
+    // when the argument is nil, and so does this.
+    if (name.find(':') != std::string_view::npos) msgSend<void, id>(pending.receiver, pending.selector, pending.argument);
+    else msgSend<void>(pending.receiver, pending.selector);
+  }
+  notifyAfterPerform();
 }
 
 void sleepUntil(NSTimeInterval moment) {
@@ -134,6 +162,14 @@ void NSRunLoopRunCurrentUntil(NSTimeInterval until) {
     sleepUntil(until);
   }
 }
+
+void NSRunLoopAddAfterPerformObserver(void (*observer)()) {
+  if (!observer) return;
+  std::lock_guard lock(observersMutex());
+  afterPerformObservers().push_back(observer);
+}
+
+bool NSRunLoopIsPerforming() { return tPerforming; }
 
 unsigned long NSRunLoopPendingTimerCount() {
   NSRunLoopObj* loop = currentLoop();

@@ -15,4 +15,12 @@ void NSRunLoopRunCurrentUntil(NSTimeInterval until);
 // Number of timers waiting on the calling thread's run loop.
 unsigned long NSRunLoopPendingTimerCount();
 
+// Observers of every run loop, called on the loop's thread each time it has
+// performed a timer, inside that timer's pool (UIKit lays its views out at
+// such a moment, once for all the changes the work made). Kept for the life
+// of the process.
+void NSRunLoopAddAfterPerformObserver(void (*observer)());
+// True while the calling thread's run loop is performing a timer.
+bool NSRunLoopIsPerforming();
+
 void registerNSRunLoop();

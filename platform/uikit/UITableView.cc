@@ -1,8 +1,11 @@
 #include "uikit/UITableView.h"
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "foundation/NSArray.h"
+#include "foundation/NSIndexPath.h"
 #include "runtime/autorelease.h"
 #include "runtime/message.h"
 #include "uikit/UITableViewCell.h"
@@ -15,19 +18,131 @@ UITableViewObj* asTable(id self) { return static_cast<UITableViewObj*>(self); }
 
 NSInteger nonNegative(NSInteger n) { return n < 0 ? 0 : n; }
 
+// Marks the table busy while it calls out, so a data source that updates
+// the table from inside a load or an update is ignored instead of
+// corrupting the rows being walked.
+class Updating {
+ public:
+  explicit Updating(UITableViewObj* table) : table_(table), entered_(!table->updating) { table->updating = true; }
+  ~Updating() {
+    if (entered_) table_->updating = false;
+  }
+  bool entered() const { return entered_; }
+  Updating(const Updating&) = delete;
+  Updating& operator=(const Updating&) = delete;
+
+ private:
+  UITableViewObj* table_;
+  bool entered_;
+};
+
+// --- Places of rows ---------------------------------------------------------
+
+// The index in `rows` of a section's row, when there is such a row.
+bool rowIndex(const UITableViewObj* table, NSInteger section, NSInteger row, std::size_t* index) {
+  if (section < 0 || section >= static_cast<NSInteger>(table->rowsInSection.size())) return false;
+  if (row < 0 || row >= table->rowsInSection[section]) return false;
+  *index = table->sectionStart[section] + static_cast<std::size_t>(row);
+  return true;
+}
+
+bool rowIndexOfPath(const UITableViewObj* table, id indexPath, std::size_t* index) {
+  if (!indexPath) return false;
+  return rowIndex(table, msgSend<NSInteger>(indexPath, "section"), msgSend<NSInteger>(indexPath, "row"), index);
+}
+
+id indexPathAt(const UITableViewObj* table, std::size_t index) {
+  const NSInteger section = table->rows[index].section;
+  return NSIndexPathForRow(static_cast<NSInteger>(index - table->sectionStart[section]), section);
+}
+
+// Renumbers and re-positions the rows from the first stale one through
+// `last`: each row starts where the one above it ends. A change makes only
+// the rows below it stale, so a run of changes costs one pass when the rows
+// are next asked about, not one per change.
+void updatePlaces(UITableViewObj* table, std::size_t last) {
+  const std::size_t end = std::min(last + 1, table->rows.size());
+  for (std::size_t i = table->firstStaleRow; i < end; ++i) {
+    auto& row = table->rows[i];
+    const CGFloat y = i == 0 ? 0 : table->rows[i - 1].rect.origin.y + table->rows[i - 1].rect.size.height;
+    if (row.rect.origin.y != y) row.placed = false;
+    row.rect.origin.y = y;
+    if (row.cell) table->rowOfCell[row.cell] = i;
+  }
+  table->firstStaleRow = std::max(table->firstStaleRow, end);
+}
+
+void updateAllPlaces(UITableViewObj* table) {
+  if (!table->rows.empty()) updatePlaces(table, table->rows.size() - 1);
+}
+
+void markStaleFrom(UITableViewObj* table, std::size_t index) {
+  table->firstStaleRow = std::min(table->firstStaleRow, index);
+  table->needsLayout = true;
+}
+
+// --- Cells ------------------------------------------------------------------
+
+// A cell leaving the table waits for reuse when it has an identifier and
+// the queue has room; otherwise it is let go.
+void retireCell(UITableViewObj* table, id cell) {
+  msgSend<void>(cell, "removeFromSuperview");
+  table->rowOfCell.erase(cell);
+  if (table->reuseQueue.size() < kReuseQueueLimit && msgSend<id>(cell, "reuseIdentifier"))
+    table->reuseQueue.push_back(cell);
+  else
+    objc_release(cell);
+}
+
+void trimReuseQueue(UITableViewObj* table) {
+  while (table->reuseQueue.size() > kReuseQueueLimit) {
+    objc_release(table->reuseQueue.back());
+    table->reuseQueue.pop_back();
+  }
+}
+
+CGFloat askHeight(id self, UITableViewObj* table, id indexPath) {
+  if (!respondsTo(table->delegate, sel("tableView:heightForRowAtIndexPath:"))) return table->rowHeight;
+  CGFloat height = msgSend<CGFloat, id, id>(table->delegate, "tableView:heightForRowAtIndexPath:", self, indexPath);
+  return height > 0 && std::isfinite(height) ? height : 0;
+}
+
+// Asks the data source for the cell of row `index` (whose place is current)
+// and puts it there.
+void loadCell(id self, UITableViewObj* table, std::size_t index) {
+  id cell = msgSend<id, id, id>(table->dataSource, "tableView:cellForRowAtIndexPath:", self, indexPathAt(table, index));
+  if (!cell)
+    objc_raise("NSInternalInconsistencyException",
+               "UITableView dataSource must return a cell from tableView:cellForRowAtIndexPath:");
+  auto& row = table->rows[index];
+  row.cell = objc_retain(cell);
+  row.placed = true;
+  table->rowOfCell[cell] = index;
+  msgSend<void, CGRect>(cell, "setFrame:", row.rect);
+  msgSend<void, id>(self, "addSubview:", cell);
+  msgSend<void>(cell, "layoutSubviews");
+}
+
+NSInteger askRowCount(id self, UITableViewObj* table, NSInteger section) {
+  return nonNegative(msgSend<NSInteger, id, NSInteger>(table->dataSource, "tableView:numberOfRowsInSection:", self, section));
+}
+
+// --- Whole loads ------------------------------------------------------------
+
 // Takes the loaded cells out of the table: those that can be reused wait in
 // the queue, the rest are dropped.
 void unloadRows(UITableViewObj* table) {
   std::vector<UITableViewObj::Row> rows;
   rows.swap(table->rows);
   table->rowsInSection.clear();
+  table->sectionStart.clear();
+  table->rowOfCell.clear();
+  table->firstStaleRow = 0;
   for (auto& row : rows) {
-    if (row.cell) {
-      msgSend<void>(row.cell, "removeFromSuperview");
-      if (msgSend<id>(row.cell, "reuseIdentifier")) table->reuseQueue.push_back(row.cell);
-      else objc_release(row.cell);
-    }
-    objc_release(row.indexPath);
+    if (!row.cell) continue;
+    msgSend<void>(row.cell, "removeFromSuperview");
+    if (msgSend<id>(row.cell, "reuseIdentifier")) table->reuseQueue.push_back(row.cell);
+    else objc_release(row.cell);
   }
 }
 
@@ -38,62 +153,142 @@ void measureRows(id self, UITableViewObj* table) {
   const NSInteger sections = respondsTo(source, sel("numberOfSectionsInTableView:"))
                                  ? nonNegative(msgSend<NSInteger, id>(source, "numberOfSectionsInTableView:", self))
                                  : 1;
-  Class indexPathClass = objc_getClass("NSIndexPath");
-  const bool delegateGivesHeights = respondsTo(table->delegate, sel("tableView:heightForRowAtIndexPath:"));
   const CGFloat width = table->frame.size.width;
   CGFloat y = 0;
   for (NSInteger section = 0; section < sections; ++section) {
-    const NSInteger count =
-        nonNegative(msgSend<NSInteger, id, NSInteger>(source, "tableView:numberOfRowsInSection:", self, section));
+    const NSInteger count = askRowCount(self, table, section);
+    table->sectionStart.push_back(table->rows.size());
     table->rowsInSection.push_back(count);
     for (NSInteger r = 0; r < count; ++r) {
-      id indexPath = msgSend<id, NSInteger, NSInteger>(indexPathClass, "indexPathForRow:inSection:", r, section);
-      CGFloat height = delegateGivesHeights ? msgSend<CGFloat, id, id>(table->delegate,
-                                                                         "tableView:heightForRowAtIndexPath:", self,
-                                                                         indexPath)
-                                            : table->rowHeight;
-      if (!(height > 0) || !std::isfinite(height)) height = 0;
-      table->rows.push_back({section, r, objc_retain(indexPath), nullptr, CGRectMake(0, y, width, height)});
+      AutoreleasePool pool;
+      const CGFloat height = askHeight(self, table, NSIndexPathForRow(r, section));
+      table->rows.push_back({section, nullptr, CGRectMake(0, y, width, height), false});
       y += height;
     }
   }
+  table->firstStaleRow = table->rows.size();
 }
 
-void loadCells(id self, UITableViewObj* table) {
+void reload(id self, UITableViewObj* table) {
+  unloadRows(table);
+  measureRows(self, table);
   for (std::size_t i = 0; i < table->rows.size(); ++i) {
-    id indexPath = table->rows[i].indexPath;
-    id cell = msgSend<id, id, id>(table->dataSource, "tableView:cellForRowAtIndexPath:", self, indexPath);
-    if (!cell)
-      objc_raise("NSInternalInconsistencyException",
-                 "UITableView dataSource must return a cell from tableView:cellForRowAtIndexPath:");
-    table->rows[i].cell = objc_retain(cell);
-    msgSend<void, CGRect>(cell, "setFrame:", table->rows[i].rect);
-    msgSend<void, id>(self, "addSubview:", cell);
-    msgSend<void>(cell, "layoutSubviews");
+    AutoreleasePool pool;
+    loadCell(self, table, i);
   }
+  // What the new load did not take again is let go, beyond a few.
+  trimReuseQueue(table);
+  table->needsLayout = false;
 }
 
 void reloadData(id self, SEL) {
   UITableViewObj* table = asTable(self);
-  if (table->reloading) return;  // a data source reloading from inside a reload
-  table->reloading = true;
-  struct Done {
-    UITableViewObj* table;
-    ~Done() { table->reloading = false; }
-  } done{table};
+  Updating updating(table);
+  if (!updating.entered()) return;  // a data source reloading from inside a reload
   AutoreleasePool pool;
-  unloadRows(table);
-  measureRows(self, table);
-  loadCells(self, table);
+  reload(self, table);
 }
 
-const UITableViewObj::Row* findRow(id self, id indexPath) {
-  if (!indexPath) return nullptr;
-  const NSInteger section = msgSend<NSInteger>(indexPath, "section"), row = msgSend<NSInteger>(indexPath, "row");
-  for (const auto& r : asTable(self)->rows)
-    if (r.section == section && r.row == row) return &r;
-  return nullptr;
+// --- Row updates ------------------------------------------------------------
+
+using Place = std::pair<NSInteger, NSInteger>;  // section, row
+
+std::vector<Place> placesIn(id indexPaths) {
+  std::vector<Place> places;
+  if (!NSIsArray(indexPaths)) return places;
+  Class indexPathClass = objc_getClass("NSIndexPath");
+  for (id path : NSArrayItems(indexPaths))
+    if (msgSend<BOOL, Class>(path, "isKindOfClass:", indexPathClass))
+      places.emplace_back(msgSend<NSInteger>(path, "section"), msgSend<NSInteger>(path, "row"));
+  std::sort(places.begin(), places.end());
+  places.erase(std::unique(places.begin(), places.end()), places.end());
+  return places;
 }
+
+// The data source must now count what the table holds, section by section.
+bool agreesWithDataSource(id self, UITableViewObj* table) {
+  if (!table->dataSource) return false;
+  for (std::size_t s = 0; s < table->rowsInSection.size(); ++s)
+    if (askRowCount(self, table, static_cast<NSInteger>(s)) != table->rowsInSection[s]) return false;
+  return true;
+}
+
+void insertRows(id self, SEL, id indexPaths, NSInteger) {
+  UITableViewObj* table = asTable(self);
+  Updating updating(table);
+  if (!updating.entered()) return;
+  AutoreleasePool pool;
+  const std::vector<Place> places = placesIn(indexPaths);
+  if (places.empty()) return;
+  // In ascending order each place counts the rows inserted before it, as the
+  // places after the update do.
+  std::vector<std::size_t> inserted;
+  for (const auto& [section, row] : places) {
+    if (section < 0 || section >= static_cast<NSInteger>(table->rowsInSection.size()) || row < 0 ||
+        row > table->rowsInSection[section])
+      return reload(self, table);
+    const std::size_t index = table->sectionStart[section] + static_cast<std::size_t>(row);
+    table->rows.insert(table->rows.begin() + static_cast<std::ptrdiff_t>(index),
+                       {section, nullptr, CGRectMake(0, 0, table->frame.size.width, 0), false});
+    ++table->rowsInSection[section];
+    for (std::size_t s = static_cast<std::size_t>(section) + 1; s < table->sectionStart.size(); ++s)
+      ++table->sectionStart[s];
+    markStaleFrom(table, index);
+    inserted.push_back(index);
+  }
+  if (!agreesWithDataSource(self, table)) return reload(self, table);
+  for (std::size_t index : inserted) {
+    AutoreleasePool rowPool;
+    table->rows[index].rect.size.height = askHeight(self, table, indexPathAt(table, index));
+  }
+  for (std::size_t index : inserted) {
+    AutoreleasePool rowPool;
+    updatePlaces(table, index);
+    loadCell(self, table, index);
+  }
+}
+
+void deleteRows(id self, SEL, id indexPaths, NSInteger) {
+  UITableViewObj* table = asTable(self);
+  Updating updating(table);
+  if (!updating.entered()) return;
+  AutoreleasePool pool;
+  const std::vector<Place> places = placesIn(indexPaths);
+  if (places.empty()) return;
+  std::vector<std::size_t> doomed;
+  for (const auto& [section, row] : places) {
+    std::size_t index = 0;
+    if (!rowIndex(table, section, row, &index)) return reload(self, table);
+    doomed.push_back(index);
+  }
+  // From the bottom up, so each removal leaves the places still to remove alone.
+  for (auto it = doomed.rbegin(); it != doomed.rend(); ++it) {
+    AutoreleasePool rowPool;
+    const std::size_t index = *it;
+    const NSInteger section = table->rows[index].section;
+    if (id cell = table->rows[index].cell) retireCell(table, cell);
+    table->rows.erase(table->rows.begin() + static_cast<std::ptrdiff_t>(index));
+    --table->rowsInSection[section];
+    for (std::size_t s = static_cast<std::size_t>(section) + 1; s < table->sectionStart.size(); ++s)
+      --table->sectionStart[s];
+    markStaleFrom(table, index);
+  }
+  if (!agreesWithDataSource(self, table)) return reload(self, table);
+}
+
+// Moves the cells of rows that moved since the last layout.
+void layoutSubviews(id self, SEL cmd) {
+  msgSendSuper<void>(gUITableView, self, cmd);
+  UITableViewObj* table = asTable(self);
+  updateAllPlaces(table);
+  for (auto& row : table->rows) {
+    if (row.placed || !row.cell) continue;
+    msgSend<void, CGRect>(row.cell, "setFrame:", row.rect);
+    row.placed = true;
+  }
+}
+
+// --- Questions --------------------------------------------------------------
 
 id initWithFrameStyle(id self, SEL, CGRect frame, NSInteger style) {
   self = msgSendSuper<id, CGRect>(gUITableView, self, sel("initWithFrame:"), frame);
@@ -119,20 +314,27 @@ id dequeueReusableCell(id self, SEL, id identifier) {
 }
 
 id indexPathForCell(id self, SEL, id cell) {
-  if (!cell) return nil;
-  for (const auto& r : asTable(self)->rows)
-    if (r.cell == cell) return r.indexPath;
-  return nil;
+  UITableViewObj* table = asTable(self);
+  auto found = table->rowOfCell.find(cell);
+  if (found == table->rowOfCell.end()) return nil;
+  if (found->second >= table->firstStaleRow) {
+    updateAllPlaces(table);
+    found = table->rowOfCell.find(cell);
+  }
+  return indexPathAt(table, found->second);
 }
 
 id cellForRow(id self, SEL, id indexPath) {
-  const auto* row = findRow(self, indexPath);
-  return row ? row->cell : nil;
+  std::size_t index = 0;
+  return rowIndexOfPath(asTable(self), indexPath, &index) ? asTable(self)->rows[index].cell : nil;
 }
 
 CGRect rectForRow(id self, SEL, id indexPath) {
-  const auto* row = findRow(self, indexPath);
-  return row ? row->rect : CGRect{};
+  UITableViewObj* table = asTable(self);
+  std::size_t index = 0;
+  if (!rowIndexOfPath(table, indexPath, &index)) return CGRect{};
+  updatePlaces(table, index);
+  return table->rows[index].rect;
 }
 
 id visibleCells(id self, SEL) {
@@ -158,10 +360,7 @@ void setRowHeight(id self, SEL, CGFloat height) { asTable(self)->rowHeight = hei
 }  // namespace
 
 UITableViewObj::~UITableViewObj() {
-  for (auto& row : rows) {
-    objc_release(row.cell);
-    objc_release(row.indexPath);
-  }
+  for (auto& row : rows) objc_release(row.cell);
   for (id cell : reuseQueue) objc_release(cell);
 }
 
@@ -171,6 +370,9 @@ void registerUITableView() {
   class_addMethod(cls, sel("initWithFrame:style:"), initWithFrameStyle, "@@:{CGRect={CGPoint=dd}{CGSize=dd}}q");
   class_addMethod(cls, sel("initWithFrame:"), initWithFrame, "@@:{CGRect={CGPoint=dd}{CGSize=dd}}");
   class_addMethod(cls, sel("reloadData"), reloadData, "v@:");
+  class_addMethod(cls, sel("insertRowsAtIndexPaths:withRowAnimation:"), insertRows, "v@:@q");
+  class_addMethod(cls, sel("deleteRowsAtIndexPaths:withRowAnimation:"), deleteRows, "v@:@q");
+  class_addMethod(cls, sel("layoutSubviews"), layoutSubviews, "v@:");
   class_addMethod(cls, sel("dequeueReusableCellWithIdentifier:"), dequeueReusableCell, "@@:@");
   class_addMethod(cls, sel("indexPathForCell:"), indexPathForCell, "@@:@");
   class_addMethod(cls, sel("cellForRowAtIndexPath:"), cellForRow, "@@:@");

@@ -1,9 +1,16 @@
 #include "classes/SBAwayBulletinListItem.h"
 
+#include <sys/stat.h>
+
+#include <map>
+#include <string>
+
 #include "classes/classes.h"
+#include "foundation/device.h"
 #include "foundation/NSString.h"
 #include "runtime/message.h"
 #include "runtime/nsobject.h"
+#include "runtime/strong.h"
 
 namespace sb {
 namespace {
@@ -14,17 +21,46 @@ SBAwayBulletinListItemObj* asItem(id self) { return static_cast<SBAwayBulletinLi
 
 id activeBulletin(id self, SEL) { return asItem(self)->activeBulletin; }
 
+// Decoded application icons, as SpringBoard keeps them: one image per icon
+// file, read again only when the file changed. A list of thousands of rows
+// from a few applications then decodes a few files, not one per row.
+struct IconFile {
+  StrongId image;
+  struct stat identity {};
+};
+
+bool sameFile(const struct stat& a, const struct stat& b) {
+  return a.st_ino == b.st_ino && a.st_dev == b.st_dev && a.st_size == b.st_size &&
+         a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
+
+id applicationIcon(const std::string& devicePath) {
+  constexpr std::size_t kMaxKept = 64;  // far more applications than a lock screen shows
+  static auto* kept = new std::map<std::string, IconFile>;  // main thread only; lives as long as the process
+  struct stat now {};
+  if (stat(NSResolveDevicePath(devicePath).c_str(), &now) != 0 || !S_ISREG(now.st_mode)) {
+    kept->erase(devicePath);
+    return nil;
+  }
+  auto found = kept->find(devicePath);
+  if (found != kept->end() && sameFile(found->second.identity, now)) return found->second.image.get();
+  // UIImage resolves device paths under the device root itself.
+  Class image = objc_getClass("UIImage");
+  if (!image) return nil;
+  id icon = msgSend<id, id>(msgSend<id>(image, "alloc"), "initWithContentsOfFile:", NSStringWithUTF8(devicePath));
+  if (kept->size() >= kMaxKept) kept->clear();
+  IconFile& entry = (*kept)[devicePath];
+  entry.image.adopt(icon);
+  entry.identity = now;
+  return icon;
+}
+
 // The icon of the application that posted the bulletin; none when the
 // device has no icon for its section.
 id iconImage(id self, SEL) {
   std::string section = NSStringUTF8(msgSend<id>(asItem(self)->activeBulletin, "section"));
   if (section.empty()) return nil;
-  // UIImage resolves device paths under the device root itself.
-  id path = NSStringWithUTF8(applicationIconDevicePath(section));
-  Class image = objc_getClass("UIImage");
-  if (!image || !path) return nil;
-  id icon = msgSend<id, id>(msgSend<id>(image, "alloc"), "initWithContentsOfFile:", path);
-  return objc_autorelease(icon);
+  return objc_autorelease(objc_retain(applicationIcon(applicationIconDevicePath(section))));
 }
 
 // The notification centre may clear every bulletin row.

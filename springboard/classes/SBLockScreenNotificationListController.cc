@@ -1,13 +1,17 @@
 #include "classes/SBLockScreenNotificationListController.h"
 
+#include <algorithm>
+
 #include "classes/SBAwayBulletinListItem.h"
 #include "classes/SBLockScreenNotificationBulletinBannerItem.h"
 #include "classes/SBLockScreenNotificationListView.h"
 #include "classes/cell_metrics.h"
 #include "classes/classes.h"
 #include "classes/list_order.h"
+#include "foundation/NSRunLoop.h"
 #include "foundation/NSString.h"
 #include "runtime/nsobject.h"
+#include "runtime/strong.h"
 #include "uikit/UIApplication.h"
 
 namespace sb {
@@ -57,8 +61,9 @@ void addBulletin(id self, id bulletin) {
   if (!bulletin) return;
   id items = asListController(self)->_listItems;
   id item = objc_autorelease(newAwayBulletinListItem(bulletin));
-  msgSend<void, id, NSUInteger>(items, "insertObject:atIndex:", item, insertionIndexForBulletin(items, bulletin));
-  layOutNotificationList(self);
+  NSUInteger index = insertionIndexForBulletin(items, bulletin);
+  msgSend<void, id, NSUInteger>(items, "insertObject:atIndex:", item, index);
+  layOutInsertedListItem(self, index);
   msgSend<void, id>(self, "turnOnScreenIfNecessaryForItem:", bulletin);
   id banner = objc_autorelease(newBulletinBannerItem(item));
   msgSend<void, id>(self, "turnOnScreenIfNecessaryForItem:", banner);
@@ -109,20 +114,63 @@ void unloadNotificationListView(id controller) {
   c->listView = nullptr;
 }
 
-void layOutNotificationList(id controller) {
+namespace {
+
+// Returns the loaded list view, or nil when there is none to lay out.
+id updateListUnderlay(id controller) {
   auto* c = asListController(controller);
-  if (!c->listView) return;
+  if (!c->listView) return nil;
   id requester = NSStr(kListRequester);
   if (msgSend<NSUInteger>(controller, "count") > 0)
     msgSend<void, id>(c->lockScreenView, "_addLockContentUnderlayWithRequester:", requester);
   else
     msgSend<void, id>(c->lockScreenView, "_removeLockContentUnderlayWithRequester:", requester);
-  reloadNotificationList(c->listView);
+  return c->listView;
+}
+
+// Lists changed while the run loop performs some work, laid out once that
+// work is done, as UIKit lays a view out once per pass of its run loop: the
+// removal of thousands of rows then asks the count and reloads once, not once
+// per row. Outside such work every change is laid out at once.
+std::vector<StrongId>& listsAwaitingLayout() {
+  static auto* lists = new std::vector<StrongId>;  // main thread only
+  return *lists;
+}
+
+bool layOutAfterThisWork(id controller) {
+  if (!NSRunLoopIsPerforming()) return false;
+  auto& waiting = listsAwaitingLayout();
+  if (std::none_of(waiting.begin(), waiting.end(), [&](const StrongId& c) { return c.get() == controller; }))
+    waiting.emplace_back(controller);
+  return true;
+}
+
+void layOutListsChangedByThisWork() {
+  std::vector<StrongId> waiting;
+  waiting.swap(listsAwaitingLayout());
+  for (const StrongId& controller : waiting) layOutNotificationList(controller.get());
+}
+
+}  // namespace
+
+void layOutNotificationList(id controller) {
+  if (id listView = updateListUnderlay(controller)) reloadNotificationList(listView);
+}
+
+void layOutInsertedListItem(id controller, NSUInteger index) {
+  if (layOutAfterThisWork(controller)) return;
+  if (id listView = updateListUnderlay(controller)) insertNotificationRow(listView, index);
+}
+
+void layOutRemovedListItems(id controller, const std::vector<NSUInteger>& indexes) {
+  if (layOutAfterThisWork(controller)) return;
+  if (id listView = updateListUnderlay(controller)) deleteNotificationRows(listView, indexes);
 }
 
 void registerNotificationListController(const SystemVersion& version) {
   using T = SBLockScreenNotificationListControllerObj;
   gController = objc_defineClass<T>(NSObjectClass(), "SBLockScreenNotificationListController");
+  NSRunLoopAddAfterPerformObserver(layOutListsChangedByThisWork);
   OBJC_IVAR(gController, T, _listItems, "@\"NSMutableArray\"");
   OBJC_IVAR(gController, T, _observer, "@\"BBObserver\"");
   class_addMethod(gController, sel("init"), init, "@@:");

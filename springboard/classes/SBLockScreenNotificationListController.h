@@ -3,6 +3,8 @@
 // SBAwayBulletinListItem rows in the list's date order.
 #pragma once
 
+#include <vector>
+
 #include "runtime/objc.h"
 
 namespace sb {
@@ -32,6 +34,16 @@ void unloadNotificationListView(id controller);
 // loaded.
 void layOutNotificationList(id controller);
 
+// The same layout after one change of the list, when the view is loaded:
+// the count and the underlay as above, then only the changed rows of the
+// table (the item now at `index` comes in; the items that were at
+// `indexes` leave) and the alphas of the rows that moved. A change made
+// while the run loop performs some work (a delayed perform) is laid out
+// with a whole layOutNotificationList once that work is done, one for all
+// the changes it made.
+void layOutInsertedListItem(id controller, NSUInteger index);
+void layOutRemovedListItems(id controller, const std::vector<NSUInteger>& indexes);
+
 // Takes out the items for which `remove` holds, then lays the list out.
 // Returns how many were taken out.
 template <class Predicate>
@@ -45,14 +57,16 @@ NSUInteger removeListItemsWhere(id controller, Predicate remove);
 template <class Predicate>
 NSUInteger sb::removeListItemsWhere(id controller, Predicate remove) {
   id items = asListController(controller)->_listItems;
-  NSUInteger removed = 0;
-  std::vector<id> snapshot = NSArrayItems(items);
-  // From the end, so each removal leaves the indexes still to visit alone.
-  for (NSUInteger i = snapshot.size(); i-- > 0;) {
-    if (!remove(snapshot[i])) continue;
-    msgSend<void, NSUInteger>(items, "removeObjectAtIndex:", i);
-    ++removed;
+  std::vector<NSUInteger> removed;
+  {
+    // The predicate may send messages but does not change the list.
+    const std::vector<id>& current = static_cast<NSArrayObj*>(items)->items;
+    for (NSUInteger i = 0; i < current.size(); ++i)
+      if (remove(current[i])) removed.push_back(i);
   }
-  if (removed) layOutNotificationList(controller);
-  return removed;
+  // From the end, so each removal leaves the indexes still to remove alone.
+  for (auto it = removed.rbegin(); it != removed.rend(); ++it)
+    msgSend<void, NSUInteger>(items, "removeObjectAtIndex:", *it);
+  if (!removed.empty()) layOutRemovedListItems(controller, removed);
+  return removed.size();
 }

@@ -8,8 +8,10 @@
 #include "classes/classes.h"
 #include "foundation/NSArray.h"
 #include "foundation/NSDictionary.h"
+#include "foundation/NSIndexPath.h"
 #include "foundation/NSNumber.h"
 #include "foundation/NSString.h"
+#include "runtime/autorelease.h"
 #include "runtime/message.h"
 #include "uikit/NSStringDrawing.h"
 #include "uikit/UIFont.h"
@@ -42,7 +44,7 @@ id listItemAt(id self, id indexPath) {
 NSInteger numberOfRows(id self, SEL, id, NSInteger section) {
   if (section != 0) return 0;
   id items = asListController(asListView(self)->controller)->_listItems;
-  return static_cast<NSInteger>(NSArrayItems(items).size());
+  return static_cast<NSInteger>(msgSend<NSUInteger>(items, "count"));
 }
 
 CGFloat lineHeight(id text, CGFloat fontSize) {
@@ -98,9 +100,49 @@ void reloadNotificationList(id listView) {
   id table = asListView(listView)->tableView;
   msgSend<void>(table, "reloadData");
   for (id cell : NSArrayItems(msgSend<id>(table, "visibleCells"))) {
+    AutoreleasePool pool;
     id indexPath = msgSend<id, id>(table, "indexPathForCell:", cell);
     msgSend<void, CGFloat>(cell, "setContentAlpha:", contentAlphaForRow(msgSend<NSInteger>(indexPath, "row")));
   }
+}
+
+namespace {
+
+id indexPathsOfRows(const std::vector<NSUInteger>& rows) {
+  std::vector<id> paths;
+  for (NSUInteger row : rows) paths.push_back(NSIndexPathForRow(static_cast<NSInteger>(row), 0));
+  return NSArrayWith(paths);
+}
+
+// Rows from `first` on moved up or down by one place or more; below the
+// alpha floor a move changes nothing, so only the rows above it (and the
+// first) are given their alpha again.
+void refreshContentAlpha(id table, NSUInteger first) {
+  const auto rows = static_cast<NSUInteger>(msgSend<NSInteger, NSInteger>(table, "numberOfRowsInSection:", 0));
+  for (NSUInteger row = first; row < rows; ++row) {
+    if (row > first && row > static_cast<NSUInteger>(kFirstRowAtAlphaFloor)) break;
+    AutoreleasePool pool;
+    const auto place = static_cast<NSInteger>(row);
+    id cell = msgSend<id, id>(table, "cellForRowAtIndexPath:", NSIndexPathForRow(place, 0));
+    msgSend<void, CGFloat>(cell, "setContentAlpha:", contentAlphaForRow(place));
+  }
+}
+
+}  // namespace
+
+void insertNotificationRow(id listView, NSUInteger index) {
+  AutoreleasePool pool;
+  id table = asListView(listView)->tableView;
+  msgSend<void, id, NSInteger>(table, "insertRowsAtIndexPaths:withRowAnimation:", indexPathsOfRows({index}), 0);
+  refreshContentAlpha(table, index);
+}
+
+void deleteNotificationRows(id listView, const std::vector<NSUInteger>& indexes) {
+  if (indexes.empty()) return;
+  AutoreleasePool pool;
+  id table = asListView(listView)->tableView;
+  msgSend<void, id, NSInteger>(table, "deleteRowsAtIndexPaths:withRowAnimation:", indexPathsOfRows(indexes), 0);
+  refreshContentAlpha(table, *std::min_element(indexes.begin(), indexes.end()));
 }
 
 void registerNotificationListView() {

@@ -22,9 +22,14 @@ inline constexpr const char* kUnlockText = "slide to view";
 inline constexpr const char* kCellReuseIdentifier = "SBLockScreenBulletinCell";
 
 // Rows fade towards the bottom of the list, where it meets the slider.
-inline CGFloat contentAlphaForRow(NSInteger row) {
+inline constexpr CGFloat contentAlphaForRow(NSInteger row) {
   CGFloat alpha = 1.0 - 0.15 * static_cast<CGFloat>(row);
   return alpha < 0.4 ? 0.4 : alpha;
 }
+
+// From this row on every row has the same alpha, so a change further down
+// the list leaves the alphas above alone.
+inline constexpr NSInteger kFirstRowAtAlphaFloor = 4;
+static_assert(contentAlphaForRow(kFirstRowAtAlphaFloor) == 0.4 && contentAlphaForRow(kFirstRowAtAlphaFloor - 1) > 0.4);
 
 }  // namespace sb::metrics

@@ -54,10 +54,13 @@ json snapshotJson(const sb::Snapshot& snapshot, size_t firstLogLine) {
   for (const sb::RowState& row : snapshot.rows) rows.push_back(rowJson(row));
   json log = json::array();
   for (size_t i = firstLogLine; i < snapshot.log.size(); ++i) log.push_back(snapshot.log[i]);
-  return {{"rows", rows},
-          {"underlay", {{"shown", snapshot.underlay.shown}, {"requesters", snapshot.underlay.requesters}}},
-          {"screenLit", snapshot.screenLit},
-          {"log", log}};
+  // Moved in, not listed in a brace initialiser, which would copy every row.
+  json document = json::object();
+  document["rows"] = std::move(rows);
+  document["underlay"] = {{"shown", snapshot.underlay.shown}, {"requesters", snapshot.underlay.requesters}};
+  document["screenLit"] = snapshot.screenLit;
+  document["log"] = std::move(log);
+  return document;
 }
 
 }  // namespace sim

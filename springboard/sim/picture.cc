@@ -109,6 +109,7 @@ bool drawLockScreenPNG(sb::Device& device, const std::string& hostPath, std::str
   std::string day = sb::clockDayText(now, zone);
   drawText(c, day, dayFont, (kScreenWidth - UIFontLineAdvance(dayFont, day)) / 2, 130, white, 1);
   if (auto* table = static_cast<UITableViewObj*>(device.tableView())) {
+    msgSend<void>(device.tableView(), "layoutIfNeeded");  // rows below a change move at layout
     cairo_save(c->cr);
     cairo_rectangle(c->cr, 0, kListTop, kScreenWidth, kListBottom - kListTop);
     cairo_clip(c->cr);

@@ -17,17 +17,31 @@ void logItemNotResponding() {
   NSLog(NSStr("%@ SBAwayBulletinListItem not responding to the required selector, ignoring"), logPrefix());
 }
 
+namespace {
+
+bool isCustomListItem(id item) {
+  if (!isKind(item, "SBAwayBulletinListItem")) return false;
+  id identifier = bulletinID(activeBulletin(item));
+  return isOwnBulletinID(identifier) || isCompanionBulletinID(identifier);
+}
+
+}  // namespace
+
 }  // namespace qst
 
 using namespace qst;
 
+// SpringBoard asks at every change of the list, so the walk ends at the
+// first element that is not custom: the answer is then false whatever the
+// rest holds. It looks from both ends inwards, as the list is in date order
+// and the other sources' rows usually gather at one end of it.
 BOOL onlyCustomItemsAreDisplayed(id items) {
   AutoreleasePool pool;
-  NSUInteger custom = 0;
-  for (id item : each(items)) {
-    if (!isKind(item, "SBAwayBulletinListItem")) continue;
-    id identifier = bulletinID(activeBulletin(item));
-    if (isOwnBulletinID(identifier) || isCompanionBulletinID(identifier)) ++custom;
+  NSUInteger low = 0, high = count(items);
+  if (high == 0) return false;
+  while (low < high) {
+    if (!isCustomListItem(objectAtIndex(items, low++))) return false;
+    if (low < high && !isCustomListItem(objectAtIndex(items, --high))) return false;
   }
-  return custom != 0 && custom == count(items);
+  return true;
 }

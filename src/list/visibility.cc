@@ -50,11 +50,15 @@ void removeCustomBulletins(id, SEL) {
   // Collected first: each removal changes the controller's list.
   id own = objc_autorelease(objc_new(objc_getClass("NSMutableArray")));
   for (id item : each(items)) {
+    AutoreleasePool perItem;
     id bulletin = respondsToSelector(item, sel("activeBulletin")) ? activeBulletin(item) : nil;
     if (bulletin && isOwnBulletinID(bulletinID(bulletin))) msgSend<void, id>(own, "addObject:", bulletin);
   }
   NSLog(NSStr("%@ SBLockScreenPluginOverlayContext removing %lu bulletins"), logPrefix(), count(own));
-  for (id bulletin : each(own)) removeBulletin(controller, bulletin);
+  for (id bulletin : each(own)) {
+    AutoreleasePool perRemoval;  // each removal lays the list out; let go of what it made before the next
+    removeBulletin(controller, bulletin);
+  }
 }
 
 // Not calling SpringBoard's implementation leaves the screen as it is.

@@ -102,3 +102,26 @@ TEST_F(RunLoop, ReceiverAndArgumentAreHeldUntilPerformed) {
 }
 
 }  // namespace
+
+namespace {
+
+// The after-perform observer notes whether the loop still counted as
+// performing, and the log so far.
+void noteAfterPerform() { gPerformed.push_back(std::string("after:") + (NSRunLoopIsPerforming() ? "inside" : "outside")); }
+void noteIfPerforming(id, SEL) { gPerformed.push_back(NSRunLoopIsPerforming() ? "performing" : "not performing"); }
+
+TEST_F(RunLoop, ObserversFollowEachPerformedTimer) {
+  NSRunLoopAddAfterPerformObserver(noteAfterPerform);
+  NSRunLoopAddAfterPerformObserver(nullptr);  // ignored
+  id recorder = objc_autorelease(newRecorder("a"));
+  class_addMethod(objc_getClass("RunLoopRecorder"), sel("noteIfPerforming"), noteIfPerforming, "v@:");
+  performLater(recorder, "noteIfPerforming", nil, 1);
+  performLater(recorder, "noteAlone", nil, 2);
+  EXPECT_FALSE(NSRunLoopIsPerforming());
+  NSRunLoopRunCurrentUntil(1010);
+  EXPECT_EQ(gPerformed,
+            (std::vector<std::string>{"performing", "after:outside", "a@1002", "after:outside"}));
+  EXPECT_FALSE(NSRunLoopIsPerforming());
+}
+
+}  // namespace

@@ -2,6 +2,7 @@
 // underlay requests, screen lighting, the now-playing overlay, and booting.
 
 #include "classes/SBLockScreenBulletinCell.h"
+#include "classes/SBLockScreenNotificationListController.h"
 #include <dlfcn.h>
 
 #include <set>
@@ -43,7 +44,7 @@ TEST_F(LockScreenTest, CellsWithoutReuseIdentifierAreMadeAnewAtEveryReload) {
   device->lock();
   std::set<id> before = tableCells(*device);
   for (id cell : before) objc_retain(cell);
-  device->notify("com.example.d", "D");
+  sb::layOutNotificationList(device->listController());  // SpringBoard's full reload
   for (id cell : tableCells(*device)) EXPECT_FALSE(before.count(cell));
   for (id cell : before) objc_release(cell);
 }

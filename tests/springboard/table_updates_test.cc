@@ -1,0 +1,174 @@
+// The list's table after arrivals and removals: only the changed rows get
+// new cells, every other row keeps its cell and moves to its new place, and
+// the result is what a full reload of the same list shows. Updates that do
+// not match the list leave a table that does.
+#include <map>
+
+#include "classes/SBLockScreenNotificationListController.h"
+#include "classes/cell_metrics.h"
+#include "device_root.h"
+#include "foundation/NSArray.h"
+#include "foundation/NSIndexPath.h"
+#include "foundation/NSString.h"
+#include "runtime/message.h"
+#include "runtime/nsobject.h"
+#include "uikit/UITableView.h"
+
+namespace sbtest {
+namespace {
+
+// Six rows of two heights (with and without a message), a minute apart.
+constexpr const char* kSix = R"([
+  {"section": "com.example.a", "bulletinID": "a", "title": "A", "message": "first", "minutesBeforeNow": 10},
+  {"section": "com.example.b", "bulletinID": "b", "title": "B", "minutesBeforeNow": 20},
+  {"section": "com.example.c", "bulletinID": "c", "title": "C", "message": "third", "minutesBeforeNow": 30},
+  {"section": "com.example.d", "bulletinID": "d", "title": "D", "minutesBeforeNow": 40},
+  {"section": "com.example.e", "bulletinID": "e", "title": "E", "message": "fifth", "minutesBeforeNow": 50},
+  {"section": "com.example.f", "bulletinID": "f", "title": "F", "minutesBeforeNow": 60}
+])";
+
+class TableUpdates : public SpringBoardTest {
+ protected:
+  id table() { return device->tableView(); }
+  NSInteger tableRows() { return msgSend<NSInteger, NSInteger>(table(), "numberOfRowsInSection:", 0); }
+  id cellAt(NSInteger row) { return msgSend<id, id>(table(), "cellForRowAtIndexPath:", NSIndexPathForRow(row, 0)); }
+
+  // Each row's cell, by bulletin identifier.
+  std::map<std::string, id> cellsByBulletin() {
+    std::map<std::string, id> cells;
+    auto ids = rowIDs();
+    for (size_t i = 0; i < ids.size(); ++i) cells[ids[i]] = cellAt(static_cast<NSInteger>(i));
+    return cells;
+  }
+
+  // What every row shows and where, after the table laid itself out.
+  struct Shown {
+    std::string id, title;
+    CGFloat height, alpha;
+    CGFloat cellY, cellHeight;
+    NSInteger pathRow;
+    bool operator==(const Shown&) const = default;
+  };
+  std::vector<Shown> shown() {
+    std::vector<Shown> rows;
+    auto snap = device->snapshot();  // lays the table out
+    for (size_t i = 0; i < snap.rows.size(); ++i) {
+      id cell = cellAt(static_cast<NSInteger>(i));
+      id path = msgSend<id, id>(table(), "indexPathForCell:", cell);
+      CGRect frame = msgSend<CGRect>(cell, "frame");
+      rows.push_back({snap.rows[i].bulletinID, snap.rows[i].primary.text, snap.rows[i].height, snap.rows[i].alpha,
+                      frame.origin.y, frame.size.height, path ? msgSend<NSInteger>(path, "row") : -1});
+    }
+    return rows;
+  }
+
+  // The rows stack from the top in list order, each cell at its row, each
+  // with the alpha of its place: what a full reload would give. (Alphas are
+  // SpringBoard's to set after its own updates, so `alphas` false skips them.)
+  void expectLaidOutInOrder(bool alphas = true) {
+    std::vector<Shown> rows = shown();
+    ASSERT_EQ(static_cast<NSInteger>(rows.size()), tableRows());
+    CGFloat y = 0;
+    for (size_t i = 0; i < rows.size(); ++i) {
+      SCOPED_TRACE(rows[i].id);
+      EXPECT_EQ(rows[i].pathRow, static_cast<NSInteger>(i));
+      EXPECT_EQ(rows[i].cellY, y);
+      EXPECT_EQ(rows[i].cellHeight, rows[i].height);
+      if (alphas) {
+        EXPECT_EQ(rows[i].alpha, sb::metrics::contentAlphaForRow(static_cast<NSInteger>(i)));
+      }
+      y += rows[i].height;
+    }
+    sb::layOutNotificationList(device->listController());  // a full reload of the same list
+    std::vector<Shown> reloaded = shown();
+    if (!alphas)
+      for (size_t i = 0; i < rows.size() && i < reloaded.size(); ++i) rows[i].alpha = reloaded[i].alpha;
+    EXPECT_EQ(reloaded, rows);
+  }
+
+  void removeBulletin(const std::string& bulletinID) {
+    id controller = device->listController();
+    id bulletin = objc_autorelease(objc_new("BBBulletin"));
+    msgSend<void, id>(bulletin, "setBulletinID:", NSStringWithUTF8(bulletinID));
+    msgSend<void, id, id>(controller, "observer:removeBulletin:", qstIvar(controller, "_observer"), bulletin);
+  }
+};
+
+TEST_F(TableUpdates, AnArrivalAndRemovalsChangeOnlyTheirOwnRows) {
+  root.writeNotifications(kSix);
+  boot();
+  device->lock();
+  auto before = cellsByBulletin();
+  for (auto& [_, cell] : before) objc_retain(cell);
+
+  device->notify("com.example.new", "Newest");  // at the top: every row moves down
+  auto after = cellsByBulletin();
+  for (auto& [bulletin, cell] : before) EXPECT_EQ(after[bulletin], cell) << bulletin;
+  EXPECT_EQ(after.size(), 7u);
+  expectLaidOutInOrder();
+
+  removeBulletin("a");  // near the top: the rows below move up
+  removeBulletin("f");  // the last row
+  EXPECT_EQ(rowIDs(), (std::vector<std::string>{"com.example.new-arrival-1", "b", "c", "d", "e"}));
+  expectLaidOutInOrder();
+  for (auto& [_, cell] : before) objc_release(cell);
+}
+
+TEST_F(TableUpdates, ClearingEmptiesTheTableAndLaterArrivalsFillItAgain) {
+  root.writeNotifications(kSix);
+  boot();
+  device->lock();
+  device->clear();
+  EXPECT_EQ(tableRows(), 0);
+  device->notify("com.example.x", "X");
+  device->notify("com.example.y", "Y");
+  EXPECT_EQ(rowIDs().size(), 2u);
+  expectLaidOutInOrder();
+}
+
+TEST_F(TableUpdates, UpdatesThatDoNotMatchTheListLeaveATableThatDoes) {
+  root.writeNotifications(kSix);
+  boot();
+  device->lock();
+  auto update = [&](const char* operation, std::vector<id> paths) {
+    msgSend<void, id, NSInteger>(table(), operation, NSArrayWith(paths), 0);
+  };
+  // Rows the list does not have, places past the end or in no section, and
+  // things that are not index paths.
+  update("insertRowsAtIndexPaths:withRowAnimation:", {NSIndexPathForRow(2, 0)});
+  EXPECT_EQ(tableRows(), 6);
+  update("insertRowsAtIndexPaths:withRowAnimation:", {NSIndexPathForRow(9, 0), NSIndexPathForRow(0, 3)});
+  update("deleteRowsAtIndexPaths:withRowAnimation:", {NSIndexPathForRow(-1, 0)});
+  update("deleteRowsAtIndexPaths:withRowAnimation:", {NSIndexPathForRow(6, 0)});
+  update("deleteRowsAtIndexPaths:withRowAnimation:", {NSIndexPathForRow(1, 0)});  // the list still has it
+  update("deleteRowsAtIndexPaths:withRowAnimation:", {NSStr("row 1"), objc_autorelease(objc_new("NSObject"))});
+  msgSend<void, id, NSInteger>(table(), "deleteRowsAtIndexPaths:withRowAnimation:", nil, 0);
+  msgSend<void, id, NSInteger>(table(), "insertRowsAtIndexPaths:withRowAnimation:", NSStr("0"), 0);
+  EXPECT_EQ(tableRows(), 6);
+  EXPECT_EQ(rowIDs(), (std::vector<std::string>{"a", "b", "c", "d", "e", "f"}));
+  expectLaidOutInOrder(false);
+  // The rows still answer for any place asked.
+  EXPECT_EQ(cellAt(6), nil);
+  EXPECT_EQ(cellAt(-1), nil);
+  CGRect none = msgSend<CGRect, id>(table(), "rectForRowAtIndexPath:", NSIndexPathForRow(99, 0));
+  EXPECT_EQ(none.size.height, 0);
+  EXPECT_EQ((msgSend<id, id>(table(), "indexPathForCell:", nil)), nil);
+}
+
+TEST_F(TableUpdates, CellsLeftOverFromManyRowsAreNotAllKept) {
+  std::string json = "[";
+  for (int i = 0; i < 500; ++i)
+    json += std::string(i ? "," : "") + R"({"section": "com.example.a", "title": "T", "minutesBeforeNow": )" +
+            std::to_string(i) + "}";
+  root.writeNotifications(json + "]");
+  boot();
+  device->lock();
+  device->clear();
+  EXPECT_LE(static_cast<UITableViewObj*>(table())->reuseQueue.size(), kReuseQueueLimit);
+  device->relock();  // the list is delivered again: cells are reused, not all kept
+  EXPECT_EQ(tableRows(), 500);
+  EXPECT_LE(static_cast<UITableViewObj*>(table())->reuseQueue.size(), kReuseQueueLimit);
+}
+
+}  // namespace
+}  // namespace sbtest
