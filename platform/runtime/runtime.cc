@@ -72,6 +72,7 @@ struct LookupCache {
   unsigned long generation = ~0ul;
   std::unordered_map<LookupKey, IMP, LookupKeyHash> imps;
   std::unordered_map<const char*, SEL> selectorsByAddress;
+  std::unordered_map<const char*, Class> classesByAddress;  // found ones only: classes are never removed
 };
 // The cache goes when its thread ends; messages sent after that (by the
 // destructors of statics, which run after the main thread's thread-locals)
@@ -134,12 +135,31 @@ SEL sel_registerName(const char* name) {
 
 const char* sel_getName(SEL sel) { return sel ? sel->name.c_str() : "<null selector>"; }
 
-Class objc_getClass(const char* name) {
-  if (!name) return nil;
+namespace {
+
+Class findClass(const char* name) {
   Registry& r = registry();
   std::shared_lock read(r.lock);
   auto it = r.classes.find(name);
   return it == r.classes.end() ? nil : it->second;
+}
+
+}  // namespace
+
+// Remembered by address as selectors are; a name not yet registered is
+// looked up again next time.
+Class objc_getClass(const char* name) {
+  if (!name) return nil;
+  LookupCache* cache = lookupCache();
+  if (!cache) return findClass(name);
+  auto& byAddress = cache->classesByAddress;
+  auto it = byAddress.find(name);
+  if (it != byAddress.end() && it->second->name == name) return it->second;
+  Class found = findClass(name);
+  if (!found) return nil;
+  if (byAddress.size() > 4096) byAddress.clear();
+  byAddress[name] = found;
+  return found;
 }
 
 Class objc_allocateClassPair(Class superclass, const char* name, ObjectFactory factory) {

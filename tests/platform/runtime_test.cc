@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "runtime/autorelease.h"
 #include "runtime/message.h"
 #include "runtime/nsobject.h"
@@ -114,6 +116,22 @@ TEST(Runtime, KindAndRespondsToSelector) {
   EXPECT_FALSE(msgSend<BOOL>(s, "respondsToSelector:", sel("other")));
   EXPECT_STREQ(class_getName(object_getClass(s)), "KindSub");
   objc_release(s);
+}
+
+// Class lookups are remembered by the name's address: a class registered
+// after a failed lookup is found, and a buffer reused for another name
+// finds the other class.
+TEST(Runtime, ClassLookupSeesLateClassesAndReusedNames) {
+  EXPECT_EQ(objc_getClass("LateArrival"), nil);
+  Class late = makeClass("LateArrival");
+  EXPECT_EQ(objc_getClass("LateArrival"), late);
+  Class first = makeClass("NameOne"), second = makeClass("NameTwo");
+  char name[16] = "NameOne";
+  EXPECT_EQ(objc_getClass(name), first);
+  std::snprintf(name, sizeof name, "NameTwo");
+  EXPECT_EQ(objc_getClass(name), second);
+  std::snprintf(name, sizeof name, "NameNone");
+  EXPECT_EQ(objc_getClass(name), nil);
 }
 
 TEST(Runtime, IvarsByNameAlongTheChain) {
