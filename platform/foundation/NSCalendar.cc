@@ -11,6 +11,7 @@
 
 #include "foundation/NSString.h"
 #include "foundation/date_internal.h"
+#include "foundation/icu_cache.h"
 #include "runtime/message.h"
 #include "runtime/nsobject.h"
 
@@ -25,15 +26,6 @@ Class gCalendar = nil;
 NSCalendarObj* asCalendar(id obj) { return static_cast<NSCalendarObj*>(obj); }
 
 bool isKind(id obj, Class cls) { return obj && cls && class_isSubclassOf(obj->isa, cls); }
-
-std::unique_ptr<icu::Calendar> gregorianIn(const std::string& zoneName) {
-  auto zone = icuTimeZoneNamed(zoneName);
-  if (!zone) zone = icuTimeZoneNamed("UTC");
-  UErrorCode status = U_ZERO_ERROR;
-  auto calendar = std::make_unique<icu::GregorianCalendar>(zone.release(), status);
-  if (U_FAILURE(status)) return nullptr;
-  return calendar;
-}
 
 bool fitsICU(NSInteger value) { return value >= INT32_MIN && value <= INT32_MAX; }
 
@@ -62,7 +54,7 @@ NSInteger orDefault(NSInteger value, NSInteger fallback) { return value == NSDat
 id dateFromComponents(id self, SEL, id componentsObj) {
   if (!isKind(componentsObj, NSDateComponentsClass())) return nil;
   auto* components = static_cast<NSDateComponentsObj*>(componentsObj);
-  auto calendar = gregorianIn(zoneFor(self, components));
+  icu::Calendar* calendar = cachedGregorianCalendar(zoneFor(self, components));
   if (!calendar) return nil;
   const std::pair<UCalendarDateFields, NSInteger> fields[] = {
       {UCAL_ERA, orDefault(components->era, icu::GregorianCalendar::AD)},
@@ -91,7 +83,7 @@ id dateByAddingComponents(id self, SEL, id componentsObj, id date, NSUInteger) {
   UDate start = icuDateFromReference(NSDateTimeIntervalSinceReferenceDate(date));
   if (!isKind(componentsObj, NSDateComponentsClass())) return NSDateWithTimeIntervalSinceReferenceDate(NSDateTimeIntervalSinceReferenceDate(date));
   auto* components = static_cast<NSDateComponentsObj*>(componentsObj);
-  auto calendar = gregorianIn(asCalendar(self)->zoneName);
+  icu::Calendar* calendar = cachedGregorianCalendar(asCalendar(self)->zoneName);
   if (!calendar || !std::isfinite(start)) return nil;
   // ICU works in whole milliseconds; the remainder is put back afterwards.
   double wholeMillis = std::floor(start);

@@ -4,6 +4,7 @@
 
 #include "foundation/NSString.h"
 #include "foundation/date_internal.h"
+#include "foundation/icu_cache.h"
 #include "runtime/message.h"
 #include "runtime/nsobject.h"
 
@@ -40,7 +41,7 @@ id currentZone(id self, SEL) { return makeZone(reinterpret_cast<Class>(self), cu
 id name(id self, SEL) { return NSStringWithUTF8(asZone(self)->name); }
 
 NSInteger secondsFromGMTForDate(id self, SEL, id date) {
-  auto zone = icuTimeZoneNamed(asZone(self)->name);
+  const icu::TimeZone* zone = cachedICUTimeZone(asZone(self)->name);
   if (!zone) return 0;
   int32_t raw = 0, dst = 0;
   UErrorCode status = U_ZERO_ERROR;

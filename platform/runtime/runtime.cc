@@ -10,11 +10,13 @@
 #include <atomic>
 #include <map>
 #include <memory>
+#include <cstring>
 #include <mutex>
 #include <shared_mutex>
 #include <sstream>
 #include <unordered_map>
 
+#include "runtime/address_cache.h"
 #include "runtime/message.h"
 #include "runtime/objc_class.h"
 
@@ -61,17 +63,16 @@ struct LookupKey {
   SEL sel;
   bool operator==(const LookupKey&) const = default;
 };
-struct LookupKeyHash {
-  size_t operator()(const LookupKey& k) const {
-    return std::hash<const void*>{}(k.cls) * 31 + std::hash<const void*>{}(k.sel);
-  }
-};
+std::uint64_t hashOf(const LookupKey& k) {
+  return reinterpret_cast<std::uintptr_t>(k.cls) * 31 + reinterpret_cast<std::uintptr_t>(k.sel);
+}
 
 // Per thread, so messages take no lock once a thread has seen a method.
 struct LookupCache {
   unsigned long generation = ~0ul;
-  std::unordered_map<LookupKey, IMP, LookupKeyHash> imps;
-  std::unordered_map<const char*, SEL> selectorsByAddress;
+  AddressCache<LookupKey, IMP> imps;
+  AddressCache<const char*, SEL> selectorsByAddress;
+  AddressCache<const char*, Class> classesByAddress;  // found ones only: classes are never removed
 };
 // The cache goes when its thread ends; messages sent after that (by the
 // destructors of statics, which run after the main thread's thread-locals)
@@ -122,24 +123,38 @@ SEL internSelector(const char* name) {
 // address, checking the text in case a buffer was reused for another name.
 SEL sel_registerName(const char* name) {
   LookupCache* cache = lookupCache();
-  if (!cache) return internSelector(name);
+  if (!cache || !name) return internSelector(name);
   auto& byAddress = cache->selectorsByAddress;
-  auto it = byAddress.find(name);
-  if (it != byAddress.end() && it->second->name == name) return it->second;
+  if (const SEL* known = byAddress.find(name); known && std::strcmp((*known)->name.c_str(), name) == 0) return *known;
   SEL found = internSelector(name);
-  if (byAddress.size() > 4096) byAddress.clear();
-  byAddress[name] = found;
+  byAddress.insert(name, found);
   return found;
 }
 
 const char* sel_getName(SEL sel) { return sel ? sel->name.c_str() : "<null selector>"; }
 
-Class objc_getClass(const char* name) {
-  if (!name) return nil;
+namespace {
+
+Class findClass(const char* name) {
   Registry& r = registry();
   std::shared_lock read(r.lock);
   auto it = r.classes.find(name);
   return it == r.classes.end() ? nil : it->second;
+}
+
+}  // namespace
+
+// Remembered by address as selectors are; a name not yet registered is
+// looked up again next time.
+Class objc_getClass(const char* name) {
+  if (!name) return nil;
+  LookupCache* cache = lookupCache();
+  if (!cache) return findClass(name);
+  auto& byAddress = cache->classesByAddress;
+  if (const Class* known = byAddress.find(name); known && std::strcmp((*known)->name.c_str(), name) == 0) return *known;
+  Class found = findClass(name);
+  if (found) byAddress.insert(name, found);
+  return found;
 }
 
 Class objc_allocateClassPair(Class superclass, const char* name, ObjectFactory factory) {
@@ -225,8 +240,7 @@ IMP class_lookupMethod(Class cls, SEL name) {
   if (!cls) return nil;
   LookupCache* cache = lookupCache();
   if (cache) {
-    auto it = cache->imps.find(LookupKey{cls, name});
-    if (it != cache->imps.end()) return it->second;
+    if (const IMP* known = cache->imps.find(LookupKey{cls, name})) return *known;
   }
   IMP imp;
   {
@@ -234,7 +248,7 @@ IMP class_lookupMethod(Class cls, SEL name) {
     const objc_method* m = findAlongChain(cls, name);
     imp = m ? m->imp : nil;
   }
-  if (cache) cache->imps.emplace(LookupKey{cls, name}, imp);
+  if (cache) cache->imps.insert(LookupKey{cls, name}, imp);
   return imp;
 }
 

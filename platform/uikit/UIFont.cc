@@ -59,32 +59,14 @@ const SystemFace& systemFace() {
   return resolved;
 }
 
-cairo_scaled_font_t* makeScaledFont(CGFloat pointSize) {
-  if (pointSize <= 0) return nullptr;
-  cairo_matrix_t fontMatrix, identity;
-  cairo_matrix_init_scale(&fontMatrix, pointSize, pointSize);
-  cairo_matrix_init_identity(&identity);
-  // Unhinted metrics: advances scale linearly with the size, as the device's
-  // fractional text layout does.
-  cairo_font_options_t* options = cairo_font_options_create();
-  cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
-  cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
-  cairo_scaled_font_t* font = cairo_scaled_font_create(systemFace().face, &fontMatrix, &identity, options);
-  cairo_font_options_destroy(options);
-  if (cairo_scaled_font_status(font) != CAIRO_STATUS_SUCCESS) {
-    cairo_scaled_font_destroy(font);
-    return nullptr;
-  }
-  return font;
-}
-
 UIFontObj* asFont(id self) { return static_cast<UIFontObj*>(self); }
 
 id makeFont(Class cls, CGFloat pointSize) {
   if (!(pointSize > 0) || !std::isfinite(pointSize)) pointSize = 0;
   id font = objc_new(cls);
   asFont(font)->pointSize = pointSize;
-  asFont(font)->scaledFont = makeScaledFont(pointSize);
+  if (pointSize > 0) asFont(font)->metrics = FontMetrics::forSize(systemFace().face, pointSize);
+  if (asFont(font)->metrics) asFont(font)->scaledFont = asFont(font)->metrics->scaledFont();
   return objc_autorelease(font);
 }
 
@@ -97,29 +79,20 @@ id fontName(id, SEL) { return NSStringWithUTF8(systemFace().postScriptName); }
 
 }  // namespace
 
-UIFontObj::~UIFontObj() {
-  if (scaledFont) cairo_scaled_font_destroy(scaledFont);
-}
+UIFontObj::~UIFontObj() = default;
 
 id UIFontSystemFontOfSize(CGFloat pointSize) { return makeFont(gUIFont, pointSize); }
 
 CGFloat UIFontLineAdvance(id font, std::string_view utf8) {
   if (!font || !gUIFont || !class_isSubclassOf(object_getClass(font), gUIFont)) return 0;
-  cairo_scaled_font_t* scaled = asFont(font)->scaledFont;
-  if (!scaled || utf8.empty()) return 0;
-  const std::string text(utf8);  // cairo wants it NUL-terminated
-  cairo_text_extents_t extents;
-  cairo_scaled_font_text_extents(scaled, text.c_str(), &extents);
-  return cairo_scaled_font_status(scaled) == CAIRO_STATUS_SUCCESS ? extents.x_advance : 0;
+  FontMetrics* metrics = asFont(font)->metrics.get();
+  return metrics ? metrics->lineAdvance(utf8) : 0;
 }
 
 CGFloat UIFontLineHeight(id font) {
   if (!font || !gUIFont || !class_isSubclassOf(object_getClass(font), gUIFont)) return 0;
-  cairo_scaled_font_t* scaled = asFont(font)->scaledFont;
-  if (!scaled) return 0;
-  cairo_font_extents_t extents;
-  cairo_scaled_font_extents(scaled, &extents);
-  return extents.height;
+  FontMetrics* metrics = asFont(font)->metrics.get();
+  return metrics ? metrics->lineHeight() : 0;
 }
 
 void registerUIFont() {

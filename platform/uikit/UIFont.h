@@ -12,14 +12,17 @@
 
 #include <cairo.h>
 
+#include <memory>
 #include <string_view>
 
 #include "coregraphics/CGGeometry.h"
 #include "runtime/objc.h"
+#include "uikit/font_metrics.h"
 
 struct UIFontObj : objc_object {
   CGFloat pointSize = 0;
-  cairo_scaled_font_t* scaledFont = nullptr;  // owned; null for size 0
+  std::shared_ptr<FontMetrics> metrics;      // null for size 0
+  cairo_scaled_font_t* scaledFont = nullptr;  // the metrics' font, for drawing
   ~UIFontObj() override;
 };
 

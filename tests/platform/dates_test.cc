@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <thread>
+#include <vector>
 #include <utility>
 
 #include "foundation/NSDate.h"
@@ -95,6 +97,45 @@ TEST_F(Dates, UnusableInputGivesNoDate) {
             nil);
   id start = NSDateWithTimeIntervalSinceReferenceDate(0);
   EXPECT_EQ(adding({{"setDay:", NSInteger(1) << 40}}, start), nil);
+}
+
+// Calendars and zones are reused between calls, per thread; each answer
+// must still be the zone's own, whatever was asked before and wherever.
+TEST_F(Dates, ManyZonesInTurnEachKeepTheirOffset) {
+  const std::vector<std::pair<const char*, int>> julyOffsetMinutes = {
+      {"Europe/London", 60},       {"Europe/Berlin", 120},      {"America/New_York", -240}, {"Asia/Tokyo", 540},
+      {"Asia/Kolkata", 330},       {"UTC", 0},                  {"Australia/Sydney", 600},  {"America/Los_Angeles", -420},
+      {"Asia/Kathmandu", 345},     {"Pacific/Honolulu", -600},  {"America/Sao_Paulo", -180}, {"Pacific/Auckland", 720},
+      {"Asia/Dubai", 240},         {"Europe/Moscow", 180},      {"Asia/Singapore", 480},    {"Asia/Tehran", 210},
+      {"America/Caracas", -240},   {"Atlantic/Reykjavik", 0},   {"Pacific/Chatham", 765},   {"Pacific/Marquesas", -570},
+  };
+  Fields noon = {{"setYear:", 2026}, {"setMonth:", 7}, {"setDay:", 1}, {"setHour:", 12}};
+  const double utcNoon = msgSend<double>(dateFrom(noon, NSTimeZoneWithName("UTC")), "timeIntervalSinceReferenceDate");
+  auto offsetsIn = [&](std::vector<int>& out) {
+    AutoreleasePool threadPool;
+    for (int round = 0; round < 2; ++round)
+      for (auto [zone, minutes] : julyOffsetMinutes) {
+        id date = dateFrom(noon, NSTimeZoneWithName(zone));
+        out.push_back(static_cast<int>((utcNoon - msgSend<double>(date, "timeIntervalSinceReferenceDate")) / 60));
+      }
+  };
+  std::vector<int> here, elsewhere;
+  offsetsIn(here);
+  std::thread other([&] { offsetsIn(elsewhere); });
+  other.join();
+  ASSERT_EQ(here.size(), 2 * julyOffsetMinutes.size());
+  for (std::size_t i = 0; i < here.size(); ++i) {
+    const auto& [zone, minutes] = julyOffsetMinutes[i % julyOffsetMinutes.size()];
+    EXPECT_EQ(here[i], minutes) << zone;
+    EXPECT_EQ(elsewhere[i], minutes) << zone << " on another thread";
+  }
+  // An addition in between leaves nothing behind for the next conversion.
+  ASSERT_TRUE(NSSetCurrentTimeZone("Asia/Tokyo"));
+  adding({{"setHour:", 5}, {"setMinute:", 7}}, dateFrom(noon));
+  EXPECT_EQ(describe(dateFrom({{"setYear:", 2026}, {"setMonth:", 7}, {"setDay:", 1}})), "2026-06-30 15:00:00 +0000");
+  const NSInteger kathmandu =
+      msgSend<NSInteger, id>(NSTimeZoneWithName("Asia/Kathmandu"), "secondsFromGMTForDate:", dateFrom(noon));
+  EXPECT_EQ(kathmandu, 345 * 60);
 }
 
 }  // namespace

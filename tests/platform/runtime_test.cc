@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "runtime/autorelease.h"
+#include "runtime/address_cache.h"
 #include "runtime/message.h"
 #include "runtime/nsobject.h"
 #include "runtime/strong.h"
@@ -114,6 +117,45 @@ TEST(Runtime, KindAndRespondsToSelector) {
   EXPECT_FALSE(msgSend<BOOL>(s, "respondsToSelector:", sel("other")));
   EXPECT_STREQ(class_getName(object_getClass(s)), "KindSub");
   objc_release(s);
+}
+
+// Class lookups are remembered by the name's address: a class registered
+// after a failed lookup is found, and a buffer reused for another name
+// finds the other class.
+TEST(Runtime, ClassLookupSeesLateClassesAndReusedNames) {
+  EXPECT_EQ(objc_getClass("LateArrival"), nil);
+  Class late = makeClass("LateArrival");
+  EXPECT_EQ(objc_getClass("LateArrival"), late);
+  Class first = makeClass("NameOne"), second = makeClass("NameTwo");
+  char name[16] = "NameOne";
+  EXPECT_EQ(objc_getClass(name), first);
+  std::snprintf(name, sizeof name, "NameTwo");
+  EXPECT_EQ(objc_getClass(name), second);
+  std::snprintf(name, sizeof name, "NameNone");
+  EXPECT_EQ(objc_getClass(name), nil);
+}
+
+// The memo behind message lookups: through its growth every key finds its
+// own value, neighbours in memory do not collide, and past its bound it
+// forgets rather than grows.
+TEST(Runtime, AddressMemoFindsEachKeyThroughGrowthAndStaysBounded) {
+  using Memo = AddressCache<const char*, int>;
+  static char block[Memo::kMaxEntries + 8];
+  Memo memo;
+  EXPECT_EQ(memo.find(block), nullptr);
+  memo.insert(nullptr, 1);
+  EXPECT_EQ(memo.find(nullptr), nullptr);
+  for (int i = 0; i < static_cast<int>(Memo::kMaxEntries); ++i) memo.insert(block + i, i);
+  for (int i = 0; i < static_cast<int>(Memo::kMaxEntries); ++i) {
+    const int* found = memo.find(block + i);
+    ASSERT_NE(found, nullptr) << i;
+    EXPECT_EQ(*found, i);
+  }
+  memo.insert(block + 5, 55);  // a replacement is no new entry
+  EXPECT_EQ(*memo.find(block + 5), 55);
+  memo.insert(block + Memo::kMaxEntries, -1);  // one past the bound: the rest is forgotten
+  EXPECT_EQ(*memo.find(block + Memo::kMaxEntries), -1);
+  EXPECT_EQ(memo.find(block + 5), nullptr);
 }
 
 TEST(Runtime, IvarsByNameAlongTheChain) {

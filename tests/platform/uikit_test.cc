@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cairo.h>
+
 #include <string>
 
 #include "foundation/NSString.h"
 #include "runtime/autorelease.h"
 #include "runtime/message.h"
+#include "uikit/UIFont.h"
 #include "uikit/UIKit.h"
 
 namespace {
@@ -28,6 +31,48 @@ TEST(TextMeasurement, OneLineSizeComesFromTheFont) {
   // Helvetica's metrics, about two thirds of an em per "A".
   EXPECT_EQ(row.height, 17);
   EXPECT_EQ(row.width, 103);
+}
+
+// What cairo itself makes of the whole line in the font's own face.
+double cairoAdvance(id font, const std::string& text) {
+  cairo_text_extents_t extents;
+  cairo_scaled_font_text_extents(static_cast<UIFontObj*>(font)->scaledFont, text.c_str(), &extents);
+  return extents.x_advance;
+}
+
+// Advances are kept per character once measured; a line's width must stay
+// what cairo measures for the whole line, in any script and at any size.
+TEST(TextMeasurement, KeptAdvancesAddUpToTheWholeLine) {
+  AutoreleasePool pool;
+  const std::string lines[] = {"Pay council tax", "!!! Call the plumber", "Caf\u00e9 cr\u00e8me br\u00fbl\u00e9e",
+                               "\u4e70\u725b\u5976", "\U0001F6D2 shopping \u2014 \u00bd kg", "tab\tand \x7f"};
+  for (CGFloat size : {9.0, 14.0, 17.5, 40.0}) {
+    id font = UIFontSystemFontOfSize(size);
+    for (int pass = 0; pass < 2; ++pass)  // measured first, then from what was kept
+      for (const std::string& line : lines) EXPECT_EQ(UIFontLineAdvance(font, line), cairoAdvance(font, line)) << line;
+  }
+  // More sizes than are kept for the process: each still measures as cairo does.
+  CGFloat previous = 0;
+  for (int tenths = 50; tenths < 1000; tenths += 7) {
+    id font = UIFontSystemFontOfSize(tenths / 10.0);
+    const CGFloat width = UIFontLineAdvance(font, "Water the plants");
+    EXPECT_EQ(width, cairoAdvance(font, "Water the plants"));
+    EXPECT_GT(width, previous);
+    previous = width;
+  }
+}
+
+TEST(TextMeasurement, BrokenTextMeasuresNothingAndHarmsNoLaterText) {
+  AutoreleasePool pool;
+  id font = UIFontSystemFontOfSize(14);
+  const double good = UIFontLineAdvance(font, "Buy milk");
+  ASSERT_GT(good, 0);
+  for (const std::string broken : {"Buy \x80milk", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "milk\xE2\x82",
+                                   "\xFF", "\xC3"})
+    EXPECT_EQ(UIFontLineAdvance(font, broken), 0) << "bytes of " << broken.size();
+  EXPECT_EQ(UIFontLineAdvance(font, "Buy milk"), good);
+  // The line ends at a NUL, as cairo reads it.
+  EXPECT_EQ(UIFontLineAdvance(font, std::string("Buy milk") + '\0' + "\xFF and eggs"), good);
 }
 
 }  // namespace

@@ -1,0 +1,162 @@
+#include "scenarios.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "Device.h"
+#include "dispatch/dispatch.h"
+#include "foundation/NSArray.h"
+#include "foundation/NSLog.h"
+#include "foundation/NSString.h"
+#include "runtime/autorelease.h"
+#include "runtime/message.h"
+#include "runtime/nsobject.h"
+
+namespace qst_bench {
+namespace {
+
+constexpr double kNow = 818251200.0;  // 2026-12-06 12:00 UTC
+constexpr const char* kSections[] = {"com.apple.MobileSMS", "com.apple.mobilemail", "com.apple.mobilephone"};
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+id indexPath(NSInteger row) {
+  return msgSend<id, NSInteger, NSInteger>(objc_getClass("NSIndexPath"), "indexPathForRow:inSection:", row, 0);
+}
+
+// The store's public interface, as the library uses it: one request for the
+// incomplete reminders of the selected list, answered on a store thread.
+NSUInteger fetchReminders() {
+  AutoreleasePool pool;
+  id store = objc_autorelease(objc_new("EKEventStore"));
+  id calendar = msgSend<id, id>(store, "calendarWithIdentifier:", NSStr(qst_test::kHome));
+  id predicate = msgSend<id, id, id, id>(store, "predicateForIncompleteRemindersWithDueDateStarting:ending:calendars:",
+                                         nil, nil, NSArrayWith({calendar}));
+  dispatch_semaphore_t done = dispatch_semaphore_create(0);
+  NSUInteger fetched = 0;
+  std::function<void(id)> completion = [&](id reminders) {
+    fetched = msgSend<NSUInteger>(reminders, "count");
+    dispatch_semaphore_signal(done);
+  };
+  msgSend<id, id, std::function<void(id)>>(store, "fetchRemindersMatchingPredicate:completion:", predicate, completion);
+  dispatch_semaphore_wait(done, DISPATCH_TIME_FOREVER);
+  dispatch_release(done);
+  return fetched;
+}
+
+// A fork of this process measures one fetch and reports it; the copy's
+// store has never fetched, so whatever it keeps between fetches is empty.
+Sample coldFetch() {
+  int up[2];
+  if (pipe(up) != 0) std::abort();
+  std::fflush(nullptr);
+  pid_t child = fork();
+  if (child == 0) {
+    Sample sample = measure([] { fetchReminders(); });
+    ssize_t written = write(up[1], &sample, sizeof sample);
+    _exit(written == sizeof sample ? 0 : 1);
+  }
+  close(up[1]);
+  Sample sample;
+  ssize_t got = child > 0 ? read(up[0], &sample, sizeof sample) : -1;
+  close(up[0]);
+  int status;
+  if (child > 0) waitpid(child, &status, 0);
+  if (got != sizeof sample) std::abort();
+  return sample;
+}
+
+// Height, cell layout and icon of one row, as a table reload asks them.
+void drawRow(sb::Device& device, NSInteger row) {
+  AutoreleasePool pool;
+  id path = indexPath(row);
+  msgSend<CGFloat, id, id>(device.listView(), "tableView:heightForRowAtIndexPath:", device.tableView(), path);
+  id cell = msgSend<id, id>(device.tableView(), "cellForRowAtIndexPath:", path);
+  msgSend<void>(cell, "layoutSubviews");
+  id item = msgSend<id, id>(device.listController(), "listItemAtIndexPath:", path);
+  msgSend<id>(item, "iconImage");
+}
+
+struct Booted {
+  std::unique_ptr<qst_test::DeviceRoot> root;
+  std::unique_ptr<sb::Device> device;
+  ~Booted() {
+    device.reset();  // before its root goes
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<qst_test::DeviceRoot> reminderRoot(int n) {
+  auto root = std::make_unique<qst_test::DeviceRoot>();
+  root->list(qst_test::kHome, "Home", "#FF8000");
+  root->selectCalendars({qst_test::kHome});
+  root->settings({{"iconFile", std::string("DOT")}, {"reminderSorting", 2ll}});
+  for (int i = 0; i < n; ++i) {
+    qst_test::Todo todo{"SUMMARY:Reminder number " + std::to_string(i), "PRIORITY:" + std::to_string(i % 10)};
+    if (i % 3 != 0) {
+      char due[40];
+      std::snprintf(due, sizeof due, "DUE:202612%02dT%02d0000Z", 7 + i % 20, i % 24);
+      todo.push_back(due);
+    }
+    root->reminder(qst_test::kHome, todo);
+  }
+  return root;
+}
+
+std::unique_ptr<qst_test::DeviceRoot> notificationRoot(int n, bool libraryEnabled) {
+  auto root = std::make_unique<qst_test::DeviceRoot>();
+  root->settings({{"enabled", libraryEnabled}});
+  for (const char* section : kSections) {
+    std::string icon = "/var/mobile/Library/SpringBoard/Icons/" + std::string(section) + "@2x.png";
+    root->file(icon, readFile(std::string(QST_SAMPLE_ROOT) + icon));
+  }
+  std::string json = "[";
+  for (int i = 0; i < n; ++i) {
+    if (i) json += ",\n";
+    json += "{\"section\": \"" + std::string(kSections[i % 3]) + "\", \"title\": \"Message number " +
+            std::to_string(i) + "\", \"message\": \"Are we still on for tonight?\", \"minutesBeforeNow\": " +
+            std::to_string(1 + i % 600) + "}";
+  }
+  root->notifications(json + "]");
+  return root;
+}
+
+Serve bootSpringBoard(const Boot& boot) {
+  NSLogSetEcho(false);
+  auto booted = std::make_shared<Booted>();
+  booted->root = boot.makeRoot();
+  sb::DeviceOptions options;
+  options.root = booted->root->path();
+  options.now = kNow;
+  if (!boot.withLibrary) options.modulePath.clear();
+  booted->device = std::make_unique<sb::Device>(options);
+  booted->device->lock();
+  booted->device->relock();
+  NSLogClearCapture();
+  return [booted](int request) -> Sample {
+    sb::Device& device = *booted->device;
+    Sample sample;
+    switch (request) {
+      case kRelock: sample = measure([&] { device.relock(); }); break;
+      case kWarmFetch: sample = measure([] { fetchReminders(); }); break;
+      case kColdFetch: sample = coldFetch(); break;
+      case kRow: sample = measure([&] { drawRow(device, 3); }); break;
+      default: std::abort();
+    }
+    NSLogClearCapture();
+    return sample;
+  };
+}
+
+}  // namespace qst_bench
