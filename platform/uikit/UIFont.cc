@@ -3,6 +3,7 @@
 #include <cairo-ft.h>
 #include <fontconfig/fontconfig.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <mutex>
@@ -84,7 +85,9 @@ id makeFont(Class cls, CGFloat pointSize) {
   if (!(pointSize > 0) || !std::isfinite(pointSize)) pointSize = 0;
   id font = objc_new(cls);
   asFont(font)->pointSize = pointSize;
-  asFont(font)->scaledFont = makeScaledFont(pointSize);
+  const CGFloat metricsSize = std::min(pointSize, kMaxMetricsFontSize);
+  asFont(font)->scaledFont = makeScaledFont(metricsSize);
+  asFont(font)->metricsScale = metricsSize > 0 ? pointSize / metricsSize : 1;
   return objc_autorelease(font);
 }
 
@@ -110,7 +113,7 @@ CGFloat UIFontLineAdvance(id font, std::string_view utf8) {
   const std::string text(utf8);  // cairo wants it NUL-terminated
   cairo_text_extents_t extents;
   cairo_scaled_font_text_extents(scaled, text.c_str(), &extents);
-  return cairo_scaled_font_status(scaled) == CAIRO_STATUS_SUCCESS ? extents.x_advance : 0;
+  return cairo_scaled_font_status(scaled) == CAIRO_STATUS_SUCCESS ? extents.x_advance * asFont(font)->metricsScale : 0;
 }
 
 CGFloat UIFontLineHeight(id font) {
@@ -119,7 +122,7 @@ CGFloat UIFontLineHeight(id font) {
   if (!scaled) return 0;
   cairo_font_extents_t extents;
   cairo_scaled_font_extents(scaled, &extents);
-  return extents.height;
+  return extents.height * asFont(font)->metricsScale;
 }
 
 void registerUIFont() {

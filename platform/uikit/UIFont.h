@@ -7,7 +7,10 @@
 // (fonts-liberation2), found through fontconfig, whose advances and vertical
 // metrics match Helvetica's, so measured sizes come out close to the
 // device's. A size that is not a positive number gives a font of size 0,
-// which measures every text as 0 × 0.
+// which measures every text as 0 × 0. Any positive size measures, up to the
+// largest the library can pass (2,147,483,647 points): metrics above
+// kMaxMetricsFontSize are made at that size and scaled up, since unhinted
+// metrics grow linearly with the size and FreeType cannot hold such sizes.
 #pragma once
 
 #include <cairo.h>
@@ -17,9 +20,14 @@
 #include "coregraphics/CGGeometry.h"
 #include "runtime/objc.h"
 
+inline constexpr CGFloat kMaxMetricsFontSize = 4096;
+
 struct UIFontObj : objc_object {
   CGFloat pointSize = 0;
-  cairo_scaled_font_t* scaledFont = nullptr;  // owned; null for size 0
+  // Owned; null for size 0. Made at min(pointSize, kMaxMetricsFontSize);
+  // its metrics times metricsScale are the font's.
+  cairo_scaled_font_t* scaledFont = nullptr;
+  CGFloat metricsScale = 1;
   ~UIFontObj() override;
 };
 
