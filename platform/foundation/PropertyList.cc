@@ -54,26 +54,35 @@ id integerObject(plist_t node) {
 }
 
 // libplist parses XML nesting by recursion and frees its trees the same
-// way, so a deeply nested file overflows the stack inside it. The nesting
-// is measured on the text first. Counting every "<array" and "<dict" tag,
-// even one inside a comment, can only overestimate the depth.
-bool xmlNestingWithinLimit(std::string_view xml) {
+// way, so a deeply nested file overflows the stack inside it; and it checks
+// each new dictionary key against the keys before it, so its time grows
+// with the square of the keys. Both are measured on the text first.
+// Counting every "<array", "<dict" and "<key" tag, even one inside a
+// comment, can only overestimate them.
+bool xmlShapeWithinLimits(std::string_view xml, std::string* error) {
   int depth = 0;
+  std::size_t keys = 0;
+  auto isNameEnd = [](char c) { return c == '>' || c == '/' || c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
   for (std::size_t at = xml.find('<'); at != std::string_view::npos; at = xml.find('<', at + 1)) {
     std::string_view tag = xml.substr(at + 1);
     const bool closing = tag.starts_with('/');
     if (closing) tag.remove_prefix(1);
-    std::size_t nameLength = tag.starts_with("array") ? 5 : tag.starts_with("dict") ? 4 : 0;
-    if (nameLength == 0 || tag.size() <= nameLength) continue;
-    const char after = tag[nameLength];
-    if (after != '>' && after != '/' && after != ' ' && after != '\t' && after != '\n' && after != '\r') continue;
+    if (!closing && tag.size() > 3 && tag.starts_with("key") && isNameEnd(tag[3]) && ++keys > kMaxXMLPropertyListKeys) {
+      *error = "more than " + std::to_string(kMaxXMLPropertyListKeys) + " keys";
+      return false;
+    }
+    const std::size_t nameLength = tag.starts_with("array") ? 5 : tag.starts_with("dict") ? 4 : 0;
+    if (nameLength == 0 || tag.size() <= nameLength || !isNameEnd(tag[nameLength])) continue;
     if (closing) {
       --depth;
       continue;
     }
     const std::size_t end = tag.find('>');
     if (end != std::string_view::npos && end > 0 && tag[end - 1] == '/') continue;  // <array/>
-    if (++depth > kMaxPropertyListDepth) return false;
+    if (++depth > kMaxPropertyListDepth) {
+      *error = "nested deeper than " + std::to_string(kMaxPropertyListDepth) + " levels";
+      return false;
+    }
   }
   return true;
 }
@@ -194,8 +203,7 @@ class XMLConverter {
 
 id readXML(std::string_view bytes, std::string* error) {
   if (bytes.size() > UINT32_MAX) return *error = "too large", nil;
-  if (!xmlNestingWithinLimit(bytes))
-    return *error = "nested deeper than " + std::to_string(kMaxPropertyListDepth) + " levels", nil;
+  if (!xmlShapeWithinLimits(bytes, error)) return nil;
   plist_t root = nullptr;
   plist_from_xml(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
   PlistTree tree(root);

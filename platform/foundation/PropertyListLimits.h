@@ -14,6 +14,9 @@ inline constexpr int kMaxPropertyListDepth = 256;                    // nesting 
 // so a file cannot expand into an exponential tree.
 inline constexpr std::size_t kMaxPropertyListObjects = 250'000;
 inline constexpr std::size_t kMaxPropertyListPayloadBytes = 64u << 20;  // 64 MiB
+// Dictionary keys in an XML list, all dictionaries together (the XML parser
+// takes time growing with their square; a settings file holds a few dozen).
+inline constexpr std::size_t kMaxXMLPropertyListKeys = 20'000;
 
 // What one read may still make; each reader draws on it as it goes.
 class PropertyListBudget {

@@ -164,6 +164,13 @@ TEST_F(HostilePropertyLists, LongArraysReadWhole) {
   id xmlArray = arrayAt(write("calendars.xml.plist", xml + "</array></plist>"));
   ASSERT_NE(xmlArray, nil);
   EXPECT_EQ(NSStringUTF8(itemAt(xmlArray, 99999)), "list-99999");
+
+  // XML keys are bounded on their own: the parser's time grows with their
+  // square.
+  std::string keys = "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>";
+  for (std::size_t i = 0; i <= kMaxXMLPropertyListKeys; ++i) keys += "<key>k" + std::to_string(i) + "</key><true/>";
+  EXPECT_EQ(dictionaryAt(write("keys.plist", keys + "</dict></plist>")), nil);
+  expectRefusal("keys.plist", "more than 20000 keys");
 }
 
 // Every damaged offset, count, width or marker of a real file is refused or
