@@ -9,6 +9,7 @@ packages=(
   libplist-dev libicu-dev libical-dev
   libcairo2-dev libfontconfig-dev libfreetype-dev libpng-dev fonts-liberation2
   libcli11-dev nlohmann-json3-dev
+  zlib1g-dev clang-19 libclang-rt-19-dev libfuzzer-19-dev
 )
 
 missing=()
