@@ -9,8 +9,11 @@ packages=(
   libplist-dev libicu-dev libical-dev
   libcairo2-dev libfontconfig-dev libfreetype-dev libpng-dev fonts-liberation2
   libcli11-dev nlohmann-json3-dev
+  zlib1g-dev
   # the device build: compiler, Mach-O linker and tools for its checks
   clang-19 lld-19 llvm-19
+  # the fuzzers: clang's sanitizer runtimes and libFuzzer
+  libclang-rt-19-dev libfuzzer-19-dev
 )
 
 missing=()

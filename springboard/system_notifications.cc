@@ -1,10 +1,9 @@
 #include "system_notifications.h"
 
-#include <filesystem>
-#include <fstream>
 #include <nlohmann/json.hpp>
 
 #include "foundation/NSString.h"
+#include "foundation/regular_file.h"
 #include "runtime/message.h"
 #include "runtime/nsobject.h"
 #include "time_text.h"
@@ -52,13 +51,9 @@ id dateObject(NSTimeInterval t) { return NSDateWithTimeIntervalSinceReferenceDat
 
 }  // namespace
 
-std::vector<SystemNotification> readNotificationFile(const std::string& hostPath, const std::string& zone) {
-  std::error_code ec;
-  if (!std::filesystem::exists(hostPath, ec)) return {};
-  std::ifstream in(hostPath);
-  if (!in) throw NotificationFileError(hostPath + ": cannot be read");
+std::vector<SystemNotification> parseNotifications(std::string_view text, const std::string& zone) {
   try {
-    json document = json::parse(in);
+    json document = json::parse(text);
     if (!document.is_array()) throw std::invalid_argument("the file must hold an array of notifications");
     std::vector<SystemNotification> notifications;
     for (size_t i = 0; i < document.size(); ++i) {
@@ -70,8 +65,21 @@ std::vector<SystemNotification> readNotificationFile(const std::string& hostPath
     }
     return notifications;
   } catch (const json::exception& e) {
-    throw NotificationFileError(hostPath + ": not valid JSON (" + e.what() + ")");
+    throw NotificationFileError(std::string("not valid JSON (") + e.what() + ")");
   } catch (const std::invalid_argument& e) {
+    throw NotificationFileError(e.what());
+  }
+}
+
+std::vector<SystemNotification> readNotificationFile(const std::string& hostPath, const std::string& zone) {
+  std::string text;
+  const NSFileReadStatus status = NSReadRegularFile(hostPath, kMaxNotificationFileBytes, &text);
+  if (status == NSFileReadStatus::Missing) return {};
+  if (status != NSFileReadStatus::Read)
+    throw NotificationFileError(hostPath + ": " + NSFileReadStatusText(status, kMaxNotificationFileBytes));
+  try {
+    return parseNotifications(text, zone);
+  } catch (const NotificationFileError& e) {
     throw NotificationFileError(hostPath + ": " + e.what());
   }
 }

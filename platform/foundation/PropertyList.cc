@@ -1,11 +1,10 @@
-// Property-list reading: libplist parses, this turns its nodes into objects.
+// Property-list reading: binary lists by our own reader, XML lists parsed by
+// libplist and turned from its nodes into objects, both within the bounds of
+// PropertyListLimits.h.
 #include "foundation/PropertyList.h"
 
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -14,20 +13,20 @@
 
 #include <plist/plist.h>
 
+#include "foundation/BinaryPropertyList.h"
 #include "foundation/NSArray.h"
 #include "foundation/NSData.h"
 #include "foundation/NSDate.h"
 #include "foundation/NSDictionary.h"
+#include "foundation/NSLog.h"
 #include "foundation/NSNumber.h"
 #include "foundation/NSString.h"
 #include "foundation/device.h"
+#include "foundation/regular_file.h"
 #include "runtime/autorelease.h"
 #include "runtime/message.h"
 
 namespace {
-
-// Deeper nesting than any real property list; it bounds the recursion.
-constexpr int kMaxDepth = 256;
 
 struct PlistFree {
   void operator()(void* node) const { plist_free(node); }
@@ -54,143 +53,214 @@ id integerObject(plist_t node) {
   return NSNumberWithLongLong(static_cast<long long>(value));
 }
 
-id objectFor(plist_t node, int depth);
-
-// Retained elements, or false when one of them cannot be converted.
-bool arrayItems(plist_t node, int depth, std::vector<id>* items) {
-  uint32_t count = plist_array_get_size(node);
-  for (uint32_t i = 0; i < count; ++i) {
-    id item = objectFor(plist_array_get_item(node, i), depth + 1);
-    if (!item) return false;
-    items->push_back(item);
+// libplist parses XML nesting by recursion and frees its trees the same
+// way, so a deeply nested file overflows the stack inside it; and it checks
+// each new dictionary key against the keys before it, so its time grows
+// with the square of the keys. Both are measured on the text first.
+// Counting every "<array", "<dict" and "<key" tag, even one inside a
+// comment, can only overestimate them.
+bool xmlShapeWithinLimits(std::string_view xml, std::string* error) {
+  int depth = 0;
+  std::size_t keys = 0;
+  auto isNameEnd = [](char c) { return c == '>' || c == '/' || c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
+  for (std::size_t at = xml.find('<'); at != std::string_view::npos; at = xml.find('<', at + 1)) {
+    std::string_view tag = xml.substr(at + 1);
+    const bool closing = tag.starts_with('/');
+    if (closing) tag.remove_prefix(1);
+    if (!closing && tag.size() > 3 && tag.starts_with("key") && isNameEnd(tag[3]) && ++keys > kMaxXMLPropertyListKeys) {
+      *error = "more than " + std::to_string(kMaxXMLPropertyListKeys) + " keys";
+      return false;
+    }
+    const std::size_t nameLength = tag.starts_with("array") ? 5 : tag.starts_with("dict") ? 4 : 0;
+    if (nameLength == 0 || tag.size() <= nameLength || !isNameEnd(tag[nameLength])) continue;
+    if (closing) {
+      --depth;
+      continue;
+    }
+    const std::size_t end = tag.find('>');
+    if (end != std::string_view::npos && end > 0 && tag[end - 1] == '/') continue;  // <array/>
+    if (++depth > kMaxPropertyListDepth) {
+      *error = "nested deeper than " + std::to_string(kMaxPropertyListDepth) + " levels";
+      return false;
+    }
   }
   return true;
 }
 
-// Entries in file order; a repeated key keeps its place and its last value.
-bool dictionaryEntries(plist_t node, int depth, std::vector<std::pair<id, id>>* entries) {
-  plist_dict_iter iter = nullptr;
-  plist_dict_new_iter(node, &iter);
-  bool ok = iter != nullptr;
-  std::unordered_map<std::string, size_t> indexOfKey;
-  while (ok) {
-    char* key = nullptr;
-    plist_t value = nullptr;
-    plist_dict_next_item(node, iter, &key, &value);
-    std::string keyText = key ? key : "";
-    id keyObject = key ? NSStringWithUTF8(keyText) : nil;
-    std::free(key);
-    if (!value) break;
-    id object = objectFor(value, depth + 1);
-    if (!keyObject || !object) {
-      ok = false;
-      break;
-    }
-    auto [place, added] = indexOfKey.emplace(std::move(keyText), entries->size());
-    if (added) entries->emplace_back(keyObject, object);
-    else (*entries)[place->second].second = object;
-  }
-  std::free(iter);
-  return ok;
-}
+class XMLConverter {
+ public:
+  XMLConverter(PropertyListBudget& budget, std::string* error) : budget_(budget), error_(error) {}
 
-// An autoreleased object; nil when the node (or one inside it) cannot be
-// represented.
-id objectFor(plist_t node, int depth) {
-  if (!node || depth > kMaxDepth) return nil;
-  switch (plist_get_node_type(node)) {
-    case PLIST_BOOLEAN: {
-      uint8_t value = 0;
-      plist_get_bool_val(node, &value);
-      return NSNumberWithBool(value != 0);
+  // An autoreleased object; nil when the node (or one inside it) cannot be
+  // represented or the bounds are reached.
+  id object(plist_t node, int depth) {
+    if (!node) return fail("missing value");
+    if (depth > kMaxPropertyListDepth)
+      return fail("nested deeper than " + std::to_string(kMaxPropertyListDepth) + " levels");
+    if (!budget_.takeObject(error_)) return nil;
+    switch (plist_get_node_type(node)) {
+      case PLIST_BOOLEAN: {
+        uint8_t value = 0;
+        plist_get_bool_val(node, &value);
+        return NSNumberWithBool(value != 0);
+      }
+      case PLIST_UINT: return integerObject(node);
+      case PLIST_REAL: {
+        double value = 0;
+        plist_get_real_val(node, &value);
+        return NSNumberWithDouble(value);
+      }
+      case PLIST_STRING:
+      case PLIST_KEY: {
+        uint64_t length = 0;
+        const char* text = plist_get_string_ptr(node, &length);
+        if (!text || !budget_.takeBytes(length, error_)) return nil;
+        id string = NSStringWithUTF8(std::string_view(text, length));
+        return string ? string : fail("text that is not UTF-8");
+      }
+      case PLIST_DATE: {
+        int32_t seconds = 0, microseconds = 0;  // since 2001-01-01, as NSDate counts
+        plist_get_date_val(node, &seconds, &microseconds);
+        return NSDateWithTimeIntervalSinceReferenceDate(seconds + microseconds / 1e6);
+      }
+      case PLIST_DATA: {
+        uint64_t length = 0;
+        const char* bytes = plist_get_data_ptr(node, &length);
+        if (!budget_.takeBytes(length, error_)) return nil;
+        return NSDataWithBytes(bytes, length);
+      }
+      case PLIST_UID: {
+        uint64_t value = 0;
+        plist_get_uid_val(node, &value);
+        return NSNumberWithUnsignedLongLong(value);
+      }
+      case PLIST_ARRAY: {
+        std::vector<id> items;
+        return arrayItems(node, depth, &items) ? NSArrayWith(items) : nil;
+      }
+      case PLIST_DICT: {
+        std::vector<std::pair<id, id>> entries;
+        return dictionaryEntries(node, depth, &entries) ? NSDictionaryWith(entries) : nil;
+      }
+      default: return fail("value of an unknown type");
     }
-    case PLIST_UINT: return integerObject(node);
-    case PLIST_REAL: {
-      double value = 0;
-      plist_get_real_val(node, &value);
-      return NSNumberWithDouble(value);
-    }
-    case PLIST_STRING:
-    case PLIST_KEY: {
-      uint64_t length = 0;
-      const char* text = plist_get_string_ptr(node, &length);
-      return text ? NSStringWithUTF8(std::string_view(text, length)) : nil;
-    }
-    case PLIST_DATE: {
-      int32_t seconds = 0, microseconds = 0;  // since 2001-01-01, as NSDate counts
-      plist_get_date_val(node, &seconds, &microseconds);
-      return NSDateWithTimeIntervalSinceReferenceDate(seconds + microseconds / 1e6);
-    }
-    case PLIST_DATA: {
-      uint64_t length = 0;
-      const char* bytes = plist_get_data_ptr(node, &length);
-      return NSDataWithBytes(bytes, length);
-    }
-    case PLIST_UID: {
-      uint64_t value = 0;
-      plist_get_uid_val(node, &value);
-      return NSNumberWithUnsignedLongLong(value);
-    }
-    case PLIST_ARRAY: {
-      std::vector<id> items;
-      return arrayItems(node, depth, &items) ? NSArrayWith(items) : nil;
-    }
-    case PLIST_DICT: {
-      std::vector<std::pair<id, id>> entries;
-      return dictionaryEntries(node, depth, &entries) ? NSDictionaryWith(entries) : nil;
-    }
-    default: return nil;
   }
-}
 
-PlistTree parse(const char* bytes, std::size_t length) {
-  if (!bytes || length == 0 || length > UINT32_MAX) return nullptr;
+  // Retained elements, or false when one of them cannot be converted. The
+  // iterator visits each element once; indexing walks from the start.
+  bool arrayItems(plist_t node, int depth, std::vector<id>* items) {
+    plist_array_iter iter = nullptr;
+    plist_array_new_iter(node, &iter);
+    if (!iter) return false;
+    bool ok = true;
+    for (uint32_t i = 0, count = plist_array_get_size(node); ok && i < count; ++i) {
+      plist_t child = nullptr;
+      plist_array_next_item(node, iter, &child);
+      id item = object(child, depth + 1);
+      if (item) items->push_back(item);
+      ok = item != nil;
+    }
+    std::free(iter);
+    return ok;
+  }
+
+  // Entries in file order; a repeated key keeps its place and its last value.
+  bool dictionaryEntries(plist_t node, int depth, std::vector<std::pair<id, id>>* entries) {
+    plist_dict_iter iter = nullptr;
+    plist_dict_new_iter(node, &iter);
+    bool ok = iter != nullptr;
+    std::unordered_map<std::string, size_t> placeOfKey;
+    while (ok) {
+      char* key = nullptr;
+      plist_t value = nullptr;
+      plist_dict_next_item(node, iter, &key, &value);
+      std::string keyText = key ? key : "";
+      std::free(key);
+      if (!value) break;
+      id keyObject = NSStringWithUTF8(keyText);
+      id object = keyObject ? this->object(value, depth + 1) : fail("key that is not UTF-8");
+      if (!object) {
+        ok = false;
+        break;
+      }
+      auto [place, added] = placeOfKey.emplace(std::move(keyText), entries->size());
+      if (added) entries->emplace_back(keyObject, object);
+      else (*entries)[place->second].second = object;
+    }
+    std::free(iter);
+    return ok;
+  }
+
+ private:
+  id fail(const std::string& message) {
+    if (error_->empty()) *error_ = message;
+    return nil;
+  }
+
+  PropertyListBudget& budget_;
+  std::string* error_;
+};
+
+id readXML(std::string_view bytes, std::string* error) {
+  if (bytes.size() > UINT32_MAX) return *error = "too large", nil;
+  if (!xmlShapeWithinLimits(bytes, error)) return nil;
   plist_t root = nullptr;
-  plist_from_memory(bytes, static_cast<uint32_t>(length), &root);
-  return PlistTree(root);
+  plist_from_xml(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
+  PlistTree tree(root);
+  if (!tree) return *error = "not a property list", nil;
+  PropertyListBudget budget;
+  return XMLConverter(budget, error).object(tree.get(), 0);
 }
 
-bool readDeviceFile(std::string_view devicePath, std::string* contents) {
-  std::string path = NSResolveDevicePath(devicePath);
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return false;
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return false;
-  contents->assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-  return !file.bad();
+// The root object of the bytes, or nil with the reason.
+id readPropertyList(std::string_view bytes, std::string* error) {
+  if (NSIsBinaryPropertyList(bytes)) {
+    PropertyListBudget budget;
+    return NSBinaryPropertyListRead(bytes, budget, error);
+  }
+  return readXML(bytes, error);
 }
 
-PlistTree parseDeviceFile(id path) {
+// The root of the file at a device path; nil when it is missing (silently:
+// a missing file is the usual way of having no settings) or, with a log
+// line, when it cannot be read as a property list.
+id readDevicePropertyList(std::string_view devicePath) {
   std::string contents;
-  if (!NSIsString(path) || !readDeviceFile(NSStringUTF8(path), &contents)) return nullptr;
-  return parse(contents.data(), contents.size());
+  const NSFileReadStatus status =
+      NSReadRegularFile(NSResolveDevicePath(devicePath), kMaxPropertyListFileBytes, &contents);
+  std::string error;
+  id root = nil;
+  if (status == NSFileReadStatus::Read) root = readPropertyList(contents, &error);
+  else if (status != NSFileReadStatus::Missing) error = NSFileReadStatusText(status, kMaxPropertyListFileBytes);
+  if (!root && !error.empty())
+    NSLog(NSStr("property list %@ not read: %@"), NSStringWithUTF8(std::string(devicePath)), NSStringWithUTF8(error));
+  return root;
 }
 
 // -initWithContentsOfFile: fills the receiver with the root's contents; on
 // any failure it releases the receiver and answers nil.
 id dictionaryInitWithContentsOfFile(id self, SEL, id path) {
   AutoreleasePool pool;
-  PlistTree root = parseDeviceFile(path);
-  std::vector<std::pair<id, id>> entries;
-  if (!root || plist_get_node_type(root.get()) != PLIST_DICT || !dictionaryEntries(root.get(), 0, &entries)) {
+  id root = NSIsString(path) ? readDevicePropertyList(NSStringUTF8(path)) : nil;
+  if (!NSIsDictionary(root)) {
     objc_release(self);
     return nil;
   }
   auto* dictionary = static_cast<NSDictionaryObj*>(self);
-  for (auto [key, value] : entries) dictionary->entries.emplace_back(objc_retain(key), objc_retain(value));
+  for (auto [key, value] : static_cast<NSDictionaryObj*>(root)->entries)
+    dictionary->entries.emplace_back(objc_retain(key), objc_retain(value));
   return self;
 }
 
 id arrayInitWithContentsOfFile(id self, SEL, id path) {
   AutoreleasePool pool;
-  PlistTree root = parseDeviceFile(path);
-  std::vector<id> items;
-  if (!root || plist_get_node_type(root.get()) != PLIST_ARRAY || !arrayItems(root.get(), 0, &items)) {
+  id root = NSIsString(path) ? readDevicePropertyList(NSStringUTF8(path)) : nil;
+  if (!NSIsArray(root)) {
     objc_release(self);
     return nil;
   }
   auto* array = static_cast<NSArrayObj*>(self);
-  for (id item : items) array->items.push_back(objc_retain(item));
+  for (id item : NSArrayItems(root)) array->items.push_back(objc_retain(item));
   return self;
 }
 
@@ -202,16 +272,28 @@ id withContentsOfFile(id self, SEL, id path) {
 
 }  // namespace
 
-id NSPropertyListFromBytes(const char* bytes, std::size_t length) {
-  PlistTree root = parse(bytes, length);
-  return root ? objectFor(root.get(), 0) : nil;
+bool PropertyListBudget::takeObject(std::string* error) {
+  if (++objects_ <= kMaxPropertyListObjects) return true;
+  if (error->empty()) *error = "more than " + std::to_string(kMaxPropertyListObjects) + " objects";
+  return false;
 }
 
-id NSPropertyListWithContentsOfDevicePath(std::string_view devicePath) {
-  std::string contents;
-  if (!readDeviceFile(devicePath, &contents)) return nil;
-  return NSPropertyListFromBytes(contents.data(), contents.size());
+bool PropertyListBudget::takeBytes(std::size_t bytes, std::string* error) {
+  if (bytes <= kMaxPropertyListPayloadBytes - bytes_) {
+    bytes_ += bytes;
+    return true;
+  }
+  if (error->empty()) *error = "more than " + std::to_string(kMaxPropertyListPayloadBytes) + " bytes of text and data";
+  return false;
 }
+
+id NSPropertyListFromBytes(const char* bytes, std::size_t length) {
+  if (!bytes || length == 0) return nil;
+  std::string error;
+  return readPropertyList(std::string_view(bytes, length), &error);
+}
+
+id NSPropertyListWithContentsOfDevicePath(std::string_view devicePath) { return readDevicePropertyList(devicePath); }
 
 void registerPropertyLists() {
   Class dictionary = objc_getClass("NSDictionary");

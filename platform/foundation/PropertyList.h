@@ -9,6 +9,10 @@
 //   NSArray      -initWithContentsOfFile: / +arrayWithContentsOfFile:
 // taking a device path (resolved under the device root) and answering nil
 // for a missing, unreadable or corrupt file or a root of the other kind.
+// Reading is bounded (PropertyListLimits.h); a file that exists but is not
+// read (not a regular file, corrupt, past a bound) logs one line naming it
+// and the reason. Binary lists are read by BinaryPropertyList.h, XML lists
+// by libplist.
 #pragma once
 
 #include <cstddef>

@@ -3,6 +3,7 @@
 #include <cairo-ft.h>
 #include <fontconfig/fontconfig.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <mutex>
@@ -65,8 +66,10 @@ id makeFont(Class cls, CGFloat pointSize) {
   if (!(pointSize > 0) || !std::isfinite(pointSize)) pointSize = 0;
   id font = objc_new(cls);
   asFont(font)->pointSize = pointSize;
-  if (pointSize > 0) asFont(font)->metrics = FontMetrics::forSize(systemFace().face, pointSize);
+  const CGFloat metricsSize = std::min(pointSize, kMaxMetricsFontSize);
+  if (metricsSize > 0) asFont(font)->metrics = FontMetrics::forSize(systemFace().face, metricsSize);
   if (asFont(font)->metrics) asFont(font)->scaledFont = asFont(font)->metrics->scaledFont();
+  asFont(font)->metricsScale = metricsSize > 0 ? pointSize / metricsSize : 1;
   return objc_autorelease(font);
 }
 
@@ -86,13 +89,13 @@ id UIFontSystemFontOfSize(CGFloat pointSize) { return makeFont(gUIFont, pointSiz
 CGFloat UIFontLineAdvance(id font, std::string_view utf8) {
   if (!font || !gUIFont || !class_isSubclassOf(object_getClass(font), gUIFont)) return 0;
   FontMetrics* metrics = asFont(font)->metrics.get();
-  return metrics ? metrics->lineAdvance(utf8) : 0;
+  return metrics ? metrics->lineAdvance(utf8) * asFont(font)->metricsScale : 0;
 }
 
 CGFloat UIFontLineHeight(id font) {
   if (!font || !gUIFont || !class_isSubclassOf(object_getClass(font), gUIFont)) return 0;
   FontMetrics* metrics = asFont(font)->metrics.get();
-  return metrics ? metrics->lineHeight() : 0;
+  return metrics ? metrics->lineHeight() * asFont(font)->metricsScale : 0;
 }
 
 void registerUIFont() {

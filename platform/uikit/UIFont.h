@@ -7,7 +7,10 @@
 // (fonts-liberation2), found through fontconfig, whose advances and vertical
 // metrics match Helvetica's, so measured sizes come out close to the
 // device's. A size that is not a positive number gives a font of size 0,
-// which measures every text as 0 × 0.
+// which measures every text as 0 × 0. Any positive size measures, up to the
+// largest the library can pass (2,147,483,647 points): metrics above
+// kMaxMetricsFontSize are made at that size and scaled up, since unhinted
+// metrics grow linearly with the size and FreeType cannot hold such sizes.
 #pragma once
 
 #include <cairo.h>
@@ -19,10 +22,16 @@
 #include "runtime/objc.h"
 #include "uikit/font_metrics.h"
 
+inline constexpr CGFloat kMaxMetricsFontSize = 4096;
+
 struct UIFontObj : objc_object {
   CGFloat pointSize = 0;
-  std::shared_ptr<FontMetrics> metrics;      // null for size 0
+  // Shared by every font of its size; null for size 0. Made at
+  // min(pointSize, kMaxMetricsFontSize); its metrics times metricsScale are
+  // the font's.
+  std::shared_ptr<FontMetrics> metrics;
   cairo_scaled_font_t* scaledFont = nullptr;  // the metrics' font, for drawing
+  CGFloat metricsScale = 1;
   ~UIFontObj() override;
 };
 

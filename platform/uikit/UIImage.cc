@@ -1,13 +1,14 @@
 #include "uikit/UIImage.h"
 
-#include <sys/stat.h>
-
+#include "foundation/NSLog.h"
 #include "foundation/NSString.h"
 #include "foundation/device.h"
+#include "foundation/regular_file.h"
 #include "runtime/autorelease.h"
 #include "runtime/message.h"
 #include "runtime/nsobject.h"
 #include "uikit/UIGraphics.h"
+#include "uikit/png_decode.h"
 
 namespace {
 
@@ -29,21 +30,23 @@ CGFloat scaleFromFileName(const std::string& path) {
   return 1;
 }
 
-cairo_surface_t* readPNG(const std::string& hostPath) {
-  struct stat info;
-  if (stat(hostPath.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
-  cairo_surface_t* surface = cairo_image_surface_create_from_png(hostPath.c_str());
-  if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-    cairo_surface_destroy(surface);
-    return nullptr;
-  }
+// A missing file is an ordinary absence; anything else that cannot be read
+// is logged.
+cairo_surface_t* readPNG(const std::string& devicePath) {
+  std::string bytes, error;
+  const NSFileReadStatus status = NSReadRegularFile(NSResolveDevicePath(devicePath), kMaxImageFileBytes, &bytes);
+  cairo_surface_t* surface = nullptr;
+  if (status == NSFileReadStatus::Read) surface = UIImageDecodePNG(bytes, &error);
+  else if (status != NSFileReadStatus::Missing) error = NSFileReadStatusText(status, kMaxImageFileBytes);
+  if (!surface && !error.empty())
+    NSLog(NSStr("image %@ not read: %@"), NSStringWithUTF8(devicePath), NSStringWithUTF8(error));
   return surface;
 }
 
 // The receiver is released when no image can be read, as init methods do.
 id initWithContentsOfFile(id self, SEL, id path) {
   const std::string devicePath = NSIsString(path) ? NSStringUTF8(path) : std::string();
-  cairo_surface_t* surface = devicePath.empty() ? nullptr : readPNG(NSResolveDevicePath(devicePath));
+  cairo_surface_t* surface = devicePath.empty() ? nullptr : readPNG(devicePath);
   if (!surface) {
     objc_release(self);
     return nil;

@@ -1,8 +1,8 @@
 // UIImage (class "UIImage"): a bitmap held as a cairo image surface, with
 // its scale (pixels per point).
 //   -initWithContentsOfFile: / +imageWithContentsOfFile: read a PNG file at a
-//     device path (resolved under the device root); nil when no image can be
-//     read. A file name ending in "@2x" or "@3x" before its extension gives
+//     device path (resolved under the device root), ordinary or
+//     iPhone-optimised (png_decode.h); nil when no image can be read. A file name ending in "@2x" or "@3x" before its extension gives
 //     scale 2 or 3, as on the device; other files scale 1.
 //   -size (points), -scale, -drawInRect: (into the current UIGraphics
 //     context, scaled to the rectangle).

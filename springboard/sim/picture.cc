@@ -33,6 +33,9 @@ void drawText(CGContextRef c, const std::string& text, id font, CGFloat x, CGFlo
               CGFloat alpha) {
   auto* f = static_cast<UIFontObj*>(font);
   if (text.empty() || !f || !f->scaledFont) return;
+  // A glyph this large is far bigger than the screen, and FreeType cannot
+  // render at sizes near the largest a setting can hold.
+  if (f->pointSize > kMaxMetricsFontSize) return;
   cairo_t* cr = c->cr;
   cairo_save(cr);
   cairo_set_font_face(cr, cairo_scaled_font_get_font_face(f->scaledFont));

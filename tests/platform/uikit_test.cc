@@ -2,6 +2,8 @@
 
 #include <cairo.h>
 
+#include <cmath>
+#include <limits>
 #include <string>
 
 #include "foundation/NSString.h"
@@ -73,6 +75,27 @@ TEST(TextMeasurement, BrokenTextMeasuresNothingAndHarmsNoLaterText) {
   EXPECT_EQ(UIFontLineAdvance(font, "Buy milk"), good);
   // The line ends at a NUL, as cairo reads it.
   EXPECT_EQ(UIFontLineAdvance(font, std::string("Buy milk") + '\0' + "\xFF and eggs"), good);
+}
+
+// Sizes a settings file can hold reach the fonts unchecked: the largest
+// 32-bit size, odd values and sizes above what FreeType can hold.
+TEST(TextMeasurement, AnySizeMeasuresWithoutFailing) {
+  AutoreleasePool pool;
+  const CGSize small = measure("AAAAAAAAAAA", 14);
+  const CGSize huge = measure("AAAAAAAAAAA", 2147483647.0);
+  // Metrics scale with the size: within a point of the small one's ratio.
+  EXPECT_NEAR(huge.width / 2147483647.0, small.width / 14, 1.0 / 14);
+  EXPECT_NEAR(huge.height / 2147483647.0, small.height / 14, 1.0 / 14);
+  const CGSize justAbove = measure("A", kMaxMetricsFontSize * 2);
+  EXPECT_NEAR(justAbove.width, 2 * measure("A", kMaxMetricsFontSize).width, 2);
+  for (CGFloat odd : {0.0, -14.0, -2147483648.0, std::nan(""), std::numeric_limits<CGFloat>::infinity(), 1e300}) {
+    const CGSize size = measure("AAA", odd);
+    EXPECT_TRUE(std::isfinite(size.width) && std::isfinite(size.height)) << odd;
+  }
+  EXPECT_EQ(measure("AAA", -14).width, 0);
+  id font = msgSend<id, CGFloat>(objc_getClass("UIFont"), "systemFontOfSize:", 2147483647.0);
+  EXPECT_EQ(msgSend<CGFloat>(font, "pointSize"), 2147483647.0);
+  EXPECT_GT(msgSend<CGFloat>(font, "lineHeight"), 2147483647.0);
 }
 
 }  // namespace

@@ -1,0 +1,26 @@
+// Text measured as the library measures its rows: any point size a
+// settings file can hold (the first eight bytes, as a double) and any text
+// (the rest).
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+
+#include "foundation/NSString.h"
+#include "runtime/autorelease.h"
+#include "runtime/message.h"
+#include "uikit/NSStringDrawing.h"
+#include "uikit/UIFont.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < sizeof(double)) return 0;
+  AutoreleasePool pool;
+  double pointSize;
+  std::memcpy(&pointSize, data, sizeof pointSize);
+  id font = UIFontSystemFontOfSize(pointSize);
+  msgSend<CGFloat>(font, "lineHeight");
+  const std::string_view text(reinterpret_cast<const char*>(data) + sizeof pointSize, size - sizeof pointSize);
+  UIFontLineAdvance(font, text);
+  if (id string = NSStringWithUTF8(text)) NSStringSizeWithFont(string, font);
+  return 0;
+}
