@@ -22,6 +22,7 @@
 #include "runtime/autorelease.h"
 #include "runtime/message.h"
 #include "runtime/nsobject.h"
+#include "store_fetch.h"
 #include "substrate/substrate.h"
 
 namespace {
@@ -99,20 +100,7 @@ void BM_StoreFetch(benchmark::State& state) {
   device();
   NSSetDeviceRoot(rootFor(n).path());
   for (auto _ : state) {
-    AutoreleasePool pool;
-    id store = objc_autorelease(objc_new("EKEventStore"));
-    id calendar = msgSend<id, id>(store, "calendarWithIdentifier:", NSStr(qst_test::kHome));
-    id predicate = msgSend<id, id, id, id>(store, "predicateForIncompleteRemindersWithDueDateStarting:ending:calendars:",
-                                           nil, nil, NSArrayWith({calendar}));
-    dispatch_semaphore_t done = dispatch_semaphore_create(0);
-    NSUInteger fetched = 0;
-    std::function<void(id)> completion = [&](id reminders) {
-      fetched = msgSend<NSUInteger>(reminders, "count");
-      dispatch_semaphore_signal(done);
-    };
-    msgSend<id, id, std::function<void(id)>>(store, "fetchRemindersMatchingPredicate:completion:", predicate, completion);
-    dispatch_semaphore_wait(done, DISPATCH_TIME_FOREVER);
-    dispatch_release(done);
+    NSUInteger fetched = qst_bench::fetchIncompleteReminders(qst_test::kHome);
     benchmark::DoNotOptimize(fetched);
   }
   state.SetItemsProcessed(state.iterations() * n);

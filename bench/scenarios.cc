@@ -16,6 +16,7 @@
 #include "runtime/autorelease.h"
 #include "runtime/message.h"
 #include "runtime/nsobject.h"
+#include "store_fetch.h"
 
 namespace qst_bench {
 namespace {
@@ -34,25 +35,7 @@ id indexPath(NSInteger row) {
   return msgSend<id, NSInteger, NSInteger>(objc_getClass("NSIndexPath"), "indexPathForRow:inSection:", row, 0);
 }
 
-// The store's public interface, as the library uses it: one request for the
-// incomplete reminders of the selected list, answered on a store thread.
-NSUInteger fetchReminders() {
-  AutoreleasePool pool;
-  id store = objc_autorelease(objc_new("EKEventStore"));
-  id calendar = msgSend<id, id>(store, "calendarWithIdentifier:", NSStr(qst_test::kHome));
-  id predicate = msgSend<id, id, id, id>(store, "predicateForIncompleteRemindersWithDueDateStarting:ending:calendars:",
-                                         nil, nil, NSArrayWith({calendar}));
-  dispatch_semaphore_t done = dispatch_semaphore_create(0);
-  NSUInteger fetched = 0;
-  std::function<void(id)> completion = [&](id reminders) {
-    fetched = msgSend<NSUInteger>(reminders, "count");
-    dispatch_semaphore_signal(done);
-  };
-  msgSend<id, id, std::function<void(id)>>(store, "fetchRemindersMatchingPredicate:completion:", predicate, completion);
-  dispatch_semaphore_wait(done, DISPATCH_TIME_FOREVER);
-  dispatch_release(done);
-  return fetched;
-}
+NSUInteger fetchReminders() { return fetchIncompleteReminders(qst_test::kHome); }
 
 // A fork of this process measures one fetch and reports it; the copy's
 // store has never fetched, so whatever it keeps between fetches is empty.

@@ -19,6 +19,7 @@
 #include "runtime/autorelease.h"
 #include "runtime/message.h"
 #include "runtime/nsobject.h"
+#include "store_fetch.h"
 
 namespace {
 
@@ -54,25 +55,7 @@ ReminderDeviceRoot& rootFor(int n) {
   return *slot;
 }
 
-// One fetch as the library makes it: store, calendar, predicate, fetch on a
-// store thread, wait.
-NSUInteger fetchAll() {
-  AutoreleasePool pool;
-  id store = objc_autorelease(objc_new("EKEventStore"));
-  id calendar = msgSend<id, id>(store, "calendarWithIdentifier:", NSStr(kList));
-  id predicate = msgSend<id, id, id, id>(store, "predicateForIncompleteRemindersWithDueDateStarting:ending:calendars:",
-                                         nil, nil, NSArrayWith({calendar}));
-  dispatch_semaphore_t done = dispatch_semaphore_create(0);
-  NSUInteger fetched = 0;
-  std::function<void(id)> completion = [&](id reminders) {
-    fetched = msgSend<NSUInteger>(reminders, "count");
-    dispatch_semaphore_signal(done);
-  };
-  msgSend<id, id, std::function<void(id)>>(store, "fetchRemindersMatchingPredicate:completion:", predicate, completion);
-  dispatch_semaphore_wait(done, DISPATCH_TIME_FOREVER);
-  dispatch_release(done);
-  return fetched;
-}
+NSUInteger fetchAll() { return qst_bench::fetchIncompleteReminders(kList); }
 
 // CPU time of the whole process (the store's thread works while the caller
 // waits), which a busy machine inflates less than wall time.
