@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "coregraphics/circle_raster.h"
+
 namespace {
 
 // Larger surfaces are refused rather than allocated: no icon or row needs one.
@@ -43,6 +45,29 @@ void addEllipse(cairo_t* cr, CGRect rect) {
   cairo_arc(cr, 0, 0, 1, 0, 2 * M_PI);
   cairo_close_path(cr);
   cairo_restore(cr);
+}
+
+// Paints the circle inscribed in `rect` directly (see circle_raster.h) when
+// cairo would paint nothing different: no clip, the plain OVER operator, a
+// CTM that is a uniform positive scale plus a translation, and a square
+// rectangle. The stroke is the ring of the line width centred on the circle.
+// False when any of that does not hold; the caller then paints with cairo.
+bool paintCircleDirectly(CGContextRef c, CGRect rect, bool stroke) {
+  if (c->colors.clipped || cairo_get_operator(c->cr) != CAIRO_OPERATOR_OVER) return false;
+  if (cairo_get_antialias(c->cr) != CAIRO_ANTIALIAS_DEFAULT) return false;
+  cairo_matrix_t m;
+  cairo_get_matrix(c->cr, &m);
+  if (m.xy != 0 || m.yx != 0 || !(m.xx > 0) || m.xx != m.yy) return false;
+  const double w = CGRectGetWidth(rect), h = CGRectGetHeight(rect);
+  if (!(w > 0) || w != h) return false;
+  const double radius = w / 2 * m.xx;
+  const double cx = (CGRectGetMinX(rect) + w / 2) * m.xx + m.x0, cy = (CGRectGetMinY(rect) + h / 2) * m.yy + m.y0;
+  if (!stroke) return paintCircleRing(c->surface, cx, cy, 0, radius, c->colors.fill);
+  const double halfLine = cairo_get_line_width(c->cr) / 2 * m.xx;
+  // A line at least as wide as the circle covers the disc, and cairo's
+  // stroker draws its inner edge differently then: left to cairo.
+  if (!(halfLine > 0) || halfLine >= radius) return false;
+  return paintCircleRing(c->surface, cx, cy, radius - halfLine, radius + halfLine, c->colors.stroke);
 }
 
 }  // namespace
@@ -200,12 +225,15 @@ void CGContextStrokePath(CGContextRef c) {
 }
 
 void CGContextClip(CGContextRef c) {
-  if (c) cairo_clip(c->cr);
+  if (!c) return;
+  cairo_clip(c->cr);
+  c->colors.clipped = true;
 }
 
 void CGContextStrokeEllipseInRect(CGContextRef c, CGRect rect) {
   if (!c) return;
   cairo_new_path(c->cr);
+  if (paintCircleDirectly(c, rect, true)) return;
   addEllipse(c->cr, rect);
   CGContextStrokePath(c);
 }
@@ -213,6 +241,7 @@ void CGContextStrokeEllipseInRect(CGContextRef c, CGRect rect) {
 void CGContextFillEllipseInRect(CGContextRef c, CGRect rect) {
   if (!c) return;
   cairo_new_path(c->cr);
+  if (paintCircleDirectly(c, rect, false)) return;
   addEllipse(c->cr, rect);
   CGContextFillPath(c);
 }

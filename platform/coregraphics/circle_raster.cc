@@ -1,0 +1,109 @@
+#include "coregraphics/circle_raster.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+namespace {
+
+// The area of the unit pixel square, centred on the origin, on the side
+// { n·p ≤ t } of a line with unit normal n = (a, b).
+double halfPlaneCoverage(double a, double b, double t) {
+  a = std::fabs(a), b = std::fabs(b);
+  if (a < b) std::swap(a, b);
+  const double h = (a + b) / 2;  // half the square's extent along n
+  if (t <= -h) return 0;
+  if (t >= h) return 1;
+  if (b < 1e-9) return 0.5 + t / a;  // an axis-aligned edge: linear
+  const double knee = (a - b) / 2;
+  if (t < -knee) return (t + h) * (t + h) / (2 * a * b);
+  if (t > knee) return 1 - (h - t) * (h - t) / (2 * a * b);
+  return 0.5 + t / a;
+}
+
+// Coverage of the pixel centred at distance d (direction (ux, uy)) from the
+// centre by the disc of radius r.
+double discCoverage(double r, double d, double ux, double uy) {
+  if (r <= 0) return 0;
+  if (d <= r - 0.75) return 1;  // the farthest corner is within √2/2 < 0.75
+  if (d >= r + 0.75) return 0;
+  return halfPlaneCoverage(ux, uy, r - d);
+}
+
+std::uint8_t toByte(double v) { return static_cast<std::uint8_t>(std::clamp(v, 0.0, 1.0) * 255.0 + 0.5); }
+
+}  // namespace
+
+bool paintCircleRing(cairo_surface_t* surface, double cx, double cy, double inner, double outer,
+                     const double rgba[4]) {
+  if (!surface || cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) return false;
+  if (cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE) return false;
+  const cairo_format_t format = cairo_image_surface_get_format(surface);
+  if (format != CAIRO_FORMAT_ARGB32 && format != CAIRO_FORMAT_RGB24) return false;
+  if (!(std::isfinite(cx) && std::isfinite(cy) && std::isfinite(inner) && std::isfinite(outer))) return false;
+  if (!(inner >= 0 && inner < outer)) return false;
+  for (int i = 0; i < 4; ++i)
+    if (!std::isfinite(rgba[i])) return false;
+
+  cairo_surface_flush(surface);
+  unsigned char* data = cairo_image_surface_get_data(surface);
+  const int width = cairo_image_surface_get_width(surface), height = cairo_image_surface_get_height(surface);
+  const int stride = cairo_image_surface_get_stride(surface);
+  if (!data) return false;
+  const bool opaqueSurface = format == CAIRO_FORMAT_RGB24;
+
+  const double alpha = std::clamp(rgba[3], 0.0, 1.0);
+  const double red = std::clamp(rgba[0], 0.0, 1.0), green = std::clamp(rgba[1], 0.0, 1.0),
+               blue = std::clamp(rgba[2], 0.0, 1.0);
+  // The colour at full coverage, premultiplied, as a pixel: interior pixels
+  // of an opaque colour are simply stored.
+  const std::uint32_t solid = (std::uint32_t{toByte(alpha)} << 24) | (std::uint32_t{toByte(red * alpha)} << 16) |
+                              (std::uint32_t{toByte(green * alpha)} << 8) | toByte(blue * alpha);
+
+  // Bounds clamped while still in floating point: a huge circle must not
+  // overflow an int.
+  auto span = [](double from, double to, int limit, int& first, int& last) {
+    first = static_cast<int>(std::clamp(std::floor(from), 0.0, static_cast<double>(limit)));
+    last = static_cast<int>(std::clamp(std::ceil(to), 0.0, static_cast<double>(limit)));
+  };
+  int x0, x1, y0, y1;
+  span(cx - outer - 1, cx + outer + 1, width, x0, x1);
+  span(cy - outer - 1, cy + outer + 1, height, y0, y1);
+  const double outerReach = (outer + 0.75) * (outer + 0.75);
+  const double innerFull = inner > 0.75 ? (inner - 0.75) * (inner - 0.75) : -1;  // wholly inside the hole
+  const double solidOuter = outer > 0.75 ? (outer - 0.75) * (outer - 0.75) : -1;
+  const double solidInner = inner > 0 ? (inner + 0.75) * (inner + 0.75) : 0;
+
+  for (int y = y0; y < y1; ++y) {
+    auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
+    const double dy = y + 0.5 - cy;
+    for (int x = x0; x < x1; ++x) {
+      const double dx = x + 0.5 - cx;
+      const double d2 = dx * dx + dy * dy;
+      if (d2 >= outerReach || d2 <= innerFull) continue;
+      double coverage;
+      if (d2 <= solidOuter && d2 >= solidInner) {
+        coverage = 1;
+      } else {
+        const double d = std::sqrt(d2);
+        const double ux = d > 0 ? dx / d : 1, uy = d > 0 ? dy / d : 0;
+        coverage = discCoverage(outer, d, ux, uy) - discCoverage(inner, d, ux, uy);
+        if (coverage <= 0) continue;
+      }
+      std::uint32_t& pixel = row[x];
+      if (coverage >= 1 && alpha >= 1) {
+        pixel = solid;
+        continue;
+      }
+      // OVER with premultiplied components: dst = src·coverage + dst·(1 − srcα·coverage).
+      const double sa = alpha * coverage, keep = 1 - sa;
+      const double da = opaqueSurface ? 1.0 : ((pixel >> 24) & 0xff) / 255.0;
+      const double dr = ((pixel >> 16) & 0xff) / 255.0, dg = ((pixel >> 8) & 0xff) / 255.0,
+                   db = (pixel & 0xff) / 255.0;
+      pixel = (std::uint32_t{toByte(sa + da * keep)} << 24) | (std::uint32_t{toByte(red * sa + dr * keep)} << 16) |
+              (std::uint32_t{toByte(green * sa + dg * keep)} << 8) | toByte(blue * sa + db * keep);
+    }
+  }
+  cairo_surface_mark_dirty(surface);
+  return true;
+}
