@@ -66,43 +66,65 @@ bool paintCircleRing(cairo_surface_t* surface, double cx, double cy, double inne
     first = static_cast<int>(std::clamp(std::floor(from), 0.0, static_cast<double>(limit)));
     last = static_cast<int>(std::clamp(std::ceil(to), 0.0, static_cast<double>(limit)));
   };
-  int x0, x1, y0, y1;
-  span(cx - outer - 1, cx + outer + 1, width, x0, x1);
+  int y0, y1;
   span(cy - outer - 1, cy + outer + 1, height, y0, y1);
   const double outerReach = (outer + 0.75) * (outer + 0.75);
   const double innerFull = inner > 0.75 ? (inner - 0.75) * (inner - 0.75) : -1;  // wholly inside the hole
   const double solidOuter = outer > 0.75 ? (outer - 0.75) * (outer - 0.75) : -1;
   const double solidInner = inner > 0 ? (inner + 0.75) * (inner + 0.75) : 0;
 
-  for (int y = y0; y < y1; ++y) {
-    auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
-    const double dy = y + 0.5 - cy;
-    for (int x = x0; x < x1; ++x) {
-      const double dx = x + 0.5 - cx;
-      const double d2 = dx * dx + dy * dy;
-      if (d2 >= outerReach || d2 <= innerFull) continue;
-      double coverage;
-      if (d2 <= solidOuter && d2 >= solidInner) {
-        coverage = 1;
-      } else {
-        const double d = std::sqrt(d2);
-        const double ux = d > 0 ? dx / d : 1, uy = d > 0 ? dy / d : 0;
-        coverage = discCoverage(outer, d, ux, uy) - discCoverage(inner, d, ux, uy);
-        if (coverage <= 0) continue;
-      }
-      std::uint32_t& pixel = row[x];
-      if (coverage >= 1 && alpha >= 1) {
-        pixel = solid;
-        continue;
-      }
-      // OVER with premultiplied components: dst = src·coverage + dst·(1 − srcα·coverage).
-      const double sa = alpha * coverage, keep = 1 - sa;
-      const double da = opaqueSurface ? 1.0 : ((pixel >> 24) & 0xff) / 255.0;
-      const double dr = ((pixel >> 16) & 0xff) / 255.0, dg = ((pixel >> 8) & 0xff) / 255.0,
-                   db = (pixel & 0xff) / 255.0;
-      pixel = (std::uint32_t{toByte(sa + da * keep)} << 24) | (std::uint32_t{toByte(red * sa + dr * keep)} << 16) |
-              (std::uint32_t{toByte(green * sa + dg * keep)} << 8) | toByte(blue * sa + db * keep);
+  auto paintPixel = [&](std::uint32_t& pixel, double dx, double dy) {
+    const double d2 = dx * dx + dy * dy;
+    if (d2 >= outerReach || d2 <= innerFull) return;
+    double coverage;
+    if (d2 <= solidOuter && d2 >= solidInner) {
+      coverage = 1;
+    } else {
+      const double d = std::sqrt(d2);
+      const double ux = d > 0 ? dx / d : 1, uy = d > 0 ? dy / d : 0;
+      coverage = discCoverage(outer, d, ux, uy) - discCoverage(inner, d, ux, uy);
+      if (coverage <= 0) return;
     }
+    if (coverage >= 1 && alpha >= 1) {
+      pixel = solid;
+      return;
+    }
+    // OVER with premultiplied components: dst = src·coverage + dst·(1 − srcα·coverage).
+    const double sa = alpha * coverage, keep = 1 - sa;
+    const double da = opaqueSurface ? 1.0 : ((pixel >> 24) & 0xff) / 255.0;
+    const double dr = ((pixel >> 16) & 0xff) / 255.0, dg = ((pixel >> 8) & 0xff) / 255.0, db = (pixel & 0xff) / 255.0;
+    pixel = (std::uint32_t{toByte(sa + da * keep)} << 24) | (std::uint32_t{toByte(red * sa + dr * keep)} << 16) |
+            (std::uint32_t{toByte(green * sa + dg * keep)} << 8) | toByte(blue * sa + db * keep);
+  };
+
+  // Each row visits only the pixels that may be touched: outside the
+  // circle's reach and inside the ring's hole are skipped as whole spans,
+  // chosen a pixel narrower than they could be so rounding never skips a
+  // touched one.
+  for (int y = y0; y < y1; ++y) {
+    const double dy = y + 0.5 - cy, dy2 = dy * dy;
+    if (dy2 >= outerReach) continue;
+    auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
+    const double reach = std::sqrt(outerReach - dy2);
+    int from, to;
+    span(cx - 0.5 - reach - 1, cx - 0.5 + reach + 2, width, from, to);
+    int holeFrom = to, holeTo = to;  // [holeFrom, holeTo) is skipped
+    if (innerFull > dy2) {
+      const double hole = std::sqrt(innerFull - dy2);
+      span(cx - 0.5 - hole + 2, cx - 0.5 + hole - 1, width, holeFrom, holeTo);
+      holeFrom = std::clamp(holeFrom, from, to);
+      holeTo = std::clamp(holeTo, holeFrom, to);
+    }
+    if (inner == 0 && alpha >= 1 && solidOuter > dy2) {
+      // A disc's middle is stored as one run of the solid colour.
+      const double middle = std::sqrt(solidOuter - dy2);
+      span(cx - 0.5 - middle + 2, cx - 0.5 + middle - 1, width, holeFrom, holeTo);
+      holeFrom = std::clamp(holeFrom, from, to);
+      holeTo = std::clamp(holeTo, holeFrom, to);
+      std::fill(row + holeFrom, row + holeTo, solid);
+    }
+    for (int x = from; x < holeFrom; ++x) paintPixel(row[x], x + 0.5 - cx, dy);
+    for (int x = holeTo; x < to; ++x) paintPixel(row[x], x + 0.5 - cx, dy);
   }
   cairo_surface_mark_dirty(surface);
   return true;
