@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <vector>
 
 namespace {
 
@@ -28,6 +29,37 @@ double discCoverage(double r, double d, double ux, double uy) {
   if (d <= r - 0.75) return 1;  // the farthest corner is within √2/2 < 0.75
   if (d >= r + 0.75) return 0;
   return halfPlaneCoverage(ux, uy, r - d);
+}
+
+// Rings up to this radius (in pixels) are painted through a remembered mask.
+constexpr double kMaxMaskedRadius = 128;
+constexpr int kRememberedMasks = 8;
+
+struct RingMask {
+  double fractionX = -1, fractionY = -1, inner = -1, outer = -1;
+  int offset = 0;  // of the mask's first pixel from the centre's pixel, both ways
+  int size = 0;
+  std::vector<float> coverage;  // size × size, row by row
+};
+
+template <class Coverage>
+const RingMask& ringMask(double fractionX, double fractionY, double inner, double outer, Coverage coverageAt) {
+  thread_local RingMask masks[kRememberedMasks];
+  thread_local int next = 0;
+  for (const RingMask& m : masks)
+    if (m.fractionX == fractionX && m.fractionY == fractionY && m.inner == inner && m.outer == outer) return m;
+  RingMask& m = masks[next];
+  next = (next + 1) % kRememberedMasks;
+  m.fractionX = fractionX, m.fractionY = fractionY, m.inner = inner, m.outer = outer;
+  const int reach = static_cast<int>(std::ceil(outer)) + 2;
+  m.offset = -reach;
+  m.size = 2 * reach + 1;
+  m.coverage.assign(static_cast<std::size_t>(m.size) * m.size, 0.0f);
+  for (int y = 0; y < m.size; ++y)
+    for (int x = 0; x < m.size; ++x)
+      m.coverage[static_cast<std::size_t>(y) * m.size + x] =
+          static_cast<float>(coverageAt(m.offset + x + 0.5 - fractionX, m.offset + y + 0.5 - fractionY));
+  return m;
 }
 
 std::uint8_t toByte(double v) { return static_cast<std::uint8_t>(std::clamp(v, 0.0, 1.0) * 255.0 + 0.5); }
@@ -73,18 +105,18 @@ bool paintCircleRing(cairo_surface_t* surface, double cx, double cy, double inne
   const double solidOuter = outer > 0.75 ? (outer - 0.75) * (outer - 0.75) : -1;
   const double solidInner = inner > 0 ? (inner + 0.75) * (inner + 0.75) : 0;
 
-  auto paintPixel = [&](std::uint32_t& pixel, double dx, double dy) {
+  // The share of the pixel centred at (dx, dy) from the centre that the ring
+  // covers.
+  auto coverageAt = [&](double dx, double dy) -> double {
     const double d2 = dx * dx + dy * dy;
-    if (d2 >= outerReach || d2 <= innerFull) return;
-    double coverage;
-    if (d2 <= solidOuter && d2 >= solidInner) {
-      coverage = 1;
-    } else {
-      const double d = std::sqrt(d2);
-      const double ux = d > 0 ? dx / d : 1, uy = d > 0 ? dy / d : 0;
-      coverage = discCoverage(outer, d, ux, uy) - discCoverage(inner, d, ux, uy);
-      if (coverage <= 0) return;
-    }
+    if (d2 >= outerReach || d2 <= innerFull) return 0;
+    if (d2 <= solidOuter && d2 >= solidInner) return 1;
+    const double d = std::sqrt(d2);
+    const double ux = d > 0 ? dx / d : 1, uy = d > 0 ? dy / d : 0;
+    return std::max(0.0, discCoverage(outer, d, ux, uy) - discCoverage(inner, d, ux, uy));
+  };
+  auto blend = [&](std::uint32_t& pixel, double coverage) {
+    if (coverage <= 0) return;
     if (coverage >= 1 && alpha >= 1) {
       pixel = solid;
       return;
@@ -96,6 +128,27 @@ bool paintCircleRing(cairo_surface_t* surface, double cx, double cy, double inne
     pixel = (std::uint32_t{toByte(sa + da * keep)} << 24) | (std::uint32_t{toByte(red * sa + dr * keep)} << 16) |
             (std::uint32_t{toByte(green * sa + dg * keep)} << 8) | toByte(blue * sa + db * keep);
   };
+  auto paintPixel = [&](std::uint32_t& pixel, double dx, double dy) { blend(pixel, coverageAt(dx, dy)); };
+
+  // A small ring's coverage depends only on its radii and the centre's
+  // position within a pixel; rows draw the same few dots at every call, so
+  // each thread keeps the masks of the last few.
+  if (outer <= kMaxMaskedRadius) {
+    const double baseX = std::floor(cx), baseY = std::floor(cy);
+    const RingMask& mask = ringMask(cx - baseX, cy - baseY, inner, outer, coverageAt);
+    for (int my = 0; my < mask.size; ++my) {
+      const double y = baseY + mask.offset + my;
+      if (y < 0 || y >= height) continue;
+      auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
+      const float* coverage = mask.coverage.data() + static_cast<std::size_t>(my) * mask.size;
+      const double firstX = baseX + mask.offset;
+      const int from = static_cast<int>(std::clamp(-firstX, 0.0, static_cast<double>(mask.size)));
+      const int to = static_cast<int>(std::clamp(width - firstX, 0.0, static_cast<double>(mask.size)));
+      for (int mx = from; mx < to; ++mx) blend(row[static_cast<int>(firstX) + mx], coverage[mx]);
+    }
+    cairo_surface_mark_dirty(surface);
+    return true;
+  }
 
   // Each row visits only the pixels that may be touched: outside the
   // circle's reach and inside the ring's hole are skipped as whole spans,

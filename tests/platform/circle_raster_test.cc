@@ -79,7 +79,7 @@ TEST(CircleRaster, MatchesCairoForDiscsAndRingsOfManySizesAndPlaces) {
       {40, 40, 0, 15, opaqueRed},     {40, 40, 0, 25, opaqueRed},   {40, 40, 14, 16, opaqueRed},
       {40, 40, 24, 26, halfBlue},     {40.3, 39.7, 0, 7.4, halfBlue}, {10, 70, 5.5, 12.25, opaqueRed},
       {0, 0, 0, 30, opaqueRed},       {79, 40, 20, 22, halfBlue},    {40, 40, 0, 0.6, opaqueRed},
-      {40, 40, 38, 40, opaqueRed},
+      {40, 40, 38, 40, opaqueRed},    {40, 200, 0, 170.5, halfBlue}, {-100, 40, 139, 141, opaqueRed},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "centre " << c.cx << "," << c.cy << " radii " << c.inner << "–" << c.outer);
