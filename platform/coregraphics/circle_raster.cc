@@ -40,6 +40,7 @@ struct RingMask {
   int offset = 0;  // of the mask's first pixel from the centre's pixel, both ways
   int size = 0;
   std::vector<float> coverage;  // size × size, row by row
+  std::vector<int> rowFrom, rowTo;  // each row's covered pixels lie in [from, to)
 };
 
 template <class Coverage>
@@ -55,10 +56,18 @@ const RingMask& ringMask(double fractionX, double fractionY, double inner, doubl
   m.offset = -reach;
   m.size = 2 * reach + 1;
   m.coverage.assign(static_cast<std::size_t>(m.size) * m.size, 0.0f);
-  for (int y = 0; y < m.size; ++y)
-    for (int x = 0; x < m.size; ++x)
-      m.coverage[static_cast<std::size_t>(y) * m.size + x] =
-          static_cast<float>(coverageAt(m.offset + x + 0.5 - fractionX, m.offset + y + 0.5 - fractionY));
+  m.rowFrom.assign(m.size, 0);
+  m.rowTo.assign(m.size, 0);
+  for (int y = 0; y < m.size; ++y) {
+    int from = m.size, to = 0;
+    for (int x = 0; x < m.size; ++x) {
+      const float c = static_cast<float>(coverageAt(m.offset + x + 0.5 - fractionX, m.offset + y + 0.5 - fractionY));
+      m.coverage[static_cast<std::size_t>(y) * m.size + x] = c;
+      if (c > 0) from = std::min(from, x), to = x + 1;
+    }
+    m.rowFrom[y] = std::min(from, to);
+    m.rowTo[y] = to;
+  }
   return m;
 }
 
@@ -142,8 +151,8 @@ bool paintCircleRing(cairo_surface_t* surface, double cx, double cy, double inne
       auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
       const float* coverage = mask.coverage.data() + static_cast<std::size_t>(my) * mask.size;
       const double firstX = baseX + mask.offset;
-      const int from = static_cast<int>(std::clamp(-firstX, 0.0, static_cast<double>(mask.size)));
-      const int to = static_cast<int>(std::clamp(width - firstX, 0.0, static_cast<double>(mask.size)));
+      const int from = static_cast<int>(std::clamp(-firstX, static_cast<double>(mask.rowFrom[my]), static_cast<double>(mask.size)));
+      const int to = static_cast<int>(std::clamp(width - firstX, 0.0, static_cast<double>(mask.rowTo[my])));
       for (int mx = from; mx < to; ++mx) blend(row[static_cast<int>(firstX) + mx], coverage[mx]);
     }
     cairo_surface_mark_dirty(surface);
