@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "coregraphics/circle_raster.h"
+#include "coregraphics/pixel_pool.h"
 
 namespace {
 
@@ -82,8 +83,8 @@ CGContextRef CGBitmapContextCreateForSize(CGSize size, CGFloat scale, bool opaqu
   const double pw = std::ceil(size.width * scale), ph = std::ceil(size.height * scale);
   if (!(std::isfinite(pw) && std::isfinite(ph)) || pw <= 0 || ph <= 0) return nullptr;
   if (pw > kMaxPixelsPerSide || ph > kMaxPixelsPerSide) return nullptr;
-  cairo_surface_t* surface = cairo_image_surface_create(opaque ? CAIRO_FORMAT_RGB24 : CAIRO_FORMAT_ARGB32,
-                                                        static_cast<int>(pw), static_cast<int>(ph));
+  cairo_surface_t* surface = createPooledImageSurface(opaque ? CAIRO_FORMAT_RGB24 : CAIRO_FORMAT_ARGB32,
+                                                      static_cast<int>(pw), static_cast<int>(ph), true);
   if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
     cairo_surface_destroy(surface);
     return nullptr;

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
+#include "coregraphics/pixel_pool.h"
 #include "uikit/UIApplication.h"
 #include "uikit/UIImage.h"
 
@@ -28,27 +28,22 @@ ContextStacks& stacks() {
 }
 
 // A copy of the pixels as they are now: the context may go on drawing after
-// the image is taken. The copy's buffer is allocated without clearing and
-// the rows copied directly (both have the same format and size): a cleared
-// surface painted through cairo cost two more passes over every pixel.
+// the image is taken. The rows are copied directly into an uncleared pooled
+// buffer (both have the same format and size): a cleared surface painted
+// through cairo cost two more passes over every pixel.
 cairo_surface_t* snapshot(cairo_surface_t* source) {
-  static const cairo_user_data_key_t kOwnedPixels{};
   cairo_surface_flush(source);
   const cairo_format_t format = cairo_image_surface_get_format(source);
   const int width = cairo_image_surface_get_width(source), height = cairo_image_surface_get_height(source);
-  const int stride = cairo_image_surface_get_stride(source);
   const unsigned char* from = cairo_image_surface_get_data(source);
-  const std::size_t bytes = static_cast<std::size_t>(stride) * static_cast<std::size_t>(height);
-  auto* pixels = from && bytes > 0 ? static_cast<unsigned char*>(std::malloc(bytes)) : nullptr;
-  if (!pixels) return cairo_image_surface_create(format, width, height);  // blank, or in an error state
-  std::memcpy(pixels, from, bytes);
-  cairo_surface_t* copy = cairo_image_surface_create_for_data(pixels, format, width, height, stride);
-  if (cairo_surface_status(copy) != CAIRO_STATUS_SUCCESS ||
-      cairo_surface_set_user_data(copy, &kOwnedPixels, pixels, std::free) != CAIRO_STATUS_SUCCESS) {
-    std::free(pixels);
-    cairo_surface_destroy(copy);
-    return cairo_image_surface_create(format, width, height);
-  }
+  cairo_surface_t* copy = createPooledImageSurface(format, width, height, !from);
+  unsigned char* to = cairo_image_surface_get_data(copy);
+  if (!from || !to || cairo_surface_status(copy) != CAIRO_STATUS_SUCCESS) return copy;
+  const int fromStride = cairo_image_surface_get_stride(source), toStride = cairo_image_surface_get_stride(copy);
+  const std::size_t rowBytes = static_cast<std::size_t>(std::min(fromStride, toStride));
+  for (int y = 0; y < height; ++y)
+    std::memcpy(to + static_cast<std::ptrdiff_t>(y) * toStride, from + static_cast<std::ptrdiff_t>(y) * fromStride, rowBytes);
+  cairo_surface_mark_dirty(copy);
   return copy;
 }
 
