@@ -10,6 +10,7 @@
 #include <memory>
 #include <utility>
 #include <regex>
+#include <tuple>
 
 namespace sb {
 namespace {
@@ -65,7 +66,7 @@ UDateFormat* formatterFor(const std::string& pattern, const std::string& zone) {
   return kept.emplace(std::move(key), std::move(format)).first->second.get();
 }
 
-std::string formatInZone(double millis, const std::string& pattern, const std::string& zone) {
+std::string formatUncached(double millis, const std::string& pattern, const std::string& zone) {
   UDateFormat* fmt = formatterFor(pattern, zone);
   if (!fmt) return "";
   UErrorCode status = U_ZERO_ERROR;
@@ -75,6 +76,20 @@ std::string formatInZone(double millis, const std::string& pattern, const std::s
   char out[512];
   u_strToUTF8(out, sizeof out, nullptr, buffer, n, &status);
   return U_FAILURE(status) ? "" : std::string(out);
+}
+
+// Every relock formats the same moments again (each row's date, the clock):
+// each thread keeps its recent texts, emptied when full.
+std::string formatInZone(double millis, const std::string& pattern, const std::string& zone) {
+  constexpr std::size_t kMaxKept = 4096;
+  if (!std::isfinite(millis)) return formatUncached(millis, pattern, zone);  // NaN cannot be a key
+  thread_local std::map<std::tuple<double, std::string, std::string>, std::string> kept;
+  auto key = std::make_tuple(millis, pattern, zone);
+  if (auto found = kept.find(key); found != kept.end()) return found->second;
+  std::string text = formatUncached(millis, pattern, zone);
+  if (kept.size() >= kMaxKept) kept.clear();
+  kept.emplace(std::move(key), text);
+  return text;
 }
 
 double toMillis(NSTimeInterval sinceReference) { return (sinceReference + NSTimeIntervalSince1970) * kMillisPerSecond; }

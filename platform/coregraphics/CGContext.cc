@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "coregraphics/circle_raster.h"
+#include "coregraphics/pixel_pool.h"
+
 namespace {
 
 // Larger surfaces are refused rather than allocated: no icon or row needs one.
@@ -45,6 +48,29 @@ void addEllipse(cairo_t* cr, CGRect rect) {
   cairo_restore(cr);
 }
 
+// Paints the circle inscribed in `rect` directly (see circle_raster.h) when
+// cairo would paint nothing different: no clip, the plain OVER operator, a
+// CTM that is a uniform positive scale plus a translation, and a square
+// rectangle. The stroke is the ring of the line width centred on the circle.
+// False when any of that does not hold; the caller then paints with cairo.
+bool paintCircleDirectly(CGContextRef c, CGRect rect, bool stroke) {
+  if (c->colors.clipped || cairo_get_operator(c->cr) != CAIRO_OPERATOR_OVER) return false;
+  if (cairo_get_antialias(c->cr) != CAIRO_ANTIALIAS_DEFAULT) return false;
+  cairo_matrix_t m;
+  cairo_get_matrix(c->cr, &m);
+  if (m.xy != 0 || m.yx != 0 || !(m.xx > 0) || m.xx != m.yy) return false;
+  const double w = CGRectGetWidth(rect), h = CGRectGetHeight(rect);
+  if (!(w > 0) || w != h) return false;
+  const double radius = w / 2 * m.xx;
+  const double cx = (CGRectGetMinX(rect) + w / 2) * m.xx + m.x0, cy = (CGRectGetMinY(rect) + h / 2) * m.yy + m.y0;
+  if (!stroke) return paintCircleRing(c->surface, cx, cy, 0, radius, c->colors.fill);
+  const double halfLine = cairo_get_line_width(c->cr) / 2 * m.xx;
+  // A line at least as wide as the circle covers the disc, and cairo's
+  // stroker draws its inner edge differently then: left to cairo.
+  if (!(halfLine > 0) || halfLine >= radius) return false;
+  return paintCircleRing(c->surface, cx, cy, radius - halfLine, radius + halfLine, c->colors.stroke);
+}
+
 }  // namespace
 
 CGContext::~CGContext() {
@@ -57,8 +83,8 @@ CGContextRef CGBitmapContextCreateForSize(CGSize size, CGFloat scale, bool opaqu
   const double pw = std::ceil(size.width * scale), ph = std::ceil(size.height * scale);
   if (!(std::isfinite(pw) && std::isfinite(ph)) || pw <= 0 || ph <= 0) return nullptr;
   if (pw > kMaxPixelsPerSide || ph > kMaxPixelsPerSide) return nullptr;
-  cairo_surface_t* surface = cairo_image_surface_create(opaque ? CAIRO_FORMAT_RGB24 : CAIRO_FORMAT_ARGB32,
-                                                        static_cast<int>(pw), static_cast<int>(ph));
+  cairo_surface_t* surface = createPooledImageSurface(opaque ? CAIRO_FORMAT_RGB24 : CAIRO_FORMAT_ARGB32,
+                                                      static_cast<int>(pw), static_cast<int>(ph), true);
   if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
     cairo_surface_destroy(surface);
     return nullptr;
@@ -200,12 +226,15 @@ void CGContextStrokePath(CGContextRef c) {
 }
 
 void CGContextClip(CGContextRef c) {
-  if (c) cairo_clip(c->cr);
+  if (!c) return;
+  cairo_clip(c->cr);
+  c->colors.clipped = true;
 }
 
 void CGContextStrokeEllipseInRect(CGContextRef c, CGRect rect) {
   if (!c) return;
   cairo_new_path(c->cr);
+  if (paintCircleDirectly(c, rect, true)) return;
   addEllipse(c->cr, rect);
   CGContextStrokePath(c);
 }
@@ -213,6 +242,7 @@ void CGContextStrokeEllipseInRect(CGContextRef c, CGRect rect) {
 void CGContextFillEllipseInRect(CGContextRef c, CGRect rect) {
   if (!c) return;
   cairo_new_path(c->cr);
+  if (paintCircleDirectly(c, rect, false)) return;
   addEllipse(c->cr, rect);
   CGContextFillPath(c);
 }

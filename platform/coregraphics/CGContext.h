@@ -21,6 +21,7 @@ struct CGContext {
   struct Colors {
     CGFloat fill[4] = {0, 0, 0, 1};
     CGFloat stroke[4] = {0, 0, 0, 1};
+    bool clipped = false;  // a clip narrower than the surface may be in force
   };
   std::atomic<long> refs{1};
   cairo_surface_t* surface = nullptr;  // owned

@@ -3,8 +3,10 @@
 // 1st, midnight); additions are made field by field from the largest, days
 // and larger in wall-clock time, hours and smaller as elapsed time, as ICU
 // (and the device, which uses ICU too) does.
+#include <array>
 #include <climits>
 #include <cmath>
+#include <map>
 #include <utility>
 
 #include <unicode/gregocal.h>
@@ -51,11 +53,20 @@ std::string zoneFor(id self, NSDateComponentsObj* components) {
 
 NSInteger orDefault(NSInteger value, NSInteger fallback) { return value == NSDateComponentUndefined ? fallback : value; }
 
+// The same components are turned into dates again and again (a sort
+// compares each reminder's due date many times), and the answer depends on
+// nothing else: each thread keeps its recent answers. Bounded: the memo is
+// emptied when it fills.
+struct MomentKey {
+  std::array<NSInteger, 7> fields;  // first: they tell keys apart sooner
+  std::string zone;
+  auto operator<=>(const MomentKey&) const = default;
+};
+constexpr std::size_t kMaxRememberedMoments = 4096;
+
 id dateFromComponents(id self, SEL, id componentsObj) {
   if (!isKind(componentsObj, NSDateComponentsClass())) return nil;
   auto* components = static_cast<NSDateComponentsObj*>(componentsObj);
-  icu::Calendar* calendar = cachedGregorianCalendar(zoneFor(self, components));
-  if (!calendar) return nil;
   const std::pair<UCalendarDateFields, NSInteger> fields[] = {
       {UCAL_ERA, orDefault(components->era, icu::GregorianCalendar::AD)},
       {UCAL_YEAR, orDefault(components->year, 1)},
@@ -65,6 +76,14 @@ id dateFromComponents(id self, SEL, id componentsObj) {
       {UCAL_MINUTE, orDefault(components->minute, 0)},
       {UCAL_SECOND, orDefault(components->second, 0)},
   };
+  MomentKey key{{}, zoneFor(self, components)};
+  for (std::size_t i = 0; i < key.fields.size(); ++i) key.fields[i] = fields[i].second;
+  thread_local std::map<MomentKey, UDate> remembered;
+  if (auto it = remembered.find(key); it != remembered.end())
+    return NSDateWithTimeIntervalSinceReferenceDate(referenceFromICUDate(it->second));
+
+  icu::Calendar* calendar = cachedGregorianCalendar(key.zone);
+  if (!calendar) return nil;
   calendar->clear();
   for (auto [field, value] : fields) {
     if (!fitsICU(value)) return nil;
@@ -73,6 +92,8 @@ id dateFromComponents(id self, SEL, id componentsObj) {
   UErrorCode status = U_ZERO_ERROR;
   UDate moment = calendar->getTime(status);
   if (U_FAILURE(status)) return nil;
+  if (remembered.size() >= kMaxRememberedMoments) remembered.clear();
+  remembered.emplace(std::move(key), moment);
   return NSDateWithTimeIntervalSinceReferenceDate(referenceFromICUDate(moment));
 }
 

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
+#include "coregraphics/pixel_pool.h"
 #include "uikit/UIApplication.h"
 #include "uikit/UIImage.h"
 
@@ -25,16 +27,23 @@ ContextStacks& stacks() {
   return perThread;
 }
 
+// A copy of the pixels as they are now: the context may go on drawing after
+// the image is taken. The rows are copied directly into an uncleared pooled
+// buffer (both have the same format and size): a cleared surface painted
+// through cairo cost two more passes over every pixel.
 cairo_surface_t* snapshot(cairo_surface_t* source) {
   cairo_surface_flush(source);
-  cairo_surface_t* copy = cairo_image_surface_create(cairo_image_surface_get_format(source),
-                                                     cairo_image_surface_get_width(source),
-                                                     cairo_image_surface_get_height(source));
-  cairo_t* cr = cairo_create(copy);
-  cairo_set_source_surface(cr, source, 0, 0);
-  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-  cairo_paint(cr);
-  cairo_destroy(cr);
+  const cairo_format_t format = cairo_image_surface_get_format(source);
+  const int width = cairo_image_surface_get_width(source), height = cairo_image_surface_get_height(source);
+  const unsigned char* from = cairo_image_surface_get_data(source);
+  cairo_surface_t* copy = createPooledImageSurface(format, width, height, !from);
+  unsigned char* to = cairo_image_surface_get_data(copy);
+  if (!from || !to || cairo_surface_status(copy) != CAIRO_STATUS_SUCCESS) return copy;
+  const int fromStride = cairo_image_surface_get_stride(source), toStride = cairo_image_surface_get_stride(copy);
+  const std::size_t rowBytes = static_cast<std::size_t>(std::min(fromStride, toStride));
+  for (int y = 0; y < height; ++y)
+    std::memcpy(to + static_cast<std::ptrdiff_t>(y) * toStride, from + static_cast<std::ptrdiff_t>(y) * fromStride, rowBytes);
+  cairo_surface_mark_dirty(copy);
   return copy;
 }
 

@@ -1,0 +1,193 @@
+#include "coregraphics/circle_raster.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+namespace {
+
+// The area of the unit pixel square, centred on the origin, on the side
+// { n·p ≤ t } of a line with unit normal n = (a, b).
+double halfPlaneCoverage(double a, double b, double t) {
+  a = std::fabs(a), b = std::fabs(b);
+  if (a < b) std::swap(a, b);
+  const double h = (a + b) / 2;  // half the square's extent along n
+  if (t <= -h) return 0;
+  if (t >= h) return 1;
+  if (b < 1e-9) return 0.5 + t / a;  // an axis-aligned edge: linear
+  const double knee = (a - b) / 2;
+  if (t < -knee) return (t + h) * (t + h) / (2 * a * b);
+  if (t > knee) return 1 - (h - t) * (h - t) / (2 * a * b);
+  return 0.5 + t / a;
+}
+
+// Coverage of the pixel centred at distance d (direction (ux, uy)) from the
+// centre by the disc of radius r.
+double discCoverage(double r, double d, double ux, double uy) {
+  if (r <= 0) return 0;
+  if (d <= r - 0.75) return 1;  // the farthest corner is within √2/2 < 0.75
+  if (d >= r + 0.75) return 0;
+  return halfPlaneCoverage(ux, uy, r - d);
+}
+
+// Rings up to this radius (in pixels) are painted through a remembered mask.
+constexpr double kMaxMaskedRadius = 128;
+constexpr int kRememberedMasks = 8;
+
+struct RingMask {
+  double fractionX = -1, fractionY = -1, inner = -1, outer = -1;
+  int offset = 0;  // of the mask's first pixel from the centre's pixel, both ways
+  int size = 0;
+  std::vector<float> coverage;  // size × size, row by row
+  std::vector<int> rowFrom, rowTo;  // each row's covered pixels lie in [from, to)
+};
+
+template <class Coverage>
+const RingMask& ringMask(double fractionX, double fractionY, double inner, double outer, Coverage coverageAt) {
+  thread_local RingMask masks[kRememberedMasks];
+  thread_local int next = 0;
+  for (const RingMask& m : masks)
+    if (m.fractionX == fractionX && m.fractionY == fractionY && m.inner == inner && m.outer == outer) return m;
+  RingMask& m = masks[next];
+  next = (next + 1) % kRememberedMasks;
+  m.fractionX = fractionX, m.fractionY = fractionY, m.inner = inner, m.outer = outer;
+  const int reach = static_cast<int>(std::ceil(outer)) + 2;
+  m.offset = -reach;
+  m.size = 2 * reach + 1;
+  m.coverage.assign(static_cast<std::size_t>(m.size) * m.size, 0.0f);
+  m.rowFrom.assign(m.size, 0);
+  m.rowTo.assign(m.size, 0);
+  for (int y = 0; y < m.size; ++y) {
+    int from = m.size, to = 0;
+    for (int x = 0; x < m.size; ++x) {
+      const float c = static_cast<float>(coverageAt(m.offset + x + 0.5 - fractionX, m.offset + y + 0.5 - fractionY));
+      m.coverage[static_cast<std::size_t>(y) * m.size + x] = c;
+      if (c > 0) from = std::min(from, x), to = x + 1;
+    }
+    m.rowFrom[y] = std::min(from, to);
+    m.rowTo[y] = to;
+  }
+  return m;
+}
+
+std::uint8_t toByte(double v) { return static_cast<std::uint8_t>(std::clamp(v, 0.0, 1.0) * 255.0 + 0.5); }
+
+}  // namespace
+
+bool paintCircleRing(cairo_surface_t* surface, double cx, double cy, double inner, double outer,
+                     const double rgba[4]) {
+  if (!surface || cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) return false;
+  if (cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE) return false;
+  const cairo_format_t format = cairo_image_surface_get_format(surface);
+  if (format != CAIRO_FORMAT_ARGB32 && format != CAIRO_FORMAT_RGB24) return false;
+  if (!(std::isfinite(cx) && std::isfinite(cy) && std::isfinite(inner) && std::isfinite(outer))) return false;
+  if (!(inner >= 0 && inner < outer)) return false;
+  for (int i = 0; i < 4; ++i)
+    if (!std::isfinite(rgba[i])) return false;
+
+  cairo_surface_flush(surface);
+  unsigned char* data = cairo_image_surface_get_data(surface);
+  const int width = cairo_image_surface_get_width(surface), height = cairo_image_surface_get_height(surface);
+  const int stride = cairo_image_surface_get_stride(surface);
+  if (!data) return false;
+  const bool opaqueSurface = format == CAIRO_FORMAT_RGB24;
+
+  const double alpha = std::clamp(rgba[3], 0.0, 1.0);
+  const double red = std::clamp(rgba[0], 0.0, 1.0), green = std::clamp(rgba[1], 0.0, 1.0),
+               blue = std::clamp(rgba[2], 0.0, 1.0);
+  // The colour at full coverage, premultiplied, as a pixel: interior pixels
+  // of an opaque colour are simply stored.
+  const std::uint32_t solid = (std::uint32_t{toByte(alpha)} << 24) | (std::uint32_t{toByte(red * alpha)} << 16) |
+                              (std::uint32_t{toByte(green * alpha)} << 8) | toByte(blue * alpha);
+
+  // Bounds clamped while still in floating point: a huge circle must not
+  // overflow an int.
+  auto span = [](double from, double to, int limit, int& first, int& last) {
+    first = static_cast<int>(std::clamp(std::floor(from), 0.0, static_cast<double>(limit)));
+    last = static_cast<int>(std::clamp(std::ceil(to), 0.0, static_cast<double>(limit)));
+  };
+  int y0, y1;
+  span(cy - outer - 1, cy + outer + 1, height, y0, y1);
+  const double outerReach = (outer + 0.75) * (outer + 0.75);
+  const double innerFull = inner > 0.75 ? (inner - 0.75) * (inner - 0.75) : -1;  // wholly inside the hole
+  const double solidOuter = outer > 0.75 ? (outer - 0.75) * (outer - 0.75) : -1;
+  const double solidInner = inner > 0 ? (inner + 0.75) * (inner + 0.75) : 0;
+
+  // The share of the pixel centred at (dx, dy) from the centre that the ring
+  // covers.
+  auto coverageAt = [&](double dx, double dy) -> double {
+    const double d2 = dx * dx + dy * dy;
+    if (d2 >= outerReach || d2 <= innerFull) return 0;
+    if (d2 <= solidOuter && d2 >= solidInner) return 1;
+    const double d = std::sqrt(d2);
+    const double ux = d > 0 ? dx / d : 1, uy = d > 0 ? dy / d : 0;
+    return std::max(0.0, discCoverage(outer, d, ux, uy) - discCoverage(inner, d, ux, uy));
+  };
+  auto blend = [&](std::uint32_t& pixel, double coverage) {
+    if (coverage <= 0) return;
+    if (coverage >= 1 && alpha >= 1) {
+      pixel = solid;
+      return;
+    }
+    // OVER with premultiplied components: dst = src·coverage + dst·(1 − srcα·coverage).
+    const double sa = alpha * coverage, keep = 1 - sa;
+    const double da = opaqueSurface ? 1.0 : ((pixel >> 24) & 0xff) / 255.0;
+    const double dr = ((pixel >> 16) & 0xff) / 255.0, dg = ((pixel >> 8) & 0xff) / 255.0, db = (pixel & 0xff) / 255.0;
+    pixel = (std::uint32_t{toByte(sa + da * keep)} << 24) | (std::uint32_t{toByte(red * sa + dr * keep)} << 16) |
+            (std::uint32_t{toByte(green * sa + dg * keep)} << 8) | toByte(blue * sa + db * keep);
+  };
+  auto paintPixel = [&](std::uint32_t& pixel, double dx, double dy) { blend(pixel, coverageAt(dx, dy)); };
+
+  // A small ring's coverage depends only on its radii and the centre's
+  // position within a pixel; rows draw the same few dots at every call, so
+  // each thread keeps the masks of the last few.
+  if (outer <= kMaxMaskedRadius) {
+    const double baseX = std::floor(cx), baseY = std::floor(cy);
+    const RingMask& mask = ringMask(cx - baseX, cy - baseY, inner, outer, coverageAt);
+    for (int my = 0; my < mask.size; ++my) {
+      const double y = baseY + mask.offset + my;
+      if (y < 0 || y >= height) continue;
+      auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
+      const float* coverage = mask.coverage.data() + static_cast<std::size_t>(my) * mask.size;
+      const double firstX = baseX + mask.offset;
+      const int from = static_cast<int>(std::clamp(-firstX, static_cast<double>(mask.rowFrom[my]), static_cast<double>(mask.size)));
+      const int to = static_cast<int>(std::clamp(width - firstX, 0.0, static_cast<double>(mask.rowTo[my])));
+      for (int mx = from; mx < to; ++mx) blend(row[static_cast<int>(firstX) + mx], coverage[mx]);
+    }
+    cairo_surface_mark_dirty(surface);
+    return true;
+  }
+
+  // Each row visits only the pixels that may be touched: outside the
+  // circle's reach and inside the ring's hole are skipped as whole spans,
+  // chosen a pixel narrower than they could be so rounding never skips a
+  // touched one.
+  for (int y = y0; y < y1; ++y) {
+    const double dy = y + 0.5 - cy, dy2 = dy * dy;
+    if (dy2 >= outerReach) continue;
+    auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
+    const double reach = std::sqrt(outerReach - dy2);
+    int from, to;
+    span(cx - 0.5 - reach - 1, cx - 0.5 + reach + 2, width, from, to);
+    int holeFrom = to, holeTo = to;  // [holeFrom, holeTo) is skipped
+    if (innerFull > dy2) {
+      const double hole = std::sqrt(innerFull - dy2);
+      span(cx - 0.5 - hole + 2, cx - 0.5 + hole - 1, width, holeFrom, holeTo);
+      holeFrom = std::clamp(holeFrom, from, to);
+      holeTo = std::clamp(holeTo, holeFrom, to);
+    }
+    if (inner == 0 && alpha >= 1 && solidOuter > dy2) {
+      // A disc's middle is stored as one run of the solid colour.
+      const double middle = std::sqrt(solidOuter - dy2);
+      span(cx - 0.5 - middle + 2, cx - 0.5 + middle - 1, width, holeFrom, holeTo);
+      holeFrom = std::clamp(holeFrom, from, to);
+      holeTo = std::clamp(holeTo, holeFrom, to);
+      std::fill(row + holeFrom, row + holeTo, solid);
+    }
+    for (int x = from; x < holeFrom; ++x) paintPixel(row[x], x + 0.5 - cx, dy);
+    for (int x = holeTo; x < to; ++x) paintPixel(row[x], x + 0.5 - cx, dy);
+  }
+  cairo_surface_mark_dirty(surface);
+  return true;
+}
