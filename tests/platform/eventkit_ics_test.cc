@@ -238,24 +238,6 @@ TEST(ReminderICSBounds, HugeLinesAreSteppedOverOrDropped) {
   EXPECT_FALSE(parseReminderICS(huge).readable);
 }
 
-TEST(ReminderICSBounds, PropertiesWithEndlessParametersAreDropped) {
-  std::string params;
-  for (int i = 0; i < 100'000; ++i) params += ";X-P=v";
-  const ReminderFileContents contents =
-      parseReminderICS(reminderICS("SUMMARY" + params + ":lost\nSUMMARY;LANGUAGE=en:kept"));
-  EXPECT_EQ(titlesOf(contents), (std::vector<std::string>{"kept"}));
-  EXPECT_NE(contents.problem.find("parameters"), std::string::npos);
-}
-
-TEST(ReminderICSBounds, ComponentBudgetStopsReading) {
-  std::string text;
-  for (int i = 0; i < 10; ++i) text += "BEGIN:VTODO\r\nSUMMARY:" + std::to_string(i) + "\r\nEND:VTODO\r\n";
-  const ReminderFileContents contents = parseReminderICS(text, 3);
-  EXPECT_EQ(titlesOf(contents), (std::vector<std::string>{"0", "1", "2"}));
-  EXPECT_EQ(contents.components, 3u);
-  EXPECT_NE(contents.problem.find("more than 3"), std::string::npos) << contents.problem;
-}
-
 TEST(RepairUTF8, ReplacesEachIllFormedSubpart) {
   EXPECT_EQ(repairUTF8("plain \xE2\x82\xAC \xF0\x9F\x98\x80"), "plain \xE2\x82\xAC \xF0\x9F\x98\x80");
   EXPECT_EQ(repairUTF8("\x80"), "\xEF\xBF\xBD");

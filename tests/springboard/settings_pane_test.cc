@@ -17,24 +17,6 @@ namespace {
 
 using sb::SettingValue;
 
-TEST(SettingTypesTest, KnownKeysTakeThePanesTypeAndUnknownOnesTheirTextsType) {
-  EXPECT_EQ(sb::typedSetting("enabled", "false"), SettingValue(false));
-  EXPECT_EQ(sb::typedSetting("enabled", "YES"), SettingValue(true));
-  EXPECT_EQ(sb::typedSetting("enabled", "0"), SettingValue(false));
-  EXPECT_EQ(sb::typedSetting("textSize", "20"), SettingValue(20LL));
-  EXPECT_EQ(sb::typedSetting("daysToDisplay", "-1"), SettingValue(-1LL));
-  EXPECT_EQ(sb::typedSetting("textSize", "4294967310"), SettingValue(4294967310LL));  // wider than 32 bits
-  EXPECT_EQ(sb::typedSetting("iconFile", "DOT"), SettingValue(std::string("DOT")));
-  EXPECT_EQ(sb::typedSetting("iconFile", "true"), SettingValue(std::string("true")));
-  EXPECT_EQ(sb::typedSetting("someFutureKey", "true"), SettingValue(true));
-  EXPECT_EQ(sb::typedSetting("someFutureKey", "7"), SettingValue(7LL));
-  EXPECT_EQ(sb::typedSetting("someFutureKey", "seven"), SettingValue(std::string("seven")));
-  for (auto [key, text] : std::vector<std::pair<const char*, const char*>>{
-           {"enabled", "maybe"}, {"enabled", ""}, {"textSize", "big"}, {"textSize", "20.5"}, {"textSize", " 20"},
-           {"textSize", "99999999999999999999"}, {"", "1"}})
-    EXPECT_THROW(sb::typedSetting(key, text), sb::SettingError) << key << "=" << text;
-}
-
 using SettingsChangeTest = SampleLockTest;
 
 TEST_F(SettingsChangeTest, ATextSizeSetWhileLockedChangesTheRowsAtTheNextLockOnly) {

@@ -135,17 +135,6 @@ TEST_F(SimTest, SetOptionsReplaceTheSettingsFileAndAreCheckedFirst) {
   EXPECT_TRUE(fs::is_empty(tmp()));
 }
 
-TEST_F(SimTest, ATemporaryFolderInsideTheRootIsRefusedForSettings) {
-  fs::path root = copyOfSampleRoot();
-  fs::create_directories(root / "tmp");
-  auto before = stateOf(root);
-  std::string command = "TMPDIR=" + shellQuoted((root / "tmp").string()) + " " + shellQuoted(SPRINGBOARD_SIM) +
-                        " --root " + shellQuoted(root.string()) + " --events 'set textSize 20' >/dev/null 2>&1";
-  int status = std::system(command.c_str());
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << status;
-  EXPECT_EQ(stateOf(root), before);
-}
-
 TEST_F(SimTest, JsonCarriesTheHookTableAndATracePerStepOnlyWhenAsked) {
   nlohmann::json plain = runJson({"--json", "--events", "nowplaying"});
   EXPECT_FALSE(plain.contains("trace"));
@@ -175,21 +164,6 @@ TEST_F(SimTest, JsonCarriesTheHookTableAndATracePerStepOnlyWhenAsked) {
   EXPECT_EQ(ownRows(doc["steps"][1]["rows"]), 0u);
   // Opening the first row, now another application's.
   EXPECT_EQ(doc["steps"][2]["opened"].get<std::string>().rfind("bundle com.apple.", 0), 0u) << doc["steps"][2]["opened"];
-}
-
-TEST_F(SimTest, TextTraceIsIndentedUnderItsStep) {
-  SimRun r = run({"--trace", "--hooks", "--events", "relock"});
-  ASSERT_EQ(r.status, 0) << r.out;
-  EXPECT_NE(r.out.find("== hooks"), std::string::npos);
-  EXPECT_NE(r.out.find("2   added    -[SBLockScreenPluginOverlayContext removeCustomBulletins_QST]  v@:  new"),
-            std::string::npos);
-  size_t relock = r.out.find("== relock");
-  ASSERT_NE(relock, std::string::npos);
-  EXPECT_NE(r.out.find("trace:\n", relock), std::string::npos);
-  size_t trace = r.out.find("\n  call -[SBLockScreenNotificationListController loadView] ()", relock);
-  EXPECT_NE(trace, std::string::npos);
-  EXPECT_NE(r.out.find("\n    send -[SBLockScreenNotificationListController observer:addBulletin:forFeed:]", trace),
-            std::string::npos);
 }
 
 TEST_F(SimTest, DrawsOnePicturePerStepOutsideTheRoot) {

@@ -112,13 +112,6 @@ TEST_F(HookTableTest, ListsEveryMethodInTheOrderTheLibraryInstalledIt) {
   EXPECT_TRUE(sb::trace::takeEvents().empty());
 }
 
-TEST_F(HookTableTest, TracingStandsWrappersInFrontOfTheReplacements) {
-  boot("7.1", true);
-  EXPECT_EQ(sb::trace::installedMethods().size(), 14u);
-  EXPECT_NE(imageOf(class_getOwnMethodImplementation(objc_getClass("SBLockScreenView"), sel("initWithFrame:"))),
-            imageOf(libraryFunction()));
-}
-
 class CallTraceTest : public SampleLockTest, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(CallTraceTest, ALockHandsOverEveryBulletinBeforeSpringBoardLoadsItsView) {
@@ -184,27 +177,6 @@ TEST_P(CallTraceTest, ForeignRowsBringTheUnderlayBackUnderTheListsName) {
       break;
     }
   EXPECT_TRUE(insideHeight);
-}
-
-TEST_P(CallTraceTest, CellsAreMadeWithoutReuseIdentifierAndOwnRowsKeepFullAlpha) {
-  boot(GetParam(), true).lock();
-  std::vector<Event> events = sb::trace::takeEvents();
-  std::vector<Event> inits = select(events, Event::Kind::Saved, "initWithStyle:reuseIdentifier:");
-  ASSERT_FALSE(inits.empty());
-  for (const Event& e : inits) EXPECT_EQ(e.args.at(1), "nil");
-  for (const Event& e : select(events, Event::Kind::Call, "initWithStyle:reuseIdentifier:"))
-    EXPECT_EQ(e.args.at(1), quoted("SBLockScreenBulletinCell"));
-  // Alpha: asked one value, passed on another for own rows further down.
-  bool changed = false;
-  for (size_t i = 0; i + 1 < events.size(); ++i)
-    if (events[i].kind == Event::Kind::Call && events[i].selector == "setContentAlpha:" &&
-        events[i + 1].kind == Event::Kind::Saved && events[i + 1].args != events[i].args) {
-      EXPECT_EQ(events[i + 1].args.at(0), "1");
-      changed = true;
-    }
-  EXPECT_TRUE(changed);
-  EXPECT_FALSE(select(events, Event::Kind::Send, GetParam()[0] == '7' ? "setDrawsSeparators:" : "_setSeparatorHidden:")
-                   .empty());
 }
 
 TEST_P(CallTraceTest, NowPlayingRemovesTheOwnBulletinsFiveSecondsLaterInListOrder) {
