@@ -143,29 +143,6 @@ TEST(ReminderICSShapes, BareTodosWithoutACalendar) {
   EXPECT_EQ(contents.problem, "");
 }
 
-TEST(ReminderICSShapes, ACalendarNamesAndColoursItself) {
-  const ReminderFileContents apple = parseReminderICS(
-      crlf("BEGIN:VCALENDAR\nX-WR-CALNAME:Home\\, garden\nX-APPLE-CALENDAR-COLOR:#1BADF8FF\nCOLOR:red\n"
-           "BEGIN:VTODO\nSUMMARY:x\nEND:VTODO\nEND:VCALENDAR\n"
-           "BEGIN:VCALENDAR\nX-WR-CALNAME:Later\nEND:VCALENDAR\n"));
-  ASSERT_TRUE(apple.calendar.name);
-  EXPECT_EQ(*apple.calendar.name, "Home, garden");
-  ASSERT_TRUE(apple.calendar.color);
-  EXPECT_DOUBLE_EQ(apple.calendar.color->blue, 248.0 / 255);
-
-  // The standard's COLOR holds a CSS colour name; NAME stands for X-WR-CALNAME.
-  const ReminderFileContents standard =
-      parseReminderICS(crlf("BEGIN:VCALENDAR\nNAME:Errands\nCOLOR:Turquoise\nEND:VCALENDAR\n"));
-  EXPECT_EQ(standard.calendar.name, "Errands");
-  ASSERT_TRUE(standard.calendar.color);
-  EXPECT_DOUBLE_EQ(standard.calendar.color->red, 0x40 / 255.0);
-  EXPECT_DOUBLE_EQ(standard.calendar.color->green, 0xE0 / 255.0);
-  EXPECT_TRUE(standard.readable);
-  EXPECT_TRUE(standard.reminders.empty());
-
-  EXPECT_FALSE(parseReminderICS(crlf("BEGIN:VCALENDAR\nCOLOR:no-such-colour\nEND:VCALENDAR\n")).calendar.color);
-}
-
 TEST(ReminderICSShapes, OverridesFoldIntoTheirSeries) {
   const ReminderFileContents contents = parseReminderICS(crlf(
       "BEGIN:VCALENDAR\n"
@@ -186,35 +163,6 @@ TEST(ReminderICSShapes, OverridesFoldIntoTheirSeries) {
   EXPECT_EQ(contents.problem, "");
 }
 
-TEST(ReminderICSDamage, APartlyBrokenFileGivesWhatCanBeRead) {
-  const ReminderFileContents cut =
-      parseReminderICS(crlf("BEGIN:VCALENDAR\nBEGIN:VTODO\nSUMMARY:whole\nEND:VTODO\nBEGIN:VTODO\nSUMMARY:cut off"));
-  EXPECT_TRUE(cut.readable);
-  EXPECT_EQ(titlesOf(cut), (std::vector<std::string>{"whole"}));
-  EXPECT_NE(cut.problem.find("unterminated"), std::string::npos) << cut.problem;
-
-  const ReminderFileContents stray = parseReminderICS(
-      crlf("junk before\nEND:VTODO\nBEGIN:VTODO\nSUMMARY:kept\nno colon here\nEND:VTODO\n"
-           "BEGIN:VTODO\nSUMMARY:mismatched\nEND:VEVENT\nEND:VTODO\n"
-           "BEGIN:VCALENDAR\nBEGIN:VTODO\nSUMMARY:inner cut\nEND:VCALENDAR\n"
-           "BEGIN:VTODO\nSUMMARY:alarm left open\nBEGIN:VALARM\nX-APPLE-STRUCTURED-LOCATION;X-TITLE=Shop:geo:1,2\n"
-           "END:VTODO\n"));
-  EXPECT_TRUE(stray.readable);
-  EXPECT_EQ(titlesOf(stray), (std::vector<std::string>{"kept", "mismatched", "alarm left open"}));
-  EXPECT_FALSE(stray.problem.empty());
-  ASSERT_EQ(stray.reminders[2].alarms.size(), 1u);
-  EXPECT_EQ(stray.reminders[2].alarms[0].locationTitle, "Shop");
-}
-
-TEST(ReminderICSDamage, NothingReadableInTextThatIsNoCalendar) {
-  for (const std::string& text : {std::string(), std::string(1000, '\0'), std::string("hello\nworld\n"),
-                                  crlf("BEGIN:VCALENDAR\nBEGIN:VTODO\nSUMMARY:cut"), std::string("\xFF\xFE:\x01")}) {
-    const ReminderFileContents contents = parseReminderICS(text);
-    EXPECT_FALSE(contents.readable);
-    EXPECT_TRUE(contents.reminders.empty());
-  }
-}
-
 TEST(ReminderICSBounds, DeepNestingIsCutOff) {
   std::string deep = "BEGIN:VTODO\r\nSUMMARY:outer\r\n";
   for (int i = 0; i < 100'000; ++i) deep += "BEGIN:X\r\n";
@@ -223,19 +171,6 @@ TEST(ReminderICSBounds, DeepNestingIsCutOff) {
   const ReminderFileContents contents = parseReminderICS(deep);
   EXPECT_EQ(titlesOf(contents), (std::vector<std::string>{"outer"}));
   EXPECT_NE(contents.problem.find("nested"), std::string::npos) << contents.problem;
-}
-
-TEST(ReminderICSBounds, HugeLinesAreSteppedOverOrDropped) {
-  const std::string huge(16u << 20, 'x');
-  // One line of 16 MB in a property the store does not read, then in one it does.
-  const ReminderFileContents unread = parseReminderICS(reminderICS("SUMMARY:short\nDESCRIPTION:" + huge));
-  EXPECT_EQ(titlesOf(unread), (std::vector<std::string>{"short"}));
-  EXPECT_EQ(unread.problem, "");
-  const ReminderFileContents dropped = parseReminderICS(reminderICS("UID:u\nSUMMARY:" + huge));
-  ASSERT_EQ(dropped.reminders.size(), 1u);
-  EXPECT_EQ(dropped.reminders[0].title, "");
-  EXPECT_NE(dropped.problem.find("longer than"), std::string::npos);
-  EXPECT_FALSE(parseReminderICS(huge).readable);
 }
 
 TEST(RepairUTF8, ReplacesEachIllFormedSubpart) {

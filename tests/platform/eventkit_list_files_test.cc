@@ -43,23 +43,6 @@ class ListFolder : public ::testing::TestWithParam<bool> {
 
 using Titles = std::vector<std::string>;
 
-TEST_P(ListFolder, IcsFilesInNameOrder) {
-  root_.addList(kList, "Home");
-  add("b.ics", "b");
-  add("a.ics", "a");
-  add("c.ICS.txt", "not a reminder file");
-  add(".hidden.ics", "hidden");
-  root_.addReminder(kList, "notes.txt", "not a reminder");
-  std::filesystem::create_directory(root_.listFolder(kList) / "sub.ics");
-  const ListFiles files = read();
-  ASSERT_EQ(files.files.size(), 3u);
-  EXPECT_EQ(files.files[0].name, "a.ics");
-  EXPECT_EQ(files.files[1].name, "b.ics");
-  EXPECT_EQ(files.files[2].name, "sub.ics");
-  EXPECT_FALSE(files.files[2].contents);
-  EXPECT_EQ(titles(), (Titles{"a", "b"}));
-}
-
 TEST_P(ListFolder, ColdReadOpensEveryFileAndAnUnchangedFolderNone) {
   root_.addList(kList, "Home");
   for (char c = 'a'; c <= 'e'; ++c) add(std::string(1, c) + ".ics", std::string(1, c));
