@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "foundation/NSLog.h"
+#include "device_folder_test.h"
 #include "foundation/NSString.h"
 #include "foundation/device.h"
 #include "runtime/autorelease.h"
@@ -73,40 +74,18 @@ std::string pngFile(std::uint32_t width, std::uint32_t height, const std::vector
   return file + chunk("IHDR", header) + chunk("IDAT", deflate(rows, optimised)) + chunk("IEND", "");
 }
 
-class PNGFiles : public ::testing::Test {
+class PNGFiles : public DeviceFolderTest {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/image-files-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    root_ = pattern;
-    std::filesystem::create_directories(root_ + kIcons);
-    NSSetDeviceRoot(root_);
-    NSLogSetEcho(false);
-    NSLogClearCapture();
-  }
-  void TearDown() override {
-    NSSetDeviceRoot("/");
-    std::filesystem::remove_all(root_);
-  }
-  std::string hostPath(const std::string& name) const { return root_ + kIcons + name; }
+  PNGFiles() : DeviceFolderTest(kIcons) {}
+
   id imageAt(const std::string& name) {
     return msgSend<id, id>(objc_getClass("UIImage"), "imageWithContentsOfFile:",
                            NSStringWithUTF8(std::string(kIcons) + name));
   }
   id write(const std::string& name, const std::string& bytes) {
-    std::ofstream(hostPath(name), std::ios::binary) << bytes;
+    writeFile(name, bytes);
     return imageAt(name);
   }
-  static void expectRefusal(const std::string& name, const std::string& reason) {
-    const std::vector<std::string> lines = NSLogCapturedLines();
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_NE(lines[0].find(kIcons + name), std::string::npos) << lines[0];
-    EXPECT_NE(lines[0].find(reason), std::string::npos) << lines[0];
-    NSLogClearCapture();
-  }
-
-  AutoreleasePool pool;
-  std::string root_;
 };
 
 TEST_F(PNGFiles, IPhoneOptimisedPNGMatchesTheOrdinaryOne) {

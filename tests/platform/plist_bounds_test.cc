@@ -11,6 +11,7 @@
 
 #include "binary_plist_writer.h"
 #include "foundation/NSLog.h"
+#include "device_folder_test.h"
 #include "foundation/NSString.h"
 #include "foundation/PropertyList.h"
 #include "foundation/PropertyListLimits.h"
@@ -22,42 +23,15 @@ namespace {
 
 constexpr const char* kPreferences = "/var/mobile/Library/Preferences/";
 
-class HostilePropertyLists : public ::testing::Test {
+class HostilePropertyLists : public DeviceFolderTest {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/plist-bounds-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    root_ = pattern;
-    std::filesystem::create_directories(root_ + kPreferences);
-    NSSetDeviceRoot(root_);
-    NSLogSetEcho(false);
-    NSLogClearCapture();
-  }
-  void TearDown() override {
-    NSSetDeviceRoot("/");
-    std::filesystem::remove_all(root_);
-  }
+  HostilePropertyLists() : DeviceFolderTest(kPreferences) {}
 
-  std::string hostPath(const std::string& name) const { return root_ + kPreferences + name; }
-  id write(const std::string& name, const std::string& bytes) {
-    std::ofstream(hostPath(name), std::ios::binary) << bytes;
-    return NSStringWithUTF8(std::string(kPreferences) + name);
-  }
+  id write(const std::string& name, const std::string& bytes) { return writeFile(name, bytes); }
   static id dictionaryAt(id path) {
     return msgSend<id>(objc_getClass("NSDictionary"), "dictionaryWithContentsOfFile:", path);
   }
   static id arrayAt(id path) { return msgSend<id>(objc_getClass("NSArray"), "arrayWithContentsOfFile:", path); }
-  // The one log line of a refused file, which names it and the reason.
-  static void expectRefusal(const std::string& name, const std::string& reason) {
-    const std::vector<std::string> lines = NSLogCapturedLines();
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_NE(lines[0].find(kPreferences + name), std::string::npos) << lines[0];
-    EXPECT_NE(lines[0].find(reason), std::string::npos) << lines[0];
-    NSLogClearCapture();
-  }
-
-  AutoreleasePool pool;
-  std::string root_;
 };
 
 id itemAt(id array, NSUInteger index) { return msgSend<id, NSUInteger>(array, "objectAtIndex:", index); }

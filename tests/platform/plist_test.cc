@@ -7,6 +7,7 @@
 #include <string>
 
 #include "foundation/NSNumber.h"
+#include "device_folder_test.h"
 #include "foundation/NSString.h"
 #include "foundation/PropertyList.h"
 #include "foundation/device.h"
@@ -55,25 +56,11 @@ plist_t settingsTree() {
   return root;
 }
 
-class PropertyLists : public ::testing::Test {
+class PropertyLists : public DeviceFolderTest {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/plist-test-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    root_ = pattern;
-    std::filesystem::create_directories(root_ + kPreferences);
-    NSSetDeviceRoot(root_);
-  }
-  void TearDown() override {
-    NSSetDeviceRoot("/");
-    std::filesystem::remove_all(root_);
-  }
+  PropertyLists() : DeviceFolderTest(kPreferences) {}
 
-  // Writes a file in the preferences folder; answers its device path.
-  id write(const std::string& name, const std::string& bytes) {
-    std::ofstream(root_ + kPreferences + name, std::ios::binary) << bytes;
-    return NSStringWithUTF8(std::string(kPreferences) + name);
-  }
+  id write(const std::string& name, const std::string& bytes) { return writeFile(name, bytes); }
   id writeBinary(const std::string& name, plist_t tree) {
     char* bytes = nullptr;
     uint32_t length = 0;
@@ -90,9 +77,6 @@ class PropertyLists : public ::testing::Test {
   static id arrayAt(id path) {
     return objc_autorelease(msgSend<id>(msgSend<id>(objc_getClass("NSArray"), "alloc"), "initWithContentsOfFile:", path));
   }
-
-  AutoreleasePool pool;
-  std::string root_;
 };
 
 id valueFor(id dictionary, const char* key) { return msgSend<id>(dictionary, "objectForKey:", NSStr(key)); }
