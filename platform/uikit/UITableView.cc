@@ -213,6 +213,14 @@ bool agreesWithDataSource(id self, UITableViewObj* table) {
   return true;
 }
 
+// A row more or less in `section`: the sections after it start that much
+// further on.
+void countRows(UITableViewObj* table, NSInteger section, NSInteger delta) {
+  table->rowsInSection[section] += delta;
+  for (std::size_t s = static_cast<std::size_t>(section) + 1; s < table->sectionStart.size(); ++s)
+    table->sectionStart[s] += delta;
+}
+
 void insertRows(id self, SEL, id indexPaths, NSInteger) {
   UITableViewObj* table = asTable(self);
   Updating updating(table);
@@ -230,9 +238,7 @@ void insertRows(id self, SEL, id indexPaths, NSInteger) {
     const std::size_t index = table->sectionStart[section] + static_cast<std::size_t>(row);
     table->rows.insert(table->rows.begin() + static_cast<std::ptrdiff_t>(index),
                        {section, nullptr, CGRectMake(0, 0, table->frame.size.width, 0), false});
-    ++table->rowsInSection[section];
-    for (std::size_t s = static_cast<std::size_t>(section) + 1; s < table->sectionStart.size(); ++s)
-      ++table->sectionStart[s];
+    countRows(table, section, +1);
     markStaleFrom(table, index);
     inserted.push_back(index);
   }
@@ -268,9 +274,7 @@ void deleteRows(id self, SEL, id indexPaths, NSInteger) {
     const NSInteger section = table->rows[index].section;
     if (id cell = table->rows[index].cell) retireCell(table, cell);
     table->rows.erase(table->rows.begin() + static_cast<std::ptrdiff_t>(index));
-    --table->rowsInSection[section];
-    for (std::size_t s = static_cast<std::size_t>(section) + 1; s < table->sectionStart.size(); ++s)
-      --table->sectionStart[s];
+    countRows(table, section, -1);
     markStaleFrom(table, index);
   }
   if (!agreesWithDataSource(self, table)) return reload(self, table);
