@@ -22,6 +22,7 @@
 #include "runtime/autorelease.h"
 #include "runtime/message.h"
 #include "runtime/nsobject.h"
+#include "scenarios.h"
 #include "store_fetch.h"
 #include "substrate/substrate.h"
 
@@ -31,28 +32,10 @@ using qst_test::DeviceRoot;
 
 constexpr double kNow = 818251200.0;  // 2026-12-06 12:00 UTC
 
-// A root with n reminders in one selected list: a third undated, the rest
-// due over the coming weeks, some with priorities and a location alarm.
-std::unique_ptr<DeviceRoot> rootWith(int n) {
-  auto root = std::make_unique<DeviceRoot>();
-  root->list(qst_test::kHome, "Home", "#FF8000");
-  root->selectCalendars({qst_test::kHome});
-  for (int i = 0; i < n; ++i) {
-    qst_test::Todo todo{"SUMMARY:Reminder number " + std::to_string(i), "PRIORITY:" + std::to_string(i % 10)};
-    if (i % 3 != 0) {
-      char due[40];
-      std::snprintf(due, sizeof due, "DUE:202612%02dT%02d0000Z", 7 + i % 20, i % 24);
-      todo.push_back(due);
-    }
-    root->reminder(qst_test::kHome, todo);
-  }
-  return root;
-}
-
 DeviceRoot& rootFor(int n) {
   static std::map<int, std::unique_ptr<DeviceRoot>> roots;
   auto& slot = roots[n];
-  if (!slot) slot = rootWith(n);
+  if (!slot) slot = qst_bench::reminderRoot(n);
   return *slot;
 }
 
