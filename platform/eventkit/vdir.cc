@@ -1,9 +1,5 @@
 #include "eventkit/vdir.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
@@ -11,23 +7,16 @@
 #include "eventkit/reminder_cache.h"
 #include "eventkit/store_limits.h"
 #include "eventkit/utf8_repair.h"
+#include "foundation/regular_file.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 // A small regular file whole; nullopt when absent, not a regular file or
-// too large. Opened non-blocking so a FIFO cannot stall the store.
+// too large.
 std::optional<std::string> readSmallFile(const fs::path& path) {
-  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-  if (fd < 0) return std::nullopt;
-  std::optional<std::string> text;
-  struct stat st {};
-  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && static_cast<std::size_t>(st.st_size) <= kMaxListFileBytes) {
-    std::string bytes(kMaxListFileBytes, '\0');
-    const ssize_t got = read(fd, bytes.data(), bytes.size());
-    if (got >= 0) text = bytes.substr(0, static_cast<std::size_t>(got));
-  }
-  close(fd);
+  std::string text;
+  if (NSReadRegularFile(path.string(), kMaxListFileBytes, &text) != NSFileReadStatus::Read) return std::nullopt;
   return text;
 }
 
