@@ -143,6 +143,10 @@ void requestAccess(id, SEL, NSUInteger, EKAccessCompletion completion) {
   });
 }
 
+// EKAuthorizationStatus: denied (2) while the device refuses access,
+// authorized (3) otherwise; the simulated device has always been asked.
+NSInteger authorizationStatus(id, SEL, NSUInteger) { return accessDenied() ? 2 : 3; }
+
 id calendarWithIdentifier(id, SEL, id identifier) {
   if (!NSIsString(identifier) || accessDenied()) return nil;
   std::optional<ReminderList> list = readReminderList(listsFolder(), NSStringUTF8(identifier));
@@ -188,6 +192,7 @@ void registerEKEventStore() {
   objc_defineClass<EKPredicateObj>(NSObjectClass(), "EKPredicate");
   Class c = objc_defineClass<objc_object>(NSObjectClass(), "EKEventStore");
   class_addMethod(c, sel("requestAccessToEntityType:completion:"), requestAccess, "v@:Q@?");
+  class_addClassMethod(c, sel("authorizationStatusForEntityType:"), authorizationStatus, "q@:Q");
   class_addMethod(c, sel("calendarWithIdentifier:"), calendarWithIdentifier, "@@:@");
   class_addMethod(c, sel("calendarsForEntityType:"), calendarsForEntityType, "@@:Q");
   class_addMethod(c, sel("predicateForIncompleteRemindersWithDueDateStarting:ending:calendars:"),

@@ -6,6 +6,8 @@
 //       device holds kReminderAccessDeniedDevicePath; while it does, the store
 //       also finds no calendars and fetches no reminders, as a device's store
 //       without permission does.
+//   +authorizationStatusForEntityType:  2 (denied) while access is refused,
+//       else 3 (authorized).
 //   -calendarWithIdentifier:  the EKCalendar of the list folder of that name,
 //       or nil.
 //   -predicateForIncompleteRemindersWithDueDateStarting:ending:calendars:
