@@ -12,6 +12,11 @@ constexpr NSInteger kNotDetermined = 0, kAuthorized = 3;
 // PSCellType values.
 constexpr NSInteger kButtonCell = 13;
 
+// A selection file that names more lists the store lacks than this is not
+// one the pane wrote; the page shows the first ones, each tap taking one off,
+// rather than compare every name with every other.
+constexpr NSUInteger kMostMissingShown = 100;
+
 // The store's lists in a dot of their colour, as Reminders shows them.
 constexpr CGFloat kDotCanvas = 29, kDotDiameter = 14;
 
@@ -59,9 +64,11 @@ void addMissing(id page, id rows, id calendars, id selected) {
   id known = objc_autorelease(objc_new(objc_getClass("NSMutableArray")));
   for (id calendar : each(calendars)) msgSend<void, id>(known, "addObject:", msgSend<id>(calendar, "calendarIdentifier"));
   id missing = objc_autorelease(objc_new(objc_getClass("NSMutableArray")));
-  for (id identifier : each(selected))
+  for (id identifier : each(selected)) {
+    if (count(missing) == kMostMissingShown) break;
     if (!msgSend<BOOL, id>(known, "containsObject:", identifier) && !msgSend<BOOL, id>(missing, "containsObject:", identifier))
       msgSend<void, id>(missing, "addObject:", identifier);
+  }
   if (count(missing) == 0) return;
   msgSend<void, id>(rows, "addObject:", group(NSStr("Missing lists"),
                                              NSStr("These lists are ticked but no longer in Reminders. Tap one to "
