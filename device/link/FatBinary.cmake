@@ -18,7 +18,8 @@ find_program(QST_LD64 NAMES ld64.lld-19 REQUIRED)
 find_program(QST_LD64_ARMV7 NAMES ld64.lld.darwinold PATHS /usr/lib/llvm-13/bin NO_DEFAULT_PATH REQUIRED)
 find_program(QST_LIPO NAMES llvm-lipo-19 REQUIRED)
 find_program(QST_READTAPI NAMES llvm-readtapi-19 REQUIRED)
-find_package(Python3 3.9 COMPONENTS Interpreter REQUIRED)
+# Debian's python3 (3.9 or later) before any other on the PATH.
+find_program(QST_PYTHON NAMES python3 HINTS /usr/bin REQUIRED)
 
 set(QST_LINK_DIR ${CMAKE_CURRENT_LIST_DIR})
 set(QST_DEVICE_STUB_DIR ${CMAKE_CURRENT_LIST_DIR}/../stubs)
@@ -39,7 +40,7 @@ function(qst_armv7_stub tbd out_dylib)
     endif()
     add_custom_command(
       OUTPUT ${dylib}
-      COMMAND Python3::Interpreter ${QST_LINK_DIR}/armv7_stub_dylib.py --readtapi ${QST_READTAPI}
+      COMMAND ${QST_PYTHON} ${QST_LINK_DIR}/armv7_stub_dylib.py --readtapi ${QST_READTAPI}
               --compiler ${CMAKE_C_COMPILER} --linker ${QST_LD64_ARMV7} --tbd ${tbd}
               --work-dir ${CMAKE_BINARY_DIR}/armv7-stubs/${name} --output ${dylib} ${libsystem_args}
       DEPENDS ${tbd} ${QST_LINK_DIR}/armv7_stub_dylib.py ${libsystem}
@@ -96,12 +97,12 @@ function(qst_fat_binary target)
   endforeach()
   set(armv7_objects $<TARGET_OBJECTS:${FAT_ARMV7_OBJECTS}>)
   set(arm64_objects $<TARGET_OBJECTS:${FAT_ARM64_OBJECTS}>)
-  set(sign Python3::Interpreter ${QST_LINK_DIR}/adhoc_codesign.py)
+  set(sign ${QST_PYTHON} ${QST_LINK_DIR}/adhoc_codesign.py)
 
   # Without -dead_strip: this linker then drops the module initialiser.
   add_custom_command(
     OUTPUT ${linked_armv7} ${signed_armv7}
-    COMMAND Python3::Interpreter ${QST_LINK_DIR}/link_armv7.py --linker ${QST_LD64_ARMV7} --output ${linked_armv7}
+    COMMAND ${QST_PYTHON} ${QST_LINK_DIR}/link_armv7.py --linker ${QST_LD64_ARMV7} --output ${linked_armv7}
             --work-dir ${slices}/armv7-objects --exports ${FAT_EXPORTS} ${armv7_kind}
             --stubs ${armv7_stubs} --objects ${armv7_objects}
     COMMAND ${sign} ${linked_armv7} ${signed_armv7} ${FAT_IDENTIFIER}

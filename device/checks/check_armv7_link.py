@@ -1,0 +1,151 @@
+#!/usr/bin/env python3
+"""The armv7 slice of a fat device binary, against the defects of the linker
+that makes it (ld64.lld.darwinold), each of which would crash the slice on a
+device while every other check passes:
+  - no Thumb-to-ARM branch shim (it miscodes them: `add pc, pc`);
+  - every non-lazy pointer the objects asked for is filled: rebased to a
+    symbol of the image, or bound to an import (it leaves them zero);
+  - every pointer into the code is a function's address with the Thumb bit
+    its function needs (initialisers, replacements, block functions);
+  - every exported Thumb function is exported at its address + 1;
+  - every lazy pointer is bound lazily and starts at the stub helper, which
+    reaches dyld_stub_binder.
+The tables are decoded by llvm-objdump and llvm-nm; the words they point at
+are read from the slice here.
+
+    check_armv7_link.py BINARY
+"""
+import os
+import re
+import struct
+import subprocess
+import sys
+
+OBJDUMP = os.environ.get("LLVM_OBJDUMP", "llvm-objdump-19")
+NM = os.environ.get("LLVM_NM", "llvm-nm-19")
+
+
+def tool(*args):
+    return subprocess.run(args, capture_output=True, text=True, check=True).stdout
+
+
+def armv7_slice(data):
+    if struct.unpack_from(">I", data, 0)[0] != 0xCAFEBABE:
+        return data
+    for i in range(struct.unpack_from(">I", data, 4)[0]):
+        cputype, subtype, offset, size, _ = struct.unpack_from(">5I", data, 8 + 20 * i)
+        if (cputype, subtype) == (12, 9):
+            return data[offset:offset + size]
+    sys.exit("FAIL: no armv7 slice")
+
+
+def layout(image):
+    """Sections by (segment, name): (address, size); segments: (vmaddr, vmsize, fileoff)."""
+    ncmds = struct.unpack_from("<I", image, 16)[0]
+    sections, segments, offset = {}, [], 28
+    for _ in range(ncmds):
+        cmd, cmdsize = struct.unpack_from("<2I", image, offset)
+        if cmd == 0x1:
+            vmaddr, vmsize, fileoff, _, _, _, nsects = struct.unpack_from("<4I3I", image, offset + 24)
+            segments.append((vmaddr, vmsize, fileoff))
+            for i in range(nsects):
+                at = offset + 56 + 68 * i
+                name, segment = (image[at + k:at + k + 16].rstrip(b"\0").decode() for k in (0, 16))
+                sections[(segment, name)] = struct.unpack_from("<2I", image, at + 32)
+        offset += cmdsize
+    return sections, segments
+
+
+def word(image, segments, address):
+    for vmaddr, vmsize, fileoff in segments:
+        if vmaddr <= address < vmaddr + vmsize:
+            return struct.unpack_from("<I", image, fileoff + address - vmaddr)[0]
+    raise ValueError(f"{address:#x} is not mapped")
+
+
+def table_addresses(binary, option, column):
+    """The addresses of a rebase or bind table, with the rest of each line."""
+    rows = {}
+    for line in tool(OBJDUMP, "--macho", "--arch", "armv7", option, binary).splitlines():
+        fields = line.split()
+        if len(fields) > column and re.fullmatch(r"0x[0-9A-Fa-f]+", fields[column]):
+            rows[int(fields[column], 16)] = fields
+    return rows
+
+
+def main():
+    binary = sys.argv[1]
+    with open(binary, "rb") as f:
+        image = armv7_slice(f.read())
+    sections, segments = layout(image)
+    failures = []
+
+    functions, names = {}, {}
+    for line in tool(NM, "--arch", "armv7", "-m", "--defined-only", binary).splitlines():
+        match = re.match(r"([0-9a-f]+) \(__TEXT,__text\) .*?(\[Thumb\] )?(\S+)$", line)
+        if match:
+            functions[int(match[1], 16)] = bool(match[2])
+            names[match[3]] = int(match[1], 16)
+    shims = [name for name in names if name.endswith("$shim")]
+    if shims:
+        failures.append(f"Thumb-to-ARM shims: {' '.join(shims)}")
+
+    rebases = table_addresses(binary, "--rebase", 2)
+    binds = table_addresses(binary, "--bind", 2)
+    lazy_binds = table_addresses(binary, "--lazy-bind", 2)
+
+    def in_section(key, address):
+        start, size = sections.get(key, (0, 0))
+        return start <= address < start + size
+
+    for address in rebases:
+        value = word(image, segments, address)
+        if in_section(("__TEXT", "__text"), value):
+            start = value & ~1
+            if start not in functions:
+                failures.append(f"the pointer at {address:#x} ({value:#x}) is not a function's address")
+            elif bool(value & 1) != functions[start]:
+                failures.append(f"the pointer at {address:#x} ({value:#x}) has the wrong Thumb bit")
+
+    pointers = 0
+    for key in (("__DATA", "__nl_symbol_ptr"), ("__DATA", "__mod_init_func")):
+        start, size = sections.get(key, (0, 0))
+        for address in range(start, start + size, 4):
+            pointers += 1
+            if address not in binds and not (address in rebases and word(image, segments, address)):
+                failures.append(f"{key[1]} pointer at {address:#x} is neither bound nor set")
+
+    # The stub helper reaches the loader through this one; the other word of
+    # __got is the loader's cache, which starts zero.
+    if not any(row[-1] == "dyld_stub_binder" and in_section(("__DATA", "__got"), address)
+               for address, row in binds.items()):
+        failures.append("dyld_stub_binder is not bound in __got")
+
+    start, size = sections.get(("__DATA", "__la_symbol_ptr"), (0, 0))
+    for address in range(start, start + size, 4):
+        if address not in lazy_binds:
+            failures.append(f"lazy pointer at {address:#x} has no lazy bind")
+        elif address not in rebases or not in_section(("__TEXT", "__stub_helper"), word(image, segments, address)):
+            failures.append(f"lazy pointer at {address:#x} does not start at the stub helper")
+
+    exports = 0
+    for line in tool(OBJDUMP, "--macho", "--arch", "armv7", "--exports-trie", binary).splitlines():
+        match = re.match(r"0x([0-9A-F]+)\s+(\S+)$", line.strip())
+        if match and match[2] in names:
+            exports += 1
+            address, value = names[match[2]], int(match[1], 16)
+            expected = address | 1 if functions[address] else address
+            if value != expected:
+                failures.append(f"{match[2]} is exported at {value:#x}, not {expected:#x}")
+
+    for failure in failures:
+        print(f"FAIL: {failure}")
+    print(f"armv7 link: {len(functions)} functions, {len(rebases)} rebased and {len(binds)} bound pointers,"
+          f" {pointers} non-lazy and initialiser pointers, {size // 4} lazy pointers, {exports} exported functions")
+    if failures:
+        sys.exit(f"{len(failures)} armv7 link check(s) failed")
+    print("armv7 link checks passed")
+
+
+if __name__ == "__main__":
+    main()
