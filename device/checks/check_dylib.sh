@@ -55,17 +55,24 @@ while IFS= read -r library; do
   [ -n "${install_names[$library]:-}" ] || fail "loads $library, which has no stub"
 done < <(awk '$1 == "cmd" { load = ($2 == "LC_LOAD_DYLIB") } load && $1 == "name" { print $2 }' <<<"$headers")
 
+# The symbols each stub lists, space-separated, read once.
+declare -A listed
+for stub in "$stubs"/*.tbd; do
+  text=$(<"$stub")
+  listed[$(basename "$stub" .tbd)]=" ${text//[][,]/ } "
+done
 imports=0
 while IFS= read -r line; do
-  symbol=$(awk '{ print $3 }' <<<"$line")
-  from=$(sed -n 's/.*(from \([^)]*\)).*/\1/p' <<<"$line")
+  read -r _ _ symbol _ <<<"$line"
+  from=""
+  [[ $line =~ \(from\ ([^\)]*)\) ]] && from=${BASH_REMATCH[1]}
   imports=$((imports + 1))
   case "$symbol" in
     __Z* | ___cxa* | ___gxx* | *GLIBC*) fail "$symbol belongs to a Linux C or C++ runtime" ;;
   esac
-  if [ -z "$from" ] || [ ! -f "$stubs/$from.tbd" ]; then
+  if [ -z "$from" ] || [ -z "${listed[$from]:-}" ]; then
     fail "$symbol is not bound to a stub library ($line)"
-  elif ! grep -Eq "[[ ,]${symbol}[], ]" "$stubs/$from.tbd"; then
+  elif [[ ${listed[$from]} != *[[:space:]]"$symbol"[[:space:]]* ]]; then
     fail "$symbol is bound to $from, whose stub does not list it"
   fi
 done < <(nm -m -u "$dylib")
