@@ -2,7 +2,7 @@
 # A fat device binary: its two slices, armv7 then arm64 (as `lipo -info`
 # lists them), each ad-hoc signed with SHA-1 and SHA-256 code directories
 # that verify_signature.py accepts, and that it rejects once one byte of
-# either slice's __TEXT is changed.
+# either slice's __TEXT is changed, or one byte of a SHA-256 page hash.
 #   check_slices.sh BINARY IDENTIFIER
 set -euo pipefail
 binary=$1 identifier=$2
@@ -18,6 +18,17 @@ $verify "$binary" --identifier "$identifier" || fail "the signature of a slice d
 
 copy=$(mktemp)
 trap 'rm -f "$copy"' EXIT
+# A copy of the binary with the byte at $1 changed; what the verifier says of it.
+verify_changed() {
+  cp "$binary" "$copy"
+  local byte
+  byte=$(od -An -tu1 -j "$1" -N 1 "$copy" | tr -d ' ')
+  printf "$(printf '\\%03o' $(((byte + 1) % 256)))" | dd of="$copy" bs=1 seek="$1" conv=notrunc status=none
+  cmp -s "$binary" "$copy" && fail "the byte at $1 did not change"
+  $verify "$copy" 2>&1
+}
+be32() { echo $((16#$(od -An -tx1 -j "$1" -N 4 "$binary" | tr -d ' \n'))); }
+
 for arch in armv7 arm64; do
   # The byte in the middle of the slice's code: the slice's offset in the fat
   # file plus the file offset of its __text section.
@@ -26,11 +37,7 @@ for arch in armv7 arm64; do
   read -r text size < <("$objdump" --macho --arch "$arch" --private-headers "$binary" |
     awk '$1 == "sectname" { this = ($2 == "__text") } this && $1 == "size" { size = $2 } this && $1 == "offset" { print $2, size; exit }')
   at=$((slice + text + 16#${size#0x} / 2))
-  cp "$binary" "$copy"
-  byte=$(od -An -tu1 -j "$at" -N 1 "$copy" | tr -d ' ')
-  printf "$(printf '\\%03o' $(((byte + 1) % 256)))" | dd of="$copy" bs=1 seek="$at" conv=notrunc status=none
-  cmp -s "$binary" "$copy" && fail "$arch: the byte at $at did not change"
-  if output=$($verify "$copy" 2>&1); then
+  if output=$(verify_changed "$at"); then
     fail "$arch: the signature still verifies with the byte at $at changed"
   elif ! grep -q "^FAIL: $arch: .*hash of page" <<<"$output"; then
     fail "$arch: a changed byte at $at is not reported as a page hash: $output"
@@ -39,6 +46,23 @@ for arch in armv7 arm64; do
   fi
   grep -q "^FAIL: $( [ "$arch" = armv7 ] && echo arm64 || echo armv7 ):" <<<"$output" &&
     fail "$arch: a byte changed in one slice failed the other"
+
+  # The last byte of the SHA-256 directory (slot 0x1000): its last page hash.
+  signature=$((slice + $("$objdump" --macho --arch "$arch" --private-headers "$binary" |
+    awk '$1 == "cmd" { this = ($2 == "LC_CODE_SIGNATURE") } this && $1 == "dataoff" { print $2 }')))
+  directory=""
+  for ((i = 0; i < $(be32 $((signature + 8))); i++)); do
+    [ "$(be32 $((signature + 12 + 8 * i)))" -eq $((0x1000)) ] && directory=$((signature + $(be32 $((signature + 16 + 8 * i)))))
+  done
+  if [ -z "$directory" ]; then
+    fail "$arch: no code directory in slot 0x1000"
+  elif output=$(verify_changed $((directory + $(be32 $((directory + 4))) - 1))); then
+    fail "$arch: the signature still verifies with a SHA-256 page hash changed"
+  elif ! grep -q "^FAIL: $arch: slot 0x1000: SHA-256 hash of page" <<<"$output"; then
+    fail "$arch: a changed SHA-256 page hash is not reported as such: $output"
+  else
+    echo "$arch: SHA-256 page hash changed: $(grep "^FAIL: $arch" <<<"$output")"
+  fi
 done
 
 [ "$failures" -eq 0 ] && echo "slice checks passed" || { echo "$failures slice check(s) failed"; exit 1; }
