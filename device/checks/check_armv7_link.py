@@ -117,12 +117,12 @@ def main():
 
     # The stub helper reaches the loader through this one; the other word of
     # __got is the loader's cache, which starts zero.
-    if not any(row[-1] == "dyld_stub_binder" and in_section(("__DATA", "__got"), address)
+    lazy_start, lazy_size = sections.get(("__DATA", "__la_symbol_ptr"), (0, 0))
+    if lazy_size and not any(row[-1] == "dyld_stub_binder" and in_section(("__DATA", "__got"), address)
                for address, row in binds.items()):
         failures.append("dyld_stub_binder is not bound in __got")
 
-    start, size = sections.get(("__DATA", "__la_symbol_ptr"), (0, 0))
-    for address in range(start, start + size, 4):
+    for address in range(lazy_start, lazy_start + lazy_size, 4):
         if address not in lazy_binds:
             failures.append(f"lazy pointer at {address:#x} has no lazy bind")
         elif address not in rebases or not in_section(("__TEXT", "__stub_helper"), word(image, segments, address)):
@@ -141,7 +141,7 @@ def main():
     for failure in failures:
         print(f"FAIL: {failure}")
     print(f"armv7 link: {len(functions)} functions, {len(rebases)} rebased and {len(binds)} bound pointers,"
-          f" {pointers} non-lazy and initialiser pointers, {size // 4} lazy pointers, {exports} exported functions")
+          f" {pointers} non-lazy and initialiser pointers, {lazy_size // 4} lazy pointers, {exports} exported functions")
     if failures:
         sys.exit(f"{len(failures)} armv7 link check(s) failed")
     print("armv7 link checks passed")

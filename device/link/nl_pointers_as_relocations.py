@@ -30,10 +30,20 @@ class ObjectError(Exception):
     pass
 
 
-def vanilla_relocation(offset, symbol_index):
+def vanilla_relocation(offset, target, extern):
     # struct relocation_info: r_address, then r_symbolnum:24 r_pcrel:1
     # r_length:2 (2 = 4 bytes) r_extern:1 r_type:4 (ARM_RELOC_VANILLA = 0).
-    return struct.pack("<iI", offset, symbol_index | (2 << 25) | (1 << 27))
+    # The target is a symbol's index, or for a local one its section's number.
+    return struct.pack("<iI", offset, target | (2 << 25) | (int(extern) << 27))
+
+
+def section_number(data, sections, address):
+    """The 1-based number of the section holding an address."""
+    for number, header in enumerate(sections, 1):
+        start, size = struct.unpack_from("<2I", data, header + 32)
+        if start <= address < start + size:
+            return number
+    raise ObjectError(f"a local pointer's target {address:#x} is in no section")
 
 
 def rewrite(data):
@@ -63,11 +73,17 @@ def rewrite(data):
         if nreloc:
             raise ObjectError(f"{name}: a pointer section with relocations of its own")
         relocations = bytearray()
+        contents = struct.unpack_from("<I", data, header + 40)[0]
         for slot in range(size // 4):
             symbol = indirect[reserved1 + slot]
-            if symbol & (INDIRECT_SYMBOL_LOCAL | INDIRECT_SYMBOL_ABS):
-                raise ObjectError(f"{name}: pointer {slot} is to a local symbol, which this rewrite does not handle")
-            relocations += vanilla_relocation(slot * 4, symbol)
+            if symbol & INDIRECT_SYMBOL_ABS:
+                continue  # an absolute value, already in the word
+            if symbol & INDIRECT_SYMBOL_LOCAL:
+                # The assembler has put the local symbol's address in the word.
+                target = struct.unpack_from("<I", data, contents + slot * 4)[0]
+                relocations += vanilla_relocation(slot * 4, section_number(data, sections, target), False)
+            else:
+                relocations += vanilla_relocation(slot * 4, symbol, True)
         start = len(data) + len(appended)
         start += -start % 4
         appended += b"\0" * (start - len(data) - len(appended)) + relocations
