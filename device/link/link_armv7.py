@@ -18,6 +18,7 @@ trusted, and the output is written under its final name only on success.
 """
 import argparse
 import os
+import struct
 import subprocess
 import sys
 
@@ -56,7 +57,7 @@ def main():
 
     try:
         objects = rewritten_objects(args.objects, args.work_dir)
-    except (OSError, nl_pointers_as_relocations.ObjectError) as error:
+    except (OSError, struct.error, nl_pointers_as_relocations.ObjectError) as error:
         sys.exit(f"link_armv7: {error}")
     partial = args.output + ".partial"
     output_kind = ["-bundle"] if args.bundle else ["-dylib", "-install_name", args.install_name]
@@ -72,7 +73,7 @@ def main():
         image = bytearray(f.read())
     try:
         thumb_export_addresses.mark_thumb_exports(image)
-    except (thumb_export_addresses.ImageError, ValueError) as error:
+    except (thumb_export_addresses.ImageError, ValueError, struct.error) as error:
         sys.exit(f"link_armv7: {args.output}: {error}")
     with open(partial, "wb") as f:
         f.write(image)

@@ -1,4 +1,3 @@
-#!/usr/bin/env python3
 """Rewrites a 32-bit ARM Mach-O object so that ld64.lld.darwinold links its
 non-lazy pointers.
 
@@ -8,14 +7,14 @@ non-lazy pointer: a word in a S_NON_LAZY_SYMBOL_POINTERS section whose target
 is named only by the indirect symbol table. LLVM's previous Mach-O linker
 does not read that table for ARM: it copies such a section as plain data and
 the pointers stay zero. Here each pointer gets what it means spelled as an
-ordinary relocation (ARM_RELOC_VANILLA against its symbol), and the section
+ordinary relocation (ARM_RELOC_VANILLA against its symbol, or for a local
+symbol against its section), and the section
 becomes a regular one, so the linker fills the word for a symbol of the
 image (with the Thumb bit, rebased) and binds it for an import.
 
-    nl_pointers_as_relocations.py INPUT.o OUTPUT.o
+A step of link_armv7.py.
 """
 import struct
-import sys
 
 MH_MAGIC = 0xFEEDFACE
 CPU_TYPE_ARM = 12
@@ -90,19 +89,3 @@ def rewrite(data):
         struct.pack_into("<4I", data, header + 48, start, size // 4, (flags & ~SECTION_TYPE) | S_REGULAR, 0)
     return data + appended
 
-
-def main(argv):
-    if len(argv) != 3:
-        sys.exit(__doc__.strip().splitlines()[-1].strip())
-    with open(argv[1], "rb") as f:
-        data = bytearray(f.read())
-    try:
-        out = rewrite(data)
-    except (ObjectError, struct.error) as error:
-        sys.exit(f"{argv[1]}: {error}")
-    with open(argv[2], "wb") as f:
-        f.write(out)
-
-
-if __name__ == "__main__":
-    main(sys.argv)

@@ -1,4 +1,3 @@
-#!/usr/bin/env python3
 """Gives the exported Thumb functions of a linked 32-bit ARM Mach-O image
 their Thumb bit in the export trie.
 
@@ -10,10 +9,9 @@ The symbol table says which functions are Thumb (N_ARM_THUMB_DEF). Setting
 bit 0 of an even ULEB128 value changes only its first byte, so the trie
 keeps its size and layout.
 
-    thumb_export_addresses.py IMAGE   (rewritten in place)
+A step of link_armv7.py.
 """
 import struct
-import sys
 
 MH_MAGIC = 0xFEEDFACE
 CPU_TYPE_ARM = 12
@@ -106,19 +104,3 @@ def mark_thumb_exports(data):
             marked.append(name)
     return marked
 
-
-def main(argv):
-    if len(argv) != 2:
-        sys.exit(__doc__.strip().splitlines()[-1].strip())
-    with open(argv[1], "rb") as f:
-        data = bytearray(f.read())
-    try:
-        mark_thumb_exports(data)
-    except (ImageError, ValueError, struct.error) as error:
-        sys.exit(f"{argv[1]}: {error}")
-    with open(argv[1], "wb") as f:
-        f.write(data)
-
-
-if __name__ == "__main__":
-    main(sys.argv)
