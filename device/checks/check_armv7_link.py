@@ -10,11 +10,15 @@ device while every other check passes:
   - every exported Thumb function is exported at its address + 1;
   - every lazy pointer is bound lazily and starts at the stub helper, which
     reaches dyld_stub_binder.
+And, given the objects it was linked from, against them: every branch that
+an object's relocation asks for (BL, BLX or B.W to a symbol) reaches, in the
+slice, that symbol's function with a BL, or an import's stub with a BLX.
 The tables are decoded by llvm-objdump and llvm-nm; the words they point at
 are read from the slice here.
 
-    check_armv7_link.py BINARY
+    check_armv7_link.py BINARY [OBJECT_DIR]
 """
+import collections
 import os
 import re
 import struct
@@ -71,6 +75,71 @@ def table_addresses(binary, option, column):
         if len(fields) > column and re.fullmatch(r"0x[0-9A-Fa-f]+", fields[column]):
             rows[int(fields[column], 16)] = fields
     return rows
+
+
+def per_file(output):
+    """Lines of a tool's output over several files, by file."""
+    files, current = {}, None
+    for line in output.splitlines():
+        if line.endswith(":") and "/" in line and not line.startswith(" "):
+            current = files.setdefault(line[:-1], [])
+        elif current is not None and line.strip():
+            current.append(line)
+    return files
+
+
+def check_calls(binary, object_dir, functions, names):
+    """Failures of the branches the objects' relocations ask for, and how many were followed."""
+    objects = sorted(os.path.join(object_dir, name) for name in os.listdir(object_dir))
+    # A name that two objects both define locally cannot be told apart here.
+    counts = collections.Counter(line.split()[-1] for line in tool(NM, "--arch", "armv7", binary).splitlines()
+                                 if line.split())
+    repeated = {name for name, count in counts.items() if count > 1}
+    stubs = {}
+    for line in tool(OBJDUMP, "--macho", "--arch", "armv7", "--indirect-symbols", binary).splitlines():
+        fields = line.split()
+        if len(fields) == 3 and fields[0].startswith("0x"):
+            stubs.setdefault(fields[2], set()).add(int(fields[0], 16))
+    branches = {}
+    for line in tool(OBJDUMP, "--macho", "--arch", "armv7", "-d", "--no-symbolic-operands", binary).splitlines():
+        fields = line.split("\t")
+        if len(fields) >= 4 and fields[0].strip().endswith(":"):
+            branches[int(fields[0].strip()[:-1], 16)] = (fields[2], fields[3].split()[0] if fields[3] else "")
+
+    starts = {}  # object -> [(offset, function)]
+    for path, lines in per_file(tool(NM, "-n", "--defined-only", *objects)).items():
+        starts[path] = [(int(l.split()[0], 16), l.split()[-1]) for l in lines
+                        if l.split()[1] in "tT" and not l.split()[-1].startswith("ltmp")]
+    failures, followed = [], 0
+    for path, lines in per_file(tool(OBJDUMP, "--macho", "-r", *objects)).items():
+        for line in lines:
+            fields = line.split()
+            if len(fields) != 7 or fields[4] != "T_BR22" or fields[3] != "True":
+                continue
+            offset, target = int(fields[0], 16), fields[6]
+            owner = max(((o, f) for o, f in starts.get(path, []) if o <= offset), default=None)
+            if owner is None or owner[1] in repeated or owner[1] not in names:
+                continue
+            at = names[owner[1]] + offset - owner[0]
+            where = f"{os.path.basename(path)}+{offset:#x} ({at:#x}, to {target})"
+            mnemonic, operand = branches.get(at, ("", ""))
+            try:
+                reached = int(operand, 16)
+            except ValueError:
+                failures.append(f"{where}: no branch in the slice ({mnemonic} {operand})")
+                continue
+            followed += 1
+            kind = re.fullmatch(r"(blx|bl|b)(?:eq|ne|cs|hs|cc|lo|mi|pl|vs|vc|hi|ls|ge|lt|gt|le|al)?(\.w)?", mnemonic)
+            mnemonic = kind[1] + (kind[2] or "") if kind else mnemonic  # without the condition of an IT block
+            if target in names and target not in repeated:
+                if reached != names[target] or not functions.get(reached) or mnemonic not in ("bl", "b.w"):
+                    failures.append(f"{where}: {mnemonic} {operand}, not a Thumb branch to {names[target]:#x}")
+            elif target in stubs:
+                if reached not in stubs[target] or mnemonic != "blx":
+                    failures.append(f"{where}: {mnemonic} {operand}, not a BLX to its stub")
+            elif target not in repeated:
+                failures.append(f"{where}: {target} is neither in the slice nor imported")
+    return failures, followed
 
 
 def main():
@@ -138,10 +207,16 @@ def main():
             if value != expected:
                 failures.append(f"{match[2]} is exported at {value:#x}, not {expected:#x}")
 
+    calls = ""
+    if len(sys.argv) > 2:
+        call_failures, followed = check_calls(binary, sys.argv[2], functions, names)
+        failures += call_failures
+        calls = f", {followed} branches of the objects followed"
+
     for failure in failures:
         print(f"FAIL: {failure}")
     print(f"armv7 link: {len(functions)} functions, {len(rebases)} rebased and {len(binds)} bound pointers,"
-          f" {pointers} non-lazy and initialiser pointers, {lazy_size // 4} lazy pointers, {exports} exported functions")
+          f" {pointers} non-lazy and initialiser pointers, {lazy_size // 4} lazy pointers, {exports} exported functions{calls}")
     if failures:
         sys.exit(f"{len(failures)} armv7 link check(s) failed")
     print("armv7 link checks passed")

@@ -129,5 +129,7 @@ function(qst_fat_binary target)
     COMMENT "Joining the slices of ${target}"
     VERBATIM)
   add_custom_target(${target} ALL DEPENDS ${FAT_OUTPUT})
+  # Where the checks find the objects the armv7 slice was linked from.
+  set_property(TARGET ${target} PROPERTY QST_ARMV7_OBJECT_DIR ${slices}/armv7-objects)
   add_dependencies(${target} ${FAT_ARM64_OBJECTS} ${FAT_ARMV7_OBJECTS} ${stub_targets})
 endfunction()
