@@ -99,7 +99,9 @@ function(qst_fat_binary target)
   set(arm64_objects $<TARGET_OBJECTS:${FAT_ARM64_OBJECTS}>)
   set(sign ${QST_PYTHON} ${QST_LINK_DIR}/adhoc_codesign.py)
 
-  # Without -dead_strip: this linker then drops the module initialiser.
+  # No -dead_strip: nothing here would check what this linker keeps. (Given
+  # the objects as compiled, it kept the initialiser but dropped every
+  # replacement the initialiser reaches through a non-lazy pointer.)
   add_custom_command(
     OUTPUT ${linked_armv7} ${signed_armv7}
     COMMAND ${QST_PYTHON} ${QST_LINK_DIR}/link_armv7.py --linker ${QST_LD64_ARMV7} --output ${linked_armv7}
