@@ -5,8 +5,9 @@ device while every other check passes:
   - no Thumb-to-ARM branch shim (it miscodes them: `add pc, pc`);
   - every non-lazy pointer the objects asked for is filled: rebased to a
     symbol of the image, or bound to an import (it leaves them zero);
-  - every pointer into the code is a function's address with the Thumb bit
-    its function needs (initialisers, replacements, block functions);
+  - every pointer it sets points into a section, and every pointer into the
+    code is a function's address with the Thumb bit its function needs
+    (initialisers, replacements, block functions);
   - every exported Thumb function is exported at its address + 1;
   - every lazy pointer is bound lazily and starts at the stub helper, which
     reaches dyld_stub_binder.
@@ -169,7 +170,9 @@ def main():
 
     for address in rebases:
         value = word(image, segments, address)
-        if in_section(("__TEXT", "__text"), value):
+        if not any(in_section(key, value) for key in sections):
+            failures.append(f"the pointer at {address:#x} ({value:#x}) points into no section")
+        elif in_section(("__TEXT", "__text"), value):
             start = value & ~1
             if start not in functions:
                 failures.append(f"the pointer at {address:#x} ({value:#x}) is not a function's address")

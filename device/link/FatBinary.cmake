@@ -2,7 +2,7 @@
 #
 #   qst_fat_binary(<target>
 #     OUTPUT <fat file>
-#     ARM64_OBJECTS <OBJECT library>   ARMV7_OBJECTS <OBJECT library>
+#     ARM64_OBJECTS <OBJECT library>   ARMV7_OBJECTS <OBJECT library, -arch armv7>
 #     STUBS <.tbd files of the libraries it links>
 #     EXPORTS <exported symbols list>
 #     INSTALL_NAME <install name> | BUNDLE
