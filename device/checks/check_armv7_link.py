@@ -9,8 +9,8 @@ device while every other check passes:
     code is a function's address with the Thumb bit its function needs
     (initialisers, replacements, block functions);
   - every exported Thumb function is exported at its address + 1;
-  - every lazy pointer is bound lazily and starts at the stub helper, which
-    reaches dyld_stub_binder.
+  - every lazy pointer is bound lazily and starts at a stub helper entry
+    that hands dyld_stub_binder the lazy-bind record of that pointer.
 And, given the objects it was linked from, against them: every branch that
 an object's relocation asks for (BL, BLX or B.W to a symbol) reaches, in the
 slice, that symbol's function with a BL, or an import's stub with a BLX.
@@ -45,12 +45,15 @@ def armv7_slice(data):
 
 
 def layout(image):
-    """Sections by (segment, name): (address, size); segments: (vmaddr, vmsize, fileoff)."""
+    """Sections by (segment, name): (address, size); segments: (vmaddr, vmsize, fileoff);
+    the lazy-bind information: (offset, size)."""
     ncmds = struct.unpack_from("<I", image, 16)[0]
-    sections, segments, offset = {}, [], 28
+    sections, segments, lazy_info, offset = {}, [], (0, 0), 28
     for _ in range(ncmds):
         cmd, cmdsize = struct.unpack_from("<2I", image, offset)
-        if cmd == 0x1:
+        if cmd in (0x22, 0x80000022):  # LC_DYLD_INFO(_ONLY)
+            lazy_info = struct.unpack_from("<2I", image, offset + 32)
+        elif cmd == 0x1:
             vmaddr, vmsize, fileoff, _, _, _, nsects = struct.unpack_from("<4I3I", image, offset + 24)
             segments.append((vmaddr, vmsize, fileoff))
             for i in range(nsects):
@@ -58,7 +61,41 @@ def layout(image):
                 name, segment = (image[at + k:at + k + 16].rstrip(b"\0").decode() for k in (0, 16))
                 sections[(segment, name)] = struct.unpack_from("<2I", image, at + 32)
         offset += cmdsize
-    return sections, segments
+    return sections, segments, lazy_info
+
+
+def uleb128(data, offset):
+    value, shift = 0, 0
+    while True:
+        byte = data[offset]
+        offset += 1
+        value |= (byte & 0x7F) << shift
+        shift += 7
+        if byte < 0x80:
+            return value, offset
+
+
+def lazy_record(image, segments, lazy_info, record):
+    """(address, symbol) that the lazy-bind record at an offset binds."""
+    start, size = lazy_info
+    at, end = start + record, start + size
+    segment_offset = symbol = None
+    while at < end:
+        opcode, immediate = image[at] & 0xF0, image[at] & 0x0F
+        at += 1
+        if opcode == 0x70:  # BIND_OPCODE_SET_SEGMENT_AND_OFFSET_ULEB
+            offset, at = uleb128(image, at)
+            segment_offset = segments[immediate][0] + offset
+        elif opcode == 0x40:  # BIND_OPCODE_SET_SYMBOL_TRAILING_FLAGS_IMM
+            name_end = image.index(b"\0", at)
+            symbol, at = image[at:name_end].decode(), name_end + 1
+        elif opcode == 0x20:  # BIND_OPCODE_SET_DYLIB_ORDINAL_ULEB
+            _, at = uleb128(image, at)
+        elif opcode == 0x90:  # BIND_OPCODE_DO_BIND
+            return segment_offset, symbol
+        elif opcode not in (0x10, 0x30, 0x50):  # dylib ordinal immediate, special, type
+            break
+    return None, None
 
 
 def word(image, segments, address):
@@ -147,7 +184,7 @@ def main():
     binary = sys.argv[1]
     with open(binary, "rb") as f:
         image = armv7_slice(f.read())
-    sections, segments = layout(image)
+    sections, segments, lazy_info = layout(image)
     failures = []
 
     functions, names = {}, {}
@@ -199,6 +236,14 @@ def main():
             failures.append(f"lazy pointer at {address:#x} has no lazy bind")
         elif address not in rebases or not in_section(("__TEXT", "__stub_helper"), word(image, segments, address)):
             failures.append(f"lazy pointer at {address:#x} does not start at the stub helper")
+        else:
+            # The helper's entry: ldr ip, [pc]; b <common part>; .long <its lazy-bind record>
+            entry = word(image, segments, address)
+            record = word(image, segments, entry + 8)
+            if word(image, segments, entry) != 0xE59FC000 or \
+                    lazy_record(image, segments, lazy_info, record) != (address, lazy_binds[address][-1]):
+                failures.append(f"lazy pointer at {address:#x}: its stub helper entry does not bind"
+                                f" {lazy_binds[address][-1]} into it")
 
     exports = 0
     for line in tool(OBJDUMP, "--macho", "--arch", "armv7", "--exports-trie", binary).splitlines():
