@@ -9,7 +9,8 @@ device while every other check passes:
     code is a function's address with the Thumb bit its function needs
     (initialisers, replacements, block functions);
   - every exported Thumb function is exported at its address + 1;
-  - every lazy pointer is bound lazily and starts at a stub helper entry
+  - every stub jumps through the lazy pointer of its own symbol, and every
+    lazy pointer is bound lazily and starts at a stub helper entry
     that hands dyld_stub_binder the lazy-bind record of that pointer.
 And, given the objects it was linked from, against them: every branch that
 an object's relocation asks for (BL, BLX or B.W to a symbol) reaches, in the
@@ -133,10 +134,12 @@ def check_calls(binary, object_dir, functions, names):
     counts = collections.Counter(line.split()[-1] for line in tool(NM, "--arch", "armv7", binary).splitlines()
                                  if line.split())
     repeated = {name for name, count in counts.items() if count > 1}
-    stubs = {}
+    stubs, in_stubs = {}, False
     for line in tool(OBJDUMP, "--macho", "--arch", "armv7", "--indirect-symbols", binary).splitlines():
         fields = line.split()
-        if len(fields) == 3 and fields[0].startswith("0x"):
+        if line.startswith("Indirect symbols for"):
+            in_stubs = "(__TEXT,__stubs)" in line
+        elif in_stubs and len(fields) == 3 and fields[0].startswith("0x"):
             stubs.setdefault(fields[2], set()).add(int(fields[0], 16))
     branches = {}
     for line in tool(OBJDUMP, "--macho", "--arch", "armv7", "-d", "--no-symbolic-operands", binary).splitlines():
@@ -245,6 +248,19 @@ def main():
                 failures.append(f"lazy pointer at {address:#x}: its stub helper entry does not bind"
                                 f" {lazy_binds[address][-1]} into it")
 
+    # Each stub jumps through the lazy pointer of the symbol it is the stub of:
+    # ldr ip, [pc, #4]; add ip, pc, ip; ldr pc, [ip]; .long lazy_pointer - (stub + 12)
+    stubs = 0
+    for line in tool(OBJDUMP, "--macho", "--arch", "armv7", "--indirect-symbols", binary).splitlines():
+        fields = line.split()
+        if len(fields) == 3 and fields[0].startswith("0x") and in_section(("__TEXT", "__stubs"), int(fields[0], 16)):
+            stub, symbol = int(fields[0], 16), fields[2]
+            stubs += 1
+            code = [word(image, segments, stub + 4 * i) for i in range(4)]
+            lazy = (stub + 12 + code[3]) & 0xFFFFFFFF
+            if code[:3] != [0xE59FC004, 0xE08FC00C, 0xE59CF000] or lazy_binds.get(lazy, [""])[-1] != symbol:
+                failures.append(f"the stub of {symbol} at {stub:#x} does not jump through its lazy pointer")
+
     exports = 0
     for line in tool(OBJDUMP, "--macho", "--arch", "armv7", "--exports-trie", binary).splitlines():
         match = re.match(r"0x([0-9A-F]+)\s+(\S+)$", line.strip())
@@ -264,7 +280,7 @@ def main():
     for failure in failures:
         print(f"FAIL: {failure}")
     print(f"armv7 link: {len(functions)} functions, {len(rebases)} rebased and {len(binds)} bound pointers,"
-          f" {pointers} non-lazy and initialiser pointers, {lazy_size // 4} lazy pointers, {exports} exported functions{calls}")
+          f" {pointers} non-lazy and initialiser pointers, {stubs} stubs and {lazy_size // 4} lazy pointers, {exports} exported functions{calls}")
     if failures:
         sys.exit(f"{len(failures)} armv7 link check(s) failed")
     print("armv7 link checks passed")
