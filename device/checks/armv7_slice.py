@@ -17,6 +17,7 @@ def tool(*args):
 
 
 def uleb128(data, offset):
+    # Its own decoder: the checks share no code with the link steps they check.
     value, shift = 0, 0
     while True:
         byte = data[offset]
