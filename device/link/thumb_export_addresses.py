@@ -56,7 +56,7 @@ def thumb_functions(data, symoff, nsyms, stroff, strsize):
 def exports(data, start, size):
     """(name, offset of its address's first byte, address) for every export."""
     end = start + size
-    found, pending, visited = [], [(0, b"")], set()
+    found, pending, visited = [], [(0, b"")] if size else [], set()
     while pending:
         node, prefix = pending.pop()
         if node in visited or node >= size:
