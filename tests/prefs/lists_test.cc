@@ -1,8 +1,11 @@
 // The "Reminder lists" page: the store's lists with their colours and check
 // marks, taps that rewrite exactly the selection file, missing lists that can
 // be taken off, and a refusal said in words.
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
+#include "foundation/NSRunLoop.h"
 #include "pane.h"
 
 namespace qst_test {
@@ -91,6 +94,25 @@ TEST_F(Lists, AListTheStoreNoLongerHasIsShownMissingAndATapTakesItOff) {
   app().tapList(missing);
   EXPECT_EQ(selectedLists(), std::vector<std::string>{kHome});
   EXPECT_FALSE(listRows().count(missing));
+}
+
+TEST_F(Lists, TheFirstVisitAsksForAccessAndThePageFillsWhenTheAnswerComes) {
+  root.selectCalendars({kHome});
+  root.file("/var/mobile/Library/Calendar/access-not-asked", "");
+  boot();  // no lock: the library's own request would be the first
+  sb::PanePage waiting = app().listsPage();
+  EXPECT_TRUE(waiting.rows.empty());
+  ASSERT_EQ(waiting.groups.size(), 1u);
+  EXPECT_NE(waiting.groups[0].footer.find("Waiting for access"), std::string::npos) << waiting.groups[0].footer;
+  // The answer comes on the store's thread; the page reloads on the main one.
+  for (int i = 0; i < 500 && NSRunLoopPendingTimerCount() == 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  ASSERT_EQ(NSRunLoopPendingTimerCount(), 1u) << "the page's reload waits for the main loop";
+  device->wait(0);
+  EXPECT_EQ(NSRunLoopPendingTimerCount(), 0u);
+  auto rows = listRows();
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows["Home"].value, "on");
 }
 
 TEST_F(Lists, RefusedAccessIsSaidPlainlyAndNoListIsOffered) {
