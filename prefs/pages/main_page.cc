@@ -8,32 +8,35 @@ namespace {
 
 id key(id specifier) { return msgSend<id, id>(specifier, "propertyForKey:", NSStr("key")); }
 
-id iconSpecifier(id page) { return msgSend<id, id>(page, "specifierForID:", NSStr("iconFile")); }
+id iconRow(id specifiers) {
+  for (id s : each(specifiers))
+    if (isEqualToString(msgSend<id>(s, "identifier"), NSStr("iconFile"))) return s;
+  return nil;
+}
 
-// A stored icon path that is none of the list's own choices: the user's
-// own image.
-bool isCustomIcon(id page, id value) {
-  return msgSend<BOOL, id>(value, "isKindOfClass:", objc_getClass("NSString")) && length(value) > 0 &&
-         !msgSend<BOOL, id>(msgSend<id>(iconSpecifier(page), "values"), "containsObject:", value);
+// A stored icon path that is none of the list's own choices (or is the
+// choice added for it): the user's own image.
+bool isCustomIcon(id row, id value) {
+  if (!msgSend<BOOL, id>(value, "isKindOfClass:", objc_getClass("NSString")) || length(value) == 0) return false;
+  id offered = msgSend<id, id>(row, "propertyForKey:", NSStr("customImage"));
+  return msgSend<BOOL, id>(offered, "isEqual:", value) ||
+         !msgSend<BOOL, id>(msgSend<id>(row, "values"), "containsObject:", value);
 }
 
 // The icon list offers the user's own image too, once there is one, so
 // that the list shows it as chosen.
 void offerCustomIcon(id specifiers) {
-  id icon = nil;
-  for (id s : each(specifiers))
-    if (isEqualToString(msgSend<id>(s, "identifier"), NSStr("iconFile"))) icon = s;
+  id row = iconRow(specifiers);
   id stored = storedSetting(NSStr("iconFile"));
-  if (!icon || !msgSend<BOOL, id>(stored, "isKindOfClass:", objc_getClass("NSString")) || length(stored) == 0 ||
-      msgSend<BOOL, id>(msgSend<id>(icon, "values"), "containsObject:", stored))
-    return;
-  id values = msgSend<id>(msgSend<id>(icon, "values"), "mutableCopy");
+  if (!row || !isCustomIcon(row, stored)) return;
+  id values = msgSend<id>(msgSend<id>(row, "values"), "mutableCopy");
   id titles = objc_new(objc_getClass("NSMutableArray"));
-  id shown = msgSend<id>(icon, "titleDictionary");
+  id shown = msgSend<id>(row, "titleDictionary");
   for (id v : each(values)) msgSend<void, id>(titles, "addObject:", msgSend<id, id>(shown, "objectForKey:", v));
   msgSend<void, id>(values, "addObject:", stored);
   msgSend<void, id>(titles, "addObject:", NSStr("Custom image"));
-  msgSend<void, id, id>(icon, "setValues:titles:", values, titles);
+  msgSend<void, id, id>(row, "setValues:titles:", values, titles);
+  msgSend<void, id, id>(row, "setProperty:forKey:", stored, NSStr("customImage"));
   objc_release(values);
   objc_release(titles);
 }
@@ -70,13 +73,14 @@ void setPreferenceValue(id, SEL, id value, id specifier) {
 // The text field under the icon list: the path of the user's own image.
 id customIconFile(id self, SEL, id) {
   id stored = storedSetting(NSStr("iconFile"));
-  return isCustomIcon(self, stored) ? stored : NSStr("");
+  return isCustomIcon(iconRow(msgSend<id>(self, "specifiers")), stored) ? stored : NSStr("");
 }
 
 void setCustomIconFile(id self, SEL, id text, id) {
   if (!msgSend<BOOL, id>(text, "isKindOfClass:", objc_getClass("NSString"))) return;
   if (length(text) > 0) save(NSStr("iconFile"), text);
-  else if (isCustomIcon(self, storedSetting(NSStr("iconFile")))) save(NSStr("iconFile"), nil);
+  else if (isCustomIcon(iconRow(msgSend<id>(self, "specifiers")), storedSetting(NSStr("iconFile"))))
+    save(NSStr("iconFile"), nil);
   msgSend<void>(self, "reloadSpecifiers");
 }
 

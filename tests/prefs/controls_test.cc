@@ -210,3 +210,38 @@ TEST_F(Choices, EveryNameShownStoresWhatTheLibraryMakesOfThatName) {
 
 }  // namespace
 }  // namespace qst_test
+
+namespace qst_test {
+namespace {
+
+// ---- the user's own icon -------------------------------------------------------
+using OwnIcon = Defaults;
+
+TEST_F(OwnIcon, APathTypedBecomesTheIconAndTheListShowsItChosenUntilAnotherIsPicked) {
+  boot().lock();
+  auto row = [&](const std::string& label) {
+    for (auto& r : app().mainPage().rows)
+      if (r.label == label) return r;
+    return sb::PaneRow{};
+  };
+  app().set("customIconFile", "/var/mobile/Media/mine.png");
+  device->relock();
+  EXPECT_EQ(NSStringUTF8(library<StrongId>("iconFile")), "/var/mobile/Media/mine.png");
+  EXPECT_EQ(row("Icon").value, "Custom image");
+  EXPECT_EQ(row("Custom image").value, "/var/mobile/Media/mine.png");
+
+  app().set("iconFile", "Large dot");
+  EXPECT_EQ(row("Icon").value, "Large dot");
+  EXPECT_EQ(row("Custom image").value, "") << "the path field is for the user's own image only";
+  app().set("iconFile", "Custom image");
+  device->relock();
+  EXPECT_EQ(NSStringUTF8(library<StrongId>("iconFile")), "/var/mobile/Media/mine.png") << "picked again by name";
+
+  app().set("customIconFile", "");
+  device->relock();
+  EXPECT_EQ(storedType("iconFile"), std::nullopt) << "emptied: the library's default image";
+  EXPECT_EQ(row("Icon").value, "Reminders");
+}
+
+}  // namespace
+}  // namespace qst_test
