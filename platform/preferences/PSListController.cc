@@ -98,16 +98,14 @@ void setSpecifier(id self, SEL, id specifier) {
 // a section of their own.
 id specifierAt(id self, NSInteger section, NSInteger row) {
   NSInteger s = -1, r = 0;
-  bool first = true;
   for (id spec : NSArrayItems(msgSend<id>(self, "specifiers"))) {
     if (msgSend<NSInteger>(spec, "cellType") == PSGroupCell) {
       ++s;
       r = 0;
-    } else {
-      if (first && s < 0) s = 0;
-      if (s == section && r++ == row) return spec;
+      continue;
     }
-    first = false;
+    if (s < 0) s = 0;
+    if (s == section && r++ == row) return spec;
   }
   return nil;
 }
