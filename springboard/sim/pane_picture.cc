@@ -109,7 +109,7 @@ class PanePainter {
     CGFloat right = kWidth - kInset;
     if (row.cell == "switch") return drawSwitch(row.value == "on", right - kSwitchWidth, y + (kRowHeight - kSwitchHeight) / 2);
     if (row.cell == "list") {
-      if (row.value == "on") drawText(c_, "\u2713", font, right - UIFontLineAdvance(font, "\u2713"), y + 11, kTint, 1);
+      if (row.value == "on") drawCheckMark(right, y + kRowHeight / 2);
       return;
     }
     if (row.cell == "choice" || row.cell == "link") {
@@ -124,6 +124,20 @@ class PanePainter {
     cairo_clip(c_->cr);
     drawText(c_, value, font, x, y + 11, kValueGray, 1);
     cairo_restore(c_->cr);
+  }
+
+  // The table's check mark, drawn rather than set as text: the fonts at
+  // hand have no glyph for it.
+  void drawCheckMark(CGFloat right, CGFloat middle) {
+    cairo_t* cr = c_->cr;
+    cairo_move_to(cr, right - 14, middle);
+    cairo_line_to(cr, right - 9, middle + 5);
+    cairo_line_to(cr, right, middle - 6);
+    cairo_set_source_rgba(cr, kTint[0], kTint[1], kTint[2], kTint[3]);
+    cairo_set_line_width(cr, 2);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    cairo_stroke(cr);
   }
 
   void drawSwitch(bool on, CGFloat x, CGFloat y) {
