@@ -142,13 +142,16 @@ int main(int argc, char** argv) {
     size_t lockOmitted = omitted;
     if (!drawStep(0, "lock")) return 2;
 
+    // The lock as it stood before any step: the text's first table and the
+    // JSON document's top level.
+    const sb::Snapshot lock = device.snapshot();
     nlohmann::json stepsJson = nlohmann::json::array();
     if (!o.json) {
       std::cout << "== lock (iOS " << o.ios << ", " << o.now << ", " << o.tz << ")\n";
-      sim::printSnapshotTable(std::cout, device.snapshot());
+      sim::printSnapshotTable(std::cout, lock);
       if (o.trace) sim::printTrace(std::cout, lockTrace, lockOmitted);
     }
-    size_t logSeen = device.snapshot().log.size();
+    size_t logSeen = lock.log.size();
     for (size_t i = 0; i < steps.size(); ++i) {
       const sb::ScenarioStep& step = steps[i];
       sb::StepResult result = sb::runScenarioStep(device, step);
@@ -176,9 +179,8 @@ int main(int argc, char** argv) {
       logSeen = after.log.size();
       if (!drawStep(i + 1, step.text)) return 2;
     }
-    sb::Snapshot final = device.snapshot();
     if (o.json) {
-      nlohmann::json document = sim::snapshotJson(final);
+      nlohmann::json document = sim::snapshotJson(lock);
       if (!steps.empty()) document["steps"] = stepsJson;
       if (o.hooks) document["hooks"] = sim::hooksJson(sb::trace::installedMethods());
       if (o.trace) {
