@@ -20,6 +20,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kSampleMoment = "2026-03-14T09:30:00Z";
+constexpr const char* kVersionLine = "springboard-sim " SPRINGBOARD_SIM_VERSION " (QuillstoneBriarwhistle " QST_PACKAGE_VERSION ")";
 
 struct Options {
   std::string root = QST_SAMPLE_ROOT;
@@ -74,6 +75,7 @@ int main(int argc, char** argv) {
   app.add_flag("--trace", o.trace,
                "show every call into the library's replacements and every message it sends to SpringBoard");
   app.add_flag("--hooks", o.hooks, "show the methods the library replaced and added, in the order it did");
+  app.set_version_flag("--version", kVersionLine, "print the simulator's version and the package version it was built with");
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -181,6 +183,7 @@ int main(int argc, char** argv) {
     }
     if (o.json) {
       nlohmann::json document = sim::snapshotJson(lock);
+      document["version"] = {{"simulator", SPRINGBOARD_SIM_VERSION}, {"package", QST_PACKAGE_VERSION}};
       if (!steps.empty()) document["steps"] = stepsJson;
       if (o.hooks) document["hooks"] = sim::hooksJson(sb::trace::installedMethods());
       if (o.trace) {

@@ -186,6 +186,20 @@ TEST_F(SimTest, JsonTopLevelIsTheLockBeforeAnyStep) {
   EXPECT_EQ(doc, lock);
 }
 
+// As command-line tools do: one line, status 0, nothing run; the JSON
+// document carries the same two versions.
+TEST_F(SimTest, VersionNamesTheSimulatorAndThePackageItWasBuiltWith) {
+  SimRun r = run({"--version"});
+  EXPECT_EQ(r.status, 0) << r.out;
+  nlohmann::json doc = runJson({"--json"});
+  ASSERT_TRUE(doc["version"].is_object()) << doc["version"];
+  EXPECT_EQ(doc["version"]["package"], QST_PACKAGE_VERSION);
+  const std::string simulator = doc["version"]["simulator"];
+  EXPECT_FALSE(simulator.empty());
+  EXPECT_EQ(r.out, "springboard-sim " + simulator + " (QuillstoneBriarwhistle " QST_PACKAGE_VERSION ")\n");
+  EXPECT_TRUE(fs::is_empty(tmp()));
+}
+
 TEST_F(SimTest, DrawsOnePicturePerStepOutsideTheRoot) {
   fs::path pictures = work_ / "pictures";
   SimRun r = run({"--png-steps", pictures.string(), "--events", "nowplaying; wait 5"});
