@@ -61,6 +61,11 @@ void NSLogClearCapture() {
   log().lines.clear();
 }
 
+void NSLogTruncateCapture(size_t count) {
+  std::lock_guard guard(log().lock);
+  if (count < log().lines.size()) log().lines.resize(count);
+}
+
 void NSLogSetEcho(bool echo) {
   std::lock_guard guard(log().lock);
   log().echo = echo;
