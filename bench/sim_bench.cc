@@ -6,8 +6,8 @@
 //                           colour, right-aligned dates and location
 //                           subtitles, against n reminders with the plain
 //                           settings (dot icons only);
-//   BM_ManyApplications/n   n notifications each of its own application,
-//                           against n notifications of three applications.
+//   BM_ManyApplications/n   n notifications each of its own application and
+//                           icon, against n notifications of three.
 // Targets: 5,000 styled reminders and 10,000 applications each within 2 s
 // and 300 MB; memory and time per row flat as n grows (compare the
 // per-row counters across n).

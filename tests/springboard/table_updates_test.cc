@@ -2,9 +2,13 @@
 // new cells, every other row keeps its cell and moves to its new place, and
 // the result is what a full reload of the same list shows. Updates that do
 // not match the list leave a table that does.
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <set>
 
+#include "classes/SBAwayBulletinListItem.h"
+#include "classes/SBLockScreenBulletinCell.h"
 #include "classes/SBLockScreenNotificationListController.h"
 #include "classes/cell_metrics.h"
 #include "device_root.h"
@@ -218,6 +222,43 @@ TEST_F(TableUpdates, ScrollingHandsTheCellsOfRowsLeavingTheViewToRowsComingIntoI
   for (size_t i = 0; i < snap.rows.size(); ++i) EXPECT_EQ(snap.rows[i].primary.text, "Row " + std::to_string(i));
   EXPECT_EQ(cellAt(0), nil);
   EXPECT_TRUE(cellAt(99));
+}
+
+// Hundreds of applications, each with its own icon: a list of their
+// notifications holds the icons of the rows in view, not one per
+// application, and the report still shows every row's own icon.
+TEST_F(TableUpdates, ManyApplicationsHoldOnlyTheIconsOfTheRowsInView) {
+  const std::string icons = std::string(QST_SAMPLE_ROOT) + "/var/mobile/Library/SpringBoard/Icons/";
+  std::string json = "[";
+  for (int i = 0; i < 300; ++i) {
+    const std::string app = "com.example.n" + std::to_string(i);
+    std::ifstream in(icons + (i % 2 ? "com.apple.mobilemail@2x.png" : "com.apple.MobileSMS@2x.png"), std::ios::binary);
+    root.write(sb::applicationIconDevicePath(app), std::string(std::istreambuf_iterator<char>(in), {}));
+    json += std::string(i ? "," : "") + R"({"section": ")" + app + R"(", "title": "T", "minutesBeforeNow": )" +
+            std::to_string(i) + "}";
+  }
+  root.writeNotifications(json + "]");
+  boot();
+  device->lock();
+  std::set<id> held;
+  size_t cells = 0;
+  for (const auto& row : static_cast<UITableViewObj*>(table())->rows)
+    if (row.cell) {
+      ++cells;
+      held.insert(static_cast<sb::SBLockScreenBulletinCellObj*>(row.cell)->icon);
+    }
+  EXPECT_GT(held.size(), 1u);
+  EXPECT_LE(held.size(), cells);
+  EXPECT_LT(cells, 20u);
+
+  auto snap = device->snapshot();
+  ASSERT_EQ(snap.rows.size(), 300u);
+  ASSERT_TRUE(snap.rows[0].icon && snap.rows[1].icon);
+  EXPECT_NE(snap.rows[0].icon->centerPixel, snap.rows[1].icon->centerPixel);
+  for (size_t i = 0; i < snap.rows.size(); ++i) {
+    ASSERT_TRUE(snap.rows[i].icon) << i;
+    EXPECT_EQ(snap.rows[i].icon->centerPixel, snap.rows[i % 2].icon->centerPixel) << i;
+  }
 }
 
 }  // namespace
