@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <filesystem>
+#include <iomanip>
 #include <iostream>
 
 #include "Device.h"
@@ -190,7 +191,7 @@ int main(int argc, char** argv) {
         document["trace"] = sim::traceJson(lockTrace);
         if (lockOmitted) document["traceOmitted"] = lockOmitted;
       }
-      std::cout << document.dump(2) << "\n";
+      std::cout << std::setw(2) << document << "\n";  // streamed: no second copy of a large document
     }
     if (!o.png.empty()) {
       std::string error;
