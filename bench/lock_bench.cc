@@ -13,8 +13,9 @@
 // The reported time is the subject's wall time; the counters give the
 // reference's, and the ratios of wall and of process CPU time.
 //
-// `bench_lock --write-root DIR reminders|notifications N` copies such a
-// device root to DIR, for timing the simulator from outside (run.sh).
+// `bench_lock --write-root DIR reminders|notifications|styled-reminders|applications N`
+// copies such a device root to DIR (scenarios.h), for timing the simulator
+// from outside (run.sh).
 #include <benchmark/benchmark.h>
 
 #include <cstring>
@@ -108,8 +109,11 @@ int writeRoot(const std::string& destination, const std::string& kind, int n) {
   std::unique_ptr<qst_test::DeviceRoot> root;
   if (kind == "reminders") root = qst_bench::reminderRoot(n);
   else if (kind == "notifications") root = qst_bench::notificationRoot(n);
+  else if (kind == "styled-reminders") root = qst_bench::styledReminderRoot(n);
+  else if (kind == "applications") root = qst_bench::manyApplicationsRoot(n);
   else {
-    std::cerr << "bench_lock: unknown root kind " << kind << " (reminders, notifications)\n";
+    std::cerr << "bench_lock: unknown root kind " << kind
+              << " (reminders, notifications, styled-reminders, applications)\n";
     return 2;
   }
   std::error_code ec;

@@ -97,6 +97,44 @@ std::unique_ptr<qst_test::DeviceRoot> reminderRoot(int n) {
   return root;
 }
 
+std::unique_ptr<qst_test::DeviceRoot> styledReminderRoot(int n) {
+  auto root = std::make_unique<qst_test::DeviceRoot>();
+  root->list(qst_test::kHome, "Home", "#FF8000");
+  root->selectCalendars({qst_test::kHome});
+  root->settings({{"iconFile", std::string("DOT")},
+                  {"textColor", 999ll},  // the list's colour
+                  {"rightAlignedDate", true},
+                  {"displayLocation", true}});
+  for (int i = 0; i < n; ++i) {
+    char due[40];
+    std::snprintf(due, sizeof due, "DUE:202612%02dT%02d0000Z", 7 + i % 20, i % 24);
+    root->reminder(qst_test::kHome,
+                   {"SUMMARY:Reminder number " + std::to_string(i), due,
+                    "BEGIN:VALARM\r\nACTION:DISPLAY\r\nTRIGGER;VALUE=DATE-TIME:19760401T005545Z\r\n"
+                    "X-APPLE-STRUCTURED-LOCATION;VALUE=URI;X-TITLE=Office " +
+                        std::to_string(i) + ":geo:51.5,-0.12\r\nX-APPLE-PROXIMITY:ARRIVE\r\nEND:VALARM"});
+  }
+  return root;
+}
+
+std::unique_ptr<qst_test::DeviceRoot> manyApplicationsRoot(int n) {
+  auto root = std::make_unique<qst_test::DeviceRoot>();
+  root->settings({{"enabled", true}});
+  std::string icons[3];
+  for (int k = 0; k < 3; ++k)
+    icons[k] = readFile(std::string(QST_SAMPLE_ROOT) + "/var/mobile/Library/SpringBoard/Icons/" + kSections[k] + "@2x.png");
+  std::string json = "[";
+  for (int i = 0; i < n; ++i) {
+    root->file("/var/mobile/Library/SpringBoard/Icons/com.example.n" + std::to_string(i) + "@2x.png", icons[i % 3]);
+    if (i) json += ",\n";
+    json += "{\"section\": \"com.example.n" + std::to_string(i) + "\", \"title\": \"Message number " +
+            std::to_string(i) + "\", \"message\": \"Are we still on for tonight?\", \"minutesBeforeNow\": " +
+            std::to_string(1 + i % 600) + "}";
+  }
+  root->notifications(json + "]");
+  return root;
+}
+
 std::unique_ptr<qst_test::DeviceRoot> notificationRoot(int n, bool libraryEnabled) {
   auto root = std::make_unique<qst_test::DeviceRoot>();
   root->settings({{"enabled", libraryEnabled}});

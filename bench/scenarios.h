@@ -26,6 +26,14 @@ std::unique_ptr<qst_test::DeviceRoot> reminderRoot(int n);
 // and a settings file with the library enabled or not.
 std::unique_ptr<qst_test::DeviceRoot> notificationRoot(int n, bool libraryEnabled = true);
 
+// n reminders of one list in its most drawn shape: dot icons, titles in the
+// list's colour, right-aligned dates and a location subtitle on each.
+std::unique_ptr<qst_test::DeviceRoot> styledReminderRoot(int n);
+// n notifications, each of its own application ("com.example.n0", ...) with
+// its own icon file (copies of the three applications' of notificationRoot);
+// the library enabled, no reminders.
+std::unique_ptr<qst_test::DeviceRoot> manyApplicationsRoot(int n);
+
 struct Boot {
   bool withLibrary = true;
   std::function<std::unique_ptr<qst_test::DeviceRoot>()> makeRoot;

@@ -76,6 +76,19 @@ Snapshot Device::snapshot() {
   if (!listController_) return snap;
   auto* table = static_cast<UITableViewObj*>(tableView());
   if (table) msgSend<void>(tableView(), "layoutIfNeeded");  // rows below a change move at layout
+  // The table has cells only for the rows in view, as on the device: each
+  // other row is read by scrolling it into view, which configures its cell as
+  // the user's scrolling would, and the list is scrolled back afterwards. The
+  // log lines a scroll writes are taken back: they are this reading's.
+  const CGPoint offset = table ? msgSend<CGPoint>(tableView(), "contentOffset") : CGPoint{};
+  bool scrolled = false;
+  auto scrollTo = [&](CGPoint to) {
+    AutoreleasePool page;  // what the cells scrolled past made goes with them
+    const size_t logged = NSLogCapturedCount();
+    msgSend<void, CGPoint>(tableView(), "setContentOffset:", to);
+    NSLogTruncateCapture(logged);
+    scrolled = true;
+  };
   std::vector<id> items = NSArrayItems(asListController(listController_.get())->_listItems);
   snap.rows.reserve(items.size());
   for (NSUInteger i = 0; i < items.size(); ++i) {
@@ -97,11 +110,13 @@ Snapshot Device::snapshot() {
     // The table's last load: the height it was given and the cell it shows.
     if (table && i < table->rows.size()) {
       row.height = table->rows[i].rect.size.height;
+      if (!table->rows[i].cell) scrollTo(CGPoint{0, table->rows[i].rect.origin.y});
       if (id cell = table->rows[i].cell; cell && msgSend<BOOL, Class>(cell, "isKindOfClass:", objc_getClass("SBLockScreenBulletinCell")))
         readCell(row, cell);
     }
     snap.rows.push_back(std::move(row));
   }
+  if (scrolled) scrollTo(offset);
   return snap;
 }
 

@@ -61,6 +61,16 @@ void NSLogClearCapture() {
   log().lines.clear();
 }
 
+size_t NSLogCapturedCount() {
+  std::lock_guard guard(log().lock);
+  return log().lines.size();
+}
+
+void NSLogTruncateCapture(size_t count) {
+  std::lock_guard guard(log().lock);
+  if (count < log().lines.size()) log().lines.resize(count);
+}
+
 void NSLogSetEcho(bool echo) {
   std::lock_guard guard(log().lock);
   log().echo = echo;

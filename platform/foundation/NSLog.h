@@ -18,6 +18,11 @@ void NSLog(id format, A... args) {
 // The messages logged so far (message text only, without the date prefix).
 std::vector<std::string> NSLogCapturedLines();
 void NSLogClearCapture();
+// How many lines are captured; and keeping only the first `count` of them:
+// an onlooker's reading of the screen that made the system log lines takes
+// them back.
+size_t NSLogCapturedCount();
+void NSLogTruncateCapture(size_t count);
 // Whether lines also go to stderr (on by default).
 void NSLogSetEcho(bool echo);
 // The process name shown in each line ("SpringBoard" in the simulator).

@@ -108,9 +108,11 @@ CGFloat askHeight(id self, UITableViewObj* table, id indexPath) {
 }
 
 // Asks the data source for the cell of row `index` (whose place is current)
-// and puts it there.
+// and puts it there; the delegate hears of it last, once the cell is in the
+// table and laid out.
 void loadCell(id self, UITableViewObj* table, std::size_t index) {
-  id cell = msgSend<id, id, id>(table->dataSource, "tableView:cellForRowAtIndexPath:", self, indexPathAt(table, index));
+  id indexPath = indexPathAt(table, index);
+  id cell = msgSend<id, id, id>(table->dataSource, "tableView:cellForRowAtIndexPath:", self, indexPath);
   if (!cell)
     objc_raise("NSInternalInconsistencyException",
                "UITableView dataSource must return a cell from tableView:cellForRowAtIndexPath:");
@@ -121,6 +123,63 @@ void loadCell(id self, UITableViewObj* table, std::size_t index) {
   msgSend<void, CGRect>(cell, "setFrame:", row.rect);
   msgSend<void, id>(self, "addSubview:", cell);
   msgSend<void>(cell, "layoutSubviews");
+  if (respondsTo(table->delegate, sel("tableView:willDisplayCell:forRowAtIndexPath:")))
+    msgSend<void, id, id, id>(table->delegate, "tableView:willDisplayCell:forRowAtIndexPath:", self, cell, indexPath);
+}
+
+// --- The rows in view -------------------------------------------------------
+
+CGFloat contentHeight(const UITableViewObj* table) {
+  if (table->rows.empty()) return 0;
+  const auto& last = table->rows.back().rect;
+  return last.origin.y + last.size.height;
+}
+
+// The offset stays within the content: from the top to where the last row
+// ends at the bottom of the view. Places must be current.
+void clampOffset(UITableViewObj* table) {
+  const CGFloat most = std::max<CGFloat>(0, contentHeight(table) - table->frame.size.height);
+  if (!(table->contentOffsetY <= most)) table->contentOffsetY = most;  // NaN too
+  if (table->contentOffsetY < 0) table->contentOffsetY = 0;
+}
+
+// The rows that meet the view, [first, end); places must be current. A row
+// that ends where the view begins is above it; an empty row at the top of
+// the view is in it.
+std::pair<std::size_t, std::size_t> rowsInView(const UITableViewObj* table) {
+  const CGFloat top = table->contentOffsetY, bottom = top + table->frame.size.height;
+  const auto& rows = table->rows;
+  // Rows end in order (each starts where the one above ends), so bisect.
+  auto first = std::lower_bound(rows.begin(), rows.end(), top, [](const UITableViewObj::Row& row, CGFloat y) {
+    return row.rect.origin.y + row.rect.size.height < y;
+  });
+  while (first != rows.end() && first->rect.size.height > 0 && first->rect.origin.y + first->rect.size.height <= top)
+    ++first;
+  auto end = first;
+  while (end != rows.end() && end->rect.origin.y < bottom) ++end;
+  return {static_cast<std::size_t>(first - rows.begin()), static_cast<std::size_t>(end - rows.begin())};
+}
+
+// Rows that left the view give up their cells; rows in view without one
+// ask for it. Cells already in view stay where they are until layout.
+void tile(id self, UITableViewObj* table) {
+  updateAllPlaces(table);
+  clampOffset(table);
+  const auto [first, end] = rowsInView(table);
+  std::vector<std::size_t> leaving;
+  for (const auto& [cell, index] : table->rowOfCell)
+    if (index < first || index >= end) leaving.push_back(index);
+  for (std::size_t index : leaving) {
+    retireCell(table, table->rows[index].cell);
+    table->rows[index].cell = nullptr;
+    table->rows[index].placed = false;
+  }
+  if (!table->dataSource) return;
+  for (std::size_t i = first; i < end; ++i) {
+    if (table->rows[i].cell) continue;
+    AutoreleasePool pool;
+    loadCell(self, table, i);
+  }
 }
 
 NSInteger askRowCount(id self, UITableViewObj* table, NSInteger section) {
@@ -172,10 +231,7 @@ void measureRows(id self, UITableViewObj* table) {
 void reload(id self, UITableViewObj* table) {
   unloadRows(table);
   measureRows(self, table);
-  for (std::size_t i = 0; i < table->rows.size(); ++i) {
-    AutoreleasePool pool;
-    loadCell(self, table, i);
-  }
+  tile(self, table);
   // What the new load did not take again is let go, beyond a few.
   trimReuseQueue(table);
   table->needsLayout = false;
@@ -247,11 +303,7 @@ void insertRows(id self, SEL, id indexPaths, NSInteger) {
     AutoreleasePool rowPool;
     table->rows[index].rect.size.height = askHeight(self, table, indexPathAt(table, index));
   }
-  for (std::size_t index : inserted) {
-    AutoreleasePool rowPool;
-    updatePlaces(table, index);
-    loadCell(self, table, index);
-  }
+  tile(self, table);
 }
 
 void deleteRows(id self, SEL, id indexPaths, NSInteger) {
@@ -278,18 +330,60 @@ void deleteRows(id self, SEL, id indexPaths, NSInteger) {
     markStaleFrom(table, index);
   }
   if (!agreesWithDataSource(self, table)) return reload(self, table);
+  tile(self, table);
 }
 
-// Moves the cells of rows that moved since the last layout.
+// Moves the cells of rows that moved since the last layout, and fills the
+// view with the rows that moved into it.
 void layoutSubviews(id self, SEL cmd) {
   msgSendSuper<void>(gUITableView, self, cmd);
   UITableViewObj* table = asTable(self);
-  updateAllPlaces(table);
-  for (auto& row : table->rows) {
+  Updating updating(table);
+  if (!updating.entered()) return;  // laid out from inside a load or an update: the rows are in flux
+  tile(self, table);
+  const auto [first, end] = rowsInView(table);
+  for (std::size_t i = first; i < end; ++i) {
+    auto& row = table->rows[i];
     if (row.placed || !row.cell) continue;
     msgSend<void, CGRect>(row.cell, "setFrame:", row.rect);
     row.placed = true;
   }
+}
+
+// --- Scrolling --------------------------------------------------------------
+
+void scrollTo(id self, UITableViewObj* table, CGFloat y) {
+  Updating updating(table);
+  if (!updating.entered()) return;  // a data source scrolling from inside a load
+  AutoreleasePool pool;
+  table->contentOffsetY = y;
+  tile(self, table);
+}
+
+CGPoint contentOffset(id self, SEL) { return CGPointMake(0, asTable(self)->contentOffsetY); }
+void setContentOffset(id self, SEL, CGPoint offset) { scrollTo(self, asTable(self), offset.y); }
+
+CGSize contentSize(id self, SEL) {
+  UITableViewObj* table = asTable(self);
+  updateAllPlaces(table);
+  return CGSizeMake(table->frame.size.width, contentHeight(table));
+}
+
+void scrollToRow(id self, SEL, id indexPath, NSInteger position, BOOL) {
+  UITableViewObj* table = asTable(self);
+  std::size_t index = 0;
+  if (!rowIndexOfPath(table, indexPath, &index)) return;
+  updateAllPlaces(table);
+  const CGRect rect = table->rows[index].rect;
+  const CGFloat height = table->frame.size.height, top = table->contentOffsetY;
+  CGFloat y = rect.origin.y;  // top
+  if (position == 2) y = rect.origin.y + rect.size.height / 2 - height / 2;
+  else if (position == 3) y = rect.origin.y + rect.size.height - height;
+  else if (position == 0) {  // as little as brings the row into view
+    if (rect.origin.y >= top && rect.origin.y + rect.size.height <= top + height) y = top;
+    else if (rect.origin.y > top) y = rect.origin.y + rect.size.height - height;
+  }
+  scrollTo(self, table, y);
 }
 
 // --- Questions --------------------------------------------------------------
@@ -342,9 +436,12 @@ CGRect rectForRow(id self, SEL, id indexPath) {
 }
 
 id visibleCells(id self, SEL) {
+  UITableViewObj* table = asTable(self);
+  updateAllPlaces(table);
   std::vector<id> cells;
-  for (const auto& r : asTable(self)->rows)
-    if (r.cell) cells.push_back(r.cell);
+  const auto [first, end] = rowsInView(table);
+  for (std::size_t i = first; i < end; ++i)
+    if (id cell = table->rows[i].cell) cells.push_back(cell);
   return NSArrayWith(cells);
 }
 
@@ -382,6 +479,10 @@ void registerUITableView() {
   class_addMethod(cls, sel("cellForRowAtIndexPath:"), cellForRow, "@@:@");
   class_addMethod(cls, sel("rectForRowAtIndexPath:"), rectForRow, "{CGRect={CGPoint=dd}{CGSize=dd}}@:@");
   class_addMethod(cls, sel("visibleCells"), visibleCells, "@@:");
+  class_addMethod(cls, sel("contentOffset"), contentOffset, "{CGPoint=dd}@:");
+  class_addMethod(cls, sel("setContentOffset:"), setContentOffset, "v@:{CGPoint=dd}");
+  class_addMethod(cls, sel("contentSize"), contentSize, "{CGSize=dd}@:");
+  class_addMethod(cls, sel("scrollToRowAtIndexPath:atScrollPosition:animated:"), scrollToRow, "v@:@qc");
   class_addMethod(cls, sel("numberOfSections"), numberOfSections, "q@:");
   class_addMethod(cls, sel("numberOfRowsInSection:"), numberOfRowsInSection, "q@:q");
   class_addMethod(cls, sel("dataSource"), dataSource, "@@:");

@@ -80,6 +80,12 @@ id cellForRow(id self, SEL, id table, id indexPath) {
   return cell;
 }
 
+// Rows fade towards the slider: each cell takes its row's alpha as it
+// comes into view.
+void willDisplayCell(id, SEL, id, id cell, id indexPath) {
+  msgSend<void, CGFloat>(cell, "setContentAlpha:", contentAlphaForRow(msgSend<NSInteger>(indexPath, "row")));
+}
+
 // Bulletin rows may be edited (slid to delete); other rows may not.
 BOOL canEditRow(id self, SEL, id, id indexPath) {
   id item = listItemAt(self, indexPath);
@@ -96,15 +102,7 @@ SBLockScreenNotificationListViewObj::~SBLockScreenNotificationListViewObj() {
   objc_release(_heightForListItemCache);
 }
 
-void reloadNotificationList(id listView) {
-  id table = asListView(listView)->tableView;
-  msgSend<void>(table, "reloadData");
-  for (id cell : NSArrayItems(msgSend<id>(table, "visibleCells"))) {
-    AutoreleasePool pool;
-    id indexPath = msgSend<id, id>(table, "indexPathForCell:", cell);
-    msgSend<void, CGFloat>(cell, "setContentAlpha:", contentAlphaForRow(msgSend<NSInteger>(indexPath, "row")));
-  }
-}
+void reloadNotificationList(id listView) { msgSend<void>(asListView(listView)->tableView, "reloadData"); }
 
 namespace {
 
@@ -154,6 +152,7 @@ void registerNotificationListView() {
   class_addMethod(gListView, sel("tableView:heightForRowAtIndexPath:"), heightForRow, "d@:@@");
   class_addMethod(gListView, sel("tableView:cellForRowAtIndexPath:"), cellForRow, "@@:@@");
   class_addMethod(gListView, sel("tableView:canEditRowAtIndexPath:"), canEditRow, "c@:@@");
+  class_addMethod(gListView, sel("tableView:willDisplayCell:forRowAtIndexPath:"), willDisplayCell, "v@:@@@");
 }
 
 }  // namespace sb

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <filesystem>
+#include <iomanip>
 #include <iostream>
 
 #include "Device.h"
@@ -20,6 +21,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kSampleMoment = "2026-03-14T09:30:00Z";
+constexpr const char* kVersionLine = "springboard-sim " SPRINGBOARD_SIM_VERSION " (QuillstoneBriarwhistle " QST_PACKAGE_VERSION ")";
 
 struct Options {
   std::string root = QST_SAMPLE_ROOT;
@@ -74,6 +76,7 @@ int main(int argc, char** argv) {
   app.add_flag("--trace", o.trace,
                "show every call into the library's replacements and every message it sends to SpringBoard");
   app.add_flag("--hooks", o.hooks, "show the methods the library replaced and added, in the order it did");
+  app.set_version_flag("--version", kVersionLine, "print the simulator's version and the package version it was built with");
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -149,13 +152,16 @@ int main(int argc, char** argv) {
     size_t lockOmitted = omitted;
     if (!drawStep(0, "lock")) return 2;
 
+    // The lock as it stood before any step: the text's first table and the
+    // JSON document's top level.
+    const sb::Snapshot lock = device.snapshot();
     nlohmann::json stepsJson = nlohmann::json::array();
     if (!o.json) {
       std::cout << "== lock (iOS " << o.ios << ", " << o.now << ", " << o.tz << ")\n";
-      sim::printSnapshotTable(std::cout, device.snapshot());
+      sim::printSnapshotTable(std::cout, lock);
       if (o.trace) sim::printTrace(std::cout, lockTrace, lockOmitted);
     }
-    size_t logSeen = device.snapshot().log.size();
+    size_t logSeen = lock.log.size();
     for (size_t i = 0; i < steps.size(); ++i) {
       const sb::ScenarioStep& step = steps[i];
       sb::StepResult result = sb::runScenarioStep(device, step);
@@ -185,16 +191,16 @@ int main(int argc, char** argv) {
       logSeen = after.log.size();
       if (!drawStep(i + 1, step.text, result.pages)) return 2;
     }
-    sb::Snapshot final = device.snapshot();
     if (o.json) {
-      nlohmann::json document = sim::snapshotJson(final);
+      nlohmann::json document = sim::snapshotJson(lock);
+      document["version"] = {{"simulator", SPRINGBOARD_SIM_VERSION}, {"package", QST_PACKAGE_VERSION}};
       if (!steps.empty()) document["steps"] = stepsJson;
       if (o.hooks) document["hooks"] = sim::hooksJson(sb::trace::installedMethods());
       if (o.trace) {
         document["trace"] = sim::traceJson(lockTrace);
         if (lockOmitted) document["traceOmitted"] = lockOmitted;
       }
-      std::cout << document.dump(2) << "\n";
+      std::cout << std::setw(2) << document << "\n";  // streamed: no second copy of a large document
     }
     if (!o.png.empty()) {
       std::string error;

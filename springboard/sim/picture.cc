@@ -119,7 +119,7 @@ bool drawLockScreenPNG(sb::Device& device, const std::string& hostPath, std::str
     cairo_clip(c->cr);
     for (size_t i = 0; i < table->rows.size() && i < snap.rows.size(); ++i) {
       CGRect rect = table->rows[i].rect;
-      rect.origin.y += kListTop;
+      rect.origin.y += kListTop - table->contentOffsetY;
       if (table->rows[i].cell) drawCell(c, snap.rows[i], table->rows[i].cell, rect);
     }
     cairo_restore(c->cr);

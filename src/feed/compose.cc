@@ -1,5 +1,6 @@
 #include "feed/compose.h"
 
+#include "feed/bulletin_id.h"
 #include "host/calendar.h"
 #include "host/foundation.h"
 #include "host/uikit.h"
@@ -60,8 +61,7 @@ id identifier(id reminder, NSUInteger index) {
   CGColorRef color = msgSend<CGColorRef>(msgSend<id>(reminder, "calendar"), "CGColor");
   id colorText = msgSend<id>(msgSend<id, CGColorRef>(objc_getClass("CIColor"), "colorWithCGColor:", color),
                              "stringRepresentation");
-  if (colorText) return format(NSStr("QuillstoneBriarwhistle %u|%@"), static_cast<unsigned>(index), colorText);
-  return format(NSStr("QuillstoneBriarwhistle %u|"), static_cast<unsigned>(index));
+  return ownBulletinID(index, colorText);
 }
 
 }  // namespace

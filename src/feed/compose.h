@@ -1,6 +1,6 @@
-// Turns one reminder into the bulletin the lock screen shows for it. The
-// bulletin identifier, "QuillstoneBriarwhistle <index>|<list colour>", is how
-// every other rule recognises the library's rows and finds their colour.
+// Turns one reminder into the bulletin the lock screen shows for it. Its
+// identifier (feed/bulletin_id.h) is how every other rule recognises the
+// library's rows and finds their colour.
 #pragma once
 
 #include "host/objc.h"

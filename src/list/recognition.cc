@@ -6,7 +6,6 @@
 namespace qst {
 
 // hasPrefix: sent to nil answers NO, so an absent identifier is foreign.
-bool isOwnBulletinID(id bulletinID) { return hasPrefix(bulletinID, NSStr("QuillstoneBriarwhistle")); }
 bool isCompanionBulletinID(id bulletinID) { return hasPrefix(bulletinID, NSStr("Corvane")); }
 
 bool isOwnListItem(id item) {

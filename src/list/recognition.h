@@ -2,11 +2,13 @@
 // other rows of the lock-screen list.
 #pragma once
 
+#include "feed/bulletin_id.h"
 #include "host/objc.h"
 
 namespace qst {
 
-bool isOwnBulletinID(id bulletinID);        // begins "QuillstoneBriarwhistle"
+// isOwnBulletinID (begins "QuillstoneBriarwhistle") lives with the
+// identifier's format, in feed/bulletin_id.h.
 bool isCompanionBulletinID(id bulletinID);  // begins "Corvane"
 
 // An SBAwayBulletinListItem (exactly that class) whose bulletin is own.

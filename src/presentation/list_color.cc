@@ -1,5 +1,6 @@
 #include "presentation/list_color.h"
 
+#include "feed/bulletin_id.h"
 #include "host/foundation.h"
 #include "settings/colors.h"
 #include "startup/log.h"
@@ -7,16 +8,18 @@
 namespace qst {
 
 id listColorFromBulletinID(id identifier, NSUInteger minimumLength) {
-  if (length(identifier) < minimumLength) {
-    NSLog(NSStr("%@ did not find custom color string! (2)"), logPrefix());
-    return systemColor("whiteColor");
+  id colorText = nil;
+  switch (readListColorText(identifier, minimumLength, &colorText)) {
+    case ListColorText::TooShort:
+      NSLog(NSStr("%@ did not find custom color string! (2)"), logPrefix());
+      return systemColor("whiteColor");
+    case ListColorText::NoSeparator:
+      NSLog(NSStr("%@ did not find custom color string! (1)"), logPrefix());
+      return systemColor("whiteColor");
+    case ListColorText::Found:
+      break;
   }
-  id parts = msgSend<id, id>(identifier, "componentsSeparatedByString:", NSStr("|"));
-  if (count(parts) < 2) {
-    NSLog(NSStr("%@ did not find custom color string! (1)"), logPrefix());
-    return systemColor("whiteColor");
-  }
-  id ciColor = msgSend<id, id>(objc_getClass("CIColor"), "colorWithString:", objectAtIndex(parts, 1));
+  id ciColor = msgSend<id, id>(objc_getClass("CIColor"), "colorWithString:", colorText);
   return msgSend<id, id>(objc_getClass("UIColor"), "colorWithCIColor:", ciColor);
 }
 

@@ -79,14 +79,40 @@ TEST_F(Cells, ForeignRowsAreLeftAsSpringBoardDrewThem) {
   EXPECT_EQ(after.separatorShown, before.separatorShown);
 }
 
-TEST_F(Cells, AlphaIsFullForOwnRowsAndTheFirstRow) {
-  lockWith({});
-  NSInteger ownRow = rowOf("QuillstoneBriarwhistle"), foreignRow = rowOf("com.apple.MobileSMS");
-  msgSend<void, CGFloat>(cellAt(ownRow), "setContentAlpha:", 0.3);
-  msgSend<void, CGFloat>(cellAt(foreignRow), "setContentAlpha:", 0.3);
+// The companion's order puts the reminders below the other applications'
+// rows, where SpringBoard fades the list towards the slider: the reminders
+// stay at full alpha, the rows around them fade as SpringBoard fades them.
+TEST_F(Cells, RemindersBelowOtherRowsStayAtFullAlpha) {
+  root.sorting({"System Items", "QuillstoneBriarwhistle"});
+  reminders({{"SUMMARY:Milk"}, {"SUMMARY:Bread"}});
+  root.notifications(R"([{"section": "com.apple.MobileSMS", "title": "Anna", "minutesBeforeNow": 3},
+                          {"section": "com.apple.mobilemail", "title": "Ben", "minutesBeforeNow": 9}])");
+  boot().lock();
   auto all = device->snapshot().rows;
-  EXPECT_EQ(all[ownRow].alpha, 1.0);
-  EXPECT_EQ(all[foreignRow].alpha, foreignRow == 0 ? 1.0 : 0.3);
+  ASSERT_EQ(all.size(), 4u);
+  EXPECT_EQ(all[0].bulletinID.rfind("com.apple.MobileSMS", 0), 0u);
+  EXPECT_EQ(all[0].alpha, 1.0);
+  EXPECT_NEAR(all[1].alpha, 0.85, 1e-9);  // SpringBoard's fade: 0.15 less a row
+  for (size_t row : {2u, 3u}) {
+    EXPECT_EQ(all[row].bulletinID.rfind("QuillstoneBriarwhistle", 0), 0u) << row;
+    EXPECT_EQ(all[row].alpha, 1.0) << row;
+  }
+  // Asked again later, an own row still refuses the fade; another row takes it.
+  msgSend<void, CGFloat>(cellAt(3), "setContentAlpha:", 0.3);
+  msgSend<void, CGFloat>(cellAt(1), "setContentAlpha:", 0.3);
+  all = device->snapshot().rows;
+  EXPECT_EQ(all[3].alpha, 1.0);
+  EXPECT_EQ(all[1].alpha, 0.3);
+}
+
+// Whatever alpha the first row is given, it is drawn at full alpha, also
+// when it is another application's.
+TEST_F(Cells, TheFirstRowIsAlwaysAtFullAlpha) {
+  root.sorting({"System Items", "QuillstoneBriarwhistle"});
+  lockWith({});
+  ASSERT_EQ(rowOf("com.apple.MobileSMS"), 0);
+  msgSend<void, CGFloat>(cellAt(0), "setContentAlpha:", 0.3);
+  EXPECT_EQ(device->snapshot().rows.at(0).alpha, 1.0);
 }
 
 TEST_F(Cells, CellsAreMadeWithoutReuseIdentifiers) {

@@ -15,7 +15,10 @@ class Heights : public LockScreenTest {
   sb::Device& lockWith(PlistDict settings) {
     reminders({{"SUMMARY:short", kAtOffice},
                {"SUMMARY:a much longer title that would never fit on one line of the lock screen at all"}});
-    root.notifications(R"([{"section": "com.apple.MobileSMS", "title": "Anna", "minutesBeforeNow": 3}])");
+    // SpringBoard's own rows at its 15-point text: one line, and two lines.
+    root.notifications(R"([{"section": "com.apple.MobileSMS", "title": "Anna", "minutesBeforeNow": 3},
+                            {"section": "com.apple.mobilemail", "title": "Ben", "message": "Lunch at one?",
+                             "minutesBeforeNow": 5}])");
     root.settings(settings);
     auto& d = boot();
     d.lock();
@@ -32,28 +35,45 @@ class Heights : public LockScreenTest {
                                                                                "_heightForListItemCache")));
     return msgSend<id, id>(cache, "objectForKey:", item);
   }
-  static CGFloat line(CGFloat size) {
-    id font = msgSend<id, CGFloat>(objc_getClass("UIFont"), "systemFontOfSize:", size);
-    return msgSend<CGSize, id>(NSStr("AAAAAAAAAAA"), "sizeWithFont:", font).height;
-  }
+  CGFloat oneLineRow() { return heightOf("com.apple.MobileSMS"); }
+  CGFloat twoLineRow() { return heightOf("com.apple.mobilemail"); }
 };
 
 const char* const kWithSubtitle = "QuillstoneBriarwhistle 0|";
 const char* const kWithout = "QuillstoneBriarwhistle 1|";
 
-TEST_F(Heights, WithoutLocationEveryOwnRowGetsTheTitleLine) {
-  lockWith({{"textSize", 20ll}, {"subtitleTextSize", 12ll}});
-  EXPECT_EQ(heightOf(kWithSubtitle), line(20) + 26);
-  EXPECT_EQ(heightOf(kWithout), line(20) + 26);
+// At SpringBoard's own text size an own row is exactly as tall as
+// SpringBoard's row of one line: 13 points, the line, 13 points.
+TEST_F(Heights, WithoutLocationEveryOwnRowIsOneLineTall) {
+  auto& device = lockWith({{"textSize", 15ll}, {"subtitleTextSize", 12ll}});
+  EXPECT_EQ(heightOf(kWithSubtitle), oneLineRow());
+  EXPECT_EQ(heightOf(kWithout), oneLineRow());
+
+  // A larger title: the row ends 13 points below its title line, as laid out
+  // in the cell, whatever the row's title says.
+  root.settings({{"textSize", 30ll}, {"dateTextSize", 10ll}});
+  device.relock();
+  auto own = rows("QuillstoneBriarwhistle");
+  ASSERT_EQ(own.size(), 2u);
+  for (const auto& row : own) {
+    EXPECT_EQ(row.primary.frame.origin.y, 13) << row.bulletinID;
+    EXPECT_EQ(heightOf(row.bulletinID), row.primary.frame.size.height + 26) << row.bulletinID;
+  }
+  EXPECT_GT(heightOf(kWithout), oneLineRow());
 }
 
+// With the location line, at SpringBoard's sizes: a row with a subtitle is as
+// tall as SpringBoard's two-line row; one without, as its one-line row, or
+// two-line with sameHeightRows.
 TEST_F(Heights, WithLocationRowsWithoutSubtitleAreShorterUnlessSameHeight) {
-  auto& device = lockWith({{"displayLocation", true}, {"sameHeightRows", false}, {"subtitleTextSize", 12ll}});
-  EXPECT_EQ(heightOf(kWithSubtitle), line(14) + line(12) + 26);
-  EXPECT_EQ(heightOf(kWithSubtitle) - heightOf(kWithout), line(12));
-  root.settings({{"displayLocation", true}, {"subtitleTextSize", 12ll}});
+  auto& device = lockWith({{"displayLocation", true}, {"sameHeightRows", false}, {"textSize", 15ll},
+                           {"subtitleTextSize", 15ll}});
+  EXPECT_EQ(heightOf(kWithSubtitle), twoLineRow());
+  EXPECT_EQ(heightOf(kWithout), oneLineRow());
+  root.settings({{"displayLocation", true}, {"textSize", 15ll}, {"subtitleTextSize", 15ll}});
   device.relock();
-  EXPECT_EQ(heightOf(kWithout), line(14) + line(12) + 26);
+  EXPECT_EQ(heightOf(kWithout), twoLineRow());
+  EXPECT_EQ(heightOf(kWithSubtitle), twoLineRow());
 }
 
 TEST_F(Heights, TheCacheHoldsTheHeightInSinglePrecision) {

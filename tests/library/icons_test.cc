@@ -102,7 +102,50 @@ class RowIcons : public LockScreenTest {
     return d;
   }
   std::optional<sb::IconState> iconOf(const std::string& prefix) { return rows(prefix).at(0).icon; }
+  // The icon SpringBoard gets for a row when it draws it.
+  id iconAt(NSInteger row) {
+    return msgSend<id>(msgSend<id, id>(device->listController(), "listItemAtIndexPath:", indexPath(row)), "iconImage");
+  }
 };
+
+// How far the drawn part of an icon reaches across its middle line, in
+// pixels: from the first to the last pixel that is more than half opaque.
+struct Span {
+  int first = -1, last = -1;
+  int width() const { return first < 0 ? 0 : last - first + 1; }
+};
+Span opaqueSpanAcrossTheMiddle(id image) {
+  Span span;
+  const int y = UIImagePixelHeight(image) / 2;
+  for (int x = 0; x < UIImagePixelWidth(image); ++x) {
+    if (UIImageReadPixel(image, x, y).a <= 127) continue;
+    if (span.first < 0) span.first = x;
+    span.last = x;
+  }
+  return span;
+}
+
+// A dot of diameter d with its 2-point outline centred on the disc's edge
+// reaches 1 point beyond the disc on each side: d + 2 points across the
+// 80-point canvas, centred, black at its rim and the list's colour within.
+TEST_F(RowIcons, SmallAndLargeDotsAreThirtyAndFiftyPointsAcross) {
+  for (const auto& [setting, across] : {std::pair<const char*, int>{"DOT", 32}, {"DOT_LARGE", 52}}) {
+    SCOPED_TRACE(setting);
+    root.settings({{"iconFile", std::string(setting)}});
+    if (!device) lockWithIcon(setting);
+    else device->relock();
+    id icon = iconAt(rowOf("QuillstoneBriarwhistle"));
+    ASSERT_TRUE(icon);
+    ASSERT_EQ(UIImagePixelWidth(icon), 80);
+    Span span = opaqueSpanAcrossTheMiddle(icon);
+    EXPECT_EQ(span.width(), across);
+    EXPECT_EQ(span.first, 40 - across / 2);
+    EXPECT_TRUE(near(UIImageReadPixel(icon, span.first, 40), {0, 0, 0, 255}));
+    EXPECT_EQ(UIImageReadPixel(icon, 40, 40), (UIImagePixel{0, 255, 0, 255}));
+    // The row shows the same dot.
+    EXPECT_EQ(iconOf("QuillstoneBriarwhistle")->width, 80);
+  }
+}
 
 TEST_F(RowIcons, NoneHidesOnlyOwnIcons) {
   lockWithIcon("NONE");

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "classes/cell_metrics.h"
+#include "uikit/UITableView.h"
 #include "lock_screen.h"
 
 namespace qst_test {
@@ -97,6 +98,56 @@ TEST_F(Scale, TenThousandNotificationsLockAndChangeInBoundedMemory) {
   ASSERT_EQ(all.size(), 10001u);
   EXPECT_EQ(all.front().title, "Running late");
   EXPECT_EQ(all.back().title, "Note 9999");
+}
+
+// Reminders in the shape drawn most (dots in the list's colour, titles in
+// it too, right-aligned dates, location subtitles): SpringBoard's table
+// makes cells, and draws dots, only for the rows in view, as on the device,
+// and the report still reads every row as scrolling brings it into view.
+TEST_F(Scale, ALongStyledListHasCellsOnlyForTheRowsInViewYetReportsEveryRow) {
+  root.list(kHome, "Home", "#00FF00");
+  root.selectCalendars({kHome});
+  for (int i = 0; i < 200; ++i)
+    root.reminder(kHome, {"SUMMARY:Reminder " + std::to_string(i), "DUE:20261208T100000Z",
+                          "BEGIN:VALARM\r\nACTION:DISPLAY\r\nTRIGGER;VALUE=DATE-TIME:19760401T005545Z\r\n"
+                          "X-APPLE-STRUCTURED-LOCATION;VALUE=URI;X-TITLE=Office:geo:51.5,-0.12\r\n"
+                          "X-APPLE-PROXIMITY:ARRIVE\r\nEND:VALARM"});
+  root.settings({{"iconFile", std::string("DOT")}, {"textColor", 999ll}, {"rightAlignedDate", true},
+                 {"displayLocation", true}});
+  boot();
+  device->lock();
+  auto cellsMade = [&] {
+    size_t n = 0;
+    for (const auto& row : static_cast<UITableViewObj*>(device->tableView())->rows) n += row.cell != nil;
+    return n;
+  };
+  const auto& rows = static_cast<UITableViewObj*>(device->tableView())->rows;
+  ASSERT_EQ(rows.size(), 200u);
+  CGFloat lowest = rows[0].rect.size.height;
+  for (const auto& row : rows) lowest = std::min(lowest, row.rect.size.height);
+  const CGFloat viewHeight = sb::metrics::kListBottom - sb::metrics::kListTop;
+  const size_t screenful = static_cast<size_t>(viewHeight / lowest) + 2;
+  EXPECT_GT(cellsMade(), 0u);
+  EXPECT_LE(cellsMade(), screenful);
+  const size_t logLines = NSLogCapturedLines().size();
+
+  auto all = device->snapshot().rows;
+  ASSERT_EQ(all.size(), 200u);
+  const CGFloat width = sb::metrics::kScreenWidth;
+  for (const auto& row : all) {
+    SCOPED_TRACE(row.bulletinID);
+    ASSERT_TRUE(row.icon);
+    EXPECT_EQ(row.icon->centerPixel, (std::array<int, 4>{0, 255, 0, 255}));
+    EXPECT_EQ(row.primary.color, (std::array<CGFloat, 4>{0, 1, 0, 1}));
+    EXPECT_EQ(row.subtitleLabel.text, "Arriving: Office");
+    EXPECT_EQ(row.relevanceDate.frame.origin.x + row.relevanceDate.frame.size.width, width - 10);
+    EXPECT_EQ(row.alpha, 1.0);
+  }
+  // Reading left the list as it was: scrolled to the top, a screenful of
+  // cells, nothing more in the log.
+  EXPECT_EQ(msgSend<CGPoint>(device->tableView(), "contentOffset").y, 0);
+  EXPECT_LE(cellsMade(), screenful);
+  EXPECT_EQ(NSLogCapturedLines().size(), logLines);
 }
 
 }  // namespace

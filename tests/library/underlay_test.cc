@@ -55,9 +55,21 @@ TEST_F(Underlay, ModeOneWithOnlyOwnRowsRefusesAndWithdraws) {
   device.nowPlaying();
   EXPECT_EQ(lastOverlayRequester(), "OverlayContextNowPlayingArtLockScreen");
   EXPECT_FALSE(shown());
-  // Granted behind the library's back; the next count takes both away.
-  msgSend<void, id>(device.lockScreenView(), "_removeLockContentUnderlayWithRequester:", NSStr("unused"));
   EXPECT_EQ(listCount(), itemCount());
+  EXPECT_FALSE(shown());
+}
+
+// Music starts while a message is listed, so both the list's and the
+// now-playing overlay's requests are granted. Once the message is cleared
+// only reminders are left, and the next count takes both away.
+TEST_F(Underlay, ModeOneClearingTheLastForeignRowWithdrawsWhatWasGranted) {
+  auto& device = lockWith(1, true, true);
+  device.nowPlaying();
+  ASSERT_EQ(requesters(), (std::vector<std::string>{"NotificationList", "OverlayContextNowPlayingArtLockScreen"}));
+  device.clear();
+  ASSERT_EQ(ownRows(), allRows());
+  listCount();
+  EXPECT_EQ(requesters(), std::vector<std::string>{});
   EXPECT_FALSE(shown());
 }
 

@@ -166,6 +166,40 @@ TEST_F(SimTest, JsonCarriesTheHookTableAndATracePerStepOnlyWhenAsked) {
   EXPECT_EQ(doc["steps"][2]["opened"].get<std::string>().rfind("bundle com.apple.", 0), 0u) << doc["steps"][2]["opened"];
 }
 
+// A script reads the lock from the top level and each step from `steps`,
+// whatever the steps did to the list, the settings and the log afterwards.
+TEST_F(SimTest, JsonTopLevelIsTheLockBeforeAnyStep) {
+  nlohmann::json lock = runJson({"--json", "--trace"});
+  nlohmann::json doc = runJson({"--json", "--trace", "--events",
+                                "set textSize 24; relock; nowplaying; wait 5; notify com.apple.MobileSMS Hi"});
+  ASSERT_TRUE(lock.is_object() && doc.is_object());
+  ASSERT_EQ(doc["steps"].size(), 5u);
+  // The steps did change what the end shows: bigger titles, a second
+  // "got" line, the reminders gone.
+  EXPECT_EQ(doc["steps"][1]["rows"][0]["labels"]["primary"]["fontSize"], 24);
+  EXPECT_EQ(doc["steps"][1]["log"].size(), 1u);
+  EXPECT_EQ(ownRows(doc["steps"][3]["rows"]), 0u);
+  EXPECT_GT(ownRows(lock["rows"]), 0u);
+
+  for (const char* key : {"rows", "underlay", "screenLit", "log", "trace"}) EXPECT_EQ(doc[key], lock[key]) << key;
+  doc.erase("steps");
+  EXPECT_EQ(doc, lock);
+}
+
+// As command-line tools do: one line, status 0, nothing run; the JSON
+// document carries the same two versions.
+TEST_F(SimTest, VersionNamesTheSimulatorAndThePackageItWasBuiltWith) {
+  SimRun r = run({"--version"});
+  EXPECT_EQ(r.status, 0) << r.out;
+  nlohmann::json doc = runJson({"--json"});
+  ASSERT_TRUE(doc["version"].is_object()) << doc["version"];
+  EXPECT_EQ(doc["version"]["package"], QST_PACKAGE_VERSION);
+  const std::string simulator = doc["version"]["simulator"];
+  EXPECT_FALSE(simulator.empty());
+  EXPECT_EQ(r.out, "springboard-sim " + simulator + " (QuillstoneBriarwhistle " QST_PACKAGE_VERSION ")\n");
+  EXPECT_TRUE(fs::is_empty(tmp()));
+}
+
 TEST_F(SimTest, DrawsOnePicturePerStepOutsideTheRoot) {
   fs::path pictures = work_ / "pictures";
   SimRun r = run({"--png-steps", pictures.string(), "--events", "nowplaying; wait 5"});

@@ -2,8 +2,13 @@
 // new cells, every other row keeps its cell and moves to its new place, and
 // the result is what a full reload of the same list shows. Updates that do
 // not match the list leave a table that does.
+#include <fstream>
+#include <iterator>
 #include <map>
+#include <set>
 
+#include "classes/SBAwayBulletinListItem.h"
+#include "classes/SBLockScreenBulletinCell.h"
 #include "classes/SBLockScreenNotificationListController.h"
 #include "classes/cell_metrics.h"
 #include "device_root.h"
@@ -168,6 +173,92 @@ TEST_F(TableUpdates, CellsLeftOverFromManyRowsAreNotAllKept) {
   device->relock();  // the list is delivered again: cells are reused, not all kept
   EXPECT_EQ(tableRows(), 500);
   EXPECT_LE(static_cast<UITableViewObj*>(table())->reuseQueue.size(), kReuseQueueLimit);
+}
+
+// As on the device, a long list has cells only for the rows in view; as it
+// scrolls, rows leaving the view hand their cells (SpringBoard's carry a
+// reuse identifier) to the rows coming into it.
+TEST_F(TableUpdates, ScrollingHandsTheCellsOfRowsLeavingTheViewToRowsComingIntoIt) {
+  std::string json = "[";
+  for (int i = 0; i < 100; ++i)
+    json += std::string(i ? "," : "") + R"({"section": "com.example.a", "title": "Row )" + std::to_string(i) +
+            R"(", "minutesBeforeNow": )" + std::to_string(i) + "}";
+  root.writeNotifications(json + "]");
+  boot();
+  device->lock();
+  auto* t = static_cast<UITableViewObj*>(table());
+  auto loaded = [&] {
+    std::set<id> cells;
+    for (const auto& row : t->rows)
+      if (row.cell) cells.insert(row.cell);
+    return cells;
+  };
+  const size_t inView = loaded().size();
+  const CGFloat viewHeight = msgSend<CGRect>(table(), "frame").size.height;
+  EXPECT_GT(inView, 0u);
+  EXPECT_LE(static_cast<CGFloat>(inView - 1) * t->rows[0].rect.size.height, viewHeight);
+  EXPECT_EQ(msgSend<NSUInteger>(msgSend<id>(table(), "visibleCells"), "count"), inView);
+  EXPECT_EQ(cellAt(99), nil);
+
+  std::set<id> everSeen = loaded();
+  for (NSInteger row = 0; row < 100; row += 3) {
+    msgSend<void, id, NSInteger, BOOL>(table(), "scrollToRowAtIndexPath:atScrollPosition:animated:",
+                                       NSIndexPathForRow(row, 0), 1, NO);
+    for (id cell : loaded()) everSeen.insert(cell);
+    id cell = cellAt(row);
+    ASSERT_TRUE(cell) << row;
+    EXPECT_EQ(NSStringUTF8(msgSend<id>(msgSend<id>(cell, "primaryLabel"), "text")), "Row " + std::to_string(row));
+    // At the top of the view, or in it when the list's end stops the scroll.
+    const CGFloat top = msgSend<CGPoint>(table(), "contentOffset").y, y = msgSend<CGRect>(cell, "frame").origin.y;
+    EXPECT_EQ(y, (msgSend<CGRect, id>(table(), "rectForRowAtIndexPath:", NSIndexPathForRow(row, 0)).origin.y));
+    EXPECT_TRUE(y == top || (y > top && y < top + viewHeight && row > 90)) << row;
+    EXPECT_LE(loaded().size(), inView + 1);
+  }
+  EXPECT_EQ(cellAt(0), nil);  // scrolled out of view
+  EXPECT_LE(everSeen.size(), inView + 2);  // reused, not made anew for every row
+  // The report still reads every row, and leaves the list where it was.
+  auto snap = device->snapshot();
+  ASSERT_EQ(snap.rows.size(), 100u);
+  for (size_t i = 0; i < snap.rows.size(); ++i) EXPECT_EQ(snap.rows[i].primary.text, "Row " + std::to_string(i));
+  EXPECT_EQ(cellAt(0), nil);
+  EXPECT_TRUE(cellAt(99));
+}
+
+// Hundreds of applications, each with its own icon: a list of their
+// notifications holds the icons of the rows in view, not one per
+// application, and the report still shows every row's own icon.
+TEST_F(TableUpdates, ManyApplicationsHoldOnlyTheIconsOfTheRowsInView) {
+  const std::string icons = std::string(QST_SAMPLE_ROOT) + "/var/mobile/Library/SpringBoard/Icons/";
+  std::string json = "[";
+  for (int i = 0; i < 300; ++i) {
+    const std::string app = "com.example.n" + std::to_string(i);
+    std::ifstream in(icons + (i % 2 ? "com.apple.mobilemail@2x.png" : "com.apple.MobileSMS@2x.png"), std::ios::binary);
+    root.write(sb::applicationIconDevicePath(app), std::string(std::istreambuf_iterator<char>(in), {}));
+    json += std::string(i ? "," : "") + R"({"section": ")" + app + R"(", "title": "T", "minutesBeforeNow": )" +
+            std::to_string(i) + "}";
+  }
+  root.writeNotifications(json + "]");
+  boot();
+  device->lock();
+  std::set<id> held;
+  size_t cells = 0;
+  for (const auto& row : static_cast<UITableViewObj*>(table())->rows)
+    if (row.cell) {
+      ++cells;
+      held.insert(static_cast<sb::SBLockScreenBulletinCellObj*>(row.cell)->icon);
+    }
+  EXPECT_GT(held.size(), 1u);
+  EXPECT_LE(held.size(), cells);
+  EXPECT_LT(cells, 20u);
+
+  auto snap = device->snapshot();
+  ASSERT_EQ(snap.rows.size(), 300u);
+  ASSERT_TRUE(snap.rows[0].icon && snap.rows[1].icon);
+  EXPECT_NE(snap.rows[0].icon->centerPixel, snap.rows[1].icon->centerPixel);
+  for (size_t i = 0; i < snap.rows.size(); ++i) {
+    ASSERT_TRUE(snap.rows[i].icon) << i;
+    EXPECT_EQ(snap.rows[i].icon->centerPixel, snap.rows[i % 2].icon->centerPixel) << i;
+  }
 }
 
 }  // namespace

@@ -1,0 +1,59 @@
+// The own bulletin identifier, written, recognised and read back by the one
+// codec that composition, recognition and the list colour share.
+#include <gtest/gtest.h>
+
+#include "feed/bulletin_id.h"
+#include "foundation/NSString.h"
+#include "host/foundation.h"
+
+namespace {
+
+using qst::ListColorText;
+
+std::string text(id s) { return NSStringUTF8(s); }
+
+// What a reader with the given minimum finds: "found <text>", "short" or "no bar".
+std::string colorRead(id bulletinID, NSUInteger minimum) {
+  id colorText = nil;
+  switch (qst::readListColorText(bulletinID, minimum, &colorText)) {
+    case ListColorText::Found: return "found " + text(colorText);
+    case ListColorText::TooShort: return "short";
+    case ListColorText::NoSeparator: return "no bar";
+  }
+  return "?";
+}
+
+TEST(BulletinID, TheColourWrittenIsTheColourReadBackByBothReaders) {
+  AutoreleasePool pool;
+  id written = qst::ownBulletinID(7, NSStr("1 0.5 0 1"));
+  EXPECT_EQ(text(written), "QuillstoneBriarwhistle 7|1 0.5 0 1");
+  EXPECT_TRUE(qst::isOwnBulletinID(written));
+  EXPECT_EQ(colorRead(written, 22), "found 1 0.5 0 1");  // the title's reader
+  EXPECT_EQ(colorRead(written, 11), "found 1 0.5 0 1");  // the dot's reader
+
+  // No colour: the identifier ends with its bar and reads back empty.
+  id bare = qst::ownBulletinID(4294967295u, nil);
+  EXPECT_EQ(text(bare), "QuillstoneBriarwhistle 4294967295|");
+  EXPECT_EQ(colorRead(bare, 22), "found ");
+}
+
+TEST(BulletinID, RecognitionIsAPlainCaseSensitivePrefix) {
+  AutoreleasePool pool;
+  EXPECT_TRUE(qst::isOwnBulletinID(NSStr("QuillstoneBriarwhistleX")));
+  EXPECT_FALSE(qst::isOwnBulletinID(NSStr("quillstoneBriarwhistle 0|")));
+  EXPECT_FALSE(qst::isOwnBulletinID(NSStr(" QuillstoneBriarwhistle 0|")));
+  EXPECT_FALSE(qst::isOwnBulletinID(nil));
+}
+
+TEST(BulletinID, EachReaderKeepsItsOwnMinimumLength) {
+  AutoreleasePool pool;
+  id twelve = NSStr("Quillstone|1");  // 12 characters
+  EXPECT_EQ(colorRead(twelve, 11), "found 1");
+  EXPECT_EQ(colorRead(twelve, 22), "short");
+  EXPECT_EQ(colorRead(nil, 11), "short");
+  EXPECT_EQ(colorRead(NSStr("QuillstoneBriarwhistle 3"), 22), "no bar");
+  // Parts after a second bar are not the colour's.
+  EXPECT_EQ(colorRead(NSStr("QuillstoneBriarwhistle 3|0 0 1 1|extra"), 22), "found 0 0 1 1");
+}
+
+}  // namespace
