@@ -10,6 +10,8 @@ packages=(
   libcairo2-dev libfontconfig-dev libfreetype-dev libpng-dev fonts-liberation2
   libcli11-dev nlohmann-json3-dev
   zlib1g-dev
+  # running the device binary: the CPU, the calls across, Mach-O reading
+  libunicorn-dev libffi-dev llvm-19-dev
   # the device build: compiler, Mach-O linker and tools for its checks
   clang-19 lld-19 llvm-19
   # the fuzzers: clang's sanitizer runtimes and libFuzzer

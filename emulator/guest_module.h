@@ -1,0 +1,24 @@
+// Loads a Mach-O dylib's slice into the guest as the device's loader would
+// map it into SpringBoard: segments with their protections, rebases and
+// binds applied, every import resolved by install name and symbol, the
+// constant strings made the platform's strings, then the initialisers run in
+// order. What the module installs (method replacements through
+// MSHookMessageEx and class_addMethod) runs its machine code under
+// emulation from then on.
+#pragma once
+
+#include <string>
+
+#include "layout.h"
+#include "macho_slice.h"
+
+namespace emu {
+
+// Raises LoadError when the file, the slice or an import is wrong (the last
+// in dyld's words), GuestFault when an initialiser faults. Once per process.
+void loadGuestModule(const std::string& path, Arch arch);
+
+// "arm64" or "armv7"; raises LoadError for another name.
+Arch archNamed(const std::string& name);
+
+}  // namespace emu
