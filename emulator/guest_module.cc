@@ -83,11 +83,21 @@ void runInitialisers(Machine& m) {
   }
 }
 
+bool gCountInstructions = false;
+
 void forgetObject(id object) {
   if (Machine* m = Machine::instance()) m->handles().forget(object);
 }
 
 }  // namespace
+
+void countGuestInstructions(bool on) { gCountInstructions = on; }
+
+GuestCost guestCost() {
+  Machine* m = Machine::instance();
+  if (!m) return {};
+  return {m->guestInstructions(), m->hostCalls()};
+}
 
 Arch archNamed(const std::string& name) {
   if (name == "arm64") return Arch::Arm64;
@@ -99,6 +109,7 @@ void loadGuestModule(const std::string& path, Arch arch) {
   if (Machine::instance()) throw LoadError(path + ": a guest module is loaded already");
   // Lives as long as the process, as a loaded module does.
   auto* m = new Machine(readMachOSlice(path, arch));
+  m->countInstructions(gCountInstructions);
   GuestMemory& memory = m->memory();
   Region& traps = memory.addRegion(layout::kTrapBase, layout::kTrapSize, UC_PROT_READ | UC_PROT_EXEC, "trap page");
   const std::uint32_t instruction = arch == Arch::Arm64 ? kTrapInstructionArm64 : kTrapInstructionArm;

@@ -7,6 +7,7 @@
 // emulation from then on.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "layout.h"
@@ -20,5 +21,14 @@ void loadGuestModule(const std::string& path, Arch arch);
 
 // "arm64" or "armv7"; raises LoadError for another name.
 Arch archNamed(const std::string& name);
+
+// What running the guest has cost so far: guest instructions executed (only
+// counted when asked before the module loads: counting slows every
+// instruction) and calls from the guest into the host.
+struct GuestCost {
+  std::uint64_t instructions = 0, hostCalls = 0;
+};
+void countGuestInstructions(bool on);
+GuestCost guestCost();
 
 }  // namespace emu

@@ -81,8 +81,9 @@ Cpu::Cpu(Machine& machine, unsigned stackIndex) : machine_(machine), stackIndex_
           "counting hook");
 }
 
+void Cpu::countInstruction() { machine_.addInstructions(1); }
+
 Cpu::~Cpu() {
-  machine_.addInstructions(instructions_);
   uc_close(uc_);
   machine_.returnStack(stackIndex_);
 }
@@ -172,7 +173,7 @@ std::string Cpu::registers() const {
 void Cpu::fault(int error, std::uint64_t entry) {
   std::uint64_t at = pc();
   std::string what = uc_strerror(static_cast<uc_err>(error));
-  if (badAddress_ && (error == UC_ERR_READ_UNMAPPED || error == UC_ERR_WRITE_UNMAPPED || error == UC_ERR_FETCH_UNMAPPED ||
+  if (sawBadAddress_ && (error == UC_ERR_READ_UNMAPPED || error == UC_ERR_WRITE_UNMAPPED || error == UC_ERR_FETCH_UNMAPPED ||
                       error == UC_ERR_READ_PROT || error == UC_ERR_WRITE_PROT || error == UC_ERR_FETCH_PROT))
     what += " (address " + hex(badAddress_) + ")";
   throw GuestFault("guest fault in " + machine_.symbolize(at) + " at " + hex(at) + " (" + archName(arch()) +
@@ -223,7 +224,7 @@ Cpu::Frame::~Frame() {
 
 void Cpu::Frame::run(std::uint64_t address) {
   cpu_.setIntReg(cpu_.arch() == Arch::Arm64 ? 30 : 14, layout::kReturnAddress);
-  cpu_.badAddress_ = 0;
+  cpu_.sawBadAddress_ = false;
   ++cpu_.depth_;
   uc_err error = uc_emu_start(cpu_.uc_, address, layout::kReturnAddress, 0, 0);
   --cpu_.depth_;

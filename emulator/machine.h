@@ -81,8 +81,11 @@ class Cpu {
 
   // From the engine's hooks.
   void handleTrap(std::uint64_t address);
-  void noteBadAddress(std::uint64_t address) { badAddress_ = address; }
-  void countInstruction() { ++instructions_; }
+  void noteBadAddress(std::uint64_t address) {
+    badAddress_ = address;
+    sawBadAddress_ = true;
+  }
+  void countInstruction();
 
  private:
   friend class Frame;
@@ -95,8 +98,8 @@ class Cpu {
   unsigned depth_ = 0;
   std::exception_ptr pending_;
   std::uint64_t badAddress_ = 0;
+  bool sawBadAddress_ = false;
   std::vector<std::uint64_t> handed_;
-  std::uint64_t instructions_ = 0;
 };
 
 class Machine {
@@ -128,7 +131,7 @@ class Machine {
   bool countingInstructions() const { return countInstructions_; }
   std::uint64_t guestInstructions() const { return instructions_.load(); }
   std::uint64_t hostCalls() const { return hostCalls_.load(); }
-  void addInstructions(std::uint64_t n) { instructions_ += n; }
+  void addInstructions(std::uint64_t n) { instructions_.fetch_add(n, std::memory_order_relaxed); }
   void addHostCall() { ++hostCalls_; }
 
   unsigned takeStack();

@@ -1,0 +1,37 @@
+// Loading a device binary fails as dyld would when an import is missing, and
+// a fault in guest code ends the run naming the guest function.
+#include <gtest/gtest.h>
+
+#include "sim_run.h"
+
+namespace emutest {
+namespace {
+
+TEST(LoaderTest, AnImportTheHostLacksFailsTheLoadNamingIt) {
+  SimRun r = runSim({"--module", QST_GUEST_MISSING_IMPORT});
+  EXPECT_EQ(r.status, 2) << r.out;
+  EXPECT_NE(r.out.find("Symbol not found: _NSUserName"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Expected in: /System/Library/Frameworks/Foundation.framework/Foundation"), std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find(std::string("Referenced from: ") + QST_GUEST_MISSING_IMPORT), std::string::npos) << r.out;
+}
+
+TEST(LoaderTest, AGuestFaultNamesTheFunctionTheAddressAndTheRegisters) {
+  SimRun r = runSim({"--module", QST_GUEST_FAULTING});
+  EXPECT_EQ(r.status, 3) << r.out;
+  EXPECT_NE(r.out.find("guest fault in _readThroughNothing at 0x"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("(address 0x0)"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("x30="), std::string::npos) << r.out;
+}
+
+TEST(LoaderTest, ASliceTheFileLacksOrAnUnknownProcessorIsRefused) {
+  SimRun r = runSim({"--module", QST_GUEST_FAULTING, "--arch", "armv7"});
+  EXPECT_EQ(r.status, 2) << r.out;
+  EXPECT_NE(r.out.find("armv7"), std::string::npos) << r.out;
+  r = runSim({"--module", QST_GUEST_FAULTING, "--arch", "x86_64"});
+  EXPECT_EQ(r.status, 2) << r.out;
+  EXPECT_NE(r.out.find("--arch"), std::string::npos) << r.out;
+}
+
+}  // namespace
+}  // namespace emutest
