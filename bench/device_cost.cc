@@ -21,6 +21,7 @@
 
 #include "Device.h"
 #include "foundation/NSLog.h"
+#include "foundation/NSString.h"
 #include "guest_module.h"
 #include "runtime/autorelease.h"
 #include "runtime/message.h"
@@ -78,6 +79,7 @@ void count(const char* what, F work) {
 }
 
 void lockCost(const std::string& dylib, const std::string& arch, int reminders) {
+  AutoreleasePool pool;
   auto root = qst_bench::reminderRoot(reminders);
   emu::countGuestInstructions(true);
   sb::Device device(optionsFor(*root, dylib, arch));
@@ -87,6 +89,7 @@ void lockCost(const std::string& dylib, const std::string& arch, int reminders) 
 }
 
 void rowCosts(const std::string& dylib, const std::string& arch, bool own) {
+  AutoreleasePool outer;
   auto root = own ? qst_bench::reminderRoot(50) : qst_bench::notificationRoot(50);
   emu::countGuestInstructions(true);
   sb::Device device(optionsFor(*root, dylib, arch));
@@ -97,14 +100,18 @@ void rowCosts(const std::string& dylib, const std::string& arch, bool own) {
   count((kind + "height").c_str(), [&] {
     msgSend<CGFloat, id, id>(device.listView(), "tableView:heightForRowAtIndexPath:", device.tableView(), path);
   });
-  id cell = nil;
-  count((kind + "cell").c_str(), [&] { cell = msgSend<id, id>(device.tableView(), "cellForRowAtIndexPath:", path); });
+  count((kind + "cell").c_str(), [&] {
+    id fresh = msgSend<id>(objc_getClass("SBLockScreenBulletinCell"), "alloc");
+    objc_release(msgSend<id, NSInteger, id>(fresh, "initWithStyle:reuseIdentifier:", 0, NSStringWithUTF8("Bulletin")));
+  });
+  id cell = msgSend<id, id>(device.tableView(), "cellForRowAtIndexPath:", path);
   count((kind + "layout").c_str(), [&] { msgSend<void>(cell, "layoutSubviews"); });
   id item = msgSend<id, id>(device.listController(), "listItemAtIndexPath:", path);
   count((kind + "icon").c_str(), [&] { msgSend<id>(item, "iconImage"); });
 }
 
 void springBoardOwnLock(int notifications) {
+  AutoreleasePool pool;
   auto root = qst_bench::notificationRoot(notifications, false);
   sb::Device device(optionsFor(*root, "", "arm64"));
   device.lock();
