@@ -189,7 +189,7 @@ void Cpu::handleTrap(std::uint64_t address) {
     (*handler)(*this);
     std::uint64_t back = lr();
     if (arch() == Arch::Arm64) uc_reg_write(uc_, UC_ARM64_REG_PC, &back);
-    else uc_reg_write(uc_, UC_ARM_REG_PC, &back);  // bit 0 picks Thumb, as BX would
+    else uc_reg_write(uc_, UC_ARM_REG_PC, &back);  // bit 0 picks Thumb, as BX LR would
   } catch (...) {
     pending_ = std::current_exception();
     uc_emu_stop(uc_);
