@@ -334,8 +334,15 @@ IMP guestImplementation(Machine& machine, std::uint64_t address, const char* typ
   void* code = nullptr;
   auto* closure = static_cast<ffi_closure*>(ffi_closure_alloc(sizeof(ffi_closure), &code));
   if (!closure) throw std::runtime_error("libffi cannot make a closure");
-  // Lives as long as the process: a replacement is never removed.
-  auto* user = new GuestImplementation{&machine, address, &call};
+  // Lives as long as the process, as a replacement is never removed; kept
+  // where a leak checker sees it, since the closure's own memory is not.
+  static std::mutex lock;
+  static auto* kept = new std::deque<GuestImplementation>;
+  GuestImplementation* user;
+  {
+    std::lock_guard guard(lock);
+    user = &kept->emplace_back(GuestImplementation{&machine, address, &call});
+  }
   if (ffi_prep_closure_loc(closure, const_cast<ffi_cif*>(&call.cif), enterGuestImplementation, user, code) != FFI_OK)
     throw std::runtime_error("libffi cannot prepare a closure");
   IMP imp;
