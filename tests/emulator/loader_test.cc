@@ -24,6 +24,17 @@ TEST(LoaderTest, AGuestFaultNamesTheFunctionTheAddressAndTheRegisters) {
   EXPECT_NE(r.out.find("x30="), std::string::npos) << r.out;
 }
 
+TEST(LoaderTest, AnExceptionRaisedUnderAGuestReplacementReachesSpringBoard) {
+  // The guest's loadView sends a message nobody implements: the runtime's
+  // exception leaves the guest and the closure that entered it, as an
+  // uncaught one takes SpringBoard down on a device.
+  SimRun r = runSim({"--module", QST_GUEST_RAISING});
+  EXPECT_EQ(r.status, 3) << r.out;
+  EXPECT_NE(r.out.find("-[SBLockScreenNotificationListController noSuchMessageAnywhere]: unrecognized selector"),
+            std::string::npos)
+      << r.out;
+}
+
 TEST(LoaderTest, ASliceTheFileLacksOrAnUnknownProcessorIsRefused) {
   SimRun r = runSim({"--module", QST_GUEST_FAULTING, "--arch", "armv7"});
   EXPECT_EQ(r.status, 2) << r.out;
