@@ -14,6 +14,10 @@ packages=(
   libunicorn-dev libffi-dev llvm-19-dev
   # the device build: compiler, Mach-O linker and tools for its checks
   clang-19 lld-19 llvm-19
+  # the armv7 slice's linker: LLVM's previous Mach-O linker, ld64.lld.darwinold
+  lld-13
+  # the device build's stub, link and signing scripts
+  python3
   # the fuzzers: clang's sanitizer runtimes and libFuzzer
   libclang-rt-19-dev libfuzzer-19-dev
 )

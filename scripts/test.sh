@@ -11,7 +11,7 @@ for preset in default asan tsan; do
   cmake --build --preset "$preset" -j"$jobs"
   ctest --preset "$preset"
 done
-# The device build: the .dylib, the armv7 objects, the package and their checks.
+# The device build: the fat .dylib (armv7 and arm64, signed), the package and their checks.
 cmake --preset device
 cmake --build --preset device -j"$jobs"
 ctest --preset device

@@ -44,24 +44,41 @@ object_for() { for ext in o obj; do [ -f "$1/$2.$ext" ] && { echo "$1/$2.$ext"; 
 
 # The library's own objects: on armv7, exactly the sources that send a
 # message returning CGSize or CGRect import objc_msgSend_stret; on arm64 none.
-count32=0
+# Each tool runs once over all the objects of a processor.
+pairs=()
 while IFS= read -r source; do
   rel=${source#"$sources"/}
   obj32=$(object_for "$objects32" "$rel")
   obj64=$(object_for "$objects64" "$rel")
   [ -n "$obj32" ] || { fail "no armv7 object for $rel"; continue; }
   [ -n "$obj64" ] || { fail "no arm64 object for $rel"; continue; }
+  pairs+=("$source|$obj32|$obj64")
+done < <(find "$sources" -name "*.cc" ! -path "*/host/*" | sort)
+objects_of() { for pair in "${pairs[@]}"; do IFS='|' read -r -a fields <<<"$pair"; echo "${fields[$1]}"; done; }
+mapfile -t all32 < <(objects_of 1)
+mapfile -t all64 < <(objects_of 2)
+# The objects (of those given) that import objc_msgSend_stret, one a line.
+importers() { "$nm" -u "$@" | awk '/:$/ { file = substr($0, 1, length($0) - 1) } $0 == "_objc_msgSend_stret" { print file }'; }
+stret32=" $(importers "${all32[@]}" | xargs) "
+stret64=$(importers "${all64[@]}")
+mapfile -t archs32 < <("$objdump" --macho --private-header "${all32[@]}" | awk '/^Mach header/ { getline; getline; print $2, $3 }')
+
+struct_send='msgSend<(CGSize|CGRect)[,>]'
+count32=0
+for pair in "${pairs[@]}"; do
+  IFS='|' read -r source obj32 obj64 <<<"$pair"
+  rel=${source#"$sources"/}
+  [ "${archs32[$count32]:-}" = "ARM V7" ] || fail "$rel: armv7 object is ${archs32[$count32]:-unknown}"
   count32=$((count32 + 1))
-  [ "$(arch "$obj32")" = "ARM V7" ] || fail "$rel: armv7 object is $(arch "$obj32")"
   imports_stret=no
-  "$nm" -u "$obj32" | grep -qx "_objc_msgSend_stret" && imports_stret=yes
+  [[ $stret32 == *" $obj32 "* ]] && imports_stret=yes
   returns_struct=no
-  grep -Eq "msgSend<(CGSize|CGRect)[,>]" "$source" && returns_struct=yes
+  [[ $(<"$source") =~ $struct_send ]] && returns_struct=yes
   [ "$imports_stret" = "$returns_struct" ] ||
     fail "$rel: sends returning CGSize/CGRect: $returns_struct; armv7 object imports objc_msgSend_stret: $imports_stret"
-  if "$nm" -u "$obj64" | grep -qx "_objc_msgSend_stret"; then fail "$rel: arm64 object imports objc_msgSend_stret"; fi
   [ "$returns_struct" = yes ] && echo "armv7 $rel: CGSize/CGRect sends through objc_msgSend_stret"
-done < <(find "$sources" -name "*.cc" ! -path "*/host/*" | sort)
+done
+[ -z "$stret64" ] || fail "arm64 objects import objc_msgSend_stret: $(echo $stret64)"
 echo "armv7 objects checked: $count32"
 
 [ "$failures" -eq 0 ] && echo "ABI checks passed" || { echo "$failures ABI check(s) failed"; exit 1; }
