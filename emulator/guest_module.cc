@@ -99,6 +99,9 @@ GuestCost guestCost() {
   return {m->guestInstructions(), m->hostCalls()};
 }
 
+void recordReachedMethods(bool on) { recordMessages(on); }
+std::vector<std::pair<Class, SEL>> reachedMethods() { return recordedMessages(); }
+
 Arch archNamed(const std::string& name) {
   if (name == "arm64") return Arch::Arm64;
   if (name == "armv7") return Arch::Armv7;

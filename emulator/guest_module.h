@@ -9,6 +9,10 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
+
+#include "runtime/objc.h"
 
 #include "layout.h"
 #include "macho_slice.h"
@@ -30,5 +34,12 @@ struct GuestCost {
 };
 void countGuestInstructions(bool on);
 GuestCost guestCost();
+
+// The methods the guest has sent messages to, by the receiver's class, when
+// asked before the module loads: a check of the platform's declared type
+// encodings against what its implementations take needs to know which the
+// library reaches.
+void recordReachedMethods(bool on);
+std::vector<std::pair<Class, SEL>> reachedMethods();
 
 }  // namespace emu

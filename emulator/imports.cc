@@ -1,6 +1,8 @@
 #include "imports.h"
 
+#include <atomic>
 #include <cmath>
+#include <set>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -54,6 +56,10 @@ struct Typed<Function> {
 // ---- the runtime's entry points that need the guest's view --------------------
 
 
+std::atomic<bool> gRecording{false};
+std::mutex gRecordLock;
+std::set<std::pair<Class, SEL>> gRecorded;
+
 // objc_msgSend and objc_msgSend_stret: the method found as the stand-in
 // runtime finds it, called with libffi by its implementation's own encoding.
 void sendMessage(Cpu& cpu, bool stret) {
@@ -71,6 +77,10 @@ void sendMessage(Cpu& cpu, bool stret) {
   }
   IMP imp = class_lookupMethod(object_getClass(self), selector);
   if (!imp) objc_detail::unrecognizedSelector(self, selector);
+  if (gRecording.load(std::memory_order_relaxed)) {
+    std::lock_guard guard(gRecordLock);
+    gRecorded.emplace(object_getClass(self), selector);
+  }
   if (!imp.types) throw std::runtime_error(std::string("-[") + class_getName(object_getClass(self)) + " " +
                                            sel_getName(selector) + "] has no type encoding to call it by");
   const HostCall& call = hostCallFor(imp.types, realDoublesOf(selector));
@@ -295,6 +305,13 @@ const std::vector<Entry>& table() {
 }
 
 }  // namespace
+
+void recordMessages(bool on) { gRecording = on; }
+
+std::vector<std::pair<Class, SEL>> recordedMessages() {
+  std::lock_guard guard(gRecordLock);
+  return {gRecorded.begin(), gRecorded.end()};
+}
 
 std::optional<std::uint64_t> resolveImport(Machine& machine, const std::string& library, const std::string& symbol) {
   static std::mutex lock;

@@ -7,6 +7,10 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
+
+#include "runtime/objc.h"
 
 namespace emu {
 
@@ -15,5 +19,9 @@ class Machine;
 // The guest address bound to `symbol` of `library` (an install name), made
 // on first use; nothing when the host does not provide it.
 std::optional<std::uint64_t> resolveImport(Machine& machine, const std::string& library, const std::string& symbol);
+
+// objc_msgSend's record of the methods it reached (see guest_module.h).
+void recordMessages(bool on);
+std::vector<std::pair<Class, SEL>> recordedMessages();
 
 }  // namespace emu
