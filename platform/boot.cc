@@ -11,11 +11,13 @@
 #include "foundation/NSDictionary.h"
 #include "foundation/NSIndexPath.h"
 #include "foundation/NSNumber.h"
+#include "foundation/NSPropertyListSerialization.h"
 #include "foundation/NSRunLoop.h"
 #include "foundation/NSScanner.h"
 #include "foundation/NSString.h"
 #include "foundation/NSURL.h"
 #include "foundation/PropertyList.h"
+#include "preferences/preferences.h"
 #include "runtime/autorelease.h"
 #include "runtime/nsobject.h"
 #include "uikit/UIKit.h"
@@ -35,9 +37,11 @@ __attribute__((constructor)) void bootPlatform() {
   registerNSScanner();
   registerNSIndexPath();
   registerPropertyLists();
+  registerNSPropertyListSerialization();
   registerCoreImage();
   registerUIKit();
   registerBulletinBoard();
   registerEventKit();
+  registerPreferences();
 }
 }  // namespace

@@ -7,6 +7,8 @@ packages=(
   build-essential cmake pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libplist-dev libicu-dev libical-dev
+  # the package checks parse the settings pane's property lists with plistutil
+  libplist-utils
   libcairo2-dev libfontconfig-dev libfreetype-dev libpng-dev fonts-liberation2
   libcli11-dev nlohmann-json3-dev
   zlib1g-dev

@@ -112,6 +112,7 @@ Device::Device(const DeviceOptions& options) : options_(options) {
 
 Device::~Device() {
   AutoreleasePool pool;
+  settingsApp_.reset();
   overlayContext_ = nullptr;
   listController_ = nullptr;
   lockScreenView_ = nullptr;
@@ -288,6 +289,23 @@ void Device::unsetSetting(const std::string& key) {
   } catch (const SettingError& e) {
     throw DeviceError(e.what());
   }
+}
+
+}  // namespace sb
+
+namespace sb {
+
+SettingsApp& Device::settingsApp() {
+  if (settingsApp_) return *settingsApp_;
+  try {
+    settingsPane_.ensureFolder();
+    settingsApp_ = std::make_unique<SettingsApp>(SettingsApp::defaultBundleFolder());
+  } catch (const SettingError& e) {
+    throw DeviceError(e.what());
+  } catch (const PaneError& e) {
+    throw DeviceError(e.what());
+  }
+  return *settingsApp_;
 }
 
 }  // namespace sb

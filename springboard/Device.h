@@ -13,6 +13,7 @@
 #include <string>
 
 #include "Snapshot.h"
+#include "settings_app.h"
 #include "settings_pane.h"
 #include "foundation/NSDate.h"
 #include "runtime/strong.h"
@@ -94,6 +95,11 @@ class Device {
   // private folder cannot be written.
   void setSetting(const std::string& key, const SettingValue& value);
   void unsetSetting(const std::string& key);
+  // The Settings app with the library's pane, loaded at the first call (the
+  // bundle named by SettingsApp::defaultBundleFolder()); what the pane
+  // writes goes to the private folder of setSetting. Raises DeviceError
+  // when the pane cannot be loaded.
+  SettingsApp& settingsApp();
 
   Snapshot snapshot();
 
@@ -122,6 +128,7 @@ class Device {
   std::string overlayPlugin_;  // the plug-in whose overlay is up
   std::string moduleArch_;
   SettingsPane settingsPane_;
+  std::unique_ptr<SettingsApp> settingsApp_;
 };
 
 }  // namespace sb

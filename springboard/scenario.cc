@@ -50,6 +50,12 @@ NSInteger parseRow(const std::string& step, const std::string& word) {
   return std::stol(word);
 }
 
+// Quotes keep a text as written: "" is the empty string.
+std::string unquoted(const std::string& value) {
+  if (value.size() >= 2 && value.front() == '"' && value.back() == '"') return value.substr(1, value.size() - 2);
+  return value;
+}
+
 ScenarioStep parseStep(const std::string& text) {
   std::istringstream in(text);
   std::vector<std::string> words;
@@ -96,11 +102,8 @@ ScenarioStep parseStep(const std::string& text) {
     if (words.size() < 3) reject(text, "expected \"set KEY VALUE\"");
     step.kind = Kind::Set;
     step.key = words[1];
-    std::string value = restAfter(text, 2);
-    // Quotes keep a text as written: "" is the empty string.
-    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
     try {
-      step.value = typedSetting(step.key, value);
+      step.value = typedSetting(step.key, unquoted(restAfter(text, 2)));
     } catch (const SettingError& e) {
       reject(text, e.what());
     }
@@ -116,10 +119,23 @@ ScenarioStep parseStep(const std::string& text) {
     expectArgs(1, "open ROW");
     step.kind = Kind::Open;
     step.row = parseRow(text, words[1]);
+  } else if (name == "pane") {
+    if (words.size() == 1) {
+      step.kind = Kind::Pane;
+    } else {
+      if (words.size() < 3) reject(text, "expected \"pane\" or \"pane KEY VALUE\"");
+      step.kind = Kind::PaneSet;
+      step.key = words[1];
+      step.paneValue = unquoted(restAfter(text, 2));
+    }
+  } else if (name == "pane-list") {
+    if (words.size() < 2) reject(text, "expected \"pane-list NAME\"");
+    step.kind = Kind::PaneList;
+    step.listName = restAfter(text, 1);
   } else {
     reject(text, "unknown step \"" + name +
                      "\" (known: nowplaying, nowplaying-end, overlay, wait, notify, companion, clear, edit, open, "
-                     "relock, screen-off, set, unset)");
+                     "relock, screen-off, set, unset, pane, pane-list)");
   }
   return step;
 }
@@ -135,6 +151,39 @@ std::vector<ScenarioStep> parseScenario(const std::string& text) {
   }
   return steps;
 }
+
+void checkPaneSteps(Device& device, const std::vector<ScenarioStep>& steps) {
+  for (const ScenarioStep& step : steps) {
+    if (step.kind != Kind::Pane && step.kind != Kind::PaneSet && step.kind != Kind::PaneList) continue;
+    SettingsApp& app = device.settingsApp();
+    try {
+      if (step.kind == Kind::PaneSet) app.check(step.key, step.paneValue);
+      if (step.kind == Kind::PaneList) app.checkList(step.listName);
+    } catch (const PaneError& e) {
+      reject(step.text, e.what());
+    }
+  }
+}
+
+namespace {
+
+void workPane(Device& device, const ScenarioStep& step, StepResult& result) {
+  SettingsApp& app = device.settingsApp();
+  try {
+    if (step.kind == Kind::Pane) {
+      result.pages = {app.mainPage(), app.listsPage()};
+    } else if (step.kind == Kind::PaneSet) {
+      app.set(step.key, step.paneValue);
+    } else {
+      app.tapList(step.listName);
+      result.pages = {app.listsPage()};
+    }
+  } catch (const PaneError& e) {
+    throw DeviceError(step.text + ": " + e.what());
+  }
+}
+
+}  // namespace
 
 StepResult runScenarioStep(Device& device, const ScenarioStep& step) {
   StepResult result;
@@ -152,6 +201,9 @@ StepResult runScenarioStep(Device& device, const ScenarioStep& step) {
     case Kind::Unset: device.unsetSetting(step.key); break;
     case Kind::Overlay: device.overlay(step.pluginName); break;
     case Kind::Open: result.opened = device.open(step.row); break;
+    case Kind::Pane:
+    case Kind::PaneSet:
+    case Kind::PaneList: workPane(device, step, result); break;
   }
   return result;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "runtime/objc.h"
+#include "settings_app.h"
 #include "settings_pane.h"
 
 namespace sb {
@@ -18,7 +19,7 @@ class Device;
 struct ScenarioStep {
   enum class Kind {
     NowPlaying, NowPlayingEnd, Wait, Notify, Companion, Clear, Edit, Relock, ScreenOff,
-    Set, Unset, Overlay, Open,
+    Set, Unset, Overlay, Open, Pane, PaneSet, PaneList,
   };
   Kind kind = Kind::Clear;
   std::string text;  // the step as written, trimmed
@@ -26,8 +27,10 @@ struct ScenarioStep {
   std::string bundleID;     // notify
   std::string title;        // notify, companion: the rest of the step
   NSInteger row = 0;        // edit, open
-  std::string key;          // set, unset
+  std::string key;          // set, unset, pane KEY VALUE
   SettingValue value;       // set, typed as the settings pane types it
+  std::string paneValue;    // pane KEY VALUE: as the user picks it
+  std::string listName;     // pane-list
   std::string pluginName;   // overlay
 };
 
@@ -35,6 +38,7 @@ struct ScenarioStep {
 struct StepResult {
   bool canEdit = false;              // edit: whether the row may be edited
   std::optional<std::string> opened;  // open: the action launched, "none"; nothing when there is no such row
+  std::vector<PanePage> pages;        // pane: the pane's pages; pane-list: the lists page after the tap
 };
 
 class ScenarioError : public std::invalid_argument {
@@ -45,6 +49,11 @@ class ScenarioError : public std::invalid_argument {
 // Parses every step before anything runs; raises ScenarioError naming the
 // first step that is unknown or has bad arguments. Blank steps are skipped.
 std::vector<ScenarioStep> parseScenario(const std::string& text);
+
+// Checks every pane step against the pane's controls and lists, loading the
+// pane; raises ScenarioError naming the first step whose control cannot
+// produce its value or whose list is not there.
+void checkPaneSteps(Device& device, const std::vector<ScenarioStep>& steps);
 
 // Lives through one step.
 StepResult runScenarioStep(Device& device, const ScenarioStep& step);

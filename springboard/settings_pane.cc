@@ -83,10 +83,11 @@ plist_t toPlist(const SettingValue& value) {
   return plist_new_string(std::get<std::string>(value).c_str());
 }
 
-// What an interrupted run leaves: the settings file (and the file being
-// saved) and its folders up to the private folder, deepest first, fixed
-// when the folder is made so that a signal handler only unlinks.
-constexpr int kMaxCleanupPaths = 12;
+// What an interrupted run leaves: the settings and list selection files
+// (and the files being saved) and their folders up to the private folder,
+// deepest first, fixed when the folder is made so that a signal handler only
+// unlinks.
+constexpr int kMaxCleanupPaths = 14;
 char gCleanupPaths[kMaxCleanupPaths][1024];
 bool gCleanupIsFolder[kMaxCleanupPaths];
 volatile sig_atomic_t gCleanupCount = 0;
@@ -102,7 +103,9 @@ void removeOnSignal(int signal) {
 
 void removeFolderOnSignals(const std::string& folder) {
   fs::path file = folder + kSettingsDevicePath;
-  std::vector<std::pair<std::string, bool>> paths = {{file.string() + ".new", false}, {file.string(), false}};
+  std::string selection = folder + kCalendarSelectionDevicePath;
+  std::vector<std::pair<std::string, bool>> paths = {{file.string() + ".new", false}, {file.string(), false},
+                                                     {selection + ".new", false}, {selection, false}};
   for (fs::path dir = file.parent_path(); dir.string().size() >= folder.size(); dir = dir.parent_path()) {
     paths.emplace_back(dir.string(), true);
     if (dir.string().size() == folder.size()) break;

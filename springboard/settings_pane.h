@@ -14,6 +14,9 @@ namespace sb {
 
 inline constexpr const char* kSettingsDevicePath =
     "/var/mobile/Library/Preferences/org.velmorra.quillstonebriarwhistleprefs.plist";
+// The list selection, which the pane's "Reminder lists" page writes.
+inline constexpr const char* kCalendarSelectionDevicePath =
+    "/var/mobile/Library/Preferences/org.velmorra.quillstonebriarwhistle.calendars.plist";
 
 // A value as the pane stores it: a boolean, an integer or a string.
 using SettingValue = std::variant<bool, long long, std::string>;
@@ -51,11 +54,13 @@ class SettingsPane {
 
   // The private folder, empty until the pane first writes.
   const std::string& privateFolder() const { return folder_; }
+  // Makes the private folder, so that a program writing device files (the
+  // settings pane's own code) writes there. Raises SettingError as set does.
+  void ensureFolder();
 
  private:
   void write(void* dictionary);  // takes a libplist dictionary
   void* current() const;         // a libplist dictionary, new
-  void ensureFolder();
 
   std::string folder_;
 };

@@ -1,5 +1,6 @@
 #include "eventkit/EKEventStore.h"
 
+#include <atomic>
 #include <filesystem>
 #include <optional>
 #include <stdexcept>
@@ -134,13 +135,32 @@ id runFetch(const FetchPlan& plan) {
   return NSArrayWith(std::vector<id>(found.begin(), found.end()));
 }
 
+// Whether this process has had an answer to an access request. A device that
+// has never been asked (kReminderAccessNotAskedDevicePath) is asked by the
+// first request of the process, and grants.
+std::atomic<bool> gAnswered{false};
+
+bool notYetAsked() {
+  std::error_code ec;
+  return !gAnswered && std::filesystem::exists(NSResolveDevicePath(kReminderAccessNotAskedDevicePath), ec);
+}
+
 void requestAccess(id, SEL, NSUInteger, EKAccessCompletion completion) {
   if (!completion) return;
   const BOOL granted = !accessDenied();
   dispatch_async_global([completion = std::move(completion), granted] {
     AutoreleasePool pool;
+    gAnswered = true;
     completion(granted, nil);
   });
+}
+
+// EKAuthorizationStatus: not determined (0) until a device never asked has
+// answered a request, denied (2) while the device refuses access, authorized
+// (3) otherwise.
+NSInteger authorizationStatus(id, SEL, NSUInteger) {
+  if (accessDenied()) return 2;
+  return notYetAsked() ? 0 : 3;
 }
 
 id calendarWithIdentifier(id, SEL, id identifier) {
@@ -188,6 +208,7 @@ void registerEKEventStore() {
   objc_defineClass<EKPredicateObj>(NSObjectClass(), "EKPredicate");
   Class c = objc_defineClass<objc_object>(NSObjectClass(), "EKEventStore");
   class_addMethod(c, sel("requestAccessToEntityType:completion:"), requestAccess, "v@:Q@?");
+  class_addClassMethod(c, sel("authorizationStatusForEntityType:"), authorizationStatus, "q@:Q");
   class_addMethod(c, sel("calendarWithIdentifier:"), calendarWithIdentifier, "@@:@");
   class_addMethod(c, sel("calendarsForEntityType:"), calendarsForEntityType, "@@:Q");
   class_addMethod(c, sel("predicateForIncompleteRemindersWithDueDateStarting:ending:calendars:"),

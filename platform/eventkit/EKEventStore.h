@@ -6,6 +6,11 @@
 //       device holds kReminderAccessDeniedDevicePath; while it does, the store
 //       also finds no calendars and fetches no reminders, as a device's store
 //       without permission does.
+//   +authorizationStatusForEntityType:  2 (denied) while access is refused;
+//       0 (not determined) while the device holds
+//       kReminderAccessNotAskedDevicePath and no request of this process has
+//       been answered (the first answer grants; what the store holds is
+//       readable all along); else 3 (authorized).
 //   -calendarWithIdentifier:  the EKCalendar of the list folder of that name,
 //       or nil.
 //   -predicateForIncompleteRemindersWithDueDateStarting:ending:calendars:

@@ -9,5 +9,7 @@
 inline constexpr const char* kReminderListsDevicePath = "/var/mobile/Library/Calendar/Lists";
 // While this file exists on the device, access to the store is refused.
 inline constexpr const char* kReminderAccessDeniedDevicePath = "/var/mobile/Library/Calendar/access-denied";
+// While this file exists on the device, the user has not yet been asked.
+inline constexpr const char* kReminderAccessNotAskedDevicePath = "/var/mobile/Library/Calendar/access-not-asked";
 
 void registerEventKit();

@@ -125,6 +125,8 @@ void removeAllObjects(id self, SEL) {
   }
 }
 
+id mutableCopy(id self, SEL) { return make(gMutableDictionary, dict(self)->entries); }
+
 }  // namespace
 
 NSDictionaryObj::~NSDictionaryObj() {
@@ -152,6 +154,7 @@ void registerNSDictionary() {
   class_addMethod(c, sel("allKeys"), allKeys, "@@:");
   class_addMethod(c, sel("allValues"), allValues, "@@:");
   class_addMethod(c, sel("description"), description, "@@:");
+  class_addMethod(c, sel("mutableCopy"), mutableCopy, "@@:");
   Class m = gMutableDictionary;
   class_addMethod(m, sel("setObject:forKey:"), setObjectForKey, "v@:@@");
   class_addMethod(m, sel("removeObjectForKey:"), removeObjectForKey, "v@:@");

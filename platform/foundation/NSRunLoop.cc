@@ -1,4 +1,5 @@
-// Run loops and the timers of -performSelector:withObject:afterDelay:. Each
+// Run loops and the timers of -performSelector:withObject:afterDelay: and
+// -performSelectorOnMainThread:withObject:waitUntilDone:. Each
 // thread has one loop; the main thread's (the thread that loaded the
 // platform) lives for the whole process, other threads' end with them.
 #include "foundation/NSRunLoop.h"
@@ -129,6 +130,18 @@ void performAfterDelay(id self, SEL, SEL selector, id argument, double delay) {
   currentLoop()->schedule(NSClockNow() + delay, PendingPerform{StrongId(self), selector, StrongId(argument)});
 }
 
+// From the main thread with waiting, performed at once; otherwise a timer of
+// the main loop due now, which it performs the next time it runs. A thread
+// other than the main one cannot wait for it: the main loop runs only when
+// the host runs it.
+void performOnMainThread(id self, SEL, SEL selector, id argument, BOOL wait) {
+  if (!selector) return;
+  PendingPerform pending{StrongId(self), selector, StrongId(argument)};
+  if (wait && std::this_thread::get_id() == mainThread()) return perform(std::move(pending));
+  if (wait) objc_raise("NSInternalInconsistencyException", "waitUntilDone: from another thread is not simulated");
+  gMainLoop->schedule(NSClockNow(), std::move(pending));
+}
+
 id currentRunLoop(id, SEL) { return currentLoop(); }
 id mainRunLoop(id, SEL) { return gMainLoop; }
 
@@ -183,6 +196,8 @@ void registerNSRunLoop() {
   class_addClassMethod(gRunLoop, sel("mainRunLoop"), mainRunLoop, "@@:");
   class_addMethod(gRunLoop, sel("runUntilDate:"), runUntilDate, "v@:@");
   class_addMethod(NSObjectClass(), sel("performSelector:withObject:afterDelay:"), performAfterDelay, "v@::@d");
+  class_addMethod(NSObjectClass(), sel("performSelectorOnMainThread:withObject:waitUntilDone:"), performOnMainThread,
+                  "v@::@c");
   mainThread() = std::this_thread::get_id();
   gMainLoop = static_cast<NSRunLoopObj*>(msgSend<id>(gRunLoop, sel("alloc")));
 }

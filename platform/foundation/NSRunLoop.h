@@ -3,6 +3,9 @@
 // scheduling. NSObject's -performSelector:withObject:afterDelay: schedules
 // on the current thread's run loop and retains the receiver and the argument
 // until the selector has been performed.
+// -performSelectorOnMainThread:withObject:waitUntilDone: schedules on the
+// main thread's loop, due now, from any thread (performed at once from the
+// main thread when told to wait; from another thread it cannot wait).
 #pragma once
 
 #include "foundation/NSDate.h"

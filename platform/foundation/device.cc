@@ -39,6 +39,17 @@ std::string NSResolveDevicePath(std::string_view devicePath) {
   return under(r, devicePath);
 }
 
+std::string NSDeviceWritablePath(std::string_view devicePath) {
+  const std::string& o = overlay();
+  if (o.empty() || devicePath.empty() || devicePath.front() != '/') return "";
+  for (const auto& part : std::filesystem::path(devicePath))
+    if (part == "..") return "";
+  std::string path = under(o, devicePath);
+  std::error_code ec;
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
+  return ec ? "" : path;
+}
+
 // Published NSFoundationVersionNumber values of the iOS releases simulated.
 bool NSFoundationVersionForSystemVersion(const std::string& version, double* result) {
   static const std::map<std::string, double> versions = {

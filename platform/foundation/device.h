@@ -14,6 +14,11 @@ std::string NSResolveDevicePath(std::string_view devicePath);
 // without touching the root: a file present under the overlay folder is read
 // from there, everything else from the root. Empty removes the layer.
 void NSSetDeviceOverlay(const std::string& folder);
+// Where a program that writes a device file (the settings pane) writes it:
+// under the overlay folder, its folders made as needed. Empty when there is
+// no overlay, the path is not absolute or climbs out with "..", or its
+// folders cannot be made: the root itself is never written.
+std::string NSDeviceWritablePath(std::string_view devicePath);
 
 // The system's Foundation version, as the device's global variable. The host
 // sets it from the simulated iOS version.

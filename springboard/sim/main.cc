@@ -141,14 +141,21 @@ int main(int argc, char** argv) {
     options.arch = o.arch;
     sb::Device device(options);
     if (o.hooks && !o.json) sim::printHooks(std::cout, sb::trace::installedMethods());
+    try {
+      sb::checkPaneSteps(device, steps);
+    } catch (const sb::ScenarioError& e) {
+      return fail(std::string("--events: ") + e.what());
+    }
     device.lock();
 
     size_t omitted = 0;
     auto takeTrace = [&] { return sb::trace::takeEvents(&omitted); };
-    auto drawStep = [&](size_t number, const std::string& step) {
+    // A step that shows the settings pane is drawn as its page, every other
+    // as the lock screen.
+    auto drawStep = [&](size_t number, const std::string& step, const std::vector<sb::PanePage>& pages = {}) {
       if (o.pngSteps.empty()) return true;
-      std::string error;
-      if (sim::drawLockScreenPNG(device, (fs::path(o.pngSteps) / stepPictureName(number, step)).string(), &error))
+      std::string error, path = (fs::path(o.pngSteps) / stepPictureName(number, step)).string();
+      if (pages.empty() ? sim::drawLockScreenPNG(device, path, &error) : sim::drawPanePNG(pages.front(), path, &error))
         return true;
       std::cerr << "springboard-sim: --png-steps " << error << "\n";
       return false;
@@ -175,6 +182,7 @@ int main(int argc, char** argv) {
         entry["step"] = step.text;
         if (isEdit) entry["canEdit"] = result.canEdit;
         if (isOpen) entry["opened"] = result.opened ? nlohmann::json(*result.opened) : nlohmann::json(nullptr);
+        if (!result.pages.empty()) entry["pane"] = sim::paneJson(result.pages);
         if (o.trace) {
           entry["trace"] = sim::traceJson(events);
           if (omitted) entry["traceOmitted"] = omitted;
@@ -185,11 +193,12 @@ int main(int argc, char** argv) {
         if (isEdit) std::cout << ": " << (result.canEdit ? "editable" : "not editable");
         if (isOpen) std::cout << ": " << (result.opened ? "opens " + *result.opened : "no such row");
         std::cout << "\n";
+        if (!result.pages.empty()) sim::printPanePages(std::cout, result.pages);
         sim::printSnapshotTable(std::cout, after, logSeen);
         if (o.trace) sim::printTrace(std::cout, events, omitted);
       }
       logSeen = after.log.size();
-      if (!drawStep(i + 1, step.text)) return 2;
+      if (!drawStep(i + 1, step.text, result.pages)) return 2;
     }
     sb::Snapshot final = device.snapshot();
     if (o.json) {

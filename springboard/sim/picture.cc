@@ -23,7 +23,6 @@
 #include "uikit/UITableView.h"
 
 namespace sim {
-namespace {
 
 using namespace sb::metrics;
 
@@ -47,6 +46,8 @@ void drawText(CGContextRef c, const std::string& text, id font, CGFloat x, CGFlo
   cairo_show_text(cr, text.c_str());
   cairo_restore(cr);
 }
+
+namespace {
 
 void drawLabel(CGContextRef c, id label, CGFloat dx, CGFloat dy, CGFloat alpha) {
   auto* l = static_cast<UILabelObj*>(label);

@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "Snapshot.h"
+#include "settings_app.h"
 #include "trace/trace.h"
 
 namespace sim {
@@ -25,5 +26,10 @@ void printHooks(std::ostream& out, const std::vector<sb::trace::InstalledMethod>
 // nesting under "trace:".
 nlohmann::json traceJson(const std::vector<sb::trace::Event>& events);
 void printTrace(std::ostream& out, const std::vector<sb::trace::Event>& events, std::size_t omitted);
+
+// The settings pane's pages: one JSON object per row ({"group", "label",
+// "key", "value"}), or each page's groups with their rows and footers.
+nlohmann::json paneJson(const std::vector<sb::PanePage>& pages);
+void printPanePages(std::ostream& out, const std::vector<sb::PanePage>& pages);
 
 }  // namespace sim

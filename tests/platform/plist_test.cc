@@ -4,15 +4,19 @@
 
 #include <filesystem>
 #include <fstream>
+#include <cstring>
 #include <string>
 
 #include "foundation/NSNumber.h"
 #include "device_folder_test.h"
+#include "foundation/NSArray.h"
+#include "foundation/NSDictionary.h"
 #include "foundation/NSString.h"
 #include "foundation/PropertyList.h"
 #include "foundation/device.h"
 #include "runtime/autorelease.h"
 #include "runtime/message.h"
+#include "runtime/nsobject.h"
 
 namespace {
 
@@ -133,6 +137,66 @@ TEST_F(PropertyLists, UnreadableFilesAndTheWrongRootGiveNil) {
   plist_t identifiers = plist_new_array();
   plist_array_append_item(identifiers, plist_new_string("x"));
   EXPECT_EQ(dictionaryAt(writeBinary("calendars.plist", identifiers)), nil);
+}
+
+}  // namespace
+
+namespace {
+
+std::string asXML(const char* bytes, size_t length) {
+  plist_t node = nullptr;
+  plist_from_memory(bytes, static_cast<uint32_t>(length), &node);
+  char* xml = nullptr;
+  uint32_t xmlLength = 0;
+  if (node) plist_to_xml(node, &xml, &xmlLength);
+  std::string out = xml ? std::string(xml, xmlLength) : "";
+  free(xml);
+  if (node) plist_free(node);
+  return out;
+}
+
+id written(id plist, NSUInteger format, id* error = nullptr) {
+  return msgSend<id, id, NSUInteger, NSUInteger, id*>(objc_getClass("NSPropertyListSerialization"),
+                                                       "dataWithPropertyList:format:options:error:", plist, format,
+                                                       NSUInteger{0}, error);
+}
+
+TEST(PropertyListWriting, WhatIsReadIsWrittenBackTheSameInBothForms) {
+  AutoreleasePool pool;
+  id settings = NSPropertyListFromBytes(kSettingsXML, std::strlen(kSettingsXML));
+  ASSERT_TRUE(settings);
+  std::string expected = asXML(kSettingsXML, std::strlen(kSettingsXML));
+  for (NSUInteger format : {NSUInteger{100}, NSUInteger{200}}) {
+    id data = written(settings, format);
+    ASSERT_TRUE(data) << format;
+    auto* bytes = static_cast<const char*>(msgSend<const void*>(data, "bytes"));
+    EXPECT_EQ(asXML(bytes, msgSend<NSUInteger>(data, "length")), expected) << format;
+  }
+}
+
+TEST(PropertyListWriting, AnObjectAListCannotHoldGivesNilAndAReason) {
+  AutoreleasePool pool;
+  id error = nil;
+  id holdsAnObject = NSArrayWith({NSStr("a"), objc_autorelease(objc_new("NSObject"))});
+  EXPECT_EQ(written(holdsAnObject, 100, &error), nil);
+  EXPECT_TRUE(NSIsString(error));
+  id numberKey = NSDictionaryWith({{NSNumberWithLongLong(1), NSStr("one")}});
+  EXPECT_EQ(written(numberKey, 200), nil);
+  EXPECT_EQ(written(NSStr("text"), 7), nil) << "no such format";
+}
+
+TEST(DeviceWrites, GoUnderTheOverlayOnlyAndNeverClimbOutOfIt) {
+  char pattern[] = "/tmp/device-overlay-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  EXPECT_EQ(NSDeviceWritablePath("/var/mobile/Library/Preferences/x.plist"), "") << "no overlay: nowhere";
+  NSSetDeviceOverlay(pattern);
+  std::string path = NSDeviceWritablePath("/var/mobile/Library/Preferences/x.plist");
+  EXPECT_EQ(path, std::string(pattern) + "/var/mobile/Library/Preferences/x.plist");
+  EXPECT_TRUE(std::filesystem::is_directory(std::string(pattern) + "/var/mobile/Library/Preferences"));
+  EXPECT_EQ(NSDeviceWritablePath("/var/../../etc/passwd"), "");
+  EXPECT_EQ(NSDeviceWritablePath("relative.plist"), "");
+  NSSetDeviceOverlay("");
+  std::filesystem::remove_all(pattern);
 }
 
 }  // namespace

@@ -28,6 +28,22 @@ TEST(ScenarioTest, ReadsEveryStepWithItsArguments) {
   EXPECT_TRUE(sb::parseScenario(" ; ;").empty());
 }
 
+TEST(ScenarioTest, ReadsThePanesStepsWithValuesAsTheUserPicksThem) {
+  auto steps = sb::parseScenario(
+      "pane; pane textColor \"Same as the list's colour\"; pane customLaunchAppBundleID \"\"; "
+      "pane-list Shopping list");
+  ASSERT_EQ(steps.size(), 4u);
+  EXPECT_EQ(steps[0].kind, Kind::Pane);
+  EXPECT_EQ(steps[1].kind, Kind::PaneSet);
+  EXPECT_EQ(steps[1].key, "textColor");
+  EXPECT_EQ(steps[1].paneValue, "Same as the list's colour");
+  EXPECT_EQ(steps[2].paneValue, "");
+  EXPECT_EQ(steps[3].kind, Kind::PaneList);
+  EXPECT_EQ(steps[3].listName, "Shopping list");
+  EXPECT_THROW(sb::parseScenario("pane textColor"), sb::ScenarioError);
+  EXPECT_THROW(sb::parseScenario("pane-list"), sb::ScenarioError);
+}
+
 TEST(ScenarioTest, ReadsSettingsOverlayAndOpenSteps) {
   auto steps = sb::parseScenario(
       "set textSize 20; set iconFile /var/mobile/My Icons/a.png; set customLaunchAppBundleID \"\"; "

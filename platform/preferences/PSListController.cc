@@ -1,0 +1,157 @@
+#include <fstream>
+#include <iterator>
+
+#include "foundation/NSArray.h"
+#include "foundation/NSDictionary.h"
+#include "foundation/NSIndexPath.h"
+#include "foundation/NSLog.h"
+#include "foundation/NSNumber.h"
+#include "foundation/NSString.h"
+#include "foundation/PropertyList.h"
+#include "foundation/PropertyListLimits.h"
+#include "preferences/preferences.h"
+#include "runtime/autorelease.h"
+#include "runtime/message.h"
+#include "runtime/nsobject.h"
+
+namespace {
+
+PSListControllerObj* page(id self) { return static_cast<PSListControllerObj*>(self); }
+
+id string(id dictionary, const char* key) {
+  id value = msgSend<id>(dictionary, "objectForKey:", NSStr(key));
+  return NSIsString(value) ? value : nil;
+}
+
+SEL selectorNamed(id name) { return name ? sel_registerName(NSStringUTF8(name).c_str()) : nullptr; }
+
+// One item of a plist as the framework makes it a specifier.
+id specifierFromItem(id item, id target) {
+  if (!NSIsDictionary(item)) return nil;
+  id cellName = string(item, "cell");
+  NSInteger cell = cellName ? PSCellTypeFromName(NSStringUTF8(cellName)) : -1;
+  if (cell < 0) return nil;
+  id key = string(item, "key");
+  SEL get = selectorNamed(string(item, "get")), set = selectorNamed(string(item, "set"));
+  if (key && !get) get = sel("readPreferenceValue:");
+  if (key && !set) set = sel("setPreferenceValue:specifier:");
+  id detailName = string(item, "detail");
+  id detail = detailName ? objc_getClass(NSStringUTF8(detailName).c_str()) : nil;
+  id label = string(item, "label");
+  id s = msgSend<id, id, id, SEL, SEL, id, NSInteger, id>(objc_getClass("PSSpecifier"),
+                                                           "preferenceSpecifierNamed:target:set:get:detail:cell:edit:",
+                                                           label ? label : NSStr(""), target, set, get, detail, cell, nil);
+  for (id k : NSArrayItems(msgSend<id>(item, "allKeys")))
+    msgSend<void, id, id>(s, "setProperty:forKey:", msgSend<id, id>(item, "objectForKey:", k), k);
+  if (id identifier = string(item, "id")) msgSend<void, id>(s, "setIdentifier:", identifier);
+  id values = msgSend<id>(item, "objectForKey:", NSStr("validValues"));
+  id titles = msgSend<id>(item, "objectForKey:", NSStr("validTitles"));
+  if (NSIsArray(values) && NSIsArray(titles)) msgSend<void, id, id>(s, "setValues:titles:", values, titles);
+  if (id action = string(item, "action")) msgSend<void, SEL>(s, "setButtonAction:", selectorNamed(action));
+  return s;
+}
+
+id loadSpecifiersFromPlistName(id self, SEL, id name, id target) {
+  std::string path = page(self)->bundleFolder + "/" + NSStringUTF8(name) + ".plist";
+  std::ifstream in(path, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  id plist = bytes.size() <= kMaxPropertyListFileBytes ? NSPropertyListFromBytes(bytes.data(), bytes.size()) : nil;
+  id items = NSIsDictionary(plist) ? msgSend<id>(plist, "objectForKey:", NSStr("items")) : nil;
+  if (!NSIsArray(items)) {
+    NSLog(NSStr("Preferences: no specifiers in %s"), path.c_str());
+    return NSArrayWith({});
+  }
+  std::vector<id> specifiers;
+  for (id item : NSArrayItems(items))
+    if (id s = specifierFromItem(item, target)) specifiers.push_back(s);
+  return NSArrayWith(specifiers);
+}
+
+id specifiers(id self, SEL) { return page(self)->_specifiers; }
+
+id readPreferenceValue(id, SEL, id specifier) {
+  return msgSend<id, id>(specifier, "propertyForKey:", NSStr("default"));
+}
+void setPreferenceValue(id, SEL, id, id) {}
+
+void reloadSpecifiers(id self, SEL) {
+  objc_release(page(self)->_specifiers);
+  page(self)->_specifiers = nullptr;
+  msgSend<id>(self, "specifiers");
+}
+void reloadSpecifier(id, SEL, id) {}
+
+id specifierForID(id self, SEL, id identifier) {
+  for (id s : NSArrayItems(msgSend<id>(self, "specifiers")))
+    if (msgSend<BOOL, id>(msgSend<id>(s, "identifier"), "isEqual:", identifier)) return s;
+  return nil;
+}
+
+id specifier(id self, SEL) { return page(self)->specifier; }
+void setSpecifier(id self, SEL, id specifier) {
+  objc_retain(specifier);
+  objc_release(page(self)->specifier);
+  page(self)->specifier = specifier;
+}
+
+// Sections begin at each group specifier; rows before the first group make
+// a section of their own.
+id specifierAt(id self, NSInteger section, NSInteger row) {
+  NSInteger s = -1, r = 0;
+  for (id spec : NSArrayItems(msgSend<id>(self, "specifiers"))) {
+    if (msgSend<NSInteger>(spec, "cellType") == PSGroupCell) {
+      ++s;
+      r = 0;
+      continue;
+    }
+    if (s < 0) s = 0;
+    if (s == section && r++ == row) return spec;
+  }
+  return nil;
+}
+
+id cellForRow(id self, SEL, id, id indexPath) {
+  id spec = specifierAt(self, msgSend<NSInteger>(indexPath, "section"), msgSend<NSInteger>(indexPath, "row"));
+  if (!spec) return nil;
+  auto* cell = static_cast<PSTableCellObj*>(objc_new("PSTableCell"));
+  cell->specifier = objc_retain(spec);
+  return objc_autorelease(cell);
+}
+
+id cellSpecifier(id self, SEL) { return static_cast<PSTableCellObj*>(self)->specifier; }
+void setChecked(id self, SEL, BOOL checked) { static_cast<PSTableCellObj*>(self)->checked = checked; }
+BOOL isChecked(id self, SEL) { return static_cast<PSTableCellObj*>(self)->checked; }
+
+}  // namespace
+
+PSListControllerObj::~PSListControllerObj() {
+  objc_release(_specifiers);
+  objc_release(specifier);
+}
+PSTableCellObj::~PSTableCellObj() { objc_release(specifier); }
+
+void PSListControllerSetBundleFolder(id controller, const std::string& folder) {
+  if (controller) page(controller)->bundleFolder = folder;
+}
+
+void registerPSSpecifier();
+
+void registerPreferences() {
+  registerPSSpecifier();
+  Class c = objc_defineClass<PSListControllerObj>(NSObjectClass(), "PSListController");
+  OBJC_IVAR(c, PSListControllerObj, _specifiers, "@");
+  class_addMethod(c, sel("specifiers"), specifiers, "@@:");
+  class_addMethod(c, sel("loadSpecifiersFromPlistName:target:"), loadSpecifiersFromPlistName, "@@:@@");
+  class_addMethod(c, sel("readPreferenceValue:"), readPreferenceValue, "@@:@");
+  class_addMethod(c, sel("setPreferenceValue:specifier:"), setPreferenceValue, "v@:@@");
+  class_addMethod(c, sel("reloadSpecifiers"), reloadSpecifiers, "v@:");
+  class_addMethod(c, sel("reloadSpecifier:"), reloadSpecifier, "v@:@");
+  class_addMethod(c, sel("specifierForID:"), specifierForID, "@@:@");
+  class_addMethod(c, sel("specifier"), specifier, "@@:");
+  class_addMethod(c, sel("setSpecifier:"), setSpecifier, "v@:@");
+  class_addMethod(c, sel("tableView:cellForRowAtIndexPath:"), cellForRow, "@@:@@");
+  Class cell = objc_defineClass<PSTableCellObj>(NSObjectClass(), "PSTableCell");
+  class_addMethod(cell, sel("specifier"), cellSpecifier, "@@:");
+  class_addMethod(cell, sel("setChecked:"), setChecked, "v@:c");
+  class_addMethod(cell, sel("isChecked"), isChecked, "c@:");
+}

@@ -1,0 +1,107 @@
+#include "foundation/NSArray.h"
+#include "foundation/NSDictionary.h"
+#include "foundation/NSString.h"
+#include "preferences/preferences.h"
+#include "runtime/message.h"
+#include "runtime/nsobject.h"
+
+namespace {
+
+PSSpecifierObj* spec(id self) { return static_cast<PSSpecifierObj*>(self); }
+
+void replace(id& slot, id value) {
+  objc_retain(value);
+  objc_release(slot);
+  slot = value;
+}
+
+id newSpecifier(id name, id target, SEL set, SEL get, id detail, NSInteger cell) {
+  auto* s = static_cast<PSSpecifierObj*>(objc_new("PSSpecifier"));
+  replace(s->name, name);
+  replace(s->identifier, name);
+  s->target = target;
+  s->setter = set;
+  s->getter = get;
+  s->detailControllerClass = static_cast<Class>(detail);
+  s->cellType = cell;
+  return objc_autorelease(s);
+}
+
+id preferenceSpecifierNamed(id, SEL, id name, id target, SEL set, SEL get, id detail, NSInteger cell, id) {
+  return newSpecifier(name, target, set, get, detail, cell);
+}
+id groupSpecifierWithName(id, SEL, id name) { return newSpecifier(name, nil, nullptr, nullptr, nil, PSGroupCell); }
+
+id init(id self, SEL) {
+  spec(self)->properties = objc_retain(NSMutableDictionaryWith());
+  return self;
+}
+id name(id self, SEL) { return spec(self)->name; }
+void setName(id self, SEL, id name) { replace(spec(self)->name, name); }
+id identifier(id self, SEL) { return spec(self)->identifier; }
+void setIdentifier(id self, SEL, id identifier) { replace(spec(self)->identifier, identifier); }
+id properties(id self, SEL) { return spec(self)->properties; }
+id propertyForKey(id self, SEL, id key) { return msgSend<id>(spec(self)->properties, "objectForKey:", key); }
+void setPropertyForKey(id self, SEL, id value, id key) {
+  if (value) msgSend<void>(spec(self)->properties, "setObject:forKey:", value, key);
+  else msgSend<void>(spec(self)->properties, "removeObjectForKey:", key);
+}
+NSInteger cellType(id self, SEL) { return spec(self)->cellType; }
+id target(id self, SEL) { return spec(self)->target; }
+void setTarget(id self, SEL, id target) { spec(self)->target = target; }
+id detailControllerClass(id self, SEL) { return spec(self)->detailControllerClass; }
+id values(id self, SEL) { return spec(self)->values; }
+id titleDictionary(id self, SEL) { return spec(self)->titleDictionary; }
+void setValuesTitles(id self, SEL, id values, id titles) {
+  std::vector<std::pair<id, id>> entries;
+  std::vector<id> v = NSArrayItems(values), t = NSArrayItems(titles);
+  for (size_t i = 0; i < v.size() && i < t.size(); ++i) entries.emplace_back(v[i], t[i]);
+  replace(spec(self)->values, values);
+  replace(spec(self)->titleDictionary, NSDictionaryWith(entries));
+}
+void setButtonAction(id self, SEL, SEL action) { spec(self)->action = action; }
+SEL buttonAction(id self, SEL) { return spec(self)->action; }
+SEL getter(id self, SEL) { return spec(self)->getter; }
+SEL setter(id self, SEL) { return spec(self)->setter; }
+
+}  // namespace
+
+PSSpecifierObj::~PSSpecifierObj() {
+  for (id obj : {name, identifier, properties, values, titleDictionary}) objc_release(obj);
+}
+
+NSInteger PSCellTypeFromName(const std::string& name) {
+  static const char* const kNames[] = {
+      "PSGroupCell",     "PSLinkCell",       "PSLinkListCell",       "PSListItemCell", "PSTitleValueCell",
+      "PSSliderCell",    "PSSwitchCell",     "PSStaticTextCell",     "PSEditTextCell", "PSSegmentCell",
+      "PSGiantIconCell", "PSGiantCell",      "PSSecureEditTextCell", "PSButtonCell",   "PSEditTextViewCell"};
+  for (NSInteger i = 0; i < NSInteger(sizeof kNames / sizeof kNames[0]); ++i)
+    if (name == kNames[i]) return i;
+  return -1;
+}
+
+void registerPSSpecifier() {
+  Class c = objc_defineClass<PSSpecifierObj>(NSObjectClass(), "PSSpecifier");
+  class_addClassMethod(c, sel("preferenceSpecifierNamed:target:set:get:detail:cell:edit:"), preferenceSpecifierNamed,
+                       "@@:@@::#q#");
+  class_addClassMethod(c, sel("groupSpecifierWithName:"), groupSpecifierWithName, "@@:@");
+  class_addMethod(c, sel("init"), init, "@@:");
+  class_addMethod(c, sel("name"), name, "@@:");
+  class_addMethod(c, sel("setName:"), setName, "v@:@");
+  class_addMethod(c, sel("identifier"), identifier, "@@:");
+  class_addMethod(c, sel("setIdentifier:"), setIdentifier, "v@:@");
+  class_addMethod(c, sel("properties"), properties, "@@:");
+  class_addMethod(c, sel("propertyForKey:"), propertyForKey, "@@:@");
+  class_addMethod(c, sel("setProperty:forKey:"), setPropertyForKey, "v@:@@");
+  class_addMethod(c, sel("cellType"), cellType, "q@:");
+  class_addMethod(c, sel("target"), target, "@@:");
+  class_addMethod(c, sel("setTarget:"), setTarget, "v@:@");
+  class_addMethod(c, sel("detailControllerClass"), detailControllerClass, "#@:");
+  class_addMethod(c, sel("values"), values, "@@:");
+  class_addMethod(c, sel("titleDictionary"), titleDictionary, "@@:");
+  class_addMethod(c, sel("setValues:titles:"), setValuesTitles, "v@:@@");
+  class_addMethod(c, sel("setButtonAction:"), setButtonAction, "v@::");
+  class_addMethod(c, sel("buttonAction"), buttonAction, ":@:");
+  class_addMethod(c, sel("getter"), getter, ":@:");
+  class_addMethod(c, sel("setter"), setter, ":@:");
+}

@@ -1,0 +1,77 @@
+// The Preferences framework (the Settings app's list controllers and
+// specifiers), as much of it as a preference bundle uses:
+//
+// PSSpecifier (class "PSSpecifier"): one row or group of a settings page.
+//   +preferenceSpecifierNamed:target:set:get:detail:cell:edit:
+//   +groupSpecifierWithName:, -name, -identifier, -setIdentifier:,
+//   -propertyForKey:, -setProperty:forKey:, -properties, -cellType, -target,
+//   -setTarget:, -detailControllerClass, -values, -titleDictionary,
+//   -setValues:titles:, -setButtonAction:, -buttonAction, -getter, -setter.
+// PSListController (class "PSListController"): a page of specifiers.
+//   -specifiers (the `_specifiers` ivar, nil until a subclass fills it),
+//   -loadSpecifiersFromPlistName:target: (the plist of that name in the
+//   controller's bundle folder: `title` and `items`, each item a specifier;
+//   rows with a `key` read and write through the controller's
+//   readPreferenceValue: and setPreferenceValue:specifier: unless the item
+//   names `get`/`set`), -readPreferenceValue: (the specifier's `default`),
+//   -setPreferenceValue:specifier: (keeps nothing), -reloadSpecifiers,
+//   -reloadSpecifier:, -specifierForID:, -specifier, -setSpecifier:,
+//   -tableView:cellForRowAtIndexPath: (a PSTableCell for the row of that
+//   section, sections beginning at each group specifier).
+// PSTableCell (class "PSTableCell"): -specifier, -setChecked:, -isChecked.
+#pragma once
+
+#include <string>
+
+#include "runtime/objc.h"
+
+// PSCellType, as the specifier plists name the cells.
+enum PSCellType : NSInteger {
+  PSGroupCell = 0,
+  PSLinkCell = 1,
+  PSLinkListCell = 2,
+  PSListItemCell = 3,
+  PSTitleValueCell = 4,
+  PSSliderCell = 5,
+  PSSwitchCell = 6,
+  PSStaticTextCell = 7,
+  PSEditTextCell = 8,
+  PSSegmentCell = 9,
+  PSGiantIconCell = 10,
+  PSGiantCell = 11,
+  PSSecureEditTextCell = 12,
+  PSButtonCell = 13,
+  PSEditTextViewCell = 14,
+};
+
+// The cell type a plist's `cell` names; -1 for a name it does not know.
+NSInteger PSCellTypeFromName(const std::string& name);
+
+struct PSSpecifierObj : objc_object {
+  id name = nullptr, identifier = nullptr, properties = nullptr;  // retained; properties mutable
+  id values = nullptr, titleDictionary = nullptr;                 // retained
+  id target = nullptr;                                            // not retained, as the framework's
+  SEL getter = nullptr, setter = nullptr, action = nullptr;
+  Class detailControllerClass = nullptr;
+  NSInteger cellType = PSGroupCell;
+  ~PSSpecifierObj() override;
+};
+
+struct PSListControllerObj : objc_object {
+  id _specifiers = nullptr;  // retained
+  id specifier = nullptr;    // retained: the row that opened this page
+  std::string bundleFolder;  // host folder the page's plists are read from
+  ~PSListControllerObj() override;
+};
+
+struct PSTableCellObj : objc_object {
+  id specifier = nullptr;  // retained
+  BOOL checked = NO;
+  ~PSTableCellObj() override;
+};
+
+// The Settings app tells a page which bundle it came from (the framework
+// finds it from the controller's class).
+void PSListControllerSetBundleFolder(id controller, const std::string& folder);
+
+void registerPreferences();

@@ -1,0 +1,273 @@
+#include "settings_app.h"
+
+#include <dlfcn.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "foundation/NSArray.h"
+#include "foundation/NSDictionary.h"
+#include "foundation/NSIndexPath.h"
+#include "foundation/NSNumber.h"
+#include "foundation/NSString.h"
+#include "foundation/PropertyList.h"
+#include "foundation/PropertyListLimits.h"
+#include "preferences/preferences.h"
+#include "runtime/autorelease.h"
+#include "runtime/message.h"
+#include "runtime/nsobject.h"
+
+namespace sb {
+namespace {
+
+// The bundle's own files are read as the app reads them: host files of a
+// bounded size.
+id readPlist(const std::string& path) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec) || std::filesystem::file_size(path, ec) > kMaxPropertyListFileBytes)
+    return nil;
+  std::ifstream in(path, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  return NSPropertyListFromBytes(bytes.data(), bytes.size());
+}
+
+std::string stringFor(id dictionary, const char* key) {
+  id value = NSIsDictionary(dictionary) ? msgSend<id, id>(dictionary, "objectForKey:", NSStr(key)) : nil;
+  return NSIsString(value) ? NSStringUTF8(value) : "";
+}
+
+id property(id specifier, const char* key) { return msgSend<id, id>(specifier, "propertyForKey:", NSStr(key)); }
+std::string text(id value) { return NSIsString(value) ? NSStringUTF8(value) : ""; }
+NSInteger cellType(id specifier) { return msgSend<NSInteger>(specifier, "cellType"); }
+bool isNumericField(id specifier) { return msgSend<BOOL>(property(specifier, "isNumeric"), "boolValue"); }
+
+std::string numberText(double value) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%g", value);
+  return buffer;
+}
+
+// What a value looks like in a row or a field.
+std::string valueText(id value) {
+  if (NSIsString(value)) return NSStringUTF8(value);
+  if (NSIsNumber(value)) {
+    auto* n = static_cast<NSNumberObj*>(value);
+    if (n->kind == NSNumberObj::Kind::Bool) return n->s ? "on" : "off";
+    return numberText(msgSend<double>(value, "doubleValue"));
+  }
+  return value ? NSStringUTF8(msgSend<id>(value, "description")) : "";
+}
+
+std::string cellName(id specifier) {
+  switch (cellType(specifier)) {
+    case PSSwitchCell: return "switch";
+    case PSLinkListCell: return "choice";
+    case PSSliderCell: return "slider";
+    case PSEditTextCell: return isNumericField(specifier) ? "number" : "text";
+    case PSLinkCell: return "link";
+    case PSButtonCell: return "list";
+    default: return "text";
+  }
+}
+
+id currentValue(id specifier) {
+  SEL getter = msgSend<SEL>(specifier, "getter");
+  return getter ? msgSend<id, id>(msgSend<id>(specifier, "target"), getter, specifier) : nil;
+}
+
+std::string shownValue(id controller, id specifier, NSInteger section, NSInteger row) {
+  switch (cellType(specifier)) {
+    case PSSwitchCell: return msgSend<BOOL>(currentValue(specifier), "boolValue") ? "on" : "off";
+    case PSLinkListCell: {
+      id value = currentValue(specifier);
+      id title = msgSend<id, id>(msgSend<id>(specifier, "titleDictionary"), "objectForKey:", value);
+      return title ? text(title) : valueText(value);
+    }
+    case PSLinkCell: return "";
+    case PSButtonCell: {
+      // The page's own cell says whether the row is ticked.
+      id cell = msgSend<id, id, id>(controller, "tableView:cellForRowAtIndexPath:", nil, NSIndexPathForRow(row, section));
+      return msgSend<BOOL>(cell, "isChecked") ? "on" : "off";
+    }
+    default: return valueText(currentValue(specifier));
+  }
+}
+
+std::vector<std::string> choiceNames(id specifier) {
+  std::vector<std::string> names;
+  if (cellType(specifier) != PSLinkListCell) return names;
+  for (id v : NSArrayItems(msgSend<id>(specifier, "values")))
+    names.push_back(text(msgSend<id, id>(msgSend<id>(specifier, "titleDictionary"), "objectForKey:", v)));
+  return names;
+}
+
+PanePage pageOf(id controller, const std::string& title, const std::string& groupPrefix) {
+  AutoreleasePool pool;
+  PanePage page;
+  page.title = title;
+  NSInteger section = -1, row = 0;
+  for (id specifier : NSArrayItems(msgSend<id>(controller, "specifiers"))) {
+    if (cellType(specifier) == PSGroupCell) {
+      page.groups.push_back({groupPrefix + text(msgSend<id>(specifier, "name")), text(property(specifier, "footerText"))});
+      ++section;
+      row = 0;
+      continue;
+    }
+    if (section < 0) {
+      page.groups.push_back({groupPrefix, ""});
+      section = 0;
+    }
+    page.rows.push_back({page.groups.back().title, text(msgSend<id>(specifier, "name")), text(property(specifier, "key")),
+                         cellName(specifier), shownValue(controller, specifier, section, row++),
+                         StrongId(property(specifier, "iconImage")), choiceNames(specifier)});
+  }
+  return page;
+}
+
+std::string inQuotes(const std::string& s) { return "\"" + s + "\""; }
+
+// What a number pad with a minus key can type: "365", "-1".
+bool isWholeNumber(const std::string& s) {
+  size_t first = !s.empty() && s[0] == '-' ? 1 : 0;
+  return s.size() > first && s.size() <= 18 && s.find_first_not_of("0123456789", first) == std::string::npos;
+}
+
+}  // namespace
+
+std::string SettingsApp::defaultBundleFolder() {
+  if (const char* path = std::getenv("QST_PANE"); path && *path) return path;
+#ifdef QST_PANE_BUNDLE
+  return QST_PANE_BUNDLE;
+#else
+  return "";
+#endif
+}
+
+SettingsApp::SettingsApp(const std::string& bundleFolder) : folder_(bundleFolder) {
+  AutoreleasePool pool;
+  id info = readPlist(folder_ + "/Info.plist");
+  std::string executable = stringFor(info, "CFBundleExecutable"), principal = stringFor(info, "NSPrincipalClass");
+  if (executable.empty() || principal.empty())
+    throw PaneError("the settings pane " + folder_ + " has no Info.plist naming its executable and principal class");
+  // As the app loads a bundle: mapped once, never unmapped.
+  if (!dlopen((folder_ + "/" + executable).c_str(), RTLD_NOW | RTLD_GLOBAL)) {
+    const char* why = dlerror();
+    throw PaneError("cannot load the settings pane " + folder_ + ": " + (why ? why : "unknown error"));
+  }
+  Class cls = objc_getClass(principal.c_str());
+  if (!cls || !class_respondsToSelector(cls, sel("specifiers")))
+    throw PaneError("the settings pane has no list controller " + principal);
+  principal_.adopt(objc_new(cls));
+  PSListControllerSetBundleFolder(principal_, folder_);
+}
+
+SettingsApp::~SettingsApp() {
+  AutoreleasePool pool;
+  principal_ = nullptr;
+}
+
+PanePage SettingsApp::mainPage() {
+  id specifierPlist = readPlist(folder_ + "/" + stringFor(readPlist(folder_ + "/Info.plist"), "CFBundleExecutable") +
+                                ".plist");
+  return pageOf(principal_, stringFor(specifierPlist, "title"), "");
+}
+
+id SettingsApp::openLists() {
+  id link = msgSend<id, id>(principal_, "specifierForID:", NSStr("lists"));
+  Class detail = static_cast<Class>(msgSend<id>(link, "detailControllerClass"));
+  if (!detail) throw PaneError("the settings pane has no \"Reminder lists\" page");
+  id page = objc_autorelease(objc_new(detail));
+  msgSend<void, id>(page, "setSpecifier:", link);
+  PSListControllerSetBundleFolder(page, folder_);
+  return page;
+}
+
+PanePage SettingsApp::listsPage() {
+  AutoreleasePool pool;
+  id page = openLists();
+  std::string title = text(msgSend<id>(msgSend<id>(page, "specifier"), "name"));
+  return pageOf(page, title, title + ": ");
+}
+
+id SettingsApp::controlFor(const std::string& key) {
+  id found = nil;
+  for (id specifier : NSArrayItems(msgSend<id>(principal_, "specifiers"))) {
+    bool byKey = text(property(specifier, "key")) == key;
+    bool byID = !property(specifier, "key") && text(msgSend<id>(specifier, "identifier")) == key;
+    if ((byKey || byID) && msgSend<SEL>(specifier, "setter")) found = specifier;
+  }
+  if (!found) throw PaneError("the settings pane has no control for \"" + key + "\"");
+  return found;
+}
+
+id SettingsApp::valueFor(id specifier, const std::string& value) {
+  std::string label = inQuotes(text(msgSend<id>(specifier, "name")));
+  switch (cellType(specifier)) {
+    case PSSwitchCell:
+      if (value == "on" || value == "off") return NSNumberWithBool(value == "on");
+      throw PaneError(label + " is a switch: on or off, not " + inQuotes(value));
+    case PSLinkListCell: {
+      std::string names;
+      for (id v : NSArrayItems(msgSend<id>(specifier, "values"))) {
+        std::string name = text(msgSend<id, id>(msgSend<id>(specifier, "titleDictionary"), "objectForKey:", v));
+        if (name == value) return v;
+        names += (names.empty() ? "" : ", ") + inQuotes(name);
+      }
+      throw PaneError(label + " offers " + names + ", not " + inQuotes(value));
+    }
+    case PSSliderCell: {
+      double min = msgSend<double>(property(specifier, "min"), "doubleValue");
+      double max = msgSend<double>(property(specifier, "max"), "doubleValue");
+      char* end = nullptr;
+      double n = value.empty() ? NAN : std::strtod(value.c_str(), &end);
+      if (!std::isfinite(n) || *end || n < min || n > max)
+        throw PaneError(label + " slides from " + numberText(min) + " to " + numberText(max) + ", not " + inQuotes(value));
+      return NSNumberWithFloat(static_cast<float>(n));
+    }
+    case PSEditTextCell:
+      if (isNumericField(specifier) && !isWholeNumber(value))
+        throw PaneError(label + " takes a whole number, not " + inQuotes(value));
+      return NSStringWithUTF8(value);
+    default: throw PaneError(label + " holds no value to change");
+  }
+}
+
+void SettingsApp::check(const std::string& key, const std::string& value) {
+  AutoreleasePool pool;
+  valueFor(controlFor(key), value);
+}
+
+void SettingsApp::set(const std::string& key, const std::string& value) {
+  AutoreleasePool pool;
+  id specifier = controlFor(key);
+  id v = valueFor(specifier, value);
+  msgSend<void, id, id>(msgSend<id>(specifier, "target"), msgSend<SEL>(specifier, "setter"), v, specifier);
+}
+
+id SettingsApp::listRow(id page, const std::string& name) {
+  std::string names;
+  for (id specifier : NSArrayItems(msgSend<id>(page, "specifiers"))) {
+    if (cellType(specifier) != PSButtonCell) continue;
+    std::string shown = text(msgSend<id>(specifier, "name"));
+    if (shown == name) return specifier;
+    names += (names.empty() ? "" : ", ") + inQuotes(shown);
+  }
+  throw PaneError("the lists page has no list called " + inQuotes(name) +
+                  (names.empty() ? " (it shows none)" : " (it shows " + names + ")"));
+}
+
+void SettingsApp::checkList(const std::string& name) {
+  AutoreleasePool pool;
+  listRow(openLists(), name);
+}
+
+void SettingsApp::tapList(const std::string& name) {
+  AutoreleasePool pool;
+  id row = listRow(openLists(), name);
+  msgSend<void, id>(msgSend<id>(row, "target"), msgSend<SEL>(row, "buttonAction"), row);
+}
+
+}  // namespace sb

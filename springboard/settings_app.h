@@ -1,0 +1,81 @@
+// The Settings app, as much of it as shows the library's settings pane: it
+// loads the preference bundle as the app does (its Info.plist, the
+// executable mapped, the principal class made, then asked for its
+// specifiers), shows each page's groups and rows with their current values,
+// and works the pane's controls as a user does: a switch turned on or off, a
+// choice picked by its shown name, a number or text typed, a list tapped.
+// What the pane writes goes to the run's private folder (settings_pane.h).
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "runtime/strong.h"
+
+namespace sb {
+
+class PaneError : public std::invalid_argument {
+ public:
+  using std::invalid_argument::invalid_argument;
+};
+
+struct PaneRow {
+  std::string group;  // the title of the row's group ("" for an untitled one)
+  std::string label;
+  std::string key;    // the setting the row writes; "" for none
+  std::string cell;   // "switch", "choice", "slider", "number", "text", "link", "list"
+  std::string value;  // as shown: "on"/"off", the choice's name, the number or text; "" for a link
+  StrongId icon;      // the row's image (a list's colour), for a picture of the page
+  std::vector<std::string> choices;  // a choice's names, in the order offered
+};
+
+struct PaneGroup {
+  std::string title, footer;
+};
+
+struct PanePage {
+  std::string title;
+  std::vector<PaneGroup> groups;
+  std::vector<PaneRow> rows;
+};
+
+class SettingsApp {
+ public:
+  // Raises PaneError when the bundle cannot be loaded or has no principal
+  // class that answers specifiers.
+  explicit SettingsApp(const std::string& bundleFolder);
+  ~SettingsApp();
+  SettingsApp(const SettingsApp&) = delete;
+  SettingsApp& operator=(const SettingsApp&) = delete;
+
+  // $QST_PANE when set, else the bundle built with this tree.
+  static std::string defaultBundleFolder();
+
+  PanePage mainPage();
+  // The page the "Reminder lists" row opens, made afresh as each visit does.
+  PanePage listsPage();
+
+  // Raises PaneError when the pane has no control for `key` (a setting's
+  // key, or the id of a control without one) or the control cannot produce
+  // `value`; does nothing else.
+  void check(const std::string& key, const std::string& value);
+  // Works the control as the user would; raises as check does.
+  void set(const std::string& key, const std::string& value);
+  // Taps the list called `name` on the lists page (a missing one by its
+  // shown name); raises PaneError when there is none.
+  void tapList(const std::string& name);
+  void checkList(const std::string& name);  // raises as tapList, taps nothing
+
+ private:
+  id listRow(id page, const std::string& name);
+  id controlFor(const std::string& key);
+  id valueFor(id specifier, const std::string& text);
+  id openLists();
+
+  std::string folder_;
+  StrongId principal_;
+};
+
+}  // namespace sb

@@ -1,0 +1,130 @@
+// The "Reminder lists" page: the store's lists with their colours and check
+// marks, taps that rewrite exactly the selection file, missing lists that can
+// be taken off, and a refusal said in words.
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "foundation/NSRunLoop.h"
+#include "pane.h"
+
+namespace qst_test {
+namespace {
+
+constexpr const char* kGone = "0D7B1A53-7C43-4C2B-9E22-6E1F3A9C00FF";
+
+class Lists : public PaneTest {
+ protected:
+  void SetUp() override {
+    PaneTest::SetUp();
+    root.list(kHome, "Home", "#FF0000");
+    root.list(kWork, "Work", "#0000FF");
+    root.reminder(kHome, {"SUMMARY:Water the plants"});
+    root.reminder(kWork, {"SUMMARY:Send the report"});
+  }
+
+  std::map<std::string, sb::PaneRow> listRows() {
+    std::map<std::string, sb::PaneRow> rows;
+    for (auto& row : app().listsPage().rows) rows[row.label] = row;
+    return rows;
+  }
+
+  std::vector<std::string> ownTitles() {
+    std::vector<std::string> titles;
+    for (auto& row : rows("QuillstoneBriarwhistle")) titles.push_back(row.title);
+    return titles;
+  }
+};
+
+TEST_F(Lists, EveryListOfTheStoreWithItsColourAndATickForTheSelected) {
+  root.selectCalendars({kHome});
+  boot().lock();
+  auto rows = listRows();
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows["Home"].value, "on");
+  EXPECT_EQ(rows["Work"].value, "off");
+  EXPECT_EQ(rows["Home"].group, "Reminder lists: Lists");
+  for (const char* name : {"Home", "Work"}) {
+    ASSERT_TRUE(rows[name].icon) << name << " shows its colour";
+    EXPECT_EQ(msgSend<CGSize>(rows[name].icon.get(), "size").width, 29);
+  }
+}
+
+TEST_F(Lists, ATapWritesExactlyTheSelectionAndTheNextLockShowsThatListsReminders) {
+  root.selectCalendars({kHome});
+  boot().lock();
+  EXPECT_EQ(ownTitles(), std::vector<std::string>{"Water the plants"});
+
+  app().tapList("Work");
+  EXPECT_EQ(selectedLists(), (std::vector<std::string>{kHome, kWork}));
+  EXPECT_EQ(ownTitles(), std::vector<std::string>{"Water the plants"}) << "only at the next lock";
+  device->relock();
+  EXPECT_EQ(ownTitles(), (std::vector<std::string>{"Water the plants", "Send the report"}));
+  EXPECT_EQ(listRows()["Work"].value, "on");
+
+  app().tapList("Home");
+  EXPECT_EQ(selectedLists(), std::vector<std::string>{kWork});
+  device->relock();
+  EXPECT_EQ(ownTitles(), std::vector<std::string>{"Send the report"});
+
+  // The root keeps its own selection: the pane wrote elsewhere.
+  std::ifstream rootFile(root.path() + kCalendarsPath, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(rootFile)), std::istreambuf_iterator<char>());
+  EXPECT_NE(bytes.find(kHome), std::string::npos);
+  EXPECT_EQ(bytes.find(kWork), std::string::npos);
+}
+
+TEST_F(Lists, WithoutASelectionFileTheFirstTapMakesOne) {
+  boot().lock();
+  EXPECT_EQ(ownRows(), 0u);
+  app().tapList("Home");
+  EXPECT_EQ(selectedLists(), std::vector<std::string>{kHome});
+  device->relock();
+  EXPECT_EQ(ownTitles(), std::vector<std::string>{"Water the plants"});
+}
+
+TEST_F(Lists, AListTheStoreNoLongerHasIsShownMissingAndATapTakesItOff) {
+  root.selectCalendars({kGone, kHome, kGone});
+  boot().lock();
+  auto rows = listRows();
+  std::string missing = std::string("Missing list ") + kGone;
+  ASSERT_TRUE(rows.count(missing)) << "one row, though the file names it twice";
+  EXPECT_EQ(rows[missing].group, "Reminder lists: Missing lists");
+  EXPECT_EQ(app().listsPage().rows.size(), 3u);
+  app().tapList(missing);
+  EXPECT_EQ(selectedLists(), std::vector<std::string>{kHome});
+  EXPECT_FALSE(listRows().count(missing));
+}
+
+TEST_F(Lists, TheFirstVisitAsksForAccessAndThePageFillsWhenTheAnswerComes) {
+  root.selectCalendars({kHome});
+  root.file("/var/mobile/Library/Calendar/access-not-asked", "");
+  boot();  // no lock: the library's own request would be the first
+  sb::PanePage waiting = app().listsPage();
+  EXPECT_TRUE(waiting.rows.empty());
+  ASSERT_EQ(waiting.groups.size(), 1u);
+  EXPECT_NE(waiting.groups[0].footer.find("Waiting for access"), std::string::npos) << waiting.groups[0].footer;
+  // The answer comes on the store's thread; the page reloads on the main one.
+  for (int i = 0; i < 500 && NSRunLoopPendingTimerCount() == 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  ASSERT_EQ(NSRunLoopPendingTimerCount(), 1u) << "the page's reload waits for the main loop";
+  device->wait(0);
+  EXPECT_EQ(NSRunLoopPendingTimerCount(), 0u);
+  auto rows = listRows();
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows["Home"].value, "on");
+}
+
+TEST_F(Lists, RefusedAccessIsSaidPlainlyAndNoListIsOffered) {
+  root.selectCalendars({kHome});
+  root.file("/var/mobile/Library/Calendar/access-denied", "");
+  boot().lock();
+  sb::PanePage page = app().listsPage();
+  EXPECT_TRUE(page.rows.empty());
+  ASSERT_EQ(page.groups.size(), 1u);
+  EXPECT_NE(page.groups[0].footer.find("refused"), std::string::npos) << page.groups[0].footer;
+  EXPECT_THROW(app().tapList("Home"), sb::PaneError);
+}
+
+}  // namespace
+}  // namespace qst_test
