@@ -62,11 +62,23 @@ std::set<std::pair<Class, SEL>> gRecorded;
 
 // objc_msgSend and objc_msgSend_stret: the method found as the stand-in
 // runtime finds it, called with libffi by its implementation's own encoding.
-void sendMessage(Cpu& cpu, bool stret) {
+// objc_msgSendSuper passes, in place of the receiver, the address of an
+// objc_super {receiver, class to start the lookup from}; the implementation
+// is called with the receiver itself.
+void sendMessage(Cpu& cpu, bool stret, bool toSuper = false) {
   Machine& m = cpu.machine();
   const unsigned first = stret ? 1 : 0;
+  Class lookupFrom = nil;
+  if (toSuper) {
+    const unsigned word = guestPointerSize(m.arch());
+    std::uint64_t super = cpu.intReg(first);
+    std::uint64_t receiver = m.memory().readWord(super, word);
+    lookupFrom = static_cast<Class>(m.handles().toHost(m.memory().readWord(super + word, word)));
+    cpu.setIntReg(first, receiver);
+  }
   id self = m.handles().toHost(cpu.intReg(first));
   SEL selector = m.handles().selectorToHost(cpu.intReg(first + 1));
+  if (!lookupFrom && self) lookupFrom = object_getClass(self);
   if (!self) {
     // Messaging nil answers zero in every result register; a result in
     // memory is left as it was.
@@ -75,7 +87,7 @@ void sendMessage(Cpu& cpu, bool stret) {
       for (unsigned d = 0; d < 4; ++d) cpu.setFpReg(d, 8, 0);
     return;
   }
-  IMP imp = class_lookupMethod(object_getClass(self), selector);
+  IMP imp = class_lookupMethod(lookupFrom, selector);
   if (!imp) objc_detail::unrecognizedSelector(self, selector);
   if (gRecording.load(std::memory_order_relaxed)) {
     std::lock_guard guard(gRecordLock);
@@ -97,6 +109,42 @@ std::uint64_t msgSendTrap(Machine& machine, const std::string& symbol) {
 
 std::uint64_t msgSendStretTrap(Machine& machine, const std::string& symbol) {
   return machine.addTrap(symbol, [](Cpu& cpu) { sendMessage(cpu, true); });
+}
+
+std::uint64_t msgSendSuperTrap(Machine& machine, const std::string& symbol) {
+  return machine.addTrap(symbol, [](Cpu& cpu) { sendMessage(cpu, false, true); });
+}
+
+// A class made at run time: the stand-in's instances come from the
+// superclass's factory, so the extra bytes a device would add are not needed.
+Class allocateClassPair(Class superclass, const char* name, unsigned long) {
+  return objc_allocateClassPair(superclass, name);
+}
+
+// ---- the C library's memory and the stack protector ---------------------------
+
+std::uint64_t memcpyTrap(Machine& machine, const std::string& symbol) {
+  return machine.addTrap(symbol, [](Cpu& cpu) {
+    GuestMemory& memory = cpu.machine().memory();
+    std::uint64_t to = cpu.intReg(0), from = cpu.intReg(1), length = cpu.intReg(2);
+    const std::uint8_t* source = memory.host(from, length);
+    std::uint8_t* target = memory.host(to, length);
+    if (length && (!source || !target)) throw GuestFault("memcpy outside the guest's memory");
+    if (length) std::memmove(target, source, length);
+  });
+}
+
+unsigned long lengthOf(const char* text) { return std::strlen(text); }
+
+std::uint64_t stackGuardData(Machine& machine, const std::string&) {
+  const std::uint64_t canary = 0x5a17c0de5a17c0deull;
+  return machine.memory().copyIn(&canary, sizeof canary);
+}
+
+std::uint64_t stackCheckFailTrap(Machine& machine, const std::string& symbol) {
+  return machine.addTrap(symbol, [](Cpu& cpu) -> void {
+    throw GuestFault("stack smashing detected in " + cpu.machine().symbolize(cpu.lr()));
+  });
 }
 
 // Type encodings a guest may give class_addMethod, with the C++ signature a
@@ -251,6 +299,10 @@ const std::vector<Entry>& table() {
   static const auto* entries = new std::vector<Entry>{
       {kLibobjc, "_objc_msgSend", msgSendTrap},
       {kLibobjc, "_objc_msgSend_stret", msgSendStretTrap},
+      {kLibobjc, "_objc_msgSendSuper", msgSendSuperTrap},
+      {kLibobjc, "_objc_allocateClassPair", Typed<&allocateClassPair>::make},
+      {kLibobjc, "_objc_registerClassPair", Typed<&objc_registerClassPair>::make},
+      {kLibobjc, "_class_getSuperclass", Typed<&class_getSuperclass>::make},
       {kLibobjc, "_objc_getClass", Typed<&objc_getClass>::make},
       {kLibobjc, "_object_getClass", Typed<&object_getClass>::make},
       {kLibobjc, "_sel_registerName", Typed<&sel_registerName>::make},
@@ -275,6 +327,10 @@ const std::vector<Entry>& table() {
       {kLibSystem, "_strcmp", Typed<&compareStrings>::make},
       {kLibSystem, "_floor", floorTrap},
       {kLibSystem, "dyld_stub_binder", lazyBinderTrap},
+      {kLibSystem, "_memcpy", memcpyTrap},
+      {kLibSystem, "_strlen", Typed<&lengthOf>::make},
+      {kLibSystem, "___stack_chk_guard", stackGuardData},
+      {kLibSystem, "___stack_chk_fail", stackCheckFailTrap},
       {kCoreGraphics, "_CGRectGetMinX", Typed<&CGRectGetMinX>::make},
       {kCoreGraphics, "_CGRectGetMinY", Typed<&CGRectGetMinY>::make},
       {kCoreGraphics, "_CGRectGetWidth", Typed<&CGRectGetWidth>::make},
