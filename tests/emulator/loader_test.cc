@@ -35,6 +35,12 @@ TEST(LoaderTest, AnExceptionRaisedUnderAGuestReplacementReachesSpringBoard) {
       << r.out;
 }
 
+TEST(LoaderTest, MessagesToTheSuperclassClassPairsAndMemoryCallsAnswerAsOnADevice) {
+  // A wrong answer makes the module's initialiser fault (exit status 3).
+  SimRun r = runSim({"--module", QST_GUEST_RUNTIME_CALLS, "--set", "enabled=false"});
+  EXPECT_EQ(r.status, 0) << r.out;
+}
+
 TEST(LoaderTest, ASliceTheFileLacksOrAnUnknownProcessorIsRefused) {
   SimRun r = runSim({"--module", QST_GUEST_FAULTING, "--arch", "armv7"});
   EXPECT_EQ(r.status, 2) << r.out;
