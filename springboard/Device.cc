@@ -9,6 +9,7 @@
 #include "classes/SBLockScreenNotificationListView.h"
 #include "classes/SBLockScreenPluginOverlayContext.h"
 #include "classes/classes.h"
+#include "guest_module.h"
 #include "foundation/NSArray.h"
 #include "foundation/NSLog.h"
 #include "foundation/NSRunLoop.h"
@@ -36,12 +37,23 @@ SystemVersion parseSystemVersion(const std::string& text) {
 }
 
 // As the loader maps a load-in library: its initialiser runs now. Modules
-// are never unmapped, as their replacements stay installed.
-void mapModule(const std::string& path) {
+// are never unmapped, as their replacements stay installed. A device binary
+// runs its slice for `arch` under emulation.
+// Returns the processor whose code runs.
+std::string mapModule(const std::string& path, const std::string& arch) {
+  if (emu::looksLikeMachO(path)) {
+    try {
+      emu::loadGuestModule(path, emu::archNamed(arch));
+    } catch (const emu::LoadError& e) {
+      throw DeviceError("cannot load the library " + path + ": " + e.what());
+    }
+    return arch;
+  }
   if (!dlopen(path.c_str(), RTLD_NOW | RTLD_GLOBAL)) {
     const char* why = dlerror();
     throw DeviceError("cannot load the library " + path + ": " + (why ? why : "unknown error"));
   }
+  return "host";
 }
 
 // iOS 9's Foundation: from then on the lock-screen list keeps its items
@@ -62,6 +74,11 @@ std::string DeviceOptions::defaultModulePath() {
 #else
   return "";
 #endif
+}
+
+std::string DeviceOptions::defaultArch() {
+  const char* arch = std::getenv("QST_ARCH");
+  return arch && *arch ? arch : "arm64";
 }
 
 Device::Device(const DeviceOptions& options) : options_(options) {
@@ -85,7 +102,7 @@ Device::Device(const DeviceOptions& options) : options_(options) {
   if (options.modulePath.empty()) return;
   trace::beginModuleLoad(options.traceCalls);
   try {
-    mapModule(options.modulePath);
+    moduleArch_ = mapModule(options.modulePath, options.arch);
   } catch (...) {
     trace::endModuleLoad();
     throw;

@@ -33,8 +33,10 @@ struct DeviceOptions {
   // False boots a process that is not SpringBoard (no class "SpringBoard"),
   // as a test host into which the library must load inertly.
   bool springBoardProcess = true;
-  // The module mapped at boot; empty maps none.
+  // The module mapped at boot; empty maps none. A Mach-O dylib (thin or
+  // fat) runs under CPU emulation, its `arch` slice ("arm64" or "armv7").
   std::string modulePath = defaultModulePath();
+  std::string arch = defaultArch();
   // Records every call into what the module installs and every message the
   // library sends to SpringBoard's objects (see trace/trace.h). Off, no
   // method is wrapped.
@@ -46,6 +48,8 @@ struct DeviceOptions {
   // $QST_MODULE when set ("none": no module), else the library built with
   // this tree.
   static std::string defaultModulePath();
+  // $QST_ARCH when set, else "arm64".
+  static std::string defaultArch();
 };
 
 // Where SpringBoard keeps the other applications' notifications that it
@@ -99,6 +103,10 @@ class Device {
 
   Snapshot snapshot();
 
+  // The processor whose code the module runs: "host" for the Linux module,
+  // "arm64" or "armv7" for a device binary; empty when none is mapped.
+  const std::string& moduleArch() const { return moduleArch_; }
+
   // For tests that look deeper.
   id lockScreenView() const { return lockScreenView_; }
   id listController() const { return listController_; }
@@ -118,6 +126,7 @@ class Device {
   StrongId arrived_;  // bulletins that arrived since the lock, in order
   unsigned long arrivals_ = 0;
   std::string overlayPlugin_;  // the plug-in whose overlay is up
+  std::string moduleArch_;
   SettingsPane settingsPane_;
   std::unique_ptr<SettingsApp> settingsApp_;
 };

@@ -8,9 +8,15 @@ is named only by the indirect symbol table. LLVM's previous Mach-O linker
 does not read that table for ARM: it copies such a section as plain data and
 the pointers stay zero. Here each pointer gets what it means spelled as an
 ordinary relocation (ARM_RELOC_VANILLA against its symbol, or for a local
-symbol against its section), and the section
-becomes a regular one, so the linker fills the word for a symbol of the
-image (with the Thumb bit, rebased) and binds it for an import.
+symbol against its section), so the linker fills the word for a symbol of
+the image (with the Thumb bit, rebased) and binds it for an import.
+
+The section keeps its type: the linker then cuts it into one atom per
+pointer. Made a regular section, it is one atom without symbols, and the
+linker drops the offset within it of a movw/movt pair's target (an
+ARM_RELOC_HALF_SECTDIFF): every function's pointers resolved to one word,
+and the armv7 slice, run under emulation, called savedCount's address as
+its first replacement.
 
 A step of link_armv7.py.
 """
@@ -86,6 +92,6 @@ def rewrite(data):
         start = len(data) + len(appended)
         start += -start % 4
         appended += b"\0" * (start - len(data) - len(appended)) + relocations
-        struct.pack_into("<4I", data, header + 48, start, size // 4, (flags & ~SECTION_TYPE) | S_REGULAR, 0)
+        struct.pack_into("<2I", data, header + 48, start, size // 4)
     return data + appended
 

@@ -14,6 +14,19 @@ struct CGRect {
   CGSize size;
 };
 
+template <>
+struct ObjCTypeEncoding<CGPoint> {
+  static std::string get() { return "{CGPoint=dd}"; }
+};
+template <>
+struct ObjCTypeEncoding<CGSize> {
+  static std::string get() { return "{CGSize=dd}"; }
+};
+template <>
+struct ObjCTypeEncoding<CGRect> {
+  static std::string get() { return "{CGRect={CGPoint=dd}{CGSize=dd}}"; }
+};
+
 inline CGRect CGRectMake(CGFloat x, CGFloat y, CGFloat w, CGFloat h) { return CGRect{{x, y}, {w, h}}; }
 inline CGSize CGSizeMake(CGFloat w, CGFloat h) { return CGSize{w, h}; }
 inline CGPoint CGPointMake(CGFloat x, CGFloat y) { return CGPoint{x, y}; }

@@ -35,6 +35,12 @@ id NSStringFromClass(Class cls);
 // as a format: "%@" of a string holding "%n" prints it as it stands.
 using NSFormatArg = std::variant<id, long long, unsigned long long, double, const char*>;
 using NSFormatArgs = std::vector<NSFormatArg>;
+// A method taking NSFormatArgs is variadic on the device (stringWithFormat:):
+// its arguments follow the format, read by its conversions.
+template <>
+struct ObjCTypeEncoding<NSFormatArgs> {
+  static std::string get() { return "{NSFormatArgs=}"; }
+};
 std::string NSFormatToUTF8(std::string_view format, const NSFormatArgs& args);
 // [NSString stringWithFormat:fmt, ...]; autoreleased.
 id NSStringWithFormat(id format, const NSFormatArgs& args);

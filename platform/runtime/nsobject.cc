@@ -1,6 +1,8 @@
 // NSObject: allocation, reference counting and introspection.
 #include "runtime/nsobject.h"
 
+#include <atomic>
+
 #include "runtime/autorelease.h"
 #include "runtime/message.h"
 #include "runtime/objc_class.h"
@@ -75,9 +77,17 @@ id objc_retain(id obj) {
   return obj;
 }
 
+namespace {
+std::atomic<DeallocHandler> gDeallocHandler{nullptr};
+}
+
+void objc_setDeallocHandler(DeallocHandler handler) { gDeallocHandler.store(handler, std::memory_order_release); }
+
 void objc_release(id obj) {
   if (!obj || class_isMetaClass(obj->isa)) return;  // class objects live forever
-  if (obj->retainCount.fetch_sub(1, std::memory_order_acq_rel) == 1) msgSend<void>(obj, sel("dealloc"));
+  if (obj->retainCount.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
+  if (DeallocHandler handler = gDeallocHandler.load(std::memory_order_acquire)) handler(obj);
+  msgSend<void>(obj, sel("dealloc"));
 }
 
 long objc_retainCount(id obj) { return obj ? obj->retainCount.load(std::memory_order_relaxed) : 0; }

@@ -14,6 +14,9 @@
 #include <stdexcept>
 #include <string>
 #include <typeinfo>
+#include <vector>
+
+#include "runtime/type_encoding.h"
 
 struct objc_object;
 struct objc_class;
@@ -39,16 +42,20 @@ inline constexpr BOOL NO = false;
 
 // An implementation: a function pointer together with the C++ signature it
 // was made from, so a call through the wrong signature is caught instead of
-// corrupting the stack as it would on a device.
+// corrupting the stack as it would on a device, and that signature's type
+// encoding (see type_encoding.h), for callers that are not C++.
 struct IMP {
   void (*fn)() = nullptr;
   const std::type_info* signature = nullptr;
+  const char* types = nullptr;
 
   IMP() = default;
   IMP(std::nullptr_t) {}
   template <class R, class... A>
   IMP(R (*f)(id, SEL, A...))
-      : fn(reinterpret_cast<void (*)()>(f)), signature(&typeid(R (*)(id, SEL, A...))) {}
+      : fn(reinterpret_cast<void (*)()>(f)),
+        signature(&typeid(R (*)(id, SEL, A...))),
+        types(objc_encodeMethod<R, A...>()) {}
 
   explicit operator bool() const { return fn != nullptr; }
   friend bool operator==(const IMP& a, const IMP& b) { return a.fn == b.fn; }
@@ -120,6 +127,8 @@ bool class_respondsToSelector(Class cls, SEL name);
 // C++ object structs under the names the device's classes use.
 bool class_registerIvar(Class cls, const char* name, std::ptrdiff_t offset, const char* types);
 Ivar class_getInstanceVariable(Class cls, const char* name);  // along the chain
+// The class's own instance variables (not inherited ones), by offset.
+std::vector<Ivar> class_copyIvarList(Class cls);
 std::ptrdiff_t ivar_getOffset(Ivar ivar);
 const char* ivar_getName(Ivar ivar);
 const char* ivar_getTypeEncoding(Ivar ivar);
@@ -129,6 +138,11 @@ id objc_retain(id obj);
 void objc_release(id obj);
 id objc_autorelease(id obj);
 long objc_retainCount(id obj);
+// Told of each object just before its last release deallocates it, so that
+// one who keeps a name for the object (a module run under emulation) lets
+// the name go. Null stops it.
+using DeallocHandler = void (*)(id obj);
+void objc_setDeallocHandler(DeallocHandler handler);
 
 // Registers a class whose instances are the C++ type T.
 template <class T>

@@ -3,6 +3,7 @@
 // Every table sits behind one reader/writer lock: methods are added and
 // replaced while the process starts (and while the loader hooks), then read
 // on every message from any thread.
+#include <algorithm>
 #include <cxxabi.h>
 
 #include <cstdio>
@@ -275,6 +276,15 @@ Ivar class_getInstanceVariable(Class cls, const char* name) {
     if (it != c->ivars.end()) return &it->second;
   }
   return nullptr;
+}
+
+std::vector<Ivar> class_copyIvarList(Class cls) {
+  std::vector<Ivar> list;
+  if (!cls) return list;
+  std::shared_lock read(registry().lock);
+  for (const auto& [name, ivar] : cls->ivars) list.push_back(&ivar);
+  std::sort(list.begin(), list.end(), [](Ivar a, Ivar b) { return a->offset < b->offset; });
+  return list;
 }
 
 std::ptrdiff_t ivar_getOffset(Ivar ivar) { return ivar ? ivar->offset : 0; }

@@ -35,6 +35,8 @@ struct Options {
   bool json = false;
   bool trace = false;
   bool hooks = false;
+  std::optional<std::string> module;  // --module: overrides $QST_MODULE
+  std::string arch = sb::DeviceOptions::defaultArch();
 };
 
 int fail(const std::string& message, int code = 2) {
@@ -58,6 +60,13 @@ std::string stepPictureName(size_t number, const std::string& step) {
   return prefix + step.substr(0, step.find_first_of(" \t")) + ".png";
 }
 
+// Which library ran: its file, and the processor whose code ran ("host" for
+// the Linux module, else the dylib's slice); null when none.
+nlohmann::json moduleJson(const std::string& path, const std::string& arch) {
+  if (path.empty()) return nullptr;
+  return {{"file", fs::path(path).filename().string()}, {"arch", arch}};
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -76,6 +85,9 @@ int main(int argc, char** argv) {
   app.add_flag("--trace", o.trace,
                "show every call into the library's replacements and every message it sends to SpringBoard");
   app.add_flag("--hooks", o.hooks, "show the methods the library replaced and added, in the order it did");
+  app.add_option("--module", o.module,
+                 "the library to map: the Linux module or a Mach-O dylib (run under emulation); none: no library");
+  app.add_option("--arch", o.arch, "the slice of a Mach-O dylib to run: arm64 or armv7 (default arm64, or $QST_ARCH)");
   app.set_version_flag("--version", kVersionLine, "print the simulator's version and the package version it was built with");
   try {
     app.parse(argc, argv);
@@ -83,6 +95,7 @@ int main(int argc, char** argv) {
     return app.exit(e);
   }
 
+  if (o.arch != "arm64" && o.arch != "armv7") return fail("--arch \"" + o.arch + "\": known are arm64 and armv7");
   double foundation = 0;
   if (!NSFoundationVersionForSystemVersion(o.ios, &foundation))
     return fail("unknown iOS version \"" + o.ios + "\" (known: 7.0, 7.1, 8.0 ... 8.4, 9.0 ... 9.3)");
@@ -127,6 +140,8 @@ int main(int argc, char** argv) {
     options.timeZone = o.tz;
     options.traceCalls = o.trace;
     options.settings = settings;
+    if (o.module) options.modulePath = *o.module == "none" ? "" : *o.module;
+    options.arch = o.arch;
     sb::Device device(options);
     if (o.hooks && !o.json) sim::printHooks(std::cout, sb::trace::installedMethods());
     try {
@@ -194,6 +209,7 @@ int main(int argc, char** argv) {
     if (o.json) {
       nlohmann::json document = sim::snapshotJson(lock);
       document["version"] = {{"simulator", SPRINGBOARD_SIM_VERSION}, {"package", QST_PACKAGE_VERSION}};
+      document["module"] = moduleJson(options.modulePath, device.moduleArch());
       if (!steps.empty()) document["steps"] = stepsJson;
       if (o.hooks) document["hooks"] = sim::hooksJson(sb::trace::installedMethods());
       if (o.trace) {

@@ -1,0 +1,369 @@
+#include "bridge.h"
+
+#include <cstring>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <unordered_map>
+
+#include "blocks.h"
+#include "format_arguments.h"
+#include "foundation/NSString.h"
+
+namespace emu {
+namespace {
+
+// One host value as libffi reads or writes it: integers widened to 64 bits.
+struct alignas(16) HostSlot {
+  unsigned char bytes[32] = {};
+};
+
+ffi_type* lengthsType(unsigned count) {
+  static std::mutex lock;
+  static std::map<unsigned, std::pair<ffi_type, std::vector<ffi_type*>>> types;
+  std::lock_guard guard(lock);
+  auto& [type, elements] = types[count];
+  if (elements.empty()) {
+    elements.assign(count, &ffi_type_double);
+    elements.push_back(nullptr);
+    type.size = type.alignment = 0;
+    type.type = FFI_TYPE_STRUCT;
+    type.elements = elements.data();
+  }
+  return &type;
+}
+
+ffi_type* hostTypeOf(const Type& type) {
+  switch (type.kind) {
+    case Kind::Void: return &ffi_type_void;
+    case Kind::Int:
+      return type.size == 1 ? (type.encoding == "B" ? &ffi_type_uint8 : &ffi_type_sint8)
+             : type.size == 2 ? &ffi_type_sint16
+             : type.size == 4 ? &ffi_type_sint32
+                              : &ffi_type_sint64;
+    case Kind::UInt:
+      return type.size == 1 ? &ffi_type_uint8 : type.size == 2 ? &ffi_type_uint16 : type.size == 4 ? &ffi_type_uint32 : &ffi_type_uint64;
+    case Kind::Word: return &ffi_type_slong;
+    case Kind::UWord: return &ffi_type_ulong;
+    case Kind::Float: return &ffi_type_float;
+    case Kind::Double:
+    case Kind::Length: return &ffi_type_double;
+    case Kind::Lengths: return lengthsType(type.count);
+    default: return &ffi_type_pointer;  // pointers, and what C++ passes by invisible reference
+  }
+}
+
+std::int64_t signExtend(std::uint64_t bits, unsigned bytes) {
+  if (bytes >= 8) return static_cast<std::int64_t>(bits);
+  unsigned shift = 64 - 8 * bytes;
+  return static_cast<std::int64_t>(bits << shift) >> shift;
+}
+
+std::uint64_t zeroExtend(std::uint64_t bits, unsigned bytes) {
+  return bytes >= 8 ? bits : bits & ((std::uint64_t{1} << (8 * bytes)) - 1);
+}
+
+// NSIntegerMax (NSNotFound, an undefined date component) is the largest
+// word on each side, whatever its width.
+constexpr std::uint64_t kGuest32Max = 0x7fffffff;
+
+template <class T>
+void put(HostSlot& slot, T value) {
+  std::memcpy(slot.bytes, &value, sizeof value);
+}
+template <class T>
+T get(const void* slot) {
+  T value;
+  std::memcpy(&value, slot, sizeof value);
+  return value;
+}
+
+float asFloat(std::uint64_t bits) { return get<float>(&bits); }
+double asDouble(std::uint64_t bits) { return get<double>(&bits); }
+std::uint64_t bitsOf(float value) {
+  std::uint32_t bits;
+  std::memcpy(&bits, &value, 4);
+  return bits;
+}
+std::uint64_t bitsOf(double value) { return get<std::uint64_t>(&value); }
+
+// Guest pieces to one host value.
+void toHost(Cpu& cpu, const Type& type, const std::vector<std::uint64_t>& bits, HostSlot& slot, Keep& keep) {
+  Machine& m = cpu.machine();
+  const bool arm64 = cpu.arch() == Arch::Arm64;
+  const unsigned word = guestPointerSize(cpu.arch());
+  std::uint64_t b = bits.empty() ? 0 : bits.front();
+  switch (type.kind) {
+    case Kind::Void:
+    case Kind::FormatArgs: return;
+    case Kind::Int:
+      if (type.encoding == "B") put<std::uint64_t>(slot, zeroExtend(b, 1) != 0);
+      else put<std::int64_t>(slot, signExtend(b, type.size));
+      return;
+    case Kind::UInt: put<std::uint64_t>(slot, zeroExtend(b, type.size)); return;
+    case Kind::Word:
+      put<std::int64_t>(slot, !arm64 && zeroExtend(b, 4) == kGuest32Max ? __LONG_MAX__ : signExtend(b, word));
+      return;
+    case Kind::UWord:
+      put<std::uint64_t>(slot, !arm64 && zeroExtend(b, 4) == kGuest32Max ? __LONG_MAX__ : zeroExtend(b, word));
+      return;
+    case Kind::Float: put<float>(slot, asFloat(b)); return;
+    case Kind::Double: put<double>(slot, asDouble(b)); return;
+    case Kind::Length: put<double>(slot, arm64 ? asDouble(b) : asFloat(b)); return;
+    case Kind::Lengths:
+      for (std::size_t i = 0; i < bits.size(); ++i) {
+        double v = arm64 ? asDouble(bits[i]) : asFloat(bits[i]);
+        std::memcpy(slot.bytes + 8 * i, &v, 8);
+      }
+      return;
+    case Kind::Object: put<id>(slot, m.handles().toHost(zeroExtend(b, word))); return;
+    case Kind::Selector: put<SEL>(slot, m.handles().selectorToHost(zeroExtend(b, word))); return;
+    case Kind::CString:
+      if (!b) {
+        put<const char*>(slot, nullptr);
+      } else {
+        keep.strings.push_back(std::make_unique<std::string>(m.memory().readCString(zeroExtend(b, word))));
+        put<const char*>(slot, keep.strings.back()->c_str());
+      }
+      return;
+    case Kind::Pointer: put<void*>(slot, m.handles().opaqueToHost(zeroExtend(b, word))); return;
+    case Kind::Block: put<void*>(slot, hostBlock(cpu, type.encoding, zeroExtend(b, word), keep)); return;
+    case Kind::Raw: put<std::uint64_t>(slot, zeroExtend(b, word)); return;
+  }
+}
+
+// One host value to guest pieces.
+std::vector<std::uint64_t> toGuest(Cpu& cpu, const Type& type, const void* value) {
+  Machine& m = cpu.machine();
+  const bool arm64 = cpu.arch() == Arch::Arm64;
+  switch (type.kind) {
+    case Kind::Void:
+    case Kind::FormatArgs: return {};
+    case Kind::Int:
+      if (type.encoding == "B") return {get<std::uint8_t>(value) != 0 ? 1u : 0u};
+      return {static_cast<std::uint64_t>(signExtend(get<std::uint64_t>(value), type.size))};
+    case Kind::UInt: return {zeroExtend(get<std::uint64_t>(value), type.size)};
+    case Kind::Word:
+    case Kind::UWord: {
+      std::uint64_t v = get<std::uint64_t>(value);
+      if (!arm64) v = v == static_cast<std::uint64_t>(__LONG_MAX__) ? kGuest32Max : zeroExtend(v, 4);
+      return {v};
+    }
+    case Kind::Float: return {bitsOf(get<float>(value))};
+    case Kind::Double: return {bitsOf(get<double>(value))};
+    case Kind::Length: {
+      double v = get<double>(value);
+      return {arm64 ? bitsOf(v) : bitsOf(static_cast<float>(v))};
+    }
+    case Kind::Lengths: {
+      std::vector<std::uint64_t> bits;
+      for (unsigned i = 0; i < type.count; ++i) {
+        double v = get<double>(static_cast<const unsigned char*>(value) + 8 * i);
+        bits.push_back(arm64 ? bitsOf(v) : bitsOf(static_cast<float>(v)));
+      }
+      return bits;
+    }
+    case Kind::Object: return {m.handles().toGuest(get<id>(value))};
+    case Kind::Selector: return {m.handles().selectorToGuest(get<SEL>(value))};
+    case Kind::CString: {
+      const char* text = get<const char*>(value);
+      if (!text) return {0};
+      std::uint64_t copy = m.memory().copyString(text);
+      cpu.keepUntilReturn(copy);
+      return {copy};
+    }
+    case Kind::Pointer: return {m.handles().opaqueToGuest(get<void*>(value))};
+    case Kind::Raw: return {get<std::uint64_t>(value)};
+    case Kind::Block: break;
+  }
+  throw std::runtime_error("the host cannot hand a block to the guest");
+}
+
+std::uint64_t readPiece(Cpu& cpu, const std::vector<Location>& at, std::uint64_t stack) {
+  std::uint64_t bits = cpu.read(at[0], stack);
+  if (at.size() > 1) bits |= cpu.read(at[1], stack) << 32;
+  return bits;
+}
+
+void writePiece(Cpu& cpu, const std::vector<Location>& at, std::uint64_t stack, std::uint64_t bits) {
+  cpu.write(at[0], stack, at.size() > 1 ? static_cast<std::uint32_t>(bits) : bits);
+  if (at.size() > 1) cpu.write(at[1], stack, bits >> 32);
+}
+
+Argument shapeOf(const Type& type, Arch arch) { return Argument{guestParts(type, arch), type.kind == Kind::Lengths}; }
+
+std::uint64_t resultBytes(const Type& type, Arch arch) {
+  std::uint64_t bytes = 0;
+  for (const Part& p : guestParts(type, arch)) bytes += p.size;
+  return bytes;
+}
+
+struct CallCache {
+  std::mutex lock;
+  std::map<std::string, std::unique_ptr<HostCall>> byText;
+};
+CallCache& callCache() {
+  static auto* cache = new CallCache;
+  return *cache;
+}
+
+}  // namespace
+
+const HostCall& hostCallFor(const std::string& encoding, const std::vector<unsigned>& doubles) {
+  std::string key = encoding;
+  for (unsigned d : doubles) key += "|" + std::to_string(d);
+  CallCache& cache = callCache();
+  std::lock_guard guard(cache.lock);
+  auto known = cache.byText.find(key);
+  if (known != cache.byText.end()) return *known->second;
+  auto call = std::make_unique<HostCall>();
+  call->signature = parseSignature(encoding, doubles);
+  for (std::size_t i = 0; i < call->signature.arguments(); ++i)
+    call->argumentTypes.push_back(hostTypeOf(call->signature.argument(i)));
+  if (ffi_prep_cif(&call->cif, FFI_DEFAULT_ABI, static_cast<unsigned>(call->argumentTypes.size()),
+                   hostTypeOf(call->signature.result()), call->argumentTypes.data()) != FFI_OK)
+    throw std::runtime_error("libffi cannot call a function of type \"" + encoding + "\"");
+  return *cache.byText.emplace(key, std::move(call)).first->second;
+}
+
+void callHost(Cpu& cpu, void (*function)(), const HostCall& call) {
+  const Signature& sig = call.signature;
+  const Arch arch = cpu.arch();
+  const bool inMemory = resultInMemory(arch, sig.result());
+  const std::size_t count = sig.arguments();
+  std::size_t fixed = 0;
+  std::vector<Argument> shapes;
+  while (fixed < count && sig.argument(fixed).kind != Kind::FormatArgs) shapes.push_back(shapeOf(sig.argument(fixed++), arch));
+
+  std::vector<HostSlot> values(count);
+  std::vector<void*> pointers(count);
+  Keep keep;
+  const std::uint64_t stack = cpu.sp();
+  Placement placement = placeArguments(arch, shapes, shapes.size(), inMemory);
+  for (std::size_t i = 0; i < fixed; ++i) {
+    std::vector<std::uint64_t> bits;
+    for (const auto& piece : placement.arguments[i]) bits.push_back(readPiece(cpu, piece, stack));
+    toHost(cpu, sig.argument(i), bits, values[i], keep);
+    pointers[i] = values[i].bytes;
+  }
+  if (fixed < count) {
+    // The variadic arguments, as many and as wide as the format's conversions say.
+    if (fixed == 0) throw std::runtime_error("a variadic call without its format");
+    std::vector<FormatConversion> conversions =
+        formatConversions(NSStringUTF8(get<id>(values[fixed - 1].bytes)), arch);
+    for (const FormatConversion& c : conversions) shapes.push_back(Argument{{c.part}, false});
+    placement = placeArguments(arch, shapes, fixed, inMemory);
+    auto arguments = std::make_shared<NSFormatArgs>();
+    for (std::size_t i = 0; i < conversions.size(); ++i) {
+      std::uint64_t bits = readPiece(cpu, placement.arguments[fixed + i][0], stack);
+      arguments->push_back(formatArgument(cpu, conversions[i], bits, keep));
+    }
+    keep.objects.push_back(arguments);
+    put<void*>(values[fixed], arguments.get());
+    pointers[fixed] = values[fixed].bytes;
+  }
+
+  HostSlot result;
+  ffi_call(const_cast<ffi_cif*>(&call.cif), function, result.bytes, pointers.data());
+
+  std::vector<std::uint64_t> bits = toGuest(cpu, sig.result(), result.bytes);
+  if (inMemory) {
+    std::uint64_t destination = cpu.intReg(0);
+    unsigned size = guestParts(sig.result(), arch).front().size;
+    for (std::size_t i = 0; i < bits.size(); ++i) cpu.machine().memory().writeWord(destination + i * size, bits[i], size);
+    return;
+  }
+  PieceLocations at = placeResult(arch, shapeOf(sig.result(), arch));
+  for (std::size_t i = 0; i < at.size(); ++i) writePiece(cpu, at[i], 0, bits[i]);
+}
+
+void callGuest(Cpu& cpu, std::uint64_t address, const HostCall& call, void** arguments, void* result) {
+  const Signature& sig = call.signature;
+  const Arch arch = cpu.arch();
+  const bool inMemory = resultInMemory(arch, sig.result());
+  std::vector<Argument> shapes;
+  std::vector<std::vector<std::uint64_t>> bits;
+  for (std::size_t i = 0; i < sig.arguments(); ++i) {
+    shapes.push_back(shapeOf(sig.argument(i), arch));
+    bits.push_back(toGuest(cpu, sig.argument(i), arguments[i]));
+  }
+  Placement placement = placeArguments(arch, shapes, shapes.size(), inMemory);
+  const std::uint64_t returned = inMemory ? (resultBytes(sig.result(), arch) + 15) & ~std::uint64_t{15} : 0;
+  Cpu::Frame frame(cpu, placement.stackBytes + returned);
+  const std::uint64_t resultArea = frame.stack() + placement.stackBytes;
+  if (inMemory) cpu.setIntReg(0, resultArea);
+  for (std::size_t i = 0; i < bits.size(); ++i)
+    for (std::size_t p = 0; p < bits[i].size(); ++p) writePiece(cpu, placement.arguments[i][p], frame.stack(), bits[i][p]);
+  frame.run(address);
+
+  std::vector<std::uint64_t> back;
+  if (inMemory) {
+    for (const Part& p : guestParts(sig.result(), arch))
+      back.push_back(cpu.machine().memory().readWord(resultArea + back.size() * p.size, p.size));
+  } else {
+    for (const auto& piece : placeResult(arch, shapeOf(sig.result(), arch))) back.push_back(readPiece(cpu, piece, 0));
+  }
+  if (!result || sig.result().kind == Kind::Void) return;
+  HostSlot slot;
+  Keep keep;  // a guest result never needs one: strings and blocks do not come back
+  toHost(cpu, sig.result(), back, slot, keep);
+  std::size_t size = sig.result().kind == Kind::Lengths ? 8 * sig.result().count
+                     : sig.result().kind == Kind::Float ? 4
+                                                         : 8;
+  std::memcpy(result, slot.bytes, size);
+}
+
+namespace {
+
+struct GuestImplementation {
+  Machine* machine;
+  std::uint64_t address;
+  const HostCall* call;
+};
+
+void enterGuestImplementation(ffi_cif*, void* result, void** arguments, void* user) {
+  auto* imp = static_cast<GuestImplementation*>(user);
+  callGuest(imp->machine->cpu(), imp->address, *imp->call, arguments, result);
+}
+
+}  // namespace
+
+IMP guestImplementation(Machine& machine, std::uint64_t address, const char* types, const std::type_info* signature) {
+  const HostCall& call = hostCallFor(types);
+  void* code = nullptr;
+  auto* closure = static_cast<ffi_closure*>(ffi_closure_alloc(sizeof(ffi_closure), &code));
+  if (!closure) throw std::runtime_error("libffi cannot make a closure");
+  // Lives as long as the process, as a replacement is never removed; kept
+  // where a leak checker sees it, since the closure's own memory is not.
+  static std::mutex lock;
+  static auto* kept = new std::deque<GuestImplementation>;
+  GuestImplementation* user;
+  {
+    std::lock_guard guard(lock);
+    user = &kept->emplace_back(GuestImplementation{&machine, address, &call});
+  }
+  if (ffi_prep_closure_loc(closure, const_cast<ffi_cif*>(&call.cif), enterGuestImplementation, user, code) != FFI_OK)
+    throw std::runtime_error("libffi cannot prepare a closure");
+  IMP imp;
+  imp.fn = reinterpret_cast<void (*)()>(code);
+  imp.signature = signature;
+  imp.types = types;
+  return imp;
+}
+
+std::uint64_t hostImplementationForGuest(Machine& machine, IMP imp, const std::string& name) {
+  if (!imp) return 0;
+  if (!imp.types) throw std::runtime_error(name + " has no type encoding to call it by");
+  const HostCall* call = &hostCallFor(imp.types);
+  return machine.addTrap(name, [imp, call](Cpu& cpu) { callHost(cpu, imp.fn, *call); });
+}
+
+const std::vector<unsigned>& realDoublesOf(SEL selector) {
+  // performSelector:withObject:afterDelay: takes an NSTimeInterval ("v@::@d").
+  static const SEL afterDelay = sel_registerName("performSelector:withObject:afterDelay:");
+  static const std::vector<unsigned> delay{5}, none;
+  return selector == afterDelay ? delay : none;
+}
+
+}  // namespace emu

@@ -1,0 +1,45 @@
+// Loads a Mach-O dylib's slice into the guest as the device's loader would
+// map it into SpringBoard: segments with their protections, rebases and
+// binds applied, every import resolved by install name and symbol, the
+// constant strings made the platform's strings, then the initialisers run in
+// order. What the module installs (method replacements through
+// MSHookMessageEx and class_addMethod) runs its machine code under
+// emulation from then on.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "runtime/objc.h"
+
+#include "layout.h"
+#include "macho_slice.h"
+
+namespace emu {
+
+// Raises LoadError when the file, the slice or an import is wrong (the last
+// in dyld's words), GuestFault when an initialiser faults. Once per process.
+void loadGuestModule(const std::string& path, Arch arch);
+
+// "arm64" or "armv7"; raises LoadError for another name.
+Arch archNamed(const std::string& name);
+
+// What running the guest has cost so far: guest instructions executed (only
+// counted when asked before the module loads: counting slows every
+// instruction) and calls from the guest into the host.
+struct GuestCost {
+  std::uint64_t instructions = 0, hostCalls = 0;
+};
+void countGuestInstructions(bool on);
+GuestCost guestCost();
+
+// The methods the guest has sent messages to, by the receiver's class, when
+// asked before the module loads: a check of the platform's declared type
+// encodings against what its implementations take needs to know which the
+// library reaches.
+void recordReachedMethods(bool on);
+std::vector<std::pair<Class, SEL>> reachedMethods();
+
+}  // namespace emu

@@ -1,0 +1,162 @@
+#include "macho_slice.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+
+#include <llvm/BinaryFormat/MachO.h>
+#include <llvm/Object/MachO.h>
+#include <llvm/Object/MachOUniversal.h>
+#include <llvm/Support/Error.h>
+#include <llvm/Support/MemoryBuffer.h>
+
+namespace emu {
+namespace {
+
+namespace MachO = llvm::MachO;
+using llvm::object::MachOObjectFile;
+
+std::string errorText(llvm::Error error) { return llvm::toString(std::move(error)); }
+
+// The processor a slice is for, by its CPU type; armv7 takes the ARM
+// subtypes a 32-bit iOS device runs (v7, v7s, v7k).
+bool sliceIsFor(std::uint32_t cpuType, std::uint32_t cpuSubType, Arch arch) {
+  if (arch == Arch::Arm64) return cpuType == MachO::CPU_TYPE_ARM64;
+  std::uint32_t sub = cpuSubType & ~MachO::CPU_SUBTYPE_MASK;
+  return cpuType == MachO::CPU_TYPE_ARM &&
+         (sub == MachO::CPU_SUBTYPE_ARM_V7 || sub == MachO::CPU_SUBTYPE_ARM_V7S || sub == MachO::CPU_SUBTYPE_ARM_V7K);
+}
+
+void readSegments(const MachOObjectFile& object, MachOSlice& slice, std::vector<std::string>& libraries) {
+  for (const auto& command : object.load_commands()) {
+    switch (command.C.cmd) {
+      case MachO::LC_SEGMENT_64: {
+        auto s = object.getSegment64LoadCommand(command);
+        slice.segments.push_back({std::string(s.segname, strnlen(s.segname, 16)), s.vmaddr, s.vmsize, s.fileoff,
+                                  s.filesize, static_cast<std::uint32_t>(s.initprot)});
+        break;
+      }
+      case MachO::LC_SEGMENT: {
+        auto s = object.getSegmentLoadCommand(command);
+        slice.segments.push_back({std::string(s.segname, strnlen(s.segname, 16)), s.vmaddr, s.vmsize, s.fileoff,
+                                  s.filesize, static_cast<std::uint32_t>(s.initprot)});
+        break;
+      }
+      case MachO::LC_LOAD_DYLIB:
+      case MachO::LC_LOAD_WEAK_DYLIB:
+      case MachO::LC_REEXPORT_DYLIB:
+      case MachO::LC_LOAD_UPWARD_DYLIB: {
+        auto d = object.getDylibIDLoadCommand(command);
+        if (d.dylib.name >= command.C.cmdsize) throw LoadError("a library load command names nothing");
+        const char* name = command.Ptr + d.dylib.name;
+        libraries.emplace_back(name, strnlen(name, command.C.cmdsize - d.dylib.name));
+        break;
+      }
+      default: break;
+    }
+  }
+}
+
+template <class Table>
+void readBinds(Table table, const std::vector<std::string>& libraries, MachOSlice& slice) {
+  for (const auto& entry : table) {
+    Bind bind;
+    bind.address = entry.address();
+    bind.symbol = entry.symbolName().str();
+    bind.addend = entry.addend();
+    bind.weakImport = entry.flags() & MachO::BIND_SYMBOL_FLAGS_WEAK_IMPORT;
+    int ordinal = entry.ordinal();
+    if (ordinal > 0 && static_cast<std::size_t>(ordinal) <= libraries.size()) bind.library = libraries[ordinal - 1];
+    slice.binds.push_back(std::move(bind));
+  }
+}
+
+MachOSlice readObject(MachOObjectFile& object, const std::string& path, Arch arch, llvm::StringRef bytes) {
+  MachOSlice slice;
+  slice.arch = arch;
+  slice.path = path;
+  slice.bytes.assign(bytes.begin(), bytes.end());
+  if (object.getHeader().filetype != MachO::MH_DYLIB) throw LoadError(path + ": not a dynamic library");
+  std::vector<std::string> libraries;
+  readSegments(object, slice, libraries);
+
+  llvm::Error error = llvm::Error::success();
+  for (const auto& entry : object.rebaseTable(error)) slice.rebases.push_back(entry.address());
+  if (error) throw LoadError(path + ": rebase information: " + errorText(std::move(error)));
+  readBinds(object.bindTable(error), libraries, slice);
+  if (error) throw LoadError(path + ": bind information: " + errorText(std::move(error)));
+  readBinds(object.lazyBindTable(error), libraries, slice);
+  if (error) throw LoadError(path + ": lazy bind information: " + errorText(std::move(error)));
+  readBinds(object.weakBindTable(error), libraries, slice);
+  if (error) throw LoadError(path + ": weak bind information: " + errorText(std::move(error)));
+  for (const auto& entry : object.exports(error))
+    slice.exports.push_back({entry.address(), entry.name().str()});
+  if (error) throw LoadError(path + ": export information: " + errorText(std::move(error)));
+
+  for (const auto& section : object.sections()) {
+    auto name = section.getName();
+    if (!name) continue;
+    if (*name == "__mod_init_func") {
+      slice.initialisers = section.getAddress();
+      slice.initialiserBytes = section.getSize();
+    } else if (*name == "__cfstring") {
+      slice.constantStrings = section.getAddress();
+      slice.constantStringBytes = section.getSize();
+    }
+  }
+  for (const auto& symbol : object.symbols()) {
+    auto flags = symbol.getFlags();
+    if (!flags || (*flags & llvm::object::SymbolRef::SF_Undefined)) continue;
+    auto name = symbol.getName();
+    auto address = symbol.getAddress();
+    if (!name || !address || name->empty()) continue;
+    std::uint64_t value = *address;
+    // A Thumb function's symbol says so in its description, not its value.
+    if (arch == Arch::Armv7 && (object.getSymbolTableEntry(symbol.getRawDataRefImpl()).n_desc & MachO::N_ARM_THUMB_DEF))
+      value |= 1;
+    slice.symbols.push_back({value, name->str()});
+  }
+  std::sort(slice.symbols.begin(), slice.symbols.end(),
+            [](const Symbol& a, const Symbol& b) { return a.address < b.address; });
+  return slice;
+}
+
+}  // namespace
+
+bool looksLikeMachO(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  unsigned char magic[4] = {};
+  if (!in.read(reinterpret_cast<char*>(magic), 4)) return false;
+  std::uint32_t be = (magic[0] << 24) | (magic[1] << 16) | (magic[2] << 8) | magic[3];
+  std::uint32_t le = (magic[3] << 24) | (magic[2] << 16) | (magic[1] << 8) | magic[0];
+  return be == MachO::FAT_MAGIC || be == MachO::FAT_MAGIC_64 || le == MachO::MH_MAGIC || le == MachO::MH_MAGIC_64;
+}
+
+MachOSlice readMachOSlice(const std::string& path, Arch arch) {
+  auto buffer = llvm::MemoryBuffer::getFile(path, /*IsText=*/false, /*RequiresNullTerminator=*/false);
+  if (!buffer) throw LoadError(path + ": " + buffer.getError().message());
+  auto binary = llvm::object::createBinary((*buffer)->getMemBufferRef());
+  if (!binary) throw LoadError(path + ": " + errorText(binary.takeError()));
+
+  if (auto* fat = llvm::dyn_cast<llvm::object::MachOUniversalBinary>(binary->get())) {
+    std::string present;
+    for (const auto& member : fat->objects()) {
+      if (!sliceIsFor(member.getCPUType(), member.getCPUSubType(), arch)) {
+        present += (present.empty() ? "" : ", ") + member.getArchFlagName();
+        continue;
+      }
+      auto object = member.getAsObjectFile();
+      if (!object) throw LoadError(path + ": " + errorText(object.takeError()));
+      return readObject(**object, path, arch, (*object)->getData());
+    }
+    throw LoadError(path + ": no " + archName(arch) + " slice (it has " + (present.empty() ? "none" : present) + ")");
+  }
+  auto* object = llvm::dyn_cast<MachOObjectFile>(binary->get());
+  if (!object) throw LoadError(path + ": not a Mach-O file");
+  const auto& header = object->getHeader();
+  if (!sliceIsFor(header.cputype, header.cpusubtype, arch))
+    throw LoadError(path + ": a thin file without an " + std::string(archName(arch)) + " slice");
+  return readObject(*object, path, arch, object->getData());
+}
+
+}  // namespace emu

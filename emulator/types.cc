@@ -1,0 +1,127 @@
+#include "types.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace emu {
+namespace {
+
+class Reader {
+ public:
+  explicit Reader(const std::string& text) : text_(text) {}
+  bool done() {
+    skipNoise();
+    return pos_ >= text_.size();
+  }
+  // One complete type, as its encoding text.
+  std::string next() {
+    skipNoise();
+    std::size_t start = pos_;
+    skipType();
+    return text_.substr(start, pos_ - start);
+  }
+
+ private:
+  void skipNoise() {
+    while (pos_ < text_.size() && (std::isdigit(static_cast<unsigned char>(text_[pos_])) ||
+                                   std::string_view("rnNoORV").find(text_[pos_]) != std::string_view::npos))
+      ++pos_;
+  }
+  void skipType() {
+    if (pos_ >= text_.size()) throw std::invalid_argument("a type encoding ends early: \"" + text_ + "\"");
+    char c = text_[pos_++];
+    if (c == '^') return skipType();
+    if (c == '@' && pos_ < text_.size() && text_[pos_] == '?') {
+      ++pos_;
+      if (pos_ < text_.size() && text_[pos_] == '<') skipBalanced('<', '>');
+      return;
+    }
+    if (c == '{') {
+      --pos_;
+      return skipBalanced('{', '}');
+    }
+  }
+  void skipBalanced(char open, char close) {
+    int depth = 0;
+    do {
+      if (pos_ >= text_.size()) throw std::invalid_argument("unbalanced type encoding \"" + text_ + "\"");
+      if (text_[pos_] == open) ++depth;
+      else if (text_[pos_] == close) --depth;
+      ++pos_;
+    } while (depth > 0);
+  }
+
+  const std::string& text_;
+  std::size_t pos_ = 0;
+};
+
+Type typeOf(const std::string& token, bool realDouble) {
+  Type t;
+  auto integer = [&](Kind kind, unsigned size) {
+    t.kind = kind;
+    t.size = size;
+    return t;
+  };
+  if (token == "v") return t;
+  if (token == "B" || token == "c") return integer(Kind::Int, 1);
+  if (token == "C") return integer(Kind::UInt, 1);
+  if (token == "s") return integer(Kind::Int, 2);
+  if (token == "S") return integer(Kind::UInt, 2);
+  if (token == "i") return integer(Kind::Int, 4);
+  if (token == "I") return integer(Kind::UInt, 4);
+  if (token == "q") return integer(Kind::Int, 8);
+  if (token == "Q") return integer(Kind::UInt, 8);
+  if (token == "l") return integer(Kind::Word, 0);
+  if (token == "L") return integer(Kind::UWord, 0);
+  if (token == "f") return integer(Kind::Float, 4);
+  if (token == "d") return integer(realDouble ? Kind::Double : Kind::Length, 8);
+  if (token == "@" || token == "#") return integer(Kind::Object, 0);
+  if (token == ":") return integer(Kind::Selector, 0);
+  if (token == "*") return integer(Kind::CString, 0);
+  if (token == "^?") return integer(Kind::Raw, 0);  // a function pointer: here, a guest address
+  if (token[0] == '^') return integer(Kind::Pointer, 0);
+  if (token.rfind("@?", 0) == 0) return integer(Kind::Block, 0);
+  if (token == "{NSFormatArgs=}") return integer(Kind::FormatArgs, 0);
+  if (token.rfind("{CGPoint=", 0) == 0 || token.rfind("{CGSize=", 0) == 0 || token.rfind("{CGRect=", 0) == 0) {
+    t.kind = Kind::Lengths;
+    t.count = static_cast<unsigned>(std::count(token.begin(), token.end(), 'd'));
+    return t;
+  }
+  throw std::invalid_argument("no way to carry the type \"" + token + "\" between guest and host");
+}
+
+}  // namespace
+
+Signature parseSignature(const std::string& encoding, const std::vector<unsigned>& doubles) {
+  Signature signature;
+  Reader reader(encoding);
+  for (unsigned index = 0; !reader.done(); ++index) {
+    bool realDouble = std::find(doubles.begin(), doubles.end(), index) != doubles.end();
+    std::string token = reader.next();
+    Type type = typeOf(token, realDouble);
+    type.encoding = token;
+    signature.types.push_back(std::move(type));
+  }
+  if (signature.types.empty()) throw std::invalid_argument("an empty type encoding");
+  return signature;
+}
+
+unsigned guestPointerSize(Arch arch) { return arch == Arch::Arm64 ? 8 : 4; }
+
+std::vector<Part> guestParts(const Type& type, Arch arch) {
+  const unsigned word = guestPointerSize(arch);
+  const unsigned length = arch == Arch::Arm64 ? 8 : 4;
+  switch (type.kind) {
+    case Kind::Void: return {};
+    case Kind::Int:
+    case Kind::UInt: return {{Part::Integer, type.size}};
+    case Kind::Float: return {{Part::Floating, 4}};
+    case Kind::Double: return {{Part::Floating, 8}};
+    case Kind::Length: return {{Part::Floating, length}};
+    case Kind::Lengths: return std::vector<Part>(type.count, Part{Part::Floating, length});
+    case Kind::FormatArgs: return {};
+    default: return {{Part::Integer, word}};
+  }
+}
+
+}  // namespace emu

@@ -1,0 +1,66 @@
+// The types that cross between guest and host, read from a type encoding
+// (the host implementation's own, see runtime/type_encoding.h, or one the
+// guest gives to class_addMethod), and how each is laid out for the guest's
+// processor.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "layout.h"
+
+namespace emu {
+
+enum class Kind {
+  Void,
+  Int,         // signed integer of `size` bytes, the same on both sides (char, int, long long, BOOL)
+  UInt,        // unsigned, likewise
+  Word,        // long: the guest's machine word
+  UWord,       // unsigned long
+  Float,       // float on both sides
+  Double,      // double on both sides (time intervals, floor)
+  Length,      // CGFloat: double on the host, the guest's length type
+  Lengths,     // a structure of `count` CGFloats (CGPoint, CGSize, CGRect)
+  Object,      // id or Class
+  Selector,    // SEL
+  CString,     // const char*
+  Pointer,     // an opaque pointer (CGContextRef, a semaphore)
+  Block,       // a block; the host takes the std::function of `encoding`
+  FormatArgs,  // the variadic arguments a format reads
+  Raw,         // a guest address passed as it is (a block's own pointer)
+};
+
+struct Type {
+  Kind kind = Kind::Void;
+  unsigned size = 0;   // Int, UInt: bytes
+  unsigned count = 0;  // Lengths: members
+  std::string encoding;  // as written: "B" for a bool, the block's "@?<v@?@>"
+};
+
+// Result first, then the arguments.
+struct Signature {
+  std::vector<Type> types;
+  const Type& result() const { return types.front(); }
+  std::size_t arguments() const { return types.size() - 1; }
+  const Type& argument(std::size_t i) const { return types[i + 1]; }
+};
+
+// Reads an encoding; offsets and qualifiers are skipped. `doubles` lists the
+// positions in the encoding (0 the result, then the arguments, receiver and
+// selector counted) whose "d" is a real double rather than a length: C++
+// spells both `double` on the host, the device's headers tell them apart. Raises std::invalid_argument for a type
+// the bridge cannot carry.
+Signature parseSignature(const std::string& encoding, const std::vector<unsigned>& doubles = {});
+
+// One piece of a value as the guest's calling convention moves it.
+struct Part {
+  enum Class { Integer, Floating } cls = Integer;
+  unsigned size = 0;  // bytes: 1, 2, 4 or 8
+};
+
+// The pieces of a value of this type on the guest's processor.
+std::vector<Part> guestParts(const Type& type, Arch arch);
+unsigned guestPointerSize(Arch arch);
+
+}  // namespace emu

@@ -1,0 +1,87 @@
+// Where the guest's calling conventions put arguments, checked against what
+// clang-19 does for arm64-apple-ios7.0 and armv7-apple-ios7.0.
+#include <gtest/gtest.h>
+
+#include "abi.h"
+
+namespace emu {
+namespace {
+
+Argument scalar(Part::Class cls, unsigned size) { return Argument{{Part{cls, size}}, false}; }
+Argument rect(unsigned length) { return Argument{std::vector<Part>(4, Part{Part::Floating, length}), true}; }
+const Argument kPointer64 = scalar(Part::Integer, 8), kPointer32 = scalar(Part::Integer, 4);
+
+testing::AssertionResult at(const std::vector<Location>& piece, Location::Where where, unsigned index) {
+  if (piece.size() == 1 && piece[0].where == where && piece[0].index == index) return testing::AssertionSuccess();
+  return testing::AssertionFailure() << "placed at " << piece[0].where << "/" << piece[0].index;
+}
+
+TEST(AbiTest, Arm64PutsRectanglesInFloatingRegistersAndVariadicArgumentsOnTheStack) {
+  // -[UIView initWithFrame:]: self x0, _cmd x1, the frame d0-d3.
+  Placement p = placeArguments(Arch::Arm64, {kPointer64, kPointer64, rect(8)}, 3, false);
+  EXPECT_TRUE(at(p.arguments[1][0], Location::IntReg, 1));
+  for (unsigned i = 0; i < 4; ++i) EXPECT_TRUE(at(p.arguments[2][i], Location::FpReg, i));
+  // NSLog(format, int, double): the format in x0, the rest in 8-byte stack slots.
+  p = placeArguments(Arch::Arm64, {kPointer64, scalar(Part::Integer, 4), scalar(Part::Floating, 8)}, 1, false);
+  EXPECT_TRUE(at(p.arguments[0][0], Location::IntReg, 0));
+  EXPECT_TRUE(at(p.arguments[1][0], Location::Stack, 0));
+  EXPECT_TRUE(at(p.arguments[2][0], Location::Stack, 8));
+  // Past x7, Apple packs stack arguments at their own alignment: two chars
+  // take bytes 0 and 1.
+  std::vector<Argument> many(8, kPointer64);
+  many.push_back(scalar(Part::Integer, 1));
+  many.push_back(scalar(Part::Integer, 1));
+  p = placeArguments(Arch::Arm64, many, many.size(), false);
+  EXPECT_TRUE(at(p.arguments[8][0], Location::Stack, 0));
+  EXPECT_TRUE(at(p.arguments[9][0], Location::Stack, 1));
+  // A rectangle that no longer fits in d0-d7 goes whole to the stack.
+  p = placeArguments(Arch::Arm64, {rect(8), rect(8), rect(8)}, 3, false);
+  EXPECT_TRUE(at(p.arguments[1][3], Location::FpReg, 7));
+  EXPECT_TRUE(at(p.arguments[2][0], Location::Stack, 0));
+  EXPECT_TRUE(at(p.arguments[2][3], Location::Stack, 24));
+}
+
+TEST(AbiTest, Armv7PassesEverythingInCoreWordsWithoutPairAlignment) {
+  // f(int, double, int, double): r0, r1:r2, r3, then the stack.
+  Argument d = scalar(Part::Floating, 8), i = kPointer32;
+  Placement p = placeArguments(Arch::Armv7, {i, d, i, d}, 4, false);
+  ASSERT_EQ(p.arguments[1][0].size(), 2u);
+  EXPECT_TRUE(at({p.arguments[1][0][0]}, Location::IntReg, 1));
+  EXPECT_TRUE(at({p.arguments[1][0][1]}, Location::IntReg, 2));
+  EXPECT_TRUE(at(p.arguments[2][0], Location::IntReg, 3));
+  EXPECT_TRUE(at({p.arguments[3][0][0]}, Location::Stack, 0));
+  EXPECT_TRUE(at({p.arguments[3][0][1]}, Location::Stack, 4));
+  // objc_msgSend_stret(result, self, _cmd, frame): the result's address
+  // takes r0, and a float rectangle splits across r3 and the stack.
+  p = placeArguments(Arch::Armv7, {i, i, rect(4)}, 3, true);
+  EXPECT_TRUE(at(p.arguments[0][0], Location::IntReg, 1));
+  EXPECT_TRUE(at(p.arguments[2][0], Location::IntReg, 3));
+  EXPECT_TRUE(at(p.arguments[2][1], Location::Stack, 0));
+  EXPECT_TRUE(at(p.arguments[2][3], Location::Stack, 8));
+}
+
+TEST(AbiTest, OnlyThirtyTwoBitArmReturnsLengthStructuresThroughMemory) {
+  Type size{Kind::Lengths, 0, 2, "{CGSize=dd}"};
+  Type length{Kind::Length, 8, 0, "d"};
+  EXPECT_TRUE(resultInMemory(Arch::Armv7, size));
+  EXPECT_FALSE(resultInMemory(Arch::Arm64, size));
+  EXPECT_FALSE(resultInMemory(Arch::Armv7, length));
+  // A float result comes back in r0 on 32-bit ARM, in s0/d0 on arm64.
+  EXPECT_TRUE(at(placeResult(Arch::Armv7, scalar(Part::Floating, 4))[0], Location::IntReg, 0));
+  EXPECT_TRUE(at(placeResult(Arch::Arm64, rect(8))[3], Location::FpReg, 3));
+}
+
+TEST(AbiTest, SignaturesReadFromTypeEncodings) {
+  Signature s = parseSignature("v24@0:8@?<v@?B@>16");
+  ASSERT_EQ(s.arguments(), 3u);
+  EXPECT_EQ(s.argument(2).kind, Kind::Block);
+  EXPECT_EQ(s.argument(2).encoding, "@?<v@?B@>");
+  s = parseSignature("v@::@d", {5});
+  EXPECT_EQ(s.argument(4).kind, Kind::Double);
+  EXPECT_EQ(parseSignature("d@:@@").result().kind, Kind::Length);
+  EXPECT_EQ(parseSignature("@@:{CGRect={CGPoint=dd}{CGSize=dd}}").argument(2).count, 4u);
+  EXPECT_THROW(parseSignature("v@:{Unknown=ii}"), std::invalid_argument);
+}
+
+}  // namespace
+}  // namespace emu

@@ -1,0 +1,147 @@
+// The packaged dylib's slices run under emulation print what the Linux
+// module prints: the same rows, heights, labels, icons, log, hooks and
+// trace, step by step; the 32-bit slice's lengths may differ by the
+// rounding of a float, and by no more.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <optional>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <unistd.h>
+
+#include "sim_run.h"
+
+namespace emutest {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Scenario {
+  const char* name;
+  std::vector<std::string> args;
+};
+
+// What the scenario tests of the Linux module live through: the lock, the
+// now-playing screen hiding the rows, clearing and editing, arrivals, the
+// relock, settings changes, other systems.
+const std::vector<Scenario>& scenarios() {
+  static const std::vector<Scenario> all{
+      {"SampleLock", {"--hooks", "--trace"}},
+      {"HideArriveRelock",
+       {"--trace", "--events", "screen-off; nowplaying; wait 5; notify com.apple.MobileSMS Running late; relock"}},
+      {"ClearEditOpen",
+       {"--events", "clear; edit 0; edit 12; open 0; open 13; companion Standup; overlay Camera; wait 6; nowplaying; "
+                    "nowplaying-end"}},
+      {"SettingsAtRelock",
+       {"--events", "set textSize 20; set showPriority false; set iconFile \"\"; relock; unset iconFile; "
+                    "set wallpaperBlurMode 2; relock"}},
+      {"Ios9KeepsItems", {"--ios", "9.3", "--trace", "--events", "nowplaying; wait 5; relock; clear"}},
+      {"Ios8", {"--ios", "8.4", "--events", "relock; edit 1"}},
+  };
+  return all;
+}
+
+// Equal, except numbers of the 32-bit slice within single-precision
+// rounding of the Linux module's.
+// A trace's arguments and results are texts; a length among them is a
+// number written out.
+std::optional<double> numberIn(const nlohmann::json& value) {
+  if (value.is_number()) return value.get<double>();
+  if (!value.is_string() || value.get<std::string>().empty()) return std::nullopt;
+  const std::string& text = value.get_ref<const std::string&>();
+  char* end = nullptr;
+  double number = std::strtod(text.c_str(), &end);
+  return *end == '\0' ? std::optional<double>(number) : std::nullopt;
+}
+
+void expectSame(const nlohmann::json& expected, const nlohmann::json& actual, bool singlePrecision,
+                const std::string& path) {
+  std::optional<double> expectedNumber = numberIn(expected), actualNumber = numberIn(actual);
+  if (singlePrecision && expectedNumber && actualNumber) {
+    double a = *expectedNumber, b = *actualNumber;
+    double tolerance = std::max(1e-4, std::fabs(a) * 8 * std::numeric_limits<float>::epsilon());
+    EXPECT_LE(std::fabs(a - b), tolerance) << path << ": " << a << " against " << b;
+    return;
+  }
+  if (expected.type() != actual.type() || expected.size() != actual.size() ||
+      (!expected.is_structured() && expected != actual)) {
+    EXPECT_EQ(expected.dump(), actual.dump()) << path;
+    return;
+  }
+  if (expected.is_object()) {
+    for (auto it = expected.begin(); it != expected.end(); ++it) {
+      if (!actual.contains(it.key())) {
+        ADD_FAILURE() << path << "." << it.key() << " is missing";
+        continue;
+      }
+      expectSame(it.value(), actual[it.key()], singlePrecision, path + "." + it.key());
+    }
+  } else if (expected.is_array()) {
+    for (size_t i = 0; i < expected.size(); ++i)
+      expectSame(expected[i], actual[i], singlePrecision, path + "[" + std::to_string(i) + "]");
+  }
+}
+
+bool hasSlice(const std::string& arch) {
+  SimRun probe = runSim({"--module", QST_DEVICE_DYLIB, "--arch", arch, "--set", "enabled=false"});
+  return probe.out.find("no " + arch + " slice") == std::string::npos &&
+         probe.out.find("without an " + arch + " slice") == std::string::npos;
+}
+
+class DeviceBinaryTest : public ::testing::TestWithParam<std::string> {
+ protected:
+  void SetUp() override {
+    if (!hasSlice(GetParam())) GTEST_SKIP() << "the packaged dylib has no " << GetParam() << " slice";
+  }
+  bool singlePrecision() const { return GetParam() == "armv7"; }
+
+  nlohmann::json run(std::vector<std::string> args, const std::string& module, const std::string& arch) {
+    args.insert(args.begin(), {"--json", "--module", module, "--arch", arch});
+    SimRun r = runSim(args, false);
+    EXPECT_EQ(r.status, 0) << r.out;
+    nlohmann::json doc = nlohmann::json::parse(r.out, nullptr, false);
+    EXPECT_TRUE(doc.is_object()) << r.out.substr(0, 2000);
+    return doc;
+  }
+};
+
+TEST_P(DeviceBinaryTest, EveryScenarioPrintsWhatTheLinuxModulePrints) {
+  for (const Scenario& s : scenarios()) {
+    SCOPED_TRACE(s.name);
+    nlohmann::json linux = run(s.args, QST_LINUX_MODULE, "arm64");
+    nlohmann::json device = run(s.args, QST_DEVICE_DYLIB, GetParam());
+    ASSERT_TRUE(linux.is_object() && device.is_object());
+    EXPECT_EQ(linux["module"]["arch"], "host");
+    EXPECT_EQ(device["module"]["arch"], GetParam());
+    EXPECT_EQ(device["module"]["file"], "QuillstoneBriarwhistle.dylib");
+    linux.erase("module");
+    device.erase("module");
+    expectSame(linux, device, singlePrecision(), s.name);
+  }
+}
+
+TEST_P(DeviceBinaryTest, TheTableAndThePictureAreTheLinuxModules) {
+  fs::path dir = fs::temp_directory_path() / ("device-binary-" + GetParam() + "-" + std::to_string(getpid()));
+  fs::create_directories(dir);
+  auto picture = [&](const std::string& module, const std::string& arch, const std::string& name) {
+    SimRun r = runSim({"--module", module, "--arch", arch, "--events", "relock", "--png", (dir / name).string()});
+    EXPECT_EQ(r.status, 0) << r.out;
+    std::ifstream in(dir / name, std::ios::binary);
+    return std::make_pair(r.out, std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+  };
+  auto [linuxTable, linuxPng] = picture(QST_LINUX_MODULE, "arm64", "linux.png");
+  auto [deviceTable, devicePng] = picture(QST_DEVICE_DYLIB, GetParam(), "device.png");
+  fs::remove_all(dir);
+  EXPECT_FALSE(linuxPng.empty());
+  EXPECT_EQ(linuxTable, deviceTable);
+  EXPECT_TRUE(linuxPng == devicePng) << "the pictures differ";
+}
+
+INSTANTIATE_TEST_SUITE_P(Slices, DeviceBinaryTest, ::testing::Values("arm64", "armv7"),
+                         [](const auto& info) { return info.param; });
+
+}  // namespace
+}  // namespace emutest

@@ -1,0 +1,38 @@
+// springboard-sim run as a user runs it, with a chosen module and slice.
+#pragma once
+
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace emutest {
+
+struct SimRun {
+  int status = -1;
+  std::string out;  // stdout and stderr
+};
+
+inline std::string shellQuoted(const std::string& text) {
+  std::string out = "'";
+  for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+inline SimRun runSim(const std::vector<std::string>& args, bool withStderr = true) {
+  std::string command = shellQuoted(SPRINGBOARD_SIM);
+  for (const auto& a : args) command += " " + shellQuoted(a);
+  command += withStderr ? " 2>&1" : " 2>/dev/null";
+  SimRun result;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return result;
+  std::array<char, 65536> buffer;
+  for (size_t n; (n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0;) result.out.append(buffer.data(), n);
+  int status = pclose(pipe);
+  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return result;
+}
+
+}  // namespace emutest
