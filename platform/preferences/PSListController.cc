@@ -98,23 +98,23 @@ void setSpecifier(id self, SEL, id specifier) {
 // a section of their own.
 id specifierAt(id self, NSInteger section, NSInteger row) {
   NSInteger s = -1, r = 0;
-  for (id spec : NSArrayItems(msgSend<id>(self, "specifiers"))) {
-    if (msgSend<NSInteger>(spec, "cellType") == PSGroupCell) {
+  for (id item : NSArrayItems(msgSend<id>(self, "specifiers"))) {
+    if (msgSend<NSInteger>(item, "cellType") == PSGroupCell) {
       ++s;
       r = 0;
       continue;
     }
     if (s < 0) s = 0;
-    if (s == section && r++ == row) return spec;
+    if (s == section && r++ == row) return item;
   }
   return nil;
 }
 
 id cellForRow(id self, SEL, id, id indexPath) {
-  id spec = specifierAt(self, msgSend<NSInteger>(indexPath, "section"), msgSend<NSInteger>(indexPath, "row"));
-  if (!spec) return nil;
+  id item = specifierAt(self, msgSend<NSInteger>(indexPath, "section"), msgSend<NSInteger>(indexPath, "row"));
+  if (!item) return nil;
   auto* cell = static_cast<PSTableCellObj*>(objc_new("PSTableCell"));
-  cell->specifier = objc_retain(spec);
+  cell->specifier = objc_retain(item);
   return objc_autorelease(cell);
 }
 

@@ -7,7 +7,7 @@
 
 namespace {
 
-PSSpecifierObj* spec(id self) { return static_cast<PSSpecifierObj*>(self); }
+PSSpecifierObj* fieldsOf(id self) { return static_cast<PSSpecifierObj*>(self); }
 
 void replace(id& slot, id value) {
   objc_retain(value);
@@ -33,36 +33,36 @@ id preferenceSpecifierNamed(id, SEL, id name, id target, SEL set, SEL get, id de
 id groupSpecifierWithName(id, SEL, id name) { return newSpecifier(name, nil, nullptr, nullptr, nil, PSGroupCell); }
 
 id init(id self, SEL) {
-  spec(self)->properties = objc_retain(NSMutableDictionaryWith());
+  fieldsOf(self)->properties = objc_retain(NSMutableDictionaryWith());
   return self;
 }
-id name(id self, SEL) { return spec(self)->name; }
-void setName(id self, SEL, id name) { replace(spec(self)->name, name); }
-id identifier(id self, SEL) { return spec(self)->identifier; }
-void setIdentifier(id self, SEL, id identifier) { replace(spec(self)->identifier, identifier); }
-id properties(id self, SEL) { return spec(self)->properties; }
-id propertyForKey(id self, SEL, id key) { return msgSend<id>(spec(self)->properties, "objectForKey:", key); }
+id name(id self, SEL) { return fieldsOf(self)->name; }
+void setName(id self, SEL, id name) { replace(fieldsOf(self)->name, name); }
+id identifier(id self, SEL) { return fieldsOf(self)->identifier; }
+void setIdentifier(id self, SEL, id identifier) { replace(fieldsOf(self)->identifier, identifier); }
+id properties(id self, SEL) { return fieldsOf(self)->properties; }
+id propertyForKey(id self, SEL, id key) { return msgSend<id>(fieldsOf(self)->properties, "objectForKey:", key); }
 void setPropertyForKey(id self, SEL, id value, id key) {
-  if (value) msgSend<void>(spec(self)->properties, "setObject:forKey:", value, key);
-  else msgSend<void>(spec(self)->properties, "removeObjectForKey:", key);
+  if (value) msgSend<void>(fieldsOf(self)->properties, "setObject:forKey:", value, key);
+  else msgSend<void>(fieldsOf(self)->properties, "removeObjectForKey:", key);
 }
-NSInteger cellType(id self, SEL) { return spec(self)->cellType; }
-id target(id self, SEL) { return spec(self)->target; }
-void setTarget(id self, SEL, id target) { spec(self)->target = target; }
-id detailControllerClass(id self, SEL) { return spec(self)->detailControllerClass; }
-id values(id self, SEL) { return spec(self)->values; }
-id titleDictionary(id self, SEL) { return spec(self)->titleDictionary; }
+NSInteger cellType(id self, SEL) { return fieldsOf(self)->cellType; }
+id target(id self, SEL) { return fieldsOf(self)->target; }
+void setTarget(id self, SEL, id target) { fieldsOf(self)->target = target; }
+id detailControllerClass(id self, SEL) { return fieldsOf(self)->detailControllerClass; }
+id values(id self, SEL) { return fieldsOf(self)->values; }
+id titleDictionary(id self, SEL) { return fieldsOf(self)->titleDictionary; }
 void setValuesTitles(id self, SEL, id values, id titles) {
   std::vector<std::pair<id, id>> entries;
   std::vector<id> v = NSArrayItems(values), t = NSArrayItems(titles);
   for (size_t i = 0; i < v.size() && i < t.size(); ++i) entries.emplace_back(v[i], t[i]);
-  replace(spec(self)->values, values);
-  replace(spec(self)->titleDictionary, NSDictionaryWith(entries));
+  replace(fieldsOf(self)->values, values);
+  replace(fieldsOf(self)->titleDictionary, NSDictionaryWith(entries));
 }
-void setButtonAction(id self, SEL, SEL action) { spec(self)->action = action; }
-SEL buttonAction(id self, SEL) { return spec(self)->action; }
-SEL getter(id self, SEL) { return spec(self)->getter; }
-SEL setter(id self, SEL) { return spec(self)->setter; }
+void setButtonAction(id self, SEL, SEL action) { fieldsOf(self)->action = action; }
+SEL buttonAction(id self, SEL) { return fieldsOf(self)->action; }
+SEL getter(id self, SEL) { return fieldsOf(self)->getter; }
+SEL setter(id self, SEL) { return fieldsOf(self)->setter; }
 
 }  // namespace
 
