@@ -8,11 +8,6 @@
 
 namespace emu {
 namespace {
-std::string hex(std::uint64_t value) {
-  char text[24];
-  std::snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(value));
-  return text;
-}
 constexpr std::uint64_t kPage = 0x1000;
 }  // namespace
 

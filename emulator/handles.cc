@@ -7,12 +7,6 @@
 namespace emu {
 namespace {
 
-std::string hex(std::uint64_t value) {
-  char text[24];
-  std::snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(value));
-  return text;
-}
-
 // Size and alignment of an instance variable of this encoding on the guest.
 std::uint64_t guestSizeOf(const char* types, unsigned word) {
   switch (types && *types ? *types : '@') {

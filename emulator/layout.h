@@ -6,10 +6,19 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
+#include <string>
 
 namespace emu {
 
 enum class Arch { Arm64, Armv7 };
+
+// A guest address as messages print it.
+inline std::string hex(std::uint64_t value) {
+  char text[24];
+  std::snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(value));
+  return text;
+}
 
 inline const char* archName(Arch arch) { return arch == Arch::Arm64 ? "arm64" : "armv7"; }
 

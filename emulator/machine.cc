@@ -11,12 +11,6 @@ namespace {
 
 Machine* gMachine = nullptr;
 
-std::string hex(std::uint64_t value) {
-  char text[24];
-  std::snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(value));
-  return text;
-}
-
 void check(uc_err error, const char* what) {
   if (error != UC_ERR_OK) throw std::runtime_error(std::string(what) + ": " + uc_strerror(error));
 }
