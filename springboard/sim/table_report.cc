@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cmath>
 #include <iomanip>
 #include <sstream>
 
@@ -12,9 +13,15 @@ std::string clip(const std::string& text, size_t width) {
   return text.substr(0, width - 1) + "~";
 }
 
+// Lengths and alphas to the hundredth, without trailing zeros. Rounding to
+// hundredths first makes a 32-bit device's single-precision value print as
+// the double it stands for (0.85f is 0.8500000238, 0.85 is 0.8499999999:
+// both print "0.85").
 std::string number(CGFloat value) {
+  const long hundredths = std::lround(static_cast<double>(value) * 100.0);
+  const int decimals = hundredths % 100 == 0 ? 0 : hundredths % 10 == 0 ? 1 : 2;
   std::ostringstream out;
-  out << std::fixed << std::setprecision(value == static_cast<long>(value) ? 0 : 1) << value;
+  out << std::fixed << std::setprecision(decimals) << static_cast<double>(hundredths) / 100.0;
   return out.str();
 }
 
