@@ -89,9 +89,6 @@ MachOSlice readObject(MachOObjectFile& object, const std::string& path, Arch arc
   if (error) throw LoadError(path + ": lazy bind information: " + errorText(std::move(error)));
   readBinds(object.weakBindTable(error), libraries, slice);
   if (error) throw LoadError(path + ": weak bind information: " + errorText(std::move(error)));
-  for (const auto& entry : object.exports(error))
-    slice.exports.push_back({entry.address(), entry.name().str()});
-  if (error) throw LoadError(path + ": export information: " + errorText(std::move(error)));
 
   for (const auto& section : object.sections()) {
     auto name = section.getName();
@@ -135,7 +132,20 @@ bool looksLikeMachO(const std::string& path) {
 MachOSlice readMachOSlice(const std::string& path, Arch arch) {
   auto buffer = llvm::MemoryBuffer::getFile(path, /*IsText=*/false, /*RequiresNullTerminator=*/false);
   if (!buffer) throw LoadError(path + ": " + buffer.getError().message());
-  auto binary = llvm::object::createBinary((*buffer)->getMemBufferRef());
+  // A load-in library is a few hundred kilobytes; the loader copies what it
+  // reads, so a file far beyond any is refused rather than copied.
+  constexpr std::size_t kMaxModuleBytes = 64u << 20;
+  if ((*buffer)->getBufferSize() > kMaxModuleBytes) throw LoadError(path + ": larger than 64 MiB, not a load-in library");
+  return readMachOSlice(std::string_view((*buffer)->getBufferStart(), (*buffer)->getBufferSize()), path, arch);
+}
+
+MachOSlice readMachOSlice(std::string_view bytes, const std::string& path, Arch arch) {
+  // LLVM reads a symbol's name up to its NUL without a bound: a string table
+  // that ends the file without one would be read past the end. A copy that
+  // ends in NUL stops it there.
+  const std::string terminated(bytes);
+  auto binary =
+      llvm::object::createBinary(llvm::MemoryBufferRef(llvm::StringRef(terminated.data(), terminated.size()), path));
   if (!binary) throw LoadError(path + ": " + errorText(binary.takeError()));
 
   if (auto* fat = llvm::dyn_cast<llvm::object::MachOUniversalBinary>(binary->get())) {

@@ -1,11 +1,14 @@
 // One slice of a Mach-O dylib, as the loader needs it: its segments, the
-// dyld information (rebases, binds, lazy binds), its initialisers, its
-// exports and its symbol table. Read with LLVM's Object library.
+// dyld information (rebases, binds, lazy binds), its initialisers and its
+// symbol table. Read with LLVM's Object library. Nothing here looks a symbol
+// up in the module, so its export trie is not read: LLVM 19 walks a
+// malformed one out of bounds.
 #pragma once
 
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "layout.h"
@@ -46,7 +49,6 @@ struct MachOSlice {
   std::uint64_t initialisers = 0, initialiserBytes = 0;  // __mod_init_func
   std::uint64_t constantStrings = 0, constantStringBytes = 0;  // __cfstring
   std::vector<Symbol> symbols;  // defined ones, by address
-  std::vector<Symbol> exports;
 };
 
 // True when the file starts as a Mach-O file or a fat one.
@@ -54,5 +56,7 @@ bool looksLikeMachO(const std::string& path);
 // Picks the slice for `arch` from a thin or fat file; raises LoadError
 // naming the file and what is wrong.
 MachOSlice readMachOSlice(const std::string& path, Arch arch);
+// The same from a file's bytes; `path` names the file in messages.
+MachOSlice readMachOSlice(std::string_view bytes, const std::string& path, Arch arch);
 
 }  // namespace emu
