@@ -166,13 +166,7 @@ bool drawPanePNG(const sb::PanePage& page, const std::string& hostPath, std::str
   CGFloat height = PanePainter(nullptr).paint(page);
   UIGraphicsBeginImageContextWithOptions(CGSizeMake(kWidth, height), YES, kMainScreenScale);
   PanePainter(UIGraphicsGetCurrentContext()).paint(page);
-  id image = UIGraphicsGetImageFromCurrentImageContext();
-  UIGraphicsEndImageContext();
-  if (!image || !UIImageWritePNG(image, hostPath)) {
-    *error = hostPath + ": the picture cannot be written there";
-    return false;
-  }
-  return true;
+  return finishPNG(hostPath, error);
 }
 
 }  // namespace sim

@@ -127,6 +127,10 @@ bool drawLockScreenPNG(sb::Device& device, const std::string& hostPath, std::str
   std::string slide = "slide to unlock";
   id slideFont = UIFontSystemFontOfSize(22);
   drawText(c, slide, slideFont, (kScreenWidth - UIFontLineAdvance(slideFont, slide)) / 2, 520, white, 0.8);
+  return finishPNG(hostPath, error);
+}
+
+bool finishPNG(const std::string& hostPath, std::string* error) {
   id image = UIGraphicsGetImageFromCurrentImageContext();
   UIGraphicsEndImageContext();
   if (!image || !UIImageWritePNG(image, hostPath)) {

@@ -21,6 +21,8 @@ bool drawLockScreenPNG(sb::Device& device, const std::string& hostPath, std::str
 // A page of the settings pane as the Settings app shows it (iOS 7's grouped
 // table), as tall as its rows need.
 bool drawPanePNG(const sb::PanePage& page, const std::string& hostPath, std::string* error);
+// Ends the current image context and writes its picture to hostPath.
+bool finishPNG(const std::string& hostPath, std::string* error);
 
 // One line of text with its top left corner at (x, y), in the font's face
 // and size (a UIFont), in the colour rgba, as a label draws it.

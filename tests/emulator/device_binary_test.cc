@@ -12,9 +12,12 @@
 #include <nlohmann/json.hpp>
 #include <unistd.h>
 
-#include "sim_run.h"
+#include "../sim_run.h"
 
 namespace emutest {
+
+using simrun::runSim;
+using simrun::SimRun;
 namespace {
 
 namespace fs = std::filesystem;

@@ -2,9 +2,12 @@
 // a fault in guest code ends the run naming the guest function.
 #include <gtest/gtest.h>
 
-#include "sim_run.h"
+#include "../sim_run.h"
 
 namespace emutest {
+
+using simrun::runSim;
+using simrun::SimRun;
 namespace {
 
 TEST(LoaderTest, AnImportTheHostLacksFailsTheLoadNamingIt) {

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 
+#include "../sim_run.h"
 #include "device_root.h"
 
 namespace qst_test {
@@ -16,16 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct SimRun {
-  int status = -1;
-  std::string out;
-};
-
-std::string quoted(const std::string& text) {
-  std::string out = "'";
-  for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
+using simrun::SimRun;
 
 std::string contentsOf(const fs::path& folder) {
   std::string all;
@@ -53,17 +45,9 @@ class PaneSim : public ::testing::Test {
   fs::path tmp() const { return fs::path(root.path()).parent_path() / (fs::path(root.path()).filename().string() + "-tmp"); }
   void TearDown() override { fs::remove_all(tmp()); }
 
-  SimRun run(const std::vector<std::string>& args, bool withStderr = true) {
-    std::string command = "TMPDIR=" + quoted(tmp().string()) + " " + quoted(SPRINGBOARD_SIM) + " --root " +
-                          quoted(root.path());
-    for (const auto& a : args) command += " " + quoted(a);
-    if (withStderr) command += " 2>&1";
-    SimRun result;
-    FILE* pipe = popen(command.c_str(), "r");
-    char buffer[4096];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) result.out.append(buffer, n);
-    result.status = pclose(pipe);
-    return result;
+  SimRun run(std::vector<std::string> args, bool withStderr = true) {
+    args.insert(args.begin(), {"--root", root.path()});
+    return simrun::runSim(args, withStderr, tmp().string());
   }
 
   DeviceRoot root;
@@ -96,7 +80,7 @@ TEST_F(PaneSim, AValueTheControlCannotProduceIsRefusedBeforeAnythingRuns) {
   for (const char* step : {"pane swipeAction Sideways", "pane enabled yes", "pane textSize 400",
                            "pane daysToDisplay soon", "pane-list Garden", "pane noSuchKey 1", "pane textColor"}) {
     SimRun r = run({"--events", std::string("relock; ") + step});
-    EXPECT_EQ(WEXITSTATUS(r.status), 2) << step;
+    EXPECT_EQ(r.status, 2) << step;
     EXPECT_EQ(r.out.find("== lock"), std::string::npos) << step << ": nothing ran\n" << r.out;
     EXPECT_NE(r.out.find("bad step"), std::string::npos) << r.out;
   }

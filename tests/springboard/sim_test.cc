@@ -13,21 +13,15 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "../sim_run.h"
+
 namespace sbtest {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct SimRun {
-  int status = -1;
-  std::string out;
-};
-
-std::string shellQuoted(const std::string& text) {
-  std::string out = "'";
-  for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
+using simrun::shellQuoted;
+using simrun::SimRun;
 
 class SimTest : public ::testing::Test {
  protected:
@@ -51,19 +45,7 @@ class SimTest : public ::testing::Test {
     return root;
   }
 
-  SimRun run(const std::vector<std::string>& args) {
-    std::string command = "TMPDIR=" + shellQuoted(tmp().string()) + " " + shellQuoted(SPRINGBOARD_SIM);
-    for (const auto& a : args) command += " " + shellQuoted(a);
-    command += " 2>&1";
-    SimRun result;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return result;
-    std::array<char, 65536> buffer;
-    for (size_t n; (n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0;) result.out.append(buffer.data(), n);
-    int status = pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
-  }
+  SimRun run(const std::vector<std::string>& args) { return simrun::runSim(args, true, tmp().string()); }
 
   nlohmann::json runJson(const std::vector<std::string>& args) {
     SimRun r = run(args);

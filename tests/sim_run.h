@@ -1,4 +1,4 @@
-// springboard-sim run as a user runs it, with a chosen module and slice.
+// springboard-sim run as a user runs it: its exit status and what it printed.
 #pragma once
 
 #include <sys/wait.h>
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace emutest {
+namespace simrun {
 
 struct SimRun {
   int status = -1;
@@ -21,8 +21,9 @@ inline std::string shellQuoted(const std::string& text) {
   return out + "'";
 }
 
-inline SimRun runSim(const std::vector<std::string>& args, bool withStderr = true) {
-  std::string command = shellQuoted(SPRINGBOARD_SIM);
+// `tmpdir`, when given, is the TMPDIR of the run: where its private folder goes.
+inline SimRun runSim(const std::vector<std::string>& args, bool withStderr = true, const std::string& tmpdir = "") {
+  std::string command = (tmpdir.empty() ? "" : "TMPDIR=" + shellQuoted(tmpdir) + " ") + shellQuoted(SPRINGBOARD_SIM);
   for (const auto& a : args) command += " " + shellQuoted(a);
   command += withStderr ? " 2>&1" : " 2>/dev/null";
   SimRun result;
@@ -35,4 +36,4 @@ inline SimRun runSim(const std::vector<std::string>& args, bool withStderr = tru
   return result;
 }
 
-}  // namespace emutest
+}  // namespace simrun
