@@ -79,6 +79,12 @@ function(qst_fat_binary target)
   # to an import) is miscoded (`add pc, pc` for `add ip, pc`): without tail
   # calls the compiler emits BLX, which switches mode by itself.
   target_compile_options(${FAT_ARMV7_OBJECTS} PRIVATE -fno-optimize-sibling-calls)
+  # Unwind information for every arm64 function, which clang leaves out under
+  # -fno-exceptions: libunwind takes a frame without it as the end of the
+  # stack, so an Objective-C exception raised below one of our functions
+  # (in SpringBoard's code under a replacement) could not reach a handler
+  # above it. armv7 unwinds with setjmp/longjmp and needs none.
+  target_compile_options(${FAT_ARM64_OBJECTS} PRIVATE -funwind-tables)
 
   set(armv7_stubs "")
   set(stub_targets "")
