@@ -157,6 +157,9 @@ MachOSlice readObject(MachOObjectFile& object, const std::string& path, Arch arc
     if (*name == "__mod_init_func") {
       slice.initialisers = section.getAddress();
       slice.initialiserBytes = section.getSize();
+    } else if (*name == "__text" && object.getSectionFinalSegmentName(section.getRawDataRefImpl()) == "__TEXT") {
+      slice.code = section.getAddress();
+      slice.codeBytes = section.getSize();
     } else if (*name == "__unwind_info") {
       auto segment = object.getSectionFinalSegmentName(section.getRawDataRefImpl());
       if (segment == "__TEXT") {
