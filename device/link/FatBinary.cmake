@@ -116,6 +116,7 @@ function(qst_fat_binary target)
     COMMAND ${sign} ${linked_armv7} ${signed_armv7} ${FAT_IDENTIFIER}
     DEPENDS ${armv7_objects} ${armv7_stubs} ${FAT_EXPORTS} ${QST_LINK_DIR}/link_armv7.py
             ${QST_LINK_DIR}/nl_pointers_as_relocations.py ${QST_LINK_DIR}/thumb_export_addresses.py
+            ${QST_LINK_DIR}/add_uuid.py
             ${QST_LINK_DIR}/adhoc_codesign.py
     COMMENT "Linking and signing the armv7 slice of ${target}"
     COMMAND_EXPAND_LISTS VERBATIM)
