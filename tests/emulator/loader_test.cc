@@ -113,6 +113,13 @@ TEST(LoaderTest, AnExceptionUnderAFunctionWithoutUnwindInformationEndsSpringBoar
   EXPECT_EQ(r.out.find("no unwind information"), std::string::npos) << r.out;
 }
 
+TEST(LoaderTest, AWeakImportTheHostLacksBindsToZero) {
+  // A wrong answer faults in the initialiser (exit status 3); a refusal to
+  // load exits with 2.
+  SimRun r = runSim({"--module", QST_GUEST_WEAK_IMPORT, "--set", "enabled=false"});
+  EXPECT_EQ(r.status, 0) << r.out;
+}
+
 TEST(LoaderTest, AGuestFaultNamesTheFunctionTheAddressAndTheRegisters) {
   SimRun r = runSim({"--module", QST_GUEST_FAULTING});
   EXPECT_EQ(r.status, 3) << r.out;
