@@ -56,6 +56,38 @@ TEST(LoaderTest, ALibraryOlderThanTheModuleRecordedOrAbsentStopsTheLoadInDyldsWo
       << r.out;
 }
 
+TEST(LoaderTest, ThePackageRecordingSubstrateAsTheTbdDefaultOnceDidIsRefusedOnBothSlices) {
+  // The packaged dylib with CydiaSubstrate's compatibility version set to
+  // 1.0.0, what a .tbd without versions makes the linker record.
+  std::ifstream in(QST_DEVICE_DYLIB, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string substrate = "/Library/Frameworks/CydiaSubstrate.framework/CydiaSubstrate";
+  int changed = 0;
+  for (std::size_t at = bytes.find(substrate); at != std::string::npos; at = bytes.find(substrate, at + 1)) {
+    std::uint32_t cmd = 0, nameOffset = 0;
+    if (at < 24) continue;
+    std::memcpy(&cmd, bytes.data() + at - 24, 4);
+    std::memcpy(&nameOffset, bytes.data() + at - 16, 4);
+    if (cmd != 0xC || nameOffset != 24) continue;  // LC_LOAD_DYLIB naming it
+    const std::uint32_t oneZeroZero = 0x10000;
+    std::memcpy(bytes.data() + at - 4, &oneZeroZero, 4);
+    ++changed;
+  }
+  ASSERT_EQ(changed, 2);
+  const std::string path = ::testing::TempDir() + "QuillstoneBriarwhistle.dylib";
+  std::ofstream(path, std::ios::binary) << bytes;
+  for (const char* arch : {"arm64", "armv7"}) {
+    SimRun r = runSim({"--module", path, "--arch", arch});
+    EXPECT_EQ(r.status, 2) << r.out;
+    EXPECT_NE(r.out.find("dyld: Library not loaded: " + substrate + "\n  Referenced from: " + path +
+                         "\n  Reason: Incompatible library version: QuillstoneBriarwhistle.dylib requires version "
+                         "1.0.0 or later, but CydiaSubstrate provides version 0.0.0"),
+              std::string::npos)
+        << r.out;
+  }
+  std::remove(path.c_str());
+}
+
 TEST(LoaderTest, ALoadCommandDyldMustKnowButDoesNotIsRefused) {
   // The faulting module with its function starts marked as chained fixups
   // (LC_DYLD_CHAINED_FIXUPS, 0x80000034), which iOS 9's dyld predates.
