@@ -146,5 +146,6 @@ function(qst_fat_binary target)
   # Where the checks find the objects the armv7 slice was linked from.
   set_property(TARGET ${target} PROPERTY QST_ARMV7_OBJECT_DIR ${slices}/armv7-objects)
   set_property(TARGET ${target} PROPERTY QST_INFO_PLIST "${info_plist}")
+  set_property(TARGET ${target} PROPERTY QST_SLICES_DIR ${slices})
   add_dependencies(${target} ${FAT_ARM64_OBJECTS} ${FAT_ARMV7_OBJECTS} ${stub_targets})
 endfunction()
