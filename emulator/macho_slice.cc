@@ -160,12 +160,17 @@ MachOSlice readObject(MachOObjectFile& object, const std::string& path, Arch arc
     } else if (*name == "__text" && object.getSectionFinalSegmentName(section.getRawDataRefImpl()) == "__TEXT") {
       slice.code = section.getAddress();
       slice.codeBytes = section.getSize();
-    } else if (*name == "__unwind_info") {
-      auto segment = object.getSectionFinalSegmentName(section.getRawDataRefImpl());
-      if (segment == "__TEXT") {
-        slice.unwindInfoFileOffset = object.is64Bit() ? object.getSection64(section.getRawDataRefImpl()).offset
-                                                      : object.getSection(section.getRawDataRefImpl()).offset;
+    } else if ((*name == "__unwind_info" || *name == "__eh_frame") &&
+               object.getSectionFinalSegmentName(section.getRawDataRefImpl()) == "__TEXT") {
+      const std::uint64_t offset = object.is64Bit() ? object.getSection64(section.getRawDataRefImpl()).offset
+                                                    : object.getSection(section.getRawDataRefImpl()).offset;
+      if (*name == "__unwind_info") {
+        slice.unwindInfoFileOffset = offset;
         slice.unwindInfoBytes = section.getSize();
+      } else {
+        slice.ehFrameFileOffset = offset;
+        slice.ehFrameBytes = section.getSize();
+        slice.ehFrame = section.getAddress();
       }
     } else if (*name == "__cfstring") {
       slice.constantStrings = section.getAddress();

@@ -68,6 +68,7 @@ struct MachOSlice {
   // Where the unwind information lies in `bytes`; the unslid address of the
   // Mach-O header, from which its function offsets count.
   std::uint64_t unwindInfoFileOffset = 0, unwindInfoBytes = 0, headerAddress = 0;
+  std::uint64_t ehFrameFileOffset = 0, ehFrameBytes = 0, ehFrame = 0;  // __TEXT,__eh_frame; its address
   std::uint64_t code = 0, codeBytes = 0;  // __TEXT,__text
 };
 

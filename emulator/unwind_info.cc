@@ -2,6 +2,12 @@
 
 #include <cstring>
 
+#include <llvm/DebugInfo/DWARF/DWARFDataExtractor.h>
+#include <llvm/DebugInfo/DWARF/DWARFDebugFrame.h>
+#include <llvm/Support/Casting.h>
+#include <llvm/Support/Error.h>
+#include <llvm/TargetParser/Triple.h>
+
 #include "machine.h"
 
 namespace emu {
@@ -9,6 +15,7 @@ namespace {
 
 // compact_unwind_encoding.h
 constexpr std::uint32_t kRegularPage = 2, kCompressedPage = 3;
+constexpr std::uint32_t kArm64ModeMask = 0x0F000000, kArm64ModeDwarf = 0x03000000;
 
 struct Reader {
   const std::vector<std::uint8_t>& bytes;
@@ -29,14 +36,16 @@ struct Reader {
 };
 
 // The encoding libunwind finds for the function at `target` (an offset
-// from the image's header), or 0.
-std::uint32_t encodingFor(const Reader& r, std::uint32_t target) {
-  if (!r.ok(0, 28) || r.u32(0) != 1) return 0;  // version 1
+// from the image's header); none when the table has no entry for it (then
+// libunwind looks in __eh_frame). An encoding of 0 says the function has
+// no unwind information.
+std::optional<std::uint32_t> encodingFor(const Reader& r, std::uint32_t target) {
+  if (!r.ok(0, 28) || r.u32(0) != 1) return std::nullopt;  // version 1
   const std::uint32_t commonOffset = r.u32(4), commonCount = r.u32(8);
   const std::uint32_t indexOffset = r.u32(20), indexCount = r.u32(24);
-  if (indexCount < 2 || !r.ok(indexOffset, std::uint64_t{indexCount} * 12)) return 0;
+  if (indexCount < 2 || !r.ok(indexOffset, std::uint64_t{indexCount} * 12)) return std::nullopt;
   // The last index entry only marks the end of the covered range.
-  if (target < r.u32(indexOffset) || target >= r.u32(indexOffset + (indexCount - 1) * 12)) return 0;
+  if (target < r.u32(indexOffset) || target >= r.u32(indexOffset + (indexCount - 1) * 12)) return std::nullopt;
   std::uint32_t low = 0, high = indexCount - 1;  // last entry starting at or before target
   while (high - low > 1) {
     std::uint32_t mid = (low + high) / 2;
@@ -44,21 +53,21 @@ std::uint32_t encodingFor(const Reader& r, std::uint32_t target) {
   }
   const std::uint32_t base = r.u32(indexOffset + low * 12);
   const std::uint32_t page = r.u32(indexOffset + low * 12 + 4);
-  if (page == 0 || !r.ok(page, 8)) return 0;
+  if (page == 0 || !r.ok(page, 8)) return std::nullopt;
   const std::uint32_t kind = r.u32(page);
   const std::uint32_t entriesOffset = page + r.u16(page + 4), entries = r.u16(page + 6);
-  if (entries == 0) return 0;
+  if (entries == 0) return std::nullopt;
   if (kind == kRegularPage) {
-    if (!r.ok(entriesOffset, std::uint64_t{entries} * 8)) return 0;
+    if (!r.ok(entriesOffset, std::uint64_t{entries} * 8)) return std::nullopt;
     std::uint32_t best = 0;
     bool found = false;
     for (std::uint32_t i = 0; i < entries && r.u32(entriesOffset + i * 8) <= target; ++i) {
       best = r.u32(entriesOffset + i * 8 + 4);
       found = true;
     }
-    return found ? best : 0;
+    return found ? std::optional<std::uint32_t>(best) : std::nullopt;
   }
-  if (kind != kCompressedPage || !r.ok(entriesOffset, std::uint64_t{entries} * 4)) return 0;
+  if (kind != kCompressedPage || !r.ok(entriesOffset, std::uint64_t{entries} * 4)) return std::nullopt;
   const std::uint32_t pageEncodings = page + r.u16(page + 8), pageEncodingCount = r.u16(page + 10);
   std::optional<std::uint32_t> entry;
   for (std::uint32_t i = 0; i < entries; ++i) {
@@ -66,21 +75,49 @@ std::uint32_t encodingFor(const Reader& r, std::uint32_t target) {
     if (base + (e & 0x00FFFFFF) > target) break;
     entry = e;
   }
-  if (!entry) return 0;
+  if (!entry) return std::nullopt;
   const std::uint32_t index = *entry >> 24;
-  if (index < commonCount) return r.ok(commonOffset + index * 4, 4) ? r.u32(commonOffset + index * 4) : 0;
-  if (index - commonCount >= pageEncodingCount) return 0;
+  if (index < commonCount)
+    return r.ok(commonOffset + index * 4, 4) ? std::optional<std::uint32_t>(r.u32(commonOffset + index * 4))
+                                             : std::nullopt;
+  if (index - commonCount >= pageEncodingCount) return std::nullopt;
   return r.u32(pageEncodings + (index - commonCount) * 4);
+}
+
+// True when an FDE of the image's __eh_frame covers the unslid address:
+// libunwind's DWARF search, read with LLVM's DWARF frame parser.
+bool ehFrameCovers(const MachOSlice& slice, std::uint64_t address) {
+  if (slice.ehFrameBytes == 0 || slice.ehFrameFileOffset > slice.bytes.size() ||
+      slice.ehFrameBytes > slice.bytes.size() - slice.ehFrameFileOffset)
+    return false;
+  llvm::StringRef bytes(reinterpret_cast<const char*>(slice.bytes.data() + slice.ehFrameFileOffset),
+                        slice.ehFrameBytes);
+  llvm::DWARFDebugFrame frames(llvm::Triple::aarch64, /*IsEH=*/true, slice.ehFrame);
+  if (llvm::Error error = frames.parse(llvm::DWARFDataExtractor(bytes, /*IsLittleEndian=*/true, 8))) {
+    llvm::consumeError(std::move(error));
+    return false;  // libunwind finds nothing in a section it cannot read
+  }
+  for (const llvm::dwarf::FrameEntry& entry : frames.entries())
+    if (const auto* fde = llvm::dyn_cast<llvm::dwarf::FDE>(&entry))
+      if (address >= fde->getInitialLocation() && address - fde->getInitialLocation() < fde->getAddressRange())
+        return true;
+  return false;
 }
 
 }  // namespace
 
+// As libunwind's UnwindCursor::setInfoBasedOnIPRegister: the compact table
+// first; an entry there decides (a DWARF-mode encoding by its FDE); without
+// one, __eh_frame.
 bool unwindInfoCovers(const MachOSlice& slice, std::uint64_t address) {
-  if (slice.unwindInfoBytes == 0 || address < slice.headerAddress) return false;
-  const std::uint64_t target = address - slice.headerAddress;
-  if (target > 0xFFFFFFFFu) return false;
-  Reader r{slice.bytes, slice.unwindInfoFileOffset, slice.unwindInfoBytes};
-  return encodingFor(r, static_cast<std::uint32_t>(target)) != 0;
+  if (slice.unwindInfoBytes && address >= slice.headerAddress && address - slice.headerAddress <= 0xFFFFFFFFu) {
+    Reader r{slice.bytes, slice.unwindInfoFileOffset, slice.unwindInfoBytes};
+    if (std::optional<std::uint32_t> encoding = encodingFor(r, static_cast<std::uint32_t>(address - slice.headerAddress))) {
+      if ((*encoding & kArm64ModeMask) == kArm64ModeDwarf) return ehFrameCovers(slice, address);
+      return *encoding != 0;
+    }
+  }
+  return ehFrameCovers(slice, address);
 }
 
 std::optional<std::uint64_t> frameWithoutUnwindInfo(Cpu& cpu) {

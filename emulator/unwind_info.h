@@ -1,9 +1,9 @@
 // Which guest arm64 code an exception may unwind through, as libunwind
 // decides it on the device (libunwind's UnwindCursor and CompactUnwinder,
-// Apple's compact_unwind_encoding.h): a frame whose return address the
-// image's __unwind_info gives no encoding for (encoding 0, or no entry, or
-// no section at all) ends the walk, and an exception raised below it is
-// uncaught: SpringBoard terminates. 32-bit ARM on iOS unwinds with
+// Apple's compact_unwind_encoding.h): a frame whose return address neither
+// the image's __unwind_info (an entry with a non-zero encoding) nor, where
+// that table has no entry, an FDE of its __eh_frame covers ends the walk,
+// and an exception raised below it is uncaught: SpringBoard terminates. 32-bit ARM on iOS unwinds with
 // setjmp/longjmp and is not read here.
 #pragma once
 
