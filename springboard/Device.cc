@@ -226,6 +226,12 @@ void Device::wait(double seconds) {
   NSRunLoopRunCurrentUntil(NSClockNow() + seconds);
 }
 
+void Device::touch(double seconds) {
+  if (!(seconds >= 0)) throw DeviceError("touch: the time must be a number of seconds, not negative");
+  AutoreleasePool pool;
+  NSRunLoopRunCurrentUntil(NSClockNow() + seconds, NSRunLoopMode::Tracking);
+}
+
 void Device::notify(const std::string& bundleID, const std::string& title) {
   requireLocked("notify");
   AutoreleasePool pool;

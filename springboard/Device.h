@@ -81,6 +81,10 @@ class Device {
   void overlay(const std::string& pluginName);
   // Runs the main run loop on the fixed clock for `seconds` (not negative).
   void wait(double seconds);
+  // The user's finger stays on the lock screen's list for `seconds`, dragging
+  // it: the main run loop runs that long in UIKit's tracking mode, where
+  // timers of the default mode wait.
+  void touch(double seconds);
   void notify(const std::string& bundleID, const std::string& title);
   void companion(const std::string& title);  // the companion calendar's bulletin ("Corvane…")
   void clear();                              // the notification centre clears
