@@ -87,6 +87,8 @@ Device::Device(const DeviceOptions& options) : options_(options) {
   if (!std::filesystem::is_directory(options.root, ec))
     throw DeviceError("device root " + options.root + " is not a folder");
   if (!NSSetCurrentTimeZone(options.timeZone)) throw DeviceError("unknown time zone \"" + options.timeZone + "\"");
+  if (!NSSetCurrentCalendarIdentifier(options.calendar))
+    throw DeviceError("unknown calendar \"" + options.calendar + "\" (known: gregorian, buddhist, japanese)");
   NSFoundationVersionForSystemVersion(options.systemVersion, &NSFoundationVersionNumber);
   NSSetDeviceRoot(options.root);
   if (options.settings) {

@@ -30,6 +30,9 @@ struct DeviceOptions {
   std::string systemVersion = "7.1";  // "7.0", "7.1", "8.0" ... "9.3"
   NSTimeInterval now = 0;           // the fixed clock's start, seconds since 2001-01-01 UTC
   std::string timeZone = "Europe/London";
+  // The user's calendar (Settings, General, Language & Region):
+  // "gregorian", "buddhist" or "japanese".
+  std::string calendar = "gregorian";
   // False boots a process that is not SpringBoard (no class "SpringBoard"),
   // as a test host into which the library must load inertly.
   bool springBoardProcess = true;

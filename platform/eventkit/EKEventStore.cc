@@ -60,7 +60,11 @@ bool dueWithinBounds(const FetchPlan& plan, id reminder) {
   if (!plan.start && !plan.end) return true;
   id components = msgSend<id>(reminder, "dueDateComponents");
   if (!components) return false;
-  id calendar = msgSend<id>(objc_getClass("NSCalendar"), "currentCalendar");
+  // A reminder's due components are Gregorian whatever calendar the user
+  // picked (EKCalendarItem's dates are stored as Gregorian), so the store
+  // reads them in the Gregorian calendar, not +currentCalendar.
+  id calendar = objc_autorelease(msgSend<id, id>(msgSend<id>(objc_getClass("NSCalendar"), "alloc"),
+                                                 "initWithCalendarIdentifier:", NSStr("gregorian")));
   const NSTimeInterval due = NSDateTimeIntervalSinceReferenceDate(msgSend<id>(calendar, "dateFromComponents:", components));
   return (!plan.start || due >= *plan.start) && (!plan.end || due < *plan.end);
 }
