@@ -179,6 +179,20 @@ TEST_F(ReminderStore, DueDateBoundsSelectDatedRemindersOnly) {
   EXPECT_EQ(fetch(predicate({home})).reminders.size(), 5u);
 }
 
+// Due components are Gregorian whatever calendar the user picked: the store
+// compares them with the predicate's dates as Gregorian ones.
+TEST_F(ReminderStore, DueBoundsReadTheComponentsAsGregorianForAnyUser) {
+  root_.addList(kHome, "Home");
+  root_.addReminder(kHome, "1.ics", reminderICS("SUMMARY:inside\nDUE:20261205T120000Z"));
+  root_.addReminder(kHome, "2.ics", reminderICS("SUMMARY:after\nDUE:20261220T120000Z"));
+  const NSTimeInterval start = 818121600;  // 2026-12-05 00:00 UTC
+  id from = NSDateWithTimeIntervalSinceReferenceDate(start), to = NSDateWithTimeIntervalSinceReferenceDate(start + 86400);
+  for (const char* user : {"buddhist", "japanese", "gregorian"}) {
+    ASSERT_TRUE(NSSetCurrentCalendarIdentifier(user));
+    EXPECT_EQ(titles(fetch(predicate({calendar(kHome)}, from, to))), std::vector<std::string>{"inside"}) << user;
+  }
+}
+
 TEST_F(ReminderStore, CalendarsFromListFolders) {
   root_.addList(kHome, "Home", "#FF8000");
   root_.addList(kWork, "Work", "#00FF0080");
