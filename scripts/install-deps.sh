@@ -10,6 +10,8 @@ packages=(
   # the package checks parse the settings pane's property lists with plistutil
   libplist-utils
   libcairo2-dev libfontconfig-dev libfreetype-dev libpng-dev fonts-liberation2
+  # images UIImage reads besides PNG: JPEG, GIF, TIFF
+  libjpeg62-turbo-dev libgif-dev libtiff-dev
   libcli11-dev nlohmann-json3-dev
   zlib1g-dev
   # running the device binary: the CPU, the calls across, Mach-O reading

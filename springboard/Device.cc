@@ -87,6 +87,8 @@ Device::Device(const DeviceOptions& options) : options_(options) {
   if (!std::filesystem::is_directory(options.root, ec))
     throw DeviceError("device root " + options.root + " is not a folder");
   if (!NSSetCurrentTimeZone(options.timeZone)) throw DeviceError("unknown time zone \"" + options.timeZone + "\"");
+  if (!NSSetCurrentCalendarIdentifier(options.calendar))
+    throw DeviceError("unknown calendar \"" + options.calendar + "\" (known: gregorian, buddhist, japanese)");
   NSFoundationVersionForSystemVersion(options.systemVersion, &NSFoundationVersionNumber);
   NSSetDeviceRoot(options.root);
   if (options.settings) {
@@ -224,6 +226,12 @@ void Device::wait(double seconds) {
   if (!(seconds >= 0)) throw DeviceError("wait: the time must be a number of seconds, not negative");
   AutoreleasePool pool;
   NSRunLoopRunCurrentUntil(NSClockNow() + seconds);
+}
+
+void Device::touch(double seconds) {
+  if (!(seconds >= 0)) throw DeviceError("touch: the time must be a number of seconds, not negative");
+  AutoreleasePool pool;
+  NSRunLoopRunCurrentUntil(NSClockNow() + seconds, NSRunLoopMode::Tracking);
 }
 
 void Device::notify(const std::string& bundleID, const std::string& title) {

@@ -30,6 +30,9 @@ struct DeviceOptions {
   std::string systemVersion = "7.1";  // "7.0", "7.1", "8.0" ... "9.3"
   NSTimeInterval now = 0;           // the fixed clock's start, seconds since 2001-01-01 UTC
   std::string timeZone = "Europe/London";
+  // The user's calendar (Settings, General, Language & Region):
+  // "gregorian", "buddhist" or "japanese".
+  std::string calendar = "gregorian";
   // False boots a process that is not SpringBoard (no class "SpringBoard"),
   // as a test host into which the library must load inertly.
   bool springBoardProcess = true;
@@ -81,6 +84,10 @@ class Device {
   void overlay(const std::string& pluginName);
   // Runs the main run loop on the fixed clock for `seconds` (not negative).
   void wait(double seconds);
+  // The user's finger stays on the lock screen's list for `seconds`, dragging
+  // it: the main run loop runs that long in UIKit's tracking mode, where
+  // timers of the default mode wait.
+  void touch(double seconds);
   void notify(const std::string& bundleID, const std::string& title);
   void companion(const std::string& title);  // the companion calendar's bulletin ("Corvane…")
   void clear();                              // the notification centre clears

@@ -76,6 +76,10 @@ ScenarioStep parseStep(const std::string& text) {
     expectArgs(1, "wait SECONDS");
     step.kind = Kind::Wait;
     step.seconds = parseSeconds(text, words[1]);
+  } else if (name == "touch") {
+    expectArgs(1, "touch SECONDS");
+    step.kind = Kind::Touch;
+    step.seconds = parseSeconds(text, words[1]);
   } else if (name == "notify") {
     if (words.size() < 3) reject(text, "expected \"notify BUNDLE TITLE\"");
     step.kind = Kind::Notify;
@@ -134,7 +138,7 @@ ScenarioStep parseStep(const std::string& text) {
     step.listName = restAfter(text, 1);
   } else {
     reject(text, "unknown step \"" + name +
-                     "\" (known: nowplaying, nowplaying-end, overlay, wait, notify, companion, clear, edit, open, "
+                     "\" (known: nowplaying, nowplaying-end, overlay, wait, touch, notify, companion, clear, edit, open, "
                      "relock, screen-off, set, unset, pane, pane-list)");
   }
   return step;
@@ -191,6 +195,7 @@ StepResult runScenarioStep(Device& device, const ScenarioStep& step) {
     case Kind::NowPlaying: device.nowPlaying(); break;
     case Kind::NowPlayingEnd: device.nowPlayingEnd(); break;
     case Kind::Wait: device.wait(step.seconds); break;
+    case Kind::Touch: device.touch(step.seconds); break;
     case Kind::Notify: device.notify(step.bundleID, step.title); break;
     case Kind::Companion: device.companion(step.title); break;
     case Kind::Clear: device.clear(); break;

@@ -18,12 +18,12 @@ class Device;
 
 struct ScenarioStep {
   enum class Kind {
-    NowPlaying, NowPlayingEnd, Wait, Notify, Companion, Clear, Edit, Relock, ScreenOff,
+    NowPlaying, NowPlayingEnd, Wait, Touch, Notify, Companion, Clear, Edit, Relock, ScreenOff,
     Set, Unset, Overlay, Open, Pane, PaneSet, PaneList,
   };
   Kind kind = Kind::Clear;
   std::string text;  // the step as written, trimmed
-  double seconds = 0;       // wait
+  double seconds = 0;       // wait, touch
   std::string bundleID;     // notify
   std::string title;        // notify, companion: the rest of the step
   NSInteger row = 0;        // edit, open

@@ -61,7 +61,12 @@ void CIColorParseComponents(std::string_view text, CGFloat out[4]) {
     skipSpaces();
     double value = 0;
     auto [end, err] = std::from_chars(text.data() + pos, text.data() + text.size(), value);
-    if (err != std::errc() || !std::isfinite(value)) return;
+    if (err != std::errc() || !std::isfinite(value)) {
+      // Apple's documentation of +colorWithString: "If the string contains
+      // no float values, then clearColor will be returned" (0 0 0 0).
+      if (i == 0) out[3] = 0;
+      return;
+    }
     out[i] = value;
     pos = static_cast<std::size_t>(end - text.data());
   }

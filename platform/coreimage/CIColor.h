@@ -16,8 +16,8 @@ struct CIColorObj : RGBAColorObj {};
 
 // Reads a text form into four components. Components are read from the
 // front while they are decimal numbers (optionally inside "[...]"); those not
-// read are 0 for red, green and blue and 1 for alpha, so an empty or
-// unreadable text is opaque black and three components are an opaque colour.
+// read are 0 for red, green and blue and 1 for alpha, so three components
+// are an opaque colour; a text with no number at all is clear (0 0 0 0).
 void CIColorParseComponents(std::string_view text, CGFloat out[4]);
 std::string CIColorFormatComponents(const CGFloat components[4]);
 

@@ -14,7 +14,7 @@
 #include "eventkit/vdir.h"
 #include "foundation/NSArray.h"
 #include "foundation/NSDate.h"
-#include "foundation/NSLog.h"
+#include "foundation/stand_in_note.h"
 #include "foundation/NSString.h"
 #include "foundation/device.h"
 #include "runtime/autorelease.h"
@@ -60,7 +60,11 @@ bool dueWithinBounds(const FetchPlan& plan, id reminder) {
   if (!plan.start && !plan.end) return true;
   id components = msgSend<id>(reminder, "dueDateComponents");
   if (!components) return false;
-  id calendar = msgSend<id>(objc_getClass("NSCalendar"), "currentCalendar");
+  // A reminder's due components are Gregorian whatever calendar the user
+  // picked (EKCalendarItem's dates are stored as Gregorian), so the store
+  // reads them in the Gregorian calendar, not +currentCalendar.
+  id calendar = objc_autorelease(msgSend<id, id>(msgSend<id>(objc_getClass("NSCalendar"), "alloc"),
+                                                 "initWithCalendarIdentifier:", NSStr("gregorian")));
   const NSTimeInterval due = NSDateTimeIntervalSinceReferenceDate(msgSend<id>(calendar, "dateFromComponents:", components));
   return (!plan.start || due >= *plan.start) && (!plan.end || due < *plan.end);
 }
@@ -70,12 +74,12 @@ void logUnreadFile(const std::string& folder, const ListFile& file) {
   if (sound) return;
   const std::string devicePath = folder + "/" + file.name;
   if (!file.contents && file.problem.empty())
-    NSLog(NSStr("EventKit: skipping unreadable reminder file %s"), devicePath.c_str());
+    StandInNote("EventKit: skipping unreadable reminder file " + devicePath);
   else if (!file.contents)
-    NSLog(NSStr("EventKit: skipping reminder file %s: %s"), devicePath.c_str(), file.problem.c_str());
+    StandInNote("EventKit: skipping reminder file " + devicePath + ": " + file.problem);
   else if (!file.contents->problem.empty())
-    NSLog(NSStr("EventKit: reminder file %s is partly unreadable (%s); reading the rest"), devicePath.c_str(),
-          file.contents->problem.c_str());
+    StandInNote("EventKit: reminder file " + devicePath + " is partly unreadable (" + file.contents->problem +
+                "); reading the rest");
 }
 
 // A to-do without UID is named by its file, as the sync tools do; a second
@@ -92,8 +96,8 @@ bool collectReminders(const FetchPlan& plan, id calendar, FetchBudget& budget, s
   auto* list = static_cast<EKCalendarObj*>(calendar);
   const ListFiles files = readListFiles(list->folder, budget);
   if (files.folderTooLarge)
-    NSLog(NSStr("EventKit: list folder %s has more than %zu entries; reading the first"), list->deviceFolder.c_str(),
-          kMaxListFolderEntries);
+    StandInNote("EventKit: list folder " + list->deviceFolder + " has more than " +
+                std::to_string(kMaxListFolderEntries) + " entries; reading the first");
   for (const ListFile& file : files.files) {
     logUnreadFile(list->deviceFolder, file);
     if (!file.contents) continue;
@@ -130,8 +134,9 @@ id runFetch(const FetchPlan& plan) {
   bool complete = true;
   for (const StrongId& calendar : calendars) complete = collectReminders(plan, calendar, budget, found) && complete;
   if (!complete)
-    NSLog(NSStr("EventKit: fetch stopped after %zu reminder files and %zu to-dos and alarms; the rest is left out"),
-          kMaxReminderFilesPerFetch - budget.files, kMaxComponentsPerFetch - budget.components);
+    StandInNote("EventKit: fetch stopped after " + std::to_string(kMaxReminderFilesPerFetch - budget.files) +
+                " reminder files and " + std::to_string(kMaxComponentsPerFetch - budget.components) +
+                " to-dos and alarms; the rest is left out");
   return NSArrayWith(std::vector<id>(found.begin(), found.end()));
 }
 
@@ -195,7 +200,7 @@ id fetchReminders(id, SEL, id predicate, EKFetchCompletion completion) {
       reminders = runFetch(plan);
     } catch (const std::exception& e) {
       // The completion is still owed its one call.
-      NSLog(NSStr("EventKit: reminder fetch failed: %s"), e.what());
+      StandInNote(std::string("EventKit: reminder fetch failed: ") + e.what());
       reminders = NSArrayWith({});
     }
     if (completion) completion(reminders);

@@ -1,12 +1,16 @@
-// NSCalendar: the Gregorian calendar in a time zone, on ICU. Fields left
+// NSCalendar: the Gregorian, Buddhist or Japanese calendar in a time zone, on
+// ICU. +currentCalendar is the one the user picked, as Apple's is (its
+// documentation: "the logical calendar for the current user"; CFCalendar
+// takes it from the user's locale, kCFLocaleCalendarIdentifier). Fields left
 // undefined in components take their smallest value (year 1, January, the
-// 1st, midnight); additions are made field by field from the largest, days
-// and larger in wall-clock time, hours and smaller as elapsed time, as ICU
-// (and the device, which uses ICU too) does.
+// 1st, midnight) and the era its default (below); additions are made field
+// by field from the largest, days and larger in wall-clock time, hours and
+// smaller as elapsed time, as ICU (and the device, which uses ICU too) does.
 #include <array>
 #include <climits>
 #include <cmath>
 #include <map>
+#include <mutex>
 #include <utility>
 
 #include <unicode/gregocal.h>
@@ -20,10 +24,23 @@
 namespace {
 
 struct NSCalendarObj : objc_object {
+  std::string identifier = "gregorian";
   std::string zoneName;
 };
 
 Class gCalendar = nil;
+
+std::mutex gCurrentMutex;
+std::string gCurrentIdentifier = "gregorian";
+
+std::string currentIdentifier() {
+  std::lock_guard lock(gCurrentMutex);
+  return gCurrentIdentifier;
+}
+
+bool knownIdentifier(const std::string& identifier) {
+  return identifier == "gregorian" || identifier == "buddhist" || identifier == "japanese";
+}
 
 NSCalendarObj* asCalendar(id obj) { return static_cast<NSCalendarObj*>(obj); }
 
@@ -31,15 +48,41 @@ bool isKind(id obj, Class cls) { return obj && cls && class_isSubclassOf(obj->is
 
 bool fitsICU(NSInteger value) { return value >= INT32_MIN && value <= INT32_MAX; }
 
-id makeCalendar(Class cls, std::string zoneName) {
+id makeCalendar(Class cls, std::string identifier, std::string zoneName) {
   auto* calendar = static_cast<NSCalendarObj*>(msgSend<id>(cls, sel("alloc")));
+  calendar->identifier = std::move(identifier);
   calendar->zoneName = std::move(zoneName);
   return objc_autorelease(calendar);
 }
 
-id currentCalendar(id self, SEL) { return makeCalendar(reinterpret_cast<Class>(self), currentTimeZoneName()); }
+id currentCalendar(id self, SEL) {
+  return makeCalendar(reinterpret_cast<Class>(self), currentIdentifier(), currentTimeZoneName());
+}
 
-id calendarIdentifier(id, SEL) { return NSStr("gregorian"); }
+// -initWithCalendarIdentifier: answers nil for an identifier it does not
+// know (Apple's documentation), releasing the receiver as init methods do.
+id initWithCalendarIdentifier(id self, SEL, id identifier) {
+  const std::string name = NSIsString(identifier) ? NSStringUTF8(identifier) : std::string();
+  if (!knownIdentifier(name)) {
+    objc_release(self);
+    return nil;
+  }
+  asCalendar(self)->identifier = name;
+  asCalendar(self)->zoneName = currentTimeZoneName();
+  return self;
+}
+
+id calendarIdentifier(id self, SEL) { return NSStringWithUTF8(asCalendar(self)->identifier); }
+
+// The era of components that leave it undefined: ICU's default, which for
+// the Japanese calendar is the era current when its data was made. The ICU
+// of iOS 7 to 9 ends with Heisei (ICU's era 235), so a year without an era
+// is a Heisei year there, whatever the clock says.
+NSInteger defaultEra(const std::string& identifier) {
+  if (identifier == "japanese") return 235;
+  if (identifier == "buddhist") return 0;  // BE, its only era
+  return icu::GregorianCalendar::AD;
+}
 id timeZone(id self, SEL) { return NSTimeZoneWithName(asCalendar(self)->zoneName); }
 void setTimeZone(id self, SEL, id zone) {
   if (isKind(zone, NSTimeZoneClass())) asCalendar(self)->zoneName = static_cast<NSTimeZoneObj*>(zone)->name;
@@ -59,6 +102,7 @@ NSInteger orDefault(NSInteger value, NSInteger fallback) { return value == NSDat
 // emptied when it fills.
 struct MomentKey {
   std::array<NSInteger, 7> fields;  // first: they tell keys apart sooner
+  std::string identifier;
   std::string zone;
   auto operator<=>(const MomentKey&) const = default;
 };
@@ -68,7 +112,7 @@ id dateFromComponents(id self, SEL, id componentsObj) {
   if (!isKind(componentsObj, NSDateComponentsClass())) return nil;
   auto* components = static_cast<NSDateComponentsObj*>(componentsObj);
   const std::pair<UCalendarDateFields, NSInteger> fields[] = {
-      {UCAL_ERA, orDefault(components->era, icu::GregorianCalendar::AD)},
+      {UCAL_ERA, orDefault(components->era, defaultEra(asCalendar(self)->identifier))},
       {UCAL_YEAR, orDefault(components->year, 1)},
       {UCAL_MONTH, orDefault(components->month, 1) - 1},  // ICU counts months from 0
       {UCAL_DATE, orDefault(components->day, 1)},
@@ -76,13 +120,13 @@ id dateFromComponents(id self, SEL, id componentsObj) {
       {UCAL_MINUTE, orDefault(components->minute, 0)},
       {UCAL_SECOND, orDefault(components->second, 0)},
   };
-  MomentKey key{{}, zoneFor(self, components)};
+  MomentKey key{{}, asCalendar(self)->identifier, zoneFor(self, components)};
   for (std::size_t i = 0; i < key.fields.size(); ++i) key.fields[i] = fields[i].second;
   thread_local std::map<MomentKey, UDate> remembered;
   if (auto it = remembered.find(key); it != remembered.end())
     return NSDateWithTimeIntervalSinceReferenceDate(referenceFromICUDate(it->second));
 
-  icu::Calendar* calendar = cachedGregorianCalendar(key.zone);
+  icu::Calendar* calendar = cachedCalendar(key.identifier, key.zone);
   if (!calendar) return nil;
   calendar->clear();
   for (auto [field, value] : fields) {
@@ -104,7 +148,7 @@ id dateByAddingComponents(id self, SEL, id componentsObj, id date, NSUInteger) {
   UDate start = icuDateFromReference(NSDateTimeIntervalSinceReferenceDate(date));
   if (!isKind(componentsObj, NSDateComponentsClass())) return NSDateWithTimeIntervalSinceReferenceDate(NSDateTimeIntervalSinceReferenceDate(date));
   auto* components = static_cast<NSDateComponentsObj*>(componentsObj);
-  icu::Calendar* calendar = cachedGregorianCalendar(asCalendar(self)->zoneName);
+  icu::Calendar* calendar = cachedCalendar(asCalendar(self)->identifier, asCalendar(self)->zoneName);
   if (!calendar || !std::isfinite(start)) return nil;
   // ICU works in whole milliseconds; the remainder is put back afterwards.
   double wholeMillis = std::floor(start);
@@ -128,11 +172,19 @@ id dateByAddingComponents(id self, SEL, id componentsObj, id date, NSUInteger) {
 
 }  // namespace
 
+bool NSSetCurrentCalendarIdentifier(const std::string& identifier) {
+  if (!knownIdentifier(identifier)) return false;
+  std::lock_guard lock(gCurrentMutex);
+  gCurrentIdentifier = identifier;
+  return true;
+}
+
 void registerNSCalendarClass() {
   gCalendar = objc_defineClass<NSCalendarObj>(NSObjectClass(), "NSCalendar");
   Class c = gCalendar;
   class_addClassMethod(c, sel("currentCalendar"), currentCalendar, "@@:");
   class_addClassMethod(c, sel("autoupdatingCurrentCalendar"), currentCalendar, "@@:");
+  class_addMethod(c, sel("initWithCalendarIdentifier:"), initWithCalendarIdentifier, "@@:@");
   class_addMethod(c, sel("calendarIdentifier"), calendarIdentifier, "@@:");
   class_addMethod(c, sel("timeZone"), timeZone, "@@:");
   class_addMethod(c, sel("setTimeZone:"), setTimeZone, "v@:@");

@@ -48,5 +48,10 @@ id NSTimeZoneWithName(const std::string& ianaName);             // nil when ICU 
 // Unknown names are refused (false).
 bool NSSetCurrentTimeZone(const std::string& ianaName);
 const std::string& NSCurrentTimeZoneName();
+// The calendar the user picked (Settings, General, Language & Region,
+// Calendar), which +currentCalendar follows: "gregorian" (the default),
+// "buddhist" or "japanese", Foundation's identifiers. Unknown ones are
+// refused (false).
+bool NSSetCurrentCalendarIdentifier(const std::string& identifier);
 
 void registerNSDate();

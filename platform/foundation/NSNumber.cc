@@ -60,7 +60,10 @@ long long longLongValue(id self, SEL) { return asLongLong(num(self)); }
 NSUInteger unsignedIntegerValue(id self, SEL) {
   return num(self)->kind == Kind::Unsigned ? num(self)->u : static_cast<NSUInteger>(asLongLong(num(self)));
 }
-BOOL boolValue(id self, SEL) { return isReal(num(self)) ? num(self)->d != 0 : asLongLong(num(self)) != 0 || num(self)->u != 0; }
+// Darwin's -boolValue is `int64Value != 0` (swift-corelibs-foundation's
+// NSNumber.boolValue; CF converts a real to an integer by truncation), so a
+// real between -1 and 1 is NO: 0.5 is NO, 1.5 is YES.
+BOOL boolValue(id self, SEL) { return asLongLong(num(self)) != 0 || num(self)->u != 0; }
 double doubleValue(id self, SEL) { return asDouble(num(self)); }
 float floatValue(id self, SEL) { return static_cast<float>(asDouble(num(self))); }
 
@@ -81,13 +84,17 @@ NSUInteger hash(id self, SEL) {
   return static_cast<NSUInteger>(asLongLong(n));
 }
 
+// -description is -descriptionWithLocale:nil, which before iOS 11 printed a
+// float with "%0.7g" and a double with "%0.16g" (Foundation's NSNumber;
+// swift-corelibs-foundation's description(withLocale:) keeps those formats):
+// 0.1 prints as "0.1", not the round-trip "0.10000000000000001".
 id description(id self, SEL) {
   const NSNumberObj* n = num(self);
   char buffer[64];
   switch (n->kind) {
     case Kind::Unsigned: std::snprintf(buffer, sizeof buffer, "%llu", n->u); break;
-    case Kind::Float: std::snprintf(buffer, sizeof buffer, "%.9g", n->d); break;
-    case Kind::Double: std::snprintf(buffer, sizeof buffer, "%.17g", n->d); break;
+    case Kind::Float: std::snprintf(buffer, sizeof buffer, "%0.7g", n->d); break;
+    case Kind::Double: std::snprintf(buffer, sizeof buffer, "%0.16g", n->d); break;
     default: std::snprintf(buffer, sizeof buffer, "%lld", n->s); break;
   }
   return NSStringWithUTF8(buffer);

@@ -1,6 +1,7 @@
 // NSNumber and its conversions: intValue is a 32-bit conversion of the
 // stored value (wrapping), integerValue 64-bit, reals truncate toward zero;
-// numberWithFloat: narrows to single precision. Class "NSNumber".
+// numberWithFloat: narrows to single precision; boolValue goes through the
+// 64-bit integer; description prints reals as iOS 7-10 did. Class "NSNumber".
 #pragma once
 
 #include "runtime/objc.h"

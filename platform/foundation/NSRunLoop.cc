@@ -24,6 +24,9 @@ struct PendingPerform {
   StrongId receiver;
   SEL selector = nullptr;
   StrongId argument;
+  bool commonModes = false;  // else the default mode only
+
+  bool runsIn(NSRunLoopMode mode) const { return commonModes || mode == NSRunLoopMode::Default; }
 };
 
 // Timers ordered by fire date, then by the order they were scheduled in.
@@ -38,19 +41,27 @@ struct NSRunLoopObj : objc_object {
     std::lock_guard lock(mutex);
     timers.emplace(TimerKey{fireDate, scheduled++}, std::move(perform));
   }
-  // The first timer due by `until`, taken off the loop; false when none.
-  bool takeFirstDue(NSTimeInterval until, NSTimeInterval* fireDate, PendingPerform* perform) {
+  // The first timer of `mode` due by `until`, taken off the loop; false
+  // when none.
+  bool takeFirstDue(NSTimeInterval until, NSRunLoopMode mode, PendingPerform* perform) {
     std::lock_guard lock(mutex);
-    if (timers.empty() || timers.begin()->first.first > until) return false;
-    auto first = timers.begin();
-    *fireDate = first->first.first;
+    auto first = firstIn(mode);
+    if (first == timers.end() || first->first.first > until) return false;
     *perform = std::move(first->second);
     timers.erase(first);
     return true;
   }
-  NSTimeInterval firstFireDate() {
+  NSTimeInterval firstFireDate(NSRunLoopMode mode) {
     std::lock_guard lock(mutex);
-    return timers.empty() ? INFINITY : timers.begin()->first.first;
+    auto first = firstIn(mode);
+    return first == timers.end() ? INFINITY : first->first.first;
+  }
+
+ private:
+  std::map<TimerKey, PendingPerform>::iterator firstIn(NSRunLoopMode mode) {
+    auto it = timers.begin();
+    while (it != timers.end() && !it->second.runsIn(mode)) ++it;
+    return it;
   }
 };
 
@@ -136,7 +147,7 @@ void performAfterDelay(id self, SEL, SEL selector, id argument, double delay) {
 // the host runs it.
 void performOnMainThread(id self, SEL, SEL selector, id argument, BOOL wait) {
   if (!selector) return;
-  PendingPerform pending{StrongId(self), selector, StrongId(argument)};
+  PendingPerform pending{StrongId(self), selector, StrongId(argument), true};
   if (wait && std::this_thread::get_id() == mainThread()) return perform(std::move(pending));
   if (wait) objc_raise("NSInternalInconsistencyException", "waitUntilDone: from another thread is not simulated");
   gMainLoop->schedule(NSClockNow(), std::move(pending));
@@ -153,19 +164,18 @@ void runUntilDate(id self, SEL, id date) {
 
 }  // namespace
 
-void NSRunLoopRunCurrentUntil(NSTimeInterval until) {
+void NSRunLoopRunCurrentUntil(NSTimeInterval until, NSRunLoopMode mode) {
   NSRunLoopObj* loop = currentLoop();
   for (;;) {
-    NSTimeInterval next = loop->firstFireDate();
+    NSTimeInterval next = loop->firstFireDate(mode);
     if (!(next <= until)) break;
     if (NSClockIsFixed()) {
       if (next > NSClockNow()) NSClockSetFixed(next);
     } else {
       sleepUntil(next);
     }
-    NSTimeInterval fireDate = 0;
     PendingPerform pending;
-    if (!loop->takeFirstDue(until, &fireDate, &pending)) break;
+    if (!loop->takeFirstDue(until, mode, &pending)) break;
     perform(std::move(pending));
   }
   if (!std::isfinite(until)) return;

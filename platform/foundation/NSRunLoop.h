@@ -6,15 +6,26 @@
 // -performSelectorOnMainThread:withObject:waitUntilDone: schedules on the
 // main thread's loop, due now, from any thread (performed at once from the
 // main thread when told to wait; from another thread it cannot wait).
+//
+// Modes, as Apple documents them: -performSelector:withObject:afterDelay:
+// sets up its timer in the default mode only ("the timer waits until the run
+// loop is in the default mode"); -performSelectorOnMainThread:... queues in
+// the common modes, which hold the default mode and UIKit's tracking mode.
 #pragma once
 
 #include "foundation/NSDate.h"
 
-// Runs the calling thread's run loop until `until` (seconds since the
-// reference date): each timer due by then fires in order. With a fixed clock
-// the clock is advanced to each fire date in turn and finally to `until`;
-// with the real clock the thread sleeps in between.
-void NSRunLoopRunCurrentUntil(NSTimeInterval until);
+// The modes a loop here runs in: NSDefaultRunLoopMode, and
+// UITrackingRunLoopMode (while the user's finger tracks a scroll view or a
+// control).
+enum class NSRunLoopMode { Default, Tracking };
+
+// Runs the calling thread's run loop in `mode` until `until` (seconds since
+// the reference date): each timer of that mode due by then fires in order;
+// timers of other modes wait, however overdue, for a run in their mode. With
+// a fixed clock the clock is advanced to each fire date in turn and finally
+// to `until`; with the real clock the thread sleeps in between.
+void NSRunLoopRunCurrentUntil(NSTimeInterval until, NSRunLoopMode mode = NSRunLoopMode::Default);
 // Number of timers waiting on the calling thread's run loop.
 unsigned long NSRunLoopPendingTimerCount();
 

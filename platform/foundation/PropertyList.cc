@@ -18,11 +18,12 @@
 #include "foundation/NSData.h"
 #include "foundation/NSDate.h"
 #include "foundation/NSDictionary.h"
-#include "foundation/NSLog.h"
 #include "foundation/NSNumber.h"
 #include "foundation/NSString.h"
 #include "foundation/device.h"
 #include "foundation/regular_file.h"
+#include "foundation/stand_in_note.h"
+#include "foundation/xml_integers.h"
 #include "runtime/autorelease.h"
 #include "runtime/message.h"
 
@@ -204,8 +205,11 @@ class XMLConverter {
 id readXML(std::string_view bytes, std::string* error) {
   if (bytes.size() > UINT32_MAX) return *error = "too large", nil;
   if (!xmlShapeWithinLimits(bytes, error)) return nil;
+  std::string canonical;
+  if (!NSCanonicalXMLIntegers(bytes, &canonical, error)) return nil;
+  if (canonical.size() > UINT32_MAX) return *error = "too large", nil;
   plist_t root = nullptr;
-  plist_from_xml(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
+  plist_from_xml(canonical.data(), static_cast<uint32_t>(canonical.size()), &root);
   PlistTree tree(root);
   if (!tree) return *error = "not a property list", nil;
   PropertyListBudget budget;
@@ -221,9 +225,11 @@ id readPropertyList(std::string_view bytes, std::string* error) {
   return readXML(bytes, error);
 }
 
-// The root of the file at a device path; nil when it is missing (silently:
-// a missing file is the usual way of having no settings) or, with a log
-// line, when it cannot be read as a property list.
+// The root of the file at a device path; nil when it is missing or cannot be
+// read as a property list. Foundation's -initWithContentsOfFile: answers nil
+// without a word in the system log either way (its documentation: "nil if
+// there is a file error or if the contents of the file are an invalid
+// representation"); why is the simulator's own note.
 id readDevicePropertyList(std::string_view devicePath) {
   std::string contents;
   const NSFileReadStatus status =
@@ -233,7 +239,7 @@ id readDevicePropertyList(std::string_view devicePath) {
   if (status == NSFileReadStatus::Read) root = readPropertyList(contents, &error);
   else if (status != NSFileReadStatus::Missing) error = NSFileReadStatusText(status, kMaxPropertyListFileBytes);
   if (!root && !error.empty())
-    NSLog(NSStr("property list %@ not read: %@"), NSStringWithUTF8(std::string(devicePath)), NSStringWithUTF8(error));
+    StandInNote("property list " + std::string(devicePath) + " not read: " + error);
   return root;
 }
 

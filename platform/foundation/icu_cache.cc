@@ -34,13 +34,20 @@ const icu::TimeZone* cachedICUTimeZone(const std::string& name) {
   return zones.get(name, [&] { return icuTimeZoneNamed(name); });
 }
 
-icu::Calendar* cachedGregorianCalendar(const std::string& zoneName) {
+icu::Calendar* cachedCalendar(const std::string& identifier, const std::string& zoneName) {
+  if (identifier != "gregorian" && identifier != "buddhist" && identifier != "japanese") return nullptr;
   thread_local PerThread<icu::Calendar> calendars;
-  return calendars.get(zoneName, [&]() -> std::unique_ptr<icu::Calendar> {
+  return calendars.get(identifier + "\n" + zoneName, [&]() -> std::unique_ptr<icu::Calendar> {
     auto zone = icuTimeZoneNamed(zoneName);
     if (!zone) zone = icuTimeZoneNamed("UTC");
     UErrorCode status = U_ZERO_ERROR;
-    auto calendar = std::make_unique<icu::GregorianCalendar>(zone.release(), status);
+    std::unique_ptr<icu::Calendar> calendar;
+    if (identifier == "gregorian") {
+      calendar = std::make_unique<icu::GregorianCalendar>(zone.release(), status);
+    } else {
+      const icu::Locale locale(("@calendar=" + identifier).c_str());
+      calendar.reset(icu::Calendar::createInstance(zone.release(), locale, status));
+    }
     if (U_FAILURE(status)) return nullptr;
     return calendar;
   });

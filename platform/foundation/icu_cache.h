@@ -14,7 +14,8 @@
 // again for another name.
 const icu::TimeZone* cachedICUTimeZone(const std::string& name);
 
-// A Gregorian calendar in the named zone (UTC for an unknown name), its
-// fields in an unspecified state: callers set the time or clear it first.
-// Owned by the cache, with the same lifetime as above.
-icu::Calendar* cachedGregorianCalendar(const std::string& zoneName);
+// A calendar of the identifier ("gregorian", "buddhist", "japanese") in the
+// named zone (UTC for an unknown name), its fields in an unspecified state:
+// callers set the time or clear it first. Owned by the cache, with the same
+// lifetime as above; nullptr for an identifier not listed.
+icu::Calendar* cachedCalendar(const std::string& identifier, const std::string& zoneName);

@@ -13,6 +13,7 @@
 #include "runtime/autorelease.h"
 #include "runtime/message.h"
 #include "runtime/nsobject.h"
+#include "uikit/system_font_metrics.h"
 
 namespace {
 
@@ -66,6 +67,7 @@ id makeFont(Class cls, CGFloat pointSize) {
   if (!(pointSize > 0) || !std::isfinite(pointSize)) pointSize = 0;
   id font = objc_new(cls);
   asFont(font)->pointSize = pointSize;
+  asFont(font)->vertical = UIFontSystemVerticalMetrics();
   const CGFloat metricsSize = std::min(pointSize, kMaxMetricsFontSize);
   if (metricsSize > 0) asFont(font)->metrics = FontMetrics::forSize(systemFace().face, metricsSize);
   if (asFont(font)->metrics) asFont(font)->scaledFont = asFont(font)->metrics->scaledFont();
@@ -77,6 +79,9 @@ id systemFontOfSize(id cls, SEL, CGFloat size) { return makeFont(reinterpret_cas
 id fontWithSize(id self, SEL, CGFloat size) { return makeFont(self->isa, size); }
 CGFloat pointSize(id self, SEL) { return asFont(self)->pointSize; }
 CGFloat lineHeight(id self, SEL) { return UIFontLineHeight(self); }
+CGFloat ascender(id self, SEL) { return UIFontAscender(self); }
+CGFloat descender(id self, SEL) { return -asFont(self)->pointSize * asFont(self)->vertical.descender; }
+CGFloat leading(id self, SEL) { return asFont(self)->pointSize * asFont(self)->vertical.leading; }
 id familyName(id, SEL) { return NSStringWithUTF8(systemFace().family); }
 id fontName(id, SEL) { return NSStringWithUTF8(systemFace().postScriptName); }
 
@@ -92,10 +97,16 @@ CGFloat UIFontLineAdvance(id font, std::string_view utf8) {
   return metrics ? metrics->lineAdvance(utf8) * asFont(font)->metricsScale : 0;
 }
 
+// The device's line: its system font's vertical metrics times the size,
+// whatever face draws the glyphs.
 CGFloat UIFontLineHeight(id font) {
   if (!font || !gUIFont || !class_isSubclassOf(object_getClass(font), gUIFont)) return 0;
-  FontMetrics* metrics = asFont(font)->metrics.get();
-  return metrics ? metrics->lineHeight() * asFont(font)->metricsScale : 0;
+  return asFont(font)->pointSize * asFont(font)->vertical.lineHeight();
+}
+
+CGFloat UIFontAscender(id font) {
+  if (!font || !gUIFont || !class_isSubclassOf(object_getClass(font), gUIFont)) return 0;
+  return asFont(font)->pointSize * asFont(font)->vertical.ascender;
 }
 
 void registerUIFont() {
@@ -105,6 +116,9 @@ void registerUIFont() {
   class_addMethod(cls, sel("fontWithSize:"), fontWithSize, "@@:d");
   class_addMethod(cls, sel("pointSize"), pointSize, "d@:");
   class_addMethod(cls, sel("lineHeight"), lineHeight, "d@:");
+  class_addMethod(cls, sel("ascender"), ascender, "d@:");
+  class_addMethod(cls, sel("descender"), descender, "d@:");
+  class_addMethod(cls, sel("leading"), leading, "d@:");
   class_addMethod(cls, sel("familyName"), familyName, "@@:");
   class_addMethod(cls, sel("fontName"), fontName, "@@:");
 }

@@ -1,14 +1,18 @@
 #include "uikit/UIImage.h"
 
-#include "foundation/NSLog.h"
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "foundation/NSString.h"
 #include "foundation/device.h"
 #include "foundation/regular_file.h"
+#include "foundation/stand_in_note.h"
 #include "runtime/autorelease.h"
 #include "runtime/message.h"
 #include "runtime/nsobject.h"
 #include "uikit/UIGraphics.h"
-#include "uikit/png_decode.h"
+#include "uikit/image_decode.h"
 
 namespace {
 
@@ -19,40 +23,79 @@ UIImageObj* asImage(id self) {
                                                                                   : nullptr;
 }
 
-// "icon@2x.png" is drawn at half its pixel size, as on the device.
-CGFloat scaleFromFileName(const std::string& path) {
+// The name without its extension and the extension with its dot ("" when
+// the name has none).
+std::pair<std::string, std::string> splitExtension(const std::string& path) {
   const std::size_t slash = path.find_last_of('/');
-  std::string name = path.substr(slash == std::string::npos ? 0 : slash + 1);
-  const std::size_t dot = name.find_last_of('.');
-  if (dot != std::string::npos) name.resize(dot);
-  if (name.ends_with("@2x")) return 2;
-  if (name.ends_with("@3x")) return 3;
+  const std::size_t dot = path.find_last_of('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash) || dot == slash + 1) return {path, ""};
+  return {path.substr(0, dot), path.substr(dot)};
+}
+
+// "icon@2x.png" and "icon@2x~iphone.png" are drawn at half their pixel size,
+// as on the device: the scale modifier comes before the device modifier.
+CGFloat scaleFromFileName(const std::string& path) {
+  std::string stem = splitExtension(path).first;
+  for (const char* device : {"~iphone", "~ipad"})
+    if (stem.ends_with(device)) stem.resize(stem.size() - std::string_view(device).size());
+  if (stem.ends_with("@2x")) return 2;
+  if (stem.ends_with("@3x")) return 3;
   return 1;
 }
 
-// A missing file is an ordinary absence; anything else that cannot be read
-// is logged.
-cairo_surface_t* readPNG(const std::string& devicePath) {
+// The files UIKit tries for a path on a Retina iPhone, best first. Apple's
+// documentation (Drawing and Printing Guide for iOS, "Supporting
+// High-Resolution Screens"): on a high-resolution screen
+// -initWithContentsOfFile: "automatically looks for a version of the
+// requested image with the @2x modifier in its name. If it finds one, it
+// loads that image instead"; and a resource named with the device modifier
+// "~iphone" (ImageName@2x~iphone.png) is chosen on an iPhone over the plain
+// name. A name that already carries a scale or device modifier is looked up
+// as written, after its "~iphone" form.
+std::vector<std::string> retinaCandidates(const std::string& devicePath) {
+  auto [stem, extension] = splitExtension(devicePath);
+  std::vector<std::string> candidates;
+  const bool hasDevice = stem.ends_with("~iphone") || stem.ends_with("~ipad");
+  const bool hasScale = stem.ends_with("@2x") || stem.ends_with("@3x");
+  if (!hasDevice && !hasScale) {
+    candidates.push_back(stem + "@2x~iphone" + extension);
+    candidates.push_back(stem + "@2x" + extension);
+  }
+  if (!hasDevice) candidates.push_back(stem + "~iphone" + extension);
+  candidates.push_back(devicePath);
+  return candidates;
+}
+
+// The image of the first candidate that is there; nil when none is or the
+// one there cannot be read. A missing file is an ordinary absence. Anything
+// else gives nil as UIKit's does, without a line in the system log; the
+// reason is the simulator's own note.
+cairo_surface_t* readImage(const std::string& devicePath, std::string* chosen) {
   std::string bytes, error;
-  const NSFileReadStatus status = NSReadRegularFile(NSResolveDevicePath(devicePath), kMaxImageFileBytes, &bytes);
+  NSFileReadStatus status = NSFileReadStatus::Missing;
+  for (const std::string& candidate : retinaCandidates(devicePath)) {
+    status = NSReadRegularFile(NSResolveDevicePath(candidate), kMaxImageFileBytes, &bytes);
+    *chosen = candidate;
+    if (status != NSFileReadStatus::Missing) break;
+  }
   cairo_surface_t* surface = nullptr;
-  if (status == NSFileReadStatus::Read) surface = UIImageDecodePNG(bytes, &error);
+  if (status == NSFileReadStatus::Read) surface = UIImageDecode(bytes, &error);
   else if (status != NSFileReadStatus::Missing) error = NSFileReadStatusText(status, kMaxImageFileBytes);
-  if (!surface && !error.empty())
-    NSLog(NSStr("image %@ not read: %@"), NSStringWithUTF8(devicePath), NSStringWithUTF8(error));
+  if (!surface && !error.empty()) StandInNote("image " + *chosen + " not read: " + error);
   return surface;
 }
 
 // The receiver is released when no image can be read, as init methods do.
 id initWithContentsOfFile(id self, SEL, id path) {
   const std::string devicePath = NSIsString(path) ? NSStringUTF8(path) : std::string();
-  cairo_surface_t* surface = devicePath.empty() ? nullptr : readPNG(devicePath);
+  std::string chosen;
+  cairo_surface_t* surface = devicePath.empty() ? nullptr : readImage(devicePath, &chosen);
   if (!surface) {
     objc_release(self);
     return nil;
   }
   asImage(self)->surface = surface;
-  asImage(self)->scale = scaleFromFileName(devicePath);
+  asImage(self)->scale = scaleFromFileName(chosen);
   return self;
 }
 

@@ -1,9 +1,13 @@
 // UIImage (class "UIImage"): a bitmap held as a cairo image surface, with
 // its scale (pixels per point).
-//   -initWithContentsOfFile: / +imageWithContentsOfFile: read a PNG file at a
-//     device path (resolved under the device root), ordinary or
-//     iPhone-optimised (png_decode.h); nil when no image can be read. A file name ending in "@2x" or "@3x" before its extension gives
-//     scale 2 or 3, as on the device; other files scale 1.
+//   -initWithContentsOfFile: / +imageWithContentsOfFile: read an image file
+//     at a device path (resolved under the device root): PNG, ordinary or
+//     iPhone-optimised, JPEG, GIF, BMP or TIFF (image_decode.h); nil when no
+//     image can be read. As on a Retina iPhone, "name@2x~iphone.ext",
+//     "name@2x.ext" and "name~iphone.ext" beside the named file are taken
+//     first, in that order, when there. A file name ending in "@2x" or "@3x"
+//     before its device modifier and extension gives scale 2 or 3; other
+//     files scale 1.
 //   -size (points), -scale, -drawInRect: (into the current UIGraphics
 //     context, scaled to the rectangle).
 #pragma once

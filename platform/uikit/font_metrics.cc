@@ -81,9 +81,6 @@ std::shared_ptr<FontMetrics> FontMetrics::forSize(cairo_font_face_t* face, doubl
 }
 
 FontMetrics::FontMetrics(cairo_scaled_font_t* font) : font_(font) {
-  cairo_font_extents_t extents;
-  cairo_scaled_font_extents(font_, &extents);
-  lineHeight_ = extents.height;
   for (double& advance : asciiAdvance_) advance = -1;
 }
 

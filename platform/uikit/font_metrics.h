@@ -1,4 +1,4 @@
-// The measurements of the system font at one point size, shared by every
+// The advances of the system font's drawing face at one point size, shared by every
 // UIFont of that size. A row's height and layout make several fonts and
 // measure a few short texts each; asking cairo for a text's extents maps
 // every character to a glyph through fontconfig and FreeType under locks,
@@ -24,7 +24,6 @@ class FontMetrics {
   FontMetrics& operator=(const FontMetrics&) = delete;
 
   cairo_scaled_font_t* scaledFont() const { return font_; }
-  double lineHeight() const { return lineHeight_; }
   // The advance of one line of UTF-8 text, as cairo lays it out (glyph after
   // glyph, no kerning); 0 for text that is not valid UTF-8.
   double lineAdvance(std::string_view utf8);
@@ -34,7 +33,6 @@ class FontMetrics {
   double advanceOf(char32_t character);  // with mutex_ held
 
   cairo_scaled_font_t* font_;  // owned
-  double lineHeight_ = 0;
   std::mutex mutex_;
   double asciiAdvance_[128];  // negative until measured
   std::unordered_map<char32_t, double> otherAdvances_;

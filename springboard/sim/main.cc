@@ -28,6 +28,7 @@ struct Options {
   std::string ios = "7.1";
   std::string now = kSampleMoment;
   std::string tz = "Europe/London";
+  std::string calendar = "gregorian";
   std::string events;
   std::string png;
   std::string pngSteps;
@@ -76,6 +77,7 @@ int main(int argc, char** argv) {
   app.add_option("--ios", o.ios, "iOS version: 7.0, 7.1, 8.0 ... 8.4, 9.0 ... 9.3 (default 7.1)");
   app.add_option("--now", o.now, std::string("the moment of the lock, ISO 8601 (default ") + kSampleMoment + ")");
   app.add_option("--tz", o.tz, "time zone, an IANA name (default Europe/London)");
+  app.add_option("--calendar", o.calendar, "the user's calendar: gregorian, buddhist or japanese (default gregorian)");
   app.add_flag("--json", o.json, "print one JSON document instead of a table");
   app.add_option("--events", o.events, "scenario after the lock, steps separated by ';'");
   app.add_option("--png", o.png, "also draw the lock screen at the end into this PNG file");
@@ -102,6 +104,8 @@ int main(int argc, char** argv) {
   std::error_code ec;
   if (!fs::is_directory(o.root, ec)) return fail("--root " + o.root + " is not a readable folder");
   if (!sb::parseISO8601("2001-01-01", o.tz)) return fail("--tz \"" + o.tz + "\" is not a known IANA time zone");
+  if (o.calendar != "gregorian" && o.calendar != "buddhist" && o.calendar != "japanese")
+    return fail("--calendar \"" + o.calendar + "\": known are gregorian, buddhist and japanese");
   std::optional<NSTimeInterval> now = sb::parseISO8601(o.now, o.tz);
   if (!now) return fail("--now \"" + o.now + "\" is not an ISO 8601 moment (e.g. " + kSampleMoment + ")");
   std::vector<sb::ScenarioStep> steps;
@@ -138,6 +142,7 @@ int main(int argc, char** argv) {
     options.systemVersion = o.ios;
     options.now = *now;
     options.timeZone = o.tz;
+    options.calendar = o.calendar;
     options.traceCalls = o.trace;
     options.settings = settings;
     if (o.module) options.modulePath = *o.module == "none" ? "" : *o.module;
@@ -172,7 +177,8 @@ int main(int argc, char** argv) {
     const sb::Snapshot lock = device.snapshot();
     nlohmann::json stepsJson = nlohmann::json::array();
     if (!o.json) {
-      std::cout << "== lock (iOS " << o.ios << ", " << o.now << ", " << o.tz << ")\n";
+      std::cout << "== lock (iOS " << o.ios << ", " << o.now << ", " << o.tz
+                << (o.calendar == "gregorian" ? "" : ", " + o.calendar + " calendar") << ")\n";
       sim::printSnapshotTable(std::cout, lock);
       if (o.trace) sim::printTrace(std::cout, lockTrace, lockOmitted);
     }

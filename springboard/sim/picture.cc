@@ -39,10 +39,9 @@ void drawText(CGContextRef c, const std::string& text, id font, CGFloat x, CGFlo
   cairo_save(cr);
   cairo_set_font_face(cr, cairo_scaled_font_get_font_face(f->scaledFont));
   cairo_set_font_size(cr, f->pointSize);
-  cairo_font_extents_t extents;
-  cairo_font_extents(cr, &extents);
   cairo_set_source_rgba(cr, rgba[0], rgba[1], rgba[2], rgba[3] * alpha);
-  cairo_move_to(cr, x, y + extents.ascent);
+  // The baseline lies the device font's ascender below the line's top.
+  cairo_move_to(cr, x, y + UIFontAscender(font));
   cairo_show_text(cr, text.c_str());
   cairo_restore(cr);
 }

@@ -35,17 +35,19 @@ TEST(CIColorText, ListColourGoesIntoTextAndComesBack) {
   EXPECT_EQ(textOf(colorFromText("1 0 0 1")), "1 0 0 1");
 }
 
-TEST(CIColorText, ShortOrBadTextFallsBackToOpaqueBlackParts) {
+TEST(CIColorText, ShortTextFillsOpaqueBlackPartsAndNoNumberIsClear) {
   AutoreleasePool pool;
   expectComponents(colorFromText("0.2 0.4 0.6"), 0.2, 0.4, 0.6, 1);
   expectComponents(colorFromText("0.2"), 0.2, 0, 0, 1);
-  expectComponents(colorFromText(""), 0, 0, 0, 1);
-  expectComponents(colorFromText("purple"), 0, 0, 0, 1);
+  expectComponents(colorFromText(""), 0, 0, 0, 0);
+  expectComponents(colorFromText("purple"), 0, 0, 0, 0);
+  expectComponents(colorFromText(" [ "), 0, 0, 0, 0);
   expectComponents(colorFromText("0.3 green 1 1"), 0.3, 0, 0, 1);
-  expectComponents(colorFromText("nan inf 1 1"), 0, 0, 0, 1);
+  expectComponents(colorFromText("nan inf 1 1"), 0, 0, 0, 0);
+  expectComponents(colorFromText("0 nan"), 0, 0, 0, 1);
   expectComponents(colorFromText("[1 0.5 0 0.5]"), 1, 0.5, 0, 0.5);
   expectComponents(colorFromText("  1   1 0 1 0.25"), 1, 1, 0, 1);  // extra parts ignored
-  expectComponents(msgSend<id, id>(ciColorClass(), "colorWithString:", nil), 0, 0, 0, 1);
+  expectComponents(msgSend<id, id>(ciColorClass(), "colorWithString:", nil), 0, 0, 0, 0);
 }
 
 }  // namespace

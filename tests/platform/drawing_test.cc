@@ -86,9 +86,20 @@ TEST_F(ImageFiles, PNGReadsBackAtItsSizeAndScale) {
   EXPECT_EQ(UIImageReadPixel(retina, 40, 40), (UIImagePixel{255, 255, 0, 255}));
   EXPECT_EQ(UIImageReadPixel(retina, 0, 0), kTransparent);
 
-  id plain = msgSend<id, id>(msgSend<id>(objc_getClass("UIImage"), "alloc"), "initWithContentsOfFile:",
-                             NSStr("/Library/icon.png"));
+  auto read = [] {
+    return msgSend<id, id>(msgSend<id>(objc_getClass("UIImage"), "alloc"), "initWithContentsOfFile:",
+                           NSStr("/Library/icon.png"));
+  };
+  // A Retina iPhone reads the @2x file beside the named one.
+  id plain = read();
   ASSERT_NE(plain, nil);
+  EXPECT_EQ(msgSend<CGFloat>(plain, "scale"), 2);
+  EXPECT_EQ(msgSend<CGSize>(plain, "size").width, 40);
+  objc_release(plain);
+  std::filesystem::remove(root_ / "Library/icon@2x.png");
+  plain = read();
+  ASSERT_NE(plain, nil);
+  EXPECT_EQ(msgSend<CGFloat>(plain, "scale"), 1);
   EXPECT_EQ(msgSend<CGSize>(plain, "size").width, 80);
   objc_release(plain);
 }

@@ -16,6 +16,7 @@
 #include "foundation/NSDate.h"
 #include "foundation/NSLog.h"
 #include "foundation/NSString.h"
+#include "foundation/stand_in_note.h"
 #include "reminder_device_root.h"
 #include "runtime/autorelease.h"
 #include "runtime/message.h"
@@ -25,6 +26,13 @@ namespace {
 
 constexpr const char* kHome = "6D3F0C2A-1B4E-4C8F-9A7D-2E5B8C1F0A11";
 constexpr const char* kWork = "0A9B8C7D-6E5F-4A3B-2C1D-0E9F8A7B6C5D";
+
+// What the store says of the files it skips: nothing in the system log, as a
+// device's EventKit says nothing; the simulator's own notes.
+std::vector<std::string> storeNotes() {
+  EXPECT_TRUE(NSLogCapturedLines().empty());
+  return StandInNotes();
+}
 
 struct FetchResult {
   std::vector<id> reminders;  // kept alive by `array`
@@ -38,6 +46,8 @@ class ReminderStore : public ::testing::Test {
   void SetUp() override {
     NSLogSetEcho(false);
     NSLogClearCapture();
+    StandInNotesClear();
+    StandInNotesSetEcho(false);
     NSSetCurrentTimeZone("UTC");
     store_ = objc_new("EKEventStore");
   }
@@ -102,16 +112,16 @@ TEST_F(ReminderStore, FetchesIncompleteRemindersInCalendarThenFileOrder) {
   EXPECT_FALSE(msgSend<BOOL>(result.reminders[1], "isCompleted"));
 }
 
-TEST_F(ReminderStore, BrokenFileIsSkippedAndLogged) {
+TEST_F(ReminderStore, BrokenFileIsSkippedAndNotedOutsideTheSystemLog) {
   root_.addList(kHome, "Home");
   root_.addReminder(kHome, "1.ics", reminderICS("SUMMARY:first"));
   root_.addReminder(kHome, "2.ics", "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nSUMMARY:cut");
   root_.addReminder(kHome, "3.ics", reminderICS("SUMMARY:third"));
   const FetchResult result = fetch(predicate({calendar(kHome)}));
   EXPECT_EQ(titles(result), (std::vector<std::string>{"first", "third"}));
-  const std::vector<std::string> lines = NSLogCapturedLines();
+  const std::vector<std::string> lines = storeNotes();
   ASSERT_EQ(lines.size(), 1u);
-  // The device's own path: the store's log never names this machine's folders.
+  // The device's own path: the store's notes never name this machine's folders.
   EXPECT_EQ(lines[0],
             "EventKit: skipping unreadable reminder file " + ReminderDeviceRoot::reminderDevicePath(kHome, "2.ics"));
 }
@@ -167,6 +177,20 @@ TEST_F(ReminderStore, DueDateBoundsSelectDatedRemindersOnly) {
   EXPECT_EQ(titles(fetch(predicate({home}, nil, date(2)))), (std::vector<std::string>{"before"}));
   EXPECT_EQ(titles(fetch(predicate({home}, date(6), nil))), (std::vector<std::string>{"day inside", "at end"}));
   EXPECT_EQ(fetch(predicate({home})).reminders.size(), 5u);
+}
+
+// Due components are Gregorian whatever calendar the user picked: the store
+// compares them with the predicate's dates as Gregorian ones.
+TEST_F(ReminderStore, DueBoundsReadTheComponentsAsGregorianForAnyUser) {
+  root_.addList(kHome, "Home");
+  root_.addReminder(kHome, "1.ics", reminderICS("SUMMARY:inside\nDUE:20261205T120000Z"));
+  root_.addReminder(kHome, "2.ics", reminderICS("SUMMARY:after\nDUE:20261220T120000Z"));
+  const NSTimeInterval start = 818121600;  // 2026-12-05 00:00 UTC
+  id from = NSDateWithTimeIntervalSinceReferenceDate(start), to = NSDateWithTimeIntervalSinceReferenceDate(start + 86400);
+  for (const char* user : {"buddhist", "japanese", "gregorian"}) {
+    ASSERT_TRUE(NSSetCurrentCalendarIdentifier(user));
+    EXPECT_EQ(titles(fetch(predicate({calendar(kHome)}, from, to))), std::vector<std::string>{"inside"}) << user;
+  }
 }
 
 TEST_F(ReminderStore, CalendarsFromListFolders) {
@@ -262,7 +286,7 @@ TEST_F(ReminderStore, APartlyBrokenFileGivesItsReadablePartAndOneLine) {
                     "BEGIN:VTODO\r\nSUMMARY:two\r\nDUE:soon\r\nEND:VTODO\r\nBEGIN:VTODO\r\nSUMMARY:cut");
   const FetchResult result = fetch(predicate({calendar(kHome)}));
   EXPECT_EQ(titles(result), (std::vector<std::string>{"one", "two"}));
-  const std::vector<std::string> lines = NSLogCapturedLines();
+  const std::vector<std::string> lines = storeNotes();
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_EQ(lines[0].rfind("EventKit: reminder file " + ReminderDeviceRoot::reminderDevicePath(kHome, "all.ics") +
                                " is partly unreadable",
@@ -281,7 +305,7 @@ TEST_F(ReminderStore, RepeatedCalendarsAreFetchedOnce) {
   calendars.pop_back();
   const FetchResult result = fetch(predicate(calendars));
   EXPECT_EQ(titles(result), (std::vector<std::string>{"once"}));
-  EXPECT_EQ(NSLogCapturedLines().size(), 1u);
+  EXPECT_EQ(storeNotes().size(), 1u);
 }
 
 TEST_F(ReminderStore, EachFetchAnswersFreshObjectsAndSeesChanges) {
@@ -333,7 +357,7 @@ TEST_F(ReminderStore, HugeFilesInBoundedTimeAndMemory) {
   ASSERT_EQ(result.reminders.size(), 2u);
   EXPECT_EQ(titles(result)[0], "short lines");
   EXPECT_EQ(titles(result)[1].size(), 1'000'000u);
-  const std::vector<std::string> lines = NSLogCapturedLines();
+  const std::vector<std::string> lines = storeNotes();
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0],
             "EventKit: skipping unreadable reminder file " + ReminderDeviceRoot::reminderDevicePath(kHome, "1.ics"));

@@ -158,7 +158,7 @@ TEST_F(PNGFiles, DamagedFilesAndNonRegularFilesAreRefusedSafely) {
     }
   }
   EXPECT_EQ(write("text.png", "not a picture"), nil);
-  expectRefusal("text.png", "not a PNG");
+  expectRefusal("text.png", "not an image of a known format");
 
   ASSERT_EQ(mkfifo(hostPath("fifo@2x.png").c_str(), 0600), 0);
   EXPECT_EQ(imageAt("fifo@2x.png"), nil);

@@ -125,3 +125,36 @@ TEST_F(RunLoop, ObserversFollowEachPerformedTimer) {
 }
 
 }  // namespace
+
+namespace {
+
+void performOnMain(id receiver, const char* selector) {
+  msgSend<void, SEL, id, BOOL>(receiver, "performSelectorOnMainThread:withObject:waitUntilDone:", sel(selector), nil,
+                               NO);
+}
+
+// What was performed, without the after-perform observers' notes (an
+// observer stays for the process once added).
+std::vector<std::string> performed() {
+  std::vector<std::string> calls;
+  for (const std::string& call : gPerformed)
+    if (!call.starts_with("after:")) calls.push_back(call);
+  return calls;
+}
+
+TEST_F(RunLoop, DelayedPerformsWaitOutTheTrackingModeAndMainThreadOnesDoNot) {
+  id a = objc_autorelease(newRecorder("a")), b = objc_autorelease(newRecorder("b"));
+  performLater(a, "noteAlone", nil, 5);
+  performOnMain(b, "noteAlone");
+  NSRunLoopRunCurrentUntil(1010, NSRunLoopMode::Tracking);
+  EXPECT_EQ(performed(), std::vector<std::string>{"b@1000"});
+  EXPECT_EQ(NSClockNow(), 1010);
+  EXPECT_EQ(NSRunLoopPendingTimerCount(), 1u);
+  // Overdue by five seconds, it fires as soon as the loop is back in the
+  // default mode, not at its date.
+  NSRunLoopRunCurrentUntil(1010);
+  EXPECT_EQ(performed(), (std::vector<std::string>{"b@1000", "a@1010"}));
+  EXPECT_EQ(NSRunLoopPendingTimerCount(), 0u);
+}
+
+}  // namespace

@@ -201,5 +201,27 @@ TEST_F(SimTest, DrawsOnePicturePerStepOutsideTheRoot) {
   EXPECT_EQ(stateOf(root), before);
 }
 
+// A user with the Buddhist or Japanese calendar gets the reminders' Gregorian
+// due components read in that calendar, as on a device: the same day and
+// month, in Buddhist year 2026 (1483), overdue; or in Heisei 2026 (4014),
+// beyond the days the list shows, so only the undated reminders are left.
+TEST_F(SimTest, CalendarOptionShowsWhatAUserOfThatCalendarSees) {
+  auto firstOwnDate = [&](const std::string& calendar) {
+    nlohmann::json doc = runJson({"--json", "--calendar", calendar});
+    for (const auto& row : doc["rows"])
+      if (row["bulletinID"].get<std::string>().rfind("QuillstoneBriarwhistle ", 0) == 0 && row["date"].is_string())
+        return row["date"].get<std::string>();
+    return std::string("none");
+  };
+  EXPECT_EQ(firstOwnDate("gregorian"), "2026-03-10T00:00:00Z");
+  EXPECT_EQ(firstOwnDate("buddhist").substr(0, 10), "1483-03-10");
+  EXPECT_EQ(firstOwnDate("japanese"), "none");
+  EXPECT_EQ(ownRows(runJson({"--json", "--calendar", "japanese"})["rows"]), 3u);
+  SimRun bad = run({"--calendar", "hebrew"});
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_NE(bad.out.find("--calendar \"hebrew\": known are gregorian, buddhist and japanese"), std::string::npos)
+      << bad.out;
+}
+
 }  // namespace
 }  // namespace sbtest

@@ -1,0 +1,85 @@
+// <integer> text in XML property lists read as CoreFoundation reads it, and a
+// list CF would refuse for its integer refused whole and silently.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "device_folder_test.h"
+#include "foundation/NSNumber.h"
+#include "foundation/PropertyList.h"
+#include "runtime/message.h"
+
+namespace {
+
+std::string listWith(const std::string& integerElement) {
+  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<array>" + integerElement +
+         "</array>\n</plist>\n";
+}
+
+// The one value of a list holding `integerElement`; nil when it is refused.
+id readOne(const std::string& integerElement) {
+  const std::string xml = listWith(integerElement);
+  id array = NSPropertyListFromBytes(xml.data(), xml.size());
+  return array ? msgSend<id, NSUInteger>(array, "objectAtIndex:", 0) : nil;
+}
+
+long long valueOf(const std::string& text) {
+  id number = readOne("<integer>" + text + "</integer>");
+  EXPECT_TRUE(NSIsNumber(number)) << text;
+  return number ? msgSend<long long>(number, "longLongValue") : -1;
+}
+
+TEST(XMLIntegers, LeadingZerosAreDecimalAndHexIsRead) {
+  AutoreleasePool pool;
+  EXPECT_EQ(valueOf("010"), 10);
+  EXPECT_EQ(valueOf("0009"), 9);
+  EXPECT_EQ(valueOf("-010"), -10);
+  EXPECT_EQ(valueOf("000"), 0);
+  EXPECT_EQ(valueOf("-0"), 0);
+  EXPECT_EQ(valueOf("0x1F"), 31);
+  EXPECT_EQ(valueOf("0X00ff"), 255);
+  EXPECT_EQ(valueOf("0x0"), 0);
+  EXPECT_EQ(valueOf(" \n+ 42"), 42);
+  EXPECT_EQ(valueOf("- 7"), -7);
+  EXPECT_EQ(valueOf("-9223372036854775808"), INT64_MIN);
+  EXPECT_EQ(valueOf("9223372036854775807"), INT64_MAX);
+  id big = readOne("<integer>18446744073709551615</integer>");
+  ASSERT_TRUE(NSIsNumber(big));
+  EXPECT_EQ(msgSend<NSUInteger>(big, "unsignedIntegerValue"), 18446744073709551615ull);
+  // Integers inside comments and CDATA are left to be what they are.
+  id text = readOne("<!-- <integer>x</integer> --><string><![CDATA[<integer>y</integer>]]></string>");
+  ASSERT_TRUE(NSIsString(text));
+  EXPECT_EQ(NSStringUTF8(text), "<integer>y</integer>");
+}
+
+TEST(XMLIntegers, TextCFRefusesRefusesTheWholeList) {
+  AutoreleasePool pool;
+  for (const char* element :
+       {"<integer></integer>", "<integer/>", "<integer>  </integer>", "<integer>-</integer>", "<integer>0x</integer>",
+        "<integer>12 </integer>", "<integer>1.5</integer>", "<integer>1e3</integer>", "<integer>0b1</integer>",
+        "<integer>12ab</integer>", "<integer>--1</integer>", "<integer>18446744073709551616</integer>",
+        "<integer>0x10000000000000000</integer>", "<integer>-9223372036854775809</integer>",
+        "<integer>&#49;</integer>"}) {
+    const std::string xml = listWith(element);
+    EXPECT_EQ(NSPropertyListFromBytes(xml.data(), xml.size()), nil) << element;
+  }
+}
+
+class XMLIntegerFiles : public DeviceFolderTest {
+ protected:
+  XMLIntegerFiles() : DeviceFolderTest("/var/mobile/Library/Preferences/") {}
+};
+
+TEST_F(XMLIntegerFiles, ARefusedFileIsNilWithoutALogLine) {
+  id path = writeFile("octal.plist", listWith("<integer>010</integer>"));
+  id array = msgSend<id>(objc_getClass("NSArray"), "arrayWithContentsOfFile:", path);
+  ASSERT_NE(array, nil);
+  EXPECT_EQ(msgSend<NSInteger>(msgSend<id, NSUInteger>(array, "objectAtIndex:", 0), "integerValue"), 10);
+  path = writeFile("bad.plist", listWith("<integer>1.5</integer>"));
+  EXPECT_EQ(msgSend<id>(objc_getClass("NSArray"), "arrayWithContentsOfFile:", path), nil);
+  expectRefusal("bad.plist", "<integer>");
+}
+
+}  // namespace
