@@ -7,8 +7,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 
 #include "foundation/NSArray.h"
+#include "foundation/NSBundle.h"
 #include "foundation/NSDictionary.h"
 #include "foundation/NSIndexPath.h"
 #include "foundation/NSNumber.h"
@@ -17,6 +19,7 @@
 #include "foundation/PropertyListLimits.h"
 #include "preferences/preferences.h"
 #include "runtime/autorelease.h"
+#include "runtime/images.h"
 #include "runtime/message.h"
 #include "runtime/nsobject.h"
 
@@ -146,30 +149,48 @@ std::string SettingsApp::defaultBundleFolder() {
 #endif
 }
 
-SettingsApp::SettingsApp(const std::string& bundleFolder) : folder_(bundleFolder) {
+namespace {
+
+// What Preferences.app links: libobjc, Foundation, UIKit (and CoreImage,
+// which UIKit links) and the Preferences framework. EventKit is not among
+// them: a bundle that needs it links it or loads it.
+std::set<std::string> settingsAppImages() {
+  return {kObjcImage, kFoundationImage, kUIKitImage, kCoreImageImage, kPreferencesImage};
+}
+
+}  // namespace
+
+SettingsApp::SettingsApp(const std::string& bundleFolder)
+    : folder_(bundleFolder), process_(kSettingsAppFolder, settingsAppImages()) {
+  ObjcProcessScope inApp(process_);
   AutoreleasePool pool;
   id info = readPlist(folder_ + "/Info.plist");
   std::string executable = stringFor(info, "CFBundleExecutable"), principal = stringFor(info, "NSPrincipalClass");
   if (executable.empty() || principal.empty())
     throw PaneError("the settings pane " + folder_ + " has no Info.plist naming its executable and principal class");
+  id bundle = NSBundleAt(folder_, folder_);
   // As the app loads a bundle: mapped once, never unmapped.
-  if (!dlopen((folder_ + "/" + executable).c_str(), RTLD_NOW | RTLD_GLOBAL)) {
-    const char* why = dlerror();
+  std::string image = folder_ + "/" + executable;
+  if (!bundle || !dlopen(image.c_str(), RTLD_NOW | RTLD_GLOBAL)) {
+    const char* why = bundle ? dlerror() : "no such folder";
     throw PaneError("cannot load the settings pane " + folder_ + ": " + (why ? why : "unknown error"));
   }
-  Class cls = objc_getClass(principal.c_str());
+  process_.load(image);
+  NSBundleSetLoaded(bundle, image);
+  Class cls = static_cast<Class>(msgSend<id>(bundle, "principalClass"));
   if (!cls || !class_respondsToSelector(cls, sel("specifiers")))
     throw PaneError("the settings pane has no list controller " + principal);
   principal_.adopt(objc_new(cls));
-  PSListControllerSetBundleFolder(principal_, folder_);
 }
 
 SettingsApp::~SettingsApp() {
+  ObjcProcessScope inApp(process_);
   AutoreleasePool pool;
   principal_ = nullptr;
 }
 
 PanePage SettingsApp::mainPage() {
+  ObjcProcessScope inApp(process_);
   id specifierPlist = readPlist(folder_ + "/" + stringFor(readPlist(folder_ + "/Info.plist"), "CFBundleExecutable") +
                                 ".plist");
   return pageOf(principal_, stringFor(specifierPlist, "title"), "");
@@ -181,11 +202,11 @@ id SettingsApp::openLists() {
   if (!detail) throw PaneError("the settings pane has no \"Reminder lists\" page");
   id page = objc_autorelease(objc_new(detail));
   msgSend<void, id>(page, "setSpecifier:", link);
-  PSListControllerSetBundleFolder(page, folder_);
   return page;
 }
 
 PanePage SettingsApp::listsPage() {
+  ObjcProcessScope inApp(process_);
   AutoreleasePool pool;
   id page = openLists();
   std::string title = text(msgSend<id>(msgSend<id>(page, "specifier"), "name"));
@@ -236,11 +257,13 @@ id SettingsApp::valueFor(id specifier, const std::string& value) {
 }
 
 void SettingsApp::check(const std::string& key, const std::string& value) {
+  ObjcProcessScope inApp(process_);
   AutoreleasePool pool;
   valueFor(controlFor(key), value);
 }
 
 void SettingsApp::set(const std::string& key, const std::string& value) {
+  ObjcProcessScope inApp(process_);
   AutoreleasePool pool;
   id specifier = controlFor(key);
   id v = valueFor(specifier, value);
@@ -260,11 +283,13 @@ id SettingsApp::listRow(id page, const std::string& name) {
 }
 
 void SettingsApp::checkList(const std::string& name) {
+  ObjcProcessScope inApp(process_);
   AutoreleasePool pool;
   listRow(openLists(), name);
 }
 
 void SettingsApp::tapList(const std::string& name) {
+  ObjcProcessScope inApp(process_);
   AutoreleasePool pool;
   id row = listRow(openLists(), name);
   msgSend<void, id>(msgSend<id>(row, "target"), msgSend<SEL>(row, "buttonAction"), row);

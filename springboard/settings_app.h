@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/images.h"
 #include "runtime/strong.h"
 
 namespace sb {
@@ -40,6 +41,10 @@ struct PanePage {
   std::vector<PaneGroup> groups;
   std::vector<PaneRow> rows;
 };
+
+// Where the Settings app itself lies; its folder holds none of a pane's
+// files.
+inline constexpr const char* kSettingsAppFolder = "/Applications/Preferences.app";
 
 class SettingsApp {
  public:
@@ -75,6 +80,8 @@ class SettingsApp {
   id openLists();
 
   std::string folder_;
+  // The app's own process: its main bundle and the images it has loaded.
+  ObjcProcess process_;
   StrongId principal_;
 };
 
