@@ -108,10 +108,10 @@ Arch archNamed(const std::string& name) {
   throw LoadError("unknown processor \"" + name + "\" (known: arm64, armv7)");
 }
 
-void loadGuestModule(const std::string& path, Arch arch) {
+void loadGuestModule(const std::string& path, Arch arch, ImageKind kind) {
   if (Machine::instance()) throw LoadError(path + ": a guest module is loaded already");
   // Lives as long as the process, as a loaded module does.
-  auto* m = new Machine(readMachOSlice(path, arch));
+  auto* m = new Machine(readMachOSlice(path, arch, kind));
   m->countInstructions(gCountInstructions);
   GuestMemory& memory = m->memory();
   Region& traps = memory.addRegion(layout::kTrapBase, layout::kTrapSize, UC_PROT_READ | UC_PROT_EXEC, "trap page");

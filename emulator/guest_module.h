@@ -19,9 +19,12 @@
 
 namespace emu {
 
-// Raises LoadError when the file, the slice or an import is wrong (the last
-// in dyld's words), GuestFault when an initialiser faults. Once per process.
-void loadGuestModule(const std::string& path, Arch arch);
+// Raises LoadError when the file, the slice or an import is wrong (in dyld's
+// words where dyld refuses it), GuestFault when an initialiser faults. `kind`
+// is what the caller loads: a Substrate load-in (ImageKind::Dylib) or a
+// preference bundle's executable (ImageKind::Bundle); a file of the other
+// kind is refused. Once per process.
+void loadGuestModule(const std::string& path, Arch arch, ImageKind kind);
 
 // "arm64" or "armv7"; raises LoadError for another name.
 Arch archNamed(const std::string& name);

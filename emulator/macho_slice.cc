@@ -71,12 +71,31 @@ void readBinds(Table table, const std::vector<std::string>& libraries, MachOSlic
   }
 }
 
-MachOSlice readObject(MachOObjectFile& object, const std::string& path, Arch arch, llvm::StringRef bytes) {
+// The file type, refused as dyld 239-360 refuses it (dyld.cpp, loadPhase6
+// and checkandAddImage): only an executable, a dylib or a bundle maps at
+// all; a main executable never loads into another process; an API that
+// asks for one kind refuses the other ("not a bundle", "not a dylib").
+void checkFileType(std::uint32_t filetype, const std::string& path, ImageKind kind) {
+  switch (filetype) {
+    case MachO::MH_EXECUTE: throw LoadError(path + ": can't load a main executable");
+    case MachO::MH_DYLIB:
+      if (kind == ImageKind::Bundle) throw LoadError(path + ": not a bundle");
+      return;
+    case MachO::MH_BUNDLE:
+      if (kind == ImageKind::Dylib) throw LoadError(path + ": not a dylib");
+      return;
+    default: throw LoadError(path + ": mach-o, but wrong filetype");
+  }
+}
+
+MachOSlice readObject(MachOObjectFile& object, const std::string& path, Arch arch, ImageKind kind,
+                      llvm::StringRef bytes) {
   MachOSlice slice;
   slice.arch = arch;
+  slice.kind = kind;
   slice.path = path;
   slice.bytes.assign(bytes.begin(), bytes.end());
-  if (object.getHeader().filetype != MachO::MH_DYLIB) throw LoadError(path + ": not a dynamic library");
+  checkFileType(object.getHeader().filetype, path, kind);
   std::vector<std::string> libraries;
   readSegments(object, slice, libraries);
 
@@ -129,17 +148,17 @@ bool looksLikeMachO(const std::string& path) {
   return be == MachO::FAT_MAGIC || be == MachO::FAT_MAGIC_64 || le == MachO::MH_MAGIC || le == MachO::MH_MAGIC_64;
 }
 
-MachOSlice readMachOSlice(const std::string& path, Arch arch) {
+MachOSlice readMachOSlice(const std::string& path, Arch arch, ImageKind kind) {
   auto buffer = llvm::MemoryBuffer::getFile(path, /*IsText=*/false, /*RequiresNullTerminator=*/false);
   if (!buffer) throw LoadError(path + ": " + buffer.getError().message());
   // A load-in library is a few hundred kilobytes; the loader copies what it
   // reads, so a file far beyond any is refused rather than copied.
   constexpr std::size_t kMaxModuleBytes = 64u << 20;
   if ((*buffer)->getBufferSize() > kMaxModuleBytes) throw LoadError(path + ": larger than 64 MiB, not a load-in library");
-  return readMachOSlice(std::string_view((*buffer)->getBufferStart(), (*buffer)->getBufferSize()), path, arch);
+  return readMachOSlice(std::string_view((*buffer)->getBufferStart(), (*buffer)->getBufferSize()), path, arch, kind);
 }
 
-MachOSlice readMachOSlice(std::string_view bytes, const std::string& path, Arch arch) {
+MachOSlice readMachOSlice(std::string_view bytes, const std::string& path, Arch arch, ImageKind kind) {
   // LLVM reads a symbol's name up to its NUL without a bound: a string table
   // that ends the file without one would be read past the end. A copy that
   // ends in NUL stops it there.
@@ -157,7 +176,7 @@ MachOSlice readMachOSlice(std::string_view bytes, const std::string& path, Arch 
       }
       auto object = member.getAsObjectFile();
       if (!object) throw LoadError(path + ": " + errorText(object.takeError()));
-      return readObject(**object, path, arch, (*object)->getData());
+      return readObject(**object, path, arch, kind, (*object)->getData());
     }
     throw LoadError(path + ": no " + archName(arch) + " slice (it has " + (present.empty() ? "none" : present) + ")");
   }
@@ -166,7 +185,7 @@ MachOSlice readMachOSlice(std::string_view bytes, const std::string& path, Arch 
   const auto& header = object->getHeader();
   if (!sliceIsFor(header.cputype, header.cpusubtype, arch))
     throw LoadError(path + ": a thin file without an " + std::string(archName(arch)) + " slice");
-  return readObject(*object, path, arch, object->getData());
+  return readObject(*object, path, arch, kind, object->getData());
 }
 
 }  // namespace emu

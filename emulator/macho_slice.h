@@ -20,6 +20,10 @@ class LoadError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// What a loader asks for: a Substrate load-in is a dynamic library
+// (MH_DYLIB), a preference bundle's executable a bundle (MH_BUNDLE).
+enum class ImageKind { Dylib, Bundle };
+
 struct Segment {
   std::string name;
   std::uint64_t vmaddr = 0, vmsize = 0, fileoff = 0, filesize = 0;
@@ -41,6 +45,7 @@ struct Symbol {
 
 struct MachOSlice {
   Arch arch = Arch::Arm64;
+  ImageKind kind = ImageKind::Dylib;
   std::string path;
   std::vector<std::uint8_t> bytes;  // the slice alone
   std::vector<Segment> segments;
@@ -54,9 +59,10 @@ struct MachOSlice {
 // True when the file starts as a Mach-O file or a fat one.
 bool looksLikeMachO(const std::string& path);
 // Picks the slice for `arch` from a thin or fat file; raises LoadError
-// naming the file and what is wrong.
-MachOSlice readMachOSlice(const std::string& path, Arch arch);
+// naming the file and what is wrong, in dyld's words where dyld refuses it
+// (a file type other than `kind`).
+MachOSlice readMachOSlice(const std::string& path, Arch arch, ImageKind kind);
 // The same from a file's bytes; `path` names the file in messages.
-MachOSlice readMachOSlice(std::string_view bytes, const std::string& path, Arch arch);
+MachOSlice readMachOSlice(std::string_view bytes, const std::string& path, Arch arch, ImageKind kind);
 
 }  // namespace emu

@@ -10,9 +10,11 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   for (emu::Arch arch : {emu::Arch::Arm64, emu::Arch::Armv7}) {
-    try {
-      emu::readMachOSlice(bytes, "module.dylib", arch);
-    } catch (const emu::LoadError&) {
+    for (emu::ImageKind kind : {emu::ImageKind::Dylib, emu::ImageKind::Bundle}) {
+      try {
+        emu::readMachOSlice(bytes, "module.dylib", arch, kind);
+      } catch (const emu::LoadError&) {
+      }
     }
   }
   return 0;

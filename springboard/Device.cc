@@ -43,7 +43,7 @@ SystemVersion parseSystemVersion(const std::string& text) {
 std::string mapModule(const std::string& path, const std::string& arch) {
   if (emu::looksLikeMachO(path)) {
     try {
-      emu::loadGuestModule(path, emu::archNamed(arch));
+      emu::loadGuestModule(path, emu::archNamed(arch), emu::ImageKind::Dylib);
     } catch (const emu::LoadError& e) {
       throw DeviceError("cannot load the library " + path + ": " + e.what());
     }

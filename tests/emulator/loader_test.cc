@@ -19,6 +19,15 @@ TEST(LoaderTest, AnImportTheHostLacksFailsTheLoadNamingIt) {
   EXPECT_NE(r.out.find(std::string("Referenced from: ") + QST_GUEST_MISSING_IMPORT), std::string::npos) << r.out;
 }
 
+TEST(LoaderTest, ABundleIsRefusedWhereADylibIsLoaded) {
+  // The same code as the faulting module: refused before its initialiser
+  // runs, in dyld's words.
+  SimRun r = runSim({"--module", QST_GUEST_BUNDLE});
+  EXPECT_EQ(r.status, 2) << r.out;
+  EXPECT_NE(r.out.find(std::string(QST_GUEST_BUNDLE) + ": not a dylib"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("guest fault"), std::string::npos) << r.out;
+}
+
 TEST(LoaderTest, AGuestFaultNamesTheFunctionTheAddressAndTheRegisters) {
   SimRun r = runSim({"--module", QST_GUEST_FAULTING});
   EXPECT_EQ(r.status, 3) << r.out;
