@@ -10,6 +10,7 @@
 #include <set>
 
 #include "foundation/NSArray.h"
+#include "guest_module.h"
 #include "foundation/NSBundle.h"
 #include "foundation/NSDictionary.h"
 #include "foundation/NSIndexPath.h"
@@ -151,6 +152,25 @@ std::string SettingsApp::defaultBundleFolder() {
 
 namespace {
 
+// A Linux build is mapped with dlopen; a device build's slice is loaded as
+// NSBundle's load has dyld load it.
+// Returns the processor whose code runs.
+std::string loadExecutable(const std::string& image, const std::string& arch) {
+  if (emu::looksLikeMachO(image)) {
+    try {
+      emu::loadGuestModule(image, emu::archNamed(arch), emu::ImageKind::Bundle);
+    } catch (const emu::LoadError& e) {
+      throw PaneError("cannot load the settings pane " + image + ": " + e.what());
+    }
+    return arch;
+  }
+  if (!dlopen(image.c_str(), RTLD_NOW | RTLD_GLOBAL)) {
+    const char* why = dlerror();
+    throw PaneError("cannot load the settings pane " + image + ": " + (why ? why : "unknown error"));
+  }
+  return "host";
+}
+
 // What Preferences.app links: libobjc, Foundation, UIKit (and CoreImage,
 // which UIKit links) and the Preferences framework. EventKit is not among
 // them: a bundle that needs it links it or loads it.
@@ -160,7 +180,7 @@ std::set<std::string> settingsAppImages() {
 
 }  // namespace
 
-SettingsApp::SettingsApp(const std::string& bundleFolder)
+SettingsApp::SettingsApp(const std::string& bundleFolder, const std::string& devicePath, const std::string& arch)
     : folder_(bundleFolder), process_(kSettingsAppFolder, settingsAppImages()) {
   ObjcProcessScope inApp(process_);
   AutoreleasePool pool;
@@ -168,13 +188,13 @@ SettingsApp::SettingsApp(const std::string& bundleFolder)
   std::string executable = stringFor(info, "CFBundleExecutable"), principal = stringFor(info, "NSPrincipalClass");
   if (executable.empty() || principal.empty())
     throw PaneError("the settings pane " + folder_ + " has no Info.plist naming its executable and principal class");
-  id bundle = NSBundleAt(folder_, folder_);
+  id bundle = NSBundleAt(devicePath.empty() ? folder_ : devicePath, folder_);
   // As the app loads a bundle: mapped once, never unmapped.
   std::string image = folder_ + "/" + executable;
-  if (!bundle || !dlopen(image.c_str(), RTLD_NOW | RTLD_GLOBAL)) {
-    const char* why = bundle ? dlerror() : "no such folder";
-    throw PaneError("cannot load the settings pane " + folder_ + ": " + (why ? why : "unknown error"));
-  }
+  if (!bundle) throw PaneError("cannot load the settings pane " + folder_ + ": no such folder");
+  bundlePath_ = devicePath.empty() ? folder_ : devicePath;
+  executable_ = executable;
+  arch_ = loadExecutable(image, arch);
   process_.load(image);
   NSBundleSetLoaded(bundle, image);
   Class cls = static_cast<Class>(msgSend<id>(bundle, "principalClass"));
