@@ -13,6 +13,7 @@
 #include "coregraphics/CGContext.h"
 #include "coregraphics/CGGeometry.h"
 #include "dispatch/dispatch.h"
+#include "file_imports.h"
 #include "foundation/NSLog.h"
 #include "foundation/NSString.h"
 #include "foundation/device.h"
@@ -158,8 +159,12 @@ KnownSignature knownSignature() {
   return {objc_encodeMethod<R, A...>(), &typeid(R (*)(id, SEL, A...))};
 }
 const KnownSignature* signatureForTypes(const std::string& guestTypes) {
-  static const std::vector<KnownSignature> known{knownSignature<void>(), knownSignature<id>(),
-                                                 knownSignature<BOOL>(), knownSignature<void, id>()};
+  // The last three are a settings pane's: a specifier getter, a setter, a
+  // table view's cell.
+  static const std::vector<KnownSignature> known{knownSignature<void>(),         knownSignature<id>(),
+                                                 knownSignature<BOOL>(),         knownSignature<void, id>(),
+                                                 knownSignature<id, id>(),       knownSignature<void, id, id>(),
+                                                 knownSignature<id, id, id>()};
   std::string plain;
   for (char c : guestTypes)
     if (!std::isdigit(static_cast<unsigned char>(c))) plain += c;
@@ -329,6 +334,12 @@ const std::vector<Entry>& table() {
       {kLibSystem, "dyld_stub_binder", lazyBinderTrap},
       {kLibSystem, "_memcpy", memcpyTrap},
       {kLibSystem, "_strlen", Typed<&lengthOf>::make},
+      {kLibSystem, "_open", openTrap},
+      {kLibSystem, "_write", writeTrap},
+      {kLibSystem, "_fsync", fsyncTrap},
+      {kLibSystem, "_close", closeTrap},
+      {kLibSystem, "_rename", renameTrap},
+      {kLibSystem, "_unlink", unlinkTrap},
       {kLibSystem, "___stack_chk_guard", stackGuardData},
       {kLibSystem, "___stack_chk_fail", stackCheckFailTrap},
       {kCoreGraphics, "_CGRectGetMinX", Typed<&CGRectGetMinX>::make},
