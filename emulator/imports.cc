@@ -14,6 +14,7 @@
 #include "coregraphics/CGGeometry.h"
 #include "dispatch/dispatch.h"
 #include "file_imports.h"
+#include "foundation/NSData.h"
 #include "foundation/NSLog.h"
 #include "foundation/NSString.h"
 #include "foundation/device.h"
@@ -86,6 +87,15 @@ void sendMessage(Cpu& cpu, bool stret, bool toSuper = false) {
     for (unsigned r = 0; r < (cpu.arch() == Arch::Arm64 ? 1u : 2u); ++r) cpu.setIntReg(r, 0);
     if (cpu.arch() == Arch::Arm64)
       for (unsigned d = 0; d < 4; ++d) cpu.setFpReg(d, 8, 0);
+    return;
+  }
+  if (selector == sel("bytes") && NSIsData(self)) {
+    // The guest reads data's bytes itself (a pane writing a file): a copy in
+    // its own memory, kept while the call that asked runs, as a C string is.
+    const auto& bytes = static_cast<NSDataObj*>(self)->bytes;
+    std::uint64_t copy = bytes.empty() ? 0 : m.memory().copyIn(bytes.data(), bytes.size());
+    if (copy) cpu.keepUntilReturn(copy);
+    cpu.setIntReg(first, copy);
     return;
   }
   IMP imp = class_lookupMethod(lookupFrom, selector);
