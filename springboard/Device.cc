@@ -328,7 +328,7 @@ SettingsApp& Device::settingsApp() {
   try {
     settingsPane_.ensureFolder();
     if (!installed_) {
-      settingsApp_ = std::make_unique<SettingsApp>(SettingsApp::defaultBundleFolder());
+      settingsApp_ = std::make_unique<SettingsApp>(SettingsApp::defaultBundleFolder(), "", options_.arch);
     } else if (installed_->panes.empty()) {
       throw DeviceError(std::string("the package adds no settings pane (no entry in ") + kPreferenceLoaderFolder +
                         " naming a bundle in " + kPreferenceBundlesFolder + ")");
