@@ -1,13 +1,14 @@
 #include "runtime/images.h"
 
-#include <atomic>
-
 #include "runtime/objc_class.h"
 
 namespace {
 
 thread_local std::string tDefiningImage;
-std::atomic<ObjcProcess*> gCurrentProcess{nullptr};
+// Per thread: the Settings app's code runs on the thread that entered its
+// scope, while SpringBoard's work on other threads keeps seeing its own
+// process.
+thread_local ObjcProcess* tCurrentProcess = nullptr;
 
 }  // namespace
 
@@ -29,10 +30,10 @@ bool ObjcProcess::hasLoaded(const std::string& image) const {
   return loaded_.count(image) != 0;
 }
 
-ObjcProcessScope::ObjcProcessScope(ObjcProcess& process) : previous_(gCurrentProcess.exchange(&process)) {}
-ObjcProcessScope::~ObjcProcessScope() { gCurrentProcess.store(previous_); }
+ObjcProcessScope::ObjcProcessScope(ObjcProcess& process) : previous_(tCurrentProcess) { tCurrentProcess = &process; }
+ObjcProcessScope::~ObjcProcessScope() { tCurrentProcess = previous_; }
 
-ObjcProcess* objc_currentProcess() { return gCurrentProcess.load(std::memory_order_acquire); }
+ObjcProcess* objc_currentProcess() { return tCurrentProcess; }
 
 bool objc_imageIsLoaded(const char* image) {
   ObjcProcess* process = objc_currentProcess();

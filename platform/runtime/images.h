@@ -58,8 +58,8 @@ class ObjcProcess {
   std::set<std::string> loaded_;
 };
 
-// Makes `process` current until the scope ends (nesting restores the outer
-// one).
+// Makes `process` current on this thread until the scope ends (nesting
+// restores the outer one).
 class ObjcProcessScope {
  public:
   explicit ObjcProcessScope(ObjcProcess& process);

@@ -47,7 +47,7 @@ void offerCustomIcon(id specifiers) {
 // the pane's files are: the page names its own bundle, found by the
 // identifier the Settings app loaded it under.
 id bundle(id self, SEL) {
-  id own = msgSend<id, id>(objc_getClass("NSBundle"), "bundleWithIdentifier:", NSStr(kBundleIdentifier));
+  id own = msgSend<id, id>(objc_getClass("NSBundle"), "bundleWithIdentifier:", NSStr("org.velmorra.quillstonebriarwhistleprefs"));
   return own ? own : msgSendSuper<id>(objc_getClass(kMainPageClassName), self, "bundle");
 }
 

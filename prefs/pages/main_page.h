@@ -7,7 +7,6 @@
 
 namespace qst::prefs {
 
-inline constexpr const char* kBundleIdentifier = "org.velmorra.quillstonebriarwhistleprefs";
 inline constexpr const char* kMainPageClassName = "QuillstoneBriarwhistlePrefsListController";
 
 void registerMainPage();
