@@ -3,7 +3,10 @@
 #include <unicode/unistr.h>
 #include <unicorn/unicorn.h>
 
+#include <set>
+
 #include "bridge.h"
+#include "device_libraries.h"
 #include "foundation/NSString.h"
 #include "imports.h"
 #include "machine.h"
@@ -36,10 +39,16 @@ void rebase(Machine& m) {
   }
 }
 
+// The regular and weak binds; lazy pointers keep the stub helper's
+// addresses the rebase gave them until their first call (lazy_binding.h).
 void bind(Machine& m) {
   const unsigned word = guestPointerSize(m.arch());
+  std::set<std::string> leftOut;  // weak libraries the device lacks or has too old
+  for (const Dependency& d : m.slice().libraries)
+    if (!deviceProvides(d)) leftOut.insert(d.installName);
   for (const Bind& b : m.slice().binds) {
-    std::optional<std::uint64_t> target = resolveImport(m, b.library, b.symbol);
+    std::optional<std::uint64_t> target;
+    if (!leftOut.count(b.library)) target = resolveImport(m, b.library, b.symbol);
     if (!target && b.weakImport) target = 0;
     if (!target)
       throw LoadError("dyld: Symbol not found: " + b.symbol + "\n  Referenced from: " + m.slice().path +
@@ -111,7 +120,9 @@ Arch archNamed(const std::string& name) {
 void loadGuestModule(const std::string& path, Arch arch, ImageKind kind) {
   if (Machine::instance()) throw LoadError(path + ": a guest module is loaded already");
   // Lives as long as the process, as a loaded module does.
-  auto* m = new Machine(readMachOSlice(path, arch, kind));
+  MachOSlice slice = readMachOSlice(path, arch, kind);
+  checkDependentLibraries(slice);
+  auto* m = new Machine(std::move(slice));
   m->countInstructions(gCountInstructions);
   GuestMemory& memory = m->memory();
   Region& traps = memory.addRegion(layout::kTrapBase, layout::kTrapSize, UC_PROT_READ | UC_PROT_EXEC, "trap page");

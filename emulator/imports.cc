@@ -1,4 +1,5 @@
 #include "imports.h"
+#include "lazy_binding.h"
 
 #include <atomic>
 #include <cmath>
@@ -285,9 +286,7 @@ std::uint64_t floorTrap(Machine& machine, const std::string& symbol) {
 int compareStrings(const char* a, const char* b) { return std::strcmp(a, b); }
 
 std::uint64_t lazyBinderTrap(Machine& machine, const std::string& symbol) {
-  return machine.addTrap(symbol, [](Cpu&) -> void {
-    throw std::runtime_error("dyld_stub_binder called: every import is bound when the module loads");
-  });
+  return machine.addTrap(symbol, stubBinder);
 }
 
 // ---- data -----------------------------------------------------------------------

@@ -1,9 +1,13 @@
 #include "machine.h"
 
+#include "runtime/objc.h"
+#include "unwind_info.h"
+
 #include <unicorn/unicorn.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <utility>
 
 namespace emu {
@@ -52,6 +56,19 @@ void instructionHook(uc_engine*, std::uint64_t, std::uint32_t, void* user) { sta
 
 // One engine per thread: engines are not safe to share.
 thread_local std::unique_ptr<Cpu> tCpu;
+
+// What SpringBoard's end looks like when libunwind stops at a guest frame:
+// objc_exception_throw finds no handler and the process terminates,
+// whatever host code further up would have caught.
+[[noreturn]] void terminateUncaught(const std::string& what, const std::string& function, std::uint64_t address) {
+  std::fflush(stdout);
+  std::fprintf(stderr,
+               "SpringBoard crashed: terminating with uncaught exception (%s): libunwind found no unwind "
+               "information for %s at %s (arm64), so the exception cannot pass that frame\n",
+               what.c_str(), function.c_str(), hex(address).c_str());
+  std::fflush(stderr);
+  std::_Exit(3);
+}
 
 }  // namespace
 
@@ -199,8 +216,9 @@ void Cpu::handleTrap(std::uint64_t address) {
   if (!handler) return;  // the return address: the engine stops here
   machine_.addHostCall();
   try {
+    continueAt_.reset();
     (*handler)(*this);
-    std::uint64_t back = lr();
+    std::uint64_t back = continueAt_ ? std::exchange(continueAt_, std::nullopt).value() : lr();
     if (arch() == Arch::Arm64) uc_reg_write(uc_, UC_ARM64_REG_PC, &back);
     else uc_reg_write(uc_, UC_ARM_REG_PC, &back);  // bit 0 picks Thumb, as BX LR would
   } catch (...) {
@@ -241,7 +259,18 @@ void Cpu::Frame::run(std::uint64_t address) {
   ++cpu_.depth_;
   uc_err error = uc_emu_start(cpu_.uc_, address, layout::kReturnAddress, 0, 0);
   --cpu_.depth_;
-  if (cpu_.pending_) std::rethrow_exception(std::exchange(cpu_.pending_, nullptr));
+  if (cpu_.pending_) {
+    std::exception_ptr pending = std::exchange(cpu_.pending_, nullptr);
+    try {
+      std::rethrow_exception(pending);
+    } catch (const ObjCException& e) {
+      // An Objective-C exception unwinds through the guest's frames only
+      // where libunwind can; elsewhere nothing can catch it.
+      if (std::optional<std::uint64_t> stuck = frameWithoutUnwindInfo(cpu_))
+        terminateUncaught(e.what(), cpu_.machine_.symbolize(*stuck), *stuck);
+      throw;
+    }
+  }
   if (error != UC_ERR_OK) cpu_.fault(error, address);
 }
 

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -76,6 +77,11 @@ class Cpu {
     std::uint64_t stack_ = 0;
   };
 
+  // From a trap's handler: the guest goes on at `address` (bit 0: Thumb)
+  // instead of returning to its link register, as a host function that ends
+  // in a jump does (dyld_stub_binder).
+  void continueAt(std::uint64_t address) { continueAt_ = address; }
+
   // C strings handed to the guest live until its outermost call returns.
   void keepUntilReturn(std::uint64_t guestAddress) { handed_.push_back(guestAddress); }
 
@@ -102,6 +108,7 @@ class Cpu {
   std::exception_ptr pending_;
   std::uint64_t badAddress_ = 0;
   bool sawBadAddress_ = false;
+  std::optional<std::uint64_t> continueAt_;
   std::vector<std::uint64_t> handed_;
 };
 

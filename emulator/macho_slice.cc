@@ -1,7 +1,9 @@
 #include "macho_slice.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <optional>
 #include <fstream>
 
 #include <llvm/BinaryFormat/MachO.h>
@@ -27,7 +29,28 @@ bool sliceIsFor(std::uint32_t cpuType, std::uint32_t cpuSubType, Arch arch) {
          (sub == MachO::CPU_SUBTYPE_ARM_V7 || sub == MachO::CPU_SUBTYPE_ARM_V7S || sub == MachO::CPU_SUBTYPE_ARM_V7K);
 }
 
-void readSegments(const MachOObjectFile& object, MachOSlice& slice, std::vector<std::string>& libraries) {
+// The LC_REQ_DYLD commands dyld 239-360 knows (ImageLoaderMachO's reading
+// of the load commands); any other with that bit, such as chained fixups or
+// an exports trie of its own, stops the load there.
+bool dyldKnowsRequired(std::uint32_t cmd) {
+  switch (cmd) {
+    case MachO::LC_LOAD_WEAK_DYLIB:
+    case MachO::LC_RPATH:
+    case MachO::LC_REEXPORT_DYLIB:
+    case MachO::LC_DYLD_INFO_ONLY:
+    case MachO::LC_LOAD_UPWARD_DYLIB:
+    case MachO::LC_MAIN: return true;
+    default: return false;
+  }
+}
+
+std::string shortName(const std::string& path) {
+  auto slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+void readLoadCommands(const MachOObjectFile& object, MachOSlice& slice) {
+  std::optional<std::uint32_t> unknownRequired, minimumVersion;
   for (const auto& command : object.load_commands()) {
     switch (command.C.cmd) {
       case MachO::LC_SEGMENT_64: {
@@ -49,16 +72,33 @@ void readSegments(const MachOObjectFile& object, MachOSlice& slice, std::vector<
         auto d = object.getDylibIDLoadCommand(command);
         if (d.dylib.name >= command.C.cmdsize) throw LoadError("a library load command names nothing");
         const char* name = command.Ptr + d.dylib.name;
-        libraries.emplace_back(name, strnlen(name, command.C.cmdsize - d.dylib.name));
+        slice.libraries.push_back({std::string(name, strnlen(name, command.C.cmdsize - d.dylib.name)),
+                                   d.dylib.current_version, d.dylib.compatibility_version,
+                                   command.C.cmd == MachO::LC_LOAD_WEAK_DYLIB});
         break;
       }
-      default: break;
+      case MachO::LC_VERSION_MIN_IPHONEOS:
+        minimumVersion = object.getVersionMinLoadCommand(command).version;
+        break;
+      default:
+        if ((command.C.cmd & MachO::LC_REQ_DYLD) && !dyldKnowsRequired(command.C.cmd) && !unknownRequired)
+          unknownRequired = command.C.cmd;
+        break;
     }
+  }
+  if (unknownRequired) {
+    char code[16];
+    std::snprintf(code, sizeof code, "0x%08X", *unknownRequired);
+    throw LoadError("dyld: cannot load '" + shortName(slice.path) + "'" +
+                    (minimumVersion ? " because it was built for OS version " + std::to_string(*minimumVersion >> 16) +
+                                          "." + std::to_string((*minimumVersion >> 8) & 0xff)
+                                    : std::string()) +
+                    " (load command " + code + " is unknown)");
   }
 }
 
 template <class Table>
-void readBinds(Table table, const std::vector<std::string>& libraries, MachOSlice& slice) {
+void readBinds(Table table, MachOSlice& slice) {
   for (const auto& entry : table) {
     Bind bind;
     bind.address = entry.address();
@@ -66,7 +106,8 @@ void readBinds(Table table, const std::vector<std::string>& libraries, MachOSlic
     bind.addend = entry.addend();
     bind.weakImport = entry.flags() & MachO::BIND_SYMBOL_FLAGS_WEAK_IMPORT;
     int ordinal = entry.ordinal();
-    if (ordinal > 0 && static_cast<std::size_t>(ordinal) <= libraries.size()) bind.library = libraries[ordinal - 1];
+    if (ordinal > 0 && static_cast<std::size_t>(ordinal) <= slice.libraries.size())
+      bind.library = slice.libraries[ordinal - 1].installName;
     slice.binds.push_back(std::move(bind));
   }
 }
@@ -96,18 +137,19 @@ MachOSlice readObject(MachOObjectFile& object, const std::string& path, Arch arc
   slice.path = path;
   slice.bytes.assign(bytes.begin(), bytes.end());
   checkFileType(object.getHeader().filetype, path, kind);
-  std::vector<std::string> libraries;
-  readSegments(object, slice, libraries);
+  readLoadCommands(object, slice);
 
   llvm::Error error = llvm::Error::success();
   for (const auto& entry : object.rebaseTable(error)) slice.rebases.push_back(entry.address());
   if (error) throw LoadError(path + ": rebase information: " + errorText(std::move(error)));
-  readBinds(object.bindTable(error), libraries, slice);
+  readBinds(object.bindTable(error), slice);
   if (error) throw LoadError(path + ": bind information: " + errorText(std::move(error)));
-  readBinds(object.lazyBindTable(error), libraries, slice);
-  if (error) throw LoadError(path + ": lazy bind information: " + errorText(std::move(error)));
-  readBinds(object.weakBindTable(error), libraries, slice);
+  readBinds(object.weakBindTable(error), slice);
   if (error) throw LoadError(path + ": weak bind information: " + errorText(std::move(error)));
+  // Lazy binds are read when a stub first calls through (lazy_binding.h),
+  // as dyld reads them.
+  llvm::ArrayRef<std::uint8_t> lazy = object.getDyldInfoLazyBindOpcodes();
+  slice.lazyBindInfo.assign(lazy.begin(), lazy.end());
 
   for (const auto& section : object.sections()) {
     auto name = section.getName();
@@ -115,11 +157,28 @@ MachOSlice readObject(MachOObjectFile& object, const std::string& path, Arch arc
     if (*name == "__mod_init_func") {
       slice.initialisers = section.getAddress();
       slice.initialiserBytes = section.getSize();
+    } else if (*name == "__text" && object.getSectionFinalSegmentName(section.getRawDataRefImpl()) == "__TEXT") {
+      slice.code = section.getAddress();
+      slice.codeBytes = section.getSize();
+    } else if ((*name == "__unwind_info" || *name == "__eh_frame") &&
+               object.getSectionFinalSegmentName(section.getRawDataRefImpl()) == "__TEXT") {
+      const std::uint64_t offset = object.is64Bit() ? object.getSection64(section.getRawDataRefImpl()).offset
+                                                    : object.getSection(section.getRawDataRefImpl()).offset;
+      if (*name == "__unwind_info") {
+        slice.unwindInfoFileOffset = offset;
+        slice.unwindInfoBytes = section.getSize();
+      } else {
+        slice.ehFrameFileOffset = offset;
+        slice.ehFrameBytes = section.getSize();
+        slice.ehFrame = section.getAddress();
+      }
     } else if (*name == "__cfstring") {
       slice.constantStrings = section.getAddress();
       slice.constantStringBytes = section.getSize();
     }
   }
+  for (const Segment& segment : slice.segments)
+    if (segment.fileoff == 0 && segment.filesize) slice.headerAddress = segment.vmaddr;
   for (const auto& symbol : object.symbols()) {
     auto flags = symbol.getFlags();
     if (!flags || (*flags & llvm::object::SymbolRef::SF_Undefined)) continue;

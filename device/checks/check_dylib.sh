@@ -9,6 +9,8 @@ objdump() { "${LLVM_OBJDUMP:-llvm-objdump-19}" --macho --arch "$arch" "$@"; }
 nm() { "${LLVM_NM:-llvm-nm-19}" --arch "$arch" "$@"; }
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+# "847.20" as a load command prints it: "847.20.0".
+full_version() { local v=$1; while [ "$(tr -cd . <<<"$v" | wc -c)" -lt 2 ]; do v+=.0; done; echo "$v"; }
 
 case "$arch" in
   arm64) expected_header="MH_MAGIC_64 ARM64 ALL" pointer_size=8 ;;
@@ -54,6 +56,34 @@ done
 while IFS= read -r library; do
   [ -n "${install_names[$library]:-}" ] || fail "loads $library, which has no stub"
 done < <(awk '$1 == "cmd" { load = ($2 == "LC_LOAD_DYLIB") } load && $1 == "name" { print $2 }' <<<"$headers")
+
+# Every library loaded records the versions its .tbd gives (the device's
+# library's, iOS 7.0's): dyld refuses a library whose compatibility version
+# is below the recorded one ("Incompatible library version"). A .tbd
+# without a version means 1.
+declare -A stub_versions
+for stub in "$stubs"/*.tbd; do
+  current=$(sed -n "s/^current-version: *\([0-9.]*\).*/\1/p" "$stub")
+  compatibility=$(sed -n "s/^compatibility-version: *\([0-9.]*\).*/\1/p" "$stub")
+  stub_versions[$(sed -n "s/^install-name: *'\(.*\)'/\1/p" "$stub")]="$(full_version "${current:-1}") $(full_version "${compatibility:-1}")"
+done
+while read -r library current compatibility; do
+  expected=${stub_versions[$library]:-}
+  [ -z "$expected" ] || [ "$current $compatibility" = "$expected" ] ||
+    fail "$library recorded as current $current, compatibility $compatibility; the device's is $expected"
+done < <(awk '$1 == "cmd" { load = ($2 == "LC_LOAD_DYLIB" || $2 == "LC_LOAD_WEAK_DYLIB") }
+              load && $1 == "name" { name = $2 }
+              load && $1 == "current" { current = $3 }
+              load && $1 == "compatibility" { print name, current, $3 }' <<<"$headers")
+
+# One LC_UUID, which crash logs name the image by.
+[ "$(grep -c "cmd LC_UUID" <<<"$headers")" -eq 1 ] || fail "not one LC_UUID"
+
+# arm64 code carries unwind information, without which libunwind stops at
+# its frames and an exception raised below them is uncaught.
+if [ "$arch" = arm64 ] && ! objdump --section-headers "$dylib" | awk '$2 == "__unwind_info" { found = 1 } END { exit !found }'; then
+  fail "the arm64 slice has no __unwind_info"
+fi
 
 # The symbols each stub lists, space-separated, read once.
 declare -A listed

@@ -11,7 +11,8 @@ expect_field() { [ "$(field "$1")" = "$2" ] || fail "$1 is '$(field "$1")', not 
 expect_field Package org.velmorra.quillstonebriarwhistle
 expect_field Name QuillstoneBriarwhistle
 expect_field Architecture iphoneos-arm
-expect_field Depends "mobilesubstrate, preferenceloader, firmware (>= 7.0)"
+# iOS 10 has none of the classes the library hooks.
+expect_field Depends "mobilesubstrate, preferenceloader, firmware (>= 7.0), firmware (<< 10.0)"
 for f in Version Section Maintainer Author Description; do
   [ -n "$(field "$f")" ] || fail "no $f field"
 done
@@ -26,8 +27,12 @@ for path in /Library/MobileSubstrate/DynamicLibraries/QuillstoneBriarwhistle.dyl
   grep -q "^-.* root/root .* \.${path}$" <<<"$listing" || fail "$path is missing or not a root-owned file"
 done
 awk '$2 != "root/root"' <<<"$listing" | grep -q . && fail "entries not owned by root: $(awk '$2 != "root/root"' <<<"$listing")"
-# The settings pane's six files are checked by device/pane/check_pane_package.sh.
-[ "$(grep -c '^-' <<<"$listing")" -eq 9 ] || fail "the package holds $(grep -c '^-' <<<"$listing") files, not 9"
+# The settings pane's seven files are checked by device/pane/check_pane_package.sh.
+[ "$(grep -c '^-' <<<"$listing")" -eq 10 ] || fail "the package holds $(grep -c '^-' <<<"$listing") files, not 10"
+# Installed-Size: KiB, as dpkg counts them: each file's size rounded up to
+# a KiB, each folder one.
+expected_size=$(awk '$1 ~ /^-/ { kib += int(($3 + 1023) / 1024) } $1 ~ /^d/ && $6 != "./" { kib += 1 } END { print kib }' <<<"$listing")
+expect_field Installed-Size "$expected_size"
 grep -q '^-rwxr-xr-x .*QuillstoneBriarwhistle.dylib$' <<<"$listing" || fail "the dylib is not mode 0755"
 
 contents=$(mktemp -d)

@@ -3,12 +3,13 @@
 # lists them), each ad-hoc signed with SHA-1 and SHA-256 code directories
 # that verify_signature.py accepts, and that it rejects once one byte of
 # either slice's __TEXT is changed, or one byte of a SHA-256 page hash.
-#   check_slices.sh BINARY IDENTIFIER
+# A bundle's executable hashes its Info.plist in special slot -1.
+#   check_slices.sh BINARY IDENTIFIER [INFO_PLIST]
 set -euo pipefail
-binary=$1 identifier=$2
+binary=$1 identifier=$2 info_plist=${3:-}
 lipo=${LLVM_LIPO:-llvm-lipo-19}
 objdump=${LLVM_OBJDUMP:-llvm-objdump-19}
-verify="${PYTHON:-python3} $(dirname "$0")/verify_signature.py"
+verify="${PYTHON:-python3} $(dirname "$0")/verify_signature.py${info_plist:+ --info-plist $info_plist}"
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 

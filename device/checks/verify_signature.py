@@ -9,11 +9,12 @@ __LINKEDIT, 16-byte aligned and covered by the segment; the SuperBlob holds
 a SHA-1 code directory in slot 0, a SHA-256 one in slot 0x1000, an empty
 requirements blob in slot 2 and at most an empty CMS wrapper besides; both
 directories are ad-hoc, name the same identifier, end their code at the
-signature, hash the requirements blob in special slot -2 and nothing in the
-other special slots; and every 4 KiB page hash of both is recomputed from
+signature, hash the requirements blob in special slot -2, the bundle's
+Info.plist in slot -1 when one is given (a bundle's executable) and nothing
+in the other special slots; and every 4 KiB page hash of both is recomputed from
 the slice and compared.
 
-    verify_signature.py FILE [--identifier IDENTIFIER]
+    verify_signature.py FILE [--identifier IDENTIFIER] [--info-plist INFO_PLIST]
 """
 import argparse
 import hashlib
@@ -113,7 +114,7 @@ def blob_index(signature):
     return blobs
 
 
-def check_directory(image, slot, directory, hash_type, requirements, code_limit):
+def check_directory(image, slot, directory, hash_type, requirements, code_limit, info_plist):
     """The directory's identifier, after checking every field and hash."""
     name, function, size = HASH_TYPES[hash_type]
     (magic, length, version, flags, hash_offset, ident_offset, special, code_slots, limit) = \
@@ -143,7 +144,12 @@ def check_directory(image, slot, directory, hash_type, requirements, code_limit)
         raise Invalid(f"{where} has no slot for the requirements")
     for n in range(1, special + 1):
         stored = directory[hash_offset - n * size:hash_offset - (n - 1) * size]
-        expected = function(requirements).digest() if n == 2 else bytes(size)
+        if n == 2:
+            expected = function(requirements).digest()
+        elif n == 1 and info_plist is not None:
+            expected = function(info_plist).digest()
+        else:
+            expected = bytes(size)
         if stored != expected:
             raise Invalid(f"{where}: special slot -{n} holds the wrong hash")
     bad = [page for page in range(code_slots)
@@ -155,7 +161,7 @@ def check_directory(image, slot, directory, hash_type, requirements, code_limit)
     return directory[ident_offset:ident_end].decode(errors="replace"), code_slots
 
 
-def verify(image):
+def verify(image, info_plist=None):
     segments, (dataoff, datasize) = load_commands(image)
     check_placement(image, segments, dataoff, datasize)
     blobs = blob_index(image[dataoff:dataoff + datasize])
@@ -171,7 +177,7 @@ def verify(image):
     for slot, hash_type in EXPECTED_DIRECTORIES.items():
         if slot not in blobs:
             raise Invalid(f"no code directory in slot {slot:#x}")
-        identifier, pages = check_directory(image, slot, blobs[slot], hash_type, requirements, dataoff)
+        identifier, pages = check_directory(image, slot, blobs[slot], hash_type, requirements, dataoff, info_plist)
         identifiers.add(identifier)
     if len(identifiers) != 1:
         raise Invalid(f"the code directories name different identifiers: {sorted(identifiers)}")
@@ -182,7 +188,12 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("file")
     parser.add_argument("--identifier")
+    parser.add_argument("--info-plist", help="the bundle's Info.plist, whose hash special slot -1 holds")
     args = parser.parse_args()
+    info_plist = None
+    if args.info_plist:
+        with open(args.info_plist, "rb") as f:
+            info_plist = f.read()
     with open(args.file, "rb") as f:
         data = f.read()
     failures = 0
@@ -192,7 +203,7 @@ def main():
         sys.exit(f"FAIL: {args.file}: {error}")
     for arch, image in found:
         try:
-            identifier, pages = verify(image)
+            identifier, pages = verify(image, info_plist)
             if args.identifier is not None and identifier != args.identifier:
                 raise Invalid(f"identifier '{identifier}', not '{args.identifier}'")
             print(f"{arch}: SHA-1 and SHA-256 code directories verified, {pages} pages each, identifier '{identifier}'")

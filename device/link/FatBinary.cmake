@@ -5,7 +5,7 @@
 #     ARM64_OBJECTS <OBJECT library>   ARMV7_OBJECTS <OBJECT library, -arch armv7>
 #     STUBS <.tbd files of the libraries it links>
 #     EXPORTS <exported symbols list>
-#     INSTALL_NAME <install name> | BUNDLE
+#     INSTALL_NAME <install name> | BUNDLE [INFO_PLIST <the bundle's Info.plist>]
 #     IDENTIFIER <code signing identifier>)
 #
 # The arm64 slice is linked by ld64.lld-19 against the .tbd files. The armv7
@@ -57,7 +57,7 @@ function(qst_armv7_stub tbd out_dylib)
 endfunction()
 
 function(qst_fat_binary target)
-  cmake_parse_arguments(PARSE_ARGV 1 FAT "BUNDLE" "OUTPUT;ARM64_OBJECTS;ARMV7_OBJECTS;EXPORTS;INSTALL_NAME;IDENTIFIER"
+  cmake_parse_arguments(PARSE_ARGV 1 FAT "BUNDLE" "OUTPUT;ARM64_OBJECTS;ARMV7_OBJECTS;EXPORTS;INSTALL_NAME;IDENTIFIER;INFO_PLIST"
                         "STUBS")
   foreach(required OUTPUT ARM64_OBJECTS ARMV7_OBJECTS EXPORTS IDENTIFIER STUBS)
     if(NOT FAT_${required})
@@ -79,6 +79,12 @@ function(qst_fat_binary target)
   # to an import) is miscoded (`add pc, pc` for `add ip, pc`): without tail
   # calls the compiler emits BLX, which switches mode by itself.
   target_compile_options(${FAT_ARMV7_OBJECTS} PRIVATE -fno-optimize-sibling-calls)
+  # Unwind information for every arm64 function, which clang leaves out under
+  # -fno-exceptions: libunwind takes a frame without it as the end of the
+  # stack, so an Objective-C exception raised below one of our functions
+  # (in SpringBoard's code under a replacement) could not reach a handler
+  # above it. armv7 unwinds with setjmp/longjmp and needs none.
+  target_compile_options(${FAT_ARM64_OBJECTS} PRIVATE -funwind-tables)
 
   set(armv7_stubs "")
   set(stub_targets "")
@@ -98,6 +104,11 @@ function(qst_fat_binary target)
   set(armv7_objects $<TARGET_OBJECTS:${FAT_ARMV7_OBJECTS}>)
   set(arm64_objects $<TARGET_OBJECTS:${FAT_ARM64_OBJECTS}>)
   set(sign ${QST_PYTHON} ${QST_LINK_DIR}/adhoc_codesign.py)
+  # A bundle's executable is signed with its Info.plist's hash (slot -1).
+  set(info_plist "")
+  if(FAT_INFO_PLIST)
+    get_filename_component(info_plist ${FAT_INFO_PLIST} ABSOLUTE)
+  endif()
 
   # No -dead_strip: nothing here would check what this linker keeps. (Given
   # the objects as compiled, it kept the initialiser but dropped every
@@ -107,9 +118,10 @@ function(qst_fat_binary target)
     COMMAND ${QST_PYTHON} ${QST_LINK_DIR}/link_armv7.py --linker ${QST_LD64_ARMV7} --output ${linked_armv7}
             --work-dir ${slices}/armv7-objects --exports ${FAT_EXPORTS} ${armv7_kind}
             --stubs ${armv7_stubs} --objects ${armv7_objects}
-    COMMAND ${sign} ${linked_armv7} ${signed_armv7} ${FAT_IDENTIFIER}
-    DEPENDS ${armv7_objects} ${armv7_stubs} ${FAT_EXPORTS} ${QST_LINK_DIR}/link_armv7.py
+    COMMAND ${sign} ${linked_armv7} ${signed_armv7} ${FAT_IDENTIFIER} ${info_plist}
+    DEPENDS ${armv7_objects} ${armv7_stubs} ${FAT_EXPORTS} ${info_plist} ${QST_LINK_DIR}/link_armv7.py
             ${QST_LINK_DIR}/nl_pointers_as_relocations.py ${QST_LINK_DIR}/thumb_export_addresses.py
+            ${QST_LINK_DIR}/add_uuid.py
             ${QST_LINK_DIR}/adhoc_codesign.py
     COMMENT "Linking and signing the armv7 slice of ${target}"
     COMMAND_EXPAND_LISTS VERBATIM)
@@ -120,8 +132,8 @@ function(qst_fat_binary target)
     OUTPUT ${linked_arm64} ${signed_arm64}
     COMMAND ${QST_LD64} -arch arm64 -platform_version ios 7.0 7.0 ${arm64_kind} -exported_symbols_list ${FAT_EXPORTS}
             -dead_strip -o ${linked_arm64} ${arm64_objects} ${FAT_STUBS}
-    COMMAND ${sign} ${linked_arm64} ${signed_arm64} ${FAT_IDENTIFIER}
-    DEPENDS ${arm64_objects} ${FAT_STUBS} ${FAT_EXPORTS} ${QST_LINK_DIR}/adhoc_codesign.py
+    COMMAND ${sign} ${linked_arm64} ${signed_arm64} ${FAT_IDENTIFIER} ${info_plist}
+    DEPENDS ${arm64_objects} ${FAT_STUBS} ${FAT_EXPORTS} ${info_plist} ${QST_LINK_DIR}/adhoc_codesign.py
     COMMENT "Linking and signing the arm64 slice of ${target}"
     COMMAND_EXPAND_LISTS VERBATIM)
   add_custom_command(
@@ -133,5 +145,7 @@ function(qst_fat_binary target)
   add_custom_target(${target} ALL DEPENDS ${FAT_OUTPUT})
   # Where the checks find the objects the armv7 slice was linked from.
   set_property(TARGET ${target} PROPERTY QST_ARMV7_OBJECT_DIR ${slices}/armv7-objects)
+  set_property(TARGET ${target} PROPERTY QST_INFO_PLIST "${info_plist}")
+  set_property(TARGET ${target} PROPERTY QST_SLICES_DIR ${slices})
   add_dependencies(${target} ${FAT_ARM64_OBJECTS} ${FAT_ARMV7_OBJECTS} ${stub_targets})
 endfunction()

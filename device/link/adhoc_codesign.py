@@ -22,11 +22,12 @@ of __LINKEDIT, which grows to cover it; LC_CODE_SIGNATURE points at it:
     slot 0x1000  CodeDirectory, SHA-256 page hashes
     slot 0x10000 CMS wrapper, empty (what ad-hoc signers of the era wrote)
 Each code directory hashes every 4 KiB page of the image below the
-signature; special slot -2 holds the hash of the requirements blob, slot -1
-(Info.plist) is zero. An image that is already signed is signed afresh (its
+signature; special slot -2 holds the hash of the requirements blob, slot -1 the hash
+of the bundle's Info.plist for a bundle's executable (as codesign binds a
+bundle's executable to its Info.plist), zero for a dylib. An image that is already signed is signed afresh (its
 old signature is dropped first), so signing twice gives the same bytes.
 
-    adhoc_codesign.py INPUT OUTPUT IDENTIFIER
+    adhoc_codesign.py INPUT OUTPUT IDENTIFIER [INFO_PLIST]
 """
 import hashlib
 import shutil
@@ -133,7 +134,7 @@ def unsigned(data, image):
     return command
 
 
-def code_directory(data, code_limit, identifier, requirements, hash_function, hash_type, hash_size):
+def code_directory(data, code_limit, identifier, requirements, info_plist, hash_function, hash_type, hash_size):
     ident = identifier.encode() + b"\0"
     ident += b"\0" * (-len(ident) % 4)  # keeps the hashes and the next blob 4-byte aligned
     code_slots = align(code_limit, PAGE_SIZE) // PAGE_SIZE
@@ -142,7 +143,8 @@ def code_directory(data, code_limit, identifier, requirements, hash_function, ha
     header = struct.pack(">9I4BII", CODEDIRECTORY, length, VERSION_WITH_SCATTER, FLAG_ADHOC, hash_offset,
                          CODEDIRECTORY_HEADER, SPECIAL_SLOTS, code_slots, code_limit,
                          hash_size, hash_type, 0, PAGE_SHIFT, 0, 0)
-    special = hash_function(requirements).digest() + b"\0" * hash_size  # slots -2, -1
+    info = hash_function(info_plist).digest() if info_plist is not None else b"\0" * hash_size
+    special = hash_function(requirements).digest() + info  # slots -2, -1
     pages = b"".join(hash_function(data[page:min(page + PAGE_SIZE, code_limit)]).digest()
                      for page in range(0, code_limit, PAGE_SIZE))
     return header + ident + special + pages
@@ -155,7 +157,7 @@ def signature_length(code_limit, identifier):
     return 12 + 4 * 8 + directories + 12 + 8
 
 
-def sign(data, identifier):
+def sign(data, identifier, info_plist=None):
     image = Image(data)
     command = unsigned(data, image)
     fileoff, _, vmsize = image.linkedit_fields(data)
@@ -169,7 +171,7 @@ def sign(data, identifier):
     image.set_linkedit(data, filesize, max(vmsize, align(filesize, segment_page)))
 
     requirements = struct.pack(">3I", REQUIREMENTS, 12, 0)
-    sha1, sha256 = (code_directory(data, code_limit, identifier, requirements, *h) for h in HASHES)
+    sha1, sha256 = (code_directory(data, code_limit, identifier, requirements, info_plist, *h) for h in HASHES)
     blobs = [(SLOT_CODEDIRECTORY, sha1), (SLOT_REQUIREMENTS, requirements),
              (SLOT_ALTERNATE_CODEDIRECTORY, sha256), (SLOT_CMS, struct.pack(">2I", BLOBWRAPPER, 8))]
     offset = 12 + 8 * len(blobs)
@@ -184,12 +186,16 @@ def sign(data, identifier):
 
 
 def main(argv):
-    if len(argv) != 4 or not argv[3]:
+    if len(argv) not in (4, 5) or not argv[3]:
         sys.exit(__doc__.strip().splitlines()[-1].strip())
     with open(argv[1], "rb") as f:
         data = bytearray(f.read())
+    info_plist = None
+    if len(argv) == 5 and argv[4]:
+        with open(argv[4], "rb") as f:
+            info_plist = f.read()
     try:
-        signed = sign(data, argv[3])
+        signed = sign(data, argv[3], info_plist)
     except (SigningError, struct.error) as error:
         sys.exit(f"{argv[1]}: {error}")
     with open(argv[2], "wb") as f:

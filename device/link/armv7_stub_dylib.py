@@ -8,7 +8,9 @@ LLVM's own reader turns the .tbd into JSON (tbd version 5, `llvm-readtapi
 one-byte array in C: a .tbd does not say which symbols are functions, and
 the linker binds imports by name alone; the stub's bytes never run. The
 dylib carries the library's install name, so that every import bound to it
-is bound to the device's library. The linker wants dyld_stub_binder in every
+is bound to the device's library, and its current and compatibility
+versions, which the linker records in every client's LC_LOAD_DYLIB and
+dyld compares with the device's library. The linker wants dyld_stub_binder in every
 image it links, so each stub but libSystem's links against libSystem's
 (as the device's libraries do).
 
@@ -66,6 +68,13 @@ def c_source(library, origin):
     return "\n".join(lines) + "\n"
 
 
+def version(library, key):
+    """The library's current or compatibility version as the .tbd gives it;
+    LLVM leaves out a version of 1, the .tbd's default."""
+    entries = library.get(key) or [{"version": "1"}]
+    return entries[0]["version"]
+
+
 def run(command, what):
     result = subprocess.run(command, capture_output=True, text=True)
     messages = (result.stdout + result.stderr).strip()
@@ -94,7 +103,9 @@ def main():
         run([args.compiler, "-target", "armv7-apple-ios7.0", "-Wall", "-Werror", "-c", c_path, "-o", object_path],
             "compiling the stub")
         run([args.linker, "-arch", "armv7", "-ios_version_min", "7.0", "-sdk_version", "7.0", "-dylib",
-             "-install_name", library["install_names"][0]["name"], "-o", partial, object_path,
+             "-install_name", library["install_names"][0]["name"],
+             "-current_version", version(library, "current_versions"),
+             "-compatibility_version", version(library, "compatibility_versions"), "-o", partial, object_path,
              *([args.libsystem] if args.libsystem else [])], "linking the stub")
     except (OSError, ValueError, KeyError, IndexError, StubError) as error:
         if os.path.exists(partial):

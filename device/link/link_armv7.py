@@ -6,7 +6,8 @@ linker in Debian that still writes armv7 Mach-O.
 It links two-level against stub dylibs (it cannot read .tbd files), and two
 of its defects are mended around it: non-lazy pointers in the objects are
 spelled as relocations first (nl_pointers_as_relocations.py), and exported
-Thumb functions get their Thumb bit after (thumb_export_addresses.py). A
+Thumb functions get their Thumb bit after (thumb_export_addresses.py), and
+the image gets the LC_UUID this linker does not write (add_uuid.py). A
 third, its Thumb-to-ARM branch shim, is kept out by compiling the objects
 without tail calls (see device/link/FatBinary.cmake). The linker's own
 warnings fail the link: it warns and carries on past an argument it does not
@@ -22,6 +23,7 @@ import struct
 import subprocess
 import sys
 
+import add_uuid
 import nl_pointers_as_relocations
 import thumb_export_addresses
 
@@ -73,7 +75,8 @@ def main():
         image = bytearray(f.read())
     try:
         thumb_export_addresses.mark_thumb_exports(image)
-    except (thumb_export_addresses.ImageError, ValueError, struct.error) as error:
+        add_uuid.add_uuid(image)
+    except (thumb_export_addresses.ImageError, add_uuid.ImageError, ValueError, struct.error) as error:
         sys.exit(f"link_armv7: {args.output}: {error}")
     with open(partial, "wb") as f:
         f.write(image)

@@ -30,10 +30,11 @@ bundle=$contents/Library/PreferenceBundles/$bundle_name.bundle
 icon=$(value_of "$entry_xml" icon)
 [ -f "$bundle/$icon" ] || fail "the entry's icon '$icon' is not in the bundle"
 
-# Icons: PNG, 29 x 29 and 58 x 58 pixels.
+# Icons: PNG, 29 x 29, 58 x 58 and 87 x 87 pixels (scales 1, 2 and 3).
 png_size() { od -An -tu1 -j 16 -N 8 "$1" | awk '{ print $1*16777216 + $2*65536 + $3*256 + $4 "x" $5*16777216 + $6*65536 + $7*256 + $8 }'; }
 [ "$(png_size "$bundle/icon.png")" = 29x29 ] || fail "icon.png is $(png_size "$bundle/icon.png"), not 29x29"
 [ "$(png_size "$bundle/icon@2x.png")" = 58x58 ] || fail "icon@2x.png is $(png_size "$bundle/icon@2x.png"), not 58x58"
+[ "$(png_size "$bundle/icon@3x.png")" = 87x87 ] || fail "icon@3x.png is $(png_size "$bundle/icon@3x.png"), not 87x87"
 
 info_xml=$(xml "$bundle/Info.plist")
 [ -n "$info_xml" ] || fail "the bundle's Info.plist is missing or does not parse"
@@ -41,6 +42,9 @@ executable=$(value_of "$info_xml" CFBundleExecutable)
 [ -n "$executable" ] && [ -f "$bundle/$executable" ] || fail "the executable '$executable' is not in the bundle"
 [ -x "$bundle/$executable" ] || fail "the executable is not mode 0755"
 cmp -s "$bundle/$executable" "$binary" || fail "the packaged executable is not the one built"
+# Its code directories bind it to the Info.plist beside it (special slot -1).
+"${PYTHON:-python3}" "$(dirname "$0")/../checks/verify_signature.py" "$bundle/$executable" --info-plist "$bundle/Info.plist" ||
+  fail "the executable's signature does not hash the packaged Info.plist in slot -1"
 [ -n "$(value_of "$info_xml" CFBundleIdentifier)" ] || fail "the bundle has no identifier"
 principal=$(value_of "$info_xml" NSPrincipalClass)
 [ -n "$principal" ] && grep -qa "$principal" "$bundle/$executable" || fail "the principal class '$principal' is not made by the executable"

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Draws the pane's icon in the Settings app's list: 29 x 29 points, as
-icon.png (scale 1) and icon@2x.png (scale 2): an orange rounded square, as
+icon.png (scale 1), icon@2x.png (scale 2) and icon@3x.png (scale 3, the
+iPhone 6 Plus and 6s Plus): an orange rounded square, as
 the Settings app's own icons are, with three white dots and lines, a list of
 reminders. Run once; the PNGs are committed.
 Standard library only; the PNG writer is the package icon's."""
@@ -60,3 +61,4 @@ if __name__ == "__main__":
     folder = sys.argv[1] if len(sys.argv) > 1 else "."
     write(os.path.join(folder, "icon.png"), 1)
     write(os.path.join(folder, "icon@2x.png"), 2)
+    write(os.path.join(folder, "icon@3x.png"), 3)

@@ -1,6 +1,14 @@
-// Loading a device binary fails as dyld would when an import is missing, and
-// a fault in guest code ends the run naming the guest function.
+// Loading a device binary fails as dyld 239-360 would (a file of the wrong
+// kind, a library absent or too old, a load command it does not know, an
+// import missing at load or at its first lazy call), an exception stops at a
+// frame without unwind information, and a fault in guest code ends the run
+// naming the guest function.
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
 
 #include "../sim_run.h"
 
@@ -26,6 +34,127 @@ TEST(LoaderTest, ABundleIsRefusedWhereADylibIsLoaded) {
   EXPECT_EQ(r.status, 2) << r.out;
   EXPECT_NE(r.out.find(std::string(QST_GUEST_BUNDLE) + ": not a dylib"), std::string::npos) << r.out;
   EXPECT_EQ(r.out.find("guest fault"), std::string::npos) << r.out;
+}
+
+TEST(LoaderTest, ALibraryOlderThanTheModuleRecordedOrAbsentStopsTheLoadInDyldsWords) {
+  SimRun r = runSim({"--module", QST_GUEST_INCOMPATIBLE_VERSION});
+  EXPECT_EQ(r.status, 2) << r.out;
+  EXPECT_NE(r.out.find(std::string("dyld: Library not loaded: /System/Library/Frameworks/Foundation.framework/"
+                                   "Foundation\n  Referenced from: ") +
+                       QST_GUEST_INCOMPATIBLE_VERSION +
+                       "\n  Reason: Incompatible library version: incompatible_version.dylib requires version "
+                       "400.0.0 or later, but Foundation provides version 300.0.0"),
+            std::string::npos)
+      << r.out;
+
+  r = runSim({"--module", QST_GUEST_MISSING_LIBRARY});
+  EXPECT_EQ(r.status, 2) << r.out;
+  EXPECT_NE(r.out.find(std::string("dyld: Library not loaded: /System/Library/Frameworks/HealthKit.framework/"
+                                   "HealthKit\n  Referenced from: ") +
+                       QST_GUEST_MISSING_LIBRARY + "\n  Reason: image not found"),
+            std::string::npos)
+      << r.out;
+}
+
+TEST(LoaderTest, ThePackageRecordingSubstrateAsTheTbdDefaultOnceDidIsRefusedOnBothSlices) {
+  // The packaged dylib with CydiaSubstrate's compatibility version set to
+  // 1.0.0, what a .tbd without versions makes the linker record.
+  std::ifstream in(QST_DEVICE_DYLIB, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string substrate = "/Library/Frameworks/CydiaSubstrate.framework/CydiaSubstrate";
+  int changed = 0;
+  for (std::size_t at = bytes.find(substrate); at != std::string::npos; at = bytes.find(substrate, at + 1)) {
+    std::uint32_t cmd = 0, nameOffset = 0;
+    if (at < 24) continue;
+    std::memcpy(&cmd, bytes.data() + at - 24, 4);
+    std::memcpy(&nameOffset, bytes.data() + at - 16, 4);
+    if (cmd != 0xC || nameOffset != 24) continue;  // LC_LOAD_DYLIB naming it
+    const std::uint32_t oneZeroZero = 0x10000;
+    std::memcpy(bytes.data() + at - 4, &oneZeroZero, 4);
+    ++changed;
+  }
+  ASSERT_EQ(changed, 2);
+  const std::string path = ::testing::TempDir() + "QuillstoneBriarwhistle.dylib";
+  std::ofstream(path, std::ios::binary) << bytes;
+  for (const char* arch : {"arm64", "armv7"}) {
+    SimRun r = runSim({"--module", path, "--arch", arch});
+    EXPECT_EQ(r.status, 2) << r.out;
+    EXPECT_NE(r.out.find("dyld: Library not loaded: " + substrate + "\n  Referenced from: " + path +
+                         "\n  Reason: Incompatible library version: QuillstoneBriarwhistle.dylib requires version "
+                         "1.0.0 or later, but CydiaSubstrate provides version 0.0.0"),
+              std::string::npos)
+        << r.out;
+  }
+  std::remove(path.c_str());
+}
+
+TEST(LoaderTest, ALoadCommandDyldMustKnowButDoesNotIsRefused) {
+  // The faulting module with its function starts marked as chained fixups
+  // (LC_DYLD_CHAINED_FIXUPS, 0x80000034), which iOS 9's dyld predates.
+  std::ifstream in(QST_GUEST_FAULTING, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_GT(bytes.size(), 32u);
+  std::uint32_t count = 0;
+  std::memcpy(&count, bytes.data() + 16, 4);
+  bool marked = false;
+  for (std::size_t at = 32, n = 0; n < count && at + 8 <= bytes.size(); ++n) {
+    std::uint32_t cmd = 0, size = 0;
+    std::memcpy(&cmd, bytes.data() + at, 4);
+    std::memcpy(&size, bytes.data() + at + 4, 4);
+    if (cmd == 0x26) {
+      const std::uint32_t chained = 0x80000034;
+      std::memcpy(bytes.data() + at, &chained, 4);
+      marked = true;
+    }
+    if (size == 0) break;
+    at += size;
+  }
+  ASSERT_TRUE(marked);
+  const std::string path = ::testing::TempDir() + "chained_fixups.dylib";
+  std::ofstream(path, std::ios::binary) << bytes;
+  SimRun r = runSim({"--module", path});
+  std::remove(path.c_str());
+  EXPECT_EQ(r.status, 2) << r.out;
+  EXPECT_NE(r.out.find("dyld: cannot load 'chained_fixups.dylib' because it was built for OS version 7.0 (load "
+                       "command 0x80000034 is unknown)"),
+            std::string::npos)
+      << r.out;
+}
+
+TEST(LoaderTest, AMissingFunctionCalledLazilyEndsTheRunAtItsFirstCallNotAtLoad) {
+  // The module loads and installs its replacement; the lock screen's
+  // loadView then calls through the lazy pointer.
+  SimRun r = runSim({"--module", QST_GUEST_LAZY_MISSING});
+  EXPECT_EQ(r.status, 3) << r.out;
+  EXPECT_EQ(r.out.find("cannot load the library"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find(std::string("dyld: lazy symbol binding failed: Symbol not found: _NSUserName\n  Referenced "
+                                   "from: ") +
+                       QST_GUEST_LAZY_MISSING +
+                       "\n  Expected in: /System/Library/Frameworks/Foundation.framework/Foundation"),
+            std::string::npos)
+      << r.out;
+}
+
+TEST(LoaderTest, AnExceptionUnderAFunctionWithoutUnwindInformationEndsSpringBoardNamingIt) {
+  SimRun r = runSim({"--module", QST_GUEST_NO_UNWIND});
+  EXPECT_EQ(r.status, 3) << r.out;
+  EXPECT_NE(r.out.find("no unwind information for _replacedLoadView"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("noSuchMessageAnywhere"), std::string::npos) << r.out;
+  // The same replacement with unwind information lets it pass, whether
+  // the compact table describes its frame or an FDE of __eh_frame does.
+  for (const char* module : {QST_GUEST_RAISING, QST_GUEST_DWARF_UNWIND}) {
+    r = runSim({"--module", module});
+    EXPECT_EQ(r.status, 3) << r.out;
+    EXPECT_NE(r.out.find("noSuchMessageAnywhere]: unrecognized selector"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("no unwind information"), std::string::npos) << r.out;
+  }
+}
+
+TEST(LoaderTest, AWeakImportTheHostLacksBindsToZero) {
+  // A wrong answer faults in the initialiser (exit status 3); a refusal to
+  // load exits with 2.
+  SimRun r = runSim({"--module", QST_GUEST_WEAK_IMPORT, "--set", "enabled=false"});
+  EXPECT_EQ(r.status, 0) << r.out;
 }
 
 TEST(LoaderTest, AGuestFaultNamesTheFunctionTheAddressAndTheRegisters) {
