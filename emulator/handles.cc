@@ -1,5 +1,7 @@
 #include "handles.h"
 
+#include "machine.h"
+
 #include <stdexcept>
 
 #include "types.h"
@@ -183,6 +185,37 @@ void Handles::fillForRead(std::uint64_t address, unsigned size) {
     if (word == 8) __atomic_store_n(reinterpret_cast<std::uint64_t*>(target), value, __ATOMIC_RELAXED);
     else __atomic_store_n(reinterpret_cast<std::uint32_t*>(target), static_cast<std::uint32_t>(value), __ATOMIC_RELAXED);
   }
+}
+
+void Handles::storeFromGuest(std::uint64_t address, unsigned size, std::uint64_t value) {
+  std::lock_guard guard(lock_);
+  auto after = slots_.upper_bound(address);
+  const unsigned word = guestPointerSize(arch_);
+  if (after != slots_.begin()) {
+    const Slot& slot = std::prev(after)->second;
+    std::uint64_t offset = address - slot.address;
+    for (const Field& field : slot.layout->fields) {
+      if (address >= slot.address + slot.size || field.guestOffset != offset || size != word || !field.type) continue;
+      char* base = reinterpret_cast<char*>(slot.object) + field.hostOffset;
+      if (word == 4) value &= 0xffffffffu;
+      if (field.type != '@') {
+        *reinterpret_cast<long*>(base) = static_cast<long>(word == 4 ? static_cast<std::int32_t>(value) : value);
+        return;
+      }
+      id member = nil;
+      if (value) {
+        auto named = slots_.find(value);
+        auto constant = constants_.find(value);
+        if (named != slots_.end()) member = named->second.object;
+        else if (constant != constants_.end()) member = constant->second;
+        else throw GuestFault("the module stored " + hex(value) + " where an object was expected");
+      }
+      *reinterpret_cast<id*>(base) = member;
+      return;
+    }
+  }
+  throw GuestFault("the module wrote " + std::to_string(size) + " bytes into an object at " + hex(address) +
+                   ", which is no instance variable it may set");
 }
 
 void Handles::forget(id object) {

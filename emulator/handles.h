@@ -5,8 +5,11 @@
 //    the instance variables of each class from the root down, at the guest's
 //    sizes and alignments. The guest reads instance variables by offset; a
 //    read of a slot fills it first from the host object's variable, so the
-//    guest always sees the current value. The name goes when the object is
-//    deallocated;
+//    guest always sees the current value. A store to an object or word
+//    variable (a page class keeping its `_specifiers`) sets the host's
+//    variable, as the device's code sets its own object's memory, without
+//    retaining; a store anywhere else in an object is a fault. The name goes
+//    when the object is deallocated;
 //  - the dylib's constant strings are their own addresses in __cfstring;
 //  - a selector is the address of a copy of its name, as on a device;
 //  - any other host pointer (a context, a semaphore, an ivar) is a number in
@@ -47,6 +50,9 @@ class Handles {
 
   // Before the guest reads [address, address + size) in the arena.
   void fillForRead(std::uint64_t address, unsigned size);
+  // Before the guest stores `value` at [address, address + size) in the
+  // arena; raises GuestFault for a store that is not a whole variable.
+  void storeFromGuest(std::uint64_t address, unsigned size, std::uint64_t value);
   // The runtime is about to deallocate `object`.
   void forget(id object);
 

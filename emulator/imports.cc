@@ -14,6 +14,8 @@
 #include "coregraphics/CGContext.h"
 #include "coregraphics/CGGeometry.h"
 #include "dispatch/dispatch.h"
+#include "file_imports.h"
+#include "foundation/NSData.h"
 #include "foundation/NSLog.h"
 #include "foundation/NSString.h"
 #include "foundation/device.h"
@@ -88,6 +90,15 @@ void sendMessage(Cpu& cpu, bool stret, bool toSuper = false) {
       for (unsigned d = 0; d < 4; ++d) cpu.setFpReg(d, 8, 0);
     return;
   }
+  if (selector == sel("bytes") && NSIsData(self)) {
+    // The guest reads data's bytes itself (a pane writing a file): a copy in
+    // its own memory, kept while the call that asked runs, as a C string is.
+    const auto& bytes = static_cast<NSDataObj*>(self)->bytes;
+    std::uint64_t copy = bytes.empty() ? 0 : m.memory().copyIn(bytes.data(), bytes.size());
+    if (copy) cpu.keepUntilReturn(copy);
+    cpu.setIntReg(first, copy);
+    return;
+  }
   IMP imp = class_lookupMethod(lookupFrom, selector);
   if (!imp) objc_detail::unrecognizedSelector(self, selector);
   if (gRecording.load(std::memory_order_relaxed)) {
@@ -159,8 +170,12 @@ KnownSignature knownSignature() {
   return {objc_encodeMethod<R, A...>(), &typeid(R (*)(id, SEL, A...))};
 }
 const KnownSignature* signatureForTypes(const std::string& guestTypes) {
-  static const std::vector<KnownSignature> known{knownSignature<void>(), knownSignature<id>(),
-                                                 knownSignature<BOOL>(), knownSignature<void, id>()};
+  // The last three are a settings pane's: a specifier getter, a setter, a
+  // table view's cell.
+  static const std::vector<KnownSignature> known{knownSignature<void>(),         knownSignature<id>(),
+                                                 knownSignature<BOOL>(),         knownSignature<void, id>(),
+                                                 knownSignature<id, id>(),       knownSignature<void, id, id>(),
+                                                 knownSignature<id, id, id>()};
   std::string plain;
   for (char c : guestTypes)
     if (!std::isdigit(static_cast<unsigned char>(c))) plain += c;
@@ -328,6 +343,12 @@ const std::vector<Entry>& table() {
       {kLibSystem, "dyld_stub_binder", lazyBinderTrap},
       {kLibSystem, "_memcpy", memcpyTrap},
       {kLibSystem, "_strlen", Typed<&lengthOf>::make},
+      {kLibSystem, "_open", openTrap},
+      {kLibSystem, "_write", writeTrap},
+      {kLibSystem, "_fsync", fsyncTrap},
+      {kLibSystem, "_close", closeTrap},
+      {kLibSystem, "_rename", renameTrap},
+      {kLibSystem, "_unlink", unlinkTrap},
       {kLibSystem, "___stack_chk_guard", stackGuardData},
       {kLibSystem, "___stack_chk_fail", stackCheckFailTrap},
       {kCoreGraphics, "_CGRectGetMinX", Typed<&CGRectGetMinX>::make},

@@ -36,6 +36,17 @@ void arenaReadHook(uc_engine*, uc_mem_type, std::uint64_t address, int size, std
   static_cast<Cpu*>(user)->machine().handles().fillForRead(address, static_cast<unsigned>(size));
 }
 
+// A store into an object: an instance variable the guest sets goes to the
+// host object (handles.h).
+void arenaWriteHook(uc_engine*, uc_mem_type, std::uint64_t address, int size, std::int64_t value, void* user) {
+  Cpu* cpu = static_cast<Cpu*>(user);
+  try {
+    cpu->machine().handles().storeFromGuest(address, static_cast<unsigned>(size), static_cast<std::uint64_t>(value));
+  } catch (...) {
+    cpu->stopWith(std::current_exception());
+  }
+}
+
 bool invalidHook(uc_engine*, uc_mem_type, std::uint64_t address, int, std::int64_t, void* user) {
   static_cast<Cpu*>(user)->noteBadAddress(address);
   return false;
@@ -85,6 +96,9 @@ Cpu::Cpu(Machine& machine, unsigned stackIndex) : machine_(machine), stackIndex_
   check(uc_hook_add(uc_, &hook, UC_HOOK_MEM_READ, reinterpret_cast<void*>(arenaReadHook), this, layout::kArenaBase,
                     layout::kArenaBase + layout::kArenaSize - 1),
         "arena hook");
+  check(uc_hook_add(uc_, &hook, UC_HOOK_MEM_WRITE, reinterpret_cast<void*>(arenaWriteHook), this, layout::kArenaBase,
+                    layout::kArenaBase + layout::kArenaSize - 1),
+        "arena write hook");
   check(uc_hook_add(uc_, &hook, UC_HOOK_MEM_INVALID, reinterpret_cast<void*>(invalidHook), this, 1, 0), "fault hook");
   if (machine.countingInstructions())
     check(uc_hook_add(uc_, &hook, UC_HOOK_CODE, reinterpret_cast<void*>(instructionHook), this, layout::kImageBase,
@@ -189,6 +203,11 @@ void Cpu::fault(int error, std::uint64_t entry) {
     what += " (address " + hex(badAddress_) + ")";
   throw GuestFault("guest fault in " + machine_.symbolize(at) + " at " + hex(at) + " (" + archName(arch()) +
                    ", called at " + machine_.symbolize(entry) + "): " + what + "; registers: " + registers());
+}
+
+void Cpu::stopWith(std::exception_ptr error) {
+  if (!pending_) pending_ = std::move(error);
+  uc_emu_stop(uc_);
 }
 
 void Cpu::handleTrap(std::uint64_t address) {

@@ -92,6 +92,9 @@ class Cpu {
     sawBadAddress_ = true;
   }
   void countInstruction();
+  // A hook that cannot go on: the engine stops, and the call into the guest
+  // raises `error`.
+  void stopWith(std::exception_ptr error);
 
  private:
   friend class Frame;

@@ -6,6 +6,7 @@
 #include "coreimage/CIColor.h"
 #include "eventkit/eventkit.h"
 #include "foundation/NSArray.h"
+#include "foundation/NSBundle.h"
 #include "foundation/NSData.h"
 #include "foundation/NSDate.h"
 #include "foundation/NSDictionary.h"
@@ -19,12 +20,17 @@
 #include "foundation/PropertyList.h"
 #include "preferences/preferences.h"
 #include "runtime/autorelease.h"
+#include "runtime/images.h"
 #include "runtime/nsobject.h"
 #include "uikit/UIKit.h"
 
 namespace {
+// Each framework's classes are its image's, as the device's are compiled
+// into the framework that defines them (runtime/images.h).
 __attribute__((constructor)) void bootPlatform() {
+  objc_setDefiningImage(kObjcImage);
   registerNSObject();
+  objc_setDefiningImage(kFoundationImage);
   registerNSAutoreleasePool();
   registerNSString();
   registerNSNumber();
@@ -38,10 +44,17 @@ __attribute__((constructor)) void bootPlatform() {
   registerNSIndexPath();
   registerPropertyLists();
   registerNSPropertyListSerialization();
+  registerNSBundle();
+  objc_setDefiningImage(kCoreImageImage);
   registerCoreImage();
+  objc_setDefiningImage(kUIKitImage);
   registerUIKit();
+  objc_setDefiningImage(kBulletinBoardImage);
   registerBulletinBoard();
+  objc_setDefiningImage(kEventKitImage);
   registerEventKit();
+  objc_setDefiningImage(kPreferencesImage);
   registerPreferences();
+  objc_setDefiningImage("");
 }
 }  // namespace

@@ -14,6 +14,8 @@ packages=(
   libjpeg62-turbo-dev libgif-dev libtiff-dev
   libcli11-dev nlohmann-json3-dev
   zlib1g-dev
+  # springboard-sim --install reads a package (ar, gzip-compressed tar)
+  libarchive-dev
   # running the device binary: the CPU, the calls across, Mach-O reading
   libunicorn-dev libffi-dev llvm-19-dev
   # the device build: compiler, Mach-O linker and tools for its checks

@@ -10,6 +10,7 @@
 #include "classes/SBLockScreenPluginOverlayContext.h"
 #include "classes/classes.h"
 #include "guest_module.h"
+#include "install/deb_package.h"
 #include "foundation/NSArray.h"
 #include "foundation/NSLog.h"
 #include "foundation/NSRunLoop.h"
@@ -98,18 +99,45 @@ Device::Device(const DeviceOptions& options) : options_(options) {
       throw DeviceError(e.what());
     }
   }
+  std::vector<std::string> modules;
+  if (!options.modulePath.empty()) modules.push_back(options.modulePath);
+  if (!options.install.empty()) {
+    // Refused whole before anything is written; then written only into the
+    // private folder.
+    try {
+      DebPackage package = readDebPackageFile(options.install);
+      settingsPane_.ensureFolder();
+      unpackPackage(package, settingsPane_.privateFolder());
+      installed_.emplace();
+      installed_->package = package.name;
+    } catch (const PackageError& e) {
+      throw DeviceError("--install " + std::string(e.what()));
+    } catch (const SettingError& e) {
+      throw DeviceError(e.what());
+    }
+  }
   NSClockSetFixed(options.now);
   NSLogSetProcessName("SpringBoard");
   registerSpringBoardClasses(version, options.springBoardProcess);
-  if (options.modulePath.empty()) return;
-  trace::beginModuleLoad(options.traceCalls);
-  try {
-    moduleArch_ = mapModule(options.modulePath, options.arch);
-  } catch (...) {
-    trace::endModuleLoad();
-    throw;
+  if (installed_) {
+    // SpringBoard's classes are there before the loader asks for `Classes`.
+    installed_->loadIns = substrateLoadIns({"com.apple.springboard", "SpringBoard"}, options.root,
+                                           settingsPane_.privateFolder());
+    installed_->panes = preferenceLoaderEntries(options.root, settingsPane_.privateFolder());
+    modules.clear();
+    for (const LoadIn& loadIn : installed_->loadIns)
+      if (loadIn.selected) modules.push_back(loadIn.hostPath);
   }
-  trace::endModuleLoad();
+  for (const std::string& module : modules) {
+    trace::beginModuleLoad(options.traceCalls);
+    try {
+      moduleArch_ = mapModule(module, options.arch);
+    } catch (...) {
+      trace::endModuleLoad();
+      throw;
+    }
+    trace::endModuleLoad();
+  }
 }
 
 Device::~Device() {
@@ -307,7 +335,15 @@ SettingsApp& Device::settingsApp() {
   if (settingsApp_) return *settingsApp_;
   try {
     settingsPane_.ensureFolder();
-    settingsApp_ = std::make_unique<SettingsApp>(SettingsApp::defaultBundleFolder());
+    if (!installed_) {
+      settingsApp_ = std::make_unique<SettingsApp>(SettingsApp::defaultBundleFolder(), "", options_.arch);
+    } else if (installed_->panes.empty()) {
+      throw DeviceError(std::string("the package adds no settings pane (no entry in ") + kPreferenceLoaderFolder +
+                        " naming a bundle in " + kPreferenceBundlesFolder + ")");
+    } else {
+      const PaneEntry& pane = installed_->panes.front();
+      settingsApp_ = std::make_unique<SettingsApp>(pane.hostFolder, pane.bundlePath, options_.arch);
+    }
   } catch (const SettingError& e) {
     throw DeviceError(e.what());
   } catch (const PaneError& e) {

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "Snapshot.h"
+#include "install/device_boot.h"
 #include "settings_app.h"
 #include "settings_pane.h"
 #include "foundation/NSDate.h"
@@ -47,6 +48,12 @@ struct DeviceOptions {
   // The settings file holds exactly these for the run, in place of the
   // root's own; the root is not touched (see settings_pane.h).
   std::optional<Settings> settings;
+  // A Debian package (.deb) installed for the run: unpacked into the private
+  // folder above the root, then booted from as a device boots: the load-ins
+  // Substrate's loader selects for SpringBoard are mapped in place of
+  // `modulePath`, and the Settings app opens the pane of PreferenceLoader's
+  // entry (install/).
+  std::string install;
 
   // $QST_MODULE when set ("none": no module), else the library built with
   // this tree.
@@ -107,12 +114,21 @@ class Device {
   // writes goes to the private folder of setSetting. Raises DeviceError
   // when the pane cannot be loaded.
   SettingsApp& settingsApp();
+  // The Settings app once a step has opened it; null before.
+  const SettingsApp* openedSettingsApp() const { return settingsApp_.get(); }
 
   Snapshot snapshot();
 
   // The processor whose code the module runs: "host" for the Linux module,
   // "arm64" or "armv7" for a device binary; empty when none is mapped.
   const std::string& moduleArch() const { return moduleArch_; }
+  // What booted from DeviceOptions::install; null without one.
+  struct Installed {
+    std::string package;            // its Package name
+    std::vector<LoadIn> loadIns;    // every load-in, loaded or not
+    std::vector<PaneEntry> panes;   // PreferenceLoader's entries
+  };
+  const Installed* installed() const { return installed_ ? &*installed_ : nullptr; }
 
   // For tests that look deeper.
   id lockScreenView() const { return lockScreenView_; }
@@ -136,6 +152,7 @@ class Device {
   std::string moduleArch_;
   SettingsPane settingsPane_;
   std::unique_ptr<SettingsApp> settingsApp_;
+  std::optional<Installed> installed_;
 };
 
 }  // namespace sb

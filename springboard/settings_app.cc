@@ -7,8 +7,11 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 
 #include "foundation/NSArray.h"
+#include "guest_module.h"
+#include "foundation/NSBundle.h"
 #include "foundation/NSDictionary.h"
 #include "foundation/NSIndexPath.h"
 #include "foundation/NSNumber.h"
@@ -17,6 +20,7 @@
 #include "foundation/PropertyListLimits.h"
 #include "preferences/preferences.h"
 #include "runtime/autorelease.h"
+#include "runtime/images.h"
 #include "runtime/message.h"
 #include "runtime/nsobject.h"
 
@@ -146,30 +150,67 @@ std::string SettingsApp::defaultBundleFolder() {
 #endif
 }
 
-SettingsApp::SettingsApp(const std::string& bundleFolder) : folder_(bundleFolder) {
+namespace {
+
+// A Linux build is mapped with dlopen; a device build's slice is loaded as
+// NSBundle's load has dyld load it.
+// Returns the processor whose code runs.
+std::string loadExecutable(const std::string& image, const std::string& arch) {
+  if (emu::looksLikeMachO(image)) {
+    try {
+      emu::loadGuestModule(image, emu::archNamed(arch), emu::ImageKind::Bundle);
+    } catch (const emu::LoadError& e) {
+      throw PaneError("cannot load the settings pane " + image + ": " + e.what());
+    }
+    return arch;
+  }
+  if (!dlopen(image.c_str(), RTLD_NOW | RTLD_GLOBAL)) {
+    const char* why = dlerror();
+    throw PaneError("cannot load the settings pane " + image + ": " + (why ? why : "unknown error"));
+  }
+  return "host";
+}
+
+// What Preferences.app links: libobjc, Foundation, UIKit (and CoreImage,
+// which UIKit links) and the Preferences framework. EventKit is not among
+// them: a bundle that needs it links it or loads it.
+std::set<std::string> settingsAppImages() {
+  return {kObjcImage, kFoundationImage, kUIKitImage, kCoreImageImage, kPreferencesImage};
+}
+
+}  // namespace
+
+SettingsApp::SettingsApp(const std::string& bundleFolder, const std::string& devicePath, const std::string& arch)
+    : folder_(bundleFolder), process_(kSettingsAppFolder, settingsAppImages()) {
+  ObjcProcessScope inApp(process_);
   AutoreleasePool pool;
   id info = readPlist(folder_ + "/Info.plist");
   std::string executable = stringFor(info, "CFBundleExecutable"), principal = stringFor(info, "NSPrincipalClass");
   if (executable.empty() || principal.empty())
     throw PaneError("the settings pane " + folder_ + " has no Info.plist naming its executable and principal class");
+  id bundle = NSBundleAt(devicePath.empty() ? folder_ : devicePath, folder_);
   // As the app loads a bundle: mapped once, never unmapped.
-  if (!dlopen((folder_ + "/" + executable).c_str(), RTLD_NOW | RTLD_GLOBAL)) {
-    const char* why = dlerror();
-    throw PaneError("cannot load the settings pane " + folder_ + ": " + (why ? why : "unknown error"));
-  }
-  Class cls = objc_getClass(principal.c_str());
+  std::string image = folder_ + "/" + executable;
+  if (!bundle) throw PaneError("cannot load the settings pane " + folder_ + ": no such folder");
+  bundlePath_ = devicePath.empty() ? folder_ : devicePath;
+  executable_ = executable;
+  arch_ = loadExecutable(image, arch);
+  process_.load(image);
+  NSBundleSetLoaded(bundle, image);
+  Class cls = static_cast<Class>(msgSend<id>(bundle, "principalClass"));
   if (!cls || !class_respondsToSelector(cls, sel("specifiers")))
     throw PaneError("the settings pane has no list controller " + principal);
   principal_.adopt(objc_new(cls));
-  PSListControllerSetBundleFolder(principal_, folder_);
 }
 
 SettingsApp::~SettingsApp() {
+  ObjcProcessScope inApp(process_);
   AutoreleasePool pool;
   principal_ = nullptr;
 }
 
 PanePage SettingsApp::mainPage() {
+  ObjcProcessScope inApp(process_);
   id specifierPlist = readPlist(folder_ + "/" + stringFor(readPlist(folder_ + "/Info.plist"), "CFBundleExecutable") +
                                 ".plist");
   return pageOf(principal_, stringFor(specifierPlist, "title"), "");
@@ -181,11 +222,11 @@ id SettingsApp::openLists() {
   if (!detail) throw PaneError("the settings pane has no \"Reminder lists\" page");
   id page = objc_autorelease(objc_new(detail));
   msgSend<void, id>(page, "setSpecifier:", link);
-  PSListControllerSetBundleFolder(page, folder_);
   return page;
 }
 
 PanePage SettingsApp::listsPage() {
+  ObjcProcessScope inApp(process_);
   AutoreleasePool pool;
   id page = openLists();
   std::string title = text(msgSend<id>(msgSend<id>(page, "specifier"), "name"));
@@ -236,11 +277,13 @@ id SettingsApp::valueFor(id specifier, const std::string& value) {
 }
 
 void SettingsApp::check(const std::string& key, const std::string& value) {
+  ObjcProcessScope inApp(process_);
   AutoreleasePool pool;
   valueFor(controlFor(key), value);
 }
 
 void SettingsApp::set(const std::string& key, const std::string& value) {
+  ObjcProcessScope inApp(process_);
   AutoreleasePool pool;
   id specifier = controlFor(key);
   id v = valueFor(specifier, value);
@@ -260,11 +303,13 @@ id SettingsApp::listRow(id page, const std::string& name) {
 }
 
 void SettingsApp::checkList(const std::string& name) {
+  ObjcProcessScope inApp(process_);
   AutoreleasePool pool;
   listRow(openLists(), name);
 }
 
 void SettingsApp::tapList(const std::string& name) {
+  ObjcProcessScope inApp(process_);
   AutoreleasePool pool;
   id row = listRow(openLists(), name);
   msgSend<void, id>(msgSend<id>(row, "target"), msgSend<SEL>(row, "buttonAction"), row);

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/images.h"
 #include "runtime/strong.h"
 
 namespace sb {
@@ -41,17 +42,30 @@ struct PanePage {
   std::vector<PaneRow> rows;
 };
 
+// Where the Settings app itself lies; its folder holds none of a pane's
+// files.
+inline constexpr const char* kSettingsAppFolder = "/Applications/Preferences.app";
+
 class SettingsApp {
  public:
   // Raises PaneError when the bundle cannot be loaded or has no principal
   // class that answers specifiers.
-  explicit SettingsApp(const std::string& bundleFolder);
+  // `devicePath` is where the device has the bundle (the folder itself when
+  // empty); a Mach-O executable runs its `arch` slice under emulation.
+  explicit SettingsApp(const std::string& bundleFolder, const std::string& devicePath = "",
+                       const std::string& arch = "arm64");
   ~SettingsApp();
   SettingsApp(const SettingsApp&) = delete;
   SettingsApp& operator=(const SettingsApp&) = delete;
 
   // $QST_PANE when set, else the bundle built with this tree.
   static std::string defaultBundleFolder();
+
+  // What runs: the bundle's device path, its executable's name, and "host"
+  // for a Linux build or the slice run under emulation.
+  const std::string& bundlePath() const { return bundlePath_; }
+  const std::string& executable() const { return executable_; }
+  const std::string& arch() const { return arch_; }
 
   PanePage mainPage();
   // The page the "Reminder lists" row opens, made afresh as each visit does.
@@ -74,7 +88,9 @@ class SettingsApp {
   id valueFor(id specifier, const std::string& text);
   id openLists();
 
-  std::string folder_;
+  std::string folder_, bundlePath_, executable_, arch_;
+  // The app's own process: its main bundle and the images it has loaded.
+  ObjcProcess process_;
   StrongId principal_;
 };
 

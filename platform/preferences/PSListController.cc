@@ -2,6 +2,7 @@
 #include <iterator>
 
 #include "foundation/NSArray.h"
+#include "foundation/NSBundle.h"
 #include "foundation/NSDictionary.h"
 #include "foundation/NSIndexPath.h"
 #include "foundation/NSLog.h"
@@ -26,7 +27,7 @@ id string(id dictionary, const char* key) {
 SEL selectorNamed(id name) { return name ? sel_registerName(NSStringUTF8(name).c_str()) : nullptr; }
 
 // One item of a plist as the framework makes it a specifier.
-id specifierFromItem(id item, id target) {
+id specifierFromItem(id item, id target, id bundle) {
   if (!NSIsDictionary(item)) return nil;
   id cellName = string(item, "cell");
   NSInteger cell = cellName ? PSCellTypeFromName(NSStringUTF8(cellName)) : -1;
@@ -35,8 +36,11 @@ id specifierFromItem(id item, id target) {
   SEL get = selectorNamed(string(item, "get")), set = selectorNamed(string(item, "set"));
   if (key && !get) get = sel("readPreferenceValue:");
   if (key && !set) set = sel("setPreferenceValue:specifier:");
+  // A Settings app finds the page class by name in the controller's bundle
+  // (-[NSBundle classNamed:]): a class made at run time is in none, and a
+  // row naming one opens nothing.
   id detailName = string(item, "detail");
-  id detail = detailName ? objc_getClass(NSStringUTF8(detailName).c_str()) : nil;
+  id detail = detailName ? msgSend<id, id>(bundle, "classNamed:", detailName) : nil;
   id label = string(item, "label");
   id s = msgSend<id, id, id, SEL, SEL, id, NSInteger, id>(objc_getClass("PSSpecifier"),
                                                            "preferenceSpecifierNamed:target:set:get:detail:cell:edit:",
@@ -51,8 +55,16 @@ id specifierFromItem(id item, id target) {
   return s;
 }
 
+// The controller's bundle is that of its class (+[NSBundle bundleForClass:]);
+// a page class made at run time gets the Settings app's own bundle, unless
+// it answers -bundle itself.
+id bundle(id self, SEL) {
+  return msgSend<id, id>(objc_getClass("NSBundle"), "bundleForClass:", object_getClass(self));
+}
+
 id loadSpecifiersFromPlistName(id self, SEL, id name, id target) {
-  std::string path = page(self)->bundleFolder + "/" + NSStringUTF8(name) + ".plist";
+  id from = msgSend<id>(self, "bundle");
+  std::string path = NSIsString(name) ? NSBundleHostPathForResource(from, NSStringUTF8(name), "plist") : "";
   std::ifstream in(path, std::ios::binary);
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   id plist = bytes.size() <= kMaxPropertyListFileBytes ? NSPropertyListFromBytes(bytes.data(), bytes.size()) : nil;
@@ -63,7 +75,7 @@ id loadSpecifiersFromPlistName(id self, SEL, id name, id target) {
   }
   std::vector<id> specifiers;
   for (id item : NSArrayItems(items))
-    if (id s = specifierFromItem(item, target)) specifiers.push_back(s);
+    if (id s = specifierFromItem(item, target, from)) specifiers.push_back(s);
   return NSArrayWith(specifiers);
 }
 
@@ -130,10 +142,6 @@ PSListControllerObj::~PSListControllerObj() {
 }
 PSTableCellObj::~PSTableCellObj() { objc_release(specifier); }
 
-void PSListControllerSetBundleFolder(id controller, const std::string& folder) {
-  if (controller) page(controller)->bundleFolder = folder;
-}
-
 void registerPSSpecifier();
 
 void registerPreferences() {
@@ -141,6 +149,7 @@ void registerPreferences() {
   Class c = objc_defineClass<PSListControllerObj>(NSObjectClass(), "PSListController");
   OBJC_IVAR(c, PSListControllerObj, _specifiers, "@");
   class_addMethod(c, sel("specifiers"), specifiers, "@@:");
+  class_addMethod(c, sel("bundle"), bundle, "@@:");
   class_addMethod(c, sel("loadSpecifiersFromPlistName:target:"), loadSpecifiersFromPlistName, "@@:@@");
   class_addMethod(c, sel("readPreferenceValue:"), readPreferenceValue, "@@:@");
   class_addMethod(c, sel("setPreferenceValue:specifier:"), setPreferenceValue, "v@:@@");

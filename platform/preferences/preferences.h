@@ -9,8 +9,10 @@
 //   -setValues:titles:, -setButtonAction:, -buttonAction, -getter, -setter.
 // PSListController (class "PSListController"): a page of specifiers.
 //   -specifiers (the `_specifiers` ivar, nil until a subclass fills it),
-//   -loadSpecifiersFromPlistName:target: (the plist of that name in the
-//   controller's bundle folder: `title` and `items`, each item a specifier;
+//   -bundle (+[NSBundle bundleForClass:] of the controller's class),
+//   -loadSpecifiersFromPlistName:target: (the plist of that name in
+//   [self bundle]: `title` and `items`, each item a specifier, its `detail`
+//   class found with the bundle's -classNamed:;
 //   rows with a `key` read and write through the controller's
 //   readPreferenceValue: and setPreferenceValue:specifier: unless the item
 //   names `get`/`set`), -readPreferenceValue: (the specifier's `default`),
@@ -60,7 +62,6 @@ struct PSSpecifierObj : objc_object {
 struct PSListControllerObj : objc_object {
   id _specifiers = nullptr;  // retained
   id specifier = nullptr;    // retained: the row that opened this page
-  std::string bundleFolder;  // host folder the page's plists are read from
   ~PSListControllerObj() override;
 };
 
@@ -69,9 +70,5 @@ struct PSTableCellObj : objc_object {
   BOOL checked = NO;
   ~PSTableCellObj() override;
 };
-
-// The Settings app tells a page which bundle it came from (the framework
-// finds it from the controller's class).
-void PSListControllerSetBundleFolder(id controller, const std::string& folder);
 
 void registerPreferences();

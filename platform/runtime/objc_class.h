@@ -24,4 +24,5 @@ struct objc_class : objc_object {
   ObjectFactory factory;
   std::unordered_map<SEL, objc_method> methods;
   std::unordered_map<std::string, objc_ivar> ivars;
+  std::string image;  // the image that defines the class; empty for one made at run time
 };

@@ -18,6 +18,7 @@
 #include <unordered_map>
 
 #include "runtime/address_cache.h"
+#include "runtime/images.h"
 #include "runtime/message.h"
 #include "runtime/objc_class.h"
 
@@ -143,12 +144,9 @@ Class findClass(const char* name) {
   return it == r.classes.end() ? nil : it->second;
 }
 
-}  // namespace
-
 // Remembered by address as selectors are; a name not yet registered is
 // looked up again next time.
-Class objc_getClass(const char* name) {
-  if (!name) return nil;
+Class lookUpClass(const char* name) {
   LookupCache* cache = lookupCache();
   if (!cache) return findClass(name);
   auto& byAddress = cache->classesByAddress;
@@ -158,8 +156,18 @@ Class objc_getClass(const char* name) {
   return found;
 }
 
+}  // namespace
+
+// A class of an image the current process has not loaded is not there
+// (images.h).
+Class objc_getClass(const char* name) {
+  if (!name) return nil;
+  Class found = lookUpClass(name);
+  return found && objc_imageIsLoaded(class_getImageName(found)) ? found : nil;
+}
+
 Class objc_allocateClassPair(Class superclass, const char* name, ObjectFactory factory) {
-  if (!name || objc_getClass(name)) return nil;
+  if (!name || lookUpClass(name)) return nil;
   Class meta = new objc_class;
   Class cls = new objc_class;
   meta->name = name;
@@ -168,6 +176,7 @@ Class objc_allocateClassPair(Class superclass, const char* name, ObjectFactory f
   cls->isa = meta;
   cls->superclass = superclass;
   cls->factory = std::move(factory);
+  cls->image = objc_definingImage();
   // A root class's metaclass inherits from the root class itself, so class
   // objects answer the root's instance methods (respondsToSelector:, ...).
   meta->superclass = superclass ? superclass->isa : cls;

@@ -22,6 +22,16 @@ constexpr CGFloat kDotCanvas = 29, kDotDiameter = 14;
 
 Class listsPageClass() { return objc_getClass(kListsPageClassName); }
 
+// The Settings app does not link EventKit, and a framework's classes are
+// there only once it is loaded: the page loads it before its first use.
+Class eventStoreClass() {
+  if (Class found = objc_getClass("EKEventStore")) return found;
+  id framework = msgSend<id, id>(objc_getClass("NSBundle"), "bundleWithPath:",
+                                 NSStr("/System/Library/Frameworks/EventKit.framework"));
+  if (!framework || !msgSend<BOOL>(framework, "load")) return nil;
+  return objc_getClass("EKEventStore");
+}
+
 id group(id name, id footer) {
   id g = msgSend<id, id>(objc_getClass("PSSpecifier"), "groupSpecifierWithName:", name);
   if (footer) msgSend<void, id, id>(g, "setProperty:forKey:", footer, NSStr("footerText"));
@@ -104,12 +114,19 @@ void requestAccess(id page, id store, NSInteger status) {
 id specifiers(id self, SEL) {
   if (id loaded = ivar<id>(self, "_specifiers")) return loaded;
   AutoreleasePool pool;
-  Class storeClass = objc_getClass("EKEventStore");
+  id rows = objc_autorelease(objc_new(objc_getClass("NSMutableArray")));
+  Class storeClass = eventStoreClass();
+  if (!storeClass) {
+    // Nothing to ask, so nothing waits for an answer.
+    msgSend<void, id>(rows, "addObject:", group(NSStr("Lists"), NSStr("Reminders cannot be read here, so no lists "
+                                                                     "can be shown.")));
+    storeIvar(self, "_specifiers", rows);
+    return rows;
+  }
   id store = objc_autorelease(objc_new(storeClass));
   NSInteger status = msgSend<NSInteger, NSUInteger>(storeClass, "authorizationStatusForEntityType:", kReminders);
   requestAccess(self, store, status);
 
-  id rows = objc_autorelease(objc_new(objc_getClass("NSMutableArray")));
   if (status == kNotDetermined) {
     msgSend<void, id>(rows, "addObject:", group(NSStr("Lists"), NSStr("Waiting for access to your reminders…")));
   } else if (status != kAuthorized) {

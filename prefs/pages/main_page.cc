@@ -1,6 +1,7 @@
 #include "pages/main_page.h"
 
 #include "pages/control_values.h"
+#include "pages/lists_page.h"
 #include "store/files.h"
 
 namespace qst::prefs {
@@ -41,10 +42,43 @@ void offerCustomIcon(id specifiers) {
   objc_release(titles);
 }
 
+// The page's class is made at load time, so it lies in no image and the
+// framework would take the Settings app's own bundle for it, where none of
+// the pane's files are: the page names its own bundle, found by the
+// identifier the Settings app loaded it under.
+id bundle(id self, SEL) {
+  id own = msgSend<id, id>(objc_getClass("NSBundle"), "bundleWithIdentifier:", NSStr("org.velmorra.quillstonebriarwhistleprefs"));
+  return own ? own : msgSendSuper<id>(objc_getClass(kMainPageClassName), self, "bundle");
+}
+
+// The framework finds a row's page class in the bundle's own image, where
+// the lists page, made at load time, is not: the row is made again here with
+// its page class, keeping everything else the plist gave it.
+id withListsPage(id self, id loaded) {
+  Class page = objc_getClass(kListsPageClassName);
+  id rows = objc_autorelease(objc_new(objc_getClass("NSMutableArray")));
+  for (id s : each(loaded)) {
+    id row = s;
+    if (isEqualToString(msgSend<id>(s, "identifier"), NSStr("lists")) && page &&
+        !msgSend<id>(s, "detailControllerClass")) {
+      row = msgSend<id, id, id, SEL, SEL, id, NSInteger, id>(
+          objc_getClass("PSSpecifier"), "preferenceSpecifierNamed:target:set:get:detail:cell:edit:",
+          msgSend<id>(s, "name"), self, msgSend<SEL>(s, "setter"), msgSend<SEL>(s, "getter"), page,
+          msgSend<NSInteger>(s, "cellType"), nil);
+      id properties = msgSend<id>(s, "properties");
+      for (id k : each(msgSend<id>(properties, "allKeys")))
+        msgSend<void, id, id>(row, "setProperty:forKey:", msgSend<id, id>(properties, "objectForKey:", k), k);
+      msgSend<void, id>(row, "setIdentifier:", msgSend<id>(s, "identifier"));
+    }
+    msgSend<void, id>(rows, "addObject:", row);
+  }
+  return rows;
+}
+
 id specifiers(id self, SEL) {
   if (id loaded = ivar<id>(self, "_specifiers")) return loaded;
-  id loaded = msgSend<id, id, id>(self, "loadSpecifiersFromPlistName:target:", NSStr("QuillstoneBriarwhistlePrefs"),
-                                  self);
+  id loaded = withListsPage(self, msgSend<id, id, id>(self, "loadSpecifiersFromPlistName:target:",
+                                                      NSStr("QuillstoneBriarwhistlePrefs"), self));
   offerCustomIcon(loaded);
   storeIvar(self, "_specifiers", loaded);
   return loaded;
@@ -89,6 +123,7 @@ void setCustomIconFile(id self, SEL, id text, id) {
 void registerMainPage() {
   static const MethodRow methods[] = {
       {"specifiers", specifiers, "@@:"},
+      {"bundle", bundle, "@@:"},
       {"readPreferenceValue:", readPreferenceValue, "@@:@"},
       {"setPreferenceValue:specifier:", setPreferenceValue, "v@:@@"},
       {"customIconFile:", customIconFile, "@@:@"},

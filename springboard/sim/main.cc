@@ -38,6 +38,7 @@ struct Options {
   bool hooks = false;
   std::optional<std::string> module;  // --module: overrides $QST_MODULE
   std::string arch = sb::DeviceOptions::defaultArch();
+  std::string install;  // --install PACKAGE.deb
 };
 
 int fail(const std::string& message, int code = 2) {
@@ -68,6 +69,31 @@ nlohmann::json moduleJson(const std::string& path, const std::string& arch) {
   return {{"file", fs::path(path).filename().string()}, {"arch", arch}};
 }
 
+// What the package brought: each load-in with the loader's answer, and the
+// Settings app's entries.
+nlohmann::json installJson(const sb::Device::Installed& installed) {
+  nlohmann::json loadIns = nlohmann::json::array(), panes = nlohmann::json::array();
+  for (const sb::LoadIn& l : installed.loadIns)
+    loadIns.push_back({{"path", l.devicePath}, {"loaded", l.selected}, {"reason", l.reason}});
+  for (const sb::PaneEntry& p : installed.panes)
+    panes.push_back({{"entry", p.entryPath}, {"bundle", p.bundlePath}, {"label", p.label}, {"icon", p.icon},
+                     {"isController", p.isController}});
+  return {{"package", installed.package}, {"loadIns", loadIns}, {"panes", panes}};
+}
+
+void printInstall(std::ostream& out, const std::string& path, const sb::Device::Installed& installed) {
+  out << "== install " << path << " (" << installed.package << ")\n";
+  bool any = false;
+  for (const sb::LoadIn& l : installed.loadIns) {
+    out << "  " << (l.selected ? "loaded " : "not loaded ") << l.devicePath << ": " << l.reason << "\n";
+    any |= l.selected;
+  }
+  if (!any) out << "  no library loaded into SpringBoard\n";
+  for (const sb::PaneEntry& p : installed.panes) out << "  settings pane \"" << p.label << "\": " << p.bundlePath << "\n";
+  if (installed.panes.empty()) out << "  no settings pane\n";
+  out << "\n";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -89,6 +115,8 @@ int main(int argc, char** argv) {
   app.add_flag("--hooks", o.hooks, "show the methods the library replaced and added, in the order it did");
   app.add_option("--module", o.module,
                  "the library to map: the Linux module or a Mach-O dylib (run under emulation); none: no library");
+  app.add_option("--install", o.install,
+                 "PACKAGE.deb: boot with the package installed (unpacked above the root, never into it)");
   app.add_option("--arch", o.arch, "the slice of a Mach-O dylib to run: arm64 or armv7 (default arm64, or $QST_ARCH)");
   app.set_version_flag("--version", kVersionLine, "print the simulator's version and the package version it was built with");
   try {
@@ -147,7 +175,9 @@ int main(int argc, char** argv) {
     options.settings = settings;
     if (o.module) options.modulePath = *o.module == "none" ? "" : *o.module;
     options.arch = o.arch;
+    options.install = o.install;
     sb::Device device(options);
+    if (device.installed() && !o.json) printInstall(std::cout, o.install, *device.installed());
     if (o.hooks && !o.json) sim::printHooks(std::cout, sb::trace::installedMethods());
     try {
       sb::checkPaneSteps(device, steps);
@@ -215,7 +245,20 @@ int main(int argc, char** argv) {
     if (o.json) {
       nlohmann::json document = sim::snapshotJson(lock);
       document["version"] = {{"simulator", SPRINGBOARD_SIM_VERSION}, {"package", QST_PACKAGE_VERSION}};
-      document["module"] = moduleJson(options.modulePath, device.moduleArch());
+      if (const sb::Device::Installed* installed = device.installed()) {
+        document["install"] = installJson(*installed);
+        document["module"] = nullptr;
+        for (const sb::LoadIn& l : installed->loadIns)
+          if (l.selected) {
+            document["module"] = moduleJson(l.hostPath, device.moduleArch());
+            document["module"]["from"] = l.devicePath;
+            break;
+          }
+      } else {
+        document["module"] = moduleJson(options.modulePath, device.moduleArch());
+      }
+      if (const sb::SettingsApp* pane = device.openedSettingsApp())
+        document["pane"] = {{"bundle", pane->bundlePath()}, {"file", pane->executable()}, {"arch", pane->arch()}};
       if (!steps.empty()) document["steps"] = stepsJson;
       if (o.hooks) document["hooks"] = sim::hooksJson(sb::trace::installedMethods());
       if (o.trace) {

@@ -182,6 +182,16 @@ TEST(LoaderTest, MessagesToTheSuperclassClassPairsAndMemoryCallsAnswerAsOnADevic
   EXPECT_EQ(r.status, 0) << r.out;
 }
 
+TEST(LoaderTest, FileCallsWriteOnlyIntoThePrivateFolder) {
+  // --set makes the run's private folder; a wrong answer faults (status 3).
+  SimRun r = runSim({"--module", QST_GUEST_FILE_CALLS, "--set", "enabled=false"});
+  EXPECT_EQ(r.status, 0) << r.out;
+  // Without a private folder nothing may be written at all: the first open
+  // fails and the initialiser faults.
+  r = runSim({"--module", QST_GUEST_FILE_CALLS});
+  EXPECT_EQ(r.status, 3) << r.out;
+}
+
 TEST(LoaderTest, ASliceTheFileLacksOrAnUnknownProcessorIsRefused) {
   SimRun r = runSim({"--module", QST_GUEST_FAULTING, "--arch", "armv7"});
   EXPECT_EQ(r.status, 2) << r.out;

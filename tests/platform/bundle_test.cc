@@ -1,0 +1,152 @@
+// Bundles and images as a Settings app meets them: which bundle a class
+// belongs to, which classes a bundle owns, where a list controller reads its
+// plists, and which framework classes a process can find by name.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "foundation/NSArray.h"
+#include "foundation/NSBundle.h"
+#include "foundation/NSLog.h"
+#include "foundation/NSString.h"
+#include "runtime/autorelease.h"
+#include "runtime/images.h"
+#include "runtime/message.h"
+#include "runtime/nsobject.h"
+
+namespace {
+
+constexpr const char* kPlist = R"(<?xml version="1.0" encoding="UTF-8"?>
+<plist version="1.0"><dict><key>items</key><array>
+<dict><key>cell</key><string>PSSwitchCell</string><key>key</key><string>enabled</string>
+<key>label</key><string>Enabled</string></dict>
+<dict><key>cell</key><string>PSLinkCell</string><key>detail</key><string>%DETAIL%</string>
+<key>id</key><string>more</string><key>label</key><string>More</string></dict>
+</array></dict></plist>)";
+
+id ownBundle(id, SEL);
+
+class Bundles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/bundle-test-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    folder_ = pattern;
+    NSLogSetEcho(false);
+  }
+  void TearDown() override { std::filesystem::remove_all(folder_); }
+
+  // A pane's folder: its Info.plist and a specifier plist whose link row
+  // names `detail`.
+  id paneBundle(const std::string& name, const std::string& detail) {
+    std::string folder = folder_ + "/" + name + ".bundle";
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder + "/Info.plist")
+        << "<plist version=\"1.0\"><dict><key>CFBundleIdentifier</key><string>test." << name
+        << "</string><key>CFBundleExecutable</key><string>" << name << "</string></dict></plist>";
+    std::string plist = kPlist;
+    plist.replace(plist.find("%DETAIL%"), 8, detail);
+    std::ofstream(folder + "/Page.plist") << plist;
+    id bundle = NSBundleAt(folder, folder);
+    NSBundleSetLoaded(bundle, folder + "/" + name);
+    return bundle;
+  }
+
+  // A page class made as a pane makes it, while the process runs.
+  static Class runtimePage(const char* name, bool answersBundle = false) {
+    Class cls = objc_allocateClassPair(objc_getClass("PSListController"), name);
+    if (answersBundle) class_addMethod(cls, sel("bundle"), ownBundle, "@@:");
+    objc_registerClassPair(cls);
+    return cls;
+  }
+
+  static id classNamed(id bundle, const char* name) { return msgSend<id, id>(bundle, "classNamed:", NSStr(name)); }
+  static id bundleOf(Class cls) { return msgSend<id, id>(objc_getClass("NSBundle"), "bundleForClass:", cls); }
+  static std::string pathOf(id bundle) { return NSStringUTF8(msgSend<id>(bundle, "bundlePath")); }
+
+  std::string folder_;
+  ObjcProcess settings_{"/Applications/Preferences.app",
+                        {kObjcImage, kFoundationImage, kUIKitImage, kCoreImageImage, kPreferencesImage}};
+  AutoreleasePool pool_;
+};
+
+id gOwnBundle = nil;
+id ownBundle(id, SEL) { return gOwnBundle; }
+
+TEST_F(Bundles, AClassMadeAtRunTimeBelongsToTheMainBundleAndACompiledOneToItsImage) {
+  Class made = runtimePage("MadePage");
+  EXPECT_EQ(class_getImageName(made), nullptr);
+  EXPECT_EQ(pathOf(bundleOf(made)), "/System/Library/CoreServices/SpringBoard.app") << "SpringBoard's process";
+  {
+    ObjcProcessScope inApp(settings_);
+    EXPECT_EQ(pathOf(bundleOf(made)), "/Applications/Preferences.app");
+    EXPECT_EQ(pathOf(bundleOf(objc_getClass("PSListController"))),
+              "/System/Library/PrivateFrameworks/Preferences.framework");
+  }
+  id pane = paneBundle("Compiled", "Nothing");
+  objc_setDefiningImage(folder_ + "/Compiled.bundle/Compiled");
+  Class compiled = runtimePage("CompiledPage");
+  objc_setDefiningImage("");
+  EXPECT_EQ(bundleOf(compiled), pane);
+  id byIdentifier = msgSend<id, id>(objc_getClass("NSBundle"), "bundleWithIdentifier:", NSStr("test.Compiled"));
+  EXPECT_EQ(byIdentifier, pane);
+}
+
+TEST_F(Bundles, ABundleOwnsOnlyTheClassesOfItsOwnImage) {
+  id pane = paneBundle("Owner", "Nothing");
+  Class made = runtimePage("OwnerMadePage");
+  objc_setDefiningImage(folder_ + "/Owner.bundle/Owner");
+  Class compiled = runtimePage("OwnerCompiledPage");
+  objc_setDefiningImage("");
+  EXPECT_EQ(classNamed(pane, "OwnerCompiledPage"), compiled);
+  EXPECT_EQ(classNamed(pane, "OwnerMadePage"), nil) << class_getName(made);
+  EXPECT_EQ(classNamed(pane, "NSString"), nil);
+}
+
+TEST_F(Bundles, AListControllerReadsItsPlistFromItsOwnBundle) {
+  ObjcProcessScope inApp(settings_);
+  id reliesOnFramework = objc_autorelease(objc_new(runtimePage("FrameworkBundlePage")));
+  gOwnBundle = paneBundle("Named", "Nothing");
+  id namesOwn = objc_autorelease(objc_new(runtimePage("OwnBundlePage", true)));
+  auto rows = [](id page) {
+    return NSArrayItems(msgSend<id, id, id>(page, "loadSpecifiersFromPlistName:target:", NSStr("Page"), page));
+  };
+  EXPECT_TRUE(rows(reliesOnFramework).empty()) << "the Settings app's folder holds no such plist";
+  EXPECT_EQ(rows(namesOwn).size(), 2u);
+}
+
+TEST_F(Bundles, ALinkRowOpensOnlyAPageClassOfTheBundlesImage) {
+  ObjcProcessScope inApp(settings_);
+  runtimePage("DetailMadePage");
+  gOwnBundle = paneBundle("Detail", "DetailMadePage");
+  id page = objc_autorelease(objc_new(runtimePage("DetailOwnerPage", true)));
+  id link = NSArrayItems(msgSend<id, id, id>(page, "loadSpecifiersFromPlistName:target:", NSStr("Page"), page)).at(1);
+  EXPECT_EQ(msgSend<id>(link, "detailControllerClass"), nil);
+
+  gOwnBundle = paneBundle("DetailCompiled", "DetailCompiledPage");
+  objc_setDefiningImage(folder_ + "/DetailCompiled.bundle/DetailCompiled");
+  Class compiled = runtimePage("DetailCompiledPage");
+  objc_setDefiningImage("");
+  link = NSArrayItems(msgSend<id, id, id>(page, "loadSpecifiersFromPlistName:target:", NSStr("Page"), page)).at(1);
+  EXPECT_EQ(msgSend<id>(link, "detailControllerClass"), compiled);
+}
+
+TEST_F(Bundles, AFrameworksClassesAreThereOnlyOnceItIsLoaded) {
+  EXPECT_NE(objc_getClass("EKEventStore"), nil) << "SpringBoard's process";
+  ObjcProcessScope inApp(settings_);
+  EXPECT_EQ(objc_getClass("EKEventStore"), nil);
+  EXPECT_EQ(objc_getClass("BBBulletin"), nil);
+  EXPECT_NE(objc_getClass("PSSpecifier"), nil);
+  EXPECT_NE(objc_getClass("NSString"), nil);
+  id eventKit = msgSend<id, id>(objc_getClass("NSBundle"), "bundleWithPath:",
+                                NSStr("/System/Library/Frameworks/EventKit.framework"));
+  ASSERT_NE(eventKit, nil);
+  EXPECT_FALSE(msgSend<BOOL>(eventKit, "isLoaded"));
+  EXPECT_TRUE(msgSend<BOOL>(eventKit, "load"));
+  EXPECT_NE(objc_getClass("EKEventStore"), nil);
+  EXPECT_EQ(objc_getClass("BBBulletin"), nil);
+}
+
+}  // namespace

@@ -1,0 +1,170 @@
+// springboard-sim --install: a package booted as a device boots it. The
+// package here carries the Linux builds of the library and the pane at the
+// places the device package has them, so the loader's and PreferenceLoader's
+// rules are checked without emulation; bad packages are refused whole.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <nlohmann/json.hpp>
+
+#include "../sim_run.h"
+#include "deb_writer.h"
+
+#ifdef QST_LINUX_MODULE
+namespace sbtest {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kLoadIns = "./Library/MobileSubstrate/DynamicLibraries/";
+constexpr const char* kPaneBundle = "./Library/PreferenceBundles/QuillstoneBriarwhistlePrefs.bundle/";
+
+std::string fileBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string filter(const std::string& bundle) {
+  return "<plist version=\"1.0\"><dict><key>Filter</key><dict><key>Bundles</key><array><string>" + bundle +
+         "</string></array></dict></dict></plist>";
+}
+
+// The device package's layout with the Linux builds in it.
+std::vector<DebEntry> linuxPackage(const std::string& filterBundle = "com.apple.springboard", bool withEntry = true) {
+  std::vector<DebEntry> data = {
+      {"./", "", 'd'},
+      {kLoadIns + std::string("QuillstoneBriarwhistle.dylib"), fileBytes(QST_LINUX_MODULE)},
+      {kLoadIns + std::string("QuillstoneBriarwhistle.plist"), filter(filterBundle)},
+  };
+  for (const auto& file : fs::directory_iterator(QST_PANE_BUNDLE))
+    data.push_back({kPaneBundle + file.path().filename().string(), fileBytes(file.path())});
+  if (withEntry)
+    data.push_back({"./Library/PreferenceLoader/Preferences/QuillstoneBriarwhistlePrefs.plist",
+                    fileBytes(QST_PANE_ENTRY)});
+  return data;
+}
+
+class Install : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "install-test-XXXXXX").string();
+    ASSERT_TRUE(mkdtemp(pattern.data()));
+    work_ = pattern;
+    fs::create_directories(work_ / "tmp");
+    fs::copy(QST_SAMPLE_ROOT, root(), fs::copy_options::recursive);
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    fs::remove_all(work_, ignored);
+  }
+  fs::path root() const { return work_ / "root"; }
+
+  std::string package(const std::string& bytes) {
+    fs::path path = work_ / "package.deb";
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path.string();
+  }
+
+  simrun::SimRun run(std::vector<std::string> args) {
+    args.insert(args.begin(), {"--root", root().string()});
+    return simrun::runSim(args, true, (work_ / "tmp").string());
+  }
+
+  // Every path under the root and the run's temporary folder, with its
+  // contents: what a refused package must leave as it was.
+  std::map<std::string, std::string> state() const {
+    std::map<std::string, std::string> all;
+    for (const auto& entry : fs::recursive_directory_iterator(work_))
+      all[entry.path().string()] = entry.is_regular_file() ? fileBytes(entry.path()) : "";
+    return all;
+  }
+
+  fs::path work_;
+};
+
+nlohmann::json withoutOrigins(nlohmann::json document) {
+  for (const char* key : {"module", "install", "pane"}) document.erase(key);
+  return document;
+}
+
+TEST_F(Install, ThePackageBootsAsTheBuildDoesAndItsPaneIsOpenedThroughItsEntry) {
+  const std::string scenario = "pane; pane textSize 22; pane-list Garden; relock";
+  simrun::SimRun built = run({"--json", "--events", scenario});
+  simrun::SimRun installed = run({"--json", "--events", scenario, "--install", package(debOf(linuxPackage()))});
+  ASSERT_EQ(built.status, 0) << built.out;
+  ASSERT_EQ(installed.status, 0) << installed.out;
+  auto b = nlohmann::json::parse(built.out), i = nlohmann::json::parse(installed.out);
+  EXPECT_EQ(withoutOrigins(b), withoutOrigins(i));
+  EXPECT_EQ(i["module"]["from"], "/Library/MobileSubstrate/DynamicLibraries/QuillstoneBriarwhistle.dylib");
+  EXPECT_EQ(i["pane"]["bundle"], "/Library/PreferenceBundles/QuillstoneBriarwhistlePrefs.bundle");
+  EXPECT_EQ(i["install"]["panes"][0]["label"], "QuillstoneBriarwhistle");
+  // The list ticked on the lists page brings its reminders in at the relock.
+  auto titles = [](const nlohmann::json& rows) {
+    std::string all;
+    for (const auto& row : rows) all += row["title"].get<std::string>() + "\n";
+    return all;
+  };
+  EXPECT_EQ(titles(i["rows"]).find("Plant the tulips"), std::string::npos);
+  EXPECT_NE(titles(i["steps"][3]["rows"]).find("Plant the tulips"), std::string::npos);
+}
+
+TEST_F(Install, AFilterNamingAnotherProcessLoadsNothingAndSaysSo) {
+  simrun::SimRun r = run({"--json", "--install", package(debOf(linuxPackage("com.apple.mobilesafari")))});
+  ASSERT_EQ(r.status, 0) << r.out;
+  auto document = nlohmann::json::parse(r.out);
+  EXPECT_TRUE(document["module"].is_null());
+  EXPECT_EQ(document["install"]["loadIns"][0]["loaded"], false);
+  EXPECT_NE(document["install"]["loadIns"][0]["reason"].get<std::string>().find("does not select SpringBoard"),
+            std::string::npos);
+  EXPECT_EQ(document["rows"].dump().find("QuillstoneBriarwhistle "), std::string::npos);
+
+  simrun::SimRun text = run({"--install", package(debOf(linuxPackage("com.apple.mobilesafari")))});
+  EXPECT_NE(text.out.find("no library loaded into SpringBoard"), std::string::npos) << text.out;
+}
+
+TEST_F(Install, APackageWithoutAnEntryHasNoPane) {
+  simrun::SimRun r = run({"--events", "pane", "--install", package(debOf(linuxPackage("com.apple.springboard", false)))});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.out.find("adds no settings pane"), std::string::npos) << r.out;
+}
+
+TEST_F(Install, BadPackagesAreRefusedWholeAndNothingIsWritten) {
+  std::string good = debOf(linuxPackage());
+  std::vector<DebEntry> escaping = {{"./Library/ok", "fine"}, {"./../../escaped", "out"}};
+  std::vector<DebEntry> absolute = {{"./Library/ok", "fine"}, {"/escaped", "out"}};
+  std::vector<DebEntry> symlink = {{"./Library/link", "", 'l', "/etc"}};
+  std::vector<DebEntry> hardlink = {{"./Library/ok", "fine"}, {"./Library/hard", "", 'h', "./Library/ok"}};
+  std::map<std::string, std::string> bad = {
+      {"a path climbing out", debOf(escaping)},
+      {"an absolute path", debOf(absolute)},
+      {"a symbolic link", debOf(symlink)},
+      {"a hard link", debOf(hardlink)},
+      {"no ar archive", "this is not a package"},
+      {"truncated", good.substr(0, good.size() / 2)},
+      {"an uncompressed data.tar.gz", debOf({{"./Library/ok", "fine"}}, "data.tar.gz", false)},
+      {"an xz data member", debOf({{"./Library/ok", "fine"}}, "data.tar.xz")},
+  };
+  auto before = state();
+  for (const auto& [what, bytes] : bad) {
+    std::string path = package(bytes);
+    before[path] = bytes;
+    simrun::SimRun r = run({"--install", path});
+    EXPECT_EQ(r.status, 2) << what << ": " << r.out;
+    EXPECT_NE(r.out.find("--install"), std::string::npos) << what << ": " << r.out;
+    EXPECT_EQ(state(), before) << what;
+  }
+  fs::path huge = work_ / "huge.deb";
+  std::ofstream(huge).close();
+  fs::resize_file(huge, (64u << 20) + 1);
+  simrun::SimRun r = run({"--install", huge.string()});
+  EXPECT_EQ(r.status, 2) << r.out;
+  EXPECT_NE(r.out.find("larger than a package may be"), std::string::npos) << r.out;
+}
+
+}  // namespace
+}  // namespace sbtest
+#endif
