@@ -1,5 +1,6 @@
 #include "bridge.h"
 
+#include <algorithm>
 #include <cstring>
 #include <deque>
 #include <map>
@@ -144,7 +145,17 @@ std::vector<std::uint64_t> toGuest(Cpu& cpu, const Type& type, const void* value
       if (type.encoding == "B") return {get<std::uint8_t>(value) != 0 ? 1u : 0u};
       return {static_cast<std::uint64_t>(signExtend(get<std::uint64_t>(value), type.size))};
     case Kind::UInt: return {zeroExtend(get<std::uint64_t>(value), type.size)};
-    case Kind::Word:
+    case Kind::Word: {
+      // A 32-bit Foundation works out an NSInteger in 32 bits and clamps
+      // what does not fit: -[NSString integerValue] answers INT_MAX or
+      // INT_MIN on overflow (Apple's NSString reference), and CFNumber's
+      // conversion to a 32-bit integer clamps the same way (CFNumber.c, CVT).
+      // NSIntegerMax itself becomes the guest's NSIntegerMax.
+      auto v = get<std::int64_t>(value);
+      if (arm64) return {static_cast<std::uint64_t>(v)};
+      v = std::clamp<std::int64_t>(v, -std::int64_t{kGuest32Max} - 1, std::int64_t{kGuest32Max});
+      return {zeroExtend(static_cast<std::uint64_t>(v), 4)};
+    }
     case Kind::UWord: {
       std::uint64_t v = get<std::uint64_t>(value);
       if (!arm64) v = v == static_cast<std::uint64_t>(__LONG_MAX__) ? kGuest32Max : zeroExtend(v, 4);
