@@ -1,3 +1,5 @@
+#include <dlfcn.h>
+
 #include "lock_screen.h"
 #include "uikit/UIGraphics.h"
 #include "coregraphics/CGContext.h"
@@ -16,14 +18,25 @@ namespace {
                                        << int(got.a);
 }
 
+// The drawing helpers the library exports for other tweaks, called as such
+// a tweak calls them: by their symbols in the loaded Linux module. (No
+// SpringBoard call reaches two of them; the dots SpringBoard gets are checked
+// through the rows below, on every processor.)
 class Icons : public LockScreenTest {
  protected:
-  id drawColoredDot(id color, CGFloat diameter) {
-    return libraryFunction<id(id, CGFloat)>("drawColoredDot")(color, diameter);
+  template <class F>
+  F* exported(const char* symbol) {
+    void* handle = dlopen(sb::DeviceOptions::defaultModulePath().c_str(), RTLD_NOW | RTLD_NOLOAD);
+    if (!handle) throw std::runtime_error("module not loaded");
+    void* address = dlsym(handle, symbol);
+    dlclose(handle);
+    if (!address) throw std::runtime_error(std::string("no symbol ") + symbol);
+    return reinterpret_cast<F*>(address);
   }
-  id colorFromHexString(id text) { return libraryFunction<id(id)>("colorFromHexString")(text); }
+  id drawColoredDot(id color, CGFloat diameter) { return exported<id(id, CGFloat)>("drawColoredDot")(color, diameter); }
+  id colorFromHexString(id text) { return exported<id(id)>("colorFromHexString")(text); }
   id roundedRect(id image, CGFloat radius) {
-    return libraryFunction<id(id, CGFloat)>("roundedRectImageFromImage")(image, radius);
+    return exported<id(id, CGFloat)>("roundedRectImageFromImage")(image, radius);
   }
   std::array<CGFloat, 4> rgba(id color) {
     std::array<CGFloat, 4> c{};
@@ -88,8 +101,11 @@ class RowIcons : public LockScreenTest {
       std::string devicePath = "/var/mobile/Library/SpringBoard/Icons/" + std::string(section) + "@2x.png";
       root.file(devicePath, "");
       AutoreleasePool inner;
-      UIImageWritePNG(libraryFunction<id(id, CGFloat)>("drawColoredDot")(UIColorWithRGBA(0, 0, 1, 1), 30),
-                      root.path() + devicePath);
+      UIGraphicsBeginImageContext(CGSizeMake(30, 30));
+      CGContextSetRGBFillColor(UIGraphicsGetCurrentContext(), 0, 0, 1, 1);
+      CGContextFillRect(UIGraphicsGetCurrentContext(), CGRectMake(0, 0, 30, 30));
+      UIImageWritePNG(UIGraphicsGetImageFromCurrentImageContext(), root.path() + devicePath);
+      UIGraphicsEndImageContext();
     }
   }
   sb::Device& lockWithIcon(const std::string& iconFile) {
