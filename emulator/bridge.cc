@@ -20,13 +20,14 @@ struct alignas(16) HostSlot {
   unsigned char bytes[32] = {};
 };
 
-ffi_type* lengthsType(unsigned count) {
+// A structure of `count` members of one type, for libffi.
+ffi_type* structType(ffi_type* member, unsigned count) {
   static std::mutex lock;
-  static std::map<unsigned, std::pair<ffi_type, std::vector<ffi_type*>>> types;
+  static std::map<std::pair<ffi_type*, unsigned>, std::pair<ffi_type, std::vector<ffi_type*>>> types;
   std::lock_guard guard(lock);
-  auto& [type, elements] = types[count];
+  auto& [type, elements] = types[{member, count}];
   if (elements.empty()) {
-    elements.assign(count, &ffi_type_double);
+    elements.assign(count, member);
     elements.push_back(nullptr);
     type.size = type.alignment = 0;
     type.type = FFI_TYPE_STRUCT;
@@ -50,7 +51,8 @@ ffi_type* hostTypeOf(const Type& type) {
     case Kind::Float: return &ffi_type_float;
     case Kind::Double:
     case Kind::Length: return &ffi_type_double;
-    case Kind::Lengths: return lengthsType(type.count);
+    case Kind::Lengths: return structType(&ffi_type_double, type.count);
+    case Kind::Words: return structType(&ffi_type_ulong, type.count);
     default: return &ffi_type_pointer;  // pointers, and what C++ passes by invisible reference
   }
 }
@@ -118,6 +120,12 @@ void toHost(Cpu& cpu, const Type& type, const std::vector<std::uint64_t>& bits, 
         std::memcpy(slot.bytes + 8 * i, &v, 8);
       }
       return;
+    case Kind::Words:
+      for (std::size_t i = 0; i < bits.size(); ++i) {
+        std::uint64_t v = !arm64 && zeroExtend(bits[i], 4) == kGuest32Max ? __LONG_MAX__ : zeroExtend(bits[i], word);
+        std::memcpy(slot.bytes + 8 * i, &v, 8);
+      }
+      return;
     case Kind::Object: put<id>(slot, m.handles().toHost(zeroExtend(b, word))); return;
     case Kind::Selector: put<SEL>(slot, m.handles().selectorToHost(zeroExtend(b, word))); return;
     case Kind::CString:
@@ -129,6 +137,15 @@ void toHost(Cpu& cpu, const Type& type, const std::vector<std::uint64_t>& bits, 
       }
       return;
     case Kind::Pointer: put<void*>(slot, m.handles().opaqueToHost(zeroExtend(b, word))); return;
+    case Kind::OutScalar: {
+      std::uint64_t at = zeroExtend(b, word);
+      std::uint8_t* host = at ? m.memory().host(at, type.size) : nullptr;
+      if (at && !host)
+        throw std::runtime_error("the module passed " + hex(at) + " where " + std::to_string(type.size) +
+                                 " bytes of its memory were expected");
+      put<void*>(slot, host);
+      return;
+    }
     case Kind::Block: put<void*>(slot, hostBlock(cpu, type.encoding, zeroExtend(b, word), keep)); return;
     case Kind::Raw: put<std::uint64_t>(slot, zeroExtend(b, word)); return;
   }
@@ -175,6 +192,15 @@ std::vector<std::uint64_t> toGuest(Cpu& cpu, const Type& type, const void* value
       }
       return bits;
     }
+    case Kind::Words: {
+      std::vector<std::uint64_t> bits;
+      for (unsigned i = 0; i < type.count; ++i) {
+        auto v = get<std::uint64_t>(static_cast<const unsigned char*>(value) + 8 * i);
+        if (!arm64) v = v == static_cast<std::uint64_t>(__LONG_MAX__) ? kGuest32Max : zeroExtend(v, 4);
+        bits.push_back(v);
+      }
+      return bits;
+    }
     case Kind::Object: return {m.handles().toGuest(get<id>(value))};
     case Kind::Selector: return {m.handles().selectorToGuest(get<SEL>(value))};
     case Kind::CString: {
@@ -184,7 +210,8 @@ std::vector<std::uint64_t> toGuest(Cpu& cpu, const Type& type, const void* value
       cpu.keepUntilReturn(copy);
       return {copy};
     }
-    case Kind::Pointer: return {m.handles().opaqueToGuest(get<void*>(value))};
+    case Kind::Pointer:
+    case Kind::OutScalar: return {m.handles().opaqueToGuest(get<void*>(value))};
     case Kind::Raw: return {get<std::uint64_t>(value)};
     case Kind::Block: break;
   }
@@ -202,7 +229,9 @@ void writePiece(Cpu& cpu, const std::vector<Location>& at, std::uint64_t stack, 
   if (at.size() > 1) cpu.write(at[1], stack, bits >> 32);
 }
 
-Argument shapeOf(const Type& type, Arch arch) { return Argument{guestParts(type, arch), type.kind == Kind::Lengths}; }
+Argument shapeOf(const Type& type, Arch arch) {
+  return Argument{guestParts(type, arch), type.kind == Kind::Lengths || type.kind == Kind::Words};
+}
 
 std::uint64_t resultBytes(const Type& type, Arch arch) {
   std::uint64_t bytes = 0;
@@ -319,7 +348,7 @@ void callGuest(Cpu& cpu, std::uint64_t address, const HostCall& call, void** arg
   HostSlot slot;
   Keep keep;  // a guest result never needs one: strings and blocks do not come back
   toHost(cpu, sig.result(), back, slot, keep);
-  std::size_t size = sig.result().kind == Kind::Lengths ? 8 * sig.result().count
+  std::size_t size = sig.result().kind == Kind::Lengths || sig.result().kind == Kind::Words ? 8 * sig.result().count
                      : sig.result().kind == Kind::Float ? 4
                                                          : 8;
   std::memcpy(result, slot.bytes, size);

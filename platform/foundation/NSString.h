@@ -25,6 +25,12 @@ struct NSRange {
 // NSIntegerMax to a 32-bit guest as its own.
 inline constexpr NSUInteger NSNotFound = static_cast<NSUInteger>(__LONG_MAX__);
 static_assert(NSNotFound == static_cast<NSUInteger>(std::numeric_limits<NSInteger>::max()));
+// Two NSUIntegers, each the machine word (the device's compiler writes
+// "{_NSRange=QQ}" on arm64 and "{_NSRange=II}" on 32-bit ARM).
+template <>
+struct ObjCTypeEncoding<NSRange> {
+  static std::string get() { return "{_NSRange=LL}"; }
+};
 
 // A constant string, like @"..." on the device: never deallocated, and the
 // same object for the same text.
