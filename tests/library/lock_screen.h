@@ -59,6 +59,7 @@ class LockScreenTest : public ::testing::Test {
   // objects SpringBoard was given, whichever processor runs the library.
   std::vector<id> published() {
     std::vector<id> own;
+    if (!device || !device->listController()) return own;  // not locked yet
     for (id item : NSArrayItems(sb::asListController(device->listController())->_listItems)) {
       id bulletin = msgSend<id>(item, "activeBulletin");
       if (text(bulletin, "bulletinID").rfind("QuillstoneBriarwhistle ", 0) == 0) own.push_back(bulletin);
