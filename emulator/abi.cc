@@ -30,6 +30,9 @@ Placement placeArm64(const std::vector<Argument>& arguments, std::size_t firstVa
         }
       }
     } else {
+      // A composite that does not fit in the registers left goes whole to
+      // the stack (AAPCS64, C.13).
+      if (a.aggregate && ngrn + a.parts.size() > 8) ngrn = 8;
       for (const Part& p : a.parts) {
         if (ngrn < 8) {
           pieces.push_back({{Location::IntReg, ngrn++, p.size}});
@@ -76,6 +79,7 @@ Placement placeArguments(Arch arch, const std::vector<Argument>& arguments, std:
 }
 
 bool resultInMemory(Arch arch, const Type& type) {
+  if (type.kind == Kind::Words) return arch == Arch::Armv7;  // over 4 bytes on 32-bit ARM; x0, x1 on arm64
   if (type.kind != Kind::Lengths) return false;
   if (arch == Arch::Armv7) return type.count * 4 > 4;
   return type.count > 4;  // a homogeneous aggregate of up to four comes back in d0-d3
@@ -84,10 +88,10 @@ bool resultInMemory(Arch arch, const Type& type) {
 PieceLocations placeResult(Arch arch, const Argument& result) {
   PieceLocations pieces;
   if (arch == Arch::Arm64) {
-    unsigned fp = 0;
+    unsigned fp = 0, gp = 0;
     for (const Part& p : result.parts)
       pieces.push_back({p.cls == Part::Floating ? Location{Location::FpReg, fp++, p.size}
-                                                : Location{Location::IntReg, 0, p.size}});
+                                                : Location{Location::IntReg, gp++, p.size}});
     return pieces;
   }
   unsigned word = 0;

@@ -1,5 +1,6 @@
 #include "bridge.h"
 
+#include <algorithm>
 #include <cstring>
 #include <deque>
 #include <map>
@@ -19,13 +20,14 @@ struct alignas(16) HostSlot {
   unsigned char bytes[32] = {};
 };
 
-ffi_type* lengthsType(unsigned count) {
+// A structure of `count` members of one type, for libffi.
+ffi_type* structType(ffi_type* member, unsigned count) {
   static std::mutex lock;
-  static std::map<unsigned, std::pair<ffi_type, std::vector<ffi_type*>>> types;
+  static std::map<std::pair<ffi_type*, unsigned>, std::pair<ffi_type, std::vector<ffi_type*>>> types;
   std::lock_guard guard(lock);
-  auto& [type, elements] = types[count];
+  auto& [type, elements] = types[{member, count}];
   if (elements.empty()) {
-    elements.assign(count, &ffi_type_double);
+    elements.assign(count, member);
     elements.push_back(nullptr);
     type.size = type.alignment = 0;
     type.type = FFI_TYPE_STRUCT;
@@ -49,7 +51,8 @@ ffi_type* hostTypeOf(const Type& type) {
     case Kind::Float: return &ffi_type_float;
     case Kind::Double:
     case Kind::Length: return &ffi_type_double;
-    case Kind::Lengths: return lengthsType(type.count);
+    case Kind::Lengths: return structType(&ffi_type_double, type.count);
+    case Kind::Words: return structType(&ffi_type_ulong, type.count);
     default: return &ffi_type_pointer;  // pointers, and what C++ passes by invisible reference
   }
 }
@@ -117,6 +120,12 @@ void toHost(Cpu& cpu, const Type& type, const std::vector<std::uint64_t>& bits, 
         std::memcpy(slot.bytes + 8 * i, &v, 8);
       }
       return;
+    case Kind::Words:
+      for (std::size_t i = 0; i < bits.size(); ++i) {
+        std::uint64_t v = !arm64 && zeroExtend(bits[i], 4) == kGuest32Max ? __LONG_MAX__ : zeroExtend(bits[i], word);
+        std::memcpy(slot.bytes + 8 * i, &v, 8);
+      }
+      return;
     case Kind::Object: put<id>(slot, m.handles().toHost(zeroExtend(b, word))); return;
     case Kind::Selector: put<SEL>(slot, m.handles().selectorToHost(zeroExtend(b, word))); return;
     case Kind::CString:
@@ -128,6 +137,15 @@ void toHost(Cpu& cpu, const Type& type, const std::vector<std::uint64_t>& bits, 
       }
       return;
     case Kind::Pointer: put<void*>(slot, m.handles().opaqueToHost(zeroExtend(b, word))); return;
+    case Kind::OutScalar: {
+      std::uint64_t at = zeroExtend(b, word);
+      std::uint8_t* host = at ? m.memory().host(at, type.size) : nullptr;
+      if (at && !host)
+        throw std::runtime_error("the module passed " + hex(at) + " where " + std::to_string(type.size) +
+                                 " bytes of its memory were expected");
+      put<void*>(slot, host);
+      return;
+    }
     case Kind::Block: put<void*>(slot, hostBlock(cpu, type.encoding, zeroExtend(b, word), keep)); return;
     case Kind::Raw: put<std::uint64_t>(slot, zeroExtend(b, word)); return;
   }
@@ -144,7 +162,17 @@ std::vector<std::uint64_t> toGuest(Cpu& cpu, const Type& type, const void* value
       if (type.encoding == "B") return {get<std::uint8_t>(value) != 0 ? 1u : 0u};
       return {static_cast<std::uint64_t>(signExtend(get<std::uint64_t>(value), type.size))};
     case Kind::UInt: return {zeroExtend(get<std::uint64_t>(value), type.size)};
-    case Kind::Word:
+    case Kind::Word: {
+      // A 32-bit Foundation works out an NSInteger in 32 bits and clamps
+      // what does not fit: -[NSString integerValue] answers INT_MAX or
+      // INT_MIN on overflow (Apple's NSString reference), and CFNumber's
+      // conversion to a 32-bit integer clamps the same way (CFNumber.c, CVT).
+      // NSIntegerMax itself becomes the guest's NSIntegerMax.
+      auto v = get<std::int64_t>(value);
+      if (arm64) return {static_cast<std::uint64_t>(v)};
+      v = std::clamp<std::int64_t>(v, -std::int64_t{kGuest32Max} - 1, std::int64_t{kGuest32Max});
+      return {zeroExtend(static_cast<std::uint64_t>(v), 4)};
+    }
     case Kind::UWord: {
       std::uint64_t v = get<std::uint64_t>(value);
       if (!arm64) v = v == static_cast<std::uint64_t>(__LONG_MAX__) ? kGuest32Max : zeroExtend(v, 4);
@@ -164,6 +192,15 @@ std::vector<std::uint64_t> toGuest(Cpu& cpu, const Type& type, const void* value
       }
       return bits;
     }
+    case Kind::Words: {
+      std::vector<std::uint64_t> bits;
+      for (unsigned i = 0; i < type.count; ++i) {
+        auto v = get<std::uint64_t>(static_cast<const unsigned char*>(value) + 8 * i);
+        if (!arm64) v = v == static_cast<std::uint64_t>(__LONG_MAX__) ? kGuest32Max : zeroExtend(v, 4);
+        bits.push_back(v);
+      }
+      return bits;
+    }
     case Kind::Object: return {m.handles().toGuest(get<id>(value))};
     case Kind::Selector: return {m.handles().selectorToGuest(get<SEL>(value))};
     case Kind::CString: {
@@ -173,7 +210,8 @@ std::vector<std::uint64_t> toGuest(Cpu& cpu, const Type& type, const void* value
       cpu.keepUntilReturn(copy);
       return {copy};
     }
-    case Kind::Pointer: return {m.handles().opaqueToGuest(get<void*>(value))};
+    case Kind::Pointer:
+    case Kind::OutScalar: return {m.handles().opaqueToGuest(get<void*>(value))};
     case Kind::Raw: return {get<std::uint64_t>(value)};
     case Kind::Block: break;
   }
@@ -191,7 +229,9 @@ void writePiece(Cpu& cpu, const std::vector<Location>& at, std::uint64_t stack, 
   if (at.size() > 1) cpu.write(at[1], stack, bits >> 32);
 }
 
-Argument shapeOf(const Type& type, Arch arch) { return Argument{guestParts(type, arch), type.kind == Kind::Lengths}; }
+Argument shapeOf(const Type& type, Arch arch) {
+  return Argument{guestParts(type, arch), type.kind == Kind::Lengths || type.kind == Kind::Words};
+}
 
 std::uint64_t resultBytes(const Type& type, Arch arch) {
   std::uint64_t bytes = 0;
@@ -308,7 +348,7 @@ void callGuest(Cpu& cpu, std::uint64_t address, const HostCall& call, void** arg
   HostSlot slot;
   Keep keep;  // a guest result never needs one: strings and blocks do not come back
   toHost(cpu, sig.result(), back, slot, keep);
-  std::size_t size = sig.result().kind == Kind::Lengths ? 8 * sig.result().count
+  std::size_t size = sig.result().kind == Kind::Lengths || sig.result().kind == Kind::Words ? 8 * sig.result().count
                      : sig.result().kind == Kind::Float ? 4
                                                          : 8;
   std::memcpy(result, slot.bytes, size);

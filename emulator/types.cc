@@ -79,12 +79,24 @@ Type typeOf(const std::string& token, bool realDouble) {
   if (token == ":") return integer(Kind::Selector, 0);
   if (token == "*") return integer(Kind::CString, 0);
   if (token == "^?") return integer(Kind::Raw, 0);  // a function pointer: here, a guest address
+  // Through a pointer to a number as wide on both sides, the host reads and
+  // writes the guest's own memory; a pointer to a word or a length (which
+  // differ in width) stays opaque.
+  if (token == "^c" || token == "^C" || token == "^B") return integer(Kind::OutScalar, 1);
+  if (token == "^s" || token == "^S") return integer(Kind::OutScalar, 2);
+  if (token == "^i" || token == "^I" || token == "^f") return integer(Kind::OutScalar, 4);
+  if (token == "^q" || token == "^Q") return integer(Kind::OutScalar, 8);
   if (token[0] == '^') return integer(Kind::Pointer, 0);
   if (token.rfind("@?", 0) == 0) return integer(Kind::Block, 0);
   if (token == "{NSFormatArgs=}") return integer(Kind::FormatArgs, 0);
   if (token.rfind("{CGPoint=", 0) == 0 || token.rfind("{CGSize=", 0) == 0 || token.rfind("{CGRect=", 0) == 0) {
     t.kind = Kind::Lengths;
     t.count = static_cast<unsigned>(std::count(token.begin(), token.end(), 'd'));
+    return t;
+  }
+  if (token.rfind("{_NSRange=", 0) == 0) {
+    t.kind = Kind::Words;
+    t.count = 2;
     return t;
   }
   throw std::invalid_argument("no way to carry the type \"" + token + "\" between guest and host");
@@ -119,6 +131,7 @@ std::vector<Part> guestParts(const Type& type, Arch arch) {
     case Kind::Double: return {{Part::Floating, 8}};
     case Kind::Length: return {{Part::Floating, length}};
     case Kind::Lengths: return std::vector<Part>(type.count, Part{Part::Floating, length});
+    case Kind::Words: return std::vector<Part>(type.count, Part{Part::Integer, word});
     case Kind::FormatArgs: return {};
     default: return {{Part::Integer, word}};
   }

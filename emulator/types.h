@@ -22,10 +22,12 @@ enum class Kind {
   Double,      // double on both sides (time intervals, floor)
   Length,      // CGFloat: double on the host, the guest's length type
   Lengths,     // a structure of `count` CGFloats (CGPoint, CGSize, CGRect)
+  Words,       // a structure of `count` unsigned longs (NSRange)
   Object,      // id or Class
   Selector,    // SEL
   CString,     // const char*
   Pointer,     // an opaque pointer (CGContextRef, a semaphore)
+  OutScalar,   // a pointer to a number of `size` bytes, the same on both sides (unsigned int*, BOOL*)
   Block,       // a block; the host takes the std::function of `encoding`
   FormatArgs,  // the variadic arguments a format reads
   Raw,         // a guest address passed as it is (a block's own pointer)
@@ -34,7 +36,7 @@ enum class Kind {
 struct Type {
   Kind kind = Kind::Void;
   unsigned size = 0;   // Int, UInt: bytes
-  unsigned count = 0;  // Lengths: members
+  unsigned count = 0;  // Lengths, Words: members
   std::string encoding;  // as written: "B" for a bool, the block's "@?<v@?@>"
 };
 

@@ -2,6 +2,7 @@
 // device. Classes "NSString" and "NSMutableString" (no mutation methods yet).
 #pragma once
 
+#include <limits>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -17,7 +18,19 @@ struct NSRange {
   NSUInteger location = 0;
   NSUInteger length = 0;
 };
-inline constexpr NSUInteger NSNotFound = static_cast<NSUInteger>(NSInteger(-1) >> 1) ;
+// Foundation's NSObjCRuntime.h: `static const NSInteger NSNotFound =
+// NSIntegerMax;` (the largest NSInteger, 0x7FFFFFFF on 32-bit ARM and
+// 0x7FFFFFFFFFFFFFFF on 64-bit), not all ones. A module for the device
+// compares against that value, and the emulator carries the host's
+// NSIntegerMax to a 32-bit guest as its own.
+inline constexpr NSUInteger NSNotFound = static_cast<NSUInteger>(__LONG_MAX__);
+static_assert(NSNotFound == static_cast<NSUInteger>(std::numeric_limits<NSInteger>::max()));
+// Two NSUIntegers, each the machine word (the device's compiler writes
+// "{_NSRange=QQ}" on arm64 and "{_NSRange=II}" on 32-bit ARM).
+template <>
+struct ObjCTypeEncoding<NSRange> {
+  static std::string get() { return "{_NSRange=LL}"; }
+};
 
 // A constant string, like @"..." on the device: never deallocated, and the
 // same object for the same text.

@@ -46,6 +46,10 @@ std::string objc_encode() {
   // this asks nothing of an opaque structure (a semaphore, a context).
   else if constexpr (std::is_pointer_v<U> && std::is_convertible_v<U, const objc_object*>) return "@";
   else if constexpr (std::is_same_v<U, const char*> || std::is_same_v<U, char*>) return "*";
+  // A pointer to a number is "^" and the number's encoding, as @encode
+  // writes it: a module run for another processor writes through it.
+  else if constexpr (std::is_pointer_v<U> && std::is_arithmetic_v<std::remove_cv_t<std::remove_pointer_t<U>>>)
+    return "^" + objc_encode<std::remove_cv_t<std::remove_pointer_t<U>>>();
   else if constexpr (std::is_pointer_v<U>) return "^v";
   else return ObjCTypeEncoding<U>::get();
 }

@@ -17,8 +17,8 @@ NSInteger cvnItemsCount = 0;
 namespace qst {
 namespace {
 
-// Foundation of iOS 8.3 and later: the controller takes removal calls for
-// the bulletins it was given.
+// Foundation 1200.0, iOS 9.0 and later (8.3 and 8.4 are 1144.17): the
+// controller takes removal calls for the bulletins it was given.
 constexpr double kRemovalFoundationVersion = 1200.0;
 constexpr NSUInteger kFeed = 0;
 

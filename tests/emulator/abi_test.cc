@@ -83,5 +83,38 @@ TEST(AbiTest, SignaturesReadFromTypeEncodings) {
   EXPECT_THROW(parseSignature("v@:{Unknown=ii}"), std::invalid_argument);
 }
 
+// NSRange: two words, in core registers (whole to the stack on arm64 when
+// they do not both fit), returned in x0 and x1 on arm64 and through memory
+// on 32-bit ARM, where it is larger than 4 bytes.
+TEST(AbiTest, RangesAreTwoWords) {
+  Type range = parseSignature("@@:{_NSRange=QQ}").argument(2);
+  ASSERT_EQ(range.kind, Kind::Words);
+  Argument range64 = {guestParts(range, Arch::Arm64), true}, range32 = {guestParts(range, Arch::Armv7), true};
+  Placement p = placeArguments(Arch::Arm64, {kPointer64, kPointer64, range64}, 3, false);
+  EXPECT_TRUE(at({p.arguments[2][0]}, Location::IntReg, 2));
+  EXPECT_TRUE(at({p.arguments[2][1]}, Location::IntReg, 3));
+  std::vector<Argument> seven(7, kPointer64);
+  seven.push_back(range64);
+  p = placeArguments(Arch::Arm64, seven, seven.size(), false);
+  EXPECT_TRUE(at({p.arguments[7][0]}, Location::Stack, 0));
+  EXPECT_TRUE(at({p.arguments[7][1]}, Location::Stack, 8));
+  p = placeArguments(Arch::Armv7, {kPointer32, kPointer32, range32}, 3, false);
+  EXPECT_TRUE(at({p.arguments[2][0]}, Location::IntReg, 2));
+  EXPECT_TRUE(at({p.arguments[2][1]}, Location::IntReg, 3));
+  EXPECT_TRUE(resultInMemory(Arch::Armv7, range));
+  EXPECT_FALSE(resultInMemory(Arch::Arm64, range));
+  EXPECT_TRUE(at(placeResult(Arch::Arm64, range64)[1], Location::IntReg, 1));
+}
+
+// Through a pointer to a number of one width on both sides the host writes
+// the guest's memory; a pointer to a length or a word stays opaque.
+TEST(AbiTest, PointersToNumbersOfOneWidthAreOutArguments) {
+  EXPECT_EQ(parseSignature("c@:^I").argument(2).kind, Kind::OutScalar);
+  EXPECT_EQ(parseSignature("c@:^I").argument(2).size, 4u);
+  EXPECT_EQ(parseSignature("v@:^c").argument(2).size, 1u);
+  EXPECT_EQ(parseSignature("v@:^d").argument(2).kind, Kind::Pointer);
+  EXPECT_EQ(parseSignature("v@:^l").argument(2).kind, Kind::Pointer);
+}
+
 }  // namespace
 }  // namespace emu

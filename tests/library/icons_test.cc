@@ -1,4 +1,11 @@
+#include <dlfcn.h>
+
+#include <typeinfo>
+
+#include "bridge.h"
 #include "lock_screen.h"
+#include "machine.h"
+#include "runtime/type_encoding.h"
 #include "uikit/UIGraphics.h"
 #include "coregraphics/CGContext.h"
 #include "uikit/UIColor.h"
@@ -16,14 +23,42 @@ namespace {
                                        << int(got.a);
 }
 
+// The drawing helpers the library exports for other tweaks, called as such
+// a tweak calls them: by their symbols in the loaded module. The device
+// binary's are its machine code, run as the guest's method replacements are.
+template <class F>
+struct Exported;
+template <class R, class... A>
+struct Exported<R(A...)> {
+  static R (*find(const char* symbol))(A...) {
+    if (emu::Machine* machine = emu::Machine::instance()) {
+      for (const auto& s : machine->slice().symbols)
+        if (s.name == std::string("_") + symbol)
+          return reinterpret_cast<R (*)(A...)>(
+              emu::guestImplementation(*machine, s.address + machine->slide(), objc_encodeFunction<R, A...>(),
+                                       &typeid(R(A...)))
+                  .fn);
+      throw std::runtime_error(std::string("no symbol ") + symbol);
+    }
+    void* handle = dlopen(sb::DeviceOptions::defaultModulePath().c_str(), RTLD_NOW | RTLD_NOLOAD);
+    if (!handle) throw std::runtime_error("module not loaded");
+    void* address = dlsym(handle, symbol);
+    dlclose(handle);
+    if (!address) throw std::runtime_error(std::string("no symbol ") + symbol);
+    return reinterpret_cast<R (*)(A...)>(address);
+  }
+};
+
 class Icons : public LockScreenTest {
  protected:
-  id drawColoredDot(id color, CGFloat diameter) {
-    return libraryFunction<id(id, CGFloat)>("drawColoredDot")(color, diameter);
+  template <class F>
+  auto exported(const char* symbol) {
+    return Exported<F>::find(symbol);
   }
-  id colorFromHexString(id text) { return libraryFunction<id(id)>("colorFromHexString")(text); }
+  id drawColoredDot(id color, CGFloat diameter) { return exported<id(id, CGFloat)>("drawColoredDot")(color, diameter); }
+  id colorFromHexString(id text) { return exported<id(id)>("colorFromHexString")(text); }
   id roundedRect(id image, CGFloat radius) {
-    return libraryFunction<id(id, CGFloat)>("roundedRectImageFromImage")(image, radius);
+    return exported<id(id, CGFloat)>("roundedRectImageFromImage")(image, radius);
   }
   std::array<CGFloat, 4> rgba(id color) {
     std::array<CGFloat, 4> c{};
@@ -52,9 +87,12 @@ TEST_F(Icons, DotsOfBothSizes) {
 
 TEST_F(Icons, HexColours) {
   boot();
-  auto orange = std::array<CGFloat, 4>{1.0, 128 / 255.0, 0, 1};
-  EXPECT_EQ(rgba(colorFromHexString(NSStr("#FF8000"))), orange);
-  EXPECT_EQ(rgba(colorFromHexString(NSStr("#FF800080"))), orange);
+  // 128/255 is worked out in a 32-bit slice's float.
+  auto green = [&](const char* text) { return static_cast<float>(rgba(colorFromHexString(NSStr(text)))[1]); };
+  EXPECT_EQ(green("#FF8000"), static_cast<float>(128 / 255.0));
+  EXPECT_EQ(green("#FF800080"), static_cast<float>(128 / 255.0));
+  EXPECT_EQ(rgba(colorFromHexString(NSStr("#FF8000")))[0], 1);
+  EXPECT_EQ(rgba(colorFromHexString(NSStr("#FF800080")))[3], 1);  // its alpha ignored
   auto white = std::array<CGFloat, 4>{1, 1, 1, 1};
   EXPECT_EQ(rgba(colorFromHexString(NSStr("FF8000"))), white);
   EXPECT_EQ(rgba(colorFromHexString(nil)), white);
@@ -88,8 +126,11 @@ class RowIcons : public LockScreenTest {
       std::string devicePath = "/var/mobile/Library/SpringBoard/Icons/" + std::string(section) + "@2x.png";
       root.file(devicePath, "");
       AutoreleasePool inner;
-      UIImageWritePNG(libraryFunction<id(id, CGFloat)>("drawColoredDot")(UIColorWithRGBA(0, 0, 1, 1), 30),
-                      root.path() + devicePath);
+      UIGraphicsBeginImageContext(CGSizeMake(30, 30));
+      CGContextSetRGBFillColor(UIGraphicsGetCurrentContext(), 0, 0, 1, 1);
+      CGContextFillRect(UIGraphicsGetCurrentContext(), CGRectMake(0, 0, 30, 30));
+      UIImageWritePNG(UIGraphicsGetImageFromCurrentImageContext(), root.path() + devicePath);
+      UIGraphicsEndImageContext();
     }
   }
   sb::Device& lockWithIcon(const std::string& iconFile) {

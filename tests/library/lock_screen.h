@@ -2,13 +2,14 @@
 // SpringBoard in this process with the real module mapped, and a fixed "now".
 #pragma once
 
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
 #include "Device.h"
+#include "classes/SBLockScreenNotificationListController.h"
 #include "device_root.h"
 #include "foundation/NSArray.h"
 #include "foundation/NSLog.h"
@@ -39,22 +40,6 @@ class LockScreenTest : public ::testing::Test {
     return *device;
   }
 
-  // A process-wide value of the loaded library, read by its symbol name.
-  template <class T>
-  T& library(const char* symbol) {
-    void* handle = dlopen(sb::DeviceOptions::defaultModulePath().c_str(), RTLD_NOW | RTLD_NOLOAD);
-    if (!handle) throw std::runtime_error("module not loaded");
-    void* address = dlsym(handle, symbol);
-    dlclose(handle);
-    if (!address) throw std::runtime_error(std::string("no symbol ") + symbol);
-    return *static_cast<T*>(address);
-  }
-
-  template <class F>
-  F* libraryFunction(const char* symbol) {
-    return reinterpret_cast<F*>(&library<char>(symbol));
-  }
-
   // Log lines that contain `text`.
   static int logged(const std::string& text) {
     int n = 0;
@@ -69,8 +54,28 @@ class LockScreenTest : public ::testing::Test {
     for (const auto& t : todos) root.reminder(kHome, t);
   }
 
-  // The bulletins the last refresh composed, in order.
-  std::vector<id> published() { return NSArrayItems(library<StrongId>("publishedBulletins")); }
+  // The library's bulletins in SpringBoard's list, in the order the library
+  // numbered them (the order it composed them in). The list holds the very
+  // objects SpringBoard was given, whichever processor runs the library.
+  std::vector<id> published() {
+    std::vector<id> own;
+    if (!device || !device->listController()) return own;  // not locked yet
+    for (id item : NSArrayItems(sb::asListController(device->listController())->_listItems)) {
+      id bulletin = msgSend<id>(item, "activeBulletin");
+      if (text(bulletin, "bulletinID").rfind("QuillstoneBriarwhistle ", 0) == 0) own.push_back(bulletin);
+    }
+    std::stable_sort(own.begin(), own.end(), [](id a, id b) { return indexOf(a) < indexOf(b); });
+    return own;
+  }
+  // How many reminders the last refresh found, from its log line; -1 when
+  // no refresh has logged one.
+  static long remindersFound() {
+    const std::string mark = "QST: got ";
+    auto lines = NSLogCapturedLines();
+    for (auto line = lines.rbegin(); line != lines.rend(); ++line)
+      if (auto at = line->find(mark); at != std::string::npos) return std::atol(line->c_str() + at + mark.size());
+    return -1;
+  }
   static std::string text(id bulletin, const char* getter) { return NSStringUTF8(msgSend<id>(bulletin, getter)); }
   // A date field of a bulletin in seconds since the reference date; -1 when unset.
   static double when(id bulletin, const char* getter) {

@@ -60,7 +60,7 @@ TEST_F(Query, TheLimitCountsPositionsNotRows) {
   auto bulletins = published();
   ASSERT_EQ(bulletins.size(), 1u);
   EXPECT_EQ(indexOf(bulletins[0]), 1);
-  EXPECT_EQ(library<NSInteger>("cvnItemsCount"), 3);
+  EXPECT_EQ(remindersFound(), 3);
 }
 
 TEST_F(Query, LimitsAtOrBeyondTheListOrNegativeVisitAll) {

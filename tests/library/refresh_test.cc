@@ -86,7 +86,7 @@ TEST_F(Refresh, ControllerWithoutAnAddOperation) {
                   &responds);
   device.lock();
   EXPECT_EQ(logged("QST: list controller not responding to known selectors!"), 2);
-  EXPECT_EQ(published().size(), 2u);
+  EXPECT_TRUE(published().empty());  // composed, but nothing could take them
 }
 
 TEST_F(Refresh, PositionsRejectedByTheFilterLeaveGaps) {
@@ -94,7 +94,6 @@ TEST_F(Refresh, PositionsRejectedByTheFilterLeaveGaps) {
   root.settings({{"maxRemindersToDisplay", 3ll}, {"showItemsWithPastDueDate", false}});
   boot().lock();
   EXPECT_EQ(logged("QST: got 5 reminders"), 1);
-  EXPECT_EQ(library<NSInteger>("cvnItemsCount"), 5);
   auto b = published();
   ASSERT_EQ(b.size(), 2u);
   EXPECT_EQ(indexOf(b[0]), 0);
@@ -105,7 +104,7 @@ TEST_F(Refresh, DisabledCycleWithdrawsButQueriesNothing) {
   reminders({{"SUMMARY:a"}, {"SUMMARY:b"}}, "");
   auto& device = bootWithSpies("9.0");
   device.lock();
-  EXPECT_EQ(library<NSInteger>("cvnItemsCount"), 2);
+  EXPECT_EQ(remindersFound(), 2);
   root.settings({{"enabled", false}});
   root.reminder(kHome, {"SUMMARY:c"});
   gCalls.clear();
@@ -113,14 +112,12 @@ TEST_F(Refresh, DisabledCycleWithdrawsButQueriesNothing) {
   device.relock();
   EXPECT_EQ(ownCalls().size(), 2u);  // the two removals
   EXPECT_TRUE(published().empty());
-  EXPECT_EQ(library<NSInteger>("cvnItemsCount"), 2);
   EXPECT_EQ(logged("QST: got"), 0);
-  EXPECT_EQ(library<StrongId>("sBLockScreenNotificationListController").get(), device.listController());
 
   root.settings({{"enabled", true}});
   device.relock();
   EXPECT_EQ(published().size(), 3u);
-  EXPECT_EQ(library<NSInteger>("cvnItemsCount"), 3);
+  EXPECT_EQ(remindersFound(), 3);
 }
 
 TEST_F(Refresh, RemindersAppearAsRows) {

@@ -1,7 +1,7 @@
-#include <dlfcn.h>
-
+#include "classes/SBLockScreenView.h"
 #include "lock_screen.h"
 #include "runtime/strong.h"
+#include "trace/trace.h"
 
 namespace qst_test {
 namespace {
@@ -28,12 +28,13 @@ const Replaced kReplaced[] = {
     {"SBLockScreenView", "_addLockContentUnderlayWithRequester:"},
 };
 
-// Whether the implementation a class answers with lives in the library.
-bool implementedByLibrary(const char* className, const char* selector) {
-  IMP imp = class_lookupMethod(objc_getClass(className), sel(selector));
-  Dl_info info{};
-  if (!imp || !dladdr(reinterpret_cast<void*>(imp.fn), &info) || !info.dli_fname) return false;
-  return std::string(info.dli_fname).find("QuillstoneBriarwhistle") != std::string::npos;
+// Whether the module replaced the method while it loaded, as a tracing tool
+// for tweaks shows it (whichever processor runs the module).
+bool replacedByLibrary(const char* className, const char* selector) {
+  for (const auto& m : sb::trace::installedMethods())
+    if (m.className == className && m.selector == selector && m.how == sb::trace::InstalledMethod::How::Replaced)
+      return true;
+  return false;
 }
 
 using Startup = LockScreenTest;
@@ -41,7 +42,7 @@ using Startup = LockScreenTest;
 TEST_F(Startup, InsideSpringBoardEveryReplacementIsInstalled) {
   boot();
   for (const auto& r : kReplaced)
-    EXPECT_TRUE(implementedByLibrary(r.className, r.selector)) << r.className << " " << r.selector;
+    EXPECT_TRUE(replacedByLibrary(r.className, r.selector)) << r.className << " " << r.selector;
   Class overlay = objc_getClass("SBLockScreenPluginOverlayContext");
   ASSERT_TRUE(class_getOwnMethodImplementation(overlay, sel("removeCustomBulletins_QST")));
   EXPECT_STREQ(class_getMethodTypeEncoding(overlay, sel("removeCustomBulletins_QST")), "v@:");
@@ -50,30 +51,42 @@ TEST_F(Startup, InsideSpringBoardEveryReplacementIsInstalled) {
 TEST_F(Startup, OutsideSpringBoardNothingIsTouched) {
   boot("7.1", /*springBoardProcess=*/false);
   for (const auto& r : kReplaced)
-    EXPECT_FALSE(implementedByLibrary(r.className, r.selector)) << r.className << " " << r.selector;
+    EXPECT_FALSE(replacedByLibrary(r.className, r.selector)) << r.className << " " << r.selector;
   EXPECT_FALSE(class_respondsToSelector(objc_getClass("SBLockScreenPluginOverlayContext"),
                                         sel("removeCustomBulletins_QST")));
+  EXPECT_TRUE(sb::trace::installedMethods().empty());
 }
 
+// A lock screen view SpringBoard makes, and an underlay request on it.
+id makeView() {
+  return msgSend<id, CGRect>(msgSend<id>(objc_getClass("SBLockScreenView"), "alloc"), "initWithFrame:",
+                             CGRectMake(0, 0, 320, 568));
+}
+std::vector<std::string> requestUnderlay(id view) {
+  msgSend<void, id>(view, "_addLockContentUnderlayWithRequester:", NSStr("NotificationList"));
+  return static_cast<sb::SBLockScreenViewObj*>(view)->underlayRequesters;
+}
+
+// Before the first refresh the library passes every request on, even when
+// the file asks it to refuse the underlay; from the first lock it refuses.
 TEST_F(Startup, DisabledUntilTheFirstRefreshWhateverTheFileSays) {
-  root.settings({{"enabled", true}});
+  root.settings({{"enabled", true}, {"wallpaperBlurMode", 2ll}});
   auto& device = boot();
-  EXPECT_FALSE(library<BOOL>("isEnabled"));
+  StrongId early = StrongId::adopting(makeView());
+  EXPECT_EQ(requestUnderlay(early), std::vector<std::string>{"NotificationList"});
   device.lock();
-  EXPECT_TRUE(library<BOOL>("isEnabled"));
+  EXPECT_TRUE(requestUnderlay(device.lockScreenView()).empty());
 }
 
+// The library holds the latest view SpringBoard made, and lets the previous
+// one go.
 TEST_F(Startup, TheLatestLockScreenViewIsHeldAndThePreviousReleased) {
   boot();
-  Class viewClass = objc_getClass("SBLockScreenView");
-  auto makeView = [&] {
-    return msgSend<id, CGRect>(msgSend<id>(viewClass, "alloc"), "initWithFrame:", CGRectMake(0, 0, 320, 568));
-  };
   StrongId first = StrongId::adopting(makeView());
-  EXPECT_EQ(library<StrongId>("sBLockScreenView").get(), first.get());
   long heldByLibrary = objc_retainCount(first);
+  EXPECT_EQ(heldByLibrary, 2);  // ours and the library's
   StrongId second = StrongId::adopting(makeView());
-  EXPECT_EQ(library<StrongId>("sBLockScreenView").get(), second.get());
+  EXPECT_EQ(objc_retainCount(second), heldByLibrary);
   EXPECT_EQ(objc_retainCount(first), heldByLibrary - 1);
 }
 

@@ -1,8 +1,17 @@
 #include "classes/SBLockScreenNotificationListController.h"
 #include "lock_screen.h"
+#include "substrate/substrate.h"
 
 namespace qst_test {
 namespace {
+
+// The requesters whose underlay SpringBoard was asked to take away, in order.
+std::vector<std::string> gRemovals;
+IMP gRemove;
+void spyRemove(id self, SEL cmd, id requester) {
+  gRemovals.push_back(NSStringUTF8(requester));
+  imp_call<void, id>(gRemove, self, cmd, requester);
+}
 
 const char* const kMessage = R"([{"section": "com.apple.MobileSMS", "title": "Anna", "minutesBeforeNow": 3}])";
 
@@ -29,7 +38,10 @@ class Underlay : public LockScreenTest {
     return msgSend<CGFloat, id, id>(device->listView(), "tableView:heightForRowAtIndexPath:", device->tableView(),
                                     indexPath(row));
   }
-  std::string lastOverlayRequester() { return NSStringUTF8(library<StrongId>("lastOverlayContextRequester")); }
+  void spyOnRemovals() {
+    MSHookMessageEx(objc_getClass("SBLockScreenView"), sel("_removeLockContentUnderlayWithRequester:"), spyRemove,
+                    &gRemove);
+  }
 };
 
 TEST_F(Underlay, RefuseModeRefusesEvenWithForeignRows) {
@@ -49,13 +61,17 @@ TEST_F(Underlay, RefuseModeWithOnlyForeignRowsWithdrawsNothing) {
   EXPECT_EQ(requesters(), std::vector<std::string>{"SomethingElse"});
 }
 
+// The overlay's request is refused, and remembered: the count withdraws it
+// with the list's.
 TEST_F(Underlay, ModeOneWithOnlyOwnRowsRefusesAndWithdraws) {
   auto& device = lockWith(1, true, false);
   EXPECT_FALSE(shown());
   device.nowPlaying();
-  EXPECT_EQ(lastOverlayRequester(), "OverlayContextNowPlayingArtLockScreen");
   EXPECT_FALSE(shown());
+  spyOnRemovals();
+  gRemovals.clear();
   EXPECT_EQ(listCount(), itemCount());
+  EXPECT_EQ(gRemovals, (std::vector<std::string>{"NotificationList", "OverlayContextNowPlayingArtLockScreen"}));
   EXPECT_FALSE(shown());
 }
 
@@ -112,11 +128,12 @@ TEST_F(Underlay, OwnRowsMeasuredInModeOneAskNothing) {
 TEST_F(Underlay, ModeZeroLeavesEverythingAlone) {
   auto& device = lockWith(0, true, false);
   EXPECT_TRUE(shown());
+  spyOnRemovals();
   device.nowPlaying();
-  EXPECT_EQ(lastOverlayRequester(), "OverlayContextNowPlayingArtLockScreen");
   EXPECT_EQ(listCount(), itemCount());
   EXPECT_EQ(requesters(), (std::vector<std::string>{"NotificationList", "OverlayContextNowPlayingArtLockScreen"}));
   measure(rowOf("QuillstoneBriarwhistle"));
+  EXPECT_TRUE(gRemovals.empty());
 }
 
 TEST_F(Underlay, DisabledEveryRequestPasses) {
@@ -124,9 +141,11 @@ TEST_F(Underlay, DisabledEveryRequestPasses) {
   root.notifications(kMessage);
   auto& device = boot();
   device.lock();
+  spyOnRemovals();
   device.nowPlaying();
   EXPECT_TRUE(shown());
-  EXPECT_EQ(lastOverlayRequester(), "");
+  listCount();
+  EXPECT_TRUE(gRemovals.empty());
   request("QstNotificationList");
   EXPECT_EQ(requesters().size(), 3u);  // passed on under its own name
 }

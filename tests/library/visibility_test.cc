@@ -59,7 +59,7 @@ TEST_F(Visibility, NothingIsRemovedWhenTheLastRefreshFoundNoReminders) {
   auto& device = lockWithMixedList();
   root.selectCalendars({});
   device.relock();
-  ASSERT_EQ(library<NSInteger>("cvnItemsCount"), 0);
+  ASSERT_EQ(remindersFound(), 0);
   // Own rows that reached the list another way stay.
   id bulletin = objc_autorelease(objc_new(objc_getClass("BBBulletin")));
   msgSend<void, id>(bulletin, "setBulletinID:", NSStr("QuillstoneBriarwhistle 0|"));

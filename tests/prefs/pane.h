@@ -3,6 +3,7 @@
 // real pane loaded beside it, as the simulator runs them.
 #pragma once
 
+#include <dlfcn.h>
 #include <plist/plist.h>
 
 #include <fstream>
@@ -17,6 +18,18 @@ namespace qst_test {
 class PaneTest : public LockScreenTest {
  protected:
   sb::SettingsApp& app() { return device->settingsApp(); }
+
+  // A process-wide value of the loaded Linux module, read by its symbol
+  // name: what the library took from the file the pane wrote.
+  template <class T>
+  T& library(const char* symbol) {
+    void* handle = dlopen(sb::DeviceOptions::defaultModulePath().c_str(), RTLD_NOW | RTLD_NOLOAD);
+    if (!handle) throw std::runtime_error("module not loaded");
+    void* address = dlsym(handle, symbol);
+    dlclose(handle);
+    if (!address) throw std::runtime_error(std::string("no symbol ") + symbol);
+    return *static_cast<T*>(address);
+  }
 
   std::vector<sb::PaneRow> controls() {
     std::vector<sb::PaneRow> rows;
