@@ -16,6 +16,8 @@ json labelJson(const sb::LabelState& label) {
           {"frame", rectJson(label.frame)}};
 }
 
+}  // namespace
+
 json rowJson(const sb::RowState& row) {
   json icon = nullptr;
   if (row.icon)
@@ -47,20 +49,27 @@ json rowJson(const sb::RowState& row) {
           {"icon", icon}};
 }
 
-}  // namespace
-
 json snapshotJson(const sb::Snapshot& snapshot, size_t firstLogLine) {
-  json rows = json::array();
-  for (const sb::RowState& row : snapshot.rows) rows.push_back(rowJson(row));
   json log = json::array();
   for (size_t i = firstLogLine; i < snapshot.log.size(); ++i) log.push_back(snapshot.log[i]);
-  // Moved in, not listed in a brace initialiser, which would copy every row.
   json document = json::object();
-  document["rows"] = std::move(rows);
   document["underlay"] = {{"shown", snapshot.underlay.shown}, {"requesters", snapshot.underlay.requesters}};
   document["screenLit"] = snapshot.screenLit;
   document["log"] = std::move(log);
   return document;
+}
+
+void writeSnapshot(JsonStream& out, sb::Snapshot snapshot, size_t firstLogLine, const json& members,
+                   std::map<std::string, JsonStream::Writer> streamed) {
+  json document = snapshotJson(snapshot, firstLogLine);
+  document.update(members);
+  // One row's tree at a time, and the rows let go once written, before the
+  // members after them ("steps") are written.
+  streamed["rows"] = [&snapshot](JsonStream& stream) {
+    stream.array(snapshot.rows.size(), [&snapshot](size_t i, JsonStream& s) { s.value(rowJson(snapshot.rows[i])); });
+    std::vector<sb::RowState>().swap(snapshot.rows);
+  };
+  out.object(document, streamed);
 }
 
 }  // namespace sim
