@@ -78,8 +78,11 @@ struct LookupCache {
 // The cache goes when its thread ends; messages sent after that (by the
 // destructors of statics, which run after the main thread's thread-locals)
 // take the locked path. A plain pointer outlives the thread-local destructors.
-thread_local LookupCache* tCache = nullptr;
-thread_local bool tCacheGone = false;
+// Initial-exec: the platform library is loaded with the program, so these
+// two are at a fixed offset from the thread pointer, and a message reaches
+// its cache without a call to __tls_get_addr.
+__attribute__((tls_model("initial-exec"))) thread_local LookupCache* tCache = nullptr;
+__attribute__((tls_model("initial-exec"))) thread_local bool tCacheGone = false;
 struct LookupCacheOwner {
   ~LookupCacheOwner() {
     delete tCache;

@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace sim {
 
@@ -18,6 +19,9 @@ class JsonStream {
   using Writer = std::function<void(JsonStream&)>;
 
   explicit JsonStream(std::ostream& out);
+  ~JsonStream() { flush(); }
+  JsonStream(const JsonStream&) = delete;
+  JsonStream& operator=(const JsonStream&) = delete;
 
   // A finished value at the current depth.
   void value(const nlohmann::json& v);
@@ -28,13 +32,36 @@ class JsonStream {
   // An array of `count` elements; element(i, stream) writes the i-th.
   void array(std::size_t count, const std::function<void(std::size_t, JsonStream&)>& element);
 
- private:
-  void indent();
-  void quoted(const std::string& key);
+  // An object or array written member by member; the caller gives an
+  // object's keys in nlohmann's order (byte order).
+  void beginObject() { begin('{'); }
+  void endObject() { end('}'); }
+  void beginArray() { begin('['); }
+  void endArray() { end(']'); }
+  void key(const std::string& name);  // then the member's value
+  void element();                     // then the element's value
+  template <class T>
+  void member(const std::string& name, const T& v) {
+    key(name);
+    value(nlohmann::json(v));
+  }
 
+  // Hands what is written so far to the output stream.
+  void flush();
+
+ private:
+  void begin(char open);
+  void end(char close);
+  void next();  // the separator and indentation before a member or element
+  void spill() {
+    if (buffer_.size() >= kSpillBytes) flush();
+  }
+
+  static constexpr std::size_t kSpillBytes = 1 << 16;
   std::ostream& out_;
+  std::string buffer_;
   nlohmann::detail::serializer<nlohmann::json> serializer_;
-  unsigned depth_ = 0;
+  std::vector<std::size_t> counts_;  // members or elements so far, per open object or array
 };
 
 }  // namespace sim

@@ -70,6 +70,9 @@ nlohmann::json moduleJson(const std::string& path, const std::string& arch) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Only std::cout writes to standard output: its own buffer, not stdio's
+  // character by character, for documents of hundreds of megabytes.
+  std::ios::sync_with_stdio(false);
   Options o;
   CLI::App app{"Simulated SpringBoard: locks a device with the library loaded and shows its lock screen."};
   app.add_option("--root", o.root, "device root folder (default: the sample root)");
@@ -223,6 +226,7 @@ int main(int argc, char** argv) {
         sb::Snapshot lock = device.snapshot();
         logSeen = lock.log.size();
         sim::writeSnapshot(stream, std::move(lock), 0, members, streamed);
+        stream.flush();
         std::cout << "\n";
       } else {
         {

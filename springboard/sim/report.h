@@ -11,8 +11,6 @@
 
 namespace sim {
 
-// One row of the list: its bulletin, height, alpha, labels and icon.
-nlohmann::json rowJson(const sb::RowState& row);
 // The lock screen's state but its rows: underlay, screenLit, and `log` from
 // the given line on (0: every line).
 nlohmann::json snapshotJson(const sb::Snapshot& snapshot, size_t firstLogLine = 0);
