@@ -84,6 +84,7 @@ void runInitialisers(Machine& m) {
 }
 
 bool gCountInstructions = false;
+bool gCountCallees = false;
 
 void forgetObject(id object) {
   if (Machine* m = Machine::instance()) m->handles().forget(object);
@@ -92,6 +93,14 @@ void forgetObject(id object) {
 }  // namespace
 
 void countGuestInstructions(bool on) { gCountInstructions = on; }
+void countHostCallees(bool on) { gCountCallees = on; }
+
+std::vector<std::pair<std::string, std::uint64_t>> hostCallees() {
+  Machine* m = Machine::instance();
+  if (!m) return {};
+  auto counts = m->calleeCalls();
+  return {counts.begin(), counts.end()};
+}
 
 GuestCost guestCost() {
   Machine* m = Machine::instance();
@@ -113,6 +122,7 @@ void loadGuestModule(const std::string& path, Arch arch) {
   // Lives as long as the process, as a loaded module does.
   auto* m = new Machine(readMachOSlice(path, arch));
   m->countInstructions(gCountInstructions);
+  m->countCallees(gCountCallees);
   GuestMemory& memory = m->memory();
   Region& traps = memory.addRegion(layout::kTrapBase, layout::kTrapSize, UC_PROT_READ | UC_PROT_EXEC, "trap page");
   const std::uint32_t instruction = arch == Arch::Arm64 ? kTrapInstructionArm64 : kTrapInstructionArm;
