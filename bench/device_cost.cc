@@ -6,6 +6,10 @@
 // notification rows; beside the wall time of SpringBoard's own lock of as
 // many notifications without the library, measured in the same run.
 //
+// Under each lock and each own row, the host calls grouped by callee: a
+// message by its selector ("[sel]"), a C function by its name, with the
+// count and the count per reminder (or per row).
+//
 // Counts are deterministic; times are of this machine under emulation and
 // only set the counts in proportion. One process per measurement, as a
 // module is loaded once per process.
@@ -16,7 +20,10 @@
 
 #include <chrono>
 #include <cstdio>
+#include <algorithm>
 #include <functional>
+#include <map>
+#include <vector>
 #include <string>
 
 #include "Device.h"
@@ -65,6 +72,31 @@ id rowPath(NSInteger row) {
   return msgSend<id, NSInteger, NSInteger>(objc_getClass("NSIndexPath"), "indexPathForRow:inSection:", row, 0);
 }
 
+using Callees = std::map<std::string, std::uint64_t>;
+
+Callees callees() {
+  auto counts = emu::hostCallees();
+  return {counts.begin(), counts.end()};
+}
+
+// The host calls made since `before`, by callee, most first; each with its
+// count and its count over `per` (reminders, rows).
+void printCallees(const Callees& before, double per, const char* unit) {
+  std::vector<std::pair<std::uint64_t, std::string>> groups;
+  for (const auto& [callee, n] : callees()) {
+    auto was = before.find(callee);
+    const std::uint64_t made = n - (was == before.end() ? 0 : was->second);
+    if (made) groups.emplace_back(made, callee);
+  }
+  std::sort(groups.begin(), groups.end(), [](const auto& a, const auto& b) {
+    return a.first != b.first ? a.first > b.first : a.second < b.second;
+  });
+  std::printf("    %-58s %10s %10s\n", "host calls by callee", "calls", unit);
+  for (const auto& [n, callee] : groups)
+    std::printf("    %-58s %10llu %10.2f\n", callee.c_str(), static_cast<unsigned long long>(n),
+                static_cast<double>(n) / per);
+}
+
 // Guest instructions and host calls of one piece of work, and its wall time.
 template <class F>
 void count(const char* what, F work) {
@@ -82,20 +114,25 @@ void lockCost(const std::string& dylib, const std::string& arch, int reminders) 
   AutoreleasePool pool;
   auto root = qst_bench::reminderRoot(reminders);
   emu::countGuestInstructions(true);
+  emu::countHostCallees(true);
   sb::Device device(optionsFor(*root, dylib, arch));
   device.lock();
   std::string what = "lock, " + std::to_string(reminders) + " reminders";
+  const Callees before = callees();
   count(what.c_str(), [&] { device.relock(); });
+  if (reminders >= 1000) printCallees(before, reminders, "/reminder");
 }
 
 void rowCosts(const std::string& dylib, const std::string& arch, bool own) {
   AutoreleasePool outer;
   auto root = own ? qst_bench::reminderRoot(50) : qst_bench::notificationRoot(50);
   emu::countGuestInstructions(true);
+  emu::countHostCallees(true);
   sb::Device device(optionsFor(*root, dylib, arch));
   device.lock();
   AutoreleasePool pool;
   id path = rowPath(3);
+  const Callees before = callees();
   std::string kind = own ? "own row: " : "SpringBoard's row: ";
   count((kind + "height").c_str(), [&] {
     msgSend<CGFloat, id, id>(device.listView(), "tableView:heightForRowAtIndexPath:", device.tableView(), path);
@@ -108,6 +145,7 @@ void rowCosts(const std::string& dylib, const std::string& arch, bool own) {
   count((kind + "layout").c_str(), [&] { msgSend<void>(cell, "layoutSubviews"); });
   id item = msgSend<id, id>(device.listController(), "listItemAtIndexPath:", path);
   count((kind + "icon").c_str(), [&] { msgSend<id>(item, "iconImage"); });
+  if (own) printCallees(before, 1, "/row");
 }
 
 void springBoardOwnLock(int notifications) {

@@ -93,6 +93,7 @@ void runInitialisers(Machine& m) {
 }
 
 bool gCountInstructions = false;
+bool gCountCallees = false;
 
 void forgetObject(id object) {
   if (Machine* m = Machine::instance()) m->handles().forget(object);
@@ -101,6 +102,14 @@ void forgetObject(id object) {
 }  // namespace
 
 void countGuestInstructions(bool on) { gCountInstructions = on; }
+void countHostCallees(bool on) { gCountCallees = on; }
+
+std::vector<std::pair<std::string, std::uint64_t>> hostCallees() {
+  Machine* m = Machine::instance();
+  if (!m) return {};
+  auto counts = m->calleeCalls();
+  return {counts.begin(), counts.end()};
+}
 
 GuestCost guestCost() {
   Machine* m = Machine::instance();
@@ -124,6 +133,7 @@ void loadGuestModule(const std::string& path, Arch arch, ImageKind kind) {
   checkDependentLibraries(slice);
   auto* m = new Machine(std::move(slice));
   m->countInstructions(gCountInstructions);
+  m->countCallees(gCountCallees);
   GuestMemory& memory = m->memory();
   Region& traps = memory.addRegion(layout::kTrapBase, layout::kTrapSize, UC_PROT_READ | UC_PROT_EXEC, "trap page");
   const std::uint32_t instruction = arch == Arch::Arm64 ? kTrapInstructionArm64 : kTrapInstructionArm;

@@ -37,6 +37,10 @@ struct GuestCost {
 };
 void countGuestInstructions(bool on);
 GuestCost guestCost();
+// Host calls by callee, counted when asked before the module loads: "[sel]"
+// for a message (a super send "[super sel]"), a C function by its name.
+void countHostCallees(bool on);
+std::vector<std::pair<std::string, std::uint64_t>> hostCallees();
 
 // The methods the guest has sent messages to, by the receiver's class, when
 // asked before the module loads: a check of the platform's declared type

@@ -81,6 +81,7 @@ void sendMessage(Cpu& cpu, bool stret, bool toSuper = false) {
   }
   id self = m.handles().toHost(cpu.intReg(first));
   SEL selector = m.handles().selectorToHost(cpu.intReg(first + 1));
+  if (m.countingCallees()) m.addCalleeCall(std::string(toSuper ? "[super " : "[") + sel_getName(selector) + "]");
   if (!lookupFrom && self) lookupFrom = object_getClass(self);
   if (!self) {
     // Messaging nil answers zero in every result register; a result in

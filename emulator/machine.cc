@@ -210,11 +210,24 @@ void Cpu::stopWith(std::exception_ptr error) {
   uc_emu_stop(uc_);
 }
 
+void Machine::addCalleeCall(const std::string& callee) {
+  std::lock_guard guard(calleeLock_);
+  ++calleeCalls_[callee];
+}
+
+std::map<std::string, std::uint64_t> Machine::calleeCalls() {
+  std::lock_guard guard(calleeLock_);
+  return calleeCalls_;
+}
+
 void Cpu::handleTrap(std::uint64_t address) {
   std::string name;
   const TrapHandler* handler = machine_.trap(address, &name);
   if (!handler) return;  // the return address: the engine stops here
   machine_.addHostCall();
+  // A message is counted by its selector where it is sent.
+  if (machine_.countingCallees() && name.rfind("_objc_msgSend", 0) != 0)
+    machine_.addCalleeCall(name.rfind('_', 0) == 0 ? name.substr(1) : name);
   try {
     continueAt_.reset();
     (*handler)(*this);

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -143,6 +144,12 @@ class Machine {
   std::uint64_t hostCalls() const { return hostCalls_.load(); }
   void addInstructions(std::uint64_t n) { instructions_.fetch_add(n, std::memory_order_relaxed); }
   void addHostCall() { ++hostCalls_; }
+  // Host calls by callee, when asked: a C function by its name, a message
+  // by its selector (what a device pays for each call differs by callee).
+  void countCallees(bool on) { countCallees_ = on; }
+  bool countingCallees() const { return countCallees_; }
+  void addCalleeCall(const std::string& callee);
+  std::map<std::string, std::uint64_t> calleeCalls();
 
   unsigned takeStack();
   void returnStack(unsigned index);
@@ -163,6 +170,9 @@ class Machine {
   std::vector<bool> stacksInUse_;
   bool countInstructions_ = false;
   std::atomic<std::uint64_t> instructions_{0}, hostCalls_{0};
+  bool countCallees_ = false;
+  std::mutex calleeLock_;
+  std::map<std::string, std::uint64_t> calleeCalls_;
 };
 
 }  // namespace emu

@@ -117,7 +117,10 @@ class Device {
   // The Settings app once a step has opened it; null before.
   const SettingsApp* openedSettingsApp() const { return settingsApp_.get(); }
 
-  Snapshot snapshot();
+  // The lock screen as a user sees it: every row (each row out of view is
+  // scrolled into view to be read, as a user would), or with `inViewOnly`
+  // the rows' bulletins and only the cells in view, as a picture needs.
+  Snapshot snapshot(bool inViewOnly = false);
 
   // The processor whose code the module runs: "host" for the Linux module,
   // "arm64" or "armv7" for a device binary; empty when none is mapped.

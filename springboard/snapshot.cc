@@ -63,7 +63,7 @@ void readCell(RowState& row, id cellObject) {
 
 }  // namespace
 
-Snapshot Device::snapshot() {
+Snapshot Device::snapshot(bool inViewOnly) {
   AutoreleasePool pool;
   trace::Unobserved onlooker;  // reading the screen is not part of what SpringBoard and the library say
   Snapshot snap;
@@ -110,7 +110,7 @@ Snapshot Device::snapshot() {
     // The table's last load: the height it was given and the cell it shows.
     if (table && i < table->rows.size()) {
       row.height = table->rows[i].rect.size.height;
-      if (!table->rows[i].cell) scrollTo(CGPoint{0, table->rows[i].rect.origin.y});
+      if (!table->rows[i].cell && !inViewOnly) scrollTo(CGPoint{0, table->rows[i].rect.origin.y});
       if (id cell = table->rows[i].cell; cell && msgSend<BOOL, Class>(cell, "isKindOfClass:", objc_getClass("SBLockScreenBulletinCell")))
         readCell(row, cell);
     }

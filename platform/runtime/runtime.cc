@@ -5,6 +5,7 @@
 // on every message from any thread.
 #include <algorithm>
 #include <cxxabi.h>
+#include <link.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -69,18 +70,52 @@ std::uint64_t hashOf(const LookupKey& k) {
   return reinterpret_cast<std::uintptr_t>(k.cls) * 31 + reinterpret_cast<std::uintptr_t>(k.sel);
 }
 
+// A name remembered by its address. Text in a read-only segment of a loaded
+// object (a literal) cannot change, so its answer needs no second look; any
+// other buffer may have been reused for another name and is compared again.
+template <class T>
+struct ByAddress {
+  T value{};
+  bool fixedText = false;
+};
+
+int findSegment(dl_phdr_info* info, size_t, void* data) {
+  auto* address = static_cast<std::pair<std::uintptr_t, bool>*>(data);
+  for (int i = 0; i < info->dlpi_phnum; ++i) {
+    const ElfW(Phdr)& segment = info->dlpi_phdr[i];
+    if (segment.p_type != PT_LOAD) continue;
+    const std::uintptr_t start = info->dlpi_addr + segment.p_vaddr;
+    if (address->first >= start && address->first < start + segment.p_memsz) {
+      address->second = !(segment.p_flags & PF_W);
+      return 1;
+    }
+  }
+  return 0;
+}
+
+// Modules are never unloaded while the runtime runs (their replacements stay
+// installed), so a literal's segment stays as it is.
+bool inReadOnlySegment(const char* text) {
+  std::pair<std::uintptr_t, bool> address{reinterpret_cast<std::uintptr_t>(text), false};
+  dl_iterate_phdr(findSegment, &address);
+  return address.second;
+}
+
 // Per thread, so messages take no lock once a thread has seen a method.
 struct LookupCache {
   unsigned long generation = ~0ul;
   AddressCache<LookupKey, IMP> imps;
-  AddressCache<const char*, SEL> selectorsByAddress;
-  AddressCache<const char*, Class> classesByAddress;  // found ones only: classes are never removed
+  AddressCache<const char*, ByAddress<SEL>> selectorsByAddress;
+  AddressCache<const char*, ByAddress<Class>> classesByAddress;  // found ones only: classes are never removed
 };
 // The cache goes when its thread ends; messages sent after that (by the
 // destructors of statics, which run after the main thread's thread-locals)
 // take the locked path. A plain pointer outlives the thread-local destructors.
-thread_local LookupCache* tCache = nullptr;
-thread_local bool tCacheGone = false;
+// Initial-exec: the platform library is loaded with the program, so these
+// two are at a fixed offset from the thread pointer, and a message reaches
+// its cache without a call to __tls_get_addr.
+__attribute__((tls_model("initial-exec"))) thread_local LookupCache* tCache = nullptr;
+__attribute__((tls_model("initial-exec"))) thread_local bool tCacheGone = false;
 struct LookupCacheOwner {
   ~LookupCacheOwner() {
     delete tCache;
@@ -90,7 +125,7 @@ struct LookupCacheOwner {
 };
 thread_local LookupCacheOwner tCacheOwner;
 
-LookupCache* lookupCache() {
+inline LookupCache* lookupCache() {
   if (!tCache) {
     if (tCacheGone) return nullptr;
     (void)&tCacheOwner;  // constructing the owner registers its destructor
@@ -127,9 +162,11 @@ SEL sel_registerName(const char* name) {
   LookupCache* cache = lookupCache();
   if (!cache || !name) return internSelector(name);
   auto& byAddress = cache->selectorsByAddress;
-  if (const SEL* known = byAddress.find(name); known && std::strcmp((*known)->name.c_str(), name) == 0) return *known;
+  if (const ByAddress<SEL>* known = byAddress.find(name);
+      known && (known->fixedText || std::strcmp(known->value->name.c_str(), name) == 0))
+    return known->value;
   SEL found = internSelector(name);
-  byAddress.insert(name, found);
+  byAddress.insert(name, ByAddress<SEL>{found, inReadOnlySegment(name)});
   return found;
 }
 
@@ -150,9 +187,11 @@ Class lookUpClass(const char* name) {
   LookupCache* cache = lookupCache();
   if (!cache) return findClass(name);
   auto& byAddress = cache->classesByAddress;
-  if (const Class* known = byAddress.find(name); known && std::strcmp((*known)->name.c_str(), name) == 0) return *known;
+  if (const ByAddress<Class>* known = byAddress.find(name);
+      known && (known->fixedText || std::strcmp(known->value->name.c_str(), name) == 0))
+    return known->value;
   Class found = findClass(name);
-  if (found) byAddress.insert(name, found);
+  if (found) byAddress.insert(name, ByAddress<Class>{found, inReadOnlySegment(name)});
   return found;
 }
 

@@ -11,6 +11,7 @@
 #include "runtime/message.h"
 #include "runtime/nsobject.h"
 #include "runtime/strong.h"
+#include "uikit/UIImage.h"
 
 namespace sb {
 namespace {
@@ -23,10 +24,13 @@ id activeBulletin(id self, SEL) { return asItem(self)->activeBulletin; }
 
 // Decoded application icons, as SpringBoard keeps them: one image per icon
 // file, read again only when the file changed. A list of thousands of rows
-// from a few applications then decodes a few files, not one per row.
+// decodes each application's icon once, not once per row each time the rows
+// are shown again (SpringBoard keeps every installed application's icon in
+// its icon cache); bounded by the pixels kept.
 struct IconFile {
   StrongId image;
   struct stat identity {};
+  std::size_t bytes = 0;
 };
 
 bool sameFile(const struct stat& a, const struct stat& b) {
@@ -35,23 +39,39 @@ bool sameFile(const struct stat& a, const struct stat& b) {
 }
 
 id applicationIcon(const std::string& devicePath) {
-  constexpr std::size_t kMaxKept = 64;  // far more applications than a lock screen shows
+  // Some 10,000 icons of 58 x 58 pixels; a device has a few hundred.
+  constexpr std::size_t kMaxKeptBytes = std::size_t{160} << 20;
   static auto* kept = new std::map<std::string, IconFile>;  // main thread only; lives as long as the process
+  static std::size_t keptBytes = 0;
+  auto forget = [&](std::map<std::string, IconFile>::iterator it) {
+    keptBytes -= it->second.bytes;
+    kept->erase(it);
+  };
   struct stat now {};
+  auto found = kept->find(devicePath);
   if (stat(NSResolveDevicePath(devicePath).c_str(), &now) != 0 || !S_ISREG(now.st_mode)) {
-    kept->erase(devicePath);
+    if (found != kept->end()) forget(found);
     return nil;
   }
-  auto found = kept->find(devicePath);
-  if (found != kept->end() && sameFile(found->second.identity, now)) return found->second.image.get();
+  if (found != kept->end()) {
+    if (sameFile(found->second.identity, now)) return found->second.image.get();
+    forget(found);
+  }
   // UIImage resolves device paths under the device root itself.
   Class image = objc_getClass("UIImage");
   if (!image) return nil;
   id icon = msgSend<id, id>(msgSend<id>(image, "alloc"), "initWithContentsOfFile:", NSStringWithUTF8(devicePath));
-  if (kept->size() >= kMaxKept) kept->clear();
+  const std::size_t bytes =
+      icon ? static_cast<std::size_t>(UIImagePixelWidth(icon)) * static_cast<std::size_t>(UIImagePixelHeight(icon)) * 4 : 0;
+  if (keptBytes + bytes > kMaxKeptBytes) {
+    kept->clear();
+    keptBytes = 0;
+  }
   IconFile& entry = (*kept)[devicePath];
   entry.image.adopt(icon);
   entry.identity = now;
+  entry.bytes = bytes;
+  keptBytes += bytes;
   return icon;
 }
 

@@ -7,60 +7,96 @@ using nlohmann::json;
 
 json optionalText(const std::optional<std::string>& text) { return text ? json(*text) : json(nullptr); }
 
-json rectJson(const CGRect& r) { return {{"x", r.origin.x}, {"y", r.origin.y}, {"width", r.size.width}, {"height", r.size.height}}; }
-
-json labelJson(const sb::LabelState& label) {
-  return {{"text", label.text},
-          {"fontSize", label.fontSize},
-          {"color", {label.color[0], label.color[1], label.color[2], label.color[3]}},
-          {"frame", rectJson(label.frame)}};
+// A row is written member by member, in the key order nlohmann keeps, with
+// no tree of its own: the rows are most of a large document.
+template <class Number, std::size_t N>
+void writeNumbers(JsonStream& out, const std::string& name, const std::array<Number, N>& numbers) {
+  out.key(name);
+  out.beginArray();
+  for (const Number& n : numbers) {
+    out.element();
+    out.value(json(n));
+  }
+  out.endArray();
 }
 
-json rowJson(const sb::RowState& row) {
-  json icon = nullptr;
-  if (row.icon)
-    icon = {{"width", row.icon->width},
-            {"height", row.icon->height},
-            {"centerColor", {row.icon->centerPixel[0], row.icon->centerPixel[1], row.icon->centerPixel[2],
-                             row.icon->centerPixel[3]}}};
-  return {{"bulletinID", row.bulletinID},
-          {"section", row.section},
-          {"title", row.title},
-          {"subtitle", row.subtitle},
-          {"message", row.message},
-          {"date", optionalText(row.date)},
-          {"publicationDate", optionalText(row.publicationDate)},
-          {"lastInterruptDate", optionalText(row.lastInterruptDate)},
-          {"dateIsAllDay", row.dateIsAllDay},
-          {"defaultAction", row.defaultAction},
-          {"height", row.height},
-          {"alpha", row.alpha},
-          {"canBeCleared", row.canBeCleared},
-          {"canEdit", row.canEdit},
-          {"separatorShown", row.separatorShown},
-          {"labels",
-           {{"primary", labelJson(row.primary)},
-            {"secondary", labelJson(row.secondary)},
-            {"subtitle", labelJson(row.subtitleLabel)},
-            {"relevanceDate", labelJson(row.relevanceDate)},
-            {"unlockText", labelJson(row.unlockText)}}},
-          {"icon", icon}};
+void writeLabel(JsonStream& out, const std::string& name, const sb::LabelState& label) {
+  out.key(name);
+  out.beginObject();
+  writeNumbers(out, "color", label.color);
+  out.member("fontSize", label.fontSize);
+  out.key("frame");
+  out.beginObject();
+  out.member("height", label.frame.size.height);
+  out.member("width", label.frame.size.width);
+  out.member("x", label.frame.origin.x);
+  out.member("y", label.frame.origin.y);
+  out.endObject();
+  out.member("text", label.text);
+  out.endObject();
+}
+
+void writeRow(JsonStream& out, const sb::RowState& row) {
+  out.beginObject();
+  out.member("alpha", row.alpha);
+  out.member("bulletinID", row.bulletinID);
+  out.member("canBeCleared", row.canBeCleared);
+  out.member("canEdit", row.canEdit);
+  out.member("date", optionalText(row.date));
+  out.member("dateIsAllDay", row.dateIsAllDay);
+  out.member("defaultAction", row.defaultAction);
+  out.member("height", row.height);
+  out.key("icon");
+  if (row.icon) {
+    out.beginObject();
+    writeNumbers(out, "centerColor", row.icon->centerPixel);
+    out.member("height", row.icon->height);
+    out.member("width", row.icon->width);
+    out.endObject();
+  } else {
+    out.value(nullptr);
+  }
+  out.key("labels");
+  out.beginObject();
+  writeLabel(out, "primary", row.primary);
+  writeLabel(out, "relevanceDate", row.relevanceDate);
+  writeLabel(out, "secondary", row.secondary);
+  writeLabel(out, "subtitle", row.subtitleLabel);
+  writeLabel(out, "unlockText", row.unlockText);
+  out.endObject();
+  out.member("lastInterruptDate", optionalText(row.lastInterruptDate));
+  out.member("message", row.message);
+  out.member("publicationDate", optionalText(row.publicationDate));
+  out.member("section", row.section);
+  out.member("separatorShown", row.separatorShown);
+  out.member("subtitle", row.subtitle);
+  out.member("title", row.title);
+  out.endObject();
 }
 
 }  // namespace
 
 json snapshotJson(const sb::Snapshot& snapshot, size_t firstLogLine) {
-  json rows = json::array();
-  for (const sb::RowState& row : snapshot.rows) rows.push_back(rowJson(row));
   json log = json::array();
   for (size_t i = firstLogLine; i < snapshot.log.size(); ++i) log.push_back(snapshot.log[i]);
-  // Moved in, not listed in a brace initialiser, which would copy every row.
   json document = json::object();
-  document["rows"] = std::move(rows);
   document["underlay"] = {{"shown", snapshot.underlay.shown}, {"requesters", snapshot.underlay.requesters}};
   document["screenLit"] = snapshot.screenLit;
   document["log"] = std::move(log);
   return document;
+}
+
+void writeSnapshot(JsonStream& out, sb::Snapshot snapshot, size_t firstLogLine, const json& members,
+                   std::map<std::string, JsonStream::Writer> streamed) {
+  json document = snapshotJson(snapshot, firstLogLine);
+  document.update(members);
+  // One row's tree at a time, and the rows let go once written, before the
+  // members after them ("steps") are written.
+  streamed["rows"] = [&snapshot](JsonStream& stream) {
+    stream.array(snapshot.rows.size(), [&snapshot](size_t i, JsonStream& s) { writeRow(s, snapshot.rows[i]); });
+    std::vector<sb::RowState>().swap(snapshot.rows);
+  };
+  out.object(document, streamed);
 }
 
 }  // namespace sim

@@ -97,6 +97,9 @@ void printInstall(std::ostream& out, const std::string& path, const sb::Device::
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Only std::cout writes to standard output: its own buffer, not stdio's
+  // character by character, for documents of hundreds of megabytes.
+  std::ios::sync_with_stdio(false);
   Options o;
   CLI::App app{"Simulated SpringBoard: locks a device with the library loaded and shows its lock screen."};
   app.add_option("--root", o.root, "device root folder (default: the sample root)");
@@ -202,25 +205,20 @@ int main(int argc, char** argv) {
     size_t lockOmitted = omitted;
     if (!drawStep(0, "lock")) return 2;
 
-    // The lock as it stood before any step: the text's first table and the
-    // JSON document's top level.
-    const sb::Snapshot lock = device.snapshot();
-    nlohmann::json stepsJson = nlohmann::json::array();
-    if (!o.json) {
-      std::cout << "== lock (iOS " << o.ios << ", " << o.now << ", " << o.tz
-                << (o.calendar == "gregorian" ? "" : ", " + o.calendar + " calendar") << ")\n";
-      sim::printSnapshotTable(std::cout, lock);
-      if (o.trace) sim::printTrace(std::cout, lockTrace, lockOmitted);
-    }
-    size_t logSeen = lock.log.size();
-    for (size_t i = 0; i < steps.size(); ++i) {
+    // Each step's screen is reported as soon as it is read and let go before
+    // the next step, so a scenario holds no more than one lock's worth.
+    size_t logSeen = 0;
+    struct PictureFailed {};
+    auto runStep = [&](size_t i, sim::JsonStream* json) {
       const sb::ScenarioStep& step = steps[i];
       sb::StepResult result = sb::runScenarioStep(device, step);
       std::vector<sb::trace::Event> events = takeTrace();
       sb::Snapshot after = device.snapshot();
+      const size_t firstLogLine = logSeen;
+      logSeen = after.log.size();
       bool isEdit = step.kind == sb::ScenarioStep::Kind::Edit, isOpen = step.kind == sb::ScenarioStep::Kind::Open;
-      if (o.json) {
-        nlohmann::json entry = sim::snapshotJson(after, logSeen);
+      if (json) {
+        nlohmann::json entry = nlohmann::json::object();
         entry["step"] = step.text;
         if (isEdit) entry["canEdit"] = result.canEdit;
         if (isOpen) entry["opened"] = result.opened ? nlohmann::json(*result.opened) : nlohmann::json(nullptr);
@@ -229,43 +227,70 @@ int main(int argc, char** argv) {
           entry["trace"] = sim::traceJson(events);
           if (omitted) entry["traceOmitted"] = omitted;
         }
-        stepsJson.push_back(entry);
+        sim::writeSnapshot(*json, std::move(after), firstLogLine, entry);
       } else {
         std::cout << "\n== " << step.text;
         if (isEdit) std::cout << ": " << (result.canEdit ? "editable" : "not editable");
         if (isOpen) std::cout << ": " << (result.opened ? "opens " + *result.opened : "no such row");
         std::cout << "\n";
         if (!result.pages.empty()) sim::printPanePages(std::cout, result.pages);
-        sim::printSnapshotTable(std::cout, after, logSeen);
+        sim::printSnapshotTable(std::cout, after, firstLogLine);
         if (o.trace) sim::printTrace(std::cout, events, omitted);
       }
-      logSeen = after.log.size();
-      if (!drawStep(i + 1, step.text, result.pages)) return 2;
-    }
-    if (o.json) {
-      nlohmann::json document = sim::snapshotJson(lock);
-      document["version"] = {{"simulator", SPRINGBOARD_SIM_VERSION}, {"package", QST_PACKAGE_VERSION}};
-      if (const sb::Device::Installed* installed = device.installed()) {
-        document["install"] = installJson(*installed);
-        document["module"] = nullptr;
-        for (const sb::LoadIn& l : installed->loadIns)
-          if (l.selected) {
-            document["module"] = moduleJson(l.hostPath, device.moduleArch());
-            document["module"]["from"] = l.devicePath;
-            break;
-          }
+      if (!drawStep(i + 1, step.text, result.pages)) throw PictureFailed{};
+    };
+
+    // The lock as it stood before any step: the text's first table and the
+    // JSON document's top level.
+    try {
+      if (o.json) {
+        nlohmann::json members = nlohmann::json::object();
+        members["version"] = {{"simulator", SPRINGBOARD_SIM_VERSION}, {"package", QST_PACKAGE_VERSION}};
+        if (const sb::Device::Installed* installed = device.installed()) {
+          members["install"] = installJson(*installed);
+          members["module"] = nullptr;
+          for (const sb::LoadIn& l : installed->loadIns)
+            if (l.selected) {
+              members["module"] = moduleJson(l.hostPath, device.moduleArch());
+              members["module"]["from"] = l.devicePath;
+              break;
+            }
+        } else {
+          members["module"] = moduleJson(options.modulePath, device.moduleArch());
+        }
+        // The pane steps were checked before the lock, which opened the pane.
+        if (const sb::SettingsApp* pane = device.openedSettingsApp())
+          members["pane"] = {{"bundle", pane->bundlePath()}, {"file", pane->executable()}, {"arch", pane->arch()}};
+        if (o.hooks) members["hooks"] = sim::hooksJson(sb::trace::installedMethods());
+        if (o.trace) {
+          members["trace"] = sim::traceJson(lockTrace);
+          if (lockOmitted) members["traceOmitted"] = lockOmitted;
+        }
+        std::map<std::string, sim::JsonStream::Writer> streamed;
+        if (!steps.empty())
+          streamed["steps"] = [&](sim::JsonStream& stream) {
+            stream.array(steps.size(), [&](size_t i, sim::JsonStream& s) { runStep(i, &s); });
+          };
+        sim::JsonStream stream(std::cout);
+        sb::Snapshot lock = device.snapshot();
+        logSeen = lock.log.size();
+        sim::writeSnapshot(stream, std::move(lock), 0, members, streamed);
+        stream.flush();
+        std::cout << "\n";
       } else {
-        document["module"] = moduleJson(options.modulePath, device.moduleArch());
+        {
+          const sb::Snapshot lock = device.snapshot();
+          std::cout << "== lock (iOS " << o.ios << ", " << o.now << ", " << o.tz
+                    << (o.calendar == "gregorian" ? "" : ", " + o.calendar + " calendar") << ")\n";
+          sim::printSnapshotTable(std::cout, lock);
+          if (o.trace) sim::printTrace(std::cout, lockTrace, lockOmitted);
+          logSeen = lock.log.size();
+        }
+        for (size_t i = 0; i < steps.size(); ++i) runStep(i, nullptr);
       }
-      if (const sb::SettingsApp* pane = device.openedSettingsApp())
-        document["pane"] = {{"bundle", pane->bundlePath()}, {"file", pane->executable()}, {"arch", pane->arch()}};
-      if (!steps.empty()) document["steps"] = stepsJson;
-      if (o.hooks) document["hooks"] = sim::hooksJson(sb::trace::installedMethods());
-      if (o.trace) {
-        document["trace"] = sim::traceJson(lockTrace);
-        if (lockOmitted) document["traceOmitted"] = lockOmitted;
-      }
-      std::cout << std::setw(2) << document << "\n";  // streamed: no second copy of a large document
+    } catch (const PictureFailed&) {
+      std::cout.flush();
+      return 2;
     }
     if (!o.png.empty()) {
       std::string error;

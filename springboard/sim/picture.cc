@@ -95,7 +95,7 @@ void drawCell(CGContextRef c, const sb::RowState& row, id cellObject, CGRect rec
 bool drawLockScreenPNG(sb::Device& device, const std::string& hostPath, std::string* error) {
   AutoreleasePool pool;
   sb::trace::Unobserved onlooker;  // drawing the screen is no part of a step's trace
-  sb::Snapshot snap = device.snapshot();
+  sb::Snapshot snap = device.snapshot(true);  // only the rows in view are drawn
   UIGraphicsBeginImageContextWithOptions(kMainScreenBounds.size, YES, kMainScreenScale);
   CGContextRef c = UIGraphicsGetCurrentContext();
   drawWallpaper(c);

@@ -5,14 +5,21 @@
 #include <ostream>
 
 #include "Snapshot.h"
+#include "json_stream.h"
 #include "settings_app.h"
 #include "trace/trace.h"
 
 namespace sim {
 
-// The lock screen's state: rows, underlay, screenLit; `log` from the given
-// line on (0: every line).
+// The lock screen's state but its rows: underlay, screenLit, and `log` from
+// the given line on (0: every line).
 nlohmann::json snapshotJson(const sb::Snapshot& snapshot, size_t firstLogLine = 0);
+// The lock screen's state as one object with its rows, written row by row,
+// beside further members (`members`, and `streamed`, written when their turn
+// comes); the rows are let go once written.
+void writeSnapshot(JsonStream& out, sb::Snapshot snapshot, size_t firstLogLine,
+                   const nlohmann::json& members = nlohmann::json::object(),
+                   std::map<std::string, JsonStream::Writer> streamed = {});
 
 // The list as a table, then the underlay, the screen and the log.
 void printSnapshotTable(std::ostream& out, const sb::Snapshot& snapshot, size_t firstLogLine = 0);

@@ -47,9 +47,9 @@ id locationSubtitle(id reminder) {
 }
 
 id defaultAction() {
-  id actionClass = objc_getClass("BBAction");
+  id actionClass = classNamed("BBAction");
   if (swipeAction == 1) {
-    id url = msgSend<id, id>(objc_getClass("NSURL"), "URLWithString:", NSStr("x-apple-reminder://"));
+    id url = msgSend<id, id>(classNamed("NSURL"), "URLWithString:", NSStr("x-apple-reminder://"));
     return msgSend<id, id, id>(actionClass, "actionWithLaunchURL:callblock:", url, nil);
   }
   if (swipeAction == 3 && NSIsString(customLaunchAppBundleID) && length(customLaunchAppBundleID) > 0)
@@ -59,7 +59,7 @@ id defaultAction() {
 
 id identifier(id reminder, NSUInteger index) {
   CGColorRef color = msgSend<CGColorRef>(msgSend<id>(reminder, "calendar"), "CGColor");
-  id colorText = msgSend<id>(msgSend<id, CGColorRef>(objc_getClass("CIColor"), "colorWithCGColor:", color),
+  id colorText = msgSend<id>(msgSend<id, CGColorRef>(classNamed("CIColor"), "colorWithCGColor:", color),
                              "stringRepresentation");
   return ownBulletinID(index, colorText);
 }
@@ -68,7 +68,7 @@ id identifier(id reminder, NSUInteger index) {
 
 id composeBulletin(id reminder, NSUInteger index) {
   AutoreleasePool pool;
-  id bulletin = objc_new(objc_getClass("BBBulletin"));
+  id bulletin = objc_new(classNamed("BBBulletin"));
   msgSend<void, id>(bulletin, "setTitle:", title(reminder));
   msgSend<void, id>(bulletin, "setMessage:", ownMessage());
   if (displayLocation)

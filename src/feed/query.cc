@@ -24,7 +24,7 @@ void requestAccess(id store) {
 
 // The selected calendars that the store knows, in the file's order.
 id resolveCalendars(id store, id identifiers) {
-  id calendars = objc_autorelease(objc_new(objc_getClass("NSMutableArray")));
+  id calendars = objc_autorelease(objc_new(classNamed("NSMutableArray")));
   for (id identifier : each(identifiers)) {
     id calendar = NSIsString(identifier) ? msgSend<id, id>(store, "calendarWithIdentifier:", identifier) : nil;
     if (calendar)
@@ -56,12 +56,12 @@ void fetchInto(id store, id predicate, id results) {
 }  // namespace
 
 StrongId queryReminders() {
-  StrongId results = StrongId::adopting(objc_new(objc_getClass("NSMutableArray")));
+  StrongId results = StrongId::adopting(objc_new(classNamed("NSMutableArray")));
   AutoreleasePool pool;
-  StrongId store = StrongId::adopting(objc_new(objc_getClass("EKEventStore")));
+  StrongId store = StrongId::adopting(objc_new(classNamed("EKEventStore")));
   requestAccess(store);
 
-  id identifiers = objc_autorelease(msgSend<id>(msgSend<id>(objc_getClass("NSArray"), "alloc"),
+  id identifiers = objc_autorelease(msgSend<id>(msgSend<id>(classNamed("NSArray"), "alloc"),
                                                 "initWithContentsOfFile:", calendarSelectionPath()));
   if (count(identifiers) == 0) {
     NSLog(NSStr("%@ no enabled calendars found, not searching the DB!"), logPrefix());

@@ -24,7 +24,7 @@ constexpr NSUInteger kFeed = 0;
 
 void withdrawPreviousPublication(id controller) {
   if (!publishedBulletins) {
-    publishedBulletins.adopt(objc_new(objc_getClass("NSMutableArray")));
+    publishedBulletins.adopt(objc_new(classNamed("NSMutableArray")));
     return;
   }
   if (NSFoundationVersionNumber >= kRemovalFoundationVersion)

@@ -7,8 +7,8 @@
 
 namespace qst {
 
-inline id currentCalendar() { return msgSend<id>(objc_getClass("NSCalendar"), "currentCalendar"); }
-inline id now() { return msgSend<id>(objc_getClass("NSDate"), "date"); }
+inline id currentCalendar() { return msgSend<id>(classNamed("NSCalendar"), "currentCalendar"); }
+inline id now() { return msgSend<id>(classNamed("NSDate"), "date"); }
 
 // Due components to an absolute date in the current calendar and zone.
 inline id dateFromComponents(id components) {
@@ -22,7 +22,7 @@ inline id addingComponents(id components, id date) {
 
 // A components value with only the given fields set; autoreleased.
 inline id dateComponents(NSInteger years, NSInteger days) {
-  id c = objc_autorelease(objc_new(objc_getClass("NSDateComponents")));
+  id c = objc_autorelease(objc_new(classNamed("NSDateComponents")));
   if (years != NSDateComponentUndefined) msgSend<void, NSInteger>(c, "setYear:", years);
   if (days != NSDateComponentUndefined) msgSend<void, NSInteger>(c, "setDay:", days);
   return c;

@@ -48,7 +48,7 @@ void removeCustomBulletins(id, SEL) {
   if (cvnItemsCount < 1) return;
 
   // Collected first: each removal changes the controller's list.
-  id own = objc_autorelease(objc_new(objc_getClass("NSMutableArray")));
+  id own = objc_autorelease(objc_new(classNamed("NSMutableArray")));
   for (id item : each(items)) {
     AutoreleasePool perItem;
     id bulletin = respondsToSelector(item, sel("activeBulletin")) ? activeBulletin(item) : nil;

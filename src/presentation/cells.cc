@@ -14,7 +14,7 @@ id indexPathOfCell(id cell) { return msgSend<id, id>(enclosingTableView(cell), "
 }  // namespace
 
 id enclosingTableView(id view) {
-  id tableViewClass = objc_getClass("UITableView");
+  id tableViewClass = classNamed("UITableView");
   for (id v = msgSend<id>(view, "superview"); v; v = msgSend<id>(v, "superview"))
     if (msgSend<BOOL, id>(v, "isKindOfClass:", tableViewClass)) return v;
   return nil;

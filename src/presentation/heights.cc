@@ -14,7 +14,7 @@ constexpr CGFloat kRowMargin = 13.0;
 // The height of one line in the system font of the given size; the text is
 // fixed so every own row gets the same height whatever its title.
 CGFloat lineHeight(NSInteger pointSize) {
-  id font = msgSend<id, CGFloat>(objc_getClass("UIFont"), "systemFontOfSize:", static_cast<CGFloat>(pointSize));
+  id font = msgSend<id, CGFloat>(classNamed("UIFont"), "systemFontOfSize:", static_cast<CGFloat>(pointSize));
   return msgSend<CGSize, id>(NSStr("AAAAAAAAAAA"), "sizeWithFont:", font).height;
 }
 
@@ -32,7 +32,7 @@ CGFloat ownRowHeight(id item) {
 // is told; it stores single-precision numbers.
 void cacheHeight(id listView, id item, CGFloat height) {
   id cache = ivar<id>(listView, "_heightForListItemCache");
-  id number = msgSend<id, float>(objc_getClass("NSNumber"), "numberWithFloat:", static_cast<float>(height));
+  id number = msgSend<id, float>(classNamed("NSNumber"), "numberWithFloat:", static_cast<float>(height));
   msgSend<void, id, id>(cache, "setObject:forKey:", number, item);
 }
 

@@ -39,7 +39,7 @@ id drawColoredDot(id color, CGFloat diameter) {
   CGContextRef context = UIGraphicsGetCurrentContext();
   UIGraphicsPushContext(context);
   CGContextSetLineWidth(context, 2.0);
-  CGContextSetStrokeColorWithColor(context, msgSend<CGColorRef>(msgSend<id>(objc_getClass("UIColor"), "blackColor"), "CGColor"));
+  CGContextSetStrokeColorWithColor(context, msgSend<CGColorRef>(msgSend<id>(classNamed("UIColor"), "blackColor"), "CGColor"));
   CGContextSetFillColorWithColor(context, msgSend<CGColorRef>(color, "CGColor"));
   CGFloat origin = (kDotCanvas - diameter) * 0.5;
   CGRect dot = CGRectMake(origin, origin, diameter, diameter);
@@ -56,7 +56,7 @@ id roundedRectImageFromImage(id image, CGFloat radius) {
   if (radius == 0.0) return image;
   if (!image) return nil;
   CGSize size = msgSend<CGSize>(image, "size");
-  id window = objectAtIndex(msgSend<id>(msgSend<id>(objc_getClass("UIApplication"), "sharedApplication"), "windows"), 0);
+  id window = objectAtIndex(msgSend<id>(msgSend<id>(classNamed("UIApplication"), "sharedApplication"), "windows"), 0);
   CGFloat scale = msgSend<CGFloat>(msgSend<id>(window, "screen"), "scale");
   UIGraphicsBeginImageContextWithOptions(size, NO, scale);
   CGContextRef context = UIGraphicsGetCurrentContext();
@@ -86,10 +86,10 @@ id colorFromHexString(id text) {
   NSUInteger n = length(text);
   id digits = n == 7 || n == 9 ? msgSend<id, NSRange>(text, "substringWithRange:", NSRange{1, 6}) : NSStr("FFFFFF");
   unsigned int value = 0;
-  id scanner = msgSend<id, id>(objc_getClass("NSScanner"), "scannerWithString:", digits);
+  id scanner = msgSend<id, id>(classNamed("NSScanner"), "scannerWithString:", digits);
   msgSend<void, NSUInteger>(scanner, "setScanLocation:", NSUInteger{0});
   msgSend<BOOL, unsigned int*>(scanner, "scanHexInt:", &value);
   return msgSend<id, CGFloat, CGFloat, CGFloat, CGFloat>(
-      objc_getClass("UIColor"), "colorWithRed:green:blue:alpha:", ((value >> 16) & 255) / 255.0,
+      classNamed("UIColor"), "colorWithRed:green:blue:alpha:", ((value >> 16) & 255) / 255.0,
       ((value >> 8) & 255) / 255.0, (value & 255) / 255.0, 1.0);
 }

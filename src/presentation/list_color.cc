@@ -19,8 +19,8 @@ id listColorFromBulletinID(id identifier, NSUInteger minimumLength) {
     case ListColorText::Found:
       break;
   }
-  id ciColor = msgSend<id, id>(objc_getClass("CIColor"), "colorWithString:", colorText);
-  return msgSend<id, id>(objc_getClass("UIColor"), "colorWithCIColor:", ciColor);
+  id ciColor = msgSend<id, id>(classNamed("CIColor"), "colorWithString:", colorText);
+  return msgSend<id, id>(classNamed("UIColor"), "colorWithCIColor:", ciColor);
 }
 
 }  // namespace qst

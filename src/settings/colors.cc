@@ -9,7 +9,7 @@ constexpr NSUInteger kSystemColorCount = sizeof kSystemColors / sizeof kSystemCo
 
 }  // namespace
 
-id systemColor(const char* name) { return msgSend<id>(objc_getClass("UIColor"), name); }
+id systemColor(const char* name) { return msgSend<id>(classNamed("UIColor"), name); }
 
 id textColorForIndex(NSInteger index) {
   auto i = static_cast<NSUInteger>(index);
@@ -17,7 +17,7 @@ id textColorForIndex(NSInteger index) {
 }
 
 id dateColorForIndex(NSInteger index) {
-  if (index == 2) return msgSend<id, CGFloat, CGFloat>(objc_getClass("UIColor"), "colorWithWhite:alpha:", 1.0, 0.5);
+  if (index == 2) return msgSend<id, CGFloat, CGFloat>(classNamed("UIColor"), "colorWithWhite:alpha:", 1.0, 0.5);
   return textColorForIndex(index);
 }
 

@@ -69,7 +69,7 @@ NSInteger oneOf(NSInteger value, const NSInteger (&allowed)[N], NSInteger fallba
 }
 
 id loadImage(id path) {
-  id image = msgSend<id>(msgSend<id>(objc_getClass("UIImage"), "alloc"), "initWithContentsOfFile:", path);
+  id image = msgSend<id>(msgSend<id>(classNamed("UIImage"), "alloc"), "initWithContentsOfFile:", path);
   return objc_autorelease(image);
 }
 
@@ -110,7 +110,7 @@ void readIcon(id settings) {
 void loadSettings() {
   AutoreleasePool pool;
   id settings = objc_autorelease(
-      msgSend<id>(msgSend<id>(objc_getClass("NSDictionary"), "alloc"), "initWithContentsOfFile:", settingsPath()));
+      msgSend<id>(msgSend<id>(classNamed("NSDictionary"), "alloc"), "initWithContentsOfFile:", settingsPath()));
 
   isEnabled = readBool(settings, "enabled", YES);
   showPriority = readBool(settings, "showPriority", YES);

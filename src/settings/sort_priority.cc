@@ -11,7 +11,7 @@ namespace qst {
 
 void loadSortPriority() {
   AutoreleasePool pool;
-  id sources = objc_autorelease(msgSend<id>(msgSend<id>(objc_getClass("NSArray"), "alloc"), "initWithContentsOfFile:",
+  id sources = objc_autorelease(msgSend<id>(msgSend<id>(classNamed("NSArray"), "alloc"), "initWithContentsOfFile:",
                                             NSStr("/var/mobile/Library/Preferences/org.velmorra.corvane.sorting.plist")));
   NSUInteger system = sources ? msgSend<NSUInteger>(sources, "indexOfObject:", NSStr("System Items")) : NSNotFound;
   if (system == NSNotFound) {

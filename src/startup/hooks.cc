@@ -22,7 +22,7 @@ struct Hook {
 };
 
 void installHooks() {
-  Class overlay = objc_getClass("SBLockScreenPluginOverlayContext");
+  Class overlay = classNamed("SBLockScreenPluginOverlayContext");
   MSHookMessageEx(overlay, sel("initWithPluginName:pluginController:lockScreenViewController:"),
                   Replacement(initWithPluginName).imp, savedInitWithPluginName.slot());
   class_addMethod(overlay, sel("removeCustomBulletins_QST"), Replacement(removeCustomBulletins).imp, "v@:");
@@ -53,15 +53,15 @@ void installHooks() {
   const char* lastName = nullptr;
   Class cls = nil;
   for (const Hook& hook : hooks) {
-    if (!lastName || __builtin_strcmp(lastName, hook.className) != 0) cls = objc_getClass(hook.className);
+    if (!lastName || __builtin_strcmp(lastName, hook.className) != 0) cls = classNamed(hook.className);
     lastName = hook.className;
     MSHookMessageEx(cls, sel(hook.selector), hook.replacement.imp, hook.saved);
   }
 }
 
 __attribute__((constructor)) void start() {
-  id pool = objc_new(objc_getClass("NSAutoreleasePool"));
-  if (objc_getClass("SpringBoard")) {
+  id pool = objc_new(classNamed("NSAutoreleasePool"));
+  if (classNamed("SpringBoard")) {
     installHooks();
     isEnabled = NO;  // every replacement passes through until the first refresh
   }

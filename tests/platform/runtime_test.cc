@@ -135,6 +135,31 @@ TEST(Runtime, ClassLookupSeesLateClassesAndReusedNames) {
   EXPECT_EQ(objc_getClass(name), nil);
 }
 
+// A name in writable memory (a static array, the heap) may be rewritten with
+// another name at the same address; only a literal's text is trusted by its
+// address alone.
+TEST(Runtime, NamesInWritableMemoryAreReadAgainLiteralsAreNot) {
+  static char selectorName[32] = "selectorOne:";
+  SEL one = sel_registerName(selectorName);
+  EXPECT_EQ(sel_registerName("selectorOne:"), one);
+  EXPECT_EQ(sel_registerName("selectorOne:"), one);  // the literal's address, remembered
+  std::snprintf(selectorName, sizeof selectorName, "selectorTwo:");
+  EXPECT_STREQ(sel_getName(sel_registerName(selectorName)), "selectorTwo:");
+
+  auto* heapName = new char[32];
+  std::snprintf(heapName, 32, "heapOne");
+  EXPECT_STREQ(sel_getName(sel_registerName(heapName)), "heapOne");
+  std::snprintf(heapName, 32, "heapTwo");
+  EXPECT_STREQ(sel_getName(sel_registerName(heapName)), "heapTwo");
+  delete[] heapName;
+
+  static char className[16] = "StaticOne";
+  Class first = makeClass("StaticOne"), second = makeClass("StaticTwo");
+  EXPECT_EQ(objc_getClass(className), first);
+  std::snprintf(className, sizeof className, "StaticTwo");
+  EXPECT_EQ(objc_getClass(className), second);
+}
+
 // The memo behind message lookups: through its growth every key finds its
 // own value, neighbours in memory do not collide, and past its bound it
 // forgets rather than grows.

@@ -10,7 +10,9 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <iomanip>
 #include <nlohmann/json.hpp>
+#include <sstream>
 #include <string>
 
 #include "../sim_run.h"
@@ -166,6 +168,25 @@ TEST_F(SimTest, JsonTopLevelIsTheLockBeforeAnyStep) {
   for (const char* key : {"rows", "underlay", "screenLit", "log", "trace"}) EXPECT_EQ(doc[key], lock[key]) << key;
   doc.erase("steps");
   EXPECT_EQ(doc, lock);
+}
+
+// The document is written piece by piece, step by step; it must be the very
+// text nlohmann prints for the whole document: members in key order, empty
+// arrays and objects, every depth's indentation, numbers, escapes.
+TEST_F(SimTest, JsonIsPrintedAsTheWholeDocumentWouldBe) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--json"},
+        {"--json", "--trace", "--hooks", "--ios", "9.0", "--events",
+         "edit 0; open 1; pane textSize 24; notify com.apple.MobileSMS \"Hi\\\\there\"; nowplaying; wait 5; clear"},
+        {"--json", "--events", "nowplaying; wait 5; clear; relock"}}) {
+    SimRun r = run(args);
+    ASSERT_EQ(r.status, 0) << r.out;
+    nlohmann::json doc = nlohmann::json::parse(r.out, nullptr, false);
+    ASSERT_FALSE(doc.is_discarded()) << args.back();
+    std::ostringstream whole;
+    whole << std::setw(2) << doc << "\n";
+    EXPECT_EQ(r.out, whole.str()) << args.back();
+  }
 }
 
 // As command-line tools do: one line, status 0, nothing run; the JSON

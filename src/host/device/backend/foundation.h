@@ -50,16 +50,16 @@ namespace qst {
 template <class... A>
 id format(id fmt, A... args) {
   using Fn = id (*)(id, SEL, id, ...);
-  return reinterpret_cast<Fn>(objc_msgSend)(objc_getClass("NSString"), sel("stringWithFormat:"), fmt,
+  return reinterpret_cast<Fn>(objc_msgSend)(classNamed("NSString"), sel("stringWithFormat:"), fmt,
                                             device_abi::vararg(args)...);
 }
 
 // A string made at run time from UTF-8 text; autoreleased, nil for nil.
 inline id stringWithUTF8(const char* text) {
-  return text ? msgSend<id, const char*>(objc_getClass("NSString"), "stringWithUTF8String:", text) : nil;
+  return text ? msgSend<id, const char*>(classNamed("NSString"), "stringWithUTF8String:", text) : nil;
 }
 
-inline bool NSIsString(id obj) { return msgSend<BOOL, id>(obj, "isKindOfClass:", objc_getClass("NSString")); }
+inline bool NSIsString(id obj) { return msgSend<BOOL, id>(obj, "isKindOfClass:", classNamed("NSString")); }
 
 inline const char* UTF8String(id string) { return msgSend<const char*>(string, "UTF8String"); }
 

@@ -68,7 +68,137 @@ void objc_msgSend_stret(void);
 void MSHookMessageEx(Class cls, SEL selector, IMP replacement, IMP* result);
 }
 
-inline SEL sel(const char* name) { return sel_registerName(name); }
+// ---- names looked up once ---------------------------------------------------------
+// Compiled Objective-C reaches a selector or a class through a reference
+// the loader fixes once; the library names them by text, so the answer for
+// each name written in its source (a literal in its own __TEXT,__cstring
+// section, which cannot change) is kept after the first lookup, and a
+// message costs no call into the runtime to find its selector. Any other
+// text is looked up every time. A slot is written once: claimed, filled,
+// then published (acquire/release), so any thread reads a whole one.
+// Classes not (yet) registered are not kept.
+// The image's own Mach-O header, which the linker names for every image.
+extern "C" const char __dso_handle[];
+
+namespace name_cache {
+
+inline constexpr unsigned kSlots = 1024;  // a power of two, well above the names the library uses
+
+struct Slot {
+  int state;  // 0 free, 1 being filled, 2 ready
+  const char* name;
+  const void* value;
+};
+
+struct Table {
+  Slot slots[kSlots];
+};
+
+inline Table selectors;
+inline Table classes;
+
+// The bounds of this image's __TEXT,__cstring section in memory, read once
+// from its own load commands (32- or 64-bit), with the image's slide.
+struct Range {
+  __UINTPTR_TYPE__ start, end;
+};
+
+inline unsigned read32(const char* at) {
+  unsigned value;
+  __builtin_memcpy(&value, at, 4);
+  return value;
+}
+
+inline __UINTPTR_TYPE__ readWord(const char* at) {
+  __UINTPTR_TYPE__ value;
+  __builtin_memcpy(&value, at, sizeof value);
+  return value;
+}
+
+inline bool sameName(const char* field, const char* name) {
+  for (unsigned i = 0; i < 16; ++i) {
+    if (field[i] != name[i]) return false;
+    if (!name[i]) return true;
+  }
+  return true;
+}
+
+inline Range literalsOf(const char* header) {
+  constexpr bool wide = sizeof(void*) == 8;
+  const unsigned headerBytes = wide ? 32 : 28, segmentCommand = wide ? 0x19 : 0x1;
+  const unsigned commands = read32(header + 16);
+  const char* command = header + headerBytes;
+  for (unsigned c = 0; c < commands; ++c) {
+    const unsigned kind = read32(command), size = read32(command + 4);
+    if (kind == segmentCommand && sameName(command + 8, "__TEXT")) {
+      const __UINTPTR_TYPE__ vmaddr = readWord(command + 24);
+      const __UINTPTR_TYPE__ slide = reinterpret_cast<__UINTPTR_TYPE__>(header) - vmaddr;
+      const unsigned sections = read32(command + (wide ? 64 : 48));
+      const char* section = command + (wide ? 72 : 56);
+      const unsigned sectionBytes = wide ? 80 : 68;
+      for (unsigned i = 0; i < sections; ++i, section += sectionBytes)
+        if (sameName(section, "__cstring")) {
+          const __UINTPTR_TYPE__ addr = readWord(section + 32), bytes = readWord(section + 32 + sizeof(void*));
+          return {addr + slide, addr + slide + bytes};
+        }
+    }
+    command += size;
+  }
+  return {0, 0};
+}
+
+inline Range literals;  // set once; {0, 0} until then
+inline int literalsKnown;
+
+inline bool isLiteral(const char* name) {
+  if (!__atomic_load_n(&literalsKnown, __ATOMIC_ACQUIRE)) {
+    const Range found = literalsOf(__dso_handle);
+    literals = found;  // the same answer on any thread that gets here first
+    __atomic_store_n(&literalsKnown, 1, __ATOMIC_RELEASE);
+  }
+  const auto address = reinterpret_cast<__UINTPTR_TYPE__>(name);
+  return address >= literals.start && address < literals.end;
+}
+
+template <class Lookup>
+const void* find(Table& table, const char* name, Lookup lookup) {
+  if (!isLiteral(name)) return lookup(name);
+  const auto address = static_cast<unsigned>(reinterpret_cast<__UINTPTR_TYPE__>(name));
+  for (unsigned probe = 0, i = (address * 2654435761u) >> 22; probe < kSlots; ++probe, i = (i + 1) & (kSlots - 1)) {
+    Slot& slot = table.slots[i];
+    const int state = __atomic_load_n(&slot.state, __ATOMIC_ACQUIRE);
+    if (state == 2) {
+      if (slot.name == name) return slot.value;
+      continue;
+    }
+    if (state == 1) continue;  // another thread is filling it: look further, or ask
+    const void* value = lookup(name);
+    if (!value) return value;
+    int expected = 0;
+    if (__atomic_compare_exchange_n(&slot.state, &expected, 1, false, __ATOMIC_ACQUIRE, __ATOMIC_RELAXED)) {
+      slot.name = name;
+      slot.value = value;
+      __atomic_store_n(&slot.state, 2, __ATOMIC_RELEASE);
+    }
+    return value;
+  }
+  return lookup(name);
+}
+
+}  // namespace name_cache
+
+inline SEL sel(const char* name) {
+  return static_cast<SEL>(name_cache::find(name_cache::selectors, name, [](const char* n) -> const void* {
+    return sel_registerName(n);
+  }));
+}
+
+// objc_getClass, each name looked up once it is found.
+inline Class classNamed(const char* name) {
+  return static_cast<Class>(const_cast<void*>(name_cache::find(name_cache::classes, name, [](const char* n) -> const void* {
+    return objc_getClass(n);
+  })));
+}
 
 // ---- typed message sends ------------------------------------------------------
 class StrongId;
@@ -130,7 +260,7 @@ R msgSend(id self, SEL cmd, A... args) {
 
 template <class R, class... A>
 R msgSend(id self, const char* name, A... args) {
-  return msgSend<R, A...>(self, sel_registerName(name), args...);
+  return msgSend<R, A...>(self, sel(name), args...);
 }
 
 // Calls a saved implementation through the signature of the replacement

@@ -9,6 +9,10 @@
 #include "runtime/strong.h"
 #include "substrate/substrate.h"
 
+// A class by name; the device backend keeps the answer for the library's
+// own literals, the stand-in runtime remembers names itself.
+inline Class classNamed(const char* name) { return objc_getClass(name); }
+
 // Calls a saved implementation through the signature of the replacement
 // that holds it.
 template <class R, class... A>
