@@ -95,7 +95,7 @@ void runInitialisers(Machine& m) {
 bool gCountInstructions = false;
 
 void forgetObject(id object) {
-  if (Machine* m = Machine::instance()) m->handles().forget(object);
+  for (Machine* m : Machine::all()) m->handles().forget(object);
 }
 
 }  // namespace
@@ -103,9 +103,12 @@ void forgetObject(id object) {
 void countGuestInstructions(bool on) { gCountInstructions = on; }
 
 GuestCost guestCost() {
-  Machine* m = Machine::instance();
-  if (!m) return {};
-  return {m->guestInstructions(), m->hostCalls()};
+  GuestCost cost;
+  for (Machine* m : Machine::all()) {
+    cost.instructions += m->guestInstructions();
+    cost.hostCalls += m->hostCalls();
+  }
+  return cost;
 }
 
 void recordReachedMethods(bool on) { recordMessages(on); }
@@ -118,7 +121,9 @@ Arch archNamed(const std::string& name) {
 }
 
 void loadGuestModule(const std::string& path, Arch arch, ImageKind kind) {
-  if (Machine::instance()) throw LoadError(path + ": a guest module is loaded already");
+  // NSBundle's load and Substrate each map an image once.
+  for (Machine* loaded : Machine::all())
+    if (loaded->slice().path == path) throw LoadError(path + ": the image is loaded already");
   // Lives as long as the process, as a loaded module does.
   MachOSlice slice = readMachOSlice(path, arch, kind);
   checkDependentLibraries(slice);
