@@ -96,7 +96,7 @@ bool gCountInstructions = false;
 bool gCountCallees = false;
 
 void forgetObject(id object) {
-  if (Machine* m = Machine::instance()) m->handles().forget(object);
+  for (Machine* m : Machine::all()) m->handles().forget(object);
 }
 
 }  // namespace
@@ -112,9 +112,12 @@ std::vector<std::pair<std::string, std::uint64_t>> hostCallees() {
 }
 
 GuestCost guestCost() {
-  Machine* m = Machine::instance();
-  if (!m) return {};
-  return {m->guestInstructions(), m->hostCalls()};
+  GuestCost cost;
+  for (Machine* m : Machine::all()) {
+    cost.instructions += m->guestInstructions();
+    cost.hostCalls += m->hostCalls();
+  }
+  return cost;
 }
 
 void recordReachedMethods(bool on) { recordMessages(on); }
@@ -127,7 +130,9 @@ Arch archNamed(const std::string& name) {
 }
 
 void loadGuestModule(const std::string& path, Arch arch, ImageKind kind) {
-  if (Machine::instance()) throw LoadError(path + ": a guest module is loaded already");
+  // NSBundle's load and Substrate each map an image once.
+  for (Machine* loaded : Machine::all())
+    if (loaded->slice().path == path) throw LoadError(path + ": the image is loaded already");
   // Lives as long as the process, as a loaded module does.
   MachOSlice slice = readMachOSlice(path, arch, kind);
   checkDependentLibraries(slice);

@@ -23,7 +23,8 @@ namespace emu {
 // words where dyld refuses it), GuestFault when an initialiser faults. `kind`
 // is what the caller loads: a Substrate load-in (ImageKind::Dylib) or a
 // preference bundle's executable (ImageKind::Bundle); a file of the other
-// kind is refused. Once per process.
+// kind is refused. Each image gets a machine of its own; an image is loaded
+// once.
 void loadGuestModule(const std::string& path, Arch arch, ImageKind kind);
 
 // "arm64" or "armv7"; raises LoadError for another name.

@@ -6,6 +6,7 @@
 #include <set>
 #include <cstring>
 #include <map>
+#include <tuple>
 #include <mutex>
 #include <stdexcept>
 #include <unordered_map>
@@ -392,14 +393,15 @@ std::vector<std::pair<Class, SEL>> recordedMessages() {
 
 std::optional<std::uint64_t> resolveImport(Machine& machine, const std::string& library, const std::string& symbol) {
   static std::mutex lock;
-  static auto* resolved = new std::map<std::pair<std::string, std::string>, std::uint64_t>;
+  // Trap slots and guest data belong to one machine's address space.
+  static auto* resolved = new std::map<std::tuple<Machine*, std::string, std::string>, std::uint64_t>;
   std::lock_guard guard(lock);
-  auto known = resolved->find({library, symbol});
+  auto known = resolved->find({&machine, library, symbol});
   if (known != resolved->end()) return known->second;
   for (const Entry& entry : table()) {
     if (symbol != entry.symbol || (!library.empty() && library != entry.library)) continue;
     std::uint64_t address = entry.make(machine, symbol);
-    resolved->emplace(std::make_pair(library, symbol), address);
+    resolved->emplace(std::make_tuple(&machine, library, symbol), address);
     return address;
   }
   return std::nullopt;

@@ -13,7 +13,12 @@
 namespace emu {
 namespace {
 
-Machine* gMachine = nullptr;
+// Every loaded image's machine, for the life of the process.
+std::mutex gMachinesLock;
+std::vector<Machine*>& machines() {
+  static auto* all = new std::vector<Machine*>;
+  return *all;
+}
 
 void check(uc_err error, const char* what) {
   if (error != UC_ERR_OK) throw std::runtime_error(std::string(what) + ": " + uc_strerror(error));
@@ -54,8 +59,10 @@ bool invalidHook(uc_engine*, uc_mem_type, std::uint64_t address, int, std::int64
 
 void instructionHook(uc_engine*, std::uint64_t, std::uint32_t, void* user) { static_cast<Cpu*>(user)->countInstruction(); }
 
-// One engine per thread: engines are not safe to share.
-thread_local std::unique_ptr<Cpu> tCpu;
+// One engine per thread and machine: engines are not safe to share, and a
+// guest call may nest inside another machine's (the Settings app's pane and
+// SpringBoard's load-in run in one simulator process).
+thread_local std::vector<std::unique_ptr<Cpu>> tCpus;
 
 // What SpringBoard's end looks like when libunwind stops at a guest frame:
 // objc_exception_throw finds no handler and the process terminates,
@@ -292,14 +299,19 @@ void Cpu::Frame::run(std::uint64_t address) {
 Machine::Machine(MachOSlice slice)
     : slice_(std::move(slice)), handles_(slice_.arch, memory_), traps_(new Trap[kMaxTraps]),
       stacksInUse_(layout::kMaxThreads) {
-  gMachine = this;
+  std::lock_guard guard(gMachinesLock);
+  machines().push_back(this);
 }
 
 Machine::~Machine() {
-  if (gMachine == this) gMachine = nullptr;
+  std::lock_guard guard(gMachinesLock);
+  std::erase(machines(), this);
 }
 
-Machine* Machine::instance() { return gMachine; }
+std::vector<Machine*> Machine::all() {
+  std::lock_guard guard(gMachinesLock);
+  return machines();
+}
 
 std::uint64_t Machine::addTrap(std::string name, TrapHandler handler) {
   std::lock_guard guard(trapLock_);
@@ -318,8 +330,10 @@ const TrapHandler* Machine::trap(std::uint64_t address, std::string* name) const
 }
 
 Cpu& Machine::cpu() {
-  if (!tCpu || &tCpu->machine() != this) tCpu = std::make_unique<Cpu>(*this, takeStack());
-  return *tCpu;
+  for (const std::unique_ptr<Cpu>& cpu : tCpus)
+    if (&cpu->machine() == this) return *cpu;
+  tCpus.push_back(std::make_unique<Cpu>(*this, takeStack()));
+  return *tCpus.back();
 }
 
 unsigned Machine::takeStack() {

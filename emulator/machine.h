@@ -1,6 +1,8 @@
-// The running guest: its memory, the names it knows host things by, the
+// A running guest image: its memory, the names it knows host things by, the
 // trap slots that stand for host functions, and one CPU engine per host
-// thread that enters it. One per process, as a module is loaded once.
+// thread that enters it. One per loaded image, each its own address space:
+// the images the simulator loads belong to different processes on the
+// device (the load-in to SpringBoard, a settings pane to the Settings app).
 #pragma once
 
 #include <atomic>
@@ -118,8 +120,8 @@ class Machine {
   Machine(MachOSlice slice);
   ~Machine();
 
-  // The loaded module's machine, or null before one loads.
-  static Machine* instance();
+  // Every loaded image's machine, in the order they loaded.
+  static std::vector<Machine*> all();
 
   Arch arch() const { return slice_.arch; }
   const MachOSlice& slice() const { return slice_; }

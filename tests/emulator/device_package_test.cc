@@ -1,12 +1,14 @@
 // The device package itself, installed with --install on each slice: the
-// lock and a relock print what the Linux build prints, running the
-// package's own bytes.
+// lock, a relock and the settings pane's steps print what the Linux build
+// prints, running the package's own bytes for the library and the pane.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <filesystem>
+#include <nlohmann/json.hpp>
 
 #include "../sim_run.h"
+#include "same_json.h"
 
 namespace {
 
@@ -47,6 +49,53 @@ TEST(DevicePackage, EachSliceLocksAndRelocksAsTheLinuxBuild) {
               std::string::npos)
         << installed.out;
     EXPECT_EQ(afterInstall(installed.out), linux.out) << arch;
+  }
+  EXPECT_TRUE(fs::is_empty(pattern)) << "the private folder is gone after the run";
+  fs::remove_all(pattern);
+}
+
+// The pane opened through PreferenceLoader's entry, its lists page reached
+// from the main page, and the list ticked there shown at the relock: the
+// package's library and pane both running emulated in one simulator, each
+// in its own address space as SpringBoard and the Settings app are.
+TEST(DevicePackage, EachSliceRunsThePaneAndItsChoiceShowsAtTheRelock) {
+  std::string deb = devicePackage();
+  ASSERT_FALSE(deb.empty()) << "no package in " << QST_DEVICE_PACKAGE_FOLDER;
+  char pattern[] = "/tmp/device-package-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  std::vector<std::string> common = {"--root", QST_SAMPLE_ROOT, "--json", "--events",
+                                     "pane; pane textSize 22; pane-list Garden; relock"};
+  auto documentOf = [&](std::vector<std::string> args) {
+    simrun::SimRun r = simrun::runSim(args, false, pattern);
+    EXPECT_EQ(r.status, 0) << r.out;
+    nlohmann::json document = nlohmann::json::parse(r.out, nullptr, false);
+    EXPECT_TRUE(document.is_object()) << r.out;
+    return document;
+  };
+  auto linuxArgs = common;
+  linuxArgs.insert(linuxArgs.end(), {"--module", QST_LINUX_MODULE});
+  setenv("QST_PANE", QST_LINUX_PANE, 1);
+  nlohmann::json linux = documentOf(linuxArgs);
+  unsetenv("QST_PANE");
+  ASSERT_TRUE(linux.is_object());
+  for (const char* key : {"module", "install", "pane"}) linux.erase(key);
+  auto titles = [](const nlohmann::json& rows) {
+    std::string all;
+    for (const auto& row : rows) all += row["title"].get<std::string>() + "\n";
+    return all;
+  };
+  ASSERT_EQ(titles(linux["rows"]).find("Plant the tulips"), std::string::npos);
+  ASSERT_NE(titles(linux["steps"][3]["rows"]).find("Plant the tulips"), std::string::npos);
+  for (const char* arch : {"arm64", "armv7"}) {
+    auto args = common;
+    args.insert(args.end(), {"--install", deb, "--arch", arch});
+    nlohmann::json installed = documentOf(args);
+    if (!installed.is_object()) continue;
+    EXPECT_EQ(installed["module"]["arch"], arch);
+    EXPECT_EQ(installed["pane"]["arch"], arch);
+    EXPECT_EQ(installed["pane"]["bundle"], "/Library/PreferenceBundles/QuillstoneBriarwhistlePrefs.bundle");
+    for (const char* key : {"module", "install", "pane"}) installed.erase(key);
+    samejson::expectSame(linux, installed, std::string(arch) == "armv7", arch);
   }
   EXPECT_TRUE(fs::is_empty(pattern)) << "the private folder is gone after the run";
   fs::remove_all(pattern);
