@@ -3,6 +3,7 @@
 #include <unicode/unistr.h>
 #include <unicorn/unicorn.h>
 
+#include <map>
 #include <set>
 
 #include "bridge.h"
@@ -105,9 +106,9 @@ void countGuestInstructions(bool on) { gCountInstructions = on; }
 void countHostCallees(bool on) { gCountCallees = on; }
 
 std::vector<std::pair<std::string, std::uint64_t>> hostCallees() {
-  Machine* m = Machine::instance();
-  if (!m) return {};
-  auto counts = m->calleeCalls();
+  std::map<std::string, std::uint64_t> counts;
+  for (Machine* m : Machine::all())
+    for (const auto& [callee, calls] : m->calleeCalls()) counts[callee] += calls;
   return {counts.begin(), counts.end()};
 }
 
