@@ -31,7 +31,9 @@ struct Exported;
 template <class R, class... A>
 struct Exported<R(A...)> {
   static R (*find(const char* symbol))(A...) {
-    if (emu::Machine* machine = emu::Machine::instance()) {
+    // SpringBoard's load-in is the only image these tests load.
+    if (std::vector<emu::Machine*> loaded = emu::Machine::all(); !loaded.empty()) {
+      emu::Machine* machine = loaded.front();
       for (const auto& s : machine->slice().symbols)
         if (s.name == std::string("_") + symbol)
           return reinterpret_cast<R (*)(A...)>(
