@@ -50,7 +50,7 @@ struct NSRunLoopObj : objc_object {
   }
   NSTimeInterval firstFireDate() {
     std::lock_guard lock(mutex);
-    return timers.empty() ? INFINITY : timers.begin()->first.first;
+    return timers.empty() ? NSTimeInterval(INFINITY) : timers.begin()->first.first;
   }
 };
 
@@ -124,7 +124,7 @@ void sleepUntil(NSTimeInterval moment) {
   if (seconds > 0) std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
 }
 
-void performAfterDelay(id self, SEL, SEL selector, id argument, double delay) {
+void performAfterDelay(id self, SEL, SEL selector, id argument, NSTimeInterval delay) {
   if (!selector) return;
   if (!(delay > 0)) delay = 0;  // negative and NaN delays mean "as soon as the loop runs"
   currentLoop()->schedule(NSClockNow() + delay, PendingPerform{StrongId(self), selector, StrongId(argument)});
