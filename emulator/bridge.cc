@@ -19,7 +19,6 @@ struct alignas(16) HostSlot {
   unsigned char bytes[32] = {};
 };
 
-// A structure of `count` doubles.
 ffi_type* lengthsType(unsigned count) {
   static std::mutex lock;
   static std::map<unsigned, std::pair<ffi_type, std::vector<ffi_type*>>> types;
@@ -48,8 +47,8 @@ ffi_type* hostTypeOf(const Type& type) {
     case Kind::Word: return &ffi_type_slong;
     case Kind::UWord: return &ffi_type_ulong;
     case Kind::Float: return &ffi_type_float;
+    case Kind::Double:
     case Kind::Length: return &ffi_type_double;
-    case Kind::Double: return lengthsType(1);  // RealDouble: a structure of one double
     case Kind::Lengths: return lengthsType(type.count);
     default: return &ffi_type_pointer;  // pointers, and what C++ passes by invisible reference
   }

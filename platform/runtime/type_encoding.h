@@ -27,8 +27,10 @@ struct objc_selector;
 
 // A double on every processor: a time interval (NSTimeInterval), the C
 // library's floor. Converts to and from double both ways, so arithmetic
-// reads as it would on a device; trivially copyable, so C++ and libffi pass
-// it as the structure of one double it is.
+// reads as it would on a device. Trivially copyable, so both hosts' calling
+// conventions pass it as the one double it holds (System V x86-64 classes a
+// structure of one double as SSE, AAPCS64 as a homogeneous aggregate of one
+// member) and libffi calls it as a double.
 struct RealDouble {
   double value = 0;
   constexpr RealDouble() = default;
