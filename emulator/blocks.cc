@@ -72,7 +72,8 @@ void* makeHostBlock(Cpu& cpu, std::uint64_t guest, Keep& keep) {
   }
   std::shared_ptr<GuestBlock> block = copyBlock(cpu, guest);
   auto function = std::make_shared<std::function<R(A...)>>([block](A... args) -> R {
-    static const HostCall& call = hostCallFor(objc_encode<R>() + "^?" + (std::string() + ... + objc_encode<A>()));
+    static const HostCall& call = hostCallFor(objc_encode<R>() + "^?" + (std::string() + ... + objc_encode<A>()),
+                                              objc_realDoublesOf<R, void*, A...>());
     std::uint64_t self = block->address;
     void* arguments[] = {&self, const_cast<void*>(static_cast<const void*>(&args))...};
     alignas(16) unsigned char result[32] = {};

@@ -250,15 +250,14 @@ CallCache& callCache() {
 
 }  // namespace
 
-const HostCall& hostCallFor(const std::string& encoding, const std::vector<unsigned>& doubles) {
-  std::string key = encoding;
-  for (unsigned d : doubles) key += "|" + std::to_string(d);
+const HostCall& hostCallFor(const std::string& encoding, std::uint64_t realDoubles) {
+  std::string key = realDoubles ? encoding + "|" + std::to_string(realDoubles) : encoding;
   CallCache& cache = callCache();
   std::lock_guard guard(cache.lock);
   auto known = cache.byText.find(key);
   if (known != cache.byText.end()) return *known->second;
   auto call = std::make_unique<HostCall>();
-  call->signature = parseSignature(encoding, doubles);
+  call->signature = parseSignature(encoding, realDoubles);
   for (std::size_t i = 0; i < call->signature.arguments(); ++i)
     call->argumentTypes.push_back(hostTypeOf(call->signature.argument(i)));
   if (ffi_prep_cif(&call->cif, FFI_DEFAULT_ABI, static_cast<unsigned>(call->argumentTypes.size()),
@@ -369,8 +368,9 @@ void enterGuestImplementation(ffi_cif*, void* result, void** arguments, void* us
 
 }  // namespace
 
-IMP guestImplementation(Machine& machine, std::uint64_t address, const char* types, const std::type_info* signature) {
-  const HostCall& call = hostCallFor(types);
+IMP guestImplementation(Machine& machine, std::uint64_t address, const char* types, std::uint64_t realDoubles,
+                        const std::type_info* signature) {
+  const HostCall& call = hostCallFor(types, realDoubles);
   void* code = nullptr;
   auto* closure = static_cast<ffi_closure*>(ffi_closure_alloc(sizeof(ffi_closure), &code));
   if (!closure) throw std::runtime_error("libffi cannot make a closure");
@@ -389,21 +389,15 @@ IMP guestImplementation(Machine& machine, std::uint64_t address, const char* typ
   imp.fn = reinterpret_cast<void (*)()>(code);
   imp.signature = signature;
   imp.types = types;
+  imp.realDoubles = realDoubles;
   return imp;
 }
 
 std::uint64_t hostImplementationForGuest(Machine& machine, IMP imp, const std::string& name) {
   if (!imp) return 0;
   if (!imp.types) throw std::runtime_error(name + " has no type encoding to call it by");
-  const HostCall* call = &hostCallFor(imp.types);
+  const HostCall* call = &hostCallFor(imp.types, imp.realDoubles);
   return machine.addTrap(name, [imp, call](Cpu& cpu) { callHost(cpu, imp.fn, *call); });
-}
-
-const std::vector<unsigned>& realDoublesOf(SEL selector) {
-  // performSelector:withObject:afterDelay: takes an NSTimeInterval ("v@::@d").
-  static const SEL afterDelay = sel_registerName("performSelector:withObject:afterDelay:");
-  static const std::vector<unsigned> delay{5}, none;
-  return selector == afterDelay ? delay : none;
 }
 
 }  // namespace emu

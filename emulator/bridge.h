@@ -23,7 +23,8 @@ struct HostCall {
   ffi_cif cif;
   std::vector<ffi_type*> argumentTypes;
 };
-const HostCall& hostCallFor(const std::string& encoding, const std::vector<unsigned>& doubles = {});
+// `realDoubles`: see parseSignature.
+const HostCall& hostCallFor(const std::string& encoding, std::uint64_t realDoubles = 0);
 
 // The guest, stopped at a trap, calls `function`; its result goes back into
 // the guest's registers (or, `resultInMemory`, to the address the guest gave
@@ -38,14 +39,11 @@ void callGuest(Cpu& cpu, std::uint64_t address, const HostCall& call, void** arg
 // A host implementation that runs the guest function at `address`: a libffi
 // closure of the given encoding, carrying `signature` so the runtime's
 // check of every call still holds.
-IMP guestImplementation(Machine& machine, std::uint64_t address, const char* types, const std::type_info* signature);
+IMP guestImplementation(Machine& machine, std::uint64_t address, const char* types, std::uint64_t realDoubles,
+                        const std::type_info* signature);
 
 // A guest-callable address that calls the host implementation `imp` with
 // the receiver, selector and arguments the guest passes.
 std::uint64_t hostImplementationForGuest(Machine& machine, IMP imp, const std::string& name);
-
-// The positions of real doubles among a method's arguments (see
-// parseSignature), by selector.
-const std::vector<unsigned>& realDoublesOf(SEL selector);
 
 }  // namespace emu

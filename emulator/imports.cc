@@ -42,18 +42,13 @@ using Maker = std::uint64_t (*)(Machine&, const std::string& symbol);
 
 // ---- functions called through their own C signature -----------------------------
 
-template <auto Function, class R, class... A>
-std::uint64_t typedTrap(Machine& machine, const std::string& symbol, const std::vector<unsigned>& doubles) {
-  const HostCall* call = &hostCallFor(objc_encodeFunction<R, A...>(), doubles);
-  return machine.addTrap(symbol, [call](Cpu& cpu) { callHost(cpu, reinterpret_cast<void (*)()>(Function), *call); });
-}
-
 template <auto Function>
 struct Typed;
 template <class R, class... A, R (*Function)(A...)>
 struct Typed<Function> {
   static std::uint64_t make(Machine& machine, const std::string& symbol) {
-    return typedTrap<Function, R, A...>(machine, symbol, {});
+    const HostCall* call = &hostCallFor(objc_encodeFunction<R, A...>(), objc_realDoublesOf<R, A...>());
+    return machine.addTrap(symbol, [call](Cpu& cpu) { callHost(cpu, reinterpret_cast<void (*)()>(Function), *call); });
   }
 };
 
@@ -109,7 +104,7 @@ void sendMessage(Cpu& cpu, bool stret, bool toSuper = false) {
   }
   if (!imp.types) throw std::runtime_error(std::string("-[") + class_getName(object_getClass(self)) + " " +
                                            sel_getName(selector) + "] has no type encoding to call it by");
-  const HostCall& call = hostCallFor(imp.types, realDoublesOf(selector));
+  const HostCall& call = hostCallFor(imp.types, imp.realDoubles);
   if (resultInMemory(cpu.arch(), call.signature.result()) != stret)
     throw std::runtime_error(std::string("-[") + class_getName(object_getClass(self)) + " " + sel_getName(selector) +
                              "] sent through " + (stret ? "objc_msgSend_stret" : "objc_msgSend") +
@@ -165,11 +160,12 @@ std::uint64_t stackCheckFailTrap(Machine& machine, const std::string& symbol) {
 // host caller of that method uses.
 struct KnownSignature {
   const char* types;
+  std::uint64_t realDoubles;
   const std::type_info* signature;
 };
 template <class R, class... A>
 KnownSignature knownSignature() {
-  return {objc_encodeMethod<R, A...>(), &typeid(R (*)(id, SEL, A...))};
+  return {objc_encodeMethod<R, A...>(), objc_realDoublesOf<R, id, SEL, A...>(), &typeid(R (*)(id, SEL, A...))};
 }
 const KnownSignature* signatureForTypes(const std::string& guestTypes) {
   // The last three are a settings pane's: a specifier getter, a setter, a
@@ -202,7 +198,7 @@ std::uint64_t addMethodTrap(Machine& machine, const std::string& symbol) {
       std::lock_guard guard(lock);
       kept = interned->emplace(types, types).first->second.c_str();
     }
-    IMP imp = guestImplementation(m, guestImp, known->types, known->signature);
+    IMP imp = guestImplementation(m, guestImp, known->types, known->realDoubles, known->signature);
     cpu.setIntReg(0, class_addMethod(cls, selector, imp, kept) ? 1 : 0);
   });
 }
@@ -217,7 +213,8 @@ std::uint64_t hookTrap(Machine& machine, const std::string& symbol) {
     SEL selector = m.handles().selectorToHost(cpu.intReg(1));
     std::uint64_t replacement = cpu.intReg(2), savedSlot = cpu.intReg(3);
     IMP original = cls && selector ? class_lookupMethod(cls, selector) : nil;
-    IMP installed = original ? guestImplementation(m, replacement, original.types, original.signature) : nil;
+    IMP installed =
+        original ? guestImplementation(m, replacement, original.types, original.realDoubles, original.signature) : nil;
     IMP saved;
     MSHookMessageEx(cls, selector, installed, &saved);
     if (!savedSlot) return;
@@ -280,10 +277,7 @@ long semaphoreWait(dispatch_semaphore_t semaphore, unsigned long long timeout) {
 }
 
 // floor takes and gives a real double, not a length.
-double floorOf(double value) { return std::floor(value); }
-std::uint64_t floorTrap(Machine& machine, const std::string& symbol) {
-  return typedTrap<&floorOf, double, double>(machine, symbol, {0, 1});
-}
+RealDouble floorOf(RealDouble value) { return std::floor(value.value); }
 
 int compareStrings(const char* a, const char* b) { return std::strcmp(a, b); }
 
@@ -341,7 +335,7 @@ const std::vector<Entry>& table() {
       {kLibSystem, "_dispatch_semaphore_signal", Typed<&dispatch_semaphore_signal>::make},
       {kLibSystem, "_dispatch_release", Typed<&dispatch_release>::make},
       {kLibSystem, "_strcmp", Typed<&compareStrings>::make},
-      {kLibSystem, "_floor", floorTrap},
+      {kLibSystem, "_floor", Typed<&floorOf>::make},
       {kLibSystem, "dyld_stub_binder", lazyBinderTrap},
       {kLibSystem, "_memcpy", memcpyTrap},
       {kLibSystem, "_strlen", Typed<&lengthOf>::make},

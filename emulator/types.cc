@@ -104,11 +104,11 @@ Type typeOf(const std::string& token, bool realDouble) {
 
 }  // namespace
 
-Signature parseSignature(const std::string& encoding, const std::vector<unsigned>& doubles) {
+Signature parseSignature(const std::string& encoding, std::uint64_t realDoubles) {
   Signature signature;
   Reader reader(encoding);
   for (unsigned index = 0; !reader.done(); ++index) {
-    bool realDouble = std::find(doubles.begin(), doubles.end(), index) != doubles.end();
+    bool realDouble = index < 64 && (realDoubles >> index & 1);
     std::string token = reader.next();
     Type type = typeOf(token, realDouble);
     type.encoding = token;

@@ -19,7 +19,7 @@ enum class Kind {
   Word,        // long: the guest's machine word
   UWord,       // unsigned long
   Float,       // float on both sides
-  Double,      // double on both sides (time intervals, floor)
+  Double,      // RealDouble: a double on both sides (time intervals, floor)
   Length,      // CGFloat: double on the host, the guest's length type
   Lengths,     // a structure of `count` CGFloats (CGPoint, CGSize, CGRect)
   Words,       // a structure of `count` unsigned longs (NSRange)
@@ -48,12 +48,13 @@ struct Signature {
   const Type& argument(std::size_t i) const { return types[i + 1]; }
 };
 
-// Reads an encoding; offsets and qualifiers are skipped. `doubles` lists the
-// positions in the encoding (0 the result, then the arguments, receiver and
-// selector counted) whose "d" is a real double rather than a length: C++
-// spells both `double` on the host, the device's headers tell them apart. Raises std::invalid_argument for a type
-// the bridge cannot carry.
-Signature parseSignature(const std::string& encoding, const std::vector<unsigned>& doubles = {});
+// Reads an encoding; offsets and qualifiers are skipped. Bit i of
+// `realDoubles` marks the i-th type (0 the result, then the arguments,
+// receiver and selector counted) whose "d" is a real double rather than a
+// CGFloat, as objc_realDoublesOf derives it from the C++ type: the
+// encoding's "d" is both on a 64-bit device. Raises std::invalid_argument
+// for a type the bridge cannot carry.
+Signature parseSignature(const std::string& encoding, std::uint64_t realDoubles = 0);
 
 // One piece of a value as the guest's calling convention moves it.
 struct Part {

@@ -57,7 +57,7 @@ id byAdding(id self, SEL, double interval) {
 // A nil or non-date argument compares as the reference date would; the
 // device raises there, and a fixed answer keeps callers deterministic.
 NSInteger compare(id self, SEL, id other) {
-  double a = asDate(self)->sinceReference, b = isDate(other) ? asDate(other)->sinceReference : 0;
+  double a = asDate(self)->sinceReference, b = isDate(other) ? asDate(other)->sinceReference : NSTimeInterval(0);
   if (a < b) return NSOrderedAscending;
   if (a > b) return NSOrderedDescending;
   return NSOrderedSame;
@@ -91,7 +91,7 @@ Class NSDateClass() { return gDate; }
 
 id NSDateWithTimeIntervalSinceReferenceDate(NSTimeInterval t) { return objc_autorelease(makeDate(gDate, t)); }
 
-NSTimeInterval NSDateTimeIntervalSinceReferenceDate(id date) { return isDate(date) ? asDate(date)->sinceReference : 0; }
+NSTimeInterval NSDateTimeIntervalSinceReferenceDate(id date) { return isDate(date) ? asDate(date)->sinceReference : NSTimeInterval(0); }
 
 void registerNSDate() {
   gDate = objc_defineClass<NSDateObj>(NSObjectClass(), "NSDate");

@@ -18,7 +18,9 @@
 #include "runtime/objc.h"
 
 inline constexpr NSInteger NSDateComponentUndefined = static_cast<NSInteger>(~0ul >> 1);
-using NSTimeInterval = double;
+// A double on every device, unlike CGFloat: its own type so that a method
+// taking one says so (see runtime/type_encoding.h).
+using NSTimeInterval = RealDouble;
 
 enum NSComparisonResult : NSInteger { NSOrderedAscending = -1, NSOrderedSame = 0, NSOrderedDescending = 1 };
 

@@ -54,7 +54,7 @@ struct NSRunLoopObj : objc_object {
   NSTimeInterval firstFireDate(NSRunLoopMode mode) {
     std::lock_guard lock(mutex);
     auto first = firstIn(mode);
-    return first == timers.end() ? INFINITY : first->first.first;
+    return first == timers.end() ? NSTimeInterval(INFINITY) : first->first.first;
   }
 
  private:
@@ -135,7 +135,7 @@ void sleepUntil(NSTimeInterval moment) {
   if (seconds > 0) std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
 }
 
-void performAfterDelay(id self, SEL, SEL selector, id argument, double delay) {
+void performAfterDelay(id self, SEL, SEL selector, id argument, NSTimeInterval delay) {
   if (!selector) return;
   if (!(delay > 0)) delay = 0;  // negative and NaN delays mean "as soon as the loop runs"
   currentLoop()->schedule(NSClockNow() + delay, PendingPerform{StrongId(self), selector, StrongId(argument)});

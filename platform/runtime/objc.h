@@ -48,6 +48,9 @@ struct IMP {
   void (*fn)() = nullptr;
   const std::type_info* signature = nullptr;
   const char* types = nullptr;
+  // The positions of `types` that are real doubles, not CGFloats (see
+  // objc_realDoublesOf): the device's encoding says "d" for both.
+  std::uint64_t realDoubles = 0;
 
   IMP() = default;
   IMP(std::nullptr_t) {}
@@ -55,7 +58,8 @@ struct IMP {
   IMP(R (*f)(id, SEL, A...))
       : fn(reinterpret_cast<void (*)()>(f)),
         signature(&typeid(R (*)(id, SEL, A...))),
-        types(objc_encodeMethod<R, A...>()) {}
+        types(objc_encodeMethod<R, A...>()),
+        realDoubles(objc_realDoublesOf<R, id, SEL, A...>()) {}
 
   explicit operator bool() const { return fn != nullptr; }
   friend bool operator==(const IMP& a, const IMP& b) { return a.fn == b.fn; }

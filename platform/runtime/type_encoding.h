@@ -8,8 +8,15 @@
 // machine word, whatever its width), a block is "@?" followed by its
 // signature in angle brackets, and a type without an encoding is "?".
 // Other frameworks declare their structures with ObjCTypeEncoding.
+//
+// CGFloat and a real double are both "d" here, as a 64-bit device encodes
+// them, but a 32-bit device passes CGFloat as a float and a real double as a
+// double. C++ spells CGFloat `double` on this host, so a real double is
+// declared with its own type, RealDouble, and which positions of a
+// signature hold one is derived beside its encoding (objc_realDoublesOf).
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <type_traits>
@@ -17,6 +24,24 @@
 struct objc_object;
 struct objc_class;
 struct objc_selector;
+
+// A double on every processor: a time interval (NSTimeInterval), the C
+// library's floor. Converts to and from double both ways, so arithmetic
+// reads as it would on a device. Trivially copyable, so both hosts' calling
+// conventions pass it as the one double it holds (System V x86-64 classes a
+// structure of one double as SSE, AAPCS64 as a homogeneous aggregate of one
+// member) and libffi calls it as a double.
+struct RealDouble {
+  double value = 0;
+  constexpr RealDouble() = default;
+  constexpr RealDouble(double v) : value(v) {}
+  constexpr operator double() const { return value; }
+  constexpr RealDouble& operator+=(double d) { value += d; return *this; }
+  constexpr RealDouble& operator-=(double d) { value -= d; return *this; }
+  constexpr RealDouble& operator*=(double d) { value *= d; return *this; }
+  constexpr RealDouble& operator/=(double d) { value /= d; return *this; }
+};
+static_assert(std::is_trivially_copyable_v<RealDouble> && sizeof(RealDouble) == sizeof(double));
 
 template <class T, class = void>
 struct ObjCTypeEncoding {
@@ -39,7 +64,7 @@ std::string objc_encode() {
   else if constexpr (std::is_same_v<U, long long>) return "q";
   else if constexpr (std::is_same_v<U, unsigned long long>) return "Q";
   else if constexpr (std::is_same_v<U, float>) return "f";
-  else if constexpr (std::is_same_v<U, double>) return "d";
+  else if constexpr (std::is_same_v<U, double> || std::is_same_v<U, RealDouble>) return "d";
   else if constexpr (std::is_same_v<U, const objc_selector*>) return ":";
   else if constexpr (std::is_same_v<U, objc_class*>) return "#";
   // Pointers are complete types even when what they point to is not, so
@@ -71,4 +96,15 @@ template <class R, class... A>
 const char* objc_encodeFunction() {
   static const std::string types = objc_encode<R>() + (std::string() + ... + objc_encode<A>());
   return types.c_str();
+}
+
+// Which types of a signature are real doubles: bit i for the i-th type of
+// its encoding (the result first). The positions the bridge to a 32-bit
+// guest reads as doubles where a "d" would otherwise be a CGFloat.
+template <class... T>
+std::uint64_t objc_realDoublesOf() {
+  static_assert(sizeof...(T) <= 64, "a signature of more than 63 arguments");
+  std::uint64_t bits = 0, bit = 1;
+  ((bits |= std::is_same_v<std::remove_cv_t<T>, RealDouble> ? bit : 0, bit <<= 1), ...);
+  return bits;
 }

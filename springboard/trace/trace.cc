@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "coregraphics/CGGeometry.h"
+#include "foundation/NSDate.h"
 #include "substrate/substrate.h"
 #include "trace/interpose.h"
 
@@ -43,7 +44,7 @@ const std::unordered_map<std::type_index, Wrappers>& knownSignatures() {
       wrappersFor<void, id, id>(),                               // observer:removeBulletin:, setObject:forKey:
       wrappersFor<void, id, id, NSUInteger>(),                   // observer:addBulletin:forFeed:
       wrappersFor<void, id, id, NSUInteger, BOOL, id>(),         // ...playLightsAndSirens:withReply:
-      wrappersFor<void, SEL, id, double>(),                      // performSelector:withObject:afterDelay:
+      wrappersFor<void, SEL, id, NSTimeInterval>(),                      // performSelector:withObject:afterDelay:
   };
   return *table;
 }

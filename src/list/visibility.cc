@@ -29,8 +29,8 @@ Saved<void(id, SEL, id)> savedTurnOnScreenIfNecessaryForItem;
 id initWithPluginName(id self, SEL cmd, id pluginName, id pluginController, id lockScreenViewController) {
   if (isEnabled && hideOnNowPlayingScreen && isEqualToString(pluginName, NSStr("NowPlayingArtLockScreen"))) {
     NSLog(NSStr("%@ hiding on lockscreen: %@"), logPrefix(), pluginName);
-    msgSend<void, SEL, id, double>(self, "performSelector:withObject:afterDelay:", sel("removeCustomBulletins_QST"), nil,
-                                   kHideDelaySeconds);
+    msgSend<void, SEL, id, NSTimeInterval>(self, "performSelector:withObject:afterDelay:",
+                                           sel("removeCustomBulletins_QST"), nil, kHideDelaySeconds);
   }
   return savedInitWithPluginName(self, cmd, pluginName, pluginController, lockScreenViewController);
 }

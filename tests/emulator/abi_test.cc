@@ -76,7 +76,7 @@ TEST(AbiTest, SignaturesReadFromTypeEncodings) {
   ASSERT_EQ(s.arguments(), 3u);
   EXPECT_EQ(s.argument(2).kind, Kind::Block);
   EXPECT_EQ(s.argument(2).encoding, "@?<v@?B@>");
-  s = parseSignature("v@::@d", {5});
+  s = parseSignature("v@::@d", std::uint64_t{1} << 5);
   EXPECT_EQ(s.argument(4).kind, Kind::Double);
   EXPECT_EQ(parseSignature("d@:@@").result().kind, Kind::Length);
   EXPECT_EQ(parseSignature("@@:{CGRect={CGPoint=dd}{CGSize=dd}}").argument(2).count, 4u);

@@ -46,7 +46,7 @@ id newRecorder(const char* name) {
 }
 
 void performLater(id receiver, const char* selector, id argument, double delay) {
-  msgSend<void, SEL, id, double>(receiver, "performSelector:withObject:afterDelay:", sel(selector), argument, delay);
+  msgSend<void, SEL, id, NSTimeInterval>(receiver, "performSelector:withObject:afterDelay:", sel(selector), argument, delay);
 }
 
 class RunLoop : public ::testing::Test {
