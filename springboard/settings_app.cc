@@ -60,7 +60,7 @@ std::string valueText(id value) {
   if (NSIsNumber(value)) {
     auto* n = static_cast<NSNumberObj*>(value);
     if (n->kind == NSNumberObj::Kind::Bool) return n->s ? "on" : "off";
-    return numberText(msgSend<double>(value, "doubleValue"));
+    return numberText(msgSend<RealDouble>(value, "doubleValue"));
   }
   return value ? NSStringUTF8(msgSend<id>(value, "description")) : "";
 }
@@ -260,8 +260,8 @@ id SettingsApp::valueFor(id specifier, const std::string& value) {
       throw PaneError(label + " offers " + names + ", not " + inQuotes(value));
     }
     case PSSliderCell: {
-      double min = msgSend<double>(property(specifier, "min"), "doubleValue");
-      double max = msgSend<double>(property(specifier, "max"), "doubleValue");
+      double min = msgSend<RealDouble>(property(specifier, "min"), "doubleValue");
+      double max = msgSend<RealDouble>(property(specifier, "max"), "doubleValue");
       char* end = nullptr;
       double n = value.empty() ? NAN : std::strtod(value.c_str(), &end);
       if (!std::isfinite(n) || *end || n < min || n > max)

@@ -23,8 +23,8 @@ id makeDate(Class cls, NSTimeInterval sinceReference) {
 Class receiverClass(id self) { return reinterpret_cast<Class>(self); }
 
 id dateNow(id self, SEL) { return objc_autorelease(makeDate(receiverClass(self), NSClockNow())); }
-id dateSinceReference(id self, SEL, double t) { return objc_autorelease(makeDate(receiverClass(self), t)); }
-id dateSince1970(id self, SEL, double t) {
+id dateSinceReference(id self, SEL, NSTimeInterval t) { return objc_autorelease(makeDate(receiverClass(self), t)); }
+id dateSince1970(id self, SEL, NSTimeInterval t) {
   return objc_autorelease(makeDate(receiverClass(self), t - NSTimeIntervalSince1970));
 }
 // NSDate has no undefined moment; the far ends are the ones the device uses.
@@ -38,19 +38,19 @@ id initNow(id self, SEL) {
   asDate(self)->sinceReference = NSClockNow();
   return self;
 }
-id initSinceReference(id self, SEL, double t) {
+id initSinceReference(id self, SEL, NSTimeInterval t) {
   asDate(self)->sinceReference = t;
   return self;
 }
 
 bool isDate(id obj) { return obj && class_isSubclassOf(obj->isa, gDate); }
 
-double sinceReference(id self, SEL) { return asDate(self)->sinceReference; }
-double since1970(id self, SEL) { return asDate(self)->sinceReference + NSTimeIntervalSince1970; }
-double sinceNow(id self, SEL) { return asDate(self)->sinceReference - NSClockNow(); }
-double sinceDate(id self, SEL, id other) { return asDate(self)->sinceReference - NSDateTimeIntervalSinceReferenceDate(other); }
+NSTimeInterval sinceReference(id self, SEL) { return asDate(self)->sinceReference; }
+NSTimeInterval since1970(id self, SEL) { return asDate(self)->sinceReference + NSTimeIntervalSince1970; }
+NSTimeInterval sinceNow(id self, SEL) { return asDate(self)->sinceReference - NSClockNow(); }
+NSTimeInterval sinceDate(id self, SEL, id other) { return asDate(self)->sinceReference - NSDateTimeIntervalSinceReferenceDate(other); }
 
-id byAdding(id self, SEL, double interval) {
+id byAdding(id self, SEL, NSTimeInterval interval) {
   return objc_autorelease(makeDate(gDate, asDate(self)->sinceReference + interval));
 }
 

@@ -64,7 +64,8 @@ NSUInteger unsignedIntegerValue(id self, SEL) {
 // NSNumber.boolValue; CF converts a real to an integer by truncation), so a
 // real between -1 and 1 is NO: 0.5 is NO, 1.5 is YES.
 BOOL boolValue(id self, SEL) { return asLongLong(num(self)) != 0 || num(self)->u != 0; }
-double doubleValue(id self, SEL) { return asDouble(num(self)); }
+// Foundation's double, not a CGFloat: whole on a 32-bit device too.
+RealDouble doubleValue(id self, SEL) { return asDouble(num(self)); }
 float floatValue(id self, SEL) { return static_cast<float>(asDouble(num(self))); }
 
 BOOL isEqual(id self, SEL, id other) {
@@ -105,7 +106,7 @@ id numberWithInteger(id, SEL, NSInteger v) { return NSNumberWithLongLong(v); }
 id numberWithLongLong(id, SEL, long long v) { return NSNumberWithLongLong(v); }
 id numberWithUnsignedInteger(id, SEL, NSUInteger v) { return NSNumberWithUnsignedLongLong(v); }
 id numberWithBool(id, SEL, BOOL v) { return NSNumberWithBool(v); }
-id numberWithDouble(id, SEL, double v) { return NSNumberWithDouble(v); }
+id numberWithDouble(id, SEL, RealDouble v) { return NSNumberWithDouble(v); }
 id numberWithFloat(id, SEL, float v) { return NSNumberWithFloat(v); }
 
 }  // namespace

@@ -138,7 +138,7 @@ BOOL boolValue(id self, SEL) {
 
 NSInteger integerValue(id self, SEL) { return leadingInteger(text(self), LLONG_MIN, LLONG_MAX); }
 int intValue(id self, SEL) { return static_cast<int>(leadingInteger(text(self), INT_MIN, INT_MAX)); }
-double doubleValue(id self, SEL) { return std::strtod(text(self).c_str(), nullptr); }
+RealDouble doubleValue(id self, SEL) { return std::strtod(text(self).c_str(), nullptr); }
 float floatValue(id self, SEL) { return static_cast<float>(std::strtod(text(self).c_str(), nullptr)); }
 
 id objectDescription(id self, SEL) {

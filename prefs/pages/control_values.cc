@@ -36,7 +36,7 @@ StoredValue storedValueFor(id specifier, id cellValue) {
               msgSend<id, BOOL>(objc_getClass("NSNumber"), "numberWithBool:", msgSend<BOOL>(cellValue, "boolValue"))};
     case kSliderCell:
       if (!cellValue) return {};
-      return {StoredValue::Kind::Store, number(rounded(msgSend<double>(cellValue, "doubleValue")))};
+      return {StoredValue::Kind::Store, number(rounded(msgSend<RealDouble>(cellValue, "doubleValue")))};
     case kEditTextCell:
       if (msgSend<BOOL>(property(specifier, "isNumeric"), "boolValue")) return wholeNumber(specifier, cellValue);
       return isString(cellValue) ? StoredValue{StoredValue::Kind::Store, cellValue} : StoredValue{};

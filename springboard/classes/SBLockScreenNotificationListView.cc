@@ -58,7 +58,7 @@ CGFloat heightForRow(id self, SEL, id, id indexPath) {
   id item = listItemAt(self, indexPath);
   if (!item) return kDefaultRowHeight;
   id cache = asListView(self)->_heightForListItemCache;
-  if (id cached = msgSend<id, id>(cache, "objectForKey:", item)) return msgSend<double>(cached, "doubleValue");
+  if (id cached = msgSend<id, id>(cache, "objectForKey:", item)) return msgSend<RealDouble>(cached, "doubleValue");
   id bulletin = msgSend<id>(item, "activeBulletin");
   CGFloat title = std::max(lineHeight(msgSend<id>(bulletin, "title"), kTitleFontSize),
                            lineHeight(NSStr(kUnlockText), kUnlockFontSize));

@@ -75,7 +75,8 @@ void everyStubSymbolIsBound(const char* arch, const std::string& target) {
   options.modulePath = QST_DEVICE_DYLIB;
   options.arch = arch;
   sb::Device device(options);
-  Machine& machine = *Machine::instance();
+  ASSERT_EQ(Machine::all().size(), 1u);
+  Machine& machine = *Machine::all().front();
   unsigned checked = 0;
   for (const auto& entry : std::filesystem::directory_iterator(QST_DEVICE_STUBS)) {
     if (entry.path().extension() != ".tbd") continue;

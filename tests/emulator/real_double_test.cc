@@ -42,7 +42,7 @@ Machine& loadedMachine(const char* arch) {
   options.arch = arch;
   static sb::Device* device = new sb::Device(options);  // lives as the loaded module does
   (void)device;
-  return *Machine::instance();
+  return *Machine::all().front();  // SpringBoard's load-in, the one image loaded
 }
 
 // A probe class no framework has, with one method of each kind.

@@ -116,7 +116,7 @@ TEST_F(Compose, OrderingDatesFollowTheCompanionOrder) {
   root.sorting({"System Items", "QuillstoneBriarwhistle"});  // -11 years
   device.relock();
   b = published();
-  double elevenYearsAgo = msgSend<double>(
+  double elevenYearsAgo = msgSend<RealDouble>(
       msgSend<id, id, id, NSUInteger>(msgSend<id>(objc_getClass("NSCalendar"), "currentCalendar"),
                                       "dateByAddingComponents:toDate:options:",
                                       [] {
@@ -125,7 +125,7 @@ TEST_F(Compose, OrderingDatesFollowTheCompanionOrder) {
                                         msgSend<void, NSInteger>(c, "setDay:", 360);
                                         return c;
                                       }(),
-                                      msgSend<id, double>(objc_getClass("NSDate"), "dateWithTimeIntervalSinceReferenceDate:", kNow),
+                                      msgSend<id, NSTimeInterval>(objc_getClass("NSDate"), "dateWithTimeIntervalSinceReferenceDate:", kNow),
                                       NSUInteger{0}),
       "timeIntervalSinceReferenceDate");
   EXPECT_EQ(when(b[0], "publicationDate"), elevenYearsAgo);

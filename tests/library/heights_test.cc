@@ -79,7 +79,7 @@ TEST_F(Heights, WithLocationRowsWithoutSubtitleAreShorterUnlessSameHeight) {
 TEST_F(Heights, TheCacheHoldsTheHeightInSinglePrecision) {
   auto& device = lockWith({{"textSize", 17ll}});
   CGFloat height = heightOf(kWithout);
-  EXPECT_EQ(msgSend<double>(cached(kWithout), "doubleValue"), static_cast<double>(static_cast<float>(height)));
+  EXPECT_EQ(msgSend<RealDouble>(cached(kWithout), "doubleValue"), static_cast<double>(static_cast<float>(height)));
   root.settings({{"textSize", 30ll}});
   device.relock();
   CGFloat taller = heightOf(kWithout);

@@ -37,7 +37,7 @@ struct Exported<R(A...)> {
       for (const auto& s : machine->slice().symbols)
         if (s.name == std::string("_") + symbol)
           return reinterpret_cast<R (*)(A...)>(
-              emu::guestImplementation(*machine, s.address + machine->slide(), objc_encodeFunction<R, A...>(),
+              emu::guestImplementation(*machine, s.address + machine->slide(), objc_encodeFunction<R, A...>(), objc_realDoublesOf<R, A...>(),
                                        &typeid(R(A...)))
                   .fn);
       throw std::runtime_error(std::string("no symbol ") + symbol);

@@ -80,7 +80,7 @@ class LockScreenTest : public ::testing::Test {
   // A date field of a bulletin in seconds since the reference date; -1 when unset.
   static double when(id bulletin, const char* getter) {
     id date = msgSend<id>(bulletin, getter);
-    return date ? msgSend<double>(date, "timeIntervalSinceReferenceDate") : -1;
+    return date ? double(msgSend<RealDouble>(date, "timeIntervalSinceReferenceDate")) : -1.0;
   }
   // The reminder index written in an own bulletin identifier.
   static int indexOf(id bulletin) {

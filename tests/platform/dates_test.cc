@@ -35,7 +35,7 @@ id adding(Fields fields, id date) {
 }
 
 double hoursBetween(id later, id earlier) {
-  return (msgSend<double>(later, "timeIntervalSinceReferenceDate") - msgSend<double>(earlier, "timeIntervalSinceReferenceDate")) / 3600;
+  return (msgSend<RealDouble>(later, "timeIntervalSinceReferenceDate") - msgSend<RealDouble>(earlier, "timeIntervalSinceReferenceDate")) / 3600;
 }
 
 class Dates : public ::testing::Test {
@@ -110,13 +110,13 @@ TEST_F(Dates, ManyZonesInTurnEachKeepTheirOffset) {
       {"America/Caracas", -240},   {"Atlantic/Reykjavik", 0},   {"Pacific/Chatham", 765},   {"Pacific/Marquesas", -570},
   };
   Fields noon = {{"setYear:", 2026}, {"setMonth:", 7}, {"setDay:", 1}, {"setHour:", 12}};
-  const double utcNoon = msgSend<double>(dateFrom(noon, NSTimeZoneWithName("UTC")), "timeIntervalSinceReferenceDate");
+  const double utcNoon = msgSend<RealDouble>(dateFrom(noon, NSTimeZoneWithName("UTC")), "timeIntervalSinceReferenceDate");
   auto offsetsIn = [&](std::vector<int>& out) {
     AutoreleasePool threadPool;
     for (int round = 0; round < 2; ++round)
       for (auto [zone, minutes] : julyOffsetMinutes) {
         id date = dateFrom(noon, NSTimeZoneWithName(zone));
-        out.push_back(static_cast<int>((utcNoon - msgSend<double>(date, "timeIntervalSinceReferenceDate")) / 60));
+        out.push_back(static_cast<int>((utcNoon - msgSend<RealDouble>(date, "timeIntervalSinceReferenceDate")) / 60));
       }
   };
   std::vector<int> here, elsewhere;

@@ -64,7 +64,7 @@ TEST_F(FoundationCore, NumberConversions) {
   EXPECT_EQ(msgSend<NSInteger>(NSNumberWithDouble(-2.9), "integerValue"), -2);
   EXPECT_EQ(msgSend<int>(NSNumberWithDouble(3.99), "intValue"), 3);
   EXPECT_TRUE(msgSend<BOOL>(NSNumberWithBool(true), "boolValue"));
-  double narrowed = msgSend<double>(NSNumberWithFloat(static_cast<float>(40.1)), "doubleValue");
+  double narrowed = msgSend<RealDouble>(NSNumberWithFloat(static_cast<float>(40.1)), "doubleValue");
   EXPECT_EQ(narrowed, static_cast<double>(static_cast<float>(40.1)));
   EXPECT_NE(narrowed, 40.1);
   EXPECT_TRUE(msgSend<BOOL>(NSNumberWithLongLong(2), "isEqual:", NSNumberWithDouble(2.0)));

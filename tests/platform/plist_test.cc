@@ -92,7 +92,7 @@ void expectSettings(id settings) {
   EXPECT_EQ(NSStringUTF8(valueFor(settings, "title")), "Einkäufe & more");
   EXPECT_EQ(msgSend<long long>(valueFor(settings, "bigCount"), "longLongValue"), 6000000000ll);
   EXPECT_EQ(msgSend<long long>(valueFor(settings, "offset"), "longLongValue"), -42);
-  EXPECT_EQ(msgSend<double>(valueFor(settings, "textSize"), "doubleValue"), 14.5);
+  EXPECT_EQ(msgSend<RealDouble>(valueFor(settings, "textSize"), "doubleValue"), 14.5);
   ASSERT_NE(number(valueFor(settings, "enabled")), nullptr);
   EXPECT_EQ(number(valueFor(settings, "enabled"))->kind, NSNumberObj::Kind::Bool);
   EXPECT_TRUE(msgSend<BOOL>(valueFor(settings, "enabled"), "boolValue"));

@@ -63,7 +63,7 @@ TEST_F(LockScreenTest, HeightsComeFromTheLinesAndAreCachedPerItem) {
   id items = qstIvar(device->listController(), "_listItems");
   for (NSUInteger i = 0; i < 3; ++i) {
     id height = msgSend<id, id>(cache, "objectForKey:", msgSend<id, NSUInteger>(items, "objectAtIndex:", i));
-    EXPECT_EQ(msgSend<double>(height, "doubleValue"), snap.rows[i].height);
+    EXPECT_EQ(msgSend<RealDouble>(height, "doubleValue"), snap.rows[i].height);
   }
 }
 

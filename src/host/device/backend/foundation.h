@@ -16,6 +16,7 @@ struct NSRange {
 inline constexpr NSUInteger NSNotFound = static_cast<NSUInteger>(__LONG_MAX__);
 inline constexpr NSInteger NSDateComponentUndefined = __LONG_MAX__;
 using NSTimeInterval = double;  // a double on both processors, unlike CGFloat
+using RealDouble = double;      // Foundation's double (doubleValue), unlike CGFloat
 enum NSComparisonResult : NSInteger { NSOrderedAscending = -1, NSOrderedSame = 0, NSOrderedDescending = 1 };
 
 namespace device_c {
