@@ -4,9 +4,13 @@
 #include <sstream>
 
 #include "Device.h"
+#include "dispatch/dispatch.h"
 
 namespace sb {
 namespace {
+
+// Real seconds a step waits at most for background work to finish.
+constexpr double kBackgroundWorkBound = 5.0;
 
 using Kind = ScenarioStep::Kind;
 
@@ -191,6 +195,10 @@ void workPane(Device& device, const ScenarioStep& step, StepResult& result) {
 
 StepResult runScenarioStep(Device& device, const ScenarioStep& step) {
   StepResult result;
+  // What the previous step started on the store's threads (an access
+  // request's answer, say) has run before the user acts again; bounded, so
+  // work that never ends cannot hold the scenario.
+  settleGlobalQueue(kBackgroundWorkBound);
   switch (step.kind) {
     case Kind::NowPlaying: device.nowPlaying(); break;
     case Kind::NowPlayingEnd: device.nowPlayingEnd(); break;

@@ -92,6 +92,12 @@ class WorkerPool {
     }
   }
 
+  // True once nothing is queued or running, false when `bound` passed first.
+  bool waitUntilIdle(std::chrono::milliseconds bound) {
+    std::unique_lock lock(mutex_);
+    return idled_.wait_for(lock, bound, [this] { return queue_.empty() && running_ == 0; });
+  }
+
   void submit(std::function<void()> work) {
     std::lock_guard lock(mutex_);
     queue_.push_back(std::move(work));
@@ -113,9 +119,11 @@ class WorkerPool {
       if (queue_.empty()) return;  // stopping, and everything queued has run
       auto work = std::move(queue_.front());
       queue_.pop_front();
+      ++running_;
       lock.unlock();
       runOne(work);
       lock.lock();
+      if (--running_ == 0 && queue_.empty()) idled_.notify_all();
     }
   }
 
@@ -131,10 +139,10 @@ class WorkerPool {
   }
 
   std::mutex mutex_;
-  std::condition_variable queued_;
+  std::condition_variable queued_, idled_;
   std::deque<std::function<void()>> queue_;
   std::vector<std::thread> workers_;
-  size_t idle_ = 0;
+  size_t idle_ = 0, running_ = 0;
   bool stopping_ = false;
 };
 
@@ -147,4 +155,9 @@ WorkerPool& globalPool() {
 
 void dispatch_async_global(std::function<void()> work) {
   if (work) globalPool().submit(std::move(work));
+}
+
+bool settleGlobalQueue(double maxRealSeconds) {
+  const auto bound = std::chrono::duration<double>(maxRealSeconds > 0 ? maxRealSeconds : 0);
+  return globalPool().waitUntilIdle(std::chrono::duration_cast<std::chrono::milliseconds>(bound));
 }

@@ -31,3 +31,11 @@ void dispatch_retain(dispatch_semaphore_t object);
 // Runs `work` on a worker thread; each call may run on a different thread.
 // The process waits for work in flight before it exits.
 void dispatch_async_global(std::function<void()> work);
+
+// The simulator's own, not libdispatch's: waits, at most `maxRealSeconds` of
+// real time, until no work is queued or running on the global queue. A
+// user's next action comes long after work such as the reminder store's
+// answer to an access request has run; the simulator's fixed clock does not
+// move on its own, so a scenario step lets that work finish first instead of
+// racing it. Returns false when the bound passed with work still running.
+bool settleGlobalQueue(double maxRealSeconds);

@@ -61,4 +61,24 @@ TEST(DispatchDeathTest, ExitWaitsForQueuedWork) {
       ::testing::ExitedWithCode(0), "late work ran");
 }
 
+// A scenario step lets the store's thread finish first: settling waits for
+// work still running, and gives up at its bound when the work does not end.
+TEST(Dispatch, SettlingWaitsForRunningWorkWithinItsBound) {
+  std::atomic<bool> done{false};
+  dispatch_async_global([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    done = true;
+  });
+  EXPECT_TRUE(settleGlobalQueue(5));
+  EXPECT_TRUE(done);
+
+  std::atomic<bool> release{false};
+  dispatch_async_global([&] {
+    while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  });
+  EXPECT_FALSE(settleGlobalQueue(0.05));
+  release = true;
+  EXPECT_TRUE(settleGlobalQueue(5));
+}
+
 }  // namespace
