@@ -1,6 +1,6 @@
 // Any file a user may point the icon at: told by its first bytes and decoded
-// (PNG, JPEG, GIF, BMP, TIFF) within the image bounds, then drawn as a
-// UIImage.
+// (PNG ordinary or iPhone-optimised, JPEG, GIF, BMP, TIFF) within the image
+// bounds, then drawn as a UIImage.
 #include <cstddef>
 #include <cstdint>
 #include <string>
