@@ -244,19 +244,5 @@ TEST_F(SimTest, CalendarOptionShowsWhatAUserOfThatCalendarSees) {
       << bad.out;
 }
 
-// The store answers an access request on a thread of its own; the user's
-// next step comes after that answer, never racing it, so a device never
-// asked before shows the same pages run after run.
-TEST_F(SimTest, TheStoresAnswerHasComeBeforeTheNextStep) {
-  fs::path root = copyOfSampleRoot();
-  std::ofstream(root / "var/mobile/Library/Calendar/access-not-asked").flush();
-  const std::vector<std::string> args = {"--root", root.string(), "--json", "--events", "pane; wait 1; pane; pane"};
-  nlohmann::json first = runJson(args);
-  ASSERT_TRUE(first.is_object());
-  for (const auto& step : first["steps"])
-    EXPECT_EQ(step.dump().find("Waiting for access"), std::string::npos) << step["step"];
-  for (int run = 0; run < 4; ++run) EXPECT_EQ(runJson(args), first) << "run " << run;
-}
-
 }  // namespace
 }  // namespace sbtest
