@@ -5,18 +5,18 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "Device.h"
 #include "dispatch/dispatch.h"
 #include "foundation/NSArray.h"
 #include "foundation/NSLog.h"
 #include "foundation/NSString.h"
+#include "foundation/regular_file.h"
 #include "runtime/autorelease.h"
 #include "runtime/message.h"
 #include "runtime/nsobject.h"
 #include "store_fetch.h"
+#include "uikit/png_decode.h"
 
 namespace qst_bench {
 namespace {
@@ -25,10 +25,9 @@ constexpr double kNow = 818251200.0;  // 2026-12-06 12:00 UTC
 constexpr const char* kSections[] = {"com.apple.MobileSMS", "com.apple.mobilemail", "com.apple.mobilephone"};
 
 std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
+  std::string bytes;
+  NSReadRegularFile(path, kMaxImageFileBytes, &bytes);
+  return bytes;
 }
 
 id indexPath(NSInteger row) {

@@ -4,13 +4,14 @@
 #include <cstdio>
 #include <cstring>
 #include <optional>
-#include <fstream>
 
 #include <llvm/BinaryFormat/MachO.h>
 #include <llvm/Object/MachO.h>
 #include <llvm/Object/MachOUniversal.h>
 #include <llvm/Support/Error.h>
 #include <llvm/Support/MemoryBuffer.h>
+
+#include "foundation/regular_file.h"
 
 namespace emu {
 namespace {
@@ -199,22 +200,23 @@ MachOSlice readObject(MachOObjectFile& object, const std::string& path, Arch arc
 }  // namespace
 
 bool looksLikeMachO(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  unsigned char magic[4] = {};
-  if (!in.read(reinterpret_cast<char*>(magic), 4)) return false;
+  std::string head;
+  if (readRegularFileHead(path, 4, &head) != NSFileReadStatus::Read || head.size() < 4) return false;
+  const auto* magic = reinterpret_cast<const unsigned char*>(head.data());
   std::uint32_t be = (magic[0] << 24) | (magic[1] << 16) | (magic[2] << 8) | magic[3];
   std::uint32_t le = (magic[3] << 24) | (magic[2] << 16) | (magic[1] << 8) | magic[0];
   return be == MachO::FAT_MAGIC || be == MachO::FAT_MAGIC_64 || le == MachO::MH_MAGIC || le == MachO::MH_MAGIC_64;
 }
 
 MachOSlice readMachOSlice(const std::string& path, Arch arch, ImageKind kind) {
-  auto buffer = llvm::MemoryBuffer::getFile(path, /*IsText=*/false, /*RequiresNullTerminator=*/false);
-  if (!buffer) throw LoadError(path + ": " + buffer.getError().message());
   // A load-in library is a few hundred kilobytes; the loader copies what it
   // reads, so a file far beyond any is refused rather than copied.
   constexpr std::size_t kMaxModuleBytes = 64u << 20;
-  if ((*buffer)->getBufferSize() > kMaxModuleBytes) throw LoadError(path + ": larger than 64 MiB, not a load-in library");
-  return readMachOSlice(std::string_view((*buffer)->getBufferStart(), (*buffer)->getBufferSize()), path, arch, kind);
+  std::string bytes;
+  const NSFileReadStatus status = NSReadRegularFile(path, kMaxModuleBytes, &bytes);
+  if (status == NSFileReadStatus::TooLarge) throw LoadError(path + ": larger than 64 MiB, not a load-in library");
+  if (status != NSFileReadStatus::Read) throw LoadError(path + ": " + NSFileReadStatusText(status, kMaxModuleBytes));
+  return readMachOSlice(std::string_view(bytes), path, arch, kind);
 }
 
 MachOSlice readMachOSlice(std::string_view bytes, const std::string& path, Arch arch, ImageKind kind) {

@@ -40,12 +40,12 @@ void FolderWatch::setEnabled(bool enabled) { disabled_ = !enabled; }
 
 int FolderWatch::add(const std::string& path, ino_t inode) {
   if (disabled_ || !eventsAreComplete(path)) return -1;
-  if (fd_ < 0 && !unavailable_) {
-    fd_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    unavailable_ = fd_ < 0;
+  if (!fd_.valid() && !unavailable_) {
+    fd_.reset(inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
+    unavailable_ = !fd_.valid();
   }
-  if (fd_ < 0) return -1;
-  const int watch = inotify_add_watch(fd_, path.c_str(), kFileChanges | kEntryChanges | kFolderGone | IN_ONLYDIR);
+  if (!fd_.valid()) return -1;
+  const int watch = inotify_add_watch(fd_.get(), path.c_str(), kFileChanges | kEntryChanges | kFolderGone | IN_ONLYDIR);
   if (watch < 0) return -1;
   // The path may name another folder by now; the watch must be on the one read.
   struct stat st {};
@@ -57,14 +57,14 @@ int FolderWatch::add(const std::string& path, ino_t inode) {
 }
 
 void FolderWatch::remove(int watch) {
-  if (fd_ >= 0 && watch >= 0) inotify_rm_watch(fd_, watch);
+  if (fd_.valid() && watch >= 0) inotify_rm_watch(fd_.get(), watch);
 }
 
 bool FolderWatch::drain(const std::function<void(const Event&)>& onEvent) {
-  if (fd_ < 0) return true;
+  if (!fd_.valid()) return true;
   alignas(inotify_event) char buffer[64 * 1024];
   for (int reads = 0; reads < kMaxReadsPerDrain; ++reads) {
-    const ssize_t got = read(fd_, buffer, sizeof buffer);
+    const ssize_t got = read(fd_.get(), buffer, sizeof buffer);
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) return true;  // EAGAIN: nothing more queued
     bool complete = true;

@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "foundation/scoped_fd.h"
+
 class FolderWatch {
  public:
   // What happened to a watched folder or a file in it.
@@ -32,7 +34,7 @@ class FolderWatch {
   bool drain(const std::function<void(const Event&)>& onEvent);
 
  private:
-  int fd_ = -1;
+  ScopedFd fd_;  // the inotify instance, made at the first watch
   bool unavailable_ = false;
   bool disabled_ = false;
 };

@@ -7,8 +7,6 @@
 #include "foundation/NSBundle.h"
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -17,7 +15,6 @@
 #include "foundation/NSLog.h"
 #include "foundation/NSString.h"
 #include "foundation/PropertyList.h"
-#include "foundation/PropertyListLimits.h"
 #include "foundation/device.h"
 #include "runtime/images.h"
 #include "runtime/message.h"
@@ -46,12 +43,7 @@ std::vector<NSBundleObj*>& bundles() {
 }
 
 id readInfo(const std::string& hostFolder) {
-  std::error_code ec;
-  std::string path = hostFolder + "/Info.plist";
-  if (!fs::is_regular_file(path, ec) || fs::file_size(path, ec) > kMaxPropertyListFileBytes) return nil;
-  std::ifstream in(path, std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  id info = NSPropertyListFromBytes(bytes.data(), bytes.size());
+  id info = propertyListFromHostFile(hostFolder + "/Info.plist");
   return NSIsDictionary(info) ? info : nil;
 }
 

@@ -301,6 +301,12 @@ id NSPropertyListFromBytes(const char* bytes, std::size_t length) {
 
 id NSPropertyListWithContentsOfDevicePath(std::string_view devicePath) { return readDevicePropertyList(devicePath); }
 
+id propertyListFromHostFile(const std::string& hostPath) {
+  std::string contents;
+  if (NSReadRegularFile(hostPath, kMaxPropertyListFileBytes, &contents) != NSFileReadStatus::Read) return nil;
+  return NSPropertyListFromBytes(contents.data(), contents.size());
+}
+
 void registerPropertyLists() {
   Class dictionary = objc_getClass("NSDictionary");
   Class array = objc_getClass("NSArray");

@@ -16,6 +16,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 #include "runtime/objc.h"
@@ -25,5 +26,9 @@
 id NSPropertyListFromBytes(const char* bytes, std::size_t length);
 // The same for a file at a device path; nil when it cannot be read.
 id NSPropertyListWithContentsOfDevicePath(std::string_view devicePath);
+// The same for a file at a host path (a bundle's Info.plist, a page's
+// specifiers), read within the same bounds; nil when it cannot be read, as
+// the system's own readers of these files answer without a word.
+id propertyListFromHostFile(const std::string& hostPath);
 
 void registerPropertyLists();

@@ -1,40 +1,46 @@
 #include "foundation/regular_file.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+
+#include "foundation/scoped_fd.h"
 
 namespace {
 
-struct FileDescriptor {
-  int fd;
-  ~FileDescriptor() {
-    if (fd >= 0) close(fd);
-  }
-};
+enum class Bound { WholeFile, Head };
 
-}  // namespace
+NSFileReadStatus missingOr(int error) {
+  return error == ENOENT || error == ENOTDIR ? NSFileReadStatus::Missing : NSFileReadStatus::Unreadable;
+}
 
-NSFileReadStatus NSReadRegularFile(const std::string& hostPath, std::size_t maxBytes, std::string* contents) {
+NSFileReadStatus readRegular(int folder, const char* name, std::size_t maxBytes, Bound bound, std::string* contents,
+                             struct stat* info) {
   contents->clear();
-  struct stat info;
-  if (stat(hostPath.c_str(), &info) != 0)
-    return errno == ENOENT || errno == ENOTDIR ? NSFileReadStatus::Missing : NSFileReadStatus::Unreadable;
-  if (!S_ISREG(info.st_mode)) return NSFileReadStatus::NotRegular;
-  // Non-blocking, so a FIFO put in the file's place after the check above
-  // cannot hold the open; the descriptor is checked again below.
-  FileDescriptor file{open(hostPath.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)};
-  if (file.fd < 0) return errno == ENOENT ? NSFileReadStatus::Missing : NSFileReadStatus::Unreadable;
-  if (fstat(file.fd, &info) != 0) return NSFileReadStatus::Unreadable;
-  if (!S_ISREG(info.st_mode)) return NSFileReadStatus::NotRegular;
-  if (static_cast<unsigned long long>(info.st_size) > maxBytes) return NSFileReadStatus::TooLarge;
-  contents->reserve(static_cast<std::size_t>(info.st_size));
+  struct stat seen;
+  // Looked at before it is opened, so that opening a device file cannot
+  // act on the device.
+  if (fstatat(folder, name, &seen, 0) != 0) return missingOr(errno);
+  if (info) *info = seen;
+  if (!S_ISREG(seen.st_mode)) return NSFileReadStatus::NotRegular;
+  // Non-blocking, so a FIFO put in the file's place after the look above
+  // cannot hold the open; the descriptor is looked at again below.
+  const ScopedFd file(openat(folder, name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  if (!file.valid()) return missingOr(errno);
+  if (fstat(file.get(), &seen) != 0) return NSFileReadStatus::Unreadable;
+  if (info) *info = seen;
+  if (!S_ISREG(seen.st_mode)) return NSFileReadStatus::NotRegular;
+  const auto size = static_cast<unsigned long long>(seen.st_size);
+  if (bound == Bound::WholeFile && size > maxBytes) return NSFileReadStatus::TooLarge;
+  contents->reserve(static_cast<std::size_t>(std::min<unsigned long long>(size, maxBytes)));
   // The size is checked again as the bytes come, for a file still growing.
   char buffer[1 << 16];
-  while (true) {
-    const ssize_t got = read(file.fd, buffer, sizeof buffer);
+  while (bound == Bound::WholeFile || contents->size() < maxBytes) {
+    const std::size_t wanted =
+        bound == Bound::Head ? std::min(sizeof buffer, maxBytes - contents->size()) : sizeof buffer;
+    const ssize_t got = read(file.get(), buffer, wanted);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return NSFileReadStatus::Unreadable;
     if (got == 0) break;
@@ -42,6 +48,21 @@ NSFileReadStatus NSReadRegularFile(const std::string& hostPath, std::size_t maxB
     contents->append(buffer, static_cast<std::size_t>(got));
   }
   return NSFileReadStatus::Read;
+}
+
+}  // namespace
+
+NSFileReadStatus NSReadRegularFile(const std::string& hostPath, std::size_t maxBytes, std::string* contents) {
+  return readRegular(AT_FDCWD, hostPath.c_str(), maxBytes, Bound::WholeFile, contents, nullptr);
+}
+
+NSFileReadStatus readRegularFileAt(int folder, const std::string& name, std::size_t maxBytes, std::string* contents,
+                                   struct stat* info) {
+  return readRegular(folder, name.c_str(), maxBytes, Bound::WholeFile, contents, info);
+}
+
+NSFileReadStatus readRegularFileHead(const std::string& hostPath, std::size_t maxBytes, std::string* contents) {
+  return readRegular(AT_FDCWD, hostPath.c_str(), maxBytes, Bound::Head, contents, nullptr);
 }
 
 std::string NSFileReadStatusText(NSFileReadStatus status, std::size_t maxBytes) {

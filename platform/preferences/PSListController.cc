@@ -1,6 +1,3 @@
-#include <fstream>
-#include <iterator>
-
 #include "foundation/NSArray.h"
 #include "foundation/NSBundle.h"
 #include "foundation/NSDictionary.h"
@@ -9,7 +6,6 @@
 #include "foundation/NSNumber.h"
 #include "foundation/NSString.h"
 #include "foundation/PropertyList.h"
-#include "foundation/PropertyListLimits.h"
 #include "preferences/preferences.h"
 #include "runtime/autorelease.h"
 #include "runtime/message.h"
@@ -65,9 +61,7 @@ id bundle(id self, SEL) {
 id loadSpecifiersFromPlistName(id self, SEL, id name, id target) {
   id from = msgSend<id>(self, "bundle");
   std::string path = NSIsString(name) ? NSBundleHostPathForResource(from, NSStringUTF8(name), "plist") : "";
-  std::ifstream in(path, std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  id plist = bytes.size() <= kMaxPropertyListFileBytes ? NSPropertyListFromBytes(bytes.data(), bytes.size()) : nil;
+  id plist = propertyListFromHostFile(path);
   id items = NSIsDictionary(plist) ? msgSend<id>(plist, "objectForKey:", NSStr("items")) : nil;
   if (!NSIsArray(items)) {
     NSLog(NSStr("Preferences: no specifiers in %s"), path.c_str());

@@ -11,6 +11,8 @@
 #include <fstream>
 #include <memory>
 
+#include "foundation/regular_file.h"
+
 namespace sb {
 namespace {
 
@@ -150,11 +152,10 @@ DebPackage readDebPackage(const void* bytes, std::size_t size) {
 }
 
 DebPackage readDebPackageFile(const std::string& path) {
-  std::error_code ec;
-  if (!fs::is_regular_file(path, ec)) throw PackageError(path + " is not a readable file");
-  if (fs::file_size(path, ec) > kMaxPackageBytes || ec) throw PackageError(path + " is larger than a package may be");
-  std::ifstream in(path, std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string bytes;
+  const NSFileReadStatus status = NSReadRegularFile(path, kMaxPackageBytes, &bytes);
+  if (status == NSFileReadStatus::TooLarge) throw PackageError(path + " is larger than a package may be");
+  if (status != NSFileReadStatus::Read) throw PackageError(path + " is not a readable file");
   try {
     return readDebPackage(bytes.data(), bytes.size());
   } catch (const PackageError& e) {

@@ -15,8 +15,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
 
 #include "foundation/NSArray.h"
@@ -24,7 +22,6 @@
 #include "foundation/NSNumber.h"
 #include "foundation/NSString.h"
 #include "foundation/PropertyList.h"
-#include "foundation/PropertyListLimits.h"
 #include "runtime/autorelease.h"
 #include "runtime/message.h"
 
@@ -51,14 +48,6 @@ std::string hostPathOf(const std::string& devicePath, const std::string& root, c
   std::error_code ec;
   if (!overlay.empty() && fs::exists(overlay + devicePath, ec)) return overlay + devicePath;
   return root + devicePath;
-}
-
-id readPlist(const std::string& path) {
-  std::error_code ec;
-  if (!fs::is_regular_file(path, ec) || fs::file_size(path, ec) > kMaxPropertyListFileBytes) return nil;
-  std::ifstream in(path, std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  return NSPropertyListFromBytes(bytes.data(), bytes.size());
 }
 
 id valueFor(id dictionary, const char* key) {
@@ -122,7 +111,7 @@ std::vector<LoadIn> substrateLoadIns(const TargetProcess& process, const std::st
     loadIn.devicePath = std::string(kSubstrateLoadInFolder) + "/" + name;
     loadIn.hostPath = hostPathOf(loadIn.devicePath, root, overlay);
     std::string plistPath = loadIn.devicePath.substr(0, loadIn.devicePath.size() - 6) + ".plist";
-    id filter = valueFor(readPlist(hostPathOf(plistPath, root, overlay)), "Filter");
+    id filter = valueFor(propertyListFromHostFile(hostPathOf(plistPath, root, overlay)), "Filter");
     if (!NSIsDictionary(filter)) loadIn.reason = "no filter in " + plistPath;
     else loadIn.selected = filterSelects(filter, process, &loadIn.reason);
     loadIns.push_back(loadIn);
@@ -137,7 +126,7 @@ std::vector<PaneEntry> preferenceLoaderEntries(const std::string& root, const st
     if (name.size() <= 6 || name.substr(name.size() - 6) != ".plist") continue;
     PaneEntry pane;
     pane.entryPath = std::string(kPreferenceLoaderFolder) + "/" + name;
-    id entry = valueFor(readPlist(hostPathOf(pane.entryPath, root, overlay)), "entry");
+    id entry = valueFor(propertyListFromHostFile(hostPathOf(pane.entryPath, root, overlay)), "entry");
     std::string bundle = textFor(entry, "bundle");
     if (bundle.empty() || bundle.find('/') != std::string::npos || bundle == "." || bundle == "..") continue;
     pane.label = textFor(entry, "label");

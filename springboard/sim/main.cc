@@ -9,6 +9,7 @@
 #include "Device.h"
 #include "foundation/NSLog.h"
 #include "foundation/device.h"
+#include "foundation/host_path.h"
 #include "picture.h"
 #include "report.h"
 #include "runtime/autorelease.h"
@@ -44,15 +45,6 @@ struct Options {
 int fail(const std::string& message, int code = 2) {
   std::cerr << "springboard-sim: " << message << "\n";
   return code;
-}
-
-// Whether a host path lies in the device root (or is it): the simulator
-// writes nothing there.
-bool insideRoot(const std::string& path, const std::string& root) {
-  std::error_code ec;
-  fs::path p = fs::weakly_canonical(fs::absolute(path, ec), ec);
-  fs::path r = fs::weakly_canonical(fs::absolute(root, ec), ec);
-  return std::mismatch(r.begin(), r.end(), p.begin(), p.end()).first == r.end();
 }
 
 // "00-lock.png", "01-nowplaying.png", …: the step's number and first word.
@@ -158,7 +150,7 @@ int main(int argc, char** argv) {
     }
   }
   for (const std::string* path : {&o.png, &o.pngSteps})
-    if (!path->empty() && insideRoot(*path, o.root))
+    if (!path->empty() && hostPathLiesIn(*path, o.root))
       return fail(*path + " lies in the device root; the simulator writes nothing there");
   if (!o.pngSteps.empty()) {
     fs::create_directories(o.pngSteps, ec);

@@ -8,11 +8,11 @@
 #include <cstdlib>
 #include <optional>
 #include <filesystem>
-#include <fstream>
 #include <nlohmann/json.hpp>
 #include <unistd.h>
 
 #include "../sim_run.h"
+#include "foundation/regular_file.h"
 #include "same_json.h"
 
 namespace emutest {
@@ -23,6 +23,8 @@ using samejson::expectSame;
 namespace {
 
 namespace fs = std::filesystem;
+
+constexpr std::size_t kMaxReadBytes = 64u << 20;  // beyond any file these tests read
 
 struct Scenario {
   const char* name;
@@ -97,8 +99,9 @@ TEST_P(DeviceBinaryTest, TheTableAndThePictureAreTheLinuxModules) {
                        "screen-off; nowplaying; wait 5; notify com.apple.MobileSMS Running late; relock", "--png",
                        (dir / name).string()});
     EXPECT_EQ(r.status, 0) << r.out;
-    std::ifstream in(dir / name, std::ios::binary);
-    return std::make_pair(r.out, std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+    std::string png;
+    NSReadRegularFile((dir / name).string(), kMaxReadBytes, &png);
+    return std::make_pair(r.out, png);
   };
   auto [linuxTable, linuxPng] = picture(QST_LINUX_MODULE, "arm64", "linux.png");
   auto [deviceTable, devicePng] = picture(QST_DEVICE_DYLIB, GetParam(), "device.png");

@@ -5,14 +5,16 @@
 #include <stdlib.h>
 
 #include <filesystem>
-#include <fstream>
 #include <nlohmann/json.hpp>
 
 #include "../sim_run.h"
+#include "foundation/regular_file.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+
+constexpr std::size_t kMaxReadBytes = 64u << 20;  // beyond any file these tests read
 
 class DevicePane : public ::testing::Test {
  protected:
@@ -49,8 +51,9 @@ class DevicePane : public ::testing::Test {
   }
 
   static std::string bytesOf(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::string bytes;
+    NSReadRegularFile(path.string(), kMaxReadBytes, &bytes);
+    return bytes;
   }
 
   fs::path work_;

@@ -5,17 +5,19 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "Device.h"
 #include "foundation/NSLog.h"
+#include "foundation/regular_file.h"
 #include "imports.h"
 #include "machine.h"
 #include "runtime/autorelease.h"
 
 namespace emu {
 namespace {
+
+constexpr std::size_t kMaxStubBytes = 1u << 20;  // a stub lists a few hundred symbols
 
 struct StubSymbol {
   std::string library, symbol;
@@ -41,8 +43,9 @@ std::vector<std::string> flowList(const std::string& text, std::size_t from) {
 // Only the keys these stubs use are read; an export section with another
 // kind of list fails the test rather than being passed over.
 std::vector<StubSymbol> stubSymbols(const std::filesystem::path& path) {
-  std::ifstream in(path);
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string text;
+  if (NSReadRegularFile(path.string(), kMaxStubBytes, &text) != NSFileReadStatus::Read)
+    throw std::runtime_error(path.string() + " cannot be read");
   std::size_t name = text.find("install-name:");
   if (name == std::string::npos) throw std::runtime_error(path.string() + " has no install name");
   std::size_t quote = text.find('\'', name);

@@ -8,15 +8,17 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 
 #include "../sim_run.h"
+#include "foundation/regular_file.h"
 
 namespace emutest {
 
 using simrun::runSim;
 using simrun::SimRun;
 namespace {
+
+constexpr std::size_t kMaxReadBytes = 64u << 20;  // beyond any module these tests change
 
 TEST(LoaderTest, AnImportTheHostLacksFailsTheLoadNamingIt) {
   SimRun r = runSim({"--module", QST_GUEST_MISSING_IMPORT});
@@ -59,8 +61,8 @@ TEST(LoaderTest, ALibraryOlderThanTheModuleRecordedOrAbsentStopsTheLoadInDyldsWo
 TEST(LoaderTest, ThePackageRecordingSubstrateAsTheTbdDefaultOnceDidIsRefusedOnBothSlices) {
   // The packaged dylib with CydiaSubstrate's compatibility version set to
   // 1.0.0, what a .tbd without versions makes the linker record.
-  std::ifstream in(QST_DEVICE_DYLIB, std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string bytes;
+  NSReadRegularFile(QST_DEVICE_DYLIB, kMaxReadBytes, &bytes);
   const std::string substrate = "/Library/Frameworks/CydiaSubstrate.framework/CydiaSubstrate";
   int changed = 0;
   for (std::size_t at = bytes.find(substrate); at != std::string::npos; at = bytes.find(substrate, at + 1)) {
@@ -91,8 +93,8 @@ TEST(LoaderTest, ThePackageRecordingSubstrateAsTheTbdDefaultOnceDidIsRefusedOnBo
 TEST(LoaderTest, ALoadCommandDyldMustKnowButDoesNotIsRefused) {
   // The faulting module with its function starts marked as chained fixups
   // (LC_DYLD_CHAINED_FIXUPS, 0x80000034), which iOS 9's dyld predates.
-  std::ifstream in(QST_GUEST_FAULTING, std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string bytes;
+  NSReadRegularFile(QST_GUEST_FAULTING, kMaxReadBytes, &bytes);
   ASSERT_GT(bytes.size(), 32u);
   std::uint32_t count = 0;
   std::memcpy(&count, bytes.data() + 16, 4);

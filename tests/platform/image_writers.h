@@ -7,14 +7,14 @@
 #include <cstdint>
 #include <cstdio>  // before jpeglib.h, which uses FILE and size_t
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include <gif_lib.h>
 #include <jpeglib.h>
 #include <tiffio.h>
+
+#include "foundation/regular_file.h"
 
 namespace image_writers {
 
@@ -124,8 +124,8 @@ inline std::string tiffFile(unsigned width, unsigned height, RGBA colour) {
   for (unsigned x = 0; x < width; ++x) row.insert(row.end(), {colour.r, colour.g, colour.b, colour.a});
   for (unsigned y = 0; y < height; ++y) TIFFWriteScanline(tiff, row.data(), y, 0);
   TIFFClose(tiff);
-  std::ifstream in(path, std::ios::binary);
-  std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string file;
+  NSReadRegularFile(path, std::size_t(64) << 20, &file);
   unlink(path);
   return file;
 }

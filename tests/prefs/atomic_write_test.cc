@@ -3,6 +3,7 @@
 #include <atomic>
 #include <thread>
 
+#include "foundation/regular_file.h"
 #include "pane.h"
 
 namespace qst_test {
@@ -21,8 +22,8 @@ TEST_F(AtomicWrite, AReaderRacingThePaneSeesTheOldFileOrTheNewNeverATornOne) {
   std::atomic<int> reads{0}, torn{0};
   std::thread reader([&] {
     while (!done) {
-      std::ifstream in(path, std::ios::binary);
-      std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+      std::string bytes;
+      NSReadRegularFile(path, kMaxPropertyListFileBytes, &bytes);
       plist_t root = nullptr;
       plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
       plist_t node = root ? plist_dict_get_item(root, "customLaunchAppBundleID") : nullptr;

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "foundation/NSRunLoop.h"
+#include "foundation/regular_file.h"
 #include "pane.h"
 
 namespace qst_test {
@@ -68,8 +69,8 @@ TEST_F(Lists, ATapWritesExactlyTheSelectionAndTheNextLockShowsThatListsReminders
   EXPECT_EQ(ownTitles(), std::vector<std::string>{"Send the report"});
 
   // The root keeps its own selection: the pane wrote elsewhere.
-  std::ifstream rootFile(root.path() + kCalendarsPath, std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(rootFile)), std::istreambuf_iterator<char>());
+  std::string bytes;
+  NSReadRegularFile(root.path() + kCalendarsPath, kMaxPropertyListFileBytes, &bytes);
   EXPECT_NE(bytes.find(kHome), std::string::npos);
   EXPECT_EQ(bytes.find(kWork), std::string::npos);
 }

@@ -6,11 +6,11 @@
 #include <dlfcn.h>
 #include <plist/plist.h>
 
-#include <fstream>
-#include <iterator>
 #include <optional>
 
+#include "foundation/PropertyListLimits.h"
 #include "foundation/device.h"
+#include "foundation/regular_file.h"
 #include "lock_screen.h"
 
 namespace qst_test {
@@ -41,8 +41,8 @@ class PaneTest : public LockScreenTest {
   // A file as the library now reads it (the pane's private folder before
   // the root), parsed; null when there is none. The caller frees it.
   static plist_t readDeviceFile(const char* devicePath) {
-    std::ifstream in(NSResolveDevicePath(devicePath), std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string bytes;
+    NSReadRegularFile(NSResolveDevicePath(devicePath), kMaxPropertyListFileBytes, &bytes);
     plist_t root = nullptr;
     if (!bytes.empty()) plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
     return root;

@@ -6,16 +6,18 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <nlohmann/json.hpp>
 
 #include "../sim_run.h"
 #include "device_root.h"
+#include "foundation/regular_file.h"
 
 namespace qst_test {
 namespace {
 
 namespace fs = std::filesystem;
+
+constexpr std::size_t kMaxReadBytes = 64u << 20;  // beyond any file these tests read
 
 using simrun::SimRun;
 
@@ -23,10 +25,8 @@ std::string contentsOf(const fs::path& folder) {
   std::string all;
   for (auto& entry : fs::recursive_directory_iterator(folder)) {
     all += entry.path().string() + "\n";
-    if (entry.is_regular_file()) {
-      std::ifstream in(entry.path(), std::ios::binary);
-      all.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
+    std::string bytes;
+    if (NSReadRegularFile(entry.path().string(), kMaxReadBytes, &bytes) == NSFileReadStatus::Read) all += bytes;
   }
   return all;
 }
@@ -91,9 +91,10 @@ TEST_F(PaneSim, PictureStepsDrawThePaneAsTheSettingsAppShowsIt) {
   SimRun r = run({"--events", "pane; pane-list Work", "--png-steps", pictures.string()});
   ASSERT_EQ(r.status, 0) << r.out;
   for (const char* name : {"01-pane.png", "02-pane-list.png"}) {
-    std::ifstream png(pictures / name, std::ios::binary);
-    unsigned char header[24] = {};
-    png.read(reinterpret_cast<char*>(header), sizeof header);
+    std::string head;
+    readRegularFileHead((pictures / name).string(), 24, &head);
+    head.resize(24);
+    const auto* header = reinterpret_cast<const unsigned char*>(head.data());
     unsigned width = header[16] << 24 | header[17] << 16 | header[18] << 8 | header[19];
     unsigned height = header[20] << 24 | header[21] << 16 | header[22] << 8 | header[23];
     EXPECT_EQ(width, 640u) << name;

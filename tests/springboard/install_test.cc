@@ -13,6 +13,8 @@
 
 #include "../sim_run.h"
 #include "deb_writer.h"
+#include "foundation/regular_file.h"
+#include "install/deb_package.h"
 
 #ifdef QST_LINUX_MODULE
 namespace sbtest {
@@ -24,8 +26,9 @@ constexpr const char* kLoadIns = "./Library/MobileSubstrate/DynamicLibraries/";
 constexpr const char* kPaneBundle = "./Library/PreferenceBundles/QuillstoneBriarwhistlePrefs.bundle/";
 
 std::string fileBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  std::string bytes;
+  NSReadRegularFile(path.string(), sb::kMaxPackageBytes, &bytes);
+  return bytes;
 }
 
 std::string filter(const std::string& bundle) {

@@ -8,7 +8,6 @@
 #include <array>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <iomanip>
 #include <nlohmann/json.hpp>
@@ -16,11 +15,14 @@
 #include <string>
 
 #include "../sim_run.h"
+#include "foundation/regular_file.h"
 
 namespace sbtest {
 namespace {
 
 namespace fs = std::filesystem;
+
+constexpr std::size_t kMaxReadBytes = 64u << 20;  // beyond any file these tests read
 
 using simrun::shellQuoted;
 using simrun::SimRun;
@@ -65,10 +67,7 @@ std::map<std::string, std::pair<std::string, long long>> stateOf(const fs::path&
     struct stat st {};
     lstat(p.c_str(), &st);
     std::string contents;
-    if (fs::is_regular_file(p)) {
-      std::ifstream in(p, std::ios::binary);
-      contents.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
+    NSReadRegularFile(p.string(), kMaxReadBytes, &contents);
     state[p.string()] = {contents, st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec};
   };
   record(root);
@@ -208,10 +207,10 @@ TEST_F(SimTest, DrawsOnePicturePerStepOutsideTheRoot) {
   SimRun r = run({"--png-steps", pictures.string(), "--events", "nowplaying; wait 5"});
   ASSERT_EQ(r.status, 0) << r.out;
   for (const char* name : {"00-lock.png", "01-nowplaying.png", "02-wait.png"}) {
-    std::ifstream in(pictures / name, std::ios::binary);
-    char signature[8] = {};
-    in.read(signature, 8);
-    EXPECT_EQ(std::string(signature + 1, 3), "PNG") << name;
+    std::string signature;
+    readRegularFileHead((pictures / name).string(), 8, &signature);
+    signature.resize(8);
+    EXPECT_EQ(signature.substr(1, 3), "PNG") << name;
   }
   fs::path root = copyOfSampleRoot();
   auto before = stateOf(root);

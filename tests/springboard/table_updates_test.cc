@@ -2,8 +2,6 @@
 // new cells, every other row keeps its cell and moves to its new place, and
 // the result is what a full reload of the same list shows. Updates that do
 // not match the list leave a table that does.
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <set>
 
@@ -15,9 +13,11 @@
 #include "foundation/NSArray.h"
 #include "foundation/NSIndexPath.h"
 #include "foundation/NSString.h"
+#include "foundation/regular_file.h"
 #include "runtime/message.h"
 #include "runtime/nsobject.h"
 #include "uikit/UITableView.h"
+#include "uikit/png_decode.h"
 
 namespace sbtest {
 namespace {
@@ -232,8 +232,10 @@ TEST_F(TableUpdates, ManyApplicationsHoldOnlyTheIconsOfTheRowsInView) {
   std::string json = "[";
   for (int i = 0; i < 300; ++i) {
     const std::string app = "com.example.n" + std::to_string(i);
-    std::ifstream in(icons + (i % 2 ? "com.apple.mobilemail@2x.png" : "com.apple.MobileSMS@2x.png"), std::ios::binary);
-    root.write(sb::applicationIconDevicePath(app), std::string(std::istreambuf_iterator<char>(in), {}));
+    std::string icon;
+    NSReadRegularFile(icons + (i % 2 ? "com.apple.mobilemail@2x.png" : "com.apple.MobileSMS@2x.png"),
+                      kMaxImageFileBytes, &icon);
+    root.write(sb::applicationIconDevicePath(app), icon);
     json += std::string(i ? "," : "") + R"({"section": ")" + app + R"(", "title": "T", "minutesBeforeNow": )" +
             std::to_string(i) + "}";
   }
