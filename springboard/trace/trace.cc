@@ -100,7 +100,9 @@ InstalledMethod::Had hadFor(MSHookEvent::Found found) {
 void observeHook(const MSHookEvent& event, IMP* install, IMP* handedBack) {
   InstalledMethod method{class_getName(event.cls), sel_getName(event.selector), event.types ? event.types : "",
                          InstalledMethod::How::Replaced, hadFor(event.found),
-                         event.replacement.types ? event.replacement.types : ""};
+                         event.found == MSHookEvent::Found::Missing ||
+                             (event.replacement.signature && event.previous.signature &&
+                              *event.replacement.signature == *event.previous.signature)};
   bool tracing;
   {
     std::lock_guard guard(state().lock);
@@ -123,8 +125,7 @@ void observeAdd(Class cls, SEL name, IMP imp, const char* types) {
   std::lock_guard guard(state().lock);
   if (!state().loading) return;
   state().installed.push_back(InstalledMethod{class_getName(cls), sel_getName(name), types ? types : "",
-                                              InstalledMethod::How::Added, InstalledMethod::Had::Missing,
-                                              imp.types ? imp.types : ""});
+                                              InstalledMethod::How::Added, InstalledMethod::Had::Missing});
   state().added.push_back(Added{cls, Interposition{Interposition::Role::Added, name, class_getName(cls), ""}, imp});
 }
 

@@ -29,10 +29,10 @@ struct InstalledMethod {
   std::string className, selector, types;
   How how = How::Replaced;
   Had had = Had::Own;
-  // The encoding of the implementation the module put in place: not `types`
-  // when its signature is not the method's (the runtime then refuses every
-  // call through it).
-  std::string installedTypes;
+  // Whether the implementation the module put in place takes and returns
+  // what the method it replaces does; when not, the runtime refuses every
+  // call through it.
+  bool signatureMatches = true;
 };
 
 // A method the tracer could not stand in front of (its implementation has
