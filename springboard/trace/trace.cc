@@ -4,10 +4,9 @@
 #include <iostream>
 #include <mutex>
 
-#include "coregraphics/CGGeometry.h"
-#include "runtime/message.h"
 #include "substrate/substrate.h"
 #include "trace/recording.h"
+#include "trace/shown_sends.h"
 #include "trace/wrapper.h"
 
 namespace sb::trace {
@@ -129,10 +128,10 @@ void observeAdd(Class cls, SEL name, IMP imp, const char* types) {
   state().added.push_back(Added{cls, Interposition{Interposition::Role::Added, name, class_getName(cls), ""}, imp});
 }
 
-// Stands a wrapper in front of SpringBoard's own method `selector` of
-// `className` (own or inherited); nothing when the class lacks it.
-void interposeReceived(const char* className, const char* selector, const std::string& shownClass = "",
-                       const std::string& shownReceiver = "") {
+}  // namespace
+
+void interposeReceived(const char* className, const char* selector, const std::string& shownClass,
+                       const std::string& shownReceiver) {
   Class cls = objc_getClass(className);
   SEL s = sel_registerName(selector);
   IMP original = cls ? class_lookupMethod(cls, s) : nil;
@@ -145,59 +144,6 @@ void interposeReceived(const char* className, const char* selector, const std::s
     reportUntraced(cls, s, class_getMethodTypeEncoding(cls, s), e.what());
   }
 }
-
-// The list view's height cache is a plain mutable dictionary; each new one
-// is given a subclass that records the library's writes into it, as
-// key-value observing gives an observed object a subclass of its own.
-Class gTracedHeightCache = nil;
-IMP gListViewInitWithFrame;
-
-id listViewInitWithFrame(id self, SEL cmd, CGRect frame) {
-  self = imp_call<id, CGRect>(gListViewInitWithFrame, self, cmd, frame);
-  Ivar cacheIvar = self ? class_getInstanceVariable(object_getClass(self), "_heightForListItemCache") : nullptr;
-  if (!cacheIvar) return self;
-  id cache = *reinterpret_cast<id*>(reinterpret_cast<char*>(self) + ivar_getOffset(cacheIvar));
-  if (cache && class_isSubclassOf(object_getClass(cache), class_getSuperclass(gTracedHeightCache)))
-    cache->isa = gTracedHeightCache;
-  return self;
-}
-
-void interposeHeightCache() {
-  Class listView = objc_getClass("SBLockScreenNotificationListView");
-  Class dictionary = objc_getClass("NSMutableDictionary");
-  SEL init = sel_registerName("initWithFrame:");
-  if (!listView || !dictionary || !class_getOwnMethodImplementation(listView, init)) return;
-  gTracedHeightCache = objc_allocateClassPair(dictionary, "SBTracedHeightCache");
-  objc_registerClassPair(gTracedHeightCache);
-  interposeReceived("SBTracedHeightCache", "setObject:forKey:", "NSMutableDictionary",
-                    "SBLockScreenNotificationListView._heightForListItemCache");
-  gListViewInitWithFrame = class_replaceMethod(listView, init, listViewInitWithFrame, nullptr);
-}
-
-// SpringBoard's commands that change what the lock screen shows: a "send"
-// event when the library gives one. Its questions (getters, lookups) are
-// left out, so a trace reads as the steps of the conversation.
-struct ShownSend {
-  const char* className;
-  const char* selector;
-};
-constexpr ShownSend kShownSends[] = {
-    {"SBLockScreenNotificationListController", "observer:addBulletin:forFeed:"},
-    {"SBLockScreenNotificationListController", "observer:addBulletin:forFeed:playLightsAndSirens:withReply:"},
-    {"SBLockScreenNotificationListController", "observer:removeBulletin:"},
-    {"SBLockScreenView", "_removeLockContentUnderlayWithRequester:"},
-    {"SBLockScreenBulletinCell", "setDrawsSeparators:"},
-    {"SBLockScreenBulletinCell", "_setSeparatorHidden:"},
-    {"SBLockScreenBulletinCell", "_setDrawsSeparatorAtTopOfSection:"},
-    {"SBLockScreenPluginOverlayContext", "performSelector:withObject:afterDelay:"},
-};
-
-void interposeSpringBoard() {
-  for (const ShownSend& send : kShownSends) interposeReceived(send.className, send.selector);
-  interposeHeightCache();
-}
-
-}  // namespace
 
 void beginModuleLoad(bool traceCalls) {
   {
