@@ -47,6 +47,8 @@ void takeReplacement(id self, SEL cmd, Unencoded value) {
   imp_call<void, Unencoded>(gSavedTake, self, cmd, Unencoded{value.a * 10, value.b * 10});
 }
 
+void raiseLevel(id, SEL, CGFloat) { objc_raise("NSRangeException", "level out of range"); }
+
 template <class R, class... A>
 void addMethod(Class cls, const char* name, R (*fn)(id, SEL, A...)) {
   IMP imp(fn);
@@ -137,6 +139,22 @@ TEST_F(TracerTest, ListsWhatTheModuleInstalledInItsOrderWithWhatTheClassHad) {
   // Nothing is wrapped unless asked.
   msgSend<NSRange, CGPoint, float, short>(probe, "spanFrom:scale:count:", CGPoint{1, 1}, 1.0f, 1);
   EXPECT_TRUE(sb::trace::takeEvents().empty());
+}
+
+// An exception raised inside a traced call reaches SpringBoard's caller as
+// it would untraced, and the calls after it are recorded at the right depth.
+TEST_F(TracerTest, AnExceptionPassesThroughAWrapperAndLeavesTheNestingWhole) {
+  IMP saved;
+  loadModule(true, [&] { MSHookMessageEx(probeClass, sel("setLevel:"), raiseLevel, &saved); });
+  EXPECT_THROW((msgSend<void, CGFloat>(probe, "setLevel:", 2)), ObjCException);
+  EXPECT_THROW((msgSend<void, CGFloat>(probe, "setLevel:", 3)), ObjCException);
+  std::vector<Event> events = sb::trace::takeEvents();
+  ASSERT_EQ(events.size(), 2u);
+  for (const Event& e : events) {
+    EXPECT_EQ(e.depth, 0);
+    EXPECT_FALSE(e.calledSaved);
+  }
+  EXPECT_EQ(events[1].args, std::vector<std::string>{"3"});
 }
 
 // A replacement whose signature is not the method's is listed as such, and
