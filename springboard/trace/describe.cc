@@ -76,6 +76,7 @@ bool isClass(id obj, const char* name) { return std::string_view(class_getName(o
 }  // namespace
 
 std::string describeNumber(double value) { return shortest(value, false); }
+std::string describeText(const std::string& text) { return quoted(text); }
 
 std::string describe(const CGRect& r) {
   return "{{" + describeNumber(r.origin.x) + ", " + describeNumber(r.origin.y) + "}, {" +

