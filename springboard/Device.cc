@@ -94,7 +94,7 @@ Device::Device(const DeviceOptions& options) : options_(options) {
   NSSetDeviceRoot(options.root);
   if (options.settings) {
     try {
-      settingsPane_.replaceAll(*options.settings);
+      rawSettings_.replaceAll(*options.settings);
     } catch (const SettingError& e) {
       throw DeviceError(e.what());
     }
@@ -106,13 +106,13 @@ Device::Device(const DeviceOptions& options) : options_(options) {
     // private folder.
     try {
       DebPackage package = readDebPackageFile(options.install);
-      settingsPane_.ensureFolder();
-      unpackPackage(package, settingsPane_.privateFolder());
+      privateFolder_.ensure();
+      unpackPackage(package, privateFolder_.path());
       installed_.emplace();
       installed_->package = package.name;
     } catch (const PackageError& e) {
       throw DeviceError("--install " + std::string(e.what()));
-    } catch (const SettingError& e) {
+    } catch (const PrivateFolderError& e) {
       throw DeviceError(e.what());
     }
   }
@@ -122,8 +122,8 @@ Device::Device(const DeviceOptions& options) : options_(options) {
   if (installed_) {
     // SpringBoard's classes are there before the loader asks for `Classes`.
     installed_->loadIns = substrateLoadIns({"com.apple.springboard", "SpringBoard"}, options.root,
-                                           settingsPane_.privateFolder());
-    installed_->panes = preferenceLoaderEntries(options.root, settingsPane_.privateFolder());
+                                           privateFolder_.path());
+    installed_->panes = preferenceLoaderEntries(options.root, privateFolder_.path());
     modules.clear();
     for (const LoadIn& loadIn : installed_->loadIns)
       if (loadIn.selected) modules.push_back(loadIn.hostPath);
@@ -313,7 +313,7 @@ std::optional<std::string> Device::open(NSInteger row) {
 
 void Device::setSetting(const std::string& key, const SettingValue& value) {
   try {
-    settingsPane_.set(key, value);
+    rawSettings_.set(key, value);
   } catch (const SettingError& e) {
     throw DeviceError(e.what());
   }
@@ -321,7 +321,7 @@ void Device::setSetting(const std::string& key, const SettingValue& value) {
 
 void Device::unsetSetting(const std::string& key) {
   try {
-    settingsPane_.unset(key);
+    rawSettings_.unset(key);
   } catch (const SettingError& e) {
     throw DeviceError(e.what());
   }
@@ -334,7 +334,7 @@ namespace sb {
 SettingsApp& Device::settingsApp() {
   if (settingsApp_) return *settingsApp_;
   try {
-    settingsPane_.ensureFolder();
+    privateFolder_.ensure();
     if (!installed_) {
       settingsApp_ = std::make_unique<SettingsApp>(SettingsApp::defaultBundleFolder(), "", options_.arch);
     } else if (installed_->panes.empty()) {
@@ -344,7 +344,7 @@ SettingsApp& Device::settingsApp() {
       const PaneEntry& pane = installed_->panes.front();
       settingsApp_ = std::make_unique<SettingsApp>(pane.hostFolder, pane.bundlePath, options_.arch);
     }
-  } catch (const SettingError& e) {
+  } catch (const PrivateFolderError& e) {
     throw DeviceError(e.what());
   } catch (const PaneError& e) {
     throw DeviceError(e.what());

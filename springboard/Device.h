@@ -14,8 +14,9 @@
 
 #include "Snapshot.h"
 #include "install/device_boot.h"
+#include "private_folder.h"
+#include "raw_settings_writer.h"
 #include "settings_app.h"
-#include "settings_pane.h"
 #include "foundation/NSDate.h"
 #include "runtime/strong.h"
 
@@ -46,7 +47,7 @@ struct DeviceOptions {
   // method is wrapped.
   bool traceCalls = false;
   // The settings file holds exactly these for the run, in place of the
-  // root's own; the root is not touched (see settings_pane.h).
+  // root's own; the root is not touched (see private_folder.h).
   std::optional<Settings> settings;
   // A Debian package (.deb) installed for the run: unpacked into the private
   // folder above the root, then booted from as a device boots: the load-ins
@@ -104,9 +105,9 @@ class Device {
   // "bundle …") or "none"; nothing for a row that is not there. The
   // simulated device stays locked.
   std::optional<std::string> open(NSInteger row);
-  // The settings pane writes the settings file while the phone is locked;
-  // the library reads it at the next lock. Raise SettingError when the
-  // private folder cannot be written.
+  // Another program writes the settings file raw while the phone is locked
+  // (raw_settings_writer.h); the library reads it at the next lock. Raise
+  // DeviceError when the private folder cannot be written.
   void setSetting(const std::string& key, const SettingValue& value);
   void unsetSetting(const std::string& key);
   // The Settings app with the library's pane, loaded at the first call (the
@@ -153,7 +154,8 @@ class Device {
   unsigned long arrivals_ = 0;
   std::string overlayPlugin_;  // the plug-in whose overlay is up
   std::string moduleArch_;
-  SettingsPane settingsPane_;
+  PrivateFolder privateFolder_;
+  RawSettingsWriter rawSettings_{privateFolder_};
   std::unique_ptr<SettingsApp> settingsApp_;
   std::optional<Installed> installed_;
 };

@@ -10,7 +10,7 @@
 
 #include "runtime/objc.h"
 #include "settings_app.h"
-#include "settings_pane.h"
+#include "setting_value.h"
 
 namespace sb {
 
@@ -28,7 +28,7 @@ struct ScenarioStep {
   std::string title;        // notify, companion: the rest of the step
   NSInteger row = 0;        // edit, open
   std::string key;          // set, unset, pane KEY VALUE
-  SettingValue value;       // set, typed as the settings pane types it
+  SettingValue value;       // set, typed by the key's kind (setting_value.h)
   std::string paneValue;    // pane KEY VALUE: as the user picks it
   std::string listName;     // pane-list
   std::string pluginName;   // overlay

@@ -1,5 +1,6 @@
 #include "pages/main_page.h"
 
+#include "host/settings_table.h"
 #include "pages/control_values.h"
 #include "pages/lists_page.h"
 #include "store/files.h"
@@ -8,6 +9,9 @@ namespace qst::prefs {
 namespace {
 
 id key(id specifier) { return msgSend<id, id>(specifier, "propertyForKey:", NSStr("key")); }
+
+// The setting the icon list and the custom image's field both store.
+id iconFileKey() { return stringWithUTF8(setting("iconFile").key); }
 
 id iconRow(id specifiers) {
   for (id s : each(specifiers))
@@ -28,7 +32,7 @@ bool isCustomIcon(id row, id value) {
 // that the list shows it as chosen.
 void offerCustomIcon(id specifiers) {
   id row = iconRow(specifiers);
-  id stored = storedSetting(NSStr("iconFile"));
+  id stored = storedSetting(iconFileKey());
   if (!row || !isCustomIcon(row, stored)) return;
   id values = msgSend<id>(msgSend<id>(row, "values"), "mutableCopy");
   id titles = objc_new(objc_getClass("NSMutableArray"));
@@ -106,15 +110,15 @@ void setPreferenceValue(id, SEL, id value, id specifier) {
 
 // The text field under the icon list: the path of the user's own image.
 id customIconFile(id self, SEL, id) {
-  id stored = storedSetting(NSStr("iconFile"));
+  id stored = storedSetting(iconFileKey());
   return isCustomIcon(iconRow(msgSend<id>(self, "specifiers")), stored) ? stored : NSStr("");
 }
 
 void setCustomIconFile(id self, SEL, id text, id) {
   if (!msgSend<BOOL, id>(text, "isKindOfClass:", objc_getClass("NSString"))) return;
-  if (length(text) > 0) save(NSStr("iconFile"), text);
-  else if (isCustomIcon(iconRow(msgSend<id>(self, "specifiers")), storedSetting(NSStr("iconFile"))))
-    save(NSStr("iconFile"), nil);
+  if (length(text) > 0) save(iconFileKey(), text);
+  else if (isCustomIcon(iconRow(msgSend<id>(self, "specifiers")), storedSetting(iconFileKey())))
+    save(iconFileKey(), nil);
   msgSend<void>(self, "reloadSpecifiers");
 }
 

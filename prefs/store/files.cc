@@ -1,12 +1,13 @@
 #include "store/files.h"
 
+#include "host/settings_table.h"
 #include "store/atomic_file.h"
 
 namespace qst::prefs {
 namespace {
 
-id settingsPath() { return NSStr("/var/mobile/Library/Preferences/org.velmorra.quillstonebriarwhistleprefs.plist"); }
-id selectionPath() { return NSStr("/var/mobile/Library/Preferences/org.velmorra.quillstonebriarwhistle.calendars.plist"); }
+id settingsPath() { return stringWithUTF8(kSettingsFilePath); }
+id selectionPath() { return stringWithUTF8(kCalendarSelectionFilePath); }
 
 // NSPropertyListXMLFormat_v1_0: readable by a person over SSH, and by the
 // library as well as the binary form.

@@ -3,6 +3,7 @@
 #include "host/calendar.h"
 #include "host/eventkit.h"
 #include "host/foundation.h"
+#include "host/settings_table.h"
 #include "settings/settings.h"
 #include "startup/log.h"
 
@@ -10,9 +11,7 @@ namespace qst {
 namespace {
 
 constexpr NSUInteger kEntityTypeReminder = 1;
-id calendarSelectionPath() {
-  return NSStr("/var/mobile/Library/Preferences/org.velmorra.quillstonebriarwhistle.calendars.plist");
-}
+id calendarSelectionPath() { return stringWithUTF8(kCalendarSelectionFilePath); }
 
 // The answer may come at any time, on any thread, after the query is over:
 // it only logs.

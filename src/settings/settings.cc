@@ -1,6 +1,7 @@
 #include "settings/settings.h"
 
 #include "host/foundation.h"
+#include "host/settings_table.h"
 #include "settings/colors.h"
 
 extern "C" {
@@ -35,8 +36,7 @@ StrongId icon;
 namespace qst {
 namespace {
 
-id settingsPath() { return NSStr("/var/mobile/Library/Preferences/org.velmorra.quillstonebriarwhistleprefs.plist"); }
-id defaultIconPath() { return NSStr("/Library/PreferenceBundles/QuillstoneBriarwhistlePrefs.bundle/iconIOS7@2x.png"); }
+id defaultIconPath() { return stringWithUTF8(kDefaultIconPath); }
 
 // A stored value of a kind that cannot answer the conversion (an array where
 // a number belongs) counts as absent rather than taking SpringBoard down.
@@ -45,27 +45,20 @@ id valueFor(id settings, const char* key, const char* conversion) {
   return respondsToSelector(value, sel(conversion)) ? value : nil;
 }
 
-BOOL readBool(id settings, const char* key, BOOL fallback) {
-  id value = valueFor(settings, key, "boolValue");
-  return value ? msgSend<BOOL>(value, "boolValue") : fallback;
+BOOL readBool(id settings, const Setting& setting) {
+  id value = valueFor(settings, setting.key, "boolValue");
+  return value ? msgSend<BOOL>(value, "boolValue") : setting.on;
 }
 
-NSInteger readInteger(id settings, const char* key, NSInteger fallback) {
-  id value = valueFor(settings, key, "integerValue");
-  return value ? msgSend<NSInteger>(value, "integerValue") : fallback;
+NSInteger readChoice(id settings, const Setting& setting) {
+  id value = valueFor(settings, setting.key, "integerValue");
+  return static_cast<NSInteger>(value ? chosen(setting, msgSend<NSInteger>(value, "integerValue")) : setting.number);
 }
 
 // intValue: a 32-bit conversion, sign-extended into the machine word.
-NSInteger readInt(id settings, const char* key, NSInteger fallback) {
-  id value = valueFor(settings, key, "intValue");
-  return value ? static_cast<NSInteger>(msgSend<int>(value, "intValue")) : fallback;
-}
-
-template <unsigned long N>
-NSInteger oneOf(NSInteger value, const NSInteger (&allowed)[N], NSInteger fallback) {
-  for (NSInteger a : allowed)
-    if (value == a) return value;
-  return fallback;
+NSInteger readNumber(id settings, const Setting& setting) {
+  id value = valueFor(settings, setting.key, "intValue");
+  return value ? static_cast<NSInteger>(msgSend<int>(value, "intValue")) : static_cast<NSInteger>(setting.number);
 }
 
 id loadImage(id path) {
@@ -74,9 +67,10 @@ id loadImage(id path) {
 }
 
 void readTitleColor(id settings) {
-  id value = valueFor(settings, "textColor", "integerValue");
+  constexpr const Setting& title = setting("textColor");
+  id value = valueFor(settings, title.key, "integerValue");
   if (!value) {
-    textColor.store(systemColor("whiteColor"));  // the title-colour flag keeps its value
+    textColor.store(systemColor(title.text));  // the title-colour flag keeps its value
     return;
   }
   titleColorSameAsListColor = NO;
@@ -89,13 +83,13 @@ void readTitleColor(id settings) {
   }
 }
 
-void readColor(id settings, const char* key, StrongId& color, id (*forIndex)(NSInteger)) {
-  id value = valueFor(settings, key, "integerValue");
-  color.store(value ? forIndex(msgSend<NSInteger>(value, "integerValue")) : systemColor("grayColor"));
+void readColor(id settings, const Setting& setting, StrongId& color, id (*forIndex)(NSInteger)) {
+  id value = valueFor(settings, setting.key, "integerValue");
+  color.store(value ? forIndex(msgSend<NSInteger>(value, "integerValue")) : systemColor(setting.text));
 }
 
 void readIcon(id settings) {
-  id value = msgSend<id>(settings, "objectForKey:", NSStr("iconFile"));
+  id value = msgSend<id>(settings, "objectForKey:", stringWithUTF8(setting("iconFile").key));
   if (!NSIsString(value)) {
     iconFile.store(defaultIconPath());
     icon.store(loadImage(iconFile));
@@ -109,33 +103,33 @@ void readIcon(id settings) {
 
 void loadSettings() {
   AutoreleasePool pool;
-  id settings = objc_autorelease(
-      msgSend<id>(msgSend<id>(classNamed("NSDictionary"), "alloc"), "initWithContentsOfFile:", settingsPath()));
+  id settings = objc_autorelease(msgSend<id>(msgSend<id>(classNamed("NSDictionary"), "alloc"),
+                                             "initWithContentsOfFile:", stringWithUTF8(kSettingsFilePath)));
 
-  isEnabled = readBool(settings, "enabled", YES);
-  showPriority = readBool(settings, "showPriority", YES);
-  showItemsWithoutDueDate = readBool(settings, "showItemsWithoutDueDate", YES);
-  showItemsWithDueDate = readBool(settings, "showItemsWithDueDate", YES);
-  showItemsWithPastDueDate = readBool(settings, "showItemsWithPastDueDate", YES);
-  compatibilityMode = readBool(settings, "compatibilityMode", YES);
-  hideOnNowPlayingScreen = readBool(settings, "hideOnNowPlayingScreen", YES);
-  id bundle = msgSend<id>(settings, "objectForKey:", NSStr("customLaunchAppBundleID"));
-  customLaunchAppBundleID.store(bundle ? bundle : NSStr(""));
-  showSeparatorLines = readBool(settings, "showSeparatorLines", YES);
-  rightAlignedDate = readBool(settings, "rightAlignedDate", NO);
-  displayLocation = readBool(settings, "displayLocation", NO);
-  sameHeightRows = readBool(settings, "sameHeightRows", YES);
-  wallpaperBlurMode = oneOf(readInteger(settings, "wallpaperBlurMode", 2), {0, 1}, 2);
-  reminderSorting = oneOf(readInteger(settings, "reminderSorting", 0), {1, 2}, 0);
-  swipeAction = oneOf(readInteger(settings, "swipeAction", 1), {0, 3}, 1);
+  isEnabled = readBool(settings, setting("enabled"));
+  showPriority = readBool(settings, setting("showPriority"));
+  showItemsWithoutDueDate = readBool(settings, setting("showItemsWithoutDueDate"));
+  showItemsWithDueDate = readBool(settings, setting("showItemsWithDueDate"));
+  showItemsWithPastDueDate = readBool(settings, setting("showItemsWithPastDueDate"));
+  compatibilityMode = readBool(settings, setting("compatibilityMode"));
+  hideOnNowPlayingScreen = readBool(settings, setting("hideOnNowPlayingScreen"));
+  id bundle = msgSend<id>(settings, "objectForKey:", stringWithUTF8(setting("customLaunchAppBundleID").key));
+  customLaunchAppBundleID.store(bundle ? bundle : stringWithUTF8(setting("customLaunchAppBundleID").text));
+  showSeparatorLines = readBool(settings, setting("showSeparatorLines"));
+  rightAlignedDate = readBool(settings, setting("rightAlignedDate"));
+  displayLocation = readBool(settings, setting("displayLocation"));
+  sameHeightRows = readBool(settings, setting("sameHeightRows"));
+  wallpaperBlurMode = readChoice(settings, setting("wallpaperBlurMode"));
+  reminderSorting = readChoice(settings, setting("reminderSorting"));
+  swipeAction = readChoice(settings, setting("swipeAction"));
   readTitleColor(settings);
-  textSize = readInt(settings, "textSize", 14);
-  readColor(settings, "subtitleTextColor", subtitleTextColor, textColorForIndex);
-  subtitleTextSize = readInt(settings, "subtitleTextSize", 14);
-  readColor(settings, "dateTextColor", dateTextColor, dateColorForIndex);
-  dateTextSize = readInt(settings, "dateTextSize", 14);
-  daysToDisplay = readInt(settings, "daysToDisplay", 365);
-  maxRemindersToDisplay = readInt(settings, "maxRemindersToDisplay", 0);
+  textSize = readNumber(settings, setting("textSize"));
+  readColor(settings, setting("subtitleTextColor"), subtitleTextColor, textColorForIndex);
+  subtitleTextSize = readNumber(settings, setting("subtitleTextSize"));
+  readColor(settings, setting("dateTextColor"), dateTextColor, dateColorForIndex);
+  dateTextSize = readNumber(settings, setting("dateTextSize"));
+  daysToDisplay = readNumber(settings, setting("daysToDisplay"));
+  maxRemindersToDisplay = readNumber(settings, setting("maxRemindersToDisplay"));
   readIcon(settings);
 }
 

@@ -11,14 +11,16 @@
 #include <variant>
 #include <vector>
 
+#include "host/settings_table.h"
+
 namespace qst_test {
 
 using PlistValue = std::variant<bool, long long, double, std::string, std::vector<std::string>>;
 using PlistDict = std::map<std::string, PlistValue>;
 enum class PlistFormat { XML, Binary };
 
-inline constexpr const char* kSettingsPath = "/var/mobile/Library/Preferences/org.velmorra.quillstonebriarwhistleprefs.plist";
-inline constexpr const char* kCalendarsPath = "/var/mobile/Library/Preferences/org.velmorra.quillstonebriarwhistle.calendars.plist";
+inline constexpr const char* kSettingsPath = qst::kSettingsFilePath;
+inline constexpr const char* kCalendarsPath = qst::kCalendarSelectionFilePath;
 inline constexpr const char* kSortingPath = "/var/mobile/Library/Preferences/org.velmorra.corvane.sorting.plist";
 
 // One reminder's VTODO property lines, e.g. {"SUMMARY:Milk", "PRIORITY:1"}.

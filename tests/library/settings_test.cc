@@ -1,3 +1,7 @@
+#include <optional>
+#include <sstream>
+
+#include "host/settings_table.h"
 #include "lock_screen.h"
 
 // The settings as SpringBoard's lock screen shows them: the rows' titles,
@@ -33,28 +37,89 @@ class Settings : public LockScreenTest {
   bool underlayShown() { return device->snapshot().underlay.shown; }
 };
 
-TEST_F(Settings, EveryDefaultWithoutAFile) {
-  reminders({{"SUMMARY:a", "PRIORITY:1", kTomorrow}, {"SUMMARY:far", kIn400Days}});
+// Every setting of a row as text, so two locks compare and a difference
+// names the row and what changed.
+std::string look(const sb::RowState& row) {
+  std::ostringstream out;
+  auto label = [&](const char* name, const sb::LabelState& l) {
+    out << " " << name << "(" << l.text << " " << l.fontSize << "pt rgba " << l.color[0] << "," << l.color[1] << ","
+        << l.color[2] << "," << l.color[3] << " at " << l.frame.origin.x << "," << l.frame.origin.y << " "
+        << l.frame.size.width << "x" << l.frame.size.height << ")";
+  };
+  out << row.title << " [" << row.section << "] " << row.defaultAction << " height " << row.height;
+  label("primary", row.primary);
+  label("subtitle", row.subtitleLabel);
+  label("date", row.relevanceDate);
+  out << (row.separatorShown ? " separator" : " no separator") << (row.icon ? " icon" : " no icon");
+  return out.str();
+}
+
+// The table's default as the settings file would store it; a colour has no
+// index that stands for it in every column, so it is left out.
+std::optional<PlistValue> storedDefault(const qst::Setting& setting) {
+  switch (setting.kind) {
+    case qst::SettingKind::Boolean: return setting.on;
+    case qst::SettingKind::Choice:
+    case qst::SettingKind::Number: return setting.number;
+    case qst::SettingKind::Text: return std::string(setting.text);
+    case qst::SettingKind::Color: break;
+  }
+  return std::nullopt;
+}
+
+RGBA tableColor(const char* key) {
+  RGBA c{};
+  msgSend<BOOL, CGFloat*, CGFloat*, CGFloat*, CGFloat*>(msgSend<id>(objc_getClass("UIColor"), qst::findSetting(key)->text),
+                                                        "getRed:green:blue:alpha:", &c[0], &c[1], &c[2], &c[3]);
+  return c;
+}
+
+// Reminders and a row of another application that show what every setting
+// does: a priority mark, one of each kind of due date, a location alarm, a
+// reminder beyond a year; the pane's own icon in place.
+TEST_F(Settings, WithoutAFileEachSettingTakesTheTablesDefault) {
+  reminders({{"SUMMARY:a", "PRIORITY:1", kTomorrow},
+             {"SUMMARY:undated"},
+             {"SUMMARY:past", kYesterday},
+             {"SUMMARY:far", kIn400Days},
+             {"SUMMARY:office", kTomorrow, "BEGIN:VALARM\r\nACTION:DISPLAY\r\nTRIGGER;VALUE=DATE-TIME:19760401T005545Z\r\n"
+                                           "X-APPLE-STRUCTURED-LOCATION;VALUE=URI;X-TITLE=Office:geo:51.5,-0.12\r\n"
+                                           "END:VALARM"}});
   root.notifications(kMessage);
-  root.file("/Library/PreferenceBundles/QuillstoneBriarwhistlePrefs.bundle/iconIOS7@2x.png", kPngBytes);
+  root.file(qst::kDefaultIconPath, kPngBytes);
   auto& device = boot();
   device.lock();
-  EXPECT_EQ(ownTitles(), std::vector<std::string>{"!!! a"});  // enabled, marks, 365 days, no limit
-  auto row = own();
-  EXPECT_EQ(row.section, "com.apple.reminders");
-  EXPECT_EQ(row.subtitle, "");
-  EXPECT_EQ(row.defaultAction, "url x-apple-reminder://");
-  EXPECT_EQ(row.primary.fontSize, 14);
-  EXPECT_EQ(row.relevanceDate.fontSize, 14);
-  EXPECT_EQ(row.primary.color, kWhite);
-  EXPECT_EQ(row.relevanceDate.color, kGray);
-  EXPECT_EQ(row.relevanceDate.frame.origin.x, 57 + row.primary.frame.size.width);  // not right-aligned
-  EXPECT_TRUE(row.separatorShown);
-  EXPECT_TRUE(row.icon);  // the pane's icon
-  EXPECT_FALSE(underlayShown());  // refused even with another application's row
+  std::vector<std::string> withoutFile;
+  for (const auto& row : rows("QuillstoneBriarwhistle")) withoutFile.push_back(look(row));
+  ASSERT_GE(withoutFile.size(), 3u);
+  bool underlayWithoutFile = underlayShown();
+  auto dated = rows("QuillstoneBriarwhistle");
+  auto row = *std::find_if(dated.begin(), dated.end(), [](const sb::RowState& r) { return r.title == "!!! a"; });
+  EXPECT_EQ(row.primary.color, tableColor("textColor"));
+  EXPECT_EQ(row.relevanceDate.color, tableColor("dateTextColor"));
   device.nowPlaying();
   device.wait(5);
-  EXPECT_EQ(ownRows(), 0u);
+  EXPECT_EQ(ownRows() == 0, qst::setting("hideOnNowPlayingScreen").on);
+  device.nowPlayingEnd();
+
+  // The same lock with every default written out.
+  PlistDict defaults;
+  for (const qst::Setting& setting : qst::kSettings)
+    if (auto value = storedDefault(setting)) defaults[setting.key] = *value;
+  root.settings(defaults);
+  device.relock();
+  std::vector<std::string> withDefaults;
+  for (const auto& r : rows("QuillstoneBriarwhistle")) withDefaults.push_back(look(r));
+  EXPECT_EQ(withDefaults, withoutFile);
+  EXPECT_EQ(underlayShown(), underlayWithoutFile);
+
+  // The subtitle's colour shows once the location does.
+  root.settings({{"displayLocation", true}});
+  device.relock();
+  auto located = rows("QuillstoneBriarwhistle");
+  auto office = std::find_if(located.begin(), located.end(), [](const sb::RowState& r) { return !r.subtitle.empty(); });
+  ASSERT_NE(office, located.end());
+  EXPECT_EQ(office->subtitleLabel.color, tableColor("subtitleTextColor"));
 }
 
 class SettingsFormats : public Settings, public ::testing::WithParamInterface<PlistFormat> {};

@@ -4,6 +4,7 @@
 #include <map>
 #include <set>
 
+#include "host/settings_table.h"
 #include "pane.h"
 #include "runtime/message.h"
 
@@ -43,7 +44,7 @@ id spyObjectForKey(id self, SEL cmd, id key) {
 
 id spyInitWithContentsOfFile(id self, SEL cmd, id path) {
   id dictionary = imp_call<id, id>(gInitWithContentsOfFile, self, cmd, path);
-  if (NSStringUTF8(path).ends_with("org.velmorra.quillstonebriarwhistleprefs.plist")) gSettingsDictionary = dictionary;
+  if (NSStringUTF8(path) == qst::kSettingsFilePath) gSettingsDictionary = dictionary;
   return dictionary;
 }
 
@@ -162,7 +163,7 @@ const std::map<std::string, std::map<std::string, NSInteger>> kNumberChoices = {
     {"swipeAction", {{"Nothing", 0}, {"Reminders", 1}, {"Another app", 3}}},
 };
 const std::map<std::string, std::string> kIconChoices = {
-    {"Reminders", "/Library/PreferenceBundles/QuillstoneBriarwhistlePrefs.bundle/iconIOS7@2x.png"},
+    {"Reminders", qst::kDefaultIconPath},
     {"Dot in the list's colour", "DOT"},
     {"Large dot", "DOT_LARGE"},
     {"None", "NONE"},

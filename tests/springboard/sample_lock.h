@@ -1,5 +1,5 @@
 // A SpringBoard booted with the library on the sample device root (only
-// read: settings changes go to the settings pane's private folder).
+// read: settings changes go to the run's private folder).
 #pragma once
 
 #include <gtest/gtest.h>

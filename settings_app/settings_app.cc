@@ -4,9 +4,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
 
 #include "foundation/NSArray.h"
@@ -18,6 +15,7 @@
 #include "foundation/NSString.h"
 #include "foundation/PropertyList.h"
 #include "foundation/PropertyListLimits.h"
+#include "foundation/regular_file.h"
 #include "preferences/preferences.h"
 #include "runtime/autorelease.h"
 #include "runtime/images.h"
@@ -30,11 +28,8 @@ namespace {
 // The bundle's own files are read as the app reads them: host files of a
 // bounded size.
 id readPlist(const std::string& path) {
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec) || std::filesystem::file_size(path, ec) > kMaxPropertyListFileBytes)
-    return nil;
-  std::ifstream in(path, std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string bytes;
+  if (NSReadRegularFile(path, kMaxPropertyListFileBytes, &bytes) != NSFileReadStatus::Read) return nil;
   return NSPropertyListFromBytes(bytes.data(), bytes.size());
 }
 

@@ -1,6 +1,5 @@
-// The settings pane as the simulator plays it: values typed as the pane
-// stores them, changes that take effect at the next lock, and a device root
-// that is only ever read.
+// Settings written raw while the phone is locked: changes that take effect
+// at the next lock, and a device root that is only ever read.
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -10,7 +9,8 @@
 
 #include "foundation/device.h"
 #include "sample_lock.h"
-#include "settings_pane.h"
+#include "host/settings_table.h"
+#include "raw_settings_writer.h"
 
 namespace sbtest {
 namespace {
@@ -75,18 +75,19 @@ TEST_F(SettingsChangeTest, OpeningARowTellsTheActionItLaunches) {
   EXPECT_EQ(device->open(0), std::optional<std::string>("none"));
 }
 
-TEST(SettingsPaneTest, WritesOnlyIntoItsPrivateFolderAndRemovesItWhenDone) {
-  std::string root = (std::filesystem::temp_directory_path() / "pane-root-XXXXXX").string();
+TEST(RawSettingsWriterTest, WritesOnlyIntoItsPrivateFolderAndRemovesItWhenDone) {
+  std::string root = (std::filesystem::temp_directory_path() / "raw-settings-root-XXXXXX").string();
   ASSERT_TRUE(mkdtemp(root.data()));
   NSSetDeviceRoot(root);
   std::string folder;
   {
-    sb::SettingsPane pane;
-    EXPECT_TRUE(pane.privateFolder().empty());  // nothing made until a write
-    pane.set("textSize", 20LL);
-    folder = pane.privateFolder();
+    sb::PrivateFolder privateFolder;
+    sb::RawSettingsWriter writer(privateFolder);
+    EXPECT_TRUE(privateFolder.path().empty());  // nothing made until a write
+    writer.set("textSize", 20LL);
+    folder = privateFolder.path();
     ASSERT_FALSE(folder.empty());
-    std::ifstream file(folder + sb::kSettingsDevicePath);
+    std::ifstream file(folder + qst::kSettingsFilePath);
     std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     EXPECT_NE(text.find("<key>textSize</key>"), std::string::npos);
     EXPECT_NE(text.find("<integer>20</integer>"), std::string::npos);
@@ -96,13 +97,14 @@ TEST(SettingsPaneTest, WritesOnlyIntoItsPrivateFolderAndRemovesItWhenDone) {
   std::filesystem::remove(root);
   // On the device itself every folder is in its root: nothing is written.
   NSSetDeviceRoot("/");
-  sb::SettingsPane pane;
-  EXPECT_THROW(pane.set("textSize", 20LL), sb::SettingError);
-  EXPECT_TRUE(pane.privateFolder().empty());
+  sb::PrivateFolder privateFolder;
+  sb::RawSettingsWriter writer(privateFolder);
+  EXPECT_THROW(writer.set("textSize", 20LL), sb::SettingError);
+  EXPECT_TRUE(privateFolder.path().empty());
 }
 
-TEST(SettingsPaneTest, AnInterruptedRunLeavesNoPrivateFolder) {
-  std::string root = (std::filesystem::temp_directory_path() / "pane-root-XXXXXX").string();
+TEST(PrivateFolderTest, AnInterruptedRunLeavesNoPrivateFolder) {
+  std::string root = (std::filesystem::temp_directory_path() / "raw-settings-root-XXXXXX").string();
   ASSERT_TRUE(mkdtemp(root.data()));
   int channel[2];
   ASSERT_EQ(pipe(channel), 0);
@@ -110,9 +112,10 @@ TEST(SettingsPaneTest, AnInterruptedRunLeavesNoPrivateFolder) {
   ASSERT_GE(child, 0);
   if (child == 0) {
     NSSetDeviceRoot(root);
-    sb::SettingsPane pane;
-    pane.set("enabled", false);
-    std::string folder = pane.privateFolder();
+    sb::PrivateFolder privateFolder;
+    sb::RawSettingsWriter writer(privateFolder);
+    writer.set("enabled", false);
+    std::string folder = privateFolder.path();
     if (write(channel[1], folder.c_str(), folder.size()) != static_cast<ssize_t>(folder.size())) _exit(1);
     close(channel[1]);
     raise(SIGTERM);

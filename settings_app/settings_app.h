@@ -4,7 +4,9 @@
 // specifiers), shows each page's groups and rows with their current values,
 // and works the pane's controls as a user does: a switch turned on or off, a
 // choice picked by its shown name, a number or text typed, a list tapped.
-// What the pane writes goes to the run's private folder (settings_pane.h).
+// What the pane writes goes to the run's private folder
+// (springboard/private_folder.h), which SpringBoard's driver makes before it
+// opens the app.
 #pragma once
 
 #include <optional>
