@@ -14,8 +14,6 @@
 #include "foundation/NSNumber.h"
 #include "foundation/NSString.h"
 #include "foundation/PropertyList.h"
-#include "foundation/PropertyListLimits.h"
-#include "foundation/regular_file.h"
 #include "preferences/preferences.h"
 #include "runtime/autorelease.h"
 #include "runtime/images.h"
@@ -24,14 +22,6 @@
 
 namespace sb {
 namespace {
-
-// The bundle's own files are read as the app reads them: host files of a
-// bounded size.
-id readPlist(const std::string& path) {
-  std::string bytes;
-  if (NSReadRegularFile(path, kMaxPropertyListFileBytes, &bytes) != NSFileReadStatus::Read) return nil;
-  return NSPropertyListFromBytes(bytes.data(), bytes.size());
-}
 
 std::string stringFor(id dictionary, const char* key) {
   id value = NSIsDictionary(dictionary) ? msgSend<id, id>(dictionary, "objectForKey:", NSStr(key)) : nil;
@@ -179,7 +169,7 @@ SettingsApp::SettingsApp(const std::string& bundleFolder, const std::string& dev
     : folder_(bundleFolder), process_(kSettingsAppFolder, settingsAppImages()) {
   ObjcProcessScope inApp(process_);
   AutoreleasePool pool;
-  id info = readPlist(folder_ + "/Info.plist");
+  id info = propertyListFromHostFile(folder_ + "/Info.plist");
   std::string executable = stringFor(info, "CFBundleExecutable"), principal = stringFor(info, "NSPrincipalClass");
   if (executable.empty() || principal.empty())
     throw PaneError("the settings pane " + folder_ + " has no Info.plist naming its executable and principal class");
@@ -206,7 +196,7 @@ SettingsApp::~SettingsApp() {
 
 PanePage SettingsApp::mainPage() {
   ObjcProcessScope inApp(process_);
-  id specifierPlist = readPlist(folder_ + "/" + stringFor(readPlist(folder_ + "/Info.plist"), "CFBundleExecutable") +
+  id specifierPlist = propertyListFromHostFile(folder_ + "/" + stringFor(propertyListFromHostFile(folder_ + "/Info.plist"), "CFBundleExecutable") +
                                 ".plist");
   return pageOf(principal_, stringFor(specifierPlist, "title"), "");
 }

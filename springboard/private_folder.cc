@@ -4,13 +4,13 @@
 #include <stdlib.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <vector>
 
 #include "foundation/device.h"
+#include "foundation/host_path.h"
 #include "host/settings_table.h"
 
 namespace sb {
@@ -67,12 +67,6 @@ void stopRemovingOnSignals() {
   }
 }
 
-bool inside(const fs::path& path, const fs::path& folder) {
-  std::error_code ec;
-  fs::path p = fs::weakly_canonical(fs::absolute(path, ec), ec), f = fs::weakly_canonical(fs::absolute(folder, ec), ec);
-  return std::mismatch(f.begin(), f.end(), p.begin(), p.end()).first == f.end();
-}
-
 }  // namespace
 
 PrivateFolder::~PrivateFolder() {
@@ -88,7 +82,7 @@ void PrivateFolder::ensure() {
   std::error_code ec;
   fs::path base = fs::temp_directory_path(ec);
   if (ec) base = "/tmp";
-  if (inside(base, NSDeviceRoot()))
+  if (hostPathLiesIn(base.string(), NSDeviceRoot()))
     throw PrivateFolderError("the temporary folder " + base.string() + " lies in the device root " + NSDeviceRoot() +
                              "; settings changes are never written there");
   std::string pattern = (base / "springboard-settings-XXXXXX").string();

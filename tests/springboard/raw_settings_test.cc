@@ -5,9 +5,9 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "foundation/device.h"
+#include "foundation/regular_file.h"
 #include "sample_lock.h"
 #include "host/settings_table.h"
 #include "raw_settings_writer.h"
@@ -87,8 +87,8 @@ TEST(RawSettingsWriterTest, WritesOnlyIntoItsPrivateFolderAndRemovesItWhenDone) 
     writer.set("textSize", 20LL);
     folder = privateFolder.path();
     ASSERT_FALSE(folder.empty());
-    std::ifstream file(folder + qst::kSettingsFilePath);
-    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::string text;
+    ASSERT_EQ(NSReadRegularFile(folder + qst::kSettingsFilePath, 1 << 20, &text), NSFileReadStatus::Read);
     EXPECT_NE(text.find("<key>textSize</key>"), std::string::npos);
     EXPECT_NE(text.find("<integer>20</integer>"), std::string::npos);
   }
