@@ -10,7 +10,7 @@
 #include "foundation/NSLog.h"
 #include "foundation/device.h"
 #include "picture.h"
-#include "report.h"
+#include "report_parts.h"
 #include "runtime/autorelease.h"
 #include "scenario.h"
 #include "time_text.h"

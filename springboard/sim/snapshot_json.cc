@@ -1,4 +1,4 @@
-#include "report.h"
+#include "report_parts.h"
 
 namespace sim {
 namespace {

@@ -1,4 +1,5 @@
-// The simulator's two forms of output: one JSON document, or readable text.
+// The parts of a report, each in both forms: the JSON value or writer, and
+// the text for a reader.
 #pragma once
 
 #include <nlohmann/json.hpp>
