@@ -16,11 +16,12 @@ namespace sim {
 // the given line on (0: every line).
 nlohmann::json snapshotJson(const sb::Snapshot& snapshot, size_t firstLogLine = 0);
 // The lock screen's state as one object with its rows, written row by row,
-// beside further members (`members`, and `streamed`, written when their turn
-// comes); the rows are let go once written.
+// beside further members; the rows are let go once written.
 void writeSnapshot(JsonStream& out, sb::Snapshot snapshot, size_t firstLogLine,
-                   const nlohmann::json& members = nlohmann::json::object(),
-                   std::map<std::string, JsonStream::Writer> streamed = {});
+                   const nlohmann::json& members = nlohmann::json::object());
+// The given members of an object already begun, with the snapshot's rows
+// among them in key order, written and let go as above.
+void writeMembersWithRows(JsonStream& out, sb::Snapshot snapshot, const nlohmann::json& members);
 
 // The list as a table, then the underlay, the screen and the log.
 void printSnapshotTable(std::ostream& out, const sb::Snapshot& snapshot, size_t firstLogLine = 0);

@@ -86,17 +86,23 @@ json snapshotJson(const sb::Snapshot& snapshot, size_t firstLogLine) {
   return document;
 }
 
-void writeSnapshot(JsonStream& out, sb::Snapshot snapshot, size_t firstLogLine, const json& members,
-                   std::map<std::string, JsonStream::Writer> streamed) {
-  json document = snapshotJson(snapshot, firstLogLine);
-  document.update(members);
+void writeMembersWithRows(JsonStream& out, sb::Snapshot snapshot, const json& members) {
   // One row's tree at a time, and the rows let go once written, before the
-  // members after them ("steps") are written.
+  // members after them are written.
+  std::map<std::string, JsonStream::Writer> streamed;
   streamed["rows"] = [&snapshot](JsonStream& stream) {
     stream.array(snapshot.rows.size(), [&snapshot](size_t i, JsonStream& s) { writeRow(s, snapshot.rows[i]); });
     std::vector<sb::RowState>().swap(snapshot.rows);
   };
-  out.object(document, streamed);
+  out.members(members, streamed);
+}
+
+void writeSnapshot(JsonStream& out, sb::Snapshot snapshot, size_t firstLogLine, const json& members) {
+  json document = snapshotJson(snapshot, firstLogLine);
+  document.update(members);
+  out.beginObject();
+  writeMembersWithRows(out, std::move(snapshot), document);
+  out.endObject();
 }
 
 }  // namespace sim
