@@ -22,7 +22,12 @@ function(make_tree name files includes)
   file(WRITE "${tree}/x.cc" "\n")
   set(flags "")
   foreach(dir IN LISTS includes)
-    string(APPEND flags " -I${tree}/${dir}")
+    # Quoted as CMake quotes a folder with a space in it.
+    if("${tree}" MATCHES " ")
+      string(APPEND flags " -I\\\"${tree}/${dir}\\\"")
+    else()
+      string(APPEND flags " -I${tree}/${dir}")
+    endif()
   endforeach()
   file(WRITE "${tree}/build/compile_commands.json" "[
 {
