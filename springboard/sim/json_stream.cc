@@ -55,12 +55,6 @@ void JsonStream::key(const std::string& name) {
 
 void JsonStream::element() { next(); }
 
-void JsonStream::object(const nlohmann::json& members, const std::map<std::string, Writer>& streamed) {
-  beginObject();
-  this->members(members, streamed);
-  endObject();
-}
-
 void JsonStream::members(const nlohmann::json& members, const std::map<std::string, Writer>& streamed) {
   std::set<std::string> keys;
   for (const auto& [key, _] : members.items()) keys.insert(key);
