@@ -1,6 +1,6 @@
 # Cross-compiling the library for a jailbroken iOS 7-9 device with Debian's
 # own clang and lld; no SDK. The device's runtime and frameworks are
-# declared by src/host/device and linked through our .tbd stubs (device/stubs).
+# declared by src/host/ios and linked through our .tbd stubs (device/stubs).
 set(CMAKE_SYSTEM_NAME Generic)
 set(CMAKE_SYSTEM_PROCESSOR arm64)
 
@@ -23,4 +23,4 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
-set(QST_HOST device CACHE STRING "The backend behind src/host/" FORCE)
+set(QST_HOST ios CACHE STRING "The backend behind src/host/" FORCE)

@@ -1,4 +1,4 @@
-// Sends of each return kind through the device backend, compiled for both
+// Sends of each return kind through the iOS backend, compiled for both
 // processors; check_abi.sh reads which runtime entry point each one calls.
 #include "host/foundation.h"
 #include "host/uikit.h"

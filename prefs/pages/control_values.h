@@ -5,7 +5,7 @@
 // own default applies).
 #pragma once
 
-#include "host/runtime.h"
+#include "host/preferences.h"
 
 namespace qst::prefs {
 

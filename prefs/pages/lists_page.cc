@@ -1,6 +1,6 @@
 #include "pages/lists_page.h"
 
-#include "src/host/eventkit.h"
+#include "host/eventkit.h"
 #include "store/files.h"
 
 namespace qst::prefs {

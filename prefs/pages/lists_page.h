@@ -5,7 +5,7 @@
 // store is asked for access; a refusal is said in words, with no lists.
 #pragma once
 
-#include "host/runtime.h"
+#include "host/preferences.h"
 
 namespace qst::prefs {
 

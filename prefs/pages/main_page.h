@@ -3,7 +3,7 @@
 // written to the file itself.
 #pragma once
 
-#include "host/runtime.h"
+#include "host/preferences.h"
 
 namespace qst::prefs {
 

@@ -1,6 +1,6 @@
 #include "store/atomic_file.h"
 
-#include "host/files.h"
+#include "host/preference_files.h"
 
 namespace qst::prefs {
 namespace {

@@ -3,7 +3,7 @@
 // or the new one, never a part of either.
 #pragma once
 
-#include "host/runtime.h"
+#include "host/preferences.h"
 
 namespace qst::prefs {
 

@@ -7,7 +7,7 @@
 // library reads the disk.
 #pragma once
 
-#include "host/runtime.h"
+#include "host/preferences.h"
 
 namespace qst::prefs {
 

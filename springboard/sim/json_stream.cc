@@ -55,17 +55,15 @@ void JsonStream::key(const std::string& name) {
 
 void JsonStream::element() { next(); }
 
-void JsonStream::object(const nlohmann::json& members, const std::map<std::string, Writer>& streamed) {
+void JsonStream::members(const nlohmann::json& members, const std::map<std::string, Writer>& streamed) {
   std::set<std::string> keys;
   for (const auto& [key, _] : members.items()) keys.insert(key);
   for (const auto& [key, _] : streamed) keys.insert(key);
-  beginObject();
   for (const std::string& name : keys) {
     key(name);
     if (auto found = streamed.find(name); found != streamed.end()) found->second(*this);
     else value(members.at(name));
   }
-  endObject();
 }
 
 void JsonStream::array(std::size_t count, const std::function<void(std::size_t, JsonStream&)>& element) {

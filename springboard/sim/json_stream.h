@@ -25,10 +25,12 @@ class JsonStream {
 
   // A finished value at the current depth.
   void value(const nlohmann::json& v);
-  // An object: the members of `members` and those of `streamed`, in key
-  // order as nlohmann keeps them; a streamed member's writer writes its value
-  // when its turn comes. A key in both is written from `streamed`.
-  void object(const nlohmann::json& members, const std::map<std::string, Writer>& streamed = {});
+  // Members of the object begun last: those of `members` and those of
+  // `streamed`, in key order as nlohmann keeps them; a streamed member's
+  // writer writes its value when its turn comes. A key in both is written
+  // from `streamed`. An object may be written in several runs of members,
+  // each key after the last run's.
+  void members(const nlohmann::json& members, const std::map<std::string, Writer>& streamed = {});
   // An array of `count` elements; element(i, stream) writes the i-th.
   void array(std::size_t count, const std::function<void(std::size_t, JsonStream&)>& element);
 

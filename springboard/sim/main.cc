@@ -3,8 +3,9 @@
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <filesystem>
-#include <iomanip>
 #include <iostream>
+#include <memory>
+#include <utility>
 
 #include "Device.h"
 #include "foundation/NSLog.h"
@@ -52,38 +53,6 @@ std::string stepPictureName(size_t number, const std::string& step) {
   char prefix[16];
   std::snprintf(prefix, sizeof prefix, "%02zu-", number);
   return prefix + step.substr(0, step.find_first_of(" \t")) + ".png";
-}
-
-// Which library ran: its file, and the processor whose code ran ("host" for
-// the Linux module, else the dylib's slice); null when none.
-nlohmann::json moduleJson(const std::string& path, const std::string& arch) {
-  if (path.empty()) return nullptr;
-  return {{"file", fs::path(path).filename().string()}, {"arch", arch}};
-}
-
-// What the package brought: each load-in with the loader's answer, and the
-// Settings app's entries.
-nlohmann::json installJson(const sb::Device::Installed& installed) {
-  nlohmann::json loadIns = nlohmann::json::array(), panes = nlohmann::json::array();
-  for (const sb::LoadIn& l : installed.loadIns)
-    loadIns.push_back({{"path", l.devicePath}, {"loaded", l.selected}, {"reason", l.reason}});
-  for (const sb::PaneEntry& p : installed.panes)
-    panes.push_back({{"entry", p.entryPath}, {"bundle", p.bundlePath}, {"label", p.label}, {"icon", p.icon},
-                     {"isController", p.isController}});
-  return {{"package", installed.package}, {"loadIns", loadIns}, {"panes", panes}};
-}
-
-void printInstall(std::ostream& out, const std::string& path, const sb::Device::Installed& installed) {
-  out << "== install " << path << " (" << installed.package << ")\n";
-  bool any = false;
-  for (const sb::LoadIn& l : installed.loadIns) {
-    out << "  " << (l.selected ? "loaded " : "not loaded ") << l.devicePath << ": " << l.reason << "\n";
-    any |= l.selected;
-  }
-  if (!any) out << "  no library loaded into SpringBoard\n";
-  for (const sb::PaneEntry& p : installed.panes) out << "  settings pane \"" << p.label << "\": " << p.bundlePath << "\n";
-  if (installed.panes.empty()) out << "  no settings pane\n";
-  out << "\n";
 }
 
 }  // namespace
@@ -172,8 +141,11 @@ int main(int argc, char** argv) {
     options.arch = o.arch;
     options.install = o.install;
     sb::Device device(options);
-    if (device.installed() && !o.json) printInstall(std::cout, o.install, *device.installed());
-    if (o.hooks && !o.json) sim::printHooks(std::cout, sb::trace::installedMethods());
+    const sim::Run run{o.ios, o.now, o.tz, o.calendar, options.modulePath, o.trace};
+    std::unique_ptr<sim::Report> report =
+        o.json ? sim::makeJsonReport(std::cout, run, device) : sim::makeTextReport(std::cout, run);
+    if (const sb::Device::Installed* installed = device.installed()) report->installed(o.install, *installed);
+    if (o.hooks) report->hooks(sb::trace::installedMethods());
     try {
       sb::checkPaneSteps(device, steps);
     } catch (const sb::ScenarioError& e) {
@@ -181,8 +153,13 @@ int main(int argc, char** argv) {
     }
     device.lock();
 
-    size_t omitted = 0;
-    auto takeTrace = [&] { return sb::trace::takeEvents(&omitted); };
+    // The trace is taken after the lock and after each step, traced or not,
+    // so that each holds its own stretch.
+    auto takeTrace = [] {
+      sim::Traced trace;
+      trace.events = sb::trace::takeEvents(&trace.omitted);
+      return trace;
+    };
     // A step that shows the settings pane is drawn as its page, every other
     // as the lock screen.
     auto drawStep = [&](size_t number, const std::string& step, const std::vector<sb::PanePage>& pages = {}) {
@@ -193,97 +170,24 @@ int main(int argc, char** argv) {
       std::cerr << "springboard-sim: --png-steps " << error << "\n";
       return false;
     };
-    std::vector<sb::trace::Event> lockTrace = takeTrace();
-    size_t lockOmitted = omitted;
+    sim::Traced lockTrace = takeTrace();
     if (!drawStep(0, "lock")) return 2;
+    sb::Snapshot lock = device.snapshot();
+    size_t logSeen = lock.log.size();
+    report->lock(std::move(lock), lockTrace);
 
     // Each step's screen is reported as soon as it is read and let go before
     // the next step, so a scenario holds no more than one lock's worth.
-    size_t logSeen = 0;
-    struct PictureFailed {};
-    auto runStep = [&](size_t i, sim::JsonStream* json) {
-      const sb::ScenarioStep& step = steps[i];
-      sb::StepResult result = sb::runScenarioStep(device, step);
-      std::vector<sb::trace::Event> events = takeTrace();
+    for (size_t i = 0; i < steps.size(); ++i) {
+      report->stepStarts();
+      sb::StepResult result = sb::runScenarioStep(device, steps[i]);
+      sim::Traced trace = takeTrace();
       sb::Snapshot after = device.snapshot();
-      const size_t firstLogLine = logSeen;
-      logSeen = after.log.size();
-      bool isEdit = step.kind == sb::ScenarioStep::Kind::Edit, isOpen = step.kind == sb::ScenarioStep::Kind::Open;
-      if (json) {
-        nlohmann::json entry = nlohmann::json::object();
-        entry["step"] = step.text;
-        if (isEdit) entry["canEdit"] = result.canEdit;
-        if (isOpen) entry["opened"] = result.opened ? nlohmann::json(*result.opened) : nlohmann::json(nullptr);
-        if (!result.pages.empty()) entry["pane"] = sim::paneJson(result.pages);
-        if (o.trace) {
-          entry["trace"] = sim::traceJson(events);
-          if (omitted) entry["traceOmitted"] = omitted;
-        }
-        sim::writeSnapshot(*json, std::move(after), firstLogLine, entry);
-      } else {
-        std::cout << "\n== " << step.text;
-        if (isEdit) std::cout << ": " << (result.canEdit ? "editable" : "not editable");
-        if (isOpen) std::cout << ": " << (result.opened ? "opens " + *result.opened : "no such row");
-        std::cout << "\n";
-        if (!result.pages.empty()) sim::printPanePages(std::cout, result.pages);
-        sim::printSnapshotTable(std::cout, after, firstLogLine);
-        if (o.trace) sim::printTrace(std::cout, events, omitted);
-      }
-      if (!drawStep(i + 1, step.text, result.pages)) throw PictureFailed{};
-    };
-
-    // The lock as it stood before any step: the text's first table and the
-    // JSON document's top level.
-    try {
-      if (o.json) {
-        nlohmann::json members = nlohmann::json::object();
-        members["version"] = {{"simulator", SPRINGBOARD_SIM_VERSION}, {"package", QST_PACKAGE_VERSION}};
-        if (const sb::Device::Installed* installed = device.installed()) {
-          members["install"] = installJson(*installed);
-          members["module"] = nullptr;
-          for (const sb::LoadIn& l : installed->loadIns)
-            if (l.selected) {
-              members["module"] = moduleJson(l.hostPath, device.moduleArch());
-              members["module"]["from"] = l.devicePath;
-              break;
-            }
-        } else {
-          members["module"] = moduleJson(options.modulePath, device.moduleArch());
-        }
-        // The pane steps were checked before the lock, which opened the pane.
-        if (const sb::SettingsApp* pane = device.openedSettingsApp())
-          members["pane"] = {{"bundle", pane->bundlePath()}, {"file", pane->executable()}, {"arch", pane->arch()}};
-        if (o.hooks) members["hooks"] = sim::hooksJson(sb::trace::installedMethods());
-        if (o.trace) {
-          members["trace"] = sim::traceJson(lockTrace);
-          if (lockOmitted) members["traceOmitted"] = lockOmitted;
-        }
-        std::map<std::string, sim::JsonStream::Writer> streamed;
-        if (!steps.empty())
-          streamed["steps"] = [&](sim::JsonStream& stream) {
-            stream.array(steps.size(), [&](size_t i, sim::JsonStream& s) { runStep(i, &s); });
-          };
-        sim::JsonStream stream(std::cout);
-        sb::Snapshot lock = device.snapshot();
-        logSeen = lock.log.size();
-        sim::writeSnapshot(stream, std::move(lock), 0, members, streamed);
-        stream.flush();
-        std::cout << "\n";
-      } else {
-        {
-          const sb::Snapshot lock = device.snapshot();
-          std::cout << "== lock (iOS " << o.ios << ", " << o.now << ", " << o.tz
-                    << (o.calendar == "gregorian" ? "" : ", " + o.calendar + " calendar") << ")\n";
-          sim::printSnapshotTable(std::cout, lock);
-          if (o.trace) sim::printTrace(std::cout, lockTrace, lockOmitted);
-          logSeen = lock.log.size();
-        }
-        for (size_t i = 0; i < steps.size(); ++i) runStep(i, nullptr);
-      }
-    } catch (const PictureFailed&) {
-      std::cout.flush();
-      return 2;
+      const size_t firstLogLine = std::exchange(logSeen, after.log.size());
+      report->step(steps[i], result, std::move(after), firstLogLine, trace);
+      if (!drawStep(i + 1, steps[i].text, result.pages)) return 2;
     }
+    report->finish();
     if (!o.png.empty()) {
       std::string error;
       if (!sim::drawLockScreenPNG(device, o.png, &error)) return fail("--png " + error);

@@ -1,42 +1,64 @@
-// The simulator's two forms of output: one JSON document, or readable text.
+// What springboard-sim reports of a run, told in the order it happens: what
+// the package installed and the methods the library installed, then the
+// lock, then each step, then the end. Each form of output (a table for a
+// reader, one JSON document) is an implementation that writes what it is
+// told in its own layout and at its own time; main.cc only drives it.
 #pragma once
 
-#include <nlohmann/json.hpp>
+#include <cstddef>
+#include <memory>
 #include <ostream>
+#include <string>
+#include <vector>
 
+#include "Device.h"
 #include "Snapshot.h"
-#include "json_stream.h"
-#include "settings_app.h"
+#include "scenario.h"
 #include "trace/trace.h"
 
 namespace sim {
 
-// The lock screen's state but its rows: underlay, screenLit, and `log` from
-// the given line on (0: every line).
-nlohmann::json snapshotJson(const sb::Snapshot& snapshot, size_t firstLogLine = 0);
-// The lock screen's state as one object with its rows, written row by row,
-// beside further members (`members`, and `streamed`, written when their turn
-// comes); the rows are let go once written.
-void writeSnapshot(JsonStream& out, sb::Snapshot snapshot, size_t firstLogLine,
-                   const nlohmann::json& members = nlohmann::json::object(),
-                   std::map<std::string, JsonStream::Writer> streamed = {});
+// The run as the user asked for it.
+struct Run {
+  std::string ios, now, timeZone, calendar;  // as given on the command line
+  std::string modulePath;                     // the library asked for; empty: none
+  bool traced = false;                        // --trace
+};
 
-// The list as a table, then the underlay, the screen and the log.
-void printSnapshotTable(std::ostream& out, const sb::Snapshot& snapshot, size_t firstLogLine = 0);
+// The trace of one stretch of the run (the lock, a step), and how many of
+// its events were not kept.
+struct Traced {
+  std::vector<sb::trace::Event> events;
+  std::size_t omitted = 0;
+};
 
-// The methods the module installed, in order: one JSON object each, or one
-// line each.
-nlohmann::json hooksJson(const std::vector<sb::trace::InstalledMethod>& methods);
-void printHooks(std::ostream& out, const std::vector<sb::trace::InstalledMethod>& methods);
+class Report {
+ public:
+  virtual ~Report() = default;
 
-// A step's trace: one JSON object per event, or its lines indented by
-// nesting under "trace:".
-nlohmann::json traceJson(const std::vector<sb::trace::Event>& events);
-void printTrace(std::ostream& out, const std::vector<sb::trace::Event>& events, std::size_t omitted);
+  // Before the lock: what --install brought, and the methods the library
+  // replaced and added (--hooks).
+  virtual void installed(const std::string& packagePath, const sb::Device::Installed& installed) = 0;
+  virtual void hooks(const std::vector<sb::trace::InstalledMethod>& methods) = 0;
+  // The lock screen as the lock left it, before any step.
+  virtual void lock(sb::Snapshot screen, const Traced& trace) = 0;
+  // A step is about to run. A form that writes as it goes opens the step's
+  // place here, so that a run that stops inside the step leaves its output
+  // as far as it got.
+  virtual void stepStarts() {}
+  // A step has run: what it answered, and the lock screen after it, whose
+  // log lines from firstLogLine on are the step's own.
+  virtual void step(const sb::ScenarioStep& step, const sb::StepResult& result, sb::Snapshot screen,
+                    std::size_t firstLogLine, const Traced& trace) = 0;
+  // After the last step.
+  virtual void finish() = 0;
+};
 
-// The settings pane's pages: one JSON object per row ({"group", "label",
-// "key", "value"}), or each page's groups with their rows and footers.
-nlohmann::json paneJson(const std::vector<sb::PanePage>& pages);
-void printPanePages(std::ostream& out, const std::vector<sb::PanePage>& pages);
+// A table of the list, the underlay, the screen and the log, for the lock
+// and after each step.
+std::unique_ptr<Report> makeTextReport(std::ostream& out, const Run& run);
+// One JSON document: the lock at the top level, the steps in "steps". The
+// device is asked at the lock which library and pane it ran.
+std::unique_ptr<Report> makeJsonReport(std::ostream& out, const Run& run, const sb::Device& device);
 
 }  // namespace sim

@@ -1,6 +1,6 @@
 #include <iomanip>
 
-#include "report.h"
+#include "report_parts.h"
 
 namespace sim {
 namespace {

@@ -9,8 +9,7 @@
 #include "runtime/strong.h"
 #include "substrate/substrate.h"
 
-// A class by name; the device backend keeps the answer for the library's
-// own literals, the stand-in runtime remembers names itself.
+// A class by name, looked up at each use as on the device.
 inline Class classNamed(const char* name) { return objc_getClass(name); }
 
 // Calls a saved implementation through the signature of the replacement

@@ -1,6 +1,6 @@
-// The pane's file calls in the simulator: the host's C library, and device
-// paths mapped to the run's private folder, so the user's device root is
-// never written.
+// The settings pane's file calls in the simulator: the host's C library,
+// and device paths mapped to the run's private folder, so the user's device
+// root is never written.
 #pragma once
 
 #include <fcntl.h>

@@ -74,7 +74,7 @@ inline Class classNamed(const char* name) { return objc_getClass(name); }
 // ---- typed message sends ------------------------------------------------------
 class StrongId;
 
-namespace device_abi {
+namespace ios_abi {
 
 // Object pointers of either kind, strong references and nil travel as id.
 template <class T>
@@ -117,7 +117,7 @@ R send(id self, SEL cmd, A... args) {
     return reinterpret_cast<Fn>(objc_msgSend)(self, cmd, args...);
 }
 
-}  // namespace device_abi
+}  // namespace ios_abi
 
 // msgSend<R>(receiver, selector, args...): [receiver selector args...] with
 // the C++ signature R(id, SEL, args...). Messaging nil returns a zero R
@@ -126,7 +126,7 @@ R send(id self, SEL cmd, A... args) {
 template <class R, class... A>
 R msgSend(id self, SEL cmd, A... args) {
   if (!self) return R();
-  return device_abi::send<R, typename device_abi::Arg<A>::type...>(self, cmd, args...);
+  return ios_abi::send<R, typename ios_abi::Arg<A>::type...>(self, cmd, args...);
 }
 
 template <class R, class... A>

@@ -3,7 +3,7 @@
 #include <iomanip>
 #include <sstream>
 
-#include "report.h"
+#include "report_parts.h"
 
 namespace sim {
 namespace {

@@ -1,15 +1,15 @@
-// The object runtime, Foundation and UIKit as the pane sees them: the
-// library's own declarations of the device's interface (messages, strong
+// The object runtime, Foundation and UIKit as the settings pane sees them:
+// the library's own declarations of the device's interface (messages, strong
 // references, strings, image contexts), with what a bundle that makes
 // classes of its own needs besides: allocating and registering a class
 // pair, and sending to the superclass. The backend chosen at configure time
-// supplies those two.
+// supplies those two. The library itself makes no classes.
 #pragma once
 
-#include "backend/classes.h"
-#include "src/host/foundation.h"
-#include "src/host/objc.h"
-#include "src/host/uikit.h"
+#include "backend/class_pairs.h"
+#include "host/foundation.h"
+#include "host/objc.h"
+#include "host/uikit.h"
 
 namespace qst::prefs {
 

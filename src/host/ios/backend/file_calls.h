@@ -1,4 +1,4 @@
-// The pane's file calls on the device: the C library (libSystem), with
+// The settings pane's file calls on the device: the C library (libSystem), with
 // Darwin's flag values, and device paths written where they are.
 #pragma once
 

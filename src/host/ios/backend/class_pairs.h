@@ -24,7 +24,7 @@ inline Class allocateClassPair(Class superclass, const char* name) { return objc
 template <class R, class... A>
 R msgSendSuper(Class cls, id self, const char* name, A... args) {
   objc_super super{self, class_getSuperclass(cls)};
-  using Fn = R (*)(objc_super*, SEL, typename device_abi::Arg<A>::type...);
+  using Fn = R (*)(objc_super*, SEL, typename ios_abi::Arg<A>::type...);
   return reinterpret_cast<Fn>(objc_msgSendSuper)(&super, sel(name), args...);
 }
 

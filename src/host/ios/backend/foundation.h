@@ -19,18 +19,18 @@ using NSTimeInterval = double;  // a double on both processors, unlike CGFloat
 using RealDouble = double;      // Foundation's double (doubleValue), unlike CGFloat
 enum NSComparisonResult : NSInteger { NSOrderedAscending = -1, NSOrderedSame = 0, NSOrderedDescending = 1 };
 
-namespace device_c {
+namespace ios_c {
 extern "C" {
 void NSLog(id format, ...);
 id NSStringFromClass(Class cls);
 extern double NSFoundationVersionNumber;
 }
-}  // namespace device_c
+}  // namespace ios_c
 
-using device_c::NSFoundationVersionNumber;
-using device_c::NSStringFromClass;
+using ios_c::NSFoundationVersionNumber;
+using ios_c::NSStringFromClass;
 
-namespace device_abi {
+namespace ios_abi {
 // What a value becomes when passed to a variadic format: a strong reference
 // passes its object.
 template <class T>
@@ -38,11 +38,11 @@ T vararg(T value) {
   return value;
 }
 inline id vararg(const StrongId& value) { return value.get(); }
-}  // namespace device_abi
+}  // namespace ios_abi
 
 template <class... A>
 void NSLog(id format, A... args) {
-  device_c::NSLog(format, device_abi::vararg(args)...);
+  ios_c::NSLog(format, ios_abi::vararg(args)...);
 }
 
 namespace qst {
@@ -53,7 +53,7 @@ template <class... A>
 id format(id fmt, A... args) {
   using Fn = id (*)(id, SEL, id, ...);
   return reinterpret_cast<Fn>(objc_msgSend)(classNamed("NSString"), sel("stringWithFormat:"), fmt,
-                                            device_abi::vararg(args)...);
+                                            ios_abi::vararg(args)...);
 }
 
 // A string made at run time from UTF-8 text; autoreleased, nil for nil.

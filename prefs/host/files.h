@@ -1,7 +1,0 @@
-// Files as the pane writes them: whole, through a temporary file renamed
-// into place, so that a reader at any moment finds the old file or the new
-// one. The backend supplies the calls of the C library and where a device
-// path may be written.
-#pragma once
-
-#include "backend/files.h"
