@@ -115,15 +115,19 @@ bool isLiteral(const char* name) {
   return address >= gTextStart && address < end;
 }
 
+// Only literals are ever kept, so a name found at its own address is one,
+// and a hit needs no look at the bounds; the first free slot on the way
+// means the name is not kept (slots are never emptied).
 template <class Lookup>
 const void* find(Slot* table, const char* name, Lookup lookup) {
-  if (!name || !isLiteral(name)) return lookup(name);
   const auto address = static_cast<unsigned>(reinterpret_cast<__UINTPTR_TYPE__>(name));
-  for (unsigned probe = 0, i = (address * 2654435761u) >> 23; probe < kSlots; ++probe, i = (i + 1) & (kSlots - 1)) {
+  for (unsigned probe = 0, i = (address * 2654435761u) >> 23; name && probe < kSlots;
+       ++probe, i = (i + 1) & (kSlots - 1)) {
     Slot& slot = table[i];
     const char* held = __atomic_load_n(&slot.name, __ATOMIC_ACQUIRE);
     if (held == name) return slot.value;
     if (held) continue;  // another name's, or being filled: look further
+    if (!isLiteral(name)) break;
     const void* value = lookup(name);
     if (!value) return value;
     const char* expected = nullptr;
