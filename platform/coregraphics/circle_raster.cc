@@ -146,6 +146,11 @@ bool paintCircleRing(cairo_surface_t* surface, double cx, double cy, double inne
     }
     // OVER with premultiplied components: dst = src·coverage + dst·(1 − srcα·coverage).
     const double sa = alpha * coverage, keep = 1 - sa;
+    if (pixel == 0 && !opaqueSurface) {  // over nothing: the same sums, each with its zero term left out
+      pixel = (std::uint32_t{toByte(sa)} << 24) | (std::uint32_t{toByte(red * sa)} << 16) |
+              (std::uint32_t{toByte(green * sa)} << 8) | toByte(blue * sa);
+      return;
+    }
     const double da = opaqueSurface ? 1.0 : ((pixel >> 24) & 0xff) / 255.0;
     const double dr = ((pixel >> 16) & 0xff) / 255.0, dg = ((pixel >> 8) & 0xff) / 255.0, db = (pixel & 0xff) / 255.0;
     pixel = (std::uint32_t{toByte(sa + da * keep)} << 24) | (std::uint32_t{toByte(red * sa + dr * keep)} << 16) |
