@@ -35,12 +35,21 @@ double discCoverage(double r, double d, double ux, double uy) {
 constexpr double kMaxMaskedRadius = 128;
 constexpr int kRememberedMasks = 8;
 
+// A row of a mask is cut into runs of like pixels: wholly covered ones are
+// stored as one span of the solid colour, edge pixels are blended one by
+// one, and uncovered ones (around the ring and in its hole) are skipped.
+struct MaskRun {
+  int from, to;  // [from, to) within the row
+  bool full;     // every pixel wholly covered; else partly, each blended
+};
+
 struct RingMask {
   double fractionX = -1, fractionY = -1, inner = -1, outer = -1;
   int offset = 0;  // of the mask's first pixel from the centre's pixel, both ways
   int size = 0;
   std::vector<float> coverage;  // size × size, row by row
-  std::vector<int> rowFrom, rowTo;  // each row's covered pixels lie in [from, to)
+  std::vector<MaskRun> runs;     // every row's, in order
+  std::vector<int> rowRuns;      // row y's runs are runs[rowRuns[y], rowRuns[y + 1])
 };
 
 template <class Coverage>
@@ -56,18 +65,23 @@ const RingMask& ringMask(double fractionX, double fractionY, double inner, doubl
   m.offset = -reach;
   m.size = 2 * reach + 1;
   m.coverage.assign(static_cast<std::size_t>(m.size) * m.size, 0.0f);
-  m.rowFrom.assign(m.size, 0);
-  m.rowTo.assign(m.size, 0);
+  m.runs.clear();
+  m.rowRuns.assign(m.size + 1, 0);
   for (int y = 0; y < m.size; ++y) {
-    int from = m.size, to = 0;
+    m.rowRuns[y] = static_cast<int>(m.runs.size());
     for (int x = 0; x < m.size; ++x) {
       const float c = static_cast<float>(coverageAt(m.offset + x + 0.5 - fractionX, m.offset + y + 0.5 - fractionY));
       m.coverage[static_cast<std::size_t>(y) * m.size + x] = c;
-      if (c > 0) from = std::min(from, x), to = x + 1;
+      if (!(c > 0)) continue;
+      const bool full = c >= 1;
+      if (!m.runs.empty() && static_cast<int>(m.runs.size()) > m.rowRuns[y] && m.runs.back().to == x &&
+          m.runs.back().full == full)
+        m.runs.back().to = x + 1;
+      else
+        m.runs.push_back({x, x + 1, full});
     }
-    m.rowFrom[y] = std::min(from, to);
-    m.rowTo[y] = to;
   }
+  m.rowRuns[m.size] = static_cast<int>(m.runs.size());
   return m;
 }
 
@@ -132,6 +146,11 @@ bool paintCircleRing(cairo_surface_t* surface, double cx, double cy, double inne
     }
     // OVER with premultiplied components: dst = src·coverage + dst·(1 − srcα·coverage).
     const double sa = alpha * coverage, keep = 1 - sa;
+    if (pixel == 0 && !opaqueSurface) {  // over nothing: the same sums, each with its zero term left out
+      pixel = (std::uint32_t{toByte(sa)} << 24) | (std::uint32_t{toByte(red * sa)} << 16) |
+              (std::uint32_t{toByte(green * sa)} << 8) | toByte(blue * sa);
+      return;
+    }
     const double da = opaqueSurface ? 1.0 : ((pixel >> 24) & 0xff) / 255.0;
     const double dr = ((pixel >> 16) & 0xff) / 255.0, dg = ((pixel >> 8) & 0xff) / 255.0, db = (pixel & 0xff) / 255.0;
     pixel = (std::uint32_t{toByte(sa + da * keep)} << 24) | (std::uint32_t{toByte(red * sa + dr * keep)} << 16) |
@@ -151,9 +170,18 @@ bool paintCircleRing(cairo_surface_t* surface, double cx, double cy, double inne
       auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
       const float* coverage = mask.coverage.data() + static_cast<std::size_t>(my) * mask.size;
       const double firstX = baseX + mask.offset;
-      const int from = static_cast<int>(std::clamp(-firstX, static_cast<double>(mask.rowFrom[my]), static_cast<double>(mask.size)));
-      const int to = static_cast<int>(std::clamp(width - firstX, 0.0, static_cast<double>(mask.rowTo[my])));
-      for (int mx = from; mx < to; ++mx) blend(row[static_cast<int>(firstX) + mx], coverage[mx]);
+      // The mask's columns that fall within the surface.
+      const int first = static_cast<int>(std::clamp(-firstX, 0.0, static_cast<double>(mask.size)));
+      const int last = static_cast<int>(std::clamp(width - firstX, 0.0, static_cast<double>(mask.size)));
+      for (int r = mask.rowRuns[my]; r < mask.rowRuns[my + 1]; ++r) {
+        const MaskRun& run = mask.runs[r];
+        const int from = std::max(run.from, first), to = std::min(run.to, last);
+        if (from >= to) continue;
+        const int shift = static_cast<int>(firstX);  // the surface's column of the mask's first
+        if (run.full && alpha >= 1) std::fill(row + (shift + from), row + (shift + to), solid);
+        else
+          for (int mx = from; mx < to; ++mx) blend(row[shift + mx], coverage[mx]);
+      }
     }
     cairo_surface_mark_dirty(surface);
     return true;

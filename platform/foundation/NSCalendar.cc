@@ -9,8 +9,9 @@
 #include <array>
 #include <climits>
 #include <cmath>
-#include <map>
 #include <mutex>
+#include <string_view>
+#include <unordered_map>
 #include <utility>
 
 #include <unicode/gregocal.h>
@@ -89,7 +90,7 @@ void setTimeZone(id self, SEL, id zone) {
 }
 
 // The zone of the components when they carry one, else the calendar's.
-std::string zoneFor(id self, NSDateComponentsObj* components) {
+const std::string& zoneFor(id self, NSDateComponentsObj* components) {
   if (isKind(components->timeZone, NSTimeZoneClass())) return static_cast<NSTimeZoneObj*>(components->timeZone)->name;
   return asCalendar(self)->zoneName;
 }
@@ -99,12 +100,35 @@ NSInteger orDefault(NSInteger value, NSInteger fallback) { return value == NSDat
 // The same components are turned into dates again and again (a sort
 // compares each reminder's due date many times), and the answer depends on
 // nothing else: each thread keeps its recent answers. Bounded: the memo is
-// emptied when it fills.
+// emptied when it fills. Looked up by a view of the calendar's and zone's
+// names, so a lookup copies neither.
+struct MomentView {
+  std::array<NSInteger, 7> fields;
+  std::string_view identifier;
+  std::string_view zone;
+  bool operator==(const MomentView&) const = default;
+};
 struct MomentKey {
-  std::array<NSInteger, 7> fields;  // first: they tell keys apart sooner
+  std::array<NSInteger, 7> fields;
   std::string identifier;
   std::string zone;
-  auto operator<=>(const MomentKey&) const = default;
+  MomentView view() const { return {fields, identifier, zone}; }
+};
+struct MomentHash {
+  using is_transparent = void;
+  std::size_t operator()(const MomentView& m) const {
+    std::size_t h = std::hash<std::string_view>()(m.zone) ^ (std::hash<std::string_view>()(m.identifier) << 1);
+    for (NSInteger f : m.fields) h = h * 1000003u ^ static_cast<std::size_t>(f);
+    return h;
+  }
+  std::size_t operator()(const MomentKey& m) const { return (*this)(m.view()); }
+};
+struct MomentEqual {
+  using is_transparent = void;
+  static MomentView viewOf(const MomentView& m) { return m; }
+  static MomentView viewOf(const MomentKey& m) { return m.view(); }
+  template <class A, class B>
+  bool operator()(const A& a, const B& b) const { return viewOf(a) == viewOf(b); }
 };
 constexpr std::size_t kMaxRememberedMoments = 4096;
 
@@ -120,13 +144,14 @@ id dateFromComponents(id self, SEL, id componentsObj) {
       {UCAL_MINUTE, orDefault(components->minute, 0)},
       {UCAL_SECOND, orDefault(components->second, 0)},
   };
-  MomentKey key{{}, asCalendar(self)->identifier, zoneFor(self, components)};
+  const std::string& zone = zoneFor(self, components);
+  MomentView key{{}, asCalendar(self)->identifier, zone};
   for (std::size_t i = 0; i < key.fields.size(); ++i) key.fields[i] = fields[i].second;
-  thread_local std::map<MomentKey, UDate> remembered;
+  thread_local std::unordered_map<MomentKey, UDate, MomentHash, MomentEqual> remembered;
   if (auto it = remembered.find(key); it != remembered.end())
     return NSDateWithTimeIntervalSinceReferenceDate(referenceFromICUDate(it->second));
 
-  icu::Calendar* calendar = cachedCalendar(key.identifier, key.zone);
+  icu::Calendar* calendar = cachedCalendar(asCalendar(self)->identifier, zone);
   if (!calendar) return nil;
   calendar->clear();
   for (auto [field, value] : fields) {
@@ -137,7 +162,7 @@ id dateFromComponents(id self, SEL, id componentsObj) {
   UDate moment = calendar->getTime(status);
   if (U_FAILURE(status)) return nil;
   if (remembered.size() >= kMaxRememberedMoments) remembered.clear();
-  remembered.emplace(std::move(key), moment);
+  remembered.emplace(MomentKey{key.fields, std::string(key.identifier), std::string(key.zone)}, moment);
   return NSDateWithTimeIntervalSinceReferenceDate(referenceFromICUDate(moment));
 }
 

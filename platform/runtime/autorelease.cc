@@ -9,7 +9,17 @@
 
 namespace {
 
-thread_local std::vector<std::vector<id>> tPools;
+// One stack of autoreleased objects per thread, every open pool's in turn,
+// and where each pool's objects begin: a pool costs no allocation of its
+// own, as objc4's pool pages cost none (AutoreleasePoolPage, NSObject.mm).
+struct PoolStack {
+  std::vector<id> objects;
+  std::vector<std::size_t> starts;
+};
+thread_local PoolStack tPools;
+
+// What a thread keeps of the stack once its last pool is gone.
+constexpr std::size_t kKeptObjects = 1 << 16;
 
 struct PoolObject : objc_object {};
 
@@ -27,28 +37,31 @@ void poolDrain(id self, SEL) {
 
 }  // namespace
 
-void objc_autoreleasePoolPush() { tPools.emplace_back(); }
+void objc_autoreleasePoolPush() { tPools.starts.push_back(tPools.objects.size()); }
 
+// Newest first, as objc4 releases a pool's page (releaseUntil). Releasing
+// may autorelease more objects into this same pool; they go too.
 void objc_autoreleasePoolPop() {
-  if (tPools.empty()) return;
-  // Releasing may autorelease more objects into this same pool; keep going
-  // until it stays empty.
-  while (!tPools.back().empty()) {
-    std::vector<id> objects;
-    objects.swap(tPools.back());
-    for (id obj : objects) objc_release(obj);
+  PoolStack& pools = tPools;
+  if (pools.starts.empty()) return;
+  const std::size_t start = pools.starts.back();
+  while (pools.objects.size() > start) {
+    id obj = pools.objects.back();
+    pools.objects.pop_back();
+    objc_release(obj);
   }
-  tPools.pop_back();
+  pools.starts.pop_back();
+  if (pools.starts.empty() && pools.objects.capacity() > kKeptObjects) std::vector<id>().swap(pools.objects);
 }
 
 id objc_autorelease(id obj) {
   if (!obj) return obj;
-  if (tPools.empty()) {
+  if (tPools.starts.empty()) {
     std::fprintf(stderr, "*** __NSAutoreleaseNoPool(): Object %p of class %s autoreleased with no pool in place - just leaking\n",
                  static_cast<void*>(obj), class_getName(obj->isa));
     return obj;
   }
-  tPools.back().push_back(obj);
+  tPools.objects.push_back(obj);
   return obj;
 }
 

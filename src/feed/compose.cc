@@ -67,7 +67,6 @@ id identifier(id reminder, NSUInteger index) {
 }  // namespace
 
 id composeBulletin(id reminder, NSUInteger index) {
-  AutoreleasePool pool;
   id bulletin = objc_new(classNamed("BBBulletin"));
   msgSend<void, id>(bulletin, "setTitle:", title(reminder));
   msgSend<void, id>(bulletin, "setMessage:", ownMessage());

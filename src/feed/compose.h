@@ -7,7 +7,8 @@
 
 namespace qst {
 
-// A new bulletin (+1, owned by the caller) for the reminder at `index`.
+// A new bulletin (+1, owned by the caller) for the reminder at `index`; what
+// else it makes is autoreleased into the caller's pool.
 id composeBulletin(id reminder, NSUInteger index);
 
 }  // namespace qst

@@ -92,7 +92,6 @@ bool reminderPassesDateFilter(id reminder) {
   if (!showItemsWithDueDate && components) return false;
   if (!components) return true;
 
-  AutoreleasePool pool;
   id due = dateFromComponents(components);
   if (compare(due, now()) == NSOrderedAscending && !showItemsWithPastDueDate) return false;
   id windowEnd = daysToDisplay == -1 ? now() : addingComponents(dateComponents(NSDateComponentUndefined, daysToDisplay), now());

@@ -12,6 +12,7 @@ StrongId queryReminders();
 // -1, 0 or +1 by the reminderSorting mode: undated first (1) or last (2),
 // then by due date.
 NSInteger compareRemindersByDueDate(id a, id b);
+// What it makes is autoreleased into the caller's pool.
 bool reminderPassesDateFilter(id reminder);
 // How many list positions a refresh visits for a result of n reminders.
 NSUInteger positionsToVisit(NSUInteger n);

@@ -54,6 +54,8 @@ void publishReminders(id controller) {
 
   NSUInteger visited = positionsToVisit(n);
   for (NSUInteger i = 0; i < visited; ++i) {
+    // One pool per reminder, for everything its filter, composition and
+    // hand-over make: it all goes before the next reminder.
     AutoreleasePool pool;
     id reminder = objectAtIndex(reminders, i);
     if (!reminderPassesDateFilter(reminder)) continue;

@@ -1,7 +1,8 @@
 // The device's object runtime and CydiaSubstrate, declared from their public
 // C interface: only the calls the library makes. Every function here is
 // imported from libobjc or CydiaSubstrate; nothing is implemented locally
-// beyond typed casts of the message-send entry points.
+// beyond typed casts of the message-send entry points and the memo of
+// selectors and classes by name (names.cc).
 #pragma once
 
 // ---- types ------------------------------------------------------------------
@@ -68,8 +69,10 @@ void objc_msgSend_stret(void);
 void MSHookMessageEx(Class cls, SEL selector, IMP replacement, IMP* result);
 }
 
-inline SEL sel(const char* name) { return sel_registerName(name); }
-inline Class classNamed(const char* name) { return objc_getClass(name); }
+// sel_registerName and objc_getClass, each name written in the library's
+// source looked up once (names.cc).
+SEL sel(const char* name);
+Class classNamed(const char* name);
 
 // ---- typed message sends ------------------------------------------------------
 class StrongId;
