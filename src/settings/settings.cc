@@ -99,6 +99,36 @@ void readIcon(id settings) {
   if (!isEqualToString(iconFile, NSStr("NONE"))) icon.store(loadImage(iconFile));
 }
 
+// The settings that are one flag or one number, each with the variable it
+// sets; the colours, the launch target and the icon are read by hand below.
+struct ScalarTarget {
+  const Setting* setting;
+  BOOL* flag;          // a Boolean's variable, or null
+  NSInteger* number;   // a Choice's or Number's variable, or null
+};
+
+constexpr ScalarTarget kScalarTargets[] = {
+    {&setting("enabled"), &isEnabled, nullptr},
+    {&setting("showPriority"), &showPriority, nullptr},
+    {&setting("showItemsWithoutDueDate"), &showItemsWithoutDueDate, nullptr},
+    {&setting("showItemsWithDueDate"), &showItemsWithDueDate, nullptr},
+    {&setting("showItemsWithPastDueDate"), &showItemsWithPastDueDate, nullptr},
+    {&setting("compatibilityMode"), &compatibilityMode, nullptr},
+    {&setting("hideOnNowPlayingScreen"), &hideOnNowPlayingScreen, nullptr},
+    {&setting("showSeparatorLines"), &showSeparatorLines, nullptr},
+    {&setting("rightAlignedDate"), &rightAlignedDate, nullptr},
+    {&setting("displayLocation"), &displayLocation, nullptr},
+    {&setting("sameHeightRows"), &sameHeightRows, nullptr},
+    {&setting("wallpaperBlurMode"), nullptr, &wallpaperBlurMode},
+    {&setting("reminderSorting"), nullptr, &reminderSorting},
+    {&setting("swipeAction"), nullptr, &swipeAction},
+    {&setting("textSize"), nullptr, &textSize},
+    {&setting("subtitleTextSize"), nullptr, &subtitleTextSize},
+    {&setting("dateTextSize"), nullptr, &dateTextSize},
+    {&setting("daysToDisplay"), nullptr, &daysToDisplay},
+    {&setting("maxRemindersToDisplay"), nullptr, &maxRemindersToDisplay},
+};
+
 }  // namespace
 
 void loadSettings() {
@@ -106,30 +136,17 @@ void loadSettings() {
   id settings = objc_autorelease(msgSend<id>(msgSend<id>(classNamed("NSDictionary"), "alloc"),
                                              "initWithContentsOfFile:", stringWithUTF8(kSettingsFilePath)));
 
-  isEnabled = readBool(settings, setting("enabled"));
-  showPriority = readBool(settings, setting("showPriority"));
-  showItemsWithoutDueDate = readBool(settings, setting("showItemsWithoutDueDate"));
-  showItemsWithDueDate = readBool(settings, setting("showItemsWithDueDate"));
-  showItemsWithPastDueDate = readBool(settings, setting("showItemsWithPastDueDate"));
-  compatibilityMode = readBool(settings, setting("compatibilityMode"));
-  hideOnNowPlayingScreen = readBool(settings, setting("hideOnNowPlayingScreen"));
-  id bundle = msgSend<id>(settings, "objectForKey:", stringWithUTF8(setting("customLaunchAppBundleID").key));
-  customLaunchAppBundleID.store(bundle ? bundle : stringWithUTF8(setting("customLaunchAppBundleID").text));
-  showSeparatorLines = readBool(settings, setting("showSeparatorLines"));
-  rightAlignedDate = readBool(settings, setting("rightAlignedDate"));
-  displayLocation = readBool(settings, setting("displayLocation"));
-  sameHeightRows = readBool(settings, setting("sameHeightRows"));
-  wallpaperBlurMode = readChoice(settings, setting("wallpaperBlurMode"));
-  reminderSorting = readChoice(settings, setting("reminderSorting"));
-  swipeAction = readChoice(settings, setting("swipeAction"));
+  for (const ScalarTarget& target : kScalarTargets) {
+    if (target.flag) *target.flag = readBool(settings, *target.setting);
+    else if (target.setting->kind == SettingKind::Choice) *target.number = readChoice(settings, *target.setting);
+    else *target.number = readNumber(settings, *target.setting);
+  }
+  constexpr const Setting& launch = setting("customLaunchAppBundleID");
+  id bundle = msgSend<id>(settings, "objectForKey:", stringWithUTF8(launch.key));
+  customLaunchAppBundleID.store(bundle ? bundle : stringWithUTF8(launch.text));
   readTitleColor(settings);
-  textSize = readNumber(settings, setting("textSize"));
   readColor(settings, setting("subtitleTextColor"), subtitleTextColor, textColorForIndex);
-  subtitleTextSize = readNumber(settings, setting("subtitleTextSize"));
   readColor(settings, setting("dateTextColor"), dateTextColor, dateColorForIndex);
-  dateTextSize = readNumber(settings, setting("dateTextSize"));
-  daysToDisplay = readNumber(settings, setting("daysToDisplay"));
-  maxRemindersToDisplay = readNumber(settings, setting("maxRemindersToDisplay"));
   readIcon(settings);
 }
 
