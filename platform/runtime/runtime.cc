@@ -16,6 +16,7 @@
 #include <mutex>
 #include <shared_mutex>
 #include <sstream>
+#include <tuple>
 #include <unordered_map>
 
 #include "runtime/address_cache.h"
@@ -243,26 +244,86 @@ bool class_isSubclassOf(Class cls, Class ancestor) {
 }
 
 namespace {
+
 std::atomic<MethodAddedHandler> gMethodAddedHandler{nullptr};
+std::atomic<DeviceSlice> gSlice{DeviceSlice::Arm64};
+
+// A method added with the encoding its implementation derives, or with the
+// caller's text.
+objc_method methodOf(IMP imp, const char* given) {
+  objc_method m;
+  m.imp = imp;
+  if (given) m.given = given;
+  m.types = imp.types;
+  m.realDoubles = imp.realDoubles;
+  return m;
 }
 
-void objc_setMethodAddedHandler(MethodAddedHandler handler) { gMethodAddedHandler.store(handler); }
+// The derived encodings in the slice's text, made once each: the runtime
+// hands out pointers to them, good for the life of the process.
+const char* reportedEncoding(const char* types, std::uint64_t realDoubles) {
+  if (!types) return "";
+  static std::mutex lock;
+  static auto* made = new std::map<std::tuple<const char*, std::uint64_t, DeviceSlice>, std::string>;
+  const DeviceSlice slice = gSlice.load(std::memory_order_relaxed);
+  std::lock_guard guard(lock);
+  auto [it, fresh] = made->try_emplace({types, realDoubles, slice});
+  if (fresh) it->second = deviceEncoding(types, realDoubles, slice);
+  return it->second.c_str();
+}
 
-bool class_addMethod(Class cls, SEL name, IMP imp, const char* types) {
+const char* reportedEncoding(const objc_method& m) {
+  return m.given ? m.given->c_str() : reportedEncoding(m.types, m.realDoubles);
+}
+
+// A module's literal that says something else than its implementation
+// takes is a defect the device would keep silently.
+void checkGivenEncoding(Class cls, SEL name, IMP imp, const char* given) {
+  if (!given || !imp.types) return;
+  const char* own = reportedEncoding(imp.types, imp.realDoubles);
+  std::string plain;
+  try {
+    plain = plainEncoding(given);
+  } catch (const std::invalid_argument&) {
+  }
+  if (plain == own) return;
+  objc_raise("NSInvalidArgumentException",
+             std::string("class_addMethod: ") + (cls->meta ? "+[" : "-[") + cls->name + " " + sel_getName(name) +
+                 "] given the type encoding \"" + given + "\", but its implementation's is \"" + own + "\" on " +
+                 deviceSliceName(simulatedSlice()));
+}
+
+bool addMethod(Class cls, SEL name, IMP imp, const char* given) {
   if (!cls || !name || !imp) return false;
+  checkGivenEncoding(cls, name, imp, given);
   bool added;
+  const char* types;
   {
     std::unique_lock write(registry().lock);
-    added = cls->methods.emplace(name, objc_method{imp, types ? types : ""}).second;
+    auto [it, fresh] = cls->methods.emplace(name, methodOf(imp, given));
+    added = fresh;
+    types = reportedEncoding(it->second);
     methodsChanged();
   }
   if (MethodAddedHandler handler = gMethodAddedHandler.load(); handler && added) handler(cls, name, imp, types);
   return added;
 }
 
-bool class_addClassMethod(Class cls, SEL name, IMP imp, const char* types) {
-  return cls && class_addMethod(cls->isa, name, imp, types);
+}  // namespace
+
+void objc_setMethodAddedHandler(MethodAddedHandler handler) { gMethodAddedHandler.store(handler); }
+
+void setSimulatedSlice(DeviceSlice slice) { gSlice.store(slice); }
+DeviceSlice simulatedSlice() { return gSlice.load(); }
+
+bool class_addMethod(Class cls, SEL name, IMP imp) { return addMethod(cls, name, imp, nullptr); }
+
+bool class_addMethod(Class cls, SEL name, IMP imp, const char* types) {
+  // objc4 asserts that there is a text; a null one is taken as none given.
+  return addMethod(cls, name, imp, types);
 }
+
+bool class_addClassMethod(Class cls, SEL name, IMP imp) { return cls && class_addMethod(cls->isa, name, imp); }
 
 IMP class_replaceMethod(Class cls, SEL name, IMP imp, const char* types) {
   if (!cls || !name) return nil;
@@ -270,7 +331,7 @@ IMP class_replaceMethod(Class cls, SEL name, IMP imp, const char* types) {
   methodsChanged();
   auto it = cls->methods.find(name);
   if (it == cls->methods.end()) {
-    cls->methods.emplace(name, objc_method{imp, types ? types : ""});
+    cls->methods.emplace(name, methodOf(imp, types));
     return nil;
   }
   IMP previous = it->second.imp;
@@ -305,7 +366,7 @@ const char* class_getMethodTypeEncoding(Class cls, SEL name) {
   if (!cls) return nullptr;
   std::shared_lock read(registry().lock);
   const objc_method* m = findAlongChain(cls, name);
-  return m ? m->types.c_str() : nullptr;
+  return m ? reportedEncoding(*m) : nullptr;
 }
 
 bool class_respondsToSelector(Class cls, SEL name) { return static_cast<bool>(class_lookupMethod(cls, name)); }
