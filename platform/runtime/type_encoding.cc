@@ -1,7 +1,9 @@
 #include "runtime/type_encoding.h"
+#include "runtime/encoding_types.h"
 
 #include <optional>
 #include <stdexcept>
+#include <vector>
 
 namespace {
 
@@ -18,19 +20,24 @@ class Rewriter {
  public:
   Rewriter(std::string_view text, std::optional<DeviceSlice> slice) : text_(text), slice_(slice) {}
 
-  // The types in order; `realDoubles` marks the top-level ones that are real
-  // doubles (bit 0 the first type).
-  std::string all(std::uint64_t realDoubles) {
-    std::string out;
+  // The types in order, each written apart; `realDoubles` marks the
+  // top-level ones that are real doubles (bit 0 the first type).
+  std::vector<std::string> each(std::uint64_t realDoubles) {
+    std::vector<std::string> types;
     for (unsigned index = 0;; ++index) {
       while (pos_ < text_.size() && isOffset(text_[pos_])) ++pos_;
-      if (pos_ >= text_.size()) return out;
+      if (pos_ >= text_.size()) return types;
       if (slice_ && text_.substr(pos_).starts_with(kVariadicArguments)) {
         pos_ += kVariadicArguments.size();
         continue;
       }
-      type(index < 64 && (realDoubles >> index & 1), out);
+      type(index < 64 && (realDoubles >> index & 1), types.emplace_back());
     }
+  }
+  std::string all(std::uint64_t realDoubles) {
+    std::string out;
+    for (const std::string& type : each(realDoubles)) out += type;
+    return out;
   }
 
  private:
@@ -108,3 +115,5 @@ std::string deviceEncoding(std::string_view types, std::uint64_t realDoubles, De
 }
 
 std::string plainEncoding(std::string_view types) { return Rewriter(types, std::nullopt).all(0); }
+
+std::vector<std::string> encodingTypes(std::string_view types) { return Rewriter(types, std::nullopt).each(0); }
