@@ -121,9 +121,6 @@ GuestCost guestCost() {
   return cost;
 }
 
-void recordReachedMethods(bool on) { recordMessages(on); }
-std::vector<std::pair<Class, SEL>> reachedMethods() { return recordedMessages(); }
-
 Arch archNamed(const std::string& name) {
   if (name == "arm64") return Arch::Arm64;
   if (name == "armv7") return Arch::Armv7;
@@ -152,6 +149,9 @@ void loadGuestModule(const std::string& path, Arch arch, ImageKind kind) {
   bind(*m);
   makeConstantStrings(*m);
   objc_setDeallocHandler(forgetObject);
+  // The process stands for the device's process of this slice from its
+  // first instruction on: the encodings it reads back are its compiler's.
+  setSimulatedSlice(arch == Arch::Arm64 ? DeviceSlice::Arm64 : DeviceSlice::Armv7);
   runInitialisers(*m);
 }
 

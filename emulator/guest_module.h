@@ -43,11 +43,4 @@ GuestCost guestCost();
 void countHostCallees(bool on);
 std::vector<std::pair<std::string, std::uint64_t>> hostCallees();
 
-// The methods the guest has sent messages to, by the receiver's class, when
-// asked before the module loads: a check of the platform's declared type
-// encodings against what its implementations take needs to know which the
-// library reaches.
-void recordReachedMethods(bool on);
-std::vector<std::pair<Class, SEL>> reachedMethods();
-
 }  // namespace emu

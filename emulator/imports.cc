@@ -16,6 +16,7 @@
 #include "coregraphics/CGGeometry.h"
 #include "dispatch/dispatch.h"
 #include "file_imports.h"
+#include "runtime_imports.h"
 #include "foundation/NSData.h"
 #include "foundation/NSLog.h"
 #include "foundation/NSString.h"
@@ -52,78 +53,6 @@ struct Typed<Function> {
   }
 };
 
-// ---- the runtime's entry points that need the guest's view --------------------
-
-
-std::atomic<bool> gRecording{false};
-std::mutex gRecordLock;
-std::set<std::pair<Class, SEL>> gRecorded;
-
-// objc_msgSend and objc_msgSend_stret: the method found as the stand-in
-// runtime finds it, called with libffi by its implementation's own encoding.
-// objc_msgSendSuper passes, in place of the receiver, the address of an
-// objc_super {receiver, class to start the lookup from}; the implementation
-// is called with the receiver itself.
-void sendMessage(Cpu& cpu, bool stret, bool toSuper = false) {
-  Machine& m = cpu.machine();
-  const unsigned first = stret ? 1 : 0;
-  Class lookupFrom = nil;
-  if (toSuper) {
-    const unsigned word = guestPointerSize(m.arch());
-    std::uint64_t super = cpu.intReg(first);
-    std::uint64_t receiver = m.memory().readWord(super, word);
-    lookupFrom = static_cast<Class>(m.handles().toHost(m.memory().readWord(super + word, word)));
-    cpu.setIntReg(first, receiver);
-  }
-  id self = m.handles().toHost(cpu.intReg(first));
-  SEL selector = m.handles().selectorToHost(cpu.intReg(first + 1));
-  if (m.countingCallees()) m.addCalleeCall(std::string(toSuper ? "[super " : "[") + sel_getName(selector) + "]");
-  if (!lookupFrom && self) lookupFrom = object_getClass(self);
-  if (!self) {
-    // Messaging nil answers zero in every result register; a result in
-    // memory is left as it was.
-    for (unsigned r = 0; r < (cpu.arch() == Arch::Arm64 ? 1u : 2u); ++r) cpu.setIntReg(r, 0);
-    if (cpu.arch() == Arch::Arm64)
-      for (unsigned d = 0; d < 4; ++d) cpu.setFpReg(d, 8, 0);
-    return;
-  }
-  if (selector == sel("bytes") && NSIsData(self)) {
-    // The guest reads data's bytes itself (a pane writing a file): a copy in
-    // its own memory, kept while the call that asked runs, as a C string is.
-    const auto& bytes = static_cast<NSDataObj*>(self)->bytes;
-    std::uint64_t copy = bytes.empty() ? 0 : m.memory().copyIn(bytes.data(), bytes.size());
-    if (copy) cpu.keepUntilReturn(copy);
-    cpu.setIntReg(first, copy);
-    return;
-  }
-  IMP imp = class_lookupMethod(lookupFrom, selector);
-  if (!imp) objc_detail::unrecognizedSelector(self, selector);
-  if (gRecording.load(std::memory_order_relaxed)) {
-    std::lock_guard guard(gRecordLock);
-    gRecorded.emplace(object_getClass(self), selector);
-  }
-  if (!imp.types) throw std::runtime_error(std::string("-[") + class_getName(object_getClass(self)) + " " +
-                                           sel_getName(selector) + "] has no type encoding to call it by");
-  const HostCall& call = hostCallFor(imp.types, imp.realDoubles);
-  if (resultInMemory(cpu.arch(), call.signature.result()) != stret)
-    throw std::runtime_error(std::string("-[") + class_getName(object_getClass(self)) + " " + sel_getName(selector) +
-                             "] sent through " + (stret ? "objc_msgSend_stret" : "objc_msgSend") +
-                             ", which its result type does not take");
-  callHost(cpu, imp.fn, call);
-}
-
-std::uint64_t msgSendTrap(Machine& machine, const std::string& symbol) {
-  return machine.addTrap(symbol, [](Cpu& cpu) { sendMessage(cpu, false); });
-}
-
-std::uint64_t msgSendStretTrap(Machine& machine, const std::string& symbol) {
-  return machine.addTrap(symbol, [](Cpu& cpu) { sendMessage(cpu, true); });
-}
-
-std::uint64_t msgSendSuperTrap(Machine& machine, const std::string& symbol) {
-  return machine.addTrap(symbol, [](Cpu& cpu) { sendMessage(cpu, false, true); });
-}
-
 // A class made at run time: the stand-in's instances come from the
 // superclass's factory, so the extra bytes a device would add are not needed.
 Class allocateClassPair(Class superclass, const char* name, unsigned long) {
@@ -156,112 +85,6 @@ std::uint64_t stackCheckFailTrap(Machine& machine, const std::string& symbol) {
   });
 }
 
-// Type encodings a guest may give class_addMethod, with the C++ signature a
-// host caller of that method uses.
-struct KnownSignature {
-  const char* types;
-  std::uint64_t realDoubles;
-  const std::type_info* signature;
-};
-template <class R, class... A>
-KnownSignature knownSignature() {
-  return {objc_encodeMethod<R, A...>(), objc_realDoublesOf<R, id, SEL, A...>(), &typeid(R (*)(id, SEL, A...))};
-}
-const KnownSignature* signatureForTypes(const std::string& guestTypes) {
-  // The last three are a settings pane's: a specifier getter, a setter, a
-  // table view's cell.
-  static const std::vector<KnownSignature> known{knownSignature<void>(),         knownSignature<id>(),
-                                                 knownSignature<BOOL>(),         knownSignature<void, id>(),
-                                                 knownSignature<id, id>(),       knownSignature<void, id, id>(),
-                                                 knownSignature<id, id, id>()};
-  std::string plain;
-  for (char c : guestTypes)
-    if (!std::isdigit(static_cast<unsigned char>(c))) plain += c;
-  for (const KnownSignature& k : known)
-    if (plain == k.types) return &k;
-  return nullptr;
-}
-
-std::uint64_t addMethodTrap(Machine& machine, const std::string& symbol) {
-  return machine.addTrap(symbol, [](Cpu& cpu) {
-    Machine& m = cpu.machine();
-    Class cls = static_cast<Class>(m.handles().toHost(cpu.intReg(0)));
-    SEL selector = m.handles().selectorToHost(cpu.intReg(1));
-    std::uint64_t guestImp = cpu.intReg(2);
-    std::string types = cpu.intReg(3) ? m.memory().readCString(cpu.intReg(3), 4096) : "";
-    const KnownSignature* known = signatureForTypes(types);
-    if (!known) throw std::runtime_error("class_addMethod: no host signature for the type encoding \"" + types + "\"");
-    static std::mutex lock;
-    static std::map<std::string, std::string>* interned = new std::map<std::string, std::string>;
-    const char* kept;
-    {
-      std::lock_guard guard(lock);
-      kept = interned->emplace(types, types).first->second.c_str();
-    }
-    IMP imp = guestImplementation(m, guestImp, known->types, known->realDoubles, known->signature);
-    cpu.setIntReg(0, class_addMethod(cls, selector, imp, kept) ? 1 : 0);
-  });
-}
-
-// MSHookMessageEx: the replacement becomes a host implementation of the
-// replaced method's own signature; the saved one is handed back as a guest
-// address that reaches it.
-std::uint64_t hookTrap(Machine& machine, const std::string& symbol) {
-  return machine.addTrap(symbol, [](Cpu& cpu) {
-    Machine& m = cpu.machine();
-    Class cls = static_cast<Class>(m.handles().toHost(cpu.intReg(0)));
-    SEL selector = m.handles().selectorToHost(cpu.intReg(1));
-    std::uint64_t replacement = cpu.intReg(2), savedSlot = cpu.intReg(3);
-    IMP original = cls && selector ? class_lookupMethod(cls, selector) : nil;
-    IMP installed =
-        original ? guestImplementation(m, replacement, original.types, original.realDoubles, original.signature) : nil;
-    IMP saved;
-    MSHookMessageEx(cls, selector, installed, &saved);
-    if (!savedSlot) return;
-    std::string name = std::string("-[") + (cls ? class_getName(cls) : "nil") + " " +
-                       (selector ? sel_getName(selector) : "nil") + "] (saved)";
-    m.memory().writeWord(savedSlot, hostImplementationForGuest(m, saved, name), guestPointerSize(m.arch()));
-  });
-}
-
-std::mutex gIvarLock;
-std::unordered_map<Ivar, std::uint64_t> gIvarOffsets;  // as the guest sees them
-
-std::uint64_t getIvarTrap(Machine& machine, const std::string& symbol) {
-  return machine.addTrap(symbol, [](Cpu& cpu) {
-    Machine& m = cpu.machine();
-    Class cls = static_cast<Class>(m.handles().toHost(cpu.intReg(0)));
-    std::string name = cpu.intReg(1) ? m.memory().readCString(cpu.intReg(1), 4096) : "";
-    Ivar ivar = cls && cpu.intReg(1) ? class_getInstanceVariable(cls, name.c_str()) : nullptr;
-    if (ivar) {
-      std::uint64_t offset = m.handles().guestIvarOffset(cls, ivar);
-      std::lock_guard guard(gIvarLock);
-      gIvarOffsets[ivar] = offset;
-    }
-    cpu.setIntReg(0, m.handles().opaqueToGuest(ivar));
-  });
-}
-
-std::uint64_t ivarOffsetTrap(Machine& machine, const std::string& symbol) {
-  return machine.addTrap(symbol, [](Cpu& cpu) {
-    auto ivar = static_cast<Ivar>(cpu.machine().handles().opaqueToHost(cpu.intReg(0)));
-    std::lock_guard guard(gIvarLock);
-    auto known = gIvarOffsets.find(ivar);
-    cpu.setIntReg(0, known == gIvarOffsets.end() ? 0 : known->second);
-  });
-}
-
-// The device's pools are tokens; the stand-in keeps a per-thread stack.
-std::uint64_t poolPushTrap(Machine& machine, const std::string& symbol) {
-  return machine.addTrap(symbol, [](Cpu& cpu) {
-    objc_autoreleasePoolPush();
-    cpu.setIntReg(0, 1);
-  });
-}
-
-std::uint64_t poolPopTrap(Machine& machine, const std::string& symbol) {
-  return machine.addTrap(symbol, [](Cpu&) { objc_autoreleasePoolPop(); });
-}
 
 void logFormat(id format, NSFormatArgs arguments) { NSLogv(format, arguments); }
 
@@ -377,13 +200,6 @@ const std::vector<Entry>& table() {
 }
 
 }  // namespace
-
-void recordMessages(bool on) { gRecording = on; }
-
-std::vector<std::pair<Class, SEL>> recordedMessages() {
-  std::lock_guard guard(gRecordLock);
-  return {gRecorded.begin(), gRecorded.end()};
-}
 
 std::optional<std::uint64_t> resolveImport(Machine& machine, const std::string& library, const std::string& symbol) {
   static std::mutex lock;

@@ -20,8 +20,4 @@ class Machine;
 // on first use; nothing when the host does not provide it.
 std::optional<std::uint64_t> resolveImport(Machine& machine, const std::string& library, const std::string& symbol);
 
-// objc_msgSend's record of the methods it reached (see guest_module.h).
-void recordMessages(bool on);
-std::vector<std::pair<Class, SEL>> recordedMessages();
-
 }  // namespace emu

@@ -3,57 +3,10 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "runtime/encoding_types.h"
+
 namespace emu {
 namespace {
-
-class Reader {
- public:
-  explicit Reader(const std::string& text) : text_(text) {}
-  bool done() {
-    skipNoise();
-    return pos_ >= text_.size();
-  }
-  // One complete type, as its encoding text.
-  std::string next() {
-    skipNoise();
-    std::size_t start = pos_;
-    skipType();
-    return text_.substr(start, pos_ - start);
-  }
-
- private:
-  void skipNoise() {
-    while (pos_ < text_.size() && (std::isdigit(static_cast<unsigned char>(text_[pos_])) ||
-                                   std::string_view("rnNoORV").find(text_[pos_]) != std::string_view::npos))
-      ++pos_;
-  }
-  void skipType() {
-    if (pos_ >= text_.size()) throw std::invalid_argument("a type encoding ends early: \"" + text_ + "\"");
-    char c = text_[pos_++];
-    if (c == '^') return skipType();
-    if (c == '@' && pos_ < text_.size() && text_[pos_] == '?') {
-      ++pos_;
-      if (pos_ < text_.size() && text_[pos_] == '<') skipBalanced('<', '>');
-      return;
-    }
-    if (c == '{') {
-      --pos_;
-      return skipBalanced('{', '}');
-    }
-  }
-  void skipBalanced(char open, char close) {
-    int depth = 0;
-    do {
-      if (pos_ >= text_.size()) throw std::invalid_argument("unbalanced type encoding \"" + text_ + "\"");
-      if (text_[pos_] == open) ++depth;
-      else if (text_[pos_] == close) --depth;
-      ++pos_;
-    } while (depth > 0);
-  }
-
-  const std::string& text_;
-  std::size_t pos_ = 0;
-};
 
 Type typeOf(const std::string& token, bool realDouble) {
   Type t;
@@ -106,12 +59,12 @@ Type typeOf(const std::string& token, bool realDouble) {
 
 Signature parseSignature(const std::string& encoding, std::uint64_t realDoubles) {
   Signature signature;
-  Reader reader(encoding);
-  for (unsigned index = 0; !reader.done(); ++index) {
+  unsigned index = 0;
+  for (std::string& token : encodingTypes(encoding)) {
     bool realDouble = index < 64 && (realDoubles >> index & 1);
-    std::string token = reader.next();
+    ++index;
     Type type = typeOf(token, realDouble);
-    type.encoding = token;
+    type.encoding = std::move(token);
     signature.types.push_back(std::move(type));
   }
   if (signature.types.empty()) throw std::invalid_argument("an empty type encoding");

@@ -1,7 +1,7 @@
-// The types that cross between guest and host, read from a type encoding
-// (the host implementation's own, see runtime/type_encoding.h, or one the
-// guest gives to class_addMethod), and how each is laid out for the guest's
-// processor.
+// The types that cross between guest and host, read from the host
+// implementation's own type encoding (runtime/type_encoding.h; a guest's
+// literal to class_addMethod is matched to one of those first), and how each
+// is laid out for the guest's processor.
 #pragma once
 
 #include <cstdint>

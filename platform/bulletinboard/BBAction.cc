@@ -45,9 +45,9 @@ id description(id self, SEL) {
 
 void registerBBAction() {
   Class c = objc_defineClass<BBActionObj>(NSObjectClass(), "BBAction");
-  class_addClassMethod(c, sel("actionWithLaunchURL:callblock:"), actionWithLaunchURL, "@@:@@?");
-  class_addClassMethod(c, sel("actionWithLaunchBundleID:callblock:"), actionWithLaunchBundleID, "@@:@@?");
-  class_addMethod(c, sel("launchURL"), launchURL, "@@:");
-  class_addMethod(c, sel("launchBundleID"), launchBundleID, "@@:");
-  class_addMethod(c, sel("description"), description, "@@:");
+  class_addClassMethod(c, sel("actionWithLaunchURL:callblock:"), actionWithLaunchURL);
+  class_addClassMethod(c, sel("actionWithLaunchBundleID:callblock:"), actionWithLaunchBundleID);
+  class_addMethod(c, sel("launchURL"), launchURL);
+  class_addMethod(c, sel("launchBundleID"), launchBundleID);
+  class_addMethod(c, sel("description"), description);
 }

@@ -17,8 +17,8 @@ void setField(id self, SEL, id value) {
 }
 template <StrongId BBBulletinObj::*field>
 void addObjectProperty(Class cls, const char* getter, const char* setter) {
-  class_addMethod(cls, sel(getter), getField<field>, "@@:");
-  class_addMethod(cls, sel(setter), setField<field>, "v@:@");
+  class_addMethod(cls, sel(getter), getField<field>);
+  class_addMethod(cls, sel(setter), setField<field>);
 }
 
 BOOL dateIsAllDay(id self, SEL) { return asBulletin(self)->dateIsAllDay; }
@@ -40,7 +40,7 @@ void registerBBBulletin() {
   addObjectProperty<&BBBulletinObj::section>(c, "section", "setSection:");
   addObjectProperty<&BBBulletinObj::bulletinID>(c, "bulletinID", "setBulletinID:");
   addObjectProperty<&BBBulletinObj::defaultAction>(c, "defaultAction", "setDefaultAction:");
-  class_addMethod(c, sel("dateIsAllDay"), dateIsAllDay, "c@:");
-  class_addMethod(c, sel("setDateIsAllDay:"), setDateIsAllDay, "v@:c");
-  class_addMethod(c, sel("description"), description, "@@:");
+  class_addMethod(c, sel("dateIsAllDay"), dateIsAllDay);
+  class_addMethod(c, sel("setDateIsAllDay:"), setDateIsAllDay);
+  class_addMethod(c, sel("description"), description);
 }

@@ -87,14 +87,14 @@ std::string CIColorFormatComponents(const CGFloat components[4]) {
 void registerCoreImage() {
   if (objc_getClass("CIColor")) return;
   Class cls = objc_defineClass<CIColorObj>(NSObjectClass(), "CIColor");
-  class_addClassMethod(cls, sel("colorWithCGColor:"), colorWithCGColor, "@@:^{CGColor=}");
-  class_addClassMethod(cls, sel("colorWithString:"), colorWithString, "@@:@");
-  class_addClassMethod(cls, sel("colorWithRed:green:blue:alpha:"), colorWithRGBA, "@@:dddd");
-  class_addMethod(cls, sel("red"), red, "d@:");
-  class_addMethod(cls, sel("green"), green, "d@:");
-  class_addMethod(cls, sel("blue"), blue, "d@:");
-  class_addMethod(cls, sel("alpha"), alpha, "d@:");
-  class_addMethod(cls, sel("stringRepresentation"), stringRepresentation, "@@:");
-  class_addMethod(cls, sel("isEqual:"), isEqual, "c@:@");
-  class_addMethod(cls, sel("hash"), hash, "Q@:");
+  class_addClassMethod(cls, sel("colorWithCGColor:"), colorWithCGColor);
+  class_addClassMethod(cls, sel("colorWithString:"), colorWithString);
+  class_addClassMethod(cls, sel("colorWithRed:green:blue:alpha:"), colorWithRGBA);
+  class_addMethod(cls, sel("red"), red);
+  class_addMethod(cls, sel("green"), green);
+  class_addMethod(cls, sel("blue"), blue);
+  class_addMethod(cls, sel("alpha"), alpha);
+  class_addMethod(cls, sel("stringRepresentation"), stringRepresentation);
+  class_addMethod(cls, sel("isEqual:"), isEqual);
+  class_addMethod(cls, sel("hash"), hash);
 }

@@ -39,10 +39,10 @@ id EKCalendarWithList(const ReminderList& list) {
 
 void registerEKCalendar() {
   Class c = objc_defineClass<EKCalendarObj>(NSObjectClass(), "EKCalendar");
-  class_addMethod(c, sel("calendarIdentifier"), calendarIdentifier, "@@:");
-  class_addMethod(c, sel("title"), title, "@@:");
-  class_addMethod(c, sel("CGColor"), cgColor, "^{CGColor=}@:");
-  class_addMethod(c, sel("isEqual:"), isEqual, "c@:@");
-  class_addMethod(c, sel("hash"), hash, "Q@:");
-  class_addMethod(c, sel("description"), description, "@@:");
+  class_addMethod(c, sel("calendarIdentifier"), calendarIdentifier);
+  class_addMethod(c, sel("title"), title);
+  class_addMethod(c, sel("CGColor"), cgColor);
+  class_addMethod(c, sel("isEqual:"), isEqual);
+  class_addMethod(c, sel("hash"), hash);
+  class_addMethod(c, sel("description"), description);
 }

@@ -212,13 +212,13 @@ id fetchReminders(id, SEL, id predicate, EKFetchCompletion completion) {
 void registerEKEventStore() {
   objc_defineClass<EKPredicateObj>(NSObjectClass(), "EKPredicate");
   Class c = objc_defineClass<objc_object>(NSObjectClass(), "EKEventStore");
-  class_addMethod(c, sel("requestAccessToEntityType:completion:"), requestAccess, "v@:Q@?");
-  class_addClassMethod(c, sel("authorizationStatusForEntityType:"), authorizationStatus, "q@:Q");
-  class_addMethod(c, sel("calendarWithIdentifier:"), calendarWithIdentifier, "@@:@");
-  class_addMethod(c, sel("calendarsForEntityType:"), calendarsForEntityType, "@@:Q");
+  class_addMethod(c, sel("requestAccessToEntityType:completion:"), requestAccess);
+  class_addClassMethod(c, sel("authorizationStatusForEntityType:"), authorizationStatus);
+  class_addMethod(c, sel("calendarWithIdentifier:"), calendarWithIdentifier);
+  class_addMethod(c, sel("calendarsForEntityType:"), calendarsForEntityType);
   class_addMethod(c, sel("predicateForIncompleteRemindersWithDueDateStarting:ending:calendars:"),
-                  predicateForIncompleteReminders, "@@:@@@");
-  class_addMethod(c, sel("fetchRemindersMatchingPredicate:completion:"), fetchReminders, "@@:@@?");
+                  predicateForIncompleteReminders);
+  class_addMethod(c, sel("fetchRemindersMatchingPredicate:completion:"), fetchReminders);
 }
 
 void registerEventKit() {

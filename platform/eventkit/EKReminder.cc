@@ -113,19 +113,19 @@ id EKReminderWithRecord(const ReminderRecord& record, const std::string& identif
 
 void registerEKReminder() {
   Class location = objc_defineClass<EKStructuredLocationObj>(NSObjectClass(), "EKStructuredLocation");
-  class_addMethod(location, sel("title"), locationTitle, "@@:");
+  class_addMethod(location, sel("title"), locationTitle);
 
   Class alarm = objc_defineClass<EKAlarmObj>(NSObjectClass(), "EKAlarm");
-  class_addMethod(alarm, sel("structuredLocation"), structuredLocation, "@@:");
-  class_addMethod(alarm, sel("proximity"), proximity, "q@:");
+  class_addMethod(alarm, sel("structuredLocation"), structuredLocation);
+  class_addMethod(alarm, sel("proximity"), proximity);
 
   Class reminder = objc_defineClass<EKReminderObj>(NSObjectClass(), "EKReminder");
-  class_addMethod(reminder, sel("title"), reminderTitle, "@@:");
-  class_addMethod(reminder, sel("calendarItemIdentifier"), calendarItemIdentifier, "@@:");
-  class_addMethod(reminder, sel("calendar"), calendar, "@@:");
-  class_addMethod(reminder, sel("dueDateComponents"), dueDateComponents, "@@:");
-  class_addMethod(reminder, sel("alarms"), alarms, "@@:");
-  class_addMethod(reminder, sel("priority"), priority, "q@:");
-  class_addMethod(reminder, sel("isCompleted"), completed, "c@:");
-  class_addMethod(reminder, sel("completed"), completed, "c@:");
+  class_addMethod(reminder, sel("title"), reminderTitle);
+  class_addMethod(reminder, sel("calendarItemIdentifier"), calendarItemIdentifier);
+  class_addMethod(reminder, sel("calendar"), calendar);
+  class_addMethod(reminder, sel("dueDateComponents"), dueDateComponents);
+  class_addMethod(reminder, sel("alarms"), alarms);
+  class_addMethod(reminder, sel("priority"), priority);
+  class_addMethod(reminder, sel("isCompleted"), completed);
+  class_addMethod(reminder, sel("completed"), completed);
 }

@@ -184,17 +184,17 @@ std::string NSBundleHostPathForResource(id bundle, const std::string& name, cons
 
 void registerNSBundle() {
   Class c = objc_defineClass<NSBundleObj>(NSObjectClass(), "NSBundle");
-  class_addClassMethod(c, sel("mainBundle"), mainBundle, "@@:");
-  class_addClassMethod(c, sel("bundleForClass:"), bundleForClass, "@@:#");
-  class_addClassMethod(c, sel("bundleWithPath:"), bundleWithPath, "@@:@");
-  class_addClassMethod(c, sel("bundleWithIdentifier:"), bundleWithIdentifier, "@@:@");
-  class_addMethod(c, sel("bundlePath"), bundlePath, "@@:");
-  class_addMethod(c, sel("bundleIdentifier"), bundleIdentifier, "@@:");
-  class_addMethod(c, sel("infoDictionary"), infoDictionary, "@@:");
-  class_addMethod(c, sel("objectForInfoDictionaryKey:"), infoValue, "@@:@");
-  class_addMethod(c, sel("pathForResource:ofType:"), pathForResource, "@@:@@");
-  class_addMethod(c, sel("load"), load, "c@:");
-  class_addMethod(c, sel("isLoaded"), isLoaded, "c@:");
-  class_addMethod(c, sel("classNamed:"), classNamed, "#@:@");
-  class_addMethod(c, sel("principalClass"), principalClass, "#@:");
+  class_addClassMethod(c, sel("mainBundle"), mainBundle);
+  class_addClassMethod(c, sel("bundleForClass:"), bundleForClass);
+  class_addClassMethod(c, sel("bundleWithPath:"), bundleWithPath);
+  class_addClassMethod(c, sel("bundleWithIdentifier:"), bundleWithIdentifier);
+  class_addMethod(c, sel("bundlePath"), bundlePath);
+  class_addMethod(c, sel("bundleIdentifier"), bundleIdentifier);
+  class_addMethod(c, sel("infoDictionary"), infoDictionary);
+  class_addMethod(c, sel("objectForInfoDictionaryKey:"), infoValue);
+  class_addMethod(c, sel("pathForResource:ofType:"), pathForResource);
+  class_addMethod(c, sel("load"), load);
+  class_addMethod(c, sel("isLoaded"), isLoaded);
+  class_addMethod(c, sel("classNamed:"), classNamed);
+  class_addMethod(c, sel("principalClass"), principalClass);
 }

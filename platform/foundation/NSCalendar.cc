@@ -207,12 +207,12 @@ bool NSSetCurrentCalendarIdentifier(const std::string& identifier) {
 void registerNSCalendarClass() {
   gCalendar = objc_defineClass<NSCalendarObj>(NSObjectClass(), "NSCalendar");
   Class c = gCalendar;
-  class_addClassMethod(c, sel("currentCalendar"), currentCalendar, "@@:");
-  class_addClassMethod(c, sel("autoupdatingCurrentCalendar"), currentCalendar, "@@:");
-  class_addMethod(c, sel("initWithCalendarIdentifier:"), initWithCalendarIdentifier, "@@:@");
-  class_addMethod(c, sel("calendarIdentifier"), calendarIdentifier, "@@:");
-  class_addMethod(c, sel("timeZone"), timeZone, "@@:");
-  class_addMethod(c, sel("setTimeZone:"), setTimeZone, "v@:@");
-  class_addMethod(c, sel("dateFromComponents:"), dateFromComponents, "@@:@");
-  class_addMethod(c, sel("dateByAddingComponents:toDate:options:"), dateByAddingComponents, "@@:@@Q");
+  class_addClassMethod(c, sel("currentCalendar"), currentCalendar);
+  class_addClassMethod(c, sel("autoupdatingCurrentCalendar"), currentCalendar);
+  class_addMethod(c, sel("initWithCalendarIdentifier:"), initWithCalendarIdentifier);
+  class_addMethod(c, sel("calendarIdentifier"), calendarIdentifier);
+  class_addMethod(c, sel("timeZone"), timeZone);
+  class_addMethod(c, sel("setTimeZone:"), setTimeZone);
+  class_addMethod(c, sel("dateFromComponents:"), dateFromComponents);
+  class_addMethod(c, sel("dateByAddingComponents:toDate:options:"), dateByAddingComponents);
 }

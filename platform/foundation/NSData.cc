@@ -27,8 +27,8 @@ bool NSIsData(id obj) { return obj && gData && class_isSubclassOf(obj->isa, gDat
 
 void registerNSData() {
   gData = objc_defineClass<NSDataObj>(NSObjectClass(), "NSData");
-  class_addMethod(gData, sel("length"), length, "Q@:");
-  class_addMethod(gData, sel("bytes"), bytes, "r^v@:");
-  class_addMethod(gData, sel("isEqual:"), isEqual, "c@:@");
-  class_addMethod(gData, sel("copy"), copy, "@@:");
+  class_addMethod(gData, sel("length"), length);
+  class_addMethod(gData, sel("bytes"), bytes);
+  class_addMethod(gData, sel("isEqual:"), isEqual);
+  class_addMethod(gData, sel("copy"), copy);
 }

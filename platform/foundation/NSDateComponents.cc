@@ -24,8 +24,8 @@ void setField(id self, SEL, NSInteger value) {
 
 template <NSInteger NSDateComponentsObj::*field>
 void addField(Class cls, const char* getter, const char* setter) {
-  class_addMethod(cls, sel(getter), getField<field>, "q@:");
-  class_addMethod(cls, sel(setter), setField<field>, "v@:q");
+  class_addMethod(cls, sel(getter), getField<field>);
+  class_addMethod(cls, sel(setter), setField<field>);
 }
 
 id timeZone(id self, SEL) { return asComponents(self)->timeZone; }
@@ -44,7 +44,7 @@ Class NSDateComponentsClass() { return gComponents; }
 void registerNSDateComponentsClass() {
   gComponents = objc_defineClass<NSDateComponentsObj>(NSObjectClass(), "NSDateComponents");
   Class c = gComponents;
-  class_addClassMethod(c, sel("new"), newComponents, "@@:");
+  class_addClassMethod(c, sel("new"), newComponents);
   addField<&NSDateComponentsObj::era>(c, "era", "setEra:");
   addField<&NSDateComponentsObj::year>(c, "year", "setYear:");
   addField<&NSDateComponentsObj::month>(c, "month", "setMonth:");
@@ -52,6 +52,6 @@ void registerNSDateComponentsClass() {
   addField<&NSDateComponentsObj::hour>(c, "hour", "setHour:");
   addField<&NSDateComponentsObj::minute>(c, "minute", "setMinute:");
   addField<&NSDateComponentsObj::second>(c, "second", "setSecond:");
-  class_addMethod(c, sel("timeZone"), timeZone, "@@:");
-  class_addMethod(c, sel("setTimeZone:"), setTimeZone, "v@:@");
+  class_addMethod(c, sel("timeZone"), timeZone);
+  class_addMethod(c, sel("setTimeZone:"), setTimeZone);
 }

@@ -148,15 +148,15 @@ void registerNSDictionary() {
   gDictionary = objc_defineClass<NSDictionaryObj>(NSObjectClass(), "NSDictionary");
   gMutableDictionary = objc_defineClass<NSDictionaryObj>(gDictionary, "NSMutableDictionary");
   Class c = gDictionary;
-  class_addClassMethod(c, sel("dictionary"), dictionaryClassMethod, "@@:");
-  class_addMethod(c, sel("objectForKey:"), objectForKey, "@@:@");
-  class_addMethod(c, sel("count"), count, "Q@:");
-  class_addMethod(c, sel("allKeys"), allKeys, "@@:");
-  class_addMethod(c, sel("allValues"), allValues, "@@:");
-  class_addMethod(c, sel("description"), description, "@@:");
-  class_addMethod(c, sel("mutableCopy"), mutableCopy, "@@:");
+  class_addClassMethod(c, sel("dictionary"), dictionaryClassMethod);
+  class_addMethod(c, sel("objectForKey:"), objectForKey);
+  class_addMethod(c, sel("count"), count);
+  class_addMethod(c, sel("allKeys"), allKeys);
+  class_addMethod(c, sel("allValues"), allValues);
+  class_addMethod(c, sel("description"), description);
+  class_addMethod(c, sel("mutableCopy"), mutableCopy);
   Class m = gMutableDictionary;
-  class_addMethod(m, sel("setObject:forKey:"), setObjectForKey, "v@:@@");
-  class_addMethod(m, sel("removeObjectForKey:"), removeObjectForKey, "v@:@");
-  class_addMethod(m, sel("removeAllObjects"), removeAllObjects, "v@:");
+  class_addMethod(m, sel("setObject:forKey:"), setObjectForKey);
+  class_addMethod(m, sel("removeObjectForKey:"), removeObjectForKey);
+  class_addMethod(m, sel("removeAllObjects"), removeAllObjects);
 }

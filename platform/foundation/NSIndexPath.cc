@@ -47,11 +47,11 @@ id NSIndexPathForRow(NSInteger row, NSInteger section) { return make(gIndexPath,
 
 void registerNSIndexPath() {
   gIndexPath = objc_defineClass<NSIndexPathObj>(NSObjectClass(), "NSIndexPath");
-  class_addClassMethod(gIndexPath, sel("indexPathForRow:inSection:"), indexPathForRow, "@@:qq");
-  class_addMethod(gIndexPath, sel("row"), row, "q@:");
-  class_addMethod(gIndexPath, sel("section"), section, "q@:");
-  class_addMethod(gIndexPath, sel("isEqual:"), isEqual, "c@:@");
-  class_addMethod(gIndexPath, sel("hash"), hash, "Q@:");
-  class_addMethod(gIndexPath, sel("compare:"), compare, "q@:@");
-  class_addMethod(gIndexPath, sel("copy"), copy, "@@:");
+  class_addClassMethod(gIndexPath, sel("indexPathForRow:inSection:"), indexPathForRow);
+  class_addMethod(gIndexPath, sel("row"), row);
+  class_addMethod(gIndexPath, sel("section"), section);
+  class_addMethod(gIndexPath, sel("isEqual:"), isEqual);
+  class_addMethod(gIndexPath, sel("hash"), hash);
+  class_addMethod(gIndexPath, sel("compare:"), compare);
+  class_addMethod(gIndexPath, sel("copy"), copy);
 }

@@ -121,21 +121,21 @@ bool NSIsNumber(id obj) { return obj && gNumber && class_isSubclassOf(obj->isa, 
 void registerNSNumber() {
   gNumber = objc_defineClass<NSNumberObj>(NSObjectClass(), "NSNumber");
   Class c = gNumber;
-  class_addClassMethod(c, sel("numberWithInt:"), numberWithInt, "@@:i");
-  class_addClassMethod(c, sel("numberWithInteger:"), numberWithInteger, "@@:q");
-  class_addClassMethod(c, sel("numberWithLongLong:"), numberWithLongLong, "@@:q");
-  class_addClassMethod(c, sel("numberWithUnsignedInteger:"), numberWithUnsignedInteger, "@@:Q");
-  class_addClassMethod(c, sel("numberWithBool:"), numberWithBool, "@@:c");
-  class_addClassMethod(c, sel("numberWithDouble:"), numberWithDouble, "@@:d");
-  class_addClassMethod(c, sel("numberWithFloat:"), numberWithFloat, "@@:f");
-  class_addMethod(c, sel("intValue"), intValue, "i@:");
-  class_addMethod(c, sel("integerValue"), integerValue, "q@:");
-  class_addMethod(c, sel("longLongValue"), longLongValue, "q@:");
-  class_addMethod(c, sel("unsignedIntegerValue"), unsignedIntegerValue, "Q@:");
-  class_addMethod(c, sel("boolValue"), boolValue, "c@:");
-  class_addMethod(c, sel("doubleValue"), doubleValue, "d@:");
-  class_addMethod(c, sel("floatValue"), floatValue, "f@:");
-  class_addMethod(c, sel("isEqual:"), isEqual, "c@:@");
-  class_addMethod(c, sel("hash"), hash, "Q@:");
-  class_addMethod(c, sel("description"), description, "@@:");
+  class_addClassMethod(c, sel("numberWithInt:"), numberWithInt);
+  class_addClassMethod(c, sel("numberWithInteger:"), numberWithInteger);
+  class_addClassMethod(c, sel("numberWithLongLong:"), numberWithLongLong);
+  class_addClassMethod(c, sel("numberWithUnsignedInteger:"), numberWithUnsignedInteger);
+  class_addClassMethod(c, sel("numberWithBool:"), numberWithBool);
+  class_addClassMethod(c, sel("numberWithDouble:"), numberWithDouble);
+  class_addClassMethod(c, sel("numberWithFloat:"), numberWithFloat);
+  class_addMethod(c, sel("intValue"), intValue);
+  class_addMethod(c, sel("integerValue"), integerValue);
+  class_addMethod(c, sel("longLongValue"), longLongValue);
+  class_addMethod(c, sel("unsignedIntegerValue"), unsignedIntegerValue);
+  class_addMethod(c, sel("boolValue"), boolValue);
+  class_addMethod(c, sel("doubleValue"), doubleValue);
+  class_addMethod(c, sel("floatValue"), floatValue);
+  class_addMethod(c, sel("isEqual:"), isEqual);
+  class_addMethod(c, sel("hash"), hash);
+  class_addMethod(c, sel("description"), description);
 }

@@ -85,5 +85,5 @@ id dataWithPropertyList(id, SEL, id plist, NSUInteger format, NSUInteger, id* er
 
 void registerNSPropertyListSerialization() {
   Class c = objc_defineClass<objc_object>(NSObjectClass(), "NSPropertyListSerialization");
-  class_addClassMethod(c, sel("dataWithPropertyList:format:options:error:"), dataWithPropertyList, "@@:@QQ^@");
+  class_addClassMethod(c, sel("dataWithPropertyList:format:options:error:"), dataWithPropertyList);
 }

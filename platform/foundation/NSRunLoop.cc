@@ -202,12 +202,11 @@ unsigned long NSRunLoopPendingTimerCount() {
 
 void registerNSRunLoop() {
   gRunLoop = objc_defineClass<NSRunLoopObj>(NSObjectClass(), "NSRunLoop");
-  class_addClassMethod(gRunLoop, sel("currentRunLoop"), currentRunLoop, "@@:");
-  class_addClassMethod(gRunLoop, sel("mainRunLoop"), mainRunLoop, "@@:");
-  class_addMethod(gRunLoop, sel("runUntilDate:"), runUntilDate, "v@:@");
-  class_addMethod(NSObjectClass(), sel("performSelector:withObject:afterDelay:"), performAfterDelay, "v@::@d");
-  class_addMethod(NSObjectClass(), sel("performSelectorOnMainThread:withObject:waitUntilDone:"), performOnMainThread,
-                  "v@::@c");
+  class_addClassMethod(gRunLoop, sel("currentRunLoop"), currentRunLoop);
+  class_addClassMethod(gRunLoop, sel("mainRunLoop"), mainRunLoop);
+  class_addMethod(gRunLoop, sel("runUntilDate:"), runUntilDate);
+  class_addMethod(NSObjectClass(), sel("performSelector:withObject:afterDelay:"), performAfterDelay);
+  class_addMethod(NSObjectClass(), sel("performSelectorOnMainThread:withObject:waitUntilDone:"), performOnMainThread);
   mainThread() = std::this_thread::get_id();
   gMainLoop = static_cast<NSRunLoopObj*>(msgSend<id>(gRunLoop, sel("alloc")));
 }

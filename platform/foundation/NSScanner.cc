@@ -76,10 +76,10 @@ NSScannerObj::~NSScannerObj() { objc_release(string); }
 
 void registerNSScanner() {
   gScanner = objc_defineClass<NSScannerObj>(NSObjectClass(), "NSScanner");
-  class_addClassMethod(gScanner, sel("scannerWithString:"), scannerWithString, "@@:@");
-  class_addMethod(gScanner, sel("string"), string, "@@:");
-  class_addMethod(gScanner, sel("scanLocation"), scanLocation, "Q@:");
-  class_addMethod(gScanner, sel("setScanLocation:"), setScanLocation, "v@:Q");
-  class_addMethod(gScanner, sel("isAtEnd"), isAtEnd, "c@:");
-  class_addMethod(gScanner, sel("scanHexInt:"), scanHexInt, "c@:^I");
+  class_addClassMethod(gScanner, sel("scannerWithString:"), scannerWithString);
+  class_addMethod(gScanner, sel("string"), string);
+  class_addMethod(gScanner, sel("scanLocation"), scanLocation);
+  class_addMethod(gScanner, sel("setScanLocation:"), setScanLocation);
+  class_addMethod(gScanner, sel("isAtEnd"), isAtEnd);
+  class_addMethod(gScanner, sel("scanHexInt:"), scanHexInt);
 }

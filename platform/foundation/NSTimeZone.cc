@@ -90,13 +90,13 @@ const std::string& NSCurrentTimeZoneName() {
 void registerNSTimeZoneClass() {
   gTimeZone = objc_defineClass<NSTimeZoneObj>(NSObjectClass(), "NSTimeZone");
   Class c = gTimeZone;
-  class_addClassMethod(c, sel("timeZoneWithName:"), timeZoneWithName, "@@:@");
-  class_addClassMethod(c, sel("systemTimeZone"), currentZone, "@@:");
-  class_addClassMethod(c, sel("localTimeZone"), currentZone, "@@:");
-  class_addClassMethod(c, sel("defaultTimeZone"), currentZone, "@@:");
-  class_addMethod(c, sel("name"), name, "@@:");
-  class_addMethod(c, sel("description"), name, "@@:");
-  class_addMethod(c, sel("secondsFromGMTForDate:"), secondsFromGMTForDate, "q@:@");
-  class_addMethod(c, sel("isEqual:"), isEqual, "c@:@");
-  class_addMethod(c, sel("hash"), hash, "Q@:");
+  class_addClassMethod(c, sel("timeZoneWithName:"), timeZoneWithName);
+  class_addClassMethod(c, sel("systemTimeZone"), currentZone);
+  class_addClassMethod(c, sel("localTimeZone"), currentZone);
+  class_addClassMethod(c, sel("defaultTimeZone"), currentZone);
+  class_addMethod(c, sel("name"), name);
+  class_addMethod(c, sel("description"), name);
+  class_addMethod(c, sel("secondsFromGMTForDate:"), secondsFromGMTForDate);
+  class_addMethod(c, sel("isEqual:"), isEqual);
+  class_addMethod(c, sel("hash"), hash);
 }

@@ -63,11 +63,11 @@ id NSURLWithUTF8(const std::string& text) {
 
 void registerNSURL() {
   gURL = objc_defineClass<NSURLObj>(NSObjectClass(), "NSURL");
-  class_addClassMethod(gURL, sel("URLWithString:"), URLWithString, "@@:@");
-  class_addMethod(gURL, sel("absoluteString"), absoluteString, "@@:");
-  class_addMethod(gURL, sel("description"), absoluteString, "@@:");
-  class_addMethod(gURL, sel("scheme"), scheme, "@@:");
-  class_addMethod(gURL, sel("isEqual:"), isEqual, "c@:@");
-  class_addMethod(gURL, sel("hash"), hash, "Q@:");
-  class_addMethod(gURL, sel("copy"), copy, "@@:");
+  class_addClassMethod(gURL, sel("URLWithString:"), URLWithString);
+  class_addMethod(gURL, sel("absoluteString"), absoluteString);
+  class_addMethod(gURL, sel("description"), absoluteString);
+  class_addMethod(gURL, sel("scheme"), scheme);
+  class_addMethod(gURL, sel("isEqual:"), isEqual);
+  class_addMethod(gURL, sel("hash"), hash);
+  class_addMethod(gURL, sel("copy"), copy);
 }

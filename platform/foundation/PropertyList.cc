@@ -310,8 +310,8 @@ id propertyListFromHostFile(const std::string& hostPath) {
 void registerPropertyLists() {
   Class dictionary = objc_getClass("NSDictionary");
   Class array = objc_getClass("NSArray");
-  class_addMethod(dictionary, sel("initWithContentsOfFile:"), dictionaryInitWithContentsOfFile, "@@:@");
-  class_addClassMethod(dictionary, sel("dictionaryWithContentsOfFile:"), withContentsOfFile, "@@:@");
-  class_addMethod(array, sel("initWithContentsOfFile:"), arrayInitWithContentsOfFile, "@@:@");
-  class_addClassMethod(array, sel("arrayWithContentsOfFile:"), withContentsOfFile, "@@:@");
+  class_addMethod(dictionary, sel("initWithContentsOfFile:"), dictionaryInitWithContentsOfFile);
+  class_addClassMethod(dictionary, sel("dictionaryWithContentsOfFile:"), withContentsOfFile);
+  class_addMethod(array, sel("initWithContentsOfFile:"), arrayInitWithContentsOfFile);
+  class_addClassMethod(array, sel("arrayWithContentsOfFile:"), withContentsOfFile);
 }

@@ -82,26 +82,25 @@ NSInteger PSCellTypeFromName(const std::string& name) {
 
 void registerPSSpecifier() {
   Class c = objc_defineClass<PSSpecifierObj>(NSObjectClass(), "PSSpecifier");
-  class_addClassMethod(c, sel("preferenceSpecifierNamed:target:set:get:detail:cell:edit:"), preferenceSpecifierNamed,
-                       "@@:@@::#q#");
-  class_addClassMethod(c, sel("groupSpecifierWithName:"), groupSpecifierWithName, "@@:@");
-  class_addMethod(c, sel("init"), init, "@@:");
-  class_addMethod(c, sel("name"), name, "@@:");
-  class_addMethod(c, sel("setName:"), setName, "v@:@");
-  class_addMethod(c, sel("identifier"), identifier, "@@:");
-  class_addMethod(c, sel("setIdentifier:"), setIdentifier, "v@:@");
-  class_addMethod(c, sel("properties"), properties, "@@:");
-  class_addMethod(c, sel("propertyForKey:"), propertyForKey, "@@:@");
-  class_addMethod(c, sel("setProperty:forKey:"), setPropertyForKey, "v@:@@");
-  class_addMethod(c, sel("cellType"), cellType, "q@:");
-  class_addMethod(c, sel("target"), target, "@@:");
-  class_addMethod(c, sel("setTarget:"), setTarget, "v@:@");
-  class_addMethod(c, sel("detailControllerClass"), detailControllerClass, "#@:");
-  class_addMethod(c, sel("values"), values, "@@:");
-  class_addMethod(c, sel("titleDictionary"), titleDictionary, "@@:");
-  class_addMethod(c, sel("setValues:titles:"), setValuesTitles, "v@:@@");
-  class_addMethod(c, sel("setButtonAction:"), setButtonAction, "v@::");
-  class_addMethod(c, sel("buttonAction"), buttonAction, ":@:");
-  class_addMethod(c, sel("getter"), getter, ":@:");
-  class_addMethod(c, sel("setter"), setter, ":@:");
+  class_addClassMethod(c, sel("preferenceSpecifierNamed:target:set:get:detail:cell:edit:"), preferenceSpecifierNamed);
+  class_addClassMethod(c, sel("groupSpecifierWithName:"), groupSpecifierWithName);
+  class_addMethod(c, sel("init"), init);
+  class_addMethod(c, sel("name"), name);
+  class_addMethod(c, sel("setName:"), setName);
+  class_addMethod(c, sel("identifier"), identifier);
+  class_addMethod(c, sel("setIdentifier:"), setIdentifier);
+  class_addMethod(c, sel("properties"), properties);
+  class_addMethod(c, sel("propertyForKey:"), propertyForKey);
+  class_addMethod(c, sel("setProperty:forKey:"), setPropertyForKey);
+  class_addMethod(c, sel("cellType"), cellType);
+  class_addMethod(c, sel("target"), target);
+  class_addMethod(c, sel("setTarget:"), setTarget);
+  class_addMethod(c, sel("detailControllerClass"), detailControllerClass);
+  class_addMethod(c, sel("values"), values);
+  class_addMethod(c, sel("titleDictionary"), titleDictionary);
+  class_addMethod(c, sel("setValues:titles:"), setValuesTitles);
+  class_addMethod(c, sel("setButtonAction:"), setButtonAction);
+  class_addMethod(c, sel("buttonAction"), buttonAction);
+  class_addMethod(c, sel("getter"), getter);
+  class_addMethod(c, sel("setter"), setter);
 }

@@ -67,6 +67,6 @@ id objc_autorelease(id obj) {
 
 void registerNSAutoreleasePool() {
   Class cls = objc_defineClass<PoolObject>(NSObjectClass(), "NSAutoreleasePool");
-  class_addMethod(cls, sel("init"), poolInit, "@@:");
-  class_addMethod(cls, sel("drain"), poolDrain, "v@:");
+  class_addMethod(cls, sel("init"), poolInit);
+  class_addMethod(cls, sel("drain"), poolDrain);
 }

@@ -51,21 +51,21 @@ void registerNSObject() {
   if (gNSObject) return;
   gNSObject = objc_allocateClassPair(nil, "NSObject", [] { return new objc_object; });
   Class cls = gNSObject;
-  class_addClassMethod(cls, sel("alloc"), alloc, "@@:");
-  class_addMethod(cls, sel("init"), init, "@@:");
-  class_addMethod(cls, sel("retain"), retain, "@@:");
-  class_addMethod(cls, sel("release"), release, "v@:");
-  class_addMethod(cls, sel("autorelease"), autorelease, "@@:");
-  class_addMethod(cls, sel("retainCount"), retainCount, "Q@:");
-  class_addMethod(cls, sel("dealloc"), dealloc, "v@:");
-  class_addMethod(cls, sel("class"), classOf, "#@:");
-  class_addMethod(cls, sel("superclass"), superclassOf, "#@:");
-  class_addMethod(cls, sel("self"), self_, "@@:");
-  class_addMethod(cls, sel("respondsToSelector:"), respondsToSelector, "c@::");
-  class_addMethod(cls, sel("isKindOfClass:"), isKindOfClass, "c@:#");
-  class_addMethod(cls, sel("isMemberOfClass:"), isMemberOfClass, "c@:#");
-  class_addMethod(cls, sel("isEqual:"), isEqual, "c@:@");
-  class_addMethod(cls, sel("hash"), hash, "Q@:");
+  class_addClassMethod(cls, sel("alloc"), alloc);
+  class_addMethod(cls, sel("init"), init);
+  class_addMethod(cls, sel("retain"), retain);
+  class_addMethod(cls, sel("release"), release);
+  class_addMethod(cls, sel("autorelease"), autorelease);
+  class_addMethod(cls, sel("retainCount"), retainCount);
+  class_addMethod(cls, sel("dealloc"), dealloc);
+  class_addMethod(cls, sel("class"), classOf);
+  class_addMethod(cls, sel("superclass"), superclassOf);
+  class_addMethod(cls, sel("self"), self_);
+  class_addMethod(cls, sel("respondsToSelector:"), respondsToSelector);
+  class_addMethod(cls, sel("isKindOfClass:"), isKindOfClass);
+  class_addMethod(cls, sel("isMemberOfClass:"), isMemberOfClass);
+  class_addMethod(cls, sel("isEqual:"), isEqual);
+  class_addMethod(cls, sel("hash"), hash);
   objc_registerClassPair(cls);
 }
 

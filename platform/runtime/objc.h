@@ -109,7 +109,15 @@ bool class_isMetaClass(Class cls);
 bool class_isSubclassOf(Class cls, Class ancestor);  // true for cls itself
 
 // Adds an instance method; false when the class itself already has one for
-// the selector (an inherited one does not count).
+// the selector (an inherited one does not count). Its type encoding is its
+// implementation's own, derived from the C++ type (type_encoding.h), and
+// reported as the device's compiler writes it for the simulated slice.
+bool class_addMethod(Class cls, SEL name, IMP imp);
+// The device's form, for a module's own methods: `types` is reported as
+// given, as objc4's addMethod (objc-runtime-new.mm) keeps the caller's text.
+// Where the device would keep a text that lies about the implementation, this
+// raises: the text, without offsets and qualifiers, must be the
+// implementation's own encoding for the simulated slice.
 bool class_addMethod(Class cls, SEL name, IMP imp, const char* types);
 // Told of each class_addMethod call that added a method, after the add: a
 // loader's tracing tool learns what a module adds while it loads. Adding
@@ -117,14 +125,24 @@ bool class_addMethod(Class cls, SEL name, IMP imp, const char* types);
 // nothing per message. Null stops it.
 using MethodAddedHandler = void (*)(Class cls, SEL name, IMP imp, const char* types);
 void objc_setMethodAddedHandler(MethodAddedHandler handler);
-bool class_addClassMethod(Class cls, SEL name, IMP imp, const char* types);
+bool class_addClassMethod(Class cls, SEL name, IMP imp);
 // Replaces or adds; returns the class's own previous implementation or nil.
+// A replaced method keeps its encoding, as on the device; an added one is
+// given `types`, or its implementation's own when `types` is null.
 IMP class_replaceMethod(Class cls, SEL name, IMP imp, const char* types);
 // The class's own implementation of the selector, or nil (inherited ones not).
 IMP class_getOwnMethodImplementation(Class cls, SEL name);
 // The implementation found along the class chain, or nil.
 IMP class_lookupMethod(Class cls, SEL name);
 const char* class_getMethodTypeEncoding(Class cls, SEL name);  // along the chain
+
+// The slice of the device's binary the process stands for: the encodings
+// the runtime reports are the ones the device's compiler writes for it. A
+// process of this host is LP64, as the arm64 slice is, and that is the
+// answer until a loader that runs a 32-bit slice says otherwise, before the
+// slice's code runs.
+void setSimulatedSlice(DeviceSlice slice);
+DeviceSlice simulatedSlice();
 bool class_respondsToSelector(Class cls, SEL name);
 
 // Instance variables. The simulated frameworks declare the fields of their

@@ -1,6 +1,8 @@
 // The runtime's own record of a class; only the runtime looks inside it.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
@@ -8,7 +10,11 @@
 
 struct objc_method {
   IMP imp;
-  std::string types;
+  // The encoding the method was added with: the caller's text, or else the
+  // one its implementation at the time derives (a replaced method keeps it).
+  std::optional<std::string> given;
+  const char* types = nullptr;
+  std::uint64_t realDoubles = 0;
 };
 
 struct objc_ivar {

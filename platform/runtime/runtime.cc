@@ -21,6 +21,7 @@
 #include "runtime/address_cache.h"
 #include "runtime/images.h"
 #include "runtime/message.h"
+#include "runtime/method_types.h"
 #include "runtime/objc_class.h"
 
 namespace {
@@ -243,26 +244,40 @@ bool class_isSubclassOf(Class cls, Class ancestor) {
 }
 
 namespace {
+
 std::atomic<MethodAddedHandler> gMethodAddedHandler{nullptr};
-}
+using objc_detail::checkGivenEncoding;
+using objc_detail::methodOf;
+using objc_detail::reportedEncoding;
 
-void objc_setMethodAddedHandler(MethodAddedHandler handler) { gMethodAddedHandler.store(handler); }
-
-bool class_addMethod(Class cls, SEL name, IMP imp, const char* types) {
+bool addMethod(Class cls, SEL name, IMP imp, const char* given) {
   if (!cls || !name || !imp) return false;
+  checkGivenEncoding(cls, name, imp, given);
   bool added;
+  const char* types;
   {
     std::unique_lock write(registry().lock);
-    added = cls->methods.emplace(name, objc_method{imp, types ? types : ""}).second;
+    auto [it, fresh] = cls->methods.emplace(name, methodOf(imp, given));
+    added = fresh;
+    types = reportedEncoding(it->second);
     methodsChanged();
   }
   if (MethodAddedHandler handler = gMethodAddedHandler.load(); handler && added) handler(cls, name, imp, types);
   return added;
 }
 
-bool class_addClassMethod(Class cls, SEL name, IMP imp, const char* types) {
-  return cls && class_addMethod(cls->isa, name, imp, types);
+}  // namespace
+
+void objc_setMethodAddedHandler(MethodAddedHandler handler) { gMethodAddedHandler.store(handler); }
+
+bool class_addMethod(Class cls, SEL name, IMP imp) { return addMethod(cls, name, imp, nullptr); }
+
+bool class_addMethod(Class cls, SEL name, IMP imp, const char* types) {
+  // objc4 asserts that there is a text; a null one is taken as none given.
+  return addMethod(cls, name, imp, types);
 }
+
+bool class_addClassMethod(Class cls, SEL name, IMP imp) { return cls && class_addMethod(cls->isa, name, imp); }
 
 IMP class_replaceMethod(Class cls, SEL name, IMP imp, const char* types) {
   if (!cls || !name) return nil;
@@ -270,7 +285,7 @@ IMP class_replaceMethod(Class cls, SEL name, IMP imp, const char* types) {
   methodsChanged();
   auto it = cls->methods.find(name);
   if (it == cls->methods.end()) {
-    cls->methods.emplace(name, objc_method{imp, types ? types : ""});
+    cls->methods.emplace(name, methodOf(imp, types));
     return nil;
   }
   IMP previous = it->second.imp;
@@ -305,7 +320,7 @@ const char* class_getMethodTypeEncoding(Class cls, SEL name) {
   if (!cls) return nullptr;
   std::shared_lock read(registry().lock);
   const objc_method* m = findAlongChain(cls, name);
-  return m ? m->types.c_str() : nullptr;
+  return m ? reportedEncoding(*m) : nullptr;
 }
 
 bool class_respondsToSelector(Class cls, SEL name) { return static_cast<bool>(class_lookupMethod(cls, name)); }

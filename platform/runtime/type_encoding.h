@@ -14,11 +14,15 @@
 // double. C++ spells CGFloat `double` on this host, so a real double is
 // declared with its own type, RealDouble, and which positions of a
 // signature hold one is derived beside its encoding (objc_realDoublesOf).
+//
+// What the device's runtime reports for a method is what its compiler wrote
+// for one slice; deviceEncoding makes that text from this one.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <type_traits>
 
 struct objc_object;
@@ -108,3 +112,39 @@ std::uint64_t objc_realDoublesOf() {
   ((bits |= std::is_same_v<std::remove_cv_t<T>, RealDouble> ? bit : 0, bit <<= 1), ...);
   return bits;
 }
+
+// The slice of the device's binary a process runs. Its compiler encodes
+// NSInteger, BOOL and CGFloat differently on each (see deviceEncoding).
+enum class DeviceSlice { Arm64, Armv7 };
+const char* deviceSliceName(DeviceSlice slice);  // "arm64", "armv7"
+
+// The encoding the device's compiler writes for `slice` of a method or
+// function whose encoding here is `types` (real doubles at `realDoubles`,
+// see objc_realDoublesOf), as the device's runtime reports it:
+//  - NSInteger and NSUInteger ("l", "L" here) are long on a 64-bit slice
+//    and int on a 32-bit one (objc4's NSObjCRuntime.h: `#if __LP64__ ...
+//    typedef long NSInteger; #else typedef int NSInteger;`), which clang
+//    encodes "q"/"Q" and "i"/"I";
+//  - BOOL is bool ("B") on a 64-bit iOS slice and signed char ("c") on a
+//    32-bit one (objc4's objc.h: OBJC_BOOL_IS_BOOL is 0 for iOS when
+//    !__LP64__, "BOOL is explicitly signed so @encode(BOOL) == "c"");
+//  - CGFloat is double on a 64-bit slice and float on a 32-bit one (Apple's
+//    CGFloat reference), a real double a double on both; the members of a
+//    structure are CGFloats (CGPoint, CGSize, CGRect) or NSUIntegers
+//    (NSRange), never real doubles;
+//  - a block is "@?" alone: the device's readers of a method's encoding
+//    (objc4's SkipFirstType in objc-typeencoding.mm) step over "@?" and no
+//    further, and clang writes a block's signature only into a protocol's
+//    extended encodings;
+//  - a variadic method's encoding lists its fixed arguments only.
+// The frame offsets clang writes after each type are left out, as the
+// literals a module passes to class_addMethod leave them out; the runtime's
+// readers skip them. Raises std::invalid_argument for an encoding that ends
+// inside a type.
+std::string deviceEncoding(std::string_view types, std::uint64_t realDoubles, DeviceSlice slice);
+
+// `types` without the frame offsets and the qualifiers (const, in, out, ...)
+// a compiler writes into a method's encoding: "r*16@0:8" is "*@:". Neither
+// changes how a call passes its arguments, so a module's literal is compared
+// with an encoding made here in this form.
+std::string plainEncoding(std::string_view types);

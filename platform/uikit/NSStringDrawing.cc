@@ -21,5 +21,5 @@ CGSize NSStringSizeWithFont(id text, id font) {
 void registerNSStringDrawing() {
   Class string = objc_getClass("NSString");
   if (!string) return;
-  class_addMethod(string, sel("sizeWithFont:"), sizeWithFont, "{CGSize=dd}@:@");
+  class_addMethod(string, sel("sizeWithFont:"), sizeWithFont);
 }

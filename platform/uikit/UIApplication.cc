@@ -40,15 +40,15 @@ id keyWindow(id self, SEL cmd) {
 void registerUIApplication() {
   if (objc_getClass("UIApplication")) return;
   Class screenClass = objc_defineClass<objc_object>(NSObjectClass(), "UIScreen");
-  class_addClassMethod(screenClass, sel("mainScreen"), mainScreen, "@@:");
-  class_addMethod(screenClass, sel("scale"), scale, "d@:");
-  class_addMethod(screenClass, sel("bounds"), bounds, "{CGRect={CGPoint=dd}{CGSize=dd}}@:");
+  class_addClassMethod(screenClass, sel("mainScreen"), mainScreen);
+  class_addMethod(screenClass, sel("scale"), scale);
+  class_addMethod(screenClass, sel("bounds"), bounds);
 
   Class windowClass = objc_defineClass<UIViewObj>(UIViewClass(), "UIWindow");
-  class_addMethod(windowClass, sel("screen"), screen, "@@:");
+  class_addMethod(windowClass, sel("screen"), screen);
 
   Class appClass = objc_defineClass<objc_object>(NSObjectClass(), "UIApplication");
-  class_addClassMethod(appClass, sel("sharedApplication"), sharedApplication, "@@:");
-  class_addMethod(appClass, sel("windows"), windows, "@@:");
-  class_addMethod(appClass, sel("keyWindow"), keyWindow, "@@:");
+  class_addClassMethod(appClass, sel("sharedApplication"), sharedApplication);
+  class_addMethod(appClass, sel("windows"), windows);
+  class_addMethod(appClass, sel("keyWindow"), keyWindow);
 }

@@ -112,13 +112,13 @@ CGFloat UIFontAscender(id font) {
 void registerUIFont() {
   if (gUIFont) return;
   Class cls = gUIFont = objc_defineClass<UIFontObj>(NSObjectClass(), "UIFont");
-  class_addClassMethod(cls, sel("systemFontOfSize:"), systemFontOfSize, "@@:d");
-  class_addMethod(cls, sel("fontWithSize:"), fontWithSize, "@@:d");
-  class_addMethod(cls, sel("pointSize"), pointSize, "d@:");
-  class_addMethod(cls, sel("lineHeight"), lineHeight, "d@:");
-  class_addMethod(cls, sel("ascender"), ascender, "d@:");
-  class_addMethod(cls, sel("descender"), descender, "d@:");
-  class_addMethod(cls, sel("leading"), leading, "d@:");
-  class_addMethod(cls, sel("familyName"), familyName, "@@:");
-  class_addMethod(cls, sel("fontName"), fontName, "@@:");
+  class_addClassMethod(cls, sel("systemFontOfSize:"), systemFontOfSize);
+  class_addMethod(cls, sel("fontWithSize:"), fontWithSize);
+  class_addMethod(cls, sel("pointSize"), pointSize);
+  class_addMethod(cls, sel("lineHeight"), lineHeight);
+  class_addMethod(cls, sel("ascender"), ascender);
+  class_addMethod(cls, sel("descender"), descender);
+  class_addMethod(cls, sel("leading"), leading);
+  class_addMethod(cls, sel("familyName"), familyName);
+  class_addMethod(cls, sel("fontName"), fontName);
 }

@@ -170,9 +170,9 @@ UIImagePixel UIImageReadPixel(id image, int x, int y) {
 void registerUIImage() {
   if (gUIImage) return;
   Class cls = gUIImage = objc_defineClass<UIImageObj>(NSObjectClass(), "UIImage");
-  class_addMethod(cls, sel("initWithContentsOfFile:"), initWithContentsOfFile, "@@:@");
-  class_addClassMethod(cls, sel("imageWithContentsOfFile:"), imageWithContentsOfFile, "@@:@");
-  class_addMethod(cls, sel("size"), size, "{CGSize=dd}@:");
-  class_addMethod(cls, sel("scale"), scale, "d@:");
-  class_addMethod(cls, sel("drawInRect:"), drawInRect, "v@:{CGRect={CGPoint=dd}{CGSize=dd}}");
+  class_addMethod(cls, sel("initWithContentsOfFile:"), initWithContentsOfFile);
+  class_addClassMethod(cls, sel("imageWithContentsOfFile:"), imageWithContentsOfFile);
+  class_addMethod(cls, sel("size"), size);
+  class_addMethod(cls, sel("scale"), scale);
+  class_addMethod(cls, sel("drawInRect:"), drawInRect);
 }

@@ -50,11 +50,11 @@ UILabelObj::~UILabelObj() {
 void registerUILabel() {
   if (gUILabel) return;
   Class cls = gUILabel = objc_defineClass<UILabelObj>(UIViewClass(), "UILabel");
-  class_addMethod(cls, sel("initWithFrame:"), initWithFrame, "@@:{CGRect={CGPoint=dd}{CGSize=dd}}");
-  class_addMethod(cls, sel("text"), text, "@@:");
-  class_addMethod(cls, sel("setText:"), setText, "v@:@");
-  class_addMethod(cls, sel("font"), font, "@@:");
-  class_addMethod(cls, sel("setFont:"), setFont, "v@:@");
-  class_addMethod(cls, sel("textColor"), textColor, "@@:");
-  class_addMethod(cls, sel("setTextColor:"), setTextColor, "v@:@");
+  class_addMethod(cls, sel("initWithFrame:"), initWithFrame);
+  class_addMethod(cls, sel("text"), text);
+  class_addMethod(cls, sel("setText:"), setText);
+  class_addMethod(cls, sel("font"), font);
+  class_addMethod(cls, sel("setFont:"), setFont);
+  class_addMethod(cls, sel("textColor"), textColor);
+  class_addMethod(cls, sel("setTextColor:"), setTextColor);
 }

@@ -54,10 +54,10 @@ Class UITableViewCellClass() { return gCell; }
 void registerUITableViewCell() {
   if (gCell) return;
   Class cls = gCell = objc_defineClass<UITableViewCellObj>(UIViewClass(), "UITableViewCell");
-  class_addMethod(cls, sel("initWithStyle:reuseIdentifier:"), initWithStyle, "@@:q@");
-  class_addMethod(cls, sel("initWithFrame:"), initWithFrame, "@@:{CGRect={CGPoint=dd}{CGSize=dd}}");
-  class_addMethod(cls, sel("reuseIdentifier"), reuseIdentifier, "@@:");
-  class_addMethod(cls, sel("contentView"), contentView, "@@:");
-  class_addMethod(cls, sel("layoutSubviews"), layoutSubviews, "v@:");
-  class_addMethod(cls, sel("prepareForReuse"), prepareForReuse, "v@:");
+  class_addMethod(cls, sel("initWithStyle:reuseIdentifier:"), initWithStyle);
+  class_addMethod(cls, sel("initWithFrame:"), initWithFrame);
+  class_addMethod(cls, sel("reuseIdentifier"), reuseIdentifier);
+  class_addMethod(cls, sel("contentView"), contentView);
+  class_addMethod(cls, sel("layoutSubviews"), layoutSubviews);
+  class_addMethod(cls, sel("prepareForReuse"), prepareForReuse);
 }

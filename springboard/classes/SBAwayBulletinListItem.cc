@@ -102,9 +102,9 @@ id newAwayBulletinListItem(id bulletin) {
 
 void registerAwayBulletinListItem() {
   gListItem = objc_defineClass<SBAwayBulletinListItemObj>(NSObjectClass(), "SBAwayBulletinListItem");
-  class_addMethod(gListItem, sel("activeBulletin"), activeBulletin, "@@:");
-  class_addMethod(gListItem, sel("iconImage"), iconImage, "@@:");
-  class_addMethod(gListItem, sel("canBeClearedByNotificationCenter"), canBeClearedByNotificationCenter, "c@:");
+  class_addMethod(gListItem, sel("activeBulletin"), activeBulletin);
+  class_addMethod(gListItem, sel("iconImage"), iconImage);
+  class_addMethod(gListItem, sel("canBeClearedByNotificationCenter"), canBeClearedByNotificationCenter);
 }
 
 }  // namespace sb

@@ -117,20 +117,20 @@ void registerBulletinCell(const SystemVersion& version) {
   using T = SBLockScreenBulletinCellObj;
   gCell = objc_defineClass<T>(objc_getClass("UITableViewCell"), "SBLockScreenBulletinCell");
   OBJC_IVAR(gCell, T, _unlockTextLabel, "@\"UILabel\"");
-  class_addMethod(gCell, sel("initWithStyle:reuseIdentifier:"), initWithStyle, "@@:q@");
-  class_addMethod(gCell, sel("primaryLabel"), primaryLabel, "@@:");
-  class_addMethod(gCell, sel("secondaryLabel"), secondaryLabel, "@@:");
-  class_addMethod(gCell, sel("subtitleLabel"), subtitleLabel, "@@:");
-  class_addMethod(gCell, sel("relevanceDateLabel"), relevanceDateLabel, "@@:");
-  class_addMethod(gCell, sel("contentBounds"), contentBounds, "{CGRect={CGPoint=dd}{CGSize=dd}}@:");
-  class_addMethod(gCell, sel("contentAlpha"), contentAlpha, "d@:");
-  class_addMethod(gCell, sel("setContentAlpha:"), setContentAlpha, "v@:d");
-  class_addMethod(gCell, sel("layoutSubviews"), layoutSubviews, "v@:");
+  class_addMethod(gCell, sel("initWithStyle:reuseIdentifier:"), initWithStyle);
+  class_addMethod(gCell, sel("primaryLabel"), primaryLabel);
+  class_addMethod(gCell, sel("secondaryLabel"), secondaryLabel);
+  class_addMethod(gCell, sel("subtitleLabel"), subtitleLabel);
+  class_addMethod(gCell, sel("relevanceDateLabel"), relevanceDateLabel);
+  class_addMethod(gCell, sel("contentBounds"), contentBounds);
+  class_addMethod(gCell, sel("contentAlpha"), contentAlpha);
+  class_addMethod(gCell, sel("setContentAlpha:"), setContentAlpha);
+  class_addMethod(gCell, sel("layoutSubviews"), layoutSubviews);
   if (version.hasIOS7Separators()) {
-    class_addMethod(gCell, sel("setDrawsSeparators:"), setDrawsSeparators, "v@:c");
+    class_addMethod(gCell, sel("setDrawsSeparators:"), setDrawsSeparators);
   } else {
-    class_addMethod(gCell, sel("_setSeparatorHidden:"), setSeparatorHidden, "v@:c");
-    class_addMethod(gCell, sel("_setDrawsSeparatorAtTopOfSection:"), setDrawsSeparatorAtTop, "v@:c");
+    class_addMethod(gCell, sel("_setSeparatorHidden:"), setSeparatorHidden);
+    class_addMethod(gCell, sel("_setDrawsSeparatorAtTopOfSection:"), setDrawsSeparatorAtTop);
   }
 }
 

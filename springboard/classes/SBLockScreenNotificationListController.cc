@@ -173,18 +173,17 @@ void registerNotificationListController(const SystemVersion& version) {
   NSRunLoopAddAfterPerformObserver(layOutListsChangedByThisWork);
   OBJC_IVAR(gController, T, _listItems, "@\"NSMutableArray\"");
   OBJC_IVAR(gController, T, _observer, "@\"BBObserver\"");
-  class_addMethod(gController, sel("init"), init, "@@:");
-  class_addMethod(gController, sel("loadView"), loadView, "v@:");
-  class_addMethod(gController, sel("count"), count, "Q@:");
-  class_addMethod(gController, sel("listItemAtIndexPath:"), listItemAtIndexPath, "@@:@");
+  class_addMethod(gController, sel("init"), init);
+  class_addMethod(gController, sel("loadView"), loadView);
+  class_addMethod(gController, sel("count"), count);
+  class_addMethod(gController, sel("listItemAtIndexPath:"), listItemAtIndexPath);
   // Each system version has only its own add operation.
   if (version.addsWithLightsAndSirens())
-    class_addMethod(gController, sel("observer:addBulletin:forFeed:playLightsAndSirens:withReply:"), addBulletinIOS8,
-                    "v@:@@Qc@?");
+    class_addMethod(gController, sel("observer:addBulletin:forFeed:playLightsAndSirens:withReply:"), addBulletinIOS8);
   else
-    class_addMethod(gController, sel("observer:addBulletin:forFeed:"), addBulletinIOS7, "v@:@@Q");
-  class_addMethod(gController, sel("observer:removeBulletin:"), removeBulletin, "v@:@@");
-  class_addMethod(gController, sel("turnOnScreenIfNecessaryForItem:"), turnOnScreenIfNecessaryForItem, "v@:@");
+    class_addMethod(gController, sel("observer:addBulletin:forFeed:"), addBulletinIOS7);
+  class_addMethod(gController, sel("observer:removeBulletin:"), removeBulletin);
+  class_addMethod(gController, sel("turnOnScreenIfNecessaryForItem:"), turnOnScreenIfNecessaryForItem);
 }
 
 }  // namespace sb

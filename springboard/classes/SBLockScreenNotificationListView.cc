@@ -147,12 +147,12 @@ void registerNotificationListView() {
   using T = SBLockScreenNotificationListViewObj;
   gListView = objc_defineClass<T>(objc_getClass("UIView"), "SBLockScreenNotificationListView");
   OBJC_IVAR(gListView, T, _heightForListItemCache, "@\"NSMutableDictionary\"");
-  class_addMethod(gListView, sel("initWithFrame:"), initWithFrame, "@@:{CGRect={CGPoint=dd}{CGSize=dd}}");
-  class_addMethod(gListView, sel("tableView:numberOfRowsInSection:"), numberOfRows, "q@:@q");
-  class_addMethod(gListView, sel("tableView:heightForRowAtIndexPath:"), heightForRow, "d@:@@");
-  class_addMethod(gListView, sel("tableView:cellForRowAtIndexPath:"), cellForRow, "@@:@@");
-  class_addMethod(gListView, sel("tableView:canEditRowAtIndexPath:"), canEditRow, "c@:@@");
-  class_addMethod(gListView, sel("tableView:willDisplayCell:forRowAtIndexPath:"), willDisplayCell, "v@:@@@");
+  class_addMethod(gListView, sel("initWithFrame:"), initWithFrame);
+  class_addMethod(gListView, sel("tableView:numberOfRowsInSection:"), numberOfRows);
+  class_addMethod(gListView, sel("tableView:heightForRowAtIndexPath:"), heightForRow);
+  class_addMethod(gListView, sel("tableView:cellForRowAtIndexPath:"), cellForRow);
+  class_addMethod(gListView, sel("tableView:canEditRowAtIndexPath:"), canEditRow);
+  class_addMethod(gListView, sel("tableView:willDisplayCell:forRowAtIndexPath:"), willDisplayCell);
 }
 
 }  // namespace sb

@@ -33,8 +33,8 @@ void registerPluginOverlayContext() {
   gOverlayContext = objc_defineClass<SBLockScreenPluginOverlayContextObj>(NSObjectClass(),
                                                                           "SBLockScreenPluginOverlayContext");
   class_addMethod(gOverlayContext, sel("initWithPluginName:pluginController:lockScreenViewController:"),
-                  initWithPluginName, "@@:@@@");
-  class_addMethod(gOverlayContext, sel("pluginName"), pluginName, "@@:");
+                  initWithPluginName);
+  class_addMethod(gOverlayContext, sel("pluginName"), pluginName);
 }
 
 }  // namespace sb

@@ -33,9 +33,9 @@ void removeUnderlay(id self, SEL, id requester) {
 
 void registerLockScreenView() {
   gLockScreenView = objc_defineClass<SBLockScreenViewObj>(objc_getClass("UIView"), "SBLockScreenView");
-  class_addMethod(gLockScreenView, sel("initWithFrame:"), initWithFrame, "@@:{CGRect={CGPoint=dd}{CGSize=dd}}");
-  class_addMethod(gLockScreenView, sel("_addLockContentUnderlayWithRequester:"), addUnderlay, "v@:@");
-  class_addMethod(gLockScreenView, sel("_removeLockContentUnderlayWithRequester:"), removeUnderlay, "v@:@");
+  class_addMethod(gLockScreenView, sel("initWithFrame:"), initWithFrame);
+  class_addMethod(gLockScreenView, sel("_addLockContentUnderlayWithRequester:"), addUnderlay);
+  class_addMethod(gLockScreenView, sel("_removeLockContentUnderlayWithRequester:"), removeUnderlay);
 }
 
 }  // namespace sb

@@ -49,8 +49,8 @@ Machine& loadedMachine(const char* arch) {
 Class probeClass() {
   static Class cls = [] {
     Class c = objc_allocateClassPair(objc_getClass("NSObject"), "RealDoubleProbe");
-    class_addMethod(c, sel("intervalTwice:"), intervalTwice, "d@:d");
-    class_addMethod(c, sel("lengthTwice:"), lengthTwice, "d@:d");
+    class_addMethod(c, sel("intervalTwice:"), intervalTwice);
+    class_addMethod(c, sel("lengthTwice:"), lengthTwice);
     objc_registerClassPair(c);
     return c;
   }();

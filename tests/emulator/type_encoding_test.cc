@@ -1,63 +1,57 @@
-// The platform's declared type encodings tell the truth about the methods
-// the library reaches: every method the arm64 slice sends to in a lock and a
-// scenario is declared with the arguments and result its implementation
-// takes, as the arm64 device lays them out.
+// The hook table shows each method's type encoding as the slice that runs
+// wrote it: the Linux module and the arm64 slice see the 64-bit compiler's,
+// the armv7 slice the 32-bit compiler's (CGFloat a float, NSInteger an int,
+// BOOL a signed char), while the library's own literal stays as it gave it.
 #include <gtest/gtest.h>
 
-#include "Device.h"
-#include "foundation/NSLog.h"
-#include "guest_module.h"
-#include "runtime/autorelease.h"
-#include "types.h"
+#include <nlohmann/json.hpp>
 
-namespace emu {
+#include "../sim_run.h"
+
+namespace emutest {
 namespace {
 
-// Each argument's pieces on arm64: (class, size) pairs, so that "c" and "B",
-// "Q" and "L" or "@" and "#" agree, and a float where a double is taken
-// does not. A variadic method's encoding ends at its last fixed argument.
-std::vector<std::vector<std::pair<int, unsigned>>> arm64Shape(const std::string& types) {
-  std::vector<std::vector<std::pair<int, unsigned>>> shape;
-  for (const Type& t : parseSignature(types).types) {
-    if (t.kind == Kind::FormatArgs) break;
-    shape.emplace_back();
-    for (const Part& p : guestParts(t, Arch::Arm64)) shape.back().emplace_back(p.cls, p.size);
-  }
-  return shape;
+using simrun::runSim;
+using simrun::SimRun;
+
+nlohmann::json hooksOf(const std::string& module, const std::string& arch) {
+  SimRun r = runSim({"--json", "--hooks", "--module", module, "--arch", arch}, false);
+  EXPECT_EQ(r.status, 0) << r.out.substr(0, 2000);
+  nlohmann::json doc = nlohmann::json::parse(r.out, nullptr, false);
+  return doc.is_object() ? doc["hooks"] : nlohmann::json::array();
 }
 
-TEST(TypeEncodingTest, EveryMethodTheLibraryReachesIsDeclaredAsItsImplementationTakes) {
-  NSLogSetEcho(false);
-  AutoreleasePool pool;
-  recordReachedMethods(true);
-  sb::DeviceOptions options;
-  options.root = QST_SAMPLE_ROOT;
-  options.now = 795173400.0;  // 2026-03-14T09:30:00Z
-  options.modulePath = QST_DEVICE_DYLIB;
-  options.arch = "arm64";
-  sb::Device device(options);
-  device.lock();
-  device.nowPlaying();
-  device.wait(5);
-  device.relock();
-  device.clear();
-  device.canEdit(0);
+std::string typesOf(const nlohmann::json& hooks, const std::string& selector) {
+  for (const auto& hook : hooks)
+    if (hook["selector"] == selector) return hook["types"];
+  return "(no hook of " + selector + ")";
+}
 
-  std::vector<std::pair<Class, SEL>> reached = reachedMethods();
-  EXPECT_GT(reached.size(), 40u);
-  for (auto [cls, selector] : reached) {
-    std::string name = std::string(class_getName(cls)) + " " + sel_getName(selector);
-    const char* declared = class_getMethodTypeEncoding(cls, selector);
-    IMP imp = class_lookupMethod(cls, selector);
-    ASSERT_TRUE(declared && imp.types) << name;
-    try {
-      EXPECT_EQ(arm64Shape(declared), arm64Shape(imp.types))
-          << name << ": declared \"" << declared << "\", implemented as \"" << imp.types << "\"";
-    } catch (const std::invalid_argument& e) {
-      ADD_FAILURE() << name << ": " << e.what();
-    }
+TEST(HookEncodingTest, EachSlicePrintsItsOwnCompilersEncodings) {
+  nlohmann::json linux = hooksOf(QST_LINUX_MODULE, "arm64");
+  nlohmann::json arm64 = hooksOf(QST_DEVICE_DYLIB, "arm64");
+  nlohmann::json armv7 = hooksOf(QST_DEVICE_DYLIB, "armv7");
+  ASSERT_GT(linux.size(), 5u);
+  EXPECT_EQ(arm64, linux);
+  ASSERT_EQ(armv7.size(), linux.size());
+
+  // A CGFloat result: a double on a 64-bit slice, a float on a 32-bit one.
+  EXPECT_EQ(typesOf(linux, "tableView:heightForRowAtIndexPath:"), "d@:@@");
+  EXPECT_EQ(typesOf(armv7, "tableView:heightForRowAtIndexPath:"), "f@:@@");
+  // The method the library adds carries the library's literal on both.
+  EXPECT_EQ(typesOf(armv7, "removeCustomBulletins_QST"), "v@:");
+
+  // Otherwise the same table; no 32-bit encoding of SpringBoard's methods
+  // has a 64-bit word or a bool.
+  for (std::size_t i = 0; i < linux.size(); ++i) {
+    nlohmann::json a = linux[i], b = armv7[i];
+    std::string types = b["types"];
+    EXPECT_EQ(types.find_first_of("qQB"), std::string::npos) << b.dump();
+    a.erase("types");
+    b.erase("types");
+    EXPECT_EQ(a, b);
   }
 }
 
 }  // namespace
-}  // namespace emu
+}  // namespace emutest

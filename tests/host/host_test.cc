@@ -42,7 +42,7 @@ CGFloat doubledArea(id self, SEL cmd, CGRect r) { return 2 * savedArea(self, cmd
 
 TEST(HostSaved, ReplacementCallsTheSavedImplementationWithItsArguments) {
   Class cls = objc_defineClass<Plain>(NSObjectClass(), "HostTestShape");
-  class_addMethod(cls, sel("areaOf:"), qst::Replacement(area).imp, "d@:{CGRect=dddd}");
+  class_addMethod(cls, sel("areaOf:"), qst::Replacement(area).imp, "d@:{CGRect={CGPoint=dd}{CGSize=dd}}");
   MSHookMessageEx(cls, sel("areaOf:"), qst::Replacement(doubledArea).imp, savedArea.slot());
   ASSERT_TRUE(savedArea);
   id shape = objc_new(cls);

@@ -66,7 +66,7 @@ TEST_F(Clearing, ItemsThatCannotGiveTheirBulletinAreLoggedEveryTime) {
   boot().lock();
   Class cls = objc_allocateClassPair(objc_getClass("SBAwayBulletinListItem"), "ListItemWithoutBulletin");
   objc_registerClassPair(cls);
-  class_addMethod(cls, sel("respondsToSelector:"), respondsExceptActiveBulletin, "c@::");
+  class_addMethod(cls, sel("respondsToSelector:"), respondsExceptActiveBulletin);
   id item = objc_autorelease(objc_new(cls));
   EXPECT_TRUE(msgSend<BOOL>(item, "canBeClearedByNotificationCenter"));  // SpringBoard's answer
   msgSend<id>(item, "iconImage");

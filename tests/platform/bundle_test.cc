@@ -57,7 +57,7 @@ class Bundles : public ::testing::Test {
   // A page class made as a pane makes it, while the process runs.
   static Class runtimePage(const char* name, bool answersBundle = false) {
     Class cls = objc_allocateClassPair(objc_getClass("PSListController"), name);
-    if (answersBundle) class_addMethod(cls, sel("bundle"), ownBundle, "@@:");
+    if (answersBundle) class_addMethod(cls, sel("bundle"), ownBundle);
     objc_registerClassPair(cls);
     return cls;
   }

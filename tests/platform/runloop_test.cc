@@ -36,9 +36,9 @@ id newRecorder(const char* name) {
   Class cls = objc_getClass("RunLoopRecorder");
   if (!cls) {
     cls = objc_defineClass<Recorder>(NSObjectClass(), "RunLoopRecorder");
-    class_addMethod(cls, sel("noteAlone"), noteAlone, "v@:");
-    class_addMethod(cls, sel("noteWith:"), noteWith, "v@:@");
-    class_addMethod(cls, sel("dealloc"), recorderDealloc, "v@:");
+    class_addMethod(cls, sel("noteAlone"), noteAlone);
+    class_addMethod(cls, sel("noteWith:"), noteWith);
+    class_addMethod(cls, sel("dealloc"), recorderDealloc);
   }
   auto* recorder = static_cast<Recorder*>(objc_new(cls));
   recorder->name = name;
@@ -114,7 +114,7 @@ TEST_F(RunLoop, ObserversFollowEachPerformedTimer) {
   NSRunLoopAddAfterPerformObserver(noteAfterPerform);
   NSRunLoopAddAfterPerformObserver(nullptr);  // ignored
   id recorder = objc_autorelease(newRecorder("a"));
-  class_addMethod(objc_getClass("RunLoopRecorder"), sel("noteIfPerforming"), noteIfPerforming, "v@:");
+  class_addMethod(objc_getClass("RunLoopRecorder"), sel("noteIfPerforming"), noteIfPerforming);
   performLater(recorder, "noteIfPerforming", nil, 1);
   performLater(recorder, "noteAlone", nil, 2);
   EXPECT_FALSE(NSRunLoopIsPerforming());

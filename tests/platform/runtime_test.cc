@@ -52,7 +52,7 @@ TEST(Runtime, UnknownSelectorFailsLoudly) {
 
 TEST(Runtime, SignatureMismatchNamesClassAndSelector) {
   Class cls = makeClass("SigCheck");
-  class_addMethod(cls, sel("value"), baseValue, "q@:");
+  class_addMethod(cls, sel("value"), baseValue);
   id obj = objc_new(cls);
   EXPECT_EQ(msgSend<NSInteger>(obj, "value"), 1);
   try {
@@ -67,15 +67,15 @@ TEST(Runtime, SignatureMismatchNamesClassAndSelector) {
 TEST(Runtime, AddMethodRefusesOwnButNotInherited) {
   Class base = makeClass("AddBase");
   Class sub = makeClass("AddSub", base);
-  EXPECT_TRUE(class_addMethod(base, sel("value"), baseValue, "q@:"));
-  EXPECT_FALSE(class_addMethod(base, sel("value"), hookedValue, "q@:"));
-  EXPECT_TRUE(class_addMethod(sub, sel("value"), hookedValue, "q@:"));
+  EXPECT_TRUE(class_addMethod(base, sel("value"), baseValue));
+  EXPECT_FALSE(class_addMethod(base, sel("value"), hookedValue));
+  EXPECT_TRUE(class_addMethod(sub, sel("value"), hookedValue));
   EXPECT_STREQ(class_getMethodTypeEncoding(sub, sel("value")), "q@:");
 }
 
 TEST(Runtime, HookOwnMethodSwapsAndSavesPrevious) {
   Class cls = makeClass("HookOwn");
-  class_addMethod(cls, sel("value"), baseValue, "q@:");
+  class_addMethod(cls, sel("value"), baseValue);
   MSHookMessageEx(cls, sel("value"), callsSaved, &gSaved);
   id obj = objc_new(cls);
   EXPECT_EQ(msgSend<NSInteger>(obj, "value"), 11);
@@ -85,7 +85,7 @@ TEST(Runtime, HookOwnMethodSwapsAndSavesPrevious) {
 TEST(Runtime, HookInheritedMethodLeavesSuperclassAlone) {
   Class base = makeClass("HookBase");
   Class sub = makeClass("HookSub", base);
-  class_addMethod(base, sel("value"), baseValue, "q@:");
+  class_addMethod(base, sel("value"), baseValue);
   MSHookMessageEx(sub, sel("value"), callsSaved, &gSaved);
   id b = objc_new(base);
   id s = objc_new(sub);
@@ -109,7 +109,7 @@ TEST(Runtime, HookOnNilClassOrMissingMethodStoresNil) {
 TEST(Runtime, KindAndRespondsToSelector) {
   Class base = makeClass("KindBase");
   Class sub = makeClass("KindSub", base);
-  class_addMethod(base, sel("value"), baseValue, "q@:");
+  class_addMethod(base, sel("value"), baseValue);
   id s = objc_new(sub);
   EXPECT_TRUE(msgSend<BOOL>(s, "isKindOfClass:", static_cast<id>(base)));
   EXPECT_FALSE(msgSend<BOOL>(s, "isMemberOfClass:", static_cast<id>(base)));
@@ -206,7 +206,7 @@ void countingDealloc(id self, SEL cmd) {
 
 TEST(Runtime, StrongStoreReleasesThePreviousValue) {
   Class cls = makeClass("Tracked");
-  class_addMethod(cls, sel("dealloc"), countingDealloc, "v@:");
+  class_addMethod(cls, sel("dealloc"), countingDealloc);
   gDeallocs = 0;
   Strong<> holder;
   id first = objc_new(cls);
@@ -226,7 +226,7 @@ TEST(Runtime, AutoreleasePoolReleasesOnDrain) {
   class_addMethod(cls, sel("dealloc"), +[](id self, SEL cmd) {
     ++gDeallocs;
     msgSendSuper<void>(objc_getClass("Pooled"), self, cmd);
-  }, "v@:");
+  });
   gDeallocs = 0;
   id pool = objc_new("NSAutoreleasePool");
   msgSend<id>(objc_new(cls), "autorelease");

@@ -50,10 +50,10 @@ id spyInitWithContentsOfFile(id self, SEL cmd, id path) {
 
 void spyOnTheSettingsReader() {
   Class probe = objc_defineClass<ProbeObj>(NSObjectClass(), "SettingsProbe");
-  class_addMethod(probe, sel("respondsToSelector:"), probeResponds, "c@::");
-  class_addMethod(probe, sel("boolValue"), probeBool, "c@:");
-  class_addMethod(probe, sel("integerValue"), probeInteger, "q@:");
-  class_addMethod(probe, sel("intValue"), probeInt, "i@:");
+  class_addMethod(probe, sel("respondsToSelector:"), probeResponds);
+  class_addMethod(probe, sel("boolValue"), probeBool);
+  class_addMethod(probe, sel("integerValue"), probeInteger);
+  class_addMethod(probe, sel("intValue"), probeInt);
   Class dictionary = objc_getClass("NSDictionary");
   gObjectForKey = class_replaceMethod(dictionary, sel("objectForKey:"), spyObjectForKey, "@@:@");
   gInitWithContentsOfFile =
