@@ -52,7 +52,7 @@ void raiseLevel(id, SEL, CGFloat) { objc_raise("NSRangeException", "level out of
 template <class R, class... A>
 void addMethod(Class cls, const char* name, R (*fn)(id, SEL, A...)) {
   IMP imp(fn);
-  class_addMethod(cls, sel(name), imp, imp.types);
+  class_addMethod(cls, sel(name), imp);
 }
 
 struct TracerTest : ::testing::Test {
