@@ -16,6 +16,8 @@ void registerNSCalendarClass();
 Class NSDateClass();
 Class NSTimeZoneClass();
 Class NSDateComponentsClass();
+// Foundation's identifiers of the calendars a user can pick.
+bool knownCalendarIdentifier(const std::string& identifier);
 // A copy of the current zone's name, safe to take on any thread.
 std::string currentTimeZoneName();
 // ICU's zone for an IANA name (or a custom "GMT+05:00"); nullptr for a name
