@@ -8,7 +8,7 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 
-#include "../sim_run.h"
+#include "sim_run.h"
 
 namespace {
 
@@ -17,17 +17,12 @@ namespace fs = std::filesystem;
 class DevicePane : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/device-pane-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    work_ = pattern;
     fs::path bundle = work_ / "QuillstoneBriarwhistlePrefs.bundle";
     fs::create_directories(bundle);
     for (const auto& file : fs::directory_iterator(QST_PANE_RESOURCES))
       if (file.path().filename() != "entry.plist") fs::copy(file.path(), bundle / file.path().filename());
     fs::copy(QST_DEVICE_PANE, bundle / "QuillstoneBriarwhistlePrefs");
-    fs::create_directories(work_ / "tmp");
   }
-  void TearDown() override { fs::remove_all(work_); }
 
   // The run's document without the fields that name what ran.
   nlohmann::json run(const std::string& pane, const std::string& arch, const std::string& pictures) {
@@ -36,7 +31,7 @@ class DevicePane : public ::testing::Test {
                                      "pane; pane textSize 22; pane-list Garden; relock", "--png-steps",
                                      (work_ / pictures).string()};
     if (arch != "host") args.insert(args.end(), {"--arch", arch});
-    simrun::SimRun r = simrun::runSim(args, false, (work_ / "tmp").string());
+    simrun::SimRun r = work_.run(args, false);
     unsetenv("QST_PANE");
     EXPECT_EQ(r.status, 0) << arch << ": " << r.out;
     auto document = nlohmann::json::parse(r.out, nullptr, false);
@@ -53,7 +48,7 @@ class DevicePane : public ::testing::Test {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
 
-  fs::path work_;
+  simrun::SimWorkspace work_{"device-pane"};
 };
 
 TEST_F(DevicePane, EachSliceShowsSavesAndDrawsAsTheLinuxPane) {

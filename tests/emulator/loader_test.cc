@@ -10,7 +10,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "../sim_run.h"
+#include "sim_run.h"
 
 namespace emutest {
 
