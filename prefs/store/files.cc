@@ -5,8 +5,8 @@
 namespace qst::prefs {
 namespace {
 
-id settingsPath() { return NSStr("/var/mobile/Library/Preferences/org.velmorra.quillstonebriarwhistleprefs.plist"); }
-id selectionPath() { return NSStr("/var/mobile/Library/Preferences/org.velmorra.quillstonebriarwhistle.calendars.plist"); }
+id settingsPath() { return QST_STR("/var/mobile/Library/Preferences/org.velmorra.quillstonebriarwhistleprefs.plist"); }
+id selectionPath() { return QST_STR("/var/mobile/Library/Preferences/org.velmorra.quillstonebriarwhistle.calendars.plist"); }
 
 // NSPropertyListXMLFormat_v1_0: readable by a person over SSH, and by the
 // library as well as the binary form.

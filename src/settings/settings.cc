@@ -35,8 +35,8 @@ StrongId icon;
 namespace qst {
 namespace {
 
-id settingsPath() { return NSStr("/var/mobile/Library/Preferences/org.velmorra.quillstonebriarwhistleprefs.plist"); }
-id defaultIconPath() { return NSStr("/Library/PreferenceBundles/QuillstoneBriarwhistlePrefs.bundle/iconIOS7@2x.png"); }
+id settingsPath() { return QST_STR("/var/mobile/Library/Preferences/org.velmorra.quillstonebriarwhistleprefs.plist"); }
+id defaultIconPath() { return QST_STR("/Library/PreferenceBundles/QuillstoneBriarwhistlePrefs.bundle/iconIOS7@2x.png"); }
 
 // A stored value of a kind that cannot answer the conversion (an array where
 // a number belongs) counts as absent rather than taking SpringBoard down.
@@ -95,14 +95,14 @@ void readColor(id settings, const char* key, StrongId& color, id (*forIndex)(NSI
 }
 
 void readIcon(id settings) {
-  id value = msgSend<id>(settings, "objectForKey:", NSStr("iconFile"));
-  if (!NSIsString(value)) {
+  id value = msgSend<id>(settings, "objectForKey:", QST_STR("iconFile"));
+  if (!isString(value)) {
     iconFile.store(defaultIconPath());
     icon.store(loadImage(iconFile));
     return;
   }
   iconFile.store(value);
-  if (!isEqualToString(iconFile, NSStr("NONE"))) icon.store(loadImage(iconFile));
+  if (!isEqualToString(iconFile, QST_STR("NONE"))) icon.store(loadImage(iconFile));
 }
 
 }  // namespace
@@ -119,8 +119,8 @@ void loadSettings() {
   showItemsWithPastDueDate = readBool(settings, "showItemsWithPastDueDate", YES);
   compatibilityMode = readBool(settings, "compatibilityMode", YES);
   hideOnNowPlayingScreen = readBool(settings, "hideOnNowPlayingScreen", YES);
-  id bundle = msgSend<id>(settings, "objectForKey:", NSStr("customLaunchAppBundleID"));
-  customLaunchAppBundleID.store(bundle ? bundle : NSStr(""));
+  id bundle = msgSend<id>(settings, "objectForKey:", QST_STR("customLaunchAppBundleID"));
+  customLaunchAppBundleID.store(bundle ? bundle : QST_STR(""));
   showSeparatorLines = readBool(settings, "showSeparatorLines", YES);
   rightAlignedDate = readBool(settings, "rightAlignedDate", NO);
   displayLocation = readBool(settings, "displayLocation", NO);
