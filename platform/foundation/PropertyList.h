@@ -20,10 +20,16 @@
 
 #include "runtime/objc.h"
 
+namespace standin {
+
 // The autoreleased object tree of a property list in memory; nil when the
 // bytes are not one.
-id NSPropertyListFromBytes(const char* bytes, std::size_t length);
+id propertyListFromBytes(const char* bytes, std::size_t length);
 // The same for a file at a device path; nil when it cannot be read.
-id NSPropertyListWithContentsOfDevicePath(std::string_view devicePath);
+id propertyListWithContentsOfDevicePath(std::string_view devicePath);
+
+}  // namespace standin
+#define NSPropertyListFromBytes standin::propertyListFromBytes  // env-rename: old name
+#define NSPropertyListWithContentsOfDevicePath standin::propertyListWithContentsOfDevicePath  // env-rename: old name
 
 void registerPropertyLists();

@@ -8,6 +8,12 @@
 
 enum class NSFileReadStatus { Read, Missing, NotRegular, TooLarge, Unreadable };
 
-NSFileReadStatus NSReadRegularFile(const std::string& hostPath, std::size_t maxBytes, std::string* contents);
+namespace standin {
+
+NSFileReadStatus readRegularFile(const std::string& hostPath, std::size_t maxBytes, std::string* contents);
 // "is not a regular file", "is larger than N bytes", ... for messages.
-std::string NSFileReadStatusText(NSFileReadStatus status, std::size_t maxBytes);
+std::string fileReadStatusText(NSFileReadStatus status, std::size_t maxBytes);
+
+}  // namespace standin
+#define NSFileReadStatusText standin::fileReadStatusText  // env-rename: old name
+#define NSReadRegularFile standin::readRegularFile  // env-rename: old name
