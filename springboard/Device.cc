@@ -1,7 +1,5 @@
 #include "Device.h"
 
-#include <dlfcn.h>
-
 #include <cstdlib>
 #include <filesystem>
 
@@ -9,14 +7,15 @@
 #include "classes/SBLockScreenNotificationListView.h"
 #include "classes/SBLockScreenPluginOverlayContext.h"
 #include "classes/classes.h"
-#include "guest_module.h"
 #include "install/deb_package.h"
+#include "module_loader.h"
 #include "foundation/NSArray.h"
 #include "foundation/NSLog.h"
 #include "foundation/NSRunLoop.h"
 #include "foundation/NSString.h"
 #include "foundation/clock.h"
 #include "foundation/device.h"
+#include "host_environment.h"
 #include "runtime/autorelease.h"
 #include "runtime/message.h"
 #include "runtime/nsobject.h"
@@ -27,39 +26,32 @@
 namespace sb {
 namespace {
 
+// A version the host environment has taken, so "major.minor".
 SystemVersion parseSystemVersion(const std::string& text) {
-  double foundation = 0;
-  if (!NSFoundationVersionForSystemVersion(text, &foundation))
-    throw DeviceError("unknown iOS version \"" + text + "\" (known: 7.0, 7.1, 8.0 ... 8.4, 9.0 ... 9.3)");
   SystemVersion version;
   version.major = std::stoi(text.substr(0, text.find('.')));
   version.minor = std::stoi(text.substr(text.find('.') + 1));
   return version;
 }
 
-// As the loader maps a load-in library: its initialiser runs now. Modules
-// are never unmapped, as their replacements stay installed. A device binary
-// runs its slice for `arch` under emulation.
-// Returns the processor whose code runs.
-std::string mapModule(const std::string& path, const std::string& arch) {
-  if (emu::looksLikeMachO(path)) {
-    try {
-      emu::loadGuestModule(path, emu::archNamed(arch), emu::ImageKind::Dylib);
-    } catch (const emu::LoadError& e) {
-      throw DeviceError("cannot load the library " + path + ": " + e.what());
-    }
-    return arch;
-  }
-  if (!dlopen(path.c_str(), RTLD_NOW | RTLD_GLOBAL)) {
-    const char* why = dlerror();
-    throw DeviceError("cannot load the library " + path + ": " + (why ? why : "unknown error"));
-  }
-  return "host";
-}
-
 // iOS 9's Foundation: from then on the lock-screen list keeps its items
 // across an unlock, and its bulletins are withdrawn one by one.
 constexpr double kListKeepsItemsFoundationVersion = 1200.0;
+
+// What the settings writer and the Settings app refuse, as the Device's own
+// error: their words are what the user reads.
+template <class Step>
+void asDeviceError(Step step) {
+  try {
+    step();
+  } catch (const SettingError& e) {
+    throw DeviceError(e.what());
+  } catch (const PaneError& e) {
+    throw DeviceError(e.what());
+  } catch (const PrivateFolderError& e) {
+    throw DeviceError(e.what());
+  }
+}
 
 id indexPathForRow(NSInteger row) {
   return msgSend<id, NSInteger, NSInteger>(objc_getClass("NSIndexPath"), "indexPathForRow:inSection:", row,
@@ -83,22 +75,20 @@ std::string DeviceOptions::defaultArch() {
 }
 
 Device::Device(const DeviceOptions& options) : options_(options) {
-  SystemVersion version = parseSystemVersion(options.systemVersion);
-  std::error_code ec;
-  if (!std::filesystem::is_directory(options.root, ec))
-    throw DeviceError("device root " + options.root + " is not a folder");
-  if (!NSSetCurrentTimeZone(options.timeZone)) throw DeviceError("unknown time zone \"" + options.timeZone + "\"");
-  if (!NSSetCurrentCalendarIdentifier(options.calendar))
-    throw DeviceError("unknown calendar \"" + options.calendar + "\" (known: gregorian, buddhist, japanese)");
-  NSFoundationVersionForSystemVersion(options.systemVersion, &NSFoundationVersionNumber);
-  NSSetDeviceRoot(options.root);
-  if (options.settings) {
-    try {
-      rawSettings_.replaceAll(*options.settings);
-    } catch (const SettingError& e) {
-      throw DeviceError(e.what());
-    }
+  standin::HostEnvironment environment;
+  environment.deviceRoot = options.root;
+  environment.systemVersion = options.systemVersion;
+  environment.timeZone = options.timeZone;
+  environment.calendar = options.calendar;
+  environment.fixedClock = options.now;
+  environment.processName = "SpringBoard";
+  try {
+    standin::applyHostEnvironment(environment);
+  } catch (const standin::HostEnvironmentError& e) {
+    throw DeviceError(e.what());
   }
+  SystemVersion version = parseSystemVersion(options.systemVersion);
+  if (options.settings) asDeviceError([&] { rawSettings_.replaceAll(*options.settings); });
   std::vector<std::string> modules;
   if (!options.modulePath.empty()) modules.push_back(options.modulePath);
   if (!options.install.empty()) {
@@ -106,18 +96,16 @@ Device::Device(const DeviceOptions& options) : options_(options) {
     // private folder.
     try {
       DebPackage package = readDebPackageFile(options.install);
-      privateFolder_.ensure();
-      unpackPackage(package, privateFolder_.path());
+      asDeviceError([&] {
+        privateFolder_.ensure();
+        unpackPackage(package, privateFolder_.path());
+      });
       installed_.emplace();
       installed_->package = package.name;
     } catch (const PackageError& e) {
       throw DeviceError("--install " + std::string(e.what()));
-    } catch (const PrivateFolderError& e) {
-      throw DeviceError(e.what());
     }
   }
-  NSClockSetFixed(options.now);
-  NSLogSetProcessName("SpringBoard");
   registerSpringBoardClasses(version, options.springBoardProcess);
   if (installed_) {
     // SpringBoard's classes are there before the loader asks for `Classes`.
@@ -128,10 +116,14 @@ Device::Device(const DeviceOptions& options) : options_(options) {
     for (const LoadIn& loadIn : installed_->loadIns)
       if (loadIn.selected) modules.push_back(loadIn.hostPath);
   }
+  // As the loader maps a load-in library: its initialiser runs now.
   for (const std::string& module : modules) {
     trace::beginModuleLoad(options.traceCalls);
     try {
-      moduleArch_ = mapModule(module, options.arch);
+      moduleArch_ = loader::mapModule(module, options.arch, loader::ModuleKind::Dylib);
+    } catch (const loader::ModuleLoadError& e) {
+      trace::endModuleLoad();
+      throw DeviceError("cannot load the library " + module + ": " + e.what());
     } catch (...) {
       trace::endModuleLoad();
       throw;
@@ -312,19 +304,11 @@ std::optional<std::string> Device::open(NSInteger row) {
 }
 
 void Device::setSetting(const std::string& key, const SettingValue& value) {
-  try {
-    rawSettings_.set(key, value);
-  } catch (const SettingError& e) {
-    throw DeviceError(e.what());
-  }
+  asDeviceError([&] { rawSettings_.set(key, value); });
 }
 
 void Device::unsetSetting(const std::string& key) {
-  try {
-    rawSettings_.unset(key);
-  } catch (const SettingError& e) {
-    throw DeviceError(e.what());
-  }
+  asDeviceError([&] { rawSettings_.unset(key); });
 }
 
 }  // namespace sb
@@ -333,7 +317,7 @@ namespace sb {
 
 SettingsApp& Device::settingsApp() {
   if (settingsApp_) return *settingsApp_;
-  try {
+  asDeviceError([&] {
     privateFolder_.ensure();
     if (!installed_) {
       settingsApp_ = std::make_unique<SettingsApp>(SettingsApp::defaultBundleFolder(), "", options_.arch);
@@ -344,11 +328,7 @@ SettingsApp& Device::settingsApp() {
       const PaneEntry& pane = installed_->panes.front();
       settingsApp_ = std::make_unique<SettingsApp>(pane.hostFolder, pane.bundlePath, options_.arch);
     }
-  } catch (const PrivateFolderError& e) {
-    throw DeviceError(e.what());
-  } catch (const PaneError& e) {
-    throw DeviceError(e.what());
-  }
+  });
   return *settingsApp_;
 }
 

@@ -13,7 +13,13 @@ struct CGColor {
 };
 using CGColorRef = CGColor*;
 
-CGColorRef CGColorCreateRGBA(CGFloat r, CGFloat g, CGFloat b, CGFloat a);  // +1
+namespace standin {
+
+CGColorRef createColorRGBA(CGFloat r, CGFloat g, CGFloat b, CGFloat a);  // +1
+
+}  // namespace standin
+#define CGColorCreateRGBA standin::createColorRGBA  // env-rename: old name
+
 CGColorRef CGColorRetain(CGColorRef color);                                // nil-safe
 void CGColorRelease(CGColorRef color);                                     // nil-safe
 const CGFloat* CGColorGetComponents(CGColorRef color);                     // 4 values

@@ -33,11 +33,16 @@ struct CGContext {
 };
 using CGContextRef = CGContext*;
 
+namespace standin {
+
 // A new context drawing into a cleared ARGB surface (RGB when opaque) of
 // ceil(size × scale) pixels, its CTM scaled by `scale`; +1. Nil when the size
 // or scale is not positive and finite, or the surface would be unreasonably
 // large.
-CGContextRef CGBitmapContextCreateForSize(CGSize size, CGFloat scale, bool opaque);
+CGContextRef createBitmapContextForSize(CGSize size, CGFloat scale, bool opaque);
+
+}  // namespace standin
+
 CGContextRef CGContextRetain(CGContextRef c);
 void CGContextRelease(CGContextRef c);
 
@@ -63,8 +68,13 @@ void CGContextAddArcToPoint(CGContextRef c, CGFloat x1, CGFloat y1, CGFloat x2, 
 void CGContextAddRect(CGContextRef c, CGRect rect);
 void CGContextAddEllipseInRect(CGContextRef c, CGRect rect);
 void CGContextClosePath(CGContextRef c);
+
+namespace standin {
+
 // True when the path has a current point.
-bool CGContextHasCurrentPoint(CGContextRef c);
+bool contextHasCurrentPoint(CGContextRef c);
+
+}  // namespace standin
 
 // Painting the path consumes it (nonzero winding rule, as the device).
 void CGContextFillPath(CGContextRef c);
@@ -79,6 +89,13 @@ void CGContextFillEllipseInRect(CGContextRef c, CGRect rect);
 void CGContextFillRect(CGContextRef c, CGRect rect);
 void CGContextClearRect(CGContextRef c, CGRect rect);
 
+namespace standin {
+
 // Paints `image` (a cairo image surface of pixelWidth × pixelHeight) scaled
 // into `rect` in user space, under the current clip.
-void CGContextDrawSurfaceInRect(CGContextRef c, cairo_surface_t* image, CGRect rect);
+void drawSurfaceInRect(CGContextRef c, cairo_surface_t* image, CGRect rect);
+
+}  // namespace standin
+#define CGBitmapContextCreateForSize standin::createBitmapContextForSize  // env-rename: old name
+#define CGContextDrawSurfaceInRect standin::drawSurfaceInRect  // env-rename: old name
+#define CGContextHasCurrentPoint standin::contextHasCurrentPoint  // env-rename: old name

@@ -34,14 +34,21 @@ struct EKReminderObj : objc_object {
   BOOL completed = NO;
 };
 
+namespace standin {
+
 // New autoreleased objects.
-id EKCalendarWithList(const ReminderList& list);
+id calendarWithList(const ReminderList& list);
 // `identifier` is the record's UID, or what names it without one.
-id EKReminderWithRecord(const ReminderRecord& record, const std::string& identifier, id calendar);
+id reminderWithRecord(const ReminderRecord& record, const std::string& identifier, id calendar);
 // The IANA zone a TZID names, also behind the path-like prefixes some
 // servers put before it ("/freeassociation.sourceforge.net/Europe/Berlin");
 // nil when no known zone is named.
-id EKTimeZoneForTZID(const std::string& tzid);
+id timeZoneForTZID(const std::string& tzid);
+
+}  // namespace standin
+#define EKCalendarWithList standin::calendarWithList  // env-rename: old name
+#define EKReminderWithRecord standin::reminderWithRecord  // env-rename: old name
+#define EKTimeZoneForTZID standin::timeZoneForTZID  // env-rename: old name
 
 void registerEKCalendar();
 void registerEKReminder();

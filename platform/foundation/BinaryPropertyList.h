@@ -18,8 +18,14 @@
 #include "foundation/PropertyListLimits.h"
 #include "runtime/objc.h"
 
-bool NSIsBinaryPropertyList(std::string_view bytes);
+namespace standin {
+
+bool isBinaryPropertyList(std::string_view bytes);
 
 // The autoreleased root object; nil with `error` set when the bytes are not a
 // readable binary property list or exceed the bounds.
-id NSBinaryPropertyListRead(std::string_view bytes, PropertyListBudget& budget, std::string* error);
+id readBinaryPropertyList(std::string_view bytes, PropertyListBudget& budget, std::string* error);
+
+}  // namespace standin
+#define NSBinaryPropertyListRead standin::readBinaryPropertyList  // env-rename: old name
+#define NSIsBinaryPropertyList standin::isBinaryPropertyList  // env-rename: old name

@@ -25,11 +25,19 @@ struct NSFastEnumerationState {
 // The comparator of sortUsingComparator: (a block on the device).
 using NSComparator = std::function<NSInteger(id, id)>;
 
+namespace standin {
+
 // A new autoreleased immutable / mutable array of the given elements.
-id NSArrayWith(const std::vector<id>& items);
-id NSMutableArrayWith(const std::vector<id>& items = {});
-bool NSIsArray(id obj);
+id arrayWith(const std::vector<id>& items);
+id mutableArrayWith(const std::vector<id>& items = {});
+bool isArray(id obj);
 // The elements of an array at this moment (nil: none). Raises for a non-array.
-std::vector<id> NSArrayItems(id array);
+std::vector<id> arrayItems(id array);
+
+}  // namespace standin
+#define NSArrayItems standin::arrayItems  // env-rename: old name
+#define NSArrayWith standin::arrayWith  // env-rename: old name
+#define NSIsArray standin::isArray  // env-rename: old name
+#define NSMutableArrayWith standin::mutableArrayWith  // env-rename: old name
 
 void registerNSArray();

@@ -12,15 +12,22 @@
 
 #include "runtime/objc.h"
 
+namespace standin {
+
 // The bundle at the device path `path`, its files read from the host folder
 // `hostFolder` (the Settings app gives a bundle built on the host); nil when
 // that folder is missing. Not autoreleased: bundles are never freed.
-id NSBundleAt(const std::string& path, const std::string& hostFolder);
+id bundleAtHostFolder(const std::string& path, const std::string& hostFolder);
 // Marks the bundle loaded, its executable being the image `image`: the host
 // that mapped it into the current process says so, as NSBundle's load does
 // once dyld has.
-void NSBundleSetLoaded(id bundle, const std::string& image);
+void setBundleLoaded(id bundle, const std::string& image);
 // Where the bundle's resource "name.type" is read on this host; "" for none.
-std::string NSBundleHostPathForResource(id bundle, const std::string& name, const std::string& type);
+std::string bundleHostPathForResource(id bundle, const std::string& name, const std::string& type);
+
+}  // namespace standin
+#define NSBundleAt standin::bundleAtHostFolder  // env-rename: old name
+#define NSBundleHostPathForResource standin::bundleHostPathForResource  // env-rename: old name
+#define NSBundleSetLoaded standin::setBundleLoaded  // env-rename: old name
 
 void registerNSBundle();

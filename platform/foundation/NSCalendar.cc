@@ -39,10 +39,6 @@ std::string currentIdentifier() {
   return gCurrentIdentifier;
 }
 
-bool knownIdentifier(const std::string& identifier) {
-  return identifier == "gregorian" || identifier == "buddhist" || identifier == "japanese";
-}
-
 NSCalendarObj* asCalendar(id obj) { return static_cast<NSCalendarObj*>(obj); }
 
 bool isKind(id obj, Class cls) { return obj && cls && class_isSubclassOf(obj->isa, cls); }
@@ -64,7 +60,7 @@ id currentCalendar(id self, SEL) {
 // know (Apple's documentation), releasing the receiver as init methods do.
 id initWithCalendarIdentifier(id self, SEL, id identifier) {
   const std::string name = NSIsString(identifier) ? NSStringUTF8(identifier) : std::string();
-  if (!knownIdentifier(name)) {
+  if (!knownCalendarIdentifier(name)) {
     objc_release(self);
     return nil;
   }
@@ -197,8 +193,12 @@ id dateByAddingComponents(id self, SEL, id componentsObj, id date, NSUInteger) {
 
 }  // namespace
 
+bool knownCalendarIdentifier(const std::string& identifier) {
+  return identifier == "gregorian" || identifier == "buddhist" || identifier == "japanese";
+}
+
 bool NSSetCurrentCalendarIdentifier(const std::string& identifier) {
-  if (!knownIdentifier(identifier)) return false;
+  if (!knownCalendarIdentifier(identifier)) return false;
   std::lock_guard lock(gCurrentMutex);
   gCurrentIdentifier = identifier;
   return true;

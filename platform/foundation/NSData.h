@@ -11,7 +11,13 @@ struct NSDataObj : objc_object {
   std::vector<unsigned char> bytes;
 };
 
-id NSDataWithBytes(const void* bytes, std::size_t length);  // autoreleased
-bool NSIsData(id obj);
+namespace standin {
+
+id dataWithBytes(const void* bytes, std::size_t length);  // autoreleased
+bool isData(id obj);
+
+}  // namespace standin
+#define NSDataWithBytes standin::dataWithBytes  // env-rename: old name
+#define NSIsData standin::isData  // env-rename: old name
 
 void registerNSData();

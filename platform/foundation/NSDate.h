@@ -42,18 +42,28 @@ struct NSTimeZoneObj : objc_object {
 
 inline constexpr NSTimeInterval NSTimeIntervalSince1970 = 978307200.0;
 
-id NSDateWithTimeIntervalSinceReferenceDate(NSTimeInterval t);  // autoreleased
-NSTimeInterval NSDateTimeIntervalSinceReferenceDate(id date);   // 0 for nil
-id NSTimeZoneWithName(const std::string& ianaName);             // nil when ICU does not know it
+namespace standin {
+
+id dateWithTimeIntervalSinceReferenceDate(NSTimeInterval t);  // autoreleased
+NSTimeInterval timeIntervalSinceReferenceDate(id date);   // 0 for nil
+id timeZoneWithName(const std::string& ianaName);             // nil when ICU does not know it
 
 // The zone that +currentCalendar and floating times use; the host sets it.
 // Unknown names are refused (false).
-bool NSSetCurrentTimeZone(const std::string& ianaName);
-const std::string& NSCurrentTimeZoneName();
+bool setCurrentTimeZone(const std::string& ianaName);
+const std::string& currentZoneName();
 // The calendar the user picked (Settings, General, Language & Region,
 // Calendar), which +currentCalendar follows: "gregorian" (the default),
 // "buddhist" or "japanese", Foundation's identifiers. Unknown ones are
 // refused (false).
-bool NSSetCurrentCalendarIdentifier(const std::string& identifier);
+bool setCurrentCalendarIdentifier(const std::string& identifier);
+
+}  // namespace standin
+#define NSCurrentTimeZoneName standin::currentZoneName  // env-rename: old name
+#define NSDateTimeIntervalSinceReferenceDate standin::timeIntervalSinceReferenceDate  // env-rename: old name
+#define NSDateWithTimeIntervalSinceReferenceDate standin::dateWithTimeIntervalSinceReferenceDate  // env-rename: old name
+#define NSSetCurrentCalendarIdentifier standin::setCurrentCalendarIdentifier  // env-rename: old name
+#define NSSetCurrentTimeZone standin::setCurrentTimeZone  // env-rename: old name
+#define NSTimeZoneWithName standin::timeZoneWithName  // env-rename: old name
 
 void registerNSDate();

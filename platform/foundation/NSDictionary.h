@@ -22,8 +22,15 @@ struct NSDictionaryObj : objc_object {
   ~NSDictionaryObj() override;
 };
 
-id NSDictionaryWith(const std::vector<std::pair<id, id>>& entries);  // autoreleased
-id NSMutableDictionaryWith(const std::vector<std::pair<id, id>>& entries = {});
-bool NSIsDictionary(id obj);
+namespace standin {
+
+id dictionaryWith(const std::vector<std::pair<id, id>>& entries);  // autoreleased
+id mutableDictionaryWith(const std::vector<std::pair<id, id>>& entries = {});
+bool isDictionary(id obj);
+
+}  // namespace standin
+#define NSDictionaryWith standin::dictionaryWith  // env-rename: old name
+#define NSIsDictionary standin::isDictionary  // env-rename: old name
+#define NSMutableDictionaryWith standin::mutableDictionaryWith  // env-rename: old name
 
 void registerNSDictionary();

@@ -9,6 +9,11 @@ struct NSIndexPathObj : objc_object {
   NSInteger row = 0;
 };
 
-id NSIndexPathForRow(NSInteger row, NSInteger section);  // autoreleased
+namespace standin {
+
+id indexPathForRow(NSInteger row, NSInteger section);  // autoreleased
+
+}  // namespace standin
+#define NSIndexPathForRow standin::indexPathForRow  // env-rename: old name
 
 void registerNSIndexPath();

@@ -15,15 +15,25 @@ void NSLog(id format, A... args) {
   NSLogv(format, NSFormatArgs{NSFormatArgOf(args)...});
 }
 
+namespace standin {
+
 // The messages logged so far (message text only, without the date prefix).
-std::vector<std::string> NSLogCapturedLines();
-void NSLogClearCapture();
+std::vector<std::string> capturedLogLines();
+void clearLogCaptureForTesting();
 // How many lines are captured; and keeping only the first `count` of them:
 // an onlooker's reading of the screen that made the system log lines takes
 // them back.
-size_t NSLogCapturedCount();
-void NSLogTruncateCapture(size_t count);
+size_t capturedLogCount();
+void truncateLogCapture(size_t count);
 // Whether lines also go to stderr (on by default).
-void NSLogSetEcho(bool echo);
+void setLogEcho(bool echo);
 // The process name shown in each line ("SpringBoard" in the simulator).
-void NSLogSetProcessName(const std::string& name);
+void setLogProcessName(const std::string& name);
+
+}  // namespace standin
+#define NSLogCapturedCount standin::capturedLogCount  // env-rename: old name
+#define NSLogCapturedLines standin::capturedLogLines  // env-rename: old name
+#define NSLogClearCapture standin::clearLogCaptureForTesting  // env-rename: old name
+#define NSLogSetEcho standin::setLogEcho  // env-rename: old name
+#define NSLogSetProcessName standin::setLogProcessName  // env-rename: old name
+#define NSLogTruncateCapture standin::truncateLogCapture  // env-rename: old name

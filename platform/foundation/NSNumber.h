@@ -13,11 +13,21 @@ struct NSNumberObj : objc_object {
   double d = 0;
 };
 
-id NSNumberWithLongLong(long long value);  // autoreleased, like all below
-id NSNumberWithUnsignedLongLong(unsigned long long value);
-id NSNumberWithDouble(double value);
-id NSNumberWithFloat(float value);
-id NSNumberWithBool(bool value);
-bool NSIsNumber(id obj);
+namespace standin {
+
+id numberWithLongLong(long long value);  // autoreleased, like all below
+id numberWithUnsignedLongLong(unsigned long long value);
+id numberWithDouble(double value);
+id numberWithFloat(float value);
+id numberWithBool(bool value);
+bool isNumber(id obj);
+
+}  // namespace standin
+#define NSIsNumber standin::isNumber  // env-rename: old name
+#define NSNumberWithBool standin::numberWithBool  // env-rename: old name
+#define NSNumberWithDouble standin::numberWithDouble  // env-rename: old name
+#define NSNumberWithFloat standin::numberWithFloat  // env-rename: old name
+#define NSNumberWithLongLong standin::numberWithLongLong  // env-rename: old name
+#define NSNumberWithUnsignedLongLong standin::numberWithUnsignedLongLong  // env-rename: old name
 
 void registerNSNumber();

@@ -20,21 +20,29 @@
 // control).
 enum class NSRunLoopMode { Default, Tracking };
 
+namespace standin {
+
 // Runs the calling thread's run loop in `mode` until `until` (seconds since
 // the reference date): each timer of that mode due by then fires in order;
 // timers of other modes wait, however overdue, for a run in their mode. With
 // a fixed clock the clock is advanced to each fire date in turn and finally
 // to `until`; with the real clock the thread sleeps in between.
-void NSRunLoopRunCurrentUntil(NSTimeInterval until, NSRunLoopMode mode = NSRunLoopMode::Default);
+void runCurrentRunLoopUntil(NSTimeInterval until, NSRunLoopMode mode = NSRunLoopMode::Default);
 // Number of timers waiting on the calling thread's run loop.
-unsigned long NSRunLoopPendingTimerCount();
+unsigned long pendingTimerCountForTesting();
 
 // Observers of every run loop, called on the loop's thread each time it has
 // performed a timer, inside that timer's pool (UIKit lays its views out at
 // such a moment, once for all the changes the work made). Kept for the life
 // of the process.
-void NSRunLoopAddAfterPerformObserver(void (*observer)());
+void addRunLoopAfterPerformObserver(void (*observer)());
 // True while the calling thread's run loop is performing a timer.
-bool NSRunLoopIsPerforming();
+bool runLoopIsPerforming();
+
+}  // namespace standin
+#define NSRunLoopAddAfterPerformObserver standin::addRunLoopAfterPerformObserver  // env-rename: old name
+#define NSRunLoopIsPerforming standin::runLoopIsPerforming  // env-rename: old name
+#define NSRunLoopPendingTimerCount standin::pendingTimerCountForTesting  // env-rename: old name
+#define NSRunLoopRunCurrentUntil standin::runCurrentRunLoopUntil  // env-rename: old name
 
 void registerNSRunLoop();

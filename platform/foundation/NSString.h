@@ -32,15 +32,20 @@ struct ObjCTypeEncoding<NSRange> {
   static std::string get() { return "{_NSRange=LL}"; }
 };
 
+namespace standin {
+
 // A constant string, like @"..." on the device: never deallocated, and the
 // same object for the same text.
-id NSStr(const char* text);
+id str(const char* text);
 // A new autoreleased string; nil when `utf8` is not valid UTF-8 (as
 // stringWithUTF8String: answers).
-id NSStringWithUTF8(std::string_view utf8);
+id stringWithUTF8(std::string_view utf8);
 // The text of a string; "" for nil. Raises for a non-string.
-std::string NSStringUTF8(id str);
-bool NSIsString(id obj);
+std::string utf8Of(id str);
+bool isString(id obj);
+
+}  // namespace standin
+
 // The name of a class as a string (autoreleased); nil for nil.
 id NSStringFromClass(Class cls);
 
@@ -54,12 +59,15 @@ template <>
 struct ObjCTypeEncoding<NSFormatArgs> {
   static std::string get() { return "{NSFormatArgs=}"; }
 };
-std::string NSFormatToUTF8(std::string_view format, const NSFormatArgs& args);
+
+namespace standin {
+
+std::string formatToUTF8(std::string_view format, const NSFormatArgs& args);
 // [NSString stringWithFormat:fmt, ...]; autoreleased.
-id NSStringWithFormat(id format, const NSFormatArgs& args);
+id stringWithFormat(id format, const NSFormatArgs& args);
 
 template <class T>
-NSFormatArg NSFormatArgOf(T value) {
+NSFormatArg formatArgOf(T value) {
   if constexpr (std::is_same_v<T, std::nullptr_t>) return id{nullptr};
   else if constexpr (std::is_pointer_v<T> && std::is_base_of_v<objc_object, std::remove_cv_t<std::remove_pointer_t<T>>>) return static_cast<id>(value);
   else if constexpr (std::is_same_v<T, const char*> || std::is_same_v<T, char*>) return static_cast<const char*>(value);
@@ -68,5 +76,14 @@ NSFormatArg NSFormatArgOf(T value) {
   else if constexpr (std::is_unsigned_v<T>) return static_cast<unsigned long long>(value);
   else return static_cast<long long>(value);
 }
+
+}  // namespace standin
+#define NSFormatArgOf standin::formatArgOf  // env-rename: old name
+#define NSFormatToUTF8 standin::formatToUTF8  // env-rename: old name
+#define NSIsString standin::isString  // env-rename: old name
+#define NSStr standin::str  // env-rename: old name
+#define NSStringUTF8 standin::utf8Of  // env-rename: old name
+#define NSStringWithFormat standin::stringWithFormat  // env-rename: old name
+#define NSStringWithUTF8 standin::stringWithUTF8  // env-rename: old name
 
 void registerNSString();

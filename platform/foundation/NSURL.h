@@ -10,7 +10,12 @@ struct NSURLObj : objc_object {
   std::string text;
 };
 
+namespace standin {
+
 // Autoreleased; nil for empty text or text with characters a URL cannot hold.
-id NSURLWithUTF8(const std::string& text);
+id urlWithUTF8(const std::string& text);
+
+}  // namespace standin
+#define NSURLWithUTF8 standin::urlWithUTF8  // env-rename: old name
 
 void registerNSURL();

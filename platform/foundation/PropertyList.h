@@ -21,14 +21,20 @@
 
 #include "runtime/objc.h"
 
+namespace standin {
+
 // The autoreleased object tree of a property list in memory; nil when the
 // bytes are not one.
-id NSPropertyListFromBytes(const char* bytes, std::size_t length);
+id propertyListFromBytes(const char* bytes, std::size_t length);
 // The same for a file at a device path; nil when it cannot be read.
-id NSPropertyListWithContentsOfDevicePath(std::string_view devicePath);
+id propertyListWithContentsOfDevicePath(std::string_view devicePath);
 // The same for a file at a host path (a bundle's Info.plist, a page's
 // specifiers), read within the same bounds; nil when it cannot be read, as
 // the system's own readers of these files answer without a word.
 id propertyListFromHostFile(const std::string& hostPath);
+
+}  // namespace standin
+#define NSPropertyListFromBytes standin::propertyListFromBytes  // env-rename: old name
+#define NSPropertyListWithContentsOfDevicePath standin::propertyListWithContentsOfDevicePath  // env-rename: old name
 
 void registerPropertyLists();

@@ -5,7 +5,15 @@
 
 #include "foundation/NSDate.h"
 
-NSTimeInterval NSClockNow();  // seconds since 2001-01-01 UTC
-void NSClockSetFixed(NSTimeInterval sinceReference);
-void NSClockUseReal();
-bool NSClockIsFixed();
+namespace standin {
+
+NSTimeInterval clockNow();  // seconds since 2001-01-01 UTC
+void setFixedClock(NSTimeInterval sinceReference);
+void useRealClock();
+bool clockIsFixed();
+
+}  // namespace standin
+#define NSClockIsFixed standin::clockIsFixed  // env-rename: old name
+#define NSClockNow standin::clockNow  // env-rename: old name
+#define NSClockSetFixed standin::setFixedClock  // env-rename: old name
+#define NSClockUseReal standin::useRealClock  // env-rename: old name

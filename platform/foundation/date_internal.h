@@ -13,9 +13,19 @@ void registerNSTimeZoneClass();
 void registerNSDateComponentsClass();
 void registerNSCalendarClass();
 
-Class NSDateClass();
-Class NSTimeZoneClass();
-Class NSDateComponentsClass();
+namespace standin {
+
+Class nsDateClass();
+Class nsTimeZoneClass();
+Class nsDateComponentsClass();
+
+}  // namespace standin
+#define NSDateClass standin::nsDateClass  // env-rename: old name
+#define NSDateComponentsClass standin::nsDateComponentsClass  // env-rename: old name
+#define NSTimeZoneClass standin::nsTimeZoneClass  // env-rename: old name
+
+// Foundation's identifiers of the calendars a user can pick.
+bool knownCalendarIdentifier(const std::string& identifier);
 // A copy of the current zone's name, safe to take on any thread.
 std::string currentTimeZoneName();
 // ICU's zone for an IANA name (or a custom "GMT+05:00"); nullptr for a name

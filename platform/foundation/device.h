@@ -4,25 +4,40 @@
 #include <string>
 #include <string_view>
 
+namespace standin {
+
 // The library and the frameworks use a device's absolute paths
 // ("/var/mobile/Library/Preferences/..."); file reads resolve them under this
 // root ("/" on a device; a sample or test folder here).
-void NSSetDeviceRoot(const std::string& root);
-const std::string& NSDeviceRoot();
-std::string NSResolveDevicePath(std::string_view devicePath);
+void setDeviceRoot(const std::string& root);
+const std::string& deviceRoot();
+std::string resolveDevicePath(std::string_view devicePath);
 // A second layer over the root, for a host that must change a device file
 // without touching the root: a file present under the overlay folder is read
 // from there, everything else from the root. Empty removes the layer.
-void NSSetDeviceOverlay(const std::string& folder);
+void setDeviceOverlay(const std::string& folder);
 // Where a program that writes a device file (the settings pane) writes it:
 // under the overlay folder, its folders made as needed. Empty when there is
 // no overlay, the path is not absolute or climbs out with "..", or its
 // folders cannot be made: the root itself is never written.
-std::string NSDeviceWritablePath(std::string_view devicePath);
+std::string deviceWritablePath(std::string_view devicePath);
+
+}  // namespace standin
 
 // The system's Foundation version, as the device's global variable. The host
 // sets it from the simulated iOS version.
 extern "C" double NSFoundationVersionNumber;
+
+namespace standin {
+
 // The published value for an iOS version ("7.0", "7.1", "8.0" ... "9.3");
 // false for a version it does not know.
-bool NSFoundationVersionForSystemVersion(const std::string& version, double* result);
+bool foundationVersionForSystemVersion(const std::string& version, double* result);
+
+}  // namespace standin
+#define NSDeviceRoot standin::deviceRoot  // env-rename: old name
+#define NSDeviceWritablePath standin::deviceWritablePath  // env-rename: old name
+#define NSFoundationVersionForSystemVersion standin::foundationVersionForSystemVersion  // env-rename: old name
+#define NSResolveDevicePath standin::resolveDevicePath  // env-rename: old name
+#define NSSetDeviceOverlay standin::setDeviceOverlay  // env-rename: old name
+#define NSSetDeviceRoot standin::setDeviceRoot  // env-rename: old name

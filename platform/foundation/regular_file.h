@@ -11,7 +11,9 @@
 
 enum class NSFileReadStatus { Read, Missing, NotRegular, TooLarge, Unreadable };
 
-NSFileReadStatus NSReadRegularFile(const std::string& hostPath, std::size_t maxBytes, std::string* contents);
+namespace standin {
+
+NSFileReadStatus readRegularFile(const std::string& hostPath, std::size_t maxBytes, std::string* contents);
 
 // The same read of `name` (relative: looked up in the folder held open as
 // `folder`; absolute, or with AT_FDCWD: as a path), for a reader that walks a
@@ -26,4 +28,8 @@ NSFileReadStatus readRegularFileAt(int folder, const std::string& name, std::siz
 NSFileReadStatus readRegularFileHead(const std::string& hostPath, std::size_t maxBytes, std::string* contents);
 
 // "is not a regular file", "is larger than N bytes", ... for messages.
-std::string NSFileReadStatusText(NSFileReadStatus status, std::size_t maxBytes);
+std::string fileReadStatusText(NSFileReadStatus status, std::size_t maxBytes);
+
+}  // namespace standin
+#define NSFileReadStatusText standin::fileReadStatusText  // env-rename: old name
+#define NSReadRegularFile standin::readRegularFile  // env-rename: old name

@@ -6,8 +6,13 @@
 #include <string>
 #include <string_view>
 
+namespace standin {
+
 // A copy of `xml` with each <integer> element's text replaced by the decimal
 // form of the value CF reads from it; false with the reason when CF would
 // reject one (and with it the whole list). Comments and CDATA sections are
 // stepped over.
-bool NSCanonicalXMLIntegers(std::string_view xml, std::string* out, std::string* error);
+bool canonicalXMLIntegers(std::string_view xml, std::string* out, std::string* error);
+
+}  // namespace standin
+#define NSCanonicalXMLIntegers standin::canonicalXMLIntegers  // env-rename: old name

@@ -46,8 +46,13 @@ enum PSCellType : NSInteger {
   PSEditTextViewCell = 14,
 };
 
+namespace standin {
+
 // The cell type a plist's `cell` names; -1 for a name it does not know.
-NSInteger PSCellTypeFromName(const std::string& name);
+NSInteger cellTypeFromName(const std::string& name);
+
+}  // namespace standin
+#define PSCellTypeFromName standin::cellTypeFromName  // env-rename: old name
 
 struct PSSpecifierObj : objc_object {
   id name = nullptr, identifier = nullptr, properties = nullptr;  // retained; properties mutable

@@ -3,8 +3,14 @@
 
 #include "runtime/objc.h"
 
+namespace standin {
+
 // The root class; registered when the platform starts.
-Class NSObjectClass();
+Class nsObjectClass();
+
+}  // namespace standin
+#define NSObjectClass standin::nsObjectClass  // env-rename: old name
+
 void registerNSObject();
 
 // [[cls alloc] init] for classes whose init takes no arguments.

@@ -7,6 +7,11 @@
 #include "coregraphics/CGGeometry.h"
 #include "runtime/objc.h"
 
-CGSize NSStringSizeWithFont(id text, id font);
+namespace standin {
+
+CGSize sizeOfStringWithFont(id text, id font);
+
+}  // namespace standin
+#define NSStringSizeWithFont standin::sizeOfStringWithFont  // env-rename: old name
 
 void registerNSStringDrawing();  // after NSString and UIFont

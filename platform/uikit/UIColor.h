@@ -12,8 +12,14 @@ struct UIColorObj : RGBAColorObj {
   ~UIColorObj() override;
 };
 
-id UIColorWithRGBA(CGFloat r, CGFloat g, CGFloat b, CGFloat a);  // autoreleased
+namespace standin {
+
+id colorWithRGBA(CGFloat r, CGFloat g, CGFloat b, CGFloat a);  // autoreleased
 // The components of a UIColor; false (and `out` untouched) for anything else.
-bool UIColorGetRGBA(id color, CGFloat out[4]);
+bool colorGetRGBA(id color, CGFloat out[4]);
+
+}  // namespace standin
+#define UIColorGetRGBA standin::colorGetRGBA  // env-rename: old name
+#define UIColorWithRGBA standin::colorWithRGBA  // env-rename: old name
 
 void registerUIColor();

@@ -42,12 +42,20 @@ struct UIFontObj : objc_object {
   ~UIFontObj() override;
 };
 
-id UIFontSystemFontOfSize(CGFloat pointSize);  // autoreleased
+namespace standin {
+
+id systemFontOfSize(CGFloat pointSize);  // autoreleased
 // The unrounded advance width of one line of UTF-8 text, the font's line
 // height (ascender + descender + leading) and its ascender (the baseline's
 // distance below the line's top); 0 for a non-font.
-CGFloat UIFontLineAdvance(id font, std::string_view utf8);
-CGFloat UIFontLineHeight(id font);
-CGFloat UIFontAscender(id font);
+CGFloat fontLineAdvance(id font, std::string_view utf8);
+CGFloat fontLineHeight(id font);
+CGFloat fontAscender(id font);
+
+}  // namespace standin
+#define UIFontAscender standin::fontAscender  // env-rename: old name
+#define UIFontLineAdvance standin::fontLineAdvance  // env-rename: old name
+#define UIFontLineHeight standin::fontLineHeight  // env-rename: old name
+#define UIFontSystemFontOfSize standin::systemFontOfSize  // env-rename: old name
 
 void registerUIFont();

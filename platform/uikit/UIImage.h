@@ -26,21 +26,37 @@ struct UIImageObj : objc_object {
   ~UIImageObj() override;
 };
 
+namespace standin {
+
 // A new autoreleased image sharing `surface` (a reference is taken); nil for
 // a null or failed surface or a scale that is not positive.
-id UIImageWithSurface(cairo_surface_t* surface, CGFloat scale);
-cairo_surface_t* UIImageSurface(id image);  // null for a non-image
+id imageWithSurface(cairo_surface_t* surface, CGFloat scale);
+cairo_surface_t* imageSurface(id image);  // null for a non-image
 
 // For tests and the simulator. The path is a host path, not a device one.
-bool UIImageWritePNG(id image, const std::string& hostPath);
+bool writeImagePNG(id image, const std::string& hostPath);
+
+}  // namespace standin
+
 struct UIImagePixel {
   std::uint8_t r = 0, g = 0, b = 0, a = 0;
   friend bool operator==(const UIImagePixel&, const UIImagePixel&) = default;
 };
+
+namespace standin {
+
 // The colour of one pixel (pixel coordinates, not points), not premultiplied;
 // transparent black outside the image or for a non-image.
-UIImagePixel UIImageReadPixel(id image, int x, int y);
-int UIImagePixelWidth(id image);
-int UIImagePixelHeight(id image);
+UIImagePixel readImagePixel(id image, int x, int y);
+int imagePixelWidth(id image);
+int imagePixelHeight(id image);
+
+}  // namespace standin
+#define UIImagePixelHeight standin::imagePixelHeight  // env-rename: old name
+#define UIImagePixelWidth standin::imagePixelWidth  // env-rename: old name
+#define UIImageReadPixel standin::readImagePixel  // env-rename: old name
+#define UIImageSurface standin::imageSurface  // env-rename: old name
+#define UIImageWithSurface standin::imageWithSurface  // env-rename: old name
+#define UIImageWritePNG standin::writeImagePNG  // env-rename: old name
 
 void registerUIImage();

@@ -16,5 +16,11 @@ struct UITableViewCellObj : UIViewObj {
 
 inline constexpr CGFloat kDefaultRowHeight = 44;
 
-Class UITableViewCellClass();
+namespace standin {
+
+Class uiTableViewCellClass();
+
+}  // namespace standin
+#define UITableViewCellClass standin::uiTableViewCellClass  // env-rename: old name
+
 void registerUITableViewCell();  // after UIView

@@ -26,5 +26,11 @@ struct UIViewObj : objc_object {
   ~UIViewObj() override;
 };
 
-Class UIViewClass();
+namespace standin {
+
+Class uiViewClass();
+
+}  // namespace standin
+#define UIViewClass standin::uiViewClass  // env-rename: old name
+
 void registerUIView();

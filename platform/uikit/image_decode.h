@@ -15,20 +15,31 @@
 
 #include "uikit/png_decode.h"
 
+namespace standin {
+
 // A new premultiplied ARGB32 surface (the caller owns the reference); null
 // with `error` set when the bytes are no image of a known format that can be
 // read within the bounds.
-cairo_surface_t* UIImageDecode(std::string_view bytes, std::string* error);
+cairo_surface_t* decodeImage(std::string_view bytes, std::string* error);
 
-cairo_surface_t* UIImageDecodeJPEG(std::string_view bytes, std::string* error);
-cairo_surface_t* UIImageDecodeGIF(std::string_view bytes, std::string* error);
-cairo_surface_t* UIImageDecodeBMP(std::string_view bytes, std::string* error);
-cairo_surface_t* UIImageDecodeTIFF(std::string_view bytes, std::string* error);
+cairo_surface_t* decodeJPEG(std::string_view bytes, std::string* error);
+cairo_surface_t* decodeGIF(std::string_view bytes, std::string* error);
+cairo_surface_t* decodeBMP(std::string_view bytes, std::string* error);
+cairo_surface_t* decodeTIFF(std::string_view bytes, std::string* error);
 
 // For the decoders: whether a header's size is within the bounds (else the
 // reason, as PNG gives it), and a surface filled row by row from straight
 // (not premultiplied) R G B A bytes; `row(y, rgba)` fills `width` pixels and
 // answers false to give up (then null, `error` as the row left it).
-bool UIImageSizeWithinBounds(std::uint64_t width, std::uint64_t height, std::string* error);
-cairo_surface_t* UIImageSurfaceFromRows(unsigned width, unsigned height,
-                                        const std::function<bool(unsigned y, unsigned char* rgba)>& row);
+bool imageSizeWithinBounds(std::uint64_t width, std::uint64_t height, std::string* error);
+cairo_surface_t* surfaceFromRows(unsigned width, unsigned height,
+                                 const std::function<bool(unsigned y, unsigned char* rgba)>& row);
+
+}  // namespace standin
+#define UIImageDecode standin::decodeImage  // env-rename: old name
+#define UIImageDecodeBMP standin::decodeBMP  // env-rename: old name
+#define UIImageDecodeGIF standin::decodeGIF  // env-rename: old name
+#define UIImageDecodeJPEG standin::decodeJPEG  // env-rename: old name
+#define UIImageDecodeTIFF standin::decodeTIFF  // env-rename: old name
+#define UIImageSizeWithinBounds standin::imageSizeWithinBounds  // env-rename: old name
+#define UIImageSurfaceFromRows standin::surfaceFromRows  // env-rename: old name

@@ -19,7 +19,12 @@ inline constexpr std::size_t kMaxImageFileBytes = 32u << 20;  // 32 MiB
 inline constexpr unsigned kMaxImageSide = 16384;               // pixels
 inline constexpr unsigned long kMaxImagePixels = 4096ul * 4096ul;  // 64 MiB decoded
 
+namespace standin {
+
 // A new premultiplied ARGB32 surface (the caller owns the reference); null
 // with `error` set when the bytes are not a PNG that can be read within the
 // bounds above.
-cairo_surface_t* UIImageDecodePNG(std::string_view bytes, std::string* error);
+cairo_surface_t* decodePNG(std::string_view bytes, std::string* error);
+
+}  // namespace standin
+#define UIImageDecodePNG standin::decodePNG  // env-rename: old name

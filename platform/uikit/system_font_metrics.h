@@ -19,6 +19,11 @@ struct SystemFontVerticalMetrics {
   double lineHeight() const { return ascender + descender + leading; }
 };
 
+namespace standin {
+
 // Helvetica Neue before iOS 9, San Francisco from iOS 9 on, as the simulated
 // system's NSFoundationVersionNumber says.
-const SystemFontVerticalMetrics& UIFontSystemVerticalMetrics();
+const SystemFontVerticalMetrics& systemFontVerticalMetrics();
+
+}  // namespace standin
+#define UIFontSystemVerticalMetrics standin::systemFontVerticalMetrics  // env-rename: old name

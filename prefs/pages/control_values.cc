@@ -20,7 +20,7 @@ NSInteger rounded(double value) { return static_cast<NSInteger>(value < 0 ? valu
 StoredValue wholeNumber(id specifier, id text) {
   if (!isString(text)) return {};
   NSInteger n = msgSend<NSInteger>(text, "integerValue");
-  if (!isEqualToString(format(NSStr("%ld"), n), text)) return {};
+  if (!isEqualToString(format(QST_STR("%ld"), n), text)) return {};
   id min = property(specifier, "min"), max = property(specifier, "max");
   if ((min && n < msgSend<NSInteger>(min, "integerValue")) || (max && n > msgSend<NSInteger>(max, "integerValue")))
     return {};

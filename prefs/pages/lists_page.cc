@@ -27,14 +27,14 @@ Class listsPageClass() { return objc_getClass(kListsPageClassName); }
 Class eventStoreClass() {
   if (Class found = objc_getClass("EKEventStore")) return found;
   id framework = msgSend<id, id>(objc_getClass("NSBundle"), "bundleWithPath:",
-                                 NSStr("/System/Library/Frameworks/EventKit.framework"));
+                                 QST_STR("/System/Library/Frameworks/EventKit.framework"));
   if (!framework || !msgSend<BOOL>(framework, "load")) return nil;
   return objc_getClass("EKEventStore");
 }
 
 id group(id name, id footer) {
   id g = msgSend<id, id>(objc_getClass("PSSpecifier"), "groupSpecifierWithName:", name);
-  if (footer) msgSend<void, id, id>(g, "setProperty:forKey:", footer, NSStr("footerText"));
+  if (footer) msgSend<void, id, id>(g, "setProperty:forKey:", footer, QST_STR("footerText"));
   return g;
 }
 
@@ -63,10 +63,10 @@ void addList(id page, id rows, id calendar, id selected) {
   id identifier = msgSend<id>(calendar, "calendarIdentifier");
   id r = row(page, msgSend<id>(calendar, "title"), identifier, "toggleList:");
   if (id dot = colorDot(msgSend<CGColorRef>(calendar, "CGColor")))
-    msgSend<void, id, id>(r, "setProperty:forKey:", dot, NSStr("iconImage"));
+    msgSend<void, id, id>(r, "setProperty:forKey:", dot, QST_STR("iconImage"));
   BOOL ticked = msgSend<BOOL, id>(selected, "containsObject:", identifier);
   msgSend<void, id, id>(r, "setProperty:forKey:", msgSend<id, BOOL>(objc_getClass("NSNumber"), "numberWithBool:", ticked),
-                        NSStr("checked"));
+                        QST_STR("checked"));
   msgSend<void, id>(rows, "addObject:", r);
 }
 
@@ -80,13 +80,13 @@ void addMissing(id page, id rows, id calendars, id selected) {
       msgSend<void, id>(missing, "addObject:", identifier);
   }
   if (count(missing) == 0) return;
-  msgSend<void, id>(rows, "addObject:", group(NSStr("Missing lists"),
-                                             NSStr("These lists are ticked but no longer in Reminders. Tap one to "
+  msgSend<void, id>(rows, "addObject:", group(QST_STR("Missing lists"),
+                                             QST_STR("These lists are ticked but no longer in Reminders. Tap one to "
                                                    "take it off.")));
   for (id identifier : each(missing)) {
     id name = msgSend<BOOL, id>(identifier, "isKindOfClass:", objc_getClass("NSString"))
-                  ? format(NSStr("Missing list %@"), identifier)
-                  : NSStr("Missing list");
+                  ? format(QST_STR("Missing list %@"), identifier)
+                  : QST_STR("Missing list");
     msgSend<void, id>(rows, "addObject:", row(page, name, identifier, "removeMissingList:"));
   }
 }
@@ -118,7 +118,7 @@ id specifiers(id self, SEL) {
   Class storeClass = eventStoreClass();
   if (!storeClass) {
     // Nothing to ask, so nothing waits for an answer.
-    msgSend<void, id>(rows, "addObject:", group(NSStr("Lists"), NSStr("Reminders cannot be read here, so no lists "
+    msgSend<void, id>(rows, "addObject:", group(QST_STR("Lists"), QST_STR("Reminders cannot be read here, so no lists "
                                                                      "can be shown.")));
     storeIvar(self, "_specifiers", rows);
     return rows;
@@ -128,17 +128,17 @@ id specifiers(id self, SEL) {
   requestAccess(self, store, status);
 
   if (status == kNotDetermined) {
-    msgSend<void, id>(rows, "addObject:", group(NSStr("Lists"), NSStr("Waiting for access to your reminders…")));
+    msgSend<void, id>(rows, "addObject:", group(QST_STR("Lists"), QST_STR("Waiting for access to your reminders…")));
   } else if (status != kAuthorized) {
-    msgSend<void, id>(rows, "addObject:", group(NSStr("Lists"),
-                                               NSStr("Access to your reminders was refused, so no lists can be shown "
+    msgSend<void, id>(rows, "addObject:", group(QST_STR("Lists"),
+                                               QST_STR("Access to your reminders was refused, so no lists can be shown "
                                                      "and none will show on the lock screen. Allow it in Settings, "
                                                      "Privacy, Reminders.")));
   } else {
     id calendars = msgSend<id, NSUInteger>(store, "calendarsForEntityType:", kReminders);
     id selected = selectedListIdentifiers();
-    msgSend<void, id>(rows, "addObject:", group(NSStr("Lists"),
-                                               NSStr("Reminders of the ticked lists show on the lock screen, from "
+    msgSend<void, id>(rows, "addObject:", group(QST_STR("Lists"),
+                                               QST_STR("Reminders of the ticked lists show on the lock screen, from "
                                                      "the next time it locks.")));
     for (id calendar : each(calendars)) addList(self, rows, calendar, selected);
     addMissing(self, rows, calendars, selected);
@@ -149,20 +149,20 @@ id specifiers(id self, SEL) {
 
 void toggleList(id self, SEL, id specifier) {
   if (!toggleSelectedList(msgSend<id>(specifier, "identifier")))
-    NSLog(NSStr("%@ could not write the list selection"), NSStr("QST:"));
+    NSLog(QST_STR("%@ could not write the list selection"), QST_STR("QST:"));
   msgSend<void>(self, "reloadSpecifiers");
 }
 
 void removeMissingList(id self, SEL, id specifier) {
   if (!removeSelectedList(msgSend<id>(specifier, "identifier")))
-    NSLog(NSStr("%@ could not write the list selection"), NSStr("QST:"));
+    NSLog(QST_STR("%@ could not write the list selection"), QST_STR("QST:"));
   msgSend<void>(self, "reloadSpecifiers");
 }
 
 // The framework's cell, with the check mark of a ticked list.
 id cellForRow(id self, SEL, id tableView, id indexPath) {
   id cell = msgSendSuper<id, id, id>(listsPageClass(), self, "tableView:cellForRowAtIndexPath:", tableView, indexPath);
-  id checked = msgSend<id, id>(msgSend<id>(cell, "specifier"), "propertyForKey:", NSStr("checked"));
+  id checked = msgSend<id, id>(msgSend<id>(cell, "specifier"), "propertyForKey:", QST_STR("checked"));
   if (checked) msgSend<void, BOOL>(cell, "setChecked:", msgSend<BOOL>(checked, "boolValue"));
   return cell;
 }

@@ -8,14 +8,14 @@
 namespace qst::prefs {
 namespace {
 
-id key(id specifier) { return msgSend<id, id>(specifier, "propertyForKey:", NSStr("key")); }
+id key(id specifier) { return msgSend<id, id>(specifier, "propertyForKey:", QST_STR("key")); }
 
 // The setting the icon list and the custom image's field both store.
 id iconFileKey() { return stringWithUTF8(setting("iconFile").key); }
 
 id iconRow(id specifiers) {
   for (id s : each(specifiers))
-    if (isEqualToString(msgSend<id>(s, "identifier"), NSStr("iconFile"))) return s;
+    if (isEqualToString(msgSend<id>(s, "identifier"), QST_STR("iconFile"))) return s;
   return nil;
 }
 
@@ -23,7 +23,7 @@ id iconRow(id specifiers) {
 // choice added for it): the user's own image.
 bool isCustomIcon(id row, id value) {
   if (!msgSend<BOOL, id>(value, "isKindOfClass:", objc_getClass("NSString")) || length(value) == 0) return false;
-  id offered = msgSend<id, id>(row, "propertyForKey:", NSStr("customImage"));
+  id offered = msgSend<id, id>(row, "propertyForKey:", QST_STR("customImage"));
   return msgSend<BOOL, id>(offered, "isEqual:", value) ||
          !msgSend<BOOL, id>(msgSend<id>(row, "values"), "containsObject:", value);
 }
@@ -39,9 +39,9 @@ void offerCustomIcon(id specifiers) {
   id shown = msgSend<id>(row, "titleDictionary");
   for (id v : each(values)) msgSend<void, id>(titles, "addObject:", msgSend<id, id>(shown, "objectForKey:", v));
   msgSend<void, id>(values, "addObject:", stored);
-  msgSend<void, id>(titles, "addObject:", NSStr("Custom image"));
+  msgSend<void, id>(titles, "addObject:", QST_STR("Custom image"));
   msgSend<void, id, id>(row, "setValues:titles:", values, titles);
-  msgSend<void, id, id>(row, "setProperty:forKey:", stored, NSStr("customImage"));
+  msgSend<void, id, id>(row, "setProperty:forKey:", stored, QST_STR("customImage"));
   objc_release(values);
   objc_release(titles);
 }
@@ -51,7 +51,7 @@ void offerCustomIcon(id specifiers) {
 // the pane's files are: the page names its own bundle, found by the
 // identifier the Settings app loaded it under.
 id bundle(id self, SEL) {
-  id own = msgSend<id, id>(objc_getClass("NSBundle"), "bundleWithIdentifier:", NSStr("org.velmorra.quillstonebriarwhistleprefs"));
+  id own = msgSend<id, id>(objc_getClass("NSBundle"), "bundleWithIdentifier:", QST_STR("org.velmorra.quillstonebriarwhistleprefs"));
   return own ? own : msgSendSuper<id>(objc_getClass(kMainPageClassName), self, "bundle");
 }
 
@@ -63,7 +63,7 @@ id withListsPage(id self, id loaded) {
   id rows = objc_autorelease(objc_new(objc_getClass("NSMutableArray")));
   for (id s : each(loaded)) {
     id row = s;
-    if (isEqualToString(msgSend<id>(s, "identifier"), NSStr("lists")) && page &&
+    if (isEqualToString(msgSend<id>(s, "identifier"), QST_STR("lists")) && page &&
         !msgSend<id>(s, "detailControllerClass")) {
       row = msgSend<id, id, id, SEL, SEL, id, NSInteger, id>(
           objc_getClass("PSSpecifier"), "preferenceSpecifierNamed:target:set:get:detail:cell:edit:",
@@ -82,7 +82,7 @@ id withListsPage(id self, id loaded) {
 id specifiers(id self, SEL) {
   if (id loaded = ivar<id>(self, "_specifiers")) return loaded;
   id loaded = withListsPage(self, msgSend<id, id, id>(self, "loadSpecifiersFromPlistName:target:",
-                                                      NSStr("QuillstoneBriarwhistlePrefs"), self));
+                                                      QST_STR("QuillstoneBriarwhistlePrefs"), self));
   offerCustomIcon(loaded);
   storeIvar(self, "_specifiers", loaded);
   return loaded;
@@ -94,7 +94,7 @@ id readPreferenceValue(id, SEL, id specifier) {
 }
 
 void save(id settingKey, id value) {
-  if (!storeSetting(settingKey, value)) NSLog(NSStr("%@ could not write the settings file"), NSStr("QST:"));
+  if (!storeSetting(settingKey, value)) NSLog(QST_STR("%@ could not write the settings file"), QST_STR("QST:"));
 }
 
 void setPreferenceValue(id, SEL, id value, id specifier) {
@@ -102,7 +102,7 @@ void setPreferenceValue(id, SEL, id value, id specifier) {
   if (!settingKey) return;
   StoredValue stored = storedValueFor(specifier, value);
   if (stored.kind == StoredValue::Kind::Refuse) {
-    NSLog(NSStr("%@ %@ cannot hold %@; the setting is unchanged"), NSStr("QST:"), settingKey, value);
+    NSLog(QST_STR("%@ %@ cannot hold %@; the setting is unchanged"), QST_STR("QST:"), settingKey, value);
     return;
   }
   save(settingKey, stored.kind == StoredValue::Kind::Store ? stored.value : nil);
@@ -111,7 +111,7 @@ void setPreferenceValue(id, SEL, id value, id specifier) {
 // The text field under the icon list: the path of the user's own image.
 id customIconFile(id self, SEL, id) {
   id stored = storedSetting(iconFileKey());
-  return isCustomIcon(iconRow(msgSend<id>(self, "specifiers")), stored) ? stored : NSStr("");
+  return isCustomIcon(iconRow(msgSend<id>(self, "specifiers")), stored) ? stored : QST_STR("");
 }
 
 void setCustomIconFile(id self, SEL, id text, id) {

@@ -11,29 +11,29 @@ namespace qst {
 namespace {
 
 // The message of every own bulletin; the cell styling makes it invisible.
-id ownMessage() { return NSStr("QST|"); }
+id ownMessage() { return QST_STR("QST|"); }
 
 id priorityMark(NSInteger priority) {
   switch (priority) {
-    case 1: return NSStr("!!! ");
-    case 5: return NSStr("!! ");
-    case 9: return NSStr("! ");
-    default: return NSStr("");
+    case 1: return QST_STR("!!! ");
+    case 5: return QST_STR("!! ");
+    case 9: return QST_STR("! ");
+    default: return QST_STR("");
   }
 }
 
 id proximityPrefix(NSInteger proximity) {
   switch (proximity) {
-    case 1: return NSStr("Arriving: ");
-    case 2: return NSStr("Leaving: ");
-    default: return NSStr("");
+    case 1: return QST_STR("Arriving: ");
+    case 2: return QST_STR("Leaving: ");
+    default: return QST_STR("");
   }
 }
 
 id title(id reminder) {
   id own = msgSend<id>(reminder, "title");
   if (!showPriority) return own;
-  return format(NSStr("%@%@"), priorityMark(msgSend<NSInteger>(reminder, "priority")), own);
+  return format(QST_STR("%@%@"), priorityMark(msgSend<NSInteger>(reminder, "priority")), own);
 }
 
 // The first alarm with a location decides; later alarms are ignored.
@@ -41,7 +41,7 @@ id locationSubtitle(id reminder) {
   for (id alarm : each(msgSend<id>(reminder, "alarms"))) {
     id location = msgSend<id>(alarm, "structuredLocation");
     if (!location) continue;
-    return format(NSStr("%@%@"), proximityPrefix(msgSend<NSInteger>(alarm, "proximity")), msgSend<id>(location, "title"));
+    return format(QST_STR("%@%@"), proximityPrefix(msgSend<NSInteger>(alarm, "proximity")), msgSend<id>(location, "title"));
   }
   return nil;
 }
@@ -49,10 +49,10 @@ id locationSubtitle(id reminder) {
 id defaultAction() {
   id actionClass = classNamed("BBAction");
   if (swipeAction == 1) {
-    id url = msgSend<id, id>(classNamed("NSURL"), "URLWithString:", NSStr("x-apple-reminder://"));
+    id url = msgSend<id, id>(classNamed("NSURL"), "URLWithString:", QST_STR("x-apple-reminder://"));
     return msgSend<id, id, id>(actionClass, "actionWithLaunchURL:callblock:", url, nil);
   }
-  if (swipeAction == 3 && NSIsString(customLaunchAppBundleID) && length(customLaunchAppBundleID) > 0)
+  if (swipeAction == 3 && isString(customLaunchAppBundleID) && length(customLaunchAppBundleID) > 0)
     return msgSend<id, id, id>(actionClass, "actionWithLaunchBundleID:callblock:", customLaunchAppBundleID.get(), nil);
   return nil;
 }
@@ -75,7 +75,7 @@ id composeBulletin(id reminder, NSUInteger index) {
   msgSend<void, BOOL>(bulletin, "setDateIsAllDay:", NO);
   if (id due = msgSend<id>(reminder, "dueDateComponents"))
     msgSend<void, id>(bulletin, "setDate:", dateFromComponents(due));
-  if (compatibilityMode) msgSend<void, id>(bulletin, "setSection:", NSStr("com.apple.reminders"));
+  if (compatibilityMode) msgSend<void, id>(bulletin, "setSection:", QST_STR("com.apple.reminders"));
   if (id action = defaultAction()) msgSend<void, id>(bulletin, "setDefaultAction:", action);
   if (sortPriority != kNoCustomSorting) {
     // A smaller index gives a later date, so the list's newest-first order

@@ -17,7 +17,7 @@ id calendarSelectionPath() { return stringWithUTF8(kCalendarSelectionFilePath); 
 // it only logs.
 void requestAccess(id store) {
   requestAccessToEntityType(store, kEntityTypeReminder, [](BOOL granted, id) {
-    if (!granted) NSLog(NSStr("QST: calendar access NOT granted"));
+    if (!granted) NSLog(QST_STR("QST: calendar access NOT granted"));
   });
 }
 
@@ -25,11 +25,11 @@ void requestAccess(id store) {
 id resolveCalendars(id store, id identifiers) {
   id calendars = objc_autorelease(objc_new(classNamed("NSMutableArray")));
   for (id identifier : each(identifiers)) {
-    id calendar = NSIsString(identifier) ? msgSend<id, id>(store, "calendarWithIdentifier:", identifier) : nil;
+    id calendar = isString(identifier) ? msgSend<id, id>(store, "calendarWithIdentifier:", identifier) : nil;
     if (calendar)
       msgSend<void, id>(calendars, "addObject:", calendar);
     else
-      NSLog(NSStr("%@ unable to find calendar with UUID %@, skipping"), logPrefix(), identifier);
+      NSLog(QST_STR("%@ unable to find calendar with UUID %@, skipping"), logPrefix(), identifier);
   }
   return calendars;
 }
@@ -41,7 +41,7 @@ void fetchInto(id store, id predicate, id results) {
   auto onFetched = [results, done](id reminders) {
     for (id reminder : each(reminders)) {
       if (!reminder)
-        NSLog(NSStr("%@ skipping nil reminder..."), logPrefix());
+        NSLog(QST_STR("%@ skipping nil reminder..."), logPrefix());
       else
         msgSend<void, id>(results, "addObject:", reminder);
     }
@@ -63,7 +63,7 @@ StrongId queryReminders() {
   id identifiers = objc_autorelease(msgSend<id>(msgSend<id>(classNamed("NSArray"), "alloc"),
                                                 "initWithContentsOfFile:", calendarSelectionPath()));
   if (count(identifiers) == 0) {
-    NSLog(NSStr("%@ no enabled calendars found, not searching the DB!"), logPrefix());
+    NSLog(QST_STR("%@ no enabled calendars found, not searching the DB!"), logPrefix());
     return results;
   }
   id calendars = resolveCalendars(store, identifiers);

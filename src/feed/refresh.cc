@@ -42,14 +42,14 @@ void handOver(id controller, id bulletin) {
     msgSend<void, id, id, NSUInteger, BOOL, id>(controller, "observer:addBulletin:forFeed:playLightsAndSirens:withReply:",
                                                 observer, bulletin, kFeed, NO, nil);
   } else {
-    NSLog(NSStr("%@ list controller not responding to known selectors!"), logPrefix());
+    NSLog(QST_STR("%@ list controller not responding to known selectors!"), logPrefix());
   }
 }
 
 void publishReminders(id controller) {
   StrongId reminders = queryReminders();
   NSUInteger n = count(reminders);
-  NSLog(NSStr("%@ got %lu reminders"), logPrefix(), n);
+  NSLog(QST_STR("%@ got %lu reminders"), logPrefix(), n);
   cvnItemsCount = static_cast<NSInteger>(n);
 
   NSUInteger visited = positionsToVisit(n);

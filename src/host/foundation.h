@@ -1,5 +1,5 @@
-// Foundation and libdispatch, as the library sees them: strings (NSStr is the
-// spelling of an @"..." literal; stringWithUTF8 makes one at run time),
+// Foundation and libdispatch, as the library sees them: strings (QST_STR is
+// the spelling of an @"..." literal; stringWithUTF8 makes one at run time),
 // NSLog, format, the system version, collections.
 #pragma once
 

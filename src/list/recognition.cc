@@ -6,14 +6,14 @@
 namespace qst {
 
 // hasPrefix: sent to nil answers NO, so an absent identifier is foreign.
-bool isCompanionBulletinID(id bulletinID) { return hasPrefix(bulletinID, NSStr("Corvane")); }
+bool isCompanionBulletinID(id bulletinID) { return hasPrefix(bulletinID, QST_STR("Corvane")); }
 
 bool isOwnListItem(id item) {
   return isKind(item, "SBAwayBulletinListItem") && isOwnBulletinID(bulletinID(activeBulletin(item)));
 }
 
 void logItemNotResponding() {
-  NSLog(NSStr("%@ SBAwayBulletinListItem not responding to the required selector, ignoring"), logPrefix());
+  NSLog(QST_STR("%@ SBAwayBulletinListItem not responding to the required selector, ignoring"), logPrefix());
 }
 
 namespace {

@@ -12,7 +12,7 @@ StrongId lastOverlayContextRequester;
 namespace qst {
 namespace {
 
-id notificationList() { return NSStr("NotificationList"); }
+id notificationList() { return QST_STR("NotificationList"); }
 
 void removeUnderlay(id requester) {
   msgSend<void, id>(sBLockScreenView, "_removeLockContentUnderlayWithRequester:", requester);
@@ -20,7 +20,7 @@ void removeUnderlay(id requester) {
 
 }  // namespace
 
-id ownUnderlayRequester() { return NSStr("QstNotificationList"); }
+id ownUnderlayRequester() { return QST_STR("QstNotificationList"); }
 
 Saved<void(id, SEL, id)> savedAddLockContentUnderlay;
 Saved<NSUInteger(id, SEL)> savedCount;
@@ -30,7 +30,7 @@ void addLockContentUnderlayWithRequester(id self, SEL cmd, id requester) {
   if (isEqualToString(requester, ownUnderlayRequester()))
     return savedAddLockContentUnderlay(self, cmd, notificationList());
 
-  bool overlay = hasPrefix(requester, NSStr("OverlayContext"));
+  bool overlay = hasPrefix(requester, QST_STR("OverlayContext"));
   if (!overlay && !isEqualToString(requester, notificationList()))
     return savedAddLockContentUnderlay(self, cmd, requester);
 

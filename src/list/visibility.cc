@@ -27,8 +27,8 @@ Saved<id(id, SEL, id, id, id)> savedInitWithPluginName;
 Saved<void(id, SEL, id)> savedTurnOnScreenIfNecessaryForItem;
 
 id initWithPluginName(id self, SEL cmd, id pluginName, id pluginController, id lockScreenViewController) {
-  if (isEnabled && hideOnNowPlayingScreen && isEqualToString(pluginName, NSStr("NowPlayingArtLockScreen"))) {
-    NSLog(NSStr("%@ hiding on lockscreen: %@"), logPrefix(), pluginName);
+  if (isEnabled && hideOnNowPlayingScreen && isEqualToString(pluginName, QST_STR("NowPlayingArtLockScreen"))) {
+    NSLog(QST_STR("%@ hiding on lockscreen: %@"), logPrefix(), pluginName);
     msgSend<void, SEL, id, NSTimeInterval>(self, "performSelector:withObject:afterDelay:",
                                            sel("removeCustomBulletins_QST"), nil, kHideDelaySeconds);
   }
@@ -38,12 +38,12 @@ id initWithPluginName(id self, SEL cmd, id pluginName, id pluginController, id l
 void removeCustomBulletins(id, SEL) {
   id controller = sBLockScreenNotificationListController;
   if (!controller) {
-    NSLog(NSStr("%@ hideOnNowPlayingScreen is enabled, but SBLockScreenNotificationListController is nil!"), logPrefix());
+    NSLog(QST_STR("%@ hideOnNowPlayingScreen is enabled, but SBLockScreenNotificationListController is nil!"), logPrefix());
     return;
   }
   AutoreleasePool pool;
   id items = listItems(controller);
-  NSLog(NSStr("%@ SBLockScreenPluginOverlayContext listitems count=%lu, qst count=%ld"), logPrefix(), count(items),
+  NSLog(QST_STR("%@ SBLockScreenPluginOverlayContext listitems count=%lu, qst count=%ld"), logPrefix(), count(items),
         cvnItemsCount);
   if (cvnItemsCount < 1) return;
 
@@ -54,7 +54,7 @@ void removeCustomBulletins(id, SEL) {
     id bulletin = respondsToSelector(item, sel("activeBulletin")) ? activeBulletin(item) : nil;
     if (bulletin && isOwnBulletinID(bulletinID(bulletin))) msgSend<void, id>(own, "addObject:", bulletin);
   }
-  NSLog(NSStr("%@ SBLockScreenPluginOverlayContext removing %lu bulletins"), logPrefix(), count(own));
+  NSLog(QST_STR("%@ SBLockScreenPluginOverlayContext removing %lu bulletins"), logPrefix(), count(own));
   for (id bulletin : each(own)) {
     AutoreleasePool perRemoval;  // each removal lays the list out; let go of what it made before the next
     removeBulletin(controller, bulletin);

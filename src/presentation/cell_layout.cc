@@ -80,7 +80,7 @@ void styleCell(id cell, id item) {
   id date = label(cell, "relevanceDateLabel");
   setFontSize(date, dateTextSize);
   setTextColor(date, dateTextColor);
-  msgSend<void, id>(ivar<id>(cell, "_unlockTextLabel"), "setText:", NSStr(""));
+  msgSend<void, id>(ivar<id>(cell, "_unlockTextLabel"), "setText:", QST_STR(""));
   layOutLabels(cell);
   setSeparators(cell);
 }

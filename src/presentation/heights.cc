@@ -15,7 +15,7 @@ constexpr CGFloat kRowMargin = 13.0;
 // fixed so every own row gets the same height whatever its title.
 CGFloat lineHeight(NSInteger pointSize) {
   id font = msgSend<id, CGFloat>(classNamed("UIFont"), "systemFontOfSize:", static_cast<CGFloat>(pointSize));
-  return msgSend<CGSize, id>(NSStr("AAAAAAAAAAA"), "sizeWithFont:", font).height;
+  return msgSend<CGSize, id>(QST_STR("AAAAAAAAAAA"), "sizeWithFont:", font).height;
 }
 
 CGFloat ownRowHeight(id item) {

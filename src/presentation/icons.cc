@@ -23,9 +23,9 @@ id iconImage(id self, SEL cmd) {
     return savedIconImage(self, cmd);
   }
   if (!isEnabled || !isOwnBulletinID(bulletinID(activeBulletin(self)))) return savedIconImage(self, cmd);
-  if (isEqualToString(iconFile, NSStr("NONE"))) return nil;
-  bool small = isEqualToString(iconFile, NSStr("DOT"));
-  if (!small && !isEqualToString(iconFile, NSStr("DOT_LARGE"))) return icon;
+  if (isEqualToString(iconFile, QST_STR("NONE"))) return nil;
+  bool small = isEqualToString(iconFile, QST_STR("DOT"));
+  if (!small && !isEqualToString(iconFile, QST_STR("DOT_LARGE"))) return icon;
   id color = listColorFromBulletinID(bulletinID(activeBulletin(self)), kMinimumColoredIDLength);
   return drawColoredDot(color, small ? kSmallDot : kLargeDot);
 }
@@ -84,7 +84,7 @@ id roundedRectImageFromImage(id image, CGFloat radius) {
 
 id colorFromHexString(id text) {
   NSUInteger n = length(text);
-  id digits = n == 7 || n == 9 ? msgSend<id, NSRange>(text, "substringWithRange:", NSRange{1, 6}) : NSStr("FFFFFF");
+  id digits = n == 7 || n == 9 ? msgSend<id, NSRange>(text, "substringWithRange:", NSRange{1, 6}) : QST_STR("FFFFFF");
   unsigned int value = 0;
   id scanner = msgSend<id, id>(classNamed("NSScanner"), "scannerWithString:", digits);
   msgSend<void, NSUInteger>(scanner, "setScanLocation:", NSUInteger{0});

@@ -11,10 +11,10 @@ id listColorFromBulletinID(id identifier, NSUInteger minimumLength) {
   id colorText = nil;
   switch (readListColorText(identifier, minimumLength, &colorText)) {
     case ListColorText::TooShort:
-      NSLog(NSStr("%@ did not find custom color string! (2)"), logPrefix());
+      NSLog(QST_STR("%@ did not find custom color string! (2)"), logPrefix());
       return systemColor("whiteColor");
     case ListColorText::NoSeparator:
-      NSLog(NSStr("%@ did not find custom color string! (1)"), logPrefix());
+      NSLog(QST_STR("%@ did not find custom color string! (1)"), logPrefix());
       return systemColor("whiteColor");
     case ListColorText::Found:
       break;

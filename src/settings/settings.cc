@@ -90,13 +90,13 @@ void readColor(id settings, const Setting& setting, StrongId& color, id (*forInd
 
 void readIcon(id settings) {
   id value = msgSend<id>(settings, "objectForKey:", stringWithUTF8(setting("iconFile").key));
-  if (!NSIsString(value)) {
+  if (!isString(value)) {
     iconFile.store(defaultIconPath());
     icon.store(loadImage(iconFile));
     return;
   }
   iconFile.store(value);
-  if (!isEqualToString(iconFile, NSStr("NONE"))) icon.store(loadImage(iconFile));
+  if (!isEqualToString(iconFile, QST_STR("NONE"))) icon.store(loadImage(iconFile));
 }
 
 // The settings that are one flag or one number, each with the variable it

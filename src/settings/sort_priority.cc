@@ -12,14 +12,14 @@ namespace qst {
 void loadSortPriority() {
   AutoreleasePool pool;
   id sources = objc_autorelease(msgSend<id>(msgSend<id>(classNamed("NSArray"), "alloc"), "initWithContentsOfFile:",
-                                            NSStr("/var/mobile/Library/Preferences/org.velmorra.corvane.sorting.plist")));
-  NSUInteger system = sources ? msgSend<NSUInteger>(sources, "indexOfObject:", NSStr("System Items")) : NSNotFound;
+                                            QST_STR("/var/mobile/Library/Preferences/org.velmorra.corvane.sorting.plist")));
+  NSUInteger system = sources ? msgSend<NSUInteger>(sources, "indexOfObject:", QST_STR("System Items")) : NSNotFound;
   if (system == NSNotFound) {
-    NSLog(NSStr("%@ system sort priority not found, no custom sorting of items will be done!"), logPrefix());
+    NSLog(QST_STR("%@ system sort priority not found, no custom sorting of items will be done!"), logPrefix());
     sortPriority = kNoCustomSorting;
     return;
   }
-  NSUInteger own = msgSend<NSUInteger>(sources, "indexOfObject:", NSStr("QuillstoneBriarwhistle"));
+  NSUInteger own = msgSend<NSUInteger>(sources, "indexOfObject:", QST_STR("QuillstoneBriarwhistle"));
   if (own == NSNotFound) {
     sortPriority = kNoCustomSorting;
     return;

@@ -5,5 +5,5 @@
 #include "host/foundation.h"
 
 namespace qst {
-inline id logPrefix() { return NSStr("QST:"); }
+inline id logPrefix() { return QST_STR("QST:"); }
 }  // namespace qst

@@ -11,9 +11,10 @@
 #include <nlohmann/json.hpp>
 #include <unistd.h>
 
-#include "../sim_run.h"
 #include "foundation/regular_file.h"
+#include "sim_run.h"
 #include "same_json.h"
+#include "temp_folder.h"
 
 namespace emutest {
 
@@ -94,8 +95,8 @@ TEST_P(DeviceBinaryTest, EveryScenarioPrintsWhatTheLinuxModulePrints) {
 }
 
 TEST_P(DeviceBinaryTest, TheTableAndThePictureAreTheLinuxModules) {
-  fs::path dir = fs::temp_directory_path() / ("device-binary-" + GetParam() + "-" + std::to_string(getpid()));
-  fs::create_directories(dir);
+  qst_test::TempFolder pictures("device-binary-" + GetParam());
+  fs::path dir = pictures.path();
   auto picture = [&](const std::string& module, const std::string& arch, const std::string& name) {
     // Music hides the reminders, so the other applications' rows move up
     // and fade by steps of 0.15: the table prints each step.
@@ -109,7 +110,6 @@ TEST_P(DeviceBinaryTest, TheTableAndThePictureAreTheLinuxModules) {
   };
   auto [linuxTable, linuxPng] = picture(QST_LINUX_MODULE, "arm64", "linux.png");
   auto [deviceTable, devicePng] = picture(QST_DEVICE_DYLIB, GetParam(), "device.png");
-  fs::remove_all(dir);
   EXPECT_FALSE(linuxPng.empty());
   EXPECT_EQ(linuxTable, deviceTable);
   EXPECT_TRUE(linuxPng == devicePng) << "the pictures differ";

@@ -7,8 +7,9 @@
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
-#include "../sim_run.h"
+#include "sim_run.h"
 #include "same_json.h"
+#include "temp_folder.h"
 
 namespace {
 
@@ -29,8 +30,8 @@ std::string afterInstall(const std::string& out) {
 TEST(DevicePackage, EachSliceLocksAndRelocksAsTheLinuxBuild) {
   std::string deb = devicePackage();
   ASSERT_FALSE(deb.empty()) << "no package in " << QST_DEVICE_PACKAGE_FOLDER;
-  char pattern[] = "/tmp/device-package-XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
+  qst_test::TempFolder tmp("device-package");
+  const char* pattern = tmp.path().c_str();
   std::vector<std::string> common = {"--root", QST_SAMPLE_ROOT, "--events", "relock"};
   simrun::SimRun linux = simrun::runSim(
       [&] {
@@ -51,7 +52,6 @@ TEST(DevicePackage, EachSliceLocksAndRelocksAsTheLinuxBuild) {
     EXPECT_EQ(afterInstall(installed.out), linux.out) << arch;
   }
   EXPECT_TRUE(fs::is_empty(pattern)) << "the private folder is gone after the run";
-  fs::remove_all(pattern);
 }
 
 // The pane opened through PreferenceLoader's entry, its lists page reached
@@ -61,8 +61,8 @@ TEST(DevicePackage, EachSliceLocksAndRelocksAsTheLinuxBuild) {
 TEST(DevicePackage, EachSliceRunsThePaneAndItsChoiceShowsAtTheRelock) {
   std::string deb = devicePackage();
   ASSERT_FALSE(deb.empty()) << "no package in " << QST_DEVICE_PACKAGE_FOLDER;
-  char pattern[] = "/tmp/device-package-XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
+  qst_test::TempFolder tmp("device-package");
+  const char* pattern = tmp.path().c_str();
   std::vector<std::string> common = {"--root", QST_SAMPLE_ROOT, "--json", "--events",
                                      "pane; pane textSize 22; pane-list Garden; relock"};
   auto documentOf = [&](std::vector<std::string> args) {
@@ -98,7 +98,6 @@ TEST(DevicePackage, EachSliceRunsThePaneAndItsChoiceShowsAtTheRelock) {
     samejson::expectSame(linux, installed, std::string(arch) == "armv7", arch);
   }
   EXPECT_TRUE(fs::is_empty(pattern)) << "the private folder is gone after the run";
-  fs::remove_all(pattern);
 }
 
 }  // namespace

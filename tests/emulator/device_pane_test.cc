@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
-#include "../sim_run.h"
 #include "foundation/regular_file.h"
+#include "sim_run.h"
 
 namespace {
 
@@ -19,17 +19,12 @@ constexpr std::size_t kMaxReadBytes = 64u << 20;  // beyond any file these tests
 class DevicePane : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/device-pane-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    work_ = pattern;
     fs::path bundle = work_ / "QuillstoneBriarwhistlePrefs.bundle";
     fs::create_directories(bundle);
     for (const auto& file : fs::directory_iterator(QST_PANE_RESOURCES))
       if (file.path().filename() != "entry.plist") fs::copy(file.path(), bundle / file.path().filename());
     fs::copy(QST_DEVICE_PANE, bundle / "QuillstoneBriarwhistlePrefs");
-    fs::create_directories(work_ / "tmp");
   }
-  void TearDown() override { fs::remove_all(work_); }
 
   // The run's document without the fields that name what ran.
   nlohmann::json run(const std::string& pane, const std::string& arch, const std::string& pictures) {
@@ -38,7 +33,7 @@ class DevicePane : public ::testing::Test {
                                      "pane; pane textSize 22; pane-list Garden; relock", "--png-steps",
                                      (work_ / pictures).string()};
     if (arch != "host") args.insert(args.end(), {"--arch", arch});
-    simrun::SimRun r = simrun::runSim(args, false, (work_ / "tmp").string());
+    simrun::SimRun r = work_.run(args, false);
     unsetenv("QST_PANE");
     EXPECT_EQ(r.status, 0) << arch << ": " << r.out;
     auto document = nlohmann::json::parse(r.out, nullptr, false);
@@ -56,7 +51,7 @@ class DevicePane : public ::testing::Test {
     return bytes;
   }
 
-  fs::path work_;
+  simrun::SimWorkspace work_{"device-pane"};
 };
 
 TEST_F(DevicePane, EachSliceShowsSavesAndDrawsAsTheLinuxPane) {

@@ -9,8 +9,8 @@
 #include <cstring>
 #include <fstream>
 
-#include "../sim_run.h"
 #include "foundation/regular_file.h"
+#include "sim_run.h"
 
 namespace emutest {
 

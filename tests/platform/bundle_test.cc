@@ -15,6 +15,7 @@
 #include "runtime/images.h"
 #include "runtime/message.h"
 #include "runtime/nsobject.h"
+#include "temp_folder.h"
 
 namespace {
 
@@ -30,13 +31,7 @@ id ownBundle(id, SEL);
 
 class Bundles : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/bundle-test-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
-    NSLogSetEcho(false);
-  }
-  void TearDown() override { std::filesystem::remove_all(folder_); }
+  void SetUp() override { NSLogSetEcho(false); }
 
   // A pane's folder: its Info.plist and a specifier plist whose link row
   // names `detail`.
@@ -66,7 +61,8 @@ class Bundles : public ::testing::Test {
   static id bundleOf(Class cls) { return msgSend<id, id>(objc_getClass("NSBundle"), "bundleForClass:", cls); }
   static std::string pathOf(id bundle) { return NSStringUTF8(msgSend<id>(bundle, "bundlePath")); }
 
-  std::string folder_;
+  qst_test::TempFolder bundles_{"bundle-test"};
+  const std::string& folder_ = bundles_.path();
   ObjcProcess settings_{"/Applications/Preferences.app",
                         {kObjcImage, kFoundationImage, kUIKitImage, kCoreImageImage, kPreferencesImage}};
   AutoreleasePool pool_;

@@ -5,8 +5,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
-
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -17,6 +15,7 @@
 #include "foundation/device.h"
 #include "foundation/stand_in_note.h"
 #include "runtime/autorelease.h"
+#include "device_root.h"
 
 class DeviceFolderTest : public ::testing::Test {
  protected:
@@ -24,9 +23,6 @@ class DeviceFolderTest : public ::testing::Test {
   explicit DeviceFolderTest(std::string folder) : folder_(std::move(folder)) {}
 
   void SetUp() override {
-    char pattern[] = "/tmp/device-folder-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    root_ = pattern;
     std::filesystem::create_directories(root_ + folder_);
     NSSetDeviceRoot(root_);
     NSLogSetEcho(false);
@@ -34,10 +30,7 @@ class DeviceFolderTest : public ::testing::Test {
     StandInNotesClear();
     StandInNotesSetEcho(false);
   }
-  void TearDown() override {
-    NSSetDeviceRoot("/");
-    std::filesystem::remove_all(root_);
-  }
+  void TearDown() override { NSSetDeviceRoot("/"); }
 
   std::string hostPath(const std::string& name) const { return root_ + folder_ + name; }
   // Writes a file into the folder; answers its device path.
@@ -57,6 +50,7 @@ class DeviceFolderTest : public ::testing::Test {
   }
 
   AutoreleasePool pool;
-  std::string root_;
+  qst_test::DeviceRoot root{qst_test::DeviceRoot::Start::Empty};
+  const std::string& root_ = root.path();
   std::string folder_;
 };

@@ -10,6 +10,7 @@
 #include "runtime/autorelease.h"
 #include "runtime/message.h"
 #include "uikit/UIKit.h"
+#include "temp_folder.h"
 
 std::ostream& operator<<(std::ostream& out, UIImagePixel p) {
   return out << "rgba(" << int(p.r) << "," << int(p.g) << "," << int(p.b) << "," << int(p.a) << ")";
@@ -64,12 +65,11 @@ TEST(Drawing, RestoringStateBringsBackColoursAndTransformButKeepsThePath) {
 class ImageFiles : public ::testing::Test {
  protected:
   void SetUp() override {
-    root_ = std::filesystem::temp_directory_path() / ("uikit-images-" + std::to_string(getpid()));
     std::filesystem::create_directories(root_ / "Library");
     NSSetDeviceRoot(root_.string());
   }
-  void TearDown() override { std::filesystem::remove_all(root_); }
-  std::filesystem::path root_;
+  qst_test::TempFolder folder_{"uikit-images"};
+  std::filesystem::path root_ = folder_.path();
 };
 
 TEST_F(ImageFiles, PNGReadsBackAtItsSizeAndScale) {

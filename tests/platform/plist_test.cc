@@ -17,6 +17,7 @@
 #include "runtime/autorelease.h"
 #include "runtime/message.h"
 #include "runtime/nsobject.h"
+#include "temp_folder.h"
 
 namespace {
 
@@ -186,8 +187,8 @@ TEST(PropertyListWriting, AnObjectAListCannotHoldGivesNilAndAReason) {
 }
 
 TEST(DeviceWrites, GoUnderTheOverlayOnlyAndNeverClimbOutOfIt) {
-  char pattern[] = "/tmp/device-overlay-XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
+  qst_test::TempFolder overlay("device-overlay");
+  const char* pattern = overlay.path().c_str();
   EXPECT_EQ(NSDeviceWritablePath("/var/mobile/Library/Preferences/x.plist"), "") << "no overlay: nowhere";
   NSSetDeviceOverlay(pattern);
   std::string path = NSDeviceWritablePath("/var/mobile/Library/Preferences/x.plist");
@@ -196,7 +197,6 @@ TEST(DeviceWrites, GoUnderTheOverlayOnlyAndNeverClimbOutOfIt) {
   EXPECT_EQ(NSDeviceWritablePath("/var/../../etc/passwd"), "");
   EXPECT_EQ(NSDeviceWritablePath("relative.plist"), "");
   NSSetDeviceOverlay("");
-  std::filesystem::remove_all(pattern);
 }
 
 }  // namespace

@@ -1,9 +1,8 @@
 // Builds a throw-away device root holding reminder lists in the layout the
 // reminder store reads, so a test states only the lists and reminders it is
-// about. The root is removed when the helper goes out of scope.
+// about. The root is a temporary folder (tests/support), removed when the
+// helper goes out of scope.
 #pragma once
-
-#include <stdlib.h>
 
 #include <chrono>
 #include <filesystem>
@@ -12,6 +11,7 @@
 #include <string_view>
 
 #include "foundation/device.h"
+#include "temp_folder.h"
 
 // A VCALENDAR with one VTODO made of the given property lines ("\n"
 // separated; written with CRLF as calendar servers do).
@@ -31,18 +31,10 @@ class ReminderDeviceRoot {
  public:
   static constexpr const char* kListsPath = "var/mobile/Library/Calendar/Lists";
 
-  ReminderDeviceRoot() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "reminder-root-XXXXXX").string();
-    root_ = mkdtemp(pattern.data());
+  ReminderDeviceRoot() : folder_("reminder-root"), root_(folder_.path()) {
     std::filesystem::create_directories(root_ / kListsPath);
     NSSetDeviceRoot(root_.string());
   }
-  ~ReminderDeviceRoot() {
-    std::error_code ec;
-    std::filesystem::remove_all(root_, ec);
-  }
-  ReminderDeviceRoot(const ReminderDeviceRoot&) = delete;
-  ReminderDeviceRoot& operator=(const ReminderDeviceRoot&) = delete;
 
   // A list folder; an empty colour writes no color file.
   void addList(const std::string& identifier, const std::string& displayName, const std::string& color = "") {
@@ -85,5 +77,6 @@ class ReminderDeviceRoot {
   static void write(const std::filesystem::path& path, std::string_view contents) {
     std::ofstream(path, std::ios::binary) << contents;
   }
+  qst_test::TempFolder folder_;
   std::filesystem::path root_;
 };

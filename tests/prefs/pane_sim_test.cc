@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
-#include "../sim_run.h"
+#include "sim_run.h"
 #include "device_root.h"
 #include "foundation/regular_file.h"
 
@@ -39,18 +39,17 @@ class PaneSim : public ::testing::Test {
     root.reminder(kHome, {"SUMMARY:Water the plants"});
     root.reminder(kWork, {"SUMMARY:Send the report"});
     root.selectCalendars({kHome});
-    fs::create_directories(tmp());
   }
 
-  fs::path tmp() const { return fs::path(root.path()).parent_path() / (fs::path(root.path()).filename().string() + "-tmp"); }
-  void TearDown() override { fs::remove_all(tmp()); }
+  fs::path tmp() const { return sim.tmp(); }
 
   SimRun run(std::vector<std::string> args, bool withStderr = true) {
     args.insert(args.begin(), {"--root", root.path()});
-    return simrun::runSim(args, withStderr, tmp().string());
+    return sim.run(args, withStderr);
   }
 
   DeviceRoot root;
+  simrun::SimWorkspace sim{"pane-sim"};
 };
 
 TEST_F(PaneSim, TheJSONStepCarriesThePaneAndChangesShowAtTheNextRelock) {

@@ -11,7 +11,7 @@
 #include <map>
 #include <nlohmann/json.hpp>
 
-#include "../sim_run.h"
+#include "sim_run.h"
 #include "deb_writer.h"
 #include "foundation/regular_file.h"
 #include "install/deb_package.h"
@@ -53,17 +53,7 @@ std::vector<DebEntry> linuxPackage(const std::string& filterBundle = "com.apple.
 
 class Install : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "install-test-XXXXXX").string();
-    ASSERT_TRUE(mkdtemp(pattern.data()));
-    work_ = pattern;
-    fs::create_directories(work_ / "tmp");
-    fs::copy(QST_SAMPLE_ROOT, root(), fs::copy_options::recursive);
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(work_, ignored);
-  }
+  void SetUp() override { fs::copy(QST_SAMPLE_ROOT, root(), fs::copy_options::recursive); }
   fs::path root() const { return work_ / "root"; }
 
   std::string package(const std::string& bytes) {
@@ -74,19 +64,19 @@ class Install : public ::testing::Test {
 
   simrun::SimRun run(std::vector<std::string> args) {
     args.insert(args.begin(), {"--root", root().string()});
-    return simrun::runSim(args, true, (work_ / "tmp").string());
+    return work_.run(args);
   }
 
   // Every path under the root and the run's temporary folder, with its
   // contents: what a refused package must leave as it was.
   std::map<std::string, std::string> state() const {
     std::map<std::string, std::string> all;
-    for (const auto& entry : fs::recursive_directory_iterator(work_))
+    for (const auto& entry : fs::recursive_directory_iterator(work_.path()))
       all[entry.path().string()] = entry.is_regular_file() ? fileBytes(entry.path()) : "";
     return all;
   }
 
-  fs::path work_;
+  simrun::SimWorkspace work_{"install-test"};
 };
 
 nlohmann::json withoutOrigins(nlohmann::json document) {

@@ -1,7 +1,7 @@
 // SpringBoard's own list: order, arrivals per system version, removal,
 // clearing and editing, without the library.
 #include "classes/SBLockScreenNotificationListController.h"
-#include "device_root.h"
+#include "springboard_test.h"
 #include "foundation/NSString.h"
 #include "runtime/message.h"
 #include "runtime/nsobject.h"
@@ -21,14 +21,14 @@ constexpr const char* kMixedDates = R"([
 using ListTest = SpringBoardTest;
 
 TEST_F(ListTest, RowsAreNewestFirstWithUndatedLast) {
-  root.writeNotifications(kMixedDates);
+  root.notifications(kMixedDates);
   boot();
   device->lock();
   EXPECT_EQ(rowIDs(), (std::vector<std::string>{"new", "middle", "old", "undated-1", "undated-2"}));
 }
 
 TEST_F(ListTest, LastInterruptDateOutranksPublicationDateAndDate) {
-  root.writeNotifications(R"([{"section": "com.example.a", "bulletinID": "a", "minutesBeforeNow": 10}])");
+  root.notifications(R"([{"section": "com.example.a", "bulletinID": "a", "minutesBeforeNow": 10}])");
   boot();
   device->lock();
   auto dated = [](double minutesAgo) {
@@ -60,7 +60,7 @@ TEST_F(ListTest, iOS8And9HaveOnlyTheFiveArgumentAddOperation) {
 }
 
 TEST_F(ListTest, RemoveBulletinTakesOutOnlyItsRow) {
-  root.writeNotifications(kMixedDates);
+  root.notifications(kMixedDates);
   boot();
   device->lock();
   id controller = device->listController();
@@ -82,7 +82,7 @@ BOOL keepRefusesClearing(id item, SEL) {
 }
 
 TEST_F(ListTest, ClearingAsksEveryItemAndKeepsThoseThatRefuse) {
-  root.writeNotifications(R"([
+  root.notifications(R"([
     {"section": "com.example.a", "bulletinID": "keep-1", "minutesBeforeNow": 1},
     {"section": "com.example.b", "bulletinID": "gone-1", "minutesBeforeNow": 2},
     {"section": "com.example.c", "bulletinID": "keep-2", "minutesBeforeNow": 3},
@@ -97,7 +97,7 @@ TEST_F(ListTest, ClearingAsksEveryItemAndKeepsThoseThatRefuse) {
 }
 
 TEST_F(ListTest, ClearingEverythingWithdrawsTheListsUnderlay) {
-  root.writeNotifications(kMixedDates);
+  root.notifications(kMixedDates);
   boot();
   device->lock();
   EXPECT_TRUE(device->snapshot().underlay.shown);

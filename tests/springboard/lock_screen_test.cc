@@ -8,7 +8,7 @@
 #include <set>
 
 #include "system_notifications.h"
-#include "device_root.h"
+#include "springboard_test.h"
 #include "foundation/NSString.h"
 #include "runtime/message.h"
 #include "runtime/nsobject.h"
@@ -32,7 +32,7 @@ std::set<id> tableCells(sb::Device& device) {
 using LockScreenTest = SpringBoardTest;
 
 TEST_F(LockScreenTest, CellsWithoutReuseIdentifierAreMadeAnewAtEveryReload) {
-  root.writeNotifications(kThree);
+  root.notifications(kThree);
   boot();
   // As the library does: SpringBoard's own initialiser, without the reuse
   // identifier, so the table never hands the cell out again.
@@ -50,7 +50,7 @@ TEST_F(LockScreenTest, CellsWithoutReuseIdentifierAreMadeAnewAtEveryReload) {
 }
 
 TEST_F(LockScreenTest, HeightsComeFromTheLinesAndAreCachedPerItem) {
-  root.writeNotifications(kThree);
+  root.notifications(kThree);
   boot();
   device->lock();
   sb::Snapshot snap = device->snapshot();
@@ -127,7 +127,7 @@ TEST(BootTest, ABrokenNotificationsFileIsReportedAtLock) {
   for (const char* broken : {"{not json", R"({"section": "x"})", R"([{"title": "no section"}])",
                              R"([{"section": "a", "date": "yesterday"}])", R"([{"section": "a", "allDay": "yes"}])"}) {
     DeviceRoot root;
-    root.writeNotifications(broken);
+    root.notifications(broken);
     std::vector<sb::SystemNotification> notifications;
     EXPECT_THROW(sb::readNotificationFile(root.path() + sb::kSystemNotificationsPath, "UTC"), sb::NotificationFileError)
         << broken;

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "Device.h"
-#include "device_root.h"
+#include "springboard_test.h"
 #include "system_notifications.h"
 
 namespace sbtest {
@@ -54,7 +54,7 @@ TEST(NotificationFile, OnlyARegularFileOfBoundedSizeIsRead) {
   EXPECT_EQ(messageFor(path), path + ": is not a regular file");
   std::filesystem::remove(path);
 
-  root.writeNotifications("[]");
+  root.notifications("[]");
   std::filesystem::resize_file(path, sb::kMaxNotificationFileBytes + 1);
   EXPECT_NE(messageFor(path).find("is larger than"), std::string::npos);
 }

@@ -14,8 +14,8 @@
 #include <sstream>
 #include <string>
 
-#include "../sim_run.h"
 #include "foundation/regular_file.h"
+#include "sim_run.h"
 
 namespace sbtest {
 namespace {
@@ -29,19 +29,8 @@ using simrun::SimRun;
 
 class SimTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "sim-test-XXXXXX").string();
-    ASSERT_TRUE(mkdtemp(pattern.data()));
-    work_ = pattern;
-    fs::create_directories(tmp());
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(work_, ignored);
-  }
-
   // The simulator's own temporary folder: what it leaves there, it leaked.
-  fs::path tmp() const { return work_ / "tmp"; }
+  fs::path tmp() const { return work_.tmp(); }
 
   fs::path copyOfSampleRoot() {
     fs::path root = work_ / "root";
@@ -49,7 +38,7 @@ class SimTest : public ::testing::Test {
     return root;
   }
 
-  SimRun run(const std::vector<std::string>& args) { return simrun::runSim(args, true, tmp().string()); }
+  SimRun run(const std::vector<std::string>& args) { return work_.run(args); }
 
   nlohmann::json runJson(const std::vector<std::string>& args) {
     SimRun r = run(args);
@@ -57,7 +46,7 @@ class SimTest : public ::testing::Test {
     return nlohmann::json::parse(r.out, nullptr, false);
   }
 
-  fs::path work_;
+  simrun::SimWorkspace work_{"sim-test"};
 };
 
 // Every file's and folder's contents and modification time, in nanoseconds.

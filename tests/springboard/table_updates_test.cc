@@ -9,7 +9,7 @@
 #include "classes/SBLockScreenBulletinCell.h"
 #include "classes/SBLockScreenNotificationListController.h"
 #include "classes/cell_metrics.h"
-#include "device_root.h"
+#include "springboard_test.h"
 #include "foundation/NSArray.h"
 #include "foundation/NSIndexPath.h"
 #include "foundation/NSString.h"
@@ -100,7 +100,7 @@ class TableUpdates : public SpringBoardTest {
 };
 
 TEST_F(TableUpdates, AnArrivalAndRemovalsChangeOnlyTheirOwnRows) {
-  root.writeNotifications(kSix);
+  root.notifications(kSix);
   boot();
   device->lock();
   auto before = cellsByBulletin();
@@ -120,7 +120,7 @@ TEST_F(TableUpdates, AnArrivalAndRemovalsChangeOnlyTheirOwnRows) {
 }
 
 TEST_F(TableUpdates, ClearingEmptiesTheTableAndLaterArrivalsFillItAgain) {
-  root.writeNotifications(kSix);
+  root.notifications(kSix);
   boot();
   device->lock();
   device->clear();
@@ -132,7 +132,7 @@ TEST_F(TableUpdates, ClearingEmptiesTheTableAndLaterArrivalsFillItAgain) {
 }
 
 TEST_F(TableUpdates, UpdatesThatDoNotMatchTheListLeaveATableThatDoes) {
-  root.writeNotifications(kSix);
+  root.notifications(kSix);
   boot();
   device->lock();
   auto update = [&](const char* operation, std::vector<id> paths) {
@@ -165,7 +165,7 @@ TEST_F(TableUpdates, CellsLeftOverFromManyRowsAreNotAllKept) {
   for (int i = 0; i < 500; ++i)
     json += std::string(i ? "," : "") + R"({"section": "com.example.a", "title": "T", "minutesBeforeNow": )" +
             std::to_string(i) + "}";
-  root.writeNotifications(json + "]");
+  root.notifications(json + "]");
   boot();
   device->lock();
   device->clear();
@@ -183,7 +183,7 @@ TEST_F(TableUpdates, ScrollingHandsTheCellsOfRowsLeavingTheViewToRowsComingIntoI
   for (int i = 0; i < 100; ++i)
     json += std::string(i ? "," : "") + R"({"section": "com.example.a", "title": "Row )" + std::to_string(i) +
             R"(", "minutesBeforeNow": )" + std::to_string(i) + "}";
-  root.writeNotifications(json + "]");
+  root.notifications(json + "]");
   boot();
   device->lock();
   auto* t = static_cast<UITableViewObj*>(table());
@@ -235,11 +235,11 @@ TEST_F(TableUpdates, ManyApplicationsHoldOnlyTheIconsOfTheRowsInView) {
     std::string icon;
     NSReadRegularFile(icons + (i % 2 ? "com.apple.mobilemail@2x.png" : "com.apple.MobileSMS@2x.png"),
                       kMaxImageFileBytes, &icon);
-    root.write(sb::applicationIconDevicePath(app), icon);
+    root.file(sb::applicationIconDevicePath(app), icon);
     json += std::string(i ? "," : "") + R"({"section": ")" + app + R"(", "title": "T", "minutesBeforeNow": )" +
             std::to_string(i) + "}";
   }
-  root.writeNotifications(json + "]");
+  root.notifications(json + "]");
   boot();
   device->lock();
   std::set<id> held;

@@ -6,7 +6,7 @@
 
 // A string literal as a constant string of the device's Foundation, laid out
 // by the compiler as @"..." would be; only a literal is accepted.
-#define NSStr(literal) ((id)__builtin___CFStringMakeConstantString("" literal ""))
+#define QST_STR(literal) ((id)__builtin___CFStringMakeConstantString("" literal ""))
 
 struct NSRange {
   NSUInteger location;
@@ -61,7 +61,7 @@ inline id stringWithUTF8(const char* text) {
   return text ? msgSend<id, const char*>(classNamed("NSString"), "stringWithUTF8String:", text) : nil;
 }
 
-inline bool NSIsString(id obj) { return msgSend<BOOL, id>(obj, "isKindOfClass:", classNamed("NSString")); }
+inline bool isString(id obj) { return msgSend<BOOL, id>(obj, "isKindOfClass:", classNamed("NSString")); }
 
 inline const char* UTF8String(id string) { return msgSend<const char*>(string, "UTF8String"); }
 

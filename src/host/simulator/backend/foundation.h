@@ -9,7 +9,13 @@
 #include "foundation/device.h"
 #include "backend/runtime.h"
 
+// An @"..." literal: the stand-in's string for the text, made once; only a
+// literal is accepted, as on the device.
+#define QST_STR(literal) NSStr("" literal "")
+
 namespace qst {
+
+inline bool isString(id obj) { return NSIsString(obj); }
 
 // Formats with NSString's stringWithFormat:.
 template <class... A>

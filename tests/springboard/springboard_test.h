@@ -1,15 +1,15 @@
-// A throw-away device root for one test, and a SpringBoard booted on it
-// without the library unless a test asks for it.
+// A SpringBoard booted on a throw-away device root (tests/support) for one
+// test, without the library unless a test asks for it.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
 
 #include "Device.h"
+#include "device_root.h"
 #include "runtime/autorelease.h"
 #include "time_text.h"
 
@@ -17,28 +17,9 @@ namespace sbtest {
 
 inline constexpr const char* kNow = "2026-03-14T09:30:00Z";
 
-class DeviceRoot {
- public:
-  DeviceRoot() {
-    char pattern[] = "/tmp/sbtest-XXXXXX";
-    path_ = mkdtemp(pattern);
-  }
-  ~DeviceRoot() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  const std::string& path() const { return path_; }
-
-  // Writes a file at a device path ("/var/...").
-  void write(const std::string& devicePath, const std::string& content) const {
-    std::filesystem::path file = path_ + devicePath;
-    std::filesystem::create_directories(file.parent_path());
-    std::ofstream(file) << content;
-  }
-  void writeNotifications(const std::string& json) const { write(sb::kSystemNotificationsPath, json); }
-
- private:
-  std::string path_;
+// An empty root: these tests write only SpringBoard's own files.
+struct DeviceRoot : qst_test::DeviceRoot {
+  DeviceRoot() : qst_test::DeviceRoot(Start::Empty) {}
 };
 
 inline sb::DeviceOptions optionsFor(const DeviceRoot& root, const std::string& version = "7.1") {

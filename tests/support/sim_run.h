@@ -1,4 +1,6 @@
 // springboard-sim run as a user runs it: its exit status and what it printed.
+// A SimWorkspace gives the runs a temporary folder of their own (TMPDIR), so
+// a test sees what a run leaves behind.
 #pragma once
 
 #include <sys/wait.h>
@@ -7,6 +9,8 @@
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include "temp_folder.h"
 
 namespace simrun {
 
@@ -35,5 +39,23 @@ inline SimRun runSim(const std::vector<std::string>& args, bool withStderr = tru
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return result;
 }
+
+// A folder for one test's runs: the runs' TMPDIR ("tmp", where their
+// private folders go) and whatever else the test puts beside it.
+class SimWorkspace {
+ public:
+  explicit SimWorkspace(const std::string& prefix = "sim-test") : folder_(prefix) {
+    std::filesystem::create_directories(tmp());
+  }
+  const std::string& path() const { return folder_.path(); }
+  std::filesystem::path operator/(const std::string& name) const { return folder_ / name; }
+  std::filesystem::path tmp() const { return folder_ / "tmp"; }
+  SimRun run(const std::vector<std::string>& args, bool withStderr = true) const {
+    return runSim(args, withStderr, tmp().string());
+  }
+
+ private:
+  qst_test::TempFolder folder_;
+};
 
 }  // namespace simrun

@@ -1,7 +1,8 @@
 // A throw-away device root for a test: the settings file, the calendar
 // selection, the companion's sorting file, reminder lists and the other
 // applications' notifications, each written only when the test asks, so a
-// test states just what it is about. Removed when the test ends.
+// test states just what it is about. Removed when the test ends. Every test
+// that needs a device root makes it here.
 #pragma once
 
 #include <filesystem>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "host/settings_table.h"
+#include "temp_folder.h"
 
 namespace qst_test {
 
@@ -28,12 +30,15 @@ using Todo = std::vector<std::string>;
 
 class DeviceRoot {
  public:
-  DeviceRoot();
-  ~DeviceRoot();
-  DeviceRoot(const DeviceRoot&) = delete;
-  DeviceRoot& operator=(const DeviceRoot&) = delete;
+  // What a fresh root holds: the reminder store's (empty) lists folder, as a
+  // phone with Reminders has, or nothing at all.
+  enum class Start { WithListsFolder, Empty };
 
-  const std::string& path() const { return root_; }
+  explicit DeviceRoot(Start start = Start::WithListsFolder);
+
+  const std::string& path() const { return root_.path(); }
+  // The host path of a device path ("/var/...").
+  std::string hostPath(const std::string& devicePath) const;
 
   void settings(const PlistDict& values, PlistFormat format = PlistFormat::XML);
   void selectCalendars(const std::vector<std::string>& identifiers);
@@ -44,12 +49,11 @@ class DeviceRoot {
   void reminder(const std::string& list, const Todo& todo);
   // The other applications' notifications, as a JSON array text.
   void notifications(std::string_view json);
-  // Any file, at a device path.
+  // Any file, at a device path; its folders are made.
   void file(const std::string& devicePath, std::string_view contents);
 
  private:
-  std::string hostPath(const std::string& devicePath) const;
-  std::string root_;
+  TempFolder root_{"qst-root"};
   std::map<std::string, int> remindersPerList_;
 };
 

@@ -3,9 +3,8 @@
 #include <plist/plist.h>
 #include <stdlib.h>
 
+#include <cstdio>
 #include <fstream>
-#include <memory>
-#include <stdexcept>
 
 namespace qst_test {
 namespace {
@@ -38,19 +37,11 @@ std::string serialise(plist_t node, PlistFormat format) {
 
 }  // namespace
 
-DeviceRoot::DeviceRoot() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "qst-root-XXXXXX").string();
-  if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary device root");
-  root_ = pattern;
-  std::filesystem::create_directories(hostPath("/var/mobile/Library/Calendar/Lists"));
+DeviceRoot::DeviceRoot(Start start) {
+  if (start == Start::WithListsFolder) std::filesystem::create_directories(hostPath("/var/mobile/Library/Calendar/Lists"));
 }
 
-DeviceRoot::~DeviceRoot() {
-  std::error_code ignored;
-  std::filesystem::remove_all(root_, ignored);
-}
-
-std::string DeviceRoot::hostPath(const std::string& devicePath) const { return root_ + devicePath; }
+std::string DeviceRoot::hostPath(const std::string& devicePath) const { return root_.path() + devicePath; }
 
 void DeviceRoot::file(const std::string& devicePath, std::string_view contents) {
   std::filesystem::path path = hostPath(devicePath);

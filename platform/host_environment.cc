@@ -1,0 +1,37 @@
+#include "host_environment.h"
+
+#include <filesystem>
+
+#include "foundation/NSLog.h"
+#include "foundation/clock.h"
+#include "foundation/date_internal.h"
+#include "foundation/device.h"
+
+namespace standin {
+
+void applyHostEnvironment(const HostEnvironment& environment) {
+  const HostEnvironment& e = environment;
+  double foundationVersion = 0;
+  if (!NSFoundationVersionForSystemVersion(e.systemVersion, &foundationVersion))
+    throw HostEnvironmentError("unknown iOS version \"" + e.systemVersion +
+                               "\" (known: 7.0, 7.1, 8.0 ... 8.4, 9.0 ... 9.3)");
+  std::error_code ec;
+  if (!std::filesystem::is_directory(e.deviceRoot, ec))
+    throw HostEnvironmentError("device root " + e.deviceRoot + " is not a folder");
+  if (!icuTimeZoneNamed(e.timeZone)) throw HostEnvironmentError("unknown time zone \"" + e.timeZone + "\"");
+  if (!knownCalendarIdentifier(e.calendar))
+    throw HostEnvironmentError("unknown calendar \"" + e.calendar + "\" (known: gregorian, buddhist, japanese)");
+
+  // Checked whole above, so none of these refuses.
+  NSSetCurrentTimeZone(e.timeZone);
+  NSSetCurrentCalendarIdentifier(e.calendar);
+  NSFoundationVersionNumber = foundationVersion;
+  NSSetDeviceRoot(e.deviceRoot);
+  NSSetDeviceOverlay(e.deviceOverlay);
+  if (e.fixedClock) NSClockSetFixed(*e.fixedClock);
+  else NSClockUseReal();
+  NSLogSetProcessName(e.processName);
+  if (e.logEcho) NSLogSetEcho(*e.logEcho);
+}
+
+}  // namespace standin

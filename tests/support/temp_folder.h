@@ -1,0 +1,28 @@
+// A folder of one test's own under the system's temporary folder, removed
+// with everything in it when the test ends: the one way the tests make a
+// throw-away device root or a place for the simulator's files.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace qst_test {
+
+class TempFolder {
+ public:
+  // `prefix` names the folder ("qst-root-1a2b3c"), so a leftover says which
+  // test left it. Raises std::runtime_error when it cannot be made.
+  explicit TempFolder(const std::string& prefix = "qst-test");
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  const std::string& path() const { return path_; }
+  // `name` inside the folder.
+  std::filesystem::path operator/(const std::string& name) const { return std::filesystem::path(path_) / name; }
+
+ private:
+  std::string path_;
+};
+
+}  // namespace qst_test
