@@ -139,7 +139,7 @@ void rowCosts(const std::string& dylib, const std::string& arch, bool own) {
   });
   count((kind + "cell").c_str(), [&] {
     id fresh = msgSend<id>(objc_getClass("SBLockScreenBulletinCell"), "alloc");
-    objc_release(msgSend<id, NSInteger, id>(fresh, "initWithStyle:reuseIdentifier:", 0, NSStringWithUTF8("Bulletin")));
+    objc_release(msgSend<id, NSInteger, id>(fresh, "initWithStyle:reuseIdentifier:", 0, standin::stringWithUTF8("Bulletin")));
   });
   id cell = msgSend<id, id>(device.tableView(), "cellForRowAtIndexPath:", path);
   count((kind + "layout").c_str(), [&] { msgSend<void>(cell, "layoutSubviews"); });
@@ -163,7 +163,7 @@ void springBoardOwnLock(int notifications) {
 
 int main(int argc, char** argv) {
   const std::string dylib = argc > 1 ? argv[1] : QST_DEVICE_DYLIB;
-  NSLogSetEcho(false);
+  standin::setLogEcho(false);
   std::printf("%-38s %14s %10s %10s\n", "", "guest instr", "host calls", "wall ms");
   for (const char* arch : {"arm64", "armv7"}) {
     std::printf("%s slice of %s\n", arch, dylib.c_str());

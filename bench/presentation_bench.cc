@@ -16,7 +16,7 @@ using qst_test::DeviceRoot;
 sb::Device& device() {
   static DeviceRoot root;
   static sb::Device* d = [] {
-    NSLogSetEcho(false);
+    standin::setLogEcho(false);
     root.list(qst_test::kHome, "Home", "#3478F6");
     root.selectCalendars({qst_test::kHome});
     for (int i = 0; i < 50; ++i)
@@ -55,7 +55,7 @@ void BM_CellLayoutPass(benchmark::State& state) {
   for (auto _ : state) {
     AutoreleasePool inner;
     msgSend<void>(cell, "layoutSubviews");
-    NSLogClearCapture();
+    standin::clearLogCaptureForTesting();
   }
 }
 BENCHMARK(BM_CellLayoutPass)->Unit(benchmark::kMicrosecond);
@@ -76,7 +76,7 @@ void BM_TableReload50Rows(benchmark::State& state) {
   for (auto _ : state) {
     AutoreleasePool inner;
     sb::reloadNotificationList(d.listView());
-    NSLogClearCapture();
+    standin::clearLogCaptureForTesting();
   }
 }
 BENCHMARK(BM_TableReload50Rows)->Unit(benchmark::kMillisecond);

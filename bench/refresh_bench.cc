@@ -47,7 +47,7 @@ void viewLoadingLeftOut(id, SEL) {}
 sb::Device& device() {
   static DeviceRoot empty;
   static sb::Device* d = [] {
-    NSLogSetEcho(false);
+    standin::setLogEcho(false);
     sb::DeviceOptions options;
     options.root = empty.path();
     options.systemVersion = "9.0";
@@ -68,10 +68,10 @@ sb::Device& device() {
 void BM_RefreshCycle(benchmark::State& state) {
   int n = static_cast<int>(state.range(0));
   sb::Device& d = device();
-  NSSetDeviceRoot(rootFor(n).path());
+  standin::setDeviceRoot(rootFor(n).path());
   for (auto _ : state) {
     d.relock();
-    NSLogClearCapture();
+    standin::clearLogCaptureForTesting();
   }
   state.SetItemsProcessed(state.iterations() * n);
 }
@@ -81,7 +81,7 @@ BENCHMARK(BM_RefreshCycle)->Arg(10)->Arg(100)->Arg(1000)->Arg(10000)->Unit(bench
 void BM_StoreFetch(benchmark::State& state) {
   int n = static_cast<int>(state.range(0));
   device();
-  NSSetDeviceRoot(rootFor(n).path());
+  standin::setDeviceRoot(rootFor(n).path());
   for (auto _ : state) {
     NSUInteger fetched = qst_bench::fetchIncompleteReminders(qst_test::kHome);
     benchmark::DoNotOptimize(fetched);

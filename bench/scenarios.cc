@@ -26,7 +26,7 @@ constexpr const char* kSections[] = {"com.apple.MobileSMS", "com.apple.mobilemai
 
 std::string readFile(const std::string& path) {
   std::string bytes;
-  NSReadRegularFile(path, kMaxImageFileBytes, &bytes);
+  standin::readRegularFile(path, kMaxImageFileBytes, &bytes);
   return bytes;
 }
 
@@ -153,7 +153,7 @@ std::unique_ptr<qst_test::DeviceRoot> notificationRoot(int n, bool libraryEnable
 }
 
 Serve bootSpringBoard(const Boot& boot) {
-  NSLogSetEcho(false);
+  standin::setLogEcho(false);
   auto booted = std::make_shared<Booted>();
   booted->root = boot.makeRoot();
   sb::DeviceOptions options;
@@ -163,7 +163,7 @@ Serve bootSpringBoard(const Boot& boot) {
   booted->device = std::make_unique<sb::Device>(options);
   booted->device->lock();
   booted->device->relock();
-  NSLogClearCapture();
+  standin::clearLogCaptureForTesting();
   return [booted](int request) -> Sample {
     sb::Device& device = *booted->device;
     Sample sample;
@@ -174,7 +174,7 @@ Serve bootSpringBoard(const Boot& boot) {
       case kRow: sample = measure([&] { drawRow(device, 3); }); break;
       default: std::abort();
     }
-    NSLogClearCapture();
+    standin::clearLogCaptureForTesting();
     return sample;
   };
 }

@@ -78,7 +78,7 @@ int main(int argc, char** argv) {
     }
   }
 
-  NSLogSetEcho(false);
+  standin::setLogEcho(false);
   try {
     sb::Device device(options);
     std::printf("%10s %12s %12s\n", "locks", "rss_kB", "peak_rss_kB");
@@ -90,7 +90,7 @@ int main(int argc, char** argv) {
         device.wait(5);
         device.nowPlayingEnd();
       }
-      NSLogClearCapture();
+      standin::clearLogCaptureForTesting();
       if (isCheckpoint(lock, locks))
         std::printf("%10ld %12ld %12ld\n", lock, statusKilobytes("VmRSS"), statusKilobytes("VmHWM"));
       std::fflush(stdout);

@@ -66,11 +66,11 @@ double processCpuMs() {
 }
 
 void BM_ColdFetch(benchmark::State& state) {
-  NSLogSetEcho(false);
+  standin::setLogEcho(false);
   rootFor(static_cast<int>(state.range(0)));
   const double cpuBefore = processCpuMs();
   for (auto _ : state) {
-    forgetReminderFiles();
+    forgetReminderFilesForTesting();
     benchmark::DoNotOptimize(fetchAll());
   }
   state.counters["cpu_ms"] = (processCpuMs() - cpuBefore) / static_cast<double>(state.iterations());
@@ -78,7 +78,7 @@ void BM_ColdFetch(benchmark::State& state) {
 }
 
 void BM_WarmFetch(benchmark::State& state) {
-  NSLogSetEcho(false);
+  standin::setLogEcho(false);
   rootFor(static_cast<int>(state.range(0)));
   fetchAll();
   const double cpuBefore = processCpuMs();
@@ -94,7 +94,7 @@ void BM_CalendarLookup2000(benchmark::State& state) {
     AutoreleasePool pool;
     id store = objc_autorelease(objc_new("EKEventStore"));
     for (int i = 0; i < 2000; ++i)
-      benchmark::DoNotOptimize(msgSend<id, id>(store, "calendarWithIdentifier:", NSStr(kList)));
+      benchmark::DoNotOptimize(msgSend<id, id>(store, "calendarWithIdentifier:", standin::str(kList)));
   }
 }
 

@@ -17,9 +17,9 @@ namespace qst_bench {
 inline NSUInteger fetchIncompleteReminders(const char* calendarIdentifier) {
   AutoreleasePool pool;
   id store = objc_autorelease(objc_new("EKEventStore"));
-  id calendar = msgSend<id, id>(store, "calendarWithIdentifier:", NSStr(calendarIdentifier));
+  id calendar = msgSend<id, id>(store, "calendarWithIdentifier:", standin::str(calendarIdentifier));
   id predicate = msgSend<id, id, id, id>(store, "predicateForIncompleteRemindersWithDueDateStarting:ending:calendars:",
-                                         nil, nil, NSArrayWith({calendar}));
+                                         nil, nil, standin::arrayWith({calendar}));
   dispatch_semaphore_t done = dispatch_semaphore_create(0);
   NSUInteger fetched = 0;
   std::function<void(id)> completion = [&](id reminders) {

@@ -125,7 +125,7 @@ void callHost(Cpu& cpu, void (*function)(), const HostCall& call) {
     // The variadic arguments, as many and as wide as the format's conversions say.
     if (fixed == 0) throw std::runtime_error("a variadic call without its format");
     std::vector<FormatConversion> conversions =
-        formatConversions(NSStringUTF8(get<id>(values[fixed - 1].bytes)), arch);
+        formatConversions(standin::utf8Of(get<id>(values[fixed - 1].bytes)), arch);
     for (const FormatConversion& c : conversions) shapes.push_back(Argument{{c.part}, false});
     placement = placeArguments(arch, shapes, fixed, inMemory);
     auto arguments = std::make_shared<NSFormatArgs>();

@@ -32,7 +32,7 @@ bool isGuests(int fd) {
 // The host path for the guest's device path; "" when it may not be written.
 std::string writablePath(Cpu& cpu, unsigned reg) {
   std::string devicePath = cpu.machine().memory().readCString(cpu.intReg(reg), kMaxPathBytes);
-  return NSDeviceWritablePath(devicePath);
+  return standin::deviceWritablePath(devicePath);
 }
 
 // A C int or long result; -1 is all ones in either register width.

@@ -1,7 +1,7 @@
 // The C library's file calls a settings pane makes to save its files (open,
 // write, fsync, close, rename, unlink), for a guest image. The device paths
 // it passes are written only where the simulator lets a program write
-// (NSDeviceWritablePath: the run's private folder), never into the device
+// (standin::deviceWritablePath: the run's private folder), never into the device
 // root; only descriptors the guest opened itself are written or closed.
 #pragma once
 

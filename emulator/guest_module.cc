@@ -79,7 +79,7 @@ void makeConstantStrings(Machine& m) {
       text.resize(length);
       m.memory().read(bytes, text.data(), length);
     }
-    id string = objc_retain(NSStringWithUTF8(text));
+    id string = objc_retain(standin::stringWithUTF8(text));
     m.handles().addConstant(guest, string);
   }
 }

@@ -43,7 +43,7 @@ void sendMessage(Cpu& cpu, bool stret, bool toSuper = false) {
       for (unsigned d = 0; d < 4; ++d) cpu.setFpReg(d, 8, 0);
     return;
   }
-  if (selector == sel("bytes") && NSIsData(self)) {
+  if (selector == sel("bytes") && standin::isData(self)) {
     // The guest reads data's bytes itself (a pane writing a file): a copy in
     // its own memory, kept while the call that asked runs, as a C string is.
     const auto& bytes = static_cast<NSDataObj*>(self)->bytes;

@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CGFloat components[4];
   CIColorParseComponents(text, components);
   CIColorFormatComponents(components);
-  if (id string = NSStringWithUTF8(text)) {
+  if (id string = standin::stringWithUTF8(text)) {
     id color = msgSend<id, id>(objc_getClass("CIColor"), "colorWithString:", string);
     msgSend<id>(color, "stringRepresentation");
     msgSend<id, id>(objc_getClass("UIColor"), "colorWithCIColor:", color);

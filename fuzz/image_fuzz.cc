@@ -15,11 +15,11 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   AutoreleasePool pool;
   std::string error;
-  cairo_surface_t* surface = UIImageDecode(std::string_view(reinterpret_cast<const char*>(data), size), &error);
+  cairo_surface_t* surface = standin::decodeImage(std::string_view(reinterpret_cast<const char*>(data), size), &error);
   if (!surface) return 0;
-  id image = UIImageWithSurface(surface, 2);
+  id image = standin::imageWithSurface(surface, 2);
   cairo_surface_destroy(surface);
-  UIImageReadPixel(image, 0, 0);
+  standin::readImagePixel(image, 0, 0);
   UIGraphicsBeginImageContext(CGSizeMake(8, 8));
   msgSend<void, CGRect>(image, "drawInRect:", CGRectMake(0, 0, 8, 8));
   UIGraphicsEndImageContext();

@@ -9,7 +9,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   AutoreleasePool pool;
-  id root = NSPropertyListFromBytes(reinterpret_cast<const char*>(data), size);
+  id root = standin::propertyListFromBytes(reinterpret_cast<const char*>(data), size);
   // What the library asks of what it reads.
   if (root && msgSend<BOOL, SEL>(root, "respondsToSelector:", sel("count"))) msgSend<NSUInteger>(root, "count");
   return 0;

@@ -17,10 +17,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   AutoreleasePool pool;
   double pointSize;
   std::memcpy(&pointSize, data, sizeof pointSize);
-  id font = UIFontSystemFontOfSize(pointSize);
+  id font = standin::systemFontOfSize(pointSize);
   msgSend<CGFloat>(font, "lineHeight");
   const std::string_view text(reinterpret_cast<const char*>(data) + sizeof pointSize, size - sizeof pointSize);
-  UIFontLineAdvance(font, text);
-  if (id string = NSStringWithUTF8(text)) NSStringSizeWithFont(string, font);
+  standin::fontLineAdvance(font, text);
+  if (id string = standin::stringWithUTF8(text)) standin::sizeOfStringWithFont(string, font);
   return 0;
 }

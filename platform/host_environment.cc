@@ -12,7 +12,7 @@ namespace standin {
 void applyHostEnvironment(const HostEnvironment& environment) {
   const HostEnvironment& e = environment;
   double foundationVersion = 0;
-  if (!NSFoundationVersionForSystemVersion(e.systemVersion, &foundationVersion))
+  if (!standin::foundationVersionForSystemVersion(e.systemVersion, &foundationVersion))
     throw HostEnvironmentError("unknown iOS version \"" + e.systemVersion +
                                "\" (known: 7.0, 7.1, 8.0 ... 8.4, 9.0 ... 9.3)");
   std::error_code ec;
@@ -23,15 +23,15 @@ void applyHostEnvironment(const HostEnvironment& environment) {
     throw HostEnvironmentError("unknown calendar \"" + e.calendar + "\" (known: gregorian, buddhist, japanese)");
 
   // Checked whole above, so none of these refuses.
-  NSSetCurrentTimeZone(e.timeZone);
-  NSSetCurrentCalendarIdentifier(e.calendar);
+  standin::setCurrentTimeZone(e.timeZone);
+  standin::setCurrentCalendarIdentifier(e.calendar);
   NSFoundationVersionNumber = foundationVersion;
-  NSSetDeviceRoot(e.deviceRoot);
-  NSSetDeviceOverlay(e.deviceOverlay);
-  if (e.fixedClock) NSClockSetFixed(*e.fixedClock);
-  else NSClockUseReal();
-  NSLogSetProcessName(e.processName);
-  if (e.logEcho) NSLogSetEcho(*e.logEcho);
+  standin::setDeviceRoot(e.deviceRoot);
+  standin::setDeviceOverlay(e.deviceOverlay);
+  if (e.fixedClock) standin::setFixedClock(*e.fixedClock);
+  else standin::useRealClock();
+  standin::setLogProcessName(e.processName);
+  if (e.logEcho) standin::setLogEcho(*e.logEcho);
 }
 
 }  // namespace standin

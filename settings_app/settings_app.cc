@@ -24,12 +24,12 @@ namespace sb {
 namespace {
 
 std::string stringFor(id dictionary, const char* key) {
-  id value = NSIsDictionary(dictionary) ? msgSend<id, id>(dictionary, "objectForKey:", NSStr(key)) : nil;
-  return NSIsString(value) ? NSStringUTF8(value) : "";
+  id value = standin::isDictionary(dictionary) ? msgSend<id, id>(dictionary, "objectForKey:", standin::str(key)) : nil;
+  return standin::isString(value) ? standin::utf8Of(value) : "";
 }
 
-id property(id specifier, const char* key) { return msgSend<id, id>(specifier, "propertyForKey:", NSStr(key)); }
-std::string text(id value) { return NSIsString(value) ? NSStringUTF8(value) : ""; }
+id property(id specifier, const char* key) { return msgSend<id, id>(specifier, "propertyForKey:", standin::str(key)); }
+std::string text(id value) { return standin::isString(value) ? standin::utf8Of(value) : ""; }
 NSInteger cellType(id specifier) { return msgSend<NSInteger>(specifier, "cellType"); }
 bool isNumericField(id specifier) { return msgSend<BOOL>(property(specifier, "isNumeric"), "boolValue"); }
 
@@ -41,13 +41,13 @@ std::string numberText(double value) {
 
 // What a value looks like in a row or a field.
 std::string valueText(id value) {
-  if (NSIsString(value)) return NSStringUTF8(value);
-  if (NSIsNumber(value)) {
+  if (standin::isString(value)) return standin::utf8Of(value);
+  if (standin::isNumber(value)) {
     auto* n = static_cast<NSNumberObj*>(value);
     if (n->kind == NSNumberObj::Kind::Bool) return n->s ? "on" : "off";
     return numberText(msgSend<RealDouble>(value, "doubleValue"));
   }
-  return value ? NSStringUTF8(msgSend<id>(value, "description")) : "";
+  return value ? standin::utf8Of(msgSend<id>(value, "description")) : "";
 }
 
 std::string cellName(id specifier) {
@@ -78,7 +78,7 @@ std::string shownValue(id controller, id specifier, NSInteger section, NSInteger
     case PSLinkCell: return "";
     case PSButtonCell: {
       // The page's own cell says whether the row is ticked.
-      id cell = msgSend<id, id, id>(controller, "tableView:cellForRowAtIndexPath:", nil, NSIndexPathForRow(row, section));
+      id cell = msgSend<id, id, id>(controller, "tableView:cellForRowAtIndexPath:", nil, standin::indexPathForRow(row, section));
       return msgSend<BOOL>(cell, "isChecked") ? "on" : "off";
     }
     default: return valueText(currentValue(specifier));
@@ -88,7 +88,7 @@ std::string shownValue(id controller, id specifier, NSInteger section, NSInteger
 std::vector<std::string> choiceNames(id specifier) {
   std::vector<std::string> names;
   if (cellType(specifier) != PSLinkListCell) return names;
-  for (id v : NSArrayItems(msgSend<id>(specifier, "values")))
+  for (id v : standin::arrayItems(msgSend<id>(specifier, "values")))
     names.push_back(text(msgSend<id, id>(msgSend<id>(specifier, "titleDictionary"), "objectForKey:", v)));
   return names;
 }
@@ -98,7 +98,7 @@ PanePage pageOf(id controller, const std::string& title, const std::string& grou
   PanePage page;
   page.title = title;
   NSInteger section = -1, row = 0;
-  for (id specifier : NSArrayItems(msgSend<id>(controller, "specifiers"))) {
+  for (id specifier : standin::arrayItems(msgSend<id>(controller, "specifiers"))) {
     if (cellType(specifier) == PSGroupCell) {
       page.groups.push_back({groupPrefix + text(msgSend<id>(specifier, "name")), text(property(specifier, "footerText"))});
       ++section;
@@ -169,11 +169,11 @@ SettingsApp::SettingsApp(const std::string& bundleFolder, const std::string& dev
     : folder_(bundleFolder), process_(kSettingsAppFolder, settingsAppImages()) {
   ObjcProcessScope inApp(process_);
   AutoreleasePool pool;
-  id info = propertyListFromHostFile(folder_ + "/Info.plist");
+  id info = standin::propertyListFromHostFile(folder_ + "/Info.plist");
   std::string executable = stringFor(info, "CFBundleExecutable"), principal = stringFor(info, "NSPrincipalClass");
   if (executable.empty() || principal.empty())
     throw PaneError("the settings pane " + folder_ + " has no Info.plist naming its executable and principal class");
-  id bundle = NSBundleAt(devicePath.empty() ? folder_ : devicePath, folder_);
+  id bundle = standin::bundleAtHostFolder(devicePath.empty() ? folder_ : devicePath, folder_);
   // As the app loads a bundle: mapped once, never unmapped.
   std::string image = folder_ + "/" + executable;
   if (!bundle) throw PaneError("cannot load the settings pane " + folder_ + ": no such folder");
@@ -181,7 +181,7 @@ SettingsApp::SettingsApp(const std::string& bundleFolder, const std::string& dev
   executable_ = executable;
   arch_ = loadExecutable(image, arch);
   process_.load(image);
-  NSBundleSetLoaded(bundle, image);
+  standin::setBundleLoaded(bundle, image);
   Class cls = static_cast<Class>(msgSend<id>(bundle, "principalClass"));
   if (!cls || !class_respondsToSelector(cls, sel("specifiers")))
     throw PaneError("the settings pane has no list controller " + principal);
@@ -196,13 +196,13 @@ SettingsApp::~SettingsApp() {
 
 PanePage SettingsApp::mainPage() {
   ObjcProcessScope inApp(process_);
-  id specifierPlist = propertyListFromHostFile(folder_ + "/" + stringFor(propertyListFromHostFile(folder_ + "/Info.plist"), "CFBundleExecutable") +
+  id specifierPlist = standin::propertyListFromHostFile(folder_ + "/" + stringFor(standin::propertyListFromHostFile(folder_ + "/Info.plist"), "CFBundleExecutable") +
                                 ".plist");
   return pageOf(principal_, stringFor(specifierPlist, "title"), "");
 }
 
 id SettingsApp::openLists() {
-  id link = msgSend<id, id>(principal_, "specifierForID:", NSStr("lists"));
+  id link = msgSend<id, id>(principal_, "specifierForID:", standin::str("lists"));
   Class detail = static_cast<Class>(msgSend<id>(link, "detailControllerClass"));
   if (!detail) throw PaneError("the settings pane has no \"Reminder lists\" page");
   id page = objc_autorelease(objc_new(detail));
@@ -220,7 +220,7 @@ PanePage SettingsApp::listsPage() {
 
 id SettingsApp::controlFor(const std::string& key) {
   id found = nil;
-  for (id specifier : NSArrayItems(msgSend<id>(principal_, "specifiers"))) {
+  for (id specifier : standin::arrayItems(msgSend<id>(principal_, "specifiers"))) {
     bool byKey = text(property(specifier, "key")) == key;
     bool byID = !property(specifier, "key") && text(msgSend<id>(specifier, "identifier")) == key;
     if ((byKey || byID) && msgSend<SEL>(specifier, "setter")) found = specifier;
@@ -233,11 +233,11 @@ id SettingsApp::valueFor(id specifier, const std::string& value) {
   std::string label = inQuotes(text(msgSend<id>(specifier, "name")));
   switch (cellType(specifier)) {
     case PSSwitchCell:
-      if (value == "on" || value == "off") return NSNumberWithBool(value == "on");
+      if (value == "on" || value == "off") return standin::numberWithBool(value == "on");
       throw PaneError(label + " is a switch: on or off, not " + inQuotes(value));
     case PSLinkListCell: {
       std::string names;
-      for (id v : NSArrayItems(msgSend<id>(specifier, "values"))) {
+      for (id v : standin::arrayItems(msgSend<id>(specifier, "values"))) {
         std::string name = text(msgSend<id, id>(msgSend<id>(specifier, "titleDictionary"), "objectForKey:", v));
         if (name == value) return v;
         names += (names.empty() ? "" : ", ") + inQuotes(name);
@@ -251,12 +251,12 @@ id SettingsApp::valueFor(id specifier, const std::string& value) {
       double n = value.empty() ? NAN : std::strtod(value.c_str(), &end);
       if (!std::isfinite(n) || *end || n < min || n > max)
         throw PaneError(label + " slides from " + numberText(min) + " to " + numberText(max) + ", not " + inQuotes(value));
-      return NSNumberWithFloat(static_cast<float>(n));
+      return standin::numberWithFloat(static_cast<float>(n));
     }
     case PSEditTextCell:
       if (isNumericField(specifier) && !isWholeNumber(value))
         throw PaneError(label + " takes a whole number, not " + inQuotes(value));
-      return NSStringWithUTF8(value);
+      return standin::stringWithUTF8(value);
     default: throw PaneError(label + " holds no value to change");
   }
 }
@@ -277,7 +277,7 @@ void SettingsApp::set(const std::string& key, const std::string& value) {
 
 id SettingsApp::listRow(id page, const std::string& name) {
   std::string names;
-  for (id specifier : NSArrayItems(msgSend<id>(page, "specifiers"))) {
+  for (id specifier : standin::arrayItems(msgSend<id>(page, "specifiers"))) {
     if (cellType(specifier) != PSButtonCell) continue;
     std::string shown = text(msgSend<id>(specifier, "name"));
     if (shown == name) return specifier;

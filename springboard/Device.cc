@@ -159,7 +159,7 @@ void Device::lock() {
   overlayContext_ = nullptr;
   overlayPlugin_.clear();
   listController_.adopt(newNotificationListController(view));
-  arrived_.store(NSMutableArrayWith());
+  arrived_.store(standin::mutableArrayWith());
   deliverSystemNotifications();
   msgSend<void>(listController_.get(), "loadView");
 }
@@ -175,7 +175,7 @@ void Device::relock() {
     bool lit = springBoardState().screenLit;
     msgSend<void>(asListController(controller)->_listItems, "removeAllObjects");
     deliverSystemNotifications();
-    for (id bulletin : NSArrayItems(arrived_)) handOver(bulletin);
+    for (id bulletin : standin::arrayItems(arrived_)) handOver(bulletin);
     springBoardState().screenLit = lit;
   }
   msgSend<void>(controller, "loadView");
@@ -184,11 +184,11 @@ void Device::relock() {
 void Device::deliverSystemNotifications() {
   std::vector<SystemNotification> notifications;
   try {
-    notifications = readNotificationFile(NSResolveDevicePath(kSystemNotificationsPath), options_.timeZone);
+    notifications = readNotificationFile(standin::resolveDevicePath(kSystemNotificationsPath), options_.timeZone);
   } catch (const NotificationFileError& e) {
     throw DeviceError(e.what());
   }
-  for (const SystemNotification& note : notifications) handOver(makeBulletin(note, NSClockNow()));
+  for (const SystemNotification& note : notifications) handOver(makeBulletin(note, standin::clockNow()));
 }
 
 void Device::deliver(id bulletin) {
@@ -215,18 +215,18 @@ void Device::nowPlaying() {
 void Device::overlay(const std::string& pluginName) {
   requireLocked("overlay");
   AutoreleasePool pool;
-  id name = NSStringWithUTF8(pluginName);
+  id name = standin::stringWithUTF8(pluginName);
   id pluginController = objc_autorelease(objc_new("NSObject"));
   id context = msgSend<id, id, id, id>(msgSend<id>(objc_getClass("SBLockScreenPluginOverlayContext"), "alloc"),
                                        "initWithPluginName:pluginController:lockScreenViewController:", name,
                                        pluginController, lockScreenView_.get());
   if (overlayContext_ && overlayPlugin_ != pluginName) {
-    id previous = NSStringWithUTF8(overlayUnderlayRequester(overlayPlugin_));
+    id previous = standin::stringWithUTF8(overlayUnderlayRequester(overlayPlugin_));
     msgSend<void, id>(lockScreenView_.get(), "_removeLockContentUnderlayWithRequester:", previous);
   }
   overlayContext_.adopt(context);
   overlayPlugin_ = pluginName;
-  id requester = NSStringWithUTF8(overlayUnderlayRequester(pluginName));
+  id requester = standin::stringWithUTF8(overlayUnderlayRequester(pluginName));
   msgSend<void, id>(lockScreenView_.get(), "_addLockContentUnderlayWithRequester:", requester);
   layOutNotificationList(listController_.get());
 }
@@ -235,7 +235,7 @@ void Device::nowPlayingEnd() {
   requireLocked("now playing ends");
   AutoreleasePool pool;
   if (!overlayContext_ || overlayPlugin_ != kNowPlayingPluginName) return;
-  id requester = NSStringWithUTF8(overlayUnderlayRequester(kNowPlayingPluginName));
+  id requester = standin::stringWithUTF8(overlayUnderlayRequester(kNowPlayingPluginName));
   msgSend<void, id>(lockScreenView_.get(), "_removeLockContentUnderlayWithRequester:", requester);
   overlayContext_ = nullptr;
   overlayPlugin_.clear();
@@ -245,13 +245,13 @@ void Device::nowPlayingEnd() {
 void Device::wait(double seconds) {
   if (!(seconds >= 0)) throw DeviceError("wait: the time must be a number of seconds, not negative");
   AutoreleasePool pool;
-  NSRunLoopRunCurrentUntil(NSClockNow() + seconds);
+  standin::runCurrentRunLoopUntil(standin::clockNow() + seconds);
 }
 
 void Device::touch(double seconds) {
   if (!(seconds >= 0)) throw DeviceError("touch: the time must be a number of seconds, not negative");
   AutoreleasePool pool;
-  NSRunLoopRunCurrentUntil(NSClockNow() + seconds, NSRunLoopMode::Tracking);
+  standin::runCurrentRunLoopUntil(standin::clockNow() + seconds, NSRunLoopMode::Tracking);
 }
 
 void Device::notify(const std::string& bundleID, const std::string& title) {
@@ -262,7 +262,7 @@ void Device::notify(const std::string& bundleID, const std::string& title) {
   note.title = title;
   note.bulletinID = bundleID + "-arrival-" + std::to_string(++arrivals_);
   note.minutesBeforeNow = 0;
-  deliver(makeBulletin(note, NSClockNow()));
+  deliver(makeBulletin(note, standin::clockNow()));
 }
 
 void Device::companion(const std::string& title) {
@@ -273,7 +273,7 @@ void Device::companion(const std::string& title) {
   note.title = title;
   note.bulletinID = "Corvane " + std::to_string(++arrivals_) + "|";
   note.minutesBeforeNow = 0;
-  deliver(makeBulletin(note, NSClockNow()));
+  deliver(makeBulletin(note, standin::clockNow()));
 }
 
 void Device::clear() {
@@ -300,7 +300,7 @@ std::optional<std::string> Device::open(NSInteger row) {
   if (row < 0 || static_cast<NSUInteger>(row) >= msgSend<NSUInteger>(items, "count")) return std::nullopt;
   id item = msgSend<id, NSUInteger>(items, "objectAtIndex:", static_cast<NSUInteger>(row));
   id action = msgSend<id>(msgSend<id>(item, "activeBulletin"), "defaultAction");
-  return action ? NSStringUTF8(msgSend<id>(action, "description")) : "none";
+  return action ? standin::utf8Of(msgSend<id>(action, "description")) : "none";
 }
 
 void Device::setSetting(const std::string& key, const SettingValue& value) {

@@ -72,7 +72,7 @@ void stopRemovingOnSignals() {
 PrivateFolder::~PrivateFolder() {
   if (path_.empty()) return;
   stopRemovingOnSignals();
-  NSSetDeviceOverlay("");
+  standin::setDeviceOverlay("");
   std::error_code ignored;
   fs::remove_all(path_, ignored);
 }
@@ -82,15 +82,15 @@ void PrivateFolder::ensure() {
   std::error_code ec;
   fs::path base = fs::temp_directory_path(ec);
   if (ec) base = "/tmp";
-  if (hostPathLiesIn(base.string(), NSDeviceRoot()))
-    throw PrivateFolderError("the temporary folder " + base.string() + " lies in the device root " + NSDeviceRoot() +
+  if (hostPathLiesIn(base.string(), standin::deviceRoot()))
+    throw PrivateFolderError("the temporary folder " + base.string() + " lies in the device root " + standin::deviceRoot() +
                              "; settings changes are never written there");
   std::string pattern = (base / "springboard-settings-XXXXXX").string();
   if (!mkdtemp(pattern.data()))
     throw PrivateFolderError("cannot make a private folder for the settings: " + std::string(std::strerror(errno)));
   path_ = pattern;
   removeFolderOnSignals(path_);
-  NSSetDeviceOverlay(path_);
+  standin::setDeviceOverlay(path_);
 }
 
 }  // namespace sb

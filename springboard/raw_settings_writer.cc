@@ -32,7 +32,7 @@ plist_t toPlist(const SettingValue& value) {
 void* RawSettingsWriter::current() const {
   std::string bytes;
   plist_t parsed = nullptr;
-  if (NSReadRegularFile(NSResolveDevicePath(qst::kSettingsFilePath), kMaxSettingsFileBytes, &bytes) ==
+  if (standin::readRegularFile(standin::resolveDevicePath(qst::kSettingsFilePath), kMaxSettingsFileBytes, &bytes) ==
           NSFileReadStatus::Read &&
       !bytes.empty())
     plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &parsed);

@@ -23,16 +23,16 @@ namespace {
 
 std::optional<std::string> dateText(id date) {
   if (!date) return std::nullopt;
-  return formatISO8601UTC(NSDateTimeIntervalSinceReferenceDate(date));
+  return formatISO8601UTC(standin::timeIntervalSinceReferenceDate(date));
 }
 
 LabelState labelState(id label) {
   LabelState state;
   if (!label) return state;
-  state.text = NSStringUTF8(msgSend<id>(label, "text"));
+  state.text = standin::utf8Of(msgSend<id>(label, "text"));
   state.fontSize = msgSend<CGFloat>(msgSend<id>(label, "font"), "pointSize");
   CGFloat rgba[4] = {0, 0, 0, 0};
-  UIColorGetRGBA(msgSend<id>(label, "textColor"), rgba);
+  standin::colorGetRGBA(msgSend<id>(label, "textColor"), rgba);
   std::copy(rgba, rgba + 4, state.color.begin());
   state.frame = msgSend<CGRect>(label, "frame");
   return state;
@@ -44,7 +44,7 @@ std::optional<IconState> iconState(id image) {
   CGSize size = msgSend<CGSize>(image, "size");
   icon.width = size.width;
   icon.height = size.height;
-  UIImagePixel centre = UIImageReadPixel(image, UIImagePixelWidth(image) / 2, UIImagePixelHeight(image) / 2);
+  UIImagePixel centre = standin::readImagePixel(image, standin::imagePixelWidth(image) / 2, standin::imagePixelHeight(image) / 2);
   icon.centerPixel = {centre.r, centre.g, centre.b, centre.a};
   return icon;
 }
@@ -68,7 +68,7 @@ Snapshot Device::snapshot(bool inViewOnly) {
   trace::Unobserved onlooker;  // reading the screen is not part of what SpringBoard and the library say
   Snapshot snap;
   snap.screenLit = springBoardState().screenLit;
-  snap.log = NSLogCapturedLines();
+  snap.log = standin::capturedLogLines();
   if (auto* view = static_cast<SBLockScreenViewObj*>(lockScreenView_.get())) {
     snap.underlay.shown = underlayShown(view);
     snap.underlay.requesters = view->underlayRequesters;
@@ -84,27 +84,27 @@ Snapshot Device::snapshot(bool inViewOnly) {
   bool scrolled = false;
   auto scrollTo = [&](CGPoint to) {
     AutoreleasePool page;  // what the cells scrolled past made goes with them
-    const size_t logged = NSLogCapturedCount();
+    const size_t logged = standin::capturedLogCount();
     msgSend<void, CGPoint>(tableView(), "setContentOffset:", to);
-    NSLogTruncateCapture(logged);
+    standin::truncateLogCapture(logged);
     scrolled = true;
   };
-  std::vector<id> items = NSArrayItems(asListController(listController_.get())->_listItems);
+  std::vector<id> items = standin::arrayItems(asListController(listController_.get())->_listItems);
   snap.rows.reserve(items.size());
   for (NSUInteger i = 0; i < items.size(); ++i) {
     id bulletin = msgSend<id>(items[i], "activeBulletin");
     RowState row;
-    row.bulletinID = NSStringUTF8(msgSend<id>(bulletin, "bulletinID"));
-    row.section = NSStringUTF8(msgSend<id>(bulletin, "section"));
-    row.title = NSStringUTF8(msgSend<id>(bulletin, "title"));
-    row.subtitle = NSStringUTF8(msgSend<id>(bulletin, "subtitle"));
-    row.message = NSStringUTF8(msgSend<id>(bulletin, "message"));
+    row.bulletinID = standin::utf8Of(msgSend<id>(bulletin, "bulletinID"));
+    row.section = standin::utf8Of(msgSend<id>(bulletin, "section"));
+    row.title = standin::utf8Of(msgSend<id>(bulletin, "title"));
+    row.subtitle = standin::utf8Of(msgSend<id>(bulletin, "subtitle"));
+    row.message = standin::utf8Of(msgSend<id>(bulletin, "message"));
     row.date = dateText(msgSend<id>(bulletin, "date"));
     row.publicationDate = dateText(msgSend<id>(bulletin, "publicationDate"));
     row.lastInterruptDate = dateText(msgSend<id>(bulletin, "lastInterruptDate"));
     row.dateIsAllDay = msgSend<BOOL>(bulletin, "dateIsAllDay");
     id action = msgSend<id>(bulletin, "defaultAction");
-    row.defaultAction = action ? NSStringUTF8(msgSend<id>(action, "description")) : "none";
+    row.defaultAction = action ? standin::utf8Of(msgSend<id>(action, "description")) : "none";
     row.canBeCleared = msgSend<BOOL>(items[i], "canBeClearedByNotificationCenter");
     row.canEdit = canEdit(static_cast<NSInteger>(i));
     // The table's last load: the height it was given and the cell it shows.

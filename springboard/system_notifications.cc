@@ -47,7 +47,7 @@ SystemNotification readEntry(const json& entry, const std::string& zone, size_t 
   return note;
 }
 
-id dateObject(NSTimeInterval t) { return NSDateWithTimeIntervalSinceReferenceDate(t); }
+id dateObject(NSTimeInterval t) { return standin::dateWithTimeIntervalSinceReferenceDate(t); }
 
 }  // namespace
 
@@ -73,10 +73,10 @@ std::vector<SystemNotification> parseNotifications(std::string_view text, const 
 
 std::vector<SystemNotification> readNotificationFile(const std::string& hostPath, const std::string& zone) {
   std::string text;
-  const NSFileReadStatus status = NSReadRegularFile(hostPath, kMaxNotificationFileBytes, &text);
+  const NSFileReadStatus status = standin::readRegularFile(hostPath, kMaxNotificationFileBytes, &text);
   if (status == NSFileReadStatus::Missing) return {};
   if (status != NSFileReadStatus::Read)
-    throw NotificationFileError(hostPath + ": " + NSFileReadStatusText(status, kMaxNotificationFileBytes));
+    throw NotificationFileError(hostPath + ": " + standin::fileReadStatusText(status, kMaxNotificationFileBytes));
   try {
     return parseNotifications(text, zone);
   } catch (const NotificationFileError& e) {
@@ -87,7 +87,7 @@ std::vector<SystemNotification> readNotificationFile(const std::string& hostPath
 id makeBulletin(const SystemNotification& note, NSTimeInterval now) {
   id bulletin = objc_autorelease(objc_new("BBBulletin"));
   auto set = [&](const char* setter, const std::string& text) {
-    if (!text.empty()) msgSend<void, id>(bulletin, setter, NSStringWithUTF8(text));
+    if (!text.empty()) msgSend<void, id>(bulletin, setter, standin::stringWithUTF8(text));
   };
   set("setBulletinID:", note.bulletinID);
   set("setSection:", note.section);
@@ -104,12 +104,12 @@ id makeBulletin(const SystemNotification& note, NSTimeInterval now) {
   msgSend<void, BOOL>(bulletin, "setDateIsAllDay:", note.allDay);
   id action = nil;
   if (!note.launchURL.empty()) {
-    id url = msgSend<id, id>(objc_getClass("NSURL"), "URLWithString:", NSStringWithUTF8(note.launchURL));
+    id url = msgSend<id, id>(objc_getClass("NSURL"), "URLWithString:", standin::stringWithUTF8(note.launchURL));
     action = msgSend<id, id, id>(objc_getClass("BBAction"), "actionWithLaunchURL:callblock:", url, nil);
   } else {
     const std::string& app = note.launchBundleID.empty() ? note.section : note.launchBundleID;
     action = msgSend<id, id, id>(objc_getClass("BBAction"), "actionWithLaunchBundleID:callblock:",
-                                 NSStringWithUTF8(app), nil);
+                                 standin::stringWithUTF8(app), nil);
   }
   msgSend<void, id>(bulletin, "setDefaultAction:", action);
   return bulletin;

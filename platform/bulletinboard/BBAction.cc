@@ -30,21 +30,21 @@ id launchBundleID(id self, SEL) { return asAction(self)->launchBundleID; }
 
 // The URL's text, from an NSURL or from a string given in its place.
 std::string urlText(id url) {
-  if (NSIsString(url)) return NSStringUTF8(url);
-  if (respondsTo(url, sel("absoluteString"))) return NSStringUTF8(msgSend<id>(url, "absoluteString"));
+  if (standin::isString(url)) return standin::utf8Of(url);
+  if (respondsTo(url, sel("absoluteString"))) return standin::utf8Of(msgSend<id>(url, "absoluteString"));
   return "";
 }
 
 id description(id self, SEL) {
   BBActionObj* action = asAction(self);
-  if (action->launchURL) return NSStringWithUTF8("url " + urlText(action->launchURL));
-  if (NSIsString(action->launchBundleID)) return NSStringWithUTF8("bundle " + NSStringUTF8(action->launchBundleID));
-  return NSStr("none");
+  if (action->launchURL) return standin::stringWithUTF8("url " + urlText(action->launchURL));
+  if (standin::isString(action->launchBundleID)) return standin::stringWithUTF8("bundle " + standin::utf8Of(action->launchBundleID));
+  return standin::str("none");
 }
 }  // namespace
 
 void registerBBAction() {
-  Class c = objc_defineClass<BBActionObj>(NSObjectClass(), "BBAction");
+  Class c = objc_defineClass<BBActionObj>(standin::nsObjectClass(), "BBAction");
   class_addClassMethod(c, sel("actionWithLaunchURL:callblock:"), actionWithLaunchURL);
   class_addClassMethod(c, sel("actionWithLaunchBundleID:callblock:"), actionWithLaunchBundleID);
   class_addMethod(c, sel("launchURL"), launchURL);

@@ -25,12 +25,12 @@ BOOL dateIsAllDay(id self, SEL) { return asBulletin(self)->dateIsAllDay; }
 void setDateIsAllDay(id self, SEL, BOOL value) { asBulletin(self)->dateIsAllDay = value; }
 
 id description(id self, SEL) {
-  return NSStringWithFormat(NSStr("<BBBulletin %@ %@>"), {asBulletin(self)->bulletinID.get(), asBulletin(self)->title.get()});
+  return standin::stringWithFormat(standin::str("<BBBulletin %@ %@>"), {asBulletin(self)->bulletinID.get(), asBulletin(self)->title.get()});
 }
 }  // namespace
 
 void registerBBBulletin() {
-  Class c = objc_defineClass<BBBulletinObj>(NSObjectClass(), "BBBulletin");
+  Class c = objc_defineClass<BBBulletinObj>(standin::nsObjectClass(), "BBBulletin");
   addObjectProperty<&BBBulletinObj::title>(c, "title", "setTitle:");
   addObjectProperty<&BBBulletinObj::message>(c, "message", "setMessage:");
   addObjectProperty<&BBBulletinObj::subtitle>(c, "subtitle", "setSubtitle:");

@@ -1,6 +1,6 @@
 #include "coregraphics/CGColor.h"
 
-CGColorRef CGColorCreateRGBA(CGFloat r, CGFloat g, CGFloat b, CGFloat a) {
+CGColorRef standin::createColorRGBA(CGFloat r, CGFloat g, CGFloat b, CGFloat a) {
   auto* color = new CGColor;
   color->components[0] = r;
   color->components[1] = g;

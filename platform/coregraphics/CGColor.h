@@ -18,7 +18,6 @@ namespace standin {
 CGColorRef createColorRGBA(CGFloat r, CGFloat g, CGFloat b, CGFloat a);  // +1
 
 }  // namespace standin
-#define CGColorCreateRGBA standin::createColorRGBA  // env-rename: old name
 
 CGColorRef CGColorRetain(CGColorRef color);                                // nil-safe
 void CGColorRelease(CGColorRef color);                                     // nil-safe

@@ -78,7 +78,7 @@ CGContext::~CGContext() {
   if (surface) cairo_surface_destroy(surface);
 }
 
-CGContextRef CGBitmapContextCreateForSize(CGSize size, CGFloat scale, bool opaque) {
+CGContextRef standin::createBitmapContextForSize(CGSize size, CGFloat scale, bool opaque) {
   if (!(std::isfinite(scale) && scale > 0)) return nullptr;
   const double pw = std::ceil(size.width * scale), ph = std::ceil(size.height * scale);
   if (!(std::isfinite(pw) && std::isfinite(ph)) || pw <= 0 || ph <= 0) return nullptr;
@@ -165,10 +165,10 @@ void CGContextAddLineToPoint(CGContextRef c, CGFloat x, CGFloat y) {
   if (c) cairo_line_to(c->cr, x, y);
 }
 
-bool CGContextHasCurrentPoint(CGContextRef c) { return c && cairo_has_current_point(c->cr); }
+bool standin::contextHasCurrentPoint(CGContextRef c) { return c && cairo_has_current_point(c->cr); }
 
 void CGContextAddArcToPoint(CGContextRef c, CGFloat x1, CGFloat y1, CGFloat x2, CGFloat y2, CGFloat radius) {
-  if (!CGContextHasCurrentPoint(c)) return;
+  if (!standin::contextHasCurrentPoint(c)) return;
   double x0, y0;
   cairo_get_current_point(c->cr, &x0, &y0);  // in user space, as the arguments
 
@@ -266,7 +266,7 @@ void CGContextClearRect(CGContextRef c, CGRect rect) {
   });
 }
 
-void CGContextDrawSurfaceInRect(CGContextRef c, cairo_surface_t* image, CGRect rect) {
+void standin::drawSurfaceInRect(CGContextRef c, cairo_surface_t* image, CGRect rect) {
   if (!c || !image) return;
   const int pw = cairo_image_surface_get_width(image), ph = cairo_image_surface_get_height(image);
   const double w = CGRectGetWidth(rect), h = CGRectGetHeight(rect);

@@ -96,6 +96,3 @@ namespace standin {
 void drawSurfaceInRect(CGContextRef c, cairo_surface_t* image, CGRect rect);
 
 }  // namespace standin
-#define CGBitmapContextCreateForSize standin::createBitmapContextForSize  // env-rename: old name
-#define CGContextDrawSurfaceInRect standin::drawSurfaceInRect  // env-rename: old name
-#define CGContextHasCurrentPoint standin::contextHasCurrentPoint  // env-rename: old name

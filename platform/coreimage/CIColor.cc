@@ -27,7 +27,7 @@ id colorWithCGColor(id cls, SEL, CGColorRef color) {
 
 id colorWithString(id cls, SEL, id text) {
   CGFloat c[4];
-  CIColorParseComponents(NSIsString(text) ? NSStringUTF8(text) : std::string(), c);
+  CIColorParseComponents(standin::isString(text) ? standin::utf8Of(text) : std::string(), c);
   return makeColor(cls, c[0], c[1], c[2], c[3]);
 }
 
@@ -36,7 +36,7 @@ CGFloat green(id self, SEL) { return asColor(self)->components[1]; }
 CGFloat blue(id self, SEL) { return asColor(self)->components[2]; }
 CGFloat alpha(id self, SEL) { return asColor(self)->components[3]; }
 
-id stringRepresentation(id self, SEL) { return NSStringWithUTF8(CIColorFormatComponents(asColor(self)->components)); }
+id stringRepresentation(id self, SEL) { return standin::stringWithUTF8(CIColorFormatComponents(asColor(self)->components)); }
 
 BOOL isEqual(id self, SEL, id other) {
   if (self == other) return YES;
@@ -86,7 +86,7 @@ std::string CIColorFormatComponents(const CGFloat components[4]) {
 
 void registerCoreImage() {
   if (objc_getClass("CIColor")) return;
-  Class cls = objc_defineClass<CIColorObj>(NSObjectClass(), "CIColor");
+  Class cls = objc_defineClass<CIColorObj>(standin::nsObjectClass(), "CIColor");
   class_addClassMethod(cls, sel("colorWithCGColor:"), colorWithCGColor);
   class_addClassMethod(cls, sel("colorWithString:"), colorWithString);
   class_addClassMethod(cls, sel("colorWithRed:green:blue:alpha:"), colorWithRGBA);

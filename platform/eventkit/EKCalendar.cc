@@ -18,27 +18,27 @@ CGColorRef cgColor(id self, SEL) { return asCalendar(self)->color; }
 BOOL isEqual(id self, SEL, id other) {
   if (self == other) return YES;
   if (!other || object_getClass(other) != object_getClass(self)) return NO;
-  return NSStringUTF8(asCalendar(self)->calendarIdentifier) == NSStringUTF8(asCalendar(other)->calendarIdentifier);
+  return standin::utf8Of(asCalendar(self)->calendarIdentifier) == standin::utf8Of(asCalendar(other)->calendarIdentifier);
 }
-NSUInteger hash(id self, SEL) { return std::hash<std::string>()(NSStringUTF8(asCalendar(self)->calendarIdentifier)); }
+NSUInteger hash(id self, SEL) { return std::hash<std::string>()(standin::utf8Of(asCalendar(self)->calendarIdentifier)); }
 id description(id self, SEL) {
-  return NSStringWithFormat(NSStr("EKCalendar <%@> %@"), {asCalendar(self)->calendarIdentifier, asCalendar(self)->title});
+  return standin::stringWithFormat(standin::str("EKCalendar <%@> %@"), {asCalendar(self)->calendarIdentifier, asCalendar(self)->title});
 }
 }  // namespace
 
-id EKCalendarWithList(const ReminderList& list) {
+id standin::calendarWithList(const ReminderList& list) {
   auto* calendar = static_cast<EKCalendarObj*>(objc_new("EKCalendar"));
   // Folder names are bytes; the identifier must still be a string.
-  calendar->calendarIdentifier.store(NSStringWithUTF8(repairUTF8(list.identifier)));
-  calendar->title.store(NSStringWithUTF8(list.displayName));
-  if (list.color) calendar->color = CGColorCreateRGBA(list.color->red, list.color->green, list.color->blue, list.color->alpha);
+  calendar->calendarIdentifier.store(standin::stringWithUTF8(repairUTF8(list.identifier)));
+  calendar->title.store(standin::stringWithUTF8(list.displayName));
+  if (list.color) calendar->color = standin::createColorRGBA(list.color->red, list.color->green, list.color->blue, list.color->alpha);
   calendar->folder = list.folder;
   calendar->deviceFolder = std::string(kReminderListsDevicePath) + "/" + list.identifier;
   return objc_autorelease(calendar);
 }
 
 void registerEKCalendar() {
-  Class c = objc_defineClass<EKCalendarObj>(NSObjectClass(), "EKCalendar");
+  Class c = objc_defineClass<EKCalendarObj>(standin::nsObjectClass(), "EKCalendar");
   class_addMethod(c, sel("calendarIdentifier"), calendarIdentifier);
   class_addMethod(c, sel("title"), title);
   class_addMethod(c, sel("CGColor"), cgColor);

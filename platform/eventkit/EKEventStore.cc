@@ -24,10 +24,10 @@
 namespace {
 bool accessDenied() {
   std::error_code ec;
-  return std::filesystem::exists(NSResolveDevicePath(kReminderAccessDeniedDevicePath), ec);
+  return std::filesystem::exists(standin::resolveDevicePath(kReminderAccessDeniedDevicePath), ec);
 }
 
-std::string listsFolder() { return NSResolveDevicePath(kReminderListsDevicePath); }
+std::string listsFolder() { return standin::resolveDevicePath(kReminderListsDevicePath); }
 
 bool isKindOf(id obj, const char* className) {
   return obj && class_isSubclassOf(object_getClass(obj), objc_getClass(className));
@@ -48,11 +48,11 @@ FetchPlan planFor(id predicate) {
   auto* p = static_cast<EKPredicateObj*>(predicate);
   plan.listsFolder = listsFolder();
   if (!p->calendars) plan.everyList = true;
-  else if (NSIsArray(p->calendars))
-    for (id calendar : NSArrayItems(p->calendars))
+  else if (standin::isArray(p->calendars))
+    for (id calendar : standin::arrayItems(p->calendars))
       if (isKindOf(calendar, "EKCalendar")) plan.calendars.emplace_back(calendar);
-  if (p->startDate) plan.start = NSDateTimeIntervalSinceReferenceDate(p->startDate);
-  if (p->endDate) plan.end = NSDateTimeIntervalSinceReferenceDate(p->endDate);
+  if (p->startDate) plan.start = standin::timeIntervalSinceReferenceDate(p->startDate);
+  if (p->endDate) plan.end = standin::timeIntervalSinceReferenceDate(p->endDate);
   return plan;
 }
 
@@ -64,8 +64,8 @@ bool dueWithinBounds(const FetchPlan& plan, id reminder) {
   // picked (EKCalendarItem's dates are stored as Gregorian), so the store
   // reads them in the Gregorian calendar, not +currentCalendar.
   id calendar = objc_autorelease(msgSend<id, id>(msgSend<id>(objc_getClass("NSCalendar"), "alloc"),
-                                                 "initWithCalendarIdentifier:", NSStr("gregorian")));
-  const NSTimeInterval due = NSDateTimeIntervalSinceReferenceDate(msgSend<id>(calendar, "dateFromComponents:", components));
+                                                 "initWithCalendarIdentifier:", standin::str("gregorian")));
+  const NSTimeInterval due = standin::timeIntervalSinceReferenceDate(msgSend<id>(calendar, "dateFromComponents:", components));
   return (!plan.start || due >= *plan.start) && (!plan.end || due < *plan.end);
 }
 
@@ -107,7 +107,7 @@ bool collectReminders(const FetchPlan& plan, id calendar, FetchBudget& budget, s
       const ReminderRecord& record = file.contents->reminders[i];
       const std::string identifier = reminderIdentifier(record, file.name, unnamed);
       if (record.completed) continue;
-      id reminder = EKReminderWithRecord(record, identifier, calendar);
+      id reminder = standin::reminderWithRecord(record, identifier, calendar);
       if (dueWithinBounds(plan, reminder)) found.emplace_back(reminder);
     }
   }
@@ -128,7 +128,7 @@ id runFetch(const FetchPlan& plan) {
   std::vector<StrongId> calendars = distinctCalendars(plan.calendars);
   if (plan.everyList)
     for (const std::string& identifier : listIdentifiers(plan.listsFolder))
-      if (auto list = readReminderList(plan.listsFolder, identifier)) calendars.emplace_back(EKCalendarWithList(*list));
+      if (auto list = readReminderList(plan.listsFolder, identifier)) calendars.emplace_back(standin::calendarWithList(*list));
   FetchBudget budget;
   std::vector<StrongId> found;
   bool complete = true;
@@ -137,7 +137,7 @@ id runFetch(const FetchPlan& plan) {
     StandInNote("EventKit: fetch stopped after " + std::to_string(kMaxReminderFilesPerFetch - budget.files) +
                 " reminder files and " + std::to_string(kMaxComponentsPerFetch - budget.components) +
                 " to-dos and alarms; the rest is left out");
-  return NSArrayWith(std::vector<id>(found.begin(), found.end()));
+  return standin::arrayWith(std::vector<id>(found.begin(), found.end()));
 }
 
 // Whether this process has had an answer to an access request. A device that
@@ -147,7 +147,7 @@ std::atomic<bool> gAnswered{false};
 
 bool notYetAsked() {
   std::error_code ec;
-  return !gAnswered && std::filesystem::exists(NSResolveDevicePath(kReminderAccessNotAskedDevicePath), ec);
+  return !gAnswered && std::filesystem::exists(standin::resolveDevicePath(kReminderAccessNotAskedDevicePath), ec);
 }
 
 void requestAccess(id, SEL, NSUInteger, EKAccessCompletion completion) {
@@ -169,9 +169,9 @@ NSInteger authorizationStatus(id, SEL, NSUInteger) {
 }
 
 id calendarWithIdentifier(id, SEL, id identifier) {
-  if (!NSIsString(identifier) || accessDenied()) return nil;
-  std::optional<ReminderList> list = readReminderList(listsFolder(), NSStringUTF8(identifier));
-  return list ? EKCalendarWithList(*list) : nil;
+  if (!standin::isString(identifier) || accessDenied()) return nil;
+  std::optional<ReminderList> list = readReminderList(listsFolder(), standin::utf8Of(identifier));
+  return list ? standin::calendarWithList(*list) : nil;
 }
 
 id calendarsForEntityType(id, SEL, NSUInteger) {
@@ -179,9 +179,9 @@ id calendarsForEntityType(id, SEL, NSUInteger) {
   if (!accessDenied()) {
     const std::string folder = listsFolder();
     for (const std::string& identifier : listIdentifiers(folder))
-      if (auto list = readReminderList(folder, identifier)) calendars.push_back(EKCalendarWithList(*list));
+      if (auto list = readReminderList(folder, identifier)) calendars.push_back(standin::calendarWithList(*list));
   }
-  return NSArrayWith(calendars);
+  return standin::arrayWith(calendars);
 }
 
 id predicateForIncompleteReminders(id, SEL, id start, id end, id calendars) {
@@ -201,7 +201,7 @@ id fetchReminders(id, SEL, id predicate, EKFetchCompletion completion) {
     } catch (const std::exception& e) {
       // The completion is still owed its one call.
       StandInNote(std::string("EventKit: reminder fetch failed: ") + e.what());
-      reminders = NSArrayWith({});
+      reminders = standin::arrayWith({});
     }
     if (completion) completion(reminders);
   });
@@ -210,8 +210,8 @@ id fetchReminders(id, SEL, id predicate, EKFetchCompletion completion) {
 }  // namespace
 
 void registerEKEventStore() {
-  objc_defineClass<EKPredicateObj>(NSObjectClass(), "EKPredicate");
-  Class c = objc_defineClass<objc_object>(NSObjectClass(), "EKEventStore");
+  objc_defineClass<EKPredicateObj>(standin::nsObjectClass(), "EKPredicate");
+  Class c = objc_defineClass<objc_object>(standin::nsObjectClass(), "EKEventStore");
   class_addMethod(c, sel("requestAccessToEntityType:completion:"), requestAccess);
   class_addClassMethod(c, sel("authorizationStatusForEntityType:"), authorizationStatus);
   class_addMethod(c, sel("calendarWithIdentifier:"), calendarWithIdentifier);

@@ -46,9 +46,6 @@ id reminderWithRecord(const ReminderRecord& record, const std::string& identifie
 id timeZoneForTZID(const std::string& tzid);
 
 }  // namespace standin
-#define EKCalendarWithList standin::calendarWithList  // env-rename: old name
-#define EKReminderWithRecord standin::reminderWithRecord  // env-rename: old name
-#define EKTimeZoneForTZID standin::timeZoneForTZID  // env-rename: old name
 
 void registerEKCalendar();
 void registerEKReminder();

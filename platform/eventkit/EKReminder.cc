@@ -41,7 +41,7 @@ id alarmWith(const ReminderAlarm& record) {
   auto* alarm = static_cast<EKAlarmObj*>(objc_new(classNamed<"EKAlarm">()));
   if (record.hasLocation) {
     auto* location = static_cast<EKStructuredLocationObj*>(objc_new(classNamed<"EKStructuredLocation">()));
-    location->title.store(NSStringWithUTF8(record.locationTitle));
+    location->title.store(standin::stringWithUTF8(record.locationTitle));
     alarm->structuredLocation.adopt(location);
     alarm->proximity = static_cast<NSInteger>(record.proximity);
   }
@@ -58,7 +58,7 @@ id cachedZone(const std::string& tzid) {
     std::lock_guard lock(mutex);
     if (auto it = zones->find(tzid); it != zones->end()) return it->second;
   }
-  id zone = EKTimeZoneForTZID(tzid);
+  id zone = standin::timeZoneForTZID(tzid);
   if (!zone) return nil;
   std::lock_guard lock(mutex);
   return zones->try_emplace(tzid, zone).first->second;
@@ -84,9 +84,9 @@ id componentsWith(const ReminderDue& due) {
 }
 }  // namespace
 
-id EKTimeZoneForTZID(const std::string& tzid) {
+id standin::timeZoneForTZID(const std::string& tzid) {
   for (std::size_t from = 0; from < tzid.size();) {
-    if (id zone = NSTimeZoneWithName(tzid.substr(from))) return zone;
+    if (id zone = standin::timeZoneWithName(tzid.substr(from))) return zone;
     const std::size_t slash = tzid.find('/', from);
     if (slash == std::string::npos) break;
     from = slash + 1;
@@ -94,10 +94,10 @@ id EKTimeZoneForTZID(const std::string& tzid) {
   return nil;
 }
 
-id EKReminderWithRecord(const ReminderRecord& record, const std::string& identifier, id calendar) {
+id standin::reminderWithRecord(const ReminderRecord& record, const std::string& identifier, id calendar) {
   auto* reminder = static_cast<EKReminderObj*>(objc_new(classNamed<"EKReminder">()));
-  reminder->calendarItemIdentifier.store(NSStringWithUTF8(identifier));
-  reminder->title.store(NSStringWithUTF8(record.title));
+  reminder->calendarItemIdentifier.store(standin::stringWithUTF8(identifier));
+  reminder->title.store(standin::stringWithUTF8(record.title));
   reminder->priority = record.priority;
   reminder->completed = record.completed;
   reminder->calendar.store(calendar);
@@ -106,20 +106,20 @@ id EKReminderWithRecord(const ReminderRecord& record, const std::string& identif
   alarmObjects.reserve(record.alarms.size());
   for (const ReminderAlarm& alarm : record.alarms) alarmObjects.push_back(alarmWith(alarm));
   // Most reminders have no alarm; an empty array is immutable and shared.
-  static id noAlarms = objc_retain(NSArrayWith({}));
-  reminder->alarms.store(alarmObjects.empty() ? noAlarms : NSArrayWith(alarmObjects));
+  static id noAlarms = objc_retain(standin::arrayWith({}));
+  reminder->alarms.store(alarmObjects.empty() ? noAlarms : standin::arrayWith(alarmObjects));
   return objc_autorelease(reminder);
 }
 
 void registerEKReminder() {
-  Class location = objc_defineClass<EKStructuredLocationObj>(NSObjectClass(), "EKStructuredLocation");
+  Class location = objc_defineClass<EKStructuredLocationObj>(standin::nsObjectClass(), "EKStructuredLocation");
   class_addMethod(location, sel("title"), locationTitle);
 
-  Class alarm = objc_defineClass<EKAlarmObj>(NSObjectClass(), "EKAlarm");
+  Class alarm = objc_defineClass<EKAlarmObj>(standin::nsObjectClass(), "EKAlarm");
   class_addMethod(alarm, sel("structuredLocation"), structuredLocation);
   class_addMethod(alarm, sel("proximity"), proximity);
 
-  Class reminder = objc_defineClass<EKReminderObj>(NSObjectClass(), "EKReminder");
+  Class reminder = objc_defineClass<EKReminderObj>(standin::nsObjectClass(), "EKReminder");
   class_addMethod(reminder, sel("title"), reminderTitle);
   class_addMethod(reminder, sel("calendarItemIdentifier"), calendarItemIdentifier);
   class_addMethod(reminder, sel("calendar"), calendar);

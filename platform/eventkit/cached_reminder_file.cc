@@ -25,7 +25,7 @@ void rereadReminderFile(CachedReminderFile& file, int folder) {
   try {
     std::string text;
     struct stat st {};
-    const NSFileReadStatus status = readRegularFileAt(folder, file.name, kMaxReminderFileBytes, &text, &st);
+    const NSFileReadStatus status = standin::readRegularFileAt(folder, file.name, kMaxReminderFileBytes, &text, &st);
     // Missing (gone since the folder was listed) or unreadable: no version
     // to trust, so it is looked at again next time.
     if (status == NSFileReadStatus::Missing || status == NSFileReadStatus::Unreadable) return;

@@ -178,8 +178,8 @@ ListFiles readListFiles(const std::string& folder, FetchBudget& budget) { return
 
 CalendarProperties listCalendarProperties(const std::string& folder) { return cache().calendarProperties(folder); }
 
-std::size_t reminderFileReads() { return reminderFileReadCount(); }
+std::size_t reminderFileReadsForTesting() { return reminderFileReadCount(); }
 
-void forgetReminderFiles() { cache().forget(); }
+void forgetReminderFilesForTesting() { cache().forget(); }
 
-void watchReminderFolders(bool watch) { cache().setWatching(watch); }
+void watchReminderFoldersForTesting(bool watch) { cache().setWatching(watch); }

@@ -47,11 +47,11 @@ ListFiles readListFiles(const std::string& folder, FetchBudget& budget);
 CalendarProperties listCalendarProperties(const std::string& folder);
 
 // How many times a reminder file has been opened and read in this process.
-std::size_t reminderFileReads();
+std::size_t reminderFileReadsForTesting();
 // Whether list folders are watched for changes (on by default, where the
 // system allows). Off, every fetch looks at each file's modification time,
 // size and inode, as it does where watching is not possible.
-void watchReminderFolders(bool watch);
+void watchReminderFoldersForTesting(bool watch);
 // Forgets every file read, as a freshly started store knows none; for
 // measuring the first fetch.
-void forgetReminderFiles();
+void forgetReminderFilesForTesting();

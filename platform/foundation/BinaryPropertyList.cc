@@ -144,12 +144,12 @@ class Reader {
     const std::size_t width = std::size_t{1} << power;
     if (!fixedWidth(offset, width)) return nil;
     const unsigned char* at = bytes_ + offset + 1;
-    if (width < 8) return NSNumberWithLongLong(static_cast<long long>(bigEndian(at, width)));
-    if (width == 8) return NSNumberWithLongLong(static_cast<long long>(bigEndian(at, 8)));
+    if (width < 8) return standin::numberWithLongLong(static_cast<long long>(bigEndian(at, width)));
+    if (width == 8) return standin::numberWithLongLong(static_cast<long long>(bigEndian(at, 8)));
     // 128-bit: writers use it for values above INT64_MAX, upper half zero.
     const std::uint64_t high = bigEndian(at, 8), low = bigEndian(at + 8, 8);
-    if (high == 0 && low > static_cast<std::uint64_t>(INT64_MAX)) return NSNumberWithUnsignedLongLong(low);
-    return NSNumberWithLongLong(static_cast<long long>(low));
+    if (high == 0 && low > static_cast<std::uint64_t>(INT64_MAX)) return standin::numberWithUnsignedLongLong(low);
+    return standin::numberWithLongLong(static_cast<long long>(low));
   }
 
   id real(std::size_t offset) {
@@ -162,11 +162,11 @@ class Reader {
       float value;
       const auto bits32 = static_cast<std::uint32_t>(bits);
       std::memcpy(&value, &bits32, sizeof value);
-      return NSNumberWithDouble(value);
+      return standin::numberWithDouble(value);
     }
     double value;
     std::memcpy(&value, &bits, sizeof value);
-    return NSNumberWithDouble(value);
+    return standin::numberWithDouble(value);
   }
 
   id date(std::size_t offset) {
@@ -174,25 +174,25 @@ class Reader {
     const std::uint64_t bits = bigEndian(bytes_ + offset + 1, 8);
     double seconds;  // since 2001-01-01, as NSDate counts
     std::memcpy(&seconds, &bits, sizeof seconds);
-    return NSDateWithTimeIntervalSinceReferenceDate(seconds);
+    return standin::dateWithTimeIntervalSinceReferenceDate(seconds);
   }
 
   id text(std::size_t offset, bool utf16) {
     std::size_t count = 0, start = 0;
     if (!elements(offset, utf16 ? 2 : 1, &count, &start) || !budget_.takeBytes(count, error_)) return nil;
-    return NSStringWithUTF8(utf16 ? utf8FromUTF16BE(bytes_ + start, count) : utf8FromSingleBytes(bytes_ + start, count));
+    return standin::stringWithUTF8(utf16 ? utf8FromUTF16BE(bytes_ + start, count) : utf8FromSingleBytes(bytes_ + start, count));
   }
 
   id data(std::size_t offset) {
     std::size_t count = 0, start = 0;
     if (!elements(offset, 1, &count, &start) || !budget_.takeBytes(count, error_)) return nil;
-    return NSDataWithBytes(bytes_ + start, count);
+    return standin::dataWithBytes(bytes_ + start, count);
   }
 
   id uid(std::size_t offset) {
     const std::size_t width = (bytes_[offset] & 0x0F) + 1u;
     if (width > 8 || !fixedWidth(offset, width)) return fail("malformed uid"), nil;
-    return NSNumberWithUnsignedLongLong(bigEndian(bytes_ + offset + 1, width));
+    return standin::numberWithUnsignedLongLong(bigEndian(bytes_ + offset + 1, width));
   }
 
   std::uint64_t reference(std::size_t at) { return bigEndian(bytes_ + at, refWidth_); }
@@ -207,7 +207,7 @@ class Reader {
       if (!item) return nil;
       items.push_back(item);
     }
-    return NSArrayWith(items);
+    return standin::arrayWith(items);
   }
 
   // Entries in file order; a repeated key keeps its place and its last value.
@@ -220,14 +220,14 @@ class Reader {
     for (std::size_t i = 0; i < count; ++i) {
       id key = object(reference(start + i * refWidth_), depth + 1);
       if (!key) return nil;
-      if (!NSIsString(key)) return fail("dictionary key that is not a string"), nil;
+      if (!standin::isString(key)) return fail("dictionary key that is not a string"), nil;
       id value = object(reference(start + (count + i) * refWidth_), depth + 1);
       if (!value) return nil;
-      auto [place, added] = placeOfKey.emplace(NSStringUTF8(key), entries.size());
+      auto [place, added] = placeOfKey.emplace(standin::utf8Of(key), entries.size());
       if (added) entries.emplace_back(key, value);
       else entries[place->second].second = value;
     }
-    return NSDictionaryWith(entries);
+    return standin::dictionaryWith(entries);
   }
 
   id object(std::uint64_t index, int depth) {
@@ -238,7 +238,7 @@ class Reader {
     const unsigned char marker = bytes_[offset];
     switch (marker >> 4) {
       case 0x0:
-        if (marker == 0x08 || marker == 0x09) return NSNumberWithBool(marker == 0x09);
+        if (marker == 0x08 || marker == 0x09) return standin::numberWithBool(marker == 0x09);
         return fail("null or fill object where a value belongs"), nil;
       case 0x1: return integer(offset);
       case 0x2: return real(offset);
@@ -264,10 +264,10 @@ class Reader {
 
 }  // namespace
 
-bool NSIsBinaryPropertyList(std::string_view bytes) { return bytes.starts_with(kMagic); }
+bool standin::isBinaryPropertyList(std::string_view bytes) { return bytes.starts_with(kMagic); }
 
-id NSBinaryPropertyListRead(std::string_view bytes, PropertyListBudget& budget, std::string* error) {
-  if (!NSIsBinaryPropertyList(bytes)) {
+id standin::readBinaryPropertyList(std::string_view bytes, PropertyListBudget& budget, std::string* error) {
+  if (!standin::isBinaryPropertyList(bytes)) {
     *error = "not a binary property list";
     return nil;
   }

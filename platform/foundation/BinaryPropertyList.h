@@ -27,5 +27,3 @@ bool isBinaryPropertyList(std::string_view bytes);
 id readBinaryPropertyList(std::string_view bytes, PropertyListBudget& budget, std::string* error);
 
 }  // namespace standin
-#define NSBinaryPropertyListRead standin::readBinaryPropertyList  // env-rename: old name
-#define NSIsBinaryPropertyList standin::isBinaryPropertyList  // env-rename: old name

@@ -63,8 +63,8 @@ id description(id self, SEL) {
   std::string out = "(\n";
   auto& items = arr(self)->items;
   for (size_t i = 0; i < items.size(); ++i)
-    out += "    " + NSStringUTF8(msgSend<id>(items[i], "description")) + (i + 1 < items.size() ? ",\n" : "\n");
-  return NSStringWithUTF8(out + ")");
+    out += "    " + standin::utf8Of(msgSend<id>(items[i], "description")) + (i + 1 < items.size() ? ",\n" : "\n");
+  return standin::stringWithUTF8(out + ")");
 }
 
 id copyArray(id self, SEL) { return make(gArray, arr(self)->items); }
@@ -73,7 +73,7 @@ id mutableCopy(id self, SEL) { return make(gMutableArray, arr(self)->items); }
 id arrayClassMethod(id cls, SEL) { return objc_autorelease(make(reinterpret_cast<Class>(cls), {})); }
 id arrayWithObject(id cls, SEL, id object) { return objc_autorelease(make(reinterpret_cast<Class>(cls), {object})); }
 id arrayWithArray(id cls, SEL, id other) {
-  return objc_autorelease(make(reinterpret_cast<Class>(cls), NSArrayItems(other)));
+  return objc_autorelease(make(reinterpret_cast<Class>(cls), standin::arrayItems(other)));
 }
 
 void requireObject(id self, const char* method, id object) {
@@ -140,20 +140,20 @@ void sortUsingComparator(id self, SEL, NSComparator comparator) {
 
 NSArrayObj::~NSArrayObj() { releaseAll(std::move(items)); }
 
-id NSArrayWith(const std::vector<id>& items) { return objc_autorelease(make(gArray, items)); }
-id NSMutableArrayWith(const std::vector<id>& items) { return objc_autorelease(make(gMutableArray, items)); }
-bool NSIsArray(id obj) { return obj && gArray && class_isSubclassOf(obj->isa, gArray); }
+id standin::arrayWith(const std::vector<id>& items) { return objc_autorelease(make(gArray, items)); }
+id standin::mutableArrayWith(const std::vector<id>& items) { return objc_autorelease(make(gMutableArray, items)); }
+bool standin::isArray(id obj) { return obj && gArray && class_isSubclassOf(obj->isa, gArray); }
 
-std::vector<id> NSArrayItems(id array) {
+std::vector<id> standin::arrayItems(id array) {
   if (!array) return {};
-  if (!NSIsArray(array))
+  if (!standin::isArray(array))
     objc_raise("NSInvalidArgumentException",
                std::string("expected an array, got an instance of ") + class_getName(object_getClass(array)));
   return arr(array)->items;
 }
 
 void registerNSArray() {
-  gArray = objc_defineClass<NSArrayObj>(NSObjectClass(), "NSArray");
+  gArray = objc_defineClass<NSArrayObj>(standin::nsObjectClass(), "NSArray");
   gMutableArray = objc_defineClass<NSArrayObj>(gArray, "NSMutableArray");
   Class c = gArray;
   class_addClassMethod(c, sel("array"), arrayClassMethod);

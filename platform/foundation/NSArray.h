@@ -35,9 +35,5 @@ bool isArray(id obj);
 std::vector<id> arrayItems(id array);
 
 }  // namespace standin
-#define NSArrayItems standin::arrayItems  // env-rename: old name
-#define NSArrayWith standin::arrayWith  // env-rename: old name
-#define NSIsArray standin::isArray  // env-rename: old name
-#define NSMutableArrayWith standin::mutableArrayWith  // env-rename: old name
 
 void registerNSArray();

@@ -43,8 +43,8 @@ std::vector<NSBundleObj*>& bundles() {
 }
 
 id readInfo(const std::string& hostFolder) {
-  id info = propertyListFromHostFile(hostFolder + "/Info.plist");
-  return NSIsDictionary(info) ? info : nil;
+  id info = standin::propertyListFromHostFile(hostFolder + "/Info.plist");
+  return standin::isDictionary(info) ? info : nil;
 }
 
 // The framework image of the platform's own whose folder is `path`, or "".
@@ -77,13 +77,13 @@ id bundleAt(const std::string& path, const std::string& hostFolder, bool alwaysT
 id mainBundle(id, SEL) {
   ObjcProcess* process = objc_currentProcess();
   std::string path = process ? process->mainBundle() : kSpringBoardApp;
-  return bundleAt(path, NSResolveDevicePath(path), true);
+  return bundleAt(path, standin::resolveDevicePath(path), true);
 }
 
 id bundleWithPath(id, SEL, id path) {
-  if (!NSIsString(path)) return nil;
-  std::string p = NSStringUTF8(path);
-  return bundleAt(p, NSResolveDevicePath(p));
+  if (!standin::isString(path)) return nil;
+  std::string p = standin::utf8Of(path);
+  return bundleAt(p, standin::resolveDevicePath(p));
 }
 
 id bundleForClass(id self, SEL, id cls) {
@@ -95,7 +95,7 @@ id bundleForClass(id self, SEL, id cls) {
       if (b->image == image) return b;
   }
   std::string folder = fs::path(image).parent_path().string();
-  id b = bundleAt(folder, NSResolveDevicePath(folder));
+  id b = bundleAt(folder, standin::resolveDevicePath(folder));
   return b ? b : mainBundle(self, nullptr);
 }
 
@@ -104,11 +104,11 @@ id infoValue(id self, SEL, id key) {
   id info = asBundle(self)->info;
   return info ? msgSend<id, id>(info, "objectForKey:", key) : nil;
 }
-id bundleIdentifier(id self, SEL) { return infoValue(self, nullptr, NSStr("CFBundleIdentifier")); }
-id bundlePath(id self, SEL) { return NSStringWithUTF8(asBundle(self)->path); }
+id bundleIdentifier(id self, SEL) { return infoValue(self, nullptr, standin::str("CFBundleIdentifier")); }
+id bundlePath(id self, SEL) { return standin::stringWithUTF8(asBundle(self)->path); }
 
 id bundleWithIdentifier(id, SEL, id identifier) {
-  if (!NSIsString(identifier)) return nil;
+  if (!standin::isString(identifier)) return nil;
   std::vector<NSBundleObj*> known;
   {
     std::lock_guard guard(gLock);
@@ -120,9 +120,9 @@ id bundleWithIdentifier(id, SEL, id identifier) {
 }
 
 std::string resourceName(id name, id type) {
-  if (!NSIsString(name)) return "";
-  std::string file = NSStringUTF8(name);
-  if (NSIsString(type) && !NSStringUTF8(type).empty()) file += "." + NSStringUTF8(type);
+  if (!standin::isString(name)) return "";
+  std::string file = standin::utf8Of(name);
+  if (standin::isString(type) && !standin::utf8Of(type).empty()) file += "." + standin::utf8Of(type);
   return file.find('/') == std::string::npos && file != "." && file != ".." ? file : "";
 }
 
@@ -130,7 +130,7 @@ id pathForResource(id self, SEL, id name, id type) {
   std::string file = resourceName(name, type);
   std::error_code ec;
   if (file.empty() || !fs::is_regular_file(asBundle(self)->hostFolder + "/" + file, ec)) return nil;
-  return NSStringWithUTF8(asBundle(self)->path + "/" + file);
+  return standin::stringWithUTF8(asBundle(self)->path + "/" + file);
 }
 
 BOOL isLoaded(id self, SEL) {
@@ -139,36 +139,36 @@ BOOL isLoaded(id self, SEL) {
 }
 
 // A framework's bundle loads its image into the process; any other bundle's
-// executable is mapped by the host that runs it (NSBundleSetLoaded).
+// executable is mapped by the host that runs it (standin::setBundleLoaded).
 BOOL load(id self, SEL) {
   NSBundleObj* b = asBundle(self);
   if (!b->image.empty() && frameworkImageIn(b->path) == b->image) {
     if (ObjcProcess* process = objc_currentProcess()) process->load(b->image);
     b->loaded = true;
   }
-  if (!isLoaded(self, nullptr)) NSLog(NSStr("NSBundle: cannot load %s: its executable is not mapped"), b->path.c_str());
+  if (!isLoaded(self, nullptr)) NSLog(standin::str("NSBundle: cannot load %s: its executable is not mapped"), b->path.c_str());
   return isLoaded(self, nullptr);
 }
 
 // Only a class this bundle's image defines (Apple's documentation: nil when
 // the class is not one of the receiver's).
 id classNamed(id self, SEL, id name) {
-  if (!NSIsString(name) || !load(self, nullptr)) return nil;
-  Class cls = objc_getClass(NSStringUTF8(name).c_str());
+  if (!standin::isString(name) || !load(self, nullptr)) return nil;
+  Class cls = objc_getClass(standin::utf8Of(name).c_str());
   return cls && bundleForClass(nil, nullptr, cls) == self ? cls : nil;
 }
 
 id principalClass(id self, SEL) {
-  id name = infoValue(self, nullptr, NSStr("NSPrincipalClass"));
-  if (!NSIsString(name) || !load(self, nullptr)) return nil;
-  return objc_getClass(NSStringUTF8(name).c_str());
+  id name = infoValue(self, nullptr, standin::str("NSPrincipalClass"));
+  if (!standin::isString(name) || !load(self, nullptr)) return nil;
+  return objc_getClass(standin::utf8Of(name).c_str());
 }
 
 }  // namespace
 
-id NSBundleAt(const std::string& path, const std::string& hostFolder) { return bundleAt(path, hostFolder); }
+id standin::bundleAtHostFolder(const std::string& path, const std::string& hostFolder) { return bundleAt(path, hostFolder); }
 
-void NSBundleSetLoaded(id bundle, const std::string& image) {
+void standin::setBundleLoaded(id bundle, const std::string& image) {
   if (!bundle) return;
   if (ObjcProcess* process = objc_currentProcess()) process->load(image);
   std::lock_guard guard(gLock);
@@ -176,14 +176,14 @@ void NSBundleSetLoaded(id bundle, const std::string& image) {
   asBundle(bundle)->loaded = true;
 }
 
-std::string NSBundleHostPathForResource(id bundle, const std::string& name, const std::string& type) {
+std::string standin::bundleHostPathForResource(id bundle, const std::string& name, const std::string& type) {
   if (!bundle) return "";
-  std::string file = resourceName(NSStringWithUTF8(name), NSStringWithUTF8(type));
+  std::string file = resourceName(standin::stringWithUTF8(name), standin::stringWithUTF8(type));
   return file.empty() ? "" : asBundle(bundle)->hostFolder + "/" + file;
 }
 
 void registerNSBundle() {
-  Class c = objc_defineClass<NSBundleObj>(NSObjectClass(), "NSBundle");
+  Class c = objc_defineClass<NSBundleObj>(standin::nsObjectClass(), "NSBundle");
   class_addClassMethod(c, sel("mainBundle"), mainBundle);
   class_addClassMethod(c, sel("bundleForClass:"), bundleForClass);
   class_addClassMethod(c, sel("bundleWithPath:"), bundleWithPath);

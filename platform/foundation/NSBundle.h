@@ -26,8 +26,5 @@ void setBundleLoaded(id bundle, const std::string& image);
 std::string bundleHostPathForResource(id bundle, const std::string& name, const std::string& type);
 
 }  // namespace standin
-#define NSBundleAt standin::bundleAtHostFolder  // env-rename: old name
-#define NSBundleHostPathForResource standin::bundleHostPathForResource  // env-rename: old name
-#define NSBundleSetLoaded standin::setBundleLoaded  // env-rename: old name
 
 void registerNSBundle();

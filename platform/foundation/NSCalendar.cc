@@ -59,7 +59,7 @@ id currentCalendar(id self, SEL) {
 // -initWithCalendarIdentifier: answers nil for an identifier it does not
 // know (Apple's documentation), releasing the receiver as init methods do.
 id initWithCalendarIdentifier(id self, SEL, id identifier) {
-  const std::string name = NSIsString(identifier) ? NSStringUTF8(identifier) : std::string();
+  const std::string name = standin::isString(identifier) ? standin::utf8Of(identifier) : std::string();
   if (!knownCalendarIdentifier(name)) {
     objc_release(self);
     return nil;
@@ -69,7 +69,7 @@ id initWithCalendarIdentifier(id self, SEL, id identifier) {
   return self;
 }
 
-id calendarIdentifier(id self, SEL) { return NSStringWithUTF8(asCalendar(self)->identifier); }
+id calendarIdentifier(id self, SEL) { return standin::stringWithUTF8(asCalendar(self)->identifier); }
 
 // The era of components that leave it undefined: ICU's default, which for
 // the Japanese calendar is the era current when its data was made. The ICU
@@ -80,14 +80,14 @@ NSInteger defaultEra(const std::string& identifier) {
   if (identifier == "buddhist") return 0;  // BE, its only era
   return icu::GregorianCalendar::AD;
 }
-id timeZone(id self, SEL) { return NSTimeZoneWithName(asCalendar(self)->zoneName); }
+id timeZone(id self, SEL) { return standin::timeZoneWithName(asCalendar(self)->zoneName); }
 void setTimeZone(id self, SEL, id zone) {
-  if (isKind(zone, NSTimeZoneClass())) asCalendar(self)->zoneName = static_cast<NSTimeZoneObj*>(zone)->name;
+  if (isKind(zone, standin::nsTimeZoneClass())) asCalendar(self)->zoneName = static_cast<NSTimeZoneObj*>(zone)->name;
 }
 
 // The zone of the components when they carry one, else the calendar's.
 const std::string& zoneFor(id self, NSDateComponentsObj* components) {
-  if (isKind(components->timeZone, NSTimeZoneClass())) return static_cast<NSTimeZoneObj*>(components->timeZone)->name;
+  if (isKind(components->timeZone, standin::nsTimeZoneClass())) return static_cast<NSTimeZoneObj*>(components->timeZone)->name;
   return asCalendar(self)->zoneName;
 }
 
@@ -129,7 +129,7 @@ struct MomentEqual {
 constexpr std::size_t kMaxRememberedMoments = 4096;
 
 id dateFromComponents(id self, SEL, id componentsObj) {
-  if (!isKind(componentsObj, NSDateComponentsClass())) return nil;
+  if (!isKind(componentsObj, standin::nsDateComponentsClass())) return nil;
   auto* components = static_cast<NSDateComponentsObj*>(componentsObj);
   const std::pair<UCalendarDateFields, NSInteger> fields[] = {
       {UCAL_ERA, orDefault(components->era, defaultEra(asCalendar(self)->identifier))},
@@ -145,7 +145,7 @@ id dateFromComponents(id self, SEL, id componentsObj) {
   for (std::size_t i = 0; i < key.fields.size(); ++i) key.fields[i] = fields[i].second;
   thread_local std::unordered_map<MomentKey, UDate, MomentHash, MomentEqual> remembered;
   if (auto it = remembered.find(key); it != remembered.end())
-    return NSDateWithTimeIntervalSinceReferenceDate(referenceFromICUDate(it->second));
+    return standin::dateWithTimeIntervalSinceReferenceDate(referenceFromICUDate(it->second));
 
   icu::Calendar* calendar = cachedCalendar(asCalendar(self)->identifier, zone);
   if (!calendar) return nil;
@@ -159,15 +159,15 @@ id dateFromComponents(id self, SEL, id componentsObj) {
   if (U_FAILURE(status)) return nil;
   if (remembered.size() >= kMaxRememberedMoments) remembered.clear();
   remembered.emplace(MomentKey{key.fields, std::string(key.identifier), std::string(key.zone)}, moment);
-  return NSDateWithTimeIntervalSinceReferenceDate(referenceFromICUDate(moment));
+  return standin::dateWithTimeIntervalSinceReferenceDate(referenceFromICUDate(moment));
 }
 
 // Options (wrapping, matching) are not supported: every addition carries
 // into the larger fields.
 id dateByAddingComponents(id self, SEL, id componentsObj, id date, NSUInteger) {
-  if (!isKind(date, NSDateClass())) return nil;
-  UDate start = icuDateFromReference(NSDateTimeIntervalSinceReferenceDate(date));
-  if (!isKind(componentsObj, NSDateComponentsClass())) return NSDateWithTimeIntervalSinceReferenceDate(NSDateTimeIntervalSinceReferenceDate(date));
+  if (!isKind(date, standin::nsDateClass())) return nil;
+  UDate start = icuDateFromReference(standin::timeIntervalSinceReferenceDate(date));
+  if (!isKind(componentsObj, standin::nsDateComponentsClass())) return standin::dateWithTimeIntervalSinceReferenceDate(standin::timeIntervalSinceReferenceDate(date));
   auto* components = static_cast<NSDateComponentsObj*>(componentsObj);
   icu::Calendar* calendar = cachedCalendar(asCalendar(self)->identifier, asCalendar(self)->zoneName);
   if (!calendar || !std::isfinite(start)) return nil;
@@ -188,7 +188,7 @@ id dateByAddingComponents(id self, SEL, id componentsObj, id date, NSUInteger) {
   }
   UDate result = calendar->getTime(status);
   if (U_FAILURE(status)) return nil;
-  return NSDateWithTimeIntervalSinceReferenceDate(referenceFromICUDate(result + (start - wholeMillis)));
+  return standin::dateWithTimeIntervalSinceReferenceDate(referenceFromICUDate(result + (start - wholeMillis)));
 }
 
 }  // namespace
@@ -197,7 +197,7 @@ bool knownCalendarIdentifier(const std::string& identifier) {
   return identifier == "gregorian" || identifier == "buddhist" || identifier == "japanese";
 }
 
-bool NSSetCurrentCalendarIdentifier(const std::string& identifier) {
+bool standin::setCurrentCalendarIdentifier(const std::string& identifier) {
   if (!knownCalendarIdentifier(identifier)) return false;
   std::lock_guard lock(gCurrentMutex);
   gCurrentIdentifier = identifier;
@@ -205,7 +205,7 @@ bool NSSetCurrentCalendarIdentifier(const std::string& identifier) {
 }
 
 void registerNSCalendarClass() {
-  gCalendar = objc_defineClass<NSCalendarObj>(NSObjectClass(), "NSCalendar");
+  gCalendar = objc_defineClass<NSCalendarObj>(standin::nsObjectClass(), "NSCalendar");
   Class c = gCalendar;
   class_addClassMethod(c, sel("currentCalendar"), currentCalendar);
   class_addClassMethod(c, sel("autoupdatingCurrentCalendar"), currentCalendar);

@@ -12,21 +12,21 @@ NSDataObj* asData(id obj) { return static_cast<NSDataObj*>(obj); }
 
 NSUInteger length(id self, SEL) { return asData(self)->bytes.size(); }
 const void* bytes(id self, SEL) { return asData(self)->bytes.empty() ? nullptr : asData(self)->bytes.data(); }
-BOOL isEqual(id self, SEL, id other) { return NSIsData(other) && asData(other)->bytes == asData(self)->bytes; }
+BOOL isEqual(id self, SEL, id other) { return standin::isData(other) && asData(other)->bytes == asData(self)->bytes; }
 id copy(id self, SEL) { return objc_retain(self); }
 
 }  // namespace
 
-id NSDataWithBytes(const void* bytes, std::size_t length) {
+id standin::dataWithBytes(const void* bytes, std::size_t length) {
   auto* data = static_cast<NSDataObj*>(msgSend<id>(gData, sel("alloc")));
   if (bytes && length) data->bytes.assign(static_cast<const unsigned char*>(bytes), static_cast<const unsigned char*>(bytes) + length);
   return objc_autorelease(data);
 }
 
-bool NSIsData(id obj) { return obj && gData && class_isSubclassOf(obj->isa, gData); }
+bool standin::isData(id obj) { return obj && gData && class_isSubclassOf(obj->isa, gData); }
 
 void registerNSData() {
-  gData = objc_defineClass<NSDataObj>(NSObjectClass(), "NSData");
+  gData = objc_defineClass<NSDataObj>(standin::nsObjectClass(), "NSData");
   class_addMethod(gData, sel("length"), length);
   class_addMethod(gData, sel("bytes"), bytes);
   class_addMethod(gData, sel("isEqual:"), isEqual);

@@ -17,7 +17,5 @@ id dataWithBytes(const void* bytes, std::size_t length);  // autoreleased
 bool isData(id obj);
 
 }  // namespace standin
-#define NSDataWithBytes standin::dataWithBytes  // env-rename: old name
-#define NSIsData standin::isData  // env-rename: old name
 
 void registerNSData();

@@ -22,7 +22,7 @@ id makeDate(Class cls, NSTimeInterval sinceReference) {
 
 Class receiverClass(id self) { return reinterpret_cast<Class>(self); }
 
-id dateNow(id self, SEL) { return objc_autorelease(makeDate(receiverClass(self), NSClockNow())); }
+id dateNow(id self, SEL) { return objc_autorelease(makeDate(receiverClass(self), standin::clockNow())); }
 id dateSinceReference(id self, SEL, NSTimeInterval t) { return objc_autorelease(makeDate(receiverClass(self), t)); }
 id dateSince1970(id self, SEL, NSTimeInterval t) {
   return objc_autorelease(makeDate(receiverClass(self), t - NSTimeIntervalSince1970));
@@ -35,7 +35,7 @@ NSDateObj* asDate(id obj) { return static_cast<NSDateObj*>(obj); }
 
 // -init is "now", as [[NSDate alloc] init] is on the device.
 id initNow(id self, SEL) {
-  asDate(self)->sinceReference = NSClockNow();
+  asDate(self)->sinceReference = standin::clockNow();
   return self;
 }
 id initSinceReference(id self, SEL, NSTimeInterval t) {
@@ -47,8 +47,8 @@ bool isDate(id obj) { return obj && class_isSubclassOf(obj->isa, gDate); }
 
 NSTimeInterval sinceReference(id self, SEL) { return asDate(self)->sinceReference; }
 NSTimeInterval since1970(id self, SEL) { return asDate(self)->sinceReference + NSTimeIntervalSince1970; }
-NSTimeInterval sinceNow(id self, SEL) { return asDate(self)->sinceReference - NSClockNow(); }
-NSTimeInterval sinceDate(id self, SEL, id other) { return asDate(self)->sinceReference - NSDateTimeIntervalSinceReferenceDate(other); }
+NSTimeInterval sinceNow(id self, SEL) { return asDate(self)->sinceReference - standin::clockNow(); }
+NSTimeInterval sinceDate(id self, SEL, id other) { return asDate(self)->sinceReference - standin::timeIntervalSinceReferenceDate(other); }
 
 id byAdding(id self, SEL, NSTimeInterval interval) {
   return objc_autorelease(makeDate(gDate, asDate(self)->sinceReference + interval));
@@ -82,19 +82,19 @@ id description(id self, SEL) {
   if (std::fabs(since1970) < 1e15 && gmtime_r(&seconds, &utc))
     std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d +0000", utc.tm_year + 1900, utc.tm_mon + 1,
                   utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec);
-  return NSStringWithUTF8(text);
+  return standin::stringWithUTF8(text);
 }
 
 }  // namespace
 
-Class NSDateClass() { return gDate; }
+Class standin::nsDateClass() { return gDate; }
 
-id NSDateWithTimeIntervalSinceReferenceDate(NSTimeInterval t) { return objc_autorelease(makeDate(gDate, t)); }
+id standin::dateWithTimeIntervalSinceReferenceDate(NSTimeInterval t) { return objc_autorelease(makeDate(gDate, t)); }
 
-NSTimeInterval NSDateTimeIntervalSinceReferenceDate(id date) { return isDate(date) ? asDate(date)->sinceReference : NSTimeInterval(0); }
+NSTimeInterval standin::timeIntervalSinceReferenceDate(id date) { return isDate(date) ? asDate(date)->sinceReference : NSTimeInterval(0); }
 
 void registerNSDate() {
-  gDate = objc_defineClass<NSDateObj>(NSObjectClass(), "NSDate");
+  gDate = objc_defineClass<NSDateObj>(standin::nsObjectClass(), "NSDate");
   Class c = gDate;
   class_addClassMethod(c, sel("date"), dateNow);
   class_addClassMethod(c, sel("dateWithTimeIntervalSinceReferenceDate:"), dateSinceReference);

@@ -59,11 +59,5 @@ const std::string& currentZoneName();
 bool setCurrentCalendarIdentifier(const std::string& identifier);
 
 }  // namespace standin
-#define NSCurrentTimeZoneName standin::currentZoneName  // env-rename: old name
-#define NSDateTimeIntervalSinceReferenceDate standin::timeIntervalSinceReferenceDate  // env-rename: old name
-#define NSDateWithTimeIntervalSinceReferenceDate standin::dateWithTimeIntervalSinceReferenceDate  // env-rename: old name
-#define NSSetCurrentCalendarIdentifier standin::setCurrentCalendarIdentifier  // env-rename: old name
-#define NSSetCurrentTimeZone standin::setCurrentTimeZone  // env-rename: old name
-#define NSTimeZoneWithName standin::timeZoneWithName  // env-rename: old name
 
 void registerNSDate();

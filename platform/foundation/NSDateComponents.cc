@@ -39,10 +39,10 @@ void setTimeZone(id self, SEL, id zone) {
 
 NSDateComponentsObj::~NSDateComponentsObj() { objc_release(timeZone); }
 
-Class NSDateComponentsClass() { return gComponents; }
+Class standin::nsDateComponentsClass() { return gComponents; }
 
 void registerNSDateComponentsClass() {
-  gComponents = objc_defineClass<NSDateComponentsObj>(NSObjectClass(), "NSDateComponents");
+  gComponents = objc_defineClass<NSDateComponentsObj>(standin::nsObjectClass(), "NSDateComponents");
   Class c = gComponents;
   class_addClassMethod(c, sel("new"), newComponents);
   addField<&NSDateComponentsObj::era>(c, "era", "setEra:");

@@ -77,20 +77,20 @@ NSUInteger count(id self, SEL) { return dict(self)->entries.size(); }
 id allKeys(id self, SEL) {
   std::vector<id> keys;
   for (auto& e : dict(self)->entries) keys.push_back(e.first);
-  return NSArrayWith(keys);
+  return standin::arrayWith(keys);
 }
 
 id allValues(id self, SEL) {
   std::vector<id> values;
   for (auto& e : dict(self)->entries) values.push_back(e.second);
-  return NSArrayWith(values);
+  return standin::arrayWith(values);
 }
 
 id description(id self, SEL) {
   std::string out = "{\n";
   for (auto& [k, v] : dict(self)->entries)
-    out += "    " + NSStringUTF8(msgSend<id>(k, "description")) + " = " + NSStringUTF8(msgSend<id>(v, "description")) + ";\n";
-  return NSStringWithUTF8(out + "}");
+    out += "    " + standin::utf8Of(msgSend<id>(k, "description")) + " = " + standin::utf8Of(msgSend<id>(v, "description")) + ";\n";
+  return standin::stringWithUTF8(out + "}");
 }
 
 id dictionaryClassMethod(id cls, SEL) { return objc_autorelease(make(reinterpret_cast<Class>(cls), {})); }
@@ -136,16 +136,16 @@ NSDictionaryObj::~NSDictionaryObj() {
   }
 }
 
-id NSDictionaryWith(const std::vector<std::pair<id, id>>& entries) {
+id standin::dictionaryWith(const std::vector<std::pair<id, id>>& entries) {
   return objc_autorelease(make(gDictionary, entries));
 }
-id NSMutableDictionaryWith(const std::vector<std::pair<id, id>>& entries) {
+id standin::mutableDictionaryWith(const std::vector<std::pair<id, id>>& entries) {
   return objc_autorelease(make(gMutableDictionary, entries));
 }
-bool NSIsDictionary(id obj) { return obj && gDictionary && class_isSubclassOf(obj->isa, gDictionary); }
+bool standin::isDictionary(id obj) { return obj && gDictionary && class_isSubclassOf(obj->isa, gDictionary); }
 
 void registerNSDictionary() {
-  gDictionary = objc_defineClass<NSDictionaryObj>(NSObjectClass(), "NSDictionary");
+  gDictionary = objc_defineClass<NSDictionaryObj>(standin::nsObjectClass(), "NSDictionary");
   gMutableDictionary = objc_defineClass<NSDictionaryObj>(gDictionary, "NSMutableDictionary");
   Class c = gDictionary;
   class_addClassMethod(c, sel("dictionary"), dictionaryClassMethod);

@@ -29,8 +29,5 @@ id mutableDictionaryWith(const std::vector<std::pair<id, id>>& entries = {});
 bool isDictionary(id obj);
 
 }  // namespace standin
-#define NSDictionaryWith standin::dictionaryWith  // env-rename: old name
-#define NSIsDictionary standin::isDictionary  // env-rename: old name
-#define NSMutableDictionaryWith standin::mutableDictionaryWith  // env-rename: old name
 
 void registerNSDictionary();

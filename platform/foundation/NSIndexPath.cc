@@ -43,10 +43,10 @@ id copy(id self, SEL) { return objc_retain(self); }
 
 }  // namespace
 
-id NSIndexPathForRow(NSInteger row, NSInteger section) { return make(gIndexPath, row, section); }
+id standin::indexPathForRow(NSInteger row, NSInteger section) { return make(gIndexPath, row, section); }
 
 void registerNSIndexPath() {
-  gIndexPath = objc_defineClass<NSIndexPathObj>(NSObjectClass(), "NSIndexPath");
+  gIndexPath = objc_defineClass<NSIndexPathObj>(standin::nsObjectClass(), "NSIndexPath");
   class_addClassMethod(gIndexPath, sel("indexPathForRow:inSection:"), indexPathForRow);
   class_addMethod(gIndexPath, sel("row"), row);
   class_addMethod(gIndexPath, sel("section"), section);

@@ -14,6 +14,5 @@ namespace standin {
 id indexPathForRow(NSInteger row, NSInteger section);  // autoreleased
 
 }  // namespace standin
-#define NSIndexPathForRow standin::indexPathForRow  // env-rename: old name
 
 void registerNSIndexPath();

@@ -40,7 +40,7 @@ std::string timestamp() {
 }  // namespace
 
 void NSLogv(id format, const NSFormatArgs& args) {
-  std::string message = NSFormatToUTF8(NSStringUTF8(format), args);
+  std::string message = standin::formatToUTF8(standin::utf8Of(format), args);
   Log& l = log();
   std::lock_guard guard(l.lock);
   l.lines.push_back(message);
@@ -51,32 +51,32 @@ void NSLogv(id format, const NSFormatArgs& args) {
   }
 }
 
-std::vector<std::string> NSLogCapturedLines() {
+std::vector<std::string> standin::capturedLogLines() {
   std::lock_guard guard(log().lock);
   return log().lines;
 }
 
-void NSLogClearCapture() {
+void standin::clearLogCaptureForTesting() {
   std::lock_guard guard(log().lock);
   log().lines.clear();
 }
 
-size_t NSLogCapturedCount() {
+size_t standin::capturedLogCount() {
   std::lock_guard guard(log().lock);
   return log().lines.size();
 }
 
-void NSLogTruncateCapture(size_t count) {
+void standin::truncateLogCapture(size_t count) {
   std::lock_guard guard(log().lock);
   if (count < log().lines.size()) log().lines.resize(count);
 }
 
-void NSLogSetEcho(bool echo) {
+void standin::setLogEcho(bool echo) {
   std::lock_guard guard(log().lock);
   log().echo = echo;
 }
 
-void NSLogSetProcessName(const std::string& name) {
+void standin::setLogProcessName(const std::string& name) {
   std::lock_guard guard(log().lock);
   log().process = name;
 }

@@ -12,7 +12,7 @@ void NSLogv(id format, const NSFormatArgs& args);
 
 template <class... A>
 void NSLog(id format, A... args) {
-  NSLogv(format, NSFormatArgs{NSFormatArgOf(args)...});
+  NSLogv(format, NSFormatArgs{standin::formatArgOf(args)...});
 }
 
 namespace standin {
@@ -31,9 +31,3 @@ void setLogEcho(bool echo);
 void setLogProcessName(const std::string& name);
 
 }  // namespace standin
-#define NSLogCapturedCount standin::capturedLogCount  // env-rename: old name
-#define NSLogCapturedLines standin::capturedLogLines  // env-rename: old name
-#define NSLogClearCapture standin::clearLogCaptureForTesting  // env-rename: old name
-#define NSLogSetEcho standin::setLogEcho  // env-rename: old name
-#define NSLogSetProcessName standin::setLogProcessName  // env-rename: old name
-#define NSLogTruncateCapture standin::truncateLogCapture  // env-rename: old name

@@ -70,7 +70,7 @@ float floatValue(id self, SEL) { return static_cast<float>(asDouble(num(self)));
 
 BOOL isEqual(id self, SEL, id other) {
   if (self == other) return YES;
-  if (!NSIsNumber(other)) return NO;
+  if (!standin::isNumber(other)) return NO;
   const NSNumberObj* a = num(self);
   const NSNumberObj* b = num(other);
   if (isReal(a) || isReal(b)) return asDouble(a) == asDouble(b);
@@ -98,28 +98,28 @@ id description(id self, SEL) {
     case Kind::Double: std::snprintf(buffer, sizeof buffer, "%0.16g", n->d); break;
     default: std::snprintf(buffer, sizeof buffer, "%lld", n->s); break;
   }
-  return NSStringWithUTF8(buffer);
+  return standin::stringWithUTF8(buffer);
 }
 
-id numberWithInt(id, SEL, int v) { return NSNumberWithLongLong(v); }
-id numberWithInteger(id, SEL, NSInteger v) { return NSNumberWithLongLong(v); }
-id numberWithLongLong(id, SEL, long long v) { return NSNumberWithLongLong(v); }
-id numberWithUnsignedInteger(id, SEL, NSUInteger v) { return NSNumberWithUnsignedLongLong(v); }
-id numberWithBool(id, SEL, BOOL v) { return NSNumberWithBool(v); }
-id numberWithDouble(id, SEL, RealDouble v) { return NSNumberWithDouble(v); }
-id numberWithFloat(id, SEL, float v) { return NSNumberWithFloat(v); }
+id numberWithInt(id, SEL, int v) { return standin::numberWithLongLong(v); }
+id numberWithInteger(id, SEL, NSInteger v) { return standin::numberWithLongLong(v); }
+id numberWithLongLong(id, SEL, long long v) { return standin::numberWithLongLong(v); }
+id numberWithUnsignedInteger(id, SEL, NSUInteger v) { return standin::numberWithUnsignedLongLong(v); }
+id numberWithBool(id, SEL, BOOL v) { return standin::numberWithBool(v); }
+id numberWithDouble(id, SEL, RealDouble v) { return standin::numberWithDouble(v); }
+id numberWithFloat(id, SEL, float v) { return standin::numberWithFloat(v); }
 
 }  // namespace
 
-id NSNumberWithLongLong(long long v) { return make(Kind::Signed, v, 0, 0); }
-id NSNumberWithUnsignedLongLong(unsigned long long v) { return make(Kind::Unsigned, 0, v, 0); }
-id NSNumberWithDouble(double v) { return make(Kind::Double, 0, 0, v); }
-id NSNumberWithFloat(float v) { return make(Kind::Float, 0, 0, static_cast<double>(v)); }
-id NSNumberWithBool(bool v) { return make(Kind::Bool, v ? 1 : 0, 0, 0); }
-bool NSIsNumber(id obj) { return obj && gNumber && class_isSubclassOf(obj->isa, gNumber); }
+id standin::numberWithLongLong(long long v) { return make(Kind::Signed, v, 0, 0); }
+id standin::numberWithUnsignedLongLong(unsigned long long v) { return make(Kind::Unsigned, 0, v, 0); }
+id standin::numberWithDouble(double v) { return make(Kind::Double, 0, 0, v); }
+id standin::numberWithFloat(float v) { return make(Kind::Float, 0, 0, static_cast<double>(v)); }
+id standin::numberWithBool(bool v) { return make(Kind::Bool, v ? 1 : 0, 0, 0); }
+bool standin::isNumber(id obj) { return obj && gNumber && class_isSubclassOf(obj->isa, gNumber); }
 
 void registerNSNumber() {
-  gNumber = objc_defineClass<NSNumberObj>(NSObjectClass(), "NSNumber");
+  gNumber = objc_defineClass<NSNumberObj>(standin::nsObjectClass(), "NSNumber");
   Class c = gNumber;
   class_addClassMethod(c, sel("numberWithInt:"), numberWithInt);
   class_addClassMethod(c, sel("numberWithInteger:"), numberWithInteger);

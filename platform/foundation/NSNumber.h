@@ -23,11 +23,5 @@ id numberWithBool(bool value);
 bool isNumber(id obj);
 
 }  // namespace standin
-#define NSIsNumber standin::isNumber  // env-rename: old name
-#define NSNumberWithBool standin::numberWithBool  // env-rename: old name
-#define NSNumberWithDouble standin::numberWithDouble  // env-rename: old name
-#define NSNumberWithFloat standin::numberWithFloat  // env-rename: old name
-#define NSNumberWithLongLong standin::numberWithLongLong  // env-rename: old name
-#define NSNumberWithUnsignedLongLong standin::numberWithUnsignedLongLong  // env-rename: old name
 
 void registerNSNumber();

@@ -19,8 +19,8 @@ namespace {
 // A libplist node for obj, or null when a property list cannot hold it.
 plist_t nodeFor(id obj, int depth) {
   if (depth > kMaxPropertyListDepth) return nullptr;
-  if (NSIsString(obj)) return plist_new_string(NSStringUTF8(obj).c_str());
-  if (NSIsNumber(obj)) {
+  if (standin::isString(obj)) return plist_new_string(standin::utf8Of(obj).c_str());
+  if (standin::isNumber(obj)) {
     auto* n = static_cast<NSNumberObj*>(obj);
     switch (n->kind) {
       case NSNumberObj::Kind::Bool: return plist_new_bool(n->s != 0);
@@ -32,13 +32,13 @@ plist_t nodeFor(id obj, int depth) {
       case NSNumberObj::Kind::Double: return plist_new_real(n->d);
     }
   }
-  if (NSIsData(obj)) {
+  if (standin::isData(obj)) {
     auto& bytes = static_cast<NSDataObj*>(obj)->bytes;
     return plist_new_data(reinterpret_cast<const char*>(bytes.data()), bytes.size());
   }
-  if (NSIsArray(obj)) {
+  if (standin::isArray(obj)) {
     plist_t array = plist_new_array();
-    for (id item : NSArrayItems(obj)) {
+    for (id item : standin::arrayItems(obj)) {
       plist_t node = nodeFor(item, depth + 1);
       if (!node) {
         plist_free(array);
@@ -48,15 +48,15 @@ plist_t nodeFor(id obj, int depth) {
     }
     return array;
   }
-  if (NSIsDictionary(obj)) {
+  if (standin::isDictionary(obj)) {
     plist_t dict = plist_new_dict();
     for (auto [key, value] : static_cast<NSDictionaryObj*>(obj)->entries) {
-      plist_t node = NSIsString(key) ? nodeFor(value, depth + 1) : nullptr;
+      plist_t node = standin::isString(key) ? nodeFor(value, depth + 1) : nullptr;
       if (!node) {
         plist_free(dict);
         return nullptr;
       }
-      plist_dict_set_item(dict, NSStringUTF8(key).c_str(), node);
+      plist_dict_set_item(dict, standin::utf8Of(key).c_str(), node);
     }
     return dict;
   }
@@ -68,7 +68,7 @@ id dataWithPropertyList(id, SEL, id plist, NSUInteger format, NSUInteger, id* er
   plist_t root = nodeFor(plist, 0);
   if (!root || (format != NSPropertyListXMLFormat_v1_0 && format != NSPropertyListBinaryFormat_v1_0)) {
     if (root) plist_free(root);
-    if (error) *error = NSStr("the object cannot be written as a property list of that format");
+    if (error) *error = standin::str("the object cannot be written as a property list of that format");
     return nil;
   }
   char* bytes = nullptr;
@@ -76,7 +76,7 @@ id dataWithPropertyList(id, SEL, id plist, NSUInteger format, NSUInteger, id* er
   if (format == NSPropertyListXMLFormat_v1_0) plist_to_xml(root, &bytes, &length);
   else plist_to_bin(root, &bytes, &length);
   plist_free(root);
-  id data = bytes ? NSDataWithBytes(bytes, length) : nil;
+  id data = bytes ? standin::dataWithBytes(bytes, length) : nil;
   std::free(bytes);
   return data;
 }
@@ -84,6 +84,6 @@ id dataWithPropertyList(id, SEL, id plist, NSUInteger format, NSUInteger, id* er
 }  // namespace
 
 void registerNSPropertyListSerialization() {
-  Class c = objc_defineClass<objc_object>(NSObjectClass(), "NSPropertyListSerialization");
+  Class c = objc_defineClass<objc_object>(standin::nsObjectClass(), "NSPropertyListSerialization");
   class_addClassMethod(c, sel("dataWithPropertyList:format:options:error:"), dataWithPropertyList);
 }

@@ -131,14 +131,14 @@ void perform(PendingPerform timer) {
 }
 
 void sleepUntil(NSTimeInterval moment) {
-  double seconds = moment - NSClockNow();
+  double seconds = moment - standin::clockNow();
   if (seconds > 0) std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
 }
 
 void performAfterDelay(id self, SEL, SEL selector, id argument, NSTimeInterval delay) {
   if (!selector) return;
   if (!(delay > 0)) delay = 0;  // negative and NaN delays mean "as soon as the loop runs"
-  currentLoop()->schedule(NSClockNow() + delay, PendingPerform{StrongId(self), selector, StrongId(argument)});
+  currentLoop()->schedule(standin::clockNow() + delay, PendingPerform{StrongId(self), selector, StrongId(argument)});
 }
 
 // From the main thread with waiting, performed at once; otherwise a timer of
@@ -150,7 +150,7 @@ void performOnMainThread(id self, SEL, SEL selector, id argument, BOOL wait) {
   PendingPerform pending{StrongId(self), selector, StrongId(argument), true};
   if (wait && std::this_thread::get_id() == mainThread()) return perform(std::move(pending));
   if (wait) objc_raise("NSInternalInconsistencyException", "waitUntilDone: from another thread is not simulated");
-  gMainLoop->schedule(NSClockNow(), std::move(pending));
+  gMainLoop->schedule(standin::clockNow(), std::move(pending));
 }
 
 id currentRunLoop(id, SEL) { return currentLoop(); }
@@ -159,18 +159,18 @@ id mainRunLoop(id, SEL) { return gMainLoop; }
 // Runs only the calling thread's own loop, as a run loop may only be run on
 // its thread.
 void runUntilDate(id self, SEL, id date) {
-  if (self == currentLoop()) NSRunLoopRunCurrentUntil(NSDateTimeIntervalSinceReferenceDate(date));
+  if (self == currentLoop()) standin::runCurrentRunLoopUntil(standin::timeIntervalSinceReferenceDate(date));
 }
 
 }  // namespace
 
-void NSRunLoopRunCurrentUntil(NSTimeInterval until, NSRunLoopMode mode) {
+void standin::runCurrentRunLoopUntil(NSTimeInterval until, NSRunLoopMode mode) {
   NSRunLoopObj* loop = currentLoop();
   for (;;) {
     NSTimeInterval next = loop->firstFireDate(mode);
     if (!(next <= until)) break;
-    if (NSClockIsFixed()) {
-      if (next > NSClockNow()) NSClockSetFixed(next);
+    if (standin::clockIsFixed()) {
+      if (next > standin::clockNow()) standin::setFixedClock(next);
     } else {
       sleepUntil(next);
     }
@@ -179,34 +179,34 @@ void NSRunLoopRunCurrentUntil(NSTimeInterval until, NSRunLoopMode mode) {
     perform(std::move(pending));
   }
   if (!std::isfinite(until)) return;
-  if (NSClockIsFixed()) {
-    if (until > NSClockNow()) NSClockSetFixed(until);
+  if (standin::clockIsFixed()) {
+    if (until > standin::clockNow()) standin::setFixedClock(until);
   } else {
     sleepUntil(until);
   }
 }
 
-void NSRunLoopAddAfterPerformObserver(void (*observer)()) {
+void standin::addRunLoopAfterPerformObserver(void (*observer)()) {
   if (!observer) return;
   std::lock_guard lock(observersMutex());
   afterPerformObservers().push_back(observer);
 }
 
-bool NSRunLoopIsPerforming() { return tPerforming; }
+bool standin::runLoopIsPerforming() { return tPerforming; }
 
-unsigned long NSRunLoopPendingTimerCount() {
+unsigned long standin::pendingTimerCountForTesting() {
   NSRunLoopObj* loop = currentLoop();
   std::lock_guard lock(loop->mutex);
   return loop->timers.size();
 }
 
 void registerNSRunLoop() {
-  gRunLoop = objc_defineClass<NSRunLoopObj>(NSObjectClass(), "NSRunLoop");
+  gRunLoop = objc_defineClass<NSRunLoopObj>(standin::nsObjectClass(), "NSRunLoop");
   class_addClassMethod(gRunLoop, sel("currentRunLoop"), currentRunLoop);
   class_addClassMethod(gRunLoop, sel("mainRunLoop"), mainRunLoop);
   class_addMethod(gRunLoop, sel("runUntilDate:"), runUntilDate);
-  class_addMethod(NSObjectClass(), sel("performSelector:withObject:afterDelay:"), performAfterDelay);
-  class_addMethod(NSObjectClass(), sel("performSelectorOnMainThread:withObject:waitUntilDone:"), performOnMainThread);
+  class_addMethod(standin::nsObjectClass(), sel("performSelector:withObject:afterDelay:"), performAfterDelay);
+  class_addMethod(standin::nsObjectClass(), sel("performSelectorOnMainThread:withObject:waitUntilDone:"), performOnMainThread);
   mainThread() = std::this_thread::get_id();
   gMainLoop = static_cast<NSRunLoopObj*>(msgSend<id>(gRunLoop, sel("alloc")));
 }

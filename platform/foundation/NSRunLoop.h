@@ -40,9 +40,5 @@ void addRunLoopAfterPerformObserver(void (*observer)());
 bool runLoopIsPerforming();
 
 }  // namespace standin
-#define NSRunLoopAddAfterPerformObserver standin::addRunLoopAfterPerformObserver  // env-rename: old name
-#define NSRunLoopIsPerforming standin::runLoopIsPerforming  // env-rename: old name
-#define NSRunLoopPendingTimerCount standin::pendingTimerCountForTesting  // env-rename: old name
-#define NSRunLoopRunCurrentUntil standin::runCurrentRunLoopUntil  // env-rename: old name
 
 void registerNSRunLoop();

@@ -24,10 +24,10 @@ int hexDigit(char16_t c) {
 }
 
 id scannerWithString(id self, SEL, id string) {
-  if (!NSIsString(string)) return nil;
+  if (!standin::isString(string)) return nil;
   auto* scanner = static_cast<NSScannerObj*>(msgSend<id>(self, sel("alloc")));
   scanner->string = objc_retain(string);
-  auto units = icu::UnicodeString::fromUTF8(NSStringUTF8(string));
+  auto units = icu::UnicodeString::fromUTF8(standin::utf8Of(string));
   scanner->units.assign(reinterpret_cast<const char16_t*>(units.getBuffer()), static_cast<size_t>(units.length()));
   return objc_autorelease(scanner);
 }
@@ -75,7 +75,7 @@ BOOL scanHexInt(id self, SEL, unsigned int* result) {
 NSScannerObj::~NSScannerObj() { objc_release(string); }
 
 void registerNSScanner() {
-  gScanner = objc_defineClass<NSScannerObj>(NSObjectClass(), "NSScanner");
+  gScanner = objc_defineClass<NSScannerObj>(standin::nsObjectClass(), "NSScanner");
   class_addClassMethod(gScanner, sel("scannerWithString:"), scannerWithString);
   class_addMethod(gScanner, sel("string"), string);
   class_addMethod(gScanner, sel("scanLocation"), scanLocation);

@@ -17,7 +17,7 @@ Class gString = nil;
 Class gMutableString = nil;
 
 NSStringObj* asString(id obj) {
-  if (!NSIsString(obj))
+  if (!standin::isString(obj))
     objc_raise("NSInvalidArgumentException",
                std::string("expected a string, got an instance of ") + class_getName(object_getClass(obj)));
   return static_cast<NSStringObj*>(obj);
@@ -61,8 +61,8 @@ long long leadingInteger(const std::string& s, long long min, long long max) {
 }
 
 // ---- class methods ------------------------------------------------------------
-id stringWithUTF8String(id, SEL, const char* utf8) { return utf8 ? NSStringWithUTF8(utf8) : nil; }
-id stringWithFormat(id, SEL, id format, NSFormatArgs args) { return NSStringWithFormat(format, args); }
+id stringWithUTF8String(id, SEL, const char* utf8) { return utf8 ? standin::stringWithUTF8(utf8) : nil; }
+id stringWithFormat(id, SEL, id format, NSFormatArgs args) { return standin::stringWithFormat(format, args); }
 id emptyString(id, SEL) { return makeString({}); }
 id stringWithString(id, SEL, id other) { return makeString(asString(other)->utf8); }
 
@@ -73,20 +73,20 @@ id description(id self, SEL) { return self; }
 id copy(id self, SEL) { return objc_retain(self); }
 
 BOOL hasPrefix(id self, SEL, id prefix) {
-  if (!NSIsString(prefix)) return NO;
+  if (!standin::isString(prefix)) return NO;
   const std::string& p = text(prefix);
   return !p.empty() && text(self).compare(0, p.size(), p) == 0;
 }
 
 BOOL hasSuffix(id self, SEL, id suffix) {
-  if (!NSIsString(suffix)) return NO;
+  if (!standin::isString(suffix)) return NO;
   const std::string& s = text(self);
   const std::string& p = text(suffix);
   return !p.empty() && s.size() >= p.size() && s.compare(s.size() - p.size(), p.size(), p) == 0;
 }
 
-BOOL isEqualToString(id self, SEL, id other) { return NSIsString(other) && text(self) == text(other); }
-BOOL isEqual(id self, SEL, id other) { return self == other || (NSIsString(other) && text(self) == text(other)); }
+BOOL isEqualToString(id self, SEL, id other) { return standin::isString(other) && text(self) == text(other); }
+BOOL isEqual(id self, SEL, id other) { return self == other || (standin::isString(other) && text(self) == text(other)); }
 
 NSUInteger hash(id self, SEL) {
   NSUInteger h = 1469598103934665603ull;  // FNV-1a
@@ -106,7 +106,7 @@ id componentsSeparatedByString(id self, SEL, id separatorObj) {
       parts.push_back(makeString(s.substr(from, at - from)));
     parts.push_back(makeString(s.substr(from)));
   }
-  return NSArrayWith(parts);
+  return standin::arrayWith(parts);
 }
 
 id substringWithRange(id self, SEL, NSRange range) {
@@ -153,9 +153,9 @@ id classDescription(id self, SEL) { return makeString(class_getName(reinterpret_
 
 id NSStringFromClass(Class cls) { return cls ? makeString(class_getName(cls)) : nil; }
 
-bool NSIsString(id obj) { return obj && gString && class_isSubclassOf(obj->isa, gString); }
+bool standin::isString(id obj) { return obj && gString && class_isSubclassOf(obj->isa, gString); }
 
-id NSStr(const char* literal) {
+id standin::str(const char* literal) {
   static std::mutex lock;
   static auto* constants = new std::map<std::string, id>;
   std::lock_guard guard(lock);
@@ -169,19 +169,19 @@ id NSStr(const char* literal) {
   return slot;
 }
 
-id NSStringWithUTF8(std::string_view utf8) {
+id standin::stringWithUTF8(std::string_view utf8) {
   if (!utf8IsValid(utf8)) return nil;
   return makeString(std::string(utf8));
 }
 
-std::string NSStringUTF8(id str) { return str ? asString(str)->utf8 : std::string(); }
+std::string standin::utf8Of(id str) { return str ? asString(str)->utf8 : std::string(); }
 
-id NSStringWithFormat(id format, const NSFormatArgs& args) {
-  return makeString(NSFormatToUTF8(NSStringUTF8(format), args));
+id standin::stringWithFormat(id format, const NSFormatArgs& args) {
+  return makeString(standin::formatToUTF8(standin::utf8Of(format), args));
 }
 
 void registerNSString() {
-  gString = objc_defineClass<NSStringObj>(NSObjectClass(), "NSString");
+  gString = objc_defineClass<NSStringObj>(standin::nsObjectClass(), "NSString");
   gMutableString = objc_defineClass<NSStringObj>(gString, "NSMutableString");
   Class c = gString;
   class_addClassMethod(c, sel("stringWithUTF8String:"), stringWithUTF8String);
@@ -206,6 +206,6 @@ void registerNSString() {
   class_addMethod(c, sel("intValue"), intValue);
   class_addMethod(c, sel("doubleValue"), doubleValue);
   class_addMethod(c, sel("floatValue"), floatValue);
-  class_addMethod(NSObjectClass(), sel("description"), objectDescription);
-  class_addClassMethod(NSObjectClass(), sel("description"), classDescription);
+  class_addMethod(standin::nsObjectClass(), sel("description"), objectDescription);
+  class_addClassMethod(standin::nsObjectClass(), sel("description"), classDescription);
 }

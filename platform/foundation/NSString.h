@@ -78,12 +78,5 @@ NSFormatArg formatArgOf(T value) {
 }
 
 }  // namespace standin
-#define NSFormatArgOf standin::formatArgOf  // env-rename: old name
-#define NSFormatToUTF8 standin::formatToUTF8  // env-rename: old name
-#define NSIsString standin::isString  // env-rename: old name
-#define NSStr standin::str  // env-rename: old name
-#define NSStringUTF8 standin::utf8Of  // env-rename: old name
-#define NSStringWithFormat standin::stringWithFormat  // env-rename: old name
-#define NSStringWithUTF8 standin::stringWithUTF8  // env-rename: old name
 
 void registerNSString();

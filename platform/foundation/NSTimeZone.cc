@@ -32,20 +32,20 @@ id makeZone(Class cls, const std::string& name) {
 }
 
 id timeZoneWithName(id self, SEL, id name) {
-  if (!NSIsString(name) || !icuKnows(NSStringUTF8(name))) return nil;
-  return makeZone(reinterpret_cast<Class>(self), NSStringUTF8(name));
+  if (!standin::isString(name) || !icuKnows(standin::utf8Of(name))) return nil;
+  return makeZone(reinterpret_cast<Class>(self), standin::utf8Of(name));
 }
 // The device's system, local and default zones are all the current one here.
 id currentZone(id self, SEL) { return makeZone(reinterpret_cast<Class>(self), currentTimeZoneName()); }
 
-id name(id self, SEL) { return NSStringWithUTF8(asZone(self)->name); }
+id name(id self, SEL) { return standin::stringWithUTF8(asZone(self)->name); }
 
 NSInteger secondsFromGMTForDate(id self, SEL, id date) {
   const icu::TimeZone* zone = cachedICUTimeZone(asZone(self)->name);
   if (!zone) return 0;
   int32_t raw = 0, dst = 0;
   UErrorCode status = U_ZERO_ERROR;
-  zone->getOffset(icuDateFromReference(NSDateTimeIntervalSinceReferenceDate(date)), false, raw, dst, status);
+  zone->getOffset(icuDateFromReference(standin::timeIntervalSinceReferenceDate(date)), false, raw, dst, status);
   return U_SUCCESS(status) ? (raw + dst) / 1000 : 0;
 }
 
@@ -56,19 +56,19 @@ NSUInteger hash(id self, SEL) { return std::hash<std::string>{}(asZone(self)->na
 
 }  // namespace
 
-Class NSTimeZoneClass() { return gTimeZone; }
+Class standin::nsTimeZoneClass() { return gTimeZone; }
 
 std::unique_ptr<icu::TimeZone> icuTimeZoneNamed(const std::string& name) {
   if (!icuKnows(name)) return nullptr;
   return std::unique_ptr<icu::TimeZone>(icu::TimeZone::createTimeZone(icu::UnicodeString::fromUTF8(name)));
 }
 
-id NSTimeZoneWithName(const std::string& ianaName) {
+id standin::timeZoneWithName(const std::string& ianaName) {
   if (!icuKnows(ianaName)) return nil;
   return makeZone(gTimeZone, ianaName);
 }
 
-bool NSSetCurrentTimeZone(const std::string& ianaName) {
+bool standin::setCurrentTimeZone(const std::string& ianaName) {
   if (!icuKnows(ianaName)) return false;
   std::lock_guard lock(gCurrentMutex);
   gCurrentName = ianaName;
@@ -82,13 +82,13 @@ std::string currentTimeZoneName() {
 
 // The host sets the zone before it starts anything that reads it; the
 // reference stays valid until the next set.
-const std::string& NSCurrentTimeZoneName() {
+const std::string& standin::currentZoneName() {
   std::lock_guard lock(gCurrentMutex);
   return gCurrentName;
 }
 
 void registerNSTimeZoneClass() {
-  gTimeZone = objc_defineClass<NSTimeZoneObj>(NSObjectClass(), "NSTimeZone");
+  gTimeZone = objc_defineClass<NSTimeZoneObj>(standin::nsObjectClass(), "NSTimeZone");
   Class c = gTimeZone;
   class_addClassMethod(c, sel("timeZoneWithName:"), timeZoneWithName);
   class_addClassMethod(c, sel("systemTimeZone"), currentZone);

@@ -33,8 +33,8 @@ bool isValidURLText(const std::string& text) {
 
 NSURLObj* asURL(id obj) { return static_cast<NSURLObj*>(obj); }
 
-id URLWithString(id, SEL, id text) { return NSIsString(text) ? NSURLWithUTF8(NSStringUTF8(text)) : nil; }
-id absoluteString(id self, SEL) { return NSStringWithUTF8(asURL(self)->text); }
+id URLWithString(id, SEL, id text) { return standin::isString(text) ? standin::urlWithUTF8(standin::utf8Of(text)) : nil; }
+id absoluteString(id self, SEL) { return standin::stringWithUTF8(asURL(self)->text); }
 
 // The letters before the first ":", when they form a scheme.
 id scheme(id self, SEL) {
@@ -43,7 +43,7 @@ id scheme(id self, SEL) {
   if (colon == 0 || colon == std::string::npos || !std::isalpha(static_cast<unsigned char>(text[0]))) return nil;
   for (size_t i = 0; i < colon; ++i)
     if (!std::isalnum(static_cast<unsigned char>(text[i])) && !std::strchr("+-.", text[i])) return nil;
-  return NSStringWithUTF8(text.substr(0, colon));
+  return standin::stringWithUTF8(text.substr(0, colon));
 }
 
 BOOL isEqual(id self, SEL, id other) {
@@ -54,7 +54,7 @@ id copy(id self, SEL) { return objc_retain(self); }
 
 }  // namespace
 
-id NSURLWithUTF8(const std::string& text) {
+id standin::urlWithUTF8(const std::string& text) {
   if (!isValidURLText(text)) return nil;
   auto* url = static_cast<NSURLObj*>(msgSend<id>(gURL, sel("alloc")));
   url->text = text;
@@ -62,7 +62,7 @@ id NSURLWithUTF8(const std::string& text) {
 }
 
 void registerNSURL() {
-  gURL = objc_defineClass<NSURLObj>(NSObjectClass(), "NSURL");
+  gURL = objc_defineClass<NSURLObj>(standin::nsObjectClass(), "NSURL");
   class_addClassMethod(gURL, sel("URLWithString:"), URLWithString);
   class_addMethod(gURL, sel("absoluteString"), absoluteString);
   class_addMethod(gURL, sel("description"), absoluteString);

@@ -16,6 +16,5 @@ namespace standin {
 id urlWithUTF8(const std::string& text);
 
 }  // namespace standin
-#define NSURLWithUTF8 standin::urlWithUTF8  // env-rename: old name
 
 void registerNSURL();

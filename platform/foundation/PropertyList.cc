@@ -50,8 +50,8 @@ id integerObject(plist_t node) {
   uint64_t value = 0;
   plist_get_uint_val(node, &value);
   if (value > static_cast<uint64_t>(INT64_MAX) && isUnsignedAboveInt64Max(node))
-    return NSNumberWithUnsignedLongLong(value);
-  return NSNumberWithLongLong(static_cast<long long>(value));
+    return standin::numberWithUnsignedLongLong(value);
+  return standin::numberWithLongLong(static_cast<long long>(value));
 }
 
 // libplist parses XML nesting by recursion and frees its trees the same
@@ -103,45 +103,45 @@ class XMLConverter {
       case PLIST_BOOLEAN: {
         uint8_t value = 0;
         plist_get_bool_val(node, &value);
-        return NSNumberWithBool(value != 0);
+        return standin::numberWithBool(value != 0);
       }
       case PLIST_UINT: return integerObject(node);
       case PLIST_REAL: {
         double value = 0;
         plist_get_real_val(node, &value);
-        return NSNumberWithDouble(value);
+        return standin::numberWithDouble(value);
       }
       case PLIST_STRING:
       case PLIST_KEY: {
         uint64_t length = 0;
         const char* text = plist_get_string_ptr(node, &length);
         if (!text || !budget_.takeBytes(length, error_)) return nil;
-        id string = NSStringWithUTF8(std::string_view(text, length));
+        id string = standin::stringWithUTF8(std::string_view(text, length));
         return string ? string : fail("text that is not UTF-8");
       }
       case PLIST_DATE: {
         int32_t seconds = 0, microseconds = 0;  // since 2001-01-01, as NSDate counts
         plist_get_date_val(node, &seconds, &microseconds);
-        return NSDateWithTimeIntervalSinceReferenceDate(seconds + microseconds / 1e6);
+        return standin::dateWithTimeIntervalSinceReferenceDate(seconds + microseconds / 1e6);
       }
       case PLIST_DATA: {
         uint64_t length = 0;
         const char* bytes = plist_get_data_ptr(node, &length);
         if (!budget_.takeBytes(length, error_)) return nil;
-        return NSDataWithBytes(bytes, length);
+        return standin::dataWithBytes(bytes, length);
       }
       case PLIST_UID: {
         uint64_t value = 0;
         plist_get_uid_val(node, &value);
-        return NSNumberWithUnsignedLongLong(value);
+        return standin::numberWithUnsignedLongLong(value);
       }
       case PLIST_ARRAY: {
         std::vector<id> items;
-        return arrayItems(node, depth, &items) ? NSArrayWith(items) : nil;
+        return arrayItems(node, depth, &items) ? standin::arrayWith(items) : nil;
       }
       case PLIST_DICT: {
         std::vector<std::pair<id, id>> entries;
-        return dictionaryEntries(node, depth, &entries) ? NSDictionaryWith(entries) : nil;
+        return dictionaryEntries(node, depth, &entries) ? standin::dictionaryWith(entries) : nil;
       }
       default: return fail("value of an unknown type");
     }
@@ -178,7 +178,7 @@ class XMLConverter {
       std::string keyText = key ? key : "";
       std::free(key);
       if (!value) break;
-      id keyObject = NSStringWithUTF8(keyText);
+      id keyObject = standin::stringWithUTF8(keyText);
       id object = keyObject ? this->object(value, depth + 1) : fail("key that is not UTF-8");
       if (!object) {
         ok = false;
@@ -206,7 +206,7 @@ id readXML(std::string_view bytes, std::string* error) {
   if (bytes.size() > UINT32_MAX) return *error = "too large", nil;
   if (!xmlShapeWithinLimits(bytes, error)) return nil;
   std::string canonical;
-  if (!NSCanonicalXMLIntegers(bytes, &canonical, error)) return nil;
+  if (!standin::canonicalXMLIntegers(bytes, &canonical, error)) return nil;
   if (canonical.size() > UINT32_MAX) return *error = "too large", nil;
   plist_t root = nullptr;
   plist_from_xml(canonical.data(), static_cast<uint32_t>(canonical.size()), &root);
@@ -218,9 +218,9 @@ id readXML(std::string_view bytes, std::string* error) {
 
 // The root object of the bytes, or nil with the reason.
 id readPropertyList(std::string_view bytes, std::string* error) {
-  if (NSIsBinaryPropertyList(bytes)) {
+  if (standin::isBinaryPropertyList(bytes)) {
     PropertyListBudget budget;
-    return NSBinaryPropertyListRead(bytes, budget, error);
+    return standin::readBinaryPropertyList(bytes, budget, error);
   }
   return readXML(bytes, error);
 }
@@ -233,11 +233,11 @@ id readPropertyList(std::string_view bytes, std::string* error) {
 id readDevicePropertyList(std::string_view devicePath) {
   std::string contents;
   const NSFileReadStatus status =
-      NSReadRegularFile(NSResolveDevicePath(devicePath), kMaxPropertyListFileBytes, &contents);
+      standin::readRegularFile(standin::resolveDevicePath(devicePath), kMaxPropertyListFileBytes, &contents);
   std::string error;
   id root = nil;
   if (status == NSFileReadStatus::Read) root = readPropertyList(contents, &error);
-  else if (status != NSFileReadStatus::Missing) error = NSFileReadStatusText(status, kMaxPropertyListFileBytes);
+  else if (status != NSFileReadStatus::Missing) error = standin::fileReadStatusText(status, kMaxPropertyListFileBytes);
   if (!root && !error.empty())
     StandInNote("property list " + std::string(devicePath) + " not read: " + error);
   return root;
@@ -247,8 +247,8 @@ id readDevicePropertyList(std::string_view devicePath) {
 // any failure it releases the receiver and answers nil.
 id dictionaryInitWithContentsOfFile(id self, SEL, id path) {
   AutoreleasePool pool;
-  id root = NSIsString(path) ? readDevicePropertyList(NSStringUTF8(path)) : nil;
-  if (!NSIsDictionary(root)) {
+  id root = standin::isString(path) ? readDevicePropertyList(standin::utf8Of(path)) : nil;
+  if (!standin::isDictionary(root)) {
     objc_release(self);
     return nil;
   }
@@ -260,13 +260,13 @@ id dictionaryInitWithContentsOfFile(id self, SEL, id path) {
 
 id arrayInitWithContentsOfFile(id self, SEL, id path) {
   AutoreleasePool pool;
-  id root = NSIsString(path) ? readDevicePropertyList(NSStringUTF8(path)) : nil;
-  if (!NSIsArray(root)) {
+  id root = standin::isString(path) ? readDevicePropertyList(standin::utf8Of(path)) : nil;
+  if (!standin::isArray(root)) {
     objc_release(self);
     return nil;
   }
   auto* array = static_cast<NSArrayObj*>(self);
-  for (id item : NSArrayItems(root)) array->items.push_back(objc_retain(item));
+  for (id item : standin::arrayItems(root)) array->items.push_back(objc_retain(item));
   return self;
 }
 
@@ -293,18 +293,18 @@ bool PropertyListBudget::takeBytes(std::size_t bytes, std::string* error) {
   return false;
 }
 
-id NSPropertyListFromBytes(const char* bytes, std::size_t length) {
+id standin::propertyListFromBytes(const char* bytes, std::size_t length) {
   if (!bytes || length == 0) return nil;
   std::string error;
   return readPropertyList(std::string_view(bytes, length), &error);
 }
 
-id NSPropertyListWithContentsOfDevicePath(std::string_view devicePath) { return readDevicePropertyList(devicePath); }
+id standin::propertyListWithContentsOfDevicePath(std::string_view devicePath) { return readDevicePropertyList(devicePath); }
 
-id propertyListFromHostFile(const std::string& hostPath) {
+id standin::propertyListFromHostFile(const std::string& hostPath) {
   std::string contents;
-  if (NSReadRegularFile(hostPath, kMaxPropertyListFileBytes, &contents) != NSFileReadStatus::Read) return nil;
-  return NSPropertyListFromBytes(contents.data(), contents.size());
+  if (standin::readRegularFile(hostPath, kMaxPropertyListFileBytes, &contents) != NSFileReadStatus::Read) return nil;
+  return standin::propertyListFromBytes(contents.data(), contents.size());
 }
 
 void registerPropertyLists() {

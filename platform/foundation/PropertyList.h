@@ -34,7 +34,5 @@ id propertyListWithContentsOfDevicePath(std::string_view devicePath);
 id propertyListFromHostFile(const std::string& hostPath);
 
 }  // namespace standin
-#define NSPropertyListFromBytes standin::propertyListFromBytes  // env-rename: old name
-#define NSPropertyListWithContentsOfDevicePath standin::propertyListWithContentsOfDevicePath  // env-rename: old name
 
 void registerPropertyLists();

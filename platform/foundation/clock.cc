@@ -19,23 +19,23 @@ NSTimeInterval realNow() {
 
 }  // namespace
 
-NSTimeInterval NSClockNow() {
+NSTimeInterval standin::clockNow() {
   std::lock_guard lock(gClockMutex);
   return gFixed ? gFixedNow : realNow();
 }
 
-void NSClockSetFixed(NSTimeInterval sinceReference) {
+void standin::setFixedClock(NSTimeInterval sinceReference) {
   std::lock_guard lock(gClockMutex);
   gFixed = true;
   gFixedNow = sinceReference;
 }
 
-void NSClockUseReal() {
+void standin::useRealClock() {
   std::lock_guard lock(gClockMutex);
   gFixed = false;
 }
 
-bool NSClockIsFixed() {
+bool standin::clockIsFixed() {
   std::lock_guard lock(gClockMutex);
   return gFixed;
 }

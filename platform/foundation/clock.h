@@ -13,7 +13,3 @@ void useRealClock();
 bool clockIsFixed();
 
 }  // namespace standin
-#define NSClockIsFixed standin::clockIsFixed  // env-rename: old name
-#define NSClockNow standin::clockNow  // env-rename: old name
-#define NSClockSetFixed standin::setFixedClock  // env-rename: old name
-#define NSClockUseReal standin::useRealClock  // env-rename: old name

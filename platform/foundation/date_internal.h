@@ -20,9 +20,6 @@ Class nsTimeZoneClass();
 Class nsDateComponentsClass();
 
 }  // namespace standin
-#define NSDateClass standin::nsDateClass  // env-rename: old name
-#define NSDateComponentsClass standin::nsDateComponentsClass  // env-rename: old name
-#define NSTimeZoneClass standin::nsTimeZoneClass  // env-rename: old name
 
 // Foundation's identifiers of the calendars a user can pick.
 bool knownCalendarIdentifier(const std::string& identifier);

@@ -22,12 +22,12 @@ std::string under(const std::string& folder, std::string_view devicePath) {
 }
 }  // namespace
 
-void NSSetDeviceOverlay(const std::string& folder) { overlay() = folder; }
+void standin::setDeviceOverlay(const std::string& folder) { overlay() = folder; }
 
-void NSSetDeviceRoot(const std::string& r) { root() = r.empty() ? "/" : r; }
-const std::string& NSDeviceRoot() { return root(); }
+void standin::setDeviceRoot(const std::string& r) { root() = r.empty() ? "/" : r; }
+const std::string& standin::deviceRoot() { return root(); }
 
-std::string NSResolveDevicePath(std::string_view devicePath) {
+std::string standin::resolveDevicePath(std::string_view devicePath) {
   if (devicePath.empty() || devicePath.front() != '/') return std::string(devicePath);
   if (const std::string& o = overlay(); !o.empty()) {
     std::string layered = under(o, devicePath);
@@ -39,7 +39,7 @@ std::string NSResolveDevicePath(std::string_view devicePath) {
   return under(r, devicePath);
 }
 
-std::string NSDeviceWritablePath(std::string_view devicePath) {
+std::string standin::deviceWritablePath(std::string_view devicePath) {
   const std::string& o = overlay();
   if (o.empty() || devicePath.empty() || devicePath.front() != '/') return "";
   for (const auto& part : std::filesystem::path(devicePath))
@@ -51,7 +51,7 @@ std::string NSDeviceWritablePath(std::string_view devicePath) {
 }
 
 // Published NSFoundationVersionNumber values of the iOS releases simulated.
-bool NSFoundationVersionForSystemVersion(const std::string& version, double* result) {
+bool standin::foundationVersionForSystemVersion(const std::string& version, double* result) {
   static const std::map<std::string, double> versions = {
       {"7.0", 1047.20}, {"7.1", 1047.25}, {"8.0", 1140.11}, {"8.1", 1141.1}, {"8.2", 1142.14},
       {"8.3", 1144.17}, {"8.4", 1144.17}, {"9.0", 1240.1},  {"9.1", 1241.14}, {"9.2", 1242.12},

@@ -35,9 +35,3 @@ namespace standin {
 bool foundationVersionForSystemVersion(const std::string& version, double* result);
 
 }  // namespace standin
-#define NSDeviceRoot standin::deviceRoot  // env-rename: old name
-#define NSDeviceWritablePath standin::deviceWritablePath  // env-rename: old name
-#define NSFoundationVersionForSystemVersion standin::foundationVersionForSystemVersion  // env-rename: old name
-#define NSResolveDevicePath standin::resolveDevicePath  // env-rename: old name
-#define NSSetDeviceOverlay standin::setDeviceOverlay  // env-rename: old name
-#define NSSetDeviceRoot standin::setDeviceRoot  // env-rename: old name

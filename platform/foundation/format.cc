@@ -14,7 +14,7 @@ namespace {
 
 std::string describe(id obj) {
   if (!obj) return "(null)";
-  return NSStringUTF8(msgSend<id>(obj, "description"));
+  return standin::utf8Of(msgSend<id>(obj, "description"));
 }
 
 // Re-runs one conversion through snprintf with a conversion string we built ourselves
@@ -33,7 +33,7 @@ std::string printfOne(const std::string& conversion, T value) {
 
 }  // namespace
 
-std::string NSFormatToUTF8(std::string_view format, const NSFormatArgs& args) {
+std::string standin::formatToUTF8(std::string_view format, const NSFormatArgs& args) {
   std::string out;
   size_t next = 0;
   for (size_t i = 0; i < format.size(); ++i) {

@@ -52,20 +52,20 @@ NSFileReadStatus readRegular(int folder, const char* name, std::size_t maxBytes,
 
 }  // namespace
 
-NSFileReadStatus NSReadRegularFile(const std::string& hostPath, std::size_t maxBytes, std::string* contents) {
+NSFileReadStatus standin::readRegularFile(const std::string& hostPath, std::size_t maxBytes, std::string* contents) {
   return readRegular(AT_FDCWD, hostPath.c_str(), maxBytes, Bound::WholeFile, contents, nullptr);
 }
 
-NSFileReadStatus readRegularFileAt(int folder, const std::string& name, std::size_t maxBytes, std::string* contents,
+NSFileReadStatus standin::readRegularFileAt(int folder, const std::string& name, std::size_t maxBytes, std::string* contents,
                                    struct stat* info) {
   return readRegular(folder, name.c_str(), maxBytes, Bound::WholeFile, contents, info);
 }
 
-NSFileReadStatus readRegularFileHead(const std::string& hostPath, std::size_t maxBytes, std::string* contents) {
+NSFileReadStatus standin::readRegularFileHead(const std::string& hostPath, std::size_t maxBytes, std::string* contents) {
   return readRegular(AT_FDCWD, hostPath.c_str(), maxBytes, Bound::Head, contents, nullptr);
 }
 
-std::string NSFileReadStatusText(NSFileReadStatus status, std::size_t maxBytes) {
+std::string standin::fileReadStatusText(NSFileReadStatus status, std::size_t maxBytes) {
   switch (status) {
     case NSFileReadStatus::Read: return "was read";
     case NSFileReadStatus::Missing: return "does not exist";

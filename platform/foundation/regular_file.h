@@ -31,5 +31,3 @@ NSFileReadStatus readRegularFileHead(const std::string& hostPath, std::size_t ma
 std::string fileReadStatusText(NSFileReadStatus status, std::size_t maxBytes);
 
 }  // namespace standin
-#define NSFileReadStatusText standin::fileReadStatusText  // env-rename: old name
-#define NSReadRegularFile standin::readRegularFile  // env-rename: old name

@@ -35,7 +35,7 @@ std::vector<std::string> StandInNotes() {
   return notes().lines;
 }
 
-void StandInNotesClear() {
+void StandInNotesClearForTesting() {
   std::lock_guard guard(notes().lock);
   notes().lines.clear();
 }

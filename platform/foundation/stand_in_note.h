@@ -11,5 +11,5 @@
 
 void StandInNote(const std::string& text);
 std::vector<std::string> StandInNotes();
-void StandInNotesClear();
+void StandInNotesClearForTesting();
 void StandInNotesSetEcho(bool echo);  // on by default

@@ -79,7 +79,7 @@ bool isIntegerTag(std::string_view xml, std::size_t at) {
 
 }  // namespace
 
-bool NSCanonicalXMLIntegers(std::string_view xml, std::string* out, std::string* error) {
+bool standin::canonicalXMLIntegers(std::string_view xml, std::string* out, std::string* error) {
   out->clear();
   out->reserve(xml.size());
   std::size_t copied = 0;

@@ -15,4 +15,3 @@ namespace standin {
 bool canonicalXMLIntegers(std::string_view xml, std::string* out, std::string* error);
 
 }  // namespace standin
-#define NSCanonicalXMLIntegers standin::canonicalXMLIntegers  // env-rename: old name

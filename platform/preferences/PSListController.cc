@@ -16,17 +16,17 @@ namespace {
 PSListControllerObj* page(id self) { return static_cast<PSListControllerObj*>(self); }
 
 id string(id dictionary, const char* key) {
-  id value = msgSend<id>(dictionary, "objectForKey:", NSStr(key));
-  return NSIsString(value) ? value : nil;
+  id value = msgSend<id>(dictionary, "objectForKey:", standin::str(key));
+  return standin::isString(value) ? value : nil;
 }
 
-SEL selectorNamed(id name) { return name ? sel_registerName(NSStringUTF8(name).c_str()) : nullptr; }
+SEL selectorNamed(id name) { return name ? sel_registerName(standin::utf8Of(name).c_str()) : nullptr; }
 
 // One item of a plist as the framework makes it a specifier.
 id specifierFromItem(id item, id target, id bundle) {
-  if (!NSIsDictionary(item)) return nil;
+  if (!standin::isDictionary(item)) return nil;
   id cellName = string(item, "cell");
-  NSInteger cell = cellName ? PSCellTypeFromName(NSStringUTF8(cellName)) : -1;
+  NSInteger cell = cellName ? standin::cellTypeFromName(standin::utf8Of(cellName)) : -1;
   if (cell < 0) return nil;
   id key = string(item, "key");
   SEL get = selectorNamed(string(item, "get")), set = selectorNamed(string(item, "set"));
@@ -40,13 +40,13 @@ id specifierFromItem(id item, id target, id bundle) {
   id label = string(item, "label");
   id s = msgSend<id, id, id, SEL, SEL, id, NSInteger, id>(objc_getClass("PSSpecifier"),
                                                            "preferenceSpecifierNamed:target:set:get:detail:cell:edit:",
-                                                           label ? label : NSStr(""), target, set, get, detail, cell, nil);
-  for (id k : NSArrayItems(msgSend<id>(item, "allKeys")))
+                                                           label ? label : standin::str(""), target, set, get, detail, cell, nil);
+  for (id k : standin::arrayItems(msgSend<id>(item, "allKeys")))
     msgSend<void, id, id>(s, "setProperty:forKey:", msgSend<id, id>(item, "objectForKey:", k), k);
   if (id identifier = string(item, "id")) msgSend<void, id>(s, "setIdentifier:", identifier);
-  id values = msgSend<id>(item, "objectForKey:", NSStr("validValues"));
-  id titles = msgSend<id>(item, "objectForKey:", NSStr("validTitles"));
-  if (NSIsArray(values) && NSIsArray(titles)) msgSend<void, id, id>(s, "setValues:titles:", values, titles);
+  id values = msgSend<id>(item, "objectForKey:", standin::str("validValues"));
+  id titles = msgSend<id>(item, "objectForKey:", standin::str("validTitles"));
+  if (standin::isArray(values) && standin::isArray(titles)) msgSend<void, id, id>(s, "setValues:titles:", values, titles);
   if (id action = string(item, "action")) msgSend<void, SEL>(s, "setButtonAction:", selectorNamed(action));
   return s;
 }
@@ -60,23 +60,23 @@ id bundle(id self, SEL) {
 
 id loadSpecifiersFromPlistName(id self, SEL, id name, id target) {
   id from = msgSend<id>(self, "bundle");
-  std::string path = NSIsString(name) ? NSBundleHostPathForResource(from, NSStringUTF8(name), "plist") : "";
-  id plist = propertyListFromHostFile(path);
-  id items = NSIsDictionary(plist) ? msgSend<id>(plist, "objectForKey:", NSStr("items")) : nil;
-  if (!NSIsArray(items)) {
-    NSLog(NSStr("Preferences: no specifiers in %s"), path.c_str());
-    return NSArrayWith({});
+  std::string path = standin::isString(name) ? standin::bundleHostPathForResource(from, standin::utf8Of(name), "plist") : "";
+  id plist = standin::propertyListFromHostFile(path);
+  id items = standin::isDictionary(plist) ? msgSend<id>(plist, "objectForKey:", standin::str("items")) : nil;
+  if (!standin::isArray(items)) {
+    NSLog(standin::str("Preferences: no specifiers in %s"), path.c_str());
+    return standin::arrayWith({});
   }
   std::vector<id> specifiers;
-  for (id item : NSArrayItems(items))
+  for (id item : standin::arrayItems(items))
     if (id s = specifierFromItem(item, target, from)) specifiers.push_back(s);
-  return NSArrayWith(specifiers);
+  return standin::arrayWith(specifiers);
 }
 
 id specifiers(id self, SEL) { return page(self)->_specifiers; }
 
 id readPreferenceValue(id, SEL, id specifier) {
-  return msgSend<id, id>(specifier, "propertyForKey:", NSStr("default"));
+  return msgSend<id, id>(specifier, "propertyForKey:", standin::str("default"));
 }
 void setPreferenceValue(id, SEL, id, id) {}
 
@@ -88,7 +88,7 @@ void reloadSpecifiers(id self, SEL) {
 void reloadSpecifier(id, SEL, id) {}
 
 id specifierForID(id self, SEL, id identifier) {
-  for (id s : NSArrayItems(msgSend<id>(self, "specifiers")))
+  for (id s : standin::arrayItems(msgSend<id>(self, "specifiers")))
     if (msgSend<BOOL, id>(msgSend<id>(s, "identifier"), "isEqual:", identifier)) return s;
   return nil;
 }
@@ -104,7 +104,7 @@ void setSpecifier(id self, SEL, id specifier) {
 // a section of their own.
 id specifierAt(id self, NSInteger section, NSInteger row) {
   NSInteger s = -1, r = 0;
-  for (id item : NSArrayItems(msgSend<id>(self, "specifiers"))) {
+  for (id item : standin::arrayItems(msgSend<id>(self, "specifiers"))) {
     if (msgSend<NSInteger>(item, "cellType") == PSGroupCell) {
       ++s;
       r = 0;
@@ -140,7 +140,7 @@ void registerPSSpecifier();
 
 void registerPreferences() {
   registerPSSpecifier();
-  Class c = objc_defineClass<PSListControllerObj>(NSObjectClass(), "PSListController");
+  Class c = objc_defineClass<PSListControllerObj>(standin::nsObjectClass(), "PSListController");
   OBJC_IVAR(c, PSListControllerObj, _specifiers, "@");
   class_addMethod(c, sel("specifiers"), specifiers);
   class_addMethod(c, sel("bundle"), bundle);
@@ -153,7 +153,7 @@ void registerPreferences() {
   class_addMethod(c, sel("specifier"), specifier);
   class_addMethod(c, sel("setSpecifier:"), setSpecifier);
   class_addMethod(c, sel("tableView:cellForRowAtIndexPath:"), cellForRow);
-  Class cell = objc_defineClass<PSTableCellObj>(NSObjectClass(), "PSTableCell");
+  Class cell = objc_defineClass<PSTableCellObj>(standin::nsObjectClass(), "PSTableCell");
   class_addMethod(cell, sel("specifier"), cellSpecifier);
   class_addMethod(cell, sel("setChecked:"), setChecked);
   class_addMethod(cell, sel("isChecked"), isChecked);

@@ -33,7 +33,7 @@ id preferenceSpecifierNamed(id, SEL, id name, id target, SEL set, SEL get, id de
 id groupSpecifierWithName(id, SEL, id name) { return newSpecifier(name, nil, nullptr, nullptr, nil, PSGroupCell); }
 
 id init(id self, SEL) {
-  fieldsOf(self)->properties = objc_retain(NSMutableDictionaryWith());
+  fieldsOf(self)->properties = objc_retain(standin::mutableDictionaryWith());
   return self;
 }
 id name(id self, SEL) { return fieldsOf(self)->name; }
@@ -54,10 +54,10 @@ id values(id self, SEL) { return fieldsOf(self)->values; }
 id titleDictionary(id self, SEL) { return fieldsOf(self)->titleDictionary; }
 void setValuesTitles(id self, SEL, id values, id titles) {
   std::vector<std::pair<id, id>> entries;
-  std::vector<id> v = NSArrayItems(values), t = NSArrayItems(titles);
+  std::vector<id> v = standin::arrayItems(values), t = standin::arrayItems(titles);
   for (size_t i = 0; i < v.size() && i < t.size(); ++i) entries.emplace_back(v[i], t[i]);
   replace(fieldsOf(self)->values, values);
-  replace(fieldsOf(self)->titleDictionary, NSDictionaryWith(entries));
+  replace(fieldsOf(self)->titleDictionary, standin::dictionaryWith(entries));
 }
 void setButtonAction(id self, SEL, SEL action) { fieldsOf(self)->action = action; }
 SEL buttonAction(id self, SEL) { return fieldsOf(self)->action; }
@@ -70,7 +70,7 @@ PSSpecifierObj::~PSSpecifierObj() {
   for (id obj : {name, identifier, properties, values, titleDictionary}) objc_release(obj);
 }
 
-NSInteger PSCellTypeFromName(const std::string& name) {
+NSInteger standin::cellTypeFromName(const std::string& name) {
   static const char* const kNames[] = {
       "PSGroupCell",     "PSLinkCell",       "PSLinkListCell",       "PSListItemCell", "PSTitleValueCell",
       "PSSliderCell",    "PSSwitchCell",     "PSStaticTextCell",     "PSEditTextCell", "PSSegmentCell",
@@ -81,7 +81,7 @@ NSInteger PSCellTypeFromName(const std::string& name) {
 }
 
 void registerPSSpecifier() {
-  Class c = objc_defineClass<PSSpecifierObj>(NSObjectClass(), "PSSpecifier");
+  Class c = objc_defineClass<PSSpecifierObj>(standin::nsObjectClass(), "PSSpecifier");
   class_addClassMethod(c, sel("preferenceSpecifierNamed:target:set:get:detail:cell:edit:"), preferenceSpecifierNamed);
   class_addClassMethod(c, sel("groupSpecifierWithName:"), groupSpecifierWithName);
   class_addMethod(c, sel("init"), init);

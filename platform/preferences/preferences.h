@@ -52,7 +52,6 @@ namespace standin {
 NSInteger cellTypeFromName(const std::string& name);
 
 }  // namespace standin
-#define PSCellTypeFromName standin::cellTypeFromName  // env-rename: old name
 
 struct PSSpecifierObj : objc_object {
   id name = nullptr, identifier = nullptr, properties = nullptr;  // retained; properties mutable

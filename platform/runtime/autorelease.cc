@@ -66,7 +66,7 @@ id objc_autorelease(id obj) {
 }
 
 void registerNSAutoreleasePool() {
-  Class cls = objc_defineClass<PoolObject>(NSObjectClass(), "NSAutoreleasePool");
+  Class cls = objc_defineClass<PoolObject>(standin::nsObjectClass(), "NSAutoreleasePool");
   class_addMethod(cls, sel("init"), poolInit);
   class_addMethod(cls, sel("drain"), poolDrain);
 }

@@ -45,7 +45,7 @@ id self_(id self, SEL) { return self; }
 
 }  // namespace
 
-Class NSObjectClass() { return gNSObject; }
+Class standin::nsObjectClass() { return gNSObject; }
 
 void registerNSObject() {
   if (gNSObject) return;

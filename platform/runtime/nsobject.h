@@ -9,7 +9,6 @@ namespace standin {
 Class nsObjectClass();
 
 }  // namespace standin
-#define NSObjectClass standin::nsObjectClass  // env-rename: old name
 
 void registerNSObject();
 

@@ -7,14 +7,14 @@
 
 namespace {
 
-CGSize sizeWithFont(id self, SEL, id font) { return NSStringSizeWithFont(self, font); }
+CGSize sizeWithFont(id self, SEL, id font) { return standin::sizeOfStringWithFont(self, font); }
 
 }  // namespace
 
-CGSize NSStringSizeWithFont(id text, id font) {
-  if (!NSIsString(text)) return {};
-  const CGFloat width = UIFontLineAdvance(font, NSStringUTF8(text));
-  const CGFloat height = UIFontLineHeight(font);
+CGSize standin::sizeOfStringWithFont(id text, id font) {
+  if (!standin::isString(text)) return {};
+  const CGFloat width = standin::fontLineAdvance(font, standin::utf8Of(text));
+  const CGFloat height = standin::fontLineHeight(font);
   return CGSizeMake(std::ceil(width), std::ceil(height));
 }
 

@@ -12,6 +12,5 @@ namespace standin {
 CGSize sizeOfStringWithFont(id text, id font);
 
 }  // namespace standin
-#define NSStringSizeWithFont standin::sizeOfStringWithFont  // env-rename: old name
 
 void registerNSStringDrawing();  // after NSString and UIFont

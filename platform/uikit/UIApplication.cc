@@ -28,7 +28,7 @@ id sharedApplication(id, SEL) {
 id windows(id, SEL) {
   if (!gKeyWindow)
     gKeyWindow = msgSend<id, CGRect>(msgSend<id>(objc_getClass("UIWindow"), "alloc"), "initWithFrame:", kMainScreenBounds);
-  return NSArrayWith({gKeyWindow});
+  return standin::arrayWith({gKeyWindow});
 }
 id keyWindow(id self, SEL cmd) {
   windows(self, cmd);
@@ -39,15 +39,15 @@ id keyWindow(id self, SEL cmd) {
 
 void registerUIApplication() {
   if (objc_getClass("UIApplication")) return;
-  Class screenClass = objc_defineClass<objc_object>(NSObjectClass(), "UIScreen");
+  Class screenClass = objc_defineClass<objc_object>(standin::nsObjectClass(), "UIScreen");
   class_addClassMethod(screenClass, sel("mainScreen"), mainScreen);
   class_addMethod(screenClass, sel("scale"), scale);
   class_addMethod(screenClass, sel("bounds"), bounds);
 
-  Class windowClass = objc_defineClass<UIViewObj>(UIViewClass(), "UIWindow");
+  Class windowClass = objc_defineClass<UIViewObj>(standin::uiViewClass(), "UIWindow");
   class_addMethod(windowClass, sel("screen"), screen);
 
-  Class appClass = objc_defineClass<objc_object>(NSObjectClass(), "UIApplication");
+  Class appClass = objc_defineClass<objc_object>(standin::nsObjectClass(), "UIApplication");
   class_addClassMethod(appClass, sel("sharedApplication"), sharedApplication);
   class_addMethod(appClass, sel("windows"), windows);
   class_addMethod(appClass, sel("keyWindow"), keyWindow);

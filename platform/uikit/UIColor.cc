@@ -32,7 +32,7 @@ CGColorRef cgColor(id self, SEL) {
   UIColorObj* color = asColor(self);
   if (!color->cgColor) {
     const CGFloat* c = color->components;
-    color->cgColor = CGColorCreateRGBA(c[0], c[1], c[2], c[3]);
+    color->cgColor = standin::createColorRGBA(c[0], c[1], c[2], c[3]);
   }
   return color->cgColor;
 }
@@ -55,7 +55,7 @@ id colorWithAlphaComponent(id self, SEL, CGFloat alpha) {
 
 BOOL isEqual(id self, SEL, id other) {
   CGFloat theirs[4];
-  return UIColorGetRGBA(other, theirs) && RGBAColorSameComponents(asColor(self)->components, theirs);
+  return standin::colorGetRGBA(other, theirs) && RGBAColorSameComponents(asColor(self)->components, theirs);
 }
 
 NSUInteger hash(id self, SEL) { return RGBAColorHash(asColor(self)->components); }
@@ -64,9 +64,9 @@ NSUInteger hash(id self, SEL) { return RGBAColorHash(asColor(self)->components);
 
 UIColorObj::~UIColorObj() { CGColorRelease(cgColor); }
 
-id UIColorWithRGBA(CGFloat r, CGFloat g, CGFloat b, CGFloat a) { return makeColor(gUIColor, r, g, b, a); }
+id standin::colorWithRGBA(CGFloat r, CGFloat g, CGFloat b, CGFloat a) { return makeColor(gUIColor, r, g, b, a); }
 
-bool UIColorGetRGBA(id color, CGFloat out[4]) {
+bool standin::colorGetRGBA(id color, CGFloat out[4]) {
   if (!color || !gUIColor || !class_isSubclassOf(object_getClass(color), gUIColor)) return false;
   for (int i = 0; i < 4; ++i) out[i] = asColor(color)->components[i];
   return true;
@@ -74,7 +74,7 @@ bool UIColorGetRGBA(id color, CGFloat out[4]) {
 
 void registerUIColor() {
   if (gUIColor) return;
-  Class cls = gUIColor = objc_defineClass<UIColorObj>(NSObjectClass(), "UIColor");
+  Class cls = gUIColor = objc_defineClass<UIColorObj>(standin::nsObjectClass(), "UIColor");
   class_addClassMethod(cls, sel("colorWithRed:green:blue:alpha:"), colorWithRGBA);
   class_addClassMethod(cls, sel("colorWithWhite:alpha:"), colorWithWhite);
   class_addClassMethod(cls, sel("colorWithCIColor:"), colorWithCIColor);

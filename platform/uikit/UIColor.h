@@ -19,7 +19,5 @@ id colorWithRGBA(CGFloat r, CGFloat g, CGFloat b, CGFloat a);  // autoreleased
 bool colorGetRGBA(id color, CGFloat out[4]);
 
 }  // namespace standin
-#define UIColorGetRGBA standin::colorGetRGBA  // env-rename: old name
-#define UIColorWithRGBA standin::colorWithRGBA  // env-rename: old name
 
 void registerUIColor();

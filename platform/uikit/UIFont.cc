@@ -67,7 +67,7 @@ id makeFont(Class cls, CGFloat pointSize) {
   if (!(pointSize > 0) || !std::isfinite(pointSize)) pointSize = 0;
   id font = objc_new(cls);
   asFont(font)->pointSize = pointSize;
-  asFont(font)->vertical = UIFontSystemVerticalMetrics();
+  asFont(font)->vertical = standin::systemFontVerticalMetrics();
   const CGFloat metricsSize = std::min(pointSize, kMaxMetricsFontSize);
   if (metricsSize > 0) asFont(font)->metrics = FontMetrics::forSize(systemFace().face, metricsSize);
   if (asFont(font)->metrics) asFont(font)->scaledFont = asFont(font)->metrics->scaledFont();
@@ -78,20 +78,20 @@ id makeFont(Class cls, CGFloat pointSize) {
 id systemFontOfSize(id cls, SEL, CGFloat size) { return makeFont(reinterpret_cast<Class>(cls), size); }
 id fontWithSize(id self, SEL, CGFloat size) { return makeFont(self->isa, size); }
 CGFloat pointSize(id self, SEL) { return asFont(self)->pointSize; }
-CGFloat lineHeight(id self, SEL) { return UIFontLineHeight(self); }
-CGFloat ascender(id self, SEL) { return UIFontAscender(self); }
+CGFloat lineHeight(id self, SEL) { return standin::fontLineHeight(self); }
+CGFloat ascender(id self, SEL) { return standin::fontAscender(self); }
 CGFloat descender(id self, SEL) { return -asFont(self)->pointSize * asFont(self)->vertical.descender; }
 CGFloat leading(id self, SEL) { return asFont(self)->pointSize * asFont(self)->vertical.leading; }
-id familyName(id, SEL) { return NSStringWithUTF8(systemFace().family); }
-id fontName(id, SEL) { return NSStringWithUTF8(systemFace().postScriptName); }
+id familyName(id, SEL) { return standin::stringWithUTF8(systemFace().family); }
+id fontName(id, SEL) { return standin::stringWithUTF8(systemFace().postScriptName); }
 
 }  // namespace
 
 UIFontObj::~UIFontObj() = default;
 
-id UIFontSystemFontOfSize(CGFloat pointSize) { return makeFont(gUIFont, pointSize); }
+id standin::systemFontOfSize(CGFloat pointSize) { return makeFont(gUIFont, pointSize); }
 
-CGFloat UIFontLineAdvance(id font, std::string_view utf8) {
+CGFloat standin::fontLineAdvance(id font, std::string_view utf8) {
   if (!font || !gUIFont || !class_isSubclassOf(object_getClass(font), gUIFont)) return 0;
   FontMetrics* metrics = asFont(font)->metrics.get();
   return metrics ? metrics->lineAdvance(utf8) * asFont(font)->metricsScale : 0;
@@ -99,19 +99,19 @@ CGFloat UIFontLineAdvance(id font, std::string_view utf8) {
 
 // The device's line: its system font's vertical metrics times the size,
 // whatever face draws the glyphs.
-CGFloat UIFontLineHeight(id font) {
+CGFloat standin::fontLineHeight(id font) {
   if (!font || !gUIFont || !class_isSubclassOf(object_getClass(font), gUIFont)) return 0;
   return asFont(font)->pointSize * asFont(font)->vertical.lineHeight();
 }
 
-CGFloat UIFontAscender(id font) {
+CGFloat standin::fontAscender(id font) {
   if (!font || !gUIFont || !class_isSubclassOf(object_getClass(font), gUIFont)) return 0;
   return asFont(font)->pointSize * asFont(font)->vertical.ascender;
 }
 
 void registerUIFont() {
   if (gUIFont) return;
-  Class cls = gUIFont = objc_defineClass<UIFontObj>(NSObjectClass(), "UIFont");
+  Class cls = gUIFont = objc_defineClass<UIFontObj>(standin::nsObjectClass(), "UIFont");
   class_addClassMethod(cls, sel("systemFontOfSize:"), systemFontOfSize);
   class_addMethod(cls, sel("fontWithSize:"), fontWithSize);
   class_addMethod(cls, sel("pointSize"), pointSize);

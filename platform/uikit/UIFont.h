@@ -53,9 +53,5 @@ CGFloat fontLineHeight(id font);
 CGFloat fontAscender(id font);
 
 }  // namespace standin
-#define UIFontAscender standin::fontAscender  // env-rename: old name
-#define UIFontLineAdvance standin::fontLineAdvance  // env-rename: old name
-#define UIFontLineHeight standin::fontLineHeight  // env-rename: old name
-#define UIFontSystemFontOfSize standin::systemFontOfSize  // env-rename: old name
 
 void registerUIFont();

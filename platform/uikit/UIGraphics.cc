@@ -53,7 +53,7 @@ void UIGraphicsBeginImageContext(CGSize size) { UIGraphicsBeginImageContextWithO
 
 void UIGraphicsBeginImageContextWithOptions(CGSize size, BOOL opaque, CGFloat scale) {
   if (!(scale > 0) || !std::isfinite(scale)) scale = kMainScreenScale;
-  CGContextRef context = CGBitmapContextCreateForSize(size, scale, opaque);
+  CGContextRef context = standin::createBitmapContextForSize(size, scale, opaque);
   stacks().images.push_back(context);
   stacks().current.push_back(CGContextRetain(context));
 }
@@ -77,7 +77,7 @@ id UIGraphicsGetImageFromCurrentImageContext() {
   if (images.empty() || !images.back()) return nil;
   CGContextRef context = images.back();
   cairo_surface_t* copy = snapshot(context->surface);
-  id image = UIImageWithSurface(copy, context->scale);
+  id image = standin::imageWithSurface(copy, context->scale);
   cairo_surface_destroy(copy);
   return image;
 }

@@ -74,20 +74,20 @@ cairo_surface_t* readImage(const std::string& devicePath, std::string* chosen) {
   std::string bytes, error;
   NSFileReadStatus status = NSFileReadStatus::Missing;
   for (const std::string& candidate : retinaCandidates(devicePath)) {
-    status = NSReadRegularFile(NSResolveDevicePath(candidate), kMaxImageFileBytes, &bytes);
+    status = standin::readRegularFile(standin::resolveDevicePath(candidate), kMaxImageFileBytes, &bytes);
     *chosen = candidate;
     if (status != NSFileReadStatus::Missing) break;
   }
   cairo_surface_t* surface = nullptr;
-  if (status == NSFileReadStatus::Read) surface = UIImageDecode(bytes, &error);
-  else if (status != NSFileReadStatus::Missing) error = NSFileReadStatusText(status, kMaxImageFileBytes);
+  if (status == NSFileReadStatus::Read) surface = standin::decodeImage(bytes, &error);
+  else if (status != NSFileReadStatus::Missing) error = standin::fileReadStatusText(status, kMaxImageFileBytes);
   if (!surface && !error.empty()) StandInNote("image " + *chosen + " not read: " + error);
   return surface;
 }
 
 // The receiver is released when no image can be read, as init methods do.
 id initWithContentsOfFile(id self, SEL, id path) {
-  const std::string devicePath = NSIsString(path) ? NSStringUTF8(path) : std::string();
+  const std::string devicePath = standin::isString(path) ? standin::utf8Of(path) : std::string();
   std::string chosen;
   cairo_surface_t* surface = devicePath.empty() ? nullptr : readImage(devicePath, &chosen);
   if (!surface) {
@@ -114,7 +114,7 @@ CGSize size(id self, SEL) {
 CGFloat scale(id self, SEL) { return asImage(self)->scale; }
 
 void drawInRect(id self, SEL, CGRect rect) {
-  CGContextDrawSurfaceInRect(UIGraphicsGetCurrentContext(), asImage(self)->surface, rect);
+  standin::drawSurfaceInRect(UIGraphicsGetCurrentContext(), asImage(self)->surface, rect);
 }
 
 }  // namespace
@@ -123,7 +123,7 @@ UIImageObj::~UIImageObj() {
   if (surface) cairo_surface_destroy(surface);
 }
 
-id UIImageWithSurface(cairo_surface_t* surface, CGFloat scale) {
+id standin::imageWithSurface(cairo_surface_t* surface, CGFloat scale) {
   if (!surface || cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS || !(scale > 0)) return nil;
   id image = objc_new(gUIImage);
   asImage(image)->surface = cairo_surface_reference(surface);
@@ -131,29 +131,29 @@ id UIImageWithSurface(cairo_surface_t* surface, CGFloat scale) {
   return objc_autorelease(image);
 }
 
-cairo_surface_t* UIImageSurface(id image) {
+cairo_surface_t* standin::imageSurface(id image) {
   UIImageObj* obj = asImage(image);
   return obj ? obj->surface : nullptr;
 }
 
-bool UIImageWritePNG(id image, const std::string& hostPath) {
-  cairo_surface_t* surface = UIImageSurface(image);
+bool standin::writeImagePNG(id image, const std::string& hostPath) {
+  cairo_surface_t* surface = standin::imageSurface(image);
   return surface && cairo_surface_write_to_png(surface, hostPath.c_str()) == CAIRO_STATUS_SUCCESS;
 }
 
-int UIImagePixelWidth(id image) {
-  cairo_surface_t* surface = UIImageSurface(image);
+int standin::imagePixelWidth(id image) {
+  cairo_surface_t* surface = standin::imageSurface(image);
   return surface ? cairo_image_surface_get_width(surface) : 0;
 }
 
-int UIImagePixelHeight(id image) {
-  cairo_surface_t* surface = UIImageSurface(image);
+int standin::imagePixelHeight(id image) {
+  cairo_surface_t* surface = standin::imageSurface(image);
   return surface ? cairo_image_surface_get_height(surface) : 0;
 }
 
-UIImagePixel UIImageReadPixel(id image, int x, int y) {
-  cairo_surface_t* surface = UIImageSurface(image);
-  if (!surface || x < 0 || y < 0 || x >= UIImagePixelWidth(image) || y >= UIImagePixelHeight(image)) return {};
+UIImagePixel standin::readImagePixel(id image, int x, int y) {
+  cairo_surface_t* surface = standin::imageSurface(image);
+  if (!surface || x < 0 || y < 0 || x >= standin::imagePixelWidth(image) || y >= standin::imagePixelHeight(image)) return {};
   cairo_surface_flush(surface);
   const unsigned char* row = cairo_image_surface_get_data(surface) + y * cairo_image_surface_get_stride(surface);
   const auto argb = reinterpret_cast<const std::uint32_t*>(row)[x];  // native-endian ARGB, premultiplied
@@ -169,7 +169,7 @@ UIImagePixel UIImageReadPixel(id image, int x, int y) {
 
 void registerUIImage() {
   if (gUIImage) return;
-  Class cls = gUIImage = objc_defineClass<UIImageObj>(NSObjectClass(), "UIImage");
+  Class cls = gUIImage = objc_defineClass<UIImageObj>(standin::nsObjectClass(), "UIImage");
   class_addMethod(cls, sel("initWithContentsOfFile:"), initWithContentsOfFile);
   class_addClassMethod(cls, sel("imageWithContentsOfFile:"), imageWithContentsOfFile);
   class_addMethod(cls, sel("size"), size);

@@ -52,11 +52,5 @@ int imagePixelWidth(id image);
 int imagePixelHeight(id image);
 
 }  // namespace standin
-#define UIImagePixelHeight standin::imagePixelHeight  // env-rename: old name
-#define UIImagePixelWidth standin::imagePixelWidth  // env-rename: old name
-#define UIImageReadPixel standin::readImagePixel  // env-rename: old name
-#define UIImageSurface standin::imageSurface  // env-rename: old name
-#define UIImageWithSurface standin::imageWithSurface  // env-rename: old name
-#define UIImageWritePNG standin::writeImagePNG  // env-rename: old name
 
 void registerUIImage();

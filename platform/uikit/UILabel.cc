@@ -21,8 +21,8 @@ void store(id& slot, id value) {
 id initWithFrame(id self, SEL cmd, CGRect frame) {
   self = msgSendSuper<id, CGRect>(gUILabel, self, cmd, frame);
   if (!self) return nil;
-  store(asLabel(self)->font, UIFontSystemFontOfSize(kDefaultLabelFontSize));
-  store(asLabel(self)->textColor, UIColorWithRGBA(0, 0, 0, 1));
+  store(asLabel(self)->font, standin::systemFontOfSize(kDefaultLabelFontSize));
+  store(asLabel(self)->textColor, standin::colorWithRGBA(0, 0, 0, 1));
   return self;
 }
 
@@ -49,7 +49,7 @@ UILabelObj::~UILabelObj() {
 
 void registerUILabel() {
   if (gUILabel) return;
-  Class cls = gUILabel = objc_defineClass<UILabelObj>(UIViewClass(), "UILabel");
+  Class cls = gUILabel = objc_defineClass<UILabelObj>(standin::uiViewClass(), "UILabel");
   class_addMethod(cls, sel("initWithFrame:"), initWithFrame);
   class_addMethod(cls, sel("text"), text);
   class_addMethod(cls, sel("setText:"), setText);

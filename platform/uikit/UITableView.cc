@@ -33,9 +33,9 @@ using Place = std::pair<NSInteger, NSInteger>;  // section, row
 
 std::vector<Place> placesIn(id indexPaths) {
   std::vector<Place> places;
-  if (!NSIsArray(indexPaths)) return places;
+  if (!standin::isArray(indexPaths)) return places;
   Class indexPathClass = objc_getClass("NSIndexPath");
-  for (id path : NSArrayItems(indexPaths))
+  for (id path : standin::arrayItems(indexPaths))
     if (msgSend<BOOL, Class>(path, "isKindOfClass:", indexPathClass))
       places.emplace_back(msgSend<NSInteger>(path, "section"), msgSend<NSInteger>(path, "row"));
   std::sort(places.begin(), places.end());
@@ -224,7 +224,7 @@ id visibleCells(id self, SEL) {
   const auto [first, end] = rowsInView(table);
   for (std::size_t i = first; i < end; ++i)
     if (id cell = table->rows[i].cell) cells.push_back(cell);
-  return NSArrayWith(cells);
+  return standin::arrayWith(cells);
 }
 
 NSInteger numberOfSections(id self, SEL) { return static_cast<NSInteger>(asTable(self)->rowsInSection.size()); }
@@ -249,7 +249,7 @@ UITableViewObj::~UITableViewObj() {
 
 void registerUITableView() {
   if (gUITableView) return;
-  Class cls = gUITableView = objc_defineClass<UITableViewObj>(UIViewClass(), "UITableView");
+  Class cls = gUITableView = objc_defineClass<UITableViewObj>(standin::uiViewClass(), "UITableView");
   class_addMethod(cls, sel("initWithFrame:style:"), initWithFrameStyle);
   class_addMethod(cls, sel("initWithFrame:"), initWithFrame);
   class_addMethod(cls, sel("reloadData"), reloadData);

@@ -18,7 +18,7 @@ id initWithStyle(id self, SEL, NSInteger style, id reuseIdentifier) {
   cell->style = style;
   cell->reuseIdentifier = respondsTo(reuseIdentifier, sel("copy")) ? msgSend<id>(reuseIdentifier, "copy")
                                                                     : objc_retain(reuseIdentifier);
-  cell->contentView = msgSend<id, CGRect>(msgSend<id>(UIViewClass(), "alloc"), "initWithFrame:",
+  cell->contentView = msgSend<id, CGRect>(msgSend<id>(standin::uiViewClass(), "alloc"), "initWithFrame:",
                                           CGRect{{0, 0}, defaultFrame.size});
   msgSend<void, id>(self, "addSubview:", cell->contentView);
   return self;
@@ -49,11 +49,11 @@ UITableViewCellObj::~UITableViewCellObj() {
   objc_release(contentView);
 }
 
-Class UITableViewCellClass() { return gCell; }
+Class standin::uiTableViewCellClass() { return gCell; }
 
 void registerUITableViewCell() {
   if (gCell) return;
-  Class cls = gCell = objc_defineClass<UITableViewCellObj>(UIViewClass(), "UITableViewCell");
+  Class cls = gCell = objc_defineClass<UITableViewCellObj>(standin::uiViewClass(), "UITableViewCell");
   class_addMethod(cls, sel("initWithStyle:reuseIdentifier:"), initWithStyle);
   class_addMethod(cls, sel("initWithFrame:"), initWithFrame);
   class_addMethod(cls, sel("reuseIdentifier"), reuseIdentifier);

@@ -21,6 +21,5 @@ namespace standin {
 Class uiTableViewCellClass();
 
 }  // namespace standin
-#define UITableViewCellClass standin::uiTableViewCellClass  // env-rename: old name
 
 void registerUITableViewCell();  // after UIView

@@ -48,7 +48,7 @@ void addSubview(id self, SEL, id view) {
 
 void removeFromSuperview(id self, SEL) { detach(asView(self)); }
 
-id subviews(id self, SEL) { return NSArrayWith(asView(self)->subviews); }
+id subviews(id self, SEL) { return standin::arrayWith(asView(self)->subviews); }
 
 void layoutSubviews(id, SEL) {}
 void setNeedsLayout(id self, SEL) { asView(self)->needsLayout = true; }
@@ -79,11 +79,11 @@ UIViewObj::~UIViewObj() {
   objc_release(backgroundColor);
 }
 
-Class UIViewClass() { return gUIView; }
+Class standin::uiViewClass() { return gUIView; }
 
 void registerUIView() {
   if (gUIView) return;
-  Class cls = gUIView = objc_defineClass<UIViewObj>(NSObjectClass(), "UIView");
+  Class cls = gUIView = objc_defineClass<UIViewObj>(standin::nsObjectClass(), "UIView");
   class_addMethod(cls, sel("initWithFrame:"), initWithFrame);
   class_addMethod(cls, sel("init"), init);
   class_addMethod(cls, sel("frame"), frame);

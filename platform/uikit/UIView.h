@@ -31,6 +31,5 @@ namespace standin {
 Class uiViewClass();
 
 }  // namespace standin
-#define UIViewClass standin::uiViewClass  // env-rename: old name
 
 void registerUIView();

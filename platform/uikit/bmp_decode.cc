@@ -32,7 +32,7 @@ struct Mask {
 
 }  // namespace
 
-cairo_surface_t* UIImageDecodeBMP(std::string_view bytes, std::string* error) {
+cairo_surface_t* standin::decodeBMP(std::string_view bytes, std::string* error) {
   const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
   const std::size_t size = bytes.size();
   if (size < 26) return *error = "a cut BMP header", nullptr;
@@ -50,7 +50,7 @@ cairo_surface_t* UIImageDecodeBMP(std::string_view bytes, std::string* error) {
   const bool topDown = signedHeight < 0;
   const std::int64_t height = topDown ? -signedHeight : signedHeight;
   if (width <= 0 || height <= 0) return *error = "an empty image", nullptr;
-  if (!UIImageSizeWithinBounds(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height), error))
+  if (!standin::imageSizeWithinBounds(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height), error))
     return nullptr;
   if (compression != 0 && compression != 3 && compression != 6)
     return *error = "a compressed BMP (compression " + std::to_string(compression) + ")", nullptr;
@@ -87,7 +87,7 @@ cairo_surface_t* UIImageDecodeBMP(std::string_view bytes, std::string* error) {
   const std::uint64_t rowBytes = (static_cast<std::uint64_t>(width) * bpp + 31) / 32 * 4;
   if (pixelOffset > size || rowBytes * static_cast<std::uint64_t>(height) > size - pixelOffset)
     return *error = "cut BMP pixel data", nullptr;
-  return UIImageSurfaceFromRows(static_cast<unsigned>(width), static_cast<unsigned>(height),
+  return standin::surfaceFromRows(static_cast<unsigned>(width), static_cast<unsigned>(height),
                                 [&](unsigned y, unsigned char* rgba) {
     const std::uint64_t fileRow = topDown ? y : static_cast<std::uint64_t>(height) - 1 - y;
     const unsigned char* row = data + pixelOffset + fileRow * rowBytes;

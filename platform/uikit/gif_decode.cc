@@ -52,14 +52,14 @@ std::vector<int> rowOrder(int height, bool interlaced) {
 
 }  // namespace
 
-cairo_surface_t* UIImageDecodeGIF(std::string_view bytes, std::string* error) {
+cairo_surface_t* standin::decodeGIF(std::string_view bytes, std::string* error) {
   Reader reader{bytes, 0};
   int code = 0;
   Closer gif{DGifOpen(&reader, readBytes, &code)};
   if (!gif.file) return *error = gifError(code), nullptr;
   const int width = gif.file->SWidth, height = gif.file->SHeight;
   if (width <= 0 || height <= 0) return *error = "an empty image", nullptr;
-  if (!UIImageSizeWithinBounds(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height), error))
+  if (!standin::imageSizeWithinBounds(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height), error))
     return nullptr;
 
   int transparent = NO_TRANSPARENT_COLOR;
@@ -83,7 +83,7 @@ cairo_surface_t* UIImageDecodeGIF(std::string_view bytes, std::string* error) {
     if (record != IMAGE_DESC_RECORD_TYPE) continue;
     if (DGifGetImageDesc(gif.file) == GIF_ERROR) return *error = gifError(gif.file->Error), nullptr;
     const GifImageDesc& frame = gif.file->Image;
-    if (!UIImageSizeWithinBounds(static_cast<std::uint64_t>(frame.Width), static_cast<std::uint64_t>(frame.Height),
+    if (!standin::imageSizeWithinBounds(static_cast<std::uint64_t>(frame.Width), static_cast<std::uint64_t>(frame.Height),
                                  error))
       return nullptr;
     const ColorMapObject* colors = frame.ColorMap ? frame.ColorMap : gif.file->SColorMap;
@@ -104,7 +104,7 @@ cairo_surface_t* UIImageDecodeGIF(std::string_view bytes, std::string* error) {
     }
     break;
   }
-  return UIImageSurfaceFromRows(static_cast<unsigned>(width), static_cast<unsigned>(height),
+  return standin::surfaceFromRows(static_cast<unsigned>(width), static_cast<unsigned>(height),
                                 [&](unsigned y, unsigned char* rgba) {
                                   std::memcpy(rgba, &canvas[std::size_t{y} * width * 4], std::size_t(width) * 4);
                                   return true;

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-bool UIImageSizeWithinBounds(std::uint64_t width, std::uint64_t height, std::string* error) {
+bool standin::imageSizeWithinBounds(std::uint64_t width, std::uint64_t height, std::string* error) {
   if (width == 0 || height == 0) return *error = "an empty image", false;
   if (width > kMaxImageSide || height > kMaxImageSide || width * height > kMaxImagePixels) {
     *error = std::to_string(width) + " x " + std::to_string(height) + " pixels, more than the " +
@@ -13,7 +13,7 @@ bool UIImageSizeWithinBounds(std::uint64_t width, std::uint64_t height, std::str
   return true;
 }
 
-cairo_surface_t* UIImageSurfaceFromRows(unsigned width, unsigned height,
+cairo_surface_t* standin::surfaceFromRows(unsigned width, unsigned height,
                                         const std::function<bool(unsigned y, unsigned char* rgba)>& row) {
   cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(width),
                                                         static_cast<int>(height));
@@ -43,14 +43,14 @@ cairo_surface_t* UIImageSurfaceFromRows(unsigned width, unsigned height,
   return surface;
 }
 
-cairo_surface_t* UIImageDecode(std::string_view bytes, std::string* error) {
+cairo_surface_t* standin::decodeImage(std::string_view bytes, std::string* error) {
   auto startsWith = [&](std::string_view magic) { return bytes.substr(0, magic.size()) == magic; };
-  if (startsWith(std::string_view("\x89PNG\r\n\x1a\n", 8))) return UIImageDecodePNG(bytes, error);
-  if (startsWith("\xFF\xD8\xFF")) return UIImageDecodeJPEG(bytes, error);
-  if (startsWith("GIF87a") || startsWith("GIF89a")) return UIImageDecodeGIF(bytes, error);
-  if (startsWith("BM")) return UIImageDecodeBMP(bytes, error);
+  if (startsWith(std::string_view("\x89PNG\r\n\x1a\n", 8))) return standin::decodePNG(bytes, error);
+  if (startsWith("\xFF\xD8\xFF")) return standin::decodeJPEG(bytes, error);
+  if (startsWith("GIF87a") || startsWith("GIF89a")) return standin::decodeGIF(bytes, error);
+  if (startsWith("BM")) return standin::decodeBMP(bytes, error);
   if (startsWith(std::string_view("II*\0", 4)) || startsWith(std::string_view("MM\0*", 4)))
-    return UIImageDecodeTIFF(bytes, error);
+    return standin::decodeTIFF(bytes, error);
   *error = "not an image of a known format (PNG, JPEG, GIF, BMP, TIFF)";
   return nullptr;
 }

@@ -36,10 +36,3 @@ cairo_surface_t* surfaceFromRows(unsigned width, unsigned height,
                                  const std::function<bool(unsigned y, unsigned char* rgba)>& row);
 
 }  // namespace standin
-#define UIImageDecode standin::decodeImage  // env-rename: old name
-#define UIImageDecodeBMP standin::decodeBMP  // env-rename: old name
-#define UIImageDecodeGIF standin::decodeGIF  // env-rename: old name
-#define UIImageDecodeJPEG standin::decodeJPEG  // env-rename: old name
-#define UIImageDecodeTIFF standin::decodeTIFF  // env-rename: old name
-#define UIImageSizeWithinBounds standin::imageSizeWithinBounds  // env-rename: old name
-#define UIImageSurfaceFromRows standin::surfaceFromRows  // env-rename: old name

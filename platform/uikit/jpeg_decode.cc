@@ -40,7 +40,7 @@ void checkScans(j_common_ptr common) {
 
 }  // namespace
 
-cairo_surface_t* UIImageDecodeJPEG(std::string_view bytes, std::string* error) {
+cairo_surface_t* standin::decodeJPEG(std::string_view bytes, std::string* error) {
   jpeg_decompress_struct info{};
   ErrorManager errors{};
   info.err = jpeg_std_error(&errors.base);
@@ -62,7 +62,7 @@ cairo_surface_t* UIImageDecodeJPEG(std::string_view bytes, std::string* error) {
   info.progress = &progress;
   jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<unsigned long>(bytes.size()));
   jpeg_read_header(&info, TRUE);
-  if (!UIImageSizeWithinBounds(info.image_width, info.image_height, error)) {
+  if (!standin::imageSizeWithinBounds(info.image_width, info.image_height, error)) {
     jpeg_destroy_decompress(&info);
     return nullptr;
   }
@@ -80,7 +80,7 @@ cairo_surface_t* UIImageDecodeJPEG(std::string_view bytes, std::string* error) {
   jpeg_finish_decompress(&info);
   jpeg_destroy_decompress(&info);
 
-  return UIImageSurfaceFromRows(static_cast<unsigned>(width), static_cast<unsigned>(height),
+  return standin::surfaceFromRows(static_cast<unsigned>(width), static_cast<unsigned>(height),
                                 [&](unsigned y, unsigned char* rgba) {
     for (std::size_t x = 0; x < width; ++x) {
       const JSAMPLE* p = &pixels[(y * width + x) * channels];

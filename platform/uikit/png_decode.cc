@@ -257,7 +257,7 @@ cairo_surface_t* decode(std::string_view png, bool optimised, std::string* error
 
 }  // namespace
 
-cairo_surface_t* UIImageDecodePNG(std::string_view bytes, std::string* error) {
+cairo_surface_t* standin::decodePNG(std::string_view bytes, std::string* error) {
   error->clear();
   if (!bytes.starts_with(kSignature)) return *error = "not a PNG file", nullptr;
   std::vector<Chunk> chunks;

@@ -27,4 +27,3 @@ namespace standin {
 cairo_surface_t* decodePNG(std::string_view bytes, std::string* error);
 
 }  // namespace standin
-#define UIImageDecodePNG standin::decodePNG  // env-rename: old name

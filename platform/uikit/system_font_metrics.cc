@@ -12,6 +12,6 @@ constexpr double kFoundationOfIOS9 = 1240.1;
 
 }  // namespace
 
-const SystemFontVerticalMetrics& UIFontSystemVerticalMetrics() {
+const SystemFontVerticalMetrics& standin::systemFontVerticalMetrics() {
   return NSFoundationVersionNumber >= kFoundationOfIOS9 ? kSanFrancisco : kHelveticaNeue;
 }

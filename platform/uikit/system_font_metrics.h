@@ -26,4 +26,3 @@ namespace standin {
 const SystemFontVerticalMetrics& systemFontVerticalMetrics();
 
 }  // namespace standin
-#define UIFontSystemVerticalMetrics standin::systemFontVerticalMetrics  // env-rename: old name

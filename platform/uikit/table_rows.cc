@@ -29,7 +29,7 @@ bool rowIndexOfPath(const UITableViewObj* table, id indexPath, std::size_t* inde
 
 id indexPathAt(const UITableViewObj* table, std::size_t index) {
   const NSInteger section = table->rows[index].section;
-  return NSIndexPathForRow(static_cast<NSInteger>(index - table->sectionStart[section]), section);
+  return standin::indexPathForRow(static_cast<NSInteger>(index - table->sectionStart[section]), section);
 }
 
 // Renumbers and re-positions the rows from the first stale one through
@@ -196,7 +196,7 @@ static void measureRows(id self, UITableViewObj* table) {
     table->rowsInSection.push_back(count);
     for (NSInteger r = 0; r < count; ++r) {
       AutoreleasePool pool;
-      const CGFloat height = askHeight(self, table, NSIndexPathForRow(r, section));
+      const CGFloat height = askHeight(self, table, standin::indexPathForRow(r, section));
       table->rows.push_back({section, nullptr, CGRectMake(0, y, width, height), false});
       y += height;
     }

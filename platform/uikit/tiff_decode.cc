@@ -52,7 +52,7 @@ int ignoreWarning(TIFF*, void*, const char*, const char*, va_list) { return 1; }
 
 }  // namespace
 
-cairo_surface_t* UIImageDecodeTIFF(std::string_view bytes, std::string* error) {
+cairo_surface_t* standin::decodeTIFF(std::string_view bytes, std::string* error) {
   Source source{bytes, 0, {}};
   TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
   TIFFOpenOptionsSetMaxSingleMemAlloc(options, static_cast<tmsize_t>(kMaxImagePixels * 4));
@@ -71,7 +71,7 @@ cairo_surface_t* UIImageDecodeTIFF(std::string_view bytes, std::string* error) {
   TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width);
   TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &height);
   std::vector<std::uint32_t> raster;
-  if (UIImageSizeWithinBounds(width, height, error)) {
+  if (standin::imageSizeWithinBounds(width, height, error)) {
     raster.resize(std::size_t{width} * height);
     if (!TIFFReadRGBAImageOriented(tiff, width, height, raster.data(), ORIENTATION_TOPLEFT, 0)) raster.clear();
     else error->clear();
@@ -81,7 +81,7 @@ cairo_surface_t* UIImageDecodeTIFF(std::string_view bytes, std::string* error) {
   TIFFClose(tiff);
   if (width == 0) return nullptr;
   if (raster.empty()) return damaged();
-  return UIImageSurfaceFromRows(width, height, [&](unsigned y, unsigned char* rgba) {
+  return standin::surfaceFromRows(width, height, [&](unsigned y, unsigned char* rgba) {
     for (std::uint32_t x = 0; x < width; ++x) {
       // libtiff's RGBA raster is premultiplied by alpha (ABGR packed).
       const std::uint32_t p = raster[std::size_t{y} * width + x];

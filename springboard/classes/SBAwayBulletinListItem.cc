@@ -49,7 +49,7 @@ id applicationIcon(const std::string& devicePath) {
   };
   struct stat now {};
   auto found = kept->find(devicePath);
-  if (stat(NSResolveDevicePath(devicePath).c_str(), &now) != 0 || !S_ISREG(now.st_mode)) {
+  if (stat(standin::resolveDevicePath(devicePath).c_str(), &now) != 0 || !S_ISREG(now.st_mode)) {
     if (found != kept->end()) forget(found);
     return nil;
   }
@@ -60,9 +60,9 @@ id applicationIcon(const std::string& devicePath) {
   // UIImage resolves device paths under the device root itself.
   Class image = objc_getClass("UIImage");
   if (!image) return nil;
-  id icon = msgSend<id, id>(msgSend<id>(image, "alloc"), "initWithContentsOfFile:", NSStringWithUTF8(devicePath));
+  id icon = msgSend<id, id>(msgSend<id>(image, "alloc"), "initWithContentsOfFile:", standin::stringWithUTF8(devicePath));
   const std::size_t bytes =
-      icon ? static_cast<std::size_t>(UIImagePixelWidth(icon)) * static_cast<std::size_t>(UIImagePixelHeight(icon)) * 4 : 0;
+      icon ? static_cast<std::size_t>(standin::imagePixelWidth(icon)) * static_cast<std::size_t>(standin::imagePixelHeight(icon)) * 4 : 0;
   if (keptBytes + bytes > kMaxKeptBytes) {
     kept->clear();
     keptBytes = 0;
@@ -78,7 +78,7 @@ id applicationIcon(const std::string& devicePath) {
 // The icon of the application that posted the bulletin; none when the
 // device has no icon for its section.
 id iconImage(id self, SEL) {
-  std::string section = NSStringUTF8(msgSend<id>(asItem(self)->activeBulletin, "section"));
+  std::string section = standin::utf8Of(msgSend<id>(asItem(self)->activeBulletin, "section"));
   if (section.empty()) return nil;
   return objc_autorelease(objc_retain(applicationIcon(applicationIconDevicePath(section))));
 }
@@ -101,7 +101,7 @@ id newAwayBulletinListItem(id bulletin) {
 }
 
 void registerAwayBulletinListItem() {
-  gListItem = objc_defineClass<SBAwayBulletinListItemObj>(NSObjectClass(), "SBAwayBulletinListItem");
+  gListItem = objc_defineClass<SBAwayBulletinListItemObj>(standin::nsObjectClass(), "SBAwayBulletinListItem");
   class_addMethod(gListItem, sel("activeBulletin"), activeBulletin);
   class_addMethod(gListItem, sel("iconImage"), iconImage);
   class_addMethod(gListItem, sel("canBeClearedByNotificationCenter"), canBeClearedByNotificationCenter);

@@ -23,7 +23,7 @@ SBLockScreenBulletinCellObj* asCell(id self) { return static_cast<SBLockScreenBu
 
 id newLabel(id cell, CGFloat fontSize, id color) {
   id label = msgSend<id, CGRect>(msgSend<id>(objc_getClass("UILabel"), "alloc"), "initWithFrame:", CGRect{});
-  msgSend<void, id>(label, "setFont:", UIFontSystemFontOfSize(fontSize));
+  msgSend<void, id>(label, "setFont:", standin::systemFontOfSize(fontSize));
   msgSend<void, id>(label, "setTextColor:", color);
   msgSend<void, id>(cell, "addSubview:", label);
   return label;
@@ -33,13 +33,13 @@ id initWithStyle(id self, SEL cmd, NSInteger style, id reuseIdentifier) {
   self = msgSendSuper<id, NSInteger, id>(gCell, self, cmd, style, reuseIdentifier);
   if (!self) return nil;
   SBLockScreenBulletinCellObj* cell = asCell(self);
-  id white = UIColorWithRGBA(1, 1, 1, 1), faint = UIColorWithRGBA(1, 1, 1, 0.5);
+  id white = standin::colorWithRGBA(1, 1, 1, 1), faint = standin::colorWithRGBA(1, 1, 1, 0.5);
   cell->primaryLabel = newLabel(self, kTitleFontSize, white);
   cell->secondaryLabel = newLabel(self, kMessageFontSize, white);
   cell->subtitleLabel = newLabel(self, kSubtitleFontSize, white);
   cell->relevanceDateLabel = newLabel(self, kDateFontSize, faint);
   cell->_unlockTextLabel = newLabel(self, kUnlockFontSize, faint);
-  msgSend<void, id>(cell->_unlockTextLabel, "setText:", NSStr(kUnlockText));
+  msgSend<void, id>(cell->_unlockTextLabel, "setText:", standin::str(kUnlockText));
   return self;
 }
 
@@ -56,7 +56,7 @@ CGRect contentBounds(id self, SEL) {
 CGFloat contentAlpha(id self, SEL) { return asCell(self)->contentAlpha; }
 void setContentAlpha(id self, SEL, CGFloat alpha) { asCell(self)->contentAlpha = alpha; }
 
-CGSize measure(id label) { return NSStringSizeWithFont(msgSend<id>(label, "text"), msgSend<id>(label, "font")); }
+CGSize measure(id label) { return standin::sizeOfStringWithFont(msgSend<id>(label, "text"), msgSend<id>(label, "font")); }
 
 void place(id label, CGFloat x, CGFloat y, CGSize size) {
   msgSend<void, CGRect>(label, "setFrame:", CGRect{{x, y}, size});
@@ -77,7 +77,7 @@ void layoutSubviews(id self, SEL cmd) {
   place(cell->relevanceDateLabel, kTextInset + title.width + kGap, kRowMargin + title.height - date.height, date);
   place(cell->_unlockTextLabel, width - kGap - unlock.width, kRowMargin + title.height - unlock.height, unlock);
   CGFloat y = kRowMargin + title.height;
-  if (NSStringUTF8(msgSend<id>(cell->subtitleLabel, "text")).empty()) subtitle.height = 0;
+  if (standin::utf8Of(msgSend<id>(cell->subtitleLabel, "text")).empty()) subtitle.height = 0;
   subtitle.width = std::min(subtitle.width, room);
   place(cell->subtitleLabel, kTextInset, y, subtitle);
   message.width = std::min(message.width, room);
@@ -104,9 +104,9 @@ void configureBulletinCell(id cell, id listItem) {
   id date = msgSend<id>(bulletin, "date");
   std::string dateText;
   if (date)
-    dateText = rowDateText(NSDateTimeIntervalSinceReferenceDate(date), msgSend<BOOL>(bulletin, "dateIsAllDay"),
-                           NSClockNow(), NSCurrentTimeZoneName());
-  msgSend<void, id>(c->relevanceDateLabel, "setText:", NSStringWithUTF8(dateText));
+    dateText = rowDateText(standin::timeIntervalSinceReferenceDate(date), msgSend<BOOL>(bulletin, "dateIsAllDay"),
+                           standin::clockNow(), standin::currentZoneName());
+  msgSend<void, id>(c->relevanceDateLabel, "setText:", standin::stringWithUTF8(dateText));
   id icon = msgSend<id>(listItem, "iconImage");
   objc_retain(icon);
   objc_release(c->icon);

@@ -22,7 +22,7 @@ id newBulletinBannerItem(id listItem) {
 
 void registerBulletinBannerItem() {
   using T = SBLockScreenNotificationBulletinBannerItemObj;
-  gBannerItem = objc_defineClass<T>(NSObjectClass(), "SBLockScreenNotificationBulletinBannerItem");
+  gBannerItem = objc_defineClass<T>(standin::nsObjectClass(), "SBLockScreenNotificationBulletinBannerItem");
   OBJC_IVAR(gBannerItem, T, _bulletinListItem, "@\"SBAwayBulletinListItem\"");
 }
 

@@ -24,7 +24,7 @@ id init(id self, SEL cmd) {
   self = msgSendSuper<id>(gController, self, cmd);
   if (!self) return nil;
   auto* controller = asListController(self);
-  controller->_listItems = objc_retain(NSMutableArrayWith());
+  controller->_listItems = objc_retain(standin::mutableArrayWith());
   controller->_observer = objc_new("NSObject");
   return self;
 }
@@ -120,7 +120,7 @@ namespace {
 id updateListUnderlay(id controller) {
   auto* c = asListController(controller);
   if (!c->listView) return nil;
-  id requester = NSStr(kListRequester);
+  id requester = standin::str(kListRequester);
   if (msgSend<NSUInteger>(controller, "count") > 0)
     msgSend<void, id>(c->lockScreenView, "_addLockContentUnderlayWithRequester:", requester);
   else
@@ -138,7 +138,7 @@ std::vector<StrongId>& listsAwaitingLayout() {
 }
 
 bool layOutAfterThisWork(id controller) {
-  if (!NSRunLoopIsPerforming()) return false;
+  if (!standin::runLoopIsPerforming()) return false;
   auto& waiting = listsAwaitingLayout();
   if (std::none_of(waiting.begin(), waiting.end(), [&](const StrongId& c) { return c.get() == controller; }))
     waiting.emplace_back(controller);
@@ -169,8 +169,8 @@ void layOutRemovedListItems(id controller, const std::vector<NSUInteger>& indexe
 
 void registerNotificationListController(const SystemVersion& version) {
   using T = SBLockScreenNotificationListControllerObj;
-  gController = objc_defineClass<T>(NSObjectClass(), "SBLockScreenNotificationListController");
-  NSRunLoopAddAfterPerformObserver(layOutListsChangedByThisWork);
+  gController = objc_defineClass<T>(standin::nsObjectClass(), "SBLockScreenNotificationListController");
+  standin::addRunLoopAfterPerformObserver(layOutListsChangedByThisWork);
   OBJC_IVAR(gController, T, _listItems, "@\"NSMutableArray\"");
   OBJC_IVAR(gController, T, _observer, "@\"BBObserver\"");
   class_addMethod(gController, sel("init"), init);

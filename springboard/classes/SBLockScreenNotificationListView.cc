@@ -28,7 +28,7 @@ id initWithFrame(id self, SEL cmd, CGRect frame) {
   self = msgSendSuper<id, CGRect>(gListView, self, cmd, frame);
   if (!self) return nil;
   SBLockScreenNotificationListViewObj* view = asListView(self);
-  view->_heightForListItemCache = objc_retain(NSMutableDictionaryWith());
+  view->_heightForListItemCache = objc_retain(standin::mutableDictionaryWith());
   CGRect tableFrame{{0, 0}, frame.size};
   view->tableView = msgSend<id, CGRect>(msgSend<id>(objc_getClass("UITableView"), "alloc"), "initWithFrame:", tableFrame);
   msgSend<void, id>(view->tableView, "setDataSource:", self);
@@ -48,8 +48,8 @@ NSInteger numberOfRows(id self, SEL, id, NSInteger section) {
 }
 
 CGFloat lineHeight(id text, CGFloat fontSize) {
-  if (NSStringUTF8(text).empty()) return 0;
-  return NSStringSizeWithFont(text, UIFontSystemFontOfSize(fontSize)).height;
+  if (standin::utf8Of(text).empty()) return 0;
+  return standin::sizeOfStringWithFont(text, standin::systemFontOfSize(fontSize)).height;
 }
 
 // SpringBoard's own height: the margins around the title, subtitle and
@@ -61,15 +61,15 @@ CGFloat heightForRow(id self, SEL, id, id indexPath) {
   if (id cached = msgSend<id, id>(cache, "objectForKey:", item)) return msgSend<RealDouble>(cached, "doubleValue");
   id bulletin = msgSend<id>(item, "activeBulletin");
   CGFloat title = std::max(lineHeight(msgSend<id>(bulletin, "title"), kTitleFontSize),
-                           lineHeight(NSStr(kUnlockText), kUnlockFontSize));
+                           lineHeight(standin::str(kUnlockText), kUnlockFontSize));
   CGFloat height = kRowMargin + title + lineHeight(msgSend<id>(bulletin, "subtitle"), kSubtitleFontSize) +
                    lineHeight(msgSend<id>(bulletin, "message"), kMessageFontSize) + kRowMargin;
-  msgSend<void, id, id>(cache, "setObject:forKey:", NSNumberWithDouble(height), item);
+  msgSend<void, id, id>(cache, "setObject:forKey:", standin::numberWithDouble(height), item);
   return height;
 }
 
 id cellForRow(id self, SEL, id table, id indexPath) {
-  id identifier = NSStr(kCellReuseIdentifier);
+  id identifier = standin::str(kCellReuseIdentifier);
   id cell = msgSend<id, id>(table, "dequeueReusableCellWithIdentifier:", identifier);
   if (!cell) {
     cell = msgSend<id, NSInteger, id>(msgSend<id>(objc_getClass("SBLockScreenBulletinCell"), "alloc"),
@@ -108,8 +108,8 @@ namespace {
 
 id indexPathsOfRows(const std::vector<NSUInteger>& rows) {
   std::vector<id> paths;
-  for (NSUInteger row : rows) paths.push_back(NSIndexPathForRow(static_cast<NSInteger>(row), 0));
-  return NSArrayWith(paths);
+  for (NSUInteger row : rows) paths.push_back(standin::indexPathForRow(static_cast<NSInteger>(row), 0));
+  return standin::arrayWith(paths);
 }
 
 // Rows from `first` on moved up or down by one place or more; below the
@@ -121,7 +121,7 @@ void refreshContentAlpha(id table, NSUInteger first) {
     if (row > first && row > static_cast<NSUInteger>(kFirstRowAtAlphaFloor)) break;
     AutoreleasePool pool;
     const auto place = static_cast<NSInteger>(row);
-    id cell = msgSend<id, id>(table, "cellForRowAtIndexPath:", NSIndexPathForRow(place, 0));
+    id cell = msgSend<id, id>(table, "cellForRowAtIndexPath:", standin::indexPathForRow(place, 0));
     msgSend<void, CGFloat>(cell, "setContentAlpha:", contentAlphaForRow(place));
   }
 }

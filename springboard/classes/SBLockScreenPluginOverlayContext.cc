@@ -30,7 +30,7 @@ SBLockScreenPluginOverlayContextObj::~SBLockScreenPluginOverlayContextObj() {
 std::string overlayUnderlayRequester(const std::string& pluginName) { return "OverlayContext" + pluginName; }
 
 void registerPluginOverlayContext() {
-  gOverlayContext = objc_defineClass<SBLockScreenPluginOverlayContextObj>(NSObjectClass(),
+  gOverlayContext = objc_defineClass<SBLockScreenPluginOverlayContextObj>(standin::nsObjectClass(),
                                                                           "SBLockScreenPluginOverlayContext");
   class_addMethod(gOverlayContext, sel("initWithPluginName:pluginController:lockScreenViewController:"),
                   initWithPluginName);

@@ -17,16 +17,16 @@ id initWithFrame(id self, SEL cmd, CGRect frame) { return msgSendSuper<id, CGRec
 
 // Requests are keyed by name: asking twice under one name is one request.
 void addUnderlay(id self, SEL, id requester) {
-  if (!NSIsString(requester)) return;
+  if (!standin::isString(requester)) return;
   auto& requesters = asView(self)->underlayRequesters;
-  std::string name = NSStringUTF8(requester);
+  std::string name = standin::utf8Of(requester);
   if (std::find(requesters.begin(), requesters.end(), name) == requesters.end()) requesters.push_back(name);
 }
 
 void removeUnderlay(id self, SEL, id requester) {
-  if (!NSIsString(requester)) return;
+  if (!standin::isString(requester)) return;
   auto& requesters = asView(self)->underlayRequesters;
-  std::erase(requesters, NSStringUTF8(requester));
+  std::erase(requesters, standin::utf8Of(requester));
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 namespace sb {
 
 void registerSpringBoardApplication() {
-  objc_defineClass<objc_object>(NSObjectClass(), "SpringBoard");
+  objc_defineClass<objc_object>(standin::nsObjectClass(), "SpringBoard");
 }
 
 }  // namespace sb

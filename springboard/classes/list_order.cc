@@ -8,7 +8,7 @@ namespace sb {
 std::optional<NSTimeInterval> bulletinOrderingDate(id bulletin) {
   for (const char* getter : {"lastInterruptDate", "publicationDate", "date"}) {
     id date = msgSend<id>(bulletin, getter);
-    if (date) return NSDateTimeIntervalSinceReferenceDate(date);
+    if (date) return standin::timeIntervalSinceReferenceDate(date);
   }
   return std::nullopt;
 }

@@ -51,20 +51,20 @@ std::string hostPathOf(const std::string& devicePath, const std::string& root, c
 }
 
 id valueFor(id dictionary, const char* key) {
-  return NSIsDictionary(dictionary) ? msgSend<id, id>(dictionary, "objectForKey:", NSStr(key)) : nil;
+  return standin::isDictionary(dictionary) ? msgSend<id, id>(dictionary, "objectForKey:", standin::str(key)) : nil;
 }
 
 std::string textFor(id dictionary, const char* key) {
   id value = valueFor(dictionary, key);
-  return NSIsString(value) ? NSStringUTF8(value) : "";
+  return standin::isString(value) ? standin::utf8Of(value) : "";
 }
 
 std::vector<std::string> namesFor(id filter, const char* key) {
   std::vector<std::string> names;
   id list = valueFor(filter, key);
-  if (NSIsArray(list))
-    for (id item : NSArrayItems(list))
-      if (NSIsString(item)) names.push_back(NSStringUTF8(item));
+  if (standin::isArray(list))
+    for (id item : standin::arrayItems(list))
+      if (standin::isString(item)) names.push_back(standin::utf8Of(item));
   return names;
 }
 
@@ -111,8 +111,8 @@ std::vector<LoadIn> substrateLoadIns(const TargetProcess& process, const std::st
     loadIn.devicePath = std::string(kSubstrateLoadInFolder) + "/" + name;
     loadIn.hostPath = hostPathOf(loadIn.devicePath, root, overlay);
     std::string plistPath = loadIn.devicePath.substr(0, loadIn.devicePath.size() - 6) + ".plist";
-    id filter = valueFor(propertyListFromHostFile(hostPathOf(plistPath, root, overlay)), "Filter");
-    if (!NSIsDictionary(filter)) loadIn.reason = "no filter in " + plistPath;
+    id filter = valueFor(standin::propertyListFromHostFile(hostPathOf(plistPath, root, overlay)), "Filter");
+    if (!standin::isDictionary(filter)) loadIn.reason = "no filter in " + plistPath;
     else loadIn.selected = filterSelects(filter, process, &loadIn.reason);
     loadIns.push_back(loadIn);
   }
@@ -126,7 +126,7 @@ std::vector<PaneEntry> preferenceLoaderEntries(const std::string& root, const st
     if (name.size() <= 6 || name.substr(name.size() - 6) != ".plist") continue;
     PaneEntry pane;
     pane.entryPath = std::string(kPreferenceLoaderFolder) + "/" + name;
-    id entry = valueFor(propertyListFromHostFile(hostPathOf(pane.entryPath, root, overlay)), "entry");
+    id entry = valueFor(standin::propertyListFromHostFile(hostPathOf(pane.entryPath, root, overlay)), "entry");
     std::string bundle = textFor(entry, "bundle");
     if (bundle.empty() || bundle.find('/') != std::string::npos || bundle == "." || bundle == "..") continue;
     pane.label = textFor(entry, "label");

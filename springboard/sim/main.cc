@@ -91,7 +91,7 @@ int main(int argc, char** argv) {
 
   if (o.arch != "arm64" && o.arch != "armv7") return fail("--arch \"" + o.arch + "\": known are arm64 and armv7");
   double foundation = 0;
-  if (!NSFoundationVersionForSystemVersion(o.ios, &foundation))
+  if (!standin::foundationVersionForSystemVersion(o.ios, &foundation))
     return fail("unknown iOS version \"" + o.ios + "\" (known: 7.0, 7.1, 8.0 ... 8.4, 9.0 ... 9.3)");
   std::error_code ec;
   if (!fs::is_directory(o.root, ec)) return fail("--root " + o.root + " is not a readable folder");
@@ -126,7 +126,7 @@ int main(int argc, char** argv) {
     if (!fs::is_directory(o.pngSteps, ec)) return fail("--png-steps " + o.pngSteps + ": cannot make that folder");
   }
 
-  NSLogSetEcho(false);
+  standin::setLogEcho(false);
   AutoreleasePool pool;
   try {
     sb::DeviceOptions options;

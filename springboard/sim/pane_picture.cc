@@ -32,7 +32,7 @@ std::vector<std::string> wrap(const std::string& text, id font, CGFloat width) {
     size_t end = text.find(' ', pos);
     std::string word = text.substr(pos, end == std::string::npos ? std::string::npos : end - pos);
     std::string candidate = line.empty() ? word : line + " " + word;
-    if (!line.empty() && UIFontLineAdvance(font, candidate) > width) {
+    if (!line.empty() && standin::fontLineAdvance(font, candidate) > width) {
       lines.push_back(line);
       line = word;
     } else {
@@ -55,12 +55,12 @@ class PanePainter {
 
   // Lays the page out from the top; draws only with a context.
   CGFloat paint(const sb::PanePage& page) {
-    id title = UIFontSystemFontOfSize(17), small = UIFontSystemFontOfSize(13);
+    id title = standin::systemFontOfSize(17), small = standin::systemFontOfSize(13);
     if (c_) {
       fill(0.94, 0.94, 0.96, 0, 0, kWidth, 10000);
       fill(0.97, 0.97, 0.97, 0, 0, kWidth, kBarHeight);
       fill(0.70, 0.70, 0.72, 0, kBarHeight - 0.5, kWidth, 0.5);
-      drawText(c_, page.title, title, (kWidth - UIFontLineAdvance(title, page.title)) / 2, 31, kBlack, 1);
+      drawText(c_, page.title, title, (kWidth - standin::fontLineAdvance(title, page.title)) / 2, 31, kBlack, 1);
     }
     CGFloat y = kBarHeight;
     for (const sb::PaneGroup& group : page.groups) {
@@ -94,7 +94,7 @@ class PanePainter {
   }
 
   void drawRow(const sb::PaneRow& row, CGFloat y, bool first) {
-    id font = UIFontSystemFontOfSize(17);
+    id font = standin::systemFontOfSize(17);
     fill(1, 1, 1, 0, y, kWidth, kRowHeight);
     if (!first) fill(0.78, 0.78, 0.80, row.icon ? kIconLabelX : kInset, y, kWidth, 0.5);
     CGFloat labelX = kInset;
@@ -113,12 +113,12 @@ class PanePainter {
       return;
     }
     if (row.cell == "choice" || row.cell == "link") {
-      drawText(c_, ">", font, right - UIFontLineAdvance(font, ">"), y + 11, kValueGray, 1);
+      drawText(c_, ">", font, right - standin::fontLineAdvance(font, ">"), y + 11, kValueGray, 1);
       right -= 20;
     }
     std::string value = row.cell == "link" ? "" : row.value;
-    CGFloat width = UIFontLineAdvance(font, value);
-    CGFloat x = std::max(right - width, labelX + UIFontLineAdvance(font, row.label) + 12);
+    CGFloat width = standin::fontLineAdvance(font, value);
+    CGFloat x = std::max(right - width, labelX + standin::fontLineAdvance(font, row.label) + 12);
     cairo_save(c_->cr);
     cairo_rectangle(c_->cr, x, y, right - x, kRowHeight);
     cairo_clip(c_->cr);

@@ -41,7 +41,7 @@ void drawText(CGContextRef c, const std::string& text, id font, CGFloat x, CGFlo
   cairo_set_font_size(cr, f->pointSize);
   cairo_set_source_rgba(cr, rgba[0], rgba[1], rgba[2], rgba[3] * alpha);
   // The baseline lies the device font's ascender below the line's top.
-  cairo_move_to(cr, x, y + UIFontAscender(font));
+  cairo_move_to(cr, x, y + standin::fontAscender(font));
   cairo_show_text(cr, text.c_str());
   cairo_restore(cr);
 }
@@ -52,11 +52,11 @@ void drawLabel(CGContextRef c, id label, CGFloat dx, CGFloat dy, CGFloat alpha) 
   auto* l = static_cast<UILabelObj*>(label);
   if (!l || l->hidden) return;
   CGFloat rgba[4] = {1, 1, 1, 1};
-  UIColorGetRGBA(l->textColor, rgba);
+  standin::colorGetRGBA(l->textColor, rgba);
   cairo_save(c->cr);
   cairo_rectangle(c->cr, dx + l->frame.origin.x, dy + l->frame.origin.y, l->frame.size.width, l->frame.size.height);
   cairo_clip(c->cr);
-  drawText(c, NSStringUTF8(l->text), l->font, dx + l->frame.origin.x, dy + l->frame.origin.y, rgba, alpha);
+  drawText(c, standin::utf8Of(l->text), l->font, dx + l->frame.origin.x, dy + l->frame.origin.y, rgba, alpha);
   cairo_restore(c->cr);
 }
 
@@ -104,13 +104,13 @@ bool drawLockScreenPNG(sb::Device& device, const std::string& hostPath, std::str
     CGContextFillRect(c, kMainScreenBounds);
   }
   CGFloat white[4] = {1, 1, 1, 1};
-  NSTimeInterval now = NSClockNow();
-  std::string zone = NSCurrentTimeZoneName();
+  NSTimeInterval now = standin::clockNow();
+  std::string zone = standin::currentZoneName();
   std::string time = sb::clockTimeText(now, zone);
-  id clockFont = UIFontSystemFontOfSize(76), dayFont = UIFontSystemFontOfSize(17);
-  drawText(c, time, clockFont, (kScreenWidth - UIFontLineAdvance(clockFont, time)) / 2, 40, white, 1);
+  id clockFont = standin::systemFontOfSize(76), dayFont = standin::systemFontOfSize(17);
+  drawText(c, time, clockFont, (kScreenWidth - standin::fontLineAdvance(clockFont, time)) / 2, 40, white, 1);
   std::string day = sb::clockDayText(now, zone);
-  drawText(c, day, dayFont, (kScreenWidth - UIFontLineAdvance(dayFont, day)) / 2, 130, white, 1);
+  drawText(c, day, dayFont, (kScreenWidth - standin::fontLineAdvance(dayFont, day)) / 2, 130, white, 1);
   if (auto* table = static_cast<UITableViewObj*>(device.tableView())) {
     msgSend<void>(device.tableView(), "layoutIfNeeded");  // rows below a change move at layout
     cairo_save(c->cr);
@@ -124,15 +124,15 @@ bool drawLockScreenPNG(sb::Device& device, const std::string& hostPath, std::str
     cairo_restore(c->cr);
   }
   std::string slide = "slide to unlock";
-  id slideFont = UIFontSystemFontOfSize(22);
-  drawText(c, slide, slideFont, (kScreenWidth - UIFontLineAdvance(slideFont, slide)) / 2, 520, white, 0.8);
+  id slideFont = standin::systemFontOfSize(22);
+  drawText(c, slide, slideFont, (kScreenWidth - standin::fontLineAdvance(slideFont, slide)) / 2, 520, white, 0.8);
   return finishPNG(hostPath, error);
 }
 
 bool finishPNG(const std::string& hostPath, std::string* error) {
   id image = UIGraphicsGetImageFromCurrentImageContext();
   UIGraphicsEndImageContext();
-  if (!image || !UIImageWritePNG(image, hostPath)) {
+  if (!image || !standin::writeImagePNG(image, hostPath)) {
     *error = hostPath + ": the picture cannot be written there";
     return false;
   }

@@ -68,7 +68,7 @@ std::string numberText(id number) {
 
 std::string bulletinText(id bulletin) {
   if (!bulletin) return "nil";
-  return quoted(NSStringUTF8(msgSend<id>(bulletin, "bulletinID")));
+  return quoted(standin::utf8Of(msgSend<id>(bulletin, "bulletinID")));
 }
 
 bool isClass(id obj, const char* name) { return std::string_view(class_getName(object_getClass(obj))) == name; }
@@ -89,8 +89,8 @@ std::string describeObject(id obj) {
   if (!obj) return "nil";
   Class cls = object_getClass(obj);
   if (class_isMetaClass(cls)) return class_getName(reinterpret_cast<Class>(obj));
-  if (NSIsString(obj)) return quoted(NSStringUTF8(obj));
-  if (NSIsNumber(obj)) return numberText(obj);
+  if (standin::isString(obj)) return quoted(standin::utf8Of(obj));
+  if (standin::isNumber(obj)) return numberText(obj);
   if (isClass(obj, "NSIndexPath")) {
     auto* path = static_cast<NSIndexPathObj*>(obj);
     return "[" + std::to_string(path->section) + ", " + std::to_string(path->row) + "]";
@@ -105,7 +105,7 @@ std::string describeObject(id obj) {
   }
   if (isClass(obj, "SBLockScreenBulletinCell")) {
     id title = msgSend<id>(static_cast<SBLockScreenBulletinCellObj*>(obj)->primaryLabel, "text");
-    std::string text = NSStringUTF8(title);
+    std::string text = standin::utf8Of(title);
     return text.empty() ? "<SBLockScreenBulletinCell>" : "SBLockScreenBulletinCell " + quoted(text);
   }
   if (isClass(obj, "UIImage")) {

@@ -105,7 +105,7 @@ TEST_P(DeviceBinaryTest, TheTableAndThePictureAreTheLinuxModules) {
                        (dir / name).string()});
     EXPECT_EQ(r.status, 0) << r.out;
     std::string png;
-    NSReadRegularFile((dir / name).string(), kMaxReadBytes, &png);
+    standin::readRegularFile((dir / name).string(), kMaxReadBytes, &png);
     return std::make_pair(r.out, png);
   };
   auto [linuxTable, linuxPng] = picture(QST_LINUX_MODULE, "arm64", "linux.png");

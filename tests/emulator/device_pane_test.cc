@@ -47,7 +47,7 @@ class DevicePane : public ::testing::Test {
 
   static std::string bytesOf(const fs::path& path) {
     std::string bytes;
-    NSReadRegularFile(path.string(), kMaxReadBytes, &bytes);
+    standin::readRegularFile(path.string(), kMaxReadBytes, &bytes);
     return bytes;
   }
 

@@ -11,7 +11,7 @@ namespace emutest {
 namespace {
 
 void locksBindLazily(const char* arch) {
-  NSLogSetEcho(false);
+  standin::setLogEcho(false);
   sb::DeviceOptions options;
   options.root = QST_SAMPLE_ROOT;
   options.modulePath = QST_DEVICE_DYLIB;

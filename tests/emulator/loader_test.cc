@@ -62,7 +62,7 @@ TEST(LoaderTest, ThePackageRecordingSubstrateAsTheTbdDefaultOnceDidIsRefusedOnBo
   // The packaged dylib with CydiaSubstrate's compatibility version set to
   // 1.0.0, what a .tbd without versions makes the linker record.
   std::string bytes;
-  NSReadRegularFile(QST_DEVICE_DYLIB, kMaxReadBytes, &bytes);
+  standin::readRegularFile(QST_DEVICE_DYLIB, kMaxReadBytes, &bytes);
   const std::string substrate = "/Library/Frameworks/CydiaSubstrate.framework/CydiaSubstrate";
   int changed = 0;
   for (std::size_t at = bytes.find(substrate); at != std::string::npos; at = bytes.find(substrate, at + 1)) {
@@ -94,7 +94,7 @@ TEST(LoaderTest, ALoadCommandDyldMustKnowButDoesNotIsRefused) {
   // The faulting module with its function starts marked as chained fixups
   // (LC_DYLD_CHAINED_FIXUPS, 0x80000034), which iOS 9's dyld predates.
   std::string bytes;
-  NSReadRegularFile(QST_GUEST_FAULTING, kMaxReadBytes, &bytes);
+  standin::readRegularFile(QST_GUEST_FAULTING, kMaxReadBytes, &bytes);
   ASSERT_GT(bytes.size(), 32u);
   std::uint32_t count = 0;
   std::memcpy(&count, bytes.data() + 16, 4);

@@ -33,7 +33,7 @@ CGFloat lengthTwice(id, SEL, CGFloat length) {
 // The package's dylib loaded on `arch`: its machine, with its trap page,
 // heap and stacks, is the one the calls below run on.
 Machine& loadedMachine(const char* arch) {
-  NSLogSetEcho(false);
+  standin::setLogEcho(false);
   static AutoreleasePool* pool = new AutoreleasePool;  // the test's whole run
   (void)pool;
   sb::DeviceOptions options;

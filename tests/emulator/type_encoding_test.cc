@@ -6,7 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "../sim_run.h"
+#include "sim_run.h"
 
 namespace emutest {
 namespace {

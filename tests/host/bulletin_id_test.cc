@@ -10,7 +10,7 @@ namespace {
 
 using qst::ListColorText;
 
-std::string text(id s) { return NSStringUTF8(s); }
+std::string text(id s) { return standin::utf8Of(s); }
 
 // What a reader with the given minimum finds: "found <text>", "short" or "no bar".
 std::string colorRead(id bulletinID, NSUInteger minimum) {
@@ -25,7 +25,7 @@ std::string colorRead(id bulletinID, NSUInteger minimum) {
 
 TEST(BulletinID, TheColourWrittenIsTheColourReadBackByBothReaders) {
   AutoreleasePool pool;
-  id written = qst::ownBulletinID(7, NSStr("1 0.5 0 1"));
+  id written = qst::ownBulletinID(7, standin::str("1 0.5 0 1"));
   EXPECT_EQ(text(written), "QuillstoneBriarwhistle 7|1 0.5 0 1");
   EXPECT_TRUE(qst::isOwnBulletinID(written));
   EXPECT_EQ(colorRead(written, 22), "found 1 0.5 0 1");  // the title's reader
@@ -39,21 +39,21 @@ TEST(BulletinID, TheColourWrittenIsTheColourReadBackByBothReaders) {
 
 TEST(BulletinID, RecognitionIsAPlainCaseSensitivePrefix) {
   AutoreleasePool pool;
-  EXPECT_TRUE(qst::isOwnBulletinID(NSStr("QuillstoneBriarwhistleX")));
-  EXPECT_FALSE(qst::isOwnBulletinID(NSStr("quillstoneBriarwhistle 0|")));
-  EXPECT_FALSE(qst::isOwnBulletinID(NSStr(" QuillstoneBriarwhistle 0|")));
+  EXPECT_TRUE(qst::isOwnBulletinID(standin::str("QuillstoneBriarwhistleX")));
+  EXPECT_FALSE(qst::isOwnBulletinID(standin::str("quillstoneBriarwhistle 0|")));
+  EXPECT_FALSE(qst::isOwnBulletinID(standin::str(" QuillstoneBriarwhistle 0|")));
   EXPECT_FALSE(qst::isOwnBulletinID(nil));
 }
 
 TEST(BulletinID, EachReaderKeepsItsOwnMinimumLength) {
   AutoreleasePool pool;
-  id twelve = NSStr("Quillstone|1");  // 12 characters
+  id twelve = standin::str("Quillstone|1");  // 12 characters
   EXPECT_EQ(colorRead(twelve, 11), "found 1");
   EXPECT_EQ(colorRead(twelve, 22), "short");
   EXPECT_EQ(colorRead(nil, 11), "short");
-  EXPECT_EQ(colorRead(NSStr("QuillstoneBriarwhistle 3"), 22), "no bar");
+  EXPECT_EQ(colorRead(standin::str("QuillstoneBriarwhistle 3"), 22), "no bar");
   // Parts after a second bar are not the colour's.
-  EXPECT_EQ(colorRead(NSStr("QuillstoneBriarwhistle 3|0 0 1 1|extra"), 22), "found 0 0 1 1");
+  EXPECT_EQ(colorRead(standin::str("QuillstoneBriarwhistle 3|0 0 1 1|extra"), 22), "found 0 0 1 1");
 }
 
 }  // namespace

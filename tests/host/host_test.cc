@@ -21,7 +21,7 @@ id newObject() { return objc_new("NSObject"); }
 TEST(HostEach, WalksTheArrayAsItWasWhenTheWalkBegan) {
   AutoreleasePool pool;
   id a = newObject(), b = newObject(), c = newObject();
-  id array = NSMutableArrayWith({a, b, c});
+  id array = standin::mutableArrayWith({a, b, c});
   for (id x : {a, b, c}) objc_release(x);  // the array holds the only references
 
   std::vector<id> seen;
@@ -41,7 +41,7 @@ CGFloat area(id, SEL, CGRect r) { return r.size.width * r.size.height; }
 CGFloat doubledArea(id self, SEL cmd, CGRect r) { return 2 * savedArea(self, cmd, r); }
 
 TEST(HostSaved, ReplacementCallsTheSavedImplementationWithItsArguments) {
-  Class cls = objc_defineClass<Plain>(NSObjectClass(), "HostTestShape");
+  Class cls = objc_defineClass<Plain>(standin::nsObjectClass(), "HostTestShape");
   class_addMethod(cls, sel("areaOf:"), qst::Replacement(area).imp, "d@:{CGRect={CGPoint=dd}{CGSize=dd}}");
   MSHookMessageEx(cls, sel("areaOf:"), qst::Replacement(doubledArea).imp, savedArea.slot());
   ASSERT_TRUE(savedArea);
@@ -50,14 +50,14 @@ TEST(HostSaved, ReplacementCallsTheSavedImplementationWithItsArguments) {
   objc_release(shape);
 }
 
-NSInteger byText(id a, id b) { return NSStringUTF8(a).compare(NSStringUTF8(b)); }
+NSInteger byText(id a, id b) { return standin::utf8Of(a).compare(standin::utf8Of(b)); }
 
 TEST(HostEventKit, SortTakesAPlainComparisonFunction) {
   AutoreleasePool pool;
-  id array = NSMutableArrayWith({NSStr("pear"), NSStr("apple"), NSStr("fig")});
+  id array = standin::mutableArrayWith({standin::str("pear"), standin::str("apple"), standin::str("fig")});
   qst::sortUsingComparator(array, byText);
   std::vector<std::string> sorted;
-  for (id s : NSArrayItems(array)) sorted.push_back(NSStringUTF8(s));
+  for (id s : standin::arrayItems(array)) sorted.push_back(standin::utf8Of(s));
   EXPECT_EQ(sorted, (std::vector<std::string>{"apple", "fig", "pear"}));
 }
 

@@ -36,7 +36,7 @@ TEST_F(Clearing, DisabledEveryRowIsSpringBoards) {
   auto& device = lockMixed();
   // Own items from an enabled moment are gone; add one by hand.
   id bulletin = objc_autorelease(objc_new(objc_getClass("BBBulletin")));
-  msgSend<void, id>(bulletin, "setBulletinID:", NSStr("QuillstoneBriarwhistle 0|"));
+  msgSend<void, id>(bulletin, "setBulletinID:", standin::str("QuillstoneBriarwhistle 0|"));
   device.deliver(bulletin);
   EXPECT_TRUE(device.canEdit(rowOf("QuillstoneBriarwhistle")));
   device.clear();

@@ -88,10 +88,10 @@ TEST_F(Compose, DefaultActionBySwipeSetting) {
   auto& device = boot();
   auto action = [&] { return msgSend<id>(published()[0], "defaultAction"); };
   device.lock();
-  EXPECT_EQ(NSStringUTF8(msgSend<id>(msgSend<id>(action(), "launchURL"), "absoluteString")), "x-apple-reminder://");
+  EXPECT_EQ(standin::utf8Of(msgSend<id>(msgSend<id>(action(), "launchURL"), "absoluteString")), "x-apple-reminder://");
   root.settings({{"swipeAction", 3ll}, {"customLaunchAppBundleID", std::string("com.example.todo")}});
   device.relock();
-  EXPECT_EQ(NSStringUTF8(msgSend<id>(action(), "launchBundleID")), "com.example.todo");
+  EXPECT_EQ(standin::utf8Of(msgSend<id>(action(), "launchBundleID")), "com.example.todo");
   root.settings({{"swipeAction", 3ll}});
   device.relock();
   EXPECT_EQ(action(), nil);

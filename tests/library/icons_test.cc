@@ -64,7 +64,7 @@ class Icons : public LockScreenTest {
   }
   std::array<CGFloat, 4> rgba(id color) {
     std::array<CGFloat, 4> c{};
-    UIColorGetRGBA(color, c.data());
+    standin::colorGetRGBA(color, c.data());
     return c;
   }
 };
@@ -72,38 +72,38 @@ class Icons : public LockScreenTest {
 TEST_F(Icons, DotsOfBothSizes) {
   boot();
   for (CGFloat diameter : {30.0, 50.0}) {
-    id dot = drawColoredDot(UIColorWithRGBA(1, 0, 0, 1), diameter);
-    ASSERT_EQ(UIImagePixelWidth(dot), 80);
-    ASSERT_EQ(UIImagePixelHeight(dot), 80);
-    EXPECT_EQ(UIImageReadPixel(dot, 40, 40), (UIImagePixel{255, 0, 0, 255}));
+    id dot = drawColoredDot(standin::colorWithRGBA(1, 0, 0, 1), diameter);
+    ASSERT_EQ(standin::imagePixelWidth(dot), 80);
+    ASSERT_EQ(standin::imagePixelHeight(dot), 80);
+    EXPECT_EQ(standin::readImagePixel(dot, 40, 40), (UIImagePixel{255, 0, 0, 255}));
     // The disc's left edge is at x = edge; the outer half of the 2-point
     // outline, left uncovered by the fill, is the pixel before it.
     int edge = static_cast<int>(40 - diameter / 2);
-    EXPECT_TRUE(near(UIImageReadPixel(dot, edge - 1, 40), {0, 0, 0, 255})) << diameter;
-    EXPECT_TRUE(near(UIImageReadPixel(dot, edge + 1, 40), {255, 0, 0, 255})) << diameter;
-    EXPECT_EQ(UIImageReadPixel(dot, edge - 3, 40).a, 0) << diameter;
-    EXPECT_EQ(UIImageReadPixel(dot, 0, 0).a, 0);
-    EXPECT_EQ(UIImageReadPixel(dot, 79, 79).a, 0);
+    EXPECT_TRUE(near(standin::readImagePixel(dot, edge - 1, 40), {0, 0, 0, 255})) << diameter;
+    EXPECT_TRUE(near(standin::readImagePixel(dot, edge + 1, 40), {255, 0, 0, 255})) << diameter;
+    EXPECT_EQ(standin::readImagePixel(dot, edge - 3, 40).a, 0) << diameter;
+    EXPECT_EQ(standin::readImagePixel(dot, 0, 0).a, 0);
+    EXPECT_EQ(standin::readImagePixel(dot, 79, 79).a, 0);
   }
 }
 
 TEST_F(Icons, HexColours) {
   boot();
   // 128/255 is worked out in a 32-bit slice's float.
-  auto green = [&](const char* text) { return static_cast<float>(rgba(colorFromHexString(NSStr(text)))[1]); };
+  auto green = [&](const char* text) { return static_cast<float>(rgba(colorFromHexString(standin::str(text)))[1]); };
   EXPECT_EQ(green("#FF8000"), static_cast<float>(128 / 255.0));
   EXPECT_EQ(green("#FF800080"), static_cast<float>(128 / 255.0));
-  EXPECT_EQ(rgba(colorFromHexString(NSStr("#FF8000")))[0], 1);
-  EXPECT_EQ(rgba(colorFromHexString(NSStr("#FF800080")))[3], 1);  // its alpha ignored
+  EXPECT_EQ(rgba(colorFromHexString(standin::str("#FF8000")))[0], 1);
+  EXPECT_EQ(rgba(colorFromHexString(standin::str("#FF800080")))[3], 1);  // its alpha ignored
   auto white = std::array<CGFloat, 4>{1, 1, 1, 1};
-  EXPECT_EQ(rgba(colorFromHexString(NSStr("FF8000"))), white);
+  EXPECT_EQ(rgba(colorFromHexString(standin::str("FF8000"))), white);
   EXPECT_EQ(rgba(colorFromHexString(nil)), white);
-  EXPECT_EQ(rgba(colorFromHexString(NSStr("#zz8000"))), (std::array<CGFloat, 4>{0, 0, 0, 1}));
+  EXPECT_EQ(rgba(colorFromHexString(standin::str("#zz8000"))), (std::array<CGFloat, 4>{0, 0, 0, 1}));
 }
 
 TEST_F(Icons, RoundedCornersAreCutAndTheMiddleKept) {
   boot();
-  id square = drawColoredDot(UIColorWithRGBA(0, 0, 1, 1), 80);  // a disc filling the canvas
+  id square = drawColoredDot(standin::colorWithRGBA(0, 0, 1, 1), 80);  // a disc filling the canvas
   EXPECT_EQ(roundedRect(square, 0), square);
   EXPECT_EQ(roundedRect(nil, 3), nil);
   // A solid image to round: a red square.
@@ -113,11 +113,11 @@ TEST_F(Icons, RoundedCornersAreCutAndTheMiddleKept) {
   id solid = UIGraphicsGetImageFromCurrentImageContext();
   UIGraphicsEndImageContext();
   id rounded = roundedRect(solid, 3);  // corners of 9 points, at the screen's scale 2
-  ASSERT_EQ(UIImagePixelWidth(rounded), 80);
-  EXPECT_EQ(UIImageReadPixel(rounded, 0, 0).a, 0);
-  EXPECT_EQ(UIImageReadPixel(rounded, 79, 79).a, 0);
-  EXPECT_EQ(UIImageReadPixel(rounded, 40, 40), (UIImagePixel{255, 0, 0, 255}));
-  EXPECT_EQ(UIImageReadPixel(rounded, 40, 0), (UIImagePixel{255, 0, 0, 255}));  // the edge's middle stays
+  ASSERT_EQ(standin::imagePixelWidth(rounded), 80);
+  EXPECT_EQ(standin::readImagePixel(rounded, 0, 0).a, 0);
+  EXPECT_EQ(standin::readImagePixel(rounded, 79, 79).a, 0);
+  EXPECT_EQ(standin::readImagePixel(rounded, 40, 40), (UIImagePixel{255, 0, 0, 255}));
+  EXPECT_EQ(standin::readImagePixel(rounded, 40, 0), (UIImagePixel{255, 0, 0, 255}));  // the edge's middle stays
 }
 
 class RowIcons : public LockScreenTest {
@@ -131,7 +131,7 @@ class RowIcons : public LockScreenTest {
       UIGraphicsBeginImageContext(CGSizeMake(30, 30));
       CGContextSetRGBFillColor(UIGraphicsGetCurrentContext(), 0, 0, 1, 1);
       CGContextFillRect(UIGraphicsGetCurrentContext(), CGRectMake(0, 0, 30, 30));
-      UIImageWritePNG(UIGraphicsGetImageFromCurrentImageContext(), root.path() + devicePath);
+      standin::writeImagePNG(UIGraphicsGetImageFromCurrentImageContext(), root.path() + devicePath);
       UIGraphicsEndImageContext();
     }
   }
@@ -159,9 +159,9 @@ struct Span {
 };
 Span opaqueSpanAcrossTheMiddle(id image) {
   Span span;
-  const int y = UIImagePixelHeight(image) / 2;
-  for (int x = 0; x < UIImagePixelWidth(image); ++x) {
-    if (UIImageReadPixel(image, x, y).a <= 127) continue;
+  const int y = standin::imagePixelHeight(image) / 2;
+  for (int x = 0; x < standin::imagePixelWidth(image); ++x) {
+    if (standin::readImagePixel(image, x, y).a <= 127) continue;
     if (span.first < 0) span.first = x;
     span.last = x;
   }
@@ -179,12 +179,12 @@ TEST_F(RowIcons, SmallAndLargeDotsAreThirtyAndFiftyPointsAcross) {
     else device->relock();
     id icon = iconAt(rowOf("QuillstoneBriarwhistle"));
     ASSERT_TRUE(icon);
-    ASSERT_EQ(UIImagePixelWidth(icon), 80);
+    ASSERT_EQ(standin::imagePixelWidth(icon), 80);
     Span span = opaqueSpanAcrossTheMiddle(icon);
     EXPECT_EQ(span.width(), across);
     EXPECT_EQ(span.first, 40 - across / 2);
-    EXPECT_TRUE(near(UIImageReadPixel(icon, span.first, 40), {0, 0, 0, 255}));
-    EXPECT_EQ(UIImageReadPixel(icon, 40, 40), (UIImagePixel{0, 255, 0, 255}));
+    EXPECT_TRUE(near(standin::readImagePixel(icon, span.first, 40), {0, 0, 0, 255}));
+    EXPECT_EQ(standin::readImagePixel(icon, 40, 40), (UIImagePixel{0, 255, 0, 255}));
     // The row shows the same dot.
     EXPECT_EQ(iconOf("QuillstoneBriarwhistle")->width, 80);
   }
@@ -209,7 +209,7 @@ TEST_F(RowIcons, DotInTheListColour) {
 TEST_F(RowIcons, IdentifierWithoutColourGivesAWhiteDot) {
   auto& device = lockWithIcon("DOT_LARGE");
   id bulletin = objc_autorelease(objc_new(objc_getClass("BBBulletin")));
-  msgSend<void, id>(bulletin, "setBulletinID:", NSStr("QuillstoneBriarwhistle no bar"));
+  msgSend<void, id>(bulletin, "setBulletinID:", standin::str("QuillstoneBriarwhistle no bar"));
   device.deliver(bulletin);
   auto icon = iconOf("QuillstoneBriarwhistle no bar");
   ASSERT_TRUE(icon);

@@ -27,7 +27,7 @@ inline constexpr double kDay = 86400.0;
 
 class LockScreenTest : public ::testing::Test {
  protected:
-  void SetUp() override { NSLogSetEcho(false); }
+  void SetUp() override { standin::setLogEcho(false); }
 
   sb::Device& boot(const std::string& systemVersion = "7.1", bool springBoardProcess = true) {
     sb::DeviceOptions options;
@@ -43,7 +43,7 @@ class LockScreenTest : public ::testing::Test {
   // Log lines that contain `text`.
   static int logged(const std::string& text) {
     int n = 0;
-    for (const auto& line : NSLogCapturedLines()) n += line.find(text) != std::string::npos;
+    for (const auto& line : standin::capturedLogLines()) n += line.find(text) != std::string::npos;
     return n;
   }
 
@@ -60,7 +60,7 @@ class LockScreenTest : public ::testing::Test {
   std::vector<id> published() {
     std::vector<id> own;
     if (!device || !device->listController()) return own;  // not locked yet
-    for (id item : NSArrayItems(sb::asListController(device->listController())->_listItems)) {
+    for (id item : standin::arrayItems(sb::asListController(device->listController())->_listItems)) {
       id bulletin = msgSend<id>(item, "activeBulletin");
       if (text(bulletin, "bulletinID").rfind("QuillstoneBriarwhistle ", 0) == 0) own.push_back(bulletin);
     }
@@ -71,12 +71,12 @@ class LockScreenTest : public ::testing::Test {
   // no refresh has logged one.
   static long remindersFound() {
     const std::string mark = "QST: got ";
-    auto lines = NSLogCapturedLines();
+    auto lines = standin::capturedLogLines();
     for (auto line = lines.rbegin(); line != lines.rend(); ++line)
       if (auto at = line->find(mark); at != std::string::npos) return std::atol(line->c_str() + at + mark.size());
     return -1;
   }
-  static std::string text(id bulletin, const char* getter) { return NSStringUTF8(msgSend<id>(bulletin, getter)); }
+  static std::string text(id bulletin, const char* getter) { return standin::utf8Of(msgSend<id>(bulletin, getter)); }
   // A date field of a bulletin in seconds since the reference date; -1 when unset.
   static double when(id bulletin, const char* getter) {
     id date = msgSend<id>(bulletin, getter);

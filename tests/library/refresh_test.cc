@@ -9,7 +9,7 @@ std::vector<std::string> gCalls;
 IMP gAdd7, gAdd8, gRemove;
 bool gLightsAndSirens = true;
 
-std::string idOf(id bulletin) { return NSStringUTF8(msgSend<id>(bulletin, "bulletinID")); }
+std::string idOf(id bulletin) { return standin::utf8Of(msgSend<id>(bulletin, "bulletinID")); }
 
 void spyAdd7(id self, SEL cmd, id observer, id bulletin, NSUInteger feed) {
   gCalls.push_back("add " + idOf(bulletin) + " feed " + std::to_string(feed));
@@ -108,7 +108,7 @@ TEST_F(Refresh, DisabledCycleWithdrawsButQueriesNothing) {
   root.settings({{"enabled", false}});
   root.reminder(kHome, {"SUMMARY:c"});
   gCalls.clear();
-  NSLogClearCapture();
+  standin::clearLogCaptureForTesting();
   device.relock();
   EXPECT_EQ(ownCalls().size(), 2u);  // the two removals
   EXPECT_TRUE(published().empty());

@@ -62,8 +62,8 @@ class Scale : public LockScreenTest {
       AutoreleasePool perBulletin;
       id bulletin = objc_autorelease(objc_new(objc_getClass("BBBulletin")));
       std::string identifier = "QuillstoneBriarwhistle " + std::to_string(i + 1) + "|1 0 0 1";
-      msgSend<void, id>(bulletin, "setBulletinID:", NSStringWithUTF8(identifier));
-      msgSend<void, id>(bulletin, "setTitle:", NSStringWithUTF8("Reminder " + std::to_string(i)));
+      msgSend<void, id>(bulletin, "setBulletinID:", standin::stringWithUTF8(identifier));
+      msgSend<void, id>(bulletin, "setTitle:", standin::stringWithUTF8("Reminder " + std::to_string(i)));
       device->deliver(bulletin);
     }
   }
@@ -142,7 +142,7 @@ TEST_F(Scale, ALongStyledListHasCellsOnlyForTheRowsInViewYetReportsEveryRow) {
   const size_t screenful = static_cast<size_t>(viewHeight / lowest) + 2;
   EXPECT_GT(cellsMade(), 0u);
   EXPECT_LE(cellsMade(), screenful);
-  const size_t logLines = NSLogCapturedLines().size();
+  const size_t logLines = standin::capturedLogLines().size();
 
   auto all = device->snapshot().rows;
   ASSERT_EQ(all.size(), 200u);
@@ -160,7 +160,7 @@ TEST_F(Scale, ALongStyledListHasCellsOnlyForTheRowsInViewYetReportsEveryRow) {
   // cells, nothing more in the log.
   EXPECT_EQ(msgSend<CGPoint>(device->tableView(), "contentOffset").y, 0);
   EXPECT_LE(cellsMade(), screenful);
-  EXPECT_EQ(NSLogCapturedLines().size(), logLines);
+  EXPECT_EQ(standin::capturedLogLines().size(), logLines);
 }
 
 }  // namespace

@@ -59,7 +59,7 @@ id makeView() {
                              CGRectMake(0, 0, 320, 568));
 }
 std::vector<std::string> requestUnderlay(id view) {
-  msgSend<void, id>(view, "_addLockContentUnderlayWithRequester:", NSStr("NotificationList"));
+  msgSend<void, id>(view, "_addLockContentUnderlayWithRequester:", standin::str("NotificationList"));
   return static_cast<sb::SBLockScreenViewObj*>(view)->underlayRequesters;
 }
 

@@ -9,7 +9,7 @@ namespace {
 std::vector<std::string> gRemovals;
 IMP gRemove;
 void spyRemove(id self, SEL cmd, id requester) {
-  gRemovals.push_back(NSStringUTF8(requester));
+  gRemovals.push_back(standin::utf8Of(requester));
   imp_call<void, id>(gRemove, self, cmd, requester);
 }
 
@@ -28,7 +28,7 @@ class Underlay : public LockScreenTest {
   bool shown() { return device->snapshot().underlay.shown; }
   std::vector<std::string> requesters() { return device->snapshot().underlay.requesters; }
   void request(const char* requester) {
-    msgSend<void, id>(device->lockScreenView(), "_addLockContentUnderlayWithRequester:", NSStr(requester));
+    msgSend<void, id>(device->lockScreenView(), "_addLockContentUnderlayWithRequester:", standin::str(requester));
   }
   NSUInteger listCount() { return msgSend<NSUInteger>(device->listController(), "count"); }
   NSUInteger itemCount() {
@@ -107,7 +107,7 @@ TEST_F(Underlay, ModeOneOneForeignRowBringsTheUnderlay) {
   lockWith(1, true, true);
   EXPECT_TRUE(shown());
   EXPECT_EQ(requesters(), std::vector<std::string>{"NotificationList"});
-  msgSend<void, id>(device->lockScreenView(), "_removeLockContentUnderlayWithRequester:", NSStr("NotificationList"));
+  msgSend<void, id>(device->lockScreenView(), "_removeLockContentUnderlayWithRequester:", standin::str("NotificationList"));
   measure(rowOf("com.apple.MobileSMS"));
   EXPECT_EQ(requesters(), std::vector<std::string>{"NotificationList"});
 }

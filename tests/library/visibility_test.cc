@@ -19,7 +19,7 @@ class Visibility : public LockScreenTest {
   id overlay(const char* name) {
     return objc_autorelease(msgSend<id, id, id, id>(
         msgSend<id>(objc_getClass("SBLockScreenPluginOverlayContext"), "alloc"),
-        "initWithPluginName:pluginController:lockScreenViewController:", NSStr(name), nil, nil));
+        "initWithPluginName:pluginController:lockScreenViewController:", standin::str(name), nil, nil));
   }
 };
 
@@ -43,15 +43,15 @@ TEST_F(Visibility, OnlyTheExactPluginNameWhileEnabledAndAsked) {
   auto& device = lockWithMixedList();
   overlay("NowPlayingArtLockScreenX");
   overlay("nowplayingartlockscreen");
-  EXPECT_EQ(NSRunLoopPendingTimerCount(), 0u);
+  EXPECT_EQ(standin::pendingTimerCountForTesting(), 0u);
   root.settings({{"hideOnNowPlayingScreen", false}});
   device.relock();
   overlay("NowPlayingArtLockScreen");
-  EXPECT_EQ(NSRunLoopPendingTimerCount(), 0u);
+  EXPECT_EQ(standin::pendingTimerCountForTesting(), 0u);
   root.settings({{"enabled", false}});
   device.relock();
   overlay("NowPlayingArtLockScreen");
-  EXPECT_EQ(NSRunLoopPendingTimerCount(), 0u);
+  EXPECT_EQ(standin::pendingTimerCountForTesting(), 0u);
   EXPECT_EQ(logged("hiding on lockscreen"), 0);
 }
 
@@ -62,7 +62,7 @@ TEST_F(Visibility, NothingIsRemovedWhenTheLastRefreshFoundNoReminders) {
   ASSERT_EQ(remindersFound(), 0);
   // Own rows that reached the list another way stay.
   id bulletin = objc_autorelease(objc_new(objc_getClass("BBBulletin")));
-  msgSend<void, id>(bulletin, "setBulletinID:", NSStr("QuillstoneBriarwhistle 0|"));
+  msgSend<void, id>(bulletin, "setBulletinID:", standin::str("QuillstoneBriarwhistle 0|"));
   device.deliver(bulletin);
   device.nowPlaying();
   device.wait(5);
@@ -93,8 +93,8 @@ TEST_F(Visibility, BannerItemsAreJudgedByTheirListItemsBulletin) {
   auto& device = lockWithMixedList();
   id controller = device.listController();
   std::vector<id> own, foreign;
-  for (id item : NSArrayItems(sb::asListController(controller)->_listItems)) {
-    bool isOwn = NSStringUTF8(msgSend<id>(msgSend<id>(item, "activeBulletin"), "bulletinID")).rfind("Quillstone", 0) == 0;
+  for (id item : standin::arrayItems(sb::asListController(controller)->_listItems)) {
+    bool isOwn = standin::utf8Of(msgSend<id>(msgSend<id>(item, "activeBulletin"), "bulletinID")).rfind("Quillstone", 0) == 0;
     (isOwn ? own : foreign).push_back(objc_autorelease(sb::newBulletinBannerItem(item)));
   }
   ASSERT_EQ(own.size(), 2u);
@@ -105,7 +105,7 @@ TEST_F(Visibility, BannerItemsAreJudgedByTheirListItemsBulletin) {
   msgSend<void, id>(controller, "turnOnScreenIfNecessaryForItem:", foreign[0]);
   EXPECT_TRUE(device.snapshot().screenLit);
   device.screenOff();
-  msgSend<void, id>(controller, "turnOnScreenIfNecessaryForItem:", NSStr("an object of another kind"));
+  msgSend<void, id>(controller, "turnOnScreenIfNecessaryForItem:", standin::str("an object of another kind"));
   EXPECT_TRUE(device.snapshot().screenLit);  // SpringBoard decides
 }
 
@@ -114,7 +114,7 @@ TEST_F(Visibility, DisabledEveryArrivalReachesSpringBoard) {
   auto& device = lockWithMixedList();
   device.screenOff();
   id bulletin = objc_autorelease(objc_new(objc_getClass("BBBulletin")));
-  msgSend<void, id>(bulletin, "setBulletinID:", NSStr("QuillstoneBriarwhistle 0|"));
+  msgSend<void, id>(bulletin, "setBulletinID:", standin::str("QuillstoneBriarwhistle 0|"));
   msgSend<void, id>(device.listController(), "turnOnScreenIfNecessaryForItem:", bulletin);
   EXPECT_TRUE(device.snapshot().screenLit);
 }

@@ -23,14 +23,14 @@ const char* const kObjectFields[][2] = {
 
 TEST(BBAction, LaunchURLActionOpensTheURL) {
   AutoreleasePool outer;
-  id url = NSURLWithUTF8("x-apple-reminder://");
+  id url = standin::urlWithUTF8("x-apple-reminder://");
   const long held = objc_retainCount(url);
   {
     AutoreleasePool pool;
     id action = msgSend<id>(objc_getClass("BBAction"), "actionWithLaunchURL:callblock:", url, nil);
     EXPECT_EQ(msgSend<id>(action, "launchURL"), url);
     EXPECT_EQ(msgSend<id>(action, "launchBundleID"), nil);
-    EXPECT_EQ(NSStringUTF8(msgSend<id>(action, "description")), "url x-apple-reminder://");
+    EXPECT_EQ(standin::utf8Of(msgSend<id>(action, "description")), "url x-apple-reminder://");
     EXPECT_EQ(objc_retainCount(url), held + 1);
   }
   // The action was autoreleased: draining the pool freed it and its hold.

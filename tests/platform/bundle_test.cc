@@ -31,7 +31,7 @@ id ownBundle(id, SEL);
 
 class Bundles : public ::testing::Test {
  protected:
-  void SetUp() override { NSLogSetEcho(false); }
+  void SetUp() override { standin::setLogEcho(false); }
 
   // A pane's folder: its Info.plist and a specifier plist whose link row
   // names `detail`.
@@ -44,8 +44,8 @@ class Bundles : public ::testing::Test {
     std::string plist = kPlist;
     plist.replace(plist.find("%DETAIL%"), 8, detail);
     std::ofstream(folder + "/Page.plist") << plist;
-    id bundle = NSBundleAt(folder, folder);
-    NSBundleSetLoaded(bundle, folder + "/" + name);
+    id bundle = standin::bundleAtHostFolder(folder, folder);
+    standin::setBundleLoaded(bundle, folder + "/" + name);
     return bundle;
   }
 
@@ -57,9 +57,9 @@ class Bundles : public ::testing::Test {
     return cls;
   }
 
-  static id classNamed(id bundle, const char* name) { return msgSend<id, id>(bundle, "classNamed:", NSStr(name)); }
+  static id classNamed(id bundle, const char* name) { return msgSend<id, id>(bundle, "classNamed:", standin::str(name)); }
   static id bundleOf(Class cls) { return msgSend<id, id>(objc_getClass("NSBundle"), "bundleForClass:", cls); }
-  static std::string pathOf(id bundle) { return NSStringUTF8(msgSend<id>(bundle, "bundlePath")); }
+  static std::string pathOf(id bundle) { return standin::utf8Of(msgSend<id>(bundle, "bundlePath")); }
 
   qst_test::TempFolder bundles_{"bundle-test"};
   const std::string& folder_ = bundles_.path();
@@ -86,7 +86,7 @@ TEST_F(Bundles, AClassMadeAtRunTimeBelongsToTheMainBundleAndACompiledOneToItsIma
   Class compiled = runtimePage("CompiledPage");
   objc_setDefiningImage("");
   EXPECT_EQ(bundleOf(compiled), pane);
-  id byIdentifier = msgSend<id, id>(objc_getClass("NSBundle"), "bundleWithIdentifier:", NSStr("test.Compiled"));
+  id byIdentifier = msgSend<id, id>(objc_getClass("NSBundle"), "bundleWithIdentifier:", standin::str("test.Compiled"));
   EXPECT_EQ(byIdentifier, pane);
 }
 
@@ -107,7 +107,7 @@ TEST_F(Bundles, AListControllerReadsItsPlistFromItsOwnBundle) {
   gOwnBundle = paneBundle("Named", "Nothing");
   id namesOwn = objc_autorelease(objc_new(runtimePage("OwnBundlePage", true)));
   auto rows = [](id page) {
-    return NSArrayItems(msgSend<id, id, id>(page, "loadSpecifiersFromPlistName:target:", NSStr("Page"), page));
+    return standin::arrayItems(msgSend<id, id, id>(page, "loadSpecifiersFromPlistName:target:", standin::str("Page"), page));
   };
   EXPECT_TRUE(rows(reliesOnFramework).empty()) << "the Settings app's folder holds no such plist";
   EXPECT_EQ(rows(namesOwn).size(), 2u);
@@ -118,14 +118,14 @@ TEST_F(Bundles, ALinkRowOpensOnlyAPageClassOfTheBundlesImage) {
   runtimePage("DetailMadePage");
   gOwnBundle = paneBundle("Detail", "DetailMadePage");
   id page = objc_autorelease(objc_new(runtimePage("DetailOwnerPage", true)));
-  id link = NSArrayItems(msgSend<id, id, id>(page, "loadSpecifiersFromPlistName:target:", NSStr("Page"), page)).at(1);
+  id link = standin::arrayItems(msgSend<id, id, id>(page, "loadSpecifiersFromPlistName:target:", standin::str("Page"), page)).at(1);
   EXPECT_EQ(msgSend<id>(link, "detailControllerClass"), nil);
 
   gOwnBundle = paneBundle("DetailCompiled", "DetailCompiledPage");
   objc_setDefiningImage(folder_ + "/DetailCompiled.bundle/DetailCompiled");
   Class compiled = runtimePage("DetailCompiledPage");
   objc_setDefiningImage("");
-  link = NSArrayItems(msgSend<id, id, id>(page, "loadSpecifiersFromPlistName:target:", NSStr("Page"), page)).at(1);
+  link = standin::arrayItems(msgSend<id, id, id>(page, "loadSpecifiersFromPlistName:target:", standin::str("Page"), page)).at(1);
   EXPECT_EQ(msgSend<id>(link, "detailControllerClass"), compiled);
 }
 
@@ -137,7 +137,7 @@ TEST_F(Bundles, AFrameworksClassesAreThereOnlyOnceItIsLoaded) {
   EXPECT_NE(objc_getClass("PSSpecifier"), nil);
   EXPECT_NE(objc_getClass("NSString"), nil);
   id eventKit = msgSend<id, id>(objc_getClass("NSBundle"), "bundleWithPath:",
-                                NSStr("/System/Library/Frameworks/EventKit.framework"));
+                                standin::str("/System/Library/Frameworks/EventKit.framework"));
   ASSERT_NE(eventKit, nil);
   EXPECT_FALSE(msgSend<BOOL>(eventKit, "isLoaded"));
   EXPECT_TRUE(msgSend<BOOL>(eventKit, "load"));

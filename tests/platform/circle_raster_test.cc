@@ -101,7 +101,7 @@ TEST(CircleRaster, MatchesCairoForDiscsAndRingsOfManySizesAndPlaces) {
 // The context paints a circle directly only where cairo would draw the same:
 // under a clip or a rotation it must still honour them.
 TEST(CircleRaster, ContextHonoursClipsAndTransformsAroundTheDirectPath) {
-  CGContextRef c = CGBitmapContextCreateForSize(CGSizeMake(40, 40), 1, false);
+  CGContextRef c = standin::createBitmapContextForSize(CGSizeMake(40, 40), 1, false);
   ASSERT_NE(c, nullptr);
   CGContextSetRGBFillColor(c, 0, 0, 1, 1);
   CGContextSaveGState(c);
@@ -119,7 +119,7 @@ TEST(CircleRaster, ContextHonoursClipsAndTransformsAroundTheDirectPath) {
   CGContextFillEllipseInRect(c, CGRectMake(0, 0, 40, 40));
   EXPECT_EQ(view.at(30, 20), 0xffff0000u);
   // A non-uniform scale makes an ellipse: it is wider than tall.
-  CGContextRef wide = CGBitmapContextCreateForSize(CGSizeMake(40, 40), 1, false);
+  CGContextRef wide = standin::createBitmapContextForSize(CGSizeMake(40, 40), 1, false);
   CGContextScaleCTM(wide, 2, 1);
   CGContextFillEllipseInRect(wide, CGRectMake(0, 10, 20, 20));
   Surface wideView(1);

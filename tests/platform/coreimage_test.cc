@@ -13,10 +13,10 @@ namespace {
 id ciColorClass() { return objc_getClass("CIColor"); }
 
 id colorFromText(const char* text) {
-  return msgSend<id, id>(ciColorClass(), "colorWithString:", NSStringWithUTF8(text));
+  return msgSend<id, id>(ciColorClass(), "colorWithString:", standin::stringWithUTF8(text));
 }
 
-std::string textOf(id color) { return NSStringUTF8(msgSend<id>(color, "stringRepresentation")); }
+std::string textOf(id color) { return standin::utf8Of(msgSend<id>(color, "stringRepresentation")); }
 
 void expectComponents(id color, CGFloat r, CGFloat g, CGFloat b, CGFloat a) {
   EXPECT_EQ(msgSend<CGFloat>(color, "red"), r);
@@ -27,7 +27,7 @@ void expectComponents(id color, CGFloat r, CGFloat g, CGFloat b, CGFloat a) {
 
 TEST(CIColorText, ListColourGoesIntoTextAndComesBack) {
   AutoreleasePool pool;
-  CGColorRef calendarColor = CGColorCreateRGBA(0.5, 0.25, 0, 1);
+  CGColorRef calendarColor = standin::createColorRGBA(0.5, 0.25, 0, 1);
   id color = msgSend<id, CGColorRef>(ciColorClass(), "colorWithCGColor:", calendarColor);
   CGColorRelease(calendarColor);
   EXPECT_EQ(textOf(color), "0.5 0.25 0 1");

@@ -26,7 +26,7 @@ StrongId components(Fields fields, id zone = nil) {
 
 id calendar() { return msgSend<id>(objc_getClass("NSCalendar"), "currentCalendar"); }
 
-std::string describe(id date) { return NSStringUTF8(msgSend<id>(date, "description")); }
+std::string describe(id date) { return standin::utf8Of(msgSend<id>(date, "description")); }
 
 id dateFrom(Fields fields, id zone = nil) { return msgSend<id, id>(calendar(), "dateFromComponents:", components(fields, zone)); }
 
@@ -40,7 +40,7 @@ double hoursBetween(id later, id earlier) {
 
 class Dates : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(NSSetCurrentTimeZone("UTC")); }
+  void SetUp() override { ASSERT_TRUE(standin::setCurrentTimeZone("UTC")); }
   AutoreleasePool pool;
 };
 
@@ -56,12 +56,12 @@ TEST_F(Dates, ComponentsWithoutTimeOfDayMeanTheStartOfTheDay) {
 }
 
 TEST_F(Dates, TheCurrentZoneAndAZoneInTheComponentsAreHonoured) {
-  ASSERT_TRUE(NSSetCurrentTimeZone("Europe/Berlin"));
+  ASSERT_TRUE(standin::setCurrentTimeZone("Europe/Berlin"));
   Fields summerMorning = {{"setYear:", 2026}, {"setMonth:", 7}, {"setDay:", 1}, {"setHour:", 9}};
   EXPECT_EQ(describe(dateFrom(summerMorning)), "2026-07-01 07:00:00 +0000");
-  EXPECT_EQ(describe(dateFrom(summerMorning, NSTimeZoneWithName("America/New_York"))), "2026-07-01 13:00:00 +0000");
+  EXPECT_EQ(describe(dateFrom(summerMorning, standin::timeZoneWithName("America/New_York"))), "2026-07-01 13:00:00 +0000");
   EXPECT_EQ(describe(dateFrom({{"setYear:", 2026}, {"setMonth:", 1}, {"setDay:", 15}})), "2026-01-14 23:00:00 +0000");
-  EXPECT_EQ(NSStringUTF8(msgSend<id>(msgSend<id>(calendar(), "timeZone"), "name")), "Europe/Berlin");
+  EXPECT_EQ(standin::utf8Of(msgSend<id>(msgSend<id>(calendar(), "timeZone"), "name")), "Europe/Berlin");
 }
 
 TEST_F(Dates, AddingYearsAndMonthsKeepsToTheEndOfShorterMonths) {
@@ -77,7 +77,7 @@ TEST_F(Dates, AddingYearsAndMonthsKeepsToTheEndOfShorterMonths) {
 }
 
 TEST_F(Dates, AddingDaysAcrossDaylightSavingKeepsTheWallClock) {
-  ASSERT_TRUE(NSSetCurrentTimeZone("Europe/Berlin"));
+  ASSERT_TRUE(standin::setCurrentTimeZone("Europe/Berlin"));
   // Clocks go forward on 29 March 2026 and back on 25 October 2026.
   id beforeSpring = dateFrom({{"setYear:", 2026}, {"setMonth:", 3}, {"setDay:", 28}, {"setHour:", 10}});
   id nextMorning = adding({{"setDay:", 1}}, beforeSpring);
@@ -95,7 +95,7 @@ TEST_F(Dates, UnusableInputGivesNoDate) {
   EXPECT_EQ(msgSend<id>(calendar(), "dateByAddingComponents:toDate:options:", components({{"setDay:", 1}}), nil,
                         NSUInteger(0)),
             nil);
-  id start = NSDateWithTimeIntervalSinceReferenceDate(0);
+  id start = standin::dateWithTimeIntervalSinceReferenceDate(0);
   EXPECT_EQ(adding({{"setDay:", NSInteger(1) << 40}}, start), nil);
 }
 
@@ -110,12 +110,12 @@ TEST_F(Dates, ManyZonesInTurnEachKeepTheirOffset) {
       {"America/Caracas", -240},   {"Atlantic/Reykjavik", 0},   {"Pacific/Chatham", 765},   {"Pacific/Marquesas", -570},
   };
   Fields noon = {{"setYear:", 2026}, {"setMonth:", 7}, {"setDay:", 1}, {"setHour:", 12}};
-  const double utcNoon = msgSend<RealDouble>(dateFrom(noon, NSTimeZoneWithName("UTC")), "timeIntervalSinceReferenceDate");
+  const double utcNoon = msgSend<RealDouble>(dateFrom(noon, standin::timeZoneWithName("UTC")), "timeIntervalSinceReferenceDate");
   auto offsetsIn = [&](std::vector<int>& out) {
     AutoreleasePool threadPool;
     for (int round = 0; round < 2; ++round)
       for (auto [zone, minutes] : julyOffsetMinutes) {
-        id date = dateFrom(noon, NSTimeZoneWithName(zone));
+        id date = dateFrom(noon, standin::timeZoneWithName(zone));
         out.push_back(static_cast<int>((utcNoon - msgSend<RealDouble>(date, "timeIntervalSinceReferenceDate")) / 60));
       }
   };
@@ -130,11 +130,11 @@ TEST_F(Dates, ManyZonesInTurnEachKeepTheirOffset) {
     EXPECT_EQ(elsewhere[i], minutes) << zone << " on another thread";
   }
   // An addition in between leaves nothing behind for the next conversion.
-  ASSERT_TRUE(NSSetCurrentTimeZone("Asia/Tokyo"));
+  ASSERT_TRUE(standin::setCurrentTimeZone("Asia/Tokyo"));
   adding({{"setHour:", 5}, {"setMinute:", 7}}, dateFrom(noon));
   EXPECT_EQ(describe(dateFrom({{"setYear:", 2026}, {"setMonth:", 7}, {"setDay:", 1}})), "2026-06-30 15:00:00 +0000");
   const NSInteger kathmandu =
-      msgSend<NSInteger, id>(NSTimeZoneWithName("Asia/Kathmandu"), "secondsFromGMTForDate:", dateFrom(noon));
+      msgSend<NSInteger, id>(standin::timeZoneWithName("Asia/Kathmandu"), "secondsFromGMTForDate:", dateFrom(noon));
   EXPECT_EQ(kathmandu, 345 * 60);
 }
 

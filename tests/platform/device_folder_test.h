@@ -24,29 +24,29 @@ class DeviceFolderTest : public ::testing::Test {
 
   void SetUp() override {
     std::filesystem::create_directories(root_ + folder_);
-    NSSetDeviceRoot(root_);
-    NSLogSetEcho(false);
-    NSLogClearCapture();
-    StandInNotesClear();
+    standin::setDeviceRoot(root_);
+    standin::setLogEcho(false);
+    standin::clearLogCaptureForTesting();
+    StandInNotesClearForTesting();
     StandInNotesSetEcho(false);
   }
-  void TearDown() override { NSSetDeviceRoot("/"); }
+  void TearDown() override { standin::setDeviceRoot("/"); }
 
   std::string hostPath(const std::string& name) const { return root_ + folder_ + name; }
   // Writes a file into the folder; answers its device path.
   id writeFile(const std::string& name, const std::string& bytes) const {
     std::ofstream(hostPath(name), std::ios::binary) << bytes;
-    return NSStringWithUTF8(folder_ + name);
+    return standin::stringWithUTF8(folder_ + name);
   }
   // A refused file adds nothing to the system log, as on a device, and one
   // note of the simulator's own that names its device path and the reason.
   void expectRefusal(const std::string& name, const std::string& reason) const {
-    EXPECT_TRUE(NSLogCapturedLines().empty());
+    EXPECT_TRUE(standin::capturedLogLines().empty());
     const std::vector<std::string> notes = StandInNotes();
     ASSERT_EQ(notes.size(), 1u);
     EXPECT_NE(notes[0].find(folder_ + name), std::string::npos) << notes[0];
     EXPECT_NE(notes[0].find(reason), std::string::npos) << notes[0];
-    StandInNotesClear();
+    StandInNotesClearForTesting();
   }
 
   AutoreleasePool pool;

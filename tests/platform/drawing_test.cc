@@ -57,16 +57,16 @@ TEST(Drawing, RestoringStateBringsBackColoursAndTransformButKeepsThePath) {
   id image = UIGraphicsGetImageFromCurrentImageContext();
   UIGraphicsEndImageContext();
   const UIImagePixel red{255, 0, 0, 255};
-  EXPECT_EQ(UIImageReadPixel(image, 2, 5), red);
-  EXPECT_EQ(UIImageReadPixel(image, 7, 5), kTransparent);
-  EXPECT_EQ(UIImageReadPixel(image, 15, 5), red);
+  EXPECT_EQ(standin::readImagePixel(image, 2, 5), red);
+  EXPECT_EQ(standin::readImagePixel(image, 7, 5), kTransparent);
+  EXPECT_EQ(standin::readImagePixel(image, 15, 5), red);
 }
 
 class ImageFiles : public ::testing::Test {
  protected:
   void SetUp() override {
     std::filesystem::create_directories(root_ / "Library");
-    NSSetDeviceRoot(root_.string());
+    standin::setDeviceRoot(root_.string());
   }
   qst_test::TempFolder folder_{"uikit-images"};
   std::filesystem::path root_ = folder_.path();
@@ -75,20 +75,20 @@ class ImageFiles : public ::testing::Test {
 TEST_F(ImageFiles, PNGReadsBackAtItsSizeAndScale) {
   AutoreleasePool pool;
   id dot = drawDot(30, "yellowColor");
-  ASSERT_TRUE(UIImageWritePNG(dot, (root_ / "Library/icon@2x.png").string()));
-  ASSERT_TRUE(UIImageWritePNG(dot, (root_ / "Library/icon.png").string()));
+  ASSERT_TRUE(standin::writeImagePNG(dot, (root_ / "Library/icon@2x.png").string()));
+  ASSERT_TRUE(standin::writeImagePNG(dot, (root_ / "Library/icon.png").string()));
 
-  id retina = msgSend<id, id>(objc_getClass("UIImage"), "imageWithContentsOfFile:", NSStr("/Library/icon@2x.png"));
+  id retina = msgSend<id, id>(objc_getClass("UIImage"), "imageWithContentsOfFile:", standin::str("/Library/icon@2x.png"));
   ASSERT_NE(retina, nil);
   EXPECT_EQ(msgSend<CGFloat>(retina, "scale"), 2);
   EXPECT_EQ(msgSend<CGSize>(retina, "size").width, 40);
   EXPECT_EQ(msgSend<CGSize>(retina, "size").height, 40);
-  EXPECT_EQ(UIImageReadPixel(retina, 40, 40), (UIImagePixel{255, 255, 0, 255}));
-  EXPECT_EQ(UIImageReadPixel(retina, 0, 0), kTransparent);
+  EXPECT_EQ(standin::readImagePixel(retina, 40, 40), (UIImagePixel{255, 255, 0, 255}));
+  EXPECT_EQ(standin::readImagePixel(retina, 0, 0), kTransparent);
 
   auto read = [] {
     return msgSend<id, id>(msgSend<id>(objc_getClass("UIImage"), "alloc"), "initWithContentsOfFile:",
-                           NSStr("/Library/icon.png"));
+                           standin::str("/Library/icon.png"));
   };
   // A Retina iPhone reads the @2x file beside the named one.
   id plain = read();
@@ -112,7 +112,7 @@ TEST_F(ImageFiles, UnreadableFilesGiveNoImage) {
   std::fclose(text);
   id cls = objc_getClass("UIImage");
   for (const char* path : {"/Library/missing.png", "/Library/notes.png", "/Library/folder.png", "", "DOT"})
-    EXPECT_EQ((msgSend<id, id>(cls, "imageWithContentsOfFile:", NSStr(path))), nil) << path;
+    EXPECT_EQ((msgSend<id, id>(cls, "imageWithContentsOfFile:", standin::str(path))), nil) << path;
   EXPECT_EQ((msgSend<id, id>(cls, "imageWithContentsOfFile:", nil)), nil);
 }
 

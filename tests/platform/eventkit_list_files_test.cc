@@ -18,7 +18,7 @@ constexpr const char* kList = "6D3F0C2A-1B4E-4C8F-9A7D-2E5B8C1F0A11";
 // looked at, as where watching is not possible.
 class ListFolder : public ::testing::TestWithParam<bool> {
  protected:
-  void SetUp() override { watchReminderFolders(GetParam()); }
+  void SetUp() override { watchReminderFoldersForTesting(GetParam()); }
 
   ListFiles read() {
     FetchBudget budget;
@@ -26,12 +26,12 @@ class ListFolder : public ::testing::TestWithParam<bool> {
   }
   // Titles of what a read of the folder gives, and how many files it opened.
   std::vector<std::string> titles(std::size_t* opened = nullptr) {
-    const std::size_t before = reminderFileReads();
+    const std::size_t before = reminderFileReadsForTesting();
     std::vector<std::string> out;
     for (const ListFile& file : read().files)
       if (file.contents)
         for (std::size_t i = 0; i < file.remindersTaken; ++i) out.push_back(file.contents->reminders[i].title);
-    if (opened) *opened = reminderFileReads() - before;
+    if (opened) *opened = reminderFileReadsForTesting() - before;
     return out;
   }
   void add(const std::string& file, const std::string& title) {

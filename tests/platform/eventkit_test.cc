@@ -30,7 +30,7 @@ constexpr const char* kWork = "0A9B8C7D-6E5F-4A3B-2C1D-0E9F8A7B6C5D";
 // What the store says of the files it skips: nothing in the system log, as a
 // device's EventKit says nothing; the simulator's own notes.
 std::vector<std::string> storeNotes() {
-  EXPECT_TRUE(NSLogCapturedLines().empty());
+  EXPECT_TRUE(standin::capturedLogLines().empty());
   return StandInNotes();
 }
 
@@ -44,21 +44,21 @@ struct FetchResult {
 class ReminderStore : public ::testing::Test {
  protected:
   void SetUp() override {
-    NSLogSetEcho(false);
-    NSLogClearCapture();
-    StandInNotesClear();
+    standin::setLogEcho(false);
+    standin::clearLogCaptureForTesting();
+    StandInNotesClearForTesting();
     StandInNotesSetEcho(false);
-    NSSetCurrentTimeZone("UTC");
+    standin::setCurrentTimeZone("UTC");
     store_ = objc_new("EKEventStore");
   }
   void TearDown() override { objc_release(store_); }
 
-  id calendar(const char* identifier) { return msgSend<id, id>(store_, "calendarWithIdentifier:", NSStr(identifier)); }
+  id calendar(const char* identifier) { return msgSend<id, id>(store_, "calendarWithIdentifier:", standin::str(identifier)); }
 
   id predicate(std::vector<id> calendars, id start = nil, id end = nil) {
     return msgSend<id, id, id, id>(store_,
                                    "predicateForIncompleteRemindersWithDueDateStarting:ending:calendars:", start, end,
-                                   NSArrayWith(calendars));
+                                   standin::arrayWith(calendars));
   }
 
   FetchResult fetch(id predicate) {
@@ -76,13 +76,13 @@ class ReminderStore : public ::testing::Test {
     dispatch_semaphore_wait(done, DISPATCH_TIME_FOREVER);
     dispatch_release(done);
     result.calls = calls;
-    result.reminders = NSArrayItems(result.array);
+    result.reminders = standin::arrayItems(result.array);
     return result;
   }
 
   static std::vector<std::string> titles(const FetchResult& result) {
     std::vector<std::string> out;
-    for (id r : result.reminders) out.push_back(NSStringUTF8(msgSend<id>(r, "title")));
+    for (id r : result.reminders) out.push_back(standin::utf8Of(msgSend<id>(r, "title")));
     return out;
   }
 
@@ -108,7 +108,7 @@ TEST_F(ReminderStore, FetchesIncompleteRemindersInCalendarThenFileOrder) {
   ASSERT_EQ(result.reminders.size(), 3u);
   EXPECT_EQ(msgSend<id>(result.reminders[0], "calendar"), work);
   EXPECT_EQ(msgSend<id>(result.reminders[1], "calendar"), home);
-  EXPECT_EQ(NSStringUTF8(msgSend<id>(result.reminders[1], "calendarItemIdentifier")), "ha");
+  EXPECT_EQ(standin::utf8Of(msgSend<id>(result.reminders[1], "calendarItemIdentifier")), "ha");
   EXPECT_FALSE(msgSend<BOOL>(result.reminders[1], "isCompleted"));
 }
 
@@ -137,7 +137,7 @@ TEST_F(ReminderStore, HostileFilesNeitherCrashNorHang) {
   const FetchResult result = fetch(predicate({calendar(kHome)}));
   EXPECT_EQ(titles(result), (std::vector<std::string>{"%@ %s %n %x\xEF\xBF\xBD", "alarms", "big"}));
   ASSERT_EQ(result.reminders.size(), 3u);
-  EXPECT_EQ(NSArrayItems(msgSend<id>(result.reminders[1], "alarms")).size(), 3000u);
+  EXPECT_EQ(standin::arrayItems(msgSend<id>(result.reminders[1], "alarms")).size(), 3000u);
 }
 
 TEST_F(ReminderStore, FetchingWritesNothing) {
@@ -186,9 +186,9 @@ TEST_F(ReminderStore, DueBoundsReadTheComponentsAsGregorianForAnyUser) {
   root_.addReminder(kHome, "1.ics", reminderICS("SUMMARY:inside\nDUE:20261205T120000Z"));
   root_.addReminder(kHome, "2.ics", reminderICS("SUMMARY:after\nDUE:20261220T120000Z"));
   const NSTimeInterval start = 818121600;  // 2026-12-05 00:00 UTC
-  id from = NSDateWithTimeIntervalSinceReferenceDate(start), to = NSDateWithTimeIntervalSinceReferenceDate(start + 86400);
+  id from = standin::dateWithTimeIntervalSinceReferenceDate(start), to = standin::dateWithTimeIntervalSinceReferenceDate(start + 86400);
   for (const char* user : {"buddhist", "japanese", "gregorian"}) {
-    ASSERT_TRUE(NSSetCurrentCalendarIdentifier(user));
+    ASSERT_TRUE(standin::setCurrentCalendarIdentifier(user));
     EXPECT_EQ(titles(fetch(predicate({calendar(kHome)}, from, to))), std::vector<std::string>{"inside"}) << user;
   }
 }
@@ -199,8 +199,8 @@ TEST_F(ReminderStore, CalendarsFromListFolders) {
   root_.addList("no-colour", "Plain");
   root_.addList("bad-colour", "Odd", "orange");
   id home = calendar(kHome);
-  EXPECT_EQ(NSStringUTF8(msgSend<id>(home, "calendarIdentifier")), kHome);
-  EXPECT_EQ(NSStringUTF8(msgSend<id>(home, "title")), "Home");
+  EXPECT_EQ(standin::utf8Of(msgSend<id>(home, "calendarIdentifier")), kHome);
+  EXPECT_EQ(standin::utf8Of(msgSend<id>(home, "title")), "Home");
   CGColorRef orange = msgSend<CGColorRef>(home, "CGColor");
   ASSERT_NE(orange, nullptr);
   EXPECT_DOUBLE_EQ(CGColorGetComponents(orange)[0], 1.0);
@@ -265,7 +265,7 @@ TEST_F(ReminderStore, AnExportedCalendarFileIsAList) {
   root_.addReminder(kHome, "a.ics", reminderICS("SUMMARY:home"));
   id work = calendar(kWork);
   ASSERT_NE(work, nil);
-  EXPECT_EQ(NSStringUTF8(msgSend<id>(work, "title")), "Office");
+  EXPECT_EQ(standin::utf8Of(msgSend<id>(work, "title")), "Office");
   CGColorRef green = msgSend<CGColorRef>(work, "CGColor");
   ASSERT_NE(green, nullptr);
   EXPECT_DOUBLE_EQ(CGColorGetComponents(green)[1], 1.0);
@@ -275,8 +275,8 @@ TEST_F(ReminderStore, AnExportedCalendarFileIsAList) {
   ASSERT_EQ(result.reminders.size(), 4u);
   // Without SUMMARY the title is an empty string, not nil.
   EXPECT_NE(msgSend<id>(result.reminders[2], "title"), nil);
-  EXPECT_EQ(NSStringUTF8(msgSend<id>(result.reminders[3], "calendarItemIdentifier")), "a");
-  EXPECT_TRUE(NSLogCapturedLines().empty());
+  EXPECT_EQ(standin::utf8Of(msgSend<id>(result.reminders[3], "calendarItemIdentifier")), "a");
+  EXPECT_TRUE(standin::capturedLogLines().empty());
 }
 
 TEST_F(ReminderStore, APartlyBrokenFileGivesItsReadablePartAndOneLine) {

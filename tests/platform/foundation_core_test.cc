@@ -16,77 +16,77 @@ class FoundationCore : public ::testing::Test {
   AutoreleasePool pool;
 };
 
-std::string format(const char* fmt, NSFormatArgs args) { return NSFormatToUTF8(fmt, args); }
+std::string format(const char* fmt, NSFormatArgs args) { return standin::formatToUTF8(fmt, args); }
 
 TEST_F(FoundationCore, LengthCountsUtf16Units) {
-  EXPECT_EQ(msgSend<NSUInteger>(NSStr("abc"), "length"), 3u);
-  EXPECT_EQ(msgSend<NSUInteger>(NSStr("\xC3\xA9t\xC3\xA9"), "length"), 3u);      // été
-  EXPECT_EQ(msgSend<NSUInteger>(NSStr("\xF0\x9F\x98\x80!"), "length"), 3u);      // emoji is a surrogate pair
-  id sub = msgSend<id>(NSStr("\xF0\x9F\x98\x80!"), "substringWithRange:", NSRange{2, 1});
-  EXPECT_EQ(NSStringUTF8(sub), "!");
-  EXPECT_THROW(msgSend<id>(NSStr("abc"), "substringWithRange:", NSRange{2, 5}), ObjCException);
+  EXPECT_EQ(msgSend<NSUInteger>(standin::str("abc"), "length"), 3u);
+  EXPECT_EQ(msgSend<NSUInteger>(standin::str("\xC3\xA9t\xC3\xA9"), "length"), 3u);      // été
+  EXPECT_EQ(msgSend<NSUInteger>(standin::str("\xF0\x9F\x98\x80!"), "length"), 3u);      // emoji is a surrogate pair
+  id sub = msgSend<id>(standin::str("\xF0\x9F\x98\x80!"), "substringWithRange:", NSRange{2, 1});
+  EXPECT_EQ(standin::utf8Of(sub), "!");
+  EXPECT_THROW(msgSend<id>(standin::str("abc"), "substringWithRange:", NSRange{2, 5}), ObjCException);
 }
 
 TEST_F(FoundationCore, InvalidUtf8GivesNil) {
-  EXPECT_EQ(NSStringWithUTF8("bad \xFF byte"), nil);
-  EXPECT_EQ(NSStringWithUTF8("\xED\xA0\x80"), nil);  // an encoded surrogate
+  EXPECT_EQ(standin::stringWithUTF8("bad \xFF byte"), nil);
+  EXPECT_EQ(standin::stringWithUTF8("\xED\xA0\x80"), nil);  // an encoded surrogate
 }
 
 TEST_F(FoundationCore, FormatConversions) {
-  EXPECT_EQ(format("%@ got %lu reminders", {NSStr("QST:"), 3ull}), "QST: got 3 reminders");
-  EXPECT_EQ(format("QuillstoneBriarwhistle %u|%@", {7ull, NSStr("1 0 0 1")}), "QuillstoneBriarwhistle 7|1 0 0 1");
+  EXPECT_EQ(format("%@ got %lu reminders", {standin::str("QST:"), 3ull}), "QST: got 3 reminders");
+  EXPECT_EQ(format("QuillstoneBriarwhistle %u|%@", {7ull, standin::str("1 0 0 1")}), "QuillstoneBriarwhistle 7|1 0 0 1");
   EXPECT_EQ(format("%ld %d %s %% %g %.2f", {-12ll, 5ll, "txt", 0.5, 2.0}), "-12 5 txt % 0.5 2.00");
   EXPECT_EQ(format("%@", {id{nullptr}}), "(null)");
   EXPECT_EQ(format("%d and %d", {1ll}), "1 and (missing)");
-  EXPECT_EQ(format("%d", {NSStr("x")}), "(invalid)");
+  EXPECT_EQ(format("%d", {standin::str("x")}), "(invalid)");
 }
 
 TEST_F(FoundationCore, AnArgumentIsNeverReadAsAFormat) {
-  EXPECT_EQ(format("%@%@", {NSStr("!!! "), NSStr("Pay %n%s%@ rent")}), "!!! Pay %n%s%@ rent");
+  EXPECT_EQ(format("%@%@", {standin::str("!!! "), standin::str("Pay %n%s%@ rent")}), "!!! Pay %n%s%@ rent");
 }
 
 TEST_F(FoundationCore, StringNumericConversions) {
-  EXPECT_TRUE(msgSend<BOOL>(NSStr("  YES"), "boolValue"));
-  EXPECT_TRUE(msgSend<BOOL>(NSStr("t"), "boolValue"));
-  EXPECT_TRUE(msgSend<BOOL>(NSStr("+007"), "boolValue"));
-  EXPECT_FALSE(msgSend<BOOL>(NSStr("0"), "boolValue"));
-  EXPECT_FALSE(msgSend<BOOL>(NSStr("no"), "boolValue"));
-  EXPECT_EQ(msgSend<NSInteger>(NSStr("  -42abc"), "integerValue"), -42);
-  EXPECT_EQ(msgSend<NSInteger>(NSStr("x1"), "integerValue"), 0);
-  EXPECT_EQ(msgSend<int>(NSStr("99999999999"), "intValue"), 2147483647);
-  EXPECT_EQ(msgSend<NSInteger>(NSStr("99999999999"), "integerValue"), 99999999999);
+  EXPECT_TRUE(msgSend<BOOL>(standin::str("  YES"), "boolValue"));
+  EXPECT_TRUE(msgSend<BOOL>(standin::str("t"), "boolValue"));
+  EXPECT_TRUE(msgSend<BOOL>(standin::str("+007"), "boolValue"));
+  EXPECT_FALSE(msgSend<BOOL>(standin::str("0"), "boolValue"));
+  EXPECT_FALSE(msgSend<BOOL>(standin::str("no"), "boolValue"));
+  EXPECT_EQ(msgSend<NSInteger>(standin::str("  -42abc"), "integerValue"), -42);
+  EXPECT_EQ(msgSend<NSInteger>(standin::str("x1"), "integerValue"), 0);
+  EXPECT_EQ(msgSend<int>(standin::str("99999999999"), "intValue"), 2147483647);
+  EXPECT_EQ(msgSend<NSInteger>(standin::str("99999999999"), "integerValue"), 99999999999);
 }
 
 TEST_F(FoundationCore, NumberConversions) {
-  id big = NSNumberWithLongLong(4294967298ll);  // 2^32 + 2
+  id big = standin::numberWithLongLong(4294967298ll);  // 2^32 + 2
   EXPECT_EQ(msgSend<int>(big, "intValue"), 2);
   EXPECT_EQ(msgSend<NSInteger>(big, "integerValue"), 4294967298);
-  EXPECT_EQ(msgSend<NSInteger>(NSNumberWithDouble(-2.9), "integerValue"), -2);
-  EXPECT_EQ(msgSend<int>(NSNumberWithDouble(3.99), "intValue"), 3);
-  EXPECT_TRUE(msgSend<BOOL>(NSNumberWithBool(true), "boolValue"));
-  double narrowed = msgSend<RealDouble>(NSNumberWithFloat(static_cast<float>(40.1)), "doubleValue");
+  EXPECT_EQ(msgSend<NSInteger>(standin::numberWithDouble(-2.9), "integerValue"), -2);
+  EXPECT_EQ(msgSend<int>(standin::numberWithDouble(3.99), "intValue"), 3);
+  EXPECT_TRUE(msgSend<BOOL>(standin::numberWithBool(true), "boolValue"));
+  double narrowed = msgSend<RealDouble>(standin::numberWithFloat(static_cast<float>(40.1)), "doubleValue");
   EXPECT_EQ(narrowed, static_cast<double>(static_cast<float>(40.1)));
   EXPECT_NE(narrowed, 40.1);
-  EXPECT_TRUE(msgSend<BOOL>(NSNumberWithLongLong(2), "isEqual:", NSNumberWithDouble(2.0)));
+  EXPECT_TRUE(msgSend<BOOL>(standin::numberWithLongLong(2), "isEqual:", standin::numberWithDouble(2.0)));
 }
 
 TEST_F(FoundationCore, ArrayLookupAndBounds) {
-  id array = NSArrayWith({NSStr("System Items"), NSStringWithUTF8("QuillstoneBriarwhistle")});
-  EXPECT_EQ(msgSend<NSUInteger>(array, "indexOfObject:", NSStringWithUTF8("QuillstoneBriarwhistle")), 1u);
-  EXPECT_EQ(msgSend<NSUInteger>(array, "indexOfObject:", NSStr("Other")), NSNotFound);
+  id array = standin::arrayWith({standin::str("System Items"), standin::stringWithUTF8("QuillstoneBriarwhistle")});
+  EXPECT_EQ(msgSend<NSUInteger>(array, "indexOfObject:", standin::stringWithUTF8("QuillstoneBriarwhistle")), 1u);
+  EXPECT_EQ(msgSend<NSUInteger>(array, "indexOfObject:", standin::str("Other")), NSNotFound);
   EXPECT_THROW(msgSend<id>(array, "objectAtIndex:", NSUInteger{2}), ObjCException);
-  EXPECT_THROW(msgSend<void>(NSMutableArrayWith(), "addObject:", nil), ObjCException);
+  EXPECT_THROW(msgSend<void>(standin::mutableArrayWith(), "addObject:", nil), ObjCException);
 }
 
 TEST_F(FoundationCore, DevicePathsResolveUnderTheRoot) {
-  NSSetDeviceRoot("/tmp/device/");
-  EXPECT_EQ(NSResolveDevicePath("/var/mobile/x.plist"), "/tmp/device/var/mobile/x.plist");
-  NSSetDeviceRoot("/");
-  EXPECT_EQ(NSResolveDevicePath("/var/mobile/x.plist"), "/var/mobile/x.plist");
+  standin::setDeviceRoot("/tmp/device/");
+  EXPECT_EQ(standin::resolveDevicePath("/var/mobile/x.plist"), "/tmp/device/var/mobile/x.plist");
+  standin::setDeviceRoot("/");
+  EXPECT_EQ(standin::resolveDevicePath("/var/mobile/x.plist"), "/var/mobile/x.plist");
   double v = 0;
-  EXPECT_TRUE(NSFoundationVersionForSystemVersion("8.0", &v));
+  EXPECT_TRUE(standin::foundationVersionForSystemVersion("8.0", &v));
   EXPECT_DOUBLE_EQ(v, 1140.11);
-  EXPECT_FALSE(NSFoundationVersionForSystemVersion("6.1", &v));
+  EXPECT_FALSE(standin::foundationVersionForSystemVersion("6.1", &v));
 }
 
 }  // namespace

@@ -35,10 +35,10 @@ TEST(HostEnvironment, AnEnvironmentWithOneFaultChangesNothing) {
     other.fixedClock = 5.0;
     fault(other);
     EXPECT_THROW(standin::applyHostEnvironment(other), standin::HostEnvironmentError);
-    EXPECT_EQ(NSDeviceRoot(), root.path());
-    EXPECT_EQ(NSCurrentTimeZoneName(), "Asia/Tokyo");
+    EXPECT_EQ(standin::deviceRoot(), root.path());
+    EXPECT_EQ(standin::currentZoneName(), "Asia/Tokyo");
     EXPECT_EQ(NSFoundationVersionNumber, foundationVersion);
-    EXPECT_EQ(NSClockNow(), 1000.0);
+    EXPECT_EQ(standin::clockNow(), 1000.0);
   }
 }
 

@@ -80,7 +80,7 @@ class PNGFiles : public DeviceFolderTest {
 
   id imageAt(const std::string& name) {
     return msgSend<id, id>(objc_getClass("UIImage"), "imageWithContentsOfFile:",
-                           NSStringWithUTF8(std::string(kIcons) + name));
+                           standin::stringWithUTF8(std::string(kIcons) + name));
   }
   id write(const std::string& name, const std::string& bytes) {
     writeFile(name, bytes);
@@ -100,11 +100,11 @@ TEST_F(PNGFiles, IPhoneOptimisedPNGMatchesTheOrdinaryOne) {
   EXPECT_EQ(msgSend<CGFloat>(optimised, "scale"), 2);
   for (int y = 0; y < 2; ++y)
     for (int x = 0; x < 3; ++x)
-      EXPECT_EQ(UIImageReadPixel(optimised, x, y), UIImageReadPixel(ordinary, x, y)) << x << "," << y;
+      EXPECT_EQ(standin::readImagePixel(optimised, x, y), standin::readImagePixel(ordinary, x, y)) << x << "," << y;
   // Colours as stored, not with red and blue swapped.
-  EXPECT_EQ(UIImageReadPixel(optimised, 0, 0), (UIImagePixel{255, 0, 0, 255}));
-  EXPECT_EQ(UIImageReadPixel(optimised, 1, 0), (UIImagePixel{0, 128, 255, 255}));
-  EXPECT_TRUE(NSLogCapturedLines().empty());
+  EXPECT_EQ(standin::readImagePixel(optimised, 0, 0), (UIImagePixel{255, 0, 0, 255}));
+  EXPECT_EQ(standin::readImagePixel(optimised, 1, 0), (UIImagePixel{0, 128, 255, 255}));
+  EXPECT_TRUE(standin::capturedLogLines().empty());
 }
 
 // A header claiming 20,000 × 20,000 pixels is refused before any pixel
@@ -128,7 +128,7 @@ TEST_F(PNGFiles, HeadersClaimingTooManyPixelsAreRefused) {
                      chunk("IHDR", header) + chunk("IDAT", deflate(rows, true)) + chunk("IEND", "");
   id image = write("long-data.png", file);
   ASSERT_NE(image, nil);
-  EXPECT_EQ(UIImagePixelWidth(image), 4);
+  EXPECT_EQ(standin::imagePixelWidth(image), 4);
 }
 
 // Every truncation and damaged byte of a small file of each form gives an
@@ -139,18 +139,18 @@ TEST_F(PNGFiles, DamagedFilesAndNonRegularFilesAreRefusedSafely) {
   for (bool optimised : {false, true}) {
     const std::string good = pngFile(3, 3, pixels, optimised);
     std::string error;
-    cairo_surface_t* surface = UIImageDecodePNG(good, &error);
+    cairo_surface_t* surface = standin::decodePNG(good, &error);
     ASSERT_NE(surface, nullptr) << error;
     cairo_surface_destroy(surface);
     for (std::size_t at = 0; at < good.size(); ++at) {
       for (char value : {'\x00', '\x01', '\x7F', '\xFF'}) {
         std::string damaged = good;
         damaged[at] = value;
-        if (cairo_surface_t* s = UIImageDecodePNG(damaged, &error)) cairo_surface_destroy(s);
+        if (cairo_surface_t* s = standin::decodePNG(damaged, &error)) cairo_surface_destroy(s);
       }
       // Cut before the closing chunk, the image is incomplete; without
       // only that chunk, it is whole, and is read as other readers do.
-      cairo_surface_t* cut = UIImageDecodePNG(good.substr(0, at), &error);
+      cairo_surface_t* cut = standin::decodePNG(good.substr(0, at), &error);
       if (at < good.size() - 12) {
         EXPECT_EQ(cut, nullptr) << at << " of " << good.size();
       }
@@ -167,7 +167,7 @@ TEST_F(PNGFiles, DamagedFilesAndNonRegularFilesAreRefusedSafely) {
   EXPECT_EQ(imageAt("folder@2x.png"), nil);
   expectRefusal("folder@2x.png", "not a regular file");
   EXPECT_EQ(imageAt("absent@2x.png"), nil);
-  EXPECT_TRUE(NSLogCapturedLines().empty());
+  EXPECT_TRUE(standin::capturedLogLines().empty());
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ class ImageFormats : public DeviceFolderTest {
 
   static id imageAt(const std::string& name) {
     return msgSend<id, id>(objc_getClass("UIImage"), "imageWithContentsOfFile:",
-                           NSStringWithUTF8(std::string(kFolder) + name));
+                           standin::stringWithUTF8(std::string(kFolder) + name));
   }
   static CGFloat scaleOf(id image) { return msgSend<CGFloat>(image, "scale"); }
   static CGSize sizeOf(id image) { return msgSend<CGSize>(image, "size"); }
@@ -40,35 +40,35 @@ TEST_F(ImageFormats, JPEGGIFBMPAndTIFFReadToTheirPixels) {
   writeFile("photo.jpg", image_writers::jpegFile(6, 4, {200, 40, 90, 255}));
   id jpeg = imageAt("photo.jpg");
   ASSERT_TRUE(jpeg);
-  EXPECT_EQ(UIImagePixelWidth(jpeg), 6);
-  EXPECT_EQ(UIImagePixelHeight(jpeg), 4);
-  EXPECT_TRUE(near(UIImageReadPixel(jpeg, 3, 2), {200, 40, 90, 255}, 6));
+  EXPECT_EQ(standin::imagePixelWidth(jpeg), 6);
+  EXPECT_EQ(standin::imagePixelHeight(jpeg), 4);
+  EXPECT_TRUE(near(standin::readImagePixel(jpeg, 3, 2), {200, 40, 90, 255}, 6));
   // The contents tell the format, not the name.
   writeFile("photo-named.png", image_writers::jpegFile(2, 2, {0, 0, 255, 255}));
-  EXPECT_TRUE(near(UIImageReadPixel(imageAt("photo-named.png"), 0, 0), {0, 0, 255, 255}, 6));
+  EXPECT_TRUE(near(standin::readImagePixel(imageAt("photo-named.png"), 0, 0), {0, 0, 255, 255}, 6));
 
   writeFile("dots.gif", image_writers::gifFile(2, 2, {0, 1, 1, 0}, {255, 0, 0, 255}, {0, 255, 0, 255}, true));
   id gif = imageAt("dots.gif");
   ASSERT_TRUE(gif);
-  EXPECT_TRUE(near(UIImageReadPixel(gif, 0, 0), {255, 0, 0, 255}));
-  EXPECT_EQ(UIImageReadPixel(gif, 1, 0).a, 0) << "the transparent colour";
+  EXPECT_TRUE(near(standin::readImagePixel(gif, 0, 0), {255, 0, 0, 255}));
+  EXPECT_EQ(standin::readImagePixel(gif, 1, 0).a, 0) << "the transparent colour";
   writeFile("opaque.gif", image_writers::gifFile(2, 1, {0, 1}, {255, 0, 0, 255}, {0, 255, 0, 255}, false));
-  EXPECT_TRUE(near(UIImageReadPixel(imageAt("opaque.gif"), 1, 0), {0, 255, 0, 255}));
+  EXPECT_TRUE(near(standin::readImagePixel(imageAt("opaque.gif"), 1, 0), {0, 255, 0, 255}));
 
   for (bool topDown : {false, true}) {
     writeFile("flat.bmp", image_writers::bmpFile(3, 5, {10, 20, 30, 255}, topDown));
     id bmp = imageAt("flat.bmp");
     ASSERT_TRUE(bmp) << topDown;
-    EXPECT_EQ(UIImagePixelHeight(bmp), 5);
-    EXPECT_TRUE(near(UIImageReadPixel(bmp, 2, 4), {10, 20, 30, 255}));
+    EXPECT_EQ(standin::imagePixelHeight(bmp), 5);
+    EXPECT_TRUE(near(standin::readImagePixel(bmp, 2, 4), {10, 20, 30, 255}));
   }
 
   writeFile("glass.tiff", image_writers::tiffFile(4, 3, {0, 128, 255, 128}));
   id tiff = imageAt("glass.tiff");
   ASSERT_TRUE(tiff);
-  EXPECT_EQ(UIImagePixelWidth(tiff), 4);
-  EXPECT_TRUE(near(UIImageReadPixel(tiff, 1, 1), {0, 128, 255, 128}, 2));
-  EXPECT_TRUE(NSLogCapturedLines().empty());
+  EXPECT_EQ(standin::imagePixelWidth(tiff), 4);
+  EXPECT_TRUE(near(standin::readImagePixel(tiff, 1, 1), {0, 128, 255, 128}, 2));
+  EXPECT_TRUE(standin::capturedLogLines().empty());
 }
 
 TEST_F(ImageFormats, ARetinaIPhoneTakesTheAt2xAndIPhoneFilesBesideTheNamedOne) {
@@ -78,7 +78,7 @@ TEST_F(ImageFormats, ARetinaIPhoneTakesTheAt2xAndIPhoneFilesBesideTheNamedOne) {
   EXPECT_EQ(scaleOf(plain), 1);
 
   writeFile("icon~iphone.bmp", image_writers::bmpFile(2, 2, {0, 0, 255, 255}));
-  EXPECT_TRUE(near(UIImageReadPixel(imageAt("icon.bmp"), 0, 0), {0, 0, 255, 255}));
+  EXPECT_TRUE(near(standin::readImagePixel(imageAt("icon.bmp"), 0, 0), {0, 0, 255, 255}));
   EXPECT_EQ(scaleOf(imageAt("icon.bmp")), 1);
 
   writeFile("icon@2x.bmp", image_writers::bmpFile(4, 4, {0, 255, 0, 255}));
@@ -86,14 +86,14 @@ TEST_F(ImageFormats, ARetinaIPhoneTakesTheAt2xAndIPhoneFilesBesideTheNamedOne) {
   ASSERT_TRUE(retina);
   EXPECT_EQ(scaleOf(retina), 2);
   EXPECT_EQ(sizeOf(retina).width, 2);  // points: the same size as the plain file
-  EXPECT_TRUE(near(UIImageReadPixel(retina, 0, 0), {0, 255, 0, 255}));
+  EXPECT_TRUE(near(standin::readImagePixel(retina, 0, 0), {0, 255, 0, 255}));
 
   writeFile("icon@2x~iphone.bmp", image_writers::bmpFile(4, 4, {255, 255, 0, 255}));
-  EXPECT_TRUE(near(UIImageReadPixel(imageAt("icon.bmp"), 0, 0), {255, 255, 0, 255}));
+  EXPECT_TRUE(near(standin::readImagePixel(imageAt("icon.bmp"), 0, 0), {255, 255, 0, 255}));
   EXPECT_EQ(scaleOf(imageAt("icon.bmp")), 2);
   // A name with its own modifier is taken as written, after its ~iphone form.
-  EXPECT_TRUE(near(UIImageReadPixel(imageAt("icon@2x.bmp"), 0, 0), {255, 255, 0, 255}));
-  EXPECT_TRUE(near(UIImageReadPixel(imageAt("icon~iphone.bmp"), 0, 0), {0, 0, 255, 255}));
+  EXPECT_TRUE(near(standin::readImagePixel(imageAt("icon@2x.bmp"), 0, 0), {255, 255, 0, 255}));
+  EXPECT_TRUE(near(standin::readImagePixel(imageAt("icon~iphone.bmp"), 0, 0), {0, 0, 255, 255}));
 
   // The named file need not be there when its @2x one is.
   writeFile("only@2x.bmp", image_writers::bmpFile(4, 2, {9, 9, 9, 255}));
@@ -101,7 +101,7 @@ TEST_F(ImageFormats, ARetinaIPhoneTakesTheAt2xAndIPhoneFilesBesideTheNamedOne) {
   ASSERT_TRUE(only);
   EXPECT_EQ(sizeOf(only).width, 2);
   EXPECT_EQ(sizeOf(only).height, 1);
-  EXPECT_TRUE(NSLogCapturedLines().empty());
+  EXPECT_TRUE(standin::capturedLogLines().empty());
   EXPECT_TRUE(StandInNotes().empty());
 }
 

@@ -125,7 +125,7 @@ inline std::string tiffFile(unsigned width, unsigned height, RGBA colour) {
   for (unsigned y = 0; y < height; ++y) TIFFWriteScanline(tiff, row.data(), y, 0);
   TIFFClose(tiff);
   std::string file;
-  NSReadRegularFile(path, std::size_t(64) << 20, &file);
+  standin::readRegularFile(path, std::size_t(64) << 20, &file);
   unlink(path);
   return file;
 }

@@ -23,7 +23,7 @@ id object(id, SEL) { return nil; }
 
 Class probeClass() {
   static Class cls = [] {
-    Class c = objc_allocateClassPair(NSObjectClass(), "EncodingProbe");
+    Class c = objc_allocateClassPair(standin::nsObjectClass(), "EncodingProbe");
     class_addMethod(c, sel("count"), count);
     class_addMethod(c, sel("isVisibleAt:"), isVisibleAt);
     class_addMethod(c, sel("heightAfter:"), heightAfter);
@@ -78,7 +78,7 @@ TEST_F(MethodEncoding, ReportedAsEachSlicesCompilerWritesIt) {
 }
 
 TEST_F(MethodEncoding, AModulesLiteralIsKeptAsGivenWhenItSaysWhatTheImplementationTakes) {
-  Class cls = objc_allocateClassPair(NSObjectClass(), "LiteralProbe");
+  Class cls = objc_allocateClassPair(standin::nsObjectClass(), "LiteralProbe");
   objc_registerClassPair(cls);
   // Offsets and qualifiers, as a compiler writes them, change no call.
   EXPECT_TRUE(class_addMethod(cls, sel("isVisibleAt:"), isVisibleAt, "B24@0:8q16"));
@@ -88,7 +88,7 @@ TEST_F(MethodEncoding, AModulesLiteralIsKeptAsGivenWhenItSaysWhatTheImplementati
 }
 
 TEST_F(MethodEncoding, AModulesLiteralThatLiesAboutItsImplementationIsRefused) {
-  Class cls = objc_allocateClassPair(NSObjectClass(), "LyingProbe");
+  Class cls = objc_allocateClassPair(standin::nsObjectClass(), "LyingProbe");
   objc_registerClassPair(cls);
   // arm64's BOOL is "B": "c" is the 32-bit slice's.
   EXPECT_THROW(class_addMethod(cls, sel("isVisibleAt:"), isVisibleAt, "c@:q"), ObjCException);

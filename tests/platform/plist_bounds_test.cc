@@ -49,18 +49,18 @@ TEST_F(HostilePropertyLists, NulBytesInKeysAndStringsAreCharacters) {
   id dictionary = dictionaryAt(write("settings.plist", bytes));
   ASSERT_NE(dictionary, nil);
   EXPECT_EQ(countOf(dictionary), 2u);
-  EXPECT_FALSE(msgSend<BOOL>(msgSend<id, id>(dictionary, "objectForKey:", NSStr("enabled")), "boolValue"));
+  EXPECT_FALSE(msgSend<BOOL>(msgSend<id, id>(dictionary, "objectForKey:", standin::str("enabled")), "boolValue"));
   EXPECT_TRUE(msgSend<BOOL>(
-      msgSend<id, id>(dictionary, "objectForKey:", NSStringWithUTF8(std::string("enab\0led", 8))), "boolValue"));
+      msgSend<id, id>(dictionary, "objectForKey:", standin::stringWithUTF8(std::string("enab\0led", 8))), "boolValue"));
 
   BinaryPlistWriter selection;
   auto withNul = selection.string(std::string("6F0C\0tail", 9));
   auto nested = selection.dictionary({{selection.string(std::string("\0", 1)), selection.string("x")}});
   id array = arrayAt(write("calendars.plist", selection.bytes(selection.array({withNul, nested}))));
   ASSERT_NE(array, nil);
-  EXPECT_EQ(NSStringUTF8(itemAt(array, 0)), std::string("6F0C\0tail", 9));
+  EXPECT_EQ(standin::utf8Of(itemAt(array, 0)), std::string("6F0C\0tail", 9));
   EXPECT_EQ(msgSend<NSUInteger>(itemAt(array, 0), "length"), 9u);
-  EXPECT_TRUE(NSLogCapturedLines().empty());
+  EXPECT_TRUE(standin::capturedLogLines().empty());
 }
 
 // Nesting past the bound, in either format, and a list that contains
@@ -75,7 +75,7 @@ TEST_F(HostilePropertyLists, DeepNestingAndCyclesAreRefused) {
   id readable = arrayAt(write("deep-ok.plist", nestedBinary(kMaxPropertyListDepth)));
   ASSERT_NE(readable, nil);
   EXPECT_EQ(countOf(readable), 1u);
-  EXPECT_TRUE(NSLogCapturedLines().empty());
+  EXPECT_TRUE(standin::capturedLogLines().empty());
   EXPECT_EQ(arrayAt(write("deep.plist", nestedBinary(100000))), nil);
   expectRefusal("deep.plist", "nested deeper than 256 levels");
 
@@ -119,7 +119,7 @@ TEST_F(HostilePropertyLists, SharedSubtreesCountAsExpanded) {
   auto name = fine.string("System Items");
   id array = arrayAt(write("fine.plist", fine.bytes(fine.array({name, name, name}))));
   ASSERT_NE(array, nil);
-  EXPECT_EQ(NSStringUTF8(itemAt(array, 2)), "System Items");
+  EXPECT_EQ(standin::utf8Of(itemAt(array, 2)), "System Items");
 }
 
 // A selection file of 100,000 identifiers reads whole (each element is
@@ -131,13 +131,13 @@ TEST_F(HostilePropertyLists, LongArraysReadWhole) {
   id array = arrayAt(write("calendars.plist", writer.bytes(writer.array(identifiers))));
   ASSERT_NE(array, nil);
   ASSERT_EQ(countOf(array), 100000u);
-  EXPECT_EQ(NSStringUTF8(itemAt(array, 99999)), "list-99999");
+  EXPECT_EQ(standin::utf8Of(itemAt(array, 99999)), "list-99999");
 
   std::string xml = "<?xml version=\"1.0\"?><plist version=\"1.0\"><array>";
   for (int i = 0; i < 100000; ++i) xml += "<string>list-" + std::to_string(i) + "</string>";
   id xmlArray = arrayAt(write("calendars.xml.plist", xml + "</array></plist>"));
   ASSERT_NE(xmlArray, nil);
-  EXPECT_EQ(NSStringUTF8(itemAt(xmlArray, 99999)), "list-99999");
+  EXPECT_EQ(standin::utf8Of(itemAt(xmlArray, 99999)), "list-99999");
 
   // XML keys are bounded on their own: the parser's time grows with their
   // square.
@@ -154,16 +154,16 @@ TEST_F(HostilePropertyLists, DamagedBinaryFilesAreRefusedSafely) {
   auto key = writer.string("textSize");
   auto list = writer.array({writer.integer(-42), writer.string("Einkäufe"), writer.boolean(true)});
   const std::string good = writer.bytes(writer.dictionary({{key, writer.integer(14)}, {writer.string("l"), list}}));
-  ASSERT_NE(NSPropertyListFromBytes(good.data(), good.size()), nil);
+  ASSERT_NE(standin::propertyListFromBytes(good.data(), good.size()), nil);
   for (std::size_t at = 0; at < good.size(); ++at) {
     for (char value : {'\x00', '\x0F', '\x7F', '\xFF'}) {
       AutoreleasePool inner;
       std::string damaged = good;
       damaged[at] = value;
-      NSPropertyListFromBytes(damaged.data(), damaged.size());
+      standin::propertyListFromBytes(damaged.data(), damaged.size());
     }
     const std::string cut = good.substr(0, at);
-    NSPropertyListFromBytes(cut.data(), cut.size());
+    standin::propertyListFromBytes(cut.data(), cut.size());
   }
   // A key that is not a string, an object type the format does not have.
   BinaryPlistWriter wrongKey;
@@ -176,10 +176,10 @@ TEST_F(HostilePropertyLists, DamagedBinaryFilesAreRefusedSafely) {
 // on, a folder is not content.
 TEST_F(HostilePropertyLists, OnlyRegularFilesOfBoundedSizeAreRead) {
   ASSERT_EQ(mkfifo(hostPath("fifo.plist").c_str(), 0600), 0);
-  EXPECT_EQ(dictionaryAt(NSStringWithUTF8(std::string(kPreferences) + "fifo.plist")), nil);
+  EXPECT_EQ(dictionaryAt(standin::stringWithUTF8(std::string(kPreferences) + "fifo.plist")), nil);
   expectRefusal("fifo.plist", "not a regular file");
   std::filesystem::create_directory(hostPath("folder.plist"));
-  EXPECT_EQ(arrayAt(NSStringWithUTF8(std::string(kPreferences) + "folder.plist")), nil);
+  EXPECT_EQ(arrayAt(standin::stringWithUTF8(std::string(kPreferences) + "folder.plist")), nil);
   expectRefusal("folder.plist", "not a regular file");
 
   id big = write("big.plist", "");
@@ -188,8 +188,8 @@ TEST_F(HostilePropertyLists, OnlyRegularFilesOfBoundedSizeAreRead) {
   expectRefusal("big.plist", "larger than");
 
   // A missing file is the usual absence of settings: nil, nothing logged.
-  EXPECT_EQ(dictionaryAt(NSStr("/var/mobile/Library/Preferences/absent.plist")), nil);
-  EXPECT_TRUE(NSLogCapturedLines().empty());
+  EXPECT_EQ(dictionaryAt(standin::str("/var/mobile/Library/Preferences/absent.plist")), nil);
+  EXPECT_TRUE(standin::capturedLogLines().empty());
 }
 
 }  // namespace

@@ -21,13 +21,13 @@ std::string listWith(const std::string& integerElement) {
 // The one value of a list holding `integerElement`; nil when it is refused.
 id readOne(const std::string& integerElement) {
   const std::string xml = listWith(integerElement);
-  id array = NSPropertyListFromBytes(xml.data(), xml.size());
+  id array = standin::propertyListFromBytes(xml.data(), xml.size());
   return array ? msgSend<id, NSUInteger>(array, "objectAtIndex:", 0) : nil;
 }
 
 long long valueOf(const std::string& text) {
   id number = readOne("<integer>" + text + "</integer>");
-  EXPECT_TRUE(NSIsNumber(number)) << text;
+  EXPECT_TRUE(standin::isNumber(number)) << text;
   return number ? msgSend<long long>(number, "longLongValue") : -1;
 }
 
@@ -46,12 +46,12 @@ TEST(XMLIntegers, LeadingZerosAreDecimalAndHexIsRead) {
   EXPECT_EQ(valueOf("-9223372036854775808"), INT64_MIN);
   EXPECT_EQ(valueOf("9223372036854775807"), INT64_MAX);
   id big = readOne("<integer>18446744073709551615</integer>");
-  ASSERT_TRUE(NSIsNumber(big));
+  ASSERT_TRUE(standin::isNumber(big));
   EXPECT_EQ(msgSend<NSUInteger>(big, "unsignedIntegerValue"), 18446744073709551615ull);
   // Integers inside comments and CDATA are left to be what they are.
   id text = readOne("<!-- <integer>x</integer> --><string><![CDATA[<integer>y</integer>]]></string>");
-  ASSERT_TRUE(NSIsString(text));
-  EXPECT_EQ(NSStringUTF8(text), "<integer>y</integer>");
+  ASSERT_TRUE(standin::isString(text));
+  EXPECT_EQ(standin::utf8Of(text), "<integer>y</integer>");
 }
 
 TEST(XMLIntegers, TextCFRefusesRefusesTheWholeList) {
@@ -63,7 +63,7 @@ TEST(XMLIntegers, TextCFRefusesRefusesTheWholeList) {
         "<integer>0x10000000000000000</integer>", "<integer>-9223372036854775809</integer>",
         "<integer>&#49;</integer>"}) {
     const std::string xml = listWith(element);
-    EXPECT_EQ(NSPropertyListFromBytes(xml.data(), xml.size()), nil) << element;
+    EXPECT_EQ(standin::propertyListFromBytes(xml.data(), xml.size()), nil) << element;
   }
 }
 

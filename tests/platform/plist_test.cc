@@ -84,13 +84,13 @@ class PropertyLists : public DeviceFolderTest {
   }
 };
 
-id valueFor(id dictionary, const char* key) { return msgSend<id>(dictionary, "objectForKey:", NSStr(key)); }
-NSNumberObj* number(id obj) { return NSIsNumber(obj) ? static_cast<NSNumberObj*>(obj) : nullptr; }
+id valueFor(id dictionary, const char* key) { return msgSend<id>(dictionary, "objectForKey:", standin::str(key)); }
+NSNumberObj* number(id obj) { return standin::isNumber(obj) ? static_cast<NSNumberObj*>(obj) : nullptr; }
 
 void expectSettings(id settings) {
   ASSERT_NE(settings, nil);
   EXPECT_EQ(msgSend<NSUInteger>(settings, "count"), 8u);
-  EXPECT_EQ(NSStringUTF8(valueFor(settings, "title")), "Einkäufe & more");
+  EXPECT_EQ(standin::utf8Of(valueFor(settings, "title")), "Einkäufe & more");
   EXPECT_EQ(msgSend<long long>(valueFor(settings, "bigCount"), "longLongValue"), 6000000000ll);
   EXPECT_EQ(msgSend<long long>(valueFor(settings, "offset"), "longLongValue"), -42);
   EXPECT_EQ(msgSend<RealDouble>(valueFor(settings, "textSize"), "doubleValue"), 14.5);
@@ -100,7 +100,7 @@ void expectSettings(id settings) {
   EXPECT_FALSE(msgSend<BOOL>(valueFor(settings, "hidden"), "boolValue"));
   id lists = valueFor(settings, "lists");
   ASSERT_EQ(msgSend<NSUInteger>(lists, "count"), 2u);
-  EXPECT_EQ(NSStringUTF8(msgSend<id, NSUInteger>(lists, "objectAtIndex:", 0)), "a");
+  EXPECT_EQ(standin::utf8Of(msgSend<id, NSUInteger>(lists, "objectAtIndex:", 0)), "a");
   id nested = msgSend<id, NSUInteger>(lists, "objectAtIndex:", 1);
   EXPECT_EQ(msgSend<NSInteger>(msgSend<id, NSUInteger>(nested, "objectAtIndex:", 0), "integerValue"), 7);
   EXPECT_EQ(msgSend<NSInteger>(valueFor(valueFor(settings, "inner"), "depth"), "integerValue"), 2);
@@ -116,11 +116,11 @@ TEST_F(PropertyLists, XMLAndBinaryFilesReadTheSame) {
 }
 
 TEST_F(PropertyLists, UnreadableFilesAndTheWrongRootGiveNil) {
-  id missing = NSStr("/var/mobile/Library/Preferences/absent.plist");
+  id missing = standin::str("/var/mobile/Library/Preferences/absent.plist");
   EXPECT_EQ(dictionaryAt(missing), nil);
   EXPECT_EQ(arrayAt(missing), nil);
   EXPECT_EQ(dictionaryAt(nil), nil);
-  EXPECT_EQ(dictionaryAt(NSStr(kPreferences)), nil);  // a folder
+  EXPECT_EQ(dictionaryAt(standin::str(kPreferences)), nil);  // a folder
 
   EXPECT_EQ(dictionaryAt(write("garbage.plist", "this is { not a plist")), nil);
   EXPECT_EQ(dictionaryAt(write("empty.plist", "")), nil);
@@ -164,7 +164,7 @@ id written(id plist, NSUInteger format, id* error = nullptr) {
 
 TEST(PropertyListWriting, WhatIsReadIsWrittenBackTheSameInBothForms) {
   AutoreleasePool pool;
-  id settings = NSPropertyListFromBytes(kSettingsXML, std::strlen(kSettingsXML));
+  id settings = standin::propertyListFromBytes(kSettingsXML, std::strlen(kSettingsXML));
   ASSERT_TRUE(settings);
   std::string expected = asXML(kSettingsXML, std::strlen(kSettingsXML));
   for (NSUInteger format : {NSUInteger{100}, NSUInteger{200}}) {
@@ -178,25 +178,25 @@ TEST(PropertyListWriting, WhatIsReadIsWrittenBackTheSameInBothForms) {
 TEST(PropertyListWriting, AnObjectAListCannotHoldGivesNilAndAReason) {
   AutoreleasePool pool;
   id error = nil;
-  id holdsAnObject = NSArrayWith({NSStr("a"), objc_autorelease(objc_new("NSObject"))});
+  id holdsAnObject = standin::arrayWith({standin::str("a"), objc_autorelease(objc_new("NSObject"))});
   EXPECT_EQ(written(holdsAnObject, 100, &error), nil);
-  EXPECT_TRUE(NSIsString(error));
-  id numberKey = NSDictionaryWith({{NSNumberWithLongLong(1), NSStr("one")}});
+  EXPECT_TRUE(standin::isString(error));
+  id numberKey = standin::dictionaryWith({{standin::numberWithLongLong(1), standin::str("one")}});
   EXPECT_EQ(written(numberKey, 200), nil);
-  EXPECT_EQ(written(NSStr("text"), 7), nil) << "no such format";
+  EXPECT_EQ(written(standin::str("text"), 7), nil) << "no such format";
 }
 
 TEST(DeviceWrites, GoUnderTheOverlayOnlyAndNeverClimbOutOfIt) {
   qst_test::TempFolder overlay("device-overlay");
   const char* pattern = overlay.path().c_str();
-  EXPECT_EQ(NSDeviceWritablePath("/var/mobile/Library/Preferences/x.plist"), "") << "no overlay: nowhere";
-  NSSetDeviceOverlay(pattern);
-  std::string path = NSDeviceWritablePath("/var/mobile/Library/Preferences/x.plist");
+  EXPECT_EQ(standin::deviceWritablePath("/var/mobile/Library/Preferences/x.plist"), "") << "no overlay: nowhere";
+  standin::setDeviceOverlay(pattern);
+  std::string path = standin::deviceWritablePath("/var/mobile/Library/Preferences/x.plist");
   EXPECT_EQ(path, std::string(pattern) + "/var/mobile/Library/Preferences/x.plist");
   EXPECT_TRUE(std::filesystem::is_directory(std::string(pattern) + "/var/mobile/Library/Preferences"));
-  EXPECT_EQ(NSDeviceWritablePath("/var/../../etc/passwd"), "");
-  EXPECT_EQ(NSDeviceWritablePath("relative.plist"), "");
-  NSSetDeviceOverlay("");
+  EXPECT_EQ(standin::deviceWritablePath("/var/../../etc/passwd"), "");
+  EXPECT_EQ(standin::deviceWritablePath("relative.plist"), "");
+  standin::setDeviceOverlay("");
 }
 
 }  // namespace

@@ -33,7 +33,7 @@ class ReminderDeviceRoot {
 
   ReminderDeviceRoot() : folder_("reminder-root"), root_(folder_.path()) {
     std::filesystem::create_directories(root_ / kListsPath);
-    NSSetDeviceRoot(root_.string());
+    standin::setDeviceRoot(root_.string());
   }
 
   // A list folder; an empty colour writes no color file.
@@ -67,7 +67,7 @@ class ReminderDeviceRoot {
     return "/" + std::string(kListsPath) + "/" + list + "/" + fileName;
   }
   // Makes this root the device's again (the newest root made is current).
-  void makeCurrent() const { NSSetDeviceRoot(root_.string()); }
+  void makeCurrent() const { standin::setDeviceRoot(root_.string()); }
   void denyAccess() { write(root_ / "var/mobile/Library/Calendar/access-denied", ""); }
 
   std::filesystem::path listFolder(const std::string& identifier) const { return root_ / kListsPath / identifier; }

@@ -21,11 +21,11 @@ struct Recorder : objc_object {
   std::string name;
 };
 
-std::string at() { return "@" + std::to_string(static_cast<long>(NSClockNow())); }
+std::string at() { return "@" + std::to_string(static_cast<long>(standin::clockNow())); }
 
 void noteAlone(id self, SEL) { gPerformed.push_back(static_cast<Recorder*>(self)->name + at()); }
 void noteWith(id self, SEL, id argument) {
-  gPerformed.push_back(static_cast<Recorder*>(self)->name + "(" + NSStringUTF8(argument) + ")" + at());
+  gPerformed.push_back(static_cast<Recorder*>(self)->name + "(" + standin::utf8Of(argument) + ")" + at());
 }
 void recorderDealloc(id self, SEL) {
   ++gDeallocs;
@@ -35,7 +35,7 @@ void recorderDealloc(id self, SEL) {
 id newRecorder(const char* name) {
   Class cls = objc_getClass("RunLoopRecorder");
   if (!cls) {
-    cls = objc_defineClass<Recorder>(NSObjectClass(), "RunLoopRecorder");
+    cls = objc_defineClass<Recorder>(standin::nsObjectClass(), "RunLoopRecorder");
     class_addMethod(cls, sel("noteAlone"), noteAlone);
     class_addMethod(cls, sel("noteWith:"), noteWith);
     class_addMethod(cls, sel("dealloc"), recorderDealloc);
@@ -54,47 +54,47 @@ class RunLoop : public ::testing::Test {
   void SetUp() override {
     gPerformed.clear();
     gDeallocs = 0;
-    NSClockSetFixed(1000);
+    standin::setFixedClock(1000);
   }
-  void TearDown() override { NSClockUseReal(); }
+  void TearDown() override { standin::useRealClock(); }
   AutoreleasePool pool;
 };
 
 TEST_F(RunLoop, DelayedPerformsFireByDateThenSchedulingOrder) {
   id a = newRecorder("a"), b = newRecorder("b");
   performLater(a, "noteAlone", nil, 5);
-  performLater(b, "noteWith:", NSStr("x"), 2);
-  performLater(b, "noteWith:", NSStr("y"), 5);
+  performLater(b, "noteWith:", standin::str("x"), 2);
+  performLater(b, "noteWith:", standin::str("y"), 5);
   performLater(a, "noteAlone", nil, 2);
   performLater(a, "noteAlone", nil, 20);
-  EXPECT_EQ(NSRunLoopPendingTimerCount(), 5u);
+  EXPECT_EQ(standin::pendingTimerCountForTesting(), 5u);
 
-  NSRunLoopRunCurrentUntil(1010);
+  standin::runCurrentRunLoopUntil(1010);
   EXPECT_EQ(gPerformed, (std::vector<std::string>{"b(x)@1002", "a@1002", "a@1005", "b(y)@1005"}));
-  EXPECT_EQ(NSClockNow(), 1010);
-  EXPECT_EQ(NSRunLoopPendingTimerCount(), 1u);
+  EXPECT_EQ(standin::clockNow(), 1010);
+  EXPECT_EQ(standin::pendingTimerCountForTesting(), 1u);
 
-  NSRunLoopRunCurrentUntil(1030);
+  standin::runCurrentRunLoopUntil(1030);
   EXPECT_EQ(gPerformed.back(), "a@1020");
-  EXPECT_EQ(NSRunLoopPendingTimerCount(), 0u);
+  EXPECT_EQ(standin::pendingTimerCountForTesting(), 0u);
   objc_release(a);
   objc_release(b);
 }
 
 TEST_F(RunLoop, ReceiverAndArgumentAreHeldUntilPerformed) {
   id receiver = newRecorder("r");
-  id argument = NSStringWithFormat(NSStr("%@"), {NSStr("kept")});
+  id argument = standin::stringWithFormat(standin::str("%@"), {standin::str("kept")});
   objc_retain(argument);
   long argumentRetains = objc_retainCount(argument);
   performLater(receiver, "noteWith:", argument, 5);
   objc_release(receiver);
   EXPECT_EQ(objc_retainCount(argument), argumentRetains + 1);
 
-  NSRunLoopRunCurrentUntil(1004);
+  standin::runCurrentRunLoopUntil(1004);
   EXPECT_EQ(gDeallocs, 0);
   EXPECT_TRUE(gPerformed.empty());
 
-  NSRunLoopRunCurrentUntil(1005);
+  standin::runCurrentRunLoopUntil(1005);
   EXPECT_EQ(gPerformed, std::vector<std::string>{"r(kept)@1005"});
   EXPECT_EQ(gDeallocs, 1);
   EXPECT_EQ(objc_retainCount(argument), argumentRetains);
@@ -107,21 +107,21 @@ namespace {
 
 // The after-perform observer notes whether the loop still counted as
 // performing, and the log so far.
-void noteAfterPerform() { gPerformed.push_back(std::string("after:") + (NSRunLoopIsPerforming() ? "inside" : "outside")); }
-void noteIfPerforming(id, SEL) { gPerformed.push_back(NSRunLoopIsPerforming() ? "performing" : "not performing"); }
+void noteAfterPerform() { gPerformed.push_back(std::string("after:") + (standin::runLoopIsPerforming() ? "inside" : "outside")); }
+void noteIfPerforming(id, SEL) { gPerformed.push_back(standin::runLoopIsPerforming() ? "performing" : "not performing"); }
 
 TEST_F(RunLoop, ObserversFollowEachPerformedTimer) {
-  NSRunLoopAddAfterPerformObserver(noteAfterPerform);
-  NSRunLoopAddAfterPerformObserver(nullptr);  // ignored
+  standin::addRunLoopAfterPerformObserver(noteAfterPerform);
+  standin::addRunLoopAfterPerformObserver(nullptr);  // ignored
   id recorder = objc_autorelease(newRecorder("a"));
   class_addMethod(objc_getClass("RunLoopRecorder"), sel("noteIfPerforming"), noteIfPerforming);
   performLater(recorder, "noteIfPerforming", nil, 1);
   performLater(recorder, "noteAlone", nil, 2);
-  EXPECT_FALSE(NSRunLoopIsPerforming());
-  NSRunLoopRunCurrentUntil(1010);
+  EXPECT_FALSE(standin::runLoopIsPerforming());
+  standin::runCurrentRunLoopUntil(1010);
   EXPECT_EQ(gPerformed,
             (std::vector<std::string>{"performing", "after:outside", "a@1002", "after:outside"}));
-  EXPECT_FALSE(NSRunLoopIsPerforming());
+  EXPECT_FALSE(standin::runLoopIsPerforming());
 }
 
 }  // namespace
@@ -146,15 +146,15 @@ TEST_F(RunLoop, DelayedPerformsWaitOutTheTrackingModeAndMainThreadOnesDoNot) {
   id a = objc_autorelease(newRecorder("a")), b = objc_autorelease(newRecorder("b"));
   performLater(a, "noteAlone", nil, 5);
   performOnMain(b, "noteAlone");
-  NSRunLoopRunCurrentUntil(1010, NSRunLoopMode::Tracking);
+  standin::runCurrentRunLoopUntil(1010, NSRunLoopMode::Tracking);
   EXPECT_EQ(performed(), std::vector<std::string>{"b@1000"});
-  EXPECT_EQ(NSClockNow(), 1010);
-  EXPECT_EQ(NSRunLoopPendingTimerCount(), 1u);
+  EXPECT_EQ(standin::clockNow(), 1010);
+  EXPECT_EQ(standin::pendingTimerCountForTesting(), 1u);
   // Overdue by five seconds, it fires as soon as the loop is back in the
   // default mode, not at its date.
-  NSRunLoopRunCurrentUntil(1010);
+  standin::runCurrentRunLoopUntil(1010);
   EXPECT_EQ(performed(), (std::vector<std::string>{"b@1000", "a@1010"}));
-  EXPECT_EQ(NSRunLoopPendingTimerCount(), 0u);
+  EXPECT_EQ(standin::pendingTimerCountForTesting(), 0u);
 }
 
 }  // namespace

@@ -18,7 +18,7 @@ struct Counter : objc_object {
 
 int gDeallocs = 0;
 
-Class makeClass(const char* name, Class super = NSObjectClass()) {
+Class makeClass(const char* name, Class super = standin::nsObjectClass()) {
   Class cls = objc_defineClass<Counter>(super, name);
   OBJC_IVAR(cls, Counter, child, "@");
   return cls;

@@ -45,11 +45,11 @@ TEST_F(SystemFont, SanFranciscoLinesOnIOS9) {
 // text size the settings offer, is the device's.
 TEST_F(SystemFont, MeasuredHeightsFollowTheDevicesLineAtEveryTextSize) {
   for (int size = 12; size <= 40; ++size) {
-    const CGSize measured = NSStringSizeWithFont(NSStr("Buy milk"), font(size));
+    const CGSize measured = standin::sizeOfStringWithFont(standin::str("Buy milk"), font(size));
     EXPECT_EQ(measured.height, std::ceil(size * 2444.0 / 2048.0)) << size;
   }
-  EXPECT_EQ(NSStringSizeWithFont(NSStr("x"), font(20)).height, 24);
-  EXPECT_EQ(NSStringSizeWithFont(NSStr("x"), font(40)).height, 48);
+  EXPECT_EQ(standin::sizeOfStringWithFont(standin::str("x"), font(20)).height, 24);
+  EXPECT_EQ(standin::sizeOfStringWithFont(standin::str("x"), font(40)).height, 48);
   EXPECT_EQ(get(font(0), "lineHeight"), 0);
   EXPECT_EQ(get(font(-3), "ascender"), 0);
 }

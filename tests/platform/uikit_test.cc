@@ -16,7 +16,7 @@ namespace {
 
 CGSize measure(const char* text, CGFloat pointSize) {
   id font = msgSend<id, CGFloat>(objc_getClass("UIFont"), "systemFontOfSize:", pointSize);
-  return msgSend<CGSize, id>(NSStr(text), "sizeWithFont:", font);
+  return msgSend<CGSize, id>(standin::str(text), "sizeWithFont:", font);
 }
 
 TEST(TextMeasurement, OneLineSizeComesFromTheFont) {
@@ -49,15 +49,15 @@ TEST(TextMeasurement, KeptAdvancesAddUpToTheWholeLine) {
   const std::string lines[] = {"Pay council tax", "!!! Call the plumber", "Caf\u00e9 cr\u00e8me br\u00fbl\u00e9e",
                                "\u4e70\u725b\u5976", "\U0001F6D2 shopping \u2014 \u00bd kg", "tab\tand \x7f"};
   for (CGFloat size : {9.0, 14.0, 17.5, 40.0}) {
-    id font = UIFontSystemFontOfSize(size);
+    id font = standin::systemFontOfSize(size);
     for (int pass = 0; pass < 2; ++pass)  // measured first, then from what was kept
-      for (const std::string& line : lines) EXPECT_EQ(UIFontLineAdvance(font, line), cairoAdvance(font, line)) << line;
+      for (const std::string& line : lines) EXPECT_EQ(standin::fontLineAdvance(font, line), cairoAdvance(font, line)) << line;
   }
   // More sizes than are kept for the process: each still measures as cairo does.
   CGFloat previous = 0;
   for (int tenths = 50; tenths < 1000; tenths += 7) {
-    id font = UIFontSystemFontOfSize(tenths / 10.0);
-    const CGFloat width = UIFontLineAdvance(font, "Water the plants");
+    id font = standin::systemFontOfSize(tenths / 10.0);
+    const CGFloat width = standin::fontLineAdvance(font, "Water the plants");
     EXPECT_EQ(width, cairoAdvance(font, "Water the plants"));
     EXPECT_GT(width, previous);
     previous = width;
@@ -66,15 +66,15 @@ TEST(TextMeasurement, KeptAdvancesAddUpToTheWholeLine) {
 
 TEST(TextMeasurement, BrokenTextMeasuresNothingAndHarmsNoLaterText) {
   AutoreleasePool pool;
-  id font = UIFontSystemFontOfSize(14);
-  const double good = UIFontLineAdvance(font, "Buy milk");
+  id font = standin::systemFontOfSize(14);
+  const double good = standin::fontLineAdvance(font, "Buy milk");
   ASSERT_GT(good, 0);
   for (const std::string broken : {"Buy \x80milk", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "milk\xE2\x82",
                                    "\xFF", "\xC3"})
-    EXPECT_EQ(UIFontLineAdvance(font, broken), 0) << "bytes of " << broken.size();
-  EXPECT_EQ(UIFontLineAdvance(font, "Buy milk"), good);
+    EXPECT_EQ(standin::fontLineAdvance(font, broken), 0) << "bytes of " << broken.size();
+  EXPECT_EQ(standin::fontLineAdvance(font, "Buy milk"), good);
   // The line ends at a NUL, as cairo reads it.
-  EXPECT_EQ(UIFontLineAdvance(font, std::string("Buy milk") + '\0' + "\xFF and eggs"), good);
+  EXPECT_EQ(standin::fontLineAdvance(font, std::string("Buy milk") + '\0' + "\xFF and eggs"), good);
 }
 
 // Sizes a settings file can hold reach the fonts unchecked: the largest

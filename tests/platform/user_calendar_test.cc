@@ -18,8 +18,8 @@ using Fields = std::initializer_list<std::pair<const char*, NSInteger>>;
 
 class UserCalendar : public ::testing::Test {
  protected:
-  void SetUp() override { NSSetCurrentTimeZone("UTC"); }
-  void TearDown() override { NSSetCurrentCalendarIdentifier("gregorian"); }
+  void SetUp() override { standin::setCurrentTimeZone("UTC"); }
+  void TearDown() override { standin::setCurrentCalendarIdentifier("gregorian"); }
   AutoreleasePool pool;
 };
 
@@ -27,15 +27,15 @@ std::string dayIn(id calendar, Fields fields) {
   StrongId c = StrongId::adopting(msgSend<id>(objc_getClass("NSDateComponents"), "new"));
   for (auto [setter, value] : fields) msgSend<void, NSInteger>(c, setter, value);
   id date = msgSend<id, id>(calendar, "dateFromComponents:", c.get());
-  return date ? NSStringUTF8(msgSend<id>(date, "description")) : "nil";
+  return date ? standin::utf8Of(msgSend<id>(date, "description")) : "nil";
 }
 
 id current() { return msgSend<id>(objc_getClass("NSCalendar"), "currentCalendar"); }
 id withIdentifier(const char* identifier) {
   return objc_autorelease(msgSend<id, id>(msgSend<id>(objc_getClass("NSCalendar"), "alloc"),
-                                          "initWithCalendarIdentifier:", NSStringWithUTF8(identifier)));
+                                          "initWithCalendarIdentifier:", standin::stringWithUTF8(identifier)));
 }
-std::string identifierOf(id calendar) { return NSStringUTF8(msgSend<id>(calendar, "calendarIdentifier")); }
+std::string identifierOf(id calendar) { return standin::utf8Of(msgSend<id>(calendar, "calendarIdentifier")); }
 
 const Fields kDueDay = {{"setYear:", 2026}, {"setMonth:", 12}, {"setDay:", 7}, {"setHour:", 12}};
 
@@ -43,14 +43,14 @@ TEST_F(UserCalendar, CurrentCalendarIsTheUsersAndReadsComponentsInIt) {
   EXPECT_EQ(identifierOf(current()), "gregorian");
   EXPECT_EQ(dayIn(current(), kDueDay), "2026-12-07 12:00:00 +0000");
 
-  ASSERT_TRUE(NSSetCurrentCalendarIdentifier("buddhist"));
+  ASSERT_TRUE(standin::setCurrentCalendarIdentifier("buddhist"));
   EXPECT_EQ(identifierOf(current()), "buddhist");
   // Buddhist year 2026 is 543 years before the Gregorian one (and before
   // 1582 ICU's Gregorian calendar counts Julian days, as the device's does).
   EXPECT_EQ(dayIn(current(), kDueDay).substr(0, 4), "1483");
   EXPECT_EQ(dayIn(current(), {{"setYear:", 2569}, {"setMonth:", 12}, {"setDay:", 7}}), "2026-12-07 00:00:00 +0000");
 
-  ASSERT_TRUE(NSSetCurrentCalendarIdentifier("japanese"));
+  ASSERT_TRUE(standin::setCurrentCalendarIdentifier("japanese"));
   EXPECT_EQ(identifierOf(current()), "japanese");
   // Without an era, a Japanese year is one of Heisei, the last era the ICU
   // of iOS 7 to 9 knew: Heisei 2026 is 4014.
@@ -59,12 +59,12 @@ TEST_F(UserCalendar, CurrentCalendarIsTheUsersAndReadsComponentsInIt) {
   EXPECT_EQ(dayIn(current(), {{"setEra:", 234}, {"setYear:", 64}, {"setMonth:", 1}, {"setDay:", 7}}),
             "1989-01-07 00:00:00 +0000");  // Showa's last day
 
-  EXPECT_FALSE(NSSetCurrentCalendarIdentifier("hebrew"));
+  EXPECT_FALSE(standin::setCurrentCalendarIdentifier("hebrew"));
   EXPECT_EQ(identifierOf(current()), "japanese");
 }
 
 TEST_F(UserCalendar, ACalendarAskedForByItsIdentifierIgnoresTheUsers) {
-  ASSERT_TRUE(NSSetCurrentCalendarIdentifier("buddhist"));
+  ASSERT_TRUE(standin::setCurrentCalendarIdentifier("buddhist"));
   id gregorian = withIdentifier("gregorian");
   ASSERT_TRUE(gregorian);
   EXPECT_EQ(identifierOf(gregorian), "gregorian");

@@ -16,14 +16,14 @@ TEST_F(AtomicWrite, AReaderRacingThePaneSeesTheOldFileOrTheNewNeverATornOne) {
   // Large enough that writing it takes many system calls.
   const std::string a(300000, 'a'), b(200000, 'b');
   app().set("customLaunchAppBundleID", a);
-  const std::string path = NSResolveDevicePath(kSettingsPath);
+  const std::string path = standin::resolveDevicePath(kSettingsPath);
 
   std::atomic<bool> done{false};
   std::atomic<int> reads{0}, torn{0};
   std::thread reader([&] {
     while (!done) {
       std::string bytes;
-      NSReadRegularFile(path, kMaxPropertyListFileBytes, &bytes);
+      standin::readRegularFile(path, kMaxPropertyListFileBytes, &bytes);
       plist_t root = nullptr;
       plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
       plist_t node = root ? plist_dict_get_item(root, "customLaunchAppBundleID") : nullptr;
@@ -53,7 +53,7 @@ TEST_F(AtomicWrite, AChangeKeepsTheOtherSettingsOfTheFile) {
   plist_get_uint_val(plist_dict_get_item(file, "textSize"), &size);
   EXPECT_EQ(size, 20u);
   plist_free(file);
-  EXPECT_FALSE(std::filesystem::exists(NSResolveDevicePath(kSettingsPath) + ".new"));
+  EXPECT_FALSE(std::filesystem::exists(standin::resolveDevicePath(kSettingsPath) + ".new"));
 }
 
 }  // namespace

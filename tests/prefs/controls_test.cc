@@ -37,19 +37,19 @@ int probeInt(id, SEL) { return 0; }
 id spyObjectForKey(id self, SEL cmd, id key) {
   if (self != gSettingsDictionary) return imp_call<id, id>(gObjectForKey, self, cmd, key);
   auto* probe = static_cast<ProbeObj*>(objc_new("SettingsProbe"));
-  probe->key = NSStringUTF8(key);
+  probe->key = standin::utf8Of(key);
   gKeysRead.push_back(probe->key);
   return objc_autorelease(probe);
 }
 
 id spyInitWithContentsOfFile(id self, SEL cmd, id path) {
   id dictionary = imp_call<id, id>(gInitWithContentsOfFile, self, cmd, path);
-  if (NSStringUTF8(path) == qst::kSettingsFilePath) gSettingsDictionary = dictionary;
+  if (standin::utf8Of(path) == qst::kSettingsFilePath) gSettingsDictionary = dictionary;
   return dictionary;
 }
 
 void spyOnTheSettingsReader() {
-  Class probe = objc_defineClass<ProbeObj>(NSObjectClass(), "SettingsProbe");
+  Class probe = objc_defineClass<ProbeObj>(standin::nsObjectClass(), "SettingsProbe");
   class_addMethod(probe, sel("respondsToSelector:"), probeResponds);
   class_addMethod(probe, sel("boolValue"), probeBool);
   class_addMethod(probe, sel("integerValue"), probeInteger);
@@ -126,7 +126,7 @@ class Defaults : public PaneTest {
       auto c = rgba(library<StrongId>(name));
       r[name] = std::to_string(c[0]) + " " + std::to_string(c[1]) + " " + std::to_string(c[2]) + " " + std::to_string(c[3]);
     }
-    for (const char* name : {"customLaunchAppBundleID", "iconFile"}) r[name] = NSStringUTF8(library<StrongId>(name));
+    for (const char* name : {"customLaunchAppBundleID", "iconFile"}) r[name] = standin::utf8Of(library<StrongId>(name));
     return r;
   }
 };
@@ -195,7 +195,7 @@ TEST_F(Choices, EveryNameShownStoresWhatTheLibraryMakesOfThatName) {
         }
       } else if (row.key == "iconFile") {
         ASSERT_TRUE(kIconChoices.count(name));
-        EXPECT_EQ(NSStringUTF8(library<StrongId>("iconFile")), kIconChoices.at(name));
+        EXPECT_EQ(standin::utf8Of(library<StrongId>("iconFile")), kIconChoices.at(name));
       } else {
         ASSERT_TRUE(kNumberChoices.count(row.key) && kNumberChoices.at(row.key).count(name));
         EXPECT_EQ(library<NSInteger>(row.key.c_str()), kNumberChoices.at(row.key).at(name));
@@ -227,7 +227,7 @@ TEST_F(OwnIcon, APathTypedBecomesTheIconAndTheListShowsItChosenUntilAnotherIsPic
   };
   app().set("customIconFile", "/var/mobile/Media/mine.png");
   device->relock();
-  EXPECT_EQ(NSStringUTF8(library<StrongId>("iconFile")), "/var/mobile/Media/mine.png");
+  EXPECT_EQ(standin::utf8Of(library<StrongId>("iconFile")), "/var/mobile/Media/mine.png");
   EXPECT_EQ(row("Icon").value, "Custom image");
   EXPECT_EQ(row("Custom image").value, "/var/mobile/Media/mine.png");
 
@@ -236,7 +236,7 @@ TEST_F(OwnIcon, APathTypedBecomesTheIconAndTheListShowsItChosenUntilAnotherIsPic
   EXPECT_EQ(row("Custom image").value, "") << "the path field is for the user's own image only";
   app().set("iconFile", "Custom image");
   device->relock();
-  EXPECT_EQ(NSStringUTF8(library<StrongId>("iconFile")), "/var/mobile/Media/mine.png") << "picked again by name";
+  EXPECT_EQ(standin::utf8Of(library<StrongId>("iconFile")), "/var/mobile/Media/mine.png") << "picked again by name";
 
   app().set("customIconFile", "");
   device->relock();

@@ -70,7 +70,7 @@ TEST_F(Lists, ATapWritesExactlyTheSelectionAndTheNextLockShowsThatListsReminders
 
   // The root keeps its own selection: the pane wrote elsewhere.
   std::string bytes;
-  NSReadRegularFile(root.path() + kCalendarsPath, kMaxPropertyListFileBytes, &bytes);
+  standin::readRegularFile(root.path() + kCalendarsPath, kMaxPropertyListFileBytes, &bytes);
   EXPECT_NE(bytes.find(kHome), std::string::npos);
   EXPECT_EQ(bytes.find(kWork), std::string::npos);
 }
@@ -106,11 +106,11 @@ TEST_F(Lists, TheFirstVisitAsksForAccessAndThePageFillsWhenTheAnswerComes) {
   ASSERT_EQ(waiting.groups.size(), 1u);
   EXPECT_NE(waiting.groups[0].footer.find("Waiting for access"), std::string::npos) << waiting.groups[0].footer;
   // The answer comes on the store's thread; the page reloads on the main one.
-  for (int i = 0; i < 500 && NSRunLoopPendingTimerCount() == 0; ++i)
+  for (int i = 0; i < 500 && standin::pendingTimerCountForTesting() == 0; ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  ASSERT_EQ(NSRunLoopPendingTimerCount(), 1u) << "the page's reload waits for the main loop";
+  ASSERT_EQ(standin::pendingTimerCountForTesting(), 1u) << "the page's reload waits for the main loop";
   device->wait(0);
-  EXPECT_EQ(NSRunLoopPendingTimerCount(), 0u);
+  EXPECT_EQ(standin::pendingTimerCountForTesting(), 0u);
   auto rows = listRows();
   ASSERT_EQ(rows.size(), 2u);
   EXPECT_EQ(rows["Home"].value, "on");

@@ -10,7 +10,7 @@
 namespace {
 
 TEST(NaivePane, APageMadeAtRunTimeReadsTheSettingsAppsFolderAndShowsNothing) {
-  NSLogSetEcho(false);
+  standin::setLogEcho(false);
   AutoreleasePool pool;
   sb::SettingsApp naive(NAIVE_PANE);
   EXPECT_TRUE(naive.mainPage().rows.empty());

@@ -42,7 +42,7 @@ class PaneTest : public LockScreenTest {
   // the root), parsed; null when there is none. The caller frees it.
   static plist_t readDeviceFile(const char* devicePath) {
     std::string bytes;
-    NSReadRegularFile(NSResolveDevicePath(devicePath), kMaxPropertyListFileBytes, &bytes);
+    standin::readRegularFile(standin::resolveDevicePath(devicePath), kMaxPropertyListFileBytes, &bytes);
     plist_t root = nullptr;
     if (!bytes.empty()) plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
     return root;

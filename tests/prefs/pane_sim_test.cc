@@ -26,7 +26,7 @@ std::string contentsOf(const fs::path& folder) {
   for (auto& entry : fs::recursive_directory_iterator(folder)) {
     all += entry.path().string() + "\n";
     std::string bytes;
-    if (NSReadRegularFile(entry.path().string(), kMaxReadBytes, &bytes) == NSFileReadStatus::Read) all += bytes;
+    if (standin::readRegularFile(entry.path().string(), kMaxReadBytes, &bytes) == NSFileReadStatus::Read) all += bytes;
   }
   return all;
 }
@@ -91,7 +91,7 @@ TEST_F(PaneSim, PictureStepsDrawThePaneAsTheSettingsAppShowsIt) {
   ASSERT_EQ(r.status, 0) << r.out;
   for (const char* name : {"01-pane.png", "02-pane-list.png"}) {
     std::string head;
-    readRegularFileHead((pictures / name).string(), 24, &head);
+    standin::readRegularFileHead((pictures / name).string(), 24, &head);
     head.resize(24);
     const auto* header = reinterpret_cast<const unsigned char*>(head.data());
     unsigned width = header[16] << 24 | header[17] << 16 | header[18] << 8 | header[19];

@@ -27,7 +27,7 @@ constexpr const char* kPaneBundle = "./Library/PreferenceBundles/QuillstoneBriar
 
 std::string fileBytes(const fs::path& path) {
   std::string bytes;
-  NSReadRegularFile(path.string(), sb::kMaxPackageBytes, &bytes);
+  standin::readRegularFile(path.string(), sb::kMaxPackageBytes, &bytes);
   return bytes;
 }
 

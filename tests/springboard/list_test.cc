@@ -32,18 +32,18 @@ TEST_F(ListTest, LastInterruptDateOutranksPublicationDateAndDate) {
   boot();
   device->lock();
   auto dated = [](double minutesAgo) {
-    return NSDateWithTimeIntervalSinceReferenceDate(*sb::parseISO8601(kNow, "UTC") - minutesAgo * 60);
+    return standin::dateWithTimeIntervalSinceReferenceDate(*sb::parseISO8601(kNow, "UTC") - minutesAgo * 60);
   };
   // Its own date is the oldest, but it interrupted most recently.
   id interrupting = objc_autorelease(objc_new("BBBulletin"));
-  msgSend<void, id>(interrupting, "setBulletinID:", NSStr("interrupting"));
+  msgSend<void, id>(interrupting, "setBulletinID:", standin::str("interrupting"));
   msgSend<void, id>(interrupting, "setDate:", dated(500));
   msgSend<void, id>(interrupting, "setPublicationDate:", dated(400));
   msgSend<void, id>(interrupting, "setLastInterruptDate:", dated(1));
   device->deliver(interrupting);
   // Only a publication date, older than "a".
   id published = objc_autorelease(objc_new("BBBulletin"));
-  msgSend<void, id>(published, "setBulletinID:", NSStr("published"));
+  msgSend<void, id>(published, "setBulletinID:", standin::str("published"));
   msgSend<void, id>(published, "setPublicationDate:", dated(20));
   device->deliver(published);
   EXPECT_EQ(rowIDs(), (std::vector<std::string>{"interrupting", "a", "published"}));
@@ -67,7 +67,7 @@ TEST_F(ListTest, RemoveBulletinTakesOutOnlyItsRow) {
   id observer = sb::asListController(controller)->_observer;
   // A different bulletin object with the same identifier stands for the same bulletin.
   id sameID = objc_autorelease(objc_new("BBBulletin"));
-  msgSend<void, id>(sameID, "setBulletinID:", NSStr("middle"));
+  msgSend<void, id>(sameID, "setBulletinID:", standin::str("middle"));
   msgSend<void, id, id>(controller, "observer:removeBulletin:", observer, sameID);
   EXPECT_EQ(rowIDs(), (std::vector<std::string>{"new", "old", "undated-1", "undated-2"}));
   msgSend<void, id, id>(controller, "observer:removeBulletin:", observer, nil);
@@ -77,7 +77,7 @@ TEST_F(ListTest, RemoveBulletinTakesOutOnlyItsRow) {
 // A replacement like the library's: items whose identifier starts "keep"
 // refuse to be cleared and edited.
 BOOL keepRefusesClearing(id item, SEL) {
-  std::string bulletinID = NSStringUTF8(msgSend<id>(msgSend<id>(item, "activeBulletin"), "bulletinID"));
+  std::string bulletinID = standin::utf8Of(msgSend<id>(msgSend<id>(item, "activeBulletin"), "bulletinID"));
   return bulletinID.rfind("keep", 0) != 0;
 }
 

@@ -80,12 +80,12 @@ TEST_F(LockScreenTest, UnderlayRequestsAreKeyedByName) {
   device->lock();
   id view = device->lockScreenView();
   EXPECT_FALSE(device->snapshot().underlay.shown);  // no rows, no request
-  msgSend<void, id>(view, "_addLockContentUnderlayWithRequester:", NSStr("Somebody"));
-  msgSend<void, id>(view, "_addLockContentUnderlayWithRequester:", NSStr("Somebody"));
-  msgSend<void, id>(view, "_removeLockContentUnderlayWithRequester:", NSStr("Nobody"));
+  msgSend<void, id>(view, "_addLockContentUnderlayWithRequester:", standin::str("Somebody"));
+  msgSend<void, id>(view, "_addLockContentUnderlayWithRequester:", standin::str("Somebody"));
+  msgSend<void, id>(view, "_removeLockContentUnderlayWithRequester:", standin::str("Nobody"));
   msgSend<void, id>(view, "_removeLockContentUnderlayWithRequester:", nil);
   EXPECT_EQ(device->snapshot().underlay.requesters, std::vector<std::string>{"Somebody"});
-  msgSend<void, id>(view, "_removeLockContentUnderlayWithRequester:", NSStr("Somebody"));
+  msgSend<void, id>(view, "_removeLockContentUnderlayWithRequester:", standin::str("Somebody"));
   EXPECT_FALSE(device->snapshot().underlay.shown);
 }
 
@@ -97,7 +97,7 @@ TEST_F(LockScreenTest, NowPlayingOverlayAsksUnderItsOwnName) {
   static IMP init = class_getOwnMethodImplementation(overlay, sel("initWithPluginName:pluginController:lockScreenViewController:"));
   class_replaceMethod(overlay, sel("initWithPluginName:pluginController:lockScreenViewController:"),
                       +[](id self, SEL cmd, id name, id plugin, id controller) {
-                        pluginName = NSStringUTF8(name);
+                        pluginName = standin::utf8Of(name);
                         return imp_call<id, id, id, id>(init, self, cmd, name, plugin, controller);
                       },
                       "@@:@@@");

@@ -78,7 +78,7 @@ TEST_F(SettingsChangeTest, OpeningARowTellsTheActionItLaunches) {
 TEST(RawSettingsWriterTest, WritesOnlyIntoItsPrivateFolderAndRemovesItWhenDone) {
   std::string root = (std::filesystem::temp_directory_path() / "raw-settings-root-XXXXXX").string();
   ASSERT_TRUE(mkdtemp(root.data()));
-  NSSetDeviceRoot(root);
+  standin::setDeviceRoot(root);
   std::string folder;
   {
     sb::PrivateFolder privateFolder;
@@ -88,7 +88,7 @@ TEST(RawSettingsWriterTest, WritesOnlyIntoItsPrivateFolderAndRemovesItWhenDone) 
     folder = privateFolder.path();
     ASSERT_FALSE(folder.empty());
     std::string text;
-    ASSERT_EQ(NSReadRegularFile(folder + qst::kSettingsFilePath, 1 << 20, &text), NSFileReadStatus::Read);
+    ASSERT_EQ(standin::readRegularFile(folder + qst::kSettingsFilePath, 1 << 20, &text), NSFileReadStatus::Read);
     EXPECT_NE(text.find("<key>textSize</key>"), std::string::npos);
     EXPECT_NE(text.find("<integer>20</integer>"), std::string::npos);
   }
@@ -96,7 +96,7 @@ TEST(RawSettingsWriterTest, WritesOnlyIntoItsPrivateFolderAndRemovesItWhenDone) 
   EXPECT_TRUE(std::filesystem::is_empty(root));
   std::filesystem::remove(root);
   // On the device itself every folder is in its root: nothing is written.
-  NSSetDeviceRoot("/");
+  standin::setDeviceRoot("/");
   sb::PrivateFolder privateFolder;
   sb::RawSettingsWriter writer(privateFolder);
   EXPECT_THROW(writer.set("textSize", 20LL), sb::SettingError);
@@ -111,7 +111,7 @@ TEST(PrivateFolderTest, AnInterruptedRunLeavesNoPrivateFolder) {
   pid_t child = fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
-    NSSetDeviceRoot(root);
+    standin::setDeviceRoot(root);
     sb::PrivateFolder privateFolder;
     sb::RawSettingsWriter writer(privateFolder);
     writer.set("enabled", false);

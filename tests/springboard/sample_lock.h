@@ -19,7 +19,7 @@ struct SampleLockTest : ::testing::Test {
   AutoreleasePool pool;
   std::unique_ptr<sb::Device> device;
 
-  void SetUp() override { NSLogSetEcho(false); }
+  void SetUp() override { standin::setLogEcho(false); }
 
   sb::Device& boot(const std::string& version = "7.1", bool traceCalls = false,
                    std::optional<sb::Settings> settings = std::nullopt) {

@@ -56,7 +56,7 @@ std::map<std::string, std::pair<std::string, long long>> stateOf(const fs::path&
     struct stat st {};
     lstat(p.c_str(), &st);
     std::string contents;
-    NSReadRegularFile(p.string(), kMaxReadBytes, &contents);
+    standin::readRegularFile(p.string(), kMaxReadBytes, &contents);
     state[p.string()] = {contents, st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec};
   };
   record(root);
@@ -197,7 +197,7 @@ TEST_F(SimTest, DrawsOnePicturePerStepOutsideTheRoot) {
   ASSERT_EQ(r.status, 0) << r.out;
   for (const char* name : {"00-lock.png", "01-nowplaying.png", "02-wait.png"}) {
     std::string signature;
-    readRegularFileHead((pictures / name).string(), 8, &signature);
+    standin::readRegularFileHead((pictures / name).string(), 8, &signature);
     signature.resize(8);
     EXPECT_EQ(signature.substr(1, 3), "PNG") << name;
   }

@@ -36,7 +36,7 @@ class TableUpdates : public SpringBoardTest {
  protected:
   id table() { return device->tableView(); }
   NSInteger tableRows() { return msgSend<NSInteger, NSInteger>(table(), "numberOfRowsInSection:", 0); }
-  id cellAt(NSInteger row) { return msgSend<id, id>(table(), "cellForRowAtIndexPath:", NSIndexPathForRow(row, 0)); }
+  id cellAt(NSInteger row) { return msgSend<id, id>(table(), "cellForRowAtIndexPath:", standin::indexPathForRow(row, 0)); }
 
   // Each row's cell, by bulletin identifier.
   std::map<std::string, id> cellsByBulletin() {
@@ -94,7 +94,7 @@ class TableUpdates : public SpringBoardTest {
   void removeBulletin(const std::string& bulletinID) {
     id controller = device->listController();
     id bulletin = objc_autorelease(objc_new("BBBulletin"));
-    msgSend<void, id>(bulletin, "setBulletinID:", NSStringWithUTF8(bulletinID));
+    msgSend<void, id>(bulletin, "setBulletinID:", standin::stringWithUTF8(bulletinID));
     msgSend<void, id, id>(controller, "observer:removeBulletin:", qstIvar(controller, "_observer"), bulletin);
   }
 };
@@ -136,26 +136,26 @@ TEST_F(TableUpdates, UpdatesThatDoNotMatchTheListLeaveATableThatDoes) {
   boot();
   device->lock();
   auto update = [&](const char* operation, std::vector<id> paths) {
-    msgSend<void, id, NSInteger>(table(), operation, NSArrayWith(paths), 0);
+    msgSend<void, id, NSInteger>(table(), operation, standin::arrayWith(paths), 0);
   };
   // Rows the list does not have, places past the end or in no section, and
   // things that are not index paths.
-  update("insertRowsAtIndexPaths:withRowAnimation:", {NSIndexPathForRow(2, 0)});
+  update("insertRowsAtIndexPaths:withRowAnimation:", {standin::indexPathForRow(2, 0)});
   EXPECT_EQ(tableRows(), 6);
-  update("insertRowsAtIndexPaths:withRowAnimation:", {NSIndexPathForRow(9, 0), NSIndexPathForRow(0, 3)});
-  update("deleteRowsAtIndexPaths:withRowAnimation:", {NSIndexPathForRow(-1, 0)});
-  update("deleteRowsAtIndexPaths:withRowAnimation:", {NSIndexPathForRow(6, 0)});
-  update("deleteRowsAtIndexPaths:withRowAnimation:", {NSIndexPathForRow(1, 0)});  // the list still has it
-  update("deleteRowsAtIndexPaths:withRowAnimation:", {NSStr("row 1"), objc_autorelease(objc_new("NSObject"))});
+  update("insertRowsAtIndexPaths:withRowAnimation:", {standin::indexPathForRow(9, 0), standin::indexPathForRow(0, 3)});
+  update("deleteRowsAtIndexPaths:withRowAnimation:", {standin::indexPathForRow(-1, 0)});
+  update("deleteRowsAtIndexPaths:withRowAnimation:", {standin::indexPathForRow(6, 0)});
+  update("deleteRowsAtIndexPaths:withRowAnimation:", {standin::indexPathForRow(1, 0)});  // the list still has it
+  update("deleteRowsAtIndexPaths:withRowAnimation:", {standin::str("row 1"), objc_autorelease(objc_new("NSObject"))});
   msgSend<void, id, NSInteger>(table(), "deleteRowsAtIndexPaths:withRowAnimation:", nil, 0);
-  msgSend<void, id, NSInteger>(table(), "insertRowsAtIndexPaths:withRowAnimation:", NSStr("0"), 0);
+  msgSend<void, id, NSInteger>(table(), "insertRowsAtIndexPaths:withRowAnimation:", standin::str("0"), 0);
   EXPECT_EQ(tableRows(), 6);
   EXPECT_EQ(rowIDs(), (std::vector<std::string>{"a", "b", "c", "d", "e", "f"}));
   expectLaidOutInOrder(false);
   // The rows still answer for any place asked.
   EXPECT_EQ(cellAt(6), nil);
   EXPECT_EQ(cellAt(-1), nil);
-  CGRect none = msgSend<CGRect, id>(table(), "rectForRowAtIndexPath:", NSIndexPathForRow(99, 0));
+  CGRect none = msgSend<CGRect, id>(table(), "rectForRowAtIndexPath:", standin::indexPathForRow(99, 0));
   EXPECT_EQ(none.size.height, 0);
   EXPECT_EQ((msgSend<id, id>(table(), "indexPathForCell:", nil)), nil);
 }
@@ -203,14 +203,14 @@ TEST_F(TableUpdates, ScrollingHandsTheCellsOfRowsLeavingTheViewToRowsComingIntoI
   std::set<id> everSeen = loaded();
   for (NSInteger row = 0; row < 100; row += 3) {
     msgSend<void, id, NSInteger, BOOL>(table(), "scrollToRowAtIndexPath:atScrollPosition:animated:",
-                                       NSIndexPathForRow(row, 0), 1, NO);
+                                       standin::indexPathForRow(row, 0), 1, NO);
     for (id cell : loaded()) everSeen.insert(cell);
     id cell = cellAt(row);
     ASSERT_TRUE(cell) << row;
-    EXPECT_EQ(NSStringUTF8(msgSend<id>(msgSend<id>(cell, "primaryLabel"), "text")), "Row " + std::to_string(row));
+    EXPECT_EQ(standin::utf8Of(msgSend<id>(msgSend<id>(cell, "primaryLabel"), "text")), "Row " + std::to_string(row));
     // At the top of the view, or in it when the list's end stops the scroll.
     const CGFloat top = msgSend<CGPoint>(table(), "contentOffset").y, y = msgSend<CGRect>(cell, "frame").origin.y;
-    EXPECT_EQ(y, (msgSend<CGRect, id>(table(), "rectForRowAtIndexPath:", NSIndexPathForRow(row, 0)).origin.y));
+    EXPECT_EQ(y, (msgSend<CGRect, id>(table(), "rectForRowAtIndexPath:", standin::indexPathForRow(row, 0)).origin.y));
     EXPECT_TRUE(y == top || (y > top && y < top + viewHeight && row > 90)) << row;
     EXPECT_LE(loaded().size(), inView + 1);
   }
@@ -233,7 +233,7 @@ TEST_F(TableUpdates, ManyApplicationsHoldOnlyTheIconsOfTheRowsInView) {
   for (int i = 0; i < 300; ++i) {
     const std::string app = "com.example.n" + std::to_string(i);
     std::string icon;
-    NSReadRegularFile(icons + (i % 2 ? "com.apple.mobilemail@2x.png" : "com.apple.MobileSMS@2x.png"),
+    standin::readRegularFile(icons + (i % 2 ? "com.apple.mobilemail@2x.png" : "com.apple.MobileSMS@2x.png"),
                       kMaxImageFileBytes, &icon);
     root.file(sb::applicationIconDevicePath(app), icon);
     json += std::string(i ? "," : "") + R"({"section": ")" + app + R"(", "title": "T", "minutesBeforeNow": )" +

@@ -61,7 +61,7 @@ struct TracerTest : ::testing::Test {
 
   void SetUp() override {
     registerNSObject();
-    probeClass = objc_allocateClassPair(NSObjectClass(), "TraceProbe");
+    probeClass = objc_allocateClassPair(standin::nsObjectClass(), "TraceProbe");
     objc_registerClassPair(probeClass);
     addMethod(probeClass, "spanFrom:scale:count:", spanFrom);
     addMethod(probeClass, "setLevel:", setLevel);

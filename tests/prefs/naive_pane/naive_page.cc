@@ -9,7 +9,7 @@
 namespace {
 
 id specifiers(id self, SEL) {
-  return msgSend<id, id, id>(self, "loadSpecifiersFromPlistName:target:", NSStr("NaivePane"), self);
+  return msgSend<id, id, id>(self, "loadSpecifiersFromPlistName:target:", standin::str("NaivePane"), self);
 }
 
 __attribute__((constructor)) void registerNaivePage() {

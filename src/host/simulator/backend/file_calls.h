@@ -17,7 +17,7 @@ namespace qst::prefs {
 // Where the file at `devicePath` is written, into `out`; false when it may
 // not be written (no private folder) or the path does not fit.
 inline bool writablePath(const char* devicePath, char* out, unsigned long size) {
-  std::string path = NSDeviceWritablePath(devicePath);
+  std::string path = standin::deviceWritablePath(devicePath);
   if (path.empty() || path.size() >= size) return false;
   std::memcpy(out, path.c_str(), path.size() + 1);
   return true;
