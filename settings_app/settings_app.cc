@@ -1,13 +1,11 @@
 #include "settings_app.h"
 
-#include <dlfcn.h>
-
 #include <cmath>
 #include <cstdlib>
 #include <set>
 
 #include "foundation/NSArray.h"
-#include "guest_module.h"
+#include "module_loader.h"
 #include "foundation/NSBundle.h"
 #include "foundation/NSDictionary.h"
 #include "foundation/NSIndexPath.h"
@@ -137,25 +135,6 @@ std::string SettingsApp::defaultBundleFolder() {
 
 namespace {
 
-// A Linux build is mapped with dlopen; a device build's slice is loaded as
-// NSBundle's load has dyld load it.
-// Returns the processor whose code runs.
-std::string loadExecutable(const std::string& image, const std::string& arch) {
-  if (emu::looksLikeMachO(image)) {
-    try {
-      emu::loadGuestModule(image, emu::archNamed(arch), emu::ImageKind::Bundle);
-    } catch (const emu::LoadError& e) {
-      throw PaneError("cannot load the settings pane " + image + ": " + e.what());
-    }
-    return arch;
-  }
-  if (!dlopen(image.c_str(), RTLD_NOW | RTLD_GLOBAL)) {
-    const char* why = dlerror();
-    throw PaneError("cannot load the settings pane " + image + ": " + (why ? why : "unknown error"));
-  }
-  return "host";
-}
-
 // What Preferences.app links: libobjc, Foundation, UIKit (and CoreImage,
 // which UIKit links) and the Preferences framework. EventKit is not among
 // them: a bundle that needs it links it or loads it.
@@ -179,7 +158,13 @@ SettingsApp::SettingsApp(const std::string& bundleFolder, const std::string& dev
   if (!bundle) throw PaneError("cannot load the settings pane " + folder_ + ": no such folder");
   bundlePath_ = devicePath.empty() ? folder_ : devicePath;
   executable_ = executable;
-  arch_ = loadExecutable(image, arch);
+  // A Linux build is mapped with dlopen; a device build's slice is loaded
+  // as NSBundle's load has dyld load it.
+  try {
+    arch_ = loader::mapModule(image, arch, loader::ModuleKind::Bundle);
+  } catch (const loader::ModuleLoadError& e) {
+    throw PaneError("cannot load the settings pane " + image + ": " + e.what());
+  }
   process_.load(image);
   standin::setBundleLoaded(bundle, image);
   Class cls = static_cast<Class>(msgSend<id>(bundle, "principalClass"));
