@@ -13,6 +13,7 @@
 #include "foundation/host_path.h"
 #include "foundation/regular_file.h"
 #include "foundation/scoped_fd.h"
+#include "temp_folder.h"
 
 namespace {
 
@@ -20,17 +21,12 @@ namespace fs = std::filesystem;
 
 class HostFiles : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/host-files-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(folder_); }
+  qst_test::TempFolder temp_{"host-files"};
   void write(const std::string& name, const std::string& text) {
     std::ofstream(folder_ / name, std::ios::binary) << text;
   }
 
-  fs::path folder_;
+  fs::path folder_ = temp_.path();
 };
 
 bool isOpen(int fd) { return fcntl(fd, F_GETFD) != -1; }

@@ -9,6 +9,7 @@
 #include "foundation/device.h"
 #include "foundation/regular_file.h"
 #include "sample_lock.h"
+#include "temp_folder.h"
 #include "host/settings_table.h"
 #include "raw_settings_writer.h"
 
@@ -76,8 +77,8 @@ TEST_F(SettingsChangeTest, OpeningARowTellsTheActionItLaunches) {
 }
 
 TEST(RawSettingsWriterTest, WritesOnlyIntoItsPrivateFolderAndRemovesItWhenDone) {
-  std::string root = (std::filesystem::temp_directory_path() / "raw-settings-root-XXXXXX").string();
-  ASSERT_TRUE(mkdtemp(root.data()));
+  qst_test::TempFolder rootFolder("raw-settings-root");
+  const std::string& root = rootFolder.path();
   standin::setDeviceRoot(root);
   std::string folder;
   {
@@ -94,7 +95,6 @@ TEST(RawSettingsWriterTest, WritesOnlyIntoItsPrivateFolderAndRemovesItWhenDone) 
   }
   EXPECT_FALSE(std::filesystem::exists(folder));
   EXPECT_TRUE(std::filesystem::is_empty(root));
-  std::filesystem::remove(root);
   // On the device itself every folder is in its root: nothing is written.
   standin::setDeviceRoot("/");
   sb::PrivateFolder privateFolder;
@@ -104,8 +104,8 @@ TEST(RawSettingsWriterTest, WritesOnlyIntoItsPrivateFolderAndRemovesItWhenDone) 
 }
 
 TEST(PrivateFolderTest, AnInterruptedRunLeavesNoPrivateFolder) {
-  std::string root = (std::filesystem::temp_directory_path() / "raw-settings-root-XXXXXX").string();
-  ASSERT_TRUE(mkdtemp(root.data()));
+  qst_test::TempFolder rootFolder("raw-settings-root");
+  const std::string& root = rootFolder.path();
   int channel[2];
   ASSERT_EQ(pipe(channel), 0);
   pid_t child = fork();
@@ -131,7 +131,6 @@ TEST(PrivateFolderTest, AnInterruptedRunLeavesNoPrivateFolder) {
   std::string folder(buffer, static_cast<size_t>(n));
   EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
   EXPECT_FALSE(std::filesystem::exists(folder)) << folder;
-  std::filesystem::remove_all(root);
 }
 
 }  // namespace
