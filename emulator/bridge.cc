@@ -128,7 +128,7 @@ void callHost(Cpu& cpu, void (*function)(), const HostCall& call) {
         formatConversions(standin::utf8Of(get<id>(values[fixed - 1].bytes)), arch);
     for (const FormatConversion& c : conversions) shapes.push_back(Argument{{c.part}, false});
     placement = placeArguments(arch, shapes, fixed, inMemory);
-    auto arguments = std::make_shared<NSFormatArgs>();
+    auto arguments = std::make_shared<standin::FormatArgs>();
     for (std::size_t i = 0; i < conversions.size(); ++i) {
       std::uint64_t bits = readPiece(cpu, placement.arguments[fixed + i][0], stack);
       arguments->push_back(formatArgument(cpu, conversions[i], bits, keep));

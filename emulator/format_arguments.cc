@@ -54,7 +54,7 @@ std::vector<FormatConversion> formatConversions(const std::string& format, Arch 
   return conversions;
 }
 
-NSFormatArg formatArgument(Cpu& cpu, const FormatConversion& c, std::uint64_t bits, Keep& keep) {
+standin::FormatArg formatArgument(Cpu& cpu, const FormatConversion& c, std::uint64_t bits, Keep& keep) {
   Machine& m = cpu.machine();
   const unsigned size = c.part.size;
   const std::uint64_t value = size >= 8 ? bits : bits & ((std::uint64_t{1} << (8 * size)) - 1);

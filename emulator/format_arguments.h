@@ -22,6 +22,6 @@ struct FormatConversion {
 
 // The arguments a format reads, in order ("%*d" reads two).
 std::vector<FormatConversion> formatConversions(const std::string& format, Arch arch);
-NSFormatArg formatArgument(Cpu& cpu, const FormatConversion& conversion, std::uint64_t bits, Keep& keep);
+standin::FormatArg formatArgument(Cpu& cpu, const FormatConversion& conversion, std::uint64_t bits, Keep& keep);
 
 }  // namespace emu

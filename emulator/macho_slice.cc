@@ -201,7 +201,7 @@ MachOSlice readObject(MachOObjectFile& object, const std::string& path, Arch arc
 
 bool looksLikeMachO(const std::string& path) {
   std::string head;
-  if (standin::readRegularFileHead(path, 4, &head) != NSFileReadStatus::Read || head.size() < 4) return false;
+  if (standin::readRegularFileHead(path, 4, &head) != standin::FileReadStatus::Read || head.size() < 4) return false;
   const auto* magic = reinterpret_cast<const unsigned char*>(head.data());
   std::uint32_t be = (magic[0] << 24) | (magic[1] << 16) | (magic[2] << 8) | magic[3];
   std::uint32_t le = (magic[3] << 24) | (magic[2] << 16) | (magic[1] << 8) | magic[0];
@@ -213,9 +213,9 @@ MachOSlice readMachOSlice(const std::string& path, Arch arch, ImageKind kind) {
   // reads, so a file far beyond any is refused rather than copied.
   constexpr std::size_t kMaxModuleBytes = 64u << 20;
   std::string bytes;
-  const NSFileReadStatus status = standin::readRegularFile(path, kMaxModuleBytes, &bytes);
-  if (status == NSFileReadStatus::TooLarge) throw LoadError(path + ": larger than 64 MiB, not a load-in library");
-  if (status != NSFileReadStatus::Read) throw LoadError(path + ": " + standin::fileReadStatusText(status, kMaxModuleBytes));
+  const standin::FileReadStatus status = standin::readRegularFile(path, kMaxModuleBytes, &bytes);
+  if (status == standin::FileReadStatus::TooLarge) throw LoadError(path + ": larger than 64 MiB, not a load-in library");
+  if (status != standin::FileReadStatus::Read) throw LoadError(path + ": " + standin::fileReadStatusText(status, kMaxModuleBytes));
   return readMachOSlice(std::string_view(bytes), path, arch, kind);
 }
 

@@ -33,7 +33,7 @@ void* RawSettingsWriter::current() const {
   std::string bytes;
   plist_t parsed = nullptr;
   if (standin::readRegularFile(standin::resolveDevicePath(qst::kSettingsFilePath), kMaxSettingsFileBytes, &bytes) ==
-          NSFileReadStatus::Read &&
+          standin::FileReadStatus::Read &&
       !bytes.empty())
     plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &parsed);
   if (parsed && plist_get_node_type(parsed) == PLIST_DICT) return parsed;

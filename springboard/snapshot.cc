@@ -44,7 +44,7 @@ std::optional<IconState> iconState(id image) {
   CGSize size = msgSend<CGSize>(image, "size");
   icon.width = size.width;
   icon.height = size.height;
-  UIImagePixel centre = standin::readImagePixel(image, standin::imagePixelWidth(image) / 2, standin::imagePixelHeight(image) / 2);
+  standin::ImagePixel centre = standin::readImagePixel(image, standin::imagePixelWidth(image) / 2, standin::imagePixelHeight(image) / 2);
   icon.centerPixel = {centre.r, centre.g, centre.b, centre.a};
   return icon;
 }

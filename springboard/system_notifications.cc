@@ -73,9 +73,9 @@ std::vector<SystemNotification> parseNotifications(std::string_view text, const 
 
 std::vector<SystemNotification> readNotificationFile(const std::string& hostPath, const std::string& zone) {
   std::string text;
-  const NSFileReadStatus status = standin::readRegularFile(hostPath, kMaxNotificationFileBytes, &text);
-  if (status == NSFileReadStatus::Missing) return {};
-  if (status != NSFileReadStatus::Read)
+  const standin::FileReadStatus status = standin::readRegularFile(hostPath, kMaxNotificationFileBytes, &text);
+  if (status == standin::FileReadStatus::Missing) return {};
+  if (status != standin::FileReadStatus::Read)
     throw NotificationFileError(hostPath + ": " + standin::fileReadStatusText(status, kMaxNotificationFileBytes));
   try {
     return parseNotifications(text, zone);

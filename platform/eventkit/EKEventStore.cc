@@ -150,7 +150,7 @@ bool notYetAsked() {
   return !gAnswered && std::filesystem::exists(standin::resolveDevicePath(kReminderAccessNotAskedDevicePath), ec);
 }
 
-void requestAccess(id, SEL, NSUInteger, EKAccessCompletion completion) {
+void requestAccess(id, SEL, NSUInteger, standin::AccessCompletion completion) {
   if (!completion) return;
   const BOOL granted = !accessDenied();
   dispatch_async_global([completion = std::move(completion), granted] {
@@ -192,7 +192,7 @@ id predicateForIncompleteReminders(id, SEL, id start, id end, id calendars) {
   return objc_autorelease(predicate);
 }
 
-id fetchReminders(id, SEL, id predicate, EKFetchCompletion completion) {
+id fetchReminders(id, SEL, id predicate, standin::FetchCompletion completion) {
   dispatch_async_global([plan = planFor(predicate), completion = std::move(completion)] {
     AutoreleasePool pool;
     id reminders = nil;

@@ -41,7 +41,9 @@ struct EKPredicateObj : objc_object {
 inline constexpr NSUInteger EKEntityTypeEvent = 0;
 inline constexpr NSUInteger EKEntityTypeReminder = 1;
 
-using EKAccessCompletion = std::function<void(BOOL, id)>;
-using EKFetchCompletion = std::function<void(id)>;
+namespace standin {
+using AccessCompletion = std::function<void(BOOL, id)>;
+using FetchCompletion = std::function<void(id)>;
+}  // namespace standin
 
 void registerEKEventStore();

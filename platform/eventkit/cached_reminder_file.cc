@@ -25,18 +25,18 @@ void rereadReminderFile(CachedReminderFile& file, int folder) {
   try {
     std::string text;
     struct stat st {};
-    const NSFileReadStatus status = standin::readRegularFileAt(folder, file.name, kMaxReminderFileBytes, &text, &st);
+    const standin::FileReadStatus status = standin::readRegularFileAt(folder, file.name, kMaxReminderFileBytes, &text, &st);
     // Missing (gone since the folder was listed) or unreadable: no version
     // to trust, so it is looked at again next time.
-    if (status == NSFileReadStatus::Missing || status == NSFileReadStatus::Unreadable) return;
+    if (status == standin::FileReadStatus::Missing || status == standin::FileReadStatus::Unreadable) return;
     file.stamp = FileStamp(st);
     file.trusted = settled(file.stamp);
     if (st.st_nlink > 1) file.outsideWatch = true;
-    if (status == NSFileReadStatus::NotRegular) {
+    if (status == standin::FileReadStatus::NotRegular) {
       file.problem = "not a regular file";
       return;
     }
-    if (status == NSFileReadStatus::TooLarge) {
+    if (status == standin::FileReadStatus::TooLarge) {
       file.problem = "larger than " + std::to_string(kMaxReminderFileBytes) + " bytes";
       return;
     }

@@ -39,7 +39,7 @@ std::string timestamp() {
 
 }  // namespace
 
-void NSLogv(id format, const NSFormatArgs& args) {
+void NSLogv(id format, const standin::FormatArgs& args) {
   std::string message = standin::formatToUTF8(standin::utf8Of(format), args);
   Log& l = log();
   std::lock_guard guard(l.lock);

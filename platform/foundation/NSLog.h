@@ -8,11 +8,11 @@
 
 #include "foundation/NSString.h"
 
-void NSLogv(id format, const NSFormatArgs& args);
+void NSLogv(id format, const standin::FormatArgs& args);
 
 template <class... A>
 void NSLog(id format, A... args) {
-  NSLogv(format, NSFormatArgs{standin::formatArgOf(args)...});
+  NSLogv(format, standin::FormatArgs{standin::formatArgOf(args)...});
 }
 
 namespace standin {

@@ -62,7 +62,7 @@ long long leadingInteger(const std::string& s, long long min, long long max) {
 
 // ---- class methods ------------------------------------------------------------
 id stringWithUTF8String(id, SEL, const char* utf8) { return utf8 ? standin::stringWithUTF8(utf8) : nil; }
-id stringWithFormat(id, SEL, id format, NSFormatArgs args) { return standin::stringWithFormat(format, args); }
+id stringWithFormat(id, SEL, id format, standin::FormatArgs args) { return standin::stringWithFormat(format, args); }
 id emptyString(id, SEL) { return makeString({}); }
 id stringWithString(id, SEL, id other) { return makeString(asString(other)->utf8); }
 
@@ -176,7 +176,7 @@ id standin::stringWithUTF8(std::string_view utf8) {
 
 std::string standin::utf8Of(id str) { return str ? asString(str)->utf8 : std::string(); }
 
-id standin::stringWithFormat(id format, const NSFormatArgs& args) {
+id standin::stringWithFormat(id format, const standin::FormatArgs& args) {
   return makeString(standin::formatToUTF8(standin::utf8Of(format), args));
 }
 

@@ -51,23 +51,25 @@ id NSStringFromClass(Class cls);
 
 // Arguments of stringWithFormat: and NSLog. A format never reads an argument
 // as a format: "%@" of a string holding "%n" prints it as it stands.
-using NSFormatArg = std::variant<id, long long, unsigned long long, double, const char*>;
-using NSFormatArgs = std::vector<NSFormatArg>;
-// A method taking NSFormatArgs is variadic on the device (stringWithFormat:):
+namespace standin {
+using FormatArg = std::variant<id, long long, unsigned long long, double, const char*>;
+using FormatArgs = std::vector<FormatArg>;
+}  // namespace standin
+// A method taking standin::FormatArgs is variadic on the device (stringWithFormat:):
 // its arguments follow the format, read by its conversions.
 template <>
-struct ObjCTypeEncoding<NSFormatArgs> {
+struct ObjCTypeEncoding<standin::FormatArgs> {
   static std::string get() { return "{NSFormatArgs=}"; }
 };
 
 namespace standin {
 
-std::string formatToUTF8(std::string_view format, const NSFormatArgs& args);
+std::string formatToUTF8(std::string_view format, const standin::FormatArgs& args);
 // [NSString stringWithFormat:fmt, ...]; autoreleased.
-id stringWithFormat(id format, const NSFormatArgs& args);
+id stringWithFormat(id format, const standin::FormatArgs& args);
 
 template <class T>
-NSFormatArg formatArgOf(T value) {
+standin::FormatArg formatArgOf(T value) {
   if constexpr (std::is_same_v<T, std::nullptr_t>) return id{nullptr};
   else if constexpr (std::is_pointer_v<T> && std::is_base_of_v<objc_object, std::remove_cv_t<std::remove_pointer_t<T>>>) return static_cast<id>(value);
   else if constexpr (std::is_same_v<T, const char*> || std::is_same_v<T, char*>) return static_cast<const char*>(value);

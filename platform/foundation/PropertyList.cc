@@ -232,12 +232,12 @@ id readPropertyList(std::string_view bytes, std::string* error) {
 // representation"); why is the simulator's own note.
 id readDevicePropertyList(std::string_view devicePath) {
   std::string contents;
-  const NSFileReadStatus status =
+  const standin::FileReadStatus status =
       standin::readRegularFile(standin::resolveDevicePath(devicePath), kMaxPropertyListFileBytes, &contents);
   std::string error;
   id root = nil;
-  if (status == NSFileReadStatus::Read) root = readPropertyList(contents, &error);
-  else if (status != NSFileReadStatus::Missing) error = standin::fileReadStatusText(status, kMaxPropertyListFileBytes);
+  if (status == standin::FileReadStatus::Read) root = readPropertyList(contents, &error);
+  else if (status != standin::FileReadStatus::Missing) error = standin::fileReadStatusText(status, kMaxPropertyListFileBytes);
   if (!root && !error.empty())
     StandInNote("property list " + std::string(devicePath) + " not read: " + error);
   return root;
@@ -303,7 +303,7 @@ id standin::propertyListWithContentsOfDevicePath(std::string_view devicePath) { 
 
 id standin::propertyListFromHostFile(const std::string& hostPath) {
   std::string contents;
-  if (standin::readRegularFile(hostPath, kMaxPropertyListFileBytes, &contents) != NSFileReadStatus::Read) return nil;
+  if (standin::readRegularFile(hostPath, kMaxPropertyListFileBytes, &contents) != standin::FileReadStatus::Read) return nil;
   return standin::propertyListFromBytes(contents.data(), contents.size());
 }
 

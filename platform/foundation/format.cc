@@ -33,7 +33,7 @@ std::string printfOne(const std::string& conversion, T value) {
 
 }  // namespace
 
-std::string standin::formatToUTF8(std::string_view format, const NSFormatArgs& args) {
+std::string standin::formatToUTF8(std::string_view format, const standin::FormatArgs& args) {
   std::string out;
   size_t next = 0;
   for (size_t i = 0; i < format.size(); ++i) {
@@ -65,7 +65,7 @@ std::string standin::formatToUTF8(std::string_view format, const NSFormatArgs& a
     }
     std::string prefix(1, '%');
     prefix.append(flags).append(width).append(precision);
-    const NSFormatArg* arg = next < args.size() ? &args[next] : nullptr;
+    const standin::FormatArg* arg = next < args.size() ? &args[next] : nullptr;
     if (std::string_view("@dDiuUxXoOcfFeEgGsp").find(conv) == std::string_view::npos) {
       out.append(format.substr(start, i - start + 1));  // unknown conversion: kept as written
       continue;

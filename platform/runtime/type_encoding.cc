@@ -8,7 +8,7 @@
 namespace {
 
 // The marker foundation/NSString.h gives a variadic method's arguments
-// (NSFormatArgs); the device's compiler writes nothing for them.
+// (standin::FormatArgs); the device's compiler writes nothing for them.
 constexpr std::string_view kVariadicArguments = "{NSFormatArgs=}";
 
 bool isQualifier(char c) { return std::string_view("rnNoORVA").find(c) != std::string_view::npos; }

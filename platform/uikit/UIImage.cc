@@ -72,15 +72,15 @@ std::vector<std::string> retinaCandidates(const std::string& devicePath) {
 // reason is the simulator's own note.
 cairo_surface_t* readImage(const std::string& devicePath, std::string* chosen) {
   std::string bytes, error;
-  NSFileReadStatus status = NSFileReadStatus::Missing;
+  standin::FileReadStatus status = standin::FileReadStatus::Missing;
   for (const std::string& candidate : retinaCandidates(devicePath)) {
     status = standin::readRegularFile(standin::resolveDevicePath(candidate), kMaxImageFileBytes, &bytes);
     *chosen = candidate;
-    if (status != NSFileReadStatus::Missing) break;
+    if (status != standin::FileReadStatus::Missing) break;
   }
   cairo_surface_t* surface = nullptr;
-  if (status == NSFileReadStatus::Read) surface = standin::decodeImage(bytes, &error);
-  else if (status != NSFileReadStatus::Missing) error = standin::fileReadStatusText(status, kMaxImageFileBytes);
+  if (status == standin::FileReadStatus::Read) surface = standin::decodeImage(bytes, &error);
+  else if (status != standin::FileReadStatus::Missing) error = standin::fileReadStatusText(status, kMaxImageFileBytes);
   if (!surface && !error.empty()) StandInNote("image " + *chosen + " not read: " + error);
   return surface;
 }
@@ -151,7 +151,7 @@ int standin::imagePixelHeight(id image) {
   return surface ? cairo_image_surface_get_height(surface) : 0;
 }
 
-UIImagePixel standin::readImagePixel(id image, int x, int y) {
+standin::ImagePixel standin::readImagePixel(id image, int x, int y) {
   cairo_surface_t* surface = standin::imageSurface(image);
   if (!surface || x < 0 || y < 0 || x >= standin::imagePixelWidth(image) || y >= standin::imagePixelHeight(image)) return {};
   cairo_surface_flush(surface);

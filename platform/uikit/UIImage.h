@@ -36,18 +36,14 @@ cairo_surface_t* imageSurface(id image);  // null for a non-image
 // For tests and the simulator. The path is a host path, not a device one.
 bool writeImagePNG(id image, const std::string& hostPath);
 
-}  // namespace standin
-
-struct UIImagePixel {
+struct ImagePixel {
   std::uint8_t r = 0, g = 0, b = 0, a = 0;
-  friend bool operator==(const UIImagePixel&, const UIImagePixel&) = default;
+  friend bool operator==(const ImagePixel&, const ImagePixel&) = default;
 };
-
-namespace standin {
 
 // The colour of one pixel (pixel coordinates, not points), not premultiplied;
 // transparent black outside the image or for a non-image.
-UIImagePixel readImagePixel(id image, int x, int y);
+standin::ImagePixel readImagePixel(id image, int x, int y);
 int imagePixelWidth(id image);
 int imagePixelHeight(id image);
 

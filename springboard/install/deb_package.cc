@@ -153,9 +153,9 @@ DebPackage readDebPackage(const void* bytes, std::size_t size) {
 
 DebPackage readDebPackageFile(const std::string& path) {
   std::string bytes;
-  const NSFileReadStatus status = standin::readRegularFile(path, kMaxPackageBytes, &bytes);
-  if (status == NSFileReadStatus::TooLarge) throw PackageError(path + " is larger than a package may be");
-  if (status != NSFileReadStatus::Read) throw PackageError(path + " is not a readable file");
+  const standin::FileReadStatus status = standin::readRegularFile(path, kMaxPackageBytes, &bytes);
+  if (status == standin::FileReadStatus::TooLarge) throw PackageError(path + " is larger than a package may be");
+  if (status != standin::FileReadStatus::Read) throw PackageError(path + " is not a readable file");
   try {
     return readDebPackage(bytes.data(), bytes.size());
   } catch (const PackageError& e) {

@@ -44,7 +44,7 @@ std::vector<std::string> flowList(const std::string& text, std::size_t from) {
 // kind of list fails the test rather than being passed over.
 std::vector<StubSymbol> stubSymbols(const std::filesystem::path& path) {
   std::string text;
-  if (standin::readRegularFile(path.string(), kMaxStubBytes, &text) != NSFileReadStatus::Read)
+  if (standin::readRegularFile(path.string(), kMaxStubBytes, &text) != standin::FileReadStatus::Read)
     throw std::runtime_error(path.string() + " cannot be read");
   std::size_t name = text.find("install-name:");
   if (name == std::string::npos) throw std::runtime_error(path.string() + " has no install name");

@@ -15,7 +15,7 @@ namespace qst_test {
 namespace {
 
 // Edges are antialiased: a pixel matches within a few levels per channel.
-::testing::AssertionResult near(UIImagePixel got, UIImagePixel want) {
+::testing::AssertionResult near(standin::ImagePixel got, standin::ImagePixel want) {
   auto close = [](int a, int b) { return a - b < 8 && b - a < 8; };
   if (close(got.r, want.r) && close(got.g, want.g) && close(got.b, want.b) && close(got.a, want.a))
     return ::testing::AssertionSuccess();
@@ -75,7 +75,7 @@ TEST_F(Icons, DotsOfBothSizes) {
     id dot = drawColoredDot(standin::colorWithRGBA(1, 0, 0, 1), diameter);
     ASSERT_EQ(standin::imagePixelWidth(dot), 80);
     ASSERT_EQ(standin::imagePixelHeight(dot), 80);
-    EXPECT_EQ(standin::readImagePixel(dot, 40, 40), (UIImagePixel{255, 0, 0, 255}));
+    EXPECT_EQ(standin::readImagePixel(dot, 40, 40), (standin::ImagePixel{255, 0, 0, 255}));
     // The disc's left edge is at x = edge; the outer half of the 2-point
     // outline, left uncovered by the fill, is the pixel before it.
     int edge = static_cast<int>(40 - diameter / 2);
@@ -116,8 +116,8 @@ TEST_F(Icons, RoundedCornersAreCutAndTheMiddleKept) {
   ASSERT_EQ(standin::imagePixelWidth(rounded), 80);
   EXPECT_EQ(standin::readImagePixel(rounded, 0, 0).a, 0);
   EXPECT_EQ(standin::readImagePixel(rounded, 79, 79).a, 0);
-  EXPECT_EQ(standin::readImagePixel(rounded, 40, 40), (UIImagePixel{255, 0, 0, 255}));
-  EXPECT_EQ(standin::readImagePixel(rounded, 40, 0), (UIImagePixel{255, 0, 0, 255}));  // the edge's middle stays
+  EXPECT_EQ(standin::readImagePixel(rounded, 40, 40), (standin::ImagePixel{255, 0, 0, 255}));
+  EXPECT_EQ(standin::readImagePixel(rounded, 40, 0), (standin::ImagePixel{255, 0, 0, 255}));  // the edge's middle stays
 }
 
 class RowIcons : public LockScreenTest {
@@ -184,7 +184,7 @@ TEST_F(RowIcons, SmallAndLargeDotsAreThirtyAndFiftyPointsAcross) {
     EXPECT_EQ(span.width(), across);
     EXPECT_EQ(span.first, 40 - across / 2);
     EXPECT_TRUE(near(standin::readImagePixel(icon, span.first, 40), {0, 0, 0, 255}));
-    EXPECT_EQ(standin::readImagePixel(icon, 40, 40), (UIImagePixel{0, 255, 0, 255}));
+    EXPECT_EQ(standin::readImagePixel(icon, 40, 40), (standin::ImagePixel{0, 255, 0, 255}));
     // The row shows the same dot.
     EXPECT_EQ(iconOf("QuillstoneBriarwhistle")->width, 80);
   }

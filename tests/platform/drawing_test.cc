@@ -12,13 +12,13 @@
 #include "uikit/UIKit.h"
 #include "temp_folder.h"
 
-std::ostream& operator<<(std::ostream& out, UIImagePixel p) {
+std::ostream& operator<<(std::ostream& out, standin::ImagePixel p) {
   return out << "rgba(" << int(p.r) << "," << int(p.g) << "," << int(p.b) << "," << int(p.a) << ")";
 }
 
 namespace {
 
-constexpr UIImagePixel kTransparent{0, 0, 0, 0};
+constexpr standin::ImagePixel kTransparent{0, 0, 0, 0};
 
 id color(const char* name) { return msgSend<id>(objc_getClass("UIColor"), name); }
 CGColorRef cgColor(const char* name) { return msgSend<CGColorRef>(color(name), "CGColor"); }
@@ -56,7 +56,7 @@ TEST(Drawing, RestoringStateBringsBackColoursAndTransformButKeepsThePath) {
   CGContextRestoreGState(c);                      // unbalanced: ignored
   id image = UIGraphicsGetImageFromCurrentImageContext();
   UIGraphicsEndImageContext();
-  const UIImagePixel red{255, 0, 0, 255};
+  const standin::ImagePixel red{255, 0, 0, 255};
   EXPECT_EQ(standin::readImagePixel(image, 2, 5), red);
   EXPECT_EQ(standin::readImagePixel(image, 7, 5), kTransparent);
   EXPECT_EQ(standin::readImagePixel(image, 15, 5), red);
@@ -83,7 +83,7 @@ TEST_F(ImageFiles, PNGReadsBackAtItsSizeAndScale) {
   EXPECT_EQ(msgSend<CGFloat>(retina, "scale"), 2);
   EXPECT_EQ(msgSend<CGSize>(retina, "size").width, 40);
   EXPECT_EQ(msgSend<CGSize>(retina, "size").height, 40);
-  EXPECT_EQ(standin::readImagePixel(retina, 40, 40), (UIImagePixel{255, 255, 0, 255}));
+  EXPECT_EQ(standin::readImagePixel(retina, 40, 40), (standin::ImagePixel{255, 255, 0, 255}));
   EXPECT_EQ(standin::readImagePixel(retina, 0, 0), kTransparent);
 
   auto read = [] {

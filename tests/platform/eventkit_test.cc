@@ -66,13 +66,13 @@ class ReminderStore : public ::testing::Test {
     std::atomic<int> calls{0};
     const std::thread::id caller = std::this_thread::get_id();
     dispatch_semaphore_t done = dispatch_semaphore_create(0);
-    EKFetchCompletion completion = [&](id reminders) {
+    standin::FetchCompletion completion = [&](id reminders) {
       result.array.store(reminders);
       result.onCallerThread = std::this_thread::get_id() == caller;
       ++calls;
       dispatch_semaphore_signal(done);
     };
-    msgSend<id, id, EKFetchCompletion>(store_, "fetchRemindersMatchingPredicate:completion:", predicate, completion);
+    msgSend<id, id, standin::FetchCompletion>(store_, "fetchRemindersMatchingPredicate:completion:", predicate, completion);
     dispatch_semaphore_wait(done, DISPATCH_TIME_FOREVER);
     dispatch_release(done);
     result.calls = calls;
@@ -222,12 +222,12 @@ BOOL askForAccess(id store, bool* onCallerThread) {
   std::atomic<int> granted{-1};
   const std::thread::id caller = std::this_thread::get_id();
   dispatch_semaphore_t answered = dispatch_semaphore_create(0);
-  EKAccessCompletion completion = [&](BOOL yes, id) {
+  standin::AccessCompletion completion = [&](BOOL yes, id) {
     *onCallerThread = std::this_thread::get_id() == caller;
     granted = yes;
     dispatch_semaphore_signal(answered);
   };
-  msgSend<void, NSUInteger, EKAccessCompletion>(store, "requestAccessToEntityType:completion:", EKEntityTypeReminder,
+  msgSend<void, NSUInteger, standin::AccessCompletion>(store, "requestAccessToEntityType:completion:", EKEntityTypeReminder,
                                                 completion);
   dispatch_semaphore_wait(answered, DISPATCH_TIME_FOREVER);
   dispatch_release(answered);

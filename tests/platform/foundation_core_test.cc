@@ -16,7 +16,7 @@ class FoundationCore : public ::testing::Test {
   AutoreleasePool pool;
 };
 
-std::string format(const char* fmt, NSFormatArgs args) { return standin::formatToUTF8(fmt, args); }
+std::string format(const char* fmt, standin::FormatArgs args) { return standin::formatToUTF8(fmt, args); }
 
 TEST_F(FoundationCore, LengthCountsUtf16Units) {
   EXPECT_EQ(msgSend<NSUInteger>(standin::str("abc"), "length"), 3u);

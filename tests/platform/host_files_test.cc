@@ -42,17 +42,17 @@ TEST_F(HostFiles, AFolderHeldOpenIsReadEvenAfterItMoves) {
 
   std::string text;
   struct stat info {};
-  EXPECT_EQ(standin::readRegularFileAt(folder.get(), "a.ics", 100, &text, &info), NSFileReadStatus::Read);
+  EXPECT_EQ(standin::readRegularFileAt(folder.get(), "a.ics", 100, &text, &info), standin::FileReadStatus::Read);
   EXPECT_EQ(text, "twelve bytes");
   EXPECT_EQ(info.st_size, 12);
-  EXPECT_EQ(standin::readRegularFileAt(folder.get(), "big.ics", 100, &text, &info), NSFileReadStatus::TooLarge);
+  EXPECT_EQ(standin::readRegularFileAt(folder.get(), "big.ics", 100, &text, &info), standin::FileReadStatus::TooLarge);
   EXPECT_EQ(info.st_size, 101);  // what was refused, for the caller's note of its version
   EXPECT_TRUE(text.empty());
-  EXPECT_EQ(standin::readRegularFileAt(folder.get(), "fifo.ics", 100, &text, &info), NSFileReadStatus::NotRegular);
+  EXPECT_EQ(standin::readRegularFileAt(folder.get(), "fifo.ics", 100, &text, &info), standin::FileReadStatus::NotRegular);
   EXPECT_TRUE(S_ISFIFO(info.st_mode));
-  EXPECT_EQ(standin::readRegularFileAt(folder.get(), "gone.ics", 100, &text), NSFileReadStatus::Missing);
-  EXPECT_EQ(standin::readRegularFileAt(folder.get(), "a.ics/x", 100, &text), NSFileReadStatus::Missing);
-  EXPECT_EQ(standin::readRegularFileAt(folder.get(), ".", 100, &text), NSFileReadStatus::NotRegular);
+  EXPECT_EQ(standin::readRegularFileAt(folder.get(), "gone.ics", 100, &text), standin::FileReadStatus::Missing);
+  EXPECT_EQ(standin::readRegularFileAt(folder.get(), "a.ics/x", 100, &text), standin::FileReadStatus::Missing);
+  EXPECT_EQ(standin::readRegularFileAt(folder.get(), ".", 100, &text), standin::FileReadStatus::NotRegular);
 }
 
 TEST_F(HostFiles, AHeadIsTheFirstBytesOfARegularFileOfAnySize) {
@@ -60,13 +60,13 @@ TEST_F(HostFiles, AHeadIsTheFirstBytesOfARegularFileOfAnySize) {
   write("short", "ab");
   ASSERT_EQ(mkfifo((folder_ / "fifo").c_str(), 0600), 0);
   std::string head;
-  EXPECT_EQ(standin::readRegularFileHead((folder_ / "long").string(), 4, &head), NSFileReadStatus::Read);
+  EXPECT_EQ(standin::readRegularFileHead((folder_ / "long").string(), 4, &head), standin::FileReadStatus::Read);
   EXPECT_EQ(head, "0123");
-  EXPECT_EQ(standin::readRegularFileHead((folder_ / "short").string(), 4, &head), NSFileReadStatus::Read);
+  EXPECT_EQ(standin::readRegularFileHead((folder_ / "short").string(), 4, &head), standin::FileReadStatus::Read);
   EXPECT_EQ(head, "ab");
-  EXPECT_EQ(standin::readRegularFileHead((folder_ / "fifo").string(), 4, &head), NSFileReadStatus::NotRegular);
-  EXPECT_EQ(standin::readRegularFileHead("/dev/zero", 4, &head), NSFileReadStatus::NotRegular);
-  EXPECT_EQ(standin::readRegularFileHead((folder_ / "none").string(), 4, &head), NSFileReadStatus::Missing);
+  EXPECT_EQ(standin::readRegularFileHead((folder_ / "fifo").string(), 4, &head), standin::FileReadStatus::NotRegular);
+  EXPECT_EQ(standin::readRegularFileHead("/dev/zero", 4, &head), standin::FileReadStatus::NotRegular);
+  EXPECT_EQ(standin::readRegularFileHead((folder_ / "none").string(), 4, &head), standin::FileReadStatus::Missing);
 }
 
 TEST(ScopedFd, OneOwnerClosesTheDescriptorOnce) {

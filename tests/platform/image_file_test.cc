@@ -102,8 +102,8 @@ TEST_F(PNGFiles, IPhoneOptimisedPNGMatchesTheOrdinaryOne) {
     for (int x = 0; x < 3; ++x)
       EXPECT_EQ(standin::readImagePixel(optimised, x, y), standin::readImagePixel(ordinary, x, y)) << x << "," << y;
   // Colours as stored, not with red and blue swapped.
-  EXPECT_EQ(standin::readImagePixel(optimised, 0, 0), (UIImagePixel{255, 0, 0, 255}));
-  EXPECT_EQ(standin::readImagePixel(optimised, 1, 0), (UIImagePixel{0, 128, 255, 255}));
+  EXPECT_EQ(standin::readImagePixel(optimised, 0, 0), (standin::ImagePixel{255, 0, 0, 255}));
+  EXPECT_EQ(standin::readImagePixel(optimised, 1, 0), (standin::ImagePixel{0, 128, 255, 255}));
   EXPECT_TRUE(standin::capturedLogLines().empty());
 }
 

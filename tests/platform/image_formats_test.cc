@@ -31,7 +31,7 @@ class ImageFormats : public DeviceFolderTest {
   static CGSize sizeOf(id image) { return msgSend<CGSize>(image, "size"); }
 };
 
-bool near(UIImagePixel p, RGBA want, int tolerance = 0) {
+bool near(standin::ImagePixel p, RGBA want, int tolerance = 0) {
   return std::abs(p.r - want.r) <= tolerance && std::abs(p.g - want.g) <= tolerance &&
          std::abs(p.b - want.b) <= tolerance && p.a == want.a;
 }

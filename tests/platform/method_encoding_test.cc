@@ -18,7 +18,7 @@ BOOL isVisibleAt(id, SEL, NSInteger) { return YES; }
 CGFloat heightAfter(id, SEL, RealDouble) { return 0; }
 CGRect rectForRange(id, SEL, NSRange) { return {}; }
 void enumerate(id, SEL, std::function<void(id, NSUInteger, BOOL*)>) {}
-id format(id, SEL, id, NSFormatArgs) { return nil; }
+id format(id, SEL, id, standin::FormatArgs) { return nil; }
 id object(id, SEL) { return nil; }
 
 Class probeClass() {

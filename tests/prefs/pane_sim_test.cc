@@ -26,7 +26,7 @@ std::string contentsOf(const fs::path& folder) {
   for (auto& entry : fs::recursive_directory_iterator(folder)) {
     all += entry.path().string() + "\n";
     std::string bytes;
-    if (standin::readRegularFile(entry.path().string(), kMaxReadBytes, &bytes) == NSFileReadStatus::Read) all += bytes;
+    if (standin::readRegularFile(entry.path().string(), kMaxReadBytes, &bytes) == standin::FileReadStatus::Read) all += bytes;
   }
   return all;
 }

@@ -89,7 +89,7 @@ TEST(RawSettingsWriterTest, WritesOnlyIntoItsPrivateFolderAndRemovesItWhenDone) 
     folder = privateFolder.path();
     ASSERT_FALSE(folder.empty());
     std::string text;
-    ASSERT_EQ(standin::readRegularFile(folder + qst::kSettingsFilePath, 1 << 20, &text), NSFileReadStatus::Read);
+    ASSERT_EQ(standin::readRegularFile(folder + qst::kSettingsFilePath, 1 << 20, &text), standin::FileReadStatus::Read);
     EXPECT_NE(text.find("<key>textSize</key>"), std::string::npos);
     EXPECT_NE(text.find("<integer>20</integer>"), std::string::npos);
   }

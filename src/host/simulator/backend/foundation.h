@@ -20,8 +20,8 @@ inline bool isString(id obj) { return standin::isString(obj); }
 // Formats with NSString's stringWithFormat:.
 template <class... A>
 id format(id fmt, A... args) {
-  return msgSend<id, id, NSFormatArgs>(objc_getClass("NSString"), "stringWithFormat:", fmt,
-                                       NSFormatArgs{standin::formatArgOf(args)...});
+  return msgSend<id, id, standin::FormatArgs>(objc_getClass("NSString"), "stringWithFormat:", fmt,
+                                       standin::FormatArgs{standin::formatArgOf(args)...});
 }
 
 // A string made at run time from UTF-8 text; autoreleased, nil for nil.
