@@ -70,8 +70,11 @@ id NSTimeZoneWithName(const std::string& ianaName) {
 
 bool NSSetCurrentTimeZone(const std::string& ianaName) {
   if (!icuKnows(ianaName)) return false;
-  std::lock_guard lock(gCurrentMutex);
-  gCurrentName = ianaName;
+  {
+    std::lock_guard lock(gCurrentMutex);
+    gCurrentName = ianaName;
+  }
+  currentDateSettingsChanged();
   return true;
 }
 
