@@ -95,11 +95,8 @@ bool isKind(id obj, Class cls) { return obj && cls && class_isSubclassOf(obj->is
 
 bool fitsICU(NSInteger value) { return value >= INT32_MIN && value <= INT32_MAX; }
 
-// +alloc's selector is looked up once: by name it costs as much as the rest
-// of the call.
 id makeCalendar(Class cls, SharedSettings settings) {
-  static const SEL allocSel = sel("alloc");
-  auto* calendar = static_cast<NSCalendarObj*>(msgSend<id>(cls, allocSel));
+  auto* calendar = static_cast<NSCalendarObj*>(msgSend<id>(cls, allocSelector()));
   calendar->settings = std::move(settings);
   return objc_autorelease(calendar);
 }

@@ -26,7 +26,7 @@ bool icuKnows(const std::string& name) {
 NSTimeZoneObj* asZone(id obj) { return static_cast<NSTimeZoneObj*>(obj); }
 
 id makeZone(Class cls, const std::string& name) {
-  auto* zone = static_cast<NSTimeZoneObj*>(msgSend<id>(cls, sel("alloc")));
+  auto* zone = static_cast<NSTimeZoneObj*>(msgSend<id>(cls, allocSelector()));
   zone->name = name;
   return objc_autorelease(zone);
 }
