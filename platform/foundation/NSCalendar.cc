@@ -15,7 +15,6 @@
 #include <cmath>
 #include <mutex>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 
 #include <unicode/gregocal.h>
@@ -23,6 +22,7 @@
 #include "foundation/NSString.h"
 #include "foundation/date_internal.h"
 #include "foundation/icu_cache.h"
+#include "foundation/moment_memo.h"
 #include "runtime/message.h"
 #include "runtime/nsobject.h"
 
@@ -137,55 +137,11 @@ NSInteger orDefault(NSInteger value, NSInteger fallback) { return value == NSDat
 // The same components are turned into dates again and again (a sort
 // compares each reminder's due date many times, a filter adds the same days
 // to the same moment), and each answer depends on nothing but its inputs:
-// each thread keeps its recent answers. Looked up by the address of the
-// calendar's settings, which a remembered answer keeps alive, so no two
-// settings alive at once share an address; a zone of the components' own
-// is part of the key. Bounded: the memo is emptied when it fills.
-enum class Operation : unsigned char { fromComponents, adding };
-struct MomentView {
-  Operation operation;
-  const CalendarSettings* settings;
-  std::string_view componentsZone;  // empty: the calendar's
-  std::uint64_t startBits;          // adding: the start moment's bits
-  std::array<NSInteger, 7> fields;
-  bool operator==(const MomentView&) const = default;
-};
-struct MomentKey {
-  Operation operation;
-  SharedSettings settings;
-  std::string componentsZone;
-  std::uint64_t startBits;
-  std::array<NSInteger, 7> fields;
-  MomentView view() const { return {operation, settings.get(), componentsZone, startBits, fields}; }
-};
-struct MomentHash {
-  using is_transparent = void;
-  std::size_t operator()(const MomentView& m) const {
-    std::size_t h = reinterpret_cast<std::uintptr_t>(m.settings) ^ static_cast<std::size_t>(m.operation);
-    if (!m.componentsZone.empty()) h ^= std::hash<std::string_view>()(m.componentsZone);
-    h = h * 1000003u ^ m.startBits;
-    for (NSInteger f : m.fields) h = h * 1000003u ^ static_cast<std::size_t>(f);
-    return h;
-  }
-  std::size_t operator()(const MomentKey& m) const { return (*this)(m.view()); }
-};
-struct MomentEqual {
-  using is_transparent = void;
-  static MomentView viewOf(const MomentView& m) { return m; }
-  static MomentView viewOf(const MomentKey& m) { return m.view(); }
-  template <class A, class B>
-  bool operator()(const A& a, const B& b) const { return viewOf(a) == viewOf(b); }
-};
-constexpr std::size_t kMaxRememberedMoments = 4096;
-
-using MomentMemo = std::unordered_map<MomentKey, UDate, MomentHash, MomentEqual>;
+// each thread keeps its recent answers (moment_memo.h), by the calendar's
+// settings and the fields asked about.
 MomentMemo& rememberedMoments() {
   __attribute__((tls_model("initial-exec"))) thread_local MomentMemo remembered;
   return remembered;
-}
-void remember(MomentMemo& memo, const MomentView& key, const SharedSettings& settings, UDate moment) {
-  if (memo.size() >= kMaxRememberedMoments) memo.clear();
-  memo.emplace(MomentKey{key.operation, settings, std::string(key.componentsZone), key.startBits, key.fields}, moment);
 }
 
 id dateFromComponents(id self, SEL, id componentsObj) {
@@ -203,11 +159,10 @@ id dateFromComponents(id self, SEL, id componentsObj) {
   };
   const bool ownZone = isKind(components->timeZone, NSTimeZoneClass());
   const std::string& zone = ownZone ? static_cast<NSTimeZoneObj*>(components->timeZone)->name : settings->zoneName;
-  MomentView key{Operation::fromComponents, settings.get(), ownZone ? std::string_view(zone) : std::string_view(), 0, {}};
+  MomentQuery key{MomentOperation::fromComponents, settings.get(), ownZone ? std::string_view(zone) : std::string_view(), 0, {}};
   for (std::size_t i = 0; i < key.fields.size(); ++i) key.fields[i] = fields[i].second;
   MomentMemo& memo = rememberedMoments();
-  if (auto it = memo.find(key); it != memo.end())
-    return NSDateWithTimeIntervalSinceReferenceDate(referenceFromICUDate(it->second));
+  if (const UDate* known = memo.find(key)) return NSDateWithTimeIntervalSinceReferenceDate(referenceFromICUDate(*known));
 
   icu::Calendar* calendar = cachedCalendar(settings->identifier, zone);
   if (!calendar) return nil;
@@ -219,7 +174,7 @@ id dateFromComponents(id self, SEL, id componentsObj) {
   UErrorCode status = U_ZERO_ERROR;
   UDate moment = calendar->getTime(status);
   if (U_FAILURE(status)) return nil;
-  remember(memo, key, settings, moment);
+  memo.insert(key, settings, moment);
   return NSDateWithTimeIntervalSinceReferenceDate(referenceFromICUDate(moment));
 }
 
@@ -238,11 +193,10 @@ id dateByAddingComponents(id self, SEL, id componentsObj, id date, NSUInteger) {
       {UCAL_HOUR_OF_DAY, components->hour}, {UCAL_MINUTE, components->minute},
       {UCAL_SECOND, components->second},
   };
-  MomentView key{Operation::adding, settings.get(), {}, std::bit_cast<std::uint64_t>(start), {}};
+  MomentQuery key{MomentOperation::adding, settings.get(), {}, std::bit_cast<std::uint64_t>(start), {}};
   for (std::size_t i = 0; i < key.fields.size(); ++i) key.fields[i] = fields[i].second;
   MomentMemo& memo = rememberedMoments();
-  if (auto it = memo.find(key); it != memo.end())
-    return NSDateWithTimeIntervalSinceReferenceDate(referenceFromICUDate(it->second));
+  if (const UDate* known = memo.find(key)) return NSDateWithTimeIntervalSinceReferenceDate(referenceFromICUDate(*known));
 
   icu::Calendar* calendar = cachedCalendar(settings->identifier, settings->zoneName);
   if (!calendar) return nil;
@@ -258,7 +212,7 @@ id dateByAddingComponents(id self, SEL, id componentsObj, id date, NSUInteger) {
   UDate result = calendar->getTime(status);
   if (U_FAILURE(status)) return nil;
   result += start - wholeMillis;
-  remember(memo, key, settings, result);
+  memo.insert(key, settings, result);
   return NSDateWithTimeIntervalSinceReferenceDate(referenceFromICUDate(result));
 }
 
