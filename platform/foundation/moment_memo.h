@@ -30,7 +30,10 @@ struct MomentQuery {
     for (unsigned char c : componentsZone) h = (h ^ c) * 0x100000001b3ull;
     h = (h ^ startBits) * 0x9E3779B97F4A7C15ull;
     for (NSInteger f : fields) h = (h ^ static_cast<std::uint64_t>(f)) * 0x9E3779B97F4A7C15ull;
-    return h ^ (h >> 29);
+    // The table index is taken from the low bits: fold the high ones in.
+    h ^= h >> 33;
+    h *= 0xff51afd7ed558ccdull;
+    return h ^ (h >> 33);
   }
 };
 
