@@ -14,7 +14,12 @@
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || __has_feature(memory_sanitizer)
+#define QST_OBJECTS_UNDER_SANITIZER 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__) || defined(QST_OBJECTS_UNDER_SANITIZER)
 constexpr bool kKeepBlocks = false;
 #else
 constexpr bool kKeepBlocks = true;
