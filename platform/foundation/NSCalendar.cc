@@ -28,6 +28,16 @@
 
 namespace {
 
+// The era of components that leave it undefined: ICU's default, which for
+// the Japanese calendar is the era current when its data was made. The ICU
+// of iOS 7 to 9 ends with Heisei (ICU's era 235), so a year without an era
+// is a Heisei year there, whatever the clock says.
+NSInteger defaultEra(const std::string& identifier) {
+  if (identifier == "japanese") return 235;
+  if (identifier == "buddhist") return 0;  // BE, its only era
+  return icu::GregorianCalendar::AD;
+}
+
 // What a calendar computes with: its identifier and its zone's name. Never
 // changed once made, so calendars share one: +currentCalendar hands out the
 // same settings until the user's calendar or zone changes, and -setTimeZone:
@@ -36,6 +46,7 @@ namespace {
 struct CalendarSettings {
   std::string identifier;
   std::string zoneName;
+  NSInteger defaultEra;  // of the identifier, worked out once
 };
 using SharedSettings = std::shared_ptr<const CalendarSettings>;
 
@@ -60,7 +71,8 @@ bool knownIdentifier(const std::string& identifier) {
 }
 
 SharedSettings makeSettings(std::string identifier, std::string zoneName) {
-  return std::make_shared<const CalendarSettings>(CalendarSettings{std::move(identifier), std::move(zoneName)});
+  const NSInteger era = defaultEra(identifier);
+  return std::make_shared<const CalendarSettings>(CalendarSettings{std::move(identifier), std::move(zoneName), era});
 }
 
 // The current settings, made again on a thread only after a change: a
@@ -117,15 +129,6 @@ id initWithCalendarIdentifier(id self, SEL, id identifier) {
 
 id calendarIdentifier(id self, SEL) { return NSStringWithUTF8(settingsOf(self).identifier); }
 
-// The era of components that leave it undefined: ICU's default, which for
-// the Japanese calendar is the era current when its data was made. The ICU
-// of iOS 7 to 9 ends with Heisei (ICU's era 235), so a year without an era
-// is a Heisei year there, whatever the clock says.
-NSInteger defaultEra(const std::string& identifier) {
-  if (identifier == "japanese") return 235;
-  if (identifier == "buddhist") return 0;  // BE, its only era
-  return icu::GregorianCalendar::AD;
-}
 id timeZone(id self, SEL) { return NSTimeZoneWithName(settingsOf(self).zoneName); }
 void setTimeZone(id self, SEL, id zone) {
   if (isKind(zone, NSTimeZoneClass()))
@@ -149,7 +152,7 @@ id dateFromComponents(id self, SEL, id componentsObj) {
   auto* components = static_cast<NSDateComponentsObj*>(componentsObj);
   const SharedSettings& settings = settingsPointer(self);
   const std::pair<UCalendarDateFields, NSInteger> fields[] = {
-      {UCAL_ERA, orDefault(components->era, defaultEra(settings->identifier))},
+      {UCAL_ERA, orDefault(components->era, settings->defaultEra)},
       {UCAL_YEAR, orDefault(components->year, 1)},
       {UCAL_MONTH, orDefault(components->month, 1) - 1},  // ICU counts months from 0
       {UCAL_DATE, orDefault(components->day, 1)},
