@@ -27,7 +27,7 @@ constexpr bool kKeepBlocks = true;
 
 constexpr std::size_t kGranule = 16;
 constexpr std::size_t kSizeClasses = 16;  // objects up to 256 bytes
-constexpr std::size_t kMaxKeptBytes = std::size_t{4} << 20;
+constexpr std::size_t kMaxKeptBytes = std::size_t{2} << 20;
 
 struct FreeBlock {
   FreeBlock* next;
