@@ -20,7 +20,7 @@ std::string where(id self, const char* method) {
 }
 
 id make(Class cls, const std::vector<id>& items) {
-  auto* a = static_cast<NSArrayObj*>(msgSend<id>(cls, "alloc"));
+  auto* a = static_cast<NSArrayObj*>(msgSend<id>(cls, allocSelector()));
   for (id item : items) a->items.push_back(objc_retain(item));
   return a;
 }

@@ -7,11 +7,14 @@
 // by field from the largest, days and larger in wall-clock time, hours and
 // smaller as elapsed time, as ICU (and the device, which uses ICU too) does.
 #include <array>
+#include <atomic>
+#include <bit>
+#include <cstdint>
+#include <memory>
 #include <climits>
 #include <cmath>
 #include <mutex>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 
 #include <unicode/gregocal.h>
@@ -19,57 +22,11 @@
 #include "foundation/NSString.h"
 #include "foundation/date_internal.h"
 #include "foundation/icu_cache.h"
+#include "foundation/moment_memo.h"
 #include "runtime/message.h"
 #include "runtime/nsobject.h"
 
 namespace {
-
-struct NSCalendarObj : objc_object {
-  std::string identifier = "gregorian";
-  std::string zoneName;
-};
-
-Class gCalendar = nil;
-
-std::mutex gCurrentMutex;
-std::string gCurrentIdentifier = "gregorian";
-
-std::string currentIdentifier() {
-  std::lock_guard lock(gCurrentMutex);
-  return gCurrentIdentifier;
-}
-
-NSCalendarObj* asCalendar(id obj) { return static_cast<NSCalendarObj*>(obj); }
-
-bool isKind(id obj, Class cls) { return obj && cls && class_isSubclassOf(obj->isa, cls); }
-
-bool fitsICU(NSInteger value) { return value >= INT32_MIN && value <= INT32_MAX; }
-
-id makeCalendar(Class cls, std::string identifier, std::string zoneName) {
-  auto* calendar = static_cast<NSCalendarObj*>(msgSend<id>(cls, sel("alloc")));
-  calendar->identifier = std::move(identifier);
-  calendar->zoneName = std::move(zoneName);
-  return objc_autorelease(calendar);
-}
-
-id currentCalendar(id self, SEL) {
-  return makeCalendar(reinterpret_cast<Class>(self), currentIdentifier(), currentTimeZoneName());
-}
-
-// -initWithCalendarIdentifier: answers nil for an identifier it does not
-// know (Apple's documentation), releasing the receiver as init methods do.
-id initWithCalendarIdentifier(id self, SEL, id identifier) {
-  const std::string name = standin::isString(identifier) ? standin::utf8Of(identifier) : std::string();
-  if (!knownCalendarIdentifier(name)) {
-    objc_release(self);
-    return nil;
-  }
-  asCalendar(self)->identifier = name;
-  asCalendar(self)->zoneName = currentTimeZoneName();
-  return self;
-}
-
-id calendarIdentifier(id self, SEL) { return standin::stringWithUTF8(asCalendar(self)->identifier); }
 
 // The era of components that leave it undefined: ICU's default, which for
 // the Japanese calendar is the era current when its data was made. The ICU
@@ -80,59 +37,118 @@ NSInteger defaultEra(const std::string& identifier) {
   if (identifier == "buddhist") return 0;  // BE, its only era
   return icu::GregorianCalendar::AD;
 }
-id timeZone(id self, SEL) { return standin::timeZoneWithName(asCalendar(self)->zoneName); }
-void setTimeZone(id self, SEL, id zone) {
-  if (isKind(zone, standin::nsTimeZoneClass())) asCalendar(self)->zoneName = static_cast<NSTimeZoneObj*>(zone)->name;
+
+// What a calendar computes with: its identifier and its zone's name. Never
+// changed once made, so calendars share one: +currentCalendar hands out the
+// same settings until the user's calendar or zone changes, and -setTimeZone:
+// gives its receiver new settings of its own (copy on write), leaving every
+// other calendar as it was.
+struct CalendarSettings {
+  std::string identifier;
+  std::string zoneName;
+  NSInteger defaultEra;  // of the identifier, worked out once
+};
+using SharedSettings = std::shared_ptr<const CalendarSettings>;
+
+struct NSCalendarObj : objc_object {
+  SharedSettings settings;
+};
+
+Class gCalendar = nil;
+
+std::mutex gCurrentMutex;
+std::string gCurrentIdentifier = "gregorian";
+// Bumped after every change of the current identifier or zone.
+std::atomic<unsigned long> gCurrentGeneration{0};
+
+std::string currentIdentifier() {
+  std::lock_guard lock(gCurrentMutex);
+  return gCurrentIdentifier;
 }
 
-// The zone of the components when they carry one, else the calendar's.
-const std::string& zoneFor(id self, NSDateComponentsObj* components) {
-  if (isKind(components->timeZone, standin::nsTimeZoneClass())) return static_cast<NSTimeZoneObj*>(components->timeZone)->name;
-  return asCalendar(self)->zoneName;
+SharedSettings makeSettings(std::string identifier, std::string zoneName) {
+  const NSInteger era = defaultEra(identifier);
+  return std::make_shared<const CalendarSettings>(CalendarSettings{std::move(identifier), std::move(zoneName), era});
+}
+
+// The current settings, made again on a thread only after a change: a
+// sort by due date asks for the current calendar at every comparison. The
+// generation is read before the names, so a change made meanwhile is seen
+// at the next call at the latest.
+SharedSettings currentSettings() {
+  struct Remembered {
+    unsigned long generation = ~0ul;
+    SharedSettings settings;
+  };
+  __attribute__((tls_model("initial-exec"))) thread_local Remembered remembered;
+  const unsigned long now = gCurrentGeneration.load(std::memory_order_acquire);
+  if (remembered.generation != now || !remembered.settings) {
+    remembered.settings = makeSettings(currentIdentifier(), currentTimeZoneName());
+    remembered.generation = now;
+  }
+  return remembered.settings;
+}
+
+NSCalendarObj* asCalendar(id obj) { return static_cast<NSCalendarObj*>(obj); }
+// A calendar made by +alloc and -init alone is Gregorian, without a zone
+// of its own (its dates are in UTC).
+const SharedSettings& settingsPointer(id self) {
+  static const SharedSettings* const kPlain = new SharedSettings(makeSettings("gregorian", ""));
+  const SharedSettings& own = asCalendar(self)->settings;
+  return own ? own : *kPlain;
+}
+const CalendarSettings& settingsOf(id self) { return *settingsPointer(self); }
+
+bool isKind(id obj, Class cls) { return obj && cls && class_isSubclassOf(obj->isa, cls); }
+
+bool fitsICU(NSInteger value) { return value >= INT32_MIN && value <= INT32_MAX; }
+
+id makeCalendar(Class cls, SharedSettings settings) {
+  auto* calendar = static_cast<NSCalendarObj*>(msgSend<id>(cls, allocSelector()));
+  calendar->settings = std::move(settings);
+  return objc_autorelease(calendar);
+}
+
+id currentCalendar(id self, SEL) { return makeCalendar(reinterpret_cast<Class>(self), currentSettings()); }
+
+// -initWithCalendarIdentifier: answers nil for an identifier it does not
+// know (Apple's documentation), releasing the receiver as init methods do.
+id initWithCalendarIdentifier(id self, SEL, id identifier) {
+  const std::string name = standin::isString(identifier) ? standin::utf8Of(identifier) : std::string();
+  if (!knownCalendarIdentifier(name)) {
+    objc_release(self);
+    return nil;
+  }
+  asCalendar(self)->settings = makeSettings(name, currentTimeZoneName());
+  return self;
+}
+
+id calendarIdentifier(id self, SEL) { return standin::stringWithUTF8(settingsOf(self).identifier); }
+
+id timeZone(id self, SEL) { return standin::timeZoneWithName(settingsOf(self).zoneName); }
+void setTimeZone(id self, SEL, id zone) {
+  if (isKind(zone, standin::nsTimeZoneClass()))
+    asCalendar(self)->settings = makeSettings(settingsOf(self).identifier, static_cast<NSTimeZoneObj*>(zone)->name);
 }
 
 NSInteger orDefault(NSInteger value, NSInteger fallback) { return value == NSDateComponentUndefined ? fallback : value; }
 
 // The same components are turned into dates again and again (a sort
-// compares each reminder's due date many times), and the answer depends on
-// nothing else: each thread keeps its recent answers. Bounded: the memo is
-// emptied when it fills. Looked up by a view of the calendar's and zone's
-// names, so a lookup copies neither.
-struct MomentView {
-  std::array<NSInteger, 7> fields;
-  std::string_view identifier;
-  std::string_view zone;
-  bool operator==(const MomentView&) const = default;
-};
-struct MomentKey {
-  std::array<NSInteger, 7> fields;
-  std::string identifier;
-  std::string zone;
-  MomentView view() const { return {fields, identifier, zone}; }
-};
-struct MomentHash {
-  using is_transparent = void;
-  std::size_t operator()(const MomentView& m) const {
-    std::size_t h = std::hash<std::string_view>()(m.zone) ^ (std::hash<std::string_view>()(m.identifier) << 1);
-    for (NSInteger f : m.fields) h = h * 1000003u ^ static_cast<std::size_t>(f);
-    return h;
-  }
-  std::size_t operator()(const MomentKey& m) const { return (*this)(m.view()); }
-};
-struct MomentEqual {
-  using is_transparent = void;
-  static MomentView viewOf(const MomentView& m) { return m; }
-  static MomentView viewOf(const MomentKey& m) { return m.view(); }
-  template <class A, class B>
-  bool operator()(const A& a, const B& b) const { return viewOf(a) == viewOf(b); }
-};
-constexpr std::size_t kMaxRememberedMoments = 4096;
+// compares each reminder's due date many times, a filter adds the same days
+// to the same moment), and each answer depends on nothing but its inputs:
+// each thread keeps its recent answers (moment_memo.h), by the calendar's
+// settings and the fields asked about.
+MomentMemo& rememberedMoments() {
+  __attribute__((tls_model("initial-exec"))) thread_local MomentMemo remembered;
+  return remembered;
+}
 
 id dateFromComponents(id self, SEL, id componentsObj) {
   if (!isKind(componentsObj, standin::nsDateComponentsClass())) return nil;
   auto* components = static_cast<NSDateComponentsObj*>(componentsObj);
+  const SharedSettings& settings = settingsPointer(self);
   const std::pair<UCalendarDateFields, NSInteger> fields[] = {
-      {UCAL_ERA, orDefault(components->era, defaultEra(asCalendar(self)->identifier))},
+      {UCAL_ERA, orDefault(components->era, settings->defaultEra)},
       {UCAL_YEAR, orDefault(components->year, 1)},
       {UCAL_MONTH, orDefault(components->month, 1) - 1},  // ICU counts months from 0
       {UCAL_DATE, orDefault(components->day, 1)},
@@ -140,14 +156,14 @@ id dateFromComponents(id self, SEL, id componentsObj) {
       {UCAL_MINUTE, orDefault(components->minute, 0)},
       {UCAL_SECOND, orDefault(components->second, 0)},
   };
-  const std::string& zone = zoneFor(self, components);
-  MomentView key{{}, asCalendar(self)->identifier, zone};
+  const bool ownZone = isKind(components->timeZone, standin::nsTimeZoneClass());
+  const std::string& zone = ownZone ? static_cast<NSTimeZoneObj*>(components->timeZone)->name : settings->zoneName;
+  MomentQuery key{MomentOperation::fromComponents, settings.get(), ownZone ? std::string_view(zone) : std::string_view(), 0, {}};
   for (std::size_t i = 0; i < key.fields.size(); ++i) key.fields[i] = fields[i].second;
-  thread_local std::unordered_map<MomentKey, UDate, MomentHash, MomentEqual> remembered;
-  if (auto it = remembered.find(key); it != remembered.end())
-    return standin::dateWithTimeIntervalSinceReferenceDate(referenceFromICUDate(it->second));
+  MomentMemo& memo = rememberedMoments();
+  if (const UDate* known = memo.find(key)) return standin::dateWithTimeIntervalSinceReferenceDate(referenceFromICUDate(*known));
 
-  icu::Calendar* calendar = cachedCalendar(asCalendar(self)->identifier, zone);
+  icu::Calendar* calendar = cachedCalendar(settings->identifier, zone);
   if (!calendar) return nil;
   calendar->clear();
   for (auto [field, value] : fields) {
@@ -157,8 +173,7 @@ id dateFromComponents(id self, SEL, id componentsObj) {
   UErrorCode status = U_ZERO_ERROR;
   UDate moment = calendar->getTime(status);
   if (U_FAILURE(status)) return nil;
-  if (remembered.size() >= kMaxRememberedMoments) remembered.clear();
-  remembered.emplace(MomentKey{key.fields, std::string(key.identifier), std::string(key.zone)}, moment);
+  memo.insert(key, settings, moment);
   return standin::dateWithTimeIntervalSinceReferenceDate(referenceFromICUDate(moment));
 }
 
@@ -169,18 +184,25 @@ id dateByAddingComponents(id self, SEL, id componentsObj, id date, NSUInteger) {
   UDate start = icuDateFromReference(standin::timeIntervalSinceReferenceDate(date));
   if (!isKind(componentsObj, standin::nsDateComponentsClass())) return standin::dateWithTimeIntervalSinceReferenceDate(standin::timeIntervalSinceReferenceDate(date));
   auto* components = static_cast<NSDateComponentsObj*>(componentsObj);
-  icu::Calendar* calendar = cachedCalendar(asCalendar(self)->identifier, asCalendar(self)->zoneName);
-  if (!calendar || !std::isfinite(start)) return nil;
-  // ICU works in whole milliseconds; the remainder is put back afterwards.
-  double wholeMillis = std::floor(start);
-  UErrorCode status = U_ZERO_ERROR;
-  calendar->setTime(wholeMillis, status);
+  const SharedSettings& settings = settingsPointer(self);
+  if (!std::isfinite(start)) return nil;
   const std::pair<UCalendarDateFields, NSInteger> fields[] = {
       {UCAL_ERA, components->era},       {UCAL_YEAR, components->year},
       {UCAL_MONTH, components->month},   {UCAL_DATE, components->day},
       {UCAL_HOUR_OF_DAY, components->hour}, {UCAL_MINUTE, components->minute},
       {UCAL_SECOND, components->second},
   };
+  MomentQuery key{MomentOperation::adding, settings.get(), {}, std::bit_cast<std::uint64_t>(start), {}};
+  for (std::size_t i = 0; i < key.fields.size(); ++i) key.fields[i] = fields[i].second;
+  MomentMemo& memo = rememberedMoments();
+  if (const UDate* known = memo.find(key)) return standin::dateWithTimeIntervalSinceReferenceDate(referenceFromICUDate(*known));
+
+  icu::Calendar* calendar = cachedCalendar(settings->identifier, settings->zoneName);
+  if (!calendar) return nil;
+  // ICU works in whole milliseconds; the remainder is put back afterwards.
+  double wholeMillis = std::floor(start);
+  UErrorCode status = U_ZERO_ERROR;
+  calendar->setTime(wholeMillis, status);
   for (auto [field, amount] : fields) {
     if (amount == NSDateComponentUndefined) continue;
     if (!fitsICU(amount)) return nil;
@@ -188,7 +210,9 @@ id dateByAddingComponents(id self, SEL, id componentsObj, id date, NSUInteger) {
   }
   UDate result = calendar->getTime(status);
   if (U_FAILURE(status)) return nil;
-  return standin::dateWithTimeIntervalSinceReferenceDate(referenceFromICUDate(result + (start - wholeMillis)));
+  result += start - wholeMillis;
+  memo.insert(key, settings, result);
+  return standin::dateWithTimeIntervalSinceReferenceDate(referenceFromICUDate(result));
 }
 
 }  // namespace
@@ -197,10 +221,15 @@ bool knownCalendarIdentifier(const std::string& identifier) {
   return identifier == "gregorian" || identifier == "buddhist" || identifier == "japanese";
 }
 
+void currentDateSettingsChanged() { gCurrentGeneration.fetch_add(1, std::memory_order_acq_rel); }
+
 bool standin::setCurrentCalendarIdentifier(const std::string& identifier) {
   if (!knownCalendarIdentifier(identifier)) return false;
-  std::lock_guard lock(gCurrentMutex);
-  gCurrentIdentifier = identifier;
+  {
+    std::lock_guard lock(gCurrentMutex);
+    gCurrentIdentifier = identifier;
+  }
+  currentDateSettingsChanged();
   return true;
 }
 

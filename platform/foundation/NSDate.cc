@@ -15,7 +15,7 @@ namespace {
 Class gDate = nil;
 
 id makeDate(Class cls, NSTimeInterval sinceReference) {
-  auto* date = static_cast<NSDateObj*>(msgSend<id>(cls, sel("alloc")));
+  auto* date = static_cast<NSDateObj*>(msgSend<id>(cls, allocSelector()));
   date->sinceReference = sinceReference;
   return date;
 }

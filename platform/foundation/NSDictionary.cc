@@ -61,7 +61,7 @@ void set(id self, id key, id value) {
 }
 
 id make(Class cls, const std::vector<std::pair<id, id>>& entries) {
-  id d = msgSend<id>(cls, "alloc");
+  id d = msgSend<id>(cls, allocSelector());
   for (auto& [k, v] : entries)
     if (k && v) set(d, k, v);
   return d;

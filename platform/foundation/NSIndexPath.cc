@@ -14,7 +14,7 @@ NSIndexPathObj* asIndexPath(id obj) { return static_cast<NSIndexPathObj*>(obj); 
 bool isIndexPath(id obj) { return obj && class_isSubclassOf(obj->isa, gIndexPath); }
 
 id make(Class cls, NSInteger row, NSInteger section) {
-  auto* path = static_cast<NSIndexPathObj*>(msgSend<id>(cls, sel("alloc")));
+  auto* path = static_cast<NSIndexPathObj*>(msgSend<id>(cls, allocSelector()));
   path->row = row;
   path->section = section;
   return objc_autorelease(path);

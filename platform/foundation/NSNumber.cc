@@ -17,7 +17,7 @@ Class gNumber = nil;
 NSNumberObj* num(id self) { return static_cast<NSNumberObj*>(self); }
 
 id make(Kind kind, long long s, unsigned long long u, double d) {
-  auto* n = static_cast<NSNumberObj*>(msgSend<id>(gNumber, "alloc"));
+  auto* n = static_cast<NSNumberObj*>(msgSend<id>(gNumber, allocSelector()));
   n->kind = kind;
   n->s = s;
   n->u = u;

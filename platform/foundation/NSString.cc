@@ -8,6 +8,7 @@
 
 #include "foundation/NSArray.h"
 #include "foundation/utf16.h"
+#include "runtime/address_cache.h"
 #include "runtime/message.h"
 #include "runtime/nsobject.h"
 
@@ -26,7 +27,7 @@ NSStringObj* asString(id obj) {
 const std::string& text(id self) { return static_cast<NSStringObj*>(self)->utf8; }
 
 id makeString(std::string utf8) {
-  auto* s = static_cast<NSStringObj*>(msgSend<id>(gString, "alloc"));
+  auto* s = static_cast<NSStringObj*>(msgSend<id>(gString, allocSelector()));
   s->utf8 = std::move(utf8);
   return objc_autorelease(s);
 }
@@ -155,18 +156,36 @@ id NSStringFromClass(Class cls) { return cls ? makeString(class_getName(cls)) : 
 
 bool standin::isString(id obj) { return obj && gString && class_isSubclassOf(obj->isa, gString); }
 
-id standin::str(const char* literal) {
+namespace {
+
+id internedConstant(const char* literal) {
   static std::mutex lock;
   static auto* constants = new std::map<std::string, id>;
   std::lock_guard guard(lock);
   auto& slot = (*constants)[literal];
   if (!slot) {
-    auto* s = static_cast<NSStringObj*>(msgSend<id>(gString, "alloc"));
+    auto* s = static_cast<NSStringObj*>(msgSend<id>(gString, allocSelector()));
     s->utf8 = literal;
     s->retainCount = LONG_MAX / 2;  // a constant: never reaches zero
     slot = s;
   }
   return slot;
+}
+
+}  // namespace
+
+// A literal is met again and again at the same address: each thread
+// remembers its constant by that address, comparing the text again since
+// the buffer may hold another text by now (the lookup in the shared table
+// copies the text and takes a lock).
+id standin::str(const char* literal) {
+  __attribute__((tls_model("initial-exec"))) thread_local AddressCache<const char*, id> known;
+  if (const id* constant = known.find(literal);
+      constant && std::strcmp(static_cast<NSStringObj*>(*constant)->utf8.c_str(), literal) == 0)
+    return *constant;
+  id constant = internedConstant(literal);
+  known.insert(literal, constant);
+  return constant;
 }
 
 id standin::stringWithUTF8(std::string_view utf8) {

@@ -26,7 +26,7 @@ bool icuKnows(const std::string& name) {
 NSTimeZoneObj* asZone(id obj) { return static_cast<NSTimeZoneObj*>(obj); }
 
 id makeZone(Class cls, const std::string& name) {
-  auto* zone = static_cast<NSTimeZoneObj*>(msgSend<id>(cls, sel("alloc")));
+  auto* zone = static_cast<NSTimeZoneObj*>(msgSend<id>(cls, allocSelector()));
   zone->name = name;
   return objc_autorelease(zone);
 }
@@ -70,8 +70,11 @@ id standin::timeZoneWithName(const std::string& ianaName) {
 
 bool standin::setCurrentTimeZone(const std::string& ianaName) {
   if (!icuKnows(ianaName)) return false;
-  std::lock_guard lock(gCurrentMutex);
-  gCurrentName = ianaName;
+  {
+    std::lock_guard lock(gCurrentMutex);
+    gCurrentName = ianaName;
+  }
+  currentDateSettingsChanged();
   return true;
 }
 

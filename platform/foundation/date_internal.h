@@ -25,6 +25,9 @@ Class nsDateComponentsClass();
 bool knownCalendarIdentifier(const std::string& identifier);
 // A copy of the current zone's name, safe to take on any thread.
 std::string currentTimeZoneName();
+// Told after the current zone or calendar identifier changed, so that
+// +currentCalendar stops handing out the settings it made before.
+void currentDateSettingsChanged();
 // ICU's zone for an IANA name (or a custom "GMT+05:00"); nullptr for a name
 // ICU does not know.
 std::unique_ptr<icu::TimeZone> icuTimeZoneNamed(const std::string& name);

@@ -16,7 +16,9 @@ struct PoolStack {
   std::vector<id> objects;
   std::vector<std::size_t> starts;
 };
-thread_local PoolStack tPools;
+// At a fixed offset from the thread pointer (the platform library is loaded
+// with the program): every autoreleased object reaches it.
+__attribute__((tls_model("initial-exec"))) thread_local PoolStack tPools;
 
 // What a thread keeps of the stack once its last pool is gone.
 constexpr std::size_t kKeptObjects = 1 << 16;

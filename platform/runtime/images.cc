@@ -7,8 +7,9 @@ namespace {
 thread_local std::string tDefiningImage;
 // Per thread: the Settings app's code runs on the thread that entered its
 // scope, while SpringBoard's work on other threads keeps seeing its own
-// process.
-thread_local ObjcProcess* tCurrentProcess = nullptr;
+// process. At a fixed offset from the thread pointer (the platform library
+// is loaded with the program): every class lookup by name reads it.
+__attribute__((tls_model("initial-exec"))) thread_local ObjcProcess* tCurrentProcess = nullptr;
 
 }  // namespace
 

@@ -69,7 +69,16 @@ void registerNSObject() {
   objc_registerClassPair(cls);
 }
 
-id objc_new(Class cls) { return msgSend<id>(msgSend<id>(cls, sel("alloc")), sel("init")); }
+// The selectors that every object's life sends are looked up once.
+SEL allocSelector() {
+  static const SEL s = sel("alloc");
+  return s;
+}
+
+id objc_new(Class cls) {
+  static const SEL init = sel("init");
+  return msgSend<id>(msgSend<id>(cls, allocSelector()), init);
+}
 id objc_new(const char* className) { return objc_new(objc_getClass(className)); }
 
 id objc_retain(id obj) {
@@ -87,7 +96,8 @@ void objc_release(id obj) {
   if (!obj || class_isMetaClass(obj->isa)) return;  // class objects live forever
   if (obj->retainCount.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
   if (DeallocHandler handler = gDeallocHandler.load(std::memory_order_acquire)) handler(obj);
-  msgSend<void>(obj, sel("dealloc"));
+  static const SEL dealloc = sel("dealloc");
+  msgSend<void>(obj, dealloc);
 }
 
 long objc_retainCount(id obj) { return obj ? obj->retainCount.load(std::memory_order_relaxed) : 0; }

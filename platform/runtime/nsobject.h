@@ -12,6 +12,9 @@ Class nsObjectClass();
 
 void registerNSObject();
 
+// The selector of +alloc, looked up once: stand-ins that make many objects
+// send it without a lookup by name.
+SEL allocSelector();
 // [[cls alloc] init] for classes whose init takes no arguments.
 id objc_new(Class cls);
 id objc_new(const char* className);

@@ -87,6 +87,11 @@ struct objc_object {
   objc_object(const objc_object&) = delete;
   objc_object& operator=(const objc_object&) = delete;
   virtual ~objc_object() = default;
+
+  // Small objects' blocks are kept per thread for reuse (object_memory.cc).
+  // The deleting destructor passes the size of the object's own type.
+  static void* operator new(std::size_t size);
+  static void operator delete(void* memory, std::size_t size);
 };
 
 // Makes a fresh, uninitialised instance for `alloc`.

@@ -138,4 +138,28 @@ TEST_F(Dates, ManyZonesInTurnEachKeepTheirOffset) {
   EXPECT_EQ(kathmandu, 345 * 60);
 }
 
+// Current calendars share what they compute with until one is given a zone
+// of its own: that one alone changes, and a later change of the current zone
+// reaches only calendars asked for afterwards.
+TEST_F(Dates, AZoneGivenToOneCalendarLeavesTheOthersAsTheyWere) {
+  StrongId noon = components({{"setYear:", 2026}, {"setMonth:", 7}, {"setDay:", 1}, {"setHour:", 12}});
+  auto convert = [&](id cal) { return describe(msgSend<id, id>(cal, "dateFromComponents:", noon.get())); };
+  id first = calendar(), second = calendar();
+  EXPECT_EQ(convert(first), "2026-07-01 12:00:00 +0000");
+  msgSend<void, id>(first, "setTimeZone:", standin::timeZoneWithName("Asia/Tokyo"));
+  EXPECT_EQ(convert(first), "2026-07-01 03:00:00 +0000");
+  EXPECT_EQ(convert(second), "2026-07-01 12:00:00 +0000");
+  EXPECT_EQ(convert(calendar()), "2026-07-01 12:00:00 +0000");
+  EXPECT_EQ(standin::utf8Of(msgSend<id>(msgSend<id>(second, "timeZone"), "name")), "UTC");
+
+  ASSERT_TRUE(standin::setCurrentTimeZone("Europe/Berlin"));
+  EXPECT_EQ(convert(calendar()), "2026-07-01 10:00:00 +0000");
+  EXPECT_EQ(convert(second), "2026-07-01 12:00:00 +0000");
+  EXPECT_EQ(convert(first), "2026-07-01 03:00:00 +0000");
+  EXPECT_EQ(describe(msgSend<id, id, id, NSUInteger>(second, "dateByAddingComponents:toDate:options:",
+                                                     components({{"setDay:", 1}}).get(),
+                                                     msgSend<id, id>(second, "dateFromComponents:", noon.get()), 0)),
+            "2026-07-02 12:00:00 +0000");
+}
+
 }  // namespace

@@ -39,6 +39,12 @@ TEST_F(FoundationCore, FormatConversions) {
   EXPECT_EQ(format("%@", {id{nullptr}}), "(null)");
   EXPECT_EQ(format("%d and %d", {1ll}), "1 and (missing)");
   EXPECT_EQ(format("%d", {standin::str("x")}), "(invalid)");
+  // Plain decimals at their limits and across signedness print as printf's
+  // do; widths and flags still pad.
+  EXPECT_EQ(format("%lld %llu", {static_cast<long long>(-9223372036854775807ll - 1), 18446744073709551615ull}),
+            "-9223372036854775808 18446744073709551615");
+  EXPECT_EQ(format("%d %u %i", {18446744073709551615ull, -1ll, 0ll}), "-1 18446744073709551615 0");
+  EXPECT_EQ(format("[%5d|%-3u|%03i|%+d]", {42ll, 7ull, 5ll, 9ll}), "[   42|7  |005|+9]");
 }
 
 TEST_F(FoundationCore, AnArgumentIsNeverReadAsAFormat) {
