@@ -23,6 +23,7 @@
 #include "foundation/device.h"
 #include "machine.h"
 #include "runtime/autorelease.h"
+#include "runtime/type_encoding.h"
 #include "runtime/message.h"
 #include "substrate/substrate.h"
 #include "uikit/UIGraphics.h"
@@ -89,7 +90,7 @@ std::uint64_t stackCheckFailTrap(Machine& machine, const std::string& symbol) {
 void logFormat(id format, standin::FormatArgs arguments) { NSLogv(format, arguments); }
 
 std::uint64_t logTrap(Machine& machine, const std::string& symbol) {
-  static const HostCall& call = hostCallFor("v@{NSFormatArgs=}");
+  static const HostCall& call = hostCallFor("v@" + std::string(kFormatArgumentsEncoding));
   return machine.addTrap(symbol, [](Cpu& cpu) { callHost(cpu, reinterpret_cast<void (*)()>(&logFormat), call); });
 }
 

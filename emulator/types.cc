@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "runtime/encoding_types.h"
+#include "runtime/type_encoding.h"
 
 namespace emu {
 namespace {
@@ -41,7 +42,7 @@ Type typeOf(const std::string& token, bool realDouble) {
   if (token == "^q" || token == "^Q") return integer(Kind::OutScalar, 8);
   if (token[0] == '^') return integer(Kind::Pointer, 0);
   if (token.rfind("@?", 0) == 0) return integer(Kind::Block, 0);
-  if (token == "{NSFormatArgs=}") return integer(Kind::FormatArgs, 0);
+  if (token == kFormatArgumentsEncoding) return integer(Kind::FormatArgs, 0);
   if (token.rfind("{CGPoint=", 0) == 0 || token.rfind("{CGSize=", 0) == 0 || token.rfind("{CGRect=", 0) == 0) {
     t.kind = Kind::Lengths;
     t.count = static_cast<unsigned>(std::count(token.begin(), token.end(), 'd'));

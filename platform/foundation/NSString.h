@@ -59,7 +59,7 @@ using FormatArgs = std::vector<FormatArg>;
 // its arguments follow the format, read by its conversions.
 template <>
 struct ObjCTypeEncoding<standin::FormatArgs> {
-  static std::string get() { return "{NSFormatArgs=}"; }
+  static std::string get() { return std::string(kFormatArgumentsEncoding); }
 };
 
 namespace standin {

@@ -9,7 +9,6 @@ namespace {
 
 // The marker foundation/NSString.h gives a variadic method's arguments
 // (standin::FormatArgs); the device's compiler writes nothing for them.
-constexpr std::string_view kVariadicArguments = "{NSFormatArgs=}";
 
 bool isQualifier(char c) { return std::string_view("rnNoORVA").find(c) != std::string_view::npos; }
 bool isOffset(char c) { return (c >= '0' && c <= '9') || c == '-' || c == '+'; }
@@ -27,8 +26,8 @@ class Rewriter {
     for (unsigned index = 0;; ++index) {
       while (pos_ < text_.size() && isOffset(text_[pos_])) ++pos_;
       if (pos_ >= text_.size()) return types;
-      if (slice_ && text_.substr(pos_).starts_with(kVariadicArguments)) {
-        pos_ += kVariadicArguments.size();
+      if (slice_ && text_.substr(pos_).starts_with(kFormatArgumentsEncoding)) {
+        pos_ += kFormatArgumentsEncoding.size();
         continue;
       }
       type(index < 64 && (realDoubles >> index & 1), types.emplace_back());

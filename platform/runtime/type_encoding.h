@@ -47,6 +47,11 @@ struct RealDouble {
 };
 static_assert(std::is_trivially_copyable_v<RealDouble> && sizeof(RealDouble) == sizeof(double));
 
+// How a variadic method's arguments after the format (stringWithFormat:,
+// NSLog) are encoded on this side: one marker the runtime and the emulator
+// both read, where the device's runtime lists no argument at all.
+inline constexpr std::string_view kFormatArgumentsEncoding = "{NSFormatArgs=}";
+
 template <class T, class = void>
 struct ObjCTypeEncoding {
   static std::string get() { return "?"; }
