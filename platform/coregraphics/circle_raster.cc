@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -87,6 +88,61 @@ const RingMask& ringMask(double fractionX, double fractionY, double inner, doubl
 
 std::uint8_t toByte(double v) { return static_cast<std::uint8_t>(std::clamp(v, 0.0, 1.0) * 255.0 + 0.5); }
 
+// A blended pixel depends only on the pixel beneath, the coverage and the
+// colour, and a row's dot meets the same few hundred pairs at every call:
+// each thread remembers the last results for the last few colours. A
+// direct-mapped table: a colliding pair replaces the one it meets.
+class BlendMemo {
+ public:
+  struct Colour {
+    double rgba[4];
+    bool opaqueSurface;
+    bool operator==(const Colour&) const = default;
+  };
+
+  // The remembered results for `colour`, made empty when it is new.
+  static BlendMemo& forColour(const Colour& colour) {
+    thread_local BlendMemo memos[kColours];
+    thread_local unsigned next = 0;
+    for (BlendMemo& m : memos)
+      if (m.used_ && m.colour_ == colour) return m;
+    BlendMemo& m = memos[next];
+    next = (next + 1) % kColours;
+    m.colour_ = colour;
+    m.used_ = true;
+    for (Entry& e : m.entries_) e.filled = false;
+    return m;
+  }
+
+  template <class Blend>
+  void blend(std::uint32_t& pixel, float coverage, Blend compute) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &coverage, sizeof bits);
+    const std::uint64_t key = (std::uint64_t{pixel} << 32) | bits;
+    Entry& e = entries_[(key * 0x9E3779B97F4A7C15ull) >> (64 - kIndexBits)];
+    if (e.filled && e.key == key) {
+      pixel = e.result;
+      return;
+    }
+    e.key = key;
+    compute(pixel, coverage);
+    e.result = pixel;
+    e.filled = true;
+  }
+
+ private:
+  static constexpr unsigned kColours = 4;
+  static constexpr unsigned kIndexBits = 9;
+  struct Entry {
+    std::uint64_t key = 0;
+    std::uint32_t result = 0;
+    bool filled = false;
+  };
+  Colour colour_{};
+  bool used_ = false;
+  Entry entries_[1u << kIndexBits];
+};
+
 }  // namespace
 
 bool paintCircleRing(cairo_surface_t* surface, double cx, double cy, double inner, double outer,
@@ -164,6 +220,7 @@ bool paintCircleRing(cairo_surface_t* surface, double cx, double cy, double inne
   if (outer <= kMaxMaskedRadius) {
     const double baseX = std::floor(cx), baseY = std::floor(cy);
     const RingMask& mask = ringMask(cx - baseX, cy - baseY, inner, outer, coverageAt);
+    BlendMemo& memo = BlendMemo::forColour({{rgba[0], rgba[1], rgba[2], rgba[3]}, opaqueSurface});
     for (int my = 0; my < mask.size; ++my) {
       const double y = baseY + mask.offset + my;
       if (y < 0 || y >= height) continue;
@@ -180,7 +237,7 @@ bool paintCircleRing(cairo_surface_t* surface, double cx, double cy, double inne
         const int shift = static_cast<int>(firstX);  // the surface's column of the mask's first
         if (run.full && alpha >= 1) std::fill(row + (shift + from), row + (shift + to), solid);
         else
-          for (int mx = from; mx < to; ++mx) blend(row[shift + mx], coverage[mx]);
+          for (int mx = from; mx < to; ++mx) memo.blend(row[shift + mx], coverage[mx], blend);
       }
     }
     cairo_surface_mark_dirty(surface);
