@@ -21,11 +21,13 @@ namespace objc_detail {
 
 // Calls an implementation with an explicit signature, checking it.
 template <class R, class... A>
-R imp_call(IMP imp, id self, SEL cmd, A... args) {
+R imp_call(const IMP& imp, id self, SEL cmd, A... args) {
   using Fn = R (*)(id, SEL, A...);
-  if (!imp.signature || *imp.signature != typeid(Fn))
-    objc_detail::signatureMismatch(self, cmd, imp.signature ? *imp.signature : typeid(void), typeid(Fn));
-  return reinterpret_cast<Fn>(imp.fn)(self, cmd, args...);
+  const std::type_info* signature = imp.signature;
+  const auto fn = reinterpret_cast<Fn>(imp.fn);  // read before the call, which may look up again
+  if (!signature || *signature != typeid(Fn))
+    objc_detail::signatureMismatch(self, cmd, signature ? *signature : typeid(void), typeid(Fn));
+  return fn(self, cmd, args...);
 }
 
 template <class T>
@@ -53,7 +55,7 @@ R msgSend(id self, SEL cmd, A... args) {
     if constexpr (std::is_void_v<R>) return;
     else return R{};
   }
-  IMP imp = class_lookupMethod(self->isa, cmd);
+  const IMP& imp = objc_msgLookup(self->isa, cmd);
   if (!imp) objc_detail::unrecognizedSelector(self, cmd);
   return imp_call<R, objc_detail::Arg<A>...>(imp, self, cmd, args...);
 }
@@ -75,7 +77,7 @@ R msgSendSuper(Class cls, id self, SEL cmd, A... args) {
     if constexpr (std::is_void_v<R>) return;
     else return R{};
   }
-  IMP imp = class_lookupMethod(class_getSuperclass(cls), cmd);
+  const IMP& imp = objc_msgLookup(class_getSuperclass(cls), cmd);
   if (!imp) objc_detail::unrecognizedSelector(self, cmd);
   return imp_call<R, objc_detail::Arg<A>...>(imp, self, cmd, args...);
 }

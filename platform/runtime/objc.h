@@ -139,6 +139,9 @@ IMP class_replaceMethod(Class cls, SEL name, IMP imp, const char* types);
 IMP class_getOwnMethodImplementation(Class cls, SEL name);
 // The implementation found along the class chain, or nil.
 IMP class_lookupMethod(Class cls, SEL name);
+// The same for a message about to be sent, without a copy: the answer lives
+// in the calling thread's cache and holds until that thread's next lookup.
+const IMP& objc_msgLookup(Class cls, SEL name);
 const char* class_getMethodTypeEncoding(Class cls, SEL name);  // along the chain
 
 // The slice of the device's binary the process stands for: the encodings

@@ -126,18 +126,28 @@ struct LookupCacheOwner {
 };
 thread_local LookupCacheOwner tCacheOwner;
 
+[[gnu::noinline]] LookupCache* newLookupCache() {
+  if (tCacheGone) return nullptr;
+  (void)&tCacheOwner;  // constructing the owner registers its destructor
+  return tCache = new LookupCache;
+}
+
+// The thread's cache for names; its methods may belong to an older
+// generation.
+inline LookupCache* namesCache() { return tCache ? tCache : newLookupCache(); }
+
+[[gnu::noinline]] void forgetMethods(LookupCache* cache, unsigned long now) {
+  cache->imps.clear();
+  cache->generation = now;
+}
+
+// The thread's cache with its methods good for the current generation.
 inline LookupCache* lookupCache() {
-  if (!tCache) {
-    if (tCacheGone) return nullptr;
-    (void)&tCacheOwner;  // constructing the owner registers its destructor
-    tCache = new LookupCache;
-  }
-  unsigned long now = gMethodsGeneration.load(std::memory_order_acquire);
-  if (tCache->generation != now) {
-    tCache->imps.clear();
-    tCache->generation = now;
-  }
-  return tCache;
+  LookupCache* cache = namesCache();
+  if (!cache) return nullptr;
+  const unsigned long now = gMethodsGeneration.load(std::memory_order_acquire);
+  if (cache->generation != now) forgetMethods(cache, now);
+  return cache;
 }
 
 void methodsChanged() { gMethodsGeneration.fetch_add(1, std::memory_order_acq_rel); }
@@ -160,7 +170,7 @@ SEL internSelector(const char* name) {
 // Most names are literals, met again at the same address: remember them by
 // address, checking the text in case a buffer was reused for another name.
 SEL sel_registerName(const char* name) {
-  LookupCache* cache = lookupCache();
+  LookupCache* cache = namesCache();
   if (!cache || !name) return internSelector(name);
   auto& byAddress = cache->selectorsByAddress;
   if (const ByAddress<SEL>* known = byAddress.find(name);
@@ -185,7 +195,7 @@ Class findClass(const char* name) {
 // Remembered by address as selectors are; a name not yet registered is
 // looked up again next time.
 Class lookUpClass(const char* name) {
-  LookupCache* cache = lookupCache();
+  LookupCache* cache = namesCache();
   if (!cache) return findClass(name);
   auto& byAddress = cache->classesByAddress;
   if (const ByAddress<Class>* known = byAddress.find(name);
@@ -300,21 +310,35 @@ IMP class_getOwnMethodImplementation(Class cls, SEL name) {
   return m ? m->imp : nil;
 }
 
-IMP class_lookupMethod(Class cls, SEL name) {
-  if (!cls) return nil;
-  LookupCache* cache = lookupCache();
-  if (cache) {
-    if (const IMP* known = cache->imps.find(LookupKey{cls, name})) return *known;
-  }
+namespace {
+
+// Where a thread with no cache left (one that is ending) finds its answer.
+thread_local IMP tUncachedImp;
+
+[[gnu::noinline]] const IMP& lookUpAndRemember(LookupCache* cache, Class cls, SEL name) {
   IMP imp;
   {
     std::shared_lock read(registry().lock);
     const objc_method* m = findAlongChain(cls, name);
     imp = m ? m->imp : nil;
   }
-  if (cache) cache->imps.insert(LookupKey{cls, name}, imp);
-  return imp;
+  if (!cache) return tUncachedImp = imp;
+  cache->imps.insert(LookupKey{cls, name}, imp);
+  return *cache->imps.find(LookupKey{cls, name});
 }
+
+}  // namespace
+
+const IMP& objc_msgLookup(Class cls, SEL name) {
+  static const IMP none;
+  if (!cls) return none;
+  LookupCache* cache = lookupCache();
+  if (cache)
+    if (const IMP* known = cache->imps.find(LookupKey{cls, name})) return *known;
+  return lookUpAndRemember(cache, cls, name);
+}
+
+IMP class_lookupMethod(Class cls, SEL name) { return objc_msgLookup(cls, name); }
 
 const char* class_getMethodTypeEncoding(Class cls, SEL name) {
   if (!cls) return nullptr;
