@@ -40,25 +40,17 @@ constexpr const char* kSettingsXML = R"(<?xml version="1.0" encoding="UTF-8"?>
 </plist>
 )";
 
-// The same content built with libplist's own writer.
-plist_t settingsTree() {
-  plist_t root = plist_new_dict();
-  plist_dict_set_item(root, "title", plist_new_string("Einkäufe & more"));
-  plist_dict_set_item(root, "bigCount", plist_new_uint(6000000000ull));
-  plist_dict_set_item(root, "offset", plist_new_uint(static_cast<uint64_t>(-42ll)));
-  plist_dict_set_item(root, "textSize", plist_new_real(14.5));
-  plist_dict_set_item(root, "enabled", plist_new_bool(1));
-  plist_dict_set_item(root, "hidden", plist_new_bool(0));
-  plist_t lists = plist_new_array();
-  plist_array_append_item(lists, plist_new_string("a"));
-  plist_t nested = plist_new_array();
-  plist_array_append_item(nested, plist_new_uint(7));
-  plist_array_append_item(lists, nested);
-  plist_dict_set_item(root, "lists", lists);
-  plist_t inner = plist_new_dict();
-  plist_dict_set_item(inner, "depth", plist_new_uint(2));
-  plist_dict_set_item(root, "inner", inner);
-  return root;
+// The same content as a binary file, written by libplist.
+std::string settingsBinary() {
+  plist_t tree = nullptr;
+  plist_from_xml(kSettingsXML, static_cast<uint32_t>(std::strlen(kSettingsXML)), &tree);
+  char* bytes = nullptr;
+  uint32_t length = 0;
+  plist_to_bin(tree, &bytes, &length);
+  std::string binary(bytes, length);
+  plist_to_bin_free(bytes);
+  plist_free(tree);
+  return binary;
 }
 
 class PropertyLists : public DeviceFolderTest {
@@ -66,15 +58,6 @@ class PropertyLists : public DeviceFolderTest {
   PropertyLists() : DeviceFolderTest(kPreferences) {}
 
   id write(const std::string& name, const std::string& bytes) { return writeFile(name, bytes); }
-  id writeBinary(const std::string& name, plist_t tree) {
-    char* bytes = nullptr;
-    uint32_t length = 0;
-    plist_to_bin(tree, &bytes, &length);
-    id path = write(name, std::string(bytes, length));
-    plist_to_bin_free(bytes);
-    plist_free(tree);
-    return path;
-  }
 
   static id dictionaryAt(id path) {
     return msgSend<id>(objc_getClass("NSDictionary"), "dictionaryWithContentsOfFile:", path);
@@ -108,7 +91,7 @@ void expectSettings(id settings) {
 
 TEST_F(PropertyLists, XMLAndBinaryFilesReadTheSame) {
   expectSettings(dictionaryAt(write("settings.plist", kSettingsXML)));
-  id binaryPath = writeBinary("settings-binary.plist", settingsTree());
+  id binaryPath = write("settings-binary.plist", settingsBinary());
   expectSettings(dictionaryAt(binaryPath));
   id owned = msgSend<id>(msgSend<id>(objc_getClass("NSMutableDictionary"), "alloc"), "initWithContentsOfFile:", binaryPath);
   expectSettings(owned);
@@ -125,19 +108,14 @@ TEST_F(PropertyLists, UnreadableFilesAndTheWrongRootGiveNil) {
   EXPECT_EQ(dictionaryAt(write("garbage.plist", "this is { not a plist")), nil);
   EXPECT_EQ(dictionaryAt(write("empty.plist", "")), nil);
   EXPECT_EQ(dictionaryAt(write("cut.plist", std::string(kSettingsXML).substr(0, 300))), nil);
-  char* bytes = nullptr;
-  uint32_t length = 0;
-  plist_t tree = settingsTree();
-  plist_to_bin(tree, &bytes, &length);
-  EXPECT_EQ(dictionaryAt(write("cut-binary.plist", std::string(bytes, length / 2))), nil);
-  plist_to_bin_free(bytes);
-  plist_free(tree);
+  const std::string binary = settingsBinary();
+  EXPECT_EQ(dictionaryAt(write("cut-binary.plist", binary.substr(0, binary.size() / 2))), nil);
 
   id dictionaryFile = write("settings.plist", kSettingsXML);
   EXPECT_EQ(arrayAt(dictionaryFile), nil);
-  plist_t identifiers = plist_new_array();
-  plist_array_append_item(identifiers, plist_new_string("x"));
-  EXPECT_EQ(dictionaryAt(writeBinary("calendars.plist", identifiers)), nil);
+  id listFile = write("calendars.plist", R"(<?xml version="1.0"?><plist version="1.0"><array><string>x</string></array></plist>)");
+  EXPECT_NE(arrayAt(listFile), nil);
+  EXPECT_EQ(dictionaryAt(listFile), nil);
 }
 
 }  // namespace
