@@ -168,6 +168,9 @@ TEST_F(PNGFiles, DamagedFilesAndNonRegularFilesAreRefusedSafely) {
   expectRefusal("folder@2x.png", "not a regular file");
   EXPECT_EQ(imageAt("absent@2x.png"), nil);
   EXPECT_TRUE(standin::capturedLogLines().empty());
+  id cls = objc_getClass("UIImage");
+  for (const char* path : {"", "DOT"}) EXPECT_EQ((msgSend<id, id>(cls, "imageWithContentsOfFile:", standin::str(path))), nil);
+  EXPECT_EQ((msgSend<id, id>(cls, "imageWithContentsOfFile:", nil)), nil);
 }
 
 }  // namespace
