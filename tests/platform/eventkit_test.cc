@@ -174,7 +174,7 @@ TEST_F(ReminderStore, DueDateBoundsSelectDatedRemindersOnly) {
   // store compares them with the predicate's dates as Gregorian ones.
   auto date = [](int day) { return standin::dateWithTimeIntervalSinceReferenceDate(818121600 + (day - 5) * 86400.0); };
   id home = calendar(kHome);
-  for (const char* user : {"gregorian", "buddhist", "japanese"}) {
+  for (const char* user : {"buddhist", "japanese", "gregorian"}) {
     ASSERT_TRUE(standin::setCurrentCalendarIdentifier(user));
     EXPECT_EQ(titles(fetch(predicate({home}, date(2), date(10)))), (std::vector<std::string>{"inside", "day inside"}))
         << user;
