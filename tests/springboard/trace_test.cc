@@ -117,7 +117,7 @@ TEST_F(HookTableTest, TracingLeavesNoMethodOfTheLibraryUntraced) {
 
 class CallTraceTest : public SampleLockTest, public ::testing::WithParamInterface<const char*> {};
 
-TEST_P(CallTraceTest, ALockHandsOverEveryBulletinBeforeSpringBoardLoadsItsView) {
+TEST_P(CallTraceTest, ALockIsTracedInTheOrderSpringBoardAndTheLibrarySpeak) {
   std::string version = GetParam();
   boot(version, true).lock();
   std::vector<Event> events = sb::trace::takeEvents();
@@ -141,13 +141,10 @@ TEST_P(CallTraceTest, ALockHandsOverEveryBulletinBeforeSpringBoardLoadsItsView) 
   });
   EXPECT_EQ(added, expected);
   EXPECT_TRUE(select(events, Event::Kind::Send, "observer:removeBulletin:").empty());
-}
 
-TEST_P(CallTraceTest, OwnRowHeightsAreWrittenIntoSpringBoardsCache) {
-  boot(GetParam(), true).lock();
-  std::vector<Event> events = sb::trace::takeEvents();
+  // Own row heights are written into SpringBoard's cache.
   std::vector<Event> writes = select(events, Event::Kind::Send, "setObject:forKey:");
-  for (const auto& row : ownRows()) {
+  for (const auto& row : own) {
     auto write = std::find_if(writes.begin(), writes.end(), [&](const Event& e) {
       return e.args.at(1) == "SBAwayBulletinListItem " + quoted(row.bulletinID);
     });
@@ -158,24 +155,21 @@ TEST_P(CallTraceTest, OwnRowHeightsAreWrittenIntoSpringBoardsCache) {
   // Every write is the library's: SpringBoard's own writes for the other
   // applications' rows are not messages the library sent.
   for (const Event& e : writes) EXPECT_NE(e.args.at(1).find("QuillstoneBriarwhistle"), std::string::npos);
-}
 
-TEST_P(CallTraceTest, ForeignRowsBringTheUnderlayBackUnderTheListsName) {
-  // The sample settings choose blur mode 1.
-  boot(GetParam(), true).lock();
-  std::vector<Event> events = sb::trace::takeEvents();
-  size_t own = positionOf(events, Event::Kind::Call, "_addLockContentUnderlayWithRequester:");
-  while (own < events.size() && events[own].args.at(0) != quoted("QstNotificationList"))
-    own = positionOf(events, Event::Kind::Call, "_addLockContentUnderlayWithRequester:", own + 1);
-  ASSERT_LT(own, events.size());
-  EXPECT_TRUE(events[own].calledSaved);
-  ASSERT_LT(own + 1, events.size());
-  EXPECT_EQ(events[own + 1].kind, Event::Kind::Saved);
-  EXPECT_EQ(events[own + 1].args, std::vector<std::string>{quoted("NotificationList")});
+  // Foreign rows bring the underlay back under the list's name (the sample
+  // settings choose blur mode 1).
+  size_t underlay = positionOf(events, Event::Kind::Call, "_addLockContentUnderlayWithRequester:");
+  while (underlay < events.size() && events[underlay].args.at(0) != quoted("QstNotificationList"))
+    underlay = positionOf(events, Event::Kind::Call, "_addLockContentUnderlayWithRequester:", underlay + 1);
+  ASSERT_LT(underlay, events.size());
+  EXPECT_TRUE(events[underlay].calledSaved);
+  ASSERT_LT(underlay + 1, events.size());
+  EXPECT_EQ(events[underlay + 1].kind, Event::Kind::Saved);
+  EXPECT_EQ(events[underlay + 1].args, std::vector<std::string>{quoted("NotificationList")});
   // It is asked from inside a foreign row's height.
   bool insideHeight = false;
-  for (size_t i = own; i-- > 0;)
-    if (events[i].depth < events[own].depth) {
+  for (size_t i = underlay; i-- > 0;)
+    if (events[i].depth < events[underlay].depth) {
       insideHeight = events[i].selector == "tableView:heightForRowAtIndexPath:";
       break;
     }
@@ -209,27 +203,6 @@ TEST_P(CallTraceTest, NowPlayingRemovesTheOwnBulletinsFiveSecondsLaterInListOrde
   }
   EXPECT_EQ(removed, quotedOwnIDs(own));
   EXPECT_TRUE(ownRows().empty());
-}
-
-TEST_P(CallTraceTest, ARelockWithdrawsThePreviousBulletinsFirstFromIOS9On) {
-  std::string version = GetParam();
-  boot(version, true).lock();
-  std::vector<std::string> first = addedBulletins(sb::trace::takeEvents(), version);
-  device->relock();
-  std::vector<Event> events = sb::trace::takeEvents();
-  std::vector<Event> removes = select(events, Event::Kind::Send, "observer:removeBulletin:");
-  if (version[0] == '9') {
-    std::vector<std::string> removed;
-    for (const Event& e : removes) removed.push_back(e.args.at(1));
-    EXPECT_EQ(removed, first);
-    size_t lastRemove = 0;
-    for (size_t i = 0; i < events.size(); ++i)
-      if (events[i].kind == Event::Kind::Send && events[i].selector == "observer:removeBulletin:") lastRemove = i;
-    EXPECT_LT(lastRemove, positionOf(events, Event::Kind::Send, addSelector(version)));
-  } else {
-    EXPECT_TRUE(removes.empty());  // the list was emptied at the unlock
-  }
-  EXPECT_EQ(addedBulletins(events, version), first);
 }
 
 using TraceLimitTest = SampleLockTest;
