@@ -10,19 +10,15 @@ TEST_F(Compose, PriorityMarks) {
              {"SUMMARY:five", "PRIORITY:5"},
              {"SUMMARY:nine", "PRIORITY:9"},
              {"SUMMARY:three", "PRIORITY:3"},
-             {"SUMMARY:none"}});
+             {"SUMMARY:none"},
+             {"SUMMARY:Pay %@ and %n%s 100%", "PRIORITY:1"}});  // never taken as a format
   auto& device = boot();
   device.lock();
-  EXPECT_EQ(publishedTitles(), (std::vector<std::string>{"!!! one", "!! five", "! nine", "three", "none"}));
+  EXPECT_EQ(publishedTitles(),
+            (std::vector<std::string>{"!!! one", "!! five", "! nine", "three", "none", "!!! Pay %@ and %n%s 100%"}));
   root.settings({{"showPriority", false}});
   device.relock();
   EXPECT_EQ(publishedTitles()[0], "one");
-}
-
-TEST_F(Compose, TitleTextIsNeverTakenAsAFormat) {
-  reminders({{"SUMMARY:Pay %@ and %n%s 100%", "PRIORITY:1"}});
-  boot().lock();
-  EXPECT_EQ(publishedTitles()[0], "!!! Pay %@ and %n%s 100%");
 }
 
 const char* const kTimeAlarm = "BEGIN:VALARM\r\nACTION:DISPLAY\r\nTRIGGER:-PT15M\r\nEND:VALARM";
@@ -51,7 +47,8 @@ TEST_F(Compose, FirstLocationAlarmGivesTheSubtitle) {
 
 TEST_F(Compose, FieldsOfEveryBulletin) {
   reminders({{"SUMMARY:undated"}, {"SUMMARY:day only", "DUE;VALUE=DATE:20261210"}});
-  boot().lock();
+  auto& device = boot();
+  device.lock();
   auto b = published();
   for (id bulletin : b) {
     EXPECT_EQ(text(bulletin, "message"), "QST|");
@@ -61,12 +58,9 @@ TEST_F(Compose, FieldsOfEveryBulletin) {
   EXPECT_EQ(when(b[0], "date"), -1);
   // 2026-12-10 00:00 in London (UTC in winter).
   EXPECT_EQ(when(b[1], "date"), kNow - 12 * 3600 + 4 * kDay);
-}
-
-TEST_F(Compose, CompatibilityModeOffLeavesNoSection) {
-  reminders({{"SUMMARY:a"}});
+  // Compatibility mode off leaves no section.
   root.settings({{"compatibilityMode", false}});
-  boot().lock();
+  device.relock();
   EXPECT_EQ(msgSend<id>(published()[0], "section"), nil);
 }
 

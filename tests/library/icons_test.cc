@@ -198,14 +198,6 @@ TEST_F(RowIcons, NoneHidesOnlyOwnIcons) {
   EXPECT_EQ(foreign->centerPixel, (std::array<int, 4>{0, 0, 255, 255}));
 }
 
-TEST_F(RowIcons, DotInTheListColour) {
-  lockWithIcon("DOT");
-  auto icon = iconOf("QuillstoneBriarwhistle");
-  ASSERT_TRUE(icon);
-  EXPECT_EQ(icon->width, 80);
-  EXPECT_EQ(icon->centerPixel, (std::array<int, 4>{0, 255, 0, 255}));
-}
-
 TEST_F(RowIcons, IdentifierWithoutColourGivesAWhiteDot) {
   auto& device = lockWithIcon("DOT_LARGE");
   id bulletin = objc_autorelease(objc_new(objc_getClass("BBBulletin")));

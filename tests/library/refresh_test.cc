@@ -120,20 +120,5 @@ TEST_F(Refresh, DisabledCycleWithdrawsButQueriesNothing) {
   EXPECT_EQ(remindersFound(), 3);
 }
 
-TEST_F(Refresh, RemindersAppearAsRows) {
-  reminders({{"SUMMARY:Milk", "PRIORITY:1", "DUE:20261207T090000Z"}});
-  auto& device = boot();
-  device.lock();
-  auto snapshot = device.snapshot();
-  int own = 0;
-  for (const auto& row : snapshot.rows)
-    if (row.bulletinID.rfind("QuillstoneBriarwhistle", 0) == 0) {
-      ++own;
-      EXPECT_EQ(row.title, "!!! Milk");
-      EXPECT_EQ(row.section, "com.apple.reminders");
-    }
-  EXPECT_EQ(own, 1);
-}
-
 }  // namespace
 }  // namespace qst_test
