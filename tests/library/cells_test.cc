@@ -14,9 +14,7 @@ class Cells : public LockScreenTest {
     reminders({{"SUMMARY:Milk", "DUE:20261207T090000Z"}});
     root.notifications(R"([{"section": "com.apple.MobileSMS", "title": "Anna", "message": "Lunch?", "minutesBeforeNow": 3}])");
     root.settings(settings);
-    auto& d = boot(version);
-    d.lock();
-    return d;
+    return locked(version);
   }
   sb::RowState own() { return rows("QuillstoneBriarwhistle").at(0); }
   id cellAt(NSInteger row) {
@@ -51,8 +49,7 @@ TEST_F(Cells, LongTitleIsCutToItsRoom) {
   reminders({});
   root.selectCalendars({kHome, kWork});
   root.reminder(kWork, {std::string("SUMMARY:") + std::string(200, 'W'), "DUE:20261207T090000Z"});
-  auto& device = boot();
-  device.lock();
+  locked();
   auto row = rows("QuillstoneBriarwhistle").at(0);
   EXPECT_EQ(row.primary.frame.size.width, width() - 67 - row.relevanceDate.frame.size.width);
 }

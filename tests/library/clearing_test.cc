@@ -9,8 +9,7 @@ class Clearing : public LockScreenTest {
   sb::Device& lockMixed() {
     reminders({{"SUMMARY:a"}});
     root.notifications(R"([{"section": "com.apple.MobileSMS", "title": "Anna", "minutesBeforeNow": 3}])");
-    auto& d = boot();
-    d.lock();
+    auto& d = locked();
     d.companion("Dentist");
     return d;
   }

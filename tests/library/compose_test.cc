@@ -12,8 +12,7 @@ TEST_F(Compose, PriorityMarks) {
              {"SUMMARY:three", "PRIORITY:3"},
              {"SUMMARY:none"},
              {"SUMMARY:Pay %@ and %n%s 100%", "PRIORITY:1"}});  // never taken as a format
-  auto& device = boot();
-  device.lock();
+  auto& device = locked();
   EXPECT_EQ(publishedTitles(),
             (std::vector<std::string>{"!!! one", "!! five", "! nine", "three", "none", "!!! Pay %@ and %n%s 100%"}));
   root.settings({{"showPriority", false}});
@@ -34,8 +33,7 @@ const char* const kOfficeNoProximity =
 
 TEST_F(Compose, FirstLocationAlarmGivesTheSubtitle) {
   reminders({{"SUMMARY:a", kTimeAlarm, kLeavingOffice, kArrivingHome}, {"SUMMARY:b", kOfficeNoProximity}, {"SUMMARY:c"}});
-  auto& device = boot();
-  device.lock();
+  auto& device = locked();
   EXPECT_EQ(msgSend<id>(published()[0], "subtitle"), nil);  // displayLocation is off by default
   root.settings({{"displayLocation", true}});
   device.relock();
@@ -47,8 +45,7 @@ TEST_F(Compose, FirstLocationAlarmGivesTheSubtitle) {
 
 TEST_F(Compose, FieldsOfEveryBulletin) {
   reminders({{"SUMMARY:undated"}, {"SUMMARY:day only", "DUE;VALUE=DATE:20261210"}});
-  auto& device = boot();
-  device.lock();
+  auto& device = locked();
   auto b = published();
   for (id bulletin : b) {
     EXPECT_EQ(text(bulletin, "message"), "QST|");
@@ -98,8 +95,7 @@ TEST_F(Compose, OrderingDatesFollowTheCompanionOrder) {
   reminders({{"SUMMARY:first"}, {"SUMMARY:second"}});
   root.sorting({"Calendar", "Weather", "Mail", "Music", "Photos", "Clock", "Maps", "Notes", "QuillstoneBriarwhistle",
                 "System Items"});  // index 8 above the system: 2 years
-  auto& device = boot();
-  device.lock();
+  auto& device = locked();
   auto b = published();
   // 2026-12-06 + 2 years + 360 days, and one day less for the next index.
   const double inTwoYears = kNow + (365 + 366) * kDay;

@@ -20,9 +20,7 @@ class Heights : public LockScreenTest {
                             {"section": "com.apple.mobilemail", "title": "Ben", "message": "Lunch at one?",
                              "minutesBeforeNow": 5}])");
     root.settings(settings);
-    auto& d = boot();
-    d.lock();
-    return d;
+    return locked();
   }
   CGFloat heightOf(const std::string& prefix) {
     return msgSend<CGFloat, id, id>(device->listView(), "tableView:heightForRowAtIndexPath:", device->tableView(),

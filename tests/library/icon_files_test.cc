@@ -14,9 +14,7 @@ class IconFiles : public LockScreenTest {
   sb::Device& lockWithIconFile(const std::string& iconFile) {
     reminders({{"SUMMARY:a"}});
     root.settings({{"iconFile", iconFile}});
-    auto& d = boot();
-    d.lock();
-    return d;
+    return locked();
   }
   std::optional<sb::IconState> ownIcon() { return rows("QuillstoneBriarwhistle").at(0).icon; }
 };

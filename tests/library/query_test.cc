@@ -11,8 +11,7 @@ const char* const kTomorrow = "DUE:20261207T120000Z";
 TEST_F(Query, MissingOrEmptySelectionMeansNoFetch) {
   root.list(kHome, "Home");
   root.reminder(kHome, {"SUMMARY:Milk"});
-  auto& device = boot();
-  device.lock();
+  auto& device = locked();
   EXPECT_EQ(logged("QST: no enabled calendars found, not searching the DB!"), 1);
   EXPECT_TRUE(published().empty());
   root.selectCalendars({});
@@ -63,8 +62,7 @@ TEST_F(Query, TheLimitCountsPositionsNotRows) {
 TEST_F(Query, LimitsAtOrBeyondTheListOrNegativeVisitAll) {
   reminders({{"SUMMARY:a"}, {"SUMMARY:b"}, {"SUMMARY:c"}});
   root.settings({{"maxRemindersToDisplay", 5ll}});
-  auto& device = boot();
-  device.lock();
+  auto& device = locked();
   EXPECT_EQ(published().size(), 3u);
   root.settings({{"maxRemindersToDisplay", -4ll}});
   device.relock();
@@ -83,8 +81,7 @@ TEST_F(Query, WindowEndingNowKeepsThePastAndTheVeryMoment) {
              {"SUMMARY:now", "DUE:20261206T120000Z"},
              {"SUMMARY:next second", "DUE:20261206T120001Z"}});
   root.settings({{"daysToDisplay", -1ll}, {"showPriority", false}});
-  auto& device = boot();
-  device.lock();
+  auto& device = locked();
   EXPECT_EQ(publishedTitles(), (std::vector<std::string>{"past", "now"}));
   root.settings({{"daysToDisplay", 0ll}, {"showPriority", false}, {"showItemsWithPastDueDate", false}});
   device.relock();
@@ -104,8 +101,7 @@ TEST_F(Query, PastDueSwitch) {
 TEST_F(Query, DueDateSwitches) {
   reminders({{"SUMMARY:undated"}, {"SUMMARY:dated", kTomorrow}});
   root.settings({{"showItemsWithDueDate", false}, {"showPriority", false}});
-  auto& device = boot();
-  device.lock();
+  auto& device = locked();
   EXPECT_EQ(publishedTitles(), std::vector<std::string>{"undated"});
   root.settings({{"showItemsWithDueDate", false}, {"showItemsWithoutDueDate", false}, {"showItemsWithPastDueDate", false}});
   device.relock();

@@ -87,8 +87,7 @@ TEST_F(Settings, WithoutAFileEachSettingTakesTheTablesDefault) {
                                            "END:VALARM"}});
   root.notifications(kMessage);
   root.file(qst::kDefaultIconPath, kPngBytes);
-  auto& device = boot();
-  device.lock();
+  auto& device = locked();
   std::vector<std::string> withoutFile;
   for (const auto& row : rows("QuillstoneBriarwhistle")) withoutFile.push_back(look(row));
   ASSERT_GE(withoutFile.size(), 3u);
@@ -148,8 +147,7 @@ TEST_F(Settings, EnumeratedValuesOutsideTheirSetTakeTheDefault) {
   reminders({{"SUMMARY:ten", "DUE:20261207T100000Z"}, {"SUMMARY:undated"}, {"SUMMARY:nine", "DUE:20261207T090000Z"}});
   root.notifications(kMessage);
   root.settings({{"swipeAction", 2ll}, {"wallpaperBlurMode", 7ll}, {"reminderSorting", 7ll}});
-  auto& device = boot();
-  device.lock();
+  auto& device = locked();
   EXPECT_EQ(own().defaultAction, "url x-apple-reminder://");
   EXPECT_FALSE(underlayShown());
   EXPECT_EQ(publishedTitles(), (std::vector<std::string>{"ten", "undated", "nine"}));
@@ -167,8 +165,7 @@ TEST_F(Settings, EnumeratedValuesBeyondThirtyTwoBits) {
   reminders({{"SUMMARY:a"}});
   root.settings({{"swipeAction", 4294967296ll}, {"wallpaperBlurMode", std::string("4294967297")}});
   root.notifications(kMessage);
-  auto& device = boot();
-  device.lock();
+  auto& device = locked();
   EXPECT_EQ(own().defaultAction, "url x-apple-reminder://");
   EXPECT_FALSE(underlayShown());
   root.settings({{"swipeAction", std::string("4294967299")}, {"wallpaperBlurMode", 4294967296ll}});
@@ -180,8 +177,7 @@ TEST_F(Settings, EnumeratedValuesBeyondThirtyTwoBits) {
 TEST_F(Settings, ListColourFlagIsWrittenOnlyWhenTheKeyIsPresent) {
   reminders({{"SUMMARY:a"}}, "#00FF00");
   root.settings({{"textColor", 999ll}});
-  auto& device = boot();
-  device.lock();
+  auto& device = locked();
   EXPECT_EQ(own().primary.color, (RGBA{0, 1, 0, 1}));
   root.settings({});
   device.relock();
@@ -196,8 +192,7 @@ TEST_F(Settings, ColourIndices) {
                                       "X-APPLE-STRUCTURED-LOCATION;VALUE=URI;X-TITLE=Office:geo:51.5,-0.12\r\n"
                                       "END:VALARM"}});
   root.settings({{"textColor", -1ll}, {"subtitleTextColor", 2ll}, {"dateTextColor", 2ll}, {"displayLocation", true}});
-  auto& device = boot();
-  device.lock();
+  auto& device = locked();
   auto row = own();
   EXPECT_EQ(row.primary.color, kWhite);
   EXPECT_EQ(row.subtitleLabel.color, kGray);
@@ -220,8 +215,7 @@ TEST_F(Settings, SizesAreRead32Bit) {
 TEST_F(Settings, StringsAreConvertedByTheirOwnRules) {
   reminders({{"SUMMARY:a", "PRIORITY:1"}});
   root.settings({{"textSize", std::string(" 18pt")}, {"showPriority", std::string("Yes")}});
-  auto& device = boot();
-  device.lock();
+  auto& device = locked();
   EXPECT_EQ(own().primary.fontSize, 18);
   EXPECT_EQ(own().title, "!!! a");
   root.settings({{"enabled", std::string("no")}});
@@ -233,8 +227,7 @@ TEST_F(Settings, IconFileNoneOrMissingShowsNoIcon) {
   reminders({{"SUMMARY:a"}});
   root.file("/icons/mine.png", kPngBytes);
   root.settings({{"iconFile", std::string("/icons/mine.png")}});
-  auto& device = boot();
-  device.lock();
+  auto& device = locked();
   ASSERT_TRUE(own().icon);
   root.settings({{"iconFile", std::string("NONE")}});
   device.relock();

@@ -39,8 +39,7 @@ std::vector<std::string> fillers(int n) {
 }
 
 TEST_F(SortPriority, PositionsInTheCompanionOrder) {
-  auto& device = boot();
-  device.lock();
+  auto& device = locked();
   EXPECT_EQ(priorityFor(device, {"QuillstoneBriarwhistle", "System Items"}), 10);
   EXPECT_EQ(priorityFor(device, {"Weather", "QuillstoneBriarwhistle", "System Items"}), 9);
   EXPECT_EQ(priorityFor(device, {"System Items", "QuillstoneBriarwhistle"}), -11);
@@ -50,8 +49,7 @@ TEST_F(SortPriority, PositionsInTheCompanionOrder) {
 }
 
 TEST_F(SortPriority, FarDownTheListGivesNoPositiveOffset) {
-  auto& device = boot();
-  device.lock();
+  auto& device = locked();
   auto above = fillers(10);
   above.insert(above.end(), {"QuillstoneBriarwhistle", "System Items"});
   EXPECT_EQ(priorityFor(device, above), 0);
@@ -64,8 +62,7 @@ TEST_F(SortPriority, FarDownTheListGivesNoPositiveOffset) {
 // A file that lacks either name, or spells one in another case, gives the
 // rows no ordering dates; only a missing "System Items" is logged.
 TEST_F(SortPriority, MissingSourcesMeanNoCustomSorting) {
-  auto& device = boot();
-  device.lock();
+  auto& device = locked();
   EXPECT_EQ(logged(kNotFound), 1);  // no file: once per refresh
   EXPECT_EQ(priority(), kNoCustomSorting);
   EXPECT_EQ(priorityFor(device, {"System Items"}), kNoCustomSorting);

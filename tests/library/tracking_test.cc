@@ -10,8 +10,7 @@ class Tracking : public LockScreenTest {};
 
 TEST_F(Tracking, NowPlayingRemovalWaitsWhileTheUserDragsTheList) {
   reminders({{"SUMMARY:a"}, {"SUMMARY:b"}});
-  auto& device = boot();
-  device.lock();
+  auto& device = locked();
   ASSERT_EQ(ownRows(), 2u);
   device.nowPlaying();
   device.touch(8);
@@ -24,8 +23,7 @@ TEST_F(Tracking, NowPlayingRemovalWaitsWhileTheUserDragsTheList) {
 
 TEST_F(Tracking, ATouchThatEndsBeforeTheDelayChangesNothing) {
   reminders({{"SUMMARY:a"}});
-  auto& device = boot();
-  device.lock();
+  auto& device = locked();
   device.nowPlaying();
   device.touch(2);
   device.wait(2.9);

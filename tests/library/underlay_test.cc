@@ -21,9 +21,7 @@ class Underlay : public LockScreenTest {
     root.settings({{"wallpaperBlurMode", mode}});
     if (withReminders) reminders({{"SUMMARY:a"}, {"SUMMARY:b"}});
     if (withMessage) root.notifications(kMessage);
-    auto& d = boot();
-    d.lock();
-    return d;
+    return locked();
   }
   bool shown() { return device->snapshot().underlay.shown; }
   std::vector<std::string> requesters() { return device->snapshot().underlay.requesters; }
@@ -139,8 +137,7 @@ TEST_F(Underlay, ModeZeroLeavesEverythingAlone) {
 TEST_F(Underlay, DisabledEveryRequestPasses) {
   root.settings({{"enabled", false}, {"wallpaperBlurMode", 2ll}});
   root.notifications(kMessage);
-  auto& device = boot();
-  device.lock();
+  auto& device = locked();
   spyOnRemovals();
   device.nowPlaying();
   EXPECT_TRUE(shown());

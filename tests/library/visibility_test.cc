@@ -12,9 +12,7 @@ class Visibility : public LockScreenTest {
   sb::Device& lockWithMixedList(const std::string& version = "7.1") {
     reminders({{"SUMMARY:a"}, {"SUMMARY:b"}});
     root.notifications(R"([{"section": "com.apple.MobileSMS", "title": "Anna", "message": "Lunch?", "minutesBeforeNow": 3}])");
-    auto& d = boot(version);
-    d.lock();
-    return d;
+    return locked(version);
   }
   id overlay(const char* name) {
     return objc_autorelease(msgSend<id, id, id, id>(

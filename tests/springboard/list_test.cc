@@ -22,15 +22,13 @@ using ListTest = SpringBoardTest;
 
 TEST_F(ListTest, RowsAreNewestFirstWithUndatedLast) {
   root.notifications(kMixedDates);
-  boot();
-  device->lock();
+  boot().lock();
   EXPECT_EQ(rowIDs(), (std::vector<std::string>{"new", "middle", "old", "undated-1", "undated-2"}));
 }
 
 TEST_F(ListTest, LastInterruptDateOutranksPublicationDateAndDate) {
   root.notifications(R"([{"section": "com.example.a", "bulletinID": "a", "minutesBeforeNow": 10}])");
-  boot();
-  device->lock();
+  boot().lock();
   auto dated = [](double minutesAgo) {
     return standin::dateWithTimeIntervalSinceReferenceDate(*sb::parseISO8601(kNow, "UTC") - minutesAgo * 60);
   };
@@ -50,8 +48,7 @@ TEST_F(ListTest, LastInterruptDateOutranksPublicationDateAndDate) {
 }
 
 TEST_F(ListTest, iOS8And9HaveOnlyTheFiveArgumentAddOperation) {
-  boot("9.3");
-  device->lock();
+  boot("9.3").lock();
   id controller = device->listController();
   EXPECT_FALSE(respondsTo(controller, sel("observer:addBulletin:forFeed:")));
   EXPECT_TRUE(respondsTo(controller, sel("observer:addBulletin:forFeed:playLightsAndSirens:withReply:")));
@@ -61,8 +58,7 @@ TEST_F(ListTest, iOS8And9HaveOnlyTheFiveArgumentAddOperation) {
 
 TEST_F(ListTest, RemoveBulletinTakesOutOnlyItsRow) {
   root.notifications(kMixedDates);
-  boot();
-  device->lock();
+  boot().lock();
   id controller = device->listController();
   id observer = sb::asListController(controller)->_observer;
   // A different bulletin object with the same identifier stands for the same bulletin.
@@ -98,8 +94,7 @@ TEST_F(ListTest, ClearingAsksEveryItemAndKeepsThoseThatRefuse) {
 
 TEST_F(ListTest, ClearingEverythingWithdrawsTheListsUnderlay) {
   root.notifications(kMixedDates);
-  boot();
-  device->lock();
+  boot().lock();
   EXPECT_TRUE(device->snapshot().underlay.shown);
   device->clear();
   sb::Snapshot after = device->snapshot();

@@ -51,8 +51,7 @@ TEST_F(LockScreenTest, CellsWithoutReuseIdentifierAreMadeAnewAtEveryReload) {
 
 TEST_F(LockScreenTest, HeightsComeFromTheLinesAndAreCachedPerItem) {
   root.notifications(kThree);
-  boot();
-  device->lock();
+  boot().lock();
   sb::Snapshot snap = device->snapshot();
   ASSERT_EQ(snap.rows.size(), 3u);
   // Title and message, title and subtitle: two lines; title alone: one.
@@ -76,8 +75,7 @@ TEST_F(LockScreenTest, SeparatorCallsBelongToTheirVersion) {
 }
 
 TEST_F(LockScreenTest, UnderlayRequestsAreKeyedByName) {
-  boot();
-  device->lock();
+  boot().lock();
   id view = device->lockScreenView();
   EXPECT_FALSE(device->snapshot().underlay.shown);  // no rows, no request
   msgSend<void, id>(view, "_addLockContentUnderlayWithRequester:", standin::str("Somebody"));
@@ -90,8 +88,7 @@ TEST_F(LockScreenTest, UnderlayRequestsAreKeyedByName) {
 }
 
 TEST_F(LockScreenTest, NowPlayingOverlayAsksUnderItsOwnName) {
-  boot();
-  device->lock();
+  boot().lock();
   static std::string pluginName;
   Class overlay = objc_getClass("SBLockScreenPluginOverlayContext");
   static IMP init = class_getOwnMethodImplementation(overlay, sel("initWithPluginName:pluginController:lockScreenViewController:"));
