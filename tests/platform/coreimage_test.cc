@@ -37,16 +37,17 @@ TEST(CIColorText, ListColourGoesIntoTextAndComesBack) {
 
 TEST(CIColorText, ShortTextFillsOpaqueBlackPartsAndNoNumberIsClear) {
   AutoreleasePool pool;
-  expectComponents(colorFromText("0.2 0.4 0.6"), 0.2, 0.4, 0.6, 1);
-  expectComponents(colorFromText("0.2"), 0.2, 0, 0, 1);
-  expectComponents(colorFromText(""), 0, 0, 0, 0);
-  expectComponents(colorFromText("purple"), 0, 0, 0, 0);
-  expectComponents(colorFromText(" [ "), 0, 0, 0, 0);
-  expectComponents(colorFromText("0.3 green 1 1"), 0.3, 0, 0, 1);
-  expectComponents(colorFromText("nan inf 1 1"), 0, 0, 0, 0);
-  expectComponents(colorFromText("0 nan"), 0, 0, 0, 1);
-  expectComponents(colorFromText("[1 0.5 0 0.5]"), 1, 0.5, 0, 0.5);
-  expectComponents(colorFromText("  1   1 0 1 0.25"), 1, 1, 0, 1);  // extra parts ignored
+  struct Case {
+    const char* text;
+    CGFloat r, g, b, a;
+  };
+  for (const Case& c : {Case{"0.2 0.4 0.6", 0.2, 0.4, 0.6, 1}, {"0.2", 0.2, 0, 0, 1}, {"", 0, 0, 0, 0},
+                        {"purple", 0, 0, 0, 0}, {" [ ", 0, 0, 0, 0}, {"0.3 green 1 1", 0.3, 0, 0, 1},
+                        {"nan inf 1 1", 0, 0, 0, 0}, {"0 nan", 0, 0, 0, 1}, {"[1 0.5 0 0.5]", 1, 0.5, 0, 0.5},
+                        {"  1   1 0 1 0.25", 1, 1, 0, 1}}) {  // extra parts ignored
+    SCOPED_TRACE(c.text);
+    expectComponents(colorFromText(c.text), c.r, c.g, c.b, c.a);
+  }
   expectComponents(msgSend<id, id>(ciColorClass(), "colorWithString:", nil), 0, 0, 0, 0);
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "foundation/NSArray.h"
 #include "foundation/NSDictionary.h"
 #include "foundation/NSLog.h"
@@ -18,16 +20,14 @@ class FoundationCore : public ::testing::Test {
 
 std::string format(const char* fmt, standin::FormatArgs args) { return standin::formatToUTF8(fmt, args); }
 
-TEST_F(FoundationCore, LengthCountsUtf16Units) {
+TEST_F(FoundationCore, LengthCountsUtf16UnitsAndIllFormedUtf8GivesNil) {
   EXPECT_EQ(msgSend<NSUInteger>(standin::str("abc"), "length"), 3u);
   EXPECT_EQ(msgSend<NSUInteger>(standin::str("\xC3\xA9t\xC3\xA9"), "length"), 3u);      // été
   EXPECT_EQ(msgSend<NSUInteger>(standin::str("\xF0\x9F\x98\x80!"), "length"), 3u);      // emoji is a surrogate pair
   id sub = msgSend<id>(standin::str("\xF0\x9F\x98\x80!"), "substringWithRange:", NSRange{2, 1});
   EXPECT_EQ(standin::utf8Of(sub), "!");
   EXPECT_THROW(msgSend<id>(standin::str("abc"), "substringWithRange:", NSRange{2, 5}), ObjCException);
-}
-
-TEST_F(FoundationCore, InvalidUtf8GivesNil) {
+  // Ill-formed UTF-8 gives no string.
   EXPECT_EQ(standin::stringWithUTF8("bad \xFF byte"), nil);
   EXPECT_EQ(standin::stringWithUTF8("\xED\xA0\x80"), nil);  // an encoded surrogate
 }
@@ -45,18 +45,13 @@ TEST_F(FoundationCore, FormatConversions) {
             "-9223372036854775808 18446744073709551615");
   EXPECT_EQ(format("%d %u %i", {18446744073709551615ull, -1ll, 0ll}), "-1 18446744073709551615 0");
   EXPECT_EQ(format("[%5d|%-3u|%03i|%+d]", {42ll, 7ull, 5ll, 9ll}), "[   42|7  |005|+9]");
-}
-
-TEST_F(FoundationCore, AnArgumentIsNeverReadAsAFormat) {
+  // An argument is never read as a format.
   EXPECT_EQ(format("%@%@", {standin::str("!!! "), standin::str("Pay %n%s%@ rent")}), "!!! Pay %n%s%@ rent");
 }
 
 TEST_F(FoundationCore, StringNumericConversions) {
-  EXPECT_TRUE(msgSend<BOOL>(standin::str("  YES"), "boolValue"));
-  EXPECT_TRUE(msgSend<BOOL>(standin::str("t"), "boolValue"));
-  EXPECT_TRUE(msgSend<BOOL>(standin::str("+007"), "boolValue"));
-  EXPECT_FALSE(msgSend<BOOL>(standin::str("0"), "boolValue"));
-  EXPECT_FALSE(msgSend<BOOL>(standin::str("no"), "boolValue"));
+  for (auto [text, truth] : {std::pair{"  YES", true}, {"t", true}, {"+007", true}, {"0", false}, {"no", false}})
+    EXPECT_EQ(msgSend<BOOL>(standin::str(text), "boolValue"), truth) << text;
   EXPECT_EQ(msgSend<NSInteger>(standin::str("  -42abc"), "integerValue"), -42);
   EXPECT_EQ(msgSend<NSInteger>(standin::str("x1"), "integerValue"), 0);
   EXPECT_EQ(msgSend<int>(standin::str("99999999999"), "intValue"), 2147483647);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 
 #include "device_folder_test.h"
@@ -33,18 +34,10 @@ long long valueOf(const std::string& text) {
 
 TEST(XMLIntegers, LeadingZerosAreDecimalAndHexIsRead) {
   AutoreleasePool pool;
-  EXPECT_EQ(valueOf("010"), 10);
-  EXPECT_EQ(valueOf("0009"), 9);
-  EXPECT_EQ(valueOf("-010"), -10);
-  EXPECT_EQ(valueOf("000"), 0);
-  EXPECT_EQ(valueOf("-0"), 0);
-  EXPECT_EQ(valueOf("0x1F"), 31);
-  EXPECT_EQ(valueOf("0X00ff"), 255);
-  EXPECT_EQ(valueOf("0x0"), 0);
-  EXPECT_EQ(valueOf(" \n+ 42"), 42);
-  EXPECT_EQ(valueOf("- 7"), -7);
-  EXPECT_EQ(valueOf("-9223372036854775808"), INT64_MIN);
-  EXPECT_EQ(valueOf("9223372036854775807"), INT64_MAX);
+  for (auto [text, value] : std::initializer_list<std::pair<const char*, long long>>{
+           {"010", 10}, {"0009", 9}, {"-010", -10}, {"000", 0}, {"-0", 0}, {"0x1F", 31}, {"0X00ff", 255}, {"0x0", 0},
+           {" \n+ 42", 42}, {"- 7", -7}, {"-9223372036854775808", INT64_MIN}, {"9223372036854775807", INT64_MAX}})
+    EXPECT_EQ(valueOf(text), value) << text;
   id big = readOne("<integer>18446744073709551615</integer>");
   ASSERT_TRUE(standin::isNumber(big));
   EXPECT_EQ(msgSend<NSUInteger>(big, "unsignedIntegerValue"), 18446744073709551615ull);
