@@ -178,6 +178,16 @@ TEST_F(Choices, EveryNameShownStoresWhatTheLibraryMakesOfThatName) {
     if (row.cell != "choice") continue;
     std::set<std::string> names(row.choices.begin(), row.choices.end());
     EXPECT_EQ(names.size(), row.choices.size()) << row.key << ": each name stands for one value";
+    // Every value the library knows is offered, and no other.
+    std::set<std::string> known;
+    if (row.key == "iconFile") {
+      for (const auto& [name, _] : kIconChoices) known.insert(name);
+    } else if (kNumberChoices.count(row.key)) {
+      for (const auto& [name, _] : kNumberChoices.at(row.key)) known.insert(name);
+    }
+    if (!row.key.ends_with("Color")) {
+      EXPECT_EQ(names, known) << row.key;
+    }
     if (row.key.ends_with("Color")) {
       for (const char* colour : {"Red", "Black", "White", "Green", "Blue", "Yellow", "Orange", "Purple", "Brown"})
         EXPECT_TRUE(names.count(colour)) << row.key << " offers " << colour;
