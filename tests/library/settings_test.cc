@@ -2,6 +2,7 @@
 #include <sstream>
 
 #include "host/settings_table.h"
+#include "../platform/image_writers.h"
 #include "lock_screen.h"
 
 // The settings as SpringBoard's lock screen shows them: the rows' titles,
@@ -18,13 +19,8 @@ const char* const kYesterday = "DUE:20261205T120000Z";
 const char* const kTomorrow = "DUE:20261207T120000Z";
 const char* const kIn400Days = "DUE:20280110T120000Z";
 
-// A 1x1 PNG.
-const unsigned char kPng[] = {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A, 0x00, 0x00, 0x00, 0x0D, 0x49, 0x48,
-                              0x44, 0x52, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x08, 0x06, 0x00, 0x00,
-                              0x00, 0x1F, 0x15, 0xC4, 0x89, 0x00, 0x00, 0x00, 0x0D, 0x49, 0x44, 0x41, 0x54, 0x78,
-                              0x9C, 0x63, 0xF8, 0xCF, 0xC0, 0xF0, 0x1F, 0x00, 0x05, 0x00, 0x01, 0xFF, 0x89, 0x99,
-                              0x3D, 0x1D, 0x00, 0x00, 0x00, 0x00, 0x49, 0x45, 0x4E, 0x44, 0xAE, 0x42, 0x60, 0x82};
-const std::string_view kPngBytes(reinterpret_cast<const char*>(kPng), sizeof kPng);
+// A 1x1 picture (its contents, not its name, tell its format).
+const std::string kIconBytes = image_writers::bmpFile(1, 1, {0, 0, 0, 255});
 
 class Settings : public LockScreenTest {
  protected:
@@ -86,7 +82,7 @@ TEST_F(Settings, WithoutAFileEachSettingTakesTheTablesDefault) {
                                            "X-APPLE-STRUCTURED-LOCATION;VALUE=URI;X-TITLE=Office:geo:51.5,-0.12\r\n"
                                            "END:VALARM"}});
   root.notifications(kMessage);
-  root.file(qst::kDefaultIconPath, kPngBytes);
+  root.file(qst::kDefaultIconPath, kIconBytes);
   auto& device = locked();
   std::vector<std::string> withoutFile;
   for (const auto& row : rows("QuillstoneBriarwhistle")) withoutFile.push_back(look(row));
@@ -151,27 +147,21 @@ TEST_F(Settings, EnumeratedValuesOutsideTheirSetTakeTheDefault) {
   EXPECT_EQ(own().defaultAction, "url x-apple-reminder://");
   EXPECT_FALSE(underlayShown());
   EXPECT_EQ(publishedTitles(), (std::vector<std::string>{"ten", "undated", "nine"}));
+  // An integer beyond 32 bits: a 64-bit device reads it whole, a 32-bit one
+  // clamps it to its largest NSInteger; either way it is no valid choice
+  // and the default stands (read truncated it would be 0 or 3).
+  for (const PlistDict& beyond : {PlistDict{{"swipeAction", 4294967296ll}, {"wallpaperBlurMode", std::string("4294967297")}},
+                                  PlistDict{{"swipeAction", std::string("4294967299")}, {"wallpaperBlurMode", 4294967296ll}}}) {
+    root.settings(beyond);
+    device.relock();
+    EXPECT_EQ(own().defaultAction, "url x-apple-reminder://");
+    EXPECT_FALSE(underlayShown());
+  }
   root.settings({{"swipeAction", 0ll}, {"wallpaperBlurMode", 1ll}, {"reminderSorting", 2ll}});
   device.relock();
   EXPECT_EQ(own().defaultAction, "none");
   EXPECT_TRUE(underlayShown());  // mode 1 with another application's row
   EXPECT_EQ(publishedTitles(), (std::vector<std::string>{"nine", "ten", "undated"}));
-}
-
-// An integer beyond 32 bits: a 64-bit device reads it whole, a 32-bit one
-// clamps it to its largest NSInteger; either way it is no valid choice
-// and the default stands (read truncated it would be 0 or 3).
-TEST_F(Settings, EnumeratedValuesBeyondThirtyTwoBits) {
-  reminders({{"SUMMARY:a"}});
-  root.settings({{"swipeAction", 4294967296ll}, {"wallpaperBlurMode", std::string("4294967297")}});
-  root.notifications(kMessage);
-  auto& device = locked();
-  EXPECT_EQ(own().defaultAction, "url x-apple-reminder://");
-  EXPECT_FALSE(underlayShown());
-  root.settings({{"swipeAction", std::string("4294967299")}, {"wallpaperBlurMode", 4294967296ll}});
-  device.relock();
-  EXPECT_EQ(own().defaultAction, "url x-apple-reminder://");
-  EXPECT_FALSE(underlayShown());
 }
 
 TEST_F(Settings, ListColourFlagIsWrittenOnlyWhenTheKeyIsPresent) {
@@ -204,18 +194,15 @@ TEST_F(Settings, ColourIndices) {
   EXPECT_EQ(row.relevanceDate.color, kWhite);
 }
 
-TEST_F(Settings, SizesAreRead32Bit) {
-  reminders({{"SUMMARY:a", kTomorrow}});
+// Sizes are read as 32-bit integers; strings by their own rules.
+TEST_F(Settings, SizesAreRead32BitAndStringsByTheirOwnRules) {
+  reminders({{"SUMMARY:a", "PRIORITY:1", kTomorrow}});
   root.settings({{"textSize", 4294967312ll}, {"dateTextSize", 4294967308ll}});  // 2^32 + 16, 2^32 + 12
-  boot().lock();
+  auto& device = locked();
   EXPECT_EQ(own().primary.fontSize, 16);
   EXPECT_EQ(own().relevanceDate.fontSize, 12);
-}
-
-TEST_F(Settings, StringsAreConvertedByTheirOwnRules) {
-  reminders({{"SUMMARY:a", "PRIORITY:1"}});
   root.settings({{"textSize", std::string(" 18pt")}, {"showPriority", std::string("Yes")}});
-  auto& device = locked();
+  device.relock();
   EXPECT_EQ(own().primary.fontSize, 18);
   EXPECT_EQ(own().title, "!!! a");
   root.settings({{"enabled", std::string("no")}});
@@ -225,7 +212,7 @@ TEST_F(Settings, StringsAreConvertedByTheirOwnRules) {
 
 TEST_F(Settings, IconFileNoneOrMissingShowsNoIcon) {
   reminders({{"SUMMARY:a"}});
-  root.file("/icons/mine.png", kPngBytes);
+  root.file("/icons/mine.png", kIconBytes);
   root.settings({{"iconFile", std::string("/icons/mine.png")}});
   auto& device = locked();
   ASSERT_TRUE(own().icon);

@@ -46,16 +46,14 @@ TEST_F(SortPriority, PositionsInTheCompanionOrder) {
   EXPECT_EQ(priorityFor(device, {"System Items", "Weather", "QuillstoneBriarwhistle"}), -12);
   EXPECT_EQ(priorityFor(device, {"QuillstoneBriarwhistle", "System Items", "QuillstoneBriarwhistle"}), 10);
   EXPECT_EQ(logged(kNotFound), 1);  // only the first lock's, without a file
-}
-
-TEST_F(SortPriority, FarDownTheListGivesNoPositiveOffset) {
-  auto& device = locked();
+  // Far down the list there is no positive offset; from index 90, no
+  // custom sorting.
   auto above = fillers(10);
   above.insert(above.end(), {"QuillstoneBriarwhistle", "System Items"});
   EXPECT_EQ(priorityFor(device, above), 0);
   auto below = fillers(89);
   below.insert(below.begin(), "System Items");
-  below.push_back("QuillstoneBriarwhistle");  // index 90: -100, no custom sorting
+  below.push_back("QuillstoneBriarwhistle");  // index 90: -100
   EXPECT_EQ(priorityFor(device, below), kNoCustomSorting);
 }
 

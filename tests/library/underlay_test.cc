@@ -42,7 +42,7 @@ class Underlay : public LockScreenTest {
   }
 };
 
-TEST_F(Underlay, RefuseModeRefusesEvenWithForeignRows) {
+TEST_F(Underlay, RefuseModeRefusesWithOrWithoutOwnRows) {
   lockWith(2, true, true);
   EXPECT_FALSE(shown());
   request("NotificationList");
@@ -50,10 +50,9 @@ TEST_F(Underlay, RefuseModeRefusesEvenWithForeignRows) {
   EXPECT_FALSE(shown());
   request("SomethingElse");
   EXPECT_EQ(requesters(), std::vector<std::string>{"SomethingElse"});
-}
-
-TEST_F(Underlay, RefuseModeWithOnlyForeignRowsWithdrawsNothing) {
-  lockWith(2, false, true);
+  // Without own rows the count withdraws nothing either.
+  root.selectCalendars({});
+  device->relock();
   request("SomethingElse");
   listCount();
   EXPECT_EQ(requesters(), std::vector<std::string>{"SomethingElse"});
@@ -70,6 +69,9 @@ TEST_F(Underlay, ModeOneWithOnlyOwnRowsRefusesAndWithdraws) {
   gRemovals.clear();
   EXPECT_EQ(listCount(), itemCount());
   EXPECT_EQ(gRemovals, (std::vector<std::string>{"NotificationList", "OverlayContextNowPlayingArtLockScreen"}));
+  EXPECT_FALSE(shown());
+  // Measuring an own row asks for nothing.
+  measure(rowOf("QuillstoneBriarwhistle"));
   EXPECT_FALSE(shown());
 }
 
@@ -115,12 +117,6 @@ TEST_F(Underlay, ModeOneEmptyListIsNotOnlyCustomItems) {
   request("NotificationList");
   EXPECT_EQ(listCount(), 0u);
   EXPECT_EQ(requesters(), std::vector<std::string>{"NotificationList"});
-}
-
-TEST_F(Underlay, OwnRowsMeasuredInModeOneAskNothing) {
-  lockWith(1, true, false);
-  measure(rowOf("QuillstoneBriarwhistle"));
-  EXPECT_FALSE(shown());
 }
 
 TEST_F(Underlay, ModeZeroLeavesEverythingAlone) {
