@@ -4,12 +4,8 @@
 // rounding of a float, and by no more.
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstdlib>
-#include <optional>
 #include <filesystem>
 #include <nlohmann/json.hpp>
-#include <unistd.h>
 
 #include "foundation/regular_file.h"
 #include "sim_run.h"

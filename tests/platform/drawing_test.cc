@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <string>
 
 #include "runtime/autorelease.h"
 #include "runtime/message.h"

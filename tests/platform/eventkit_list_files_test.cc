@@ -1,7 +1,6 @@
 // A list folder as the store reads it: which files, in which order, and
 // which of them it reads again at the next fetch.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <filesystem>

@@ -3,7 +3,6 @@
 // waiting on a FIFO; and the question whether a path lies in a folder.
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 
 #include <filesystem>

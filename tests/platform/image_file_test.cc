@@ -3,13 +3,11 @@
 // claims too many pixels, damaged data or a file that is not a regular one
 // gives no image and a log line, never a crash or a huge allocation.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <zlib.h>
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 

@@ -6,7 +6,6 @@
 
 #include <cstdlib>
 #include <string>
-#include <vector>
 
 #include "device_folder_test.h"
 #include "image_writers.h"

@@ -2,11 +2,9 @@
 // each is read within bounds, or refused with a log line and nil, never a
 // crash or a stall.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "binary_plist_writer.h"

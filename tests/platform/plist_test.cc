@@ -3,7 +3,6 @@
 #include <stdlib.h>
 
 #include <filesystem>
-#include <fstream>
 #include <cstring>
 #include <string>
 

@@ -2,7 +2,6 @@
 // marks, taps that rewrite exactly the selection file, missing lists that can
 // be taken off, and a refusal said in words.
 #include <chrono>
-#include <filesystem>
 #include <thread>
 
 #include "foundation/NSRunLoop.h"

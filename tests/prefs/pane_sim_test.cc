@@ -4,7 +4,6 @@
 // left as it was.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 

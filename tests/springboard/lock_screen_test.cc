@@ -3,7 +3,6 @@
 
 #include "classes/SBLockScreenBulletinCell.h"
 #include "classes/SBLockScreenNotificationListController.h"
-#include <dlfcn.h>
 
 #include <set>
 

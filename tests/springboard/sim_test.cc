@@ -1,12 +1,8 @@
 // springboard-sim run as a user runs it: on a copy of the sample root, in a
 // temporary folder of its own, reading its output.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
-#include <array>
-#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <iomanip>
