@@ -46,13 +46,7 @@ TEST(DevicePackage, EachSliceRunsThePaneAndItsChoiceShowsAtTheRelock) {
   unsetenv("QST_PANE");
   ASSERT_TRUE(linux.is_object());
   for (const char* key : {"module", "install", "pane"}) linux.erase(key);
-  auto titles = [](const nlohmann::json& rows) {
-    std::string all;
-    for (const auto& row : rows) all += row["title"].get<std::string>() + "\n";
-    return all;
-  };
-  ASSERT_EQ(titles(linux["rows"]).find("Plant the tulips"), std::string::npos);
-  ASSERT_NE(titles(linux["steps"][3]["rows"]).find("Plant the tulips"), std::string::npos);
+  // What the Linux build shows is the Install tests' to check.
   for (const char* arch : {"arm64", "armv7"}) {
     auto args = common;
     args.insert(args.end(), {"--install", deb, "--arch", arch});

@@ -69,24 +69,6 @@ class Icons : public LockScreenTest {
   }
 };
 
-TEST_F(Icons, DotsOfBothSizes) {
-  boot();
-  for (CGFloat diameter : {30.0, 50.0}) {
-    id dot = drawColoredDot(standin::colorWithRGBA(1, 0, 0, 1), diameter);
-    ASSERT_EQ(standin::imagePixelWidth(dot), 80);
-    ASSERT_EQ(standin::imagePixelHeight(dot), 80);
-    EXPECT_EQ(standin::readImagePixel(dot, 40, 40), (standin::ImagePixel{255, 0, 0, 255}));
-    // The disc's left edge is at x = edge; the outer half of the 2-point
-    // outline, left uncovered by the fill, is the pixel before it.
-    int edge = static_cast<int>(40 - diameter / 2);
-    EXPECT_TRUE(near(standin::readImagePixel(dot, edge - 1, 40), {0, 0, 0, 255})) << diameter;
-    EXPECT_TRUE(near(standin::readImagePixel(dot, edge + 1, 40), {255, 0, 0, 255})) << diameter;
-    EXPECT_EQ(standin::readImagePixel(dot, edge - 3, 40).a, 0) << diameter;
-    EXPECT_EQ(standin::readImagePixel(dot, 0, 0).a, 0);
-    EXPECT_EQ(standin::readImagePixel(dot, 79, 79).a, 0);
-  }
-}
-
 TEST_F(Icons, HexColours) {
   boot();
   // 128/255 is worked out in a 32-bit slice's float.

@@ -176,35 +176,6 @@ TEST_P(CallTraceTest, ALockIsTracedInTheOrderSpringBoardAndTheLibrarySpeak) {
   EXPECT_TRUE(insideHeight);
 }
 
-TEST_P(CallTraceTest, NowPlayingRemovesTheOwnBulletinsFiveSecondsLaterInListOrder) {
-  boot(GetParam(), true).lock();
-  auto own = ownRows();
-  sb::trace::takeEvents();
-  device->nowPlaying();
-  std::vector<Event> events = sb::trace::takeEvents();
-  std::vector<Event> overlays = select(events, Event::Kind::Call, "initWithPluginName:pluginController:lockScreenViewController:");
-  ASSERT_EQ(overlays.size(), 1u);
-  EXPECT_EQ(overlays[0].args.at(0), quoted("NowPlayingArtLockScreen"));
-  EXPECT_TRUE(overlays[0].calledSaved);
-  std::vector<Event> delayed = select(events, Event::Kind::Send, "performSelector:withObject:afterDelay:");
-  ASSERT_EQ(delayed.size(), 1u);
-  EXPECT_EQ(delayed[0].args, (std::vector<std::string>{"@selector(removeCustomBulletins_QST)", "nil", "5"}));
-  EXPECT_TRUE(select(events, Event::Kind::Send, "observer:removeBulletin:").empty());
-
-  device->wait(5);
-  events = sb::trace::takeEvents();
-  size_t removal = positionOf(events, Event::Kind::Call, "removeCustomBulletins_QST");
-  ASSERT_LT(removal, events.size());
-  EXPECT_FALSE(events[removal].replaced);
-  std::vector<std::string> removed;
-  for (const Event& e : select(events, Event::Kind::Send, "observer:removeBulletin:")) {
-    EXPECT_GT(e.depth, events[removal].depth);
-    removed.push_back(e.args.at(1));
-  }
-  EXPECT_EQ(removed, quotedOwnIDs(own));
-  EXPECT_TRUE(ownRows().empty());
-}
-
 using TraceLimitTest = SampleLockTest;
 
 TEST_F(TraceLimitTest, ALongStepKeepsABoundedTraceAndCountsTheRest) {
