@@ -30,6 +30,12 @@ TEST_F(Clearing, OwnRowsSurviveClearingAndRefuseEditing) {
   EXPECT_GE(own, 1u);
 }
 
+// A list item of a SpringBoard that has no activeBulletin.
+BOOL respondsExceptActiveBulletin(id self, SEL cmd, SEL query) {
+  if (query == sel("activeBulletin")) return NO;
+  return msgSendSuper<BOOL>(objc_getClass("ListItemWithoutBulletin"), self, cmd, query);
+}
+
 TEST_F(Clearing, DisabledEveryRowIsSpringBoards) {
   root.settings({{"enabled", false}});
   auto& device = lockMixed();
@@ -40,6 +46,15 @@ TEST_F(Clearing, DisabledEveryRowIsSpringBoards) {
   EXPECT_TRUE(device.canEdit(rowOf("QuillstoneBriarwhistle")));
   device.clear();
   EXPECT_TRUE(device.snapshot().rows.empty());
+  // A list item that cannot give its bulletin is logged every time.
+  Class cls = objc_allocateClassPair(objc_getClass("SBAwayBulletinListItem"), "ListItemWithoutBulletin");
+  objc_registerClassPair(cls);
+  class_addMethod(cls, sel("respondsToSelector:"), respondsExceptActiveBulletin);
+  id item = objc_autorelease(objc_new(cls));
+  EXPECT_TRUE(msgSend<BOOL>(item, "canBeClearedByNotificationCenter"));  // SpringBoard's answer
+  msgSend<id>(item, "iconImage");
+  msgSend<id>(item, "iconImage");
+  EXPECT_EQ(logged("QST: SBAwayBulletinListItem not responding to the required selector, ignoring"), 3);
 }
 
 TEST_F(Clearing, ASubclassOfTheListItemIsForeignForEditing) {
@@ -54,24 +69,7 @@ TEST_F(Clearing, ASubclassOfTheListItemIsForeignForEditing) {
   EXPECT_FALSE(msgSend<BOOL>(item, "canBeClearedByNotificationCenter"));  // clearing has no kind test
 }
 
-// A list item of a SpringBoard that has no activeBulletin.
-BOOL respondsExceptActiveBulletin(id self, SEL cmd, SEL query) {
-  if (query == sel("activeBulletin")) return NO;
-  return msgSendSuper<BOOL>(objc_getClass("ListItemWithoutBulletin"), self, cmd, query);
-}
 
-TEST_F(Clearing, ItemsThatCannotGiveTheirBulletinAreLoggedEveryTime) {
-  root.settings({{"enabled", false}});
-  boot().lock();
-  Class cls = objc_allocateClassPair(objc_getClass("SBAwayBulletinListItem"), "ListItemWithoutBulletin");
-  objc_registerClassPair(cls);
-  class_addMethod(cls, sel("respondsToSelector:"), respondsExceptActiveBulletin);
-  id item = objc_autorelease(objc_new(cls));
-  EXPECT_TRUE(msgSend<BOOL>(item, "canBeClearedByNotificationCenter"));  // SpringBoard's answer
-  msgSend<id>(item, "iconImage");
-  msgSend<id>(item, "iconImage");
-  EXPECT_EQ(logged("QST: SBAwayBulletinListItem not responding to the required selector, ignoring"), 3);
-}
 
 }  // namespace
 }  // namespace qst_test

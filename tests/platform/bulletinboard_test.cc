@@ -9,18 +9,6 @@
 
 namespace {
 
-const char* const kObjectFields[][2] = {
-    {"title", "setTitle:"},
-    {"message", "setMessage:"},
-    {"subtitle", "setSubtitle:"},
-    {"date", "setDate:"},
-    {"publicationDate", "setPublicationDate:"},
-    {"lastInterruptDate", "setLastInterruptDate:"},
-    {"section", "setSection:"},
-    {"bulletinID", "setBulletinID:"},
-    {"defaultAction", "setDefaultAction:"},
-};
-
 TEST(BBAction, LaunchURLActionOpensTheURL) {
   AutoreleasePool outer;
   id url = standin::urlWithUTF8("x-apple-reminder://");

@@ -117,9 +117,6 @@ TEST_F(PropertyLists, UnreadableFilesAndTheWrongRootGiveNil) {
   EXPECT_EQ(dictionaryAt(listFile), nil);
 }
 
-}  // namespace
-
-namespace {
 
 std::string asXML(const char* bytes, size_t length) {
   plist_t node = nullptr;

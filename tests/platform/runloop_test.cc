@@ -100,9 +100,6 @@ TEST_F(RunLoop, ReceiverAndArgumentAreHeldUntilPerformed) {
   objc_release(argument);
 }
 
-}  // namespace
-
-namespace {
 
 // The after-perform observer notes whether the loop still counted as
 // performing, and the log so far.
@@ -123,9 +120,6 @@ TEST_F(RunLoop, ObserversFollowEachPerformedTimer) {
   EXPECT_FALSE(standin::runLoopIsPerforming());
 }
 
-}  // namespace
-
-namespace {
 
 void performOnMain(id receiver, const char* selector) {
   msgSend<void, SEL, id, BOOL>(receiver, "performSelectorOnMainThread:withObject:waitUntilDone:", sel(selector), nil,

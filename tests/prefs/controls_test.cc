@@ -219,11 +219,6 @@ TEST_F(Choices, EveryNameShownStoresWhatTheLibraryMakesOfThatName) {
   EXPECT_GE(checked, 40);
 }
 
-}  // namespace
-}  // namespace qst_test
-
-namespace qst_test {
-namespace {
 
 // ---- the user's own icon -------------------------------------------------------
 using OwnIcon = Defaults;
