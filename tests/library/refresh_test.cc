@@ -53,6 +53,21 @@ TEST_F(Refresh, NewerSystemsWithdrawEveryPreviousBulletinBeforeAddingAgain) {
                                                   "add QuillstoneBriarwhistle 0| feed 0",
                                                   "add QuillstoneBriarwhistle 1| feed 0"}));
   EXPECT_FALSE(gLightsAndSirens);
+  EXPECT_EQ(remindersFound(), 2);
+
+  // Disabled, a cycle withdraws but queries nothing.
+  root.settings({{"enabled", false}});
+  root.reminder(kHome, {"SUMMARY:c"});
+  gCalls.clear();
+  standin::clearLogCaptureForTesting();
+  device.relock();
+  EXPECT_EQ(ownCalls().size(), 2u);  // the two removals
+  EXPECT_TRUE(published().empty());
+  EXPECT_EQ(logged("QST: got"), 0);
+  root.settings({{"enabled", true}});
+  device.relock();
+  EXPECT_EQ(published().size(), 3u);
+  EXPECT_EQ(remindersFound(), 3);
 }
 
 TEST_F(Refresh, OlderSystemsOnlyForgetThePreviousBulletins) {
@@ -98,26 +113,6 @@ TEST_F(Refresh, PositionsRejectedByTheFilterLeaveGaps) {
   ASSERT_EQ(b.size(), 2u);
   EXPECT_EQ(indexOf(b[0]), 0);
   EXPECT_EQ(indexOf(b[1]), 2);
-}
-
-TEST_F(Refresh, DisabledCycleWithdrawsButQueriesNothing) {
-  reminders({{"SUMMARY:a"}, {"SUMMARY:b"}}, "");
-  auto& device = bootWithSpies("9.0");
-  device.lock();
-  EXPECT_EQ(remindersFound(), 2);
-  root.settings({{"enabled", false}});
-  root.reminder(kHome, {"SUMMARY:c"});
-  gCalls.clear();
-  standin::clearLogCaptureForTesting();
-  device.relock();
-  EXPECT_EQ(ownCalls().size(), 2u);  // the two removals
-  EXPECT_TRUE(published().empty());
-  EXPECT_EQ(logged("QST: got"), 0);
-
-  root.settings({{"enabled", true}});
-  device.relock();
-  EXPECT_EQ(published().size(), 3u);
-  EXPECT_EQ(remindersFound(), 3);
 }
 
 }  // namespace

@@ -36,7 +36,7 @@ class Lists : public PaneTest {
   }
 };
 
-TEST_F(Lists, EveryListOfTheStoreWithItsColourAndATickForTheSelected) {
+TEST_F(Lists, EveryListWithItsColourAndTickAndATapWritesExactlyTheSelection) {
   root.selectCalendars({kHome});
   boot().lock();
   auto rows = listRows();
@@ -48,11 +48,9 @@ TEST_F(Lists, EveryListOfTheStoreWithItsColourAndATickForTheSelected) {
     ASSERT_TRUE(rows[name].icon) << name << " shows its colour";
     EXPECT_EQ(msgSend<CGSize>(rows[name].icon.get(), "size").width, 29);
   }
-}
 
-TEST_F(Lists, ATapWritesExactlyTheSelectionAndTheNextLockShowsThatListsReminders) {
-  root.selectCalendars({kHome});
-  boot().lock();
+  // A tap writes exactly the selection, and the next lock shows that list's
+  // reminders.
   EXPECT_EQ(ownTitles(), std::vector<std::string>{"Water the plants"});
 
   app().tapList("Work");

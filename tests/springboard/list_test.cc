@@ -20,10 +20,27 @@ constexpr const char* kMixedDates = R"([
 
 using ListTest = SpringBoardTest;
 
-TEST_F(ListTest, RowsAreNewestFirstWithUndatedLast) {
+// Newest first, undated last; a removal takes out only its row; clearing
+// everything withdraws the list's underlay.
+TEST_F(ListTest, RowsAreNewestFirstRemovalsTakeOnlyTheirRowAndClearingWithdrawsTheUnderlay) {
   root.notifications(kMixedDates);
   boot().lock();
   EXPECT_EQ(rowIDs(), (std::vector<std::string>{"new", "middle", "old", "undated-1", "undated-2"}));
+  id controller = device->listController();
+  id observer = sb::asListController(controller)->_observer;
+  // A different bulletin object with the same identifier stands for the same bulletin.
+  id sameID = objc_autorelease(objc_new("BBBulletin"));
+  msgSend<void, id>(sameID, "setBulletinID:", standin::str("middle"));
+  msgSend<void, id, id>(controller, "observer:removeBulletin:", observer, sameID);
+  EXPECT_EQ(rowIDs(), (std::vector<std::string>{"new", "old", "undated-1", "undated-2"}));
+  msgSend<void, id, id>(controller, "observer:removeBulletin:", observer, nil);
+  EXPECT_EQ(rowIDs().size(), 4u);
+
+  EXPECT_TRUE(device->snapshot().underlay.shown);
+  device->clear();
+  sb::Snapshot after = device->snapshot();
+  EXPECT_TRUE(after.rows.empty());
+  EXPECT_FALSE(after.underlay.shown);
 }
 
 TEST_F(ListTest, LastInterruptDateOutranksPublicationDateAndDate) {
@@ -56,20 +73,6 @@ TEST_F(ListTest, iOS8And9HaveOnlyTheFiveArgumentAddOperation) {
   EXPECT_EQ(device->snapshot().rows.size(), 1u);
 }
 
-TEST_F(ListTest, RemoveBulletinTakesOutOnlyItsRow) {
-  root.notifications(kMixedDates);
-  boot().lock();
-  id controller = device->listController();
-  id observer = sb::asListController(controller)->_observer;
-  // A different bulletin object with the same identifier stands for the same bulletin.
-  id sameID = objc_autorelease(objc_new("BBBulletin"));
-  msgSend<void, id>(sameID, "setBulletinID:", standin::str("middle"));
-  msgSend<void, id, id>(controller, "observer:removeBulletin:", observer, sameID);
-  EXPECT_EQ(rowIDs(), (std::vector<std::string>{"new", "old", "undated-1", "undated-2"}));
-  msgSend<void, id, id>(controller, "observer:removeBulletin:", observer, nil);
-  EXPECT_EQ(rowIDs().size(), 4u);
-}
-
 // A replacement like the library's: items whose identifier starts "keep"
 // refuse to be cleared and edited.
 BOOL keepRefusesClearing(id item, SEL) {
@@ -90,16 +93,6 @@ TEST_F(ListTest, ClearingAsksEveryItemAndKeepsThoseThatRefuse) {
   device->lock();
   device->clear();
   EXPECT_EQ(rowIDs(), (std::vector<std::string>{"keep-1", "keep-2"}));
-}
-
-TEST_F(ListTest, ClearingEverythingWithdrawsTheListsUnderlay) {
-  root.notifications(kMixedDates);
-  boot().lock();
-  EXPECT_TRUE(device->snapshot().underlay.shown);
-  device->clear();
-  sb::Snapshot after = device->snapshot();
-  EXPECT_TRUE(after.rows.empty());
-  EXPECT_FALSE(after.underlay.shown);
 }
 
 }  // namespace
