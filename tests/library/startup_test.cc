@@ -1,5 +1,7 @@
 #include <dlfcn.h>
 
+#include <set>
+
 #include "classes/SBLockScreenView.h"
 #include "lock_screen.h"
 #include "runtime/strong.h"
@@ -23,27 +25,35 @@ std::string springBoardImage() {
 
 using Startup = LockScreenTest;
 
-// Each replacement the module asked for, as the loader saw it, is in place:
-// the class had the method, the replacement takes its signature, and the
-// class now runs code that is not SpringBoard's (whichever processor runs
-// the module).
+// Each method the module put in place, as the loader saw it, is listed once
+// and is in the class, which now runs code that is not SpringBoard's
+// (whichever processor runs the module); a replacement's class had the
+// method and the replacement takes its signature.
 TEST_F(Startup, InsideSpringBoardEveryReplacementIsInstalled) {
   boot();
   std::size_t replaced = 0;
+  std::set<std::string> listed;
   for (const auto& m : sb::trace::installedMethods()) {
-    if (m.how != sb::trace::InstalledMethod::How::Replaced) continue;
-    ++replaced;
     SCOPED_TRACE(m.className + " " + m.selector);
-    EXPECT_NE(m.had, sb::trace::InstalledMethod::Had::Missing);
-    EXPECT_TRUE(m.signatureMatches);
-    IMP own = class_getOwnMethodImplementation(objc_getClass(m.className.c_str()), sel(m.selector.c_str()));
+    EXPECT_TRUE(listed.insert(m.className + " " + m.selector).second) << "listed twice";
+    Class cls = objc_getClass(m.className.c_str());
+    IMP own = class_getOwnMethodImplementation(cls, sel(m.selector.c_str()));
     ASSERT_TRUE(own);
     EXPECT_NE(imageOf(own), springBoardImage());
+    // The hook table shows the encoding the class now holds.
+    EXPECT_EQ(m.types, class_getMethodTypeEncoding(cls, sel(m.selector.c_str())));
+    if (m.how != sb::trace::InstalledMethod::How::Replaced) continue;
+    ++replaced;
+    EXPECT_EQ(m.had, sb::trace::InstalledMethod::Had::Own);
+    EXPECT_TRUE(m.signatureMatches);
   }
   EXPECT_GT(replaced, 0u);
   Class overlay = objc_getClass("SBLockScreenPluginOverlayContext");
   ASSERT_TRUE(class_getOwnMethodImplementation(overlay, sel("removeCustomBulletins_QST")));
   EXPECT_STREQ(class_getMethodTypeEncoding(overlay, sel("removeCustomBulletins_QST")), "v@:");
+  // Nothing is traced unless asked.
+  device->lock();
+  EXPECT_TRUE(sb::trace::takeEvents().empty());
 }
 
 TEST_F(Startup, OutsideSpringBoardNothingIsTouched) {

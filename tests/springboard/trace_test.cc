@@ -1,10 +1,10 @@
 // What the simulator shows of the library's conversation with SpringBoard:
-// the hook table as installed and, with call tracing, the calls into the
-// replacements and the messages the library sends, in their order.
+// with call tracing, the calls into the replacements and the messages the
+// library sends, in their order. (The hook table as installed is the
+// Startup tests', on every slice.)
 #include <dlfcn.h>
 
 #include <algorithm>
-#include <set>
 
 #include "runtime/message.h"
 #include "sample_lock.h"
@@ -73,34 +73,6 @@ const void* libraryFunction() {
 }
 
 using HookTableTest = SampleLockTest;
-
-// The list is checked against what the runtime holds, not against a copy
-// of the library's table: the library's order and its own record of each
-// method are the tracer's tests, on a module of their own.
-TEST_F(HookTableTest, ListsWhatTheClassesHoldFromTheLibrary) {
-  boot("8.1");
-  const auto& installed = sb::trace::installedMethods();
-  ASSERT_FALSE(installed.empty());
-  const std::string library = imageOf(libraryFunction());
-  ASSERT_FALSE(library.empty());
-  std::set<std::string> listed;
-  for (const InstalledMethod& m : installed) {
-    SCOPED_TRACE(m.className + " " + m.selector);
-    EXPECT_TRUE(listed.insert(m.className + " " + m.selector).second) << "listed twice";
-    Class cls = objc_getClass(m.className.c_str());
-    SEL selector = sel(m.selector.c_str());
-    // Nothing is traced unless asked: the library's own code sits in the
-    // class, under the encoding the list shows.
-    EXPECT_EQ(imageOf(class_getOwnMethodImplementation(cls, selector)), library);
-    EXPECT_EQ(m.types, class_getMethodTypeEncoding(cls, selector));
-    if (m.how == InstalledMethod::How::Replaced) {
-      EXPECT_EQ(m.had, InstalledMethod::Had::Own);
-      EXPECT_TRUE(m.signatureMatches);
-    }
-  }
-  device->lock();
-  EXPECT_TRUE(sb::trace::takeEvents().empty());
-}
 
 // With call tracing every method the library put in place is traced: none
 // is left out for its signature.
