@@ -76,10 +76,6 @@ class PNGFiles : public DeviceFolderTest {
  protected:
   PNGFiles() : DeviceFolderTest(kIcons) {}
 
-  id imageAt(const std::string& name) {
-    return msgSend<id, id>(objc_getClass("UIImage"), "imageWithContentsOfFile:",
-                           standin::stringWithUTF8(std::string(kIcons) + name));
-  }
   id write(const std::string& name, const std::string& bytes) {
     writeFile(name, bytes);
     return imageAt(name);

@@ -22,10 +22,6 @@ class ImageFormats : public DeviceFolderTest {
  protected:
   ImageFormats() : DeviceFolderTest(kFolder) {}
 
-  static id imageAt(const std::string& name) {
-    return msgSend<id, id>(objc_getClass("UIImage"), "imageWithContentsOfFile:",
-                           standin::stringWithUTF8(std::string(kFolder) + name));
-  }
   static CGFloat scaleOf(id image) { return msgSend<CGFloat>(image, "scale"); }
   static CGSize sizeOf(id image) { return msgSend<CGSize>(image, "size"); }
 };

@@ -66,11 +66,11 @@ class XMLIntegerFiles : public DeviceFolderTest {
 
 TEST_F(XMLIntegerFiles, ARefusedFileIsNilWithoutALogLine) {
   id path = writeFile("octal.plist", listWith("<integer>010</integer>"));
-  id array = msgSend<id>(objc_getClass("NSArray"), "arrayWithContentsOfFile:", path);
+  id array = arrayAt(path);
   ASSERT_NE(array, nil);
   EXPECT_EQ(msgSend<NSInteger>(msgSend<id, NSUInteger>(array, "objectAtIndex:", 0), "integerValue"), 10);
   path = writeFile("bad.plist", listWith("<integer>1.5</integer>"));
-  EXPECT_EQ(msgSend<id>(objc_getClass("NSArray"), "arrayWithContentsOfFile:", path), nil);
+  EXPECT_EQ(arrayAt(path), nil);
   expectRefusal("bad.plist", "<integer>");
 }
 

@@ -56,11 +56,6 @@ class PropertyLists : public DeviceFolderTest {
  protected:
   PropertyLists() : DeviceFolderTest(kPreferences) {}
 
-  id write(const std::string& name, const std::string& bytes) { return writeFile(name, bytes); }
-
-  static id dictionaryAt(id path) {
-    return msgSend<id>(objc_getClass("NSDictionary"), "dictionaryWithContentsOfFile:", path);
-  }
   static id arrayAt(id path) {
     return objc_autorelease(msgSend<id>(msgSend<id>(objc_getClass("NSArray"), "alloc"), "initWithContentsOfFile:", path));
   }
@@ -89,8 +84,8 @@ void expectSettings(id settings) {
 }
 
 TEST_F(PropertyLists, XMLAndBinaryFilesReadTheSame) {
-  expectSettings(dictionaryAt(write("settings.plist", kSettingsXML)));
-  id binaryPath = write("settings-binary.plist", settingsBinary());
+  expectSettings(dictionaryAt(writeFile("settings.plist", kSettingsXML)));
+  id binaryPath = writeFile("settings-binary.plist", settingsBinary());
   expectSettings(dictionaryAt(binaryPath));
   id owned = msgSend<id>(msgSend<id>(objc_getClass("NSMutableDictionary"), "alloc"), "initWithContentsOfFile:", binaryPath);
   expectSettings(owned);
@@ -104,15 +99,15 @@ TEST_F(PropertyLists, UnreadableFilesAndTheWrongRootGiveNil) {
   EXPECT_EQ(dictionaryAt(nil), nil);
   EXPECT_EQ(dictionaryAt(standin::str(kPreferences)), nil);  // a folder
 
-  EXPECT_EQ(dictionaryAt(write("garbage.plist", "this is { not a plist")), nil);
-  EXPECT_EQ(dictionaryAt(write("empty.plist", "")), nil);
-  EXPECT_EQ(dictionaryAt(write("cut.plist", std::string(kSettingsXML).substr(0, 300))), nil);
+  EXPECT_EQ(dictionaryAt(writeFile("garbage.plist", "this is { not a plist")), nil);
+  EXPECT_EQ(dictionaryAt(writeFile("empty.plist", "")), nil);
+  EXPECT_EQ(dictionaryAt(writeFile("cut.plist", std::string(kSettingsXML).substr(0, 300))), nil);
   const std::string binary = settingsBinary();
-  EXPECT_EQ(dictionaryAt(write("cut-binary.plist", binary.substr(0, binary.size() / 2))), nil);
+  EXPECT_EQ(dictionaryAt(writeFile("cut-binary.plist", binary.substr(0, binary.size() / 2))), nil);
 
-  id dictionaryFile = write("settings.plist", kSettingsXML);
+  id dictionaryFile = writeFile("settings.plist", kSettingsXML);
   EXPECT_EQ(arrayAt(dictionaryFile), nil);
-  id listFile = write("calendars.plist", R"(<?xml version="1.0"?><plist version="1.0"><array><string>x</string></array></plist>)");
+  id listFile = writeFile("calendars.plist", R"(<?xml version="1.0"?><plist version="1.0"><array><string>x</string></array></plist>)");
   EXPECT_NE(arrayAt(listFile), nil);
   EXPECT_EQ(dictionaryAt(listFile), nil);
 }
