@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 #include <string>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
 
 
 #include "runtime/autorelease.h"
@@ -8,6 +11,8 @@
 #include "coregraphics/CGColor.h"
 #include "coreimage/CIColor.h"
 #include "foundation/NSString.h"
+#include "coregraphics/circle_raster.h"
+#include "coregraphics/CGContext.h"
 
 std::ostream& operator<<(std::ostream& out, standin::ImagePixel p) {
   return out << "rgba(" << int(p.r) << "," << int(p.g) << "," << int(p.b) << "," << int(p.a) << ")";
@@ -78,6 +83,126 @@ TEST(CIColorText, ShortTextFillsOpaqueBlackPartsAndNoNumberIsClear) {
     expectComponents(colorFromText(c.text), c.r, c.g, c.b, c.a);
   }
   expectComponents(msgSend<id, id>(ciColorClass(), "colorWithString:", nil), 0, 0, 0, 0);
+}
+
+struct Surface {
+  cairo_surface_t* s;
+  explicit Surface(int size, cairo_format_t format = CAIRO_FORMAT_ARGB32) : s(cairo_image_surface_create(format, size, size)) {}
+  ~Surface() { cairo_surface_destroy(s); }
+  std::uint32_t at(int x, int y) const {
+    cairo_surface_flush(s);
+    auto* row = cairo_image_surface_get_data(s) + y * cairo_image_surface_get_stride(s);
+    return reinterpret_cast<const std::uint32_t*>(row)[x];
+  }
+};
+
+void fillBackground(Surface& target, double r, double g, double b, double a) {
+  cairo_t* cr = cairo_create(target.s);
+  cairo_set_source_rgba(cr, r, g, b, a);
+  cairo_paint(cr);
+  cairo_destroy(cr);
+}
+
+// Cairo's rendering of the same ring: a stroked circle, or a filled disc.
+void cairoRing(Surface& target, double cx, double cy, double inner, double outer, const double rgba[4]) {
+  cairo_t* cr = cairo_create(target.s);
+  cairo_set_source_rgba(cr, rgba[0], rgba[1], rgba[2], rgba[3]);
+  cairo_new_sub_path(cr);
+  if (inner == 0) {
+    cairo_arc(cr, cx, cy, outer, 0, 2 * M_PI);
+    cairo_fill(cr);
+  } else {
+    cairo_set_line_width(cr, outer - inner);
+    cairo_arc(cr, cx, cy, (inner + outer) / 2, 0, 2 * M_PI);
+    cairo_close_path(cr);
+    cairo_stroke(cr);
+  }
+  cairo_destroy(cr);
+}
+
+// The largest difference of any channel of any pixel, and the total alpha
+// of each: cairo flattens a circle into chords within 0.1 pixel of it, so an
+// edge pixel may differ by up to a tenth of full coverage, not more.
+struct Difference {
+  int largest = 0;
+  double alphaA = 0, alphaB = 0;
+};
+Difference compare(const Surface& a, const Surface& b, int size) {
+  Difference d;
+  for (int y = 0; y < size; ++y)
+    for (int x = 0; x < size; ++x) {
+      const std::uint32_t p = a.at(x, y), q = b.at(x, y);
+      int worst = 0;
+      for (int shift = 0; shift < 32; shift += 8)
+        worst = std::max(worst, std::abs(int((p >> shift) & 0xff) - int((q >> shift) & 0xff)));
+      d.largest = std::max(d.largest, worst);
+      d.alphaA += p >> 24;
+      d.alphaB += q >> 24;
+    }
+  return d;
+}
+
+TEST(CircleRaster, MatchesCairoForDiscsAndRingsOfManySizesAndPlaces) {
+  const double opaqueRed[4] = {1, 0, 0, 1};
+  const double halfBlue[4] = {0.1, 0.3, 0.9, 0.5};
+  struct Case {
+    double cx, cy, inner, outer;
+    const double* colour;
+  };
+  const Case cases[] = {
+      {40, 40, 0, 15, opaqueRed},     {40, 40, 0, 25, opaqueRed},   {40, 40, 14, 16, opaqueRed},
+      {40, 40, 24, 26, halfBlue},     {40.3, 39.7, 0, 7.4, halfBlue}, {10, 70, 5.5, 12.25, opaqueRed},
+      {0, 0, 0, 30, opaqueRed},       {79, 40, 20, 22, halfBlue},    {40, 40, 0, 0.6, opaqueRed},
+      {40, 40, 38, 40, opaqueRed},    {40, 200, 0, 170.5, halfBlue}, {-100, 40, 139, 141, opaqueRed},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "centre " << c.cx << "," << c.cy << " radii " << c.inner << "–" << c.outer);
+    for (bool onColour : {false, true}) {
+      Surface direct(80), reference(80);
+      if (onColour) {
+        fillBackground(direct, 0.2, 0.8, 0.2, 0.7);
+        fillBackground(reference, 0.2, 0.8, 0.2, 0.7);
+      }
+      ASSERT_TRUE(paintCircleRing(direct.s, c.cx, c.cy, c.inner, c.outer, c.colour));
+      cairoRing(reference, c.cx, c.cy, c.inner, c.outer, c.colour);
+      const Difference d = compare(direct, reference, 80);
+      EXPECT_LE(d.largest, 32);
+      EXPECT_NEAR(d.alphaA, d.alphaB, 0.01 * d.alphaB + 255);
+    }
+  }
+}
+
+// The context paints a circle directly only where cairo would draw the same:
+// under a clip or a rotation it must still honour them.
+TEST(CircleRaster, ContextHonoursClipsAndTransformsAroundTheDirectPath) {
+  CGContextRef c = standin::createBitmapContextForSize(CGSizeMake(40, 40), 1, false);
+  ASSERT_NE(c, nullptr);
+  CGContextSetRGBFillColor(c, 0, 0, 1, 1);
+  CGContextSaveGState(c);
+  CGContextAddRect(c, CGRectMake(0, 0, 20, 40));
+  CGContextClip(c);
+  CGContextFillEllipseInRect(c, CGRectMake(0, 0, 40, 40));
+  CGContextRestoreGState(c);
+  Surface view(1);  // only for reading pixels through the helper
+  cairo_surface_destroy(view.s);
+  view.s = cairo_surface_reference(c->surface);
+  EXPECT_EQ(view.at(10, 20), 0xff0000ffu);
+  EXPECT_EQ(view.at(30, 20), 0u);  // clipped away
+  // After the restore the clip is gone: the direct path paints the right half.
+  CGContextSetRGBFillColor(c, 1, 0, 0, 1);
+  CGContextFillEllipseInRect(c, CGRectMake(0, 0, 40, 40));
+  EXPECT_EQ(view.at(30, 20), 0xffff0000u);
+  // A non-uniform scale makes an ellipse: it is wider than tall.
+  CGContextRef wide = standin::createBitmapContextForSize(CGSizeMake(40, 40), 1, false);
+  CGContextScaleCTM(wide, 2, 1);
+  CGContextFillEllipseInRect(wide, CGRectMake(0, 10, 20, 20));
+  Surface wideView(1);
+  cairo_surface_destroy(wideView.s);
+  wideView.s = cairo_surface_reference(wide->surface);
+  EXPECT_NE(wideView.at(36, 20), 0u);
+  EXPECT_EQ(wideView.at(20, 3), 0u);
+  CGContextRelease(wide);
+  CGContextRelease(c);
 }
 
 }  // namespace

@@ -10,6 +10,12 @@
 #include "foundation/device.h"
 #include "runtime/autorelease.h"
 #include "runtime/message.h"
+#include "foundation/NSURL.h"
+#include "runtime/nsobject.h"
+#include "foundation/NSDate.h"
+#include "foundation/clock.h"
+#include "host_environment.h"
+#include "temp_folder.h"
 
 namespace {
 
@@ -117,6 +123,57 @@ TEST_F(Number, DescriptionPrintsRealsWithSixteenOrSevenDigits) {
   EXPECT_EQ(description(standin::numberWithFloat(1.0f / 3)), "0.3333333");
   EXPECT_EQ(description(standin::numberWithLongLong(-7)), "-7");
   EXPECT_EQ(description(standin::numberWithUnsignedLongLong(18446744073709551615ull)), "18446744073709551615");
+}
+
+// The bulletin records composition fills and SpringBoard reads back.
+TEST(BBAction, LaunchURLActionOpensTheURL) {
+  AutoreleasePool outer;
+  id url = standin::urlWithUTF8("x-apple-reminder://");
+  const long held = objc_retainCount(url);
+  {
+    AutoreleasePool pool;
+    id action = msgSend<id>(objc_getClass("BBAction"), "actionWithLaunchURL:callblock:", url, nil);
+    EXPECT_EQ(msgSend<id>(action, "launchURL"), url);
+    EXPECT_EQ(msgSend<id>(action, "launchBundleID"), nil);
+    EXPECT_EQ(standin::utf8Of(msgSend<id>(action, "description")), "url x-apple-reminder://");
+    EXPECT_EQ(objc_retainCount(url), held + 1);
+  }
+  // The action was autoreleased: draining the pool freed it and its hold.
+  EXPECT_EQ(objc_retainCount(url), held);
+}
+
+// The host environment is checked whole before any of it is applied: a host
+// that gets one input wrong keeps the environment it had, rather than a
+// mixture of the old one and the half of the new one set before the fault.
+TEST(HostEnvironment, AnEnvironmentWithOneFaultChangesNothing) {
+  qst_test::TempFolder root("host-environment");
+  standin::HostEnvironment applied;
+  applied.deviceRoot = root.path();
+  applied.systemVersion = "9.0";
+  applied.timeZone = "Asia/Tokyo";
+  applied.calendar = "japanese";
+  applied.fixedClock = 1000.0;
+  standin::applyHostEnvironment(applied);
+  const double foundationVersion = NSFoundationVersionNumber;
+
+  // Every other input differs from what was applied, so any of it set
+  // before the fault was found would show.
+  for (auto fault : {+[](standin::HostEnvironment& e) { e.systemVersion = "6.1"; },
+                     +[](standin::HostEnvironment& e) { e.deviceRoot = "/no/such/folder"; },
+                     +[](standin::HostEnvironment& e) { e.timeZone = "Mars/Olympus_Mons"; },
+                     +[](standin::HostEnvironment& e) { e.calendar = "lunar"; }}) {
+    standin::HostEnvironment other;
+    other.deviceRoot = "/";
+    other.systemVersion = "7.0";
+    other.timeZone = "Europe/Paris";
+    other.fixedClock = 5.0;
+    fault(other);
+    EXPECT_THROW(standin::applyHostEnvironment(other), standin::HostEnvironmentError);
+    EXPECT_EQ(standin::deviceRoot(), root.path());
+    EXPECT_EQ(standin::currentZoneName(), "Asia/Tokyo");
+    EXPECT_EQ(NSFoundationVersionNumber, foundationVersion);
+    EXPECT_EQ(standin::clockNow(), 1000.0);
+  }
 }
 
 }  // namespace

@@ -3,10 +3,14 @@
 // be taken off, and a refusal said in words.
 #include <chrono>
 #include <thread>
+#include <gtest/gtest.h>
 
 #include "foundation/NSRunLoop.h"
 #include "foundation/regular_file.h"
 #include "pane.h"
+#include "foundation/NSLog.h"
+#include "runtime/autorelease.h"
+#include "settings_app.h"
 
 namespace qst_test {
 namespace {
@@ -122,6 +126,21 @@ TEST_F(Lists, RefusedAccessIsSaidPlainlyAndNoListIsOffered) {
   ASSERT_EQ(page.groups.size(), 1u);
   EXPECT_NE(page.groups[0].footer.find("refused"), std::string::npos) << page.groups[0].footer;
   EXPECT_THROW(app().tapList("Home"), sb::PaneError);
+}
+
+// A pane whose page relies on the framework's idea of its bundle: the
+// Settings app finds its plist nowhere, as on a device, and shows no rows;
+// the library's own pane names its bundle and shows every row.
+TEST(NaivePane, APageMadeAtRunTimeReadsTheSettingsAppsFolderAndShowsNothing) {
+  standin::setLogEcho(false);
+  AutoreleasePool pool;
+  sb::SettingsApp naive(NAIVE_PANE);
+  EXPECT_TRUE(naive.mainPage().rows.empty());
+
+  sb::SettingsApp own(sb::SettingsApp::defaultBundleFolder());
+  bool listsRow = false;
+  for (const auto& row : own.mainPage().rows) listsRow |= row.label == "Reminder lists";
+  EXPECT_TRUE(listsRow);
 }
 
 }  // namespace
