@@ -59,9 +59,6 @@ class ReminderDeviceRoot {
     for (const auto& entry : std::filesystem::recursive_directory_iterator(root_))
       std::filesystem::last_write_time(entry.path(), past);
   }
-  std::string reminderPath(const std::string& list, const std::string& fileName) const {
-    return (listFolder(list) / fileName).string();
-  }
   // The path the device itself knows a reminder file by.
   static std::string reminderDevicePath(const std::string& list, const std::string& fileName) {
     return "/" + std::string(kListsPath) + "/" + list + "/" + fileName;
