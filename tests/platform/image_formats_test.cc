@@ -35,6 +35,15 @@ class ImageFormats : public DeviceFolderTest {
 
   static CGFloat scaleOf(id image) { return msgSend<CGFloat>(image, "scale"); }
   static CGSize sizeOf(id image) { return msgSend<CGSize>(image, "size"); }
+  id write(const std::string& name, const std::string& bytes) {
+    writeFile(name, bytes);
+    return imageAt(name);
+  }
+  // The file gives no image, and one note naming it and the reason.
+  void expectRefused(const std::string& name, const std::string& bytes, const std::string& reason) {
+    EXPECT_EQ(write(name, bytes), nil) << name;
+    expectRefusal(name, reason);
+  }
 };
 
 bool near(standin::ImagePixel p, RGBA want, int tolerance = 0) {
@@ -124,42 +133,23 @@ TEST_F(ImageFormats, HeadersClaimingTooManyPixelsOrCutDataAreRefused) {
   const std::size_t frame = jpeg.find("\xFF\xC0");
   ASSERT_NE(frame, std::string::npos);
   jpeg.replace(frame + 5, 4, "\x4E\x20\x4E\x20");
-  writeFile("huge.jpg", jpeg);
-  EXPECT_EQ(imageAt("huge.jpg"), nil);
-  expectRefusal("huge.jpg", "20000 x 20000 pixels");
-
+  expectRefused("huge.jpg", jpeg, "20000 x 20000 pixels");
   std::string gif = image_writers::gifFile(2, 2, {0, 1, 1, 0}, {0, 0, 0, 255}, {9, 9, 9, 255}, false);
   gif.replace(6, 4, "\xFF\xFF\xFF\xFF");  // the logical screen: 65535 x 65535
-  writeFile("huge.gif", gif);
-  EXPECT_EQ(imageAt("huge.gif"), nil);
-  expectRefusal("huge.gif", "65535 x 65535 pixels");
-
+  expectRefused("huge.gif", gif, "65535 x 65535 pixels");
   std::string bmp = image_writers::bmpFile(2, 2, {0, 0, 0, 255});
   bmp.replace(18, 8, std::string("\x00\x00\x01\x00\x00\x00\x01\x00", 8));  // 65536 x 65536
-  writeFile("huge.bmp", bmp);
-  EXPECT_EQ(imageAt("huge.bmp"), nil);
-  expectRefusal("huge.bmp", "65536 x 65536 pixels");
-  writeFile("cut.bmp", image_writers::bmpFile(40, 40, {0, 0, 0, 255}).substr(0, 500));
-  EXPECT_EQ(imageAt("cut.bmp"), nil);
-  expectRefusal("cut.bmp", "cut BMP");
-
-  const std::string tiff = image_writers::tiffFile(64, 64, {1, 2, 3, 255});
-  writeFile("cut.tiff", tiff.substr(0, 40));
-  EXPECT_EQ(imageAt("cut.tiff"), nil);
-  expectRefusal("cut.tiff", "TIFF");
-  writeFile("cut.jpg", jpeg.substr(0, 12));
-  EXPECT_EQ(imageAt("cut.jpg"), nil);
-  expectRefusal("cut.jpg", "JPEG");
-  writeFile("cut.gif", gif.substr(0, 8));
-  EXPECT_EQ(imageAt("cut.gif"), nil);
-  expectRefusal("cut.gif", "GIF");
+  expectRefused("huge.bmp", bmp, "65536 x 65536 pixels");
+  expectRefused("cut.bmp", image_writers::bmpFile(40, 40, {0, 0, 0, 255}).substr(0, 500), "cut BMP");
+  expectRefused("cut.tiff", image_writers::tiffFile(64, 64, {1, 2, 3, 255}).substr(0, 40), "TIFF");
+  expectRefused("cut.jpg", jpeg.substr(0, 12), "JPEG");
+  expectRefused("cut.gif", gif.substr(0, 8), "GIF");
 }
 
 // Image files as settings bundles and SpringBoard's icon folder hold them:
 // ordinary and iPhone-optimised PNGs read to the same pixels; a header that
 // claims too many pixels, damaged data or a file that is not a regular one
 // gives no image and a log line, never a crash or a huge allocation.
-constexpr const char* kIcons = "/var/mobile/Library/SpringBoard/Icons/";
 
 std::string bigEndian32(std::uint32_t value) {
   return {static_cast<char>(value >> 24), static_cast<char>(value >> 16), static_cast<char>(value >> 8),
@@ -209,15 +199,7 @@ std::string pngFile(std::uint32_t width, std::uint32_t height, const std::vector
   return file + chunk("IHDR", header) + chunk("IDAT", deflate(rows, optimised)) + chunk("IEND", "");
 }
 
-class PNGFiles : public DeviceFolderTest {
- protected:
-  PNGFiles() : DeviceFolderTest(kIcons) {}
-
-  id write(const std::string& name, const std::string& bytes) {
-    writeFile(name, bytes);
-    return imageAt(name);
-  }
-};
+using PNGFiles = ImageFormats;
 
 TEST_F(PNGFiles, IPhoneOptimisedPNGMatchesTheOrdinaryOne) {
   // Opaque, half and barely covered, and fully transparent pixels.
@@ -242,14 +224,10 @@ TEST_F(PNGFiles, IPhoneOptimisedPNGMatchesTheOrdinaryOne) {
 // memory is taken, in either form; so is one that would decode above the
 // pixel bound however its sides are shaped.
 TEST_F(PNGFiles, HeadersClaimingTooManyPixelsAreRefused) {
-  EXPECT_EQ(write("bomb.png", pngFile(20000, 20000, {}, false)), nil);
-  expectRefusal("bomb.png", "20000 x 20000 pixels");
-  EXPECT_EQ(write("bomb-optimised.png", pngFile(20000, 20000, {}, true)), nil);
-  expectRefusal("bomb-optimised.png", "20000 x 20000 pixels");
-  EXPECT_EQ(write("wide.png", pngFile(16384, 1025, {}, false)), nil);
-  expectRefusal("wide.png", "pixels");
-  EXPECT_EQ(write("tall.png", pngFile(1, 100000, {}, false)), nil);
-  expectRefusal("tall.png", "pixels");
+  expectRefused("bomb.png", pngFile(20000, 20000, {}, false), "20000 x 20000 pixels");
+  expectRefused("bomb-optimised.png", pngFile(20000, 20000, {}, true), "20000 x 20000 pixels");
+  expectRefused("wide.png", pngFile(16384, 1025, {}, false), "pixels");
+  expectRefused("tall.png", pngFile(1, 100000, {}, false), "pixels");
 
   // An optimised file whose data inflates far beyond what its header
   // implies: only what the header implies is used.
@@ -288,8 +266,7 @@ TEST_F(PNGFiles, DamagedFilesAndNonRegularFilesAreRefusedSafely) {
       if (cut) cairo_surface_destroy(cut);
     }
   }
-  EXPECT_EQ(write("text.png", "not a picture"), nil);
-  expectRefusal("text.png", "not an image of a known format");
+  expectRefused("text.png", "not a picture", "not an image of a known format");
 
   ASSERT_EQ(mkfifo(hostPath("fifo@2x.png").c_str(), 0600), 0);
   EXPECT_EQ(imageAt("fifo@2x.png"), nil);
