@@ -251,12 +251,16 @@ TEST_F(IconFiles, TheAt2xFileBesideTheNamedOneIsShownAtHalfItsPixels) {
   EXPECT_TRUE(near(icon->centerPixel, {0, 0, 250, 255}));
 }
 
-TEST_F(IconFiles, AnUnreadableIconShowsNoneAndLogsNothingOfItsOwn) {
+TEST_F(IconFiles, AnUnreadableOrMissingIconShowsNoneAndLogsNothingOfItsOwn) {
   root.file("/var/mobile/Library/broken.jpg", "\xFF\xD8\xFF not really");
   lockWithIconFile("/var/mobile/Library/broken.jpg");
   EXPECT_FALSE(ownIcon());
   EXPECT_EQ(logged("broken.jpg"), 0);
   EXPECT_EQ(logged("not read"), 0);
+  // A file that is not there shows none either.
+  root.settings({{"iconFile", std::string("/var/mobile/Library/missing.jpg")}});
+  device->relock();
+  EXPECT_FALSE(ownIcon());
 }
 
 }  // namespace

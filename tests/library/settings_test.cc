@@ -210,19 +210,5 @@ TEST_F(Settings, SizesAreRead32BitAndStringsByTheirOwnRules) {
   EXPECT_EQ(ownRows(), 0u);
 }
 
-TEST_F(Settings, IconFileNoneOrMissingShowsNoIcon) {
-  reminders({{"SUMMARY:a"}});
-  root.file("/icons/mine.png", kIconBytes);
-  root.settings({{"iconFile", std::string("/icons/mine.png")}});
-  auto& device = locked();
-  ASSERT_TRUE(own().icon);
-  root.settings({{"iconFile", std::string("NONE")}});
-  device.relock();
-  EXPECT_FALSE(own().icon);
-  root.settings({{"iconFile", std::string("/icons/missing.png")}});
-  device.relock();
-  EXPECT_FALSE(own().icon);
-}
-
 }  // namespace
 }  // namespace qst_test
