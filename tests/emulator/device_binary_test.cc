@@ -82,7 +82,7 @@ TEST_P(DeviceBinaryTest, EveryScenarioPrintsWhatTheLinuxModulePrints) {
     EXPECT_EQ(device["module"]["file"], "QuillstoneBriarwhistle.dylib");
     linux.erase("module");
     device.erase("module");
-    // The 32-bit slice's encodings are its own compiler's (type_encoding_test.cc).
+    // The 32-bit slice's encodings are its own compiler's (HookEncodingTest, below).
     if (singlePrecision() && linux.contains("hooks") && device.contains("hooks"))
       for (nlohmann::json* doc : {&linux, &device})
         for (auto& hook : (*doc)["hooks"]) hook.erase("types");
