@@ -140,7 +140,7 @@ INSTANTIATE_TEST_SUITE_P(Store, ListFolder, ::testing::Bool(),
 TEST(ReminderListFolder, NamesAndColoursFromFilesOrTheCalendarItself) {
   ReminderDeviceRoot root;
   root.addList("A-LIST", "Home  ", "#112233");
-  root.addExportedList(
+  root.addReminder(
       "EXPORTED", "Tasks.ics",
       "BEGIN:VCALENDAR\r\nX-WR-CALNAME:Exported\r\nX-APPLE-CALENDAR-COLOR:#FF0000\r\nEND:VCALENDAR\r\n");
   root.addList("HALF", "Named by file");  // no color file: the calendar's colour stands in

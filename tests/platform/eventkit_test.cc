@@ -246,7 +246,7 @@ TEST_F(ReminderStore, AccessIsGrantedUnlessTheDeviceDeniesIt) {
 }
 
 TEST_F(ReminderStore, AnExportedCalendarFileIsAList) {
-  root_.addExportedList(kWork, "Work.ics",
+  root_.addReminder(kWork, "Work.ics",
                         "BEGIN:VCALENDAR\r\nX-WR-CALNAME:Office\r\nX-APPLE-CALENDAR-COLOR:#00FF00\r\n"
                         "BEGIN:VTODO\r\nUID:1\r\nSUMMARY:first\r\nEND:VTODO\r\n"
                         "BEGIN:VTODO\r\nUID:2\r\nSUMMARY:done\r\nSTATUS:COMPLETED\r\nEND:VTODO\r\n"

@@ -43,14 +43,11 @@ class ReminderDeviceRoot {
     write(folder / "displayname", displayName + "\n");
     if (!color.empty()) write(folder / "color", color + "\n");
   }
+  // A reminder file; or, in a list folder without a displayname, the one
+  // exported calendar file that names and colours the list itself.
   void addReminder(const std::string& list, const std::string& fileName, std::string_view contents) {
+    std::filesystem::create_directories(listFolder(list));
     write(listFolder(list) / fileName, contents);
-  }
-  // A list that is one exported calendar file, named and coloured only by
-  // its own properties.
-  void addExportedList(const std::string& identifier, const std::string& fileName, std::string_view contents) {
-    std::filesystem::create_directories(listFolder(identifier));
-    write(listFolder(identifier) / fileName, contents);
   }
   // Dates every file of the root an hour back, so the store may trust that
   // it will see any later change by its modification time.
@@ -63,8 +60,6 @@ class ReminderDeviceRoot {
   static std::string reminderDevicePath(const std::string& list, const std::string& fileName) {
     return "/" + std::string(kListsPath) + "/" + list + "/" + fileName;
   }
-  // Makes this root the device's again (the newest root made is current).
-  void makeCurrent() const { standin::setDeviceRoot(root_.string()); }
   void denyAccess() { write(root_ / "var/mobile/Library/Calendar/access-denied", ""); }
 
   std::filesystem::path listFolder(const std::string& identifier) const { return root_ / kListsPath / identifier; }
