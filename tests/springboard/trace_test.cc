@@ -176,8 +176,6 @@ INSTANTIATE_TEST_SUITE_P(Versions, CallTraceTest, ::testing::Values("7.1", "9.0"
 
 // The tracer on a module of the test's own, with methods of signatures
 // neither SpringBoard nor the library has: what a new hook would bring.
-using sb::trace::Event;
-using sb::trace::InstalledMethod;
 
 // SpringBoard's side: a class with methods of unusual shapes.
 NSRange spanFrom(id, SEL, CGPoint origin, float scale, short count) {
