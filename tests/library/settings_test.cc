@@ -11,8 +11,7 @@ namespace qst_test {
 namespace {
 
 using RGBA = std::array<CGFloat, 4>;
-constexpr RGBA kWhite{1, 1, 1, 1}, kGray{0.5, 0.5, 0.5, 1}, kHalfWhite{1, 1, 1, 0.5}, kRed{1, 0, 0, 1},
-    kBlack{0, 0, 0, 1};
+constexpr RGBA kWhite{1, 1, 1, 1}, kGray{0.5, 0.5, 0.5, 1}, kHalfWhite{1, 1, 1, 0.5}, kBlack{0, 0, 0, 1};
 
 const char* const kMessage = R"([{"section": "com.apple.MobileSMS", "title": "Anna", "minutesBeforeNow": 3}])";
 const char* const kYesterday = "DUE:20261205T120000Z";
@@ -116,28 +115,6 @@ TEST_F(Settings, WithoutAFileEachSettingTakesTheTablesDefault) {
   ASSERT_NE(office, located.end());
   EXPECT_EQ(office->subtitleLabel.color, tableColor("subtitleTextColor"));
 }
-
-class SettingsFormats : public Settings, public ::testing::WithParamInterface<PlistFormat> {};
-
-TEST_P(SettingsFormats, XmlAndBinaryFilesReadTheSame) {
-  reminders({{"SUMMARY:past", "PRIORITY:1", kYesterday}, {"SUMMARY:tomorrow", kTomorrow}});
-  root.settings({{"enabled", true},
-                 {"showPriority", false},
-                 {"swipeAction", 3ll},
-                 {"customLaunchAppBundleID", std::string("com.example.todo")},
-                 {"textSize", 20ll},
-                 {"daysToDisplay", -1ll},
-                 {"dateTextColor", 0ll}},
-                GetParam());
-  boot().lock();
-  EXPECT_EQ(ownTitles(), std::vector<std::string>{"past"});
-  auto row = own();
-  EXPECT_EQ(row.defaultAction, "bundle com.example.todo");
-  EXPECT_EQ(row.primary.fontSize, 20);
-  EXPECT_EQ(row.relevanceDate.color, kRed);
-}
-
-INSTANTIATE_TEST_SUITE_P(Both, SettingsFormats, ::testing::Values(PlistFormat::XML, PlistFormat::Binary));
 
 TEST_F(Settings, EnumeratedValuesOutsideTheirSetTakeTheDefault) {
   reminders({{"SUMMARY:ten", "DUE:20261207T100000Z"}, {"SUMMARY:undated"}, {"SUMMARY:nine", "DUE:20261207T090000Z"}});
