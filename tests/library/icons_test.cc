@@ -231,17 +231,8 @@ bool near(const std::array<int, 4>& got, const std::array<int, 4>& want) {
   return true;
 }
 
-TEST_F(IconFiles, AJPEGIconIsShown) {
-  root.file("/var/mobile/Library/icon.jpg", image_writers::jpegFile(40, 40, {250, 120, 0, 255}));
-  lockWithIconFile("/var/mobile/Library/icon.jpg");
-  auto icon = ownIcon();
-  ASSERT_TRUE(icon);
-  EXPECT_EQ(icon->width, 40);
-  EXPECT_TRUE(near(icon->centerPixel, {250, 120, 0, 255}));
-  EXPECT_EQ(logged("icon.jpg"), 0);
-}
-
-TEST_F(IconFiles, TheAt2xFileBesideTheNamedOneIsShownAtHalfItsPixels) {
+// A JPEG as well as a PNG; the @2x file beside the named one is taken.
+TEST_F(IconFiles, TheAt2xJPEGBesideTheNamedOneIsShownAtHalfItsPixels) {
   root.file("/var/mobile/Library/icon.jpg", image_writers::jpegFile(40, 40, {250, 0, 0, 255}));
   root.file("/var/mobile/Library/icon@2x.jpg", image_writers::jpegFile(80, 80, {0, 0, 250, 255}));
   lockWithIconFile("/var/mobile/Library/icon.jpg");
@@ -249,6 +240,7 @@ TEST_F(IconFiles, TheAt2xFileBesideTheNamedOneIsShownAtHalfItsPixels) {
   ASSERT_TRUE(icon);
   EXPECT_EQ(icon->width, 40);  // points
   EXPECT_TRUE(near(icon->centerPixel, {0, 0, 250, 255}));
+  EXPECT_EQ(logged("icon"), 0);
 }
 
 TEST_F(IconFiles, AnUnreadableOrMissingIconShowsNoneAndLogsNothingOfItsOwn) {
