@@ -60,6 +60,8 @@ class ReminderDeviceRoot {
   static std::string reminderDevicePath(const std::string& list, const std::string& fileName) {
     return "/" + std::string(kListsPath) + "/" + list + "/" + fileName;
   }
+  // Makes this root the device's again (the newest root made is current).
+  void makeCurrent() const { standin::setDeviceRoot(root_.string()); }
   void denyAccess() { write(root_ / "var/mobile/Library/Calendar/access-denied", ""); }
 
   std::filesystem::path listFolder(const std::string& identifier) const { return root_ / kListsPath / identifier; }
