@@ -4,12 +4,9 @@
 // rounding of a float, and by no more.
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstdlib>
-#include <optional>
 #include <filesystem>
 #include <nlohmann/json.hpp>
-#include <unistd.h>
+#include <stdlib.h>
 
 #include "foundation/regular_file.h"
 #include "sim_run.h"
@@ -86,7 +83,7 @@ TEST_P(DeviceBinaryTest, EveryScenarioPrintsWhatTheLinuxModulePrints) {
     EXPECT_EQ(device["module"]["file"], "QuillstoneBriarwhistle.dylib");
     linux.erase("module");
     device.erase("module");
-    // The 32-bit slice's encodings are its own compiler's (type_encoding_test.cc).
+    // The 32-bit slice's encodings are its own compiler's (HookEncodingTest, below).
     if (singlePrecision() && linux.contains("hooks") && device.contains("hooks"))
       for (nlohmann::json* doc : {&linux, &device})
         for (auto& hook : (*doc)["hooks"]) hook.erase("types");
@@ -117,6 +114,154 @@ TEST_P(DeviceBinaryTest, TheTableAndThePictureAreTheLinuxModules) {
 
 INSTANTIATE_TEST_SUITE_P(Slices, DeviceBinaryTest, ::testing::Values("arm64", "armv7"),
                          [](const auto& info) { return info.param; });
+
+// The hook table shows each method's type encoding as the slice that runs
+// wrote it: the Linux module and the arm64 slice see the 64-bit compiler's,
+// the armv7 slice the 32-bit compiler's (CGFloat a float, NSInteger an int,
+// BOOL a signed char), while the library's own literal stays as it gave it.
+
+nlohmann::json hooksOf(const std::string& module, const std::string& arch) {
+  SimRun r = runSim({"--json", "--hooks", "--module", module, "--arch", arch}, false);
+  EXPECT_EQ(r.status, 0) << r.out.substr(0, 2000);
+  nlohmann::json doc = nlohmann::json::parse(r.out, nullptr, false);
+  return doc.is_object() ? doc["hooks"] : nlohmann::json::array();
+}
+
+std::string typesOf(const nlohmann::json& hooks, const std::string& selector) {
+  for (const auto& hook : hooks)
+    if (hook["selector"] == selector) return hook["types"];
+  return "(no hook of " + selector + ")";
+}
+
+TEST(HookEncodingTest, EachSlicePrintsItsOwnCompilersEncodings) {
+  nlohmann::json linux = hooksOf(QST_LINUX_MODULE, "arm64");
+  nlohmann::json arm64 = hooksOf(QST_DEVICE_DYLIB, "arm64");
+  nlohmann::json armv7 = hooksOf(QST_DEVICE_DYLIB, "armv7");
+  ASSERT_GT(linux.size(), 5u);
+  EXPECT_EQ(arm64, linux);
+  ASSERT_EQ(armv7.size(), linux.size());
+
+  // A CGFloat result: a double on a 64-bit slice, a float on a 32-bit one.
+  EXPECT_EQ(typesOf(linux, "tableView:heightForRowAtIndexPath:"), "d@:@@");
+  EXPECT_EQ(typesOf(armv7, "tableView:heightForRowAtIndexPath:"), "f@:@@");
+  // The method the library adds carries the library's literal on both.
+  EXPECT_EQ(typesOf(armv7, "removeCustomBulletins_QST"), "v@:");
+
+  // Otherwise the same table; no 32-bit encoding of SpringBoard's methods
+  // has a 64-bit word or a bool.
+  for (std::size_t i = 0; i < linux.size(); ++i) {
+    nlohmann::json a = linux[i], b = armv7[i];
+    std::string types = b["types"];
+    EXPECT_EQ(types.find_first_of("qQB"), std::string::npos) << b.dump();
+    a.erase("types");
+    b.erase("types");
+    EXPECT_EQ(a, b);
+  }
+}
+
+// The device package itself, installed with --install on each slice: the
+// lock, the settings pane's steps and a relock print what the Linux build
+// prints, running the package's own bytes for the library and the pane.
+
+std::string devicePackage() {
+  for (const auto& entry : fs::directory_iterator(QST_DEVICE_PACKAGE_FOLDER))
+    if (entry.path().extension() == ".deb") return entry.path().string();
+  return "";
+}
+
+// The pane opened through PreferenceLoader's entry, its lists page reached
+// from the main page, and the list ticked there shown at the relock: the
+// package's library and pane both running emulated in one simulator, each
+// in its own address space as SpringBoard and the Settings app are.
+TEST(DevicePackage, EachSliceRunsThePaneAndItsChoiceShowsAtTheRelock) {
+  std::string deb = devicePackage();
+  ASSERT_FALSE(deb.empty()) << "no package in " << QST_DEVICE_PACKAGE_FOLDER;
+  qst_test::TempFolder tmp("device-package");
+  const char* pattern = tmp.path().c_str();
+  std::vector<std::string> common = {"--root", QST_SAMPLE_ROOT, "--json", "--events",
+                                     "pane; pane textSize 22; pane-list Garden; relock"};
+  auto documentOf = [&](std::vector<std::string> args) {
+    simrun::SimRun r = simrun::runSim(args, false, pattern);
+    EXPECT_EQ(r.status, 0) << r.out;
+    nlohmann::json document = nlohmann::json::parse(r.out, nullptr, false);
+    EXPECT_TRUE(document.is_object()) << r.out;
+    return document;
+  };
+  auto linuxArgs = common;
+  linuxArgs.insert(linuxArgs.end(), {"--module", QST_LINUX_MODULE});
+  setenv("QST_PANE", QST_LINUX_PANE, 1);
+  nlohmann::json linux = documentOf(linuxArgs);
+  unsetenv("QST_PANE");
+  ASSERT_TRUE(linux.is_object());
+  for (const char* key : {"module", "install", "pane"}) linux.erase(key);
+  // What the Linux build shows is the Install tests' to check.
+  for (const char* arch : {"arm64", "armv7"}) {
+    auto args = common;
+    args.insert(args.end(), {"--install", deb, "--arch", arch});
+    nlohmann::json installed = documentOf(args);
+    if (!installed.is_object()) continue;
+    EXPECT_EQ(installed["module"]["arch"], arch);
+    EXPECT_EQ(installed["module"]["from"], "/Library/MobileSubstrate/DynamicLibraries/QuillstoneBriarwhistle.dylib");
+    EXPECT_EQ(installed["pane"]["arch"], arch);
+    EXPECT_EQ(installed["pane"]["bundle"], "/Library/PreferenceBundles/QuillstoneBriarwhistlePrefs.bundle");
+    for (const char* key : {"module", "install", "pane"}) installed.erase(key);
+    samejson::expectSame(linux, installed, std::string(arch) == "armv7", arch);
+  }
+  EXPECT_TRUE(fs::is_empty(pattern)) << "the private folder is gone after the run";
+}
+
+// The pane's device binary, run as the Settings app runs a bundle's Mach-O
+// executable: every pane step prints, saves and draws what the Linux pane
+// does, on each slice.
+
+class DevicePane : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::path bundle = work_ / "QuillstoneBriarwhistlePrefs.bundle";
+    fs::create_directories(bundle);
+    for (const auto& file : fs::directory_iterator(QST_PANE_RESOURCES))
+      if (file.path().filename() != "entry.plist") fs::copy(file.path(), bundle / file.path().filename());
+    fs::copy(QST_DEVICE_PANE, bundle / "QuillstoneBriarwhistlePrefs");
+  }
+
+  // The run's document without the fields that name what ran.
+  nlohmann::json run(const std::string& pane, const std::string& arch, const std::string& pictures) {
+    setenv("QST_PANE", pane.c_str(), 1);
+    std::vector<std::string> args = {"--root", QST_SAMPLE_ROOT, "--module", "none", "--json", "--events",
+                                     "pane; pane textSize 22; pane-list Garden; relock", "--png-steps",
+                                     (work_ / pictures).string()};
+    if (arch != "host") args.insert(args.end(), {"--arch", arch});
+    simrun::SimRun r = work_.run(args, false);
+    unsetenv("QST_PANE");
+    EXPECT_EQ(r.status, 0) << arch << ": " << r.out;
+    auto document = nlohmann::json::parse(r.out, nullptr, false);
+    EXPECT_FALSE(document.is_discarded()) << r.out;
+    if (document.is_object()) {
+      EXPECT_EQ(document["pane"]["arch"], arch);
+      document.erase("pane");
+    }
+    return document;
+  }
+
+  static std::string bytesOf(const fs::path& path) {
+    std::string bytes;
+    standin::readRegularFile(path.string(), kMaxReadBytes, &bytes);
+    return bytes;
+  }
+
+  simrun::SimWorkspace work_{"device-pane"};
+};
+
+TEST_F(DevicePane, EachSliceShowsSavesAndDrawsAsTheLinuxPane) {
+  nlohmann::json linux = run(QST_LINUX_PANE, "host", "linux");
+  ASSERT_TRUE(linux.contains("steps"));
+  for (const char* arch : {"arm64", "armv7"}) {
+    EXPECT_EQ(run((work_ / "QuillstoneBriarwhistlePrefs.bundle").string(), arch, arch), linux) << arch;
+    for (const auto& picture : fs::directory_iterator(work_ / "linux"))
+      EXPECT_EQ(bytesOf(picture.path()), bytesOf(work_ / arch / picture.path().filename()))
+          << arch << " " << picture.path().filename();
+  }
+}
 
 }  // namespace
 }  // namespace emutest

@@ -11,6 +11,9 @@
 
 #include "foundation/regular_file.h"
 #include "sim_run.h"
+#include "Device.h"
+#include "foundation/NSLog.h"
+#include "lazy_binding.h"
 
 namespace emutest {
 
@@ -20,42 +23,38 @@ namespace {
 
 constexpr std::size_t kMaxReadBytes = 64u << 20;  // beyond any module these tests change
 
+// Runs the simulator: its exit status, and each text it must print.
+SimRun expectRun(const std::vector<std::string>& args, int status, const std::vector<std::string>& says = {}) {
+  SimRun r = runSim(args);
+  EXPECT_EQ(r.status, status) << r.out;
+  for (const std::string& text : says) EXPECT_NE(r.out.find(text), std::string::npos) << r.out;
+  return r;
+}
+
 TEST(LoaderTest, AnImportTheHostLacksFailsTheLoadNamingIt) {
-  SimRun r = runSim({"--module", QST_GUEST_MISSING_IMPORT});
-  EXPECT_EQ(r.status, 2) << r.out;
-  EXPECT_NE(r.out.find("Symbol not found: _NSUserName"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("Expected in: /System/Library/Frameworks/Foundation.framework/Foundation"), std::string::npos)
-      << r.out;
-  EXPECT_NE(r.out.find(std::string("Referenced from: ") + QST_GUEST_MISSING_IMPORT), std::string::npos) << r.out;
+  expectRun({"--module", QST_GUEST_MISSING_IMPORT}, 2,
+            {"Symbol not found: _NSUserName", "Expected in: /System/Library/Frameworks/Foundation.framework/Foundation",
+             std::string("Referenced from: ") + QST_GUEST_MISSING_IMPORT});
 }
 
 TEST(LoaderTest, ABundleIsRefusedWhereADylibIsLoaded) {
   // The same code as the faulting module: refused before its initialiser
   // runs, in dyld's words.
-  SimRun r = runSim({"--module", QST_GUEST_BUNDLE});
-  EXPECT_EQ(r.status, 2) << r.out;
-  EXPECT_NE(r.out.find(std::string(QST_GUEST_BUNDLE) + ": not a dylib"), std::string::npos) << r.out;
+  SimRun r = expectRun({"--module", QST_GUEST_BUNDLE}, 2, {std::string(QST_GUEST_BUNDLE) + ": not a dylib"});
   EXPECT_EQ(r.out.find("guest fault"), std::string::npos) << r.out;
 }
 
 TEST(LoaderTest, ALibraryOlderThanTheModuleRecordedOrAbsentStopsTheLoadInDyldsWords) {
-  SimRun r = runSim({"--module", QST_GUEST_INCOMPATIBLE_VERSION});
-  EXPECT_EQ(r.status, 2) << r.out;
-  EXPECT_NE(r.out.find(std::string("dyld: Library not loaded: /System/Library/Frameworks/Foundation.framework/"
-                                   "Foundation\n  Referenced from: ") +
-                       QST_GUEST_INCOMPATIBLE_VERSION +
-                       "\n  Reason: Incompatible library version: incompatible_version.dylib requires version "
-                       "400.0.0 or later, but Foundation provides version 300.0.0"),
-            std::string::npos)
-      << r.out;
-
-  r = runSim({"--module", QST_GUEST_MISSING_LIBRARY});
-  EXPECT_EQ(r.status, 2) << r.out;
-  EXPECT_NE(r.out.find(std::string("dyld: Library not loaded: /System/Library/Frameworks/HealthKit.framework/"
-                                   "HealthKit\n  Referenced from: ") +
-                       QST_GUEST_MISSING_LIBRARY + "\n  Reason: image not found"),
-            std::string::npos)
-      << r.out;
+  expectRun({"--module", QST_GUEST_INCOMPATIBLE_VERSION}, 2,
+            {std::string("dyld: Library not loaded: /System/Library/Frameworks/Foundation.framework/"
+                         "Foundation\n  Referenced from: ") +
+             QST_GUEST_INCOMPATIBLE_VERSION +
+             "\n  Reason: Incompatible library version: incompatible_version.dylib requires version "
+             "400.0.0 or later, but Foundation provides version 300.0.0"});
+  expectRun({"--module", QST_GUEST_MISSING_LIBRARY}, 2,
+            {std::string("dyld: Library not loaded: /System/Library/Frameworks/HealthKit.framework/"
+                         "HealthKit\n  Referenced from: ") +
+             QST_GUEST_MISSING_LIBRARY + "\n  Reason: image not found"});
 }
 
 TEST(LoaderTest, ThePackageRecordingSubstrateAsTheTbdDefaultOnceDidIsRefusedOnBothSlices) {
@@ -79,13 +78,10 @@ TEST(LoaderTest, ThePackageRecordingSubstrateAsTheTbdDefaultOnceDidIsRefusedOnBo
   const std::string path = ::testing::TempDir() + "QuillstoneBriarwhistle.dylib";
   std::ofstream(path, std::ios::binary) << bytes;
   for (const char* arch : {"arm64", "armv7"}) {
-    SimRun r = runSim({"--module", path, "--arch", arch});
-    EXPECT_EQ(r.status, 2) << r.out;
-    EXPECT_NE(r.out.find("dyld: Library not loaded: " + substrate + "\n  Referenced from: " + path +
-                         "\n  Reason: Incompatible library version: QuillstoneBriarwhistle.dylib requires version "
-                         "1.0.0 or later, but CydiaSubstrate provides version 0.0.0"),
-              std::string::npos)
-        << r.out;
+    expectRun({"--module", path, "--arch", arch}, 2,
+              {"dyld: Library not loaded: " + substrate + "\n  Referenced from: " + path +
+               "\n  Reason: Incompatible library version: QuillstoneBriarwhistle.dylib requires version "
+               "1.0.0 or later, but CydiaSubstrate provides version 0.0.0"});
   }
   std::remove(path.c_str());
 }
@@ -114,40 +110,30 @@ TEST(LoaderTest, ALoadCommandDyldMustKnowButDoesNotIsRefused) {
   ASSERT_TRUE(marked);
   const std::string path = ::testing::TempDir() + "chained_fixups.dylib";
   std::ofstream(path, std::ios::binary) << bytes;
-  SimRun r = runSim({"--module", path});
+  expectRun({"--module", path}, 2,
+            {"dyld: cannot load 'chained_fixups.dylib' because it was built for OS version 7.0 (load "
+             "command 0x80000034 is unknown)"});
   std::remove(path.c_str());
-  EXPECT_EQ(r.status, 2) << r.out;
-  EXPECT_NE(r.out.find("dyld: cannot load 'chained_fixups.dylib' because it was built for OS version 7.0 (load "
-                       "command 0x80000034 is unknown)"),
-            std::string::npos)
-      << r.out;
 }
 
 TEST(LoaderTest, AMissingFunctionCalledLazilyEndsTheRunAtItsFirstCallNotAtLoad) {
   // The module loads and installs its replacement; the lock screen's
   // loadView then calls through the lazy pointer.
-  SimRun r = runSim({"--module", QST_GUEST_LAZY_MISSING});
-  EXPECT_EQ(r.status, 3) << r.out;
+  SimRun r = expectRun({"--module", QST_GUEST_LAZY_MISSING}, 3,
+                       {std::string("dyld: lazy symbol binding failed: Symbol not found: _NSUserName\n  Referenced "
+                                    "from: ") +
+                        QST_GUEST_LAZY_MISSING +
+                        "\n  Expected in: /System/Library/Frameworks/Foundation.framework/Foundation"});
   EXPECT_EQ(r.out.find("cannot load the library"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find(std::string("dyld: lazy symbol binding failed: Symbol not found: _NSUserName\n  Referenced "
-                                   "from: ") +
-                       QST_GUEST_LAZY_MISSING +
-                       "\n  Expected in: /System/Library/Frameworks/Foundation.framework/Foundation"),
-            std::string::npos)
-      << r.out;
 }
 
 TEST(LoaderTest, AnExceptionUnderAFunctionWithoutUnwindInformationEndsSpringBoardNamingIt) {
-  SimRun r = runSim({"--module", QST_GUEST_NO_UNWIND});
-  EXPECT_EQ(r.status, 3) << r.out;
-  EXPECT_NE(r.out.find("no unwind information for _replacedLoadView"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("noSuchMessageAnywhere"), std::string::npos) << r.out;
+  expectRun({"--module", QST_GUEST_NO_UNWIND}, 3,
+            {"no unwind information for _replacedLoadView", "noSuchMessageAnywhere"});
   // The same replacement with unwind information lets it pass, whether
   // the compact table describes its frame or an FDE of __eh_frame does.
   for (const char* module : {QST_GUEST_RAISING, QST_GUEST_DWARF_UNWIND}) {
-    r = runSim({"--module", module});
-    EXPECT_EQ(r.status, 3) << r.out;
-    EXPECT_NE(r.out.find("noSuchMessageAnywhere]: unrecognized selector"), std::string::npos) << r.out;
+    SimRun r = expectRun({"--module", module}, 3, {"noSuchMessageAnywhere]: unrecognized selector"});
     EXPECT_EQ(r.out.find("no unwind information"), std::string::npos) << r.out;
   }
 }
@@ -155,53 +141,65 @@ TEST(LoaderTest, AnExceptionUnderAFunctionWithoutUnwindInformationEndsSpringBoar
 TEST(LoaderTest, AWeakImportTheHostLacksBindsToZero) {
   // A wrong answer faults in the initialiser (exit status 3); a refusal to
   // load exits with 2.
-  SimRun r = runSim({"--module", QST_GUEST_WEAK_IMPORT, "--set", "enabled=false"});
-  EXPECT_EQ(r.status, 0) << r.out;
+  expectRun({"--module", QST_GUEST_WEAK_IMPORT, "--set", "enabled=false"}, 0);
 }
 
 TEST(LoaderTest, AGuestFaultNamesTheFunctionTheAddressAndTheRegisters) {
-  SimRun r = runSim({"--module", QST_GUEST_FAULTING});
-  EXPECT_EQ(r.status, 3) << r.out;
-  EXPECT_NE(r.out.find("guest fault in _readThroughNothing at 0x"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("(address 0x0)"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("x30="), std::string::npos) << r.out;
+  expectRun({"--module", QST_GUEST_FAULTING}, 3, {"guest fault in _readThroughNothing at 0x", "(address 0x0)", "x30="});
 }
 
 TEST(LoaderTest, AnExceptionRaisedUnderAGuestReplacementReachesSpringBoard) {
   // The guest's loadView sends a message nobody implements: the runtime's
   // exception leaves the guest and the closure that entered it, as an
   // uncaught one takes SpringBoard down on a device.
-  SimRun r = runSim({"--module", QST_GUEST_RAISING});
-  EXPECT_EQ(r.status, 3) << r.out;
-  EXPECT_NE(r.out.find("-[SBLockScreenNotificationListController noSuchMessageAnywhere]: unrecognized selector"),
-            std::string::npos)
-      << r.out;
+  expectRun({"--module", QST_GUEST_RAISING}, 3,
+            {"-[SBLockScreenNotificationListController noSuchMessageAnywhere]: unrecognized selector"});
 }
 
 TEST(LoaderTest, MessagesToTheSuperclassClassPairsAndMemoryCallsAnswerAsOnADevice) {
   // A wrong answer makes the module's initialiser fault (exit status 3).
-  SimRun r = runSim({"--module", QST_GUEST_RUNTIME_CALLS, "--set", "enabled=false"});
-  EXPECT_EQ(r.status, 0) << r.out;
+  expectRun({"--module", QST_GUEST_RUNTIME_CALLS, "--set", "enabled=false"}, 0);
 }
 
 TEST(LoaderTest, FileCallsWriteOnlyIntoThePrivateFolder) {
   // --set makes the run's private folder; a wrong answer faults (status 3).
-  SimRun r = runSim({"--module", QST_GUEST_FILE_CALLS, "--set", "enabled=false"});
-  EXPECT_EQ(r.status, 0) << r.out;
+  expectRun({"--module", QST_GUEST_FILE_CALLS, "--set", "enabled=false"}, 0);
   // Without a private folder nothing may be written at all: the first open
   // fails and the initialiser faults.
-  r = runSim({"--module", QST_GUEST_FILE_CALLS});
-  EXPECT_EQ(r.status, 3) << r.out;
+  expectRun({"--module", QST_GUEST_FILE_CALLS}, 3);
 }
 
 TEST(LoaderTest, ASliceTheFileLacksOrAnUnknownProcessorIsRefused) {
-  SimRun r = runSim({"--module", QST_GUEST_FAULTING, "--arch", "armv7"});
-  EXPECT_EQ(r.status, 2) << r.out;
-  EXPECT_NE(r.out.find("armv7"), std::string::npos) << r.out;
-  r = runSim({"--module", QST_GUEST_FAULTING, "--arch", "x86_64"});
-  EXPECT_EQ(r.status, 2) << r.out;
-  EXPECT_NE(r.out.find("--arch"), std::string::npos) << r.out;
+  expectRun({"--module", QST_GUEST_FAULTING, "--arch", "armv7"}, 2, {"armv7"});
+  expectRun({"--module", QST_GUEST_FAULTING, "--arch", "x86_64"}, 2, {"--arch"});
 }
+
+// The packaged dylib's lazy pointers are bound by dyld_stub_binder at their
+// first call, one symbol each, as on a device: a loader that bound them
+// when the module loaded would leave the binder uncalled.
+void locksBindLazily(const char* arch) {
+  standin::setLogEcho(false);
+  sb::DeviceOptions options;
+  options.root = QST_SAMPLE_ROOT;
+  options.modulePath = QST_DEVICE_DYLIB;
+  options.arch = arch;
+  sb::Device device(options);
+  const std::uint64_t afterLoad = emu::lazyBindCount();
+  device.lock();
+  const std::uint64_t afterLock = emu::lazyBindCount();
+  // The lock reaches functions the initialiser did not call: each is bound
+  // by the binder now.
+  EXPECT_GT(afterLock, afterLoad);
+  device.relock();
+  // A bound pointer is written back: calling it again does not bind again,
+  // and no more are bound than there are lazy imports.
+  const std::uint64_t afterRelock = emu::lazyBindCount();
+  device.relock();
+  EXPECT_EQ(emu::lazyBindCount(), afterRelock);
+}
+
+TEST(LazyBindingTest, TheArm64SliceBindsItsLazyImportsAtTheirFirstCall) { locksBindLazily("arm64"); }
+TEST(LazyBindingTest, TheArmv7SliceBindsItsLazyImportsAtTheirFirstCall) { locksBindLazily("armv7"); }
 
 }  // namespace
 }  // namespace emutest

@@ -8,6 +8,8 @@
 #include "host/foundation.h"
 #include "host/springboard.h"
 #include "host/uikit.h"
+#include "feed/bulletin_id.h"
+#include "foundation/NSString.h"
 
 namespace {
 
@@ -59,6 +61,56 @@ TEST(HostEventKit, SortTakesAPlainComparisonFunction) {
   std::vector<std::string> sorted;
   for (id s : standin::arrayItems(array)) sorted.push_back(standin::utf8Of(s));
   EXPECT_EQ(sorted, (std::vector<std::string>{"apple", "fig", "pear"}));
+}
+
+// The own bulletin identifier, written, recognised and read back by the one
+// codec that composition, recognition and the list colour share.
+using qst::ListColorText;
+
+std::string text(id s) { return standin::utf8Of(s); }
+
+// What a reader with the given minimum finds: "found <text>", "short" or "no bar".
+std::string colorRead(id bulletinID, NSUInteger minimum) {
+  id colorText = nil;
+  switch (qst::readListColorText(bulletinID, minimum, &colorText)) {
+    case ListColorText::Found: return "found " + text(colorText);
+    case ListColorText::TooShort: return "short";
+    case ListColorText::NoSeparator: return "no bar";
+  }
+  return "?";
+}
+
+TEST(BulletinID, TheColourWrittenIsTheColourReadBackByBothReaders) {
+  AutoreleasePool pool;
+  id written = qst::ownBulletinID(7, standin::str("1 0.5 0 1"));
+  EXPECT_EQ(text(written), "QuillstoneBriarwhistle 7|1 0.5 0 1");
+  EXPECT_TRUE(qst::isOwnBulletinID(written));
+  EXPECT_EQ(colorRead(written, 22), "found 1 0.5 0 1");  // the title's reader
+  EXPECT_EQ(colorRead(written, 11), "found 1 0.5 0 1");  // the dot's reader
+
+  // No colour: the identifier ends with its bar and reads back empty.
+  id bare = qst::ownBulletinID(4294967295u, nil);
+  EXPECT_EQ(text(bare), "QuillstoneBriarwhistle 4294967295|");
+  EXPECT_EQ(colorRead(bare, 22), "found ");
+}
+
+TEST(BulletinID, RecognitionIsAPlainCaseSensitivePrefix) {
+  AutoreleasePool pool;
+  EXPECT_TRUE(qst::isOwnBulletinID(standin::str("QuillstoneBriarwhistleX")));
+  EXPECT_FALSE(qst::isOwnBulletinID(standin::str("quillstoneBriarwhistle 0|")));
+  EXPECT_FALSE(qst::isOwnBulletinID(standin::str(" QuillstoneBriarwhistle 0|")));
+  EXPECT_FALSE(qst::isOwnBulletinID(nil));
+}
+
+TEST(BulletinID, EachReaderKeepsItsOwnMinimumLength) {
+  AutoreleasePool pool;
+  id twelve = standin::str("Quillstone|1");  // 12 characters
+  EXPECT_EQ(colorRead(twelve, 11), "found 1");
+  EXPECT_EQ(colorRead(twelve, 22), "short");
+  EXPECT_EQ(colorRead(nil, 11), "short");
+  EXPECT_EQ(colorRead(standin::str("QuillstoneBriarwhistle 3"), 22), "no bar");
+  // Parts after a second bar are not the colour's.
+  EXPECT_EQ(colorRead(standin::str("QuillstoneBriarwhistle 3|0 0 1 1|extra"), 22), "found 0 0 1 1");
 }
 
 }  // namespace

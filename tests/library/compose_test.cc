@@ -10,19 +10,14 @@ TEST_F(Compose, PriorityMarks) {
              {"SUMMARY:five", "PRIORITY:5"},
              {"SUMMARY:nine", "PRIORITY:9"},
              {"SUMMARY:three", "PRIORITY:3"},
-             {"SUMMARY:none"}});
-  auto& device = boot();
-  device.lock();
-  EXPECT_EQ(publishedTitles(), (std::vector<std::string>{"!!! one", "!! five", "! nine", "three", "none"}));
+             {"SUMMARY:none"},
+             {"SUMMARY:Pay %@ and %n%s 100%", "PRIORITY:1"}});  // never taken as a format
+  auto& device = locked();
+  EXPECT_EQ(publishedTitles(),
+            (std::vector<std::string>{"!!! one", "!! five", "! nine", "three", "none", "!!! Pay %@ and %n%s 100%"}));
   root.settings({{"showPriority", false}});
   device.relock();
   EXPECT_EQ(publishedTitles()[0], "one");
-}
-
-TEST_F(Compose, TitleTextIsNeverTakenAsAFormat) {
-  reminders({{"SUMMARY:Pay %@ and %n%s 100%", "PRIORITY:1"}});
-  boot().lock();
-  EXPECT_EQ(publishedTitles()[0], "!!! Pay %@ and %n%s 100%");
 }
 
 const char* const kTimeAlarm = "BEGIN:VALARM\r\nACTION:DISPLAY\r\nTRIGGER:-PT15M\r\nEND:VALARM";
@@ -38,8 +33,7 @@ const char* const kOfficeNoProximity =
 
 TEST_F(Compose, FirstLocationAlarmGivesTheSubtitle) {
   reminders({{"SUMMARY:a", kTimeAlarm, kLeavingOffice, kArrivingHome}, {"SUMMARY:b", kOfficeNoProximity}, {"SUMMARY:c"}});
-  auto& device = boot();
-  device.lock();
+  auto& device = locked();
   EXPECT_EQ(msgSend<id>(published()[0], "subtitle"), nil);  // displayLocation is off by default
   root.settings({{"displayLocation", true}});
   device.relock();
@@ -51,7 +45,7 @@ TEST_F(Compose, FirstLocationAlarmGivesTheSubtitle) {
 
 TEST_F(Compose, FieldsOfEveryBulletin) {
   reminders({{"SUMMARY:undated"}, {"SUMMARY:day only", "DUE;VALUE=DATE:20261210"}});
-  boot().lock();
+  auto& device = locked();
   auto b = published();
   for (id bulletin : b) {
     EXPECT_EQ(text(bulletin, "message"), "QST|");
@@ -61,12 +55,9 @@ TEST_F(Compose, FieldsOfEveryBulletin) {
   EXPECT_EQ(when(b[0], "date"), -1);
   // 2026-12-10 00:00 in London (UTC in winter).
   EXPECT_EQ(when(b[1], "date"), kNow - 12 * 3600 + 4 * kDay);
-}
-
-TEST_F(Compose, CompatibilityModeOffLeavesNoSection) {
-  reminders({{"SUMMARY:a"}});
+  // Compatibility mode off leaves no section.
   root.settings({{"compatibilityMode", false}});
-  boot().lock();
+  device.relock();
   EXPECT_EQ(msgSend<id>(published()[0], "section"), nil);
 }
 
@@ -104,36 +95,190 @@ TEST_F(Compose, OrderingDatesFollowTheCompanionOrder) {
   reminders({{"SUMMARY:first"}, {"SUMMARY:second"}});
   root.sorting({"Calendar", "Weather", "Mail", "Music", "Photos", "Clock", "Maps", "Notes", "QuillstoneBriarwhistle",
                 "System Items"});  // index 8 above the system: 2 years
-  auto& device = boot();
-  device.lock();
+  locked();
   auto b = published();
   // 2026-12-06 + 2 years + 360 days, and one day less for the next index.
   const double inTwoYears = kNow + (365 + 366) * kDay;
   EXPECT_EQ(when(b[0], "publicationDate"), inTwoYears + 360 * kDay);
   EXPECT_EQ(when(b[0], "lastInterruptDate"), inTwoYears + 360 * kDay);
   EXPECT_EQ(when(b[1], "publicationDate"), inTwoYears + 359 * kDay);
+  // Negative priorities and none at all are the SortPriority cases'.
+}
 
-  root.sorting({"System Items", "QuillstoneBriarwhistle"});  // -11 years
-  device.relock();
-  b = published();
-  double elevenYearsAgo = msgSend<RealDouble>(
-      msgSend<id, id, id, NSUInteger>(msgSend<id>(objc_getClass("NSCalendar"), "currentCalendar"),
-                                      "dateByAddingComponents:toDate:options:",
-                                      [] {
-                                        id c = objc_autorelease(objc_new(objc_getClass("NSDateComponents")));
-                                        msgSend<void, NSInteger>(c, "setYear:", -11);
-                                        msgSend<void, NSInteger>(c, "setDay:", 360);
-                                        return c;
-                                      }(),
-                                      msgSend<id, NSTimeInterval>(objc_getClass("NSDate"), "dateWithTimeIntervalSinceReferenceDate:", kNow),
-                                      NSUInteger{0}),
-      "timeIntervalSinceReferenceDate");
-  EXPECT_EQ(when(b[0], "publicationDate"), elevenYearsAgo);
+constexpr long kNoCustomSorting = -100;
+const char* const kNotFound = "QST: system sort priority not found, no custom sorting of items will be done!";
 
-  root.sorting({"System Items"});
+// The companion's order shows in the ordering dates of the library's rows:
+// its priority in years from now, plus 360 days for the first reminder
+// (2026-12-06 + p years + 360 days falls in 2027 + p).
+class SortPriority : public LockScreenTest {
+ protected:
+  void SetUp() override {
+    LockScreenTest::SetUp();
+    reminders({{"SUMMARY:a"}});
+  }
+  long priority() {
+    auto own = rows("QuillstoneBriarwhistle ");
+    if (own.size() != 1) {
+      ADD_FAILURE() << own.size() << " rows of the library";
+      return 0;
+    }
+    EXPECT_EQ(own[0].publicationDate, own[0].lastInterruptDate);
+    if (!own[0].publicationDate) return kNoCustomSorting;
+    return std::stol(own[0].publicationDate->substr(0, 4)) - 2027;
+  }
+  long priorityFor(sb::Device& device, const std::vector<std::string>& sources) {
+    root.sorting(sources);
+    device.relock();
+    return priority();
+  }
+};
+
+std::vector<std::string> fillers(int n) {
+  std::vector<std::string> v;
+  for (int i = 0; i < n; ++i) v.push_back("Source " + std::to_string(i));
+  return v;
+}
+
+TEST_F(SortPriority, PositionsInTheCompanionOrder) {
+  auto& device = locked();
+  EXPECT_EQ(priorityFor(device, {"QuillstoneBriarwhistle", "System Items"}), 10);
+  EXPECT_EQ(priorityFor(device, {"Weather", "QuillstoneBriarwhistle", "System Items"}), 9);
+  EXPECT_EQ(priorityFor(device, {"System Items", "QuillstoneBriarwhistle"}), -11);
+  EXPECT_EQ(priorityFor(device, {"System Items", "Weather", "QuillstoneBriarwhistle"}), -12);
+  EXPECT_EQ(priorityFor(device, {"QuillstoneBriarwhistle", "System Items", "QuillstoneBriarwhistle"}), 10);
+  EXPECT_EQ(logged(kNotFound), 1);  // only the first lock's, without a file
+  // Far down the list there is no positive offset; from index 90, no
+  // custom sorting.
+  auto above = fillers(10);
+  above.insert(above.end(), {"QuillstoneBriarwhistle", "System Items"});
+  EXPECT_EQ(priorityFor(device, above), 0);
+  auto below = fillers(89);
+  below.insert(below.begin(), "System Items");
+  below.push_back("QuillstoneBriarwhistle");  // index 90: -100
+  EXPECT_EQ(priorityFor(device, below), kNoCustomSorting);
+}
+
+// A file that lacks either name, or spells one in another case, gives the
+// rows no ordering dates; only a missing "System Items" is logged.
+TEST_F(SortPriority, MissingSourcesMeanNoCustomSorting) {
+  auto& device = locked();
+  EXPECT_EQ(logged(kNotFound), 1);  // no file: once per refresh
+  EXPECT_EQ(priority(), kNoCustomSorting);
+  EXPECT_EQ(priorityFor(device, {"System Items"}), kNoCustomSorting);
+  EXPECT_EQ(priorityFor(device, {"System Items", "quillstonebriarwhistle"}), kNoCustomSorting);
+  EXPECT_EQ(logged(kNotFound), 1);  // the system is there, only the library is not
+  EXPECT_EQ(priorityFor(device, {"system items", "QuillstoneBriarwhistle"}), kNoCustomSorting);
+  EXPECT_EQ(logged(kNotFound), 2);
+  EXPECT_EQ(priorityFor(device, {"QuillstoneBriarwhistle"}), kNoCustomSorting);
+  EXPECT_EQ(logged(kNotFound), 3);
+  EXPECT_EQ(priorityFor(device, {}), kNoCustomSorting);
+  EXPECT_EQ(logged(kNotFound), 4);
+}
+
+using Query = LockScreenTest;
+
+// Due texts relative to the fixed "now" (2026-12-06 12:00:00 UTC).
+const char* const kTomorrow = "DUE:20261207T120000Z";
+
+TEST_F(Query, MissingOrEmptySelectionMeansNoFetch) {
+  root.list(kHome, "Home");
+  root.reminder(kHome, {"SUMMARY:Milk"});
+  auto& device = locked();
+  EXPECT_EQ(logged("QST: no enabled calendars found, not searching the DB!"), 1);
+  EXPECT_TRUE(published().empty());
+  root.selectCalendars({});
   device.relock();
-  EXPECT_EQ(when(published()[0], "publicationDate"), -1);
-  EXPECT_EQ(when(published()[0], "lastInterruptDate"), -1);
+  EXPECT_EQ(logged("QST: no enabled calendars found, not searching the DB!"), 2);
+  EXPECT_EQ(logged("QST: got 0 reminders"), 2);
+}
+
+TEST_F(Query, UnknownCalendarIsLoggedAndTheKnownOnesStillCount) {
+  root.list(kHome, "Home");
+  root.reminder(kHome, {"SUMMARY:Milk"});
+  root.selectCalendars({"11111111-2222-3333-4444-555555555555", kHome});
+  boot().lock();
+  EXPECT_EQ(logged("QST: unable to find calendar with UUID 11111111-2222-3333-4444-555555555555, skipping"), 1);
+  EXPECT_EQ(publishedTitles(), std::vector<std::string>{"Milk"});
+}
+
+TEST_F(Query, CompletedRemindersAndUnselectedListsStayOut) {
+  reminders({{"SUMMARY:Open"}, {"SUMMARY:Done", "STATUS:COMPLETED"}});
+  root.list(kWork, "Work");
+  root.reminder(kWork, {"SUMMARY:Not selected"});
+  boot().lock();
+  EXPECT_EQ(publishedTitles(), std::vector<std::string>{"Open"});
+}
+
+TEST_F(Query, SortingPutsUndatedFirstOrLastThenOrdersByDueDate) {
+  reminders({{"SUMMARY:ten", "DUE:20261207T100000Z"}, {"SUMMARY:undated"}, {"SUMMARY:nine", "DUE:20261207T090000Z"}});
+  for (const auto& [mode, titles] : {std::pair<long long, std::vector<std::string>>{0, {"ten", "undated", "nine"}},
+                                     {1, {"undated", "nine", "ten"}},
+                                     {2, {"nine", "ten", "undated"}}}) {
+    root.settings({{"reminderSorting", mode}, {"showPriority", false}});
+    if (!device) boot().lock();
+    else device->relock();
+    EXPECT_EQ(publishedTitles(), titles) << mode;
+  }
+}
+
+TEST_F(Query, TheLimitCountsPositionsNotRows) {
+  reminders({{"SUMMARY:undated"}, {"SUMMARY:a", kTomorrow}, {"SUMMARY:b", kTomorrow}});
+  root.settings({{"reminderSorting", 1ll}, {"maxRemindersToDisplay", 2ll}, {"showItemsWithoutDueDate", false}});
+  boot().lock();
+  auto bulletins = published();
+  ASSERT_EQ(bulletins.size(), 1u);
+  EXPECT_EQ(indexOf(bulletins[0]), 1);
+  EXPECT_EQ(remindersFound(), 3);
+}
+
+TEST_F(Query, LimitsAtOrBeyondTheListOrNegativeVisitAll) {
+  reminders({{"SUMMARY:a"}, {"SUMMARY:b"}, {"SUMMARY:c"}});
+  root.settings({{"maxRemindersToDisplay", 5ll}});
+  auto& device = locked();
+  EXPECT_EQ(published().size(), 3u);
+  root.settings({{"maxRemindersToDisplay", -4ll}});
+  device.relock();
+  EXPECT_EQ(published().size(), 3u);
+}
+
+TEST_F(Query, DayWindow) {
+  reminders({{"SUMMARY:in 300 days", "DUE:20271002T120000Z"}, {"SUMMARY:in 400 days", "DUE:20280110T120000Z"}});
+  root.settings({{"showPriority", false}});
+  boot().lock();
+  EXPECT_EQ(publishedTitles(), std::vector<std::string>{"in 300 days"});
+}
+
+TEST_F(Query, WindowEndingNowKeepsThePastAndTheVeryMoment) {
+  reminders({{"SUMMARY:past", "DUE:20261201T120000Z"},
+             {"SUMMARY:now", "DUE:20261206T120000Z"},
+             {"SUMMARY:next second", "DUE:20261206T120001Z"}});
+  root.settings({{"daysToDisplay", -1ll}, {"showPriority", false}});
+  auto& device = locked();
+  EXPECT_EQ(publishedTitles(), (std::vector<std::string>{"past", "now"}));
+  root.settings({{"daysToDisplay", 0ll}, {"showPriority", false}, {"showItemsWithPastDueDate", false}});
+  device.relock();
+  EXPECT_EQ(publishedTitles(), std::vector<std::string>{"now"});  // due at this moment is not past
+}
+
+TEST_F(Query, PastDueSwitch) {
+  reminders({{"SUMMARY:a minute ago", "DUE:20261206T115900Z"},
+             {"SUMMARY:in a minute", "DUE:20261206T120100Z"},
+             {"SUMMARY:today, no time", "DUE;VALUE=DATE:20261206"}});
+  root.settings({{"showItemsWithPastDueDate", false}, {"daysToDisplay", 1ll}, {"showPriority", false}});
+  boot().lock();
+  // A date without a time is the start of its day, already past at noon.
+  EXPECT_EQ(publishedTitles(), std::vector<std::string>{"in a minute"});
+}
+
+TEST_F(Query, DueDateSwitches) {
+  reminders({{"SUMMARY:undated"}, {"SUMMARY:dated", kTomorrow}});
+  root.settings({{"showItemsWithDueDate", false}, {"showPriority", false}});
+  auto& device = locked();
+  EXPECT_EQ(publishedTitles(), std::vector<std::string>{"undated"});
+  root.settings({{"showItemsWithDueDate", false}, {"showItemsWithoutDueDate", false}, {"showItemsWithPastDueDate", false}});
+  device.relock();
+  EXPECT_TRUE(published().empty());
 }
 
 }  // namespace

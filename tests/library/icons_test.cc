@@ -10,6 +10,7 @@
 #include "coregraphics/CGContext.h"
 #include "uikit/UIColor.h"
 #include "uikit/UIImage.h"
+#include "../platform/image_writers.h"
 
 namespace qst_test {
 namespace {
@@ -68,24 +69,6 @@ class Icons : public LockScreenTest {
     return c;
   }
 };
-
-TEST_F(Icons, DotsOfBothSizes) {
-  boot();
-  for (CGFloat diameter : {30.0, 50.0}) {
-    id dot = drawColoredDot(standin::colorWithRGBA(1, 0, 0, 1), diameter);
-    ASSERT_EQ(standin::imagePixelWidth(dot), 80);
-    ASSERT_EQ(standin::imagePixelHeight(dot), 80);
-    EXPECT_EQ(standin::readImagePixel(dot, 40, 40), (standin::ImagePixel{255, 0, 0, 255}));
-    // The disc's left edge is at x = edge; the outer half of the 2-point
-    // outline, left uncovered by the fill, is the pixel before it.
-    int edge = static_cast<int>(40 - diameter / 2);
-    EXPECT_TRUE(near(standin::readImagePixel(dot, edge - 1, 40), {0, 0, 0, 255})) << diameter;
-    EXPECT_TRUE(near(standin::readImagePixel(dot, edge + 1, 40), {255, 0, 0, 255})) << diameter;
-    EXPECT_EQ(standin::readImagePixel(dot, edge - 3, 40).a, 0) << diameter;
-    EXPECT_EQ(standin::readImagePixel(dot, 0, 0).a, 0);
-    EXPECT_EQ(standin::readImagePixel(dot, 79, 79).a, 0);
-  }
-}
 
 TEST_F(Icons, HexColours) {
   boot();
@@ -198,14 +181,6 @@ TEST_F(RowIcons, NoneHidesOnlyOwnIcons) {
   EXPECT_EQ(foreign->centerPixel, (std::array<int, 4>{0, 0, 255, 255}));
 }
 
-TEST_F(RowIcons, DotInTheListColour) {
-  lockWithIcon("DOT");
-  auto icon = iconOf("QuillstoneBriarwhistle");
-  ASSERT_TRUE(icon);
-  EXPECT_EQ(icon->width, 80);
-  EXPECT_EQ(icon->centerPixel, (std::array<int, 4>{0, 255, 0, 255}));
-}
-
 TEST_F(RowIcons, IdentifierWithoutColourGivesAWhiteDot) {
   auto& device = lockWithIcon("DOT_LARGE");
   id bulletin = objc_autorelease(objc_new(objc_getClass("BBBulletin")));
@@ -215,6 +190,69 @@ TEST_F(RowIcons, IdentifierWithoutColourGivesAWhiteDot) {
   ASSERT_TRUE(icon);
   EXPECT_EQ(icon->centerPixel, (std::array<int, 4>{255, 255, 255, 255}));
   EXPECT_GE(logged("QST: did not find custom color string! (1)"), 1);
+}
+
+// What SpringBoard shows where the answer comes from a framework the library
+// asks: the colour of a list that has none.
+class StandInAnswers : public LockScreenTest {};
+
+// A list without a colour gives EventKit's calendar no CGColor; the colour
+// text in the row's identifier is then empty, and Core Image reads a text
+// without numbers as the clear colour: the dot keeps only its black rim.
+TEST_F(StandInAnswers, AListWithoutAColourGetsAClearDot) {
+  reminders({{"SUMMARY:a"}}, "");
+  root.settings({{"iconFile", std::string("DOT_LARGE")}});
+  boot().lock();
+  const auto own = rows("QuillstoneBriarwhistle");
+  ASSERT_EQ(own.size(), 1u);
+  ASSERT_TRUE(own[0].icon);
+  EXPECT_EQ(own[0].icon->centerPixel[3], 0) << "the dot's middle is see-through";
+  EXPECT_EQ(logged("did not find custom color string"), 0);
+}
+
+// The icon file a user picks, shown on the own rows as a Retina iPhone shows
+// it: a JPEG as well as a PNG, and the @2x file beside the named one at
+// scale 2; a file that cannot be read leaves the system log as a device
+// leaves it.
+class IconFiles : public LockScreenTest {
+ protected:
+  // A lock with one reminder and the icon setting naming `iconFile`.
+  sb::Device& lockWithIconFile(const std::string& iconFile) {
+    reminders({{"SUMMARY:a"}});
+    root.settings({{"iconFile", iconFile}});
+    return locked();
+  }
+  std::optional<sb::IconState> ownIcon() { return rows("QuillstoneBriarwhistle").at(0).icon; }
+};
+
+bool near(const std::array<int, 4>& got, const std::array<int, 4>& want) {
+  for (int i = 0; i < 4; ++i)
+    if (got[i] - want[i] > 6 || want[i] - got[i] > 6) return false;
+  return true;
+}
+
+// A JPEG as well as a PNG; the @2x file beside the named one is taken.
+TEST_F(IconFiles, TheAt2xJPEGBesideTheNamedOneIsShownAtHalfItsPixels) {
+  root.file("/var/mobile/Library/icon.jpg", image_writers::jpegFile(40, 40, {250, 0, 0, 255}));
+  root.file("/var/mobile/Library/icon@2x.jpg", image_writers::jpegFile(80, 80, {0, 0, 250, 255}));
+  lockWithIconFile("/var/mobile/Library/icon.jpg");
+  auto icon = ownIcon();
+  ASSERT_TRUE(icon);
+  EXPECT_EQ(icon->width, 40);  // points
+  EXPECT_TRUE(near(icon->centerPixel, {0, 0, 250, 255}));
+  EXPECT_EQ(logged("icon"), 0);
+}
+
+TEST_F(IconFiles, AnUnreadableOrMissingIconShowsNoneAndLogsNothingOfItsOwn) {
+  root.file("/var/mobile/Library/broken.jpg", "\xFF\xD8\xFF not really");
+  lockWithIconFile("/var/mobile/Library/broken.jpg");
+  EXPECT_FALSE(ownIcon());
+  EXPECT_EQ(logged("broken.jpg"), 0);
+  EXPECT_EQ(logged("not read"), 0);
+  // A file that is not there shows none either.
+  root.settings({{"iconFile", std::string("/var/mobile/Library/missing.jpg")}});
+  device->relock();
+  EXPECT_FALSE(ownIcon());
 }
 
 }  // namespace

@@ -40,6 +40,12 @@ class LockScreenTest : public ::testing::Test {
     return *device;
   }
 
+  // boot() and the first lock.
+  sb::Device& locked(const std::string& systemVersion = "7.1") {
+    boot(systemVersion).lock();
+    return *device;
+  }
+
   // Log lines that contain `text`.
   static int logged(const std::string& text) {
     int n = 0;

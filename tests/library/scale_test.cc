@@ -72,8 +72,7 @@ class Scale : public LockScreenTest {
 TEST_F(Scale, HidingFiveThousandOwnRowsStaysInBoundedMemory) {
   reminders({{"SUMMARY:the one the store holds"}});
   root.notifications(notificationsJSON(20));
-  boot();
-  device->lock();
+  boot().lock();
   const int own = rowsFor(5000);
   deliverOwnBulletins(own);
   ASSERT_EQ(ownRows(), own + 1u);
@@ -98,8 +97,7 @@ TEST_F(Scale, TenThousandNotificationsLockAndChangeInBoundedMemory) {
   reminders({{"SUMMARY:Pay the rent", "PRIORITY:1"}});
   const int notes = rowsFor(10000);
   root.notifications(notificationsJSON(notes));
-  boot();
-  device->lock();
+  boot().lock();
   device->notify("com.apple.MobileSMS", "Running late");
   device->relock();
   device->nowPlaying();
@@ -127,8 +125,7 @@ TEST_F(Scale, ALongStyledListHasCellsOnlyForTheRowsInViewYetReportsEveryRow) {
                           "X-APPLE-PROXIMITY:ARRIVE\r\nEND:VALARM"});
   root.settings({{"iconFile", std::string("DOT")}, {"textColor", 999ll}, {"rightAlignedDate", true},
                  {"displayLocation", true}});
-  boot();
-  device->lock();
+  boot().lock();
   auto cellsMade = [&] {
     size_t n = 0;
     for (const auto& row : static_cast<UITableViewObj*>(device->tableView())->rows) n += row.cell != nil;

@@ -21,9 +21,7 @@ class Underlay : public LockScreenTest {
     root.settings({{"wallpaperBlurMode", mode}});
     if (withReminders) reminders({{"SUMMARY:a"}, {"SUMMARY:b"}});
     if (withMessage) root.notifications(kMessage);
-    auto& d = boot();
-    d.lock();
-    return d;
+    return locked();
   }
   bool shown() { return device->snapshot().underlay.shown; }
   std::vector<std::string> requesters() { return device->snapshot().underlay.requesters; }
@@ -44,7 +42,7 @@ class Underlay : public LockScreenTest {
   }
 };
 
-TEST_F(Underlay, RefuseModeRefusesEvenWithForeignRows) {
+TEST_F(Underlay, RefuseModeRefusesWithOrWithoutOwnRows) {
   lockWith(2, true, true);
   EXPECT_FALSE(shown());
   request("NotificationList");
@@ -52,10 +50,9 @@ TEST_F(Underlay, RefuseModeRefusesEvenWithForeignRows) {
   EXPECT_FALSE(shown());
   request("SomethingElse");
   EXPECT_EQ(requesters(), std::vector<std::string>{"SomethingElse"});
-}
-
-TEST_F(Underlay, RefuseModeWithOnlyForeignRowsWithdrawsNothing) {
-  lockWith(2, false, true);
+  // Without own rows the count withdraws nothing either.
+  root.selectCalendars({});
+  device->relock();
   request("SomethingElse");
   listCount();
   EXPECT_EQ(requesters(), std::vector<std::string>{"SomethingElse"});
@@ -72,6 +69,9 @@ TEST_F(Underlay, ModeOneWithOnlyOwnRowsRefusesAndWithdraws) {
   gRemovals.clear();
   EXPECT_EQ(listCount(), itemCount());
   EXPECT_EQ(gRemovals, (std::vector<std::string>{"NotificationList", "OverlayContextNowPlayingArtLockScreen"}));
+  EXPECT_FALSE(shown());
+  // Measuring an own row asks for nothing.
+  measure(rowOf("QuillstoneBriarwhistle"));
   EXPECT_FALSE(shown());
 }
 
@@ -119,12 +119,6 @@ TEST_F(Underlay, ModeOneEmptyListIsNotOnlyCustomItems) {
   EXPECT_EQ(requesters(), std::vector<std::string>{"NotificationList"});
 }
 
-TEST_F(Underlay, OwnRowsMeasuredInModeOneAskNothing) {
-  lockWith(1, true, false);
-  measure(rowOf("QuillstoneBriarwhistle"));
-  EXPECT_FALSE(shown());
-}
-
 TEST_F(Underlay, ModeZeroLeavesEverythingAlone) {
   auto& device = lockWith(0, true, false);
   EXPECT_TRUE(shown());
@@ -139,8 +133,7 @@ TEST_F(Underlay, ModeZeroLeavesEverythingAlone) {
 TEST_F(Underlay, DisabledEveryRequestPasses) {
   root.settings({{"enabled", false}, {"wallpaperBlurMode", 2ll}});
   root.notifications(kMessage);
-  auto& device = boot();
-  device.lock();
+  auto& device = locked();
   spyOnRemovals();
   device.nowPlaying();
   EXPECT_TRUE(shown());
@@ -148,6 +141,71 @@ TEST_F(Underlay, DisabledEveryRequestPasses) {
   EXPECT_TRUE(gRemovals.empty());
   request("QstNotificationList");
   EXPECT_EQ(requesters().size(), 3u);  // passed on under its own name
+}
+
+class Clearing : public LockScreenTest {
+ protected:
+  sb::Device& lockMixed() {
+    reminders({{"SUMMARY:a"}});
+    root.notifications(R"([{"section": "com.apple.MobileSMS", "title": "Anna", "minutesBeforeNow": 3}])");
+    auto& d = locked();
+    d.companion("Dentist");
+    return d;
+  }
+};
+
+TEST_F(Clearing, OwnRowsSurviveClearingAndRefuseEditing) {
+  auto& device = lockMixed();
+  for (long long swipe : {0ll, 1ll, 3ll}) {
+    root.settings({{"swipeAction", swipe}});
+    device.relock();
+    EXPECT_FALSE(device.canEdit(rowOf("QuillstoneBriarwhistle")));
+  }
+  EXPECT_TRUE(device.canEdit(rowOf("Corvane")));
+  EXPECT_TRUE(device.canEdit(rowOf("com.apple.MobileSMS")));
+  size_t own = ownRows();
+  device.clear();
+  EXPECT_EQ(allRows(), own);  // only the companion's and the message went
+  EXPECT_GE(own, 1u);
+}
+
+// A list item of a SpringBoard that has no activeBulletin.
+BOOL respondsExceptActiveBulletin(id self, SEL cmd, SEL query) {
+  if (query == sel("activeBulletin")) return NO;
+  return msgSendSuper<BOOL>(objc_getClass("ListItemWithoutBulletin"), self, cmd, query);
+}
+
+TEST_F(Clearing, DisabledEveryRowIsSpringBoards) {
+  root.settings({{"enabled", false}});
+  auto& device = lockMixed();
+  // Own items from an enabled moment are gone; add one by hand.
+  id bulletin = objc_autorelease(objc_new(objc_getClass("BBBulletin")));
+  msgSend<void, id>(bulletin, "setBulletinID:", standin::str("QuillstoneBriarwhistle 0|"));
+  device.deliver(bulletin);
+  EXPECT_TRUE(device.canEdit(rowOf("QuillstoneBriarwhistle")));
+  device.clear();
+  EXPECT_TRUE(device.snapshot().rows.empty());
+  // A list item that cannot give its bulletin is logged every time.
+  Class cls = objc_allocateClassPair(objc_getClass("SBAwayBulletinListItem"), "ListItemWithoutBulletin");
+  objc_registerClassPair(cls);
+  class_addMethod(cls, sel("respondsToSelector:"), respondsExceptActiveBulletin);
+  id item = objc_autorelease(objc_new(cls));
+  EXPECT_TRUE(msgSend<BOOL>(item, "canBeClearedByNotificationCenter"));  // SpringBoard's answer
+  msgSend<id>(item, "iconImage");
+  msgSend<id>(item, "iconImage");
+  EXPECT_EQ(logged("QST: SBAwayBulletinListItem not responding to the required selector, ignoring"), 3);
+}
+
+TEST_F(Clearing, ASubclassOfTheListItemIsForeignForEditing) {
+  auto& device = lockMixed();
+  Class subclass = objc_allocateClassPair(objc_getClass("SBAwayBulletinListItem"), "SBAwayBulletinListItemVariant");
+  objc_registerClassPair(subclass);
+  NSInteger row = rowOf("QuillstoneBriarwhistle");
+  id item = msgSend<id, id>(device.listController(), "listItemAtIndexPath:",
+                            indexPath(row));
+  item->isa = subclass;
+  EXPECT_TRUE(device.canEdit(row));
+  EXPECT_FALSE(msgSend<BOOL>(item, "canBeClearedByNotificationCenter"));  // clearing has no kind test
 }
 
 }  // namespace

@@ -12,9 +12,7 @@ class Visibility : public LockScreenTest {
   sb::Device& lockWithMixedList(const std::string& version = "7.1") {
     reminders({{"SUMMARY:a"}, {"SUMMARY:b"}});
     root.notifications(R"([{"section": "com.apple.MobileSMS", "title": "Anna", "message": "Lunch?", "minutesBeforeNow": 3}])");
-    auto& d = boot(version);
-    d.lock();
-    return d;
+    return locked(version);
   }
   id overlay(const char* name) {
     return objc_autorelease(msgSend<id, id, id, id>(
@@ -87,6 +85,14 @@ TEST_F(Visibility, OwnArrivalsNeverLightTheScreen) {
   device.screenOff();
   device.notify("com.apple.MobileSMS", "Ben");
   EXPECT_TRUE(device.snapshot().screenLit);
+  // Disabled, every arrival reaches SpringBoard, an own one too.
+  root.settings({{"enabled", false}});
+  device.relock();
+  device.screenOff();
+  id bulletin = objc_autorelease(objc_new(objc_getClass("BBBulletin")));
+  msgSend<void, id>(bulletin, "setBulletinID:", standin::str("QuillstoneBriarwhistle 0|"));
+  msgSend<void, id>(device.listController(), "turnOnScreenIfNecessaryForItem:", bulletin);
+  EXPECT_TRUE(device.snapshot().screenLit);
 }
 
 TEST_F(Visibility, BannerItemsAreJudgedByTheirListItemsBulletin) {
@@ -109,14 +115,33 @@ TEST_F(Visibility, BannerItemsAreJudgedByTheirListItemsBulletin) {
   EXPECT_TRUE(device.snapshot().screenLit);  // SpringBoard decides
 }
 
-TEST_F(Visibility, DisabledEveryArrivalReachesSpringBoard) {
-  root.settings({{"enabled", false}});
-  auto& device = lockWithMixedList();
-  device.screenOff();
-  id bulletin = objc_autorelease(objc_new(objc_getClass("BBBulletin")));
-  msgSend<void, id>(bulletin, "setBulletinID:", standin::str("QuillstoneBriarwhistle 0|"));
-  msgSend<void, id>(device.listController(), "turnOnScreenIfNecessaryForItem:", bulletin);
-  EXPECT_TRUE(device.snapshot().screenLit);
+// Work the library delays with -performSelector:withObject:afterDelay: runs
+// only in the run loop's default mode, as on a device: while the user's
+// finger drags the list (UIKit's tracking mode) it waits.
+class Tracking : public LockScreenTest {};
+
+TEST_F(Tracking, NowPlayingRemovalWaitsWhileTheUserDragsTheList) {
+  reminders({{"SUMMARY:a"}, {"SUMMARY:b"}});
+  auto& device = locked();
+  ASSERT_EQ(ownRows(), 2u);
+  device.nowPlaying();
+  device.touch(8);
+  EXPECT_EQ(ownRows(), 2u) << "the removal is due at 5 s but the loop is tracking";
+  EXPECT_EQ(logged("removing"), 0);
+  device.wait(0);
+  EXPECT_EQ(ownRows(), 0u);
+  EXPECT_EQ(logged("QST: SBLockScreenPluginOverlayContext removing 2 bulletins"), 1);
+}
+
+TEST_F(Tracking, ATouchThatEndsBeforeTheDelayChangesNothing) {
+  reminders({{"SUMMARY:a"}});
+  auto& device = locked();
+  device.nowPlaying();
+  device.touch(2);
+  device.wait(2.9);
+  EXPECT_EQ(ownRows(), 1u);
+  device.wait(0.1);
+  EXPECT_EQ(ownRows(), 0u);
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 // belongs to, which classes a bundle owns, where a list controller reads its
 // plists, and which framework classes a process can find by name.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>

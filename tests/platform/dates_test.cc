@@ -4,6 +4,7 @@
 #include <thread>
 #include <vector>
 #include <utility>
+#include <string>
 
 #include "foundation/NSDate.h"
 #include "foundation/NSString.h"
@@ -160,6 +161,65 @@ TEST_F(Dates, AZoneGivenToOneCalendarLeavesTheOthersAsTheyWere) {
                                                      components({{"setDay:", 1}}).get(),
                                                      msgSend<id, id>(second, "dateFromComponents:", noon.get()), 0)),
             "2026-07-02 12:00:00 +0000");
+}
+
+// +currentCalendar follows the calendar the user picked, as on a device; the
+// same components name other days in the Buddhist and Japanese calendars.
+class UserCalendar : public ::testing::Test {
+ protected:
+  void SetUp() override { standin::setCurrentTimeZone("UTC"); }
+  void TearDown() override { standin::setCurrentCalendarIdentifier("gregorian"); }
+  AutoreleasePool pool;
+};
+
+std::string dayIn(id calendar, Fields fields) {
+  id date = msgSend<id, id>(calendar, "dateFromComponents:", components(fields).get());
+  return date ? standin::utf8Of(msgSend<id>(date, "description")) : "nil";
+}
+
+id withIdentifier(const char* identifier) {
+  return objc_autorelease(msgSend<id, id>(msgSend<id>(objc_getClass("NSCalendar"), "alloc"),
+                                          "initWithCalendarIdentifier:", standin::stringWithUTF8(identifier)));
+}
+std::string identifierOf(id calendar) { return standin::utf8Of(msgSend<id>(calendar, "calendarIdentifier")); }
+
+const Fields kDueDay = {{"setYear:", 2026}, {"setMonth:", 12}, {"setDay:", 7}, {"setHour:", 12}};
+
+TEST_F(UserCalendar, CurrentCalendarIsTheUsersAndReadsComponentsInIt) {
+  EXPECT_EQ(identifierOf(calendar()), "gregorian");
+  EXPECT_EQ(dayIn(calendar(), kDueDay), "2026-12-07 12:00:00 +0000");
+
+  ASSERT_TRUE(standin::setCurrentCalendarIdentifier("buddhist"));
+  EXPECT_EQ(identifierOf(calendar()), "buddhist");
+  // Buddhist year 2026 is 543 years before the Gregorian one (and before
+  // 1582 ICU's Gregorian calendar counts Julian days, as the device's does).
+  EXPECT_EQ(dayIn(calendar(), kDueDay).substr(0, 4), "1483");
+  EXPECT_EQ(dayIn(calendar(), {{"setYear:", 2569}, {"setMonth:", 12}, {"setDay:", 7}}), "2026-12-07 00:00:00 +0000");
+
+  ASSERT_TRUE(standin::setCurrentCalendarIdentifier("japanese"));
+  EXPECT_EQ(identifierOf(calendar()), "japanese");
+  // Without an era, a Japanese year is one of Heisei, the last era the ICU
+  // of iOS 7 to 9 knew: Heisei 2026 is 4014.
+  EXPECT_EQ(dayIn(calendar(), kDueDay), "4014-12-07 12:00:00 +0000");
+  EXPECT_EQ(dayIn(calendar(), {{"setYear:", 38}, {"setMonth:", 12}, {"setDay:", 7}}), "2026-12-07 00:00:00 +0000");
+  EXPECT_EQ(dayIn(calendar(), {{"setEra:", 234}, {"setYear:", 64}, {"setMonth:", 1}, {"setDay:", 7}}),
+            "1989-01-07 00:00:00 +0000");  // Showa's last day
+
+  EXPECT_FALSE(standin::setCurrentCalendarIdentifier("hebrew"));
+  EXPECT_EQ(identifierOf(calendar()), "japanese");
+}
+
+TEST_F(UserCalendar, ACalendarAskedForByItsIdentifierIgnoresTheUsers) {
+  ASSERT_TRUE(standin::setCurrentCalendarIdentifier("buddhist"));
+  id gregorian = withIdentifier("gregorian");
+  ASSERT_TRUE(gregorian);
+  EXPECT_EQ(identifierOf(gregorian), "gregorian");
+  EXPECT_EQ(dayIn(gregorian, kDueDay), "2026-12-07 12:00:00 +0000");
+  EXPECT_EQ(withIdentifier("klingon"), nil);
+  EXPECT_EQ(withIdentifier(""), nil);
+  EXPECT_EQ(objc_autorelease(msgSend<id, id>(msgSend<id>(objc_getClass("NSCalendar"), "alloc"),
+                                             "initWithCalendarIdentifier:", nil)),
+            nil);
 }
 
 }  // namespace

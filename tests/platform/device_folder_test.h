@@ -15,6 +15,7 @@
 #include "foundation/device.h"
 #include "foundation/stand_in_note.h"
 #include "runtime/autorelease.h"
+#include "runtime/message.h"
 #include "device_root.h"
 
 class DeviceFolderTest : public ::testing::Test {
@@ -37,6 +38,14 @@ class DeviceFolderTest : public ::testing::Test {
   id writeFile(const std::string& name, const std::string& bytes) const {
     std::ofstream(hostPath(name), std::ios::binary) << bytes;
     return standin::stringWithUTF8(folder_ + name);
+  }
+  // A file of the folder as the platform's callers read it.
+  static id dictionaryAt(id path) {
+    return msgSend<id>(objc_getClass("NSDictionary"), "dictionaryWithContentsOfFile:", path);
+  }
+  static id arrayAt(id path) { return msgSend<id>(objc_getClass("NSArray"), "arrayWithContentsOfFile:", path); }
+  id imageAt(const std::string& name) const {
+    return msgSend<id, id>(objc_getClass("UIImage"), "imageWithContentsOfFile:", standin::stringWithUTF8(folder_ + name));
   }
   // A refused file adds nothing to the system log, as on a device, and one
   // note of the simulator's own that names its device path and the reason.

@@ -1,16 +1,18 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <cstdlib>
-#include <filesystem>
 #include <string>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
 
-#include "foundation/NSString.h"
-#include "foundation/device.h"
+
 #include "runtime/autorelease.h"
 #include "runtime/message.h"
 #include "uikit/UIKit.h"
-#include "temp_folder.h"
+#include "coregraphics/CGColor.h"
+#include "coreimage/CIColor.h"
+#include "foundation/NSString.h"
+#include "coregraphics/circle_raster.h"
+#include "coregraphics/CGContext.h"
 
 std::ostream& operator<<(std::ostream& out, standin::ImagePixel p) {
   return out << "rgba(" << int(p.r) << "," << int(p.g) << "," << int(p.b) << "," << int(p.a) << ")";
@@ -19,26 +21,6 @@ std::ostream& operator<<(std::ostream& out, standin::ImagePixel p) {
 namespace {
 
 constexpr standin::ImagePixel kTransparent{0, 0, 0, 0};
-
-id color(const char* name) { return msgSend<id>(objc_getClass("UIColor"), name); }
-CGColorRef cgColor(const char* name) { return msgSend<CGColorRef>(color(name), "CGColor"); }
-
-// An 80 × 80 icon with an outlined disc, drawn the way the lock-screen dot is.
-id drawDot(CGFloat diameter, const char* fill) {
-  UIGraphicsBeginImageContext(CGSizeMake(80, 80));
-  CGContextRef c = UIGraphicsGetCurrentContext();
-  UIGraphicsPushContext(c);
-  CGContextSetLineWidth(c, 2.0);
-  CGContextSetStrokeColorWithColor(c, cgColor("blackColor"));
-  CGContextSetFillColorWithColor(c, cgColor(fill));
-  const CGFloat o = (80 - diameter) * 0.5;
-  CGContextStrokeEllipseInRect(c, CGRectMake(o, o, diameter, diameter));
-  CGContextFillEllipseInRect(c, CGRectMake(o, o, diameter, diameter));
-  UIGraphicsPopContext();
-  id image = UIGraphicsGetImageFromCurrentImageContext();
-  UIGraphicsEndImageContext();
-  return image;
-}
 
 
 TEST(Drawing, RestoringStateBringsBackColoursAndTransformButKeepsThePath) {
@@ -62,58 +44,165 @@ TEST(Drawing, RestoringStateBringsBackColoursAndTransformButKeepsThePath) {
   EXPECT_EQ(standin::readImagePixel(image, 15, 5), red);
 }
 
-class ImageFiles : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::filesystem::create_directories(root_ / "Library");
-    standin::setDeviceRoot(root_.string());
-  }
-  qst_test::TempFolder folder_{"uikit-images"};
-  std::filesystem::path root_ = folder_.path();
-};
+id ciColorClass() { return objc_getClass("CIColor"); }
 
-TEST_F(ImageFiles, PNGReadsBackAtItsSizeAndScale) {
-  AutoreleasePool pool;
-  id dot = drawDot(30, "yellowColor");
-  ASSERT_TRUE(standin::writeImagePNG(dot, (root_ / "Library/icon@2x.png").string()));
-  ASSERT_TRUE(standin::writeImagePNG(dot, (root_ / "Library/icon.png").string()));
-
-  id retina = msgSend<id, id>(objc_getClass("UIImage"), "imageWithContentsOfFile:", standin::str("/Library/icon@2x.png"));
-  ASSERT_NE(retina, nil);
-  EXPECT_EQ(msgSend<CGFloat>(retina, "scale"), 2);
-  EXPECT_EQ(msgSend<CGSize>(retina, "size").width, 40);
-  EXPECT_EQ(msgSend<CGSize>(retina, "size").height, 40);
-  EXPECT_EQ(standin::readImagePixel(retina, 40, 40), (standin::ImagePixel{255, 255, 0, 255}));
-  EXPECT_EQ(standin::readImagePixel(retina, 0, 0), kTransparent);
-
-  auto read = [] {
-    return msgSend<id, id>(msgSend<id>(objc_getClass("UIImage"), "alloc"), "initWithContentsOfFile:",
-                           standin::str("/Library/icon.png"));
-  };
-  // A Retina iPhone reads the @2x file beside the named one.
-  id plain = read();
-  ASSERT_NE(plain, nil);
-  EXPECT_EQ(msgSend<CGFloat>(plain, "scale"), 2);
-  EXPECT_EQ(msgSend<CGSize>(plain, "size").width, 40);
-  objc_release(plain);
-  std::filesystem::remove(root_ / "Library/icon@2x.png");
-  plain = read();
-  ASSERT_NE(plain, nil);
-  EXPECT_EQ(msgSend<CGFloat>(plain, "scale"), 1);
-  EXPECT_EQ(msgSend<CGSize>(plain, "size").width, 80);
-  objc_release(plain);
+id colorFromText(const char* text) {
+  return msgSend<id, id>(ciColorClass(), "colorWithString:", standin::stringWithUTF8(text));
 }
 
-TEST_F(ImageFiles, UnreadableFilesGiveNoImage) {
+std::string textOf(id color) { return standin::utf8Of(msgSend<id>(color, "stringRepresentation")); }
+
+void expectComponents(id color, CGFloat r, CGFloat g, CGFloat b, CGFloat a) {
+  EXPECT_EQ(msgSend<CGFloat>(color, "red"), r);
+  EXPECT_EQ(msgSend<CGFloat>(color, "green"), g);
+  EXPECT_EQ(msgSend<CGFloat>(color, "blue"), b);
+  EXPECT_EQ(msgSend<CGFloat>(color, "alpha"), a);
+}
+
+TEST(CIColorText, ListColourGoesIntoTextAndComesBack) {
   AutoreleasePool pool;
-  std::filesystem::create_directories(root_ / "Library/folder.png");
-  FILE* text = std::fopen((root_ / "Library/notes.png").c_str(), "w");
-  std::fputs("not a picture", text);
-  std::fclose(text);
-  id cls = objc_getClass("UIImage");
-  for (const char* path : {"/Library/missing.png", "/Library/notes.png", "/Library/folder.png", "", "DOT"})
-    EXPECT_EQ((msgSend<id, id>(cls, "imageWithContentsOfFile:", standin::str(path))), nil) << path;
-  EXPECT_EQ((msgSend<id, id>(cls, "imageWithContentsOfFile:", nil)), nil);
+  CGColorRef calendarColor = standin::createColorRGBA(0.5, 0.25, 0, 1);
+  id color = msgSend<id, CGColorRef>(ciColorClass(), "colorWithCGColor:", calendarColor);
+  CGColorRelease(calendarColor);
+  EXPECT_EQ(textOf(color), "0.5 0.25 0 1");
+  expectComponents(colorFromText("0.5 0.25 0 1"), 0.5, 0.25, 0, 1);
+  EXPECT_EQ(textOf(colorFromText("1 0 0 1")), "1 0 0 1");
+}
+
+TEST(CIColorText, ShortTextFillsOpaqueBlackPartsAndNoNumberIsClear) {
+  AutoreleasePool pool;
+  struct Case {
+    const char* text;
+    CGFloat r, g, b, a;
+  };
+  for (const Case& c : {Case{"0.2 0.4 0.6", 0.2, 0.4, 0.6, 1}, {"0.2", 0.2, 0, 0, 1}, {"", 0, 0, 0, 0},
+                        {"purple", 0, 0, 0, 0}, {" [ ", 0, 0, 0, 0}, {"0.3 green 1 1", 0.3, 0, 0, 1},
+                        {"nan inf 1 1", 0, 0, 0, 0}, {"0 nan", 0, 0, 0, 1}, {"[1 0.5 0 0.5]", 1, 0.5, 0, 0.5},
+                        {"  1   1 0 1 0.25", 1, 1, 0, 1}}) {  // extra parts ignored
+    SCOPED_TRACE(c.text);
+    expectComponents(colorFromText(c.text), c.r, c.g, c.b, c.a);
+  }
+  expectComponents(msgSend<id, id>(ciColorClass(), "colorWithString:", nil), 0, 0, 0, 0);
+}
+
+struct Surface {
+  cairo_surface_t* s;
+  explicit Surface(int size, cairo_format_t format = CAIRO_FORMAT_ARGB32) : s(cairo_image_surface_create(format, size, size)) {}
+  ~Surface() { cairo_surface_destroy(s); }
+  std::uint32_t at(int x, int y) const {
+    cairo_surface_flush(s);
+    auto* row = cairo_image_surface_get_data(s) + y * cairo_image_surface_get_stride(s);
+    return reinterpret_cast<const std::uint32_t*>(row)[x];
+  }
+};
+
+void fillBackground(Surface& target, double r, double g, double b, double a) {
+  cairo_t* cr = cairo_create(target.s);
+  cairo_set_source_rgba(cr, r, g, b, a);
+  cairo_paint(cr);
+  cairo_destroy(cr);
+}
+
+// Cairo's rendering of the same ring: a stroked circle, or a filled disc.
+void cairoRing(Surface& target, double cx, double cy, double inner, double outer, const double rgba[4]) {
+  cairo_t* cr = cairo_create(target.s);
+  cairo_set_source_rgba(cr, rgba[0], rgba[1], rgba[2], rgba[3]);
+  cairo_new_sub_path(cr);
+  if (inner == 0) {
+    cairo_arc(cr, cx, cy, outer, 0, 2 * M_PI);
+    cairo_fill(cr);
+  } else {
+    cairo_set_line_width(cr, outer - inner);
+    cairo_arc(cr, cx, cy, (inner + outer) / 2, 0, 2 * M_PI);
+    cairo_close_path(cr);
+    cairo_stroke(cr);
+  }
+  cairo_destroy(cr);
+}
+
+// The largest difference of any channel of any pixel, and the total alpha
+// of each: cairo flattens a circle into chords within 0.1 pixel of it, so an
+// edge pixel may differ by up to a tenth of full coverage, not more.
+struct Difference {
+  int largest = 0;
+  double alphaA = 0, alphaB = 0;
+};
+Difference compare(const Surface& a, const Surface& b, int size) {
+  Difference d;
+  for (int y = 0; y < size; ++y)
+    for (int x = 0; x < size; ++x) {
+      const std::uint32_t p = a.at(x, y), q = b.at(x, y);
+      int worst = 0;
+      for (int shift = 0; shift < 32; shift += 8)
+        worst = std::max(worst, std::abs(int((p >> shift) & 0xff) - int((q >> shift) & 0xff)));
+      d.largest = std::max(d.largest, worst);
+      d.alphaA += p >> 24;
+      d.alphaB += q >> 24;
+    }
+  return d;
+}
+
+TEST(CircleRaster, MatchesCairoForDiscsAndRingsOfManySizesAndPlaces) {
+  const double opaqueRed[4] = {1, 0, 0, 1};
+  const double halfBlue[4] = {0.1, 0.3, 0.9, 0.5};
+  struct Case {
+    double cx, cy, inner, outer;
+    const double* colour;
+  };
+  const Case cases[] = {
+      {40, 40, 0, 15, opaqueRed},     {40, 40, 0, 25, opaqueRed},   {40, 40, 14, 16, opaqueRed},
+      {40, 40, 24, 26, halfBlue},     {40.3, 39.7, 0, 7.4, halfBlue}, {10, 70, 5.5, 12.25, opaqueRed},
+      {0, 0, 0, 30, opaqueRed},       {79, 40, 20, 22, halfBlue},    {40, 40, 0, 0.6, opaqueRed},
+      {40, 40, 38, 40, opaqueRed},    {40, 200, 0, 170.5, halfBlue}, {-100, 40, 139, 141, opaqueRed},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "centre " << c.cx << "," << c.cy << " radii " << c.inner << "–" << c.outer);
+    for (bool onColour : {false, true}) {
+      Surface direct(80), reference(80);
+      if (onColour) {
+        fillBackground(direct, 0.2, 0.8, 0.2, 0.7);
+        fillBackground(reference, 0.2, 0.8, 0.2, 0.7);
+      }
+      ASSERT_TRUE(paintCircleRing(direct.s, c.cx, c.cy, c.inner, c.outer, c.colour));
+      cairoRing(reference, c.cx, c.cy, c.inner, c.outer, c.colour);
+      const Difference d = compare(direct, reference, 80);
+      EXPECT_LE(d.largest, 32);
+      EXPECT_NEAR(d.alphaA, d.alphaB, 0.01 * d.alphaB + 255);
+    }
+  }
+}
+
+// The context paints a circle directly only where cairo would draw the same:
+// under a clip or a rotation it must still honour them.
+TEST(CircleRaster, ContextHonoursClipsAndTransformsAroundTheDirectPath) {
+  CGContextRef c = standin::createBitmapContextForSize(CGSizeMake(40, 40), 1, false);
+  ASSERT_NE(c, nullptr);
+  CGContextSetRGBFillColor(c, 0, 0, 1, 1);
+  CGContextSaveGState(c);
+  CGContextAddRect(c, CGRectMake(0, 0, 20, 40));
+  CGContextClip(c);
+  CGContextFillEllipseInRect(c, CGRectMake(0, 0, 40, 40));
+  CGContextRestoreGState(c);
+  Surface view(1);  // only for reading pixels through the helper
+  cairo_surface_destroy(view.s);
+  view.s = cairo_surface_reference(c->surface);
+  EXPECT_EQ(view.at(10, 20), 0xff0000ffu);
+  EXPECT_EQ(view.at(30, 20), 0u);  // clipped away
+  // After the restore the clip is gone: the direct path paints the right half.
+  CGContextSetRGBFillColor(c, 1, 0, 0, 1);
+  CGContextFillEllipseInRect(c, CGRectMake(0, 0, 40, 40));
+  EXPECT_EQ(view.at(30, 20), 0xffff0000u);
+  // A non-uniform scale makes an ellipse: it is wider than tall.
+  CGContextRef wide = standin::createBitmapContextForSize(CGSizeMake(40, 40), 1, false);
+  CGContextScaleCTM(wide, 2, 1);
+  CGContextFillEllipseInRect(wide, CGRectMake(0, 10, 20, 20));
+  Surface wideView(1);
+  cairo_surface_destroy(wideView.s);
+  wideView.s = cairo_surface_reference(wide->surface);
+  EXPECT_NE(wideView.at(36, 20), 0u);
+  EXPECT_EQ(wideView.at(20, 3), 0u);
+  CGContextRelease(wide);
+  CGContextRelease(c);
 }
 
 }  // namespace

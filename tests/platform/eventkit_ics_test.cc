@@ -1,6 +1,8 @@
 // The reminder files as the store reads them, before any object is made.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "eventkit/ics_reminder.h"
 #include "eventkit/utf8_repair.h"
 #include "reminder_device_root.h"
@@ -30,44 +32,34 @@ ReminderRecord parsed(std::string_view todoLines) {
   return contents.reminders.empty() ? ReminderRecord{} : contents.reminders[0];
 }
 
-TEST(ReminderICS, DueDateGivesTheDayOnly) {
-  const ReminderRecord r = parsed("UID:1\nDUE;VALUE=DATE:20261207");
-  ASSERT_TRUE(r.due);
-  EXPECT_EQ(r.due->year, 2026);
-  EXPECT_EQ(r.due->month, 12);
-  EXPECT_EQ(r.due->day, 7);
-  EXPECT_FALSE(r.due->hasTimeOfDay);
-}
-
-TEST(ReminderICS, DueDateTimeKeepsHowItsTimeIsRead) {
+// A day only, or a time read in a named zone, in UTC or floating; an
+// unreadable or missing due date leaves the reminder undated.
+TEST(ReminderICS, DueDatesKeepHowTheirTimeIsRead) {
+  const ReminderRecord day = parsed("UID:1\nDUE;VALUE=DATE:20261207");
+  ASSERT_TRUE(day.due);
+  EXPECT_EQ(std::tuple(day.due->year, day.due->month, day.due->day, day.due->hasTimeOfDay),
+            std::tuple(2026, 12, 7, false));
   const ReminderRecord zoned = parsed("DUE;TZID=Europe/Berlin:20261207T093005");
   ASSERT_TRUE(zoned.due);
-  EXPECT_TRUE(zoned.due->hasTimeOfDay);
-  EXPECT_EQ(zoned.due->hour, 9);
-  EXPECT_EQ(zoned.due->minute, 30);
-  EXPECT_EQ(zoned.due->second, 5);
+  EXPECT_EQ(std::tuple(zoned.due->hasTimeOfDay, zoned.due->hour, zoned.due->minute, zoned.due->second),
+            std::tuple(true, 9, 30, 5));
   EXPECT_EQ(zoned.due->zone, ReminderDue::Zone::Named);
   EXPECT_EQ(zoned.due->zoneName, "Europe/Berlin");
+  for (const auto& [line, zone, hour] : {std::tuple("DUE:20261207T101010Z", ReminderDue::Zone::Utc, 10),
+                                         std::tuple("DUE:20261207T230000", ReminderDue::Zone::Floating, 23)}) {
+    const ReminderRecord r = parsed(line);
+    ASSERT_TRUE(r.due) << line;
+    EXPECT_EQ(r.due->zone, zone) << line;
+    EXPECT_EQ(r.due->hour, hour) << line;
+  }
 
-  const ReminderRecord utc = parsed("DUE:20261207T101010Z");
-  ASSERT_TRUE(utc.due);
-  EXPECT_EQ(utc.due->zone, ReminderDue::Zone::Utc);
-  EXPECT_EQ(utc.due->hour, 10);
-
-  const ReminderRecord floating = parsed("DUE:20261207T230000");
-  ASSERT_TRUE(floating.due);
-  EXPECT_EQ(floating.due->zone, ReminderDue::Zone::Floating);
-  EXPECT_EQ(floating.due->hour, 23);
-}
-
-TEST(ReminderICS, UnreadableOrMissingDueMeansUndated) {
   EXPECT_FALSE(parsed("SUMMARY:x").due);
+  EXPECT_FALSE(parsed("DUE:20261399T250000").due);
   const ReminderFileContents bad = parseReminderICS(reminderICS("SUMMARY:still here\nDUE:tomorrow"));
   ASSERT_EQ(bad.reminders.size(), 1u);
   EXPECT_FALSE(bad.reminders[0].due);
   EXPECT_EQ(bad.reminders[0].title, "still here");
   EXPECT_FALSE(bad.problem.empty());
-  EXPECT_FALSE(parsed("DUE:20261399T250000").due);
 }
 
 TEST(ReminderICS, FieldsAndTheirDefaults) {
@@ -86,9 +78,7 @@ TEST(ReminderICS, FieldsAndTheirDefaults) {
   // Only the first of a repeated property counts.
   EXPECT_EQ(parsed("SUMMARY:first\nsummary:second").title, "first");
   EXPECT_EQ(parsed("SUMMARY:fol\n ded\n\t line").title, "folded line");
-}
-
-TEST(ReminderICS, CompletedByStatusOrCompletionDate) {
+  // Completed by status or by a completion date.
   EXPECT_TRUE(parsed("STATUS:COMPLETED").completed);
   EXPECT_TRUE(parsed("COMPLETED:20261201T120000Z").completed);
   EXPECT_FALSE(parsed("STATUS:IN-PROCESS").completed);

@@ -1,7 +1,6 @@
 // A list folder as the store reads it: which files, in which order, and
 // which of them it reads again at the next fetch.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -43,23 +42,16 @@ class ListFolder : public ::testing::TestWithParam<bool> {
 
 using Titles = std::vector<std::string>;
 
-TEST_P(ListFolder, ColdReadOpensEveryFileAndAnUnchangedFolderNone) {
-  root_.addList(kList, "Home");
-  for (char c = 'a'; c <= 'e'; ++c) add(std::string(1, c) + ".ics", std::string(1, c));
-  root_.settle();
-  std::size_t opened = 0;
-  EXPECT_EQ(titles(&opened), (Titles{"a", "b", "c", "d", "e"}));
-  EXPECT_EQ(opened, 5u);
-  EXPECT_EQ(titles(&opened), (Titles{"a", "b", "c", "d", "e"}));
-  EXPECT_EQ(opened, 0u);
-}
-
 TEST_P(ListFolder, EachKindOfChangeIsSeenAtTheNextRead) {
   root_.addList(kList, "Home");
   for (char c = 'a'; c <= 'f'; ++c) add(std::string(1, c) + ".ics", std::string(1, c));
   root_.settle();
+  // A cold read opens every file; a read of the unchanged folder, none.
   std::size_t opened = 0;
-  titles();
+  EXPECT_EQ(titles(&opened), (Titles{"a", "b", "c", "d", "e", "f"}));
+  EXPECT_EQ(opened, 6u);
+  EXPECT_EQ(titles(&opened), (Titles{"a", "b", "c", "d", "e", "f"}));
+  EXPECT_EQ(opened, 0u);
 
   // Rewritten in place, same size, at once: the same second as the read.
   add("a.ics", "A");
@@ -148,7 +140,7 @@ INSTANTIATE_TEST_SUITE_P(Store, ListFolder, ::testing::Bool(),
 TEST(ReminderListFolder, NamesAndColoursFromFilesOrTheCalendarItself) {
   ReminderDeviceRoot root;
   root.addList("A-LIST", "Home  ", "#112233");
-  root.addExportedList(
+  root.addReminder(
       "EXPORTED", "Tasks.ics",
       "BEGIN:VCALENDAR\r\nX-WR-CALNAME:Exported\r\nX-APPLE-CALENDAR-COLOR:#FF0000\r\nEND:VCALENDAR\r\n");
   root.addList("HALF", "Named by file");  // no color file: the calendar's colour stands in

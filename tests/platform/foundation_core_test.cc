@@ -1,5 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
 #include "foundation/NSArray.h"
 #include "foundation/NSDictionary.h"
 #include "foundation/NSLog.h"
@@ -8,6 +15,15 @@
 #include "foundation/device.h"
 #include "runtime/autorelease.h"
 #include "runtime/message.h"
+#include "foundation/NSURL.h"
+#include "runtime/nsobject.h"
+#include "foundation/NSDate.h"
+#include "foundation/clock.h"
+#include "host_environment.h"
+#include "temp_folder.h"
+#include "foundation/host_path.h"
+#include "foundation/regular_file.h"
+#include "foundation/scoped_fd.h"
 
 namespace {
 
@@ -18,16 +34,14 @@ class FoundationCore : public ::testing::Test {
 
 std::string format(const char* fmt, standin::FormatArgs args) { return standin::formatToUTF8(fmt, args); }
 
-TEST_F(FoundationCore, LengthCountsUtf16Units) {
+TEST_F(FoundationCore, LengthCountsUtf16UnitsAndIllFormedUtf8GivesNil) {
   EXPECT_EQ(msgSend<NSUInteger>(standin::str("abc"), "length"), 3u);
   EXPECT_EQ(msgSend<NSUInteger>(standin::str("\xC3\xA9t\xC3\xA9"), "length"), 3u);      // été
   EXPECT_EQ(msgSend<NSUInteger>(standin::str("\xF0\x9F\x98\x80!"), "length"), 3u);      // emoji is a surrogate pair
   id sub = msgSend<id>(standin::str("\xF0\x9F\x98\x80!"), "substringWithRange:", NSRange{2, 1});
   EXPECT_EQ(standin::utf8Of(sub), "!");
   EXPECT_THROW(msgSend<id>(standin::str("abc"), "substringWithRange:", NSRange{2, 5}), ObjCException);
-}
-
-TEST_F(FoundationCore, InvalidUtf8GivesNil) {
+  // Ill-formed UTF-8 gives no string.
   EXPECT_EQ(standin::stringWithUTF8("bad \xFF byte"), nil);
   EXPECT_EQ(standin::stringWithUTF8("\xED\xA0\x80"), nil);  // an encoded surrogate
 }
@@ -45,18 +59,13 @@ TEST_F(FoundationCore, FormatConversions) {
             "-9223372036854775808 18446744073709551615");
   EXPECT_EQ(format("%d %u %i", {18446744073709551615ull, -1ll, 0ll}), "-1 18446744073709551615 0");
   EXPECT_EQ(format("[%5d|%-3u|%03i|%+d]", {42ll, 7ull, 5ll, 9ll}), "[   42|7  |005|+9]");
-}
-
-TEST_F(FoundationCore, AnArgumentIsNeverReadAsAFormat) {
+  // An argument is never read as a format.
   EXPECT_EQ(format("%@%@", {standin::str("!!! "), standin::str("Pay %n%s%@ rent")}), "!!! Pay %n%s%@ rent");
 }
 
 TEST_F(FoundationCore, StringNumericConversions) {
-  EXPECT_TRUE(msgSend<BOOL>(standin::str("  YES"), "boolValue"));
-  EXPECT_TRUE(msgSend<BOOL>(standin::str("t"), "boolValue"));
-  EXPECT_TRUE(msgSend<BOOL>(standin::str("+007"), "boolValue"));
-  EXPECT_FALSE(msgSend<BOOL>(standin::str("0"), "boolValue"));
-  EXPECT_FALSE(msgSend<BOOL>(standin::str("no"), "boolValue"));
+  for (auto [text, truth] : {std::pair{"  YES", true}, {"t", true}, {"+007", true}, {"0", false}, {"no", false}})
+    EXPECT_EQ(msgSend<BOOL>(standin::str(text), "boolValue"), truth) << text;
   EXPECT_EQ(msgSend<NSInteger>(standin::str("  -42abc"), "integerValue"), -42);
   EXPECT_EQ(msgSend<NSInteger>(standin::str("x1"), "integerValue"), 0);
   EXPECT_EQ(msgSend<int>(standin::str("99999999999"), "intValue"), 2147483647);
@@ -93,6 +102,184 @@ TEST_F(FoundationCore, DevicePathsResolveUnderTheRoot) {
   EXPECT_TRUE(standin::foundationVersionForSystemVersion("8.0", &v));
   EXPECT_DOUBLE_EQ(v, 1140.11);
   EXPECT_FALSE(standin::foundationVersionForSystemVersion("6.1", &v));
+}
+
+// NSNumber's answers where a real meets an integer or a string, as Darwin's
+// Foundation gives them.
+class Number : public ::testing::Test {
+ protected:
+  AutoreleasePool pool;
+};
+
+std::string description(id number) { return standin::utf8Of(msgSend<id>(number, "description")); }
+
+TEST_F(Number, BoolValueOfARealGoesThroughTheInteger) {
+  for (auto [value, truth] : {std::pair{0.5, false}, {-0.999, false}, {0.0 / 0.0, false}, {1.5, true}, {-1.0, true},
+                              {1e300, true}})
+    EXPECT_EQ(msgSend<BOOL>(standin::numberWithDouble(value), "boolValue"), truth) << value;
+  EXPECT_FALSE(msgSend<BOOL>(standin::numberWithFloat(0.25f), "boolValue"));
+  EXPECT_TRUE(msgSend<BOOL>(standin::numberWithUnsignedLongLong(1ull << 63), "boolValue"));
+  EXPECT_TRUE(msgSend<BOOL>(standin::numberWithLongLong(1ll << 40), "boolValue"));
+  EXPECT_FALSE(msgSend<BOOL>(standin::numberWithLongLong(0), "boolValue"));
+}
+
+TEST_F(Number, DescriptionPrintsRealsWithSixteenOrSevenDigits) {
+  for (auto [value, text] : {std::pair{0.1, "0.1"}, {0.85, "0.85"}, {1.0 / 3, "0.3333333333333333"}, {2.5, "2.5"},
+                             {1e20, "1e+20"}, {-0.0, "-0"}})
+    EXPECT_EQ(description(standin::numberWithDouble(value)), text);
+  EXPECT_EQ(description(standin::numberWithFloat(0.1f)), "0.1");
+  EXPECT_EQ(description(standin::numberWithFloat(1.0f / 3)), "0.3333333");
+  EXPECT_EQ(description(standin::numberWithLongLong(-7)), "-7");
+  EXPECT_EQ(description(standin::numberWithUnsignedLongLong(18446744073709551615ull)), "18446744073709551615");
+}
+
+// The bulletin records composition fills and SpringBoard reads back.
+TEST(BBAction, LaunchURLActionOpensTheURL) {
+  AutoreleasePool outer;
+  id url = standin::urlWithUTF8("x-apple-reminder://");
+  const long held = objc_retainCount(url);
+  {
+    AutoreleasePool pool;
+    id action = msgSend<id>(objc_getClass("BBAction"), "actionWithLaunchURL:callblock:", url, nil);
+    EXPECT_EQ(msgSend<id>(action, "launchURL"), url);
+    EXPECT_EQ(msgSend<id>(action, "launchBundleID"), nil);
+    EXPECT_EQ(standin::utf8Of(msgSend<id>(action, "description")), "url x-apple-reminder://");
+    EXPECT_EQ(objc_retainCount(url), held + 1);
+  }
+  // The action was autoreleased: draining the pool freed it and its hold.
+  EXPECT_EQ(objc_retainCount(url), held);
+}
+
+// The host environment is checked whole before any of it is applied: a host
+// that gets one input wrong keeps the environment it had, rather than a
+// mixture of the old one and the half of the new one set before the fault.
+TEST(HostEnvironment, AnEnvironmentWithOneFaultChangesNothing) {
+  qst_test::TempFolder root("host-environment");
+  standin::HostEnvironment applied;
+  applied.deviceRoot = root.path();
+  applied.systemVersion = "9.0";
+  applied.timeZone = "Asia/Tokyo";
+  applied.calendar = "japanese";
+  applied.fixedClock = 1000.0;
+  standin::applyHostEnvironment(applied);
+  const double foundationVersion = NSFoundationVersionNumber;
+
+  // Every other input differs from what was applied, so any of it set
+  // before the fault was found would show.
+  for (auto fault : {+[](standin::HostEnvironment& e) { e.systemVersion = "6.1"; },
+                     +[](standin::HostEnvironment& e) { e.deviceRoot = "/no/such/folder"; },
+                     +[](standin::HostEnvironment& e) { e.timeZone = "Mars/Olympus_Mons"; },
+                     +[](standin::HostEnvironment& e) { e.calendar = "lunar"; }}) {
+    standin::HostEnvironment other;
+    other.deviceRoot = "/";
+    other.systemVersion = "7.0";
+    other.timeZone = "Europe/Paris";
+    other.fixedClock = 5.0;
+    fault(other);
+    EXPECT_THROW(standin::applyHostEnvironment(other), standin::HostEnvironmentError);
+    EXPECT_EQ(standin::deviceRoot(), root.path());
+    EXPECT_EQ(standin::currentZoneName(), "Asia/Tokyo");
+    EXPECT_EQ(NSFoundationVersionNumber, foundationVersion);
+    EXPECT_EQ(standin::clockNow(), 1000.0);
+  }
+}
+
+// Files other programs write, read as the platform reads every one of them:
+// through a folder held open, only regular files, within a bound, never
+// waiting on a FIFO; and the question whether a path lies in a folder.
+namespace fs = std::filesystem;
+
+class HostFiles : public ::testing::Test {
+ protected:
+  qst_test::TempFolder temp_{"host-files"};
+  void write(const std::string& name, const std::string& text) {
+    std::ofstream(folder_ / name, std::ios::binary) << text;
+  }
+
+  fs::path folder_ = temp_.path();
+};
+
+bool isOpen(int fd) { return fcntl(fd, F_GETFD) != -1; }
+
+TEST_F(HostFiles, AFolderHeldOpenIsReadEvenAfterItMoves) {
+  write("a.ics", "twelve bytes");
+  write("big.ics", std::string(101, 'x'));
+  ASSERT_EQ(mkfifo((folder_ / "fifo.ics").c_str(), 0600), 0);  // nobody writes: a read would wait for ever
+  const ScopedFd folder(open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  ASSERT_TRUE(folder.valid());
+  fs::rename(folder_, folder_.string() + "-moved");
+  folder_ += "-moved";
+
+  std::string text;
+  struct stat info {};
+  EXPECT_EQ(standin::readRegularFileAt(folder.get(), "a.ics", 100, &text, &info), standin::FileReadStatus::Read);
+  EXPECT_EQ(text, "twelve bytes");
+  EXPECT_EQ(info.st_size, 12);
+  EXPECT_EQ(standin::readRegularFileAt(folder.get(), "big.ics", 100, &text, &info), standin::FileReadStatus::TooLarge);
+  EXPECT_EQ(info.st_size, 101);  // what was refused, for the caller's note of its version
+  EXPECT_TRUE(text.empty());
+  EXPECT_EQ(standin::readRegularFileAt(folder.get(), "fifo.ics", 100, &text, &info), standin::FileReadStatus::NotRegular);
+  EXPECT_TRUE(S_ISFIFO(info.st_mode));
+  EXPECT_EQ(standin::readRegularFileAt(folder.get(), "gone.ics", 100, &text), standin::FileReadStatus::Missing);
+  EXPECT_EQ(standin::readRegularFileAt(folder.get(), "a.ics/x", 100, &text), standin::FileReadStatus::Missing);
+  EXPECT_EQ(standin::readRegularFileAt(folder.get(), ".", 100, &text), standin::FileReadStatus::NotRegular);
+}
+
+TEST_F(HostFiles, AHeadIsTheFirstBytesOfARegularFileOfAnySize) {
+  write("long", "0123456789");
+  write("short", "ab");
+  ASSERT_EQ(mkfifo((folder_ / "fifo").c_str(), 0600), 0);
+  std::string head;
+  EXPECT_EQ(standin::readRegularFileHead((folder_ / "long").string(), 4, &head), standin::FileReadStatus::Read);
+  EXPECT_EQ(head, "0123");
+  EXPECT_EQ(standin::readRegularFileHead((folder_ / "short").string(), 4, &head), standin::FileReadStatus::Read);
+  EXPECT_EQ(head, "ab");
+  EXPECT_EQ(standin::readRegularFileHead((folder_ / "fifo").string(), 4, &head), standin::FileReadStatus::NotRegular);
+  EXPECT_EQ(standin::readRegularFileHead("/dev/zero", 4, &head), standin::FileReadStatus::NotRegular);
+  EXPECT_EQ(standin::readRegularFileHead((folder_ / "none").string(), 4, &head), standin::FileReadStatus::Missing);
+}
+
+TEST(ScopedFd, OneOwnerClosesTheDescriptorOnce) {
+  int fd = -1;
+  {
+    ScopedFd first(open("/dev/null", O_RDONLY | O_CLOEXEC));
+    fd = first.get();
+    ASSERT_TRUE(first.valid());
+    ScopedFd second(std::move(first));
+    EXPECT_FALSE(first.valid());
+    EXPECT_EQ(second.get(), fd);
+    ScopedFd third;
+    third = std::move(second);
+    EXPECT_TRUE(isOpen(fd));
+  }
+  EXPECT_FALSE(isOpen(fd));
+
+  ScopedFd kept(open("/dev/null", O_RDONLY | O_CLOEXEC));
+  const int released = kept.release();
+  kept.reset();
+  EXPECT_TRUE(isOpen(released));
+  ScopedFd again(released);
+  again.reset(open("/dev/null", O_RDONLY | O_CLOEXEC));
+  EXPECT_TRUE(isOpen(again.get()));
+  EXPECT_FALSE(isOpen(released));
+}
+
+TEST_F(HostFiles, APathLiesInAFolderByItsComponentsOnceResolved) {
+  const std::string root = (folder_ / "root").string();
+  fs::create_directories(root + "/var");
+  fs::create_directories(folder_ / "root-b");
+  fs::create_directory_symlink(root + "/var", folder_ / "link");
+
+  EXPECT_TRUE(hostPathLiesIn(root, root));
+  EXPECT_TRUE(hostPathLiesIn(root + "/", root));
+  EXPECT_TRUE(hostPathLiesIn(root, root + "/"));
+  EXPECT_TRUE(hostPathLiesIn(root + "/var/not-yet/a.png", root));
+  EXPECT_TRUE(hostPathLiesIn((folder_ / "root-b/../root/a.png").string(), root));
+  EXPECT_TRUE(hostPathLiesIn((folder_ / "link/a.png").string(), root));  // through a link into it
+  EXPECT_FALSE(hostPathLiesIn((folder_ / "root-b/a.png").string(), root));
+  EXPECT_FALSE(hostPathLiesIn((folder_ / "a.png").string(), root));
+  EXPECT_FALSE(hostPathLiesIn(root + "/../a.png", root));
+  EXPECT_TRUE(hostPathLiesIn("/anything", "/"));
 }
 
 }  // namespace

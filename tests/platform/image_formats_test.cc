@@ -6,12 +6,22 @@
 
 #include <cstdlib>
 #include <string>
+#include <sys/stat.h>
+#include <zlib.h>
+#include <cstdint>
+#include <filesystem>
 #include <vector>
 
 #include "device_folder_test.h"
 #include "image_writers.h"
 #include "runtime/message.h"
 #include "uikit/UIImage.h"
+#include "foundation/NSLog.h"
+#include "foundation/NSString.h"
+#include "foundation/device.h"
+#include "runtime/autorelease.h"
+#include "uikit/UIKit.h"
+#include "uikit/png_decode.h"
 
 namespace {
 
@@ -23,12 +33,17 @@ class ImageFormats : public DeviceFolderTest {
  protected:
   ImageFormats() : DeviceFolderTest(kFolder) {}
 
-  static id imageAt(const std::string& name) {
-    return msgSend<id, id>(objc_getClass("UIImage"), "imageWithContentsOfFile:",
-                           standin::stringWithUTF8(std::string(kFolder) + name));
-  }
   static CGFloat scaleOf(id image) { return msgSend<CGFloat>(image, "scale"); }
   static CGSize sizeOf(id image) { return msgSend<CGSize>(image, "size"); }
+  id write(const std::string& name, const std::string& bytes) {
+    writeFile(name, bytes);
+    return imageAt(name);
+  }
+  // The file gives no image, and one note naming it and the reason.
+  void expectRefused(const std::string& name, const std::string& bytes, const std::string& reason) {
+    EXPECT_EQ(write(name, bytes), nil) << name;
+    expectRefusal(name, reason);
+  }
 };
 
 bool near(standin::ImagePixel p, RGBA want, int tolerance = 0) {
@@ -118,35 +133,152 @@ TEST_F(ImageFormats, HeadersClaimingTooManyPixelsOrCutDataAreRefused) {
   const std::size_t frame = jpeg.find("\xFF\xC0");
   ASSERT_NE(frame, std::string::npos);
   jpeg.replace(frame + 5, 4, "\x4E\x20\x4E\x20");
-  writeFile("huge.jpg", jpeg);
-  EXPECT_EQ(imageAt("huge.jpg"), nil);
-  expectRefusal("huge.jpg", "20000 x 20000 pixels");
-
+  expectRefused("huge.jpg", jpeg, "20000 x 20000 pixels");
   std::string gif = image_writers::gifFile(2, 2, {0, 1, 1, 0}, {0, 0, 0, 255}, {9, 9, 9, 255}, false);
   gif.replace(6, 4, "\xFF\xFF\xFF\xFF");  // the logical screen: 65535 x 65535
-  writeFile("huge.gif", gif);
-  EXPECT_EQ(imageAt("huge.gif"), nil);
-  expectRefusal("huge.gif", "65535 x 65535 pixels");
-
+  expectRefused("huge.gif", gif, "65535 x 65535 pixels");
   std::string bmp = image_writers::bmpFile(2, 2, {0, 0, 0, 255});
   bmp.replace(18, 8, std::string("\x00\x00\x01\x00\x00\x00\x01\x00", 8));  // 65536 x 65536
-  writeFile("huge.bmp", bmp);
-  EXPECT_EQ(imageAt("huge.bmp"), nil);
-  expectRefusal("huge.bmp", "65536 x 65536 pixels");
-  writeFile("cut.bmp", image_writers::bmpFile(40, 40, {0, 0, 0, 255}).substr(0, 500));
-  EXPECT_EQ(imageAt("cut.bmp"), nil);
-  expectRefusal("cut.bmp", "cut BMP");
+  expectRefused("huge.bmp", bmp, "65536 x 65536 pixels");
+  expectRefused("cut.bmp", image_writers::bmpFile(40, 40, {0, 0, 0, 255}).substr(0, 500), "cut BMP");
+  expectRefused("cut.tiff", image_writers::tiffFile(64, 64, {1, 2, 3, 255}).substr(0, 40), "TIFF");
+  expectRefused("cut.jpg", jpeg.substr(0, 12), "JPEG");
+  expectRefused("cut.gif", gif.substr(0, 8), "GIF");
+}
 
-  const std::string tiff = image_writers::tiffFile(64, 64, {1, 2, 3, 255});
-  writeFile("cut.tiff", tiff.substr(0, 40));
-  EXPECT_EQ(imageAt("cut.tiff"), nil);
-  expectRefusal("cut.tiff", "TIFF");
-  writeFile("cut.jpg", jpeg.substr(0, 12));
-  EXPECT_EQ(imageAt("cut.jpg"), nil);
-  expectRefusal("cut.jpg", "JPEG");
-  writeFile("cut.gif", gif.substr(0, 8));
-  EXPECT_EQ(imageAt("cut.gif"), nil);
-  expectRefusal("cut.gif", "GIF");
+// Image files as settings bundles and SpringBoard's icon folder hold them:
+// ordinary and iPhone-optimised PNGs read to the same pixels; a header that
+// claims too many pixels, damaged data or a file that is not a regular one
+// gives no image and a log line, never a crash or a huge allocation.
+
+std::string bigEndian32(std::uint32_t value) {
+  return {static_cast<char>(value >> 24), static_cast<char>(value >> 16), static_cast<char>(value >> 8),
+          static_cast<char>(value)};
+}
+
+std::string chunk(const std::string& type, const std::string& data) {
+  const std::string body = type + data;
+  return bigEndian32(static_cast<std::uint32_t>(data.size())) + body +
+         bigEndian32(static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(body.data()), body.size())));
+}
+
+std::string deflate(const std::string& bytes, bool raw) {
+  z_stream stream{};
+  deflateInit2(&stream, 9, Z_DEFLATED, raw ? -MAX_WBITS : MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+  std::string out(deflateBound(&stream, bytes.size()), '\0');
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
+  stream.avail_in = static_cast<uInt>(bytes.size());
+  stream.next_out = reinterpret_cast<Bytef*>(out.data());
+  stream.avail_out = static_cast<uInt>(out.size());
+  deflate(&stream, Z_FINISH);
+  out.resize(stream.total_out);
+  deflateEnd(&stream);
+  return out;
+}
+
+struct Pixel {
+  std::uint8_t r, g, b, a;
+};
+
+// An 8-bit RGBA PNG of `pixels` (rows of `width`), ordinary or in the
+// iPhone-optimised form: CgBI chunk first, raw deflate, BGRA, premultiplied.
+std::string pngFile(std::uint32_t width, std::uint32_t height, const std::vector<Pixel>& pixels, bool optimised) {
+  std::string rows;
+  for (std::uint32_t y = 0; y < height; ++y) {
+    rows += '\0';  // no filter
+    for (std::uint32_t x = 0; x < width && !pixels.empty(); ++x) {
+      const Pixel p = pixels[y * width + x];
+      auto premultiplied = [&](std::uint8_t c) { return static_cast<char>((c * p.a + 127) / 255); };
+      if (optimised) rows += {premultiplied(p.b), premultiplied(p.g), premultiplied(p.r), static_cast<char>(p.a)};
+      else rows += {static_cast<char>(p.r), static_cast<char>(p.g), static_cast<char>(p.b), static_cast<char>(p.a)};
+    }
+  }
+  const std::string header = bigEndian32(width) + bigEndian32(height) + std::string("\x08\x06\x00\x00\x00", 5);
+  std::string file("\x89PNG\r\n\x1a\n", 8);
+  if (optimised) file += chunk("CgBI", std::string("\x50\x00\x20\x02", 4));
+  return file + chunk("IHDR", header) + chunk("IDAT", deflate(rows, optimised)) + chunk("IEND", "");
+}
+
+using PNGFiles = ImageFormats;
+
+TEST_F(PNGFiles, IPhoneOptimisedPNGMatchesTheOrdinaryOne) {
+  // Opaque, half and barely covered, and fully transparent pixels.
+  const std::vector<Pixel> pixels = {{255, 0, 0, 255},  {0, 128, 255, 255}, {10, 200, 30, 128},
+                                     {255, 255, 255, 1}, {90, 60, 30, 0},   {200, 100, 50, 77}};
+  id ordinary = write("ordinary@2x.png", pngFile(3, 2, pixels, false));
+  id optimised = write("optimised@2x.png", pngFile(3, 2, pixels, true));
+  ASSERT_NE(ordinary, nil);
+  ASSERT_NE(optimised, nil);
+  EXPECT_EQ(msgSend<CGSize>(optimised, "size").width, 1.5);
+  EXPECT_EQ(msgSend<CGFloat>(optimised, "scale"), 2);
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 3; ++x)
+      EXPECT_EQ(standin::readImagePixel(optimised, x, y), standin::readImagePixel(ordinary, x, y)) << x << "," << y;
+  // Colours as stored, not with red and blue swapped.
+  EXPECT_EQ(standin::readImagePixel(optimised, 0, 0), (standin::ImagePixel{255, 0, 0, 255}));
+  EXPECT_EQ(standin::readImagePixel(optimised, 1, 0), (standin::ImagePixel{0, 128, 255, 255}));
+  EXPECT_TRUE(standin::capturedLogLines().empty());
+}
+
+// A header claiming 20,000 × 20,000 pixels is refused before any pixel
+// memory is taken, in either form; so is one that would decode above the
+// pixel bound however its sides are shaped.
+TEST_F(PNGFiles, HeadersClaimingTooManyPixelsAreRefused) {
+  expectRefused("bomb.png", pngFile(20000, 20000, {}, false), "20000 x 20000 pixels");
+  expectRefused("bomb-optimised.png", pngFile(20000, 20000, {}, true), "20000 x 20000 pixels");
+  expectRefused("wide.png", pngFile(16384, 1025, {}, false), "pixels");
+  expectRefused("tall.png", pngFile(1, 100000, {}, false), "pixels");
+
+  // An optimised file whose data inflates far beyond what its header
+  // implies: only what the header implies is used.
+  std::string rows(4 * (1 + 4 * 4) + (16 << 20), '\0');
+  std::string header = bigEndian32(4) + bigEndian32(4) + std::string("\x08\x06\x00\x00\x00", 5);
+  std::string file = std::string("\x89PNG\r\n\x1a\n", 8) + chunk("CgBI", std::string(4, '\0')) +
+                     chunk("IHDR", header) + chunk("IDAT", deflate(rows, true)) + chunk("IEND", "");
+  id image = write("long-data.png", file);
+  ASSERT_NE(image, nil);
+  EXPECT_EQ(standin::imagePixelWidth(image), 4);
+}
+
+// Every truncation and damaged byte of a small file of each form gives an
+// image or a refusal; the icon folder's entries that are not regular files
+// are refused without waiting.
+TEST_F(PNGFiles, DamagedFilesAndNonRegularFilesAreRefusedSafely) {
+  const std::vector<Pixel> pixels(9, Pixel{10, 20, 30, 128});
+  for (bool optimised : {false, true}) {
+    const std::string good = pngFile(3, 3, pixels, optimised);
+    std::string error;
+    cairo_surface_t* surface = standin::decodePNG(good, &error);
+    ASSERT_NE(surface, nullptr) << error;
+    cairo_surface_destroy(surface);
+    for (std::size_t at = 0; at < good.size(); ++at) {
+      for (char value : {'\x00', '\x01', '\x7F', '\xFF'}) {
+        std::string damaged = good;
+        damaged[at] = value;
+        if (cairo_surface_t* s = standin::decodePNG(damaged, &error)) cairo_surface_destroy(s);
+      }
+      // Cut before the closing chunk, the image is incomplete; without
+      // only that chunk, it is whole, and is read as other readers do.
+      cairo_surface_t* cut = standin::decodePNG(good.substr(0, at), &error);
+      if (at < good.size() - 12) {
+        EXPECT_EQ(cut, nullptr) << at << " of " << good.size();
+      }
+      if (cut) cairo_surface_destroy(cut);
+    }
+  }
+  expectRefused("text.png", "not a picture", "not an image of a known format");
+
+  ASSERT_EQ(mkfifo(hostPath("fifo@2x.png").c_str(), 0600), 0);
+  EXPECT_EQ(imageAt("fifo@2x.png"), nil);
+  expectRefusal("fifo@2x.png", "not a regular file");
+  std::filesystem::create_directory(hostPath("folder@2x.png"));
+  EXPECT_EQ(imageAt("folder@2x.png"), nil);
+  expectRefusal("folder@2x.png", "not a regular file");
+  EXPECT_EQ(imageAt("absent@2x.png"), nil);
+  EXPECT_TRUE(standin::capturedLogLines().empty());
+  id cls = objc_getClass("UIImage");
+  for (const char* path : {"", "DOT"}) EXPECT_EQ((msgSend<id, id>(cls, "imageWithContentsOfFile:", standin::str(path))), nil);
+  EXPECT_EQ((msgSend<id, id>(cls, "imageWithContentsOfFile:", nil)), nil);
 }
 
 }  // namespace

@@ -2,11 +2,9 @@
 // each is read within bounds, or refused with a log line and nil, never a
 // crash or a stall.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "binary_plist_writer.h"
@@ -27,11 +25,6 @@ class HostilePropertyLists : public DeviceFolderTest {
  protected:
   HostilePropertyLists() : DeviceFolderTest(kPreferences) {}
 
-  id write(const std::string& name, const std::string& bytes) { return writeFile(name, bytes); }
-  static id dictionaryAt(id path) {
-    return msgSend<id>(objc_getClass("NSDictionary"), "dictionaryWithContentsOfFile:", path);
-  }
-  static id arrayAt(id path) { return msgSend<id>(objc_getClass("NSArray"), "arrayWithContentsOfFile:", path); }
 };
 
 id itemAt(id array, NSUInteger index) { return msgSend<id, NSUInteger>(array, "objectAtIndex:", index); }
@@ -46,7 +39,7 @@ TEST_F(HostilePropertyLists, NulBytesInKeysAndStringsAreCharacters) {
   auto enabled = settings.string("enabled");
   auto off = settings.boolean(false), on = settings.boolean(true);
   const std::string bytes = settings.bytes(settings.dictionary({{nulKey, on}, {enabled, off}}));
-  id dictionary = dictionaryAt(write("settings.plist", bytes));
+  id dictionary = dictionaryAt(writeFile("settings.plist", bytes));
   ASSERT_NE(dictionary, nil);
   EXPECT_EQ(countOf(dictionary), 2u);
   EXPECT_FALSE(msgSend<BOOL>(msgSend<id, id>(dictionary, "objectForKey:", standin::str("enabled")), "boolValue"));
@@ -56,7 +49,7 @@ TEST_F(HostilePropertyLists, NulBytesInKeysAndStringsAreCharacters) {
   BinaryPlistWriter selection;
   auto withNul = selection.string(std::string("6F0C\0tail", 9));
   auto nested = selection.dictionary({{selection.string(std::string("\0", 1)), selection.string("x")}});
-  id array = arrayAt(write("calendars.plist", selection.bytes(selection.array({withNul, nested}))));
+  id array = arrayAt(writeFile("calendars.plist", selection.bytes(selection.array({withNul, nested}))));
   ASSERT_NE(array, nil);
   EXPECT_EQ(standin::utf8Of(itemAt(array, 0)), std::string("6F0C\0tail", 9));
   EXPECT_EQ(msgSend<NSUInteger>(itemAt(array, 0), "length"), 9u);
@@ -72,29 +65,29 @@ TEST_F(HostilePropertyLists, DeepNestingAndCyclesAreRefused) {
     for (int i = 0; i < levels; ++i) inner = writer.array({inner});
     return writer.bytes(inner);
   };
-  id readable = arrayAt(write("deep-ok.plist", nestedBinary(kMaxPropertyListDepth)));
+  id readable = arrayAt(writeFile("deep-ok.plist", nestedBinary(kMaxPropertyListDepth)));
   ASSERT_NE(readable, nil);
   EXPECT_EQ(countOf(readable), 1u);
   EXPECT_TRUE(standin::capturedLogLines().empty());
-  EXPECT_EQ(arrayAt(write("deep.plist", nestedBinary(100000))), nil);
+  EXPECT_EQ(arrayAt(writeFile("deep.plist", nestedBinary(100000))), nil);
   expectRefusal("deep.plist", "nested deeper than 256 levels");
 
   std::string xml = "<?xml version=\"1.0\"?><plist version=\"1.0\">";
   for (int i = 0; i < 100000; ++i) xml += "<array>";
   for (int i = 0; i < 100000; ++i) xml += "</array>";
-  EXPECT_EQ(arrayAt(write("deep.xml.plist", xml + "</plist>")), nil);
+  EXPECT_EQ(arrayAt(writeFile("deep.xml.plist", xml + "</plist>")), nil);
   expectRefusal("deep.xml.plist", "nested deeper than 256 levels");
   // Empty elements written as <array/> and <dict /> do not nest.
   std::string flat = "<?xml version=\"1.0\"?><plist version=\"1.0\"><array>";
   for (int i = 0; i < 1000; ++i) flat += i % 2 ? "<array/>" : "<dict />";
-  id flatArray = arrayAt(write("flat.xml.plist", flat + "</array></plist>"));
+  id flatArray = arrayAt(writeFile("flat.xml.plist", flat + "</array></plist>"));
   ASSERT_NE(flatArray, nil);
   EXPECT_EQ(countOf(flatArray), 1000u);
 
   BinaryPlistWriter cycle;
   auto self = cycle.reserve();
   cycle.setArray(self, {cycle.string("a"), self});
-  EXPECT_EQ(arrayAt(write("cycle.plist", cycle.bytes(self))), nil);
+  EXPECT_EQ(arrayAt(writeFile("cycle.plist", cycle.bytes(self))), nil);
   expectRefusal("cycle.plist", "nested deeper");
 }
 
@@ -104,20 +97,20 @@ TEST_F(HostilePropertyLists, SharedSubtreesCountAsExpanded) {
   BinaryPlistWriter writer;
   auto shared = writer.string("leaf");
   for (int i = 0; i < 60; ++i) shared = writer.array({shared, shared});
-  EXPECT_EQ(arrayAt(write("sorting.plist", writer.bytes(shared))), nil);
+  EXPECT_EQ(arrayAt(writeFile("sorting.plist", writer.bytes(shared))), nil);
   expectRefusal("sorting.plist", "more than 250000 objects");
 
   // A big string shared a million times: the bytes run out first.
   BinaryPlistWriter strings;
   auto big = strings.string(std::string(1 << 20, 'x'));
   std::vector<BinaryPlistWriter::Ref> many(100, big);
-  EXPECT_EQ(arrayAt(write("strings.plist", strings.bytes(strings.array(many)))), nil);
+  EXPECT_EQ(arrayAt(writeFile("strings.plist", strings.bytes(strings.array(many)))), nil);
   expectRefusal("strings.plist", "bytes of text and data");
 
   // Sharing within the bounds is read, each place holding the value.
   BinaryPlistWriter fine;
   auto name = fine.string("System Items");
-  id array = arrayAt(write("fine.plist", fine.bytes(fine.array({name, name, name}))));
+  id array = arrayAt(writeFile("fine.plist", fine.bytes(fine.array({name, name, name}))));
   ASSERT_NE(array, nil);
   EXPECT_EQ(standin::utf8Of(itemAt(array, 2)), "System Items");
 }
@@ -128,14 +121,14 @@ TEST_F(HostilePropertyLists, LongArraysReadWhole) {
   BinaryPlistWriter writer;
   std::vector<BinaryPlistWriter::Ref> identifiers;
   for (int i = 0; i < 100000; ++i) identifiers.push_back(writer.string("list-" + std::to_string(i)));
-  id array = arrayAt(write("calendars.plist", writer.bytes(writer.array(identifiers))));
+  id array = arrayAt(writeFile("calendars.plist", writer.bytes(writer.array(identifiers))));
   ASSERT_NE(array, nil);
   ASSERT_EQ(countOf(array), 100000u);
   EXPECT_EQ(standin::utf8Of(itemAt(array, 99999)), "list-99999");
 
   std::string xml = "<?xml version=\"1.0\"?><plist version=\"1.0\"><array>";
   for (int i = 0; i < 100000; ++i) xml += "<string>list-" + std::to_string(i) + "</string>";
-  id xmlArray = arrayAt(write("calendars.xml.plist", xml + "</array></plist>"));
+  id xmlArray = arrayAt(writeFile("calendars.xml.plist", xml + "</array></plist>"));
   ASSERT_NE(xmlArray, nil);
   EXPECT_EQ(standin::utf8Of(itemAt(xmlArray, 99999)), "list-99999");
 
@@ -143,7 +136,7 @@ TEST_F(HostilePropertyLists, LongArraysReadWhole) {
   // square.
   std::string keys = "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>";
   for (std::size_t i = 0; i <= kMaxXMLPropertyListKeys; ++i) keys += "<key>k" + std::to_string(i) + "</key><true/>";
-  EXPECT_EQ(dictionaryAt(write("keys.plist", keys + "</dict></plist>")), nil);
+  EXPECT_EQ(dictionaryAt(writeFile("keys.plist", keys + "</dict></plist>")), nil);
   expectRefusal("keys.plist", "more than 20000 keys");
 }
 
@@ -168,7 +161,7 @@ TEST_F(HostilePropertyLists, DamagedBinaryFilesAreRefusedSafely) {
   // A key that is not a string, an object type the format does not have.
   BinaryPlistWriter wrongKey;
   const std::string numberKey = wrongKey.bytes(wrongKey.dictionary({{wrongKey.integer(1), wrongKey.integer(2)}}));
-  EXPECT_EQ(dictionaryAt(write("key.plist", numberKey)), nil);
+  EXPECT_EQ(dictionaryAt(writeFile("key.plist", numberKey)), nil);
   expectRefusal("key.plist", "key that is not a string");
 }
 
@@ -182,7 +175,7 @@ TEST_F(HostilePropertyLists, OnlyRegularFilesOfBoundedSizeAreRead) {
   EXPECT_EQ(arrayAt(standin::stringWithUTF8(std::string(kPreferences) + "folder.plist")), nil);
   expectRefusal("folder.plist", "not a regular file");
 
-  id big = write("big.plist", "");
+  id big = writeFile("big.plist", "");
   std::filesystem::resize_file(hostPath("big.plist"), kMaxPropertyListFileBytes + 1);
   EXPECT_EQ(dictionaryAt(big), nil);
   expectRefusal("big.plist", "larger than");

@@ -3,9 +3,10 @@
 #include <stdlib.h>
 
 #include <filesystem>
-#include <fstream>
 #include <cstring>
 #include <string>
+#include <cstdint>
+#include <initializer_list>
 
 #include "foundation/NSNumber.h"
 #include "device_folder_test.h"
@@ -40,45 +41,23 @@ constexpr const char* kSettingsXML = R"(<?xml version="1.0" encoding="UTF-8"?>
 </plist>
 )";
 
-// The same content built with libplist's own writer.
-plist_t settingsTree() {
-  plist_t root = plist_new_dict();
-  plist_dict_set_item(root, "title", plist_new_string("Einkäufe & more"));
-  plist_dict_set_item(root, "bigCount", plist_new_uint(6000000000ull));
-  plist_dict_set_item(root, "offset", plist_new_uint(static_cast<uint64_t>(-42ll)));
-  plist_dict_set_item(root, "textSize", plist_new_real(14.5));
-  plist_dict_set_item(root, "enabled", plist_new_bool(1));
-  plist_dict_set_item(root, "hidden", plist_new_bool(0));
-  plist_t lists = plist_new_array();
-  plist_array_append_item(lists, plist_new_string("a"));
-  plist_t nested = plist_new_array();
-  plist_array_append_item(nested, plist_new_uint(7));
-  plist_array_append_item(lists, nested);
-  plist_dict_set_item(root, "lists", lists);
-  plist_t inner = plist_new_dict();
-  plist_dict_set_item(inner, "depth", plist_new_uint(2));
-  plist_dict_set_item(root, "inner", inner);
-  return root;
+// The same content as a binary file, written by libplist.
+std::string settingsBinary() {
+  plist_t tree = nullptr;
+  plist_from_xml(kSettingsXML, static_cast<uint32_t>(std::strlen(kSettingsXML)), &tree);
+  char* bytes = nullptr;
+  uint32_t length = 0;
+  plist_to_bin(tree, &bytes, &length);
+  std::string binary(bytes, length);
+  plist_to_bin_free(bytes);
+  plist_free(tree);
+  return binary;
 }
 
 class PropertyLists : public DeviceFolderTest {
  protected:
   PropertyLists() : DeviceFolderTest(kPreferences) {}
 
-  id write(const std::string& name, const std::string& bytes) { return writeFile(name, bytes); }
-  id writeBinary(const std::string& name, plist_t tree) {
-    char* bytes = nullptr;
-    uint32_t length = 0;
-    plist_to_bin(tree, &bytes, &length);
-    id path = write(name, std::string(bytes, length));
-    plist_to_bin_free(bytes);
-    plist_free(tree);
-    return path;
-  }
-
-  static id dictionaryAt(id path) {
-    return msgSend<id>(objc_getClass("NSDictionary"), "dictionaryWithContentsOfFile:", path);
-  }
   static id arrayAt(id path) {
     return objc_autorelease(msgSend<id>(msgSend<id>(objc_getClass("NSArray"), "alloc"), "initWithContentsOfFile:", path));
   }
@@ -107,8 +86,8 @@ void expectSettings(id settings) {
 }
 
 TEST_F(PropertyLists, XMLAndBinaryFilesReadTheSame) {
-  expectSettings(dictionaryAt(write("settings.plist", kSettingsXML)));
-  id binaryPath = writeBinary("settings-binary.plist", settingsTree());
+  expectSettings(dictionaryAt(writeFile("settings.plist", kSettingsXML)));
+  id binaryPath = writeFile("settings-binary.plist", settingsBinary());
   expectSettings(dictionaryAt(binaryPath));
   id owned = msgSend<id>(msgSend<id>(objc_getClass("NSMutableDictionary"), "alloc"), "initWithContentsOfFile:", binaryPath);
   expectSettings(owned);
@@ -122,27 +101,19 @@ TEST_F(PropertyLists, UnreadableFilesAndTheWrongRootGiveNil) {
   EXPECT_EQ(dictionaryAt(nil), nil);
   EXPECT_EQ(dictionaryAt(standin::str(kPreferences)), nil);  // a folder
 
-  EXPECT_EQ(dictionaryAt(write("garbage.plist", "this is { not a plist")), nil);
-  EXPECT_EQ(dictionaryAt(write("empty.plist", "")), nil);
-  EXPECT_EQ(dictionaryAt(write("cut.plist", std::string(kSettingsXML).substr(0, 300))), nil);
-  char* bytes = nullptr;
-  uint32_t length = 0;
-  plist_t tree = settingsTree();
-  plist_to_bin(tree, &bytes, &length);
-  EXPECT_EQ(dictionaryAt(write("cut-binary.plist", std::string(bytes, length / 2))), nil);
-  plist_to_bin_free(bytes);
-  plist_free(tree);
+  EXPECT_EQ(dictionaryAt(writeFile("garbage.plist", "this is { not a plist")), nil);
+  EXPECT_EQ(dictionaryAt(writeFile("empty.plist", "")), nil);
+  EXPECT_EQ(dictionaryAt(writeFile("cut.plist", std::string(kSettingsXML).substr(0, 300))), nil);
+  const std::string binary = settingsBinary();
+  EXPECT_EQ(dictionaryAt(writeFile("cut-binary.plist", binary.substr(0, binary.size() / 2))), nil);
 
-  id dictionaryFile = write("settings.plist", kSettingsXML);
+  id dictionaryFile = writeFile("settings.plist", kSettingsXML);
   EXPECT_EQ(arrayAt(dictionaryFile), nil);
-  plist_t identifiers = plist_new_array();
-  plist_array_append_item(identifiers, plist_new_string("x"));
-  EXPECT_EQ(dictionaryAt(writeBinary("calendars.plist", identifiers)), nil);
+  id listFile = writeFile("calendars.plist", R"(<?xml version="1.0"?><plist version="1.0"><array><string>x</string></array></plist>)");
+  EXPECT_NE(arrayAt(listFile), nil);
+  EXPECT_EQ(dictionaryAt(listFile), nil);
 }
 
-}  // namespace
-
-namespace {
 
 std::string asXML(const char* bytes, size_t length) {
   plist_t node = nullptr;
@@ -197,6 +168,69 @@ TEST(DeviceWrites, GoUnderTheOverlayOnlyAndNeverClimbOutOfIt) {
   EXPECT_EQ(standin::deviceWritablePath("/var/../../etc/passwd"), "");
   EXPECT_EQ(standin::deviceWritablePath("relative.plist"), "");
   standin::setDeviceOverlay("");
+}
+
+// <integer> text in XML property lists read as CoreFoundation reads it, and a
+// list CF would refuse for its integer refused whole and silently.
+std::string listWith(const std::string& integerElement) {
+  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<array>" + integerElement +
+         "</array>\n</plist>\n";
+}
+
+// The one value of a list holding `integerElement`; nil when it is refused.
+id readOne(const std::string& integerElement) {
+  const std::string xml = listWith(integerElement);
+  id array = standin::propertyListFromBytes(xml.data(), xml.size());
+  return array ? msgSend<id, NSUInteger>(array, "objectAtIndex:", 0) : nil;
+}
+
+long long valueOf(const std::string& text) {
+  id number = readOne("<integer>" + text + "</integer>");
+  EXPECT_TRUE(standin::isNumber(number)) << text;
+  return number ? msgSend<long long>(number, "longLongValue") : -1;
+}
+
+TEST(XMLIntegers, LeadingZerosAreDecimalAndHexIsRead) {
+  AutoreleasePool pool;
+  for (auto [text, value] : std::initializer_list<std::pair<const char*, long long>>{
+           {"010", 10}, {"0009", 9}, {"-010", -10}, {"000", 0}, {"-0", 0}, {"0x1F", 31}, {"0X00ff", 255}, {"0x0", 0},
+           {" \n+ 42", 42}, {"- 7", -7}, {"-9223372036854775808", INT64_MIN}, {"9223372036854775807", INT64_MAX}})
+    EXPECT_EQ(valueOf(text), value) << text;
+  id big = readOne("<integer>18446744073709551615</integer>");
+  ASSERT_TRUE(standin::isNumber(big));
+  EXPECT_EQ(msgSend<NSUInteger>(big, "unsignedIntegerValue"), 18446744073709551615ull);
+  // Integers inside comments and CDATA are left to be what they are.
+  id text = readOne("<!-- <integer>x</integer> --><string><![CDATA[<integer>y</integer>]]></string>");
+  ASSERT_TRUE(standin::isString(text));
+  EXPECT_EQ(standin::utf8Of(text), "<integer>y</integer>");
+}
+
+TEST(XMLIntegers, TextCFRefusesRefusesTheWholeList) {
+  AutoreleasePool pool;
+  for (const char* element :
+       {"<integer></integer>", "<integer/>", "<integer>  </integer>", "<integer>-</integer>", "<integer>0x</integer>",
+        "<integer>12 </integer>", "<integer>1.5</integer>", "<integer>1e3</integer>", "<integer>0b1</integer>",
+        "<integer>12ab</integer>", "<integer>--1</integer>", "<integer>18446744073709551616</integer>",
+        "<integer>0x10000000000000000</integer>", "<integer>-9223372036854775809</integer>",
+        "<integer>&#49;</integer>"}) {
+    const std::string xml = listWith(element);
+    EXPECT_EQ(standin::propertyListFromBytes(xml.data(), xml.size()), nil) << element;
+  }
+}
+
+class XMLIntegerFiles : public DeviceFolderTest {
+ protected:
+  XMLIntegerFiles() : DeviceFolderTest("/var/mobile/Library/Preferences/") {}
+};
+
+TEST_F(XMLIntegerFiles, ARefusedFileIsNilWithoutALogLine) {
+  id path = writeFile("octal.plist", listWith("<integer>010</integer>"));
+  id array = arrayAt(path);
+  ASSERT_NE(array, nil);
+  EXPECT_EQ(msgSend<NSInteger>(msgSend<id, NSUInteger>(array, "objectAtIndex:", 0), "integerValue"), 10);
+  path = writeFile("bad.plist", listWith("<integer>1.5</integer>"));
+  EXPECT_EQ(arrayAt(path), nil);
+  expectRefusal("bad.plist", "<integer>");
 }
 
 }  // namespace

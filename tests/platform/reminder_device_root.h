@@ -43,14 +43,11 @@ class ReminderDeviceRoot {
     write(folder / "displayname", displayName + "\n");
     if (!color.empty()) write(folder / "color", color + "\n");
   }
+  // A reminder file; or, in a list folder without a displayname, the one
+  // exported calendar file that names and colours the list itself.
   void addReminder(const std::string& list, const std::string& fileName, std::string_view contents) {
+    std::filesystem::create_directories(listFolder(list));
     write(listFolder(list) / fileName, contents);
-  }
-  // A list that is one exported calendar file, named and coloured only by
-  // its own properties.
-  void addExportedList(const std::string& identifier, const std::string& fileName, std::string_view contents) {
-    std::filesystem::create_directories(listFolder(identifier));
-    write(listFolder(identifier) / fileName, contents);
   }
   // Dates every file of the root an hour back, so the store may trust that
   // it will see any later change by its modification time.
@@ -58,9 +55,6 @@ class ReminderDeviceRoot {
     const auto past = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
     for (const auto& entry : std::filesystem::recursive_directory_iterator(root_))
       std::filesystem::last_write_time(entry.path(), past);
-  }
-  std::string reminderPath(const std::string& list, const std::string& fileName) const {
-    return (listFolder(list) / fileName).string();
   }
   // The path the device itself knows a reminder file by.
   static std::string reminderDevicePath(const std::string& list, const std::string& fileName) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 
 #include "runtime/autorelease.h"
 #include "runtime/address_cache.h"
@@ -8,6 +9,8 @@
 #include "runtime/nsobject.h"
 #include "runtime/strong.h"
 #include "substrate/substrate.h"
+#include "coregraphics/CGGeometry.h"
+#include "foundation/NSString.h"
 
 namespace {
 
@@ -38,64 +41,44 @@ TEST(Runtime, MessagingNilReturnsZero) {
   EXPECT_EQ(r.w, 0.0);
 }
 
-TEST(Runtime, UnknownSelectorFailsLoudly) {
-  id obj = objc_new("NSObject");
-  try {
-    msgSend<void>(obj, "frobnicate");
-    FAIL() << "no exception";
-  } catch (const ObjCException& e) {
-    EXPECT_NE(std::string(e.what()).find("-[NSObject frobnicate]: unrecognized selector sent to instance"),
-              std::string::npos);
-  }
-  objc_release(obj);
-}
-
-TEST(Runtime, SignatureMismatchNamesClassAndSelector) {
+// An unknown selector, or a known one called with another signature,
+// raises naming the class and selector.
+TEST(Runtime, UnknownSelectorAndSignatureMismatchFailLoudly) {
   Class cls = makeClass("SigCheck");
   class_addMethod(cls, sel("value"), baseValue);
   id obj = objc_new(cls);
   EXPECT_EQ(msgSend<NSInteger>(obj, "value"), 1);
-  try {
-    msgSend<double>(obj, "value");
-    FAIL() << "no exception";
-  } catch (const ObjCException& e) {
-    EXPECT_NE(std::string(e.what()).find("-[SigCheck value]"), std::string::npos);
-  }
+  auto said = [&](auto call) {
+    try {
+      call();
+    } catch (const ObjCException& e) {
+      return std::string(e.what());
+    }
+    return std::string("no exception");
+  };
+  EXPECT_NE(said([&] { msgSend<void>(obj, "frobnicate"); })
+                .find("-[SigCheck frobnicate]: unrecognized selector sent to instance"),
+            std::string::npos);
+  EXPECT_NE(said([&] { msgSend<double>(obj, "value"); }).find("-[SigCheck value]"), std::string::npos);
   objc_release(obj);
 }
 
-TEST(Runtime, AddMethodRefusesOwnButNotInherited) {
-  Class base = makeClass("AddBase");
-  Class sub = makeClass("AddSub", base);
-  EXPECT_TRUE(class_addMethod(base, sel("value"), baseValue));
-  EXPECT_FALSE(class_addMethod(base, sel("value"), hookedValue));
-  EXPECT_TRUE(class_addMethod(sub, sel("value"), hookedValue));
-  EXPECT_STREQ(class_getMethodTypeEncoding(sub, sel("value")), "q@:");
-}
-
-TEST(Runtime, HookOwnMethodSwapsAndSavesPrevious) {
-  Class cls = makeClass("HookOwn");
-  class_addMethod(cls, sel("value"), baseValue);
-  MSHookMessageEx(cls, sel("value"), callsSaved, &gSaved);
-  id obj = objc_new(cls);
-  EXPECT_EQ(msgSend<NSInteger>(obj, "value"), 11);
-  objc_release(obj);
-}
-
-TEST(Runtime, HookInheritedMethodLeavesSuperclassAlone) {
+// A hook of a class's own method saves it; of an inherited one, adds to
+// the subclass and leaves the superclass alone; of a missing method or a
+// nil class, stores nil and adds nothing.
+TEST(Runtime, HooksSaveOwnMethodsAndLeaveSuperclassesAlone) {
   Class base = makeClass("HookBase");
   Class sub = makeClass("HookSub", base);
   class_addMethod(base, sel("value"), baseValue);
   MSHookMessageEx(sub, sel("value"), callsSaved, &gSaved);
-  id b = objc_new(base);
-  id s = objc_new(sub);
+  id b = objc_new(base), s = objc_new(sub);
   EXPECT_EQ(msgSend<NSInteger>(b, "value"), 1);
   EXPECT_EQ(msgSend<NSInteger>(s, "value"), 11);
+  MSHookMessageEx(base, sel("value"), callsSaved, &gSaved);
+  EXPECT_EQ(msgSend<NSInteger>(b, "value"), 11);
   objc_release(b);
   objc_release(s);
-}
 
-TEST(Runtime, HookOnNilClassOrMissingMethodStoresNil) {
   IMP saved = baseValue;
   MSHookMessageEx(nil, sel("value"), hookedValue, &saved);
   EXPECT_FALSE(saved);
@@ -106,16 +89,21 @@ TEST(Runtime, HookOnNilClassOrMissingMethodStoresNil) {
   EXPECT_FALSE(class_respondsToSelector(cls, sel("value")));
 }
 
-TEST(Runtime, KindAndRespondsToSelector) {
+TEST(Runtime, KindRespondsToSelectorAndAddingOnlyWhatIsNotOwn) {
   Class base = makeClass("KindBase");
   Class sub = makeClass("KindSub", base);
-  class_addMethod(base, sel("value"), baseValue);
+  EXPECT_TRUE(class_addMethod(base, sel("value"), baseValue));
+  EXPECT_FALSE(class_addMethod(base, sel("value"), hookedValue));  // its own: refused
   id s = objc_new(sub);
   EXPECT_TRUE(msgSend<BOOL>(s, "isKindOfClass:", static_cast<id>(base)));
   EXPECT_FALSE(msgSend<BOOL>(s, "isMemberOfClass:", static_cast<id>(base)));
   EXPECT_TRUE(msgSend<BOOL>(s, "respondsToSelector:", sel("value")));
   EXPECT_FALSE(msgSend<BOOL>(s, "respondsToSelector:", sel("other")));
   EXPECT_STREQ(class_getName(object_getClass(s)), "KindSub");
+  EXPECT_EQ(msgSend<NSInteger>(s, "value"), 1);
+  EXPECT_TRUE(class_addMethod(sub, sel("value"), hookedValue));  // inherited: added
+  EXPECT_STREQ(class_getMethodTypeEncoding(sub, sel("value")), "q@:");
+  EXPECT_EQ(msgSend<NSInteger>(s, "value"), 2);
   objc_release(s);
 }
 
@@ -152,12 +140,6 @@ TEST(Runtime, NamesInWritableMemoryAreReadAgainLiteralsAreNot) {
   std::snprintf(heapName, 32, "heapTwo");
   EXPECT_STREQ(sel_getName(sel_registerName(heapName)), "heapTwo");
   delete[] heapName;
-
-  static char className[16] = "StaticOne";
-  Class first = makeClass("StaticOne"), second = makeClass("StaticTwo");
-  EXPECT_EQ(objc_getClass(className), first);
-  std::snprintf(className, sizeof className, "StaticTwo");
-  EXPECT_EQ(objc_getClass(className), second);
 }
 
 // The memo behind message lookups: through its growth every key finds its
@@ -204,7 +186,8 @@ void countingDealloc(id self, SEL cmd) {
   msgSendSuper<void>(objc_getClass("Tracked"), self, cmd);
 }
 
-TEST(Runtime, StrongStoreReleasesThePreviousValue) {
+// A strong store releases the value it held; a pool, what it holds at its drain.
+TEST(Runtime, StrongStoreAndPoolReleaseWhatTheyHeld) {
   Class cls = makeClass("Tracked");
   class_addMethod(cls, sel("dealloc"), countingDealloc);
   gDeallocs = 0;
@@ -219,20 +202,105 @@ TEST(Runtime, StrongStoreReleasesThePreviousValue) {
   EXPECT_EQ(gDeallocs, 1);  // the first went when the second was stored
   holder = nullptr;
   EXPECT_EQ(gDeallocs, 2);
-}
 
-TEST(Runtime, AutoreleasePoolReleasesOnDrain) {
-  Class cls = makeClass("Pooled");
-  class_addMethod(cls, sel("dealloc"), +[](id self, SEL cmd) {
-    ++gDeallocs;
-    msgSendSuper<void>(objc_getClass("Pooled"), self, cmd);
-  });
-  gDeallocs = 0;
   id pool = objc_new("NSAutoreleasePool");
   msgSend<id>(objc_new(cls), "autorelease");
-  EXPECT_EQ(gDeallocs, 0);
+  EXPECT_EQ(gDeallocs, 2);
   msgSend<void>(pool, "drain");
-  EXPECT_EQ(gDeallocs, 1);
+  EXPECT_EQ(gDeallocs, 3);
+}
+
+// A method's type encoding is its implementation's own, reported as the
+// device's compiler writes it for the slice the process stands for; a
+// module's literal is kept as given, and refused where it says something
+// else than the implementation takes.
+NSUInteger count(id, SEL) { return 0; }
+BOOL isVisibleAt(id, SEL, NSInteger) { return YES; }
+CGFloat heightAfter(id, SEL, RealDouble) { return 0; }
+CGRect rectForRange(id, SEL, NSRange) { return {}; }
+void enumerate(id, SEL, std::function<void(id, NSUInteger, BOOL*)>) {}
+id format(id, SEL, id, standin::FormatArgs) { return nil; }
+id object(id, SEL) { return nil; }
+
+Class probeClass() {
+  static Class cls = [] {
+    Class c = objc_allocateClassPair(standin::nsObjectClass(), "EncodingProbe");
+    class_addMethod(c, sel("count"), count);
+    class_addMethod(c, sel("isVisibleAt:"), isVisibleAt);
+    class_addMethod(c, sel("heightAfter:"), heightAfter);
+    class_addMethod(c, sel("rectForRange:"), rectForRange);
+    class_addMethod(c, sel("enumerateUsingBlock:"), enumerate);
+    class_addClassMethod(c, sel("stringWithFormat:"), format);
+    objc_registerClassPair(c);
+    return c;
+  }();
+  return cls;
+}
+
+std::string reported(const char* selector, bool classMethod = false) {
+  Class cls = classMethod ? object_getClass(reinterpret_cast<id>(probeClass())) : probeClass();
+  const char* types = class_getMethodTypeEncoding(cls, sel(selector));
+  return types ? types : "(none)";
+}
+
+// A process of this host stands for the arm64 slice until told otherwise.
+class MethodEncoding : public ::testing::Test {
+ protected:
+  void SetUp() override { setSimulatedSlice(DeviceSlice::Arm64); }
+  void TearDown() override { setSimulatedSlice(DeviceSlice::Arm64); }
+};
+
+TEST_F(MethodEncoding, ReportedAsEachSlicesCompilerWritesIt) {
+  struct Case {
+    const char* selector;
+    const char* arm64;
+    const char* armv7;
+  };
+  const Case cases[] = {
+      // NSUInteger, not this host's `unsigned long`.
+      {"count", "Q@:", "I@:"},
+      // BOOL is bool on arm64 and signed char on armv7.
+      {"isVisibleAt:", "B@:q", "c@:i"},
+      // A CGFloat is a float on armv7; a real double stays a double.
+      {"heightAfter:", "d@:d", "f@:d"},
+      {"rectForRange:", "{CGRect={CGPoint=dd}{CGSize=dd}}@:{_NSRange=QQ}",
+       "{CGRect={CGPoint=ff}{CGSize=ff}}@:{_NSRange=II}"},
+      // A block without its signature, as the device's readers expect.
+      {"enumerateUsingBlock:", "v@:@?", "v@:@?"},
+  };
+  for (DeviceSlice slice : {DeviceSlice::Arm64, DeviceSlice::Armv7}) {
+    setSimulatedSlice(slice);
+    for (const Case& c : cases)
+      EXPECT_EQ(reported(c.selector), slice == DeviceSlice::Arm64 ? c.arm64 : c.armv7)
+          << c.selector << " on " << deviceSliceName(slice);
+    // A variadic method lists its fixed arguments only.
+    EXPECT_EQ(reported("stringWithFormat:", true), "@@:@");
+  }
+}
+
+TEST_F(MethodEncoding, AModulesLiteralIsKeptAsGivenWhenItSaysWhatTheImplementationTakes) {
+  Class cls = objc_allocateClassPair(standin::nsObjectClass(), "LiteralProbe");
+  objc_registerClassPair(cls);
+  // Offsets and qualifiers, as a compiler writes them, change no call.
+  EXPECT_TRUE(class_addMethod(cls, sel("isVisibleAt:"), isVisibleAt, "B24@0:8q16"));
+  setSimulatedSlice(DeviceSlice::Armv7);
+  EXPECT_STREQ(class_getMethodTypeEncoding(cls, sel("isVisibleAt:")), "B24@0:8q16");
+  EXPECT_TRUE(class_addMethod(cls, sel("count"), count, "I8@0:4"));
+}
+
+TEST_F(MethodEncoding, AModulesLiteralThatLiesAboutItsImplementationIsRefused) {
+  Class cls = objc_allocateClassPair(standin::nsObjectClass(), "LyingProbe");
+  objc_registerClassPair(cls);
+  // arm64's BOOL is "B": "c" is the 32-bit slice's.
+  EXPECT_THROW(class_addMethod(cls, sel("isVisibleAt:"), isVisibleAt, "c@:q"), ObjCException);
+  EXPECT_THROW(class_addMethod(cls, sel("object"), object, "v@:"), ObjCException);
+  EXPECT_THROW(class_addMethod(cls, sel("object"), object, "@@:@"), ObjCException);
+  EXPECT_THROW(class_addMethod(cls, sel("object"), object, "{CGRect="), ObjCException);
+  EXPECT_FALSE(class_respondsToSelector(cls, sel("isVisibleAt:")));
+  EXPECT_FALSE(class_respondsToSelector(cls, sel("object")));
+  setSimulatedSlice(DeviceSlice::Armv7);
+  EXPECT_THROW(class_addMethod(cls, sel("count"), count, "Q@:"), ObjCException);
+  EXPECT_TRUE(class_addMethod(cls, sel("isVisibleAt:"), isVisibleAt, "c@:i"));
 }
 
 }  // namespace

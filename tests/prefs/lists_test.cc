@@ -2,12 +2,19 @@
 // marks, taps that rewrite exactly the selection file, missing lists that can
 // be taken off, and a refusal said in words.
 #include <chrono>
-#include <filesystem>
 #include <thread>
+#include <gtest/gtest.h>
+#include <filesystem>
+#include <nlohmann/json.hpp>
 
 #include "foundation/NSRunLoop.h"
 #include "foundation/regular_file.h"
 #include "pane.h"
+#include "foundation/NSLog.h"
+#include "runtime/autorelease.h"
+#include "settings_app.h"
+#include "sim_run.h"
+#include "device_root.h"
 
 namespace qst_test {
 namespace {
@@ -37,7 +44,7 @@ class Lists : public PaneTest {
   }
 };
 
-TEST_F(Lists, EveryListOfTheStoreWithItsColourAndATickForTheSelected) {
+TEST_F(Lists, EveryListWithItsColourAndTickAndATapWritesExactlyTheSelection) {
   root.selectCalendars({kHome});
   boot().lock();
   auto rows = listRows();
@@ -49,11 +56,9 @@ TEST_F(Lists, EveryListOfTheStoreWithItsColourAndATickForTheSelected) {
     ASSERT_TRUE(rows[name].icon) << name << " shows its colour";
     EXPECT_EQ(msgSend<CGSize>(rows[name].icon.get(), "size").width, 29);
   }
-}
 
-TEST_F(Lists, ATapWritesExactlyTheSelectionAndTheNextLockShowsThatListsReminders) {
-  root.selectCalendars({kHome});
-  boot().lock();
+  // A tap writes exactly the selection, and the next lock shows that list's
+  // reminders.
   EXPECT_EQ(ownTitles(), std::vector<std::string>{"Water the plants"});
 
   app().tapList("Work");
@@ -125,6 +130,113 @@ TEST_F(Lists, RefusedAccessIsSaidPlainlyAndNoListIsOffered) {
   ASSERT_EQ(page.groups.size(), 1u);
   EXPECT_NE(page.groups[0].footer.find("refused"), std::string::npos) << page.groups[0].footer;
   EXPECT_THROW(app().tapList("Home"), sb::PaneError);
+}
+
+// A pane whose page relies on the framework's idea of its bundle: the
+// Settings app finds its plist nowhere, as on a device, and shows no rows;
+// the library's own pane names its bundle and shows every row.
+TEST(NaivePane, APageMadeAtRunTimeReadsTheSettingsAppsFolderAndShowsNothing) {
+  standin::setLogEcho(false);
+  AutoreleasePool pool;
+  sb::SettingsApp naive(NAIVE_PANE);
+  EXPECT_TRUE(naive.mainPage().rows.empty());
+
+  sb::SettingsApp own(sb::SettingsApp::defaultBundleFolder());
+  bool listsRow = false;
+  for (const auto& row : own.mainPage().rows) listsRow |= row.label == "Reminder lists";
+  EXPECT_TRUE(listsRow);
+}
+
+// springboard-sim's pane steps, run as a user runs the simulator: the pane
+// shown with its values, changed through its controls, refused before
+// anything runs when a control cannot produce a value, and the device root
+// left as it was.
+namespace fs = std::filesystem;
+
+constexpr std::size_t kMaxReadBytes = 64u << 20;  // beyond any file these tests read
+
+using simrun::SimRun;
+
+std::string contentsOf(const fs::path& folder) {
+  std::string all;
+  for (auto& entry : fs::recursive_directory_iterator(folder)) {
+    all += entry.path().string() + "\n";
+    std::string bytes;
+    if (standin::readRegularFile(entry.path().string(), kMaxReadBytes, &bytes) == standin::FileReadStatus::Read) all += bytes;
+  }
+  return all;
+}
+
+class PaneSim : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root.list(kHome, "Home");
+    root.list(kWork, "Work");
+    root.reminder(kHome, {"SUMMARY:Water the plants"});
+    root.reminder(kWork, {"SUMMARY:Send the report"});
+    root.selectCalendars({kHome});
+  }
+
+  fs::path tmp() const { return sim.tmp(); }
+
+  SimRun run(std::vector<std::string> args, bool withStderr = true) {
+    args.insert(args.begin(), {"--root", root.path()});
+    return sim.run(args, withStderr);
+  }
+
+  DeviceRoot root;
+  simrun::SimWorkspace sim{"pane-sim"};
+};
+
+TEST_F(PaneSim, TheJSONStepCarriesThePaneAndChangesShowAtTheNextRelock) {
+  std::string before = contentsOf(root.path());
+  SimRun r = run({"--json", "--events", "pane; pane textColor Red; pane-list Work; relock; pane"}, false);
+  ASSERT_EQ(r.status, 0) << r.out;
+  auto doc = nlohmann::json::parse(r.out);
+  auto steps = doc["steps"];
+  ASSERT_EQ(steps.size(), 5u);
+  auto titleColour = [](const nlohmann::json& pane) {
+    for (auto& row : pane)
+      if (row["key"] == "textColor") return row;
+    return nlohmann::json();
+  };
+  EXPECT_EQ(titleColour(steps[0]["pane"]),
+            (nlohmann::json{{"group", "Text"}, {"label", "Title colour"}, {"key", "textColor"}, {"value", "White"}}));
+  EXPECT_EQ(titleColour(steps[4]["pane"])["value"], "Red");
+  EXPECT_FALSE(steps[1].contains("pane")) << "a change shows nothing of the pane";
+  std::vector<std::string> titles;
+  for (auto& row : steps[3]["rows"]) titles.push_back(row["title"]);
+  EXPECT_NE(std::find(titles.begin(), titles.end(), "Send the report"), titles.end());
+  EXPECT_EQ(contentsOf(root.path()), before) << "the device root is only read";
+  EXPECT_TRUE(fs::is_empty(tmp())) << "the private folder is removed";
+}
+
+TEST_F(PaneSim, AValueTheControlCannotProduceIsRefusedBeforeAnythingRuns) {
+  for (const char* step : {"pane swipeAction Sideways", "pane enabled yes", "pane textSize 400",
+                           "pane daysToDisplay soon", "pane-list Garden", "pane noSuchKey 1", "pane textColor"}) {
+    SimRun r = run({"--events", std::string("relock; ") + step});
+    EXPECT_EQ(r.status, 2) << step;
+    EXPECT_EQ(r.out.find("== lock"), std::string::npos) << step << ": nothing ran\n" << r.out;
+    EXPECT_NE(r.out.find("bad step"), std::string::npos) << r.out;
+  }
+}
+
+TEST_F(PaneSim, PictureStepsDrawThePaneAsTheSettingsAppShowsIt) {
+  fs::path pictures = tmp().parent_path() / (tmp().filename().string() + "-png");
+  SimRun r = run({"--events", "pane; pane-list Work", "--png-steps", pictures.string()});
+  ASSERT_EQ(r.status, 0) << r.out;
+  for (const char* name : {"01-pane.png", "02-pane-list.png"}) {
+    std::string head;
+    standin::readRegularFileHead((pictures / name).string(), 24, &head);
+    head.resize(24);
+    const auto* header = reinterpret_cast<const unsigned char*>(head.data());
+    unsigned width = header[16] << 24 | header[17] << 16 | header[18] << 8 | header[19];
+    unsigned height = header[20] << 24 | header[21] << 16 | header[22] << 8 | header[23];
+    EXPECT_EQ(width, 640u) << name;
+    EXPECT_GT(height, 300u) << name;
+  }
+  EXPECT_GT(fs::file_size(pictures / "01-pane.png"), fs::file_size(pictures / "02-pane-list.png"));
+  fs::remove_all(pictures);
 }
 
 }  // namespace

@@ -3,8 +3,6 @@
 // places the device package has them, so the loader's and PreferenceLoader's
 // rules are checked without emulation; bad packages are refused whole.
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>

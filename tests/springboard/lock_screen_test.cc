@@ -3,9 +3,16 @@
 
 #include "classes/SBLockScreenBulletinCell.h"
 #include "classes/SBLockScreenNotificationListController.h"
-#include <dlfcn.h>
 
 #include <set>
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+#include <cstring>
+#include <filesystem>
+#include <string>
 
 #include "system_notifications.h"
 #include "springboard_test.h"
@@ -13,6 +20,7 @@
 #include "runtime/message.h"
 #include "runtime/nsobject.h"
 #include "uikit/UITableView.h"
+#include "Device.h"
 
 namespace sbtest {
 namespace {
@@ -51,8 +59,7 @@ TEST_F(LockScreenTest, CellsWithoutReuseIdentifierAreMadeAnewAtEveryReload) {
 
 TEST_F(LockScreenTest, HeightsComeFromTheLinesAndAreCachedPerItem) {
   root.notifications(kThree);
-  boot();
-  device->lock();
+  boot().lock();
   sb::Snapshot snap = device->snapshot();
   ASSERT_EQ(snap.rows.size(), 3u);
   // Title and message, title and subtitle: two lines; title alone: one.
@@ -76,8 +83,7 @@ TEST_F(LockScreenTest, SeparatorCallsBelongToTheirVersion) {
 }
 
 TEST_F(LockScreenTest, UnderlayRequestsAreKeyedByName) {
-  boot();
-  device->lock();
+  boot().lock();
   id view = device->lockScreenView();
   EXPECT_FALSE(device->snapshot().underlay.shown);  // no rows, no request
   msgSend<void, id>(view, "_addLockContentUnderlayWithRequester:", standin::str("Somebody"));
@@ -90,8 +96,7 @@ TEST_F(LockScreenTest, UnderlayRequestsAreKeyedByName) {
 }
 
 TEST_F(LockScreenTest, NowPlayingOverlayAsksUnderItsOwnName) {
-  boot();
-  device->lock();
+  boot().lock();
   static std::string pluginName;
   Class overlay = objc_getClass("SBLockScreenPluginOverlayContext");
   static IMP init = class_getOwnMethodImplementation(overlay, sel("initWithPluginName:pluginController:lockScreenViewController:"));
@@ -132,6 +137,146 @@ TEST(BootTest, ABrokenNotificationsFileIsReportedAtLock) {
     EXPECT_THROW(sb::readNotificationFile(root.path() + sb::kSystemNotificationsPath, "UTC"), sb::NotificationFileError)
         << broken;
   }
+}
+
+// The notifications file is whatever a user put at its path: only a regular
+// file of bounded size is read; anything else is reported with the reason,
+// at once, as a bad input (the simulator's exit status 2), never a hang.
+std::string messageFor(const std::string& hostPath) {
+  try {
+    sb::readNotificationFile(hostPath, "UTC");
+  } catch (const sb::NotificationFileError& e) {
+    return e.what();
+  }
+  return "read";
+}
+
+TEST(NotificationFile, OnlyARegularFileOfBoundedSizeIsRead) {
+  DeviceRoot root;
+  const std::string path = root.path() + sb::kSystemNotificationsPath;
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+
+  std::filesystem::create_directory(path);
+  EXPECT_EQ(messageFor(path), path + ": is not a regular file");
+  std::filesystem::remove(path);
+
+  ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);  // nobody writes: a read would wait for ever
+  EXPECT_EQ(messageFor(path), path + ": is not a regular file");
+  std::filesystem::remove(path);
+
+  const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  ASSERT_LT(path.size(), sizeof address.sun_path);
+  std::strcpy(address.sun_path, path.c_str());
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  EXPECT_EQ(messageFor(path), path + ": is not a regular file");
+  close(listener);
+  std::filesystem::remove(path);
+
+  std::filesystem::create_symlink("/dev/zero", path);  // a device file never ends
+  EXPECT_EQ(messageFor(path), path + ": is not a regular file");
+  std::filesystem::remove(path);
+
+  root.notifications("[]");
+  std::filesystem::resize_file(path, sb::kMaxNotificationFileBytes + 1);
+  EXPECT_NE(messageFor(path).find("is larger than"), std::string::npos);
+}
+
+TEST(NotificationFile, AFolderInItsPlaceIsABadInputAtLock) {
+  DeviceRoot root;
+  std::filesystem::create_directories(root.path() + sb::kSystemNotificationsPath);
+  AutoreleasePool pool;
+  sb::Device device(optionsFor(root));
+  EXPECT_THROW(device.lock(), sb::DeviceError);
+}
+
+// SpringBoard's own list: order, arrivals per system version, removal,
+// clearing and editing, without the library.
+// Dates are minutes before kNow; a missing date key leaves the bulletin undated.
+constexpr const char* kMixedDates = R"([
+  {"section": "com.example.a", "bulletinID": "old", "title": "Old", "minutesBeforeNow": 300},
+  {"section": "com.example.b", "bulletinID": "undated-1", "title": "Undated"},
+  {"section": "com.example.c", "bulletinID": "new", "title": "New", "minutesBeforeNow": 1},
+  {"section": "com.example.d", "bulletinID": "middle", "title": "Middle", "date": "2026-03-14T08:00:00Z"},
+  {"section": "com.example.e", "bulletinID": "undated-2", "title": "Undated too"}
+])";
+
+using ListTest = SpringBoardTest;
+
+// Newest first, undated last; a removal takes out only its row; clearing
+// everything withdraws the list's underlay.
+TEST_F(ListTest, RowsAreNewestFirstRemovalsTakeOnlyTheirRowAndClearingWithdrawsTheUnderlay) {
+  root.notifications(kMixedDates);
+  boot().lock();
+  EXPECT_EQ(rowIDs(), (std::vector<std::string>{"new", "middle", "old", "undated-1", "undated-2"}));
+  id controller = device->listController();
+  id observer = sb::asListController(controller)->_observer;
+  // A different bulletin object with the same identifier stands for the same bulletin.
+  id sameID = objc_autorelease(objc_new("BBBulletin"));
+  msgSend<void, id>(sameID, "setBulletinID:", standin::str("middle"));
+  msgSend<void, id, id>(controller, "observer:removeBulletin:", observer, sameID);
+  EXPECT_EQ(rowIDs(), (std::vector<std::string>{"new", "old", "undated-1", "undated-2"}));
+  msgSend<void, id, id>(controller, "observer:removeBulletin:", observer, nil);
+  EXPECT_EQ(rowIDs().size(), 4u);
+
+  EXPECT_TRUE(device->snapshot().underlay.shown);
+  device->clear();
+  sb::Snapshot after = device->snapshot();
+  EXPECT_TRUE(after.rows.empty());
+  EXPECT_FALSE(after.underlay.shown);
+}
+
+TEST_F(ListTest, LastInterruptDateOutranksPublicationDateAndDate) {
+  root.notifications(R"([{"section": "com.example.a", "bulletinID": "a", "minutesBeforeNow": 10}])");
+  boot().lock();
+  auto dated = [](double minutesAgo) {
+    return standin::dateWithTimeIntervalSinceReferenceDate(*sb::parseISO8601(kNow, "UTC") - minutesAgo * 60);
+  };
+  // Its own date is the oldest, but it interrupted most recently.
+  id interrupting = objc_autorelease(objc_new("BBBulletin"));
+  msgSend<void, id>(interrupting, "setBulletinID:", standin::str("interrupting"));
+  msgSend<void, id>(interrupting, "setDate:", dated(500));
+  msgSend<void, id>(interrupting, "setPublicationDate:", dated(400));
+  msgSend<void, id>(interrupting, "setLastInterruptDate:", dated(1));
+  device->deliver(interrupting);
+  // Only a publication date, older than "a".
+  id published = objc_autorelease(objc_new("BBBulletin"));
+  msgSend<void, id>(published, "setBulletinID:", standin::str("published"));
+  msgSend<void, id>(published, "setPublicationDate:", dated(20));
+  device->deliver(published);
+  EXPECT_EQ(rowIDs(), (std::vector<std::string>{"interrupting", "a", "published"}));
+}
+
+TEST_F(ListTest, iOS8And9HaveOnlyTheFiveArgumentAddOperation) {
+  boot("9.3").lock();
+  id controller = device->listController();
+  EXPECT_FALSE(respondsTo(controller, sel("observer:addBulletin:forFeed:")));
+  EXPECT_TRUE(respondsTo(controller, sel("observer:addBulletin:forFeed:playLightsAndSirens:withReply:")));
+  device->notify("com.example.app", "Hello");
+  EXPECT_EQ(device->snapshot().rows.size(), 1u);
+}
+
+// A replacement like the library's: items whose identifier starts "keep"
+// refuse to be cleared and edited.
+BOOL keepRefusesClearing(id item, SEL) {
+  std::string bulletinID = standin::utf8Of(msgSend<id>(msgSend<id>(item, "activeBulletin"), "bulletinID"));
+  return bulletinID.rfind("keep", 0) != 0;
+}
+
+TEST_F(ListTest, ClearingAsksEveryItemAndKeepsThoseThatRefuse) {
+  root.notifications(R"([
+    {"section": "com.example.a", "bulletinID": "keep-1", "minutesBeforeNow": 1},
+    {"section": "com.example.b", "bulletinID": "gone-1", "minutesBeforeNow": 2},
+    {"section": "com.example.c", "bulletinID": "keep-2", "minutesBeforeNow": 3},
+    {"section": "com.example.d", "bulletinID": "gone-2", "minutesBeforeNow": 4}
+  ])");
+  boot();
+  class_replaceMethod(objc_getClass("SBAwayBulletinListItem"), sel("canBeClearedByNotificationCenter"),
+                      keepRefusesClearing, "c@:");
+  device->lock();
+  device->clear();
+  EXPECT_EQ(rowIDs(), (std::vector<std::string>{"keep-1", "keep-2"}));
 }
 
 }  // namespace

@@ -42,15 +42,6 @@ TEST_F(SettingsChangeTest, ATextSizeSetWhileLockedChangesTheRowsAtTheNextLockOnl
   for (size_t i = 0; i < before.size(); ++i) EXPECT_LT(unset[i].height, before[i].height) << "default 14 < 15";
 }
 
-TEST_F(SettingsChangeTest, SettingsInPlaceOfTheRootsFileApplyFromTheFirstLock) {
-  boot("7.1", false, sb::Settings{{"enabled", false}}).lock();
-  EXPECT_TRUE(ownRows().empty());
-  EXPECT_FALSE(device->snapshot().rows.empty());  // the other applications' rows stay
-  device->setSetting("enabled", true);
-  device->relock();
-  EXPECT_FALSE(ownRows().empty());
-}
-
 TEST_F(SettingsChangeTest, AnotherPluginsOverlayAsksForItsUnderlayAndLeavesTheRowsAlone) {
   boot().lock();
   size_t own = ownRows().size();

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <memory>
 #include <string>
 
@@ -37,7 +36,10 @@ struct SpringBoardTest : ::testing::Test {
   AutoreleasePool pool;
   std::unique_ptr<sb::Device> device;
 
-  void boot(const std::string& version = "7.1") { device = std::make_unique<sb::Device>(optionsFor(root, version)); }
+  sb::Device& boot(const std::string& version = "7.1") {
+    device = std::make_unique<sb::Device>(optionsFor(root, version));
+    return *device;
+  }
   std::vector<std::string> rowIDs() {
     std::vector<std::string> ids;
     for (const auto& row : device->snapshot().rows) ids.push_back(row.bulletinID);

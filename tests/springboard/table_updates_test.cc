@@ -91,6 +91,16 @@ class TableUpdates : public SpringBoardTest {
     EXPECT_EQ(reloaded, rows);
   }
 
+  // A notifications file of `count` rows a minute apart; `fields(i)` gives
+  // each row's section and title members.
+  template <class F>
+  void notifications(int count, F fields) {
+    std::string json = "[";
+    for (int i = 0; i < count; ++i)
+      json += std::string(i ? "," : "") + "{" + fields(i) + R"(, "minutesBeforeNow": )" + std::to_string(i) + "}";
+    root.notifications(json + "]");
+  }
+
   void removeBulletin(const std::string& bulletinID) {
     id controller = device->listController();
     id bulletin = objc_autorelease(objc_new("BBBulletin"));
@@ -99,10 +109,9 @@ class TableUpdates : public SpringBoardTest {
   }
 };
 
-TEST_F(TableUpdates, AnArrivalAndRemovalsChangeOnlyTheirOwnRows) {
+TEST_F(TableUpdates, ArrivalsRemovalsAndClearingChangeOnlyTheirOwnRows) {
   root.notifications(kSix);
-  boot();
-  device->lock();
+  boot().lock();
   auto before = cellsByBulletin();
   for (auto& [_, cell] : before) objc_retain(cell);
 
@@ -117,12 +126,8 @@ TEST_F(TableUpdates, AnArrivalAndRemovalsChangeOnlyTheirOwnRows) {
   EXPECT_EQ(rowIDs(), (std::vector<std::string>{"com.example.new-arrival-1", "b", "c", "d", "e"}));
   expectLaidOutInOrder();
   for (auto& [_, cell] : before) objc_release(cell);
-}
 
-TEST_F(TableUpdates, ClearingEmptiesTheTableAndLaterArrivalsFillItAgain) {
-  root.notifications(kSix);
-  boot();
-  device->lock();
+  // Clearing empties the table; later arrivals fill it again.
   device->clear();
   EXPECT_EQ(tableRows(), 0);
   device->notify("com.example.x", "X");
@@ -133,8 +138,7 @@ TEST_F(TableUpdates, ClearingEmptiesTheTableAndLaterArrivalsFillItAgain) {
 
 TEST_F(TableUpdates, UpdatesThatDoNotMatchTheListLeaveATableThatDoes) {
   root.notifications(kSix);
-  boot();
-  device->lock();
+  boot().lock();
   auto update = [&](const char* operation, std::vector<id> paths) {
     msgSend<void, id, NSInteger>(table(), operation, standin::arrayWith(paths), 0);
   };
@@ -161,13 +165,8 @@ TEST_F(TableUpdates, UpdatesThatDoNotMatchTheListLeaveATableThatDoes) {
 }
 
 TEST_F(TableUpdates, CellsLeftOverFromManyRowsAreNotAllKept) {
-  std::string json = "[";
-  for (int i = 0; i < 500; ++i)
-    json += std::string(i ? "," : "") + R"({"section": "com.example.a", "title": "T", "minutesBeforeNow": )" +
-            std::to_string(i) + "}";
-  root.notifications(json + "]");
-  boot();
-  device->lock();
+  notifications(500, [](int) { return R"("section": "com.example.a", "title": "T")"; });
+  boot().lock();
   device->clear();
   EXPECT_LE(static_cast<UITableViewObj*>(table())->reuseQueue.size(), kReuseQueueLimit);
   device->relock();  // the list is delivered again: cells are reused, not all kept
@@ -179,13 +178,8 @@ TEST_F(TableUpdates, CellsLeftOverFromManyRowsAreNotAllKept) {
 // scrolls, rows leaving the view hand their cells (SpringBoard's carry a
 // reuse identifier) to the rows coming into it.
 TEST_F(TableUpdates, ScrollingHandsTheCellsOfRowsLeavingTheViewToRowsComingIntoIt) {
-  std::string json = "[";
-  for (int i = 0; i < 100; ++i)
-    json += std::string(i ? "," : "") + R"({"section": "com.example.a", "title": "Row )" + std::to_string(i) +
-            R"(", "minutesBeforeNow": )" + std::to_string(i) + "}";
-  root.notifications(json + "]");
-  boot();
-  device->lock();
+  notifications(100, [](int i) { return R"("section": "com.example.a", "title": "Row )" + std::to_string(i) + "\""; });
+  boot().lock();
   auto* t = static_cast<UITableViewObj*>(table());
   auto loaded = [&] {
     std::set<id> cells;
@@ -229,19 +223,15 @@ TEST_F(TableUpdates, ScrollingHandsTheCellsOfRowsLeavingTheViewToRowsComingIntoI
 // application, and the report still shows every row's own icon.
 TEST_F(TableUpdates, ManyApplicationsHoldOnlyTheIconsOfTheRowsInView) {
   const std::string icons = std::string(QST_SAMPLE_ROOT) + "/var/mobile/Library/SpringBoard/Icons/";
-  std::string json = "[";
-  for (int i = 0; i < 300; ++i) {
+  std::string mail, sms;
+  standin::readRegularFile(icons + "com.apple.mobilemail@2x.png", kMaxImageFileBytes, &mail);
+  standin::readRegularFile(icons + "com.apple.MobileSMS@2x.png", kMaxImageFileBytes, &sms);
+  notifications(300, [&](int i) {
     const std::string app = "com.example.n" + std::to_string(i);
-    std::string icon;
-    standin::readRegularFile(icons + (i % 2 ? "com.apple.mobilemail@2x.png" : "com.apple.MobileSMS@2x.png"),
-                      kMaxImageFileBytes, &icon);
-    root.file(sb::applicationIconDevicePath(app), icon);
-    json += std::string(i ? "," : "") + R"({"section": ")" + app + R"(", "title": "T", "minutesBeforeNow": )" +
-            std::to_string(i) + "}";
-  }
-  root.notifications(json + "]");
-  boot();
-  device->lock();
+    root.file(sb::applicationIconDevicePath(app), i % 2 ? mail : sms);
+    return R"("section": ")" + app + R"(", "title": "T")";
+  });
+  boot().lock();
   std::set<id> held;
   size_t cells = 0;
   for (const auto& row : static_cast<UITableViewObj*>(table())->rows)

@@ -1,14 +1,20 @@
 // What the simulator shows of the library's conversation with SpringBoard:
-// the hook table as installed and, with call tracing, the calls into the
-// replacements and the messages the library sends, in their order.
+// with call tracing, the calls into the replacements and the messages the
+// library sends, in their order. (The hook table as installed is the
+// Startup tests', on every slice.)
 #include <dlfcn.h>
 
 #include <algorithm>
-#include <set>
+#include <gtest/gtest.h>
+#include <cstring>
 
 #include "runtime/message.h"
 #include "sample_lock.h"
 #include "trace/trace.h"
+#include "coregraphics/CGGeometry.h"
+#include "foundation/NSString.h"
+#include "runtime/nsobject.h"
+#include "substrate/substrate.h"
 
 namespace sbtest {
 namespace {
@@ -74,34 +80,6 @@ const void* libraryFunction() {
 
 using HookTableTest = SampleLockTest;
 
-// The list is checked against what the runtime holds, not against a copy
-// of the library's table: the library's order and its own record of each
-// method are the tracer's tests, on a module of their own.
-TEST_F(HookTableTest, ListsWhatTheClassesHoldFromTheLibrary) {
-  boot("8.1");
-  const auto& installed = sb::trace::installedMethods();
-  ASSERT_FALSE(installed.empty());
-  const std::string library = imageOf(libraryFunction());
-  ASSERT_FALSE(library.empty());
-  std::set<std::string> listed;
-  for (const InstalledMethod& m : installed) {
-    SCOPED_TRACE(m.className + " " + m.selector);
-    EXPECT_TRUE(listed.insert(m.className + " " + m.selector).second) << "listed twice";
-    Class cls = objc_getClass(m.className.c_str());
-    SEL selector = sel(m.selector.c_str());
-    // Nothing is traced unless asked: the library's own code sits in the
-    // class, under the encoding the list shows.
-    EXPECT_EQ(imageOf(class_getOwnMethodImplementation(cls, selector)), library);
-    EXPECT_EQ(m.types, class_getMethodTypeEncoding(cls, selector));
-    if (m.how == InstalledMethod::How::Replaced) {
-      EXPECT_EQ(m.had, InstalledMethod::Had::Own);
-      EXPECT_TRUE(m.signatureMatches);
-    }
-  }
-  device->lock();
-  EXPECT_TRUE(sb::trace::takeEvents().empty());
-}
-
 // With call tracing every method the library put in place is traced: none
 // is left out for its signature.
 TEST_F(HookTableTest, TracingLeavesNoMethodOfTheLibraryUntraced) {
@@ -117,7 +95,7 @@ TEST_F(HookTableTest, TracingLeavesNoMethodOfTheLibraryUntraced) {
 
 class CallTraceTest : public SampleLockTest, public ::testing::WithParamInterface<const char*> {};
 
-TEST_P(CallTraceTest, ALockHandsOverEveryBulletinBeforeSpringBoardLoadsItsView) {
+TEST_P(CallTraceTest, ALockIsTracedInTheOrderSpringBoardAndTheLibrarySpeak) {
   std::string version = GetParam();
   boot(version, true).lock();
   std::vector<Event> events = sb::trace::takeEvents();
@@ -141,13 +119,10 @@ TEST_P(CallTraceTest, ALockHandsOverEveryBulletinBeforeSpringBoardLoadsItsView) 
   });
   EXPECT_EQ(added, expected);
   EXPECT_TRUE(select(events, Event::Kind::Send, "observer:removeBulletin:").empty());
-}
 
-TEST_P(CallTraceTest, OwnRowHeightsAreWrittenIntoSpringBoardsCache) {
-  boot(GetParam(), true).lock();
-  std::vector<Event> events = sb::trace::takeEvents();
+  // Own row heights are written into SpringBoard's cache.
   std::vector<Event> writes = select(events, Event::Kind::Send, "setObject:forKey:");
-  for (const auto& row : ownRows()) {
+  for (const auto& row : own) {
     auto write = std::find_if(writes.begin(), writes.end(), [&](const Event& e) {
       return e.args.at(1) == "SBAwayBulletinListItem " + quoted(row.bulletinID);
     });
@@ -158,78 +133,25 @@ TEST_P(CallTraceTest, OwnRowHeightsAreWrittenIntoSpringBoardsCache) {
   // Every write is the library's: SpringBoard's own writes for the other
   // applications' rows are not messages the library sent.
   for (const Event& e : writes) EXPECT_NE(e.args.at(1).find("QuillstoneBriarwhistle"), std::string::npos);
-}
 
-TEST_P(CallTraceTest, ForeignRowsBringTheUnderlayBackUnderTheListsName) {
-  // The sample settings choose blur mode 1.
-  boot(GetParam(), true).lock();
-  std::vector<Event> events = sb::trace::takeEvents();
-  size_t own = positionOf(events, Event::Kind::Call, "_addLockContentUnderlayWithRequester:");
-  while (own < events.size() && events[own].args.at(0) != quoted("QstNotificationList"))
-    own = positionOf(events, Event::Kind::Call, "_addLockContentUnderlayWithRequester:", own + 1);
-  ASSERT_LT(own, events.size());
-  EXPECT_TRUE(events[own].calledSaved);
-  ASSERT_LT(own + 1, events.size());
-  EXPECT_EQ(events[own + 1].kind, Event::Kind::Saved);
-  EXPECT_EQ(events[own + 1].args, std::vector<std::string>{quoted("NotificationList")});
+  // Foreign rows bring the underlay back under the list's name (the sample
+  // settings choose blur mode 1).
+  size_t underlay = positionOf(events, Event::Kind::Call, "_addLockContentUnderlayWithRequester:");
+  while (underlay < events.size() && events[underlay].args.at(0) != quoted("QstNotificationList"))
+    underlay = positionOf(events, Event::Kind::Call, "_addLockContentUnderlayWithRequester:", underlay + 1);
+  ASSERT_LT(underlay, events.size());
+  EXPECT_TRUE(events[underlay].calledSaved);
+  ASSERT_LT(underlay + 1, events.size());
+  EXPECT_EQ(events[underlay + 1].kind, Event::Kind::Saved);
+  EXPECT_EQ(events[underlay + 1].args, std::vector<std::string>{quoted("NotificationList")});
   // It is asked from inside a foreign row's height.
   bool insideHeight = false;
-  for (size_t i = own; i-- > 0;)
-    if (events[i].depth < events[own].depth) {
+  for (size_t i = underlay; i-- > 0;)
+    if (events[i].depth < events[underlay].depth) {
       insideHeight = events[i].selector == "tableView:heightForRowAtIndexPath:";
       break;
     }
   EXPECT_TRUE(insideHeight);
-}
-
-TEST_P(CallTraceTest, NowPlayingRemovesTheOwnBulletinsFiveSecondsLaterInListOrder) {
-  boot(GetParam(), true).lock();
-  auto own = ownRows();
-  sb::trace::takeEvents();
-  device->nowPlaying();
-  std::vector<Event> events = sb::trace::takeEvents();
-  std::vector<Event> overlays = select(events, Event::Kind::Call, "initWithPluginName:pluginController:lockScreenViewController:");
-  ASSERT_EQ(overlays.size(), 1u);
-  EXPECT_EQ(overlays[0].args.at(0), quoted("NowPlayingArtLockScreen"));
-  EXPECT_TRUE(overlays[0].calledSaved);
-  std::vector<Event> delayed = select(events, Event::Kind::Send, "performSelector:withObject:afterDelay:");
-  ASSERT_EQ(delayed.size(), 1u);
-  EXPECT_EQ(delayed[0].args, (std::vector<std::string>{"@selector(removeCustomBulletins_QST)", "nil", "5"}));
-  EXPECT_TRUE(select(events, Event::Kind::Send, "observer:removeBulletin:").empty());
-
-  device->wait(5);
-  events = sb::trace::takeEvents();
-  size_t removal = positionOf(events, Event::Kind::Call, "removeCustomBulletins_QST");
-  ASSERT_LT(removal, events.size());
-  EXPECT_FALSE(events[removal].replaced);
-  std::vector<std::string> removed;
-  for (const Event& e : select(events, Event::Kind::Send, "observer:removeBulletin:")) {
-    EXPECT_GT(e.depth, events[removal].depth);
-    removed.push_back(e.args.at(1));
-  }
-  EXPECT_EQ(removed, quotedOwnIDs(own));
-  EXPECT_TRUE(ownRows().empty());
-}
-
-TEST_P(CallTraceTest, ARelockWithdrawsThePreviousBulletinsFirstFromIOS9On) {
-  std::string version = GetParam();
-  boot(version, true).lock();
-  std::vector<std::string> first = addedBulletins(sb::trace::takeEvents(), version);
-  device->relock();
-  std::vector<Event> events = sb::trace::takeEvents();
-  std::vector<Event> removes = select(events, Event::Kind::Send, "observer:removeBulletin:");
-  if (version[0] == '9') {
-    std::vector<std::string> removed;
-    for (const Event& e : removes) removed.push_back(e.args.at(1));
-    EXPECT_EQ(removed, first);
-    size_t lastRemove = 0;
-    for (size_t i = 0; i < events.size(); ++i)
-      if (events[i].kind == Event::Kind::Send && events[i].selector == "observer:removeBulletin:") lastRemove = i;
-    EXPECT_LT(lastRemove, positionOf(events, Event::Kind::Send, addSelector(version)));
-  } else {
-    EXPECT_TRUE(removes.empty());  // the list was emptied at the unlock
-  }
-  EXPECT_EQ(addedBulletins(events, version), first);
 }
 
 using TraceLimitTest = SampleLockTest;
@@ -251,6 +173,181 @@ TEST_F(TraceLimitTest, ALongStepKeepsABoundedTraceAndCountsTheRest) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, CallTraceTest, ::testing::Values("7.1", "9.0"));
+
+// The tracer on a module of the test's own, with methods of signatures
+// neither SpringBoard nor the library has: what a new hook would bring.
+
+// SpringBoard's side: a class with methods of unusual shapes.
+NSRange spanFrom(id, SEL, CGPoint origin, float scale, short count) {
+  return NSRange{static_cast<NSUInteger>(origin.x * scale), static_cast<NSUInteger>(count)};
+}
+CGRect frameFor(id, SEL, unsigned char index, RealDouble delay, const char* name) {
+  return CGRect{{static_cast<double>(index), delay}, {static_cast<double>(std::strlen(name)), 0}};
+}
+double gLevel = 0;
+void setLevel(id, SEL, CGFloat level) { gLevel = level; }
+
+// A type no encoding describes: an implementation taking it cannot be
+// called from its encoding.
+struct Unencoded {
+  int a = 0, b = 0;
+};
+int gTaken = 0;
+void take(id, SEL, Unencoded value) { gTaken = value.a + value.b; }
+
+// The module's side.
+IMP gSavedSpan;
+NSRange spanReplacement(id self, SEL cmd, CGPoint origin, float scale, short count) {
+  return imp_call<NSRange, CGPoint, float, short>(gSavedSpan, self, cmd, CGPoint{origin.x * 2, origin.y}, scale,
+                                                 static_cast<short>(count + 1));
+}
+void setLevelAsFloat(id, SEL, float level) { gLevel = -level; }
+IMP gSavedTake;
+void takeReplacement(id self, SEL cmd, Unencoded value) {
+  imp_call<void, Unencoded>(gSavedTake, self, cmd, Unencoded{value.a * 10, value.b * 10});
+}
+
+void raiseLevel(id, SEL, CGFloat) { objc_raise("NSRangeException", "level out of range"); }
+
+template <class R, class... A>
+void addMethod(Class cls, const char* name, R (*fn)(id, SEL, A...)) {
+  IMP imp(fn);
+  class_addMethod(cls, sel(name), imp);
+}
+
+struct TracerTest : ::testing::Test {
+  Class probeClass = nil;
+  id probe = nil;
+
+  void SetUp() override {
+    registerNSObject();
+    probeClass = objc_allocateClassPair(standin::nsObjectClass(), "TraceProbe");
+    objc_registerClassPair(probeClass);
+    addMethod(probeClass, "spanFrom:scale:count:", spanFrom);
+    addMethod(probeClass, "setLevel:", setLevel);
+    addMethod(probeClass, "take:", take);
+    probe = objc_new(probeClass);
+  }
+  void TearDown() override { objc_release(probe); }
+
+  // What a module's initialiser does, between the loader's begin and end.
+  template <class F>
+  void loadModule(bool traceCalls, F initialiser) {
+    sb::trace::beginModuleLoad(traceCalls);
+    initialiser();
+    sb::trace::endModuleLoad();
+  }
+};
+
+TEST_F(TracerTest, MethodsOfUnforeseenSignaturesAreTracedAndPassedOnWhole) {
+  loadModule(true, [&] {
+    MSHookMessageEx(probeClass, sel("spanFrom:scale:count:"), spanReplacement, &gSavedSpan);
+    addMethod(probeClass, "frameFor:after:named:", frameFor);
+  });
+  NSRange span = msgSend<NSRange, CGPoint, float, short>(probe, "spanFrom:scale:count:", CGPoint{1.5, 2}, 4.0f, 6);
+  EXPECT_EQ(span.location, 12u);
+  EXPECT_EQ(span.length, 7u);
+  CGRect frame = msgSend<CGRect, unsigned char, RealDouble, const char*>(probe, "frameFor:after:named:", 7,
+                                                                        RealDouble(0.5), "dot");
+  EXPECT_EQ(frame.origin.x, 7);
+  EXPECT_EQ(frame.origin.y, 0.5);
+  EXPECT_EQ(frame.size.width, 3);
+
+  std::vector<Event> events = sb::trace::takeEvents();
+  ASSERT_EQ(events.size(), 3u);
+  EXPECT_EQ(events[0].kind, Event::Kind::Call);
+  EXPECT_EQ(events[0].className, "TraceProbe");
+  EXPECT_EQ(events[0].selector, "spanFrom:scale:count:");
+  EXPECT_EQ(events[0].receiver, "<TraceProbe>");
+  EXPECT_EQ(events[0].args, (std::vector<std::string>{"{1.5, 2}", "4", "6"}));
+  EXPECT_EQ(events[0].result, "{12, 7}");
+  EXPECT_TRUE(events[0].replaced);
+  EXPECT_TRUE(events[0].calledSaved);
+  EXPECT_EQ(events[1].kind, Event::Kind::Saved);
+  EXPECT_EQ(events[1].depth, 1);
+  EXPECT_EQ(events[1].args, (std::vector<std::string>{"{3, 2}", "4", "7"}));
+  // An added method, its result returned in memory.
+  EXPECT_EQ(events[2].kind, Event::Kind::Call);
+  EXPECT_EQ(events[2].args, (std::vector<std::string>{"7", "0.5", "\"dot\""}));
+  EXPECT_EQ(events[2].result, "{{7, 0.5}, {3, 0}}");
+  EXPECT_FALSE(events[2].replaced);
+  EXPECT_TRUE(sb::trace::untracedMethods().empty());
+}
+
+TEST_F(TracerTest, ListsWhatTheModuleInstalledInItsOrderWithWhatTheClassHad) {
+  Class subclass = objc_allocateClassPair(probeClass, "TraceProbeChild");
+  objc_registerClassPair(subclass);
+  IMP saved;
+  loadModule(false, [&] {
+    MSHookMessageEx(subclass, sel("spanFrom:scale:count:"), spanReplacement, &saved);
+    addMethod(subclass, "frameFor:after:named:", frameFor);
+    MSHookMessageEx(probeClass, sel("spanFrom:scale:count:"), spanReplacement, &gSavedSpan);
+    MSHookMessageEx(probeClass, sel("noSuchMethod"), setLevel, &saved);
+  });
+  const auto& installed = sb::trace::installedMethods();
+  ASSERT_EQ(installed.size(), 4u);
+  std::vector<std::string> order;
+  for (const InstalledMethod& m : installed) order.push_back(m.className + " " + m.selector);
+  EXPECT_EQ(order, (std::vector<std::string>{"TraceProbeChild spanFrom:scale:count:",
+                                             "TraceProbeChild frameFor:after:named:",
+                                             "TraceProbe spanFrom:scale:count:", "TraceProbe noSuchMethod"}));
+  EXPECT_EQ(installed[0].had, InstalledMethod::Had::Inherited);
+  EXPECT_EQ(installed[1].how, InstalledMethod::How::Added);
+  EXPECT_EQ(installed[2].had, InstalledMethod::Had::Own);
+  EXPECT_EQ(installed[3].had, InstalledMethod::Had::Missing);
+  EXPECT_TRUE(installed[2].signatureMatches);
+  // Nothing is wrapped unless asked.
+  msgSend<NSRange, CGPoint, float, short>(probe, "spanFrom:scale:count:", CGPoint{1, 1}, 1.0f, 1);
+  EXPECT_TRUE(sb::trace::takeEvents().empty());
+}
+
+// An exception raised inside a traced call reaches SpringBoard's caller as
+// it would untraced, and the calls after it are recorded at the right depth.
+TEST_F(TracerTest, AnExceptionPassesThroughAWrapperAndLeavesTheNestingWhole) {
+  IMP saved;
+  loadModule(true, [&] { MSHookMessageEx(probeClass, sel("setLevel:"), raiseLevel, &saved); });
+  EXPECT_THROW((msgSend<void, CGFloat>(probe, "setLevel:", 2)), ObjCException);
+  EXPECT_THROW((msgSend<void, CGFloat>(probe, "setLevel:", 3)), ObjCException);
+  std::vector<Event> events = sb::trace::takeEvents();
+  ASSERT_EQ(events.size(), 2u);
+  for (const Event& e : events) {
+    EXPECT_EQ(e.depth, 0);
+    EXPECT_FALSE(e.calledSaved);
+  }
+  EXPECT_EQ(events[1].args, std::vector<std::string>{"3"});
+}
+
+// A replacement whose signature is not the method's is listed as such, and
+// the runtime refuses SpringBoard's call through it, traced or not.
+class WrongSignatureTest : public TracerTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(WrongSignatureTest, IsListedAndRefusedAtTheFirstCall) {
+  IMP saved;
+  loadModule(GetParam(), [&] { MSHookMessageEx(probeClass, sel("setLevel:"), setLevelAsFloat, &saved); });
+  ASSERT_EQ(sb::trace::installedMethods().size(), 1u);
+  EXPECT_EQ(sb::trace::installedMethods()[0].types, "v@:d");
+  EXPECT_FALSE(sb::trace::installedMethods()[0].signatureMatches);
+  EXPECT_THROW((msgSend<void, CGFloat>(probe, "setLevel:", 0.5)), ObjCException);
+  EXPECT_EQ(gLevel, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(TracedOrNot, WrongSignatureTest, ::testing::Bool());
+
+TEST_F(TracerTest, AnEncodingThatCannotBeCalledIsReportedAndRunsUntraced) {
+  ::testing::internal::CaptureStderr();
+  loadModule(true, [&] { MSHookMessageEx(probeClass, sel("take:"), takeReplacement, &gSavedTake); });
+  std::string said = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(said.find("trace: -[TraceProbe take:] is not traced: "), std::string::npos) << said;
+  auto untraced = sb::trace::untracedMethods();
+  ASSERT_EQ(untraced.size(), 1u);
+  EXPECT_EQ(untraced[0].className, "TraceProbe");
+  EXPECT_EQ(untraced[0].selector, "take:");
+  EXPECT_NE(untraced[0].reason.find("\"v@:?\""), std::string::npos) << untraced[0].reason;
+  // The hook itself is in place and works.
+  msgSend<void, Unencoded>(probe, "take:", Unencoded{1, 2});
+  EXPECT_EQ(gTaken, 30);
+  EXPECT_TRUE(sb::trace::takeEvents().empty());
+}
 
 }  // namespace
 }  // namespace sbtest

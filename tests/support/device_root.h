@@ -5,7 +5,6 @@
 // that needs a device root makes it here.
 #pragma once
 
-#include <filesystem>
 #include <map>
 #include <string>
 #include <string_view>
