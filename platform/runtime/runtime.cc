@@ -103,8 +103,19 @@ bool inReadOnlySegment(const char* text) {
 }
 
 // Per thread, so messages take no lock once a thread has seen a method.
+// A literal's selector, by the literal's address: one slot per address
+// hash, a newcomer replacing whatever held its slot.
+struct LiteralSelector {
+  const char* text = nullptr;
+  SEL sel = nullptr;
+};
+constexpr std::size_t kLiteralSlots = 512;
+
 struct LookupCache {
   unsigned long generation = ~0ul;
+  // Messages by name mostly name a literal; this answers them with one load
+  // and one compare before the general table below.
+  LiteralSelector literals[kLiteralSlots];
   AddressCache<LookupKey, IMP> imps;
   AddressCache<const char*, ByAddress<SEL>> selectorsByAddress;
   AddressCache<const char*, ByAddress<Class>> classesByAddress;  // found ones only: classes are never removed
@@ -172,13 +183,16 @@ SEL internSelector(const char* name) {
 SEL sel_registerName(const char* name) {
   LookupCache* cache = namesCache();
   if (!cache || !name) return internSelector(name);
+  LiteralSelector& literal = cache->literals[(reinterpret_cast<std::uintptr_t>(name) >> 3) % kLiteralSlots];
+  if (literal.text == name) return literal.sel;
   auto& byAddress = cache->selectorsByAddress;
-  if (const ByAddress<SEL>* known = byAddress.find(name);
-      known && (known->fixedText || std::strcmp(known->value->name.c_str(), name) == 0))
-    return known->value;
-  SEL found = internSelector(name);
-  byAddress.insert(name, ByAddress<SEL>{found, inReadOnlySegment(name)});
-  return found;
+  const ByAddress<SEL>* known = byAddress.find(name);
+  if (!known || !(known->fixedText || std::strcmp(known->value->name.c_str(), name) == 0)) {
+    byAddress.insert(name, ByAddress<SEL>{internSelector(name), inReadOnlySegment(name)});
+    known = byAddress.find(name);
+  }
+  if (known->fixedText) literal = LiteralSelector{name, known->value};
+  return known->value;
 }
 
 const char* sel_getName(SEL sel) { return sel ? sel->name.c_str() : "<null selector>"; }
