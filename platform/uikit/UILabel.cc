@@ -20,9 +20,6 @@ void store(id& slot, id value) {
 
 id initWithFrame(id self, SEL cmd, CGRect frame) {
   self = msgSendSuper<id, CGRect>(gUILabel, self, cmd, frame);
-  if (!self) return nil;
-  store(asLabel(self)->font, standin::systemFontOfSize(kDefaultLabelFontSize));
-  store(asLabel(self)->textColor, standin::colorWithRGBA(0, 0, 0, 1));
   return self;
 }
 
@@ -34,9 +31,18 @@ void setText(id self, SEL, id text) {
   objc_release(asLabel(self)->text);
   asLabel(self)->text = copy;
 }
-id font(id self, SEL) { return asLabel(self)->font; }
+// Both are null_resettable (UIKit's UILabel.h): unset, or set to nil, they
+// read as the system font of 17 points and black. The default is made when
+// first read, as most labels are given their own at once.
+id font(id self, SEL) {
+  if (!asLabel(self)->font) store(asLabel(self)->font, standin::systemFontOfSize(kDefaultLabelFontSize));
+  return asLabel(self)->font;
+}
 void setFont(id self, SEL, id font) { store(asLabel(self)->font, font); }
-id textColor(id self, SEL) { return asLabel(self)->textColor; }
+id textColor(id self, SEL) {
+  if (!asLabel(self)->textColor) store(asLabel(self)->textColor, standin::colorWithRGBA(0, 0, 0, 1));
+  return asLabel(self)->textColor;
+}
 void setTextColor(id self, SEL, id color) { store(asLabel(self)->textColor, color); }
 
 }  // namespace

@@ -52,11 +52,11 @@ void drawLabel(CGContextRef c, id label, CGFloat dx, CGFloat dy, CGFloat alpha) 
   auto* l = static_cast<UILabelObj*>(label);
   if (!l || l->hidden) return;
   CGFloat rgba[4] = {1, 1, 1, 1};
-  standin::colorGetRGBA(l->textColor, rgba);
+  standin::colorGetRGBA(msgSend<id>(label, "textColor"), rgba);
   cairo_save(c->cr);
   cairo_rectangle(c->cr, dx + l->frame.origin.x, dy + l->frame.origin.y, l->frame.size.width, l->frame.size.height);
   cairo_clip(c->cr);
-  drawText(c, standin::utf8Of(l->text), l->font, dx + l->frame.origin.x, dy + l->frame.origin.y, rgba, alpha);
+  drawText(c, standin::utf8Of(l->text), msgSend<id>(label, "font"), dx + l->frame.origin.x, dy + l->frame.origin.y, rgba, alpha);
   cairo_restore(c->cr);
 }
 

@@ -13,6 +13,7 @@
 #include "uikit/UIKit.h"
 #include "foundation/device.h"
 #include "uikit/NSStringDrawing.h"
+#include "uikit/UIColor.h"
 
 namespace {
 
@@ -141,6 +142,33 @@ TEST_F(SystemFont, MeasuredHeightsFollowTheDevicesLineAtEveryTextSize) {
   EXPECT_EQ(standin::sizeOfStringWithFont(standin::str("x"), font(40)).height, 48);
   EXPECT_EQ(get(font(0), "lineHeight"), 0);
   EXPECT_EQ(get(font(-3), "ascender"), 0);
+}
+
+
+// UILabel's font and text colour are null_resettable (UIKit's UILabel.h):
+// unset, or set back to nil, they read as the system font of 17 points and
+// black, never as nil, which would measure and draw nothing.
+TEST(Label, FontAndColourReadAsTheDefaultsWhenUnsetOrNil) {
+  AutoreleasePool pool;
+  id label = objc_autorelease(msgSend<id, CGRect>(msgSend<id>(objc_getClass("UILabel"), "alloc"), "initWithFrame:",
+                                                  CGRect{}));
+  auto expectDefaults = [&] {
+    id font = msgSend<id>(label, "font");
+    ASSERT_NE(font, nil);
+    EXPECT_EQ(msgSend<CGFloat>(font, "pointSize"), 17);
+    EXPECT_EQ(msgSend<id>(label, "font"), font);  // one default, not a new one at each read
+    CGFloat rgba[4] = {-1, -1, -1, -1};
+    ASSERT_TRUE(standin::colorGetRGBA(msgSend<id>(label, "textColor"), rgba));
+    EXPECT_EQ(rgba[0] + rgba[1] + rgba[2], 0);
+    EXPECT_EQ(rgba[3], 1);
+  };
+  expectDefaults();
+  msgSend<void, id>(label, "setFont:", msgSend<id, CGFloat>(objc_getClass("UIFont"), "systemFontOfSize:", 30.0));
+  msgSend<void, id>(label, "setTextColor:", standin::colorWithRGBA(1, 0, 0, 1));
+  EXPECT_EQ(msgSend<CGFloat>(msgSend<id>(label, "font"), "pointSize"), 30);
+  msgSend<void, id>(label, "setFont:", nil);
+  msgSend<void, id>(label, "setTextColor:", nil);
+  expectDefaults();
 }
 
 }  // namespace
