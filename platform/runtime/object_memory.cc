@@ -11,6 +11,7 @@
 #include <new>
 
 #include "runtime/objc.h"
+#include "runtime/thread_owned.h"
 
 namespace {
 
@@ -46,27 +47,9 @@ struct KeptBlocks {
   }
 };
 
-// Reached at a fixed offset from the thread pointer (the platform library is
-// loaded with the program). Blocks let go after the thread's own list is
-// gone (by the destructors of its other thread-locals) go straight back.
-__attribute__((tls_model("initial-exec"))) thread_local KeptBlocks* tKept = nullptr;
-__attribute__((tls_model("initial-exec"))) thread_local bool tKeptGone = false;
-struct KeptBlocksOwner {
-  ~KeptBlocksOwner() {
-    delete tKept;
-    tKept = nullptr;
-    tKeptGone = true;
-  }
-};
-thread_local KeptBlocksOwner tKeptOwner;
-
-KeptBlocks* keptBlocks() {
-  if (!tKept && !tKeptGone) {
-    (void)&tKeptOwner;  // constructing the owner registers its destructor
-    tKept = new KeptBlocks;
-  }
-  return tKept;
-}
+// Blocks let go after the thread's own list is gone (by the destructors of
+// its other thread-locals) go straight back.
+KeptBlocks* keptBlocks() { return ThreadOwned<KeptBlocks>::get(); }
 
 std::size_t sizeClassOf(std::size_t size) { return (size + kGranule - 1) / kGranule - 1; }
 

@@ -23,6 +23,7 @@
 #include "runtime/message.h"
 #include "runtime/method_types.h"
 #include "runtime/objc_class.h"
+#include "runtime/thread_owned.h"
 
 namespace {
 
@@ -122,30 +123,9 @@ struct LookupCache {
 };
 // The cache goes when its thread ends; messages sent after that (by the
 // destructors of statics, which run after the main thread's thread-locals)
-// take the locked path. A plain pointer outlives the thread-local destructors.
-// Initial-exec: the platform library is loaded with the program, so these
-// two are at a fixed offset from the thread pointer, and a message reaches
-// its cache without a call to __tls_get_addr.
-__attribute__((tls_model("initial-exec"))) thread_local LookupCache* tCache = nullptr;
-__attribute__((tls_model("initial-exec"))) thread_local bool tCacheGone = false;
-struct LookupCacheOwner {
-  ~LookupCacheOwner() {
-    delete tCache;
-    tCache = nullptr;
-    tCacheGone = true;
-  }
-};
-thread_local LookupCacheOwner tCacheOwner;
-
-[[gnu::noinline]] LookupCache* newLookupCache() {
-  if (tCacheGone) return nullptr;
-  (void)&tCacheOwner;  // constructing the owner registers its destructor
-  return tCache = new LookupCache;
-}
-
-// The thread's cache for names; its methods may belong to an older
+// take the locked path. For names its methods may belong to an older
 // generation.
-inline LookupCache* namesCache() { return tCache ? tCache : newLookupCache(); }
+inline LookupCache* namesCache() { return ThreadOwned<LookupCache>::get(); }
 
 [[gnu::noinline]] void forgetMethods(LookupCache* cache, unsigned long now) {
   cache->imps.clear();
