@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "image_kind.h"
 #include "layout.h"
 
 namespace emu {
@@ -19,10 +20,6 @@ class LoadError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
-
-// What a loader asks for: a Substrate load-in is a dynamic library
-// (MH_DYLIB), a preference bundle's executable a bundle (MH_BUNDLE).
-enum class ImageKind { Dylib, Bundle };
 
 struct Segment {
   std::string name;

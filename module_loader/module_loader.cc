@@ -10,8 +10,7 @@ namespace loader {
 std::string mapModule(const std::string& path, const std::string& arch, ModuleKind kind) {
   if (emu::looksLikeMachO(path)) {
     try {
-      emu::loadGuestModule(path, emu::archNamed(arch),
-                           kind == ModuleKind::Bundle ? emu::ImageKind::Bundle : emu::ImageKind::Dylib);
+      emu::loadGuestModule(path, emu::archNamed(arch), kind);
     } catch (const emu::LoadError& e) {
       throw ModuleLoadError(e.what());
     }

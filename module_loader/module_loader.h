@@ -10,6 +10,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "image_kind.h"
+
 namespace loader {
 
 // Why a module could not be mapped, in the words of dlerror or of the
@@ -19,10 +21,9 @@ class ModuleLoadError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// What the device's loader is asked for: a Substrate load-in is a dylib
-// (MH_DYLIB), a preference bundle's executable a bundle (MH_BUNDLE). A
-// device build of the other kind is refused, as dyld refuses it.
-enum class ModuleKind { Dylib, Bundle };
+// What the device's loader is asked for (a dylib or a bundle); a Linux
+// build is mapped the same either way.
+using ModuleKind = emu::ImageKind;
 
 // Maps the module at `path`, its initialisers run. `arch` ("arm64" or
 // "armv7") picks a device build's slice. Answers the processor whose code
