@@ -103,7 +103,6 @@ bool inReadOnlySegment(const char* text) {
   return address.second;
 }
 
-// Per thread, so messages take no lock once a thread has seen a method.
 // A literal's selector, by the literal's address: one slot per address
 // hash, a newcomer replacing whatever held its slot.
 struct LiteralSelector {
@@ -112,6 +111,7 @@ struct LiteralSelector {
 };
 constexpr std::size_t kLiteralSlots = 512;
 
+// Per thread, so messages take no lock once a thread has seen a method.
 struct LookupCache {
   unsigned long generation = ~0ul;
   // Messages by name mostly name a literal; this answers them with one load
