@@ -18,11 +18,6 @@ void store(id& slot, id value) {
   slot = value;
 }
 
-id initWithFrame(id self, SEL cmd, CGRect frame) {
-  self = msgSendSuper<id, CGRect>(gUILabel, self, cmd, frame);
-  return self;
-}
-
 id text(id self, SEL) { return asLabel(self)->text; }
 void setText(id self, SEL, id text) {
   // Copied as the device copies: a mutable string changed later does not
@@ -56,7 +51,6 @@ UILabelObj::~UILabelObj() {
 void registerUILabel() {
   if (gUILabel) return;
   Class cls = gUILabel = objc_defineClass<UILabelObj>(standin::uiViewClass(), "UILabel");
-  class_addMethod(cls, sel("initWithFrame:"), initWithFrame);
   class_addMethod(cls, sel("text"), text);
   class_addMethod(cls, sel("setText:"), setText);
   class_addMethod(cls, sel("font"), font);
