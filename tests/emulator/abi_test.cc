@@ -244,15 +244,5 @@ TEST(RealDoubleTest, FloorTakesAndGivesARealDoubleOn32BitArm) {
   EXPECT_EQ(result.value, 16777217.0);
 }
 
-TEST(RealDoubleTest, TheDerivedEncodingIsTheDevicesAndTheMarkIsBesideIt) {
-  IMP interval(intervalTwice), length(lengthTwice);
-  EXPECT_STREQ(interval.types, "d@:d");
-  EXPECT_STREQ(length.types, "d@:d");
-  EXPECT_EQ(interval.realDoubles, 0b1001u);  // the result and the argument after the receiver and selector
-  EXPECT_EQ(length.realDoubles, 0u);
-  EXPECT_EQ(parseSignature(interval.types, interval.realDoubles).argument(2).kind, Kind::Double);
-  EXPECT_EQ(parseSignature(length.types, length.realDoubles).argument(2).kind, Kind::Length);
-}
-
 }  // namespace
 }  // namespace emu

@@ -104,11 +104,8 @@ TEST_F(Dates, UnusableInputGivesNoDate) {
 // must still be the zone's own, whatever was asked before and wherever.
 TEST_F(Dates, ManyZonesInTurnEachKeepTheirOffset) {
   const std::vector<std::pair<const char*, int>> julyOffsetMinutes = {
-      {"Europe/London", 60},       {"Europe/Berlin", 120},      {"America/New_York", -240}, {"Asia/Tokyo", 540},
-      {"Asia/Kolkata", 330},       {"UTC", 0},                  {"Australia/Sydney", 600},  {"America/Los_Angeles", -420},
-      {"Asia/Kathmandu", 345},     {"Pacific/Honolulu", -600},  {"America/Sao_Paulo", -180}, {"Pacific/Auckland", 720},
-      {"Asia/Dubai", 240},         {"Europe/Moscow", 180},      {"Asia/Singapore", 480},    {"Asia/Tehran", 210},
-      {"America/Caracas", -240},   {"Atlantic/Reykjavik", 0},   {"Pacific/Chatham", 765},   {"Pacific/Marquesas", -570},
+      {"Europe/London", 60},  {"America/New_York", -240}, {"Asia/Kolkata", 330},      {"UTC", 0},
+      {"Asia/Kathmandu", 345}, {"Australia/Sydney", 600},  {"Pacific/Chatham", 765},   {"Pacific/Marquesas", -570},
   };
   Fields noon = {{"setYear:", 2026}, {"setMonth:", 7}, {"setDay:", 1}, {"setHour:", 12}};
   const double utcNoon = msgSend<RealDouble>(dateFrom(noon, standin::timeZoneWithName("UTC")), "timeIntervalSinceReferenceDate");

@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <cstdlib>
 
-
 #include "runtime/autorelease.h"
 #include "runtime/message.h"
 #include "uikit/UIKit.h"
@@ -87,7 +86,8 @@ TEST(CIColorText, ShortTextFillsOpaqueBlackPartsAndNoNumberIsClear) {
 
 struct Surface {
   cairo_surface_t* s;
-  explicit Surface(int size, cairo_format_t format = CAIRO_FORMAT_ARGB32) : s(cairo_image_surface_create(format, size, size)) {}
+  explicit Surface(int size) : s(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, size, size)) {}
+  explicit Surface(CGContextRef c) : s(cairo_surface_reference(c->surface)) {}
   ~Surface() { cairo_surface_destroy(s); }
   std::uint32_t at(int x, int y) const {
     cairo_surface_flush(s);
@@ -183,9 +183,7 @@ TEST(CircleRaster, ContextHonoursClipsAndTransformsAroundTheDirectPath) {
   CGContextClip(c);
   CGContextFillEllipseInRect(c, CGRectMake(0, 0, 40, 40));
   CGContextRestoreGState(c);
-  Surface view(1);  // only for reading pixels through the helper
-  cairo_surface_destroy(view.s);
-  view.s = cairo_surface_reference(c->surface);
+  Surface view(c);
   EXPECT_EQ(view.at(10, 20), 0xff0000ffu);
   EXPECT_EQ(view.at(30, 20), 0u);  // clipped away
   // After the restore the clip is gone: the direct path paints the right half.
@@ -196,9 +194,7 @@ TEST(CircleRaster, ContextHonoursClipsAndTransformsAroundTheDirectPath) {
   CGContextRef wide = standin::createBitmapContextForSize(CGSizeMake(40, 40), 1, false);
   CGContextScaleCTM(wide, 2, 1);
   CGContextFillEllipseInRect(wide, CGRectMake(0, 10, 20, 20));
-  Surface wideView(1);
-  cairo_surface_destroy(wideView.s);
-  wideView.s = cairo_surface_reference(wide->surface);
+  Surface wideView(wide);
   EXPECT_NE(wideView.at(36, 20), 0u);
   EXPECT_EQ(wideView.at(20, 3), 0u);
   CGContextRelease(wide);

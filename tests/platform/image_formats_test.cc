@@ -51,38 +51,33 @@ bool near(standin::ImagePixel p, RGBA want, int tolerance = 0) {
          std::abs(p.b - want.b) <= tolerance && p.a == want.a;
 }
 
+// The contents tell the format, not the name ("photo-named.png" is a JPEG).
 TEST_F(ImageFormats, JPEGGIFBMPAndTIFFReadToTheirPixels) {
-  writeFile("photo.jpg", image_writers::jpegFile(6, 4, {200, 40, 90, 255}));
-  id jpeg = imageAt("photo.jpg");
-  ASSERT_TRUE(jpeg);
-  EXPECT_EQ(standin::imagePixelWidth(jpeg), 6);
-  EXPECT_EQ(standin::imagePixelHeight(jpeg), 4);
-  EXPECT_TRUE(near(standin::readImagePixel(jpeg, 3, 2), {200, 40, 90, 255}, 6));
-  // The contents tell the format, not the name.
-  writeFile("photo-named.png", image_writers::jpegFile(2, 2, {0, 0, 255, 255}));
-  EXPECT_TRUE(near(standin::readImagePixel(imageAt("photo-named.png"), 0, 0), {0, 0, 255, 255}, 6));
-
-  writeFile("dots.gif", image_writers::gifFile(2, 2, {0, 1, 1, 0}, {255, 0, 0, 255}, {0, 255, 0, 255}, true));
-  id gif = imageAt("dots.gif");
-  ASSERT_TRUE(gif);
-  EXPECT_TRUE(near(standin::readImagePixel(gif, 0, 0), {255, 0, 0, 255}));
-  EXPECT_EQ(standin::readImagePixel(gif, 1, 0).a, 0) << "the transparent colour";
-  writeFile("opaque.gif", image_writers::gifFile(2, 1, {0, 1}, {255, 0, 0, 255}, {0, 255, 0, 255}, false));
-  EXPECT_TRUE(near(standin::readImagePixel(imageAt("opaque.gif"), 1, 0), {0, 255, 0, 255}));
-
-  for (bool topDown : {false, true}) {
-    writeFile("flat.bmp", image_writers::bmpFile(3, 5, {10, 20, 30, 255}, topDown));
-    id bmp = imageAt("flat.bmp");
-    ASSERT_TRUE(bmp) << topDown;
-    EXPECT_EQ(standin::imagePixelHeight(bmp), 5);
-    EXPECT_TRUE(near(standin::readImagePixel(bmp, 2, 4), {10, 20, 30, 255}));
+  const RGBA red{255, 0, 0, 255}, green{0, 255, 0, 255}, blue{0, 0, 255, 255}, grey{10, 20, 30, 255};
+  struct Case {
+    const char* name;
+    std::string bytes;
+    int width, height, x, y;
+    RGBA want;
+    int tolerance;
+  };
+  const Case cases[] = {
+      {"photo.jpg", image_writers::jpegFile(6, 4, {200, 40, 90, 255}), 6, 4, 3, 2, {200, 40, 90, 255}, 6},
+      {"photo-named.png", image_writers::jpegFile(2, 2, blue), 2, 2, 0, 0, blue, 6},
+      {"dots.gif", image_writers::gifFile(2, 2, {0, 1, 1, 0}, red, green, true), 2, 2, 0, 0, red, 0},
+      {"opaque.gif", image_writers::gifFile(2, 1, {0, 1}, red, green, false), 2, 1, 1, 0, green, 0},
+      {"flat.bmp", image_writers::bmpFile(3, 5, grey), 3, 5, 2, 4, grey, 0},
+      {"top-down.bmp", image_writers::bmpFile(3, 5, grey, true), 3, 5, 2, 4, grey, 0},
+      {"glass.tiff", image_writers::tiffFile(4, 3, {0, 128, 255, 128}), 4, 3, 1, 1, {0, 128, 255, 128}, 2},
+  };
+  for (const Case& c : cases) {
+    id image = write(c.name, c.bytes);
+    ASSERT_TRUE(image) << c.name;
+    EXPECT_EQ(standin::imagePixelWidth(image), c.width) << c.name;
+    EXPECT_EQ(standin::imagePixelHeight(image), c.height) << c.name;
+    EXPECT_TRUE(near(standin::readImagePixel(image, c.x, c.y), c.want, c.tolerance)) << c.name;
   }
-
-  writeFile("glass.tiff", image_writers::tiffFile(4, 3, {0, 128, 255, 128}));
-  id tiff = imageAt("glass.tiff");
-  ASSERT_TRUE(tiff);
-  EXPECT_EQ(standin::imagePixelWidth(tiff), 4);
-  EXPECT_TRUE(near(standin::readImagePixel(tiff, 1, 1), {0, 128, 255, 128}, 2));
+  EXPECT_EQ(standin::readImagePixel(imageAt("dots.gif"), 1, 0).a, 0) << "the transparent colour";
   EXPECT_TRUE(standin::capturedLogLines().empty());
 }
 

@@ -21,10 +21,8 @@ namespace {
 
 constexpr const char* kPreferences = "/var/mobile/Library/Preferences/";
 
-class HostilePropertyLists : public DeviceFolderTest {
- protected:
+struct HostilePropertyLists : DeviceFolderTest {
   HostilePropertyLists() : DeviceFolderTest(kPreferences) {}
-
 };
 
 id itemAt(id array, NSUInteger index) { return msgSend<id, NSUInteger>(array, "objectAtIndex:", index); }

@@ -218,10 +218,7 @@ TEST(XMLIntegers, TextCFRefusesRefusesTheWholeList) {
   }
 }
 
-class XMLIntegerFiles : public DeviceFolderTest {
- protected:
-  XMLIntegerFiles() : DeviceFolderTest("/var/mobile/Library/Preferences/") {}
-};
+using XMLIntegerFiles = PropertyLists;
 
 TEST_F(XMLIntegerFiles, ARefusedFileIsNilWithoutALogLine) {
   id path = writeFile("octal.plist", listWith("<integer>010</integer>"));

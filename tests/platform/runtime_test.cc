@@ -4,7 +4,6 @@
 #include <functional>
 
 #include "runtime/autorelease.h"
-#include "runtime/address_cache.h"
 #include "runtime/message.h"
 #include "runtime/nsobject.h"
 #include "runtime/strong.h"
@@ -140,29 +139,6 @@ TEST(Runtime, NamesInWritableMemoryAreReadAgainLiteralsAreNot) {
   std::snprintf(heapName, 32, "heapTwo");
   EXPECT_STREQ(sel_getName(sel_registerName(heapName)), "heapTwo");
   delete[] heapName;
-}
-
-// The memo behind message lookups: through its growth every key finds its
-// own value, neighbours in memory do not collide, and past its bound it
-// forgets rather than grows.
-TEST(Runtime, AddressMemoFindsEachKeyThroughGrowthAndStaysBounded) {
-  using Memo = AddressCache<const char*, int>;
-  static char block[Memo::kMaxEntries + 8];
-  Memo memo;
-  EXPECT_EQ(memo.find(block), nullptr);
-  memo.insert(nullptr, 1);
-  EXPECT_EQ(memo.find(nullptr), nullptr);
-  for (int i = 0; i < static_cast<int>(Memo::kMaxEntries); ++i) memo.insert(block + i, i);
-  for (int i = 0; i < static_cast<int>(Memo::kMaxEntries); ++i) {
-    const int* found = memo.find(block + i);
-    ASSERT_NE(found, nullptr) << i;
-    EXPECT_EQ(*found, i);
-  }
-  memo.insert(block + 5, 55);  // a replacement is no new entry
-  EXPECT_EQ(*memo.find(block + 5), 55);
-  memo.insert(block + Memo::kMaxEntries, -1);  // one past the bound: the rest is forgotten
-  EXPECT_EQ(*memo.find(block + Memo::kMaxEntries), -1);
-  EXPECT_EQ(memo.find(block + 5), nullptr);
 }
 
 TEST(Runtime, IvarsByNameAlongTheChain) {
