@@ -125,19 +125,16 @@ TEST_F(Install, APackageWithoutAnEntryHasNoPane) {
 
 TEST_F(Install, BadPackagesAreRefusedWholeAndNothingIsWritten) {
   std::string good = debOf(linuxPackage());
-  std::vector<DebEntry> escaping = {{"./Library/ok", "fine"}, {"./../../escaped", "out"}};
-  std::vector<DebEntry> absolute = {{"./Library/ok", "fine"}, {"/escaped", "out"}};
-  std::vector<DebEntry> symlink = {{"./Library/link", "", 'l', "/etc"}};
-  std::vector<DebEntry> hardlink = {{"./Library/ok", "fine"}, {"./Library/hard", "", 'h', "./Library/ok"}};
+  const DebEntry ok{"./Library/ok", "fine"};
   std::map<std::string, std::string> bad = {
-      {"a path climbing out", debOf(escaping)},
-      {"an absolute path", debOf(absolute)},
-      {"a symbolic link", debOf(symlink)},
-      {"a hard link", debOf(hardlink)},
+      {"a path climbing out", debOf({ok, {"./../../escaped", "out"}})},
+      {"an absolute path", debOf({ok, {"/escaped", "out"}})},
+      {"a symbolic link", debOf({{"./Library/link", "", 'l', "/etc"}})},
+      {"a hard link", debOf({ok, {"./Library/hard", "", 'h', "./Library/ok"}})},
       {"no ar archive", "this is not a package"},
       {"truncated", good.substr(0, good.size() / 2)},
-      {"an uncompressed data.tar.gz", debOf({{"./Library/ok", "fine"}}, "data.tar.gz", false)},
-      {"an xz data member", debOf({{"./Library/ok", "fine"}}, "data.tar.xz")},
+      {"an uncompressed data.tar.gz", debOf({ok}, "data.tar.gz", false)},
+      {"an xz data member", debOf({ok}, "data.tar.xz")},
   };
   auto before = state();
   for (const auto& [what, bytes] : bad) {
