@@ -1,7 +1,6 @@
 // springboard-sim run as a user runs it: on a copy of the sample root, in a
 // temporary folder of its own, reading its output.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <map>
@@ -20,9 +19,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::size_t kMaxReadBytes = 64u << 20;  // beyond any file these tests read
-
 using simrun::shellQuoted;
+using simrun::stateOf;
 using simrun::SimRun;
 
 class SimTest : public ::testing::Test {
@@ -46,21 +44,6 @@ class SimTest : public ::testing::Test {
 
   simrun::SimWorkspace work_{"sim-test"};
 };
-
-// Every file's and folder's contents and modification time, in nanoseconds.
-std::map<std::string, std::pair<std::string, long long>> stateOf(const fs::path& root) {
-  std::map<std::string, std::pair<std::string, long long>> state;
-  auto record = [&](const fs::path& p) {
-    struct stat st {};
-    lstat(p.c_str(), &st);
-    std::string contents;
-    standin::readRegularFile(p.string(), kMaxReadBytes, &contents);
-    state[p.string()] = {contents, st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec};
-  };
-  record(root);
-  for (const auto& entry : fs::recursive_directory_iterator(root)) record(entry.path());
-  return state;
-}
 
 size_t ownRows(const nlohmann::json& rows) {
   size_t n = 0;
