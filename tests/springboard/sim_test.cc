@@ -235,11 +235,12 @@ TEST(ScenarioTest, ReadsEveryStepWithItsArguments) {
   EXPECT_TRUE(sb::parseScenario(" ; ;").empty());
 }
 
-TEST(ScenarioTest, ReadsThePanesStepsWithValuesAsTheUserPicksThem) {
+TEST(ScenarioTest, ReadsPaneSettingsOverlayAndOpenStepsWithValuesAsTheUserWritesThem) {
   auto steps = sb::parseScenario(
       "pane; pane textColor \"Same as the list's colour\"; pane customLaunchAppBundleID \"\"; "
-      "pane-list Shopping list");
-  ASSERT_EQ(steps.size(), 4u);
+      "pane-list Shopping list; set textSize 20; set iconFile /var/mobile/My Icons/a.png; "
+      "set customLaunchAppBundleID \"\"; set enabled no; unset textSize; overlay WeatherLockScreen; open 3");
+  ASSERT_EQ(steps.size(), 11u);
   EXPECT_EQ(steps[0].kind, Kind::Pane);
   EXPECT_EQ(steps[1].kind, Kind::PaneSet);
   EXPECT_EQ(steps[1].key, "textColor");
@@ -247,24 +248,17 @@ TEST(ScenarioTest, ReadsThePanesStepsWithValuesAsTheUserPicksThem) {
   EXPECT_EQ(steps[2].paneValue, "");
   EXPECT_EQ(steps[3].kind, Kind::PaneList);
   EXPECT_EQ(steps[3].listName, "Shopping list");
-}
-
-TEST(ScenarioTest, ReadsSettingsOverlayAndOpenSteps) {
-  auto steps = sb::parseScenario(
-      "set textSize 20; set iconFile /var/mobile/My Icons/a.png; set customLaunchAppBundleID \"\"; "
-      "set enabled no; unset textSize; overlay WeatherLockScreen; open 3");
-  ASSERT_EQ(steps.size(), 7u);
-  EXPECT_EQ(steps[0].kind, Kind::Set);
-  EXPECT_EQ(steps[0].key, "textSize");
-  EXPECT_EQ(steps[0].value, sb::SettingValue(20LL));
-  EXPECT_EQ(steps[1].value, sb::SettingValue(std::string("/var/mobile/My Icons/a.png")));  // spaces kept
-  EXPECT_EQ(steps[2].value, sb::SettingValue(std::string()));
-  EXPECT_EQ(steps[3].value, sb::SettingValue(false));
-  EXPECT_EQ(steps[4].kind, Kind::Unset);
+  EXPECT_EQ(steps[4].kind, Kind::Set);
   EXPECT_EQ(steps[4].key, "textSize");
-  EXPECT_EQ(steps[5].pluginName, "WeatherLockScreen");
-  EXPECT_EQ(steps[6].kind, Kind::Open);
-  EXPECT_EQ(steps[6].row, 3);
+  EXPECT_EQ(steps[4].value, sb::SettingValue(20LL));
+  EXPECT_EQ(steps[5].value, sb::SettingValue(std::string("/var/mobile/My Icons/a.png")));  // spaces kept
+  EXPECT_EQ(steps[6].value, sb::SettingValue(std::string()));
+  EXPECT_EQ(steps[7].value, sb::SettingValue(false));
+  EXPECT_EQ(steps[8].kind, Kind::Unset);
+  EXPECT_EQ(steps[8].key, "textSize");
+  EXPECT_EQ(steps[9].pluginName, "WeatherLockScreen");
+  EXPECT_EQ(steps[10].kind, Kind::Open);
+  EXPECT_EQ(steps[10].row, 3);
 }
 
 TEST(ScenarioTest, RejectsUnknownStepsAndBadArguments) {
