@@ -9,7 +9,7 @@ namespace qst_test {
 namespace {
 
 std::vector<std::string> gSeparatorCalls;
-IMP gDraws, gHidden, gTop;
+IMP gSeparatorSaved[3];
 
 class Cells : public LockScreenTest {
  protected:
@@ -128,17 +128,10 @@ TEST_F(Cells, TitleInTheListColour) {
   EXPECT_GE(logged("QST: did not find custom color string! (1)"), 1);
 }
 
-void spyDraws(id self, SEL cmd, BOOL on) {
-  gSeparatorCalls.push_back(std::string("setDrawsSeparators:") + (on ? "YES" : "NO"));
-  imp_call<void, BOOL>(gDraws, self, cmd, on);
-}
-void spyHidden(id self, SEL cmd, BOOL on) {
-  gSeparatorCalls.push_back(std::string("_setSeparatorHidden:") + (on ? "YES" : "NO"));
-  imp_call<void, BOOL>(gHidden, self, cmd, on);
-}
-void spyTop(id self, SEL cmd, BOOL on) {
-  gSeparatorCalls.push_back(std::string("_setDrawsSeparatorAtTopOfSection:") + (on ? "YES" : "NO"));
-  imp_call<void, BOOL>(gTop, self, cmd, on);
+template <int N>
+void spySeparator(id self, SEL cmd, BOOL on) {
+  gSeparatorCalls.push_back(sel_getName(cmd) + std::string(on ? "YES" : "NO"));
+  imp_call<void, BOOL>(gSeparatorSaved[N], self, cmd, on);
 }
 
 class Separators : public Cells, public ::testing::WithParamInterface<std::pair<std::string, std::vector<std::string>>> {};
@@ -148,9 +141,9 @@ TEST_P(Separators, CallsOfEachSystem) {
   root.settings({{"showSeparatorLines", false}});
   boot(GetParam().first);
   Class cell = objc_getClass("SBLockScreenBulletinCell");
-  MSHookMessageEx(cell, sel("setDrawsSeparators:"), spyDraws, &gDraws);
-  MSHookMessageEx(cell, sel("_setSeparatorHidden:"), spyHidden, &gHidden);
-  MSHookMessageEx(cell, sel("_setDrawsSeparatorAtTopOfSection:"), spyTop, &gTop);
+  MSHookMessageEx(cell, sel("setDrawsSeparators:"), spySeparator<0>, &gSeparatorSaved[0]);
+  MSHookMessageEx(cell, sel("_setSeparatorHidden:"), spySeparator<1>, &gSeparatorSaved[1]);
+  MSHookMessageEx(cell, sel("_setDrawsSeparatorAtTopOfSection:"), spySeparator<2>, &gSeparatorSaved[2]);
   gSeparatorCalls.clear();
   device->lock();
   ASSERT_GE(gSeparatorCalls.size(), GetParam().second.size());
@@ -163,10 +156,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(std::make_pair(std::string("7.1"), std::vector<std::string>{"setDrawsSeparators:NO"}),
                       std::make_pair(std::string("8.0"), std::vector<std::string>{"_setSeparatorHidden:YES",
                                                                                  "_setDrawsSeparatorAtTopOfSection:NO"})));
-
-const char* const kAtOffice =
-    "BEGIN:VALARM\r\nACTION:DISPLAY\r\nTRIGGER;VALUE=DATE-TIME:19760401T005545Z\r\n"
-    "X-APPLE-STRUCTURED-LOCATION;VALUE=URI;X-TITLE=Office:geo:51.5,-0.12\r\nX-APPLE-PROXIMITY:ARRIVE\r\nEND:VALARM";
 
 class Heights : public LockScreenTest {
  protected:

@@ -192,9 +192,7 @@ TEST_F(RowIcons, IdentifierWithoutColourGivesAWhiteDot) {
   EXPECT_GE(logged("QST: did not find custom color string! (1)"), 1);
 }
 
-// What SpringBoard shows where the answer comes from a framework the library
-// asks: the colour of a list that has none.
-class StandInAnswers : public LockScreenTest {};
+using StandInAnswers = LockScreenTest;
 
 // A list without a colour gives EventKit's calendar no CGColor; the colour
 // text in the row's identifier is then empty, and Core Image reads a text
@@ -216,7 +214,6 @@ TEST_F(StandInAnswers, AListWithoutAColourGetsAClearDot) {
 // leaves it.
 class IconFiles : public LockScreenTest {
  protected:
-  // A lock with one reminder and the icon setting naming `iconFile`.
   sb::Device& lockWithIconFile(const std::string& iconFile) {
     reminders({{"SUMMARY:a"}});
     root.settings({{"iconFile", iconFile}});
@@ -231,7 +228,6 @@ bool near(const std::array<int, 4>& got, const std::array<int, 4>& want) {
   return true;
 }
 
-// A JPEG as well as a PNG; the @2x file beside the named one is taken.
 TEST_F(IconFiles, TheAt2xJPEGBesideTheNamedOneIsShownAtHalfItsPixels) {
   root.file("/var/mobile/Library/icon.jpg", image_writers::jpegFile(40, 40, {250, 0, 0, 255}));
   root.file("/var/mobile/Library/icon@2x.jpg", image_writers::jpegFile(80, 80, {0, 0, 250, 255}));

@@ -119,10 +119,7 @@ TEST_F(Scale, ALongStyledListHasCellsOnlyForTheRowsInViewYetReportsEveryRow) {
   root.list(kHome, "Home", "#00FF00");
   root.selectCalendars({kHome});
   for (int i = 0; i < 200; ++i)
-    root.reminder(kHome, {"SUMMARY:Reminder " + std::to_string(i), "DUE:20261208T100000Z",
-                          "BEGIN:VALARM\r\nACTION:DISPLAY\r\nTRIGGER;VALUE=DATE-TIME:19760401T005545Z\r\n"
-                          "X-APPLE-STRUCTURED-LOCATION;VALUE=URI;X-TITLE=Office:geo:51.5,-0.12\r\n"
-                          "X-APPLE-PROXIMITY:ARRIVE\r\nEND:VALARM"});
+    root.reminder(kHome, {"SUMMARY:Reminder " + std::to_string(i), "DUE:20261208T100000Z", kAtOffice});
   root.settings({{"iconFile", std::string("DOT")}, {"textColor", 999ll}, {"rightAlignedDate", true},
                  {"displayLocation", true}});
   boot().lock();

@@ -17,6 +17,7 @@ const char* const kMessage = R"([{"section": "com.apple.MobileSMS", "title": "An
 const char* const kYesterday = "DUE:20261205T120000Z";
 const char* const kTomorrow = "DUE:20261207T120000Z";
 const char* const kIn400Days = "DUE:20280110T120000Z";
+const std::string kOffice = locationAlarm("Office", "51.5,-0.12");
 
 // A 1x1 picture (its contents, not its name, tell its format).
 const std::string kIconBytes = image_writers::bmpFile(1, 1, {0, 0, 0, 255});
@@ -24,11 +25,6 @@ const std::string kIconBytes = image_writers::bmpFile(1, 1, {0, 0, 0, 255});
 class Settings : public LockScreenTest {
  protected:
   sb::RowState own() { return rows("QuillstoneBriarwhistle").at(0); }
-  std::vector<std::string> ownTitles() {
-    std::vector<std::string> titles;
-    for (const auto& row : rows("QuillstoneBriarwhistle")) titles.push_back(row.title);
-    return titles;
-  }
   bool underlayShown() { return device->snapshot().underlay.shown; }
 };
 
@@ -77,9 +73,7 @@ TEST_F(Settings, WithoutAFileEachSettingTakesTheTablesDefault) {
              {"SUMMARY:undated"},
              {"SUMMARY:past", kYesterday},
              {"SUMMARY:far", kIn400Days},
-             {"SUMMARY:office", kTomorrow, "BEGIN:VALARM\r\nACTION:DISPLAY\r\nTRIGGER;VALUE=DATE-TIME:19760401T005545Z\r\n"
-                                           "X-APPLE-STRUCTURED-LOCATION;VALUE=URI;X-TITLE=Office:geo:51.5,-0.12\r\n"
-                                           "END:VALARM"}});
+             {"SUMMARY:office", kTomorrow, kOffice}});
   root.notifications(kMessage);
   root.file(qst::kDefaultIconPath, kIconBytes);
   auto& device = locked();
@@ -155,9 +149,7 @@ TEST_F(Settings, ListColourFlagIsWrittenOnlyWhenTheKeyIsPresent) {
 }
 
 TEST_F(Settings, ColourIndices) {
-  reminders({{"SUMMARY:a", kTomorrow, "BEGIN:VALARM\r\nACTION:DISPLAY\r\nTRIGGER;VALUE=DATE-TIME:19760401T005545Z\r\n"
-                                      "X-APPLE-STRUCTURED-LOCATION;VALUE=URI;X-TITLE=Office:geo:51.5,-0.12\r\n"
-                                      "END:VALARM"}});
+  reminders({{"SUMMARY:a", kTomorrow, kOffice}});
   root.settings({{"textColor", -1ll}, {"subtitleTextColor", 2ll}, {"dateTextColor", 2ll}, {"displayLocation", true}});
   auto& device = locked();
   auto row = own();
@@ -171,7 +163,6 @@ TEST_F(Settings, ColourIndices) {
   EXPECT_EQ(row.relevanceDate.color, kWhite);
 }
 
-// Sizes are read as 32-bit integers; strings by their own rules.
 TEST_F(Settings, SizesAreRead32BitAndStringsByTheirOwnRules) {
   reminders({{"SUMMARY:a", "PRIORITY:1", kTomorrow}});
   root.settings({{"textSize", 4294967312ll}, {"dateTextSize", 4294967308ll}});  // 2^32 + 16, 2^32 + 12

@@ -42,14 +42,12 @@ TEST_F(Visibility, OnlyTheExactPluginNameWhileEnabledAndAsked) {
   overlay("NowPlayingArtLockScreenX");
   overlay("nowplayingartlockscreen");
   EXPECT_EQ(standin::pendingTimerCountForTesting(), 0u);
-  root.settings({{"hideOnNowPlayingScreen", false}});
-  device.relock();
-  overlay("NowPlayingArtLockScreen");
-  EXPECT_EQ(standin::pendingTimerCountForTesting(), 0u);
-  root.settings({{"enabled", false}});
-  device.relock();
-  overlay("NowPlayingArtLockScreen");
-  EXPECT_EQ(standin::pendingTimerCountForTesting(), 0u);
+  for (const PlistDict& off : {PlistDict{{"hideOnNowPlayingScreen", false}}, PlistDict{{"enabled", false}}}) {
+    root.settings(off);
+    device.relock();
+    overlay("NowPlayingArtLockScreen");
+    EXPECT_EQ(standin::pendingTimerCountForTesting(), 0u) << off.begin()->first;
+  }
   EXPECT_EQ(logged("hiding on lockscreen"), 0);
 }
 

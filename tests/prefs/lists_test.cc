@@ -153,19 +153,7 @@ TEST(NaivePane, APageMadeAtRunTimeReadsTheSettingsAppsFolderAndShowsNothing) {
 // left as it was.
 namespace fs = std::filesystem;
 
-constexpr std::size_t kMaxReadBytes = 64u << 20;  // beyond any file these tests read
-
 using simrun::SimRun;
-
-std::string contentsOf(const fs::path& folder) {
-  std::string all;
-  for (auto& entry : fs::recursive_directory_iterator(folder)) {
-    all += entry.path().string() + "\n";
-    std::string bytes;
-    if (standin::readRegularFile(entry.path().string(), kMaxReadBytes, &bytes) == standin::FileReadStatus::Read) all += bytes;
-  }
-  return all;
-}
 
 class PaneSim : public ::testing::Test {
  protected:
@@ -189,7 +177,7 @@ class PaneSim : public ::testing::Test {
 };
 
 TEST_F(PaneSim, TheJSONStepCarriesThePaneAndChangesShowAtTheNextRelock) {
-  std::string before = contentsOf(root.path());
+  auto before = simrun::stateOf(root.path());
   SimRun r = run({"--json", "--events", "pane; pane textColor Red; pane-list Work; relock; pane"}, false);
   ASSERT_EQ(r.status, 0) << r.out;
   auto doc = nlohmann::json::parse(r.out);
@@ -207,7 +195,7 @@ TEST_F(PaneSim, TheJSONStepCarriesThePaneAndChangesShowAtTheNextRelock) {
   std::vector<std::string> titles;
   for (auto& row : steps[3]["rows"]) titles.push_back(row["title"]);
   EXPECT_NE(std::find(titles.begin(), titles.end(), "Send the report"), titles.end());
-  EXPECT_EQ(contentsOf(root.path()), before) << "the device root is only read";
+  EXPECT_EQ(simrun::stateOf(root.path()), before) << "the device root is only read";
   EXPECT_TRUE(fs::is_empty(tmp())) << "the private folder is removed";
 }
 

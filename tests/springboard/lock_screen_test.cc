@@ -115,17 +115,15 @@ TEST_F(LockScreenTest, NowPlayingOverlayAsksUnderItsOwnName) {
 
 TEST(BootTest, BadOptionsAreRefusedWithAReason) {
   DeviceRoot root;
-  sb::DeviceOptions options = optionsFor(root, "6.1");
-  EXPECT_THROW(sb::Device{options}, sb::DeviceError);
-  options = optionsFor(root);
-  options.timeZone = "Mars/Olympus";
-  EXPECT_THROW(sb::Device{options}, sb::DeviceError);
-  options = optionsFor(root);
-  options.root = root.path() + "/missing";
-  EXPECT_THROW(sb::Device{options}, sb::DeviceError);
-  options = optionsFor(root);
-  options.modulePath = root.path() + "/nothing.so";
-  EXPECT_THROW(sb::Device{options}, sb::DeviceError);
+  EXPECT_THROW(sb::Device{optionsFor(root, "6.1")}, sb::DeviceError);
+  auto refused = [&](auto spoil) {
+    sb::DeviceOptions options = optionsFor(root);
+    spoil(options);
+    EXPECT_THROW(sb::Device{options}, sb::DeviceError);
+  };
+  refused([](sb::DeviceOptions& o) { o.timeZone = "Mars/Olympus"; });
+  refused([&](sb::DeviceOptions& o) { o.root = root.path() + "/missing"; });
+  refused([&](sb::DeviceOptions& o) { o.modulePath = root.path() + "/nothing.so"; });
 }
 
 TEST(BootTest, ABrokenNotificationsFileIsReportedAtLock) {
@@ -133,7 +131,6 @@ TEST(BootTest, ABrokenNotificationsFileIsReportedAtLock) {
                              R"([{"section": "a", "date": "yesterday"}])", R"([{"section": "a", "allDay": "yes"}])"}) {
     DeviceRoot root;
     root.notifications(broken);
-    std::vector<sb::SystemNotification> notifications;
     EXPECT_THROW(sb::readNotificationFile(root.path() + sb::kSystemNotificationsPath, "UTC"), sb::NotificationFileError)
         << broken;
   }
@@ -156,28 +153,24 @@ TEST(NotificationFile, OnlyARegularFileOfBoundedSizeIsRead) {
   const std::string path = root.path() + sb::kSystemNotificationsPath;
   std::filesystem::create_directories(std::filesystem::path(path).parent_path());
 
+  auto refusedAndRemoved = [&] {
+    EXPECT_EQ(messageFor(path), path + ": is not a regular file");
+    std::filesystem::remove(path);
+  };
   std::filesystem::create_directory(path);
-  EXPECT_EQ(messageFor(path), path + ": is not a regular file");
-  std::filesystem::remove(path);
-
+  refusedAndRemoved();
   ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);  // nobody writes: a read would wait for ever
-  EXPECT_EQ(messageFor(path), path + ": is not a regular file");
-  std::filesystem::remove(path);
-
+  refusedAndRemoved();
   const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
   ASSERT_LT(path.size(), sizeof address.sun_path);
   std::strcpy(address.sun_path, path.c_str());
   ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  EXPECT_EQ(messageFor(path), path + ": is not a regular file");
+  refusedAndRemoved();
   close(listener);
-  std::filesystem::remove(path);
-
   std::filesystem::create_symlink("/dev/zero", path);  // a device file never ends
-  EXPECT_EQ(messageFor(path), path + ": is not a regular file");
-  std::filesystem::remove(path);
-
+  refusedAndRemoved();
   root.notifications("[]");
   std::filesystem::resize_file(path, sb::kMaxNotificationFileBytes + 1);
   EXPECT_NE(messageFor(path).find("is larger than"), std::string::npos);

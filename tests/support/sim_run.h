@@ -3,13 +3,16 @@
 // a test sees what a run leaves behind.
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <array>
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
+#include "foundation/regular_file.h"
 #include "temp_folder.h"
 
 namespace simrun {
@@ -38,6 +41,22 @@ inline SimRun runSim(const std::vector<std::string>& args, bool withStderr = tru
   int status = pclose(pipe);
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return result;
+}
+
+// Every file's and folder's contents and modification time (ns) under
+// `root`: what a run that only reads must leave as it was.
+inline std::map<std::string, std::pair<std::string, long long>> stateOf(const std::filesystem::path& root) {
+  std::map<std::string, std::pair<std::string, long long>> state;
+  auto record = [&](const std::filesystem::path& p) {
+    struct stat st {};
+    lstat(p.c_str(), &st);
+    std::string contents;
+    standin::readRegularFile(p.string(), 64u << 20, &contents);
+    state[p.string()] = {contents, st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec};
+  };
+  record(root);
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) record(entry.path());
+  return state;
 }
 
 // A folder for one test's runs: the runs' TMPDIR ("tmp", where their
