@@ -8,6 +8,8 @@
 
 #include "runtime/objc.h"
 
+struct MethodCache;  // method_cache.h
+
 struct objc_method {
   IMP imp;
   // The encoding the method was added with: the caller's text, or else the
@@ -29,6 +31,7 @@ struct objc_class : objc_object {
   bool meta = false;
   ObjectFactory factory;
   std::unordered_map<SEL, objc_method> methods;
+  std::atomic<const MethodCache*> methodCache{nullptr};  // what messages to its instances found
   std::unordered_map<std::string, objc_ivar> ivars;
   std::string image;  // the image that defines the class; empty for one made at run time
 };

@@ -20,6 +20,7 @@
 
 #include "runtime/address_cache.h"
 #include "runtime/images.h"
+#include "runtime/method_cache.h"
 #include "runtime/message.h"
 #include "runtime/method_types.h"
 #include "runtime/objc_class.h"
@@ -59,18 +60,9 @@ void objc_raise(const std::string& name, const std::string& reason) {
 
 namespace {
 
-// Bumped by every change to a method table; a thread's lookup cache is good
+// Bumped by every change to a method table; a class's method cache is good
 // only for the generation it was filled in.
 std::atomic<unsigned long> gMethodsGeneration{0};
-
-struct LookupKey {
-  Class cls;
-  SEL sel;
-  bool operator==(const LookupKey&) const = default;
-};
-std::uint64_t hashOf(const LookupKey& k) {
-  return reinterpret_cast<std::uintptr_t>(k.cls) * 31 + reinterpret_cast<std::uintptr_t>(k.sel);
-}
 
 // A name remembered by its address. Text in a read-only segment of a loaded
 // object (a literal) cannot change, so its answer needs no second look; any
@@ -111,35 +103,18 @@ struct LiteralSelector {
 };
 constexpr std::size_t kLiteralSlots = 512;
 
-// Per thread, so messages take no lock once a thread has seen a method.
+// Per thread, so names are found without a lock once a thread has met them.
 struct LookupCache {
-  unsigned long generation = ~0ul;
   // Messages by name mostly name a literal; this answers them with one load
   // and one compare before the general table below.
   LiteralSelector literals[kLiteralSlots];
-  AddressCache<LookupKey, IMP> imps;
   AddressCache<const char*, ByAddress<SEL>> selectorsByAddress;
   AddressCache<const char*, ByAddress<Class>> classesByAddress;  // found ones only: classes are never removed
 };
-// The cache goes when its thread ends; messages sent after that (by the
+// The cache goes when its thread ends; names looked up after that (by the
 // destructors of statics, which run after the main thread's thread-locals)
-// take the locked path. For names its methods may belong to an older
-// generation.
+// take the locked path.
 inline LookupCache* namesCache() { return ThreadOwned<LookupCache>::get(); }
-
-[[gnu::noinline]] void forgetMethods(LookupCache* cache, unsigned long now) {
-  cache->imps.clear();
-  cache->generation = now;
-}
-
-// The thread's cache with its methods good for the current generation.
-inline LookupCache* lookupCache() {
-  LookupCache* cache = namesCache();
-  if (!cache) return nullptr;
-  const unsigned long now = gMethodsGeneration.load(std::memory_order_acquire);
-  if (cache->generation != now) forgetMethods(cache, now);
-  return cache;
-}
 
 void methodsChanged() { gMethodsGeneration.fetch_add(1, std::memory_order_acq_rel); }
 
@@ -306,30 +281,27 @@ IMP class_getOwnMethodImplementation(Class cls, SEL name) {
 
 namespace {
 
-// Where a thread with no cache left (one that is ending) finds its answer.
-thread_local IMP tUncachedImp;
-
-[[gnu::noinline]] const IMP& lookUpAndRemember(LookupCache* cache, Class cls, SEL name) {
+[[gnu::noinline]] const IMP& lookUpAndRemember(Class cls, SEL name, unsigned long generation) {
   IMP imp;
   {
     std::shared_lock read(registry().lock);
     const objc_method* m = findAlongChain(cls, name);
     imp = m ? m->imp : nil;
   }
-  if (!cache) return tUncachedImp = imp;
-  cache->imps.insert(LookupKey{cls, name}, imp);
-  return *cache->imps.find(LookupKey{cls, name});
+  return methodCacheFill(cls->methodCache, name, generation, imp);
 }
 
 }  // namespace
 
+// The generation is read before the tables: an answer found while they
+// change is remembered as of the older generation, and found stale next time.
 const IMP& objc_msgLookup(Class cls, SEL name) {
   static const IMP none;
   if (!cls) return none;
-  LookupCache* cache = lookupCache();
-  if (cache)
-    if (const IMP* known = cache->imps.find(LookupKey{cls, name})) return *known;
-  return lookUpAndRemember(cache, cls, name);
+  const unsigned long now = gMethodsGeneration.load(std::memory_order_acquire);
+  if (const IMP* known = MethodCache::find(cls->methodCache.load(std::memory_order_acquire), name, now))
+    return *known;
+  return lookUpAndRemember(cls, name, now);
 }
 
 IMP class_lookupMethod(Class cls, SEL name) { return objc_msgLookup(cls, name); }

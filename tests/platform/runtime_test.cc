@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <atomic>
 #include <functional>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
 
 #include "runtime/autorelease.h"
 #include "runtime/message.h"
@@ -104,6 +109,38 @@ TEST(Runtime, KindRespondsToSelectorAndAddingOnlyWhatIsNotOwn) {
   EXPECT_STREQ(class_getMethodTypeEncoding(sub, sel("value")), "q@:");
   EXPECT_EQ(msgSend<NSInteger>(s, "value"), 2);
   objc_release(s);
+}
+
+template <int N>
+NSInteger numbered(id, SEL) { return N; }
+
+// Each class remembers what its messages found: past many selectors each
+// still finds its own method, and a method replaced on one thread is what
+// another thread's next message calls.
+TEST(Runtime, EverySelectorFindsItsOwnMethodAcrossThreads) {
+  Class cls = makeClass("ManyMethods");
+  constexpr int kMethods = 48;
+  std::vector<SEL> names;
+  [&]<int... N>(std::integer_sequence<int, N...>) {
+    (class_addMethod(cls, sel(("m" + std::to_string(N)).c_str()), numbered<N>), ...);
+  }(std::make_integer_sequence<int, kMethods>{});
+  for (int n = 0; n < kMethods; ++n) names.push_back(sel(("m" + std::to_string(n)).c_str()));
+  id obj = objc_new(cls);
+  for (int round = 0; round < 2; ++round)
+    for (int n = 0; n < kMethods; ++n) ASSERT_EQ(msgSend<NSInteger>(obj, names[n]), n);
+  EXPECT_FALSE(msgSend<BOOL>(obj, "respondsToSelector:", sel("m48")));
+
+  std::atomic<bool> replaced{false}, seen{false};
+  std::thread sender([&] {
+    for (long i = 0; i < 100'000'000 && !seen; ++i)
+      if (msgSend<NSInteger>(obj, names[7]) == 2 && replaced) seen = true;
+  });
+  class_replaceMethod(cls, names[7], hookedValue, nullptr);
+  replaced = true;
+  sender.join();
+  EXPECT_TRUE(seen);
+  EXPECT_EQ(msgSend<NSInteger>(obj, names[8]), 8);
+  objc_release(obj);
 }
 
 // Class lookups are remembered by the name's address: a class registered
