@@ -42,8 +42,26 @@ constexpr int kRememberedMasks = 8;
 struct MaskRun {
   int from, to;  // [from, to) within the row
   bool full;     // every pixel wholly covered; else partly, each blended
+  int partial;   // a partly covered run's first pixel among all such pixels, in order
 };
 
+// The colour a ring is painted in, and whether the surface has no alpha.
+struct PaintColour {
+  double rgba[4];
+  bool opaqueSurface;
+  bool operator==(const PaintColour&) const = default;
+};
+
+// A blended pixel depends only on the pixel beneath, the coverage and the
+// colour, and a row's dot is painted again at the same place over the same
+// pixels at every call. So a mask remembers, for each of its partly covered
+// pixels and for the last few colours, the last pixel it was painted over
+// and the result: read in order, a hit is one load and one compare. Each
+// starts as over nothing, where a fresh canvas is painted first.
+struct LastPainted {
+  PaintColour colour{};
+  std::vector<std::uint64_t> beneathAndResult;  // by MaskRun::partial; beneath in the high half
+};
 struct RingMask {
   double fractionX = -1, fractionY = -1, inner = -1, outer = -1;
   int offset = 0;  // of the mask's first pixel from the centre's pixel, both ways
@@ -51,6 +69,32 @@ struct RingMask {
   std::vector<float> coverage;  // size × size, row by row
   std::vector<MaskRun> runs;     // every row's, in order
   std::vector<int> rowRuns;      // row y's runs are runs[rowRuns[y], rowRuns[y + 1])
+  int partialPixels = 0;
+  static constexpr int kColours = 4;
+  mutable LastPainted lastPainted[kColours];
+  mutable int nextColour = 0;
+
+  // The remembered pixels for `colour`, made afresh when it is new.
+  template <class Blend>
+  std::uint64_t* lastPaintedIn(const PaintColour& colour, Blend blend) const {
+    for (LastPainted& l : lastPainted)
+      if (!l.beneathAndResult.empty() && l.colour == colour) return l.beneathAndResult.data();
+    LastPainted& l = lastPainted[nextColour];
+    nextColour = (nextColour + 1) % kColours;
+    l.colour = colour;
+    l.beneathAndResult.assign(static_cast<std::size_t>(partialPixels), 0);
+    for (int y = 0; y < size; ++y)
+      for (int r = rowRuns[y]; r < rowRuns[y + 1]; ++r) {
+        const MaskRun& run = runs[r];
+        if (run.full) continue;
+        for (int x = run.from; x < run.to; ++x) {
+          std::uint32_t result = 0;
+          blend(result, coverage[static_cast<std::size_t>(y) * size + x]);
+          l.beneathAndResult[run.partial + (x - run.from)] = result;
+        }
+      }
+    return l.beneathAndResult.data();
+  }
 };
 
 template <class Coverage>
@@ -68,6 +112,8 @@ const RingMask& ringMask(double fractionX, double fractionY, double inner, doubl
   m.coverage.assign(static_cast<std::size_t>(m.size) * m.size, 0.0f);
   m.runs.clear();
   m.rowRuns.assign(m.size + 1, 0);
+  m.partialPixels = 0;
+  for (LastPainted& l : m.lastPainted) l.beneathAndResult.clear();
   for (int y = 0; y < m.size; ++y) {
     m.rowRuns[y] = static_cast<int>(m.runs.size());
     for (int x = 0; x < m.size; ++x) {
@@ -79,69 +125,19 @@ const RingMask& ringMask(double fractionX, double fractionY, double inner, doubl
           m.runs.back().full == full)
         m.runs.back().to = x + 1;
       else
-        m.runs.push_back({x, x + 1, full});
+        m.runs.push_back({x, x + 1, full, 0});
     }
   }
   m.rowRuns[m.size] = static_cast<int>(m.runs.size());
+  for (MaskRun& run : m.runs)
+    if (!run.full) {
+      run.partial = m.partialPixels;
+      m.partialPixels += run.to - run.from;
+    }
   return m;
 }
 
 std::uint8_t toByte(double v) { return static_cast<std::uint8_t>(std::clamp(v, 0.0, 1.0) * 255.0 + 0.5); }
-
-// A blended pixel depends only on the pixel beneath, the coverage and the
-// colour, and a row's dot meets the same few hundred pairs at every call:
-// each thread remembers the last results for the last few colours. A
-// direct-mapped table: a colliding pair replaces the one it meets.
-class BlendMemo {
- public:
-  struct Colour {
-    double rgba[4];
-    bool opaqueSurface;
-    bool operator==(const Colour&) const = default;
-  };
-
-  // The remembered results for `colour`, made empty when it is new.
-  static BlendMemo& forColour(const Colour& colour) {
-    thread_local BlendMemo memos[kColours];
-    thread_local unsigned next = 0;
-    for (BlendMemo& m : memos)
-      if (m.used_ && m.colour_ == colour) return m;
-    BlendMemo& m = memos[next];
-    next = (next + 1) % kColours;
-    m.colour_ = colour;
-    m.used_ = true;
-    for (Entry& e : m.entries_) e.filled = false;
-    return m;
-  }
-
-  template <class Blend>
-  void blend(std::uint32_t& pixel, float coverage, Blend compute) {
-    std::uint32_t bits;
-    std::memcpy(&bits, &coverage, sizeof bits);
-    const std::uint64_t key = (std::uint64_t{pixel} << 32) | bits;
-    Entry& e = entries_[(key * 0x9E3779B97F4A7C15ull) >> (64 - kIndexBits)];
-    if (e.filled && e.key == key) {
-      pixel = e.result;
-      return;
-    }
-    e.key = key;
-    compute(pixel, coverage);
-    e.result = pixel;
-    e.filled = true;
-  }
-
- private:
-  static constexpr unsigned kColours = 4;
-  static constexpr unsigned kIndexBits = 9;
-  struct Entry {
-    std::uint64_t key = 0;
-    std::uint32_t result = 0;
-    bool filled = false;
-  };
-  Colour colour_{};
-  bool used_ = false;
-  Entry entries_[1u << kIndexBits];
-};
 
 }  // namespace
 
@@ -220,7 +216,7 @@ bool paintCircleRing(cairo_surface_t* surface, double cx, double cy, double inne
   if (outer <= kMaxMaskedRadius) {
     const double baseX = std::floor(cx), baseY = std::floor(cy);
     const RingMask& mask = ringMask(cx - baseX, cy - baseY, inner, outer, coverageAt);
-    BlendMemo& memo = BlendMemo::forColour({{rgba[0], rgba[1], rgba[2], rgba[3]}, opaqueSurface});
+    std::uint64_t* painted = mask.lastPaintedIn({{rgba[0], rgba[1], rgba[2], rgba[3]}, opaqueSurface}, blend);
     for (int my = 0; my < mask.size; ++my) {
       const double y = baseY + mask.offset + my;
       if (y < 0 || y >= height) continue;
@@ -236,8 +232,20 @@ bool paintCircleRing(cairo_surface_t* surface, double cx, double cy, double inne
         if (from >= to) continue;
         const int shift = static_cast<int>(firstX);  // the surface's column of the mask's first
         if (run.full && alpha >= 1) std::fill(row + (shift + from), row + (shift + to), solid);
+        else if (run.full)
+          for (int mx = from; mx < to; ++mx) blend(row[shift + mx], coverage[mx]);
         else
-          for (int mx = from; mx < to; ++mx) memo.blend(row[shift + mx], coverage[mx], blend);
+          for (int mx = from; mx < to; ++mx) {
+            std::uint32_t& pixel = row[shift + mx];
+            std::uint64_t& remembered = painted[run.partial + (mx - run.from)];
+            if (pixel == remembered >> 32) {
+              pixel = static_cast<std::uint32_t>(remembered);
+              continue;
+            }
+            const std::uint64_t beneath = pixel;
+            blend(pixel, coverage[mx]);
+            remembered = beneath << 32 | pixel;
+          }
       }
     }
     cairo_surface_mark_dirty(surface);
