@@ -25,7 +25,7 @@ R imp_call(const IMP& imp, id self, SEL cmd, A... args) {
   using Fn = R (*)(id, SEL, A...);
   const std::type_info* signature = imp.signature;
   const auto fn = reinterpret_cast<Fn>(imp.fn);  // read before the call, which may look up again
-  if (!signature || *signature != typeid(Fn))
+  if (signature != objc_signatureOf<Fn>() && (!signature || *signature != typeid(Fn)))
     objc_detail::signatureMismatch(self, cmd, signature ? *signature : typeid(void), typeid(Fn));
   return fn(self, cmd, args...);
 }

@@ -40,6 +40,18 @@ inline constexpr BOOL YES = true;
 inline constexpr BOOL NO = false;
 #define nil nullptr
 
+// The one type_info the process uses for a type's name. Each shared object
+// may hold its own copy of a type's type_info, and comparing copies compares
+// their names; implementations and callers both use this one, so a message
+// checks its signature with one pointer compare.
+const std::type_info* objc_canonicalSignature(const std::type_info& type);
+
+template <class Fn>
+const std::type_info* objc_signatureOf() {
+  static const std::type_info* const canonical = objc_canonicalSignature(typeid(Fn));
+  return canonical;
+}
+
 // An implementation: a function pointer together with the C++ signature it
 // was made from, so a call through the wrong signature is caught instead of
 // corrupting the stack as it would on a device, and that signature's type
@@ -57,7 +69,7 @@ struct IMP {
   template <class R, class... A>
   IMP(R (*f)(id, SEL, A...))
       : fn(reinterpret_cast<void (*)()>(f)),
-        signature(&typeid(R (*)(id, SEL, A...))),
+        signature(objc_signatureOf<R (*)(id, SEL, A...)>()),
         types(objc_encodeMethod<R, A...>()),
         realDoubles(objc_realDoublesOf<R, id, SEL, A...>()) {}
 

@@ -344,6 +344,14 @@ std::ptrdiff_t ivar_getOffset(Ivar ivar) { return ivar ? ivar->offset : 0; }
 const char* ivar_getName(Ivar ivar) { return ivar ? ivar->name.c_str() : nullptr; }
 const char* ivar_getTypeEncoding(Ivar ivar) { return ivar ? ivar->types.c_str() : nullptr; }
 
+const std::type_info* objc_canonicalSignature(const std::type_info& type) {
+  // Names live as long as the process: modules are never unloaded.
+  static std::mutex lock;
+  static auto* byName = new std::unordered_map<std::string_view, const std::type_info*>;
+  std::lock_guard hold(lock);
+  return byName->try_emplace(type.name(), &type).first->second;
+}
+
 namespace objc_detail {
 
 namespace {
