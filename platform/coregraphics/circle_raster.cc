@@ -217,20 +217,21 @@ bool paintCircleRing(cairo_surface_t* surface, double cx, double cy, double inne
     const double baseX = std::floor(cx), baseY = std::floor(cy);
     const RingMask& mask = ringMask(cx - baseX, cy - baseY, inner, outer, coverageAt);
     std::uint64_t* painted = mask.lastPaintedIn({{rgba[0], rgba[1], rgba[2], rgba[3]}, opaqueSurface}, blend);
-    for (int my = 0; my < mask.size; ++my) {
-      const double y = baseY + mask.offset + my;
-      if (y < 0 || y >= height) continue;
-      auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
+    // The mask's rows and columns that fall within the surface.
+    const double firstX = baseX + mask.offset, firstY = baseY + mask.offset;
+    const double size = mask.size;
+    const int first = static_cast<int>(std::clamp(-firstX, 0.0, size));
+    const int last = static_cast<int>(std::clamp(width - firstX, 0.0, size));
+    const int top = static_cast<int>(std::clamp(-firstY, 0.0, size));
+    const int bottom = static_cast<int>(std::clamp(height - firstY, 0.0, size));
+    const int shift = first < last ? static_cast<int>(firstX) : 0;  // the surface's column of the mask's first
+    for (int my = top; my < bottom; ++my) {
+      auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(firstY + my) * stride);
       const float* coverage = mask.coverage.data() + static_cast<std::size_t>(my) * mask.size;
-      const double firstX = baseX + mask.offset;
-      // The mask's columns that fall within the surface.
-      const int first = static_cast<int>(std::clamp(-firstX, 0.0, static_cast<double>(mask.size)));
-      const int last = static_cast<int>(std::clamp(width - firstX, 0.0, static_cast<double>(mask.size)));
       for (int r = mask.rowRuns[my]; r < mask.rowRuns[my + 1]; ++r) {
         const MaskRun& run = mask.runs[r];
         const int from = std::max(run.from, first), to = std::min(run.to, last);
         if (from >= to) continue;
-        const int shift = static_cast<int>(firstX);  // the surface's column of the mask's first
         if (run.full && alpha >= 1) std::fill(row + (shift + from), row + (shift + to), solid);
         else if (run.full)
           for (int mx = from; mx < to; ++mx) blend(row[shift + mx], coverage[mx]);
