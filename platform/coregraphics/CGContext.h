@@ -23,13 +23,38 @@ struct CGContext {
     CGFloat stroke[4] = {0, 0, 0, 1};
     bool clipped = false;  // a clip narrower than the surface may be in force
   };
+  CGContext(cairo_surface_t* surface, CGFloat scale);  // takes the surface's reference
+  CGContext(const CGContext&) = delete;
+  CGContext& operator=(const CGContext&) = delete;
+  ~CGContext();
+
+  // The cairo state drawing into surface(). An image taken from the context
+  // may share its pixels, as Core Graphics shares a bitmap context's pixels
+  // with the image CGBitmapContextCreateImage makes until the context draws
+  // again; the first use of the state after that gives the context a copy
+  // of its own to draw into. Everything that draws or changes the state
+  // goes through here.
+  cairo_t* cr() {
+    if (shared_) keepOwnPixels();
+    return cr_;
+  }
+  // The pixels, to read; to write them, first take cr().
+  cairo_surface_t* surface() const { return surface_; }
+  // The pixels as they are now, +1, for an image: the context's own while
+  // nothing but colours is in its state, else a copy.
+  cairo_surface_t* takeImagePixels();
+
   std::atomic<long> refs{1};
-  cairo_surface_t* surface = nullptr;  // owned
-  cairo_t* cr = nullptr;               // owned
-  CGFloat scale = 1;                   // pixels per point
+  CGFloat scale = 1;  // pixels per point
   Colors colors;
   std::vector<Colors> savedColors;  // parallels cairo's saved states
-  ~CGContext();
+
+ private:
+  void keepOwnPixels();
+
+  cairo_surface_t* surface_;  // owned
+  cairo_t* cr_;               // owned
+  bool shared_ = false;       // an image holds surface_
 };
 using CGContextRef = CGContext*;
 

@@ -27,26 +27,6 @@ ContextStacks& stacks() {
   return perThread;
 }
 
-// A copy of the pixels as they are now: the context may go on drawing after
-// the image is taken. The rows are copied directly into an uncleared pooled
-// buffer (both have the same format and size): a cleared surface painted
-// through cairo cost two more passes over every pixel.
-cairo_surface_t* snapshot(cairo_surface_t* source) {
-  cairo_surface_flush(source);
-  const cairo_format_t format = cairo_image_surface_get_format(source);
-  const int width = cairo_image_surface_get_width(source), height = cairo_image_surface_get_height(source);
-  const unsigned char* from = cairo_image_surface_get_data(source);
-  cairo_surface_t* copy = createPooledImageSurface(format, width, height, !from);
-  unsigned char* to = cairo_image_surface_get_data(copy);
-  if (!from || !to || cairo_surface_status(copy) != CAIRO_STATUS_SUCCESS) return copy;
-  const int fromStride = cairo_image_surface_get_stride(source), toStride = cairo_image_surface_get_stride(copy);
-  const std::size_t rowBytes = static_cast<std::size_t>(std::min(fromStride, toStride));
-  for (int y = 0; y < height; ++y)
-    std::memcpy(to + static_cast<std::ptrdiff_t>(y) * toStride, from + static_cast<std::ptrdiff_t>(y) * fromStride, rowBytes);
-  cairo_surface_mark_dirty(copy);
-  return copy;
-}
-
 }  // namespace
 
 void UIGraphicsBeginImageContext(CGSize size) { UIGraphicsBeginImageContextWithOptions(size, NO, 1.0); }
@@ -76,9 +56,9 @@ id UIGraphicsGetImageFromCurrentImageContext() {
   auto& images = stacks().images;
   if (images.empty() || !images.back()) return nil;
   CGContextRef context = images.back();
-  cairo_surface_t* copy = snapshot(context->surface);
-  id image = standin::imageWithSurface(copy, context->scale);
-  cairo_surface_destroy(copy);
+  cairo_surface_t* pixels = context->takeImagePixels();
+  id image = standin::imageWithSurface(pixels, context->scale);
+  cairo_surface_destroy(pixels);
   return image;
 }
 

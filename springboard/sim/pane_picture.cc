@@ -119,17 +119,17 @@ class PanePainter {
     std::string value = row.cell == "link" ? "" : row.value;
     CGFloat width = standin::fontLineAdvance(font, value);
     CGFloat x = std::max(right - width, labelX + standin::fontLineAdvance(font, row.label) + 12);
-    cairo_save(c_->cr);
-    cairo_rectangle(c_->cr, x, y, right - x, kRowHeight);
-    cairo_clip(c_->cr);
+    cairo_save(c_->cr());
+    cairo_rectangle(c_->cr(), x, y, right - x, kRowHeight);
+    cairo_clip(c_->cr());
     drawText(c_, value, font, x, y + 11, kValueGray, 1);
-    cairo_restore(c_->cr);
+    cairo_restore(c_->cr());
   }
 
   // The table's check mark, drawn rather than set as text: the fonts at
   // hand have no glyph for it.
   void drawCheckMark(CGFloat right, CGFloat middle) {
-    cairo_t* cr = c_->cr;
+    cairo_t* cr = c_->cr();
     cairo_move_to(cr, right - 14, middle);
     cairo_line_to(cr, right - 9, middle + 5);
     cairo_line_to(cr, right, middle - 6);
@@ -141,7 +141,7 @@ class PanePainter {
   }
 
   void drawSwitch(bool on, CGFloat x, CGFloat y) {
-    cairo_t* cr = c_->cr;
+    cairo_t* cr = c_->cr();
     CGFloat r = kSwitchHeight / 2;
     cairo_new_sub_path(cr);
     cairo_arc(cr, x + r, y + r, r, std::numbers::pi / 2, 3 * std::numbers::pi / 2);

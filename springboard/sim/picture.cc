@@ -35,7 +35,7 @@ void drawText(CGContextRef c, const std::string& text, id font, CGFloat x, CGFlo
   // A glyph this large is far bigger than the screen, and FreeType cannot
   // render at sizes near the largest a setting can hold.
   if (f->pointSize > kMaxMetricsFontSize) return;
-  cairo_t* cr = c->cr;
+  cairo_t* cr = c->cr();
   cairo_save(cr);
   cairo_set_font_face(cr, cairo_scaled_font_get_font_face(f->scaledFont));
   cairo_set_font_size(cr, f->pointSize);
@@ -53,11 +53,11 @@ void drawLabel(CGContextRef c, id label, CGFloat dx, CGFloat dy, CGFloat alpha) 
   if (!l || l->hidden) return;
   CGFloat rgba[4] = {1, 1, 1, 1};
   standin::colorGetRGBA(msgSend<id>(label, "textColor"), rgba);
-  cairo_save(c->cr);
-  cairo_rectangle(c->cr, dx + l->frame.origin.x, dy + l->frame.origin.y, l->frame.size.width, l->frame.size.height);
-  cairo_clip(c->cr);
+  cairo_save(c->cr());
+  cairo_rectangle(c->cr(), dx + l->frame.origin.x, dy + l->frame.origin.y, l->frame.size.width, l->frame.size.height);
+  cairo_clip(c->cr());
   drawText(c, standin::utf8Of(l->text), msgSend<id>(label, "font"), dx + l->frame.origin.x, dy + l->frame.origin.y, rgba, alpha);
-  cairo_restore(c->cr);
+  cairo_restore(c->cr());
 }
 
 // A night sky: a vertical gradient with a soft glow.
@@ -65,8 +65,8 @@ void drawWallpaper(CGContextRef c) {
   cairo_pattern_t* sky = cairo_pattern_create_linear(0, 0, 0, kMainScreenBounds.size.height);
   cairo_pattern_add_color_stop_rgb(sky, 0, 0.10, 0.16, 0.34);
   cairo_pattern_add_color_stop_rgb(sky, 1, 0.42, 0.22, 0.40);
-  cairo_set_source(c->cr, sky);
-  cairo_paint(c->cr);
+  cairo_set_source(c->cr(), sky);
+  cairo_paint(c->cr());
   cairo_pattern_destroy(sky);
   CGContextSetRGBFillColor(c, 1, 0.85, 0.6, 0.18);
   CGContextFillEllipseInRect(c, CGRectMake(150, 330, 260, 260));
@@ -113,15 +113,15 @@ bool drawLockScreenPNG(sb::Device& device, const std::string& hostPath, std::str
   drawText(c, day, dayFont, (kScreenWidth - standin::fontLineAdvance(dayFont, day)) / 2, 130, white, 1);
   if (auto* table = static_cast<UITableViewObj*>(device.tableView())) {
     msgSend<void>(device.tableView(), "layoutIfNeeded");  // rows below a change move at layout
-    cairo_save(c->cr);
-    cairo_rectangle(c->cr, 0, kListTop, kScreenWidth, kListBottom - kListTop);
-    cairo_clip(c->cr);
+    cairo_save(c->cr());
+    cairo_rectangle(c->cr(), 0, kListTop, kScreenWidth, kListBottom - kListTop);
+    cairo_clip(c->cr());
     for (size_t i = 0; i < table->rows.size() && i < snap.rows.size(); ++i) {
       CGRect rect = table->rows[i].rect;
       rect.origin.y += kListTop - table->contentOffsetY;
       if (table->rows[i].cell) drawCell(c, snap.rows[i], table->rows[i].cell, rect);
     }
-    cairo_restore(c->cr);
+    cairo_restore(c->cr());
   }
   std::string slide = "slide to unlock";
   id slideFont = standin::systemFontOfSize(22);

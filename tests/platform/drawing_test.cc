@@ -43,6 +43,37 @@ TEST(Drawing, RestoringStateBringsBackColoursAndTransformButKeepsThePath) {
   EXPECT_EQ(standin::readImagePixel(image, 15, 5), red);
 }
 
+// An image taken from a context keeps the pixels it was taken with while
+// the context draws on, and the context draws on with the transform, line
+// width and colours it had; with a saved state outstanding as well.
+TEST(Drawing, AnImageKeepsItsPixelsWhileTheContextDrawsOn) {
+  const standin::ImagePixel red{255, 0, 0, 255}, blue{0, 0, 255, 255};
+  for (bool savedState : {false, true}) {
+    SCOPED_TRACE(savedState ? "inside a saved state" : "plain");
+    AutoreleasePool pool;
+    UIGraphicsBeginImageContextWithOptions(CGSizeMake(20, 10), NO, 2);
+    CGContextRef c = UIGraphicsGetCurrentContext();
+    if (savedState) CGContextSaveGState(c);
+    CGContextTranslateCTM(c, 5, 0);
+    CGContextSetLineWidth(c, 4);
+    CGContextSetRGBFillColor(c, 1, 0, 0, 1);
+    CGContextSetRGBStrokeColor(c, 0, 0, 1, 1);
+    CGContextFillRect(c, CGRectMake(0, 0, 5, 10));  // points 5-10 red
+    id before = UIGraphicsGetImageFromCurrentImageContext();
+    CGContextMoveToPoint(c, 10, 0);  // a line down points 15-19 blue
+    CGContextAddLineToPoint(c, 10, 10);
+    CGContextStrokePath(c);
+    id after = UIGraphicsGetImageFromCurrentImageContext();
+    UIGraphicsEndImageContext();
+    EXPECT_EQ(standin::readImagePixel(before, 14, 10), red);
+    EXPECT_EQ(standin::readImagePixel(before, 32, 10), kTransparent);
+    EXPECT_EQ(standin::readImagePixel(after, 14, 10), red);
+    EXPECT_EQ(standin::readImagePixel(after, 27, 10), blue);
+    EXPECT_EQ(standin::readImagePixel(after, 32, 10), blue);
+    EXPECT_EQ(standin::readImagePixel(after, 36, 10), kTransparent);
+  }
+}
+
 id ciColorClass() { return objc_getClass("CIColor"); }
 
 id colorFromText(const char* text) {
@@ -87,7 +118,7 @@ TEST(CIColorText, ShortTextFillsOpaqueBlackPartsAndNoNumberIsClear) {
 struct Surface {
   cairo_surface_t* s;
   explicit Surface(int size) : s(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, size, size)) {}
-  explicit Surface(CGContextRef c) : s(cairo_surface_reference(c->surface)) {}
+  explicit Surface(CGContextRef c) : s(cairo_surface_reference(c->surface())) {}
   ~Surface() { cairo_surface_destroy(s); }
   std::uint32_t at(int x, int y) const {
     cairo_surface_flush(s);
