@@ -29,11 +29,11 @@ struct CGContext {
   ~CGContext();
 
   // The cairo state drawing into surface(). An image taken from the context
-  // may share its pixels, as Core Graphics shares a bitmap context's pixels
-  // with the image CGBitmapContextCreateImage makes until the context draws
-  // again; the first use of the state after that gives the context a copy
-  // of its own to draw into. Everything that draws or changes the state
-  // goes through here.
+  // may share its pixels: Apple documents that the image
+  // CGBitmapContextCreateImage makes may be copied on write, its bits copied
+  // only when the context's are changed. The first use of the state after
+  // that gives the context a copy of its own to draw into. Everything that
+  // draws or changes the state goes through here.
   cairo_t* cr() {
     if (shared_) keepOwnPixels();
     return cr_;
