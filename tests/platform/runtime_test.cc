@@ -15,15 +15,12 @@ namespace {
 
 struct Counter : objc_object {
   int value = 0;
-  id child = nullptr;
 };
 
 int gDeallocs = 0;
 
 Class makeClass(const char* name, Class super = standin::nsObjectClass()) {
-  Class cls = objc_defineClass<Counter>(super, name);
-  OBJC_IVAR(cls, Counter, child, "@");
-  return cls;
+  return objc_defineClass<Counter>(super, name);
 }
 
 NSInteger baseValue(id, SEL) { return 1; }
@@ -139,22 +136,6 @@ TEST(Runtime, NamesInWritableMemoryAreReadAgainLiteralsAreNot) {
   std::snprintf(heapName, 32, "heapTwo");
   EXPECT_STREQ(sel_getName(sel_registerName(heapName)), "heapTwo");
   delete[] heapName;
-}
-
-TEST(Runtime, IvarsByNameAlongTheChain) {
-  Class base = makeClass("IvarBase");
-  Class sub = makeClass("IvarSub", base);
-  auto* obj = static_cast<Counter*>(objc_new(sub));
-  id marker = objc_new("NSObject");
-  obj->child = marker;
-  Ivar ivar = class_getInstanceVariable(object_getClass(obj), "child");
-  ASSERT_NE(ivar, nullptr);
-  id read = *reinterpret_cast<id*>(reinterpret_cast<char*>(static_cast<id>(obj)) + ivar_getOffset(ivar));
-  EXPECT_EQ(read, marker);
-  EXPECT_EQ(class_getInstanceVariable(sub, "_missing"), nullptr);
-  obj->child = nullptr;
-  objc_release(marker);
-  objc_release(obj);
 }
 
 void countingDealloc(id self, SEL cmd) {
