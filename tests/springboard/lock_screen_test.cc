@@ -229,15 +229,6 @@ TEST_F(ListTest, LastInterruptDateOutranksPublicationDateAndDate) {
   EXPECT_EQ(rowIDs(), (std::vector<std::string>{"interrupting", "a", "published"}));
 }
 
-TEST_F(ListTest, iOS8And9HaveOnlyTheFiveArgumentAddOperation) {
-  boot("9.3").lock();
-  id controller = device->listController();
-  EXPECT_FALSE(respondsTo(controller, sel("observer:addBulletin:forFeed:")));
-  EXPECT_TRUE(respondsTo(controller, sel("observer:addBulletin:forFeed:playLightsAndSirens:withReply:")));
-  device->notify("com.example.app", "Hello");
-  EXPECT_EQ(device->snapshot().rows.size(), 1u);
-}
-
 // A replacement like the library's: items whose identifier starts "keep"
 // refuse to be cleared and edited.
 BOOL keepRefusesClearing(id item, SEL) {
