@@ -93,15 +93,6 @@ TEST_F(FoundationCore, ArrayLookupAndBounds) {
   EXPECT_THROW(msgSend<void>(standin::mutableArrayWith(), "addObject:", nil), ObjCException);
 }
 
-TEST_F(FoundationCore, DevicePathsResolveUnderTheRoot) {
-  standin::setDeviceRoot("/tmp/device/");
-  EXPECT_EQ(standin::resolveDevicePath("/var/mobile/x.plist"), "/tmp/device/var/mobile/x.plist");
-  standin::setDeviceRoot("/");
-  EXPECT_EQ(standin::resolveDevicePath("/var/mobile/x.plist"), "/var/mobile/x.plist");
-  double v = 0;
-  EXPECT_FALSE(standin::foundationVersionForSystemVersion("6.1", &v));
-}
-
 // NSNumber's answers where a real meets an integer or a string, as Darwin's
 // Foundation gives them.
 class Number : public ::testing::Test {
