@@ -209,49 +209,41 @@ TEST_F(SimTest, CalendarOptionShowsWhatAUserOfThatCalendarSees) {
 // The simulator's inputs: scenario steps and ISO 8601 moments.
 using Kind = sb::ScenarioStep::Kind;
 
-TEST(ScenarioTest, ReadsEveryStepWithItsArguments) {
-  auto steps = sb::parseScenario(
-      " nowplaying; wait 5.5 ;notify com.apple.MobileSMS See you at  eight;companion Dentist visit;"
-      "clear; edit 2; relock; screen-off; nowplaying-end;");
-  ASSERT_EQ(steps.size(), 9u);
-  EXPECT_EQ(steps[0].kind, Kind::NowPlaying);
-  EXPECT_EQ(steps[1].kind, Kind::Wait);
-  EXPECT_EQ(steps[1].seconds, 5.5);
-  EXPECT_EQ(steps[1].text, "wait 5.5");
-  EXPECT_EQ(steps[2].bundleID, "com.apple.MobileSMS");
-  EXPECT_EQ(steps[2].title, "See you at  eight");  // the title as written
-  EXPECT_EQ(steps[3].title, "Dentist visit");
-  EXPECT_EQ(steps[5].row, 2);
-  EXPECT_EQ(steps[7].kind, Kind::ScreenOff);
-  EXPECT_EQ(steps[8].kind, Kind::NowPlayingEnd);
-  EXPECT_TRUE(sb::parseScenario("").empty());
-  EXPECT_TRUE(sb::parseScenario(" ; ;").empty());
+// A step as its kind and the fields that kind reads.
+std::string shown(const sb::ScenarioStep& s) {
+  static const char* const kinds[] = {"nowplaying", "nowplaying-end", "wait", "touch", "notify", "companion",
+                                      "clear", "edit", "relock", "screen-off", "set", "unset", "overlay", "open",
+                                      "pane", "pane-set", "pane-list"};
+  std::ostringstream out;
+  out << kinds[static_cast<int>(s.kind)];
+  if (s.seconds != 0) out << " " << s.seconds;
+  if (s.row != 0) out << " row " << s.row;
+  for (const std::string* field : {&s.bundleID, &s.title, &s.key, &s.listName, &s.pluginName})
+    if (!field->empty()) out << " [" << *field << "]";
+  if (s.kind == Kind::PaneSet) out << " \"" << s.paneValue << "\"";
+  if (s.kind == Kind::Set) out << " = " << sb::settingText(s.value);
+  return out.str();
 }
 
-TEST(ScenarioTest, ReadsPaneSettingsOverlayAndOpenStepsWithValuesAsTheUserWritesThem) {
-  auto steps = sb::parseScenario(
-      "pane; pane textColor \"Same as the list's colour\"; pane customLaunchAppBundleID \"\"; "
-      "pane-list Shopping list; set textSize 20; set iconFile /var/mobile/My Icons/a.png; "
-      "set customLaunchAppBundleID \"\"; set enabled no; unset textSize; overlay WeatherLockScreen; open 3");
-  ASSERT_EQ(steps.size(), 11u);
-  EXPECT_EQ(steps[0].kind, Kind::Pane);
-  EXPECT_EQ(steps[1].kind, Kind::PaneSet);
-  EXPECT_EQ(steps[1].key, "textColor");
-  EXPECT_EQ(steps[1].paneValue, "Same as the list's colour");
-  EXPECT_EQ(steps[2].paneValue, "");
-  EXPECT_EQ(steps[3].kind, Kind::PaneList);
-  EXPECT_EQ(steps[3].listName, "Shopping list");
-  EXPECT_EQ(steps[4].kind, Kind::Set);
-  EXPECT_EQ(steps[4].key, "textSize");
-  EXPECT_EQ(steps[4].value, sb::SettingValue(20LL));
-  EXPECT_EQ(steps[5].value, sb::SettingValue(std::string("/var/mobile/My Icons/a.png")));  // spaces kept
-  EXPECT_EQ(steps[6].value, sb::SettingValue(std::string()));
-  EXPECT_EQ(steps[7].value, sb::SettingValue(false));
-  EXPECT_EQ(steps[8].kind, Kind::Unset);
-  EXPECT_EQ(steps[8].key, "textSize");
-  EXPECT_EQ(steps[9].pluginName, "WeatherLockScreen");
-  EXPECT_EQ(steps[10].kind, Kind::Open);
-  EXPECT_EQ(steps[10].row, 3);
+// Titles, paths and pane values are kept as the user wrote them, spaces
+// and empty quotes included; a set value takes its key's kind.
+TEST(ScenarioTest, ReadsEveryStepWithItsArguments) {
+  std::vector<std::string> steps;
+  for (const auto& step : sb::parseScenario(
+           " nowplaying; wait 5.5 ;notify com.apple.MobileSMS See you at  eight;companion Dentist visit;clear; edit 2;"
+           " relock; screen-off; nowplaying-end; pane; pane textColor \"Same as the list's colour\"; "
+           "pane customLaunchAppBundleID \"\"; pane-list Shopping list; set textSize 20; set iconFile /var/mobile/My "
+           "Icons/a.png; set customLaunchAppBundleID \"\"; set enabled no; unset textSize; overlay WeatherLockScreen; open 3;"))
+    steps.push_back(shown(step));
+  EXPECT_EQ(steps, (std::vector<std::string>{
+                       "nowplaying", "wait 5.5", "notify [com.apple.MobileSMS] [See you at  eight]",
+                       "companion [Dentist visit]", "clear", "edit row 2", "relock", "screen-off", "nowplaying-end",
+                       "pane", "pane-set [textColor] \"Same as the list's colour\"",
+                       "pane-set [customLaunchAppBundleID] \"\"", "pane-list [Shopping list]", "set [textSize] = 20",
+                       "set [iconFile] = \"/var/mobile/My Icons/a.png\"", "set [customLaunchAppBundleID] = \"\"",
+                       "set [enabled] = false", "unset [textSize]", "overlay [WeatherLockScreen]", "open row 3"}));
+  EXPECT_EQ(sb::parseScenario(" nowplaying; wait 5.5 ;")[1].text, "wait 5.5");
+  EXPECT_TRUE(sb::parseScenario(" ; ;").empty());
 }
 
 TEST(ScenarioTest, RejectsUnknownStepsAndBadArguments) {
