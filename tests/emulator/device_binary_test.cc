@@ -64,11 +64,7 @@ class DeviceBinaryTest : public ::testing::TestWithParam<std::string> {
 
   nlohmann::json run(std::vector<std::string> args, const std::string& module, const std::string& arch) {
     args.insert(args.begin(), {"--json", "--module", module, "--arch", arch});
-    SimRun r = runSim(args, false);
-    EXPECT_EQ(r.status, 0) << r.out;
-    nlohmann::json doc = nlohmann::json::parse(r.out, nullptr, false);
-    EXPECT_TRUE(doc.is_object()) << r.out.substr(0, 2000);
-    return doc;
+    return simrun::jsonOf(runSim(args, false));
   }
 };
 
@@ -121,9 +117,7 @@ INSTANTIATE_TEST_SUITE_P(Slices, DeviceBinaryTest, ::testing::Values("arm64", "a
 // BOOL a signed char), while the library's own literal stays as it gave it.
 
 nlohmann::json hooksOf(const std::string& module, const std::string& arch) {
-  SimRun r = runSim({"--json", "--hooks", "--module", module, "--arch", arch}, false);
-  EXPECT_EQ(r.status, 0) << r.out.substr(0, 2000);
-  nlohmann::json doc = nlohmann::json::parse(r.out, nullptr, false);
+  nlohmann::json doc = simrun::jsonOf(runSim({"--json", "--hooks", "--module", module, "--arch", arch}, false));
   return doc.is_object() ? doc["hooks"] : nlohmann::json::array();
 }
 
@@ -174,11 +168,7 @@ TEST(DevicePackage, EachSliceRunsThePaneAndItsChoiceShowsAtTheRelock) {
   auto documentOf = [&](const std::string& pictures, std::vector<std::string> args) {
     args.insert(args.end(), {"--root", QST_SAMPLE_ROOT, "--json", "--events",
                              "pane; pane textSize 22; pane-list Garden; relock", "--png-steps", (work / pictures).string()});
-    simrun::SimRun r = work.run(args, false);
-    EXPECT_EQ(r.status, 0) << r.out;
-    nlohmann::json document = nlohmann::json::parse(r.out, nullptr, false);
-    EXPECT_TRUE(document.is_object()) << r.out;
-    return document;
+    return simrun::jsonOf(work.run(args, false));
   };
   setenv("QST_PANE", QST_LINUX_PANE, 1);
   nlohmann::json linux = documentOf("linux", {"--module", QST_LINUX_MODULE});

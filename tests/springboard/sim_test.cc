@@ -34,11 +34,7 @@ class SimTest : public ::testing::Test {
 
   SimRun run(const std::vector<std::string>& args) { return work_.run(args); }
 
-  nlohmann::json runJson(const std::vector<std::string>& args) {
-    SimRun r = run(args);
-    EXPECT_EQ(r.status, 0) << r.out;
-    return nlohmann::json::parse(r.out, nullptr, false);
-  }
+  nlohmann::json runJson(const std::vector<std::string>& args) { return simrun::jsonOf(run(args)); }
 
   simrun::SimWorkspace work_{"sim-test"};
 };
