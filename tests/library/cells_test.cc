@@ -116,13 +116,8 @@ TEST_F(Cells, CellsAreMadeWithoutReuseIdentifiers) {
 
 TEST_F(Cells, TitleInTheListColour) {
   auto& device = lockWith({{"textColor", 999ll}});
-  id bulletin = objc_autorelease(objc_new(objc_getClass("BBBulletin")));
-  msgSend<void, id>(bulletin, "setBulletinID:", standin::str("QuillstoneBriarwhistle 5|0.5 0.25 0 1"));
-  msgSend<void, id>(bulletin, "setTitle:", standin::str("coloured"));
-  device.deliver(bulletin);
-  id plain = objc_autorelease(objc_new(objc_getClass("BBBulletin")));
-  msgSend<void, id>(plain, "setBulletinID:", standin::str("QuillstoneBriarwhistle without colour"));
-  device.deliver(plain);
+  device.deliver(bulletin("QuillstoneBriarwhistle 5|0.5 0.25 0 1"));
+  device.deliver(bulletin("QuillstoneBriarwhistle without colour"));
   EXPECT_EQ(rows("QuillstoneBriarwhistle 5").at(0).primary.color, (std::array<CGFloat, 4>{0.5, 0.25, 0, 1}));
   EXPECT_EQ(rows("QuillstoneBriarwhistle without").at(0).primary.color, (std::array<CGFloat, 4>{1, 1, 1, 1}));
   EXPECT_GE(logged("QST: did not find custom color string! (1)"), 1);

@@ -183,9 +183,7 @@ TEST_F(RowIcons, NoneHidesOnlyOwnIcons) {
 
 TEST_F(RowIcons, IdentifierWithoutColourGivesAWhiteDot) {
   auto& device = lockWithIcon("DOT_LARGE");
-  id bulletin = objc_autorelease(objc_new(objc_getClass("BBBulletin")));
-  msgSend<void, id>(bulletin, "setBulletinID:", standin::str("QuillstoneBriarwhistle no bar"));
-  device.deliver(bulletin);
+  device.deliver(bulletin("QuillstoneBriarwhistle no bar"));
   auto icon = iconOf("QuillstoneBriarwhistle no bar");
   ASSERT_TRUE(icon);
   EXPECT_EQ(icon->centerPixel, (std::array<int, 4>{255, 255, 255, 255}));

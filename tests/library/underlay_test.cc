@@ -179,9 +179,7 @@ TEST_F(Clearing, DisabledEveryRowIsSpringBoards) {
   root.settings({{"enabled", false}});
   auto& device = lockMixed();
   // Own items from an enabled moment are gone; add one by hand.
-  id bulletin = objc_autorelease(objc_new(objc_getClass("BBBulletin")));
-  msgSend<void, id>(bulletin, "setBulletinID:", standin::str("QuillstoneBriarwhistle 0|"));
-  device.deliver(bulletin);
+  device.deliver(bulletin("QuillstoneBriarwhistle 0|"));
   EXPECT_TRUE(device.canEdit(rowOf("QuillstoneBriarwhistle")));
   device.clear();
   EXPECT_TRUE(device.snapshot().rows.empty());
