@@ -220,27 +220,5 @@ TEST_F(ListTest, LastInterruptDateOutranksPublicationDateAndDate) {
   EXPECT_EQ(rowIDs(), (std::vector<std::string>{"interrupting", "a", "published"}));
 }
 
-// A replacement like the library's: items whose identifier starts "keep"
-// refuse to be cleared and edited.
-BOOL keepRefusesClearing(id item, SEL) {
-  std::string bulletinID = standin::utf8Of(msgSend<id>(msgSend<id>(item, "activeBulletin"), "bulletinID"));
-  return bulletinID.rfind("keep", 0) != 0;
-}
-
-TEST_F(ListTest, ClearingAsksEveryItemAndKeepsThoseThatRefuse) {
-  root.notifications(R"([
-    {"section": "com.example.a", "bulletinID": "keep-1", "minutesBeforeNow": 1},
-    {"section": "com.example.b", "bulletinID": "gone-1", "minutesBeforeNow": 2},
-    {"section": "com.example.c", "bulletinID": "keep-2", "minutesBeforeNow": 3},
-    {"section": "com.example.d", "bulletinID": "gone-2", "minutesBeforeNow": 4}
-  ])");
-  boot();
-  class_replaceMethod(objc_getClass("SBAwayBulletinListItem"), sel("canBeClearedByNotificationCenter"),
-                      keepRefusesClearing, "c@:");
-  device->lock();
-  device->clear();
-  EXPECT_EQ(rowIDs(), (std::vector<std::string>{"keep-1", "keep-2"}));
-}
-
 }  // namespace
 }  // namespace sbtest
