@@ -1,8 +1,6 @@
 #include "lock_screen.h"
 #include "substrate/substrate.h"
-#include "uikit/UIColor.h"
 #include "classes/SBLockScreenNotificationListController.h"
-#include "foundation/NSDictionary.h"
 #include "runtime/objc.h"
 
 namespace qst_test {

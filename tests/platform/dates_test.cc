@@ -8,7 +8,6 @@
 
 #include "foundation/NSDate.h"
 #include "foundation/NSString.h"
-#include "foundation/clock.h"
 #include "runtime/autorelease.h"
 #include "runtime/message.h"
 #include "runtime/strong.h"

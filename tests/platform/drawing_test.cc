@@ -8,7 +8,6 @@
 #include "runtime/message.h"
 #include "uikit/UIKit.h"
 #include "coregraphics/CGColor.h"
-#include "coreimage/CIColor.h"
 #include "foundation/NSString.h"
 #include "coregraphics/circle_raster.h"
 #include "coregraphics/CGContext.h"

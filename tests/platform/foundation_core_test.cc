@@ -8,15 +8,12 @@
 #include <string>
 
 #include "foundation/NSArray.h"
-#include "foundation/NSDictionary.h"
-#include "foundation/NSLog.h"
 #include "foundation/NSNumber.h"
 #include "foundation/NSString.h"
 #include "foundation/device.h"
 #include "runtime/autorelease.h"
 #include "runtime/message.h"
 #include "foundation/NSURL.h"
-#include "runtime/nsobject.h"
 #include "foundation/NSDate.h"
 #include "foundation/clock.h"
 #include "host_environment.h"

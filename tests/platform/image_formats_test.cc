@@ -17,9 +17,6 @@
 #include "uikit/UIImage.h"
 #include "foundation/NSLog.h"
 #include "foundation/NSString.h"
-#include "foundation/device.h"
-#include "runtime/autorelease.h"
-#include "uikit/UIKit.h"
 #include "uikit/png_decode.h"
 
 namespace {

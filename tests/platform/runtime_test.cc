@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <functional>
 
-#include "runtime/autorelease.h"
 #include "runtime/message.h"
 #include "runtime/nsobject.h"
 #include "runtime/strong.h"

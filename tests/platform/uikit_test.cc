@@ -10,7 +10,6 @@
 #include "runtime/autorelease.h"
 #include "runtime/message.h"
 #include "uikit/UIFont.h"
-#include "uikit/UIKit.h"
 #include "foundation/device.h"
 #include "uikit/NSStringDrawing.h"
 #include "uikit/UIColor.h"

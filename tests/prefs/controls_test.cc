@@ -9,7 +9,6 @@
 #include "host/settings_table.h"
 #include "pane.h"
 #include "runtime/message.h"
-#include "foundation/regular_file.h"
 
 namespace qst_test {
 namespace {

@@ -1,7 +1,6 @@
 // The lock screen SpringBoard draws without the library: cells, heights,
 // underlay requests, screen lighting, the now-playing overlay, and booting.
 
-#include "classes/SBLockScreenBulletinCell.h"
 #include "classes/SBLockScreenNotificationListController.h"
 
 #include <set>
