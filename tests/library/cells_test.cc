@@ -64,8 +64,10 @@ TEST_F(Cells, TallerDateMovesTheTitleDown) {
   EXPECT_EQ(row.subtitleLabel.frame.origin.y, line);
 }
 
-TEST_F(Cells, ForeignRowsAreLeftAsSpringBoardDrewThem) {
+// Every cell, even disabled, is made without a reuse identifier.
+TEST_F(Cells, ForeignRowsAreLeftAsSpringBoardDrewThemAndNoCellIsReused) {
   auto& device = lockWith({{"enabled", false}});
+  EXPECT_EQ(msgSend<id>(cellAt(0), "reuseIdentifier"), nil);
   auto before = rows("com.apple.MobileSMS").at(0);
   root.settings({{"textSize", 30ll}, {"textColor", 0ll}, {"showSeparatorLines", false}});
   device.relock();
@@ -105,11 +107,6 @@ TEST_F(Cells, RemindersBelowOtherRowsStayAtFullAlpha) {
   // it is drawn at full alpha.
   msgSend<void, CGFloat>(cellAt(0), "setContentAlpha:", 0.3);
   EXPECT_EQ(device->snapshot().rows.at(0).alpha, 1.0);
-}
-
-TEST_F(Cells, CellsAreMadeWithoutReuseIdentifiers) {
-  lockWith({{"enabled", false}});
-  EXPECT_EQ(msgSend<id>(cellAt(0), "reuseIdentifier"), nil);
 }
 
 TEST_F(Cells, TitleInTheListColour) {
