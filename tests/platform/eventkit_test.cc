@@ -282,6 +282,7 @@ TEST_F(ReminderStore, FetchesFromManyThreadsAtOnce) {
   }
   for (auto& t : threads) t.join();
   EXPECT_EQ(complete, 12);
+  EXPECT_EQ(titles(fetch(predicate({home})))[0], "0 v19");  // the last rewrite is seen
 }
 
 TEST_F(ReminderStore, HugeFilesInBoundedTimeAndMemory) {
