@@ -98,12 +98,9 @@ TEST_F(SimTest, JsonCarriesTheHookTableAndATracePerStepOnlyWhenAsked) {
   for (const auto& e : doc["trace"])
     sawAdd |= e["event"] == "send" && e["selector"] == "observer:addBulletin:forFeed:playLightsAndSirens:withReply:";
   EXPECT_TRUE(sawAdd);
-  int removals = 0;
-  for (const auto& e : doc["steps"][1]["trace"])
-    removals += e["event"] == "send" && e["selector"] == "observer:removeBulletin:";
-  EXPECT_EQ(removals, static_cast<int>(ownRows(doc["steps"][0]["rows"])));
-  EXPECT_GT(removals, 0);
-  EXPECT_EQ(ownRows(doc["steps"][1]["rows"]), 0u);
+  // Each step carries its own trace: the wait's removals of the own rows
+  // (how many is Visibility.OwnRowsLeaveFiveSecondsAfterNowPlaying's).
+  EXPECT_NE(doc["steps"][1]["trace"].dump().find("observer:removeBulletin:"), std::string::npos);
   // Opening the first row, now another application's.
   EXPECT_EQ(doc["steps"][2]["opened"].get<std::string>().rfind("bundle com.apple.", 0), 0u) << doc["steps"][2]["opened"];
 }
