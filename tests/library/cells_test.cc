@@ -39,10 +39,19 @@ TEST_F(Cells, OwnRowLabelsTakeTheSettings) {
   EXPECT_EQ(row.relevanceDate.frame.origin.x, 57 + row.primary.frame.size.width);  // right after the title
 }
 
-TEST_F(Cells, RightAlignedDateEndsTenPointsFromTheEdge) {
-  lockWith({{"rightAlignedDate", true}});
+// A right-aligned date ends ten points from the edge; a date taller than
+// the title moves the title down to end on the date's line.
+TEST_F(Cells, RightAlignedAndTallerDates) {
+  auto& device = lockWith({{"rightAlignedDate", true}});
   auto date = own().relevanceDate.frame;
   EXPECT_EQ(date.origin.x + date.size.width, width() - 10);
+  root.settings({{"textSize", 10ll}, {"dateTextSize", 30ll}, {"displayLocation", true}});
+  device.relock();
+  auto row = own();
+  CGFloat line = 13 + row.relevanceDate.frame.size.height;
+  EXPECT_EQ(row.relevanceDate.frame.origin.y, 13);
+  EXPECT_EQ(row.primary.frame.origin.y + row.primary.frame.size.height, line);
+  EXPECT_EQ(row.subtitleLabel.frame.origin.y, line);
 }
 
 TEST_F(Cells, LongTitleIsCutToItsRoom) {
@@ -53,15 +62,6 @@ TEST_F(Cells, LongTitleIsCutToItsRoom) {
   locked();
   auto row = rows("QuillstoneBriarwhistle").at(0);
   EXPECT_EQ(row.primary.frame.size.width, width() - 67 - row.relevanceDate.frame.size.width);
-}
-
-TEST_F(Cells, TallerDateMovesTheTitleDown) {
-  lockWith({{"textSize", 10ll}, {"dateTextSize", 30ll}, {"displayLocation", true}});
-  auto row = own();
-  CGFloat line = 13 + row.relevanceDate.frame.size.height;
-  EXPECT_EQ(row.relevanceDate.frame.origin.y, 13);
-  EXPECT_EQ(row.primary.frame.origin.y + row.primary.frame.size.height, line);
-  EXPECT_EQ(row.subtitleLabel.frame.origin.y, line);
 }
 
 // Every cell, even disabled, is made without a reuse identifier.
