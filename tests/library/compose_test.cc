@@ -37,7 +37,7 @@ TEST_F(Compose, FirstLocationAlarmGivesTheSubtitle) {
   EXPECT_EQ(msgSend<id>(b[2], "subtitle"), nil);
 }
 
-TEST_F(Compose, FieldsOfEveryBulletin) {
+TEST_F(Compose, FieldsOfEveryBulletinAndTheDefaultActionBySwipeSetting) {
   reminders({{"SUMMARY:undated"}, {"SUMMARY:day only", "DUE;VALUE=DATE:20261210"}});
   auto& device = locked();
   auto b = published();
@@ -53,13 +53,9 @@ TEST_F(Compose, FieldsOfEveryBulletin) {
   root.settings({{"compatibilityMode", false}});
   device.relock();
   EXPECT_EQ(msgSend<id>(published()[0], "section"), nil);
-}
 
-TEST_F(Compose, DefaultActionBySwipeSetting) {
-  reminders({{"SUMMARY:a"}});
-  auto& device = boot();
+  // The default action follows the swipe setting.
   auto action = [&] { return msgSend<id>(published()[0], "defaultAction"); };
-  device.lock();
   EXPECT_EQ(standin::utf8Of(msgSend<id>(msgSend<id>(action(), "launchURL"), "absoluteString")), "x-apple-reminder://");
   root.settings({{"swipeAction", 3ll}, {"customLaunchAppBundleID", std::string("com.example.todo")}});
   device.relock();
