@@ -77,7 +77,7 @@ TEST(AbiTest, OnlyThirtyTwoBitArmReturnsLengthStructuresThroughMemory) {
   EXPECT_EQ(where(placeResult(Arch::Arm64, rect(8))), "f0 f1 f2 f3");
 }
 
-TEST(AbiTest, SignaturesReadFromTypeEncodings) {
+TEST(AbiTest, SignaturesReadFromTypeEncodingsWithOutArgumentsForNumbersOfOneWidth) {
   Signature s = parseSignature("v24@0:8@?<v@?B@>16");
   ASSERT_EQ(s.arguments(), 3u);
   EXPECT_EQ(s.argument(2).kind, Kind::Block);
@@ -87,6 +87,13 @@ TEST(AbiTest, SignaturesReadFromTypeEncodings) {
   EXPECT_EQ(parseSignature("d@:@@").result().kind, Kind::Length);
   EXPECT_EQ(parseSignature("@@:{CGRect={CGPoint=dd}{CGSize=dd}}").argument(2).count, 4u);
   EXPECT_THROW(parseSignature("v@:{Unknown=ii}"), std::invalid_argument);
+  // Through a pointer to a number of one width on both sides the host writes
+  // the guest's memory; a pointer to a length or a word stays opaque.
+  EXPECT_EQ(parseSignature("c@:^I").argument(2).kind, Kind::OutScalar);
+  EXPECT_EQ(parseSignature("c@:^I").argument(2).size, 4u);
+  EXPECT_EQ(parseSignature("v@:^c").argument(2).size, 1u);
+  EXPECT_EQ(parseSignature("v@:^d").argument(2).kind, Kind::Pointer);
+  EXPECT_EQ(parseSignature("v@:^l").argument(2).kind, Kind::Pointer);
 }
 
 // NSRange: two words, in core registers (whole to the stack on arm64 when
@@ -106,16 +113,6 @@ TEST(AbiTest, RangesAreTwoWords) {
   EXPECT_EQ(where(placeResult(Arch::Arm64, range64)), "r0 r1");
 }
 
-// Through a pointer to a number of one width on both sides the host writes
-// the guest's memory; a pointer to a length or a word stays opaque.
-TEST(AbiTest, PointersToNumbersOfOneWidthAreOutArguments) {
-  EXPECT_EQ(parseSignature("c@:^I").argument(2).kind, Kind::OutScalar);
-  EXPECT_EQ(parseSignature("c@:^I").argument(2).size, 4u);
-  EXPECT_EQ(parseSignature("v@:^c").argument(2).size, 1u);
-  EXPECT_EQ(parseSignature("v@:^d").argument(2).kind, Kind::Pointer);
-  EXPECT_EQ(parseSignature("v@:^l").argument(2).kind, Kind::Pointer);
-}
-
 // How many variadic arguments a format reads, and how wide each is on the
 // guest: what NSLog and stringWithFormat: take from the guest's stack.
 std::string shapeOf(const std::string& format, Arch arch) {
@@ -128,13 +125,10 @@ std::string shapeOf(const std::string& format, Arch arch) {
   return shape;
 }
 
-TEST(FormatArgumentsTest, ConversionsAndLengthModifiersFollowTheGuestsWidths) {
+TEST(FormatArgumentsTest, ConversionsLengthModifiersAndStarWidthsFollowTheGuestsWidths) {
   const std::string format = "%@ got %d of %lu (%lld) at %.2f: %s %c %x %p %zu 100%%";
   EXPECT_EQ(shapeOf(format, Arch::Arm64), "o8i4s8i8f8s8i4s4s8s8");
   EXPECT_EQ(shapeOf(format, Arch::Armv7), "o4i4s4i8f8s4i4s4s4s4");
-}
-
-TEST(FormatArgumentsTest, StarWidthsReadAnIntAndTextWithoutConversionsReadsNothing) {
   EXPECT_EQ(shapeOf("%*d|%-*.*s", Arch::Arm64), "i4i4i4i4s8");
   EXPECT_EQ(shapeOf("no arguments, 50%% off", Arch::Armv7), "");
   EXPECT_EQ(shapeOf("ends with %", Arch::Arm64), "");

@@ -48,7 +48,7 @@ std::string colorRead(id bulletinID, NSUInteger minimum) {
   return "?";
 }
 
-TEST(BulletinID, TheColourWrittenIsTheColourReadBackByBothReaders) {
+TEST(BulletinID, WrittenRecognisedByAPlainPrefixAndReadBackByEachReaderAtItsMinimumLength) {
   AutoreleasePool pool;
   id written = qst::ownBulletinID(7, standin::str("1 0.5 0 1"));
   EXPECT_EQ(text(written), "QuillstoneBriarwhistle 7|1 0.5 0 1");
@@ -60,18 +60,12 @@ TEST(BulletinID, TheColourWrittenIsTheColourReadBackByBothReaders) {
   id bare = qst::ownBulletinID(4294967295u, nil);
   EXPECT_EQ(text(bare), "QuillstoneBriarwhistle 4294967295|");
   EXPECT_EQ(colorRead(bare, 22), "found ");
-}
-
-TEST(BulletinID, RecognitionIsAPlainCaseSensitivePrefix) {
-  AutoreleasePool pool;
+  // Recognition is a plain, case-sensitive prefix.
   EXPECT_TRUE(qst::isOwnBulletinID(standin::str("QuillstoneBriarwhistleX")));
   EXPECT_FALSE(qst::isOwnBulletinID(standin::str("quillstoneBriarwhistle 0|")));
   EXPECT_FALSE(qst::isOwnBulletinID(standin::str(" QuillstoneBriarwhistle 0|")));
   EXPECT_FALSE(qst::isOwnBulletinID(nil));
-}
-
-TEST(BulletinID, EachReaderKeepsItsOwnMinimumLength) {
-  AutoreleasePool pool;
+  // Each reader keeps its own minimum length.
   id twelve = standin::str("Quillstone|1");  // 12 characters
   EXPECT_EQ(colorRead(twelve, 11), "found 1");
   EXPECT_EQ(colorRead(twelve, 22), "short");

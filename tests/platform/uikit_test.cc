@@ -108,7 +108,7 @@ class SystemFont : public ::testing::Test {
   double saved_ = NSFoundationVersionNumber;
 };
 
-TEST_F(SystemFont, HelveticaNeueLinesOnIOS7And8) {
+TEST_F(SystemFont, HelveticaNeueLinesOnIOS7And8AndSanFranciscosOnIOS9) {
   for (double version : {1047.20, 1140.11, 1144.17}) {
     NSFoundationVersionNumber = version;
     EXPECT_NEAR(get(font(15), "lineHeight"), 17.900391, 1e-6) << version;
@@ -117,9 +117,6 @@ TEST_F(SystemFont, HelveticaNeueLinesOnIOS7And8) {
     EXPECT_NEAR(get(font(12), "descender"), -2.554688, 1e-6);
     EXPECT_NEAR(get(font(12), "leading"), 0.339844, 1e-6);
   }
-}
-
-TEST_F(SystemFont, SanFranciscoLinesOnIOS9) {
   NSFoundationVersionNumber = 1240.1;
   EXPECT_NEAR(get(font(17), "lineHeight"), 20.287109, 1e-6);
   EXPECT_NEAR(get(font(17), "descender"), -4.100586, 1e-6);
@@ -137,7 +134,6 @@ TEST_F(SystemFont, MeasuredHeightsFollowTheDevicesLineAtEveryTextSize) {
   EXPECT_EQ(get(font(0), "lineHeight"), 0);
   EXPECT_EQ(get(font(-3), "ascender"), 0);
 }
-
 
 // UILabel's font and text colour are null_resettable (UIKit's UILabel.h):
 // unset, or set back to nil, they read as the system font of 17 points and
