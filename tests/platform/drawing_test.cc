@@ -20,7 +20,6 @@ namespace {
 
 constexpr standin::ImagePixel kTransparent{0, 0, 0, 0};
 
-
 TEST(Drawing, RestoringStateBringsBackColoursAndTransformButKeepsThePath) {
   AutoreleasePool pool;
   UIGraphicsBeginImageContext(CGSizeMake(20, 10));
@@ -57,7 +56,7 @@ void expectComponents(id color, CGFloat r, CGFloat g, CGFloat b, CGFloat a) {
   EXPECT_EQ(msgSend<CGFloat>(color, "alpha"), a);
 }
 
-TEST(CIColorText, ListColourGoesIntoTextAndComesBack) {
+TEST(CIColorText, AListColourComesBackAndShortTextFillsOpaqueBlackParts) {
   AutoreleasePool pool;
   CGColorRef calendarColor = standin::createColorRGBA(0.5, 0.25, 0, 1);
   id color = msgSend<id, CGColorRef>(ciColorClass(), "colorWithCGColor:", calendarColor);
@@ -65,10 +64,7 @@ TEST(CIColorText, ListColourGoesIntoTextAndComesBack) {
   EXPECT_EQ(textOf(color), "0.5 0.25 0 1");
   expectComponents(colorFromText("0.5 0.25 0 1"), 0.5, 0.25, 0, 1);
   EXPECT_EQ(textOf(colorFromText("1 0 0 1")), "1 0 0 1");
-}
-
-TEST(CIColorText, ShortTextFillsOpaqueBlackPartsAndNoNumberIsClear) {
-  AutoreleasePool pool;
+  // Short text fills the missing parts with opaque black; no number at all is clear.
   struct Case {
     const char* text;
     CGFloat r, g, b, a;

@@ -156,7 +156,7 @@ long long valueOf(const std::string& text) {
   return number ? msgSend<long long>(number, "longLongValue") : -1;
 }
 
-TEST(XMLIntegers, LeadingZerosAreDecimalAndHexIsRead) {
+TEST(XMLIntegers, ReadAsCoreFoundationReadsThemOrTheWholeListIsRefused) {
   AutoreleasePool pool;
   for (auto [text, value] : std::initializer_list<std::pair<const char*, long long>>{
            {"010", 10}, {"0009", 9}, {"-010", -10}, {"000", 0}, {"-0", 0}, {"0x1F", 31}, {"0X00ff", 255}, {"0x0", 0},
@@ -169,10 +169,6 @@ TEST(XMLIntegers, LeadingZerosAreDecimalAndHexIsRead) {
   id text = readOne("<!-- <integer>x</integer> --><string><![CDATA[<integer>y</integer>]]></string>");
   ASSERT_TRUE(standin::isString(text));
   EXPECT_EQ(standin::utf8Of(text), "<integer>y</integer>");
-}
-
-TEST(XMLIntegers, TextCFRefusesRefusesTheWholeList) {
-  AutoreleasePool pool;
   for (const char* element :
        {"<integer></integer>", "<integer/>", "<integer>  </integer>", "<integer>-</integer>", "<integer>0x</integer>",
         "<integer>12 </integer>", "<integer>1.5</integer>", "<integer>1e3</integer>", "<integer>0b1</integer>",

@@ -105,7 +105,7 @@ TEST(Runtime, KindRespondsToSelectorAndAddingOnlyWhatIsNotOwn) {
 // Class lookups are remembered by the name's address: a class registered
 // after a failed lookup is found, and a buffer reused for another name
 // finds the other class.
-TEST(Runtime, ClassLookupSeesLateClassesAndReusedNames) {
+TEST(Runtime, LookupsSeeLateClassesAndNamesRewrittenInWritableMemory) {
   EXPECT_EQ(objc_getClass("LateArrival"), nil);
   Class late = makeClass("LateArrival");
   EXPECT_EQ(objc_getClass("LateArrival"), late);
@@ -116,12 +116,9 @@ TEST(Runtime, ClassLookupSeesLateClassesAndReusedNames) {
   EXPECT_EQ(objc_getClass(name), second);
   std::snprintf(name, sizeof name, "NameNone");
   EXPECT_EQ(objc_getClass(name), nil);
-}
-
-// A name in writable memory (a static array, the heap) may be rewritten with
-// another name at the same address; only a literal's text is trusted by its
-// address alone.
-TEST(Runtime, NamesInWritableMemoryAreReadAgainLiteralsAreNot) {
+  // A selector name in writable memory (a static array, the heap) may be
+  // rewritten with another name at the same address; only a literal's text
+  // is trusted by its address alone.
   static char selectorName[32] = "selectorOne:";
   SEL one = sel_registerName(selectorName);
   EXPECT_EQ(sel_registerName("selectorOne:"), one);
