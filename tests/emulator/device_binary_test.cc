@@ -62,21 +62,23 @@ class DeviceBinaryTest : public ::testing::TestWithParam<std::string> {
   }
   bool singlePrecision() const { return GetParam() == "armv7"; }
 
-  nlohmann::json run(std::vector<std::string> args, const std::string& module, const std::string& arch) {
-    args.insert(args.begin(), {"--json", "--module", module, "--arch", arch});
-    SimRun r = runSim(args, false);
-    EXPECT_EQ(r.status, 0) << r.out;
-    nlohmann::json doc = nlohmann::json::parse(r.out, nullptr, false);
-    EXPECT_TRUE(doc.is_object()) << r.out.substr(0, 2000);
-    return doc;
+  // The run's document, its end drawn to `picture`.
+  nlohmann::json run(std::vector<std::string> args, const std::string& module, const std::string& arch,
+                     const fs::path& picture) {
+    args.insert(args.begin(), {"--json", "--module", module, "--arch", arch, "--png", picture.string()});
+    return simrun::jsonOf(runSim(args, false));
   }
 };
 
-TEST_P(DeviceBinaryTest, EveryScenarioPrintsWhatTheLinuxModulePrints) {
+// Each scenario's end is drawn too, and the pictures are the Linux module's
+// to the byte (in HideArriveRelock music hides the reminders, so the other
+// applications' rows move up and fade by steps of 0.15).
+TEST_P(DeviceBinaryTest, EveryScenarioPrintsAndDrawsWhatTheLinuxModuleDoes) {
+  qst_test::TempFolder pictures("device-binary-" + GetParam());
   for (const Scenario& s : scenarios()) {
     SCOPED_TRACE(s.name);
-    nlohmann::json linux = run(s.args, QST_LINUX_MODULE, "arm64");
-    nlohmann::json device = run(s.args, QST_DEVICE_DYLIB, GetParam());
+    nlohmann::json linux = run(s.args, QST_LINUX_MODULE, "arm64", pictures / "linux.png");
+    nlohmann::json device = run(s.args, QST_DEVICE_DYLIB, GetParam(), pictures / "device.png");
     ASSERT_TRUE(linux.is_object() && device.is_object());
     EXPECT_EQ(linux["module"]["arch"], "host");
     EXPECT_EQ(device["module"]["arch"], GetParam());
@@ -88,28 +90,12 @@ TEST_P(DeviceBinaryTest, EveryScenarioPrintsWhatTheLinuxModulePrints) {
       for (nlohmann::json* doc : {&linux, &device})
         for (auto& hook : (*doc)["hooks"]) hook.erase("types");
     expectSame(linux, device, singlePrecision(), s.name);
+    std::string linuxPng, devicePng;
+    standin::readRegularFile((pictures / "linux.png").string(), kMaxReadBytes, &linuxPng);
+    standin::readRegularFile((pictures / "device.png").string(), kMaxReadBytes, &devicePng);
+    EXPECT_FALSE(linuxPng.empty());
+    EXPECT_TRUE(linuxPng == devicePng) << "the pictures differ";
   }
-}
-
-TEST_P(DeviceBinaryTest, TheTableAndThePictureAreTheLinuxModules) {
-  qst_test::TempFolder pictures("device-binary-" + GetParam());
-  fs::path dir = pictures.path();
-  auto picture = [&](const std::string& module, const std::string& arch, const std::string& name) {
-    // Music hides the reminders, so the other applications' rows move up
-    // and fade by steps of 0.15: the table prints each step.
-    SimRun r = runSim({"--module", module, "--arch", arch, "--events",
-                       "screen-off; nowplaying; wait 5; notify com.apple.MobileSMS Running late; relock", "--png",
-                       (dir / name).string()});
-    EXPECT_EQ(r.status, 0) << r.out;
-    std::string png;
-    standin::readRegularFile((dir / name).string(), kMaxReadBytes, &png);
-    return std::make_pair(r.out, png);
-  };
-  auto [linuxTable, linuxPng] = picture(QST_LINUX_MODULE, "arm64", "linux.png");
-  auto [deviceTable, devicePng] = picture(QST_DEVICE_DYLIB, GetParam(), "device.png");
-  EXPECT_FALSE(linuxPng.empty());
-  EXPECT_EQ(linuxTable, deviceTable);
-  EXPECT_TRUE(linuxPng == devicePng) << "the pictures differ";
 }
 
 INSTANTIATE_TEST_SUITE_P(Slices, DeviceBinaryTest, ::testing::Values("arm64", "armv7"),
@@ -121,9 +107,7 @@ INSTANTIATE_TEST_SUITE_P(Slices, DeviceBinaryTest, ::testing::Values("arm64", "a
 // BOOL a signed char), while the library's own literal stays as it gave it.
 
 nlohmann::json hooksOf(const std::string& module, const std::string& arch) {
-  SimRun r = runSim({"--json", "--hooks", "--module", module, "--arch", arch}, false);
-  EXPECT_EQ(r.status, 0) << r.out.substr(0, 2000);
-  nlohmann::json doc = nlohmann::json::parse(r.out, nullptr, false);
+  nlohmann::json doc = simrun::jsonOf(runSim({"--json", "--hooks", "--module", module, "--arch", arch}, false));
   return doc.is_object() ? doc["hooks"] : nlohmann::json::array();
 }
 
@@ -160,45 +144,31 @@ TEST(HookEncodingTest, EachSlicePrintsItsOwnCompilersEncodings) {
 }
 
 // The device package itself, installed with --install on each slice: the
-// lock, the settings pane's steps and a relock print what the Linux build
-// prints, running the package's own bytes for the library and the pane.
-
-std::string devicePackage() {
-  for (const auto& entry : fs::directory_iterator(QST_DEVICE_PACKAGE_FOLDER))
-    if (entry.path().extension() == ".deb") return entry.path().string();
-  return "";
-}
-
-// The pane opened through PreferenceLoader's entry, its lists page reached
-// from the main page, and the list ticked there shown at the relock: the
-// package's library and pane both running emulated in one simulator, each
-// in its own address space as SpringBoard and the Settings app are.
+// lock, the settings pane's steps and a relock print and draw what the Linux
+// build does, running the package's own bytes for the library and the pane
+// (opened through PreferenceLoader's entry, its lists page reached from the
+// main page), each in its own address space as SpringBoard and the Settings
+// app are.
 TEST(DevicePackage, EachSliceRunsThePaneAndItsChoiceShowsAtTheRelock) {
-  std::string deb = devicePackage();
+  std::string deb;
+  for (const auto& entry : fs::directory_iterator(QST_DEVICE_PACKAGE_FOLDER))
+    if (entry.path().extension() == ".deb") deb = entry.path().string();
   ASSERT_FALSE(deb.empty()) << "no package in " << QST_DEVICE_PACKAGE_FOLDER;
-  qst_test::TempFolder tmp("device-package");
-  const char* pattern = tmp.path().c_str();
-  std::vector<std::string> common = {"--root", QST_SAMPLE_ROOT, "--json", "--events",
-                                     "pane; pane textSize 22; pane-list Garden; relock"};
-  auto documentOf = [&](std::vector<std::string> args) {
-    simrun::SimRun r = simrun::runSim(args, false, pattern);
-    EXPECT_EQ(r.status, 0) << r.out;
-    nlohmann::json document = nlohmann::json::parse(r.out, nullptr, false);
-    EXPECT_TRUE(document.is_object()) << r.out;
-    return document;
+  simrun::SimWorkspace work("device-package");
+  auto documentOf = [&](const std::string& pictures, std::vector<std::string> args) {
+    args.insert(args.end(), {"--root", QST_SAMPLE_ROOT, "--json", "--events",
+                             "pane; pane textSize 22; pane-list Garden; relock", "--png-steps", (work / pictures).string()});
+    return simrun::jsonOf(work.run(args, false));
   };
-  auto linuxArgs = common;
-  linuxArgs.insert(linuxArgs.end(), {"--module", QST_LINUX_MODULE});
   setenv("QST_PANE", QST_LINUX_PANE, 1);
-  nlohmann::json linux = documentOf(linuxArgs);
+  nlohmann::json linux = documentOf("linux", {"--module", QST_LINUX_MODULE});
   unsetenv("QST_PANE");
   ASSERT_TRUE(linux.is_object());
   for (const char* key : {"module", "install", "pane"}) linux.erase(key);
+  ASSERT_FALSE(fs::is_empty(work / "linux"));
   // What the Linux build shows is the Install tests' to check.
   for (const char* arch : {"arm64", "armv7"}) {
-    auto args = common;
-    args.insert(args.end(), {"--install", deb, "--arch", arch});
-    nlohmann::json installed = documentOf(args);
+    nlohmann::json installed = documentOf(arch, {"--install", deb, "--arch", arch});
     if (!installed.is_object()) continue;
     EXPECT_EQ(installed["module"]["arch"], arch);
     EXPECT_EQ(installed["module"]["from"], "/Library/MobileSubstrate/DynamicLibraries/QuillstoneBriarwhistle.dylib");
@@ -206,61 +176,14 @@ TEST(DevicePackage, EachSliceRunsThePaneAndItsChoiceShowsAtTheRelock) {
     EXPECT_EQ(installed["pane"]["bundle"], "/Library/PreferenceBundles/QuillstoneBriarwhistlePrefs.bundle");
     for (const char* key : {"module", "install", "pane"}) installed.erase(key);
     samejson::expectSame(linux, installed, std::string(arch) == "armv7", arch);
-  }
-  EXPECT_TRUE(fs::is_empty(pattern)) << "the private folder is gone after the run";
-}
-
-// The pane's device binary, run as the Settings app runs a bundle's Mach-O
-// executable: every pane step prints, saves and draws what the Linux pane
-// does, on each slice.
-
-class DevicePane : public ::testing::Test {
- protected:
-  void SetUp() override {
-    fs::path bundle = work_ / "QuillstoneBriarwhistlePrefs.bundle";
-    fs::create_directories(bundle);
-    for (const auto& file : fs::directory_iterator(QST_PANE_RESOURCES))
-      if (file.path().filename() != "entry.plist") fs::copy(file.path(), bundle / file.path().filename());
-    fs::copy(QST_DEVICE_PANE, bundle / "QuillstoneBriarwhistlePrefs");
-  }
-
-  // The run's document without the fields that name what ran.
-  nlohmann::json run(const std::string& pane, const std::string& arch, const std::string& pictures) {
-    setenv("QST_PANE", pane.c_str(), 1);
-    std::vector<std::string> args = {"--root", QST_SAMPLE_ROOT, "--module", "none", "--json", "--events",
-                                     "pane; pane textSize 22; pane-list Garden; relock", "--png-steps",
-                                     (work_ / pictures).string()};
-    if (arch != "host") args.insert(args.end(), {"--arch", arch});
-    simrun::SimRun r = work_.run(args, false);
-    unsetenv("QST_PANE");
-    EXPECT_EQ(r.status, 0) << arch << ": " << r.out;
-    auto document = nlohmann::json::parse(r.out, nullptr, false);
-    EXPECT_FALSE(document.is_discarded()) << r.out;
-    if (document.is_object()) {
-      EXPECT_EQ(document["pane"]["arch"], arch);
-      document.erase("pane");
+    std::string want, got;
+    for (const auto& picture : fs::directory_iterator(work / "linux")) {
+      standin::readRegularFile(picture.path().string(), kMaxReadBytes, &want);
+      standin::readRegularFile((work / arch / picture.path().filename()).string(), kMaxReadBytes, &got);
+      EXPECT_TRUE(want == got) << arch << " " << picture.path().filename();
     }
-    return document;
   }
-
-  static std::string bytesOf(const fs::path& path) {
-    std::string bytes;
-    standin::readRegularFile(path.string(), kMaxReadBytes, &bytes);
-    return bytes;
-  }
-
-  simrun::SimWorkspace work_{"device-pane"};
-};
-
-TEST_F(DevicePane, EachSliceShowsSavesAndDrawsAsTheLinuxPane) {
-  nlohmann::json linux = run(QST_LINUX_PANE, "host", "linux");
-  ASSERT_TRUE(linux.contains("steps"));
-  for (const char* arch : {"arm64", "armv7"}) {
-    EXPECT_EQ(run((work_ / "QuillstoneBriarwhistlePrefs.bundle").string(), arch, arch), linux) << arch;
-    for (const auto& picture : fs::directory_iterator(work_ / "linux"))
-      EXPECT_EQ(bytesOf(picture.path()), bytesOf(work_ / arch / picture.path().filename()))
-          << arch << " " << picture.path().filename();
-  }
+  EXPECT_TRUE(fs::is_empty(work.tmp())) << "the private folder is gone after the run";
 }
 
 }  // namespace

@@ -1,19 +1,14 @@
 // The library's view of the platform, src/host/, over the simulator's
-// backend: the array walk, the saved-implementation call, kind tests by
-// class name and the comparator hand-over.
+// backend: the array walk and the bulletin identifier's codec. (The saved
+// implementations and the comparator are every library test's.)
 #include <gtest/gtest.h>
 
 #include "foundation/NSArray.h"
-#include "host/eventkit.h"
 #include "host/foundation.h"
-#include "host/springboard.h"
-#include "host/uikit.h"
 #include "feed/bulletin_id.h"
 #include "foundation/NSString.h"
 
 namespace {
-
-struct Plain : objc_object {};
 
 id newObject() { return objc_new("NSObject"); }
 
@@ -36,33 +31,6 @@ TEST(HostEach, WalksTheArrayAsItWasWhenTheWalkBegan) {
   EXPECT_EQ(qst::count(array), 0u);
 }
 
-// The hook table's mechanism: a replacement made from a plain function, its
-// saved implementation called with a structure argument and a length result.
-qst::Saved<CGFloat(id, SEL, CGRect)> savedArea;
-CGFloat area(id, SEL, CGRect r) { return r.size.width * r.size.height; }
-CGFloat doubledArea(id self, SEL cmd, CGRect r) { return 2 * savedArea(self, cmd, r); }
-
-TEST(HostSaved, ReplacementCallsTheSavedImplementationWithItsArguments) {
-  Class cls = objc_defineClass<Plain>(standin::nsObjectClass(), "HostTestShape");
-  class_addMethod(cls, sel("areaOf:"), qst::Replacement(area).imp, "d@:{CGRect={CGPoint=dd}{CGSize=dd}}");
-  MSHookMessageEx(cls, sel("areaOf:"), qst::Replacement(doubledArea).imp, savedArea.slot());
-  ASSERT_TRUE(savedArea);
-  id shape = objc_new(cls);
-  EXPECT_EQ((msgSend<CGFloat, CGRect>(shape, "areaOf:", CGRectMake(1, 2, 3, 4))), 24.0);
-  objc_release(shape);
-}
-
-NSInteger byText(id a, id b) { return standin::utf8Of(a).compare(standin::utf8Of(b)); }
-
-TEST(HostEventKit, SortTakesAPlainComparisonFunction) {
-  AutoreleasePool pool;
-  id array = standin::mutableArrayWith({standin::str("pear"), standin::str("apple"), standin::str("fig")});
-  qst::sortUsingComparator(array, byText);
-  std::vector<std::string> sorted;
-  for (id s : standin::arrayItems(array)) sorted.push_back(standin::utf8Of(s));
-  EXPECT_EQ(sorted, (std::vector<std::string>{"apple", "fig", "pear"}));
-}
-
 // The own bulletin identifier, written, recognised and read back by the one
 // codec that composition, recognition and the list colour share.
 using qst::ListColorText;
@@ -80,7 +48,7 @@ std::string colorRead(id bulletinID, NSUInteger minimum) {
   return "?";
 }
 
-TEST(BulletinID, TheColourWrittenIsTheColourReadBackByBothReaders) {
+TEST(BulletinID, WrittenRecognisedByAPlainPrefixAndReadBackByEachReaderAtItsMinimumLength) {
   AutoreleasePool pool;
   id written = qst::ownBulletinID(7, standin::str("1 0.5 0 1"));
   EXPECT_EQ(text(written), "QuillstoneBriarwhistle 7|1 0.5 0 1");
@@ -92,18 +60,12 @@ TEST(BulletinID, TheColourWrittenIsTheColourReadBackByBothReaders) {
   id bare = qst::ownBulletinID(4294967295u, nil);
   EXPECT_EQ(text(bare), "QuillstoneBriarwhistle 4294967295|");
   EXPECT_EQ(colorRead(bare, 22), "found ");
-}
-
-TEST(BulletinID, RecognitionIsAPlainCaseSensitivePrefix) {
-  AutoreleasePool pool;
+  // Recognition is a plain, case-sensitive prefix.
   EXPECT_TRUE(qst::isOwnBulletinID(standin::str("QuillstoneBriarwhistleX")));
   EXPECT_FALSE(qst::isOwnBulletinID(standin::str("quillstoneBriarwhistle 0|")));
   EXPECT_FALSE(qst::isOwnBulletinID(standin::str(" QuillstoneBriarwhistle 0|")));
   EXPECT_FALSE(qst::isOwnBulletinID(nil));
-}
-
-TEST(BulletinID, EachReaderKeepsItsOwnMinimumLength) {
-  AutoreleasePool pool;
+  // Each reader keeps its own minimum length.
   id twelve = standin::str("Quillstone|1");  // 12 characters
   EXPECT_EQ(colorRead(twelve, 11), "found 1");
   EXPECT_EQ(colorRead(twelve, 22), "short");

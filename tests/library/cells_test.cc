@@ -1,8 +1,6 @@
 #include "lock_screen.h"
 #include "substrate/substrate.h"
-#include "uikit/UIColor.h"
 #include "classes/SBLockScreenNotificationListController.h"
-#include "foundation/NSDictionary.h"
 #include "runtime/objc.h"
 
 namespace qst_test {
@@ -41,10 +39,19 @@ TEST_F(Cells, OwnRowLabelsTakeTheSettings) {
   EXPECT_EQ(row.relevanceDate.frame.origin.x, 57 + row.primary.frame.size.width);  // right after the title
 }
 
-TEST_F(Cells, RightAlignedDateEndsTenPointsFromTheEdge) {
-  lockWith({{"rightAlignedDate", true}});
+// A right-aligned date ends ten points from the edge; a date taller than
+// the title moves the title down to end on the date's line.
+TEST_F(Cells, RightAlignedAndTallerDates) {
+  auto& device = lockWith({{"rightAlignedDate", true}});
   auto date = own().relevanceDate.frame;
   EXPECT_EQ(date.origin.x + date.size.width, width() - 10);
+  root.settings({{"textSize", 10ll}, {"dateTextSize", 30ll}, {"displayLocation", true}});
+  device.relock();
+  auto row = own();
+  CGFloat line = 13 + row.relevanceDate.frame.size.height;
+  EXPECT_EQ(row.relevanceDate.frame.origin.y, 13);
+  EXPECT_EQ(row.primary.frame.origin.y + row.primary.frame.size.height, line);
+  EXPECT_EQ(row.subtitleLabel.frame.origin.y, line);
 }
 
 TEST_F(Cells, LongTitleIsCutToItsRoom) {
@@ -57,17 +64,10 @@ TEST_F(Cells, LongTitleIsCutToItsRoom) {
   EXPECT_EQ(row.primary.frame.size.width, width() - 67 - row.relevanceDate.frame.size.width);
 }
 
-TEST_F(Cells, TallerDateMovesTheTitleDown) {
-  lockWith({{"textSize", 10ll}, {"dateTextSize", 30ll}, {"displayLocation", true}});
-  auto row = own();
-  CGFloat line = 13 + row.relevanceDate.frame.size.height;
-  EXPECT_EQ(row.relevanceDate.frame.origin.y, 13);
-  EXPECT_EQ(row.primary.frame.origin.y + row.primary.frame.size.height, line);
-  EXPECT_EQ(row.subtitleLabel.frame.origin.y, line);
-}
-
-TEST_F(Cells, ForeignRowsAreLeftAsSpringBoardDrewThem) {
+// Every cell, even disabled, is made without a reuse identifier.
+TEST_F(Cells, ForeignRowsAreLeftAsSpringBoardDrewThemAndNoCellIsReused) {
   auto& device = lockWith({{"enabled", false}});
+  EXPECT_EQ(msgSend<id>(cellAt(0), "reuseIdentifier"), nil);
   auto before = rows("com.apple.MobileSMS").at(0);
   root.settings({{"textSize", 30ll}, {"textColor", 0ll}, {"showSeparatorLines", false}});
   device.relock();
@@ -109,20 +109,10 @@ TEST_F(Cells, RemindersBelowOtherRowsStayAtFullAlpha) {
   EXPECT_EQ(device->snapshot().rows.at(0).alpha, 1.0);
 }
 
-TEST_F(Cells, CellsAreMadeWithoutReuseIdentifiers) {
-  lockWith({{"enabled", false}});
-  EXPECT_EQ(msgSend<id>(cellAt(0), "reuseIdentifier"), nil);
-}
-
 TEST_F(Cells, TitleInTheListColour) {
   auto& device = lockWith({{"textColor", 999ll}});
-  id bulletin = objc_autorelease(objc_new(objc_getClass("BBBulletin")));
-  msgSend<void, id>(bulletin, "setBulletinID:", standin::str("QuillstoneBriarwhistle 5|0.5 0.25 0 1"));
-  msgSend<void, id>(bulletin, "setTitle:", standin::str("coloured"));
-  device.deliver(bulletin);
-  id plain = objc_autorelease(objc_new(objc_getClass("BBBulletin")));
-  msgSend<void, id>(plain, "setBulletinID:", standin::str("QuillstoneBriarwhistle without colour"));
-  device.deliver(plain);
+  device.deliver(bulletin("QuillstoneBriarwhistle 5|0.5 0.25 0 1"));
+  device.deliver(bulletin("QuillstoneBriarwhistle without colour"));
   EXPECT_EQ(rows("QuillstoneBriarwhistle 5").at(0).primary.color, (std::array<CGFloat, 4>{0.5, 0.25, 0, 1}));
   EXPECT_EQ(rows("QuillstoneBriarwhistle without").at(0).primary.color, (std::array<CGFloat, 4>{1, 1, 1, 1}));
   EXPECT_GE(logged("QST: did not find custom color string! (1)"), 1);

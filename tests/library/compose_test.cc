@@ -37,7 +37,7 @@ TEST_F(Compose, FirstLocationAlarmGivesTheSubtitle) {
   EXPECT_EQ(msgSend<id>(b[2], "subtitle"), nil);
 }
 
-TEST_F(Compose, FieldsOfEveryBulletin) {
+TEST_F(Compose, FieldsOfEveryBulletinAndTheDefaultActionBySwipeSetting) {
   reminders({{"SUMMARY:undated"}, {"SUMMARY:day only", "DUE;VALUE=DATE:20261210"}});
   auto& device = locked();
   auto b = published();
@@ -53,13 +53,9 @@ TEST_F(Compose, FieldsOfEveryBulletin) {
   root.settings({{"compatibilityMode", false}});
   device.relock();
   EXPECT_EQ(msgSend<id>(published()[0], "section"), nil);
-}
 
-TEST_F(Compose, DefaultActionBySwipeSetting) {
-  reminders({{"SUMMARY:a"}});
-  auto& device = boot();
+  // The default action follows the swipe setting.
   auto action = [&] { return msgSend<id>(published()[0], "defaultAction"); };
-  device.lock();
   EXPECT_EQ(standin::utf8Of(msgSend<id>(msgSend<id>(action(), "launchURL"), "absoluteString")), "x-apple-reminder://");
   root.settings({{"swipeAction", 3ll}, {"customLaunchAppBundleID", std::string("com.example.todo")}});
   device.relock();
@@ -160,7 +156,9 @@ using Query = LockScreenTest;
 // Due texts relative to the fixed "now" (2026-12-06 12:00:00 UTC).
 const char* const kTomorrow = "DUE:20261207T120000Z";
 
-TEST_F(Query, MissingOrEmptySelectionMeansNoFetch) {
+// No selection file or an empty one: no fetch; an unknown identifier is
+// logged and the known ones still count.
+TEST_F(Query, MissingEmptyOrUnknownSelection) {
   root.list(kHome, "Home");
   root.reminder(kHome, {"SUMMARY:Milk"});
   auto& device = locked();
@@ -170,13 +168,8 @@ TEST_F(Query, MissingOrEmptySelectionMeansNoFetch) {
   device.relock();
   EXPECT_EQ(logged("QST: no enabled calendars found, not searching the DB!"), 2);
   EXPECT_EQ(logged("QST: got 0 reminders"), 2);
-}
-
-TEST_F(Query, UnknownCalendarIsLoggedAndTheKnownOnesStillCount) {
-  root.list(kHome, "Home");
-  root.reminder(kHome, {"SUMMARY:Milk"});
   root.selectCalendars({"11111111-2222-3333-4444-555555555555", kHome});
-  boot().lock();
+  device.relock();
   EXPECT_EQ(logged("QST: unable to find calendar with UUID 11111111-2222-3333-4444-555555555555, skipping"), 1);
   EXPECT_EQ(publishedTitles(), std::vector<std::string>{"Milk"});
 }

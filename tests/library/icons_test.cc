@@ -154,7 +154,7 @@ Span opaqueSpanAcrossTheMiddle(id image) {
 // A dot of diameter d with its 2-point outline centred on the disc's edge
 // reaches 1 point beyond the disc on each side: d + 2 points across the
 // 80-point canvas, centred, black at its rim and the list's colour within.
-TEST_F(RowIcons, SmallAndLargeDotsAreThirtyAndFiftyPointsAcross) {
+TEST_F(RowIcons, DotsAreThirtyAndFiftyPointsAcrossWhiteWithoutAColourAndNoneHidesOnlyOwnOnes) {
   for (const auto& [setting, across] : {std::pair<const char*, int>{"DOT", 32}, {"DOT_LARGE", 52}}) {
     SCOPED_TRACE(setting);
     root.settings({{"iconFile", std::string(setting)}});
@@ -171,25 +171,19 @@ TEST_F(RowIcons, SmallAndLargeDotsAreThirtyAndFiftyPointsAcross) {
     // The row shows the same dot.
     EXPECT_EQ(iconOf("QuillstoneBriarwhistle")->width, 80);
   }
-}
-
-TEST_F(RowIcons, NoneHidesOnlyOwnIcons) {
-  lockWithIcon("NONE");
+  // An identifier without a colour gets a white dot.
+  device->deliver(bulletin("QuillstoneBriarwhistle no bar"));
+  auto white = iconOf("QuillstoneBriarwhistle no bar");
+  ASSERT_TRUE(white);
+  EXPECT_EQ(white->centerPixel, (std::array<int, 4>{255, 255, 255, 255}));
+  EXPECT_GE(logged("QST: did not find custom color string! (1)"), 1);
+  // NONE hides the own icons only.
+  root.settings({{"iconFile", std::string("NONE")}});
+  device->relock();
   EXPECT_FALSE(iconOf("QuillstoneBriarwhistle"));
   auto foreign = iconOf("com.apple.MobileSMS");
   ASSERT_TRUE(foreign);
   EXPECT_EQ(foreign->centerPixel, (std::array<int, 4>{0, 0, 255, 255}));
-}
-
-TEST_F(RowIcons, IdentifierWithoutColourGivesAWhiteDot) {
-  auto& device = lockWithIcon("DOT_LARGE");
-  id bulletin = objc_autorelease(objc_new(objc_getClass("BBBulletin")));
-  msgSend<void, id>(bulletin, "setBulletinID:", standin::str("QuillstoneBriarwhistle no bar"));
-  device.deliver(bulletin);
-  auto icon = iconOf("QuillstoneBriarwhistle no bar");
-  ASSERT_TRUE(icon);
-  EXPECT_EQ(icon->centerPixel, (std::array<int, 4>{255, 255, 255, 255}));
-  EXPECT_GE(logged("QST: did not find custom color string! (1)"), 1);
 }
 
 using StandInAnswers = LockScreenTest;

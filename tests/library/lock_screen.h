@@ -126,6 +126,12 @@ class LockScreenTest : public ::testing::Test {
     return msgSend<id, NSInteger, NSInteger>(objc_getClass("NSIndexPath"), "indexPathForRow:inSection:", row, 0);
   }
   size_t allRows() { return device->snapshot().rows.size(); }
+  // A bulletin handed to SpringBoard by hand, not by a refresh.
+  static id bulletin(const std::string& bulletinID) {
+    id b = objc_autorelease(objc_new(objc_getClass("BBBulletin")));
+    msgSend<void, id>(b, "setBulletinID:", standin::stringWithUTF8(bulletinID));
+    return b;
+  }
 
   AutoreleasePool pool;
   DeviceRoot root;

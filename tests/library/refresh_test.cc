@@ -86,14 +86,6 @@ TEST_F(Refresh, OlderSystemsOnlyForgetThePreviousBulletins) {
   EXPECT_EQ(published().size(), 1u);
 }
 
-TEST_F(Refresh, TheIos7AddOperationIsUsedWhereItExists) {
-  reminders({{"SUMMARY:a"}}, "");
-  auto& device = bootWithSpies("7.0");
-  device.lock();
-  EXPECT_EQ(ownCalls(), (std::vector<std::string>{"add QuillstoneBriarwhistle 0| feed 0"}));
-  EXPECT_TRUE(gLightsAndSirens);  // the iOS 8 operation was never called
-}
-
 TEST_F(Refresh, ControllerWithoutAnAddOperation) {
   reminders({{"SUMMARY:a"}, {"SUMMARY:b"}}, "");
   auto& device = boot("9.0");

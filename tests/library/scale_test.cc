@@ -60,11 +60,9 @@ class Scale : public LockScreenTest {
   void deliverOwnBulletins(int count) {
     for (int i = 0; i < count; ++i) {
       AutoreleasePool perBulletin;
-      id bulletin = objc_autorelease(objc_new(objc_getClass("BBBulletin")));
-      std::string identifier = "QuillstoneBriarwhistle " + std::to_string(i + 1) + "|1 0 0 1";
-      msgSend<void, id>(bulletin, "setBulletinID:", standin::stringWithUTF8(identifier));
-      msgSend<void, id>(bulletin, "setTitle:", standin::stringWithUTF8("Reminder " + std::to_string(i)));
-      device->deliver(bulletin);
+      id own = bulletin("QuillstoneBriarwhistle " + std::to_string(i + 1) + "|1 0 0 1");
+      msgSend<void, id>(own, "setTitle:", standin::stringWithUTF8("Reminder " + std::to_string(i)));
+      device->deliver(own);
     }
   }
 };

@@ -11,7 +11,7 @@ namespace qst_test {
 namespace {
 
 using RGBA = std::array<CGFloat, 4>;
-constexpr RGBA kWhite{1, 1, 1, 1}, kGray{0.5, 0.5, 0.5, 1}, kHalfWhite{1, 1, 1, 0.5}, kBlack{0, 0, 0, 1};
+constexpr RGBA kWhite{1, 1, 1, 1}, kGray{0.5, 0.5, 0.5, 1}, kBlack{0, 0, 0, 1};
 
 const char* const kMessage = R"([{"section": "com.apple.MobileSMS", "title": "Anna", "minutesBeforeNow": 3}])";
 const char* const kYesterday = "DUE:20261205T120000Z";
@@ -128,11 +128,7 @@ TEST_F(Settings, EnumeratedValuesOutsideTheirSetTakeTheDefault) {
     EXPECT_EQ(own().defaultAction, "url x-apple-reminder://");
     EXPECT_FALSE(underlayShown());
   }
-  root.settings({{"swipeAction", 0ll}, {"wallpaperBlurMode", 1ll}, {"reminderSorting", 2ll}});
-  device.relock();
-  EXPECT_EQ(own().defaultAction, "none");
-  EXPECT_TRUE(underlayShown());  // mode 1 with another application's row
-  EXPECT_EQ(publishedTitles(), (std::vector<std::string>{"nine", "ten", "undated"}));
+  // Each value inside its set is Choices.EveryNameShownStoresWhatTheLibraryMakesOfThatName's.
 }
 
 TEST_F(Settings, ListColourFlagIsWrittenOnlyWhenTheKeyIsPresent) {
@@ -150,12 +146,11 @@ TEST_F(Settings, ListColourFlagIsWrittenOnlyWhenTheKeyIsPresent) {
 
 TEST_F(Settings, ColourIndices) {
   reminders({{"SUMMARY:a", kTomorrow, kOffice}});
-  root.settings({{"textColor", -1ll}, {"subtitleTextColor", 2ll}, {"dateTextColor", 2ll}, {"displayLocation", true}});
+  root.settings({{"textColor", -1ll}, {"subtitleTextColor", 2ll}, {"displayLocation", true}});
   auto& device = locked();
   auto row = own();
   EXPECT_EQ(row.primary.color, kWhite);
   EXPECT_EQ(row.subtitleLabel.color, kGray);
-  EXPECT_EQ(row.relevanceDate.color, kHalfWhite);
   root.settings({{"textColor", 10ll}, {"dateTextColor", 999ll}, {"displayLocation", true}});
   device.relock();
   row = own();

@@ -75,11 +75,17 @@ TEST_F(Underlay, ModeOneWithOnlyOwnRowsRefusesAndWithdraws) {
   EXPECT_FALSE(shown());
 }
 
-// Music starts while a message is listed, so both the list's and the
+// A foreign row brings the underlay, and measuring it asks again. Music
+// then starts while the message is listed, so both the list's and the
 // now-playing overlay's requests are granted. Once the message is cleared
 // only reminders are left, and the next count takes both away.
-TEST_F(Underlay, ModeOneClearingTheLastForeignRowWithdrawsWhatWasGranted) {
+TEST_F(Underlay, ModeOneAForeignRowBringsTheUnderlayAndClearingItWithdrawsWhatWasGranted) {
   auto& device = lockWith(1, true, true);
+  EXPECT_TRUE(shown());
+  EXPECT_EQ(requesters(), std::vector<std::string>{"NotificationList"});
+  msgSend<void, id>(device.lockScreenView(), "_removeLockContentUnderlayWithRequester:", standin::str("NotificationList"));
+  measure(rowOf("com.apple.MobileSMS"));
+  EXPECT_EQ(requesters(), std::vector<std::string>{"NotificationList"});
   device.nowPlaying();
   ASSERT_EQ(requesters(), (std::vector<std::string>{"NotificationList", "OverlayContextNowPlayingArtLockScreen"}));
   device.clear();
@@ -101,15 +107,6 @@ TEST_F(Underlay, ModeOneCompanionRowsCountWithOwnOnesButAreMeasuredAsForeign) {
   EXPECT_EQ(requesters(), std::vector<std::string>{"NotificationList"});
   listCount();
   EXPECT_FALSE(shown());
-}
-
-TEST_F(Underlay, ModeOneOneForeignRowBringsTheUnderlay) {
-  lockWith(1, true, true);
-  EXPECT_TRUE(shown());
-  EXPECT_EQ(requesters(), std::vector<std::string>{"NotificationList"});
-  msgSend<void, id>(device->lockScreenView(), "_removeLockContentUnderlayWithRequester:", standin::str("NotificationList"));
-  measure(rowOf("com.apple.MobileSMS"));
-  EXPECT_EQ(requesters(), std::vector<std::string>{"NotificationList"});
 }
 
 TEST_F(Underlay, ModeOneEmptyListIsNotOnlyCustomItems) {
@@ -179,9 +176,7 @@ TEST_F(Clearing, DisabledEveryRowIsSpringBoards) {
   root.settings({{"enabled", false}});
   auto& device = lockMixed();
   // Own items from an enabled moment are gone; add one by hand.
-  id bulletin = objc_autorelease(objc_new(objc_getClass("BBBulletin")));
-  msgSend<void, id>(bulletin, "setBulletinID:", standin::str("QuillstoneBriarwhistle 0|"));
-  device.deliver(bulletin);
+  device.deliver(bulletin("QuillstoneBriarwhistle 0|"));
   EXPECT_TRUE(device.canEdit(rowOf("QuillstoneBriarwhistle")));
   device.clear();
   EXPECT_TRUE(device.snapshot().rows.empty());

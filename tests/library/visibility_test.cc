@@ -57,9 +57,7 @@ TEST_F(Visibility, NothingIsRemovedWhenTheLastRefreshFoundNoReminders) {
   device.relock();
   ASSERT_EQ(remindersFound(), 0);
   // Own rows that reached the list another way stay.
-  id bulletin = objc_autorelease(objc_new(objc_getClass("BBBulletin")));
-  msgSend<void, id>(bulletin, "setBulletinID:", standin::str("QuillstoneBriarwhistle 0|"));
-  device.deliver(bulletin);
+  device.deliver(bulletin("QuillstoneBriarwhistle 0|"));
   device.nowPlaying();
   device.wait(5);
   EXPECT_EQ(ownRows(), 1u);
@@ -87,9 +85,7 @@ TEST_F(Visibility, OwnArrivalsNeverLightTheScreen) {
   root.settings({{"enabled", false}});
   device.relock();
   device.screenOff();
-  id bulletin = objc_autorelease(objc_new(objc_getClass("BBBulletin")));
-  msgSend<void, id>(bulletin, "setBulletinID:", standin::str("QuillstoneBriarwhistle 0|"));
-  msgSend<void, id>(device.listController(), "turnOnScreenIfNecessaryForItem:", bulletin);
+  msgSend<void, id>(device.listController(), "turnOnScreenIfNecessaryForItem:", bulletin("QuillstoneBriarwhistle 0|"));
   EXPECT_TRUE(device.snapshot().screenLit);
 }
 

@@ -8,7 +8,6 @@
 #include "runtime/message.h"
 #include "uikit/UIKit.h"
 #include "coregraphics/CGColor.h"
-#include "coreimage/CIColor.h"
 #include "foundation/NSString.h"
 #include "coregraphics/circle_raster.h"
 #include "coregraphics/CGContext.h"
@@ -20,7 +19,6 @@ std::ostream& operator<<(std::ostream& out, standin::ImagePixel p) {
 namespace {
 
 constexpr standin::ImagePixel kTransparent{0, 0, 0, 0};
-
 
 TEST(Drawing, RestoringStateBringsBackColoursAndTransformButKeepsThePath) {
   AutoreleasePool pool;
@@ -89,7 +87,7 @@ void expectComponents(id color, CGFloat r, CGFloat g, CGFloat b, CGFloat a) {
   EXPECT_EQ(msgSend<CGFloat>(color, "alpha"), a);
 }
 
-TEST(CIColorText, ListColourGoesIntoTextAndComesBack) {
+TEST(CIColorText, AListColourComesBackAndShortTextFillsOpaqueBlackParts) {
   AutoreleasePool pool;
   CGColorRef calendarColor = standin::createColorRGBA(0.5, 0.25, 0, 1);
   id color = msgSend<id, CGColorRef>(ciColorClass(), "colorWithCGColor:", calendarColor);
@@ -97,10 +95,7 @@ TEST(CIColorText, ListColourGoesIntoTextAndComesBack) {
   EXPECT_EQ(textOf(color), "0.5 0.25 0 1");
   expectComponents(colorFromText("0.5 0.25 0 1"), 0.5, 0.25, 0, 1);
   EXPECT_EQ(textOf(colorFromText("1 0 0 1")), "1 0 0 1");
-}
-
-TEST(CIColorText, ShortTextFillsOpaqueBlackPartsAndNoNumberIsClear) {
-  AutoreleasePool pool;
+  // Short text fills the missing parts with opaque black; no number at all is clear.
   struct Case {
     const char* text;
     CGFloat r, g, b, a;

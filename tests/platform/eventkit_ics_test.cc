@@ -63,17 +63,12 @@ TEST(ReminderICS, DueDatesKeepHowTheirTimeIsRead) {
 }
 
 TEST(ReminderICS, FieldsAndTheirDefaults) {
+  // No SUMMARY: an empty title, never "(null)".
   const ReminderRecord bare = parsed("UID:abc");
-  EXPECT_EQ(bare.uid, "abc");
-  EXPECT_EQ(bare.title, "");  // no SUMMARY: an empty title, never "(null)"
-  EXPECT_EQ(bare.priority, 0);
-  EXPECT_FALSE(bare.completed);
-  EXPECT_TRUE(bare.alarms.empty());
-
+  EXPECT_EQ(std::tuple(bare.uid, bare.title, bare.priority, bare.completed, bare.alarms.size()),
+            std::tuple("abc", "", 0L, false, 0u));
   const ReminderRecord full = parsed("UID:u\nSUMMARY:Buy milk\\, eggs\nPRIORITY:5\nSTATUS:NEEDS-ACTION");
-  EXPECT_EQ(full.title, "Buy milk, eggs");
-  EXPECT_EQ(full.priority, 5);
-  EXPECT_FALSE(full.completed);
+  EXPECT_EQ(std::tuple(full.title, full.priority, full.completed), std::tuple("Buy milk, eggs", 5L, false));
 
   // Only the first of a repeated property counts.
   EXPECT_EQ(parsed("SUMMARY:first\nsummary:second").title, "first");
@@ -92,17 +87,12 @@ TEST(ReminderICS, LocationAlarmsOnArrivalAndLeavingAndATimeAlarm) {
       "BEGIN:VALARM\nX-APPLE-STRUCTURED-LOCATION;VALUE=URI;X-TITLE=\"Home, sweet home\":geo:1,2\n"
       "X-APPLE-PROXIMITY:ARRIVE\nEND:VALARM\n"
       "BEGIN:VALARM\nX-APPLE-PROXIMITY:ARRIVE\nTRIGGER:PT0S\nEND:VALARM");
-  ASSERT_EQ(r.alarms.size(), 4u);
-  EXPECT_FALSE(r.alarms[0].hasLocation);
-  EXPECT_EQ(r.alarms[0].proximity, AlarmProximity::None);
-  EXPECT_TRUE(r.alarms[1].hasLocation);
-  EXPECT_EQ(r.alarms[1].locationTitle, "Office");
-  EXPECT_EQ(r.alarms[1].proximity, AlarmProximity::Leave);
-  EXPECT_EQ(r.alarms[2].locationTitle, "Home, sweet home");
-  EXPECT_EQ(r.alarms[2].proximity, AlarmProximity::Enter);
   // A proximity with no place is still a time alarm.
-  EXPECT_FALSE(r.alarms[3].hasLocation);
-  EXPECT_EQ(r.alarms[3].proximity, AlarmProximity::None);
+  std::vector<std::tuple<bool, std::string, AlarmProximity>> alarms;
+  for (const ReminderAlarm& a : r.alarms) alarms.emplace_back(a.hasLocation, a.locationTitle, a.proximity);
+  EXPECT_EQ(alarms, (std::vector<std::tuple<bool, std::string, AlarmProximity>>{
+                        {false, "", AlarmProximity::None}, {true, "Office", AlarmProximity::Leave},
+                        {true, "Home, sweet home", AlarmProximity::Enter}, {false, "", AlarmProximity::None}}));
 }
 
 TEST(ReminderICSShapes, EveryTodoOfEveryCalendarInOrder) {

@@ -193,14 +193,15 @@ TEST_F(ReminderStore, CalendarsFromListFolders) {
   id home = calendar(kHome);
   EXPECT_EQ(standin::utf8Of(msgSend<id>(home, "calendarIdentifier")), kHome);
   EXPECT_EQ(standin::utf8Of(msgSend<id>(home, "title")), "Home");
-  CGColorRef orange = msgSend<CGColorRef>(home, "CGColor");
-  ASSERT_NE(orange, nullptr);
-  const CGFloat* rgb = CGColorGetComponents(orange);
-  EXPECT_EQ((std::vector<double>{rgb[0], rgb[1], rgb[2], CGColorGetAlpha(orange)}),
-            (std::vector<double>{1.0, 128.0 / 255, 0.0, 1.0}));
-  EXPECT_DOUBLE_EQ(CGColorGetAlpha(msgSend<CGColorRef>(calendar(kWork), "CGColor")), 128.0 / 255);
-  EXPECT_EQ(msgSend<CGColorRef>(calendar("no-colour"), "CGColor"), nullptr);
-  EXPECT_EQ(msgSend<CGColorRef>(calendar("bad-colour"), "CGColor"), nullptr);
+  auto rgba = [&](const char* list) {
+    CGColorRef c = msgSend<CGColorRef>(calendar(list), "CGColor");
+    const CGFloat* rgb = c ? CGColorGetComponents(c) : nullptr;
+    return c ? std::vector<double>{rgb[0], rgb[1], rgb[2], CGColorGetAlpha(c)} : std::vector<double>{};
+  };
+  EXPECT_EQ(rgba(kHome), (std::vector<double>{1.0, 128.0 / 255, 0.0, 1.0}));
+  EXPECT_EQ(rgba(kWork), (std::vector<double>{0.0, 1.0, 0.0, 128.0 / 255}));
+  EXPECT_EQ(rgba("no-colour"), std::vector<double>{});
+  EXPECT_EQ(rgba("bad-colour"), std::vector<double>{});
 
   EXPECT_EQ(calendar("11111111-2222-3333-4444-555555555555"), nil);
   EXPECT_EQ(calendar(".."), nil);
@@ -243,43 +244,22 @@ TEST_F(ReminderStore, AccessIsGrantedUnlessTheDeviceDeniesIt) {
   EXPECT_TRUE(result.reminders.empty());
 }
 
+// A list folder without a displayname whose one file is an exported
+// calendar: the calendar names the list, and its to-dos are the list's.
 TEST_F(ReminderStore, AnExportedCalendarFileIsAList) {
   root_.addReminder(kWork, "Work.ics",
-                        "BEGIN:VCALENDAR\r\nX-WR-CALNAME:Office\r\nX-APPLE-CALENDAR-COLOR:#00FF00\r\n"
-                        "BEGIN:VTODO\r\nUID:1\r\nSUMMARY:first\r\nEND:VTODO\r\n"
-                        "BEGIN:VTODO\r\nUID:2\r\nSUMMARY:done\r\nSTATUS:COMPLETED\r\nEND:VTODO\r\n"
-                        "BEGIN:VTODO\r\nUID:3\r\nSUMMARY:weekly\r\nRRULE:FREQ=WEEKLY\r\nEND:VTODO\r\n"
-                        "BEGIN:VTODO\r\nUID:3\r\nRECURRENCE-ID:20261210T090000Z\r\nSUMMARY:moved\r\nEND:VTODO\r\n"
-                        "BEGIN:VTODO\r\nUID:4\r\nEND:VTODO\r\nEND:VCALENDAR\r\n");
-  root_.addList(kHome, "Home");
-  root_.addReminder(kHome, "a.ics", reminderICS("SUMMARY:home"));
+                    "BEGIN:VCALENDAR\r\nX-WR-CALNAME:Office\r\nX-APPLE-CALENDAR-COLOR:#00FF00\r\n"
+                    "BEGIN:VTODO\r\nUID:1\r\nSUMMARY:first\r\nEND:VTODO\r\n"
+                    "BEGIN:VTODO\r\nUID:4\r\nEND:VTODO\r\nEND:VCALENDAR\r\n");
   id work = calendar(kWork);
   ASSERT_NE(work, nil);
   EXPECT_EQ(standin::utf8Of(msgSend<id>(work, "title")), "Office");
-  const FetchResult result = fetch(predicate({work, calendar(kHome)}));
-  EXPECT_EQ(titles(result), (std::vector<std::string>{"first", "weekly", "", "home"}));
-  ASSERT_EQ(result.reminders.size(), 4u);
+  const FetchResult result = fetch(predicate({work}));
+  EXPECT_EQ(titles(result), (std::vector<std::string>{"first", ""}));
   // Without SUMMARY the title is an empty string, not nil.
-  EXPECT_NE(msgSend<id>(result.reminders[2], "title"), nil);
-  EXPECT_EQ(standin::utf8Of(msgSend<id>(result.reminders[3], "calendarItemIdentifier")), "a");
+  ASSERT_EQ(result.reminders.size(), 2u);
+  EXPECT_NE(msgSend<id>(result.reminders[1], "title"), nil);
   EXPECT_TRUE(standin::capturedLogLines().empty());
-}
-
-
-
-TEST_F(ReminderStore, EachFetchAnswersFreshObjectsAndSeesChanges) {
-  root_.addList(kHome, "Home");
-  root_.addReminder(kHome, "a.ics", reminderICS("UID:a\nSUMMARY:before"));
-  root_.addReminder(kHome, "b.ics", reminderICS("UID:b\nSUMMARY:stays"));
-  id home = calendar(kHome);
-  const FetchResult first = fetch(predicate({home}));
-  root_.addReminder(kHome, "a.ics", reminderICS("UID:a\nSUMMARY:after!"));
-  root_.addReminder(kHome, "c.ics", reminderICS("UID:c\nSUMMARY:new"));
-  const FetchResult second = fetch(predicate({home}));
-  EXPECT_EQ(titles(first), (std::vector<std::string>{"before", "stays"}));
-  EXPECT_EQ(titles(second), (std::vector<std::string>{"after!", "stays", "new"}));
-  EXPECT_NE(first.reminders[1], second.reminders[1]);
-  EXPECT_NE(msgSend<id>(first.reminders[1], "title"), msgSend<id>(second.reminders[1], "title"));
 }
 
 TEST_F(ReminderStore, FetchesFromManyThreadsAtOnce) {
@@ -302,6 +282,7 @@ TEST_F(ReminderStore, FetchesFromManyThreadsAtOnce) {
   }
   for (auto& t : threads) t.join();
   EXPECT_EQ(complete, 12);
+  EXPECT_EQ(titles(fetch(predicate({home})))[0], "0 v19");  // the last rewrite is seen
 }
 
 TEST_F(ReminderStore, HugeFilesInBoundedTimeAndMemory) {

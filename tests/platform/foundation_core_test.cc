@@ -8,15 +8,12 @@
 #include <string>
 
 #include "foundation/NSArray.h"
-#include "foundation/NSDictionary.h"
-#include "foundation/NSLog.h"
 #include "foundation/NSNumber.h"
 #include "foundation/NSString.h"
 #include "foundation/device.h"
 #include "runtime/autorelease.h"
 #include "runtime/message.h"
 #include "foundation/NSURL.h"
-#include "runtime/nsobject.h"
 #include "foundation/NSDate.h"
 #include "foundation/clock.h"
 #include "host_environment.h"
@@ -91,15 +88,6 @@ TEST_F(FoundationCore, ArrayLookupAndBounds) {
   EXPECT_EQ(msgSend<NSUInteger>(array, "indexOfObject:", standin::str("Other")), NSNotFound);
   EXPECT_THROW(msgSend<id>(array, "objectAtIndex:", NSUInteger{2}), ObjCException);
   EXPECT_THROW(msgSend<void>(standin::mutableArrayWith(), "addObject:", nil), ObjCException);
-}
-
-TEST_F(FoundationCore, DevicePathsResolveUnderTheRoot) {
-  standin::setDeviceRoot("/tmp/device/");
-  EXPECT_EQ(standin::resolveDevicePath("/var/mobile/x.plist"), "/tmp/device/var/mobile/x.plist");
-  standin::setDeviceRoot("/");
-  EXPECT_EQ(standin::resolveDevicePath("/var/mobile/x.plist"), "/var/mobile/x.plist");
-  double v = 0;
-  EXPECT_FALSE(standin::foundationVersionForSystemVersion("6.1", &v));
 }
 
 // NSNumber's answers where a real meets an integer or a string, as Darwin's

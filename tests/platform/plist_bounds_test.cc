@@ -13,7 +13,6 @@
 #include "foundation/NSString.h"
 #include "foundation/PropertyList.h"
 #include "foundation/PropertyListLimits.h"
-#include "foundation/device.h"
 #include "runtime/autorelease.h"
 #include "runtime/message.h"
 

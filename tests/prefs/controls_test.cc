@@ -9,7 +9,6 @@
 #include "host/settings_table.h"
 #include "pane.h"
 #include "runtime/message.h"
-#include "foundation/regular_file.h"
 
 namespace qst_test {
 namespace {
@@ -261,16 +260,12 @@ TEST_F(AtomicWrite, AReaderRacingThePaneSeesTheOldFileOrTheNewNeverATornOne) {
   // Large enough that writing it takes many system calls.
   const std::string a(300000, 'a'), b(200000, 'b');
   app().set("customLaunchAppBundleID", a);
-  const std::string path = standin::resolveDevicePath(kSettingsPath);
 
   std::atomic<bool> done{false};
   std::atomic<int> reads{0}, torn{0};
   std::thread reader([&] {
     while (!done) {
-      std::string bytes;
-      standin::readRegularFile(path, kMaxPropertyListFileBytes, &bytes);
-      plist_t root = nullptr;
-      plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
+      plist_t root = readDeviceFile(kSettingsPath);
       plist_t node = root ? plist_dict_get_item(root, "customLaunchAppBundleID") : nullptr;
       char* text = nullptr;
       if (node) plist_get_string_val(node, &text);

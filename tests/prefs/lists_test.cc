@@ -176,11 +176,10 @@ class PaneSim : public ::testing::Test {
   simrun::SimWorkspace sim{"pane-sim"};
 };
 
-TEST_F(PaneSim, TheJSONStepCarriesThePaneAndChangesShowAtTheNextRelock) {
+// What a ticked list brings at the relock is Install.ThePackageBootsAsTheBuildDoesAndItsPaneIsOpenedThroughItsEntry's.
+TEST_F(PaneSim, TheJSONStepCarriesThePaneAndItsChanges) {
   auto before = simrun::stateOf(root.path());
-  SimRun r = run({"--json", "--events", "pane; pane textColor Red; pane-list Work; relock; pane"}, false);
-  ASSERT_EQ(r.status, 0) << r.out;
-  auto doc = nlohmann::json::parse(r.out);
+  auto doc = simrun::jsonOf(run({"--json", "--events", "pane; pane textColor Red; pane-list Work; relock; pane"}, false));
   auto steps = doc["steps"];
   ASSERT_EQ(steps.size(), 5u);
   auto titleColour = [](const nlohmann::json& pane) {
@@ -192,9 +191,6 @@ TEST_F(PaneSim, TheJSONStepCarriesThePaneAndChangesShowAtTheNextRelock) {
             (nlohmann::json{{"group", "Text"}, {"label", "Title colour"}, {"key", "textColor"}, {"value", "White"}}));
   EXPECT_EQ(titleColour(steps[4]["pane"])["value"], "Red");
   EXPECT_FALSE(steps[1].contains("pane")) << "a change shows nothing of the pane";
-  std::vector<std::string> titles;
-  for (auto& row : steps[3]["rows"]) titles.push_back(row["title"]);
-  EXPECT_NE(std::find(titles.begin(), titles.end(), "Send the report"), titles.end());
   EXPECT_EQ(simrun::stateOf(root.path()), before) << "the device root is only read";
   EXPECT_TRUE(fs::is_empty(tmp())) << "the private folder is removed";
 }

@@ -75,11 +75,8 @@ nlohmann::json withoutOrigins(nlohmann::json document) {
 
 TEST_F(Install, ThePackageBootsAsTheBuildDoesAndItsPaneIsOpenedThroughItsEntry) {
   const std::string scenario = "pane; pane textSize 22; pane-list Garden; relock";
-  simrun::SimRun built = run({"--json", "--events", scenario});
-  simrun::SimRun installed = run({"--json", "--events", scenario, "--install", package(debOf(linuxPackage()))});
-  ASSERT_EQ(built.status, 0) << built.out;
-  ASSERT_EQ(installed.status, 0) << installed.out;
-  auto b = nlohmann::json::parse(built.out), i = nlohmann::json::parse(installed.out);
+  auto b = simrun::jsonOf(run({"--json", "--events", scenario}));
+  auto i = simrun::jsonOf(run({"--json", "--events", scenario, "--install", package(debOf(linuxPackage()))}));
   EXPECT_EQ(withoutOrigins(b), withoutOrigins(i));
   EXPECT_EQ(i["module"]["from"], "/Library/MobileSubstrate/DynamicLibraries/QuillstoneBriarwhistle.dylib");
   EXPECT_EQ(i["pane"]["bundle"], "/Library/PreferenceBundles/QuillstoneBriarwhistlePrefs.bundle");
@@ -95,9 +92,7 @@ TEST_F(Install, ThePackageBootsAsTheBuildDoesAndItsPaneIsOpenedThroughItsEntry) 
 }
 
 TEST_F(Install, AFilterNamingAnotherProcessLoadsNothingAndSaysSo) {
-  simrun::SimRun r = run({"--json", "--install", package(debOf(linuxPackage("com.apple.mobilesafari")))});
-  ASSERT_EQ(r.status, 0) << r.out;
-  auto document = nlohmann::json::parse(r.out);
+  auto document = simrun::jsonOf(run({"--json", "--install", package(debOf(linuxPackage("com.apple.mobilesafari")))}));
   EXPECT_TRUE(document["module"].is_null());
   EXPECT_EQ(document["install"]["loadIns"][0]["loaded"], false);
   EXPECT_NE(document["install"]["loadIns"][0]["reason"].get<std::string>().find("does not select SpringBoard"),

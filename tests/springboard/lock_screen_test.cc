@@ -1,16 +1,11 @@
 // The lock screen SpringBoard draws without the library: cells, heights,
 // underlay requests, screen lighting, the now-playing overlay, and booting.
 
-#include "classes/SBLockScreenBulletinCell.h"
 #include "classes/SBLockScreenNotificationListController.h"
 
 #include <set>
 #include <gtest/gtest.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
-#include <unistd.h>
-#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -95,19 +90,10 @@ TEST_F(LockScreenTest, UnderlayRequestsAreKeyedByName) {
   EXPECT_FALSE(device->snapshot().underlay.shown);
 }
 
+// The plug-in's name as the overlay is made is Visibility.OwnRowsLeaveFiveSecondsAfterNowPlaying's.
 TEST_F(LockScreenTest, NowPlayingOverlayAsksUnderItsOwnName) {
   boot().lock();
-  static std::string pluginName;
-  Class overlay = objc_getClass("SBLockScreenPluginOverlayContext");
-  static IMP init = class_getOwnMethodImplementation(overlay, sel("initWithPluginName:pluginController:lockScreenViewController:"));
-  class_replaceMethod(overlay, sel("initWithPluginName:pluginController:lockScreenViewController:"),
-                      +[](id self, SEL cmd, id name, id plugin, id controller) {
-                        pluginName = standin::utf8Of(name);
-                        return imp_call<id, id, id, id>(init, self, cmd, name, plugin, controller);
-                      },
-                      "@@:@@@");
   device->nowPlaying();
-  EXPECT_EQ(pluginName, "NowPlayingArtLockScreen");
   EXPECT_EQ(device->snapshot().underlay.requesters, std::vector<std::string>{"OverlayContextNowPlayingArtLockScreen"});
   device->nowPlayingEnd();
   EXPECT_FALSE(device->snapshot().underlay.shown);
@@ -161,14 +147,6 @@ TEST(NotificationFile, OnlyARegularFileOfBoundedSizeIsRead) {
   refusedAndRemoved();
   ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);  // nobody writes: a read would wait for ever
   refusedAndRemoved();
-  const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  ASSERT_LT(path.size(), sizeof address.sun_path);
-  std::strcpy(address.sun_path, path.c_str());
-  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  refusedAndRemoved();
-  close(listener);
   std::filesystem::create_symlink("/dev/zero", path);  // a device file never ends
   refusedAndRemoved();
   root.notifications("[]");
@@ -239,37 +217,6 @@ TEST_F(ListTest, LastInterruptDateOutranksPublicationDateAndDate) {
   msgSend<void, id>(published, "setPublicationDate:", dated(20));
   device->deliver(published);
   EXPECT_EQ(rowIDs(), (std::vector<std::string>{"interrupting", "a", "published"}));
-}
-
-TEST_F(ListTest, iOS8And9HaveOnlyTheFiveArgumentAddOperation) {
-  boot("9.3").lock();
-  id controller = device->listController();
-  EXPECT_FALSE(respondsTo(controller, sel("observer:addBulletin:forFeed:")));
-  EXPECT_TRUE(respondsTo(controller, sel("observer:addBulletin:forFeed:playLightsAndSirens:withReply:")));
-  device->notify("com.example.app", "Hello");
-  EXPECT_EQ(device->snapshot().rows.size(), 1u);
-}
-
-// A replacement like the library's: items whose identifier starts "keep"
-// refuse to be cleared and edited.
-BOOL keepRefusesClearing(id item, SEL) {
-  std::string bulletinID = standin::utf8Of(msgSend<id>(msgSend<id>(item, "activeBulletin"), "bulletinID"));
-  return bulletinID.rfind("keep", 0) != 0;
-}
-
-TEST_F(ListTest, ClearingAsksEveryItemAndKeepsThoseThatRefuse) {
-  root.notifications(R"([
-    {"section": "com.example.a", "bulletinID": "keep-1", "minutesBeforeNow": 1},
-    {"section": "com.example.b", "bulletinID": "gone-1", "minutesBeforeNow": 2},
-    {"section": "com.example.c", "bulletinID": "keep-2", "minutesBeforeNow": 3},
-    {"section": "com.example.d", "bulletinID": "gone-2", "minutesBeforeNow": 4}
-  ])");
-  boot();
-  class_replaceMethod(objc_getClass("SBAwayBulletinListItem"), sel("canBeClearedByNotificationCenter"),
-                      keepRefusesClearing, "c@:");
-  device->lock();
-  device->clear();
-  EXPECT_EQ(rowIDs(), (std::vector<std::string>{"keep-1", "keep-2"}));
 }
 
 }  // namespace

@@ -6,9 +6,12 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <gtest/gtest.h>
+
 #include <array>
 #include <cstdio>
 #include <map>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -41,6 +44,15 @@ inline SimRun runSim(const std::vector<std::string>& args, bool withStderr = tru
   int status = pclose(pipe);
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return result;
+}
+
+// A run's JSON document, the run's exit status checked to be 0; a document
+// that is not an object fails the test too.
+inline nlohmann::json jsonOf(const SimRun& r) {
+  EXPECT_EQ(r.status, 0) << r.out.substr(0, 2000);
+  nlohmann::json document = nlohmann::json::parse(r.out, nullptr, false);
+  EXPECT_TRUE(document.is_object()) << r.out.substr(0, 2000);
+  return document;
 }
 
 // Every file's and folder's contents and modification time (ns) under
