@@ -47,7 +47,7 @@ inline constexpr BOOL NO = false;
 const std::type_info* objc_canonicalSignature(const std::type_info& type);
 
 template <class Fn>
-const std::type_info* objc_signatureOf() {
+[[gnu::always_inline]] inline const std::type_info* objc_signatureOf() {
   static const std::type_info* const canonical = objc_canonicalSignature(typeid(Fn));
   return canonical;
 }

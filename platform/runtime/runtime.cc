@@ -133,13 +133,17 @@ SEL internSelector(const char* name) {
 
 }  // namespace
 
+namespace {
+
+LiteralSelector& literalSlot(LookupCache* cache, const char* name) {
+  return cache->literals[(reinterpret_cast<std::uintptr_t>(name) >> 3) % kLiteralSlots];
+}
+
 // Most names are literals, met again at the same address: remember them by
 // address, checking the text in case a buffer was reused for another name.
-SEL sel_registerName(const char* name) {
-  LookupCache* cache = namesCache();
+[[gnu::noinline]] SEL registerNameByAddress(LookupCache* cache, const char* name) {
   if (!cache || !name) return internSelector(name);
-  LiteralSelector& literal = cache->literals[(reinterpret_cast<std::uintptr_t>(name) >> 3) % kLiteralSlots];
-  if (literal.text == name) return literal.sel;
+  LiteralSelector& literal = literalSlot(cache, name);
   auto& byAddress = cache->selectorsByAddress;
   const ByAddress<SEL>* known = byAddress.find(name);
   if (!known || !(known->fixedText || std::strcmp(known->value->name.c_str(), name) == 0)) {
@@ -148,6 +152,17 @@ SEL sel_registerName(const char* name) {
   }
   if (known->fixedText) literal = LiteralSelector{name, known->value};
   return known->value;
+}
+
+}  // namespace
+
+// A literal met before is answered from its slot; the rest is kept out of
+// line so this path saves no registers.
+SEL sel_registerName(const char* name) {
+  LookupCache* cache = namesCache();
+  if (cache && name)
+    if (const LiteralSelector& literal = literalSlot(cache, name); literal.text == name) return literal.sel;
+  return registerNameByAddress(cache, name);
 }
 
 const char* sel_getName(SEL sel) { return sel ? sel->name.c_str() : "<null selector>"; }
