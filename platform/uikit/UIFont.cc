@@ -75,8 +75,35 @@ id makeFont(Class cls, CGFloat pointSize) {
   return objc_autorelease(font);
 }
 
-id systemFontOfSize(id cls, SEL, CGFloat size) { return makeFont(reinterpret_cast<Class>(cls), size); }
-id fontWithSize(id self, SEL, CGFloat size) { return makeFont(self->isa, size); }
+// Apple documents font objects as immutable, safe to use from any thread:
+// a system font of a size asked for again can be the one made before. The
+// last few sizes keep theirs; labels and row heights ask for the same few
+// sizes all the time, and each font made afresh costs an object and a
+// metrics lookup.
+id sharedFont(Class cls, CGFloat pointSize) {
+  if (cls != gUIFont) return makeFont(cls, pointSize);
+  if (!(pointSize > 0) || !std::isfinite(pointSize)) pointSize = 0;
+  struct Kept {
+    CGFloat pointSize = -1;
+    id font = nil;  // +1
+  };
+  constexpr std::size_t kKept = 8;
+  static std::mutex lock;
+  static Kept kept[kKept];
+  static std::size_t next = 0;
+  std::lock_guard hold(lock);
+  for (const Kept& k : kept)
+    if (k.font && k.pointSize == pointSize) return objc_autorelease(objc_retain(k.font));
+  Kept& k = kept[next];
+  next = (next + 1) % kKept;
+  objc_release(k.font);
+  k.pointSize = pointSize;
+  k.font = objc_retain(makeFont(cls, pointSize));
+  return k.font;
+}
+
+id systemFontOfSize(id cls, SEL, CGFloat size) { return sharedFont(reinterpret_cast<Class>(cls), size); }
+id fontWithSize(id self, SEL, CGFloat size) { return sharedFont(self->isa, size); }
 CGFloat pointSize(id self, SEL) { return asFont(self)->pointSize; }
 CGFloat lineHeight(id self, SEL) { return standin::fontLineHeight(self); }
 CGFloat ascender(id self, SEL) { return standin::fontAscender(self); }
@@ -89,7 +116,7 @@ id fontName(id, SEL) { return standin::stringWithUTF8(systemFace().postScriptNam
 
 UIFontObj::~UIFontObj() = default;
 
-id standin::systemFontOfSize(CGFloat pointSize) { return makeFont(gUIFont, pointSize); }
+id standin::systemFontOfSize(CGFloat pointSize) { return sharedFont(gUIFont, pointSize); }
 
 CGFloat standin::fontLineAdvance(id font, std::string_view utf8) {
   if (!font || !gUIFont || !class_isSubclassOf(object_getClass(font), gUIFont)) return 0;
