@@ -47,7 +47,12 @@ void put(MethodCache* cache, SEL name, const IMP* imp) {
   while (b[i].sel.load(std::memory_order_relaxed)) i = (i + 1) & cache->mask;
   b[i].imp.store(imp, std::memory_order_relaxed);
   b[i].sel.store(name, std::memory_order_release);  // publishes the implementation with it
-  ++cache->count;
+}
+
+std::size_t filled(const MethodCache* cache) {
+  std::size_t n = 0;
+  for (std::size_t i = 0; i <= cache->mask; ++i) n += cache->buckets()[i].sel.load(std::memory_order_relaxed) != nullptr;
+  return n;
 }
 
 const IMP* keep(Filler& f, const IMP& imp) {
@@ -67,7 +72,7 @@ const IMP& methodCacheFill(std::atomic<const MethodCache*>& slot, SEL name, unsi
   if (current && MethodCache::find(cache, name, generation)) return *imp;  // another thread filled it
   const std::size_t buckets = cache ? cache->mask + 1 : kFirstBuckets;
   // At most three quarters full, so a probe always meets an empty bucket.
-  if (current && (cache->count + 1) * 4 <= buckets * 3) {
+  if (current && (filled(cache) + 1) * 4 <= buckets * 3) {
     put(cache, name, imp);
     return *imp;
   }

@@ -26,8 +26,7 @@ struct MethodCache {
   };
 
   unsigned long generation = 0;
-  std::size_t mask = 0;   // buckets - 1, a power of two less one
-  std::size_t count = 0;  // filled buckets; read and written by the filler only
+  std::size_t mask = 0;  // buckets - 1, a power of two less one
 
   Bucket* buckets() { return reinterpret_cast<Bucket*>(this + 1); }
   const Bucket* buckets() const { return reinterpret_cast<const Bucket*>(this + 1); }

@@ -26,12 +26,13 @@ struct objc_ivar {
 };
 
 struct objc_class : objc_object {
-  std::string name;
+  // What every message reads first, together at the object's start.
+  std::atomic<const MethodCache*> methodCache{nullptr};  // what messages to its instances found
   Class superclass = nullptr;
   bool meta = false;
+  std::string name;
   ObjectFactory factory;
   std::unordered_map<SEL, objc_method> methods;
-  std::atomic<const MethodCache*> methodCache{nullptr};  // what messages to its instances found
   std::unordered_map<std::string, objc_ivar> ivars;
   std::string image;  // the image that defines the class; empty for one made at run time
 };
