@@ -131,10 +131,6 @@ SEL internSelector(const char* name) {
   return slot.get();
 }
 
-}  // namespace
-
-namespace {
-
 LiteralSelector& literalSlot(LookupCache* cache, const char* name) {
   return cache->literals[(reinterpret_cast<std::uintptr_t>(name) >> 3) % kLiteralSlots];
 }
