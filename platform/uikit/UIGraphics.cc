@@ -2,10 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <vector>
 
-#include "coregraphics/pixel_pool.h"
 #include "uikit/UIApplication.h"
 #include "uikit/UIImage.h"
 

@@ -53,11 +53,12 @@ void drawLabel(CGContextRef c, id label, CGFloat dx, CGFloat dy, CGFloat alpha) 
   if (!l || l->hidden) return;
   CGFloat rgba[4] = {1, 1, 1, 1};
   standin::colorGetRGBA(msgSend<id>(label, "textColor"), rgba);
-  cairo_save(c->cr());
-  cairo_rectangle(c->cr(), dx + l->frame.origin.x, dy + l->frame.origin.y, l->frame.size.width, l->frame.size.height);
-  cairo_clip(c->cr());
+  cairo_t* cr = c->cr();
+  cairo_save(cr);
+  cairo_rectangle(cr, dx + l->frame.origin.x, dy + l->frame.origin.y, l->frame.size.width, l->frame.size.height);
+  cairo_clip(cr);
   drawText(c, standin::utf8Of(l->text), msgSend<id>(label, "font"), dx + l->frame.origin.x, dy + l->frame.origin.y, rgba, alpha);
-  cairo_restore(c->cr());
+  cairo_restore(cr);
 }
 
 // A night sky: a vertical gradient with a soft glow.
