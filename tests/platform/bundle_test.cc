@@ -1,6 +1,4 @@
-// Bundles and images as a Settings app meets them: which bundle a class
-// belongs to, which classes a bundle owns, where a list controller reads its
-// plists, and which framework classes a process can find by name.
+// Bundles and images as a Settings app meets them.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -32,8 +30,7 @@ class Bundles : public ::testing::Test {
  protected:
   void SetUp() override { standin::setLogEcho(false); }
 
-  // A pane's folder: its Info.plist and a specifier plist whose link row
-  // names `detail`.
+  // A pane's folder: its Info.plist and a specifier plist whose link row names `detail`.
   id paneBundle(const std::string& name, const std::string& detail) {
     std::string folder = folder_ + "/" + name + ".bundle";
     std::filesystem::create_directories(folder);

@@ -50,8 +50,7 @@ TEST_F(FoundationCore, FormatConversions) {
   EXPECT_EQ(format("%@", {id{nullptr}}), "(null)");
   EXPECT_EQ(format("%d and %d", {1ll}), "1 and (missing)");
   EXPECT_EQ(format("%d", {standin::str("x")}), "(invalid)");
-  // Plain decimals at their limits and across signedness print as printf's
-  // do; widths and flags still pad.
+  // Plain decimals at their limits and across signedness print as printf's do; widths and flags still pad.
   EXPECT_EQ(format("%lld %llu", {static_cast<long long>(-9223372036854775807ll - 1), 18446744073709551615ull}),
             "-9223372036854775808 18446744073709551615");
   EXPECT_EQ(format("%d %u %i", {18446744073709551615ull, -1ll, 0ll}), "-1 18446744073709551615 0");
@@ -90,8 +89,7 @@ TEST_F(FoundationCore, ArrayLookupAndBounds) {
   EXPECT_THROW(msgSend<void>(standin::mutableArrayWith(), "addObject:", nil), ObjCException);
 }
 
-// NSNumber's answers where a real meets an integer or a string, as Darwin's
-// Foundation gives them.
+// NSNumber's answers where a real meets an integer or a string, as Darwin's Foundation gives them.
 class Number : public ::testing::Test {
  protected:
   AutoreleasePool pool;
@@ -136,9 +134,7 @@ TEST(BBAction, LaunchURLActionOpensTheURL) {
   EXPECT_EQ(objc_retainCount(url), held);
 }
 
-// The host environment is checked whole before any of it is applied: a host
-// that gets one input wrong keeps the environment it had, rather than a
-// mixture of the old one and the half of the new one set before the fault.
+// The host environment is checked whole before any of it is applied.
 TEST(HostEnvironment, AnEnvironmentWithOneFaultChangesNothing) {
   qst_test::TempFolder root("host-environment");
   standin::HostEnvironment applied;
@@ -150,8 +146,7 @@ TEST(HostEnvironment, AnEnvironmentWithOneFaultChangesNothing) {
   standin::applyHostEnvironment(applied);
   const double foundationVersion = NSFoundationVersionNumber;
 
-  // Every other input differs from what was applied, so any of it set
-  // before the fault was found would show.
+  // Every other input differs from what was applied, so any of it set before the fault was found would show.
   for (auto fault : {+[](standin::HostEnvironment& e) { e.systemVersion = "6.1"; },
                      +[](standin::HostEnvironment& e) { e.deviceRoot = "/no/such/folder"; },
                      +[](standin::HostEnvironment& e) { e.timeZone = "Mars/Olympus_Mons"; },
@@ -170,9 +165,7 @@ TEST(HostEnvironment, AnEnvironmentWithOneFaultChangesNothing) {
   }
 }
 
-// Files other programs write, read as the platform reads every one of them:
-// through a folder held open, only regular files, within a bound, never
-// waiting on a FIFO; and the question whether a path lies in a folder.
+// Files other programs write, read as the platform reads every one of them.
 namespace fs = std::filesystem;
 
 class HostFiles : public ::testing::Test {

@@ -1,5 +1,4 @@
-// The lock screen SpringBoard draws without the library: cells, heights,
-// underlay requests, screen lighting, the now-playing overlay, and booting.
+// The lock screen SpringBoard draws without the library.
 
 #include "classes/SBLockScreenNotificationListController.h"
 
@@ -37,8 +36,7 @@ using LockScreenTest = SpringBoardTest;
 TEST_F(LockScreenTest, CellsWithoutReuseIdentifierAreMadeAnewAtEveryReload) {
   root.notifications(kThree);
   boot();
-  // As the library does: SpringBoard's own initialiser, without the reuse
-  // identifier, so the table never hands the cell out again.
+  // As the library does: SpringBoard's own initialiser, without the reuse identifier.
   Class cellClass = objc_getClass("SBLockScreenBulletinCell");
   static IMP original = class_getOwnMethodImplementation(cellClass, sel("initWithStyle:reuseIdentifier:"));
   class_replaceMethod(cellClass, sel("initWithStyle:reuseIdentifier:"),
@@ -122,9 +120,7 @@ TEST(BootTest, ABrokenNotificationsFileIsReportedAtLock) {
   }
 }
 
-// The notifications file is whatever a user put at its path: only a regular
-// file of bounded size is read; anything else is reported with the reason,
-// at once, as a bad input (the simulator's exit status 2), never a hang.
+// The notifications file is whatever a user put at its path: only a regular file of bounded size is read.
 std::string messageFor(const std::string& hostPath) {
   try {
     sb::readNotificationFile(hostPath, "UTC");
@@ -162,9 +158,7 @@ TEST(NotificationFile, AFolderInItsPlaceIsABadInputAtLock) {
   EXPECT_THROW(device.lock(), sb::DeviceError);
 }
 
-// SpringBoard's own list: order, arrivals per system version, removal,
-// clearing and editing, without the library.
-// Dates are minutes before kNow; a missing date key leaves the bulletin undated.
+// SpringBoard's own list: order, arrivals per system version, removal, clearing and editing, without the library.
 constexpr const char* kMixedDates = R"([
   {"section": "com.example.a", "bulletinID": "old", "title": "Old", "minutesBeforeNow": 300},
   {"section": "com.example.b", "bulletinID": "undated-1", "title": "Undated"},
@@ -175,8 +169,7 @@ constexpr const char* kMixedDates = R"([
 
 using ListTest = SpringBoardTest;
 
-// Newest first, undated last; a removal takes out only its row; clearing
-// everything withdraws the list's underlay.
+// Newest first, undated last; a removal takes out only its row; clearing everything withdraws the list's underlay.
 TEST_F(ListTest, RowsAreNewestFirstRemovalsTakeOnlyTheirRowAndClearingWithdrawsTheUnderlay) {
   root.notifications(kMixedDates);
   boot().lock();

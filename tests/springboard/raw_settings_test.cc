@@ -1,5 +1,4 @@
-// Settings written raw while the phone is locked: changes that take effect
-// at the next lock, and a device root that is only ever read.
+// Settings written raw while the phone is locked.
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -25,8 +24,7 @@ TEST_F(SettingsChangeTest, ATextSizeSetWhileLockedChangesTheRowsAtTheNextLockOnl
   auto before = ownRows();
   ASSERT_FALSE(before.empty());
   device->setSetting("textSize", 20LL);
-  // The list reloads for an arriving message, but the library has not read
-  // the file again.
+  // The list reloads for an arriving message, but the library has not read the file again.
   device->notify("com.apple.MobileSMS", "Running late");
   auto reloaded = ownRows();
   ASSERT_EQ(reloaded.size(), before.size());

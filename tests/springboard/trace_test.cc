@@ -1,7 +1,4 @@
-// What the simulator shows of the library's conversation with SpringBoard:
-// with call tracing, the calls into the replacements and the messages the
-// library sends, in their order. (The hook table as installed is the
-// Startup tests', on every slice.)
+// What the simulator shows of the library's conversation with SpringBoard.
 #include <dlfcn.h>
 
 #include <algorithm>
@@ -24,8 +21,7 @@ using sb::trace::InstalledMethod;
 
 std::string quoted(const std::string& text) { return "\"" + text + "\""; }
 
-// An event as one line: depth, kind, receiver, method, arguments, result,
-// whether the method was replaced and whether it called what it replaced.
+// An event as one line: depth, kind, receiver, method, arguments, result.
 std::string shown(const Event& e) {
   static const char* const kinds[] = {"call", "saved", "send"};
   std::string line = std::to_string(e.depth) + " " + kinds[static_cast<int>(e.kind)] + " " + e.receiver + " " +
@@ -91,8 +87,7 @@ const void* libraryFunction() {
 
 using HookTableTest = SampleLockTest;
 
-// With call tracing every method the library put in place is traced: none
-// is left out for its signature.
+// With call tracing every method the library put in place is traced: none is left out for its signature.
 TEST_F(HookTableTest, TracingLeavesNoMethodOfTheLibraryUntraced) {
   boot("9.0", true);
   EXPECT_FALSE(sb::trace::installedMethods().empty());
@@ -112,8 +107,7 @@ TEST_P(CallTraceTest, ALockIsTracedInTheOrderSpringBoardAndTheLibrarySpeak) {
   std::vector<Event> events = sb::trace::takeEvents();
   auto own = ownRows();
   ASSERT_FALSE(own.empty());
-  // The refresh is the replacement of loadView: every add comes inside it,
-  // before it passes on to SpringBoard's own loadView.
+  // The refresh is the replacement of loadView.
   size_t load = positionOf(events, Event::Kind::Call, "loadView");
   size_t saved = positionOf(events, Event::Kind::Saved, "loadView", load);
   ASSERT_LT(saved, events.size());
@@ -145,8 +139,7 @@ TEST_P(CallTraceTest, ALockIsTracedInTheOrderSpringBoardAndTheLibrarySpeak) {
   // applications' rows are not messages the library sent.
   for (const Event& e : writes) EXPECT_NE(e.args.at(1).find("QuillstoneBriarwhistle"), std::string::npos);
 
-  // Foreign rows bring the underlay back under the list's name (the sample
-  // settings choose blur mode 1).
+  // Foreign rows bring the underlay back under the list's name (the sample settings choose blur mode 1).
   size_t underlay = positionOf(events, Event::Kind::Call, "_addLockContentUnderlayWithRequester:");
   while (underlay < events.size() && events[underlay].args.at(0) != quoted("QstNotificationList"))
     underlay = positionOf(events, Event::Kind::Call, "_addLockContentUnderlayWithRequester:", underlay + 1);
