@@ -67,14 +67,6 @@ TEST_F(LockScreenTest, HeightsComeFromTheLinesAndAreCachedPerItem) {
   }
 }
 
-TEST_F(LockScreenTest, SeparatorCallsBelongToTheirVersion) {
-  boot("7.1");
-  Class cell = objc_getClass("SBLockScreenBulletinCell");
-  EXPECT_TRUE(class_respondsToSelector(cell, sel("setDrawsSeparators:")));
-  EXPECT_FALSE(class_respondsToSelector(cell, sel("_setSeparatorHidden:")));
-  EXPECT_FALSE(class_respondsToSelector(cell, sel("_setDrawsSeparatorAtTopOfSection:")));
-}
-
 TEST_F(LockScreenTest, UnderlayRequestsAreKeyedByName) {
   boot().lock();
   id view = device->lockScreenView();
@@ -85,15 +77,6 @@ TEST_F(LockScreenTest, UnderlayRequestsAreKeyedByName) {
   msgSend<void, id>(view, "_removeLockContentUnderlayWithRequester:", nil);
   EXPECT_EQ(device->snapshot().underlay.requesters, std::vector<std::string>{"Somebody"});
   msgSend<void, id>(view, "_removeLockContentUnderlayWithRequester:", standin::str("Somebody"));
-  EXPECT_FALSE(device->snapshot().underlay.shown);
-}
-
-// The plug-in's name as the overlay is made is Visibility.OwnRowsLeaveFiveSecondsAfterNowPlaying's.
-TEST_F(LockScreenTest, NowPlayingOverlayAsksUnderItsOwnName) {
-  boot().lock();
-  device->nowPlaying();
-  EXPECT_EQ(device->snapshot().underlay.requesters, std::vector<std::string>{"OverlayContextNowPlayingArtLockScreen"});
-  device->nowPlayingEnd();
   EXPECT_FALSE(device->snapshot().underlay.shown);
 }
 
