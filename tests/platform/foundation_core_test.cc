@@ -13,7 +13,6 @@
 #include "foundation/device.h"
 #include "runtime/autorelease.h"
 #include "runtime/message.h"
-#include "foundation/NSURL.h"
 #include "foundation/NSDate.h"
 #include "foundation/clock.h"
 #include "host_environment.h"
@@ -117,23 +116,6 @@ TEST_F(Number, DescriptionPrintsRealsWithSixteenOrSevenDigits) {
   EXPECT_EQ(description(standin::numberWithUnsignedLongLong(18446744073709551615ull)), "18446744073709551615");
 }
 
-// The bulletin records composition fills and SpringBoard reads back.
-TEST(BBAction, LaunchURLActionOpensTheURL) {
-  AutoreleasePool outer;
-  id url = standin::urlWithUTF8("x-apple-reminder://");
-  const long held = objc_retainCount(url);
-  {
-    AutoreleasePool pool;
-    id action = msgSend<id>(objc_getClass("BBAction"), "actionWithLaunchURL:callblock:", url, nil);
-    EXPECT_EQ(msgSend<id>(action, "launchURL"), url);
-    EXPECT_EQ(msgSend<id>(action, "launchBundleID"), nil);
-    EXPECT_EQ(standin::utf8Of(msgSend<id>(action, "description")), "url x-apple-reminder://");
-    EXPECT_EQ(objc_retainCount(url), held + 1);
-  }
-  // The action was autoreleased: draining the pool freed it and its hold.
-  EXPECT_EQ(objc_retainCount(url), held);
-}
-
 // The host environment is checked whole before any of it is applied.
 TEST(HostEnvironment, AnEnvironmentWithOneFaultChangesNothing) {
   qst_test::TempFolder root("host-environment");
@@ -178,7 +160,6 @@ class HostFiles : public ::testing::Test {
   fs::path folder_ = temp_.path();
 };
 
-bool isOpen(int fd) { return fcntl(fd, F_GETFD) != -1; }
 
 TEST_F(HostFiles, AFolderHeldOpenIsReadEvenAfterItMoves) {
   write("a.ics", "twelve bytes");
@@ -216,31 +197,6 @@ TEST_F(HostFiles, AHeadIsTheFirstBytesOfARegularFileOfAnySize) {
   EXPECT_EQ(standin::readRegularFileHead((folder_ / "fifo").string(), 4, &head), standin::FileReadStatus::NotRegular);
   EXPECT_EQ(standin::readRegularFileHead("/dev/zero", 4, &head), standin::FileReadStatus::NotRegular);
   EXPECT_EQ(standin::readRegularFileHead((folder_ / "none").string(), 4, &head), standin::FileReadStatus::Missing);
-}
-
-TEST(ScopedFd, OneOwnerClosesTheDescriptorOnce) {
-  int fd = -1;
-  {
-    ScopedFd first(open("/dev/null", O_RDONLY | O_CLOEXEC));
-    fd = first.get();
-    ASSERT_TRUE(first.valid());
-    ScopedFd second(std::move(first));
-    EXPECT_FALSE(first.valid());
-    EXPECT_EQ(second.get(), fd);
-    ScopedFd third;
-    third = std::move(second);
-    EXPECT_TRUE(isOpen(fd));
-  }
-  EXPECT_FALSE(isOpen(fd));
-
-  ScopedFd kept(open("/dev/null", O_RDONLY | O_CLOEXEC));
-  const int released = kept.release();
-  kept.reset();
-  EXPECT_TRUE(isOpen(released));
-  ScopedFd again(released);
-  again.reset(open("/dev/null", O_RDONLY | O_CLOEXEC));
-  EXPECT_TRUE(isOpen(again.get()));
-  EXPECT_FALSE(isOpen(released));
 }
 
 TEST_F(HostFiles, APathLiesInAFolderByItsComponentsOnceResolved) {
