@@ -148,9 +148,7 @@ Span opaqueSpanAcrossTheMiddle(id image) {
   return span;
 }
 
-// A dot of diameter d with its 2-point outline centred on the disc's edge
-// reaches 1 point beyond the disc on each side: d + 2 points across the
-// 80-point canvas, centred, black at its rim and the list's colour within.
+// A dot of diameter d with its 2-point outline spans d + 2 points: black rim, the list's colour within.
 TEST_F(RowIcons, DotsAreThirtyAndFiftyPointsAcrossWhiteWithoutAColourAndNoneHidesOnlyOwnOnes) {
   for (const auto& [setting, across] : {std::pair<const char*, int>{"DOT", 32}, {"DOT_LARGE", 52}}) {
     SCOPED_TRACE(setting);

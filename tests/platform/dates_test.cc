@@ -183,8 +183,7 @@ TEST_F(UserCalendar, CurrentCalendarIsTheUsersAndOneAskedForByItsIdentifierIgnor
 
   ASSERT_TRUE(standin::setCurrentCalendarIdentifier("buddhist"));
   EXPECT_EQ(identifierOf(calendar()), "buddhist");
-  // Buddhist year 2026 is 543 years before the Gregorian one (and before
-  // 1582 ICU's Gregorian calendar counts Julian days, as the device's does).
+  // Buddhist 2026 is Gregorian 1483 (before 1582 ICU counts Julian days, as the device does).
   EXPECT_EQ(dayIn(calendar(), kDueDay).substr(0, 4), "1483");
   EXPECT_EQ(dayIn(calendar(), {{"setYear:", 2569}, {"setMonth:", 12}, {"setDay:", 7}}), "2026-12-07 00:00:00 +0000");
 

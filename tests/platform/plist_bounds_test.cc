@@ -25,9 +25,7 @@ struct HostilePropertyLists : DeviceFolderTest {
 id itemAt(id array, NSUInteger index) { return msgSend<id, NSUInteger>(array, "objectAtIndex:", index); }
 NSUInteger countOf(id collection) { return msgSend<NSUInteger>(collection, "count"); }
 
-// A settings file whose dictionary holds a key with a NUL in it (a 54-byte
-// file took SpringBoard down through an assertion in the parser), and a
-// selection file whose identifiers hold one: NUL is a character like any.
+// A NUL in a settings key (a 54-byte file once tripped the parser's assertion) or an identifier is a character.
 TEST_F(HostilePropertyLists, NulBytesInKeysAndStringsAreCharacters) {
   BinaryPlistWriter settings;
   auto nulKey = settings.string(std::string("enab\0led", 8));

@@ -135,8 +135,7 @@ TEST_P(CallTraceTest, ALockIsTracedInTheOrderSpringBoardAndTheLibrarySpeak) {
     EXPECT_EQ(write->receiver, "SBLockScreenNotificationListView._heightForListItemCache");
     EXPECT_NEAR(std::stod(write->args.at(0)), row.height, 1e-3);
   }
-  // Every write is the library's: SpringBoard's own writes for the other
-  // applications' rows are not messages the library sent.
+  // SpringBoard's own writes for the other applications' rows are not messages the library sent.
   for (const Event& e : writes) EXPECT_NE(e.args.at(1).find("QuillstoneBriarwhistle"), std::string::npos);
 
   // Foreign rows bring the underlay back under the list's name (the sample settings choose blur mode 1).
