@@ -97,18 +97,6 @@ TEST_F(Bundles, ABundleOwnsOnlyTheClassesOfItsOwnImage) {
   EXPECT_EQ(classNamed(pane, "NSString"), nil);
 }
 
-TEST_F(Bundles, AListControllerReadsItsPlistFromItsOwnBundle) {
-  ObjcProcessScope inApp(settings_);
-  id reliesOnFramework = objc_autorelease(objc_new(runtimePage("FrameworkBundlePage")));
-  gOwnBundle = paneBundle("Named", "Nothing");
-  id namesOwn = objc_autorelease(objc_new(runtimePage("OwnBundlePage", true)));
-  auto rows = [](id page) {
-    return standin::arrayItems(msgSend<id, id, id>(page, "loadSpecifiersFromPlistName:target:", standin::str("Page"), page));
-  };
-  EXPECT_TRUE(rows(reliesOnFramework).empty()) << "the Settings app's folder holds no such plist";
-  EXPECT_EQ(rows(namesOwn).size(), 2u);
-}
-
 TEST_F(Bundles, ALinkRowOpensOnlyAPageClassOfTheBundlesImage) {
   ObjcProcessScope inApp(settings_);
   runtimePage("DetailMadePage");
