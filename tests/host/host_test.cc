@@ -1,6 +1,4 @@
-// The library's view of the platform, src/host/, over the simulator's
-// backend: the array walk and the bulletin identifier's codec. (The saved
-// implementations and the comparator are every library test's.)
+// The library's view of the platform, src/host/, over the simulator's backend.
 #include <gtest/gtest.h>
 
 #include "foundation/NSArray.h"
@@ -12,9 +10,7 @@ namespace {
 
 id newObject() { return objc_new("NSObject"); }
 
-// A walk that empties the array as it goes still visits every element that
-// was there when it started, in order, and each is alive when visited: the
-// array's own retains are gone by then.
+// A walk that empties the array as it goes still visits every element that was there when it started, in order.
 TEST(HostEach, WalksTheArrayAsItWasWhenTheWalkBegan) {
   AutoreleasePool pool;
   id a = newObject(), b = newObject(), c = newObject();
@@ -31,8 +27,7 @@ TEST(HostEach, WalksTheArrayAsItWasWhenTheWalkBegan) {
   EXPECT_EQ(qst::count(array), 0u);
 }
 
-// The own bulletin identifier, written, recognised and read back by the one
-// codec that composition, recognition and the list colour share.
+// The own bulletin identifier through the one codec that composition, recognition and the list colour share.
 using qst::ListColorText;
 
 std::string text(id s) { return standin::utf8Of(s); }

@@ -39,8 +39,7 @@ TEST_F(Cells, OwnRowLabelsTakeTheSettings) {
   EXPECT_EQ(row.relevanceDate.frame.origin.x, 57 + row.primary.frame.size.width);  // right after the title
 }
 
-// A right-aligned date ends ten points from the edge; a date taller than
-// the title moves the title down to end on the date's line.
+// A right-aligned date ends ten points from the edge.
 TEST_F(Cells, RightAlignedAndTallerDates) {
   auto& device = lockWith({{"rightAlignedDate", true}});
   auto date = own().relevanceDate.frame;
@@ -79,9 +78,7 @@ TEST_F(Cells, ForeignRowsAreLeftAsSpringBoardDrewThemAndNoCellIsReused) {
   EXPECT_EQ(after.separatorShown, before.separatorShown);
 }
 
-// The companion's order puts the reminders below the other applications'
-// rows, where SpringBoard fades the list towards the slider: the reminders
-// stay at full alpha, the rows around them fade as SpringBoard fades them.
+// The companion's order puts the reminders below the other applications' rows.
 TEST_F(Cells, RemindersBelowOtherRowsStayAtFullAlpha) {
   root.sorting({"System Items", "QuillstoneBriarwhistle"});
   reminders({{"SUMMARY:Milk"}, {"SUMMARY:Bread"}});
@@ -103,8 +100,7 @@ TEST_F(Cells, RemindersBelowOtherRowsStayAtFullAlpha) {
   all = device->snapshot().rows;
   EXPECT_EQ(all[3].alpha, 1.0);
   EXPECT_FLOAT_EQ(all[1].alpha, 0.3);
-  // Whatever alpha the first row is given, another application's included,
-  // it is drawn at full alpha.
+  // Whatever alpha the first row is given, another application's included, it is drawn at full alpha.
   msgSend<void, CGFloat>(cellAt(0), "setContentAlpha:", 0.3);
   EXPECT_EQ(device->snapshot().rows.at(0).alpha, 1.0);
 }
@@ -177,15 +173,13 @@ class Heights : public LockScreenTest {
 const char* const kWithSubtitle = "QuillstoneBriarwhistle 0|";
 const char* const kWithout = "QuillstoneBriarwhistle 1|";
 
-// At SpringBoard's own text size an own row is exactly as tall as
-// SpringBoard's row of one line: 13 points, the line, 13 points.
+// At SpringBoard's own text size an own row is exactly as tall as SpringBoard's row of one line.
 TEST_F(Heights, WithoutLocationEveryOwnRowIsOneLineTall) {
   auto& device = lockWith({{"textSize", 15ll}, {"subtitleTextSize", 12ll}});
   EXPECT_EQ(heightOf(kWithSubtitle), oneLineRow());
   EXPECT_EQ(heightOf(kWithout), oneLineRow());
 
-  // A larger title: the row ends 13 points below its title line, as laid out
-  // in the cell, whatever the row's title says.
+  // A larger title: the row ends 13 points below its title line, as laid out in the cell.
   root.settings({{"textSize", 30ll}, {"dateTextSize", 10ll}});
   device.relock();
   auto own = rows("QuillstoneBriarwhistle");
@@ -197,9 +191,7 @@ TEST_F(Heights, WithoutLocationEveryOwnRowIsOneLineTall) {
   EXPECT_GT(heightOf(kWithout), oneLineRow());
 }
 
-// With the location line, at SpringBoard's sizes: a row with a subtitle is as
-// tall as SpringBoard's two-line row; one without, as its one-line row, or
-// two-line with sameHeightRows.
+// With the location line, at SpringBoard's sizes: a row with a subtitle is as tall as SpringBoard's two-line row.
 TEST_F(Heights, WithLocationRowsWithoutSubtitleAreShorterUnlessSameHeight) {
   auto& device = lockWith({{"displayLocation", true}, {"sameHeightRows", false}, {"textSize", 15ll},
                            {"subtitleTextSize", 15ll}});

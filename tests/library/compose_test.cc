@@ -83,9 +83,7 @@ TEST_F(Compose, OrderingDatesFollowTheCompanionOrder) {
 constexpr long kNoCustomSorting = -100;
 const char* const kNotFound = "QST: system sort priority not found, no custom sorting of items will be done!";
 
-// The companion's order shows in the ordering dates of the library's rows:
-// its priority in years from now, plus 360 days for the first reminder
-// (2026-12-06 + p years + 360 days falls in 2027 + p).
+// The companion's order shows in the ordering dates of the library's rows.
 class SortPriority : public LockScreenTest {
  protected:
   void SetUp() override {
@@ -123,8 +121,7 @@ TEST_F(SortPriority, PositionsInTheCompanionOrder) {
   EXPECT_EQ(priorityFor(device, {"System Items", "Weather", "QuillstoneBriarwhistle"}), -12);
   EXPECT_EQ(priorityFor(device, {"QuillstoneBriarwhistle", "System Items", "QuillstoneBriarwhistle"}), 10);
   EXPECT_EQ(logged(kNotFound), 1);  // only the first lock's, without a file
-  // Far down the list there is no positive offset; from index 90, no
-  // custom sorting.
+  // Far down the list there is no positive offset; from index 90, no custom sorting.
   auto above = fillers(10);
   above.insert(above.end(), {"QuillstoneBriarwhistle", "System Items"});
   EXPECT_EQ(priorityFor(device, above), 0);
@@ -134,8 +131,7 @@ TEST_F(SortPriority, PositionsInTheCompanionOrder) {
   EXPECT_EQ(priorityFor(device, below), kNoCustomSorting);
 }
 
-// A file that lacks either name, or spells one in another case, gives the
-// rows no ordering dates; only a missing "System Items" is logged.
+// A file that lacks either name, or spells one in another case, gives the rows no ordering dates.
 TEST_F(SortPriority, MissingSourcesMeanNoCustomSorting) {
   auto& device = locked();
   EXPECT_EQ(logged(kNotFound), 1);  // no file: once per refresh
@@ -156,8 +152,7 @@ using Query = LockScreenTest;
 // Due texts relative to the fixed "now" (2026-12-06 12:00:00 UTC).
 const char* const kTomorrow = "DUE:20261207T120000Z";
 
-// No selection file or an empty one: no fetch; an unknown identifier is
-// logged and the known ones still count.
+// No selection file or an empty one: no fetch; an unknown identifier is logged and the known ones still count.
 TEST_F(Query, MissingEmptyOrUnknownSelection) {
   root.list(kHome, "Home");
   root.reminder(kHome, {"SUMMARY:Milk"});

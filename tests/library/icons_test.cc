@@ -24,9 +24,7 @@ namespace {
                                        << int(got.a);
 }
 
-// The drawing helpers the library exports for other tweaks, called as such
-// a tweak calls them: by their symbols in the loaded module. The device
-// binary's are its machine code, run as the guest's method replacements are.
+// The drawing helpers the library exports for other tweaks, called as such a tweak calls them.
 template <class F>
 struct Exported;
 template <class R, class... A>
@@ -134,8 +132,7 @@ class RowIcons : public LockScreenTest {
   }
 };
 
-// How far the drawn part of an icon reaches across its middle line, in
-// pixels: from the first to the last pixel that is more than half opaque.
+// How far the drawn part of an icon reaches across its middle line, in pixels.
 struct Span {
   int first = -1, last = -1;
   int width() const { return first < 0 ? 0 : last - first + 1; }
@@ -151,9 +148,7 @@ Span opaqueSpanAcrossTheMiddle(id image) {
   return span;
 }
 
-// A dot of diameter d with its 2-point outline centred on the disc's edge
-// reaches 1 point beyond the disc on each side: d + 2 points across the
-// 80-point canvas, centred, black at its rim and the list's colour within.
+// A dot of diameter d with its 2-point outline spans d + 2 points: black rim, the list's colour within.
 TEST_F(RowIcons, DotsAreThirtyAndFiftyPointsAcrossWhiteWithoutAColourAndNoneHidesOnlyOwnOnes) {
   for (const auto& [setting, across] : {std::pair<const char*, int>{"DOT", 32}, {"DOT_LARGE", 52}}) {
     SCOPED_TRACE(setting);
@@ -188,9 +183,7 @@ TEST_F(RowIcons, DotsAreThirtyAndFiftyPointsAcrossWhiteWithoutAColourAndNoneHide
 
 using StandInAnswers = LockScreenTest;
 
-// A list without a colour gives EventKit's calendar no CGColor; the colour
-// text in the row's identifier is then empty, and Core Image reads a text
-// without numbers as the clear colour: the dot keeps only its black rim.
+// A list without a colour gives EventKit's calendar no CGColor.
 TEST_F(StandInAnswers, AListWithoutAColourGetsAClearDot) {
   reminders({{"SUMMARY:a"}}, "");
   root.settings({{"iconFile", std::string("DOT_LARGE")}});
@@ -202,10 +195,7 @@ TEST_F(StandInAnswers, AListWithoutAColourGetsAClearDot) {
   EXPECT_EQ(logged("did not find custom color string"), 0);
 }
 
-// The icon file a user picks, shown on the own rows as a Retina iPhone shows
-// it: a JPEG as well as a PNG, and the @2x file beside the named one at
-// scale 2; a file that cannot be read leaves the system log as a device
-// leaves it.
+// The icon file a user picks, shown on the own rows as a Retina iPhone shows it.
 class IconFiles : public LockScreenTest {
  protected:
   sb::Device& lockWithIconFile(const std::string& iconFile) {

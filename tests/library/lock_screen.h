@@ -1,5 +1,4 @@
-// The scene of every library test: a device root, a fresh simulated
-// SpringBoard in this process with the real module mapped, and a fixed "now".
+// The scene of every library test: a device root, a simulated SpringBoard with the real module, a fixed "now".
 #pragma once
 
 #include <gtest/gtest.h>
@@ -68,9 +67,7 @@ class LockScreenTest : public ::testing::Test {
     for (const auto& t : todos) root.reminder(kHome, t);
   }
 
-  // The library's bulletins in SpringBoard's list, in the order the library
-  // numbered them (the order it composed them in). The list holds the very
-  // objects SpringBoard was given, whichever processor runs the library.
+  // The library's bulletins in SpringBoard's list.
   std::vector<id> published() {
     std::vector<id> own;
     if (!device || !device->listController()) return own;  // not locked yet
@@ -81,8 +78,7 @@ class LockScreenTest : public ::testing::Test {
     std::stable_sort(own.begin(), own.end(), [](id a, id b) { return indexOf(a) < indexOf(b); });
     return own;
   }
-  // How many reminders the last refresh found, from its log line; -1 when
-  // no refresh has logged one.
+  // How many reminders the last refresh found, from its log line; -1 when no refresh has logged one.
   static long remindersFound() {
     const std::string mark = "QST: got ";
     auto lines = standin::capturedLogLines();

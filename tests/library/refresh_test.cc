@@ -113,8 +113,7 @@ TEST_F(Refresh, PositionsRejectedByTheFilterLeaveGaps) {
   EXPECT_EQ(indexOf(b[1]), 2);
 }
 
-// The file an implementation's code was loaded from; empty for code outside
-// every image (a closure that runs the module under emulation).
+// The file an implementation's code was loaded from.
 std::string imageOf(IMP imp) {
   Dl_info info{};
   return dladdr(reinterpret_cast<const void*>(imp.fn), &info) && info.dli_fname ? info.dli_fname : "";
@@ -128,10 +127,7 @@ std::string springBoardImage() {
 
 using Startup = LockScreenTest;
 
-// Each method the module put in place, as the loader saw it, is listed once
-// and is in the class, which now runs code that is not SpringBoard's
-// (whichever processor runs the module); a replacement's class had the
-// method and the replacement takes its signature.
+// Each method the module put in place, as the loader saw it, is listed once and is in the class.
 TEST_F(Startup, InsideSpringBoardEveryReplacementIsInstalled) {
   boot();
   std::size_t replaced = 0;
@@ -176,8 +172,7 @@ std::vector<std::string> requestUnderlay(id view) {
   return static_cast<sb::SBLockScreenViewObj*>(view)->underlayRequesters;
 }
 
-// Before the first refresh the library passes every request on, even when
-// the file asks it to refuse the underlay; from the first lock it refuses.
+// Before the first refresh the library passes every request on, even when the file asks it to refuse the underlay.
 TEST_F(Startup, DisabledUntilTheFirstRefreshWhateverTheFileSays) {
   root.settings({{"enabled", true}, {"wallpaperBlurMode", 2ll}});
   auto& device = boot();
@@ -187,8 +182,7 @@ TEST_F(Startup, DisabledUntilTheFirstRefreshWhateverTheFileSays) {
   EXPECT_TRUE(requestUnderlay(device.lockScreenView()).empty());
 }
 
-// The library holds the latest view SpringBoard made, and lets the previous
-// one go.
+// The library holds the latest view SpringBoard made, and lets the previous one go.
 TEST_F(Startup, TheLatestLockScreenViewIsHeldAndThePreviousReleased) {
   boot();
   StrongId first = StrongId::adopting(makeView());

@@ -1,8 +1,4 @@
-// Long lists on a lock screen with the library loaded: thousands of own rows
-// leaving for the now-playing screen, and thousands of SpringBoard's own
-// notifications, each in bounded memory. The bounds are far above what the
-// work needs; they catch growth with the square of the row count (which
-// reached gigabytes at a few hundred rows).
+// Long lists on a lock screen with the library loaded.
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -16,8 +12,7 @@ namespace {
 
 constexpr long kMiB = 1024;  // in kB, as /proc reports
 
-// A sanitizer's shadow memory and quarantine of freed blocks swell the
-// process by hundreds of megabytes, so the bounds hold only without one.
+// A sanitizer's shadow memory and quarantine of freed blocks swell the process by hundreds of megabytes.
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 constexpr bool kMemoryBoundsApply = false;
 #else
@@ -45,9 +40,7 @@ std::string notificationsJSON(int count) {
   return json + "]";
 }
 
-// Under emulation the full lists take 3 to 6 seconds a test (0.5 to 1.4 on
-// the Linux module): there they are a tenth as long, still far beyond a
-// screenful and long enough for growth with the square of the count to show.
+// Under emulation the full lists take 3 to 6 seconds a test (0.5 to 1.4 on the Linux module).
 int rowsFor(int count) {
   const char* arch = std::getenv("QST_ARCH");
   return arch && *arch ? count / 10 : count;
@@ -55,8 +48,7 @@ int rowsFor(int count) {
 
 class Scale : public LockScreenTest {
  protected:
-  // Own bulletins handed to the list as the refresh hands its own, without
-  // thousands of reminder files to read.
+  // Own bulletins handed to the list as the refresh hands its own, without thousands of reminder files to read.
   void deliverOwnBulletins(int count) {
     for (int i = 0; i < count; ++i) {
       AutoreleasePool perBulletin;
@@ -85,8 +77,7 @@ TEST_F(Scale, HidingFiveThousandOwnRowsStaysInBoundedMemory) {
   ASSERT_EQ(all.size(), 20u);
   for (size_t i = 0; i < all.size(); ++i) {
     EXPECT_EQ(all[i].title, "Note " + std::to_string(i));
-    // SpringBoard's fade passes the library's setContentAlpha: replacement,
-    // a float on 32-bit ARM.
+    // SpringBoard's fade passes the library's setContentAlpha: replacement, a float on 32-bit ARM.
     EXPECT_FLOAT_EQ(all[i].alpha, sb::metrics::contentAlphaForRow(static_cast<NSInteger>(i))) << i;
   }
 }
@@ -109,10 +100,7 @@ TEST_F(Scale, TenThousandNotificationsLockAndChangeInBoundedMemory) {
   EXPECT_EQ(all.back().title, "Note " + std::to_string(notes - 1));
 }
 
-// Reminders in the shape drawn most (dots in the list's colour, titles in
-// it too, right-aligned dates, location subtitles): SpringBoard's table
-// makes cells, and draws dots, only for the rows in view, as on the device,
-// and the report still reads every row as scrolling brings it into view.
+// Reminders in the shape drawn most: cells and dots are made only for the rows in view, as on the device.
 TEST_F(Scale, ALongStyledListHasCellsOnlyForTheRowsInViewYetReportsEveryRow) {
   root.list(kHome, "Home", "#00FF00");
   root.selectCalendars({kHome});
@@ -148,8 +136,7 @@ TEST_F(Scale, ALongStyledListHasCellsOnlyForTheRowsInViewYetReportsEveryRow) {
     EXPECT_EQ(row.relevanceDate.frame.origin.x + row.relevanceDate.frame.size.width, width - 10);
     EXPECT_EQ(row.alpha, 1.0);
   }
-  // Reading left the list as it was: scrolled to the top, a screenful of
-  // cells, nothing more in the log.
+  // Reading left the list as it was: scrolled to the top, a screenful of cells, nothing more in the log.
   EXPECT_EQ(msgSend<CGPoint>(device->tableView(), "contentOffset").y, 0);
   EXPECT_LE(cellsMade(), screenful);
   EXPECT_EQ(standin::capturedLogLines().size(), logLines);

@@ -5,8 +5,7 @@
 #include "../platform/image_writers.h"
 #include "lock_screen.h"
 
-// The settings as SpringBoard's lock screen shows them: the rows' titles,
-// sections, actions, labels and icons, the underlay and the rows' stay.
+// The settings as SpringBoard's lock screen shows them.
 namespace qst_test {
 namespace {
 
@@ -28,8 +27,7 @@ class Settings : public LockScreenTest {
   bool underlayShown() { return device->snapshot().underlay.shown; }
 };
 
-// Every setting of a row as text, so two locks compare and a difference
-// names the row and what changed.
+// Every setting of a row as text, so two locks compare and a difference names the row and what changed.
 std::string look(const sb::RowState& row) {
   std::ostringstream out;
   auto label = [&](const char* name, const sb::LabelState& l) {
@@ -45,8 +43,7 @@ std::string look(const sb::RowState& row) {
   return out.str();
 }
 
-// The table's default as the settings file would store it; a colour has no
-// index that stands for it in every column, so it is left out.
+// The table's default as the settings file would store it.
 std::optional<PlistValue> storedDefault(const qst::Setting& setting) {
   switch (setting.kind) {
     case qst::SettingKind::Boolean: return setting.on;
@@ -65,9 +62,7 @@ RGBA tableColor(const char* key) {
   return c;
 }
 
-// Reminders and a row of another application that show what every setting
-// does: a priority mark, one of each kind of due date, a location alarm, a
-// reminder beyond a year; the pane's own icon in place.
+// Reminders and a row of another application that show what every setting does.
 TEST_F(Settings, WithoutAFileEachSettingTakesTheTablesDefault) {
   reminders({{"SUMMARY:a", "PRIORITY:1", kTomorrow},
              {"SUMMARY:undated"},
@@ -118,9 +113,7 @@ TEST_F(Settings, EnumeratedValuesOutsideTheirSetTakeTheDefault) {
   EXPECT_EQ(own().defaultAction, "url x-apple-reminder://");
   EXPECT_FALSE(underlayShown());
   EXPECT_EQ(publishedTitles(), (std::vector<std::string>{"ten", "undated", "nine"}));
-  // An integer beyond 32 bits: a 64-bit device reads it whole, a 32-bit one
-  // clamps it to its largest NSInteger; either way it is no valid choice
-  // and the default stands (read truncated it would be 0 or 3).
+  // An integer beyond 32 bits: a 64-bit device reads it whole, a 32-bit one clamps it to its largest NSInteger.
   for (const PlistDict& beyond : {PlistDict{{"swipeAction", 4294967296ll}, {"wallpaperBlurMode", std::string("4294967297")}},
                                   PlistDict{{"swipeAction", std::string("4294967299")}, {"wallpaperBlurMode", 4294967296ll}}}) {
     root.settings(beyond);

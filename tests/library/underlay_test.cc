@@ -58,8 +58,7 @@ TEST_F(Underlay, RefuseModeRefusesWithOrWithoutOwnRows) {
   EXPECT_EQ(requesters(), std::vector<std::string>{"SomethingElse"});
 }
 
-// The overlay's request is refused, and remembered: the count withdraws it
-// with the list's.
+// The overlay's request is refused, and remembered: the count withdraws it with the list's.
 TEST_F(Underlay, ModeOneWithOnlyOwnRowsRefusesAndWithdraws) {
   auto& device = lockWith(1, true, false);
   EXPECT_FALSE(shown());
@@ -75,10 +74,7 @@ TEST_F(Underlay, ModeOneWithOnlyOwnRowsRefusesAndWithdraws) {
   EXPECT_FALSE(shown());
 }
 
-// A foreign row brings the underlay, and measuring it asks again. Music
-// then starts while the message is listed, so both the list's and the
-// now-playing overlay's requests are granted. Once the message is cleared
-// only reminders are left, and the next count takes both away.
+// A foreign row brings the underlay, and measuring it asks again.
 TEST_F(Underlay, ModeOneAForeignRowBringsTheUnderlayAndClearingItWithdrawsWhatWasGranted) {
   auto& device = lockWith(1, true, true);
   EXPECT_TRUE(shown());

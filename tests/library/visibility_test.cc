@@ -109,9 +109,7 @@ TEST_F(Visibility, BannerItemsAreJudgedByTheirListItemsBulletin) {
   EXPECT_TRUE(device.snapshot().screenLit);  // SpringBoard decides
 }
 
-// Work the library delays with -performSelector:withObject:afterDelay: runs
-// only in the run loop's default mode, as on a device: while the user's
-// finger drags the list (UIKit's tracking mode) it waits.
+// Work delayed with -performSelector:withObject:afterDelay: waits while the user drags the list.
 class Tracking : public LockScreenTest {};
 
 TEST_F(Tracking, NowPlayingRemovalWaitsWhileTheUserDragsTheList) {

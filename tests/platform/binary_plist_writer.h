@@ -1,6 +1,4 @@
-// Writes binary property lists object by object, so a test can make the
-// shapes other writers never produce: shared and cyclic references, keys
-// with NUL bytes, nesting of any depth, damaged offsets.
+// Writes binary property lists object by object, so a test can make the shapes other writers never produce.
 #pragma once
 
 #include <cstdint>

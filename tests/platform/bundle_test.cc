@@ -1,6 +1,4 @@
-// Bundles and images as a Settings app meets them: which bundle a class
-// belongs to, which classes a bundle owns, where a list controller reads its
-// plists, and which framework classes a process can find by name.
+// Bundles and images as a Settings app meets them.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -32,8 +30,7 @@ class Bundles : public ::testing::Test {
  protected:
   void SetUp() override { standin::setLogEcho(false); }
 
-  // A pane's folder: its Info.plist and a specifier plist whose link row
-  // names `detail`.
+  // A pane's folder: its Info.plist and a specifier plist whose link row names `detail`.
   id paneBundle(const std::string& name, const std::string& detail) {
     std::string folder = folder_ + "/" + name + ".bundle";
     std::filesystem::create_directories(folder);
@@ -98,18 +95,6 @@ TEST_F(Bundles, ABundleOwnsOnlyTheClassesOfItsOwnImage) {
   EXPECT_EQ(classNamed(pane, "OwnerCompiledPage"), compiled);
   EXPECT_EQ(classNamed(pane, "OwnerMadePage"), nil) << class_getName(made);
   EXPECT_EQ(classNamed(pane, "NSString"), nil);
-}
-
-TEST_F(Bundles, AListControllerReadsItsPlistFromItsOwnBundle) {
-  ObjcProcessScope inApp(settings_);
-  id reliesOnFramework = objc_autorelease(objc_new(runtimePage("FrameworkBundlePage")));
-  gOwnBundle = paneBundle("Named", "Nothing");
-  id namesOwn = objc_autorelease(objc_new(runtimePage("OwnBundlePage", true)));
-  auto rows = [](id page) {
-    return standin::arrayItems(msgSend<id, id, id>(page, "loadSpecifiersFromPlistName:target:", standin::str("Page"), page));
-  };
-  EXPECT_TRUE(rows(reliesOnFramework).empty()) << "the Settings app's folder holds no such plist";
-  EXPECT_EQ(rows(namesOwn).size(), 2u);
 }
 
 TEST_F(Bundles, ALinkRowOpensOnlyAPageClassOfTheBundlesImage) {

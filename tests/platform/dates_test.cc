@@ -99,8 +99,7 @@ TEST_F(Dates, UnusableInputGivesNoDate) {
   EXPECT_EQ(adding({{"setDay:", NSInteger(1) << 40}}, start), nil);
 }
 
-// Calendars and zones are reused between calls, per thread; each answer
-// must still be the zone's own, whatever was asked before and wherever.
+// Calendars and zones are reused between calls, per thread.
 TEST_F(Dates, ManyZonesInTurnEachKeepTheirOffset) {
   const std::vector<std::pair<const char*, int>> julyOffsetMinutes = {
       {"Europe/London", 60},  {"America/New_York", -240}, {"Asia/Kolkata", 330},      {"UTC", 0},
@@ -135,9 +134,7 @@ TEST_F(Dates, ManyZonesInTurnEachKeepTheirOffset) {
   EXPECT_EQ(kathmandu, 345 * 60);
 }
 
-// Current calendars share what they compute with until one is given a zone
-// of its own: that one alone changes, and a later change of the current zone
-// reaches only calendars asked for afterwards.
+// Current calendars share what they compute with until one is given a zone of its own.
 TEST_F(Dates, AZoneGivenToOneCalendarLeavesTheOthersAsTheyWere) {
   StrongId noon = components({{"setYear:", 2026}, {"setMonth:", 7}, {"setDay:", 1}, {"setHour:", 12}});
   auto convert = [&](id cal) { return describe(msgSend<id, id>(cal, "dateFromComponents:", noon.get())); };
@@ -159,8 +156,7 @@ TEST_F(Dates, AZoneGivenToOneCalendarLeavesTheOthersAsTheyWere) {
             "2026-07-02 12:00:00 +0000");
 }
 
-// +currentCalendar follows the calendar the user picked, as on a device; the
-// same components name other days in the Buddhist and Japanese calendars.
+// +currentCalendar follows the calendar the user picked, as on a device.
 class UserCalendar : public ::testing::Test {
  protected:
   void SetUp() override { standin::setCurrentTimeZone("UTC"); }
@@ -187,15 +183,13 @@ TEST_F(UserCalendar, CurrentCalendarIsTheUsersAndOneAskedForByItsIdentifierIgnor
 
   ASSERT_TRUE(standin::setCurrentCalendarIdentifier("buddhist"));
   EXPECT_EQ(identifierOf(calendar()), "buddhist");
-  // Buddhist year 2026 is 543 years before the Gregorian one (and before
-  // 1582 ICU's Gregorian calendar counts Julian days, as the device's does).
+  // Buddhist 2026 is Gregorian 1483 (before 1582 ICU counts Julian days, as the device does).
   EXPECT_EQ(dayIn(calendar(), kDueDay).substr(0, 4), "1483");
   EXPECT_EQ(dayIn(calendar(), {{"setYear:", 2569}, {"setMonth:", 12}, {"setDay:", 7}}), "2026-12-07 00:00:00 +0000");
 
   ASSERT_TRUE(standin::setCurrentCalendarIdentifier("japanese"));
   EXPECT_EQ(identifierOf(calendar()), "japanese");
-  // Without an era, a Japanese year is one of Heisei, the last era the ICU
-  // of iOS 7 to 9 knew: Heisei 2026 is 4014.
+  // Without an era, a Japanese year is one of Heisei, the last era the ICU of iOS 7 to 9 knew: Heisei 2026 is 4014.
   EXPECT_EQ(dayIn(calendar(), kDueDay), "4014-12-07 12:00:00 +0000");
   EXPECT_EQ(dayIn(calendar(), {{"setYear:", 38}, {"setMonth:", 12}, {"setDay:", 7}}), "2026-12-07 00:00:00 +0000");
   EXPECT_EQ(dayIn(calendar(), {{"setEra:", 234}, {"setYear:", 64}, {"setMonth:", 1}, {"setDay:", 7}}),

@@ -1,7 +1,4 @@
-// A fixture for files the platform reads from one folder of the device: a
-// fresh temporary device root holding that folder, the system log captured
-// rather than echoed, the simulator's notes cleared, and the root handed back
-// when the test ends.
+// A fixture for files the platform reads from one folder of the device.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -47,8 +44,7 @@ class DeviceFolderTest : public ::testing::Test {
   id imageAt(const std::string& name) const {
     return msgSend<id, id>(objc_getClass("UIImage"), "imageWithContentsOfFile:", standin::stringWithUTF8(folder_ + name));
   }
-  // A refused file adds nothing to the system log, as on a device, and one
-  // note of the simulator's own that names its device path and the reason.
+  // A refused file adds nothing to the system log, as on a device.
   void expectRefusal(const std::string& name, const std::string& reason) const {
     EXPECT_TRUE(standin::capturedLogLines().empty());
     const std::vector<std::string> notes = StandInNotes();

@@ -41,9 +41,7 @@ TEST(Drawing, RestoringStateBringsBackColoursAndTransformButKeepsThePath) {
   EXPECT_EQ(standin::readImagePixel(image, 15, 5), red);
 }
 
-// An image taken from a context keeps the pixels it was taken with while
-// the context draws on, and the context draws on with the transform, line
-// width and colours it had; with a saved state outstanding as well.
+// An image taken from a context keeps the pixels it was taken with while the context draws on.
 TEST(Drawing, AnImageKeepsItsPixelsWhileTheContextDrawsOn) {
   const standin::ImagePixel red{255, 0, 0, 255}, blue{0, 0, 255, 255};
   for (bool savedState : {false, true}) {
@@ -146,9 +144,7 @@ void cairoRing(Surface& target, double cx, double cy, double inner, double outer
   cairo_destroy(cr);
 }
 
-// The largest difference of any channel of any pixel, and the total alpha
-// of each: cairo flattens a circle into chords within 0.1 pixel of it, so an
-// edge pixel may differ by up to a tenth of full coverage, not more.
+// The largest difference of any channel of any pixel, and the total alpha of each.
 struct Difference {
   int largest = 0;
   double alphaA = 0, alphaB = 0;
@@ -198,8 +194,7 @@ TEST(CircleRaster, MatchesCairoForDiscsAndRingsOfManySizesAndPlaces) {
   }
 }
 
-// The context paints a circle directly only where cairo would draw the same:
-// under a clip or a rotation it must still honour them.
+// The context paints a circle directly only where cairo would draw the same.
 TEST(CircleRaster, ContextHonoursClipsAndTransformsAroundTheDirectPath) {
   CGContextRef c = standin::createBitmapContextForSize(CGSizeMake(40, 40), 1, false);
   ASSERT_NE(c, nullptr);

@@ -32,8 +32,7 @@ ReminderRecord parsed(std::string_view todoLines) {
   return contents.reminders.empty() ? ReminderRecord{} : contents.reminders[0];
 }
 
-// A day only, or a time read in a named zone, in UTC or floating; an
-// unreadable or missing due date leaves the reminder undated.
+// A day only, or a time read in a named zone, in UTC or floating.
 TEST(ReminderICS, DueDatesKeepHowTheirTimeIsRead) {
   const ReminderRecord day = parsed("UID:1\nDUE;VALUE=DATE:20261207");
   ASSERT_TRUE(day.due);
@@ -134,8 +133,7 @@ TEST(ReminderICSShapes, OverridesFoldIntoTheirSeries) {
       "BEGIN:VTODO\nUID:orphan\nRECURRENCE-ID:20261209T090000Z\nSUMMARY:second orphan\nEND:VTODO\n"
       "BEGIN:VTODO\nSUMMARY:no uid\nEND:VTODO\nBEGIN:VTODO\nSUMMARY:no uid either\nRECURRENCE-ID:20261207\nEND:VTODO\n"
       "END:VCALENDAR\n"));
-  // The series stands where its first part appeared, with the main to-do's
-  // fields; to-dos without UID belong to no series.
+  // The series stands where its first part appeared, with the main to-do's fields.
   EXPECT_EQ(titlesOf(contents),
             (std::vector<std::string>{"orphan override", "series", "plain", "no uid", "no uid either"}));
   EXPECT_EQ(contents.reminders[1].priority, 0);

@@ -1,5 +1,4 @@
-// A list folder as the store reads it: which files, in which order, and
-// which of them it reads again at the next fetch.
+// A list folder as the store reads it: which files, in which order.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -13,8 +12,7 @@ namespace {
 
 constexpr const char* kList = "6D3F0C2A-1B4E-4C8F-9A7D-2E5B8C1F0A11";
 
-// Each case runs with the folder watched for changes and with every file
-// looked at, as where watching is not possible.
+// Each case runs with the folder watched for changes and with every file looked at.
 class ListFolder : public ::testing::TestWithParam<bool> {
  protected:
   void SetUp() override { watchReminderFoldersForTesting(GetParam()); }
@@ -55,8 +53,7 @@ TEST_P(ListFolder, EachKindOfChangeIsSeenAtTheNextRead) {
 
   // Rewritten in place, same size, at once: the same second as the read.
   add("a.ics", "A");
-  // Rewritten with another size; a new file; one removed; one renamed; one
-  // replaced by a new file moved over it (a new inode).
+  // Rewritten with another size; a new file; one removed; one renamed.
   add("b.ics", "bigger b");
   add("g.ics", "new g");
   std::filesystem::remove(root_.listFolder(kList) / "c.ics");

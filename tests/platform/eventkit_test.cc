@@ -1,5 +1,4 @@
-// The reminder store as SpringBoard's reminder query uses it: a device root
-// with lists, a store, a fetch answered on another thread.
+// The reminder store as SpringBoard's reminder query uses it.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
@@ -27,8 +26,7 @@ namespace {
 constexpr const char* kHome = "6D3F0C2A-1B4E-4C8F-9A7D-2E5B8C1F0A11";
 constexpr const char* kWork = "0A9B8C7D-6E5F-4A3B-2C1D-0E9F8A7B6C5D";
 
-// What the store says of the files it skips: nothing in the system log, as a
-// device's EventKit says nothing; the simulator's own notes.
+// What the store says of the files it skips: nothing in the system log, as a device's EventKit says nothing.
 std::vector<std::string> storeNotes() {
   EXPECT_TRUE(standin::capturedLogLines().empty());
   return StandInNotes();
@@ -116,9 +114,7 @@ TEST_F(ReminderStore, FetchesIncompleteRemindersInCalendarThenFileOrder) {
 }
 
 
-// A cut file is skipped, a partly broken one gives its readable part; one
-// note each, outside the system log, naming the device's own path (never
-// this machine's folders); and fetching writes nothing.
+// A cut file is skipped, a partly broken one gives its readable part.
 TEST_F(ReminderStore, UnreadableFilesAreSkippedOrCutWithOneNoteEachAndNothingWritten) {
   root_.addList(kHome, "Home", "#123456");
   root_.addReminder(kHome, "1.ics", reminderICS("SUMMARY:first"));
@@ -170,8 +166,7 @@ TEST_F(ReminderStore, DueDateBoundsSelectDatedRemindersOnly) {
   root_.addReminder(kHome, "3.ics", reminderICS("SUMMARY:day inside\nDUE;VALUE=DATE:20261206"));
   root_.addReminder(kHome, "4.ics", reminderICS("SUMMARY:at end\nDUE:20261210T000000Z"));
   root_.addReminder(kHome, "5.ics", reminderICS("SUMMARY:undated"));
-  // Due components are Gregorian whatever calendar the user picked: the
-  // store compares them with the predicate's dates as Gregorian ones.
+  // Due components are Gregorian whatever calendar the user picked.
   auto date = [](int day) { return standin::dateWithTimeIntervalSinceReferenceDate(818121600 + (day - 5) * 86400.0); };
   id home = calendar(kHome);
   for (const char* user : {"buddhist", "japanese", "gregorian"}) {
@@ -244,8 +239,7 @@ TEST_F(ReminderStore, AccessIsGrantedUnlessTheDeviceDeniesIt) {
   EXPECT_TRUE(result.reminders.empty());
 }
 
-// A list folder without a displayname whose one file is an exported
-// calendar: the calendar names the list, and its to-dos are the list's.
+// A list folder without a displayname whose one file is an exported calendar.
 TEST_F(ReminderStore, AnExportedCalendarFileIsAList) {
   root_.addReminder(kWork, "Work.ics",
                     "BEGIN:VCALENDAR\r\nX-WR-CALNAME:Office\r\nX-APPLE-CALENDAR-COLOR:#00FF00\r\n"

@@ -13,7 +13,6 @@
 #include "foundation/device.h"
 #include "runtime/autorelease.h"
 #include "runtime/message.h"
-#include "foundation/NSURL.h"
 #include "foundation/NSDate.h"
 #include "foundation/clock.h"
 #include "host_environment.h"
@@ -50,8 +49,7 @@ TEST_F(FoundationCore, FormatConversions) {
   EXPECT_EQ(format("%@", {id{nullptr}}), "(null)");
   EXPECT_EQ(format("%d and %d", {1ll}), "1 and (missing)");
   EXPECT_EQ(format("%d", {standin::str("x")}), "(invalid)");
-  // Plain decimals at their limits and across signedness print as printf's
-  // do; widths and flags still pad.
+  // Plain decimals at their limits and across signedness print as printf's do; widths and flags still pad.
   EXPECT_EQ(format("%lld %llu", {static_cast<long long>(-9223372036854775807ll - 1), 18446744073709551615ull}),
             "-9223372036854775808 18446744073709551615");
   EXPECT_EQ(format("%d %u %i", {18446744073709551615ull, -1ll, 0ll}), "-1 18446744073709551615 0");
@@ -90,8 +88,7 @@ TEST_F(FoundationCore, ArrayLookupAndBounds) {
   EXPECT_THROW(msgSend<void>(standin::mutableArrayWith(), "addObject:", nil), ObjCException);
 }
 
-// NSNumber's answers where a real meets an integer or a string, as Darwin's
-// Foundation gives them.
+// NSNumber's answers where a real meets an integer or a string, as Darwin's Foundation gives them.
 class Number : public ::testing::Test {
  protected:
   AutoreleasePool pool;
@@ -119,26 +116,7 @@ TEST_F(Number, DescriptionPrintsRealsWithSixteenOrSevenDigits) {
   EXPECT_EQ(description(standin::numberWithUnsignedLongLong(18446744073709551615ull)), "18446744073709551615");
 }
 
-// The bulletin records composition fills and SpringBoard reads back.
-TEST(BBAction, LaunchURLActionOpensTheURL) {
-  AutoreleasePool outer;
-  id url = standin::urlWithUTF8("x-apple-reminder://");
-  const long held = objc_retainCount(url);
-  {
-    AutoreleasePool pool;
-    id action = msgSend<id>(objc_getClass("BBAction"), "actionWithLaunchURL:callblock:", url, nil);
-    EXPECT_EQ(msgSend<id>(action, "launchURL"), url);
-    EXPECT_EQ(msgSend<id>(action, "launchBundleID"), nil);
-    EXPECT_EQ(standin::utf8Of(msgSend<id>(action, "description")), "url x-apple-reminder://");
-    EXPECT_EQ(objc_retainCount(url), held + 1);
-  }
-  // The action was autoreleased: draining the pool freed it and its hold.
-  EXPECT_EQ(objc_retainCount(url), held);
-}
-
-// The host environment is checked whole before any of it is applied: a host
-// that gets one input wrong keeps the environment it had, rather than a
-// mixture of the old one and the half of the new one set before the fault.
+// The host environment is checked whole before any of it is applied.
 TEST(HostEnvironment, AnEnvironmentWithOneFaultChangesNothing) {
   qst_test::TempFolder root("host-environment");
   standin::HostEnvironment applied;
@@ -150,8 +128,7 @@ TEST(HostEnvironment, AnEnvironmentWithOneFaultChangesNothing) {
   standin::applyHostEnvironment(applied);
   const double foundationVersion = NSFoundationVersionNumber;
 
-  // Every other input differs from what was applied, so any of it set
-  // before the fault was found would show.
+  // Every other input differs from what was applied, so any of it set before the fault was found would show.
   for (auto fault : {+[](standin::HostEnvironment& e) { e.systemVersion = "6.1"; },
                      +[](standin::HostEnvironment& e) { e.deviceRoot = "/no/such/folder"; },
                      +[](standin::HostEnvironment& e) { e.timeZone = "Mars/Olympus_Mons"; },
@@ -170,9 +147,7 @@ TEST(HostEnvironment, AnEnvironmentWithOneFaultChangesNothing) {
   }
 }
 
-// Files other programs write, read as the platform reads every one of them:
-// through a folder held open, only regular files, within a bound, never
-// waiting on a FIFO; and the question whether a path lies in a folder.
+// Files other programs write, read as the platform reads every one of them.
 namespace fs = std::filesystem;
 
 class HostFiles : public ::testing::Test {
@@ -185,7 +160,6 @@ class HostFiles : public ::testing::Test {
   fs::path folder_ = temp_.path();
 };
 
-bool isOpen(int fd) { return fcntl(fd, F_GETFD) != -1; }
 
 TEST_F(HostFiles, AFolderHeldOpenIsReadEvenAfterItMoves) {
   write("a.ics", "twelve bytes");
@@ -223,31 +197,6 @@ TEST_F(HostFiles, AHeadIsTheFirstBytesOfARegularFileOfAnySize) {
   EXPECT_EQ(standin::readRegularFileHead((folder_ / "fifo").string(), 4, &head), standin::FileReadStatus::NotRegular);
   EXPECT_EQ(standin::readRegularFileHead("/dev/zero", 4, &head), standin::FileReadStatus::NotRegular);
   EXPECT_EQ(standin::readRegularFileHead((folder_ / "none").string(), 4, &head), standin::FileReadStatus::Missing);
-}
-
-TEST(ScopedFd, OneOwnerClosesTheDescriptorOnce) {
-  int fd = -1;
-  {
-    ScopedFd first(open("/dev/null", O_RDONLY | O_CLOEXEC));
-    fd = first.get();
-    ASSERT_TRUE(first.valid());
-    ScopedFd second(std::move(first));
-    EXPECT_FALSE(first.valid());
-    EXPECT_EQ(second.get(), fd);
-    ScopedFd third;
-    third = std::move(second);
-    EXPECT_TRUE(isOpen(fd));
-  }
-  EXPECT_FALSE(isOpen(fd));
-
-  ScopedFd kept(open("/dev/null", O_RDONLY | O_CLOEXEC));
-  const int released = kept.release();
-  kept.reset();
-  EXPECT_TRUE(isOpen(released));
-  ScopedFd again(released);
-  again.reset(open("/dev/null", O_RDONLY | O_CLOEXEC));
-  EXPECT_TRUE(isOpen(again.get()));
-  EXPECT_FALSE(isOpen(released));
 }
 
 TEST_F(HostFiles, APathLiesInAFolderByItsComponentsOnceResolved) {

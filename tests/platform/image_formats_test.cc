@@ -1,7 +1,4 @@
-// Image files of the formats a user points the icon at besides PNG, told by
-// their contents as ImageIO tells them, and the Retina iPhone's choice among
-// the files beside the named one; bad ones give nil without a line in the
-// system log.
+// Image files of the formats a user points the icon at besides PNG, told by their contents as ImageIO tells them.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -137,10 +134,7 @@ TEST_F(ImageFormats, HeadersClaimingTooManyPixelsOrCutDataAreRefused) {
   expectRefused("cut.gif", gif.substr(0, 8), "GIF");
 }
 
-// Image files as settings bundles and SpringBoard's icon folder hold them:
-// ordinary and iPhone-optimised PNGs read to the same pixels; a header that
-// claims too many pixels, damaged data or a file that is not a regular one
-// gives no image and a log line, never a crash or a huge allocation.
+// Image files as settings bundles and SpringBoard's icon folder hold them.
 
 std::string bigEndian32(std::uint32_t value) {
   return {static_cast<char>(value >> 24), static_cast<char>(value >> 16), static_cast<char>(value >> 8),
@@ -171,8 +165,7 @@ struct Pixel {
   std::uint8_t r, g, b, a;
 };
 
-// An 8-bit RGBA PNG of `pixels` (rows of `width`), ordinary or in the
-// iPhone-optimised form: CgBI chunk first, raw deflate, BGRA, premultiplied.
+// An 8-bit RGBA PNG of `pixels` (rows of `width`), ordinary or in the iPhone-optimised form.
 std::string pngFile(std::uint32_t width, std::uint32_t height, const std::vector<Pixel>& pixels, bool optimised) {
   std::string rows;
   for (std::uint32_t y = 0; y < height; ++y) {
@@ -211,17 +204,14 @@ TEST_F(PNGFiles, IPhoneOptimisedPNGMatchesTheOrdinaryOne) {
   EXPECT_TRUE(standin::capturedLogLines().empty());
 }
 
-// A header claiming 20,000 × 20,000 pixels is refused before any pixel
-// memory is taken, in either form; so is one that would decode above the
-// pixel bound however its sides are shaped.
+// A header claiming 20,000 × 20,000 pixels is refused before any pixel memory is taken, in either form.
 TEST_F(PNGFiles, HeadersClaimingTooManyPixelsAreRefused) {
   expectRefused("bomb.png", pngFile(20000, 20000, {}, false), "20000 x 20000 pixels");
   expectRefused("bomb-optimised.png", pngFile(20000, 20000, {}, true), "20000 x 20000 pixels");
   expectRefused("wide.png", pngFile(16384, 1025, {}, false), "pixels");
   expectRefused("tall.png", pngFile(1, 100000, {}, false), "pixels");
 
-  // An optimised file whose data inflates far beyond what its header
-  // implies: only what the header implies is used.
+  // An optimised file whose data inflates far beyond what its header implies: only what the header implies is used.
   std::string rows(4 * (1 + 4 * 4) + (16 << 20), '\0');
   std::string header = bigEndian32(4) + bigEndian32(4) + std::string("\x08\x06\x00\x00\x00", 5);
   std::string file = std::string("\x89PNG\r\n\x1a\n", 8) + chunk("CgBI", std::string(4, '\0')) +
@@ -231,9 +221,7 @@ TEST_F(PNGFiles, HeadersClaimingTooManyPixelsAreRefused) {
   EXPECT_EQ(standin::imagePixelWidth(image), 4);
 }
 
-// Every truncation and damaged byte of a small file of each form gives an
-// image or a refusal; the icon folder's entries that are not regular files
-// are refused without waiting.
+// Every truncation and damaged byte of a small file of each form gives an image or a refusal.
 TEST_F(PNGFiles, DamagedFilesAndNonRegularFilesAreRefusedSafely) {
   const std::vector<Pixel> pixels(9, Pixel{10, 20, 30, 128});
   for (bool optimised : {false, true}) {
@@ -248,8 +236,7 @@ TEST_F(PNGFiles, DamagedFilesAndNonRegularFilesAreRefusedSafely) {
         damaged[at] = value;
         if (cairo_surface_t* s = standin::decodePNG(damaged, &error)) cairo_surface_destroy(s);
       }
-      // Cut before the closing chunk, the image is incomplete; without
-      // only that chunk, it is whole, and is read as other readers do.
+      // Cut before the closing chunk, the image is incomplete.
       cairo_surface_t* cut = standin::decodePNG(good.substr(0, at), &error);
       if (at < good.size() - 12) {
         EXPECT_EQ(cut, nullptr) << at << " of " << good.size();

@@ -1,5 +1,4 @@
-// Image files of every format UIImage reads besides PNG, written by the
-// formats' own libraries (BMP by hand), for the tests' device roots.
+// Image files of every format UIImage reads besides PNG, written by the formats' own libraries (BMP by hand).
 #pragma once
 
 #include <unistd.h>
@@ -72,8 +71,7 @@ inline std::string bmpFile(int width, int height, RGBA colour, bool topDown = fa
   return file;
 }
 
-// A GIF of `indices` (rows of `width`) over a two-colour map; index 1 is
-// transparent when asked.
+// A GIF of `indices` (rows of `width`) over a two-colour map; index 1 is transparent when asked.
 inline std::string gifFile(int width, int height, const std::vector<GifPixelType>& indices, RGBA first, RGBA second,
                            bool secondTransparent) {
   std::string out;

@@ -1,6 +1,4 @@
-// Property-list files written by other programs, of any shape and size:
-// each is read within bounds, or refused with a log line and nil, never a
-// crash or a stall.
+// Property-list files written by other programs, of any shape and size.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -27,9 +25,7 @@ struct HostilePropertyLists : DeviceFolderTest {
 id itemAt(id array, NSUInteger index) { return msgSend<id, NSUInteger>(array, "objectAtIndex:", index); }
 NSUInteger countOf(id collection) { return msgSend<NSUInteger>(collection, "count"); }
 
-// A settings file whose dictionary holds a key with a NUL in it (a 54-byte
-// file took SpringBoard down through an assertion in the parser), and a
-// selection file whose identifiers hold one: NUL is a character like any.
+// A NUL in a settings key (a 54-byte file once tripped the parser's assertion) or an identifier is a character.
 TEST_F(HostilePropertyLists, NulBytesInKeysAndStringsAreCharacters) {
   BinaryPlistWriter settings;
   auto nulKey = settings.string(std::string("enab\0led", 8));
@@ -53,8 +49,7 @@ TEST_F(HostilePropertyLists, NulBytesInKeysAndStringsAreCharacters) {
   EXPECT_TRUE(standin::capturedLogLines().empty());
 }
 
-// Nesting past the bound, in either format, and a list that contains
-// itself are refused; nesting up to the bound is read.
+// Nesting past the bound, in either format, and a list that contains itself are refused.
 TEST_F(HostilePropertyLists, DeepNestingAndCyclesAreRefused) {
   auto nestedBinary = [](int levels) {
     BinaryPlistWriter writer;
@@ -88,8 +83,7 @@ TEST_F(HostilePropertyLists, DeepNestingAndCyclesAreRefused) {
   expectRefusal("cycle.plist", "nested deeper");
 }
 
-// Each array refers to the one below it twice: 60 levels stand for 2^60
-// objects once expanded. The count of expanded objects stops it early.
+// Each array refers to the one below it twice: 60 levels stand for 2^60 objects once expanded.
 TEST_F(HostilePropertyLists, SharedSubtreesCountAsExpanded) {
   BinaryPlistWriter writer;
   auto shared = writer.string("leaf");
@@ -112,8 +106,7 @@ TEST_F(HostilePropertyLists, SharedSubtreesCountAsExpanded) {
   EXPECT_EQ(standin::utf8Of(itemAt(array, 2)), "System Items");
 }
 
-// A selection file of 100,000 identifiers reads whole (each element is
-// reached once, not by walking from the start).
+// A selection file of 100,000 identifiers reads whole (each element is reached once, not by walking from the start).
 TEST_F(HostilePropertyLists, LongArraysReadWhole) {
   BinaryPlistWriter writer;
   std::vector<BinaryPlistWriter::Ref> identifiers;
@@ -129,16 +122,14 @@ TEST_F(HostilePropertyLists, LongArraysReadWhole) {
   ASSERT_NE(xmlArray, nil);
   EXPECT_EQ(standin::utf8Of(itemAt(xmlArray, 99999)), "list-99999");
 
-  // XML keys are bounded on their own: the parser's time grows with their
-  // square.
+  // XML keys are bounded on their own: the parser's time grows with their square.
   std::string keys = "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>";
   for (std::size_t i = 0; i <= kMaxXMLPropertyListKeys; ++i) keys += "<key>k" + std::to_string(i) + "</key><true/>";
   EXPECT_EQ(dictionaryAt(writeFile("keys.plist", keys + "</dict></plist>")), nil);
   expectRefusal("keys.plist", "more than 20000 keys");
 }
 
-// Every damaged offset, count, width or marker of a real file is refused or
-// read as something, never read outside the file.
+// Every damaged offset, count, width or marker of a real file is refused or read as something.
 TEST_F(HostilePropertyLists, DamagedBinaryFilesAreRefusedSafely) {
   BinaryPlistWriter writer;
   auto key = writer.string("textSize");
@@ -162,8 +153,7 @@ TEST_F(HostilePropertyLists, DamagedBinaryFilesAreRefusedSafely) {
   expectRefusal("key.plist", "key that is not a string");
 }
 
-// Only a regular file within the size bound is read; a FIFO is not waited
-// on, a folder is not content.
+// Only a regular file within the size bound is read; a FIFO is not waited on, a folder is not content.
 TEST_F(HostilePropertyLists, OnlyRegularFilesOfBoundedSizeAreRead) {
   ASSERT_EQ(mkfifo(hostPath("fifo.plist").c_str(), 0600), 0);
   EXPECT_EQ(dictionaryAt(standin::stringWithUTF8(std::string(kPreferences) + "fifo.plist")), nil);

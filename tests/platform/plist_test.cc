@@ -81,8 +81,7 @@ id written(id plist, NSUInteger format, id* error = nullptr) {
                                                        NSUInteger{0}, error);
 }
 
-// What is read from either form of file, written back in either form, is
-// the file's content as libplist reads it: every value, type and nesting.
+// What is read from either form of file, written back in either form, is the file's content as libplist reads it.
 TEST_F(PropertyLists, XMLAndBinaryFilesReadAndWriteBackTheSame) {
   const std::string expected = asXML(kSettingsXML, std::strlen(kSettingsXML));
   id binaryPath = writeFile("settings-binary.plist", settingsBinary());
@@ -97,8 +96,7 @@ TEST_F(PropertyLists, XMLAndBinaryFilesReadAndWriteBackTheSame) {
   objc_release(owned);
 }
 
-// Missing, not-regular and oversized files are the HostilePropertyLists
-// cases'.
+// Missing, not-regular and oversized files are the HostilePropertyLists cases'.
 TEST_F(PropertyLists, UnreadableFilesAndTheWrongRootGiveNil) {
   EXPECT_EQ(dictionaryAt(nil), nil);
   EXPECT_EQ(dictionaryAt(writeFile("garbage.plist", "this is { not a plist")), nil);
@@ -136,8 +134,7 @@ TEST(DeviceWrites, GoUnderTheOverlayOnlyAndNeverClimbOutOfIt) {
   standin::setDeviceOverlay("");
 }
 
-// <integer> text in XML property lists read as CoreFoundation reads it, and a
-// list CF would refuse for its integer refused whole and silently.
+// <integer> text in XML property lists read as CoreFoundation reads it.
 std::string listWith(const std::string& integerElement) {
   return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<array>" + integerElement +
          "</array>\n</plist>\n";

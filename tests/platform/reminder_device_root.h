@@ -1,6 +1,4 @@
-// A throw-away device root (tests/support) holding reminder lists in the
-// layout the reminder store reads, written file by file as the store's tests
-// need them, and made the device's root.
+// A throw-away device root (tests/support) holding reminder lists in the layout the reminder store reads.
 #pragma once
 
 #include <chrono>
@@ -11,8 +9,7 @@
 #include "device_root.h"
 #include "foundation/device.h"
 
-// A VCALENDAR with one VTODO made of the given property lines ("\n"
-// separated; written with CRLF as calendar servers do).
+// A VCALENDAR with one VTODO made of the given property lines, written with CRLF.
 inline std::string reminderICS(std::string_view todoLines) {
   std::string body = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\nBEGIN:VTODO\r\n";
   std::size_t pos = 0;
@@ -36,13 +33,11 @@ class ReminderDeviceRoot : public qst_test::DeviceRoot {
     file(reminderDevicePath(identifier, "displayname"), displayName + "\n");
     if (!color.empty()) file(reminderDevicePath(identifier, "color"), color + "\n");
   }
-  // A reminder file; or, in a list folder without a displayname, the one
-  // exported calendar file that names and colours the list itself.
+  // A reminder file; or, in a list folder without a displayname.
   void addReminder(const std::string& list, const std::string& fileName, std::string_view contents) {
     file(reminderDevicePath(list, fileName), contents);
   }
-  // Dates every file of the root an hour back, so the store may trust that
-  // it will see any later change by its modification time.
+  // Dates every file of the root an hour back.
   void settle() {
     const auto past = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
     for (const auto& entry : std::filesystem::recursive_directory_iterator(path()))

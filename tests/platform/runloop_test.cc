@@ -107,8 +107,7 @@ TEST_F(RunLoop, ReceiverAndArgumentAreHeldUntilPerformed) {
 }
 
 
-// The after-perform observer notes whether the loop still counted as
-// performing, and the log so far.
+// The after-perform observer notes whether the loop still counted as performing, and the log so far.
 void noteAfterPerform() { gPerformed.push_back(std::string("after:") + (standin::runLoopIsPerforming() ? "inside" : "outside")); }
 void noteIfPerforming(id, SEL) { gPerformed.push_back(standin::runLoopIsPerforming() ? "performing" : "not performing"); }
 
@@ -132,8 +131,7 @@ void performOnMain(id receiver, const char* selector) {
                                NO);
 }
 
-// What was performed, without the after-perform observers' notes (an
-// observer stays for the process once added).
+// What was performed, without the after-perform observers' notes (an observer stays for the process once added).
 std::vector<std::string> performed() {
   std::vector<std::string> calls;
   for (const std::string& call : gPerformed)
@@ -149,8 +147,7 @@ TEST_F(RunLoop, DelayedPerformsWaitOutTheTrackingModeAndMainThreadOnesDoNot) {
   EXPECT_EQ(performed(), std::vector<std::string>{"b@1000"});
   EXPECT_EQ(standin::clockNow(), 1010);
   EXPECT_EQ(standin::pendingTimerCountForTesting(), 1u);
-  // Overdue by five seconds, it fires as soon as the loop is back in the
-  // default mode, not at its date.
+  // Overdue by five seconds, it fires as soon as the loop is back in the default mode, not at its date.
   standin::runCurrentRunLoopUntil(1010);
   EXPECT_EQ(performed(), (std::vector<std::string>{"b@1000", "a@1010"}));
   EXPECT_EQ(standin::pendingTimerCountForTesting(), 0u);
@@ -180,8 +177,7 @@ TEST(Dispatch, WorkThatWaitsForLaterWorkStillFinishes) {
   dispatch_semaphore_t links[kChain + 1];
   for (auto& link : links) link = dispatch_semaphore_create(0);
   std::atomic<int> finished{0};
-  // Each item waits for the one queued after it; only a pool that grows
-  // while its workers are blocked gets through.
+  // Each item waits for the one queued after it; only a pool that grows while its workers are blocked gets through.
   for (int i = 0; i < kChain; ++i) {
     dispatch_async_global([&, i] {
       dispatch_semaphore_wait(links[i + 1], DISPATCH_TIME_FOREVER);
@@ -207,8 +203,7 @@ TEST(DispatchDeathTest, ExitWaitsForQueuedWork) {
       ::testing::ExitedWithCode(0), "late work ran");
 }
 
-// A scenario step lets the store's thread finish first: settling waits for
-// work still running, and gives up at its bound when the work does not end.
+// A scenario step lets the store's thread finish first.
 TEST(Dispatch, SettlingWaitsForRunningWorkWithinItsBound) {
   std::atomic<bool> done{false};
   dispatch_async_global([&] {

@@ -41,8 +41,7 @@ TEST(Runtime, MessagingNilReturnsZero) {
   EXPECT_EQ(r.w, 0.0);
 }
 
-// An unknown selector, or a known one called with another signature,
-// raises naming the class and selector.
+// An unknown selector, or a known one called with another signature, raises naming the class and selector.
 TEST(Runtime, UnknownSelectorAndSignatureMismatchFailLoudly) {
   Class cls = makeClass("SigCheck");
   class_addMethod(cls, sel("value"), baseValue);
@@ -63,9 +62,7 @@ TEST(Runtime, UnknownSelectorAndSignatureMismatchFailLoudly) {
   objc_release(obj);
 }
 
-// A hook of a class's own method saves it; of an inherited one, adds to
-// the subclass and leaves the superclass alone; of a missing method or a
-// nil class, stores nil and adds nothing.
+// A hook of a class's own method saves it; of an inherited one, adds to the subclass and leaves the superclass alone.
 TEST(Runtime, HooksSaveOwnMethodsAndLeaveSuperclassesAlone) {
   Class base = makeClass("HookBase");
   Class sub = makeClass("HookSub", base);
@@ -110,9 +107,7 @@ TEST(Runtime, KindRespondsToSelectorAndAddingOnlyWhatIsNotOwn) {
 template <int N>
 NSInteger numbered(id, SEL) { return N; }
 
-// Each class remembers what its messages found: past many selectors each
-// still finds its own method, and a method replaced on one thread is what
-// another thread's next message calls.
+// Each class remembers what its messages found.
 TEST(Runtime, EverySelectorFindsItsOwnMethodAcrossThreads) {
   Class cls = makeClass("ManyMethods");
   constexpr int kMethods = 48;
@@ -139,9 +134,7 @@ TEST(Runtime, EverySelectorFindsItsOwnMethodAcrossThreads) {
   objc_release(obj);
 }
 
-// Class lookups are remembered by the name's address: a class registered
-// after a failed lookup is found, and a buffer reused for another name
-// finds the other class.
+// Class lookups are remembered by the name's address.
 TEST(Runtime, LookupsSeeLateClassesAndNamesRewrittenInWritableMemory) {
   EXPECT_EQ(objc_getClass("LateArrival"), nil);
   Class late = makeClass("LateArrival");
@@ -153,9 +146,7 @@ TEST(Runtime, LookupsSeeLateClassesAndNamesRewrittenInWritableMemory) {
   EXPECT_EQ(objc_getClass(name), second);
   std::snprintf(name, sizeof name, "NameNone");
   EXPECT_EQ(objc_getClass(name), nil);
-  // A selector name in writable memory (a static array, the heap) may be
-  // rewritten with another name at the same address; only a literal's text
-  // is trusted by its address alone.
+  // A selector name in writable memory may be rewritten in place; only a literal is trusted by its address.
   static char selectorName[32] = "selectorOne:";
   SEL one = sel_registerName(selectorName);
   EXPECT_EQ(sel_registerName("selectorOne:"), one);
@@ -200,10 +191,7 @@ TEST(Runtime, StrongStoreAndPoolReleaseWhatTheyHeld) {
   EXPECT_EQ(gDeallocs, 3);
 }
 
-// A method's type encoding is its implementation's own, reported as the
-// device's compiler writes it for the slice the process stands for; a
-// module's literal is kept as given, and refused where it says something
-// else than the implementation takes.
+// A method's type encoding is its implementation's own.
 NSUInteger count(id, SEL) { return 0; }
 BOOL isVisibleAt(id, SEL, NSInteger) { return YES; }
 CGFloat heightAfter(id, SEL, RealDouble) { return 0; }

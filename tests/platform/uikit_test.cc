@@ -29,8 +29,7 @@ TEST(TextMeasurement, OneLineSizeComesFromTheFont) {
   EXPECT_EQ(measure("", 14).height, row.height);
   EXPECT_EQ(measure("", 14).width, 0);
   EXPECT_GT(measure("AAAAAAAAAAA", 20).width, row.width);
-  // Whole points, rounded up: about two thirds of an em per "A". (Heights
-  // at each size are MeasuredHeightsFollowTheDevicesLineAtEveryTextSize's.)
+  // Whole points, rounded up: about two thirds of an em per "A".
   EXPECT_EQ(row.width, 103);
 }
 
@@ -41,8 +40,7 @@ double cairoAdvance(id font, const std::string& text) {
   return extents.x_advance;
 }
 
-// Advances are kept per character once measured; a line's width must stay
-// what cairo measures for the whole line, in any script and at any size.
+// Advances are kept per character once measured.
 TEST(TextMeasurement, KeptAdvancesAddUpToTheWholeLine) {
   AutoreleasePool pool;
   const std::string lines[] = {"Pay council tax", "!!! Call the plumber", "Caf\u00e9 cr\u00e8me br\u00fbl\u00e9e",
@@ -76,8 +74,7 @@ TEST(TextMeasurement, BrokenTextMeasuresNothingAndHarmsNoLaterText) {
   EXPECT_EQ(standin::fontLineAdvance(font, std::string("Buy milk") + '\0' + "\xFF and eggs"), good);
 }
 
-// Sizes a settings file can hold reach the fonts unchecked: the largest
-// 32-bit size, odd values and sizes above what FreeType can hold.
+// Sizes a settings file can hold reach the fonts unchecked.
 TEST(TextMeasurement, AnySizeMeasuresWithoutFailing) {
   AutoreleasePool pool;
   const CGSize small = measure("AAAAAAAAAAA", 14);
@@ -97,8 +94,7 @@ TEST(TextMeasurement, AnySizeMeasuresWithoutFailing) {
   EXPECT_GT(msgSend<CGFloat>(font, "lineHeight"), 2147483647.0);
 }
 
-// The system font's lines are the device's: Helvetica Neue's on iOS 7 and 8,
-// San Francisco's on iOS 9, as UIFont reports them there.
+// The system font's lines are the device's: Helvetica Neue's on iOS 7 and 8, San Francisco's on iOS 9.
 class SystemFont : public ::testing::Test {
  protected:
   void TearDown() override { NSFoundationVersionNumber = saved_; }
@@ -124,8 +120,7 @@ TEST_F(SystemFont, HelveticaNeueLinesOnIOS7And8AndSanFranciscosOnIOS9) {
   EXPECT_NEAR(get(font(15), "lineHeight"), 17.900391, 1e-6);
 }
 
-// What the library measures with: a line's height, rounded up, at every
-// text size the settings offer, is the device's.
+// What the library measures with: a line's height, rounded up, at every text size the settings offer.
 TEST_F(SystemFont, MeasuredHeightsFollowTheDevicesLineAtEveryTextSize) {
   for (int size = 12; size <= 40; ++size) {
     const CGSize measured = standin::sizeOfStringWithFont(standin::str("Buy milk"), font(size));
@@ -135,9 +130,7 @@ TEST_F(SystemFont, MeasuredHeightsFollowTheDevicesLineAtEveryTextSize) {
   EXPECT_EQ(get(font(-3), "ascender"), 0);
 }
 
-// UILabel's font and text colour are null_resettable (UIKit's UILabel.h):
-// unset, or set back to nil, they read as the system font of 17 points and
-// black, never as nil, which would measure and draw nothing.
+// UILabel's font and text colour are null_resettable (UIKit's UILabel.h).
 TEST(Label, FontAndColourReadAsTheDefaultsWhenUnsetOrNil) {
   AutoreleasePool pool;
   id label = objc_autorelease(msgSend<id, CGRect>(msgSend<id>(objc_getClass("UILabel"), "alloc"), "initWithFrame:",

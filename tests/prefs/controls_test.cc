@@ -1,6 +1,4 @@
-// Every setting the library reads has one control in the pane, which stores
-// the kind of value the library converts, shows the library's default, and,
-// for a choice, stores what the library makes of the name shown.
+// Every setting the library reads has one control in the pane, which stores the kind of value the library converts.
 #include <map>
 #include <set>
 #include <atomic>
@@ -84,8 +82,7 @@ TEST_F(Controls, EveryKeyTheLibraryReadsHasExactlyOneControlStoringTheKindItConv
   for (const auto& [key, kind] : readerKind) EXPECT_EQ(controlsPerKey[key], 1) << key;
   for (const auto& [key, n] : controlsPerKey) EXPECT_TRUE(readerKind.count(key)) << key << " is not a setting";
 
-  // What each control stores when the user works it, against what the
-  // library converts.
+  // What each control stores when the user works it, against what the library converts.
   for (const auto& row : controls()) {
     std::vector<std::string> picks = row.choices;
     if (row.cell == "switch") picks = {"on", "off"};
@@ -110,8 +107,7 @@ std::array<CGFloat, 4> rgba(id color) {
   return c;
 }
 
-// The settings record as text, one entry per variable, so two states
-// compare and a difference names its variable.
+// The settings record as text, one entry per variable, so two states compare and a difference names its variable.
 class Defaults : public PaneTest {
  protected:
   std::map<std::string, std::string> settingsRecord() {
@@ -251,8 +247,7 @@ TEST_F(OwnIcon, APathTypedBecomesTheIconAndTheListShowsItChosenUntilAnotherIsPic
   EXPECT_EQ(row("Icon").value, "Reminders");
 }
 
-// Each change rewrites the settings file whole: a reader at any moment finds
-// the file before the change or after it, never a part of one.
+// Each change rewrites the settings file whole.
 using AtomicWrite = PaneTest;
 
 TEST_F(AtomicWrite, AReaderRacingThePaneSeesTheOldFileOrTheNewNeverATornOne) {

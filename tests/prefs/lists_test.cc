@@ -1,6 +1,4 @@
-// The "Reminder lists" page: the store's lists with their colours and check
-// marks, taps that rewrite exactly the selection file, missing lists that can
-// be taken off, and a refusal said in words.
+// The "Reminder lists" page: the store's lists with their colours and check marks.
 #include <chrono>
 #include <thread>
 #include <gtest/gtest.h>
@@ -57,8 +55,7 @@ TEST_F(Lists, EveryListWithItsColourAndTickAndATapWritesExactlyTheSelection) {
     EXPECT_EQ(msgSend<CGSize>(rows[name].icon.get(), "size").width, 29);
   }
 
-  // A tap writes exactly the selection, and the next lock shows that list's
-  // reminders.
+  // A tap writes exactly the selection, and the next lock shows that list's reminders.
   EXPECT_EQ(ownTitles(), std::vector<std::string>{"Water the plants"});
 
   app().tapList("Work");
@@ -132,9 +129,7 @@ TEST_F(Lists, RefusedAccessIsSaidPlainlyAndNoListIsOffered) {
   EXPECT_THROW(app().tapList("Home"), sb::PaneError);
 }
 
-// A pane whose page relies on the framework's idea of its bundle: the
-// Settings app finds its plist nowhere, as on a device, and shows no rows;
-// the library's own pane names its bundle and shows every row.
+// A pane whose page relies on the framework's idea of its bundle.
 TEST(NaivePane, APageMadeAtRunTimeReadsTheSettingsAppsFolderAndShowsNothing) {
   standin::setLogEcho(false);
   AutoreleasePool pool;
@@ -147,10 +142,7 @@ TEST(NaivePane, APageMadeAtRunTimeReadsTheSettingsAppsFolderAndShowsNothing) {
   EXPECT_TRUE(listsRow);
 }
 
-// springboard-sim's pane steps, run as a user runs the simulator: the pane
-// shown with its values, changed through its controls, refused before
-// anything runs when a control cannot produce a value, and the device root
-// left as it was.
+// springboard-sim's pane steps, run as a user runs the simulator.
 namespace fs = std::filesystem;
 
 using simrun::SimRun;

@@ -1,6 +1,4 @@
-// The scene of the pane's tests: the library's scene (a device root, a
-// simulated SpringBoard with the real module) and the Settings app with the
-// real pane loaded beside it, as the simulator runs them.
+// The scene of the pane's tests: the library's scene and the Settings app with the real pane loaded.
 #pragma once
 
 #include <dlfcn.h>
@@ -19,8 +17,7 @@ class PaneTest : public LockScreenTest {
  protected:
   sb::SettingsApp& app() { return device->settingsApp(); }
 
-  // A process-wide value of the loaded Linux module, read by its symbol
-  // name: what the library took from the file the pane wrote.
+  // A process-wide value of the loaded Linux module, read by its symbol name.
   template <class T>
   T& library(const char* symbol) {
     void* handle = dlopen(sb::DeviceOptions::defaultModulePath().c_str(), RTLD_NOW | RTLD_NOLOAD);
@@ -38,8 +35,7 @@ class PaneTest : public LockScreenTest {
     return rows;
   }
 
-  // A file as the library now reads it (the pane's private folder before
-  // the root), parsed; null when there is none. The caller frees it.
+  // A file as the library now reads it (the pane's private folder before the root), parsed; null when there is none.
   static plist_t readDeviceFile(const char* devicePath) {
     std::string bytes;
     standin::readRegularFile(standin::resolveDevicePath(devicePath), kMaxPropertyListFileBytes, &bytes);
@@ -48,8 +44,7 @@ class PaneTest : public LockScreenTest {
     return root;
   }
 
-  // The stored type of a setting: "boolean", "integer", "string", "real",
-  // or nothing when the file has no such key.
+  // The stored type of a setting: "boolean", "integer", "string", "real", or nothing when the file has no such key.
   static std::optional<std::string> storedType(const std::string& key) {
     plist_t root = readDeviceFile(kSettingsPath);
     plist_t node = root ? plist_dict_get_item(root, key.c_str()) : nullptr;

@@ -1,6 +1,4 @@
-// Debian packages made for the tests with libarchive: an ar archive of
-// "debian-binary", "control.tar.gz" and "data.tar.gz", whose data entries
-// the test chooses, bad ones included.
+// Debian packages made for the tests with libarchive.
 #pragma once
 
 #include <archive.h>
@@ -57,8 +55,7 @@ inline std::string archiveOf(const std::vector<DebEntry>& entries, bool ar, bool
   return std::string(out.data(), used);
 }
 
-// A whole package; `dataName` and `gzip` let a test name or compress the data
-// member otherwise.
+// A whole package; `dataName` and `gzip` let a test name or compress the data member otherwise.
 inline std::string debOf(const std::vector<DebEntry>& data, const std::string& dataName = "data.tar.gz",
                          bool gzip = true) {
   std::string control = archiveOf({{"./", "", 'd'}, {"./control", "Package: org.example.test\nVersion: 1.0\n"}}, false);

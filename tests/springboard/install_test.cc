@@ -1,7 +1,4 @@
-// springboard-sim --install: a package booted as a device boots it. The
-// package here carries the Linux builds of the library and the pane at the
-// places the device package has them, so the loader's and PreferenceLoader's
-// rules are checked without emulation; bad packages are refused whole.
+// springboard-sim --install: a package booted as a device boots it.
 #include <gtest/gtest.h>
 
 #include <filesystem>

@@ -1,5 +1,4 @@
-// The lock screen SpringBoard draws without the library: cells, heights,
-// underlay requests, screen lighting, the now-playing overlay, and booting.
+// The lock screen SpringBoard draws without the library.
 
 #include "classes/SBLockScreenNotificationListController.h"
 
@@ -37,8 +36,7 @@ using LockScreenTest = SpringBoardTest;
 TEST_F(LockScreenTest, CellsWithoutReuseIdentifierAreMadeAnewAtEveryReload) {
   root.notifications(kThree);
   boot();
-  // As the library does: SpringBoard's own initialiser, without the reuse
-  // identifier, so the table never hands the cell out again.
+  // As the library does: SpringBoard's own initialiser, without the reuse identifier.
   Class cellClass = objc_getClass("SBLockScreenBulletinCell");
   static IMP original = class_getOwnMethodImplementation(cellClass, sel("initWithStyle:reuseIdentifier:"));
   class_replaceMethod(cellClass, sel("initWithStyle:reuseIdentifier:"),
@@ -52,7 +50,7 @@ TEST_F(LockScreenTest, CellsWithoutReuseIdentifierAreMadeAnewAtEveryReload) {
   for (id cell : before) objc_release(cell);
 }
 
-TEST_F(LockScreenTest, HeightsComeFromTheLinesAndAreCachedPerItem) {
+TEST_F(LockScreenTest, HeightsComeFromTheLines) {
   root.notifications(kThree);
   boot().lock();
   sb::Snapshot snap = device->snapshot();
@@ -60,21 +58,6 @@ TEST_F(LockScreenTest, HeightsComeFromTheLinesAndAreCachedPerItem) {
   // Title and message, title and subtitle: two lines; title alone: one.
   EXPECT_EQ(snap.rows[0].height, snap.rows[1].height);
   EXPECT_GT(snap.rows[0].height, snap.rows[2].height);
-  id cache = qstIvar(device->listView(), "_heightForListItemCache");
-  ASSERT_NE(cache, nil);
-  id items = qstIvar(device->listController(), "_listItems");
-  for (NSUInteger i = 0; i < 3; ++i) {
-    id height = msgSend<id, id>(cache, "objectForKey:", msgSend<id, NSUInteger>(items, "objectAtIndex:", i));
-    EXPECT_EQ(msgSend<RealDouble>(height, "doubleValue"), snap.rows[i].height);
-  }
-}
-
-TEST_F(LockScreenTest, SeparatorCallsBelongToTheirVersion) {
-  boot("7.1");
-  Class cell = objc_getClass("SBLockScreenBulletinCell");
-  EXPECT_TRUE(class_respondsToSelector(cell, sel("setDrawsSeparators:")));
-  EXPECT_FALSE(class_respondsToSelector(cell, sel("_setSeparatorHidden:")));
-  EXPECT_FALSE(class_respondsToSelector(cell, sel("_setDrawsSeparatorAtTopOfSection:")));
 }
 
 TEST_F(LockScreenTest, UnderlayRequestsAreKeyedByName) {
@@ -87,15 +70,6 @@ TEST_F(LockScreenTest, UnderlayRequestsAreKeyedByName) {
   msgSend<void, id>(view, "_removeLockContentUnderlayWithRequester:", nil);
   EXPECT_EQ(device->snapshot().underlay.requesters, std::vector<std::string>{"Somebody"});
   msgSend<void, id>(view, "_removeLockContentUnderlayWithRequester:", standin::str("Somebody"));
-  EXPECT_FALSE(device->snapshot().underlay.shown);
-}
-
-// The plug-in's name as the overlay is made is Visibility.OwnRowsLeaveFiveSecondsAfterNowPlaying's.
-TEST_F(LockScreenTest, NowPlayingOverlayAsksUnderItsOwnName) {
-  boot().lock();
-  device->nowPlaying();
-  EXPECT_EQ(device->snapshot().underlay.requesters, std::vector<std::string>{"OverlayContextNowPlayingArtLockScreen"});
-  device->nowPlayingEnd();
   EXPECT_FALSE(device->snapshot().underlay.shown);
 }
 
@@ -122,9 +96,7 @@ TEST(BootTest, ABrokenNotificationsFileIsReportedAtLock) {
   }
 }
 
-// The notifications file is whatever a user put at its path: only a regular
-// file of bounded size is read; anything else is reported with the reason,
-// at once, as a bad input (the simulator's exit status 2), never a hang.
+// The notifications file is whatever a user put at its path: only a regular file of bounded size is read.
 std::string messageFor(const std::string& hostPath) {
   try {
     sb::readNotificationFile(hostPath, "UTC");
@@ -162,9 +134,7 @@ TEST(NotificationFile, AFolderInItsPlaceIsABadInputAtLock) {
   EXPECT_THROW(device.lock(), sb::DeviceError);
 }
 
-// SpringBoard's own list: order, arrivals per system version, removal,
-// clearing and editing, without the library.
-// Dates are minutes before kNow; a missing date key leaves the bulletin undated.
+// SpringBoard's own list: order, arrivals per system version, removal, clearing and editing, without the library.
 constexpr const char* kMixedDates = R"([
   {"section": "com.example.a", "bulletinID": "old", "title": "Old", "minutesBeforeNow": 300},
   {"section": "com.example.b", "bulletinID": "undated-1", "title": "Undated"},
@@ -175,8 +145,7 @@ constexpr const char* kMixedDates = R"([
 
 using ListTest = SpringBoardTest;
 
-// Newest first, undated last; a removal takes out only its row; clearing
-// everything withdraws the list's underlay.
+// Newest first, undated last; a removal takes out only its row; clearing everything withdraws the list's underlay.
 TEST_F(ListTest, RowsAreNewestFirstRemovalsTakeOnlyTheirRowAndClearingWithdrawsTheUnderlay) {
   root.notifications(kMixedDates);
   boot().lock();

@@ -1,5 +1,4 @@
-// A SpringBoard booted with the library on the sample device root (only
-// read: settings changes go to the run's private folder).
+// A SpringBoard booted with the library on the sample device root, which is only read.
 #pragma once
 
 #include <gtest/gtest.h>

@@ -1,5 +1,4 @@
-// A SpringBoard booted on a throw-away device root (tests/support) for one
-// test, without the library unless a test asks for it.
+// A SpringBoard booted on a throw-away device root (tests/support) for one test.
 #pragma once
 
 #include <gtest/gtest.h>

@@ -1,7 +1,4 @@
-// The list's table after arrivals and removals: only the changed rows get
-// new cells, every other row keeps its cell and moves to its new place, and
-// the result is what a full reload of the same list shows. Updates that do
-// not match the list leave a table that does.
+// The list's table after arrivals and removals.
 #include <map>
 #include <set>
 
@@ -67,9 +64,7 @@ class TableUpdates : public SpringBoardTest {
     return rows;
   }
 
-  // The rows stack from the top in list order, each cell at its row, each
-  // with the alpha of its place: what a full reload would give. (Alphas are
-  // SpringBoard's to set after its own updates, so `alphas` false skips them.)
+  // The rows stack from the top in list order, each cell at its row, each with the alpha of its place.
   void expectLaidOutInOrder(bool alphas = true) {
     std::vector<Shown> rows = shown();
     ASSERT_EQ(static_cast<NSInteger>(rows.size()), tableRows());
@@ -91,8 +86,7 @@ class TableUpdates : public SpringBoardTest {
     EXPECT_EQ(reloaded, rows);
   }
 
-  // A notifications file of `count` rows a minute apart; `fields(i)` gives
-  // each row's section and title members.
+  // A notifications file of `count` rows a minute apart; `fields(i)` gives each row's section and title members.
   template <class F>
   void notifications(int count, F fields) {
     std::string json = "[";
@@ -142,8 +136,7 @@ TEST_F(TableUpdates, UpdatesThatDoNotMatchTheListLeaveATableThatDoes) {
   auto update = [&](const char* operation, std::vector<id> paths) {
     msgSend<void, id, NSInteger>(table(), operation, standin::arrayWith(paths), 0);
   };
-  // Rows the list does not have, places past the end or in no section, and
-  // things that are not index paths.
+  // Rows the list does not have, places past the end or in no section, and things that are not index paths.
   update("insertRowsAtIndexPaths:withRowAnimation:", {standin::indexPathForRow(2, 0)});
   EXPECT_EQ(tableRows(), 6);
   update("insertRowsAtIndexPaths:withRowAnimation:", {standin::indexPathForRow(9, 0), standin::indexPathForRow(0, 3)});
@@ -174,9 +167,7 @@ TEST_F(TableUpdates, CellsLeftOverFromManyRowsAreNotAllKept) {
   EXPECT_LE(static_cast<UITableViewObj*>(table())->reuseQueue.size(), kReuseQueueLimit);
 }
 
-// As on the device, a long list has cells only for the rows in view; as it
-// scrolls, rows leaving the view hand their cells (SpringBoard's carry a
-// reuse identifier) to the rows coming into it.
+// As on the device, a long list has cells only for the rows in view.
 TEST_F(TableUpdates, ScrollingHandsTheCellsOfRowsLeavingTheViewToRowsComingIntoIt) {
   notifications(100, [](int i) { return R"("section": "com.example.a", "title": "Row )" + std::to_string(i) + "\""; });
   boot().lock();
@@ -218,9 +209,7 @@ TEST_F(TableUpdates, ScrollingHandsTheCellsOfRowsLeavingTheViewToRowsComingIntoI
   EXPECT_TRUE(cellAt(99));
 }
 
-// Hundreds of applications, each with its own icon: a list of their
-// notifications holds the icons of the rows in view, not one per
-// application, and the report still shows every row's own icon.
+// Hundreds of applications, each with its own icon.
 TEST_F(TableUpdates, ManyApplicationsHoldOnlyTheIconsOfTheRowsInView) {
   const std::string icons = std::string(QST_SAMPLE_ROOT) + "/var/mobile/Library/SpringBoard/Icons/";
   std::string mail, sms;

@@ -1,8 +1,4 @@
-// A throw-away device root for a test: the settings file, the calendar
-// selection, the companion's sorting file, reminder lists and the other
-// applications' notifications, each written only when the test asks, so a
-// test states just what it is about. Removed when the test ends. Every test
-// that needs a device root makes it here.
+// A throw-away device root for a test: the settings file, the calendar selection, the companion's sorting file.
 #pragma once
 
 #include <map>
@@ -29,8 +25,7 @@ using Todo = std::vector<std::string>;
 
 class DeviceRoot {
  public:
-  // What a fresh root holds: the reminder store's (empty) lists folder, as a
-  // phone with Reminders has, or nothing at all.
+  // What a fresh root holds: the reminder store's (empty) lists folder, as a phone with Reminders has.
   enum class Start { WithListsFolder, Empty };
 
   explicit DeviceRoot(Start start = Start::WithListsFolder);

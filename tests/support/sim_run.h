@@ -1,6 +1,4 @@
 // springboard-sim run as a user runs it: its exit status and what it printed.
-// A SimWorkspace gives the runs a temporary folder of their own (TMPDIR), so
-// a test sees what a run leaves behind.
 #pragma once
 
 #include <sys/stat.h>
@@ -46,8 +44,7 @@ inline SimRun runSim(const std::vector<std::string>& args, bool withStderr = tru
   return result;
 }
 
-// A run's JSON document, the run's exit status checked to be 0; a document
-// that is not an object fails the test too.
+// A run's JSON document, the run's exit status checked to be 0; a document that is not an object fails the test too.
 inline nlohmann::json jsonOf(const SimRun& r) {
   EXPECT_EQ(r.status, 0) << r.out.substr(0, 2000);
   nlohmann::json document = nlohmann::json::parse(r.out, nullptr, false);
@@ -55,8 +52,7 @@ inline nlohmann::json jsonOf(const SimRun& r) {
   return document;
 }
 
-// Every file's and folder's contents and modification time (ns) under
-// `root`: what a run that only reads must leave as it was.
+// Every file's and folder's contents and modification time (ns) under `root`.
 inline std::map<std::string, std::pair<std::string, long long>> stateOf(const std::filesystem::path& root) {
   std::map<std::string, std::pair<std::string, long long>> state;
   auto record = [&](const std::filesystem::path& p) {
@@ -71,8 +67,7 @@ inline std::map<std::string, std::pair<std::string, long long>> stateOf(const st
   return state;
 }
 
-// A folder for one test's runs: the runs' TMPDIR ("tmp", where their
-// private folders go) and whatever else the test puts beside it.
+// A folder for one test's runs: the runs' TMPDIR ("tmp") and whatever the test puts beside it.
 class SimWorkspace {
  public:
   explicit SimWorkspace(const std::string& prefix = "sim-test") : folder_(prefix) {

@@ -1,6 +1,4 @@
-// A folder of one test's own under the system's temporary folder, removed
-// with everything in it when the test ends: the one way the tests make a
-// throw-away device root or a place for the simulator's files.
+// A folder of one test's own under the system's temporary folder, removed with everything in it when the test ends.
 #pragma once
 
 #include <filesystem>
@@ -10,8 +8,7 @@ namespace qst_test {
 
 class TempFolder {
  public:
-  // `prefix` names the folder ("qst-root-1a2b3c"), so a leftover says which
-  // test left it. Raises std::runtime_error when it cannot be made.
+  // `prefix` names the folder ("qst-root-1a2b3c"), so a leftover says which test left it.
   explicit TempFolder(const std::string& prefix = "qst-test");
   ~TempFolder();
   TempFolder(const TempFolder&) = delete;

@@ -1,7 +1,4 @@
-// A pane as one is easily written: its page class made at load time, its
-// rows read from "NaivePane.plist" beside it, and no -bundle of its own. A
-// Settings app looks for that plist in its own folder, so the page is
-// empty; the pane tests check that the simulated one does the same.
+// A pane as one is easily written: its page class made at load time, its rows read from "NaivePane.plist" beside it.
 #include "foundation/NSString.h"
 #include "runtime/message.h"
 #include "runtime/objc.h"
