@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "foundation/NSString.h"
+#include "foundation/merge_sort.h"
 #include "runtime/message.h"
 #include "runtime/nsobject.h"
 
@@ -129,10 +130,28 @@ void removeObject(id self, SEL, id object) {
   releaseAll(std::move(removed));
 }
 
-// A stable sort: elements that compare as same keep their order.
+// CoreFoundation's sort (merge_sort.h), run on a copy of the elements that
+// is put back once every comparison is made, as CFArraySortValues does: a
+// comparator that raises leaves the array as it was, and one that changes
+// the array keeps its change. Copies of up to 4,096 elements live on the
+// stack, as CoreFoundation's do.
 void sortUsingComparator(id self, SEL, NSComparator comparator) {
-  auto& items = arr(self)->items;
-  std::stable_sort(items.begin(), items.end(), [&](id a, id b) { return comparator(a, b) < 0; });
+  constexpr std::size_t kOnStack = 4096;
+  std::vector<id>& items = arr(self)->items;
+  const std::size_t n = items.size();
+  const unsigned long before = arr(self)->mutations;
+  id stackCopy[kOnStack], stackScratch[kOnStack];
+  std::vector<id> heap;
+  id* copy = stackCopy;
+  id* scratch = stackScratch;
+  if (n > kOnStack) {
+    heap.resize(2 * n);
+    copy = heap.data(), scratch = heap.data() + n;
+  }
+  std::copy(items.begin(), items.end(), copy);
+  cfMergeSort(copy, n, scratch, comparator);
+  if (arr(self)->mutations != before || items.size() != n) return;
+  std::copy(copy, copy + n, items.begin());
   ++arr(self)->mutations;
 }
 

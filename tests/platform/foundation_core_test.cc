@@ -88,6 +88,47 @@ TEST_F(FoundationCore, ArrayLookupAndBounds) {
   EXPECT_THROW(msgSend<void>(standin::mutableArrayWith(), "addObject:", nil), ObjCException);
 }
 
+// Keys of ten apart compare as same. Figures from CoreFoundation's merge sort (CFSortFunctions.c) on these inputs.
+TEST_F(FoundationCore, SortAsksWhatCoreFoundationAsksAndKeepsTiesInOrder) {
+  auto sortedValues = [](std::vector<long long> values, NSComparator comparator) {
+    std::vector<id> numbers;
+    for (long long v : values) numbers.push_back(standin::numberWithLongLong(v));
+    id array = standin::mutableArrayWith(numbers);
+    msgSend<void, NSComparator>(array, "sortUsingComparator:", comparator);
+    std::vector<long long> out;
+    for (id n : standin::arrayItems(array)) out.push_back(msgSend<long long>(n, "longLongValue"));
+    return out;
+  };
+  int asked = 0;
+  NSComparator byTens = [&](id a, id b) -> NSInteger {
+    ++asked;
+    long long x = msgSend<long long>(a, "longLongValue") / 10, y = msgSend<long long>(b, "longLongValue") / 10;
+    return x < y ? -1 : x > y ? 1 : 0;
+  };
+  std::vector<long long> mixed;
+  for (int i = 0; i < 40; ++i) mixed.push_back((i * 7 % 13) * 10 + i % 10);
+  EXPECT_EQ(sortedValues(mixed, byTens),
+            (std::vector<long long>{0,  3,  6,  9,  12, 15, 18, 24, 27, 20, 36, 39, 32, 48,  41,  44,  50,  53,  56,  62,
+                                    65, 68, 71, 74, 77, 83, 86, 89, 95, 98, 91, 107, 100, 103, 119, 112, 115, 121, 124, 127}));
+  EXPECT_EQ(asked, 167);
+  std::vector<long long> inOrder;
+  for (int i = 0; i < 100; ++i) inOrder.push_back(i * 10);
+  asked = 0;
+  EXPECT_EQ(sortedValues(inOrder, byTens), inOrder);
+  EXPECT_EQ(asked, 175);
+
+  int untilRaise = 30;
+  NSComparator raising = [&](id a, id b) -> NSInteger {
+    if (--untilRaise == 0) objc_raise("NSInvalidArgumentException", "comparator gave up");
+    return byTens(a, b);
+  };
+  id array = standin::mutableArrayWith({standin::numberWithLongLong(30), standin::numberWithLongLong(10)});
+  for (int i = 0; i < 38; ++i) msgSend<void, id>(array, "addObject:", standin::numberWithLongLong(90 - i));
+  const std::vector<id> before = standin::arrayItems(array);
+  EXPECT_THROW((msgSend<void, NSComparator>(array, "sortUsingComparator:", raising)), ObjCException);
+  EXPECT_EQ(standin::arrayItems(array), before);
+}
+
 // NSNumber's answers where a real meets an integer or a string, as Darwin's Foundation gives them.
 class Number : public ::testing::Test {
  protected:
