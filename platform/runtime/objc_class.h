@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 #include "runtime/objc.h"
@@ -17,6 +18,12 @@ struct objc_method {
   std::optional<std::string> given;
   const char* types = nullptr;
   std::uint64_t realDoubles = 0;
+};
+
+// Names are looked up as C strings, without building a string for each.
+struct NameHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
 };
 
 struct objc_ivar {
@@ -33,6 +40,6 @@ struct objc_class : objc_object {
   std::string name;
   ObjectFactory factory;
   std::unordered_map<SEL, objc_method> methods;
-  std::unordered_map<std::string, objc_ivar> ivars;
+  std::unordered_map<std::string, objc_ivar, NameHash, std::equal_to<>> ivars;
   std::string image;  // the image that defines the class; empty for one made at run time
 };

@@ -30,8 +30,8 @@ namespace {
 
 struct Registry {
   std::shared_mutex lock;
-  std::unordered_map<std::string, std::unique_ptr<objc_selector>> selectors;
-  std::unordered_map<std::string, Class> classes;
+  std::unordered_map<std::string, std::unique_ptr<objc_selector>, NameHash, std::equal_to<>> selectors;
+  std::unordered_map<std::string, Class, NameHash, std::equal_to<>> classes;
 };
 
 Registry& registry() {
@@ -118,11 +118,13 @@ inline LookupCache* namesCache() { return ThreadOwned<LookupCache>::get(); }
 
 void methodsChanged() { gMethodsGeneration.fetch_add(1, std::memory_order_acq_rel); }
 
+// objc4's __sel_registerName answers no selector for no name.
 SEL internSelector(const char* name) {
+  if (!name) return nullptr;
   Registry& r = registry();
   {
     std::shared_lock read(r.lock);
-    auto it = r.selectors.find(name);
+    auto it = r.selectors.find(std::string_view(name));
     if (it != r.selectors.end()) return it->second.get();
   }
   std::unique_lock write(r.lock);
@@ -168,7 +170,7 @@ namespace {
 Class findClass(const char* name) {
   Registry& r = registry();
   std::shared_lock read(r.lock);
-  auto it = r.classes.find(name);
+  auto it = r.classes.find(std::string_view(name));
   return it == r.classes.end() ? nil : it->second;
 }
 
@@ -336,7 +338,7 @@ Ivar class_getInstanceVariable(Class cls, const char* name) {
   if (!name) return nullptr;
   std::shared_lock read(registry().lock);
   for (Class c = cls; c; c = c->superclass) {
-    auto it = c->ivars.find(name);
+    auto it = c->ivars.find(std::string_view(name));
     if (it != c->ivars.end()) return &it->second;
   }
   return nullptr;
