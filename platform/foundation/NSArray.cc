@@ -22,6 +22,7 @@ std::string where(id self, const char* method) {
 
 id make(Class cls, const std::vector<id>& items) {
   auto* a = static_cast<NSArrayObj*>(msgSend<id>(cls, allocSelector()));
+  a->items.reserve(items.size());
   for (id item : items) a->items.push_back(objc_retain(item));
   return a;
 }

@@ -42,7 +42,11 @@ void addSubview(id self, SEL, id view) {
     if (ancestor == view) return;  // would make a cycle
   objc_retain(view);
   detach(asView(view));  // a view already here moves to the front
-  asView(self)->subviews.push_back(view);
+  // A view gets its subviews a few at a time (a cell its labels): room for
+  // several at the first spares the list a reallocation at each.
+  std::vector<id>& subviews = asView(self)->subviews;
+  if (subviews.capacity() == 0) subviews.reserve(8);
+  subviews.push_back(view);
   asView(view)->superview = asView(self);
 }
 
