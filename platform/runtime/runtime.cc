@@ -195,7 +195,10 @@ Class lookUpClass(const char* name) {
 Class objc_getClass(const char* name) {
   if (!name) return nil;
   Class found = lookUpClass(name);
-  return found && objc_imageIsLoaded(class_getImageName(found)) ? found : nil;
+  // Outside any process's scope every image counts as loaded: the class's
+  // image name, far into the class object, is not read then.
+  if (!found || !objc_currentProcess()) return found;
+  return objc_imageIsLoaded(class_getImageName(found)) ? found : nil;
 }
 
 Class objc_allocateClassPair(Class superclass, const char* name, ObjectFactory factory) {
