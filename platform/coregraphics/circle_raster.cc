@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -34,6 +35,9 @@ double discCoverage(double r, double d, double ux, double uy) {
 // Rings up to this radius (in pixels) are painted through a remembered mask.
 constexpr double kMaxMaskedRadius = 128;
 constexpr int kRememberedMasks = 8;
+// Squares of up to this side are kept whole (LastPainted): at most 8 masks
+// × 4 colours × 2 squares × 16 kB, 1 MB per thread.
+constexpr int kMaxKeptSquare = 64;
 
 // A row of a mask is cut into runs of like pixels: wholly covered ones are
 // stored as one span of the solid colour, edge pixels are blended one by
@@ -57,9 +61,16 @@ struct PaintColour {
 // pixels and for the last few colours, the last pixel it was painted over
 // and the result: read in order, a hit is one load and one compare. Each
 // starts as over nothing, where a fresh canvas is painted first.
+//
+// When the whole mask lies on the surface, the mask's square as it was
+// before and after the last painting in that colour is kept too: a row's dot
+// is painted over the same pixels at every call (a cleared canvas, then the
+// outline), so the square is compared row by row and the result copied,
+// where each pixel would have cost a load, a compare and a store.
 struct LastPainted {
   PaintColour colour{};
   std::vector<std::uint64_t> beneathAndResult;  // by MaskRun::partial; beneath in the high half
+  std::vector<std::uint32_t> squareBeneath, squareResult;  // size × size, row by row; empty: none kept
 };
 struct RingMask {
   double fractionX = -1, fractionY = -1, inner = -1, outer = -1;
@@ -75,12 +86,14 @@ struct RingMask {
 
   // The remembered pixels for `colour`, made afresh when it is new.
   template <class Blend>
-  std::uint64_t* lastPaintedIn(const PaintColour& colour, Blend blend) const {
+  LastPainted& lastPaintedIn(const PaintColour& colour, Blend blend) const {
     for (LastPainted& l : lastPainted)
-      if (!l.beneathAndResult.empty() && l.colour == colour) return l.beneathAndResult.data();
+      if (!l.beneathAndResult.empty() && l.colour == colour) return l;
     LastPainted& l = lastPainted[nextColour];
     nextColour = (nextColour + 1) % kColours;
     l.colour = colour;
+    l.squareBeneath.clear();
+    l.squareResult.clear();
     l.beneathAndResult.assign(static_cast<std::size_t>(partialPixels), 0);
     for (int y = 0; y < size; ++y)
       for (int r = rowRuns[y]; r < rowRuns[y + 1]; ++r) {
@@ -92,7 +105,7 @@ struct RingMask {
           l.beneathAndResult[run.partial + (x - run.from)] = result;
         }
       }
-    return l.beneathAndResult.data();
+    return l;
   }
 };
 
@@ -112,7 +125,11 @@ const RingMask& ringMask(double fractionX, double fractionY, double inner, doubl
   m.runs.clear();
   m.rowRuns.assign(m.size + 1, 0);
   m.partialPixels = 0;
-  for (LastPainted& l : m.lastPainted) l.beneathAndResult.clear();
+  for (LastPainted& l : m.lastPainted) {
+    l.beneathAndResult.clear();
+    l.squareBeneath.clear();
+    l.squareResult.clear();
+  }
   for (int y = 0; y < m.size; ++y) {
     m.rowRuns[y] = static_cast<int>(m.runs.size());
     for (int x = 0; x < m.size; ++x) {
@@ -215,7 +232,8 @@ bool paintCircleRing(cairo_surface_t* surface, double cx, double cy, double inne
   if (outer <= kMaxMaskedRadius) {
     const double baseX = std::floor(cx), baseY = std::floor(cy);
     const RingMask& mask = ringMask(cx - baseX, cy - baseY, inner, outer, coverageAt);
-    std::uint64_t* painted = mask.lastPaintedIn({{rgba[0], rgba[1], rgba[2], rgba[3]}, opaqueSurface}, blend);
+    LastPainted& kept = mask.lastPaintedIn({{rgba[0], rgba[1], rgba[2], rgba[3]}, opaqueSurface}, blend);
+    std::uint64_t* painted = kept.beneathAndResult.data();
     // The mask's rows and columns that fall within the surface.
     const double firstX = baseX + mask.offset, firstY = baseY + mask.offset;
     const double size = mask.size;
@@ -224,6 +242,30 @@ bool paintCircleRing(cairo_surface_t* surface, double cx, double cy, double inne
     const int top = static_cast<int>(std::clamp(-firstY, 0.0, size));
     const int bottom = static_cast<int>(std::clamp(height - firstY, 0.0, size));
     const int shift = first < last ? static_cast<int>(firstX) : 0;  // the surface's column of the mask's first
+    const bool wholeSquare =
+        mask.size <= kMaxKeptSquare && first == 0 && last == mask.size && top == 0 && bottom == mask.size;
+    const std::size_t rowBytes = static_cast<std::size_t>(mask.size) * sizeof(std::uint32_t);
+    auto squareRow = [&](int my) {
+      return reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(firstY + my) * stride) + shift;
+    };
+    if (wholeSquare && !kept.squareBeneath.empty()) {
+      int my = 0;
+      while (my < mask.size &&
+             std::memcmp(squareRow(my), kept.squareBeneath.data() + static_cast<std::size_t>(my) * mask.size, rowBytes) == 0)
+        ++my;
+      if (my == mask.size) {
+        for (my = 0; my < mask.size; ++my)
+          std::memcpy(squareRow(my), kept.squareResult.data() + static_cast<std::size_t>(my) * mask.size, rowBytes);
+        cairo_surface_mark_dirty(surface);
+        return true;
+      }
+    }
+    auto keepSquare = [&](std::vector<std::uint32_t>& into) {
+      into.resize(static_cast<std::size_t>(mask.size) * mask.size);
+      for (int my = 0; my < mask.size; ++my)
+        std::memcpy(into.data() + static_cast<std::size_t>(my) * mask.size, squareRow(my), rowBytes);
+    };
+    if (wholeSquare) keepSquare(kept.squareBeneath);
     for (int my = top; my < bottom; ++my) {
       auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(firstY + my) * stride);
       const float* coverage = mask.coverage.data() + static_cast<std::size_t>(my) * mask.size;
@@ -248,6 +290,7 @@ bool paintCircleRing(cairo_surface_t* surface, double cx, double cy, double inne
           }
       }
     }
+    if (wholeSquare) keepSquare(kept.squareResult);
     cairo_surface_mark_dirty(surface);
     return true;
   }
