@@ -13,6 +13,7 @@
 #include "runtime/autorelease.h"
 #include "runtime/message.h"
 #include "runtime/nsobject.h"
+#include "runtime/thread_owned.h"
 #include "uikit/system_font_metrics.h"
 
 namespace {
@@ -76,26 +77,32 @@ id makeFont(Class cls, CGFloat pointSize) {
 }
 
 // Apple documents font objects as immutable, safe to use from any thread:
-// a system font of a size asked for again can be the one made before. The
-// last few sizes keep theirs; labels and row heights ask for the same few
-// sizes all the time, and each font made afresh costs an object and a
-// metrics lookup.
-id sharedFont(Class cls, CGFloat pointSize) {
-  if (cls != gUIFont) return makeFont(cls, pointSize);
-  if (!(pointSize > 0) || !std::isfinite(pointSize)) pointSize = 0;
+// a system font of a size asked for again can be the one made before. Each
+// thread keeps its last few sizes, so a font asked for again takes no lock;
+// labels and row heights ask for the same few sizes all the time, and each
+// font made afresh costs an object and a metrics lookup.
+struct KeptFonts {
   struct Kept {
     CGFloat pointSize = -1;
     id font = nil;  // +1
   };
-  constexpr std::size_t kKept = 8;
-  static std::mutex lock;
-  static Kept kept[kKept];
-  static std::size_t next = 0;
-  std::lock_guard hold(lock);
-  for (const Kept& k : kept)
+  static constexpr std::size_t kKept = 8;
+  Kept kept[kKept];
+  std::size_t next = 0;
+  ~KeptFonts() {
+    for (Kept& k : kept) objc_release(k.font);
+  }
+};
+
+id sharedFont(Class cls, CGFloat pointSize) {
+  if (cls != gUIFont) return makeFont(cls, pointSize);
+  if (!(pointSize > 0) || !std::isfinite(pointSize)) pointSize = 0;
+  KeptFonts* fonts = ThreadOwned<KeptFonts>::get();
+  if (!fonts) return makeFont(cls, pointSize);  // the thread is ending
+  for (const KeptFonts::Kept& k : fonts->kept)
     if (k.font && k.pointSize == pointSize) return objc_autorelease(objc_retain(k.font));
-  Kept& k = kept[next];
-  next = (next + 1) % kKept;
+  KeptFonts::Kept& k = fonts->kept[fonts->next];
+  fonts->next = (fonts->next + 1) % KeptFonts::kKept;
   objc_release(k.font);
   k.pointSize = pointSize;
   k.font = objc_retain(makeFont(cls, pointSize));
