@@ -196,7 +196,7 @@ id standin::stringWithUTF8(std::string_view utf8) {
 std::string standin::utf8Of(id str) { return str ? asString(str)->utf8 : std::string(); }
 
 id standin::stringWithFormat(id format, const standin::FormatArgs& args) {
-  return makeString(standin::formatToUTF8(standin::utf8Of(format), args));
+  return makeString(standin::formatToUTF8(format ? std::string_view(asString(format)->utf8) : std::string_view(), args));
 }
 
 void registerNSString() {

@@ -4,6 +4,7 @@
 // passed; a conversion whose argument has another type, or is missing,
 // prints a marker instead. Text produced by an argument is never scanned for
 // conversions again.
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <string>
@@ -13,9 +14,12 @@
 
 namespace {
 
-std::string describe(id obj) {
-  if (!obj) return "(null)";
-  return standin::utf8Of(msgSend<id>(obj, "description"));
+void appendDescription(std::string& out, id obj) {
+  if (!obj) {
+    out += "(null)";
+    return;
+  }
+  if (id description = msgSend<id>(obj, "description")) out += static_cast<NSStringObj*>(description)->utf8;
 }
 
 // Re-runs one conversion through snprintf with a conversion string we built ourselves
@@ -45,23 +49,27 @@ std::string decimal(T value) {
 
 std::string standin::formatToUTF8(std::string_view format, const standin::FormatArgs& args) {
   std::string out;
+  out.reserve(format.size() + 16);
   size_t next = 0;
   for (size_t i = 0; i < format.size(); ++i) {
-    char c = format[i];
-    if (c != '%') {
-      out += c;
+    if (format[i] != '%') {  // the text up to the next conversion, in one piece
+      const size_t end = std::min(format.find('%', i), format.size());
+      out.append(format.substr(i, end - i));
+      i = end - 1;
       continue;
     }
     size_t start = i++;
-    std::string flags;
-    while (i < format.size() && std::string_view("-+ #0").find(format[i]) != std::string_view::npos) flags += format[i++];
-    std::string width, precision;
-    while (i < format.size() && format[i] >= '0' && format[i] <= '9' && width.size() < 4) width += format[i++];
+    auto run = [&](size_t from, auto part) {
+      while (i < format.size() && part(format[i])) ++i;
+      return format.substr(from, i - from);
+    };
+    const std::string_view flags = run(i, [](char c) { return std::string_view("-+ #0").find(c) != std::string_view::npos; });
+    const size_t widthStart = i;
+    const std::string_view width = run(i, [&](char c) { return c >= '0' && c <= '9' && i - widthStart < 4; });
+    std::string_view precision;
     if (i < format.size() && format[i] == '.') {
-      ++i;
-      precision.push_back('.');
-      while (i < format.size() && format[i] >= '0' && format[i] <= '9' && precision.size() < 4)
-        precision += format[i++];
+      const size_t precisionStart = i++;
+      precision = run(precisionStart, [&](char c) { return c >= '0' && c <= '9' && i - precisionStart < 4; });
     }
     while (i < format.size() && std::string_view("hlqLjzt").find(format[i]) != std::string_view::npos) ++i;
     if (i >= format.size()) {
@@ -75,7 +83,7 @@ std::string standin::formatToUTF8(std::string_view format, const standin::Format
     }
     const bool plain = flags.empty() && width.empty() && precision.empty();
     std::string prefix(1, '%');
-    prefix.append(flags).append(width).append(precision);
+    if (!plain) prefix.append(flags).append(width).append(precision);
     const standin::FormatArg* arg = next < args.size() ? &args[next] : nullptr;
     if (std::string_view("@dDiuUxXoOcfFeEgGsp").find(conv) == std::string_view::npos) {
       out.append(format.substr(start, i - start + 1));  // unknown conversion: kept as written
@@ -88,7 +96,7 @@ std::string standin::formatToUTF8(std::string_view format, const standin::Format
     }
     switch (conv) {
       case '@':
-        if (auto* o = std::get_if<id>(arg)) out += describe(*o);
+        if (auto* o = std::get_if<id>(arg)) appendDescription(out, *o);
         else if (auto* s = std::get_if<const char*>(arg)) out += *s ? *s : "(null)";
         else out += "(invalid)";
         break;
