@@ -1,5 +1,5 @@
-// A thread's memo from one or two addresses to a value, for the lookups a
-// message makes (selector by name's address, method by class and selector).
+// A thread's memo from an address to a value, for lookups by a name's
+// address (a selector or class by name, a string constant by its literal).
 // Open addressing with linear probing in a power-of-two table: a lookup is a
 // multiply, a shift and a compare or two, where a node-based hash map spends
 // a division and a pointer chase. Bounded: past kMaxEntries it starts afresh.
@@ -9,10 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-inline std::uint64_t hashOf(const void* address) { return reinterpret_cast<std::uintptr_t>(address); }
-
-// Key is an address, or a type with == and a hashOf found by argument-
-// dependent lookup; Key{} is the empty slot.
+// Key is a pointer type; the null pointer is the empty slot.
 template <class Key, class Value>
 class AddressCache {
  public:
@@ -55,7 +52,7 @@ class AddressCache {
   };
 
   std::size_t indexOf(const Key& key) const {
-    return static_cast<std::size_t>((hashOf(key) * 0x9E3779B97F4A7C15ull) >> shift_) & mask_;
+    return static_cast<std::size_t>((reinterpret_cast<std::uintptr_t>(key) * 0x9E3779B97F4A7C15ull) >> shift_) & mask_;
   }
 
   void grow() {
