@@ -193,8 +193,6 @@ TEST_F(PNGFiles, IPhoneOptimisedPNGMatchesTheOrdinaryOne) {
   id optimised = write("optimised@2x.png", pngFile(3, 2, pixels, true));
   ASSERT_NE(ordinary, nil);
   ASSERT_NE(optimised, nil);
-  EXPECT_EQ(msgSend<CGSize>(optimised, "size").width, 1.5);
-  EXPECT_EQ(msgSend<CGFloat>(optimised, "scale"), 2);
   for (int y = 0; y < 2; ++y)
     for (int x = 0; x < 3; ++x)
       EXPECT_EQ(standin::readImagePixel(optimised, x, y), standin::readImagePixel(ordinary, x, y)) << x << "," << y;
