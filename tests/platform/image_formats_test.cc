@@ -106,9 +106,8 @@ TEST_F(ImageFormats, ARetinaIPhoneTakesTheAt2xAndIPhoneFilesBesideTheNamedOne) {
   EXPECT_EQ(sizeOf(only).height, 1);
   EXPECT_TRUE(standin::capturedLogLines().empty());
   EXPECT_TRUE(StandInNotes().empty());
-}
 
-TEST_F(ImageFormats, TheFileThereIsTheOneReadEvenWhenItIsDamaged) {
+  // The file there is the one read, even when it is damaged.
   writeFile("badge.bmp", image_writers::bmpFile(2, 2, {255, 0, 0, 255}));
   writeFile("badge@2x.bmp", "BM not really");
   EXPECT_EQ(imageAt("badge.bmp"), nil);
