@@ -132,7 +132,7 @@ class Number : public ::testing::Test {
 
 std::string description(id number) { return standin::utf8Of(msgSend<id>(number, "description")); }
 
-TEST_F(Number, BoolValueOfARealGoesThroughTheInteger) {
+TEST_F(Number, BoolValueOfARealGoesThroughTheIntegerAndItsDescriptionHasSixteenOrSevenDigits) {
   for (auto [value, truth] : {std::pair{0.5, false}, {-0.999, false}, {0.0 / 0.0, false}, {1.5, true}, {-1.0, true},
                               {1e300, true}})
     EXPECT_EQ(msgSend<BOOL>(standin::numberWithDouble(value), "boolValue"), truth) << value;
@@ -140,9 +140,7 @@ TEST_F(Number, BoolValueOfARealGoesThroughTheInteger) {
   EXPECT_TRUE(msgSend<BOOL>(standin::numberWithUnsignedLongLong(1ull << 63), "boolValue"));
   EXPECT_TRUE(msgSend<BOOL>(standin::numberWithLongLong(1ll << 40), "boolValue"));
   EXPECT_FALSE(msgSend<BOOL>(standin::numberWithLongLong(0), "boolValue"));
-}
-
-TEST_F(Number, DescriptionPrintsRealsWithSixteenOrSevenDigits) {
+  // A description prints reals with sixteen or seven digits.
   for (auto [value, text] : {std::pair{0.1, "0.1"}, {0.85, "0.85"}, {1.0 / 3, "0.3333333333333333"}, {2.5, "2.5"},
                              {1e20, "1e+20"}, {-0.0, "-0"}})
     EXPECT_EQ(description(standin::numberWithDouble(value)), text);
@@ -195,7 +193,7 @@ class HostFiles : public ::testing::Test {
 };
 
 
-TEST_F(HostFiles, AFolderHeldOpenIsReadEvenAfterItMoves) {
+TEST_F(HostFiles, AFolderHeldOpenIsReadEvenAfterItMovesAndAHeadIsTheFirstBytes) {
   write("a.ics", "twelve bytes");
   write("big.ics", std::string(101, 'x'));
   ASSERT_EQ(mkfifo((folder_ / "fifo.ics").c_str(), 0600), 0);  // nobody writes: a read would wait for ever
@@ -217,18 +215,14 @@ TEST_F(HostFiles, AFolderHeldOpenIsReadEvenAfterItMoves) {
   EXPECT_EQ(standin::readRegularFileAt(folder.get(), "gone.ics", 100, &text), standin::FileReadStatus::Missing);
   EXPECT_EQ(standin::readRegularFileAt(folder.get(), "a.ics/x", 100, &text), standin::FileReadStatus::Missing);
   EXPECT_EQ(standin::readRegularFileAt(folder.get(), ".", 100, &text), standin::FileReadStatus::NotRegular);
-}
 
-TEST_F(HostFiles, AHeadIsTheFirstBytesOfARegularFileOfAnySize) {
-  write("long", "0123456789");
-  write("short", "ab");
-  ASSERT_EQ(mkfifo((folder_ / "fifo").c_str(), 0600), 0);
+  // A head is the first bytes of a regular file of any size.
   std::string head;
-  EXPECT_EQ(standin::readRegularFileHead((folder_ / "long").string(), 4, &head), standin::FileReadStatus::Read);
-  EXPECT_EQ(head, "0123");
-  EXPECT_EQ(standin::readRegularFileHead((folder_ / "short").string(), 4, &head), standin::FileReadStatus::Read);
-  EXPECT_EQ(head, "ab");
-  EXPECT_EQ(standin::readRegularFileHead((folder_ / "fifo").string(), 4, &head), standin::FileReadStatus::NotRegular);
+  EXPECT_EQ(standin::readRegularFileHead((folder_ / "big.ics").string(), 4, &head), standin::FileReadStatus::Read);
+  EXPECT_EQ(head, "xxxx");
+  EXPECT_EQ(standin::readRegularFileHead((folder_ / "a.ics").string(), 40, &head), standin::FileReadStatus::Read);
+  EXPECT_EQ(head, "twelve bytes");
+  EXPECT_EQ(standin::readRegularFileHead((folder_ / "fifo.ics").string(), 4, &head), standin::FileReadStatus::NotRegular);
   EXPECT_EQ(standin::readRegularFileHead("/dev/zero", 4, &head), standin::FileReadStatus::NotRegular);
   EXPECT_EQ(standin::readRegularFileHead((folder_ / "none").string(), 4, &head), standin::FileReadStatus::Missing);
 }
