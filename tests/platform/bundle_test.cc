@@ -84,7 +84,6 @@ TEST_F(Bundles, AClassMadeAtRunTimeBelongsToTheMainBundleAndACompiledOneToItsIma
   EXPECT_EQ(bundleOf(compiled), pane);
   id byIdentifier = msgSend<id, id>(objc_getClass("NSBundle"), "bundleWithIdentifier:", standin::str("test.Compiled"));
   EXPECT_EQ(byIdentifier, pane);
-  // A bundle owns only the classes of its own image.
   EXPECT_EQ(classNamed(pane, "CompiledPage"), compiled);
   EXPECT_EQ(classNamed(pane, "MadePage"), nil);
   EXPECT_EQ(classNamed(pane, "NSString"), nil);

@@ -111,7 +111,6 @@ TEST(ReminderICSShapes, EveryTodoOfEveryCalendarInOrderAndBareTodos) {
   ASSERT_TRUE(contents.reminders[1].due);
   EXPECT_EQ(contents.reminders[1].due->zoneName, "Europe/Berlin");
 
-  // Bare to-dos without a calendar.
   const ReminderFileContents bare = parseReminderICS(
       crlf("BEGIN:VTODO\nUID:a\nSUMMARY:bare\nBEGIN:VALARM\nX-APPLE-STRUCTURED-LOCATION;X-TITLE=Gym:geo:1,2\n"
            "END:VALARM\nEND:VTODO\nbegin:vtodo\nUID:b\nSUMMARY:lower case\nend:vtodo\n"));

@@ -113,7 +113,6 @@ TEST_F(ReminderStore, FetchesIncompleteRemindersInCalendarThenFileOrder) {
 }
 
 
-// A cut file is skipped, a partly broken one gives its readable part.
 TEST_F(ReminderStore, UnreadableFilesAreSkippedOrCutWithOneNoteEachAndNothingWritten) {
   root_.addList(kHome, "Home", "#123456");
   root_.addReminder(kHome, "1.ics", reminderICS("SUMMARY:first"));

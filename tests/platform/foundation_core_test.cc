@@ -37,7 +37,6 @@ TEST_F(FoundationCore, LengthCountsUtf16UnitsAndIllFormedUtf8GivesNil) {
   id sub = msgSend<id>(standin::str("\xF0\x9F\x98\x80!"), "substringWithRange:", NSRange{2, 1});
   EXPECT_EQ(standin::utf8Of(sub), "!");
   EXPECT_THROW(msgSend<id>(standin::str("abc"), "substringWithRange:", NSRange{2, 5}), ObjCException);
-  // Ill-formed UTF-8 gives no string.
   EXPECT_EQ(standin::stringWithUTF8("bad \xFF byte"), nil);
   EXPECT_EQ(standin::stringWithUTF8("\xED\xA0\x80"), nil);  // an encoded surrogate
 }
@@ -216,7 +215,6 @@ TEST_F(HostFiles, AFolderHeldOpenIsReadEvenAfterItMovesAndAHeadIsTheFirstBytes) 
   EXPECT_EQ(standin::readRegularFileAt(folder.get(), "a.ics/x", 100, &text), standin::FileReadStatus::Missing);
   EXPECT_EQ(standin::readRegularFileAt(folder.get(), ".", 100, &text), standin::FileReadStatus::NotRegular);
 
-  // A head is the first bytes of a regular file of any size.
   std::string head;
   EXPECT_EQ(standin::readRegularFileHead((folder_ / "big.ics").string(), 4, &head), standin::FileReadStatus::Read);
   EXPECT_EQ(head, "xxxx");

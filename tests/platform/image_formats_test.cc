@@ -32,7 +32,6 @@ class ImageFormats : public DeviceFolderTest {
     writeFile(name, bytes);
     return imageAt(name);
   }
-  // The file gives no image, and one note naming it and the reason.
   void expectRefused(const std::string& name, const std::string& bytes, const std::string& reason) {
     EXPECT_EQ(write(name, bytes), nil) << name;
     expectRefusal(name, reason);

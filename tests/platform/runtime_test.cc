@@ -158,7 +158,6 @@ void countingDealloc(id self, SEL cmd) {
   msgSendSuper<void>(objc_getClass("Tracked"), self, cmd);
 }
 
-// A strong store releases the value it held; a pool, what it holds at its drain.
 TEST(Runtime, StrongStoreAndPoolReleaseWhatTheyHeld) {
   Class cls = makeClass("Tracked");
   class_addMethod(cls, sel("dealloc"), countingDealloc);
