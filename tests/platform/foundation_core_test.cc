@@ -124,14 +124,9 @@ TEST_F(FoundationCore, SortAsksWhatCoreFoundationAsksAndKeepsTiesInOrder) {
 }
 
 // NSNumber's answers where a real meets an integer or a string, as Darwin's Foundation gives them.
-class Number : public ::testing::Test {
- protected:
-  AutoreleasePool pool;
-};
-
 std::string description(id number) { return standin::utf8Of(msgSend<id>(number, "description")); }
 
-TEST_F(Number, BoolValueOfARealGoesThroughTheIntegerAndItsDescriptionHasSixteenOrSevenDigits) {
+TEST_F(FoundationCore, NumberBoolValueOfARealGoesThroughTheIntegerAndItsDescriptionHasSixteenOrSevenDigits) {
   for (auto [value, truth] : {std::pair{0.5, false}, {-0.999, false}, {0.0 / 0.0, false}, {1.5, true}, {-1.0, true},
                               {1e300, true}})
     EXPECT_EQ(msgSend<BOOL>(standin::numberWithDouble(value), "boolValue"), truth) << value;
