@@ -93,8 +93,6 @@ TEST(CIColorText, AListColourComesBackAndShortTextFillsOpaqueBlackParts) {
   id color = msgSend<id, CGColorRef>(ciColorClass(), "colorWithCGColor:", calendarColor);
   CGColorRelease(calendarColor);
   EXPECT_EQ(textOf(color), "0.5 0.25 0 1");
-  expectComponents(colorFromText("0.5 0.25 0 1"), 0.5, 0.25, 0, 1);
-  EXPECT_EQ(textOf(colorFromText("1 0 0 1")), "1 0 0 1");
   // Short text fills the missing parts with opaque black; no number at all is clear.
   struct Case {
     const char* text;

@@ -94,7 +94,7 @@ TEST(ReminderICS, LocationAlarmsOnArrivalAndLeavingAndATimeAlarm) {
                         {true, "Home, sweet home", AlarmProximity::Enter}, {false, "", AlarmProximity::None}}));
 }
 
-TEST(ReminderICSShapes, EveryTodoOfEveryCalendarInOrder) {
+TEST(ReminderICSShapes, EveryTodoOfEveryCalendarInOrderAndBareTodos) {
   const ReminderFileContents contents = parseReminderICS(
       crlf("BEGIN:VCALENDAR\nVERSION:2.0\n"
            "BEGIN:VTIMEZONE\nTZID:Europe/Berlin\nBEGIN:STANDARD\nDTSTART:19701025T030000\nTZOFFSETFROM:+0200\n"
@@ -110,16 +110,14 @@ TEST(ReminderICSShapes, EveryTodoOfEveryCalendarInOrder) {
   EXPECT_EQ(contents.components, 3u);
   ASSERT_TRUE(contents.reminders[1].due);
   EXPECT_EQ(contents.reminders[1].due->zoneName, "Europe/Berlin");
-}
 
-TEST(ReminderICSShapes, BareTodosWithoutACalendar) {
-  const ReminderFileContents contents = parseReminderICS(
+  const ReminderFileContents bare = parseReminderICS(
       crlf("BEGIN:VTODO\nUID:a\nSUMMARY:bare\nBEGIN:VALARM\nX-APPLE-STRUCTURED-LOCATION;X-TITLE=Gym:geo:1,2\n"
            "END:VALARM\nEND:VTODO\nbegin:vtodo\nUID:b\nSUMMARY:lower case\nend:vtodo\n"));
-  EXPECT_EQ(titlesOf(contents), (std::vector<std::string>{"bare", "lower case"}));
-  ASSERT_EQ(contents.reminders[0].alarms.size(), 1u);
-  EXPECT_EQ(contents.reminders[0].alarms[0].locationTitle, "Gym");
-  EXPECT_EQ(contents.problem, "");
+  EXPECT_EQ(titlesOf(bare), (std::vector<std::string>{"bare", "lower case"}));
+  ASSERT_EQ(bare.reminders[0].alarms.size(), 1u);
+  EXPECT_EQ(bare.reminders[0].alarms[0].locationTitle, "Gym");
+  EXPECT_EQ(bare.problem, "");
 }
 
 TEST(ReminderICSShapes, OverridesFoldIntoTheirSeries) {

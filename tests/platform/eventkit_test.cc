@@ -110,11 +110,9 @@ TEST_F(ReminderStore, FetchesIncompleteRemindersInCalendarThenFileOrder) {
   EXPECT_EQ(msgSend<id>(result.reminders[0], "calendar"), work);
   EXPECT_EQ(msgSend<id>(result.reminders[1], "calendar"), home);
   EXPECT_EQ(standin::utf8Of(msgSend<id>(result.reminders[1], "calendarItemIdentifier")), "ha");
-  EXPECT_FALSE(msgSend<BOOL>(result.reminders[1], "isCompleted"));
 }
 
 
-// A cut file is skipped, a partly broken one gives its readable part.
 TEST_F(ReminderStore, UnreadableFilesAreSkippedOrCutWithOneNoteEachAndNothingWritten) {
   root_.addList(kHome, "Home", "#123456");
   root_.addReminder(kHome, "1.ics", reminderICS("SUMMARY:first"));
@@ -180,7 +178,7 @@ TEST_F(ReminderStore, DueDateBoundsSelectDatedRemindersOnly) {
 }
 
 
-TEST_F(ReminderStore, CalendarsFromListFolders) {
+TEST_F(ReminderStore, CalendarsFromListFoldersAndExportedCalendarFiles) {
   root_.addList(kHome, "Home", "#FF8000");
   root_.addList(kWork, "Work", "#00FF0080");
   root_.addList("no-colour", "Plain");
@@ -202,6 +200,21 @@ TEST_F(ReminderStore, CalendarsFromListFolders) {
   EXPECT_EQ(calendar(".."), nil);
   for (id identifier : {id{nil}, objc_autorelease(objc_new("NSObject"))})
     EXPECT_EQ((msgSend<id, id>(store_, "calendarWithIdentifier:", identifier)), nil);
+
+  // A list folder without a displayname whose one file is an exported calendar.
+  root_.addReminder("EXPORTED", "Work.ics",
+                    "BEGIN:VCALENDAR\r\nX-WR-CALNAME:Office\r\nX-APPLE-CALENDAR-COLOR:#00FF00\r\n"
+                    "BEGIN:VTODO\r\nUID:1\r\nSUMMARY:first\r\nEND:VTODO\r\n"
+                    "BEGIN:VTODO\r\nUID:4\r\nEND:VTODO\r\nEND:VCALENDAR\r\n");
+  id exported = calendar("EXPORTED");
+  ASSERT_NE(exported, nil);
+  EXPECT_EQ(standin::utf8Of(msgSend<id>(exported, "title")), "Office");
+  const FetchResult result = fetch(predicate({exported}));
+  EXPECT_EQ(titles(result), (std::vector<std::string>{"first", ""}));
+  // Without SUMMARY the title is an empty string, not nil.
+  ASSERT_EQ(result.reminders.size(), 2u);
+  EXPECT_NE(msgSend<id>(result.reminders[1], "title"), nil);
+  EXPECT_TRUE(standin::capturedLogLines().empty());
 }
 
 BOOL askForAccess(id store, bool* onCallerThread) {
@@ -237,23 +250,6 @@ TEST_F(ReminderStore, AccessIsGrantedUnlessTheDeviceDeniesIt) {
   const FetchResult result = fetch(predicate({home}));
   EXPECT_EQ(result.calls, 1);
   EXPECT_TRUE(result.reminders.empty());
-}
-
-// A list folder without a displayname whose one file is an exported calendar.
-TEST_F(ReminderStore, AnExportedCalendarFileIsAList) {
-  root_.addReminder(kWork, "Work.ics",
-                    "BEGIN:VCALENDAR\r\nX-WR-CALNAME:Office\r\nX-APPLE-CALENDAR-COLOR:#00FF00\r\n"
-                    "BEGIN:VTODO\r\nUID:1\r\nSUMMARY:first\r\nEND:VTODO\r\n"
-                    "BEGIN:VTODO\r\nUID:4\r\nEND:VTODO\r\nEND:VCALENDAR\r\n");
-  id work = calendar(kWork);
-  ASSERT_NE(work, nil);
-  EXPECT_EQ(standin::utf8Of(msgSend<id>(work, "title")), "Office");
-  const FetchResult result = fetch(predicate({work}));
-  EXPECT_EQ(titles(result), (std::vector<std::string>{"first", ""}));
-  // Without SUMMARY the title is an empty string, not nil.
-  ASSERT_EQ(result.reminders.size(), 2u);
-  EXPECT_NE(msgSend<id>(result.reminders[1], "title"), nil);
-  EXPECT_TRUE(standin::capturedLogLines().empty());
 }
 
 TEST_F(ReminderStore, FetchesFromManyThreadsAtOnce) {

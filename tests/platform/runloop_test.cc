@@ -72,7 +72,6 @@ TEST_F(RunLoop, DelayedPerformsFireByDateThenSchedulingOrder) {
   performLater(b, "noteWith:", standin::str("y"), 5);
   performLater(a, "noteAlone", nil, 2);
   performLater(a, "noteAlone", nil, 20);
-  EXPECT_EQ(standin::pendingTimerCountForTesting(), 5u);
 
   standin::runCurrentRunLoopUntil(1010);
   EXPECT_EQ(gPerformed, (std::vector<std::string>{"b(x)@1002", "a@1002", "a@1005", "b(y)@1005"}));
@@ -118,7 +117,6 @@ TEST_F(RunLoop, ObserversFollowEachPerformedTimer) {
   class_addMethod(objc_getClass("RunLoopRecorder"), sel("noteIfPerforming"), noteIfPerforming);
   performLater(recorder, "noteIfPerforming", nil, 1);
   performLater(recorder, "noteAlone", nil, 2);
-  EXPECT_FALSE(standin::runLoopIsPerforming());
   standin::runCurrentRunLoopUntil(1010);
   EXPECT_EQ(gPerformed,
             (std::vector<std::string>{"performing", "after:outside", "a@1002", "after:outside"}));

@@ -21,7 +21,7 @@ CGSize measure(const char* text, CGFloat pointSize) {
   return msgSend<CGSize, id>(standin::str(text), "sizeWithFont:", font);
 }
 
-TEST(TextMeasurement, OneLineSizeComesFromTheFont) {
+TEST(TextMeasurement, OneLineSizeComesFromTheFontAtAnySize) {
   AutoreleasePool pool;
   const CGSize row = measure("AAAAAAAAAAA", 14);
   EXPECT_GT(measure("AAAAAAAAAAAA", 14).width, row.width);
@@ -31,6 +31,21 @@ TEST(TextMeasurement, OneLineSizeComesFromTheFont) {
   EXPECT_GT(measure("AAAAAAAAAAA", 20).width, row.width);
   // Whole points, rounded up: about two thirds of an em per "A".
   EXPECT_EQ(row.width, 103);
+
+  // Sizes a settings file can hold reach the fonts unchecked; metrics scale with the size, within a point.
+  const CGSize huge = measure("AAAAAAAAAAA", 2147483647.0);
+  EXPECT_NEAR(huge.width / 2147483647.0, row.width / 14, 1.0 / 14);
+  EXPECT_NEAR(huge.height / 2147483647.0, row.height / 14, 1.0 / 14);
+  const CGSize justAbove = measure("A", kMaxMetricsFontSize * 2);
+  EXPECT_NEAR(justAbove.width, 2 * measure("A", kMaxMetricsFontSize).width, 2);
+  for (CGFloat odd : {0.0, -14.0, -2147483648.0, std::nan(""), std::numeric_limits<CGFloat>::infinity(), 1e300}) {
+    const CGSize size = measure("AAA", odd);
+    EXPECT_TRUE(std::isfinite(size.width) && std::isfinite(size.height)) << odd;
+  }
+  EXPECT_EQ(measure("AAA", -14).width, 0);
+  id font = msgSend<id, CGFloat>(objc_getClass("UIFont"), "systemFontOfSize:", 2147483647.0);
+  EXPECT_EQ(msgSend<CGFloat>(font, "pointSize"), 2147483647.0);
+  EXPECT_GT(msgSend<CGFloat>(font, "lineHeight"), 2147483647.0);
 }
 
 // What cairo itself makes of the whole line in the font's own face.
@@ -74,25 +89,6 @@ TEST(TextMeasurement, BrokenTextMeasuresNothingAndHarmsNoLaterText) {
   EXPECT_EQ(standin::fontLineAdvance(font, std::string("Buy milk") + '\0' + "\xFF and eggs"), good);
 }
 
-// Sizes a settings file can hold reach the fonts unchecked.
-TEST(TextMeasurement, AnySizeMeasuresWithoutFailing) {
-  AutoreleasePool pool;
-  const CGSize small = measure("AAAAAAAAAAA", 14);
-  const CGSize huge = measure("AAAAAAAAAAA", 2147483647.0);
-  // Metrics scale with the size: within a point of the small one's ratio.
-  EXPECT_NEAR(huge.width / 2147483647.0, small.width / 14, 1.0 / 14);
-  EXPECT_NEAR(huge.height / 2147483647.0, small.height / 14, 1.0 / 14);
-  const CGSize justAbove = measure("A", kMaxMetricsFontSize * 2);
-  EXPECT_NEAR(justAbove.width, 2 * measure("A", kMaxMetricsFontSize).width, 2);
-  for (CGFloat odd : {0.0, -14.0, -2147483648.0, std::nan(""), std::numeric_limits<CGFloat>::infinity(), 1e300}) {
-    const CGSize size = measure("AAA", odd);
-    EXPECT_TRUE(std::isfinite(size.width) && std::isfinite(size.height)) << odd;
-  }
-  EXPECT_EQ(measure("AAA", -14).width, 0);
-  id font = msgSend<id, CGFloat>(objc_getClass("UIFont"), "systemFontOfSize:", 2147483647.0);
-  EXPECT_EQ(msgSend<CGFloat>(font, "pointSize"), 2147483647.0);
-  EXPECT_GT(msgSend<CGFloat>(font, "lineHeight"), 2147483647.0);
-}
 
 // The system font's lines are the device's: Helvetica Neue's on iOS 7 and 8, San Francisco's on iOS 9.
 class SystemFont : public ::testing::Test {
@@ -104,7 +100,14 @@ class SystemFont : public ::testing::Test {
   double saved_ = NSFoundationVersionNumber;
 };
 
-TEST_F(SystemFont, HelveticaNeueLinesOnIOS7And8AndSanFranciscosOnIOS9) {
+TEST_F(SystemFont, HelveticaNeueLinesOnIOS7And8AndSanFranciscosOnIOS9AndTheMeasuredHeightsFollowThem) {
+  // What the library measures with: a line's height, rounded up, at every text size the settings offer.
+  for (int size = 12; size <= 40; ++size) {
+    const CGSize measured = standin::sizeOfStringWithFont(standin::str("Buy milk"), font(size));
+    EXPECT_EQ(measured.height, std::ceil(size * 2444.0 / 2048.0)) << size;
+  }
+  EXPECT_EQ(get(font(0), "lineHeight"), 0);
+  EXPECT_EQ(get(font(-3), "ascender"), 0);
   for (double version : {1047.20, 1140.11, 1144.17}) {
     NSFoundationVersionNumber = version;
     EXPECT_NEAR(get(font(15), "lineHeight"), 17.900391, 1e-6) << version;
@@ -118,16 +121,6 @@ TEST_F(SystemFont, HelveticaNeueLinesOnIOS7And8AndSanFranciscosOnIOS9) {
   EXPECT_NEAR(get(font(17), "descender"), -4.100586, 1e-6);
   EXPECT_EQ(get(font(17), "leading"), 0);
   EXPECT_NEAR(get(font(15), "lineHeight"), 17.900391, 1e-6);
-}
-
-// What the library measures with: a line's height, rounded up, at every text size the settings offer.
-TEST_F(SystemFont, MeasuredHeightsFollowTheDevicesLineAtEveryTextSize) {
-  for (int size = 12; size <= 40; ++size) {
-    const CGSize measured = standin::sizeOfStringWithFont(standin::str("Buy milk"), font(size));
-    EXPECT_EQ(measured.height, std::ceil(size * 2444.0 / 2048.0)) << size;
-  }
-  EXPECT_EQ(get(font(0), "lineHeight"), 0);
-  EXPECT_EQ(get(font(-3), "ascender"), 0);
 }
 
 // UILabel's font and text colour are null_resettable (UIKit's UILabel.h).
