@@ -49,12 +49,10 @@ TEST_F(Compose, FieldsOfEveryBulletinAndTheDefaultActionBySwipeSetting) {
   EXPECT_EQ(when(b[0], "date"), -1);
   // 2026-12-10 00:00 in London (UTC in winter).
   EXPECT_EQ(when(b[1], "date"), kNow - 12 * 3600 + 4 * kDay);
-  // Compatibility mode off leaves no section.
   root.settings({{"compatibilityMode", false}});
   device.relock();
   EXPECT_EQ(msgSend<id>(published()[0], "section"), nil);
 
-  // The default action follows the swipe setting.
   auto action = [&] { return msgSend<id>(published()[0], "defaultAction"); };
   EXPECT_EQ(standin::utf8Of(msgSend<id>(msgSend<id>(action(), "launchURL"), "absoluteString")), "x-apple-reminder://");
   root.settings({{"swipeAction", 3ll}, {"customLaunchAppBundleID", std::string("com.example.todo")}});

@@ -87,7 +87,6 @@ TEST_F(Icons, RoundedCornersAreCutAndTheMiddleKept) {
   id square = drawColoredDot(standin::colorWithRGBA(0, 0, 1, 1), 80);  // a disc filling the canvas
   EXPECT_EQ(roundedRect(square, 0), square);
   EXPECT_EQ(roundedRect(nil, 3), nil);
-  // A solid image to round: a red square.
   UIGraphicsBeginImageContext(CGSizeMake(40, 40));
   CGContextSetRGBFillColor(UIGraphicsGetCurrentContext(), 1, 0, 0, 1);
   CGContextFillRect(UIGraphicsGetCurrentContext(), CGRectMake(0, 0, 40, 40));

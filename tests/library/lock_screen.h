@@ -53,7 +53,6 @@ class LockScreenTest : public ::testing::Test {
     return *device;
   }
 
-  // Log lines that contain `text`.
   static int logged(const std::string& text) {
     int n = 0;
     for (const auto& line : standin::capturedLogLines()) n += line.find(text) != std::string::npos;
@@ -67,7 +66,6 @@ class LockScreenTest : public ::testing::Test {
     for (const auto& t : todos) root.reminder(kHome, t);
   }
 
-  // The library's bulletins in SpringBoard's list.
   std::vector<id> published() {
     std::vector<id> own;
     if (!device || !device->listController()) return own;  // not locked yet

@@ -113,7 +113,6 @@ TEST_F(Refresh, PositionsRejectedByTheFilterLeaveGaps) {
   EXPECT_EQ(indexOf(b[1]), 2);
 }
 
-// The file an implementation's code was loaded from.
 std::string imageOf(IMP imp) {
   Dl_info info{};
   return dladdr(reinterpret_cast<const void*>(imp.fn), &info) && info.dli_fname ? info.dli_fname : "";

@@ -35,7 +35,6 @@ class TableUpdates : public SpringBoardTest {
   NSInteger tableRows() { return msgSend<NSInteger, NSInteger>(table(), "numberOfRowsInSection:", 0); }
   id cellAt(NSInteger row) { return msgSend<id, id>(table(), "cellForRowAtIndexPath:", standin::indexPathForRow(row, 0)); }
 
-  // Each row's cell, by bulletin identifier.
   std::map<std::string, id> cellsByBulletin() {
     std::map<std::string, id> cells;
     auto ids = rowIDs();
