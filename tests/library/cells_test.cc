@@ -188,7 +188,6 @@ TEST_F(Heights, WithoutLocationEveryOwnRowIsOneLineTall) {
     EXPECT_EQ(row.primary.frame.origin.y, 13) << row.bulletinID;
     EXPECT_EQ(heightOf(row.bulletinID), row.primary.frame.size.height + 26) << row.bulletinID;
   }
-  EXPECT_GT(heightOf(kWithout), oneLineRow());
 }
 
 // With the location line, at SpringBoard's sizes: a row with a subtitle is as tall as SpringBoard's two-line row.
