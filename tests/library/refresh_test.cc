@@ -102,17 +102,6 @@ TEST_F(Refresh, ControllerWithoutAnAddOperation) {
   EXPECT_TRUE(published().empty());  // composed, but nothing could take them
 }
 
-TEST_F(Refresh, PositionsRejectedByTheFilterLeaveGaps) {
-  reminders({{"SUMMARY:0"}, {"SUMMARY:1", "DUE:20201010T101010Z"}, {"SUMMARY:2"}, {"SUMMARY:3"}, {"SUMMARY:4"}}, "");
-  root.settings({{"maxRemindersToDisplay", 3ll}, {"showItemsWithPastDueDate", false}});
-  boot().lock();
-  EXPECT_EQ(logged("QST: got 5 reminders"), 1);
-  auto b = published();
-  ASSERT_EQ(b.size(), 2u);
-  EXPECT_EQ(indexOf(b[0]), 0);
-  EXPECT_EQ(indexOf(b[1]), 2);
-}
-
 std::string imageOf(IMP imp) {
   Dl_info info{};
   return dladdr(reinterpret_cast<const void*>(imp.fn), &info) && info.dli_fname ? info.dli_fname : "";
