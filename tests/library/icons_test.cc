@@ -52,15 +52,9 @@ struct Exported<R(A...)> {
 
 class Icons : public LockScreenTest {
  protected:
-  template <class F>
-  auto exported(const char* symbol) {
-    return Exported<F>::find(symbol);
-  }
-  id drawColoredDot(id color, CGFloat diameter) { return exported<id(id, CGFloat)>("drawColoredDot")(color, diameter); }
-  id colorFromHexString(id text) { return exported<id(id)>("colorFromHexString")(text); }
-  id roundedRect(id image, CGFloat radius) {
-    return exported<id(id, CGFloat)>("roundedRectImageFromImage")(image, radius);
-  }
+  id drawColoredDot(id color, CGFloat diameter) { return Exported<id(id, CGFloat)>::find("drawColoredDot")(color, diameter); }
+  id colorFromHexString(id text) { return Exported<id(id)>::find("colorFromHexString")(text); }
+  id roundedRect(id image, CGFloat radius) { return Exported<id(id, CGFloat)>::find("roundedRectImageFromImage")(image, radius); }
   std::array<CGFloat, 4> rgba(id color) {
     std::array<CGFloat, 4> c{};
     standin::colorGetRGBA(color, c.data());

@@ -11,6 +11,7 @@
 #include "classes/SBLockScreenNotificationListController.h"
 #include "device_root.h"
 #include "foundation/NSArray.h"
+#include "foundation/NSIndexPath.h"
 #include "foundation/NSLog.h"
 #include "foundation/NSString.h"
 #include "runtime/autorelease.h"
@@ -116,9 +117,7 @@ class LockScreenTest : public ::testing::Test {
       if (all[i].bulletinID.rfind(prefix, 0) == 0) return static_cast<NSInteger>(i);
     return -1;
   }
-  static id indexPath(NSInteger row) {
-    return msgSend<id, NSInteger, NSInteger>(objc_getClass("NSIndexPath"), "indexPathForRow:inSection:", row, 0);
-  }
+  static id indexPath(NSInteger row) { return standin::indexPathForRow(row, 0); }
   size_t allRows() { return device->snapshot().rows.size(); }
   // A bulletin handed to SpringBoard by hand, not by a refresh.
   static id bulletin(const std::string& bulletinID) {
