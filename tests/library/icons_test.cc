@@ -199,12 +199,6 @@ class IconFiles : public LockScreenTest {
   std::optional<sb::IconState> ownIcon() { return rows("QuillstoneBriarwhistle").at(0).icon; }
 };
 
-bool near(const std::array<int, 4>& got, const std::array<int, 4>& want) {
-  for (int i = 0; i < 4; ++i)
-    if (got[i] - want[i] > 6 || want[i] - got[i] > 6) return false;
-  return true;
-}
-
 TEST_F(IconFiles, TheAt2xJPEGBesideTheNamedOneIsShownAtHalfItsPixels) {
   root.file("/var/mobile/Library/icon.jpg", image_writers::jpegFile(40, 40, {250, 0, 0, 255}));
   root.file("/var/mobile/Library/icon@2x.jpg", image_writers::jpegFile(80, 80, {0, 0, 250, 255}));
@@ -212,7 +206,7 @@ TEST_F(IconFiles, TheAt2xJPEGBesideTheNamedOneIsShownAtHalfItsPixels) {
   auto icon = ownIcon();
   ASSERT_TRUE(icon);
   EXPECT_EQ(icon->width, 40);  // points
-  EXPECT_TRUE(near(icon->centerPixel, {0, 0, 250, 255}));
+  for (int c = 0; c < 4; ++c) EXPECT_NEAR(icon->centerPixel[c], (std::array<int, 4>{0, 0, 250, 255})[c], 6) << c;
   EXPECT_EQ(logged("icon"), 0);
 }
 

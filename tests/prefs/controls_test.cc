@@ -178,12 +178,11 @@ TEST_F(Choices, EveryNameShownStoresWhatTheLibraryMakesOfThatName) {
     } else if (kNumberChoices.count(row.key)) {
       for (const auto& [name, _] : kNumberChoices.at(row.key)) known.insert(name);
     }
-    if (!row.key.ends_with("Color")) {
-      EXPECT_EQ(names, known) << row.key;
-    }
     if (row.key.ends_with("Color")) {
       for (const char* colour : {"Red", "Black", "White", "Green", "Blue", "Yellow", "Orange", "Purple", "Brown"})
         EXPECT_TRUE(names.count(colour)) << row.key << " offers " << colour;
+    } else {
+      EXPECT_EQ(names, known) << row.key;
     }
     for (const auto& name : row.choices) {
       SCOPED_TRACE(row.key + " = " + name);
