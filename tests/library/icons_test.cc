@@ -188,7 +188,6 @@ TEST_F(StandInAnswers, AListWithoutAColourGetsAClearDot) {
   EXPECT_EQ(logged("did not find custom color string"), 0);
 }
 
-// The icon file a user picks, shown on the own rows as a Retina iPhone shows it.
 class IconFiles : public LockScreenTest {
  protected:
   sb::Device& lockWithIconFile(const std::string& iconFile) {

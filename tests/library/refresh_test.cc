@@ -115,7 +115,6 @@ std::string springBoardImage() {
 
 using Startup = LockScreenTest;
 
-// Each method the module put in place, as the loader saw it, is listed once and is in the class.
 TEST_F(Startup, InsideSpringBoardEveryReplacementIsInstalled) {
   boot();
   std::size_t replaced = 0;
@@ -150,7 +149,6 @@ TEST_F(Startup, OutsideSpringBoardNothingIsTouched) {
   EXPECT_TRUE(sb::trace::installedMethods().empty());
 }
 
-// A lock screen view SpringBoard makes, and an underlay request on it.
 id makeView() {
   return msgSend<id, CGRect>(msgSend<id>(objc_getClass("SBLockScreenView"), "alloc"), "initWithFrame:",
                              CGRectMake(0, 0, 320, 568));
@@ -160,7 +158,6 @@ std::vector<std::string> requestUnderlay(id view) {
   return static_cast<sb::SBLockScreenViewObj*>(view)->underlayRequesters;
 }
 
-// Before the first refresh the library passes every request on, even when the file asks it to refuse the underlay.
 TEST_F(Startup, DisabledUntilTheFirstRefreshWhateverTheFileSays) {
   root.settings({{"enabled", true}, {"wallpaperBlurMode", 2ll}});
   auto& device = boot();
@@ -170,7 +167,6 @@ TEST_F(Startup, DisabledUntilTheFirstRefreshWhateverTheFileSays) {
   EXPECT_TRUE(requestUnderlay(device.lockScreenView()).empty());
 }
 
-// The library holds the latest view SpringBoard made, and lets the previous one go.
 TEST_F(Startup, TheLatestLockScreenViewIsHeldAndThePreviousReleased) {
   boot();
   StrongId first = StrongId::adopting(makeView());

@@ -107,7 +107,6 @@ TEST_F(Visibility, BannerItemsAreJudgedByTheirListItemsBulletin) {
   EXPECT_TRUE(device.snapshot().screenLit);  // SpringBoard decides
 }
 
-// Work delayed with -performSelector:withObject:afterDelay: waits while the user drags the list.
 class Tracking : public LockScreenTest {};
 
 TEST_F(Tracking, NowPlayingRemovalWaitsWhileTheUserDragsTheList) {

@@ -240,7 +240,6 @@ TEST_F(OwnIcon, APathTypedBecomesTheIconAndTheListShowsItChosenUntilAnotherIsPic
   EXPECT_EQ(row("Icon").value, "Reminders");
 }
 
-// Each change rewrites the settings file whole.
 using AtomicWrite = PaneTest;
 
 TEST_F(AtomicWrite, AReaderRacingThePaneSeesTheOldFileOrTheNewNeverATornOne) {

@@ -188,10 +188,8 @@ TEST_F(SimTest, CalendarOptionShowsWhatAUserOfThatCalendarSees) {
       << bad.out;
 }
 
-// The simulator's inputs: scenario steps and ISO 8601 moments.
 using Kind = sb::ScenarioStep::Kind;
 
-// A step as its kind and the fields that kind reads.
 std::string shown(const sb::ScenarioStep& s) {
   static const char* const kinds[] = {"nowplaying", "nowplaying-end", "wait", "touch", "notify", "companion",
                                       "clear", "edit", "relock", "screen-off", "set", "unset", "overlay", "open",

@@ -78,7 +78,6 @@ const void* libraryFunction() {
 
 using HookTableTest = SampleLockTest;
 
-// With call tracing every method the library put in place is traced: none is left out for its signature.
 TEST_F(HookTableTest, TracingLeavesNoMethodOfTheLibraryUntraced) {
   boot("9.0", true);
   EXPECT_FALSE(sb::trace::installedMethods().empty());
@@ -236,7 +235,6 @@ TEST_F(TracerTest, MethodsOfUnforeseenSignaturesAreTracedAndPassedOnWhole) {
   EXPECT_TRUE(sb::trace::untracedMethods().empty());
 }
 
-// A replacement of the wrong signature is listed as such and refused, traced or not.
 class WrongSignatureTest : public TracerTest, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(WrongSignatureTest, IsListedAndRefusedAtTheFirstCall) {
