@@ -39,7 +39,6 @@ TEST_F(Cells, OwnRowLabelsTakeTheSettings) {
   EXPECT_EQ(row.relevanceDate.frame.origin.x, 57 + row.primary.frame.size.width);  // right after the title
 }
 
-// A right-aligned date ends ten points from the edge.
 TEST_F(Cells, RightAlignedAndTallerDates) {
   auto& device = lockWith({{"rightAlignedDate", true}});
   auto date = own().relevanceDate.frame;
@@ -63,7 +62,6 @@ TEST_F(Cells, LongTitleIsCutToItsRoom) {
   EXPECT_EQ(row.primary.frame.size.width, width() - 67 - row.relevanceDate.frame.size.width);
 }
 
-// Every cell, even disabled, is made without a reuse identifier.
 TEST_F(Cells, ForeignRowsAreLeftAsSpringBoardDrewThemAndNoCellIsReused) {
   auto& device = lockWith({{"enabled", false}});
   EXPECT_EQ(msgSend<id>(cellAt(0), "reuseIdentifier"), nil);
@@ -173,7 +171,6 @@ class Heights : public LockScreenTest {
 const char* const kWithSubtitle = "QuillstoneBriarwhistle 0|";
 const char* const kWithout = "QuillstoneBriarwhistle 1|";
 
-// At SpringBoard's own text size an own row is exactly as tall as SpringBoard's row of one line.
 TEST_F(Heights, WithoutLocationEveryOwnRowIsOneLineTall) {
   auto& device = lockWith({{"textSize", 15ll}, {"subtitleTextSize", 12ll}});
   EXPECT_EQ(heightOf(kWithSubtitle), oneLineRow());
@@ -188,10 +185,8 @@ TEST_F(Heights, WithoutLocationEveryOwnRowIsOneLineTall) {
     EXPECT_EQ(row.primary.frame.origin.y, 13) << row.bulletinID;
     EXPECT_EQ(heightOf(row.bulletinID), row.primary.frame.size.height + 26) << row.bulletinID;
   }
-  EXPECT_GT(heightOf(kWithout), oneLineRow());
 }
 
-// With the location line, at SpringBoard's sizes: a row with a subtitle is as tall as SpringBoard's two-line row.
 TEST_F(Heights, WithLocationRowsWithoutSubtitleAreShorterUnlessSameHeight) {
   auto& device = lockWith({{"displayLocation", true}, {"sameHeightRows", false}, {"textSize", 15ll},
                            {"subtitleTextSize", 15ll}});

@@ -49,12 +49,10 @@ TEST_F(Compose, FieldsOfEveryBulletinAndTheDefaultActionBySwipeSetting) {
   EXPECT_EQ(when(b[0], "date"), -1);
   // 2026-12-10 00:00 in London (UTC in winter).
   EXPECT_EQ(when(b[1], "date"), kNow - 12 * 3600 + 4 * kDay);
-  // Compatibility mode off leaves no section.
   root.settings({{"compatibilityMode", false}});
   device.relock();
   EXPECT_EQ(msgSend<id>(published()[0], "section"), nil);
 
-  // The default action follows the swipe setting.
   auto action = [&] { return msgSend<id>(published()[0], "defaultAction"); };
   EXPECT_EQ(standin::utf8Of(msgSend<id>(msgSend<id>(action(), "launchURL"), "absoluteString")), "x-apple-reminder://");
   root.settings({{"swipeAction", 3ll}, {"customLaunchAppBundleID", std::string("com.example.todo")}});
@@ -134,7 +132,6 @@ TEST_F(SortPriority, PositionsInTheCompanionOrder) {
 // A file that lacks either name, or spells one in another case, gives the rows no ordering dates.
 TEST_F(SortPriority, MissingSourcesMeanNoCustomSorting) {
   auto& device = locked();
-  EXPECT_EQ(logged(kNotFound), 1);  // no file: once per refresh
   EXPECT_EQ(priority(), kNoCustomSorting);
   EXPECT_EQ(priorityFor(device, {"System Items"}), kNoCustomSorting);
   EXPECT_EQ(priorityFor(device, {"System Items", "quillstonebriarwhistle"}), kNoCustomSorting);
@@ -209,43 +206,32 @@ TEST_F(Query, LimitsAtOrBeyondTheListOrNegativeVisitAll) {
   }
 }
 
-TEST_F(Query, DayWindow) {
-  reminders({{"SUMMARY:in 300 days", "DUE:20271002T120000Z"}, {"SUMMARY:in 400 days", "DUE:20280110T120000Z"}});
-  root.settings({{"showPriority", false}});
-  boot().lock();
-  EXPECT_EQ(publishedTitles(), std::vector<std::string>{"in 300 days"});
-}
-
-TEST_F(Query, WindowEndingNowKeepsThePastAndTheVeryMoment) {
-  reminders({{"SUMMARY:past", "DUE:20261201T120000Z"},
+// Which reminders each due-date filter and day window lets through, in the store's order.
+TEST_F(Query, DueDateFiltersAndTheDayWindow) {
+  reminders({{"SUMMARY:undated"},
+             {"SUMMARY:past", "DUE:20261201T120000Z"},
+             {"SUMMARY:a minute ago", "DUE:20261206T115900Z"},
+             {"SUMMARY:today, no time", "DUE;VALUE=DATE:20261206"},  // the start of its day: already past at noon
              {"SUMMARY:now", "DUE:20261206T120000Z"},
-             {"SUMMARY:next second", "DUE:20261206T120001Z"}});
-  root.settings({{"daysToDisplay", -1ll}, {"showPriority", false}});
-  auto& device = locked();
-  EXPECT_EQ(publishedTitles(), (std::vector<std::string>{"past", "now"}));
-  root.settings({{"daysToDisplay", 0ll}, {"showPriority", false}, {"showItemsWithPastDueDate", false}});
-  device.relock();
-  EXPECT_EQ(publishedTitles(), std::vector<std::string>{"now"});  // due at this moment is not past
-}
-
-TEST_F(Query, PastDueSwitch) {
-  reminders({{"SUMMARY:a minute ago", "DUE:20261206T115900Z"},
-             {"SUMMARY:in a minute", "DUE:20261206T120100Z"},
-             {"SUMMARY:today, no time", "DUE;VALUE=DATE:20261206"}});
-  root.settings({{"showItemsWithPastDueDate", false}, {"daysToDisplay", 1ll}, {"showPriority", false}});
-  boot().lock();
-  // A date without a time is the start of its day, already past at noon.
-  EXPECT_EQ(publishedTitles(), std::vector<std::string>{"in a minute"});
-}
-
-TEST_F(Query, DueDateSwitches) {
-  reminders({{"SUMMARY:undated"}, {"SUMMARY:dated", kTomorrow}});
-  root.settings({{"showItemsWithDueDate", false}, {"showPriority", false}});
-  auto& device = locked();
-  EXPECT_EQ(publishedTitles(), std::vector<std::string>{"undated"});
-  root.settings({{"showItemsWithDueDate", false}, {"showItemsWithoutDueDate", false}, {"showItemsWithPastDueDate", false}});
-  device.relock();
-  EXPECT_TRUE(published().empty());
+             {"SUMMARY:next second", "DUE:20261206T120001Z"},
+             {"SUMMARY:in 300 days", "DUE:20271002T120000Z"},
+             {"SUMMARY:in 400 days", "DUE:20280110T120000Z"}});
+  const std::vector<std::pair<PlistDict, std::vector<std::string>>> cases = {
+      {{}, {"undated", "past", "a minute ago", "today, no time", "now", "next second", "in 300 days"}},
+      {{{"daysToDisplay", -1ll}}, {"undated", "past", "a minute ago", "today, no time", "now"}},
+      {{{"daysToDisplay", 0ll}, {"showItemsWithPastDueDate", false}}, {"undated", "now"}},  // this moment is not past
+      {{{"daysToDisplay", 1ll}, {"showItemsWithPastDueDate", false}}, {"undated", "now", "next second"}},
+      {{{"showItemsWithDueDate", false}}, {"undated"}},
+      {{{"showItemsWithDueDate", false}, {"showItemsWithoutDueDate", false}, {"showItemsWithPastDueDate", false}}, {}},
+  };
+  for (size_t i = 0; i < cases.size(); ++i) {
+    auto [settings, titles] = cases[i];
+    settings["showPriority"] = false;
+    root.settings(settings);
+    if (!device) boot().lock();
+    else device->relock();
+    EXPECT_EQ(publishedTitles(), titles) << "case " << i;
+  }
 }
 
 }  // namespace

@@ -52,15 +52,9 @@ struct Exported<R(A...)> {
 
 class Icons : public LockScreenTest {
  protected:
-  template <class F>
-  auto exported(const char* symbol) {
-    return Exported<F>::find(symbol);
-  }
-  id drawColoredDot(id color, CGFloat diameter) { return exported<id(id, CGFloat)>("drawColoredDot")(color, diameter); }
-  id colorFromHexString(id text) { return exported<id(id)>("colorFromHexString")(text); }
-  id roundedRect(id image, CGFloat radius) {
-    return exported<id(id, CGFloat)>("roundedRectImageFromImage")(image, radius);
-  }
+  id drawColoredDot(id color, CGFloat diameter) { return Exported<id(id, CGFloat)>::find("drawColoredDot")(color, diameter); }
+  id colorFromHexString(id text) { return Exported<id(id)>::find("colorFromHexString")(text); }
+  id roundedRect(id image, CGFloat radius) { return Exported<id(id, CGFloat)>::find("roundedRectImageFromImage")(image, radius); }
   std::array<CGFloat, 4> rgba(id color) {
     std::array<CGFloat, 4> c{};
     standin::colorGetRGBA(color, c.data());
@@ -87,7 +81,6 @@ TEST_F(Icons, RoundedCornersAreCutAndTheMiddleKept) {
   id square = drawColoredDot(standin::colorWithRGBA(0, 0, 1, 1), 80);  // a disc filling the canvas
   EXPECT_EQ(roundedRect(square, 0), square);
   EXPECT_EQ(roundedRect(nil, 3), nil);
-  // A solid image to round: a red square.
   UIGraphicsBeginImageContext(CGSizeMake(40, 40));
   CGContextSetRGBFillColor(UIGraphicsGetCurrentContext(), 1, 0, 0, 1);
   CGContextFillRect(UIGraphicsGetCurrentContext(), CGRectMake(0, 0, 40, 40));
@@ -195,7 +188,6 @@ TEST_F(StandInAnswers, AListWithoutAColourGetsAClearDot) {
   EXPECT_EQ(logged("did not find custom color string"), 0);
 }
 
-// The icon file a user picks, shown on the own rows as a Retina iPhone shows it.
 class IconFiles : public LockScreenTest {
  protected:
   sb::Device& lockWithIconFile(const std::string& iconFile) {
@@ -206,12 +198,6 @@ class IconFiles : public LockScreenTest {
   std::optional<sb::IconState> ownIcon() { return rows("QuillstoneBriarwhistle").at(0).icon; }
 };
 
-bool near(const std::array<int, 4>& got, const std::array<int, 4>& want) {
-  for (int i = 0; i < 4; ++i)
-    if (got[i] - want[i] > 6 || want[i] - got[i] > 6) return false;
-  return true;
-}
-
 TEST_F(IconFiles, TheAt2xJPEGBesideTheNamedOneIsShownAtHalfItsPixels) {
   root.file("/var/mobile/Library/icon.jpg", image_writers::jpegFile(40, 40, {250, 0, 0, 255}));
   root.file("/var/mobile/Library/icon@2x.jpg", image_writers::jpegFile(80, 80, {0, 0, 250, 255}));
@@ -219,7 +205,7 @@ TEST_F(IconFiles, TheAt2xJPEGBesideTheNamedOneIsShownAtHalfItsPixels) {
   auto icon = ownIcon();
   ASSERT_TRUE(icon);
   EXPECT_EQ(icon->width, 40);  // points
-  EXPECT_TRUE(near(icon->centerPixel, {0, 0, 250, 255}));
+  for (int c = 0; c < 4; ++c) EXPECT_NEAR(icon->centerPixel[c], (std::array<int, 4>{0, 0, 250, 255})[c], 6) << c;
   EXPECT_EQ(logged("icon"), 0);
 }
 

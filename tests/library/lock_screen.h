@@ -11,6 +11,7 @@
 #include "classes/SBLockScreenNotificationListController.h"
 #include "device_root.h"
 #include "foundation/NSArray.h"
+#include "foundation/NSIndexPath.h"
 #include "foundation/NSLog.h"
 #include "foundation/NSString.h"
 #include "runtime/autorelease.h"
@@ -53,7 +54,6 @@ class LockScreenTest : public ::testing::Test {
     return *device;
   }
 
-  // Log lines that contain `text`.
   static int logged(const std::string& text) {
     int n = 0;
     for (const auto& line : standin::capturedLogLines()) n += line.find(text) != std::string::npos;
@@ -67,7 +67,6 @@ class LockScreenTest : public ::testing::Test {
     for (const auto& t : todos) root.reminder(kHome, t);
   }
 
-  // The library's bulletins in SpringBoard's list.
   std::vector<id> published() {
     std::vector<id> own;
     if (!device || !device->listController()) return own;  // not locked yet
@@ -118,9 +117,7 @@ class LockScreenTest : public ::testing::Test {
       if (all[i].bulletinID.rfind(prefix, 0) == 0) return static_cast<NSInteger>(i);
     return -1;
   }
-  static id indexPath(NSInteger row) {
-    return msgSend<id, NSInteger, NSInteger>(objc_getClass("NSIndexPath"), "indexPathForRow:inSection:", row, 0);
-  }
+  static id indexPath(NSInteger row) { return standin::indexPathForRow(row, 0); }
   size_t allRows() { return device->snapshot().rows.size(); }
   // A bulletin handed to SpringBoard by hand, not by a refresh.
   static id bulletin(const std::string& bulletinID) {

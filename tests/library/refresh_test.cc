@@ -102,18 +102,6 @@ TEST_F(Refresh, ControllerWithoutAnAddOperation) {
   EXPECT_TRUE(published().empty());  // composed, but nothing could take them
 }
 
-TEST_F(Refresh, PositionsRejectedByTheFilterLeaveGaps) {
-  reminders({{"SUMMARY:0"}, {"SUMMARY:1", "DUE:20201010T101010Z"}, {"SUMMARY:2"}, {"SUMMARY:3"}, {"SUMMARY:4"}}, "");
-  root.settings({{"maxRemindersToDisplay", 3ll}, {"showItemsWithPastDueDate", false}});
-  boot().lock();
-  EXPECT_EQ(logged("QST: got 5 reminders"), 1);
-  auto b = published();
-  ASSERT_EQ(b.size(), 2u);
-  EXPECT_EQ(indexOf(b[0]), 0);
-  EXPECT_EQ(indexOf(b[1]), 2);
-}
-
-// The file an implementation's code was loaded from.
 std::string imageOf(IMP imp) {
   Dl_info info{};
   return dladdr(reinterpret_cast<const void*>(imp.fn), &info) && info.dli_fname ? info.dli_fname : "";
@@ -127,7 +115,6 @@ std::string springBoardImage() {
 
 using Startup = LockScreenTest;
 
-// Each method the module put in place, as the loader saw it, is listed once and is in the class.
 TEST_F(Startup, InsideSpringBoardEveryReplacementIsInstalled) {
   boot();
   std::size_t replaced = 0;
@@ -162,7 +149,6 @@ TEST_F(Startup, OutsideSpringBoardNothingIsTouched) {
   EXPECT_TRUE(sb::trace::installedMethods().empty());
 }
 
-// A lock screen view SpringBoard makes, and an underlay request on it.
 id makeView() {
   return msgSend<id, CGRect>(msgSend<id>(objc_getClass("SBLockScreenView"), "alloc"), "initWithFrame:",
                              CGRectMake(0, 0, 320, 568));
@@ -172,7 +158,6 @@ std::vector<std::string> requestUnderlay(id view) {
   return static_cast<sb::SBLockScreenViewObj*>(view)->underlayRequesters;
 }
 
-// Before the first refresh the library passes every request on, even when the file asks it to refuse the underlay.
 TEST_F(Startup, DisabledUntilTheFirstRefreshWhateverTheFileSays) {
   root.settings({{"enabled", true}, {"wallpaperBlurMode", 2ll}});
   auto& device = boot();
@@ -182,7 +167,6 @@ TEST_F(Startup, DisabledUntilTheFirstRefreshWhateverTheFileSays) {
   EXPECT_TRUE(requestUnderlay(device.lockScreenView()).empty());
 }
 
-// The library holds the latest view SpringBoard made, and lets the previous one go.
 TEST_F(Startup, TheLatestLockScreenViewIsHeldAndThePreviousReleased) {
   boot();
   StrongId first = StrongId::adopting(makeView());

@@ -28,7 +28,6 @@ long statusKilobytes(const std::string& field) {
   return -1;
 }
 
-// `count` notifications of other applications, a minute apart.
 std::string notificationsJSON(int count) {
   static const char* const kSections[] = {"com.apple.MobileSMS", "com.apple.mobilemail", "com.apple.mobilephone"};
   std::string json = "[";

@@ -192,8 +192,7 @@ TEST_F(Clearing, ASubclassOfTheListItemIsForeignForEditing) {
   Class subclass = objc_allocateClassPair(objc_getClass("SBAwayBulletinListItem"), "SBAwayBulletinListItemVariant");
   objc_registerClassPair(subclass);
   NSInteger row = rowOf("QuillstoneBriarwhistle");
-  id item = msgSend<id, id>(device.listController(), "listItemAtIndexPath:",
-                            indexPath(row));
+  id item = msgSend<id, id>(device.listController(), "listItemAtIndexPath:", indexPath(row));
   item->isa = subclass;
   EXPECT_TRUE(device.canEdit(row));
   EXPECT_FALSE(msgSend<BOOL>(item, "canBeClearedByNotificationCenter"));  // clearing has no kind test

@@ -19,7 +19,6 @@
 namespace sbtest {
 namespace {
 
-// Six rows of two heights (with and without a message), a minute apart.
 constexpr const char* kSix = R"([
   {"section": "com.example.a", "bulletinID": "a", "title": "A", "message": "first", "minutesBeforeNow": 10},
   {"section": "com.example.b", "bulletinID": "b", "title": "B", "minutesBeforeNow": 20},
@@ -35,7 +34,6 @@ class TableUpdates : public SpringBoardTest {
   NSInteger tableRows() { return msgSend<NSInteger, NSInteger>(table(), "numberOfRowsInSection:", 0); }
   id cellAt(NSInteger row) { return msgSend<id, id>(table(), "cellForRowAtIndexPath:", standin::indexPathForRow(row, 0)); }
 
-  // Each row's cell, by bulletin identifier.
   std::map<std::string, id> cellsByBulletin() {
     std::map<std::string, id> cells;
     auto ids = rowIDs();
@@ -167,7 +165,6 @@ TEST_F(TableUpdates, CellsLeftOverFromManyRowsAreNotAllKept) {
   EXPECT_LE(static_cast<UITableViewObj*>(table())->reuseQueue.size(), kReuseQueueLimit);
 }
 
-// As on the device, a long list has cells only for the rows in view.
 TEST_F(TableUpdates, ScrollingHandsTheCellsOfRowsLeavingTheViewToRowsComingIntoIt) {
   notifications(100, [](int i) { return R"("section": "com.example.a", "title": "Row )" + std::to_string(i) + "\""; });
   boot().lock();
@@ -209,7 +206,6 @@ TEST_F(TableUpdates, ScrollingHandsTheCellsOfRowsLeavingTheViewToRowsComingIntoI
   EXPECT_TRUE(cellAt(99));
 }
 
-// Hundreds of applications, each with its own icon.
 TEST_F(TableUpdates, ManyApplicationsHoldOnlyTheIconsOfTheRowsInView) {
   const std::string icons = std::string(QST_SAMPLE_ROOT) + "/var/mobile/Library/SpringBoard/Icons/";
   std::string mail, sms;
