@@ -23,16 +23,16 @@ void setComponents(CGFloat* dst, CGColorRef color) {
   if (const CGFloat* src = CGColorGetComponents(color)) setComponents(dst, src[0], src[1], src[2], src[3]);
 }
 
-void useColor(CGContextRef c, const CGFloat* rgba) { cairo_set_source_rgba(c->cr(), rgba[0], rgba[1], rgba[2], rgba[3]); }
+void useColor(CGContextRef c, const CGFloat* rgba) { cairo_set_source_rgba(c->state(), rgba[0], rgba[1], rgba[2], rgba[3]); }
 
 // Runs a painting operation on a path of its own, keeping the caller's path.
 template <class Paint>
 void withOwnPath(CGContextRef c, Paint paint) {
-  cairo_path_t* kept = cairo_copy_path(c->cr());
-  cairo_new_path(c->cr());
+  cairo_path_t* kept = cairo_copy_path(c->state());
+  cairo_new_path(c->state());
   paint();
-  cairo_new_path(c->cr());
-  if (kept->status == CAIRO_STATUS_SUCCESS) cairo_append_path(c->cr(), kept);
+  cairo_new_path(c->state());
+  if (kept->status == CAIRO_STATUS_SUCCESS) cairo_append_path(c->state(), kept);
   cairo_path_destroy(kept);
 }
 
@@ -55,17 +55,17 @@ void addEllipse(cairo_t* cr, CGRect rect) {
 // rectangle. The stroke is the ring of the line width centred on the circle.
 // False when any of that does not hold; the caller then paints with cairo.
 bool paintCircleDirectly(CGContextRef c, CGRect rect, bool stroke) {
-  if (c->colors.clipped || cairo_get_operator(c->cr()) != CAIRO_OPERATOR_OVER) return false;
-  if (cairo_get_antialias(c->cr()) != CAIRO_ANTIALIAS_DEFAULT) return false;
+  if (c->colors.clipped || cairo_get_operator(c->state()) != CAIRO_OPERATOR_OVER) return false;
+  if (cairo_get_antialias(c->state()) != CAIRO_ANTIALIAS_DEFAULT) return false;
   cairo_matrix_t m;
-  cairo_get_matrix(c->cr(), &m);
+  cairo_get_matrix(c->state(), &m);
   if (m.xy != 0 || m.yx != 0 || !(m.xx > 0) || m.xx != m.yy) return false;
   const double w = CGRectGetWidth(rect), h = CGRectGetHeight(rect);
   if (!(w > 0) || w != h) return false;
   const double radius = w / 2 * m.xx;
   const double cx = (CGRectGetMinX(rect) + w / 2) * m.xx + m.x0, cy = (CGRectGetMinY(rect) + h / 2) * m.yy + m.y0;
   if (!stroke) return paintCircleRing(c->surface(), cx, cy, 0, radius, c->colors.fill);
-  const double halfLine = cairo_get_line_width(c->cr()) / 2 * m.xx;
+  const double halfLine = cairo_get_line_width(c->state()) / 2 * m.xx;
   // A line at least as wide as the circle covers the disc, and cairo's
   // stroker draws its inner edge differently then: left to cairo.
   if (!(halfLine > 0) || halfLine >= radius) return false;
@@ -74,7 +74,8 @@ bool paintCircleDirectly(CGContextRef c, CGRect rect, bool stroke) {
 
 }  // namespace
 
-CGContext::CGContext(cairo_surface_t* surface, CGFloat scale) : scale(scale), surface_(surface), cr_(cairo_create(surface)) {}
+CGContext::CGContext(cairo_surface_t* surface, CGFloat scale)
+    : scale(scale), surface_(surface), cr_(cairo_create(surface)), known_(knownPixelsOf(surface)) {}
 
 CGContext::~CGContext() {
   cairo_destroy(cr_);
@@ -158,6 +159,7 @@ void CGContext::keepOwnPixels() {
   cairo_surface_destroy(surface_);
   surface_ = own;
   cr_ = cr;
+  known_ = knownPixelsOf(own);
 }
 
 CGContextRef standin::createBitmapContextForSize(CGSize size, CGFloat scale, bool opaque) {
@@ -172,9 +174,9 @@ CGContextRef standin::createBitmapContextForSize(CGSize size, CGFloat scale, boo
     return nullptr;
   }
   auto* c = new CGContext(surface, scale);
-  cairo_scale(c->cr(), scale, scale);
-  cairo_set_line_width(c->cr(), 1.0);  // the device's default; cairo's is 2
-  cairo_set_fill_rule(c->cr(), CAIRO_FILL_RULE_WINDING);
+  cairo_scale(c->state(), scale, scale);
+  cairo_set_line_width(c->state(), 1.0);  // the device's default; cairo's is 2
+  cairo_set_fill_rule(c->state(), CAIRO_FILL_RULE_WINDING);
   return c;
 }
 
@@ -189,31 +191,31 @@ void CGContextRelease(CGContextRef c) {
 
 void CGContextSaveGState(CGContextRef c) {
   if (!c) return;
-  cairo_save(c->cr());
+  cairo_save(c->state());
   c->savedColors.push_back(c->colors);
 }
 
 void CGContextRestoreGState(CGContextRef c) {
   // An unbalanced restore is ignored, as the device ignores it.
   if (!c || c->savedColors.empty()) return;
-  cairo_restore(c->cr());
+  cairo_restore(c->state());
   c->colors = c->savedColors.back();
   c->savedColors.pop_back();
 }
 
 void CGContextTranslateCTM(CGContextRef c, CGFloat tx, CGFloat ty) {
-  if (c) cairo_translate(c->cr(), tx, ty);
+  if (c) cairo_translate(c->state(), tx, ty);
 }
 
 void CGContextScaleCTM(CGContextRef c, CGFloat sx, CGFloat sy) {
   // A zero scale would make the CTM singular and put cairo in an error
   // state for good; the device would draw nothing visible either.
   if (!c || sx == 0 || sy == 0 || !std::isfinite(sx) || !std::isfinite(sy)) return;
-  cairo_scale(c->cr(), sx, sy);
+  cairo_scale(c->state(), sx, sy);
 }
 
 void CGContextSetLineWidth(CGContextRef c, CGFloat width) {
-  if (c && std::isfinite(width) && width >= 0) cairo_set_line_width(c->cr(), width);
+  if (c && std::isfinite(width) && width >= 0) cairo_set_line_width(c->state(), width);
 }
 
 void CGContextSetStrokeColorWithColor(CGContextRef c, CGColorRef color) {
@@ -233,30 +235,30 @@ void CGContextSetRGBStrokeColor(CGContextRef c, CGFloat r, CGFloat g, CGFloat b,
 }
 
 void CGContextBeginPath(CGContextRef c) {
-  if (c) cairo_new_path(c->cr());
+  if (c) cairo_new_path(c->state());
 }
 
 void CGContextMoveToPoint(CGContextRef c, CGFloat x, CGFloat y) {
-  if (c) cairo_move_to(c->cr(), x, y);
+  if (c) cairo_move_to(c->state(), x, y);
 }
 
 void CGContextAddLineToPoint(CGContextRef c, CGFloat x, CGFloat y) {
-  if (c) cairo_line_to(c->cr(), x, y);
+  if (c) cairo_line_to(c->state(), x, y);
 }
 
-bool standin::contextHasCurrentPoint(CGContextRef c) { return c && cairo_has_current_point(c->cr()); }
+bool standin::contextHasCurrentPoint(CGContextRef c) { return c && cairo_has_current_point(c->state()); }
 
 void CGContextAddArcToPoint(CGContextRef c, CGFloat x1, CGFloat y1, CGFloat x2, CGFloat y2, CGFloat radius) {
   if (!standin::contextHasCurrentPoint(c)) return;
   double x0, y0;
-  cairo_get_current_point(c->cr(), &x0, &y0);  // in user space, as the arguments
+  cairo_get_current_point(c->state(), &x0, &y0);  // in user space, as the arguments
 
   // Unit vectors from the corner towards the start and towards the end.
   double ax = x0 - x1, ay = y0 - y1, bx = x2 - x1, by = y2 - y1;
   const double la = std::hypot(ax, ay), lb = std::hypot(bx, by);
   const double cross = ax * by - ay * bx;
   if (la == 0 || lb == 0 || radius <= 0 || !std::isfinite(radius) || std::fabs(cross) < 1e-12 * la * lb) {
-    cairo_line_to(c->cr(), x1, y1);
+    cairo_line_to(c->state(), x1, y1);
     return;
   }
   ax /= la, ay /= la, bx /= lb, by /= lb;
@@ -272,24 +274,24 @@ void CGContextAddArcToPoint(CGContextRef c, CGFloat x1, CGFloat y1, CGFloat x2, 
   const double cx = x1 + mx * centreDistance, cy = y1 + my * centreDistance;
   const double start = std::atan2(t1y - cy, t1x - cx), end = std::atan2(t2y - cy, t2x - cx);
 
-  cairo_line_to(c->cr(), t1x, t1y);
+  cairo_line_to(c->state(), t1x, t1y);
   // Turning from (start → corner) to (corner → end): a positive turn goes
   // the way of growing angles in cairo's y-down space.
   const double turn = (x1 - x0) * (y2 - y1) - (y1 - y0) * (x2 - x1);
-  if (turn > 0) cairo_arc(c->cr(), cx, cy, radius, start, end);
-  else cairo_arc_negative(c->cr(), cx, cy, radius, start, end);
+  if (turn > 0) cairo_arc(c->state(), cx, cy, radius, start, end);
+  else cairo_arc_negative(c->state(), cx, cy, radius, start, end);
 }
 
 void CGContextAddRect(CGContextRef c, CGRect rect) {
-  if (c) cairo_rectangle(c->cr(), CGRectGetMinX(rect), CGRectGetMinY(rect), CGRectGetWidth(rect), CGRectGetHeight(rect));
+  if (c) cairo_rectangle(c->state(), CGRectGetMinX(rect), CGRectGetMinY(rect), CGRectGetWidth(rect), CGRectGetHeight(rect));
 }
 
 void CGContextAddEllipseInRect(CGContextRef c, CGRect rect) {
-  if (c) addEllipse(c->cr(), rect);
+  if (c) addEllipse(c->state(), rect);
 }
 
 void CGContextClosePath(CGContextRef c) {
-  if (c && cairo_has_current_point(c->cr())) cairo_close_path(c->cr());
+  if (c && cairo_has_current_point(c->state())) cairo_close_path(c->state());
 }
 
 void CGContextFillPath(CGContextRef c) {
@@ -306,23 +308,23 @@ void CGContextStrokePath(CGContextRef c) {
 
 void CGContextClip(CGContextRef c) {
   if (!c) return;
-  cairo_clip(c->cr());
+  cairo_clip(c->state());
   c->colors.clipped = true;
 }
 
 void CGContextStrokeEllipseInRect(CGContextRef c, CGRect rect) {
   if (!c) return;
-  cairo_new_path(c->cr());
+  cairo_new_path(c->state());
   if (paintCircleDirectly(c, rect, true)) return;
-  addEllipse(c->cr(), rect);
+  addEllipse(c->state(), rect);
   CGContextStrokePath(c);
 }
 
 void CGContextFillEllipseInRect(CGContextRef c, CGRect rect) {
   if (!c) return;
-  cairo_new_path(c->cr());
+  cairo_new_path(c->state());
   if (paintCircleDirectly(c, rect, false)) return;
-  addEllipse(c->cr(), rect);
+  addEllipse(c->state(), rect);
   CGContextFillPath(c);
 }
 
@@ -337,11 +339,11 @@ void CGContextFillRect(CGContextRef c, CGRect rect) {
 void CGContextClearRect(CGContextRef c, CGRect rect) {
   if (!c) return;
   withOwnPath(c, [&] {
-    cairo_save(c->cr());
-    cairo_set_operator(c->cr(), CAIRO_OPERATOR_CLEAR);
+    cairo_save(c->state());
+    cairo_set_operator(c->state(), CAIRO_OPERATOR_CLEAR);
     CGContextAddRect(c, rect);
     cairo_fill(c->cr());
-    cairo_restore(c->cr());
+    cairo_restore(c->state());
   });
 }
 
@@ -351,13 +353,13 @@ void standin::drawSurfaceInRect(CGContextRef c, cairo_surface_t* image, CGRect r
   const double w = CGRectGetWidth(rect), h = CGRectGetHeight(rect);
   if (pw <= 0 || ph <= 0 || w <= 0 || h <= 0) return;
   withOwnPath(c, [&] {
-    cairo_save(c->cr());
-    cairo_translate(c->cr(), CGRectGetMinX(rect), CGRectGetMinY(rect));
-    cairo_scale(c->cr(), w / pw, h / ph);
-    cairo_set_source_surface(c->cr(), image, 0, 0);
-    cairo_pattern_set_extend(cairo_get_source(c->cr()), CAIRO_EXTEND_PAD);
-    cairo_rectangle(c->cr(), 0, 0, pw, ph);
+    cairo_save(c->state());
+    cairo_translate(c->state(), CGRectGetMinX(rect), CGRectGetMinY(rect));
+    cairo_scale(c->state(), w / pw, h / ph);
+    cairo_set_source_surface(c->state(), image, 0, 0);
+    cairo_pattern_set_extend(cairo_get_source(c->state()), CAIRO_EXTEND_PAD);
+    cairo_rectangle(c->state(), 0, 0, pw, ph);
     cairo_fill(c->cr());
-    cairo_restore(c->cr());
+    cairo_restore(c->state());
   });
 }

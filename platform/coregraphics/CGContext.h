@@ -16,6 +16,7 @@
 
 #include "coregraphics/CGColor.h"
 #include "coregraphics/CGGeometry.h"
+#include "coregraphics/pixel_pool.h"
 
 struct CGContext {
   struct Colors {
@@ -28,17 +29,25 @@ struct CGContext {
   CGContext& operator=(const CGContext&) = delete;
   ~CGContext();
 
-  // The cairo state drawing into surface(). An image taken from the context
-  // may share its pixels: Apple documents that the image
+  // The cairo state drawing into surface(), to paint with: what was known
+  // of the pixels (pixel_pool.h) is forgotten. An image taken from the
+  // context may share its pixels: Apple documents that the image
   // CGBitmapContextCreateImage makes may be copied on write, its bits copied
   // only when the context's are changed. The first use of the state after
   // that gives the context a copy of its own to draw into. Everything that
-  // draws or changes the state goes through here.
+  // draws or changes the state goes through here or state().
   cairo_t* cr() {
+    cairo_t* cr = state();
+    if (known_) known_->forget();
+    return cr;
+  }
+  // The same state, to read or change without painting.
+  cairo_t* state() {
     if (shared_) keepOwnPixels();
     return cr_;
   }
-  // The pixels, to read; to write them, first take cr().
+  // The pixels, to read; to write them, first take state() and tell
+  // knownPixelsOf(surface()) what was written.
   cairo_surface_t* surface() const { return surface_; }
   // The pixels as they are now, +1, for an image: the context's own while
   // nothing but colours is in its state, else a copy.
@@ -54,6 +63,7 @@ struct CGContext {
 
   cairo_surface_t* surface_;  // owned
   cairo_t* cr_;               // owned
+  KnownPixels* known_;        // surface_'s, when pooled
   bool shared_ = false;       // an image holds surface_
 };
 using CGContextRef = CGContext*;

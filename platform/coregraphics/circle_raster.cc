@@ -1,5 +1,7 @@
 #include "coregraphics/circle_raster.h"
 
+#include "coregraphics/pixel_pool.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -66,11 +68,24 @@ struct PaintColour {
 // before and after the last painting in that colour is kept too: a row's dot
 // is painted over the same pixels at every call (a cleared canvas, then the
 // outline), so the square is compared row by row and the result copied,
-// where each pixel would have cost a load, a compare and a store.
+// where each pixel would have cost a load, a compare and a store. A pooled
+// canvas names its content (pixel_pool.h): painted at the same place over
+// content of the name it had last time, the square is not even compared.
 struct LastPainted {
   PaintColour colour{};
   std::vector<std::uint64_t> beneathAndResult;  // by MaskRun::partial; beneath in the high half
   std::vector<std::uint32_t> squareBeneath, squareResult;  // size × size, row by row; empty: none kept
+  // The squares' surface when it was named (KnownPixels::tag), where they
+  // lay on it, and the name given to what the painting made of it: painting
+  // there over content of that name gives that result without a compare.
+  std::uint64_t beneathTag = 0, resultTag = 0;
+  double atX = 0, atY = 0;
+
+  void forgetSquares() {
+    squareBeneath.clear();
+    squareResult.clear();
+    beneathTag = 0;
+  }
 };
 struct RingMask {
   double fractionX = -1, fractionY = -1, inner = -1, outer = -1;
@@ -92,8 +107,7 @@ struct RingMask {
     LastPainted& l = lastPainted[nextColour];
     nextColour = (nextColour + 1) % kColours;
     l.colour = colour;
-    l.squareBeneath.clear();
-    l.squareResult.clear();
+    l.forgetSquares();
     l.beneathAndResult.assign(static_cast<std::size_t>(partialPixels), 0);
     for (int y = 0; y < size; ++y)
       for (int r = rowRuns[y]; r < rowRuns[y + 1]; ++r) {
@@ -127,8 +141,7 @@ const RingMask& ringMask(double fractionX, double fractionY, double inner, doubl
   m.partialPixels = 0;
   for (LastPainted& l : m.lastPainted) {
     l.beneathAndResult.clear();
-    l.squareBeneath.clear();
-    l.squareResult.clear();
+    l.forgetSquares();
   }
   for (int y = 0; y < m.size; ++y) {
     m.rowRuns[y] = static_cast<int>(m.runs.size());
@@ -174,6 +187,8 @@ bool paintCircleRing(cairo_surface_t* surface, double cx, double cy, double inne
   const int stride = cairo_image_surface_get_stride(surface);
   if (!data) return false;
   const bool opaqueSurface = format == CAIRO_FORMAT_RGB24;
+  KnownPixels* known = knownPixelsOf(surface);
+  auto rowBytesOf = [stride](double row) { return static_cast<std::size_t>(row) * static_cast<std::size_t>(stride); };
 
   const double alpha = std::clamp(rgba[3], 0.0, 1.0);
   const double red = std::clamp(rgba[0], 0.0, 1.0), green = std::clamp(rgba[1], 0.0, 1.0),
@@ -248,14 +263,32 @@ bool paintCircleRing(cairo_surface_t* surface, double cx, double cy, double inne
     auto squareRow = [&](int my) {
       return reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(firstY + my) * stride) + shift;
     };
+    // What the surface's content becomes, once the square is painted: named
+    // when what it was is named and the squares now go with it.
+    auto written = [&](bool squaresKept) {
+      if (!known) return;
+      std::uint64_t tag = 0;
+      if (squaresKept && known->tag) {
+        if (!(kept.beneathTag == known->tag && kept.atX == firstX && kept.atY == firstY)) {
+          kept.beneathTag = known->tag, kept.atX = firstX, kept.atY = firstY;
+          kept.resultTag = newPixelsTag();
+        }
+        tag = kept.resultTag;
+      }
+      known->written(rowBytesOf(firstY + top), rowBytesOf(firstY + bottom), tag);
+    };
     if (wholeSquare && !kept.squareBeneath.empty()) {
       int my = 0;
+      const bool sameContent = known && known->tag && kept.beneathTag == known->tag && kept.atX == firstX &&
+                               kept.atY == firstY;
+      if (sameContent) my = mask.size;
       while (my < mask.size &&
              std::memcmp(squareRow(my), kept.squareBeneath.data() + static_cast<std::size_t>(my) * mask.size, rowBytes) == 0)
         ++my;
       if (my == mask.size) {
         for (my = 0; my < mask.size; ++my)
           std::memcpy(squareRow(my), kept.squareResult.data() + static_cast<std::size_t>(my) * mask.size, rowBytes);
+        written(true);
         cairo_surface_mark_dirty(surface);
         return true;
       }
@@ -265,7 +298,10 @@ bool paintCircleRing(cairo_surface_t* surface, double cx, double cy, double inne
       for (int my = 0; my < mask.size; ++my)
         std::memcpy(into.data() + static_cast<std::size_t>(my) * mask.size, squareRow(my), rowBytes);
     };
-    if (wholeSquare) keepSquare(kept.squareBeneath);
+    if (wholeSquare) {
+      keepSquare(kept.squareBeneath);
+      kept.beneathTag = 0;  // named again below if the surface's content is
+    }
     for (int my = top; my < bottom; ++my) {
       auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(firstY + my) * stride);
       const float* coverage = mask.coverage.data() + static_cast<std::size_t>(my) * mask.size;
@@ -291,6 +327,7 @@ bool paintCircleRing(cairo_surface_t* surface, double cx, double cy, double inne
       }
     }
     if (wholeSquare) keepSquare(kept.squareResult);
+    written(wholeSquare);
     cairo_surface_mark_dirty(surface);
     return true;
   }
@@ -324,6 +361,7 @@ bool paintCircleRing(cairo_surface_t* surface, double cx, double cy, double inne
     for (int x = from; x < holeFrom; ++x) paintPixel(row[x], x + 0.5 - cx, dy);
     for (int x = holeTo; x < to; ++x) paintPixel(row[x], x + 0.5 - cx, dy);
   }
+  if (known) known->written(rowBytesOf(y0), rowBytesOf(y1), 0);
   cairo_surface_mark_dirty(surface);
   return true;
 }

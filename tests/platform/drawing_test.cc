@@ -222,6 +222,65 @@ TEST(CircleRaster, PaintingAgainOverTheSameOrNearlyTheSamePixelsGivesWhatAFreshP
   }
 }
 
+// Canvases of one size share buffers, cleared only where they were painted, and a dot painted over content the
+// painter has met before is copied. Each canvas must start clear and end as a painter that has met nothing (a new
+// thread's, on a surface of its own) paints it.
+TEST(CircleRaster, ReusedCanvasesStartClearAndEndAsAFreshPainterPaintsThem) {
+  struct Dot {
+    double outlineX, fillX;  // centres' x; both at y 40, the outline 24–26 wide, the fill of radius 25
+    bool greenCorner;        // painted through cairo first, under part of the dot's square
+  };
+  const double black[4] = {0, 0, 0, 1}, orange[4] = {1, 0.5, 0, 1};
+  const Dot dots[] = {{40, 40, false}, {40, 40, true}, {40, 42, false}, {42, 42, false}, {40, 40, false}};
+  auto pixels = [](const Surface& s) {
+    std::vector<std::uint32_t> all;
+    for (int y = 0; y < 80; ++y)
+      for (int x = 0; x < 80; ++x) all.push_back(s.at(x, y));
+    return all;
+  };
+  auto fresh = [&](const Dot& d) {
+    std::vector<std::uint32_t> picture;
+    std::thread([&] {
+      Surface s(80);
+      if (d.greenCorner) {
+        cairo_t* cr = cairo_create(s.s);
+        cairo_set_source_rgba(cr, 0, 1, 0, 1);
+        cairo_rectangle(cr, 0, 0, 30, 30);
+        cairo_fill(cr);
+        cairo_destroy(cr);
+      }
+      paintCircleRing(s.s, d.outlineX, 40, 24, 26, black);
+      paintCircleRing(s.s, d.fillX, 40, 0, 25, orange);
+      picture = pixels(s);
+    }).join();
+    return picture;
+  };
+  for (int round = 0; round < 2; ++round)
+    for (const Dot& d : dots) {
+      SCOPED_TRACE(testing::Message() << "round " << round << ", outline at " << d.outlineX << ", fill at " << d.fillX
+                                      << (d.greenCorner ? ", green corner" : ""));
+      CGContextRef c = standin::createBitmapContextForSize(CGSizeMake(80, 80), 1, false);
+      {
+        Surface view(c);
+        EXPECT_EQ(pixels(view), std::vector<std::uint32_t>(80 * 80, 0u));
+      }
+      if (d.greenCorner) {
+        CGContextSetRGBFillColor(c, 0, 1, 0, 1);
+        CGContextFillRect(c, CGRectMake(0, 0, 30, 30));
+      }
+      CGContextSetLineWidth(c, 2);
+      CGContextSetRGBStrokeColor(c, 0, 0, 0, 1);
+      CGContextSetRGBFillColor(c, 1, 0.5, 0, 1);
+      CGContextStrokeEllipseInRect(c, CGRectMake(d.outlineX - 25, 15, 50, 50));
+      CGContextFillEllipseInRect(c, CGRectMake(d.fillX - 25, 15, 50, 50));
+      {
+        Surface view(c);
+        EXPECT_EQ(pixels(view), fresh(d));
+      }
+      CGContextRelease(c);
+    }
+}
+
 // The context paints a circle directly only where cairo would draw the same.
 TEST(CircleRaster, ContextHonoursClipsAndTransformsAroundTheDirectPath) {
   CGContextRef c = standin::createBitmapContextForSize(CGSizeMake(40, 40), 1, false);
