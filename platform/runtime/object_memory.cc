@@ -3,12 +3,24 @@
 // short-lived objects (dates, calendars, strings, each autoreleased and let
 // go at the end of its pool), more than the C library's per-thread cache
 // holds, so without this most of them would take its slower paths.
-// Bounded: past kMaxKeptBytes a thread gives blocks back to the C library,
-// and all of them when it ends. Under a sanitizer every object goes to the
-// C library, so that a use after release is still caught.
+//
+// Objects often die on another thread than the one that made them: the
+// store's threads make each fetch's reminders, and the main thread lets them
+// go. A thread past kMaxKeptBytes therefore hands its blocks on, a batch at
+// a time, to a shared depot, where a thread whose own blocks ran out takes
+// them (as tcmalloc's transfer cache does). Given back to the C library
+// instead, they would pile up in the making thread's arena, which sweeps
+// them all together at its next large allocation.
+//
+// Bounded: past kMaxDepotBytes blocks go back to the C library, and a
+// thread's own all go back when it ends. Under a sanitizer every object
+// goes to the C library, so that a use after release is still caught.
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 #include <new>
+#include <vector>
 
 #include "runtime/objc.h"
 #include "runtime/thread_owned.h"
@@ -29,21 +41,93 @@ constexpr bool kKeepBlocks = true;
 constexpr std::size_t kGranule = 16;
 constexpr std::size_t kSizeClasses = 16;  // objects up to 256 bytes
 constexpr std::size_t kMaxKeptBytes = std::size_t{2} << 20;
+constexpr std::size_t kBatch = 64;  // blocks handed to or taken from the depot at a time
+constexpr std::size_t kMaxDepotBytes = std::size_t{8} << 20;
 
 struct FreeBlock {
   FreeBlock* next;
 };
 
+std::size_t blockBytesOf(std::size_t sizeClass) { return (sizeClass + 1) * kGranule; }
+
+// Batches of kBatch blocks of one size, each a list, passed between threads.
+class Depot {
+ public:
+  // A hint, read without the lock: whether a batch of the class would fit.
+  bool roomFor(std::size_t sizeClass) const {
+    return bytes_.load(std::memory_order_relaxed) + kBatch * blockBytesOf(sizeClass) <= kMaxDepotBytes;
+  }
+
+  bool give(std::size_t sizeClass, FreeBlock* batch) {
+    const std::size_t bytes = kBatch * blockBytesOf(sizeClass);
+    std::lock_guard hold(lock_);
+    if (bytes_.load(std::memory_order_relaxed) + bytes > kMaxDepotBytes) return false;
+    batches_[sizeClass].push_back(batch);
+    bytes_.fetch_add(bytes, std::memory_order_relaxed);
+    return true;
+  }
+
+  FreeBlock* take(std::size_t sizeClass) {
+    std::lock_guard hold(lock_);
+    std::vector<FreeBlock*>& batches = batches_[sizeClass];
+    if (batches.empty()) return nullptr;
+    FreeBlock* batch = batches.back();
+    batches.pop_back();
+    bytes_.fetch_sub(kBatch * blockBytesOf(sizeClass), std::memory_order_relaxed);
+    return batch;
+  }
+
+ private:
+  std::mutex lock_;
+  std::vector<FreeBlock*> batches_[kSizeClasses];
+  std::atomic<std::size_t> bytes_{0};
+};
+
+// Never destroyed: objects are let go by the destructors of statics.
+Depot& depot() {
+  static Depot* theDepot = new Depot;
+  return *theDepot;
+}
+
 struct KeptBlocks {
   FreeBlock* lists[kSizeClasses] = {};
+  std::size_t counts[kSizeClasses] = {};
   std::size_t keptBytes = 0;
 
   ~KeptBlocks() {
     for (std::size_t i = 0; i < kSizeClasses; ++i)
       while (FreeBlock* block = lists[i]) {
         lists[i] = block->next;
-        ::operator delete(block, (i + 1) * kGranule);
+        ::operator delete(block, blockBytesOf(i));
       }
+  }
+
+  void push(std::size_t sizeClass, FreeBlock* block) {
+    block->next = lists[sizeClass];
+    lists[sizeClass] = block;
+    ++counts[sizeClass];
+    keptBytes += blockBytesOf(sizeClass);
+  }
+
+  // The first kBatch blocks of the class's list, as a list of their own.
+  FreeBlock* cutBatch(std::size_t sizeClass) {
+    FreeBlock* batch = lists[sizeClass];
+    FreeBlock* last = batch;
+    for (std::size_t i = 1; i < kBatch; ++i) last = last->next;
+    lists[sizeClass] = last->next;
+    last->next = nullptr;
+    counts[sizeClass] -= kBatch;
+    keptBytes -= kBatch * blockBytesOf(sizeClass);
+    return batch;
+  }
+
+  void putBack(std::size_t sizeClass, FreeBlock* batch) {
+    FreeBlock* last = batch;
+    while (last->next) last = last->next;
+    last->next = lists[sizeClass];
+    lists[sizeClass] = batch;
+    counts[sizeClass] += kBatch;
+    keptBytes += kBatch * blockBytesOf(sizeClass);
   }
 };
 
@@ -58,13 +142,17 @@ std::size_t sizeClassOf(std::size_t size) { return (size + kGranule - 1) / kGran
 void* objc_object::operator new(std::size_t size) {
   if (kKeepBlocks && size > 0 && size <= kSizeClasses * kGranule) {
     const std::size_t sizeClass = sizeClassOf(size);
-    if (KeptBlocks* kept = keptBlocks(); kept && kept->lists[sizeClass]) {
+    KeptBlocks* kept = keptBlocks();
+    if (kept && !kept->lists[sizeClass])
+      if (FreeBlock* batch = depot().take(sizeClass)) kept->putBack(sizeClass, batch);
+    if (kept && kept->lists[sizeClass]) {
       FreeBlock* block = kept->lists[sizeClass];
       kept->lists[sizeClass] = block->next;
-      kept->keptBytes -= (sizeClass + 1) * kGranule;
+      --kept->counts[sizeClass];
+      kept->keptBytes -= blockBytesOf(sizeClass);
       return block;
     }
-    return ::operator new((sizeClass + 1) * kGranule);
+    return ::operator new(blockBytesOf(sizeClass));
   }
   return ::operator new(size);
 }
@@ -73,13 +161,15 @@ void objc_object::operator delete(void* memory, std::size_t size) {
   if (!memory) return;
   if (kKeepBlocks && size > 0 && size <= kSizeClasses * kGranule) {
     const std::size_t sizeClass = sizeClassOf(size);
-    const std::size_t blockBytes = (sizeClass + 1) * kGranule;
+    const std::size_t blockBytes = blockBytesOf(sizeClass);
     KeptBlocks* kept = keptBlocks();
+    if (kept && kept->keptBytes + blockBytes > kMaxKeptBytes && kept->counts[sizeClass] >= kBatch &&
+        depot().roomFor(sizeClass)) {
+      FreeBlock* batch = kept->cutBatch(sizeClass);
+      if (!depot().give(sizeClass, batch)) kept->putBack(sizeClass, batch);
+    }
     if (kept && kept->keptBytes + blockBytes <= kMaxKeptBytes) {
-      auto* block = static_cast<FreeBlock*>(memory);
-      block->next = kept->lists[sizeClass];
-      kept->lists[sizeClass] = block;
-      kept->keptBytes += blockBytes;
+      kept->push(sizeClass, static_cast<FreeBlock*>(memory));
       return;
     }
     ::operator delete(memory, blockBytes);

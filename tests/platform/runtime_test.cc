@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <atomic>
 #include <functional>
@@ -130,6 +131,29 @@ TEST(Runtime, EverySelectorFindsItsOwnMethodAcrossThreads) {
   EXPECT_TRUE(seen);
   EXPECT_EQ(msgSend<NSInteger>(obj, names[8]), 8);
   objc_release(obj);
+}
+
+// Objects made on one thread and let go on another (as the store's reminders are) have their memory passed back
+// through batches between threads: no block may be handed out twice or lost in the passing.
+TEST(Runtime, ObjectsLetGoOnAnotherThreadAreHandedOutAgainOnceEach) {
+  Class cls = makeClass("PassedAround");
+  constexpr int kObjects = 150'000;  // past what one thread keeps of its own
+  auto make = [&](std::vector<id>& into, int first) {
+    for (int i = 0; i < kObjects; ++i) {
+      into.push_back(objc_new(cls));
+      static_cast<Counter*>(into.back())->value = first + i;
+    }
+  };
+  for (int round = 0; round < 3; ++round) {
+    std::vector<id> made;
+    std::thread([&] { make(made, 0); }).join();
+    make(made, kObjects);
+    std::vector<id> sorted = made;
+    std::sort(sorted.begin(), sorted.end());
+    ASSERT_EQ(std::adjacent_find(sorted.begin(), sorted.end()), sorted.end()) << "round " << round;
+    for (int i = 0; i < 2 * kObjects; ++i) ASSERT_EQ(static_cast<Counter*>(made[i])->value, i) << "round " << round;
+    for (id obj : made) objc_release(obj);
+  }
 }
 
 // Class lookups are remembered by the name's address.
