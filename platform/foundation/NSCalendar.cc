@@ -143,10 +143,29 @@ MomentMemo& rememberedMoments() {
   return remembered;
 }
 
+// The moment a components object made in one calendar's settings, kept in
+// the object: a sort asks each reminder's due date of fresh calendars that
+// share their settings, again at every comparison. Set once, by whichever
+// thread answers first; a setter drops it (a change while another thread
+// reads is the caller's race, as on the device).
+struct AnsweredMoment {
+  SharedSettings settings;  // held, so no other settings can have its address
+  UDate moment;
+};
+
+void keepAnsweredMoment(NSDateComponentsObj* components, const SharedSettings& settings, UDate moment) {
+  auto* answer = new AnsweredMoment{settings, moment};
+  const void* none = nullptr;
+  if (!components->answered.compare_exchange_strong(none, answer, std::memory_order_acq_rel)) delete answer;
+}
+
 id dateFromComponents(id self, SEL, id componentsObj) {
   if (!isKind(componentsObj, standin::nsDateComponentsClass())) return nil;
   auto* components = static_cast<NSDateComponentsObj*>(componentsObj);
   const SharedSettings& settings = settingsPointer(self);
+  if (auto* answer = static_cast<const AnsweredMoment*>(components->answered.load(std::memory_order_acquire));
+      answer && answer->settings == settings)
+    return standin::dateWithTimeIntervalSinceReferenceDate(referenceFromICUDate(answer->moment));
   const std::pair<UCalendarDateFields, NSInteger> fields[] = {
       {UCAL_ERA, orDefault(components->era, settings->defaultEra)},
       {UCAL_YEAR, orDefault(components->year, 1)},
@@ -161,7 +180,10 @@ id dateFromComponents(id self, SEL, id componentsObj) {
   MomentQuery key{MomentOperation::fromComponents, settings.get(), ownZone ? std::string_view(zone) : std::string_view(), 0, {}};
   for (std::size_t i = 0; i < key.fields.size(); ++i) key.fields[i] = fields[i].second;
   MomentMemo& memo = rememberedMoments();
-  if (const UDate* known = memo.find(key)) return standin::dateWithTimeIntervalSinceReferenceDate(referenceFromICUDate(*known));
+  if (const UDate* known = memo.find(key)) {
+    keepAnsweredMoment(components, settings, *known);
+    return standin::dateWithTimeIntervalSinceReferenceDate(referenceFromICUDate(*known));
+  }
 
   icu::Calendar* calendar = cachedCalendar(settings->identifier, zone);
   if (!calendar) return nil;
@@ -174,6 +196,7 @@ id dateFromComponents(id self, SEL, id componentsObj) {
   UDate moment = calendar->getTime(status);
   if (U_FAILURE(status)) return nil;
   memo.insert(key, settings, moment);
+  keepAnsweredMoment(components, settings, moment);
   return standin::dateWithTimeIntervalSinceReferenceDate(referenceFromICUDate(moment));
 }
 
@@ -244,4 +267,8 @@ void registerNSCalendarClass() {
   class_addMethod(c, sel("setTimeZone:"), setTimeZone);
   class_addMethod(c, sel("dateFromComponents:"), dateFromComponents);
   class_addMethod(c, sel("dateByAddingComponents:toDate:options:"), dateByAddingComponents);
+}
+
+void forgetAnsweredMoment(NSDateComponentsObj* components) {
+  delete static_cast<const AnsweredMoment*>(components->answered.exchange(nullptr, std::memory_order_acq_rel));
 }

@@ -13,6 +13,7 @@
 //     and days in wall-clock time).
 #pragma once
 
+#include <atomic>
 #include <string>
 
 #include "runtime/objc.h"
@@ -33,6 +34,10 @@ struct NSDateComponentsObj : objc_object {
             day = NSDateComponentUndefined, hour = NSDateComponentUndefined, minute = NSDateComponentUndefined,
             second = NSDateComponentUndefined;
   id timeZone = nullptr;  // NSTimeZone, retained
+  // The moment these fields make in one calendar's settings, kept by
+  // -[NSCalendar dateFromComponents:] (an opaque record of its own); dropped
+  // by every setter.
+  std::atomic<const void*> answered{nullptr};
   ~NSDateComponentsObj() override;
 };
 

@@ -20,6 +20,7 @@ NSInteger getField(id self, SEL) {
 template <NSInteger NSDateComponentsObj::*field>
 void setField(id self, SEL, NSInteger value) {
   asComponents(self)->*field = value;
+  forgetAnsweredMoment(asComponents(self));
 }
 
 template <NSInteger NSDateComponentsObj::*field>
@@ -33,11 +34,15 @@ void setTimeZone(id self, SEL, id zone) {
   objc_retain(zone);
   objc_release(asComponents(self)->timeZone);
   asComponents(self)->timeZone = zone;
+  forgetAnsweredMoment(asComponents(self));
 }
 
 }  // namespace
 
-NSDateComponentsObj::~NSDateComponentsObj() { objc_release(timeZone); }
+NSDateComponentsObj::~NSDateComponentsObj() {
+  objc_release(timeZone);
+  forgetAnsweredMoment(this);
+}
 
 Class standin::nsDateComponentsClass() { return gComponents; }
 

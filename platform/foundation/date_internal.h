@@ -32,6 +32,9 @@ void currentDateSettingsChanged();
 // ICU does not know.
 std::unique_ptr<icu::TimeZone> icuTimeZoneNamed(const std::string& name);
 
+// Drops what -[NSCalendar dateFromComponents:] kept in the components.
+void forgetAnsweredMoment(NSDateComponentsObj* components);
+
 // ICU counts milliseconds since 1970.
 inline double icuDateFromReference(NSTimeInterval t) { return (t + NSTimeIntervalSince1970) * 1000.0; }
 inline NSTimeInterval referenceFromICUDate(double udate) { return udate / 1000.0 - NSTimeIntervalSince1970; }

@@ -119,7 +119,8 @@ TEST_F(Dates, ManyZonesInTurnEachKeepTheirOffset) {
   EXPECT_EQ(kathmandu, 345 * 60);
 }
 
-// Current calendars share what they compute with until one is given a zone of its own.
+// Current calendars share what they compute with until one is given a zone of its own; one components value asked
+// of each is answered in each one's zone.
 TEST_F(Dates, AZoneGivenToOneCalendarLeavesTheOthersAsTheyWere) {
   StrongId noon = components({{"setYear:", 2026}, {"setMonth:", 7}, {"setDay:", 1}, {"setHour:", 12}});
   auto convert = [&](id cal) { return describe(msgSend<id, id>(cal, "dateFromComponents:", noon.get())); };
@@ -140,6 +141,11 @@ TEST_F(Dates, AZoneGivenToOneCalendarLeavesTheOthersAsTheyWere) {
                                                      components({{"setDay:", 1}}).get(),
                                                      msgSend<id, id>(second, "dateFromComponents:", noon.get()), 0)),
             "2026-07-02 12:00:00 +0000");
+  // Components changed after a calendar answered them are answered anew.
+  msgSend<void, NSInteger>(noon, "setHour:", 13);
+  EXPECT_EQ(convert(second), "2026-07-01 13:00:00 +0000");
+  msgSend<void, id>(noon, "setTimeZone:", standin::timeZoneWithName("Asia/Tokyo"));
+  EXPECT_EQ(convert(second), "2026-07-01 04:00:00 +0000");
 }
 
 // +currentCalendar follows the calendar the user picked, as on a device.
