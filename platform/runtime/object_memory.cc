@@ -15,7 +15,6 @@
 // Bounded: past kMaxDepotBytes blocks go back to the C library, and a
 // thread's own all go back when it ends. Under a sanitizer every object
 // goes to the C library, so that a use after release is still caught.
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
@@ -53,17 +52,12 @@ std::size_t blockBytesOf(std::size_t sizeClass) { return (sizeClass + 1) * kGran
 // Batches of kBatch blocks of one size, each a list, passed between threads.
 class Depot {
  public:
-  // A hint, read without the lock: whether a batch of the class would fit.
-  bool roomFor(std::size_t sizeClass) const {
-    return bytes_.load(std::memory_order_relaxed) + kBatch * blockBytesOf(sizeClass) <= kMaxDepotBytes;
-  }
-
   bool give(std::size_t sizeClass, FreeBlock* batch) {
     const std::size_t bytes = kBatch * blockBytesOf(sizeClass);
     std::lock_guard hold(lock_);
-    if (bytes_.load(std::memory_order_relaxed) + bytes > kMaxDepotBytes) return false;
+    if (bytes_ + bytes > kMaxDepotBytes) return false;
     batches_[sizeClass].push_back(batch);
-    bytes_.fetch_add(bytes, std::memory_order_relaxed);
+    bytes_ += bytes;
     return true;
   }
 
@@ -73,14 +67,14 @@ class Depot {
     if (batches.empty()) return nullptr;
     FreeBlock* batch = batches.back();
     batches.pop_back();
-    bytes_.fetch_sub(kBatch * blockBytesOf(sizeClass), std::memory_order_relaxed);
+    bytes_ -= kBatch * blockBytesOf(sizeClass);
     return batch;
   }
 
  private:
   std::mutex lock_;
   std::vector<FreeBlock*> batches_[kSizeClasses];
-  std::atomic<std::size_t> bytes_{0};
+  std::size_t bytes_ = 0;
 };
 
 // Never destroyed: objects are let go by the destructors of statics.
@@ -91,43 +85,35 @@ Depot& depot() {
 
 struct KeptBlocks {
   FreeBlock* lists[kSizeClasses] = {};
-  std::size_t counts[kSizeClasses] = {};
   std::size_t keptBytes = 0;
+  // Blocks let go past kMaxKeptBytes, gathered into the next batch for the
+  // depot. The thread keeps reusing its own most recent blocks, which its
+  // cache still holds, and passes on the ones it would not get to.
+  FreeBlock* outgoing[kSizeClasses] = {};
+  std::size_t outgoingCounts[kSizeClasses] = {};
 
   ~KeptBlocks() {
-    for (std::size_t i = 0; i < kSizeClasses; ++i)
-      while (FreeBlock* block = lists[i]) {
-        lists[i] = block->next;
-        ::operator delete(block, blockBytesOf(i));
-      }
+    for (std::size_t i = 0; i < kSizeClasses; ++i) {
+      freeAll(lists[i], i);
+      freeAll(outgoing[i], i);
+    }
   }
 
-  void push(std::size_t sizeClass, FreeBlock* block) {
-    block->next = lists[sizeClass];
-    lists[sizeClass] = block;
-    ++counts[sizeClass];
-    keptBytes += blockBytesOf(sizeClass);
+  static void freeAll(FreeBlock* list, std::size_t sizeClass) {
+    while (FreeBlock* block = list) {
+      list = block->next;
+      ::operator delete(block, blockBytesOf(sizeClass));
+    }
   }
 
-  // The first kBatch blocks of the class's list, as a list of their own.
-  FreeBlock* cutBatch(std::size_t sizeClass) {
-    FreeBlock* batch = lists[sizeClass];
-    FreeBlock* last = batch;
-    for (std::size_t i = 1; i < kBatch; ++i) last = last->next;
-    lists[sizeClass] = last->next;
-    last->next = nullptr;
-    counts[sizeClass] -= kBatch;
-    keptBytes -= kBatch * blockBytesOf(sizeClass);
-    return batch;
-  }
-
-  void putBack(std::size_t sizeClass, FreeBlock* batch) {
-    FreeBlock* last = batch;
-    while (last->next) last = last->next;
-    last->next = lists[sizeClass];
-    lists[sizeClass] = batch;
-    counts[sizeClass] += kBatch;
-    keptBytes += kBatch * blockBytesOf(sizeClass);
+  void pass(std::size_t sizeClass, FreeBlock* block) {
+    block->next = outgoing[sizeClass];
+    outgoing[sizeClass] = block;
+    if (++outgoingCounts[sizeClass] < kBatch) return;
+    FreeBlock* batch = outgoing[sizeClass];
+    outgoing[sizeClass] = nullptr;
+    outgoingCounts[sizeClass] = 0;
+    if (!depot().give(sizeClass, batch)) freeAll(batch, sizeClass);
   }
 };
 
@@ -143,12 +129,13 @@ void* objc_object::operator new(std::size_t size) {
   if (kKeepBlocks && size > 0 && size <= kSizeClasses * kGranule) {
     const std::size_t sizeClass = sizeClassOf(size);
     KeptBlocks* kept = keptBlocks();
-    if (kept && !kept->lists[sizeClass])
-      if (FreeBlock* batch = depot().take(sizeClass)) kept->putBack(sizeClass, batch);
+    if (kept && !kept->lists[sizeClass]) {
+      kept->lists[sizeClass] = depot().take(sizeClass);
+      if (kept->lists[sizeClass]) kept->keptBytes += kBatch * blockBytesOf(sizeClass);
+    }
     if (kept && kept->lists[sizeClass]) {
       FreeBlock* block = kept->lists[sizeClass];
       kept->lists[sizeClass] = block->next;
-      --kept->counts[sizeClass];
       kept->keptBytes -= blockBytesOf(sizeClass);
       return block;
     }
@@ -162,14 +149,15 @@ void objc_object::operator delete(void* memory, std::size_t size) {
   if (kKeepBlocks && size > 0 && size <= kSizeClasses * kGranule) {
     const std::size_t sizeClass = sizeClassOf(size);
     const std::size_t blockBytes = blockBytesOf(sizeClass);
-    KeptBlocks* kept = keptBlocks();
-    if (kept && kept->keptBytes + blockBytes > kMaxKeptBytes && kept->counts[sizeClass] >= kBatch &&
-        depot().roomFor(sizeClass)) {
-      FreeBlock* batch = kept->cutBatch(sizeClass);
-      if (!depot().give(sizeClass, batch)) kept->putBack(sizeClass, batch);
-    }
-    if (kept && kept->keptBytes + blockBytes <= kMaxKeptBytes) {
-      kept->push(sizeClass, static_cast<FreeBlock*>(memory));
+    auto* block = static_cast<FreeBlock*>(memory);
+    if (KeptBlocks* kept = keptBlocks()) {
+      if (kept->keptBytes + blockBytes <= kMaxKeptBytes) {
+        block->next = kept->lists[sizeClass];
+        kept->lists[sizeClass] = block;
+        kept->keptBytes += blockBytes;
+      } else {
+        kept->pass(sizeClass, block);
+      }
       return;
     }
     ::operator delete(memory, blockBytes);
