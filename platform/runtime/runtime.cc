@@ -101,7 +101,7 @@ struct LiteralSelector {
   const char* text = nullptr;
   SEL sel = nullptr;
 };
-constexpr std::size_t kLiteralSlots = 4096;
+constexpr std::size_t kLiteralSlots = 512;
 
 // Per thread, so names are found without a lock once a thread has met them.
 struct LookupCache {
