@@ -81,6 +81,9 @@ struct LastPainted {
   std::uint64_t beneathTag = 0, resultTag = 0;
   double atX = 0, atY = 0;
 
+  // Whether the squares were kept over content named `tag`, at (x, y).
+  bool keptOver(std::uint64_t tag, double x, double y) const { return tag && beneathTag == tag && atX == x && atY == y; }
+
   void forgetSquares() {
     squareBeneath.clear();
     squareResult.clear();
@@ -269,7 +272,7 @@ bool paintCircleRing(cairo_surface_t* surface, double cx, double cy, double inne
       if (!known) return;
       std::uint64_t tag = 0;
       if (squaresKept && known->tag) {
-        if (!(kept.beneathTag == known->tag && kept.atX == firstX && kept.atY == firstY)) {
+        if (!kept.keptOver(known->tag, firstX, firstY)) {
           kept.beneathTag = known->tag, kept.atX = firstX, kept.atY = firstY;
           kept.resultTag = newPixelsTag();
         }
@@ -278,10 +281,7 @@ bool paintCircleRing(cairo_surface_t* surface, double cx, double cy, double inne
       known->written(rowBytesOf(firstY + top), rowBytesOf(firstY + bottom), tag);
     };
     if (wholeSquare && !kept.squareBeneath.empty()) {
-      int my = 0;
-      const bool sameContent = known && known->tag && kept.beneathTag == known->tag && kept.atX == firstX &&
-                               kept.atY == firstY;
-      if (sameContent) my = mask.size;
+      int my = known && kept.keptOver(known->tag, firstX, firstY) ? mask.size : 0;
       while (my < mask.size &&
              std::memcmp(squareRow(my), kept.squareBeneath.data() + static_cast<std::size_t>(my) * mask.size, rowBytes) == 0)
         ++my;

@@ -106,6 +106,32 @@ struct KeptBlocks {
     }
   }
 
+  // A kept block of the class (refilled from the depot when none is), or
+  // nullptr.
+  void* take(std::size_t sizeClass) {
+    if (!lists[sizeClass]) {
+      lists[sizeClass] = depot().take(sizeClass);
+      if (!lists[sizeClass]) return nullptr;
+      keptBytes += kBatch * blockBytesOf(sizeClass);
+    }
+    FreeBlock* block = lists[sizeClass];
+    lists[sizeClass] = block->next;
+    keptBytes -= blockBytesOf(sizeClass);
+    // A burst of objects (a sort's dates and calendars) takes blocks let go
+    // long before, out of the cache: the next one is fetched now, while this
+    // one is being filled in.
+    __builtin_prefetch(block->next, 1);
+    return block;
+  }
+
+  // Keeps the block for reuse, or past the bound passes it on.
+  void keep(std::size_t sizeClass, FreeBlock* block) {
+    if (keptBytes + blockBytesOf(sizeClass) > kMaxKeptBytes) return pass(sizeClass, block);
+    block->next = lists[sizeClass];
+    lists[sizeClass] = block;
+    keptBytes += blockBytesOf(sizeClass);
+  }
+
   void pass(std::size_t sizeClass, FreeBlock* block) {
     block->next = outgoing[sizeClass];
     outgoing[sizeClass] = block;
@@ -128,21 +154,8 @@ std::size_t sizeClassOf(std::size_t size) { return (size + kGranule - 1) / kGran
 void* objc_object::operator new(std::size_t size) {
   if (kKeepBlocks && size > 0 && size <= kSizeClasses * kGranule) {
     const std::size_t sizeClass = sizeClassOf(size);
-    KeptBlocks* kept = keptBlocks();
-    if (kept && !kept->lists[sizeClass]) {
-      kept->lists[sizeClass] = depot().take(sizeClass);
-      if (kept->lists[sizeClass]) kept->keptBytes += kBatch * blockBytesOf(sizeClass);
-    }
-    if (kept && kept->lists[sizeClass]) {
-      FreeBlock* block = kept->lists[sizeClass];
-      kept->lists[sizeClass] = block->next;
-      kept->keptBytes -= blockBytesOf(sizeClass);
-      // A burst of objects (a sort's dates and calendars) takes blocks let
-      // go long before, out of the cache: the next one is fetched now, while
-      // this one is being filled in.
-      __builtin_prefetch(block->next, 1);
-      return block;
-    }
+    if (KeptBlocks* kept = keptBlocks())
+      if (void* block = kept->take(sizeClass)) return block;
     return ::operator new(blockBytesOf(sizeClass));
   }
   return ::operator new(size);
@@ -152,19 +165,8 @@ void objc_object::operator delete(void* memory, std::size_t size) {
   if (!memory) return;
   if (kKeepBlocks && size > 0 && size <= kSizeClasses * kGranule) {
     const std::size_t sizeClass = sizeClassOf(size);
-    const std::size_t blockBytes = blockBytesOf(sizeClass);
-    auto* block = static_cast<FreeBlock*>(memory);
-    if (KeptBlocks* kept = keptBlocks()) {
-      if (kept->keptBytes + blockBytes <= kMaxKeptBytes) {
-        block->next = kept->lists[sizeClass];
-        kept->lists[sizeClass] = block;
-        kept->keptBytes += blockBytes;
-      } else {
-        kept->pass(sizeClass, block);
-      }
-      return;
-    }
-    ::operator delete(memory, blockBytes);
+    if (KeptBlocks* kept = keptBlocks()) return kept->keep(sizeClass, static_cast<FreeBlock*>(memory));
+    ::operator delete(memory, blockBytesOf(sizeClass));
     return;
   }
   ::operator delete(memory, size);
