@@ -61,7 +61,6 @@ TEST(Runtime, UnknownSelectorAndSignatureMismatchFailLoudly) {
   objc_release(obj);
 }
 
-// A hook of a class's own method saves it; of an inherited one, adds to the subclass and leaves the superclass alone.
 TEST(Runtime, HooksSaveOwnMethodsAndLeaveSuperclassesAlone) {
   Class base = makeClass("HookBase");
   Class sub = makeClass("HookSub", base);
@@ -270,7 +269,6 @@ TEST_F(MethodEncoding, ReportedAsEachSlicesCompilerWritesIt) {
   }
 }
 
-// A module's literal is kept as given when it says what the implementation takes, and refused when it lies.
 TEST_F(MethodEncoding, AModulesLiteralIsKeptWhenTrueAndRefusedWhenItLies) {
   Class cls = objc_allocateClassPair(standin::nsObjectClass(), "LiteralProbe");
   objc_registerClassPair(cls);
