@@ -10,10 +10,7 @@
 
 #include "device_folder_test.h"
 #include "image_writers.h"
-#include "runtime/message.h"
 #include "uikit/UIImage.h"
-#include "foundation/NSLog.h"
-#include "foundation/NSString.h"
 #include "uikit/png_decode.h"
 
 namespace {

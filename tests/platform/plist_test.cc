@@ -12,11 +12,7 @@
 #include "foundation/NSNumber.h"
 #include "foundation/NSArray.h"
 #include "foundation/NSDictionary.h"
-#include "foundation/NSString.h"
 #include "foundation/PropertyList.h"
-#include "foundation/device.h"
-#include "runtime/autorelease.h"
-#include "runtime/message.h"
 #include "runtime/nsobject.h"
 #include "temp_folder.h"
 
