@@ -180,10 +180,8 @@ TEST(CircleRaster, MatchesCairoForDiscsAndRingsOfManySizesAndPlaces) {
     SCOPED_TRACE(testing::Message() << "centre " << c.cx << "," << c.cy << " radii " << c.inner << "–" << c.outer);
     for (bool onColour : {false, true}) {
       Surface direct(80), reference(80);
-      if (onColour) {
-        fillBackground(direct, 0.2, 0.8, 0.2, 0.7);
-        fillBackground(reference, 0.2, 0.8, 0.2, 0.7);
-      }
+      if (onColour)
+        for (Surface* s : {&direct, &reference}) fillBackground(*s, 0.2, 0.8, 0.2, 0.7);
       ASSERT_TRUE(paintCircleRing(direct.s, c.cx, c.cy, c.inner, c.outer, c.colour));
       cairoRing(reference, c.cx, c.cy, c.inner, c.outer, c.colour);
       const Difference d = compare(direct, reference, 80);

@@ -32,7 +32,6 @@ ReminderRecord parsed(std::string_view todoLines) {
   return contents.reminders.empty() ? ReminderRecord{} : contents.reminders[0];
 }
 
-// A day only, or a time read in a named zone, in UTC or floating.
 TEST(ReminderICS, DueDatesKeepHowTheirTimeIsRead) {
   using Zone = ReminderDue::Zone;
   using Due = std::tuple<int, int, int, bool, int, int, int, Zone, std::string>;

@@ -40,7 +40,6 @@ TEST(Runtime, MessagingNilReturnsZero) {
   EXPECT_EQ(msgSend<CGRect>(nil, "frame").size.width, 0.0);
 }
 
-// An unknown selector, or a known one called with another signature, raises naming the class and selector.
 TEST(Runtime, UnknownSelectorAndSignatureMismatchFailLoudly) {
   Class cls = makeClass("SigCheck");
   class_addMethod(cls, sel("value"), baseValue);
