@@ -55,7 +55,7 @@ TEST(ReminderICS, DueDatesKeepHowTheirTimeIsRead) {
   EXPECT_FALSE(bad.problem.empty());
 }
 
-TEST(ReminderICS, FieldsAndTheirDefaults) {
+TEST(ReminderICS, FieldsAndTheirDefaultsAndLocationAlarms) {
   // No SUMMARY: an empty title, never "(null)".
   const ReminderRecord bare = parsed("UID:abc");
   EXPECT_EQ(std::tuple(bare.uid, bare.title, bare.priority, bare.completed, bare.alarms.size()),
@@ -70,9 +70,7 @@ TEST(ReminderICS, FieldsAndTheirDefaults) {
   EXPECT_TRUE(parsed("STATUS:COMPLETED").completed);
   EXPECT_TRUE(parsed("COMPLETED:20261201T120000Z").completed);
   EXPECT_FALSE(parsed("STATUS:IN-PROCESS").completed);
-}
 
-TEST(ReminderICS, LocationAlarmsOnArrivalAndLeavingAndATimeAlarm) {
   const ReminderRecord r = parsed(
       "BEGIN:VALARM\nACTION:DISPLAY\nTRIGGER:-PT15M\nEND:VALARM\n"
       "BEGIN:VALARM\nX-APPLE-STRUCTURED-LOCATION;VALUE=URI;X-APPLE-RADIUS=100;X-TITLE=Office:geo:52.5,13.4\n"

@@ -44,7 +44,6 @@ TEST(Runtime, UnknownSelectorAndSignatureMismatchFailLoudly) {
   Class cls = makeClass("SigCheck");
   class_addMethod(cls, sel("value"), baseValue);
   id obj = objc_new(cls);
-  EXPECT_EQ(msgSend<NSInteger>(obj, "value"), 1);
   auto said = [&](auto call) {
     try {
       call();
@@ -93,7 +92,6 @@ TEST(Runtime, KindRespondsToSelectorAndAddingOnlyWhatIsNotOwn) {
   EXPECT_FALSE(msgSend<BOOL>(s, "isMemberOfClass:", static_cast<id>(base)));
   EXPECT_TRUE(msgSend<BOOL>(s, "respondsToSelector:", sel("value")));
   EXPECT_FALSE(msgSend<BOOL>(s, "respondsToSelector:", sel("other")));
-  EXPECT_STREQ(class_getName(object_getClass(s)), "KindSub");
   EXPECT_EQ(msgSend<NSInteger>(s, "value"), 1);
   EXPECT_TRUE(class_addMethod(sub, sel("value"), hookedValue));  // inherited: added
   EXPECT_STREQ(class_getMethodTypeEncoding(sub, sel("value")), "q@:");
