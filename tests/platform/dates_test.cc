@@ -38,11 +38,14 @@ double hoursBetween(id later, id earlier) {
   return (msgSend<RealDouble>(later, "timeIntervalSinceReferenceDate") - msgSend<RealDouble>(earlier, "timeIntervalSinceReferenceDate")) / 3600;
 }
 
+// +currentCalendar follows the calendar the user picked, as on a device; each case starts from the Gregorian one.
 class Dates : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(standin::setCurrentTimeZone("UTC")); }
+  void TearDown() override { standin::setCurrentCalendarIdentifier("gregorian"); }
   AutoreleasePool pool;
 };
+using UserCalendar = Dates;
 
 TEST_F(Dates, ComponentsWithoutTimeOfDayMeanTheStartOfTheDayAndUnusableOnesNoDate) {
   EXPECT_EQ(describe(dateFrom({{"setYear:", 2026}, {"setMonth:", 12}, {"setDay:", 6}})), "2026-12-06 00:00:00 +0000");
@@ -148,17 +151,9 @@ TEST_F(Dates, AZoneGivenToOneCalendarLeavesTheOthersAsTheyWere) {
   EXPECT_EQ(convert(second), "2026-07-01 04:00:00 +0000");
 }
 
-// +currentCalendar follows the calendar the user picked, as on a device.
-class UserCalendar : public ::testing::Test {
- protected:
-  void SetUp() override { standin::setCurrentTimeZone("UTC"); }
-  void TearDown() override { standin::setCurrentCalendarIdentifier("gregorian"); }
-  AutoreleasePool pool;
-};
-
 std::string dayIn(id calendar, Fields fields) {
   id date = msgSend<id, id>(calendar, "dateFromComponents:", components(fields).get());
-  return date ? standin::utf8Of(msgSend<id>(date, "description")) : "nil";
+  return date ? describe(date) : "nil";
 }
 
 id withIdentifier(const char* identifier) {

@@ -43,7 +43,6 @@ TEST(Drawing, RestoringStateBringsBackColoursAndTransformButKeepsThePath) {
   EXPECT_EQ(standin::readImagePixel(image, 15, 5), red);
 }
 
-// An image taken from a context keeps the pixels it was taken with while the context draws on.
 TEST(Drawing, AnImageKeepsItsPixelsWhileTheContextDrawsOn) {
   const standin::ImagePixel red{255, 0, 0, 255}, blue{0, 0, 255, 255};
   for (bool savedState : {false, true}) {
@@ -181,44 +180,14 @@ TEST(CircleRaster, MatchesCairoForDiscsAndRingsOfManySizesAndPlaces) {
     SCOPED_TRACE(testing::Message() << "centre " << c.cx << "," << c.cy << " radii " << c.inner << "–" << c.outer);
     for (bool onColour : {false, true}) {
       Surface direct(80), reference(80);
-      if (onColour) {
-        fillBackground(direct, 0.2, 0.8, 0.2, 0.7);
-        fillBackground(reference, 0.2, 0.8, 0.2, 0.7);
-      }
+      if (onColour)
+        for (Surface* s : {&direct, &reference}) fillBackground(*s, 0.2, 0.8, 0.2, 0.7);
       ASSERT_TRUE(paintCircleRing(direct.s, c.cx, c.cy, c.inner, c.outer, c.colour));
       cairoRing(reference, c.cx, c.cy, c.inner, c.outer, c.colour);
       const Difference d = compare(direct, reference, 80);
       EXPECT_LE(d.largest, 32);
       EXPECT_NEAR(d.alphaA, d.alphaB, 0.01 * d.alphaB + 255);
     }
-  }
-}
-
-// A dot is an outline then a fill, painted at every call over the same pixels, which the painter remembers; a pixel
-// changed beneath must give what a painter that remembers nothing (a new thread's) gives.
-TEST(CircleRaster, PaintingAgainOverTheSameOrNearlyTheSamePixelsGivesWhatAFreshPainterGives) {
-  auto paintDot = [](int changedPixel) {
-    const double outline[4] = {0, 0, 0, 1}, fill[4] = {1, 0.5, 0, 1};
-    Surface canvas(80);
-    if (changedPixel >= 0) {
-      cairo_surface_flush(canvas.s);
-      auto* row = cairo_image_surface_get_data(canvas.s) + 40 * cairo_image_surface_get_stride(canvas.s);
-      reinterpret_cast<std::uint32_t*>(row)[changedPixel] = 0x80402010;
-      cairo_surface_mark_dirty(canvas.s);
-    }
-    EXPECT_TRUE(paintCircleRing(canvas.s, 40, 40, 24, 26, outline));
-    EXPECT_TRUE(paintCircleRing(canvas.s, 40, 40, 0, 25, fill));
-    std::vector<std::uint32_t> picture;
-    for (int y = 0; y < 80; ++y)
-      for (int x = 0; x < 80; ++x) picture.push_back(canvas.at(x, y));
-    return picture;
-  };
-  const int beneath[] = {-1, -1, 66, 66, 5, -1};  // column 66 of row 40 lies under the outline, 5 outside the square
-  for (std::size_t i = 0; i < std::size(beneath); ++i) {
-    const std::vector<std::uint32_t> here = paintDot(beneath[i]);
-    std::vector<std::uint32_t> fresh;
-    std::thread([&] { fresh = paintDot(beneath[i]); }).join();
-    EXPECT_EQ(here, fresh) << "painting " << i;
   }
 }
 

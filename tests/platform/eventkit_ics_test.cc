@@ -32,24 +32,18 @@ ReminderRecord parsed(std::string_view todoLines) {
   return contents.reminders.empty() ? ReminderRecord{} : contents.reminders[0];
 }
 
-// A day only, or a time read in a named zone, in UTC or floating.
 TEST(ReminderICS, DueDatesKeepHowTheirTimeIsRead) {
-  const ReminderRecord day = parsed("UID:1\nDUE;VALUE=DATE:20261207");
-  ASSERT_TRUE(day.due);
-  EXPECT_EQ(std::tuple(day.due->year, day.due->month, day.due->day, day.due->hasTimeOfDay),
-            std::tuple(2026, 12, 7, false));
-  const ReminderRecord zoned = parsed("DUE;TZID=Europe/Berlin:20261207T093005");
-  ASSERT_TRUE(zoned.due);
-  EXPECT_EQ(std::tuple(zoned.due->hasTimeOfDay, zoned.due->hour, zoned.due->minute, zoned.due->second),
-            std::tuple(true, 9, 30, 5));
-  EXPECT_EQ(zoned.due->zone, ReminderDue::Zone::Named);
-  EXPECT_EQ(zoned.due->zoneName, "Europe/Berlin");
-  for (const auto& [line, zone, hour] : {std::tuple("DUE:20261207T101010Z", ReminderDue::Zone::Utc, 10),
-                                         std::tuple("DUE:20261207T230000", ReminderDue::Zone::Floating, 23)}) {
+  using Zone = ReminderDue::Zone;
+  using Due = std::tuple<int, int, int, bool, int, int, int, Zone, std::string>;
+  for (const auto& [line, want] :
+       {std::pair{"UID:1\nDUE;VALUE=DATE:20261207", Due{2026, 12, 7, false, 0, 0, 0, Zone::Floating, ""}},
+        {"DUE;TZID=Europe/Berlin:20261207T093005", Due{2026, 12, 7, true, 9, 30, 5, Zone::Named, "Europe/Berlin"}},
+        {"DUE:20261207T101010Z", Due{2026, 12, 7, true, 10, 10, 10, Zone::Utc, ""}},
+        {"DUE:20261207T230000", Due{2026, 12, 7, true, 23, 0, 0, Zone::Floating, ""}}}) {
     const ReminderRecord r = parsed(line);
     ASSERT_TRUE(r.due) << line;
-    EXPECT_EQ(r.due->zone, zone) << line;
-    EXPECT_EQ(r.due->hour, hour) << line;
+    const ReminderDue& d = *r.due;
+    EXPECT_EQ(Due(d.year, d.month, d.day, d.hasTimeOfDay, d.hour, d.minute, d.second, d.zone, d.zoneName), want) << line;
   }
 
   EXPECT_FALSE(parsed("SUMMARY:x").due);
@@ -61,7 +55,7 @@ TEST(ReminderICS, DueDatesKeepHowTheirTimeIsRead) {
   EXPECT_FALSE(bad.problem.empty());
 }
 
-TEST(ReminderICS, FieldsAndTheirDefaults) {
+TEST(ReminderICS, FieldsAndTheirDefaultsAndLocationAlarms) {
   // No SUMMARY: an empty title, never "(null)".
   const ReminderRecord bare = parsed("UID:abc");
   EXPECT_EQ(std::tuple(bare.uid, bare.title, bare.priority, bare.completed, bare.alarms.size()),
@@ -76,9 +70,7 @@ TEST(ReminderICS, FieldsAndTheirDefaults) {
   EXPECT_TRUE(parsed("STATUS:COMPLETED").completed);
   EXPECT_TRUE(parsed("COMPLETED:20261201T120000Z").completed);
   EXPECT_FALSE(parsed("STATUS:IN-PROCESS").completed);
-}
 
-TEST(ReminderICS, LocationAlarmsOnArrivalAndLeavingAndATimeAlarm) {
   const ReminderRecord r = parsed(
       "BEGIN:VALARM\nACTION:DISPLAY\nTRIGGER:-PT15M\nEND:VALARM\n"
       "BEGIN:VALARM\nX-APPLE-STRUCTURED-LOCATION;VALUE=URI;X-APPLE-RADIUS=100;X-TITLE=Office:geo:52.5,13.4\n"

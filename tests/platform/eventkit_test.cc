@@ -133,10 +133,8 @@ TEST_F(ReminderStore, UnreadableFilesAreSkippedOrCutWithOneNoteEachAndNothingWri
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0],
             "EventKit: skipping unreadable reminder file " + ReminderDeviceRoot::reminderDevicePath(kHome, "2.ics"));
-  EXPECT_EQ(lines[1].rfind("EventKit: reminder file " + ReminderDeviceRoot::reminderDevicePath(kHome, "3.ics") +
-                               " is partly unreadable",
-                           0),
-            0u)
+  EXPECT_TRUE(lines[1].starts_with("EventKit: reminder file " + ReminderDeviceRoot::reminderDevicePath(kHome, "3.ics") +
+                                   " is partly unreadable"))
       << lines[1];
   EXPECT_EQ(snapshot(), before);
 }

@@ -12,11 +12,7 @@
 #include "foundation/NSNumber.h"
 #include "foundation/NSArray.h"
 #include "foundation/NSDictionary.h"
-#include "foundation/NSString.h"
 #include "foundation/PropertyList.h"
-#include "foundation/device.h"
-#include "runtime/autorelease.h"
-#include "runtime/message.h"
 #include "runtime/nsobject.h"
 #include "temp_folder.h"
 
@@ -96,8 +92,17 @@ TEST_F(PropertyLists, XMLAndBinaryFilesReadAndWriteBackTheSame) {
   objc_release(owned);
 }
 
+// A list of one element, as XML.
+std::string listWith(const std::string& integerElement) {
+  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<array>" + integerElement +
+         "</array>\n</plist>\n";
+}
+
 // Missing, not-regular and oversized files are the HostilePropertyLists cases'.
 TEST_F(PropertyLists, UnreadableFilesAndTheWrongRootGiveNil) {
+  EXPECT_NE(arrayAt(writeFile("octal.plist", listWith("<integer>010</integer>"))), nil);
+  EXPECT_EQ(arrayAt(writeFile("bad.plist", listWith("<integer>1.5</integer>"))), nil);
+  expectRefusal("bad.plist", "<integer>");
   EXPECT_EQ(dictionaryAt(nil), nil);
   EXPECT_EQ(dictionaryAt(writeFile("garbage.plist", "this is { not a plist")), nil);
   EXPECT_EQ(dictionaryAt(writeFile("empty.plist", "")), nil);
@@ -134,13 +139,8 @@ TEST(DeviceWrites, GoUnderTheOverlayOnlyAndNeverClimbOutOfIt) {
   standin::setDeviceOverlay("");
 }
 
-// <integer> text in XML property lists read as CoreFoundation reads it.
-std::string listWith(const std::string& integerElement) {
-  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<array>" + integerElement +
-         "</array>\n</plist>\n";
-}
-
-// The one value of a list holding `integerElement`; nil when it is refused.
+// <integer> text in XML property lists read as CoreFoundation reads it: the one value of a list holding
+// `integerElement`, nil when it is refused.
 id readOne(const std::string& integerElement) {
   const std::string xml = listWith(integerElement);
   id array = standin::propertyListFromBytes(xml.data(), xml.size());
@@ -175,14 +175,6 @@ TEST(XMLIntegers, ReadAsCoreFoundationReadsThemOrTheWholeListIsRefused) {
     const std::string xml = listWith(element);
     EXPECT_EQ(standin::propertyListFromBytes(xml.data(), xml.size()), nil) << element;
   }
-}
-
-using XMLIntegerFiles = PropertyLists;
-
-TEST_F(XMLIntegerFiles, ARefusedFileIsNilWithoutALogLine) {
-  EXPECT_NE(arrayAt(writeFile("octal.plist", listWith("<integer>010</integer>"))), nil);
-  EXPECT_EQ(arrayAt(writeFile("bad.plist", listWith("<integer>1.5</integer>"))), nil);
-  expectRefusal("bad.plist", "<integer>");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // A throw-away device root (tests/support) holding reminder lists in the layout the reminder store reads.
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <string>
@@ -12,12 +13,9 @@
 // A VCALENDAR with one VTODO made of the given property lines, written with CRLF.
 inline std::string reminderICS(std::string_view todoLines) {
   std::string body = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\nBEGIN:VTODO\r\n";
-  std::size_t pos = 0;
-  while (pos < todoLines.size()) {
-    std::size_t end = todoLines.find('\n', pos);
-    if (end == std::string_view::npos) end = todoLines.size();
+  for (std::size_t pos = 0, end; pos < todoLines.size(); pos = end + 1) {
+    end = std::min(todoLines.find('\n', pos), todoLines.size());
     if (end > pos) body.append(todoLines.substr(pos, end - pos)).append("\r\n");
-    pos = end + 1;
   }
   return body + "END:VTODO\r\nEND:VCALENDAR\r\n";
 }

@@ -40,12 +40,10 @@ TEST(Runtime, MessagingNilReturnsZero) {
   EXPECT_EQ(msgSend<CGRect>(nil, "frame").size.width, 0.0);
 }
 
-// An unknown selector, or a known one called with another signature, raises naming the class and selector.
 TEST(Runtime, UnknownSelectorAndSignatureMismatchFailLoudly) {
   Class cls = makeClass("SigCheck");
   class_addMethod(cls, sel("value"), baseValue);
   id obj = objc_new(cls);
-  EXPECT_EQ(msgSend<NSInteger>(obj, "value"), 1);
   auto said = [&](auto call) {
     try {
       call();
@@ -61,7 +59,6 @@ TEST(Runtime, UnknownSelectorAndSignatureMismatchFailLoudly) {
   objc_release(obj);
 }
 
-// A hook of a class's own method saves it; of an inherited one, adds to the subclass and leaves the superclass alone.
 TEST(Runtime, HooksSaveOwnMethodsAndLeaveSuperclassesAlone) {
   Class base = makeClass("HookBase");
   Class sub = makeClass("HookSub", base);
@@ -95,7 +92,6 @@ TEST(Runtime, KindRespondsToSelectorAndAddingOnlyWhatIsNotOwn) {
   EXPECT_FALSE(msgSend<BOOL>(s, "isMemberOfClass:", static_cast<id>(base)));
   EXPECT_TRUE(msgSend<BOOL>(s, "respondsToSelector:", sel("value")));
   EXPECT_FALSE(msgSend<BOOL>(s, "respondsToSelector:", sel("other")));
-  EXPECT_STREQ(class_getName(object_getClass(s)), "KindSub");
   EXPECT_EQ(msgSend<NSInteger>(s, "value"), 1);
   EXPECT_TRUE(class_addMethod(sub, sel("value"), hookedValue));  // inherited: added
   EXPECT_STREQ(class_getMethodTypeEncoding(sub, sel("value")), "q@:");
@@ -270,7 +266,6 @@ TEST_F(MethodEncoding, ReportedAsEachSlicesCompilerWritesIt) {
   }
 }
 
-// A module's literal is kept as given when it says what the implementation takes, and refused when it lies.
 TEST_F(MethodEncoding, AModulesLiteralIsKeptWhenTrueAndRefusedWhenItLies) {
   Class cls = objc_allocateClassPair(standin::nsObjectClass(), "LiteralProbe");
   objc_registerClassPair(cls);
