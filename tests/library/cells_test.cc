@@ -24,8 +24,8 @@ class Cells : public LockScreenTest {
   CGFloat width() { return msgSend<CGRect>(cellAt(0), "contentBounds").size.width; }
 };
 
-TEST_F(Cells, OwnRowLabelsTakeTheSettings) {
-  lockWith({{"textSize", 18ll}, {"subtitleTextSize", 11ll}, {"dateTextSize", 12ll}, {"textColor", 0ll},
+TEST_F(Cells, OwnRowLabelsTakeTheSettingsAndDatesAlignRightOrGrowTaller) {
+  auto& device = lockWith({{"textSize", 18ll}, {"subtitleTextSize", 11ll}, {"dateTextSize", 12ll}, {"textColor", 0ll},
             {"dateTextColor", 2ll}});
   auto row = own();
   EXPECT_EQ(row.primary.fontSize, 18);
@@ -37,15 +37,13 @@ TEST_F(Cells, OwnRowLabelsTakeTheSettings) {
   EXPECT_EQ(row.unlockText.text, "");
   EXPECT_EQ(row.primary.frame.origin.x, 47);
   EXPECT_EQ(row.relevanceDate.frame.origin.x, 57 + row.primary.frame.size.width);  // right after the title
-}
-
-TEST_F(Cells, RightAlignedAndTallerDates) {
-  auto& device = lockWith({{"rightAlignedDate", true}});
+  root.settings({{"rightAlignedDate", true}});
+  device.relock();
   auto date = own().relevanceDate.frame;
   EXPECT_EQ(date.origin.x + date.size.width, width() - 10);
   root.settings({{"textSize", 10ll}, {"dateTextSize", 30ll}, {"displayLocation", true}});
   device.relock();
-  auto row = own();
+  row = own();
   CGFloat line = 13 + row.relevanceDate.frame.size.height;
   EXPECT_EQ(row.relevanceDate.frame.origin.y, 13);
   EXPECT_EQ(row.primary.frame.origin.y + row.primary.frame.size.height, line);

@@ -81,7 +81,6 @@ TEST_F(Compose, OrderingDatesFollowTheCompanionOrder) {
 constexpr long kNoCustomSorting = -100;
 const char* const kNotFound = "QST: system sort priority not found, no custom sorting of items will be done!";
 
-// The companion's order shows in the ordering dates of the library's rows.
 class SortPriority : public LockScreenTest {
  protected:
   void SetUp() override {
@@ -129,7 +128,6 @@ TEST_F(SortPriority, PositionsInTheCompanionOrder) {
   EXPECT_EQ(priorityFor(device, below), kNoCustomSorting);
 }
 
-// A file that lacks either name, or spells one in another case, gives the rows no ordering dates.
 TEST_F(SortPriority, MissingSourcesMeanNoCustomSorting) {
   auto& device = locked();
   EXPECT_EQ(priority(), kNoCustomSorting);
@@ -180,8 +178,7 @@ TEST_F(Query, SortingPutsUndatedFirstOrLastThenOrdersByDueDate) {
                                      {1, {"undated", "nine", "ten"}},
                                      {2, {"nine", "ten", "undated"}}}) {
     root.settings({{"reminderSorting", mode}, {"showPriority", false}});
-    if (!device) boot().lock();
-    else device->relock();
+    lockOrRelock();
     EXPECT_EQ(publishedTitles(), titles) << mode;
   }
 }
@@ -200,13 +197,11 @@ TEST_F(Query, LimitsAtOrBeyondTheListOrNegativeVisitAll) {
   reminders({{"SUMMARY:a"}, {"SUMMARY:b"}, {"SUMMARY:c"}});
   for (long long limit : {3ll, 5ll, -4ll}) {
     root.settings({{"maxRemindersToDisplay", limit}});
-    if (!device) boot().lock();
-    else device->relock();
+    lockOrRelock();
     EXPECT_EQ(published().size(), 3u) << limit;
   }
 }
 
-// Which reminders each due-date filter and day window lets through, in the store's order.
 TEST_F(Query, DueDateFiltersAndTheDayWindow) {
   reminders({{"SUMMARY:undated"},
              {"SUMMARY:past", "DUE:20261201T120000Z"},
@@ -228,8 +223,7 @@ TEST_F(Query, DueDateFiltersAndTheDayWindow) {
     auto [settings, titles] = cases[i];
     settings["showPriority"] = false;
     root.settings(settings);
-    if (!device) boot().lock();
-    else device->relock();
+    lockOrRelock();
     EXPECT_EQ(publishedTitles(), titles) << "case " << i;
   }
 }

@@ -1,5 +1,3 @@
-#include <dlfcn.h>
-
 #include <typeinfo>
 
 #include "bridge.h"
@@ -41,12 +39,7 @@ struct Exported<R(A...)> {
                   .fn);
       throw std::runtime_error(std::string("no symbol ") + symbol);
     }
-    void* handle = dlopen(sb::DeviceOptions::defaultModulePath().c_str(), RTLD_NOW | RTLD_NOLOAD);
-    if (!handle) throw std::runtime_error("module not loaded");
-    void* address = dlsym(handle, symbol);
-    dlclose(handle);
-    if (!address) throw std::runtime_error(std::string("no symbol ") + symbol);
-    return reinterpret_cast<R (*)(A...)>(address);
+    return reinterpret_cast<R (*)(A...)>(moduleSymbol(symbol));
   }
 };
 

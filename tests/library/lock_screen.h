@@ -1,6 +1,7 @@
 // The scene of every library test: a device root, a simulated SpringBoard with the real module, a fixed "now".
 #pragma once
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -33,6 +34,16 @@ inline std::string locationAlarm(const std::string& place, const std::string& ge
 }
 inline const std::string kAtOffice = locationAlarm("Office", "51.5,-0.12", "ARRIVE");
 
+// A symbol of the loaded Linux module, as another tweak finds it.
+inline void* moduleSymbol(const char* symbol) {
+  void* handle = dlopen(sb::DeviceOptions::defaultModulePath().c_str(), RTLD_NOW | RTLD_NOLOAD);
+  if (!handle) throw std::runtime_error("module not loaded");
+  void* address = dlsym(handle, symbol);
+  dlclose(handle);
+  if (!address) throw std::runtime_error(std::string("no symbol ") + symbol);
+  return address;
+}
+
 class LockScreenTest : public ::testing::Test {
  protected:
   void SetUp() override { standin::setLogEcho(false); }
@@ -53,6 +64,8 @@ class LockScreenTest : public ::testing::Test {
     boot(systemVersion).lock();
     return *device;
   }
+  // The first lock, or a relock once booted: for loops over settings.
+  void lockOrRelock() { device ? device->relock() : boot().lock(); }
 
   static int logged(const std::string& text) {
     int n = 0;

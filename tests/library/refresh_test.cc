@@ -102,15 +102,9 @@ TEST_F(Refresh, ControllerWithoutAnAddOperation) {
   EXPECT_TRUE(published().empty());  // composed, but nothing could take them
 }
 
-std::string imageOf(IMP imp) {
+std::string imageOf(const void* code) {
   Dl_info info{};
-  return dladdr(reinterpret_cast<const void*>(imp.fn), &info) && info.dli_fname ? info.dli_fname : "";
-}
-
-// SpringBoard's own code is linked into this program.
-std::string springBoardImage() {
-  Dl_info info{};
-  return dladdr(reinterpret_cast<const void*>(&sb::trace::installedMethods), &info) ? info.dli_fname : "";
+  return dladdr(code, &info) && info.dli_fname ? info.dli_fname : "";
 }
 
 using Startup = LockScreenTest;
@@ -125,7 +119,9 @@ TEST_F(Startup, InsideSpringBoardEveryReplacementIsInstalled) {
     Class cls = objc_getClass(m.className.c_str());
     IMP own = class_getOwnMethodImplementation(cls, sel(m.selector.c_str()));
     ASSERT_TRUE(own);
-    EXPECT_NE(imageOf(own), springBoardImage());
+    // SpringBoard's own code is linked into this program.
+    EXPECT_NE(imageOf(reinterpret_cast<const void*>(own.fn)),
+              imageOf(reinterpret_cast<const void*>(&sb::trace::installedMethods)));
     // The hook table shows the encoding the class now holds.
     EXPECT_EQ(m.types, class_getMethodTypeEncoding(cls, sel(m.selector.c_str())));
     if (m.how != sb::trace::InstalledMethod::How::Replaced) continue;

@@ -121,11 +121,11 @@ TEST_F(Settings, EnumeratedValuesOutsideTheirSetTakeTheDefault) {
     EXPECT_EQ(own().defaultAction, "url x-apple-reminder://");
     EXPECT_FALSE(underlayShown());
   }
-  // Each value inside its set is Choices.EveryNameShownStoresWhatTheLibraryMakesOfThatName's.
 }
 
-TEST_F(Settings, ListColourFlagIsWrittenOnlyWhenTheKeyIsPresent) {
-  reminders({{"SUMMARY:a"}}, "#00FF00");
+// The list-colour flag is written only when the key is present; indices outside the table give white.
+TEST_F(Settings, ColourIndicesAndTheListColourFlag) {
+  reminders({{"SUMMARY:a", kTomorrow, kOffice}}, "#00FF00");
   root.settings({{"textColor", 999ll}});
   auto& device = locked();
   EXPECT_EQ(own().primary.color, (RGBA{0, 1, 0, 1}));
@@ -135,20 +135,14 @@ TEST_F(Settings, ListColourFlagIsWrittenOnlyWhenTheKeyIsPresent) {
   root.settings({{"textColor", 1ll}});
   device.relock();
   EXPECT_EQ(own().primary.color, kBlack);
-}
-
-TEST_F(Settings, ColourIndices) {
-  reminders({{"SUMMARY:a", kTomorrow, kOffice}});
   root.settings({{"textColor", -1ll}, {"subtitleTextColor", 2ll}, {"displayLocation", true}});
-  auto& device = locked();
-  auto row = own();
-  EXPECT_EQ(row.primary.color, kWhite);
-  EXPECT_EQ(row.subtitleLabel.color, kGray);
-  root.settings({{"textColor", 10ll}, {"dateTextColor", 999ll}, {"displayLocation", true}});
   device.relock();
-  row = own();
-  EXPECT_EQ(row.primary.color, kWhite);
-  EXPECT_EQ(row.relevanceDate.color, kWhite);
+  EXPECT_EQ(own().primary.color, kWhite);
+  EXPECT_EQ(own().subtitleLabel.color, kGray);
+  root.settings({{"textColor", 10ll}, {"dateTextColor", 999ll}});
+  device.relock();
+  EXPECT_EQ(own().primary.color, kWhite);
+  EXPECT_EQ(own().relevanceDate.color, kWhite);
 }
 
 TEST_F(Settings, SizesAreRead32BitAndStringsByTheirOwnRules) {
