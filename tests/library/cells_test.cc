@@ -1,6 +1,5 @@
 #include "lock_screen.h"
 #include "substrate/substrate.h"
-#include "classes/SBLockScreenNotificationListController.h"
 #include "runtime/objc.h"
 
 namespace qst_test {
@@ -63,15 +62,14 @@ TEST_F(Cells, LongTitleIsCutToItsRoom) {
 TEST_F(Cells, ForeignRowsAreLeftAsSpringBoardDrewThemAndNoCellIsReused) {
   auto& device = lockWith({{"enabled", false}});
   EXPECT_EQ(msgSend<id>(cellAt(0), "reuseIdentifier"), nil);
-  auto before = rows("com.apple.MobileSMS").at(0);
+  auto drawn = [&] {
+    auto r = rows("com.apple.MobileSMS").at(0);
+    return std::tuple(r.primary.fontSize, r.primary.color, r.primary.frame.size.width, r.unlockText.text, r.separatorShown);
+  };
+  auto before = drawn();
   root.settings({{"textSize", 30ll}, {"textColor", 0ll}, {"showSeparatorLines", false}});
   device.relock();
-  auto after = rows("com.apple.MobileSMS").at(0);
-  EXPECT_EQ(after.primary.fontSize, before.primary.fontSize);
-  EXPECT_EQ(after.primary.color, before.primary.color);
-  EXPECT_EQ(after.primary.frame.size.width, before.primary.frame.size.width);
-  EXPECT_EQ(after.unlockText.text, before.unlockText.text);
-  EXPECT_EQ(after.separatorShown, before.separatorShown);
+  EXPECT_EQ(drawn(), before);
 }
 
 // The companion's order puts the reminders below the other applications' rows.

@@ -191,27 +191,24 @@ class IconFiles : public LockScreenTest {
   std::optional<sb::IconState> ownIcon() { return rows("QuillstoneBriarwhistle").at(0).icon; }
 };
 
-TEST_F(IconFiles, TheAt2xJPEGBesideTheNamedOneIsShownAtHalfItsPixels) {
+// An unreadable or missing file afterwards shows none, and nothing of its own is logged.
+TEST_F(IconFiles, TheAt2xJPEGBesideTheNamedOneIsShownAtHalfItsPixelsAndABrokenOneNotAtAll) {
   root.file("/var/mobile/Library/icon.jpg", image_writers::jpegFile(40, 40, {250, 0, 0, 255}));
   root.file("/var/mobile/Library/icon@2x.jpg", image_writers::jpegFile(80, 80, {0, 0, 250, 255}));
-  lockWithIconFile("/var/mobile/Library/icon.jpg");
+  root.file("/var/mobile/Library/broken.jpg", "\xFF\xD8\xFF not really");
+  auto& device = lockWithIconFile("/var/mobile/Library/icon.jpg");
   auto icon = ownIcon();
   ASSERT_TRUE(icon);
   EXPECT_EQ(icon->width, 40);  // points
   for (int c = 0; c < 4; ++c) EXPECT_NEAR(icon->centerPixel[c], (std::array<int, 4>{0, 0, 250, 255})[c], 6) << c;
   EXPECT_EQ(logged("icon"), 0);
-}
-
-TEST_F(IconFiles, AnUnreadableOrMissingIconShowsNoneAndLogsNothingOfItsOwn) {
-  root.file("/var/mobile/Library/broken.jpg", "\xFF\xD8\xFF not really");
-  lockWithIconFile("/var/mobile/Library/broken.jpg");
-  EXPECT_FALSE(ownIcon());
+  for (const char* path : {"/var/mobile/Library/broken.jpg", "/var/mobile/Library/missing.jpg"}) {
+    root.settings({{"iconFile", std::string(path)}});
+    device.relock();
+    EXPECT_FALSE(ownIcon()) << path;
+  }
   EXPECT_EQ(logged("broken.jpg"), 0);
   EXPECT_EQ(logged("not read"), 0);
-  // A file that is not there shows none either.
-  root.settings({{"iconFile", std::string("/var/mobile/Library/missing.jpg")}});
-  device->relock();
-  EXPECT_FALSE(ownIcon());
 }
 
 }  // namespace

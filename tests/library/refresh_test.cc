@@ -4,7 +4,6 @@
 #include "lock_screen.h"
 #include "substrate/substrate.h"
 #include "classes/SBLockScreenView.h"
-#include "runtime/strong.h"
 #include "trace/trace.h"
 
 namespace qst_test {

@@ -1,7 +1,6 @@
 // Long lists on a lock screen with the library loaded.
 #include <cstdlib>
 #include <fstream>
-#include <string>
 
 #include "classes/cell_metrics.h"
 #include "uikit/UITableView.h"

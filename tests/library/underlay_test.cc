@@ -1,4 +1,3 @@
-#include "classes/SBLockScreenNotificationListController.h"
 #include "lock_screen.h"
 #include "substrate/substrate.h"
 

@@ -1,7 +1,6 @@
 #include "foundation/NSRunLoop.h"
 #include "lock_screen.h"
 #include "classes/SBLockScreenNotificationBulletinBannerItem.h"
-#include "classes/SBLockScreenNotificationListController.h"
 
 namespace qst_test {
 namespace {

@@ -6,7 +6,6 @@
 
 #include "host/settings_table.h"
 #include "pane.h"
-#include "runtime/message.h"
 
 namespace qst_test {
 namespace {
@@ -89,8 +88,7 @@ TEST_F(Controls, EveryKeyTheLibraryReadsHasExactlyOneControlStoringTheKindItConv
     ASSERT_FALSE(picks.empty()) << row.key;
     for (const auto& pick : picks) {
       app().set(row.key, pick);
-      auto stored = storedType(row.key);
-      if (stored) {
+      if (auto stored = storedType(row.key)) {
         EXPECT_EQ(*stored, readerKind[row.key]) << row.key << " = " << pick;
       }
     }

@@ -1,18 +1,13 @@
 // The "Reminder lists" page: the store's lists with their colours and check marks.
 #include <chrono>
 #include <thread>
-#include <gtest/gtest.h>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
 #include "foundation/NSRunLoop.h"
-#include "foundation/regular_file.h"
 #include "pane.h"
-#include "foundation/NSLog.h"
-#include "runtime/autorelease.h"
 #include "settings_app.h"
 #include "sim_run.h"
-#include "device_root.h"
 
 namespace qst_test {
 namespace {
