@@ -57,16 +57,14 @@ class Icons : public LockScreenTest {
 
 TEST_F(Icons, HexColours) {
   boot();
-  // 128/255 is worked out in a 32-bit slice's float.
-  auto green = [&](const char* text) { return static_cast<float>(rgba(colorFromHexString(standin::str(text)))[1]); };
-  EXPECT_EQ(green("#FF8000"), static_cast<float>(128 / 255.0));
-  EXPECT_EQ(green("#FF800080"), static_cast<float>(128 / 255.0));
-  EXPECT_EQ(rgba(colorFromHexString(standin::str("#FF8000")))[0], 1);
-  EXPECT_EQ(rgba(colorFromHexString(standin::str("#FF800080")))[3], 1);  // its alpha ignored
-  auto white = std::array<CGFloat, 4>{1, 1, 1, 1};
-  EXPECT_EQ(rgba(colorFromHexString(standin::str("FF8000"))), white);
-  EXPECT_EQ(rgba(colorFromHexString(nil)), white);
-  EXPECT_EQ(rgba(colorFromHexString(standin::str("#zz8000"))), (std::array<CGFloat, 4>{0, 0, 0, 1}));
+  // 128/255 is worked out in a 32-bit slice's float; an eight-digit text's alpha is ignored.
+  const float half = static_cast<float>(128 / 255.0);
+  for (const auto& [text, want] : std::vector<std::pair<const char*, std::array<float, 4>>>{
+           {"#FF8000", {1, half, 0, 1}}, {"#FF800080", {1, half, 0, 1}}, {"FF8000", {1, 1, 1, 1}},
+           {nullptr, {1, 1, 1, 1}}, {"#zz8000", {0, 0, 0, 1}}}) {
+    auto c = rgba(colorFromHexString(text ? standin::str(text) : nil));
+    EXPECT_EQ((std::array<float, 4>{float(c[0]), float(c[1]), float(c[2]), float(c[3])}), want) << (text ? text : "nil");
+  }
 }
 
 TEST_F(Icons, RoundedCornersAreCutAndTheMiddleKept) {
