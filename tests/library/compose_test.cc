@@ -142,13 +142,16 @@ TEST_F(SortPriority, MissingSourcesMeanNoCustomSorting) {
 
 using Query = LockScreenTest;
 
-// Due texts relative to the fixed "now" (2026-12-06 12:00:00 UTC).
 const char* const kTomorrow = "DUE:20261207T120000Z";
 
-// No selection file or an empty one: no fetch; an unknown identifier is logged and the known ones still count.
-TEST_F(Query, MissingEmptyOrUnknownSelection) {
+// No selection file or an empty one: no fetch; an unknown identifier is logged and the known ones still count;
+// completed reminders and unselected lists stay out.
+TEST_F(Query, MissingEmptyOrUnknownSelectionCompletedRemindersAndUnselectedLists) {
   root.list(kHome, "Home");
   root.reminder(kHome, {"SUMMARY:Milk"});
+  root.reminder(kHome, {"SUMMARY:Done", "STATUS:COMPLETED"});
+  root.list(kWork, "Work");
+  root.reminder(kWork, {"SUMMARY:Not selected"});
   auto& device = locked();
   EXPECT_EQ(logged("QST: no enabled calendars found, not searching the DB!"), 1);
   EXPECT_TRUE(published().empty());
@@ -162,22 +165,16 @@ TEST_F(Query, MissingEmptyOrUnknownSelection) {
   EXPECT_EQ(publishedTitles(), std::vector<std::string>{"Milk"});
 }
 
-TEST_F(Query, CompletedRemindersAndUnselectedListsStayOut) {
-  reminders({{"SUMMARY:Open"}, {"SUMMARY:Done", "STATUS:COMPLETED"}});
-  root.list(kWork, "Work");
-  root.reminder(kWork, {"SUMMARY:Not selected"});
-  boot().lock();
-  EXPECT_EQ(publishedTitles(), std::vector<std::string>{"Open"});
-}
-
-TEST_F(Query, SortingPutsUndatedFirstOrLastThenOrdersByDueDate) {
+// Each mode with a limit at, beyond or below the list's length, which all visit every reminder.
+TEST_F(Query, SortingPutsUndatedFirstOrLastThenOrdersByDueDateAndLimitsAtOrBeyondTheListOrNegativeVisitAll) {
   reminders({{"SUMMARY:ten", "DUE:20261207T100000Z"}, {"SUMMARY:undated"}, {"SUMMARY:nine", "DUE:20261207T090000Z"}});
-  for (const auto& [mode, titles] : {std::pair<long long, std::vector<std::string>>{0, {"ten", "undated", "nine"}},
-                                     {1, {"undated", "nine", "ten"}},
-                                     {2, {"nine", "ten", "undated"}}}) {
-    root.settings({{"reminderSorting", mode}, {"showPriority", false}});
+  for (const auto& [mode, limit, titles] :
+       {std::tuple<long long, long long, std::vector<std::string>>{0, 3, {"ten", "undated", "nine"}},
+        {1, 5, {"undated", "nine", "ten"}},
+        {2, -4, {"nine", "ten", "undated"}}}) {
+    root.settings({{"reminderSorting", mode}, {"maxRemindersToDisplay", limit}, {"showPriority", false}});
     lockOrRelock();
-    EXPECT_EQ(publishedTitles(), titles) << mode;
+    EXPECT_EQ(publishedTitles(), titles) << mode << " " << limit;
   }
 }
 
@@ -189,15 +186,6 @@ TEST_F(Query, TheLimitCountsPositionsNotRows) {
   ASSERT_EQ(bulletins.size(), 1u);
   EXPECT_EQ(indexOf(bulletins[0]), 1);
   EXPECT_EQ(remindersFound(), 3);
-}
-
-TEST_F(Query, LimitsAtOrBeyondTheListOrNegativeVisitAll) {
-  reminders({{"SUMMARY:a"}, {"SUMMARY:b"}, {"SUMMARY:c"}});
-  for (long long limit : {3ll, 5ll, -4ll}) {
-    root.settings({{"maxRemindersToDisplay", limit}});
-    lockOrRelock();
-    EXPECT_EQ(published().size(), 3u) << limit;
-  }
 }
 
 TEST_F(Query, DueDateFiltersAndTheDayWindow) {

@@ -147,7 +147,6 @@ TEST_F(RowIcons, DotsAreThirtyAndFiftyPointsAcrossWhiteWithoutAColourAndNoneHide
     EXPECT_EQ(span.first, 40 - across / 2);
     EXPECT_TRUE(near(standin::readImagePixel(icon, span.first, 40), {0, 0, 0, 255}));
     EXPECT_EQ(standin::readImagePixel(icon, 40, 40), (standin::ImagePixel{0, 255, 0, 255}));
-    // The row shows the same dot.
     EXPECT_EQ(iconOf("QuillstoneBriarwhistle")->width, 80);
   }
   // An identifier without a colour gets a white dot.
@@ -189,7 +188,6 @@ class IconFiles : public LockScreenTest {
   std::optional<sb::IconState> ownIcon() { return rows("QuillstoneBriarwhistle").at(0).icon; }
 };
 
-// An unreadable or missing file afterwards shows none, and nothing of its own is logged.
 TEST_F(IconFiles, TheAt2xJPEGBesideTheNamedOneIsShownAtHalfItsPixelsAndABrokenOneNotAtAll) {
   root.file("/var/mobile/Library/icon.jpg", image_writers::jpegFile(40, 40, {250, 0, 0, 255}));
   root.file("/var/mobile/Library/icon@2x.jpg", image_writers::jpegFile(80, 80, {0, 0, 250, 255}));

@@ -7,7 +7,6 @@ namespace {
 
 class Visibility : public LockScreenTest {
  protected:
-  // Two reminders and one message of another application.
   sb::Device& lockWithMixedList(const std::string& version = "7.1") {
     reminders({{"SUMMARY:a"}, {"SUMMARY:b"}});
     root.notifications(R"([{"section": "com.apple.MobileSMS", "title": "Anna", "message": "Lunch?", "minutesBeforeNow": 3}])");

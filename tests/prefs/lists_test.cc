@@ -150,8 +150,6 @@ class PaneSim : public ::testing::Test {
     root.selectCalendars({kHome});
   }
 
-  fs::path tmp() const { return sim.tmp(); }
-
   SimRun run(std::vector<std::string> args, bool withStderr = true) {
     args.insert(args.begin(), {"--root", root.path()});
     return sim.run(args, withStderr);
@@ -177,7 +175,7 @@ TEST_F(PaneSim, TheJSONStepCarriesThePaneAndItsChanges) {
   EXPECT_EQ(titleColour(steps[4]["pane"])["value"], "Red");
   EXPECT_FALSE(steps[1].contains("pane")) << "a change shows nothing of the pane";
   EXPECT_EQ(simrun::stateOf(root.path()), before) << "the device root is only read";
-  EXPECT_TRUE(fs::is_empty(tmp())) << "the private folder is removed";
+  EXPECT_TRUE(fs::is_empty(sim.tmp())) << "the private folder is removed";
 }
 
 TEST_F(PaneSim, AValueTheControlCannotProduceIsRefusedBeforeAnythingRuns) {
@@ -191,7 +189,7 @@ TEST_F(PaneSim, AValueTheControlCannotProduceIsRefusedBeforeAnythingRuns) {
 }
 
 TEST_F(PaneSim, PictureStepsDrawThePaneAsTheSettingsAppShowsIt) {
-  fs::path pictures = tmp().parent_path() / (tmp().filename().string() + "-png");
+  fs::path pictures = sim.tmp().parent_path() / (sim.tmp().filename().string() + "-png");
   SimRun r = run({"--events", "pane; pane-list Work", "--png-steps", pictures.string()});
   ASSERT_EQ(r.status, 0) << r.out;
   for (const char* name : {"01-pane.png", "02-pane-list.png"}) {
