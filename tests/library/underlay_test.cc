@@ -57,8 +57,9 @@ TEST_F(Underlay, RefuseModeRefusesWithOrWithoutOwnRows) {
   EXPECT_EQ(requesters(), std::vector<std::string>{"SomethingElse"});
 }
 
-// The overlay's request is refused, and remembered: the count withdraws it with the list's.
-TEST_F(Underlay, ModeOneWithOnlyOwnRowsRefusesAndWithdraws) {
+// The overlay's request is refused, and remembered: the count withdraws it with the list's. Companion rows count
+// with own ones, but are measured as foreign.
+TEST_F(Underlay, ModeOneWithOnlyOwnAndCompanionRowsRefusesAndWithdrawsButACompanionRowIsMeasuredAsForeign) {
   auto& device = lockWith(1, true, false);
   EXPECT_FALSE(shown());
   device.nowPlaying();
@@ -70,6 +71,17 @@ TEST_F(Underlay, ModeOneWithOnlyOwnRowsRefusesAndWithdraws) {
   EXPECT_FALSE(shown());
   // Measuring an own row asks for nothing.
   measure(rowOf("QuillstoneBriarwhistle"));
+  EXPECT_FALSE(shown());
+
+  device.companion("Dentist");
+  listCount();  // own and companion rows only: withdrawn
+  EXPECT_FALSE(shown());
+  request("NotificationList");
+  EXPECT_FALSE(shown());
+  // Measuring the companion row asks for the underlay again, as the list.
+  measure(rowOf("Corvane"));
+  EXPECT_EQ(requesters(), std::vector<std::string>{"NotificationList"});
+  listCount();
   EXPECT_FALSE(shown());
 }
 
@@ -87,20 +99,6 @@ TEST_F(Underlay, ModeOneAForeignRowBringsTheUnderlayAndClearingItWithdrawsWhatWa
   ASSERT_EQ(ownRows(), allRows());
   listCount();
   EXPECT_EQ(requesters(), std::vector<std::string>{});
-  EXPECT_FALSE(shown());
-}
-
-TEST_F(Underlay, ModeOneCompanionRowsCountWithOwnOnesButAreMeasuredAsForeign) {
-  auto& device = lockWith(1, true, false);
-  device.companion("Dentist");
-  listCount();  // own and companion rows only: withdrawn
-  EXPECT_FALSE(shown());
-  request("NotificationList");
-  EXPECT_FALSE(shown());
-  // Measuring the companion row asks for the underlay again, as the list.
-  measure(rowOf("Corvane"));
-  EXPECT_EQ(requesters(), std::vector<std::string>{"NotificationList"});
-  listCount();
   EXPECT_FALSE(shown());
 }
 
@@ -146,7 +144,7 @@ class Clearing : public LockScreenTest {
   }
 };
 
-TEST_F(Clearing, OwnRowsSurviveClearingAndRefuseEditing) {
+TEST_F(Clearing, OwnRowsSurviveClearingAndRefuseEditingUnlessTheirItemIsASubclass) {
   auto& device = lockMixed();
   for (long long swipe : {0ll, 1ll, 3ll}) {
     root.settings({{"swipeAction", swipe}});
@@ -159,6 +157,14 @@ TEST_F(Clearing, OwnRowsSurviveClearingAndRefuseEditing) {
   device.clear();
   EXPECT_EQ(allRows(), own);  // only the companion's and the message went
   EXPECT_GE(own, 1u);
+  // An own row whose item is a subclass of the list item is foreign for editing; clearing has no kind test.
+  Class subclass = objc_allocateClassPair(objc_getClass("SBAwayBulletinListItem"), "SBAwayBulletinListItemVariant");
+  objc_registerClassPair(subclass);
+  NSInteger row = rowOf("QuillstoneBriarwhistle");
+  id item = msgSend<id, id>(device.listController(), "listItemAtIndexPath:", indexPath(row));
+  item->isa = subclass;
+  EXPECT_TRUE(device.canEdit(row));
+  EXPECT_FALSE(msgSend<BOOL>(item, "canBeClearedByNotificationCenter"));
 }
 
 // A list item of a SpringBoard that has no activeBulletin.
@@ -184,17 +190,6 @@ TEST_F(Clearing, DisabledEveryRowIsSpringBoards) {
   msgSend<id>(item, "iconImage");
   msgSend<id>(item, "iconImage");
   EXPECT_EQ(logged("QST: SBAwayBulletinListItem not responding to the required selector, ignoring"), 3);
-}
-
-TEST_F(Clearing, ASubclassOfTheListItemIsForeignForEditing) {
-  auto& device = lockMixed();
-  Class subclass = objc_allocateClassPair(objc_getClass("SBAwayBulletinListItem"), "SBAwayBulletinListItemVariant");
-  objc_registerClassPair(subclass);
-  NSInteger row = rowOf("QuillstoneBriarwhistle");
-  id item = msgSend<id, id>(device.listController(), "listItemAtIndexPath:", indexPath(row));
-  item->isa = subclass;
-  EXPECT_TRUE(device.canEdit(row));
-  EXPECT_FALSE(msgSend<BOOL>(item, "canBeClearedByNotificationCenter"));  // clearing has no kind test
 }
 
 }  // namespace
