@@ -153,17 +153,15 @@ std::vector<std::string> requestUnderlay(id view) {
   return static_cast<sb::SBLockScreenViewObj*>(view)->underlayRequesters;
 }
 
-TEST_F(Startup, DisabledUntilTheFirstRefreshWhateverTheFileSays) {
+// Then the latest lock screen view is held and the previous one released.
+TEST_F(Startup, DisabledUntilTheFirstRefreshWhateverTheFileSaysAndTheLatestViewIsHeld) {
   root.settings({{"enabled", true}, {"wallpaperBlurMode", 2ll}});
   auto& device = boot();
   StrongId early = StrongId::adopting(makeView());
   EXPECT_EQ(requestUnderlay(early), std::vector<std::string>{"NotificationList"});
   device.lock();
   EXPECT_TRUE(requestUnderlay(device.lockScreenView()).empty());
-}
 
-TEST_F(Startup, TheLatestLockScreenViewIsHeldAndThePreviousReleased) {
-  boot();
   StrongId first = StrongId::adopting(makeView());
   long heldByLibrary = objc_retainCount(first);
   EXPECT_EQ(heldByLibrary, 2);  // ours and the library's
