@@ -110,8 +110,9 @@ std::vector<std::string> fillers(int n) {
   return v;
 }
 
-TEST_F(SortPriority, PositionsInTheCompanionOrder) {
+TEST_F(SortPriority, PositionsInTheCompanionOrderAndMissingSourcesMeanNoCustomSorting) {
   auto& device = locked();
+  EXPECT_EQ(priority(), kNoCustomSorting);
   EXPECT_EQ(priorityFor(device, {"QuillstoneBriarwhistle", "System Items"}), 10);
   EXPECT_EQ(priorityFor(device, {"Weather", "QuillstoneBriarwhistle", "System Items"}), 9);
   EXPECT_EQ(priorityFor(device, {"System Items", "QuillstoneBriarwhistle"}), -11);
@@ -126,12 +127,8 @@ TEST_F(SortPriority, PositionsInTheCompanionOrder) {
   below.insert(below.begin(), "System Items");
   below.push_back("QuillstoneBriarwhistle");  // index 90: -100
   EXPECT_EQ(priorityFor(device, below), kNoCustomSorting);
-}
-
-TEST_F(SortPriority, MissingSourcesMeanNoCustomSorting) {
-  auto& device = locked();
-  EXPECT_EQ(priority(), kNoCustomSorting);
-  // The "not found" line counts only files without the system's name (the first lock had no file).
+  // A file that lacks either name, or spells one in another case: no ordering dates, and "not found" is logged
+  // only for a file without the system's name.
   for (const auto& [sources, notFound] : std::vector<std::pair<std::vector<std::string>, int>>{
            {{"System Items"}, 1}, {{"System Items", "quillstonebriarwhistle"}, 1},
            {{"system items", "QuillstoneBriarwhistle"}, 2}, {{"QuillstoneBriarwhistle"}, 3}, {{}, 4}}) {

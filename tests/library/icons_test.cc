@@ -55,7 +55,7 @@ class Icons : public LockScreenTest {
   }
 };
 
-TEST_F(Icons, HexColours) {
+TEST_F(Icons, HexColoursAndRoundedCornersCutWithTheMiddleKept) {
   boot();
   // 128/255 is worked out in a 32-bit slice's float; an eight-digit text's alpha is ignored.
   const float half = static_cast<float>(128 / 255.0);
@@ -65,10 +65,7 @@ TEST_F(Icons, HexColours) {
     auto c = rgba(colorFromHexString(text ? standin::str(text) : nil));
     EXPECT_EQ((std::array<float, 4>{float(c[0]), float(c[1]), float(c[2]), float(c[3])}), want) << (text ? text : "nil");
   }
-}
 
-TEST_F(Icons, RoundedCornersAreCutAndTheMiddleKept) {
-  boot();
   id square = drawColoredDot(standin::colorWithRGBA(0, 0, 1, 1), 80);  // a disc filling the canvas
   EXPECT_EQ(roundedRect(square, 0), square);
   EXPECT_EQ(roundedRect(nil, 3), nil);
