@@ -23,7 +23,7 @@ class Cells : public LockScreenTest {
   CGFloat width() { return msgSend<CGRect>(cellAt(0), "contentBounds").size.width; }
 };
 
-TEST_F(Cells, OwnRowLabelsTakeTheSettingsAndDatesAlignRightOrGrowTaller) {
+TEST_F(Cells, OwnRowLabelsTakeTheSettingsDatesAlignRightOrGrowTallerAndTitlesTakeTheListColour) {
   auto& device = lockWith({{"textSize", 18ll}, {"subtitleTextSize", 11ll}, {"dateTextSize", 12ll}, {"textColor", 0ll},
             {"dateTextColor", 2ll}});
   auto row = own();
@@ -47,6 +47,15 @@ TEST_F(Cells, OwnRowLabelsTakeTheSettingsAndDatesAlignRightOrGrowTaller) {
   EXPECT_EQ(row.relevanceDate.frame.origin.y, 13);
   EXPECT_EQ(row.primary.frame.origin.y + row.primary.frame.size.height, line);
   EXPECT_EQ(row.subtitleLabel.frame.origin.y, line);
+
+  // The title in the list's colour, white for an identifier without one.
+  root.settings({{"textColor", 999ll}});
+  device.relock();
+  device.deliver(bulletin("QuillstoneBriarwhistle 5|0.5 0.25 0 1"));
+  device.deliver(bulletin("QuillstoneBriarwhistle without colour"));
+  EXPECT_EQ(rows("QuillstoneBriarwhistle 5").at(0).primary.color, (std::array<CGFloat, 4>{0.5, 0.25, 0, 1}));
+  EXPECT_EQ(rows("QuillstoneBriarwhistle without").at(0).primary.color, (std::array<CGFloat, 4>{1, 1, 1, 1}));
+  EXPECT_GE(logged("QST: did not find custom color string! (1)"), 1);
 }
 
 TEST_F(Cells, LongTitleIsCutToItsRoom) {
@@ -97,15 +106,6 @@ TEST_F(Cells, RemindersBelowOtherRowsStayAtFullAlpha) {
   // Whatever alpha the first row is given, another application's included, it is drawn at full alpha.
   msgSend<void, CGFloat>(cellAt(0), "setContentAlpha:", 0.3);
   EXPECT_EQ(device->snapshot().rows.at(0).alpha, 1.0);
-}
-
-TEST_F(Cells, TitleInTheListColour) {
-  auto& device = lockWith({{"textColor", 999ll}});
-  device.deliver(bulletin("QuillstoneBriarwhistle 5|0.5 0.25 0 1"));
-  device.deliver(bulletin("QuillstoneBriarwhistle without colour"));
-  EXPECT_EQ(rows("QuillstoneBriarwhistle 5").at(0).primary.color, (std::array<CGFloat, 4>{0.5, 0.25, 0, 1}));
-  EXPECT_EQ(rows("QuillstoneBriarwhistle without").at(0).primary.color, (std::array<CGFloat, 4>{1, 1, 1, 1}));
-  EXPECT_GE(logged("QST: did not find custom color string! (1)"), 1);
 }
 
 template <int N>
@@ -167,7 +167,7 @@ class Heights : public LockScreenTest {
 const char* const kWithSubtitle = "QuillstoneBriarwhistle 0|";
 const char* const kWithout = "QuillstoneBriarwhistle 1|";
 
-TEST_F(Heights, WithoutLocationEveryOwnRowIsOneLineTall) {
+TEST_F(Heights, OneLineWithoutLocationAndWithItRowsWithoutSubtitleAreShorterUnlessSameHeight) {
   auto& device = lockWith({{"textSize", 15ll}, {"subtitleTextSize", 12ll}});
   EXPECT_EQ(heightOf(kWithSubtitle), oneLineRow());
   EXPECT_EQ(heightOf(kWithout), oneLineRow());
@@ -181,11 +181,9 @@ TEST_F(Heights, WithoutLocationEveryOwnRowIsOneLineTall) {
     EXPECT_EQ(row.primary.frame.origin.y, 13) << row.bulletinID;
     EXPECT_EQ(heightOf(row.bulletinID), row.primary.frame.size.height + 26) << row.bulletinID;
   }
-}
 
-TEST_F(Heights, WithLocationRowsWithoutSubtitleAreShorterUnlessSameHeight) {
-  auto& device = lockWith({{"displayLocation", true}, {"sameHeightRows", false}, {"textSize", 15ll},
-                           {"subtitleTextSize", 15ll}});
+  root.settings({{"displayLocation", true}, {"sameHeightRows", false}, {"textSize", 15ll}, {"subtitleTextSize", 15ll}});
+  device.relock();
   EXPECT_EQ(heightOf(kWithSubtitle), twoLineRow());
   EXPECT_EQ(heightOf(kWithout), oneLineRow());
   root.settings({{"displayLocation", true}, {"textSize", 15ll}, {"subtitleTextSize", 15ll}});

@@ -123,23 +123,6 @@ class Defaults : public PaneTest {
   }
 };
 
-TEST_F(Defaults, EachControlShowsTheLibrarysDefaultAndPickingItChangesNothing) {
-  boot().lock();
-  auto withoutFile = settingsRecord();
-  auto shown = controls();
-  for (const auto& row : shown) {
-    if (row.cell == "choice") {
-      EXPECT_NE(std::find(row.choices.begin(), row.choices.end(), row.value), row.choices.end()) << row.key;
-    }
-    app().set(row.key, row.value);
-  }
-  device->relock();
-  EXPECT_EQ(settingsRecord(), withoutFile);
-  auto after = controls();
-  ASSERT_EQ(after.size(), shown.size());
-  for (size_t i = 0; i < after.size(); ++i) EXPECT_EQ(after[i].value, shown[i].value) << after[i].key;
-}
-
 // What the library holds after a lock for each name a choice shows.
 const std::map<std::string, std::array<CGFloat, 4>> kColourNames = {
     {"Red", {1, 0, 0, 1}},      {"Black", {0, 0, 0, 1}},    {"Gray", {0.5, 0.5, 0.5, 1}},
@@ -160,11 +143,25 @@ const std::map<std::string, std::string> kIconChoices = {
     {"None", "NONE"},
 };
 
-using Choices = Defaults;
-
-TEST_F(Choices, EveryNameShownStoresWhatTheLibraryMakesOfThatName) {
+TEST_F(Defaults, EachControlShowsTheDefaultPickingItChangesNothingAndEachNameStoresWhatTheLibraryMakesOfIt) {
   boot().lock();
+  auto withoutFile = settingsRecord();
+  auto shown = controls();
+  for (const auto& row : shown) {
+    if (row.cell == "choice") {
+      EXPECT_NE(std::find(row.choices.begin(), row.choices.end(), row.value), row.choices.end()) << row.key;
+    }
+    app().set(row.key, row.value);
+  }
+  device->relock();
+  EXPECT_EQ(settingsRecord(), withoutFile);
+  auto after = controls();
+  ASSERT_EQ(after.size(), shown.size());
+  for (size_t i = 0; i < after.size(); ++i) EXPECT_EQ(after[i].value, shown[i].value) << after[i].key;
+
+  // Every name a choice shows, picked in turn.
   int checked = 0;
+
   for (const auto& row : controls()) {
     if (row.cell != "choice") continue;
     std::set<std::string> names(row.choices.begin(), row.choices.end());
@@ -208,7 +205,6 @@ TEST_F(Choices, EveryNameShownStoresWhatTheLibraryMakesOfThatName) {
   }
   EXPECT_GE(checked, 40);
 }
-
 
 using OwnIcon = Defaults;
 
