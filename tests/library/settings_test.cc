@@ -123,9 +123,10 @@ TEST_F(Settings, EnumeratedValuesOutsideTheirSetTakeTheDefault) {
   }
 }
 
-// The list-colour flag is written only when the key is present; indices outside the table give white.
-TEST_F(Settings, ColourIndicesAndTheListColourFlag) {
-  reminders({{"SUMMARY:a", kTomorrow, kOffice}}, "#00FF00");
+// The list-colour flag is written only when the key is present; indices outside the table give white; sizes are
+// read in 32 bits and strings by their own rules.
+TEST_F(Settings, ColourIndicesTheListColourFlagAndSizesAndStringsAsRead) {
+  reminders({{"SUMMARY:a", "PRIORITY:1", kTomorrow, kOffice}}, "#00FF00");
   root.settings({{"textColor", 999ll}});
   auto& device = locked();
   EXPECT_EQ(own().primary.color, (RGBA{0, 1, 0, 1}));
@@ -143,12 +144,8 @@ TEST_F(Settings, ColourIndicesAndTheListColourFlag) {
   device.relock();
   EXPECT_EQ(own().primary.color, kWhite);
   EXPECT_EQ(own().relevanceDate.color, kWhite);
-}
-
-TEST_F(Settings, SizesAreRead32BitAndStringsByTheirOwnRules) {
-  reminders({{"SUMMARY:a", "PRIORITY:1", kTomorrow}});
   root.settings({{"textSize", 4294967312ll}, {"dateTextSize", 4294967308ll}});  // 2^32 + 16, 2^32 + 12
-  auto& device = locked();
+  device.relock();
   EXPECT_EQ(own().primary.fontSize, 16);
   EXPECT_EQ(own().relevanceDate.fontSize, 12);
   root.settings({{"textSize", std::string(" 18pt")}, {"showPriority", std::string("Yes")}});
