@@ -5,9 +5,14 @@ namespace {
 
 using Compose = LockScreenTest;
 
-TEST_F(Compose, PriorityMarks) {
-  reminders({{"SUMMARY:one", "PRIORITY:1"},
-             {"SUMMARY:five", "PRIORITY:5"},
+const char* const kTimeAlarm = "BEGIN:VALARM\r\nACTION:DISPLAY\r\nTRIGGER:-PT15M\r\nEND:VALARM";
+const std::string kLeavingOffice = locationAlarm("Office", "51.5,-0.12", "DEPART");
+const std::string kArrivingHome = locationAlarm("Home", "51.4,-0.1", "ARRIVE");
+const std::string kOfficeNoProximity = locationAlarm("Office", "51.5,-0.12");
+
+TEST_F(Compose, PriorityMarksAndTheFirstLocationAlarmsSubtitle) {
+  reminders({{"SUMMARY:one", "PRIORITY:1", kTimeAlarm, kLeavingOffice, kArrivingHome},
+             {"SUMMARY:five", "PRIORITY:5", kOfficeNoProximity},
              {"SUMMARY:nine", "PRIORITY:9"},
              {"SUMMARY:three", "PRIORITY:3"},
              {"SUMMARY:none"},
@@ -15,20 +20,10 @@ TEST_F(Compose, PriorityMarks) {
   auto& device = locked();
   EXPECT_EQ(publishedTitles(),
             (std::vector<std::string>{"!!! one", "!! five", "! nine", "three", "none", "!!! Pay %@ and %n%s 100%"}));
+  EXPECT_EQ(msgSend<id>(published()[0], "subtitle"), nil);  // displayLocation is off by default
   root.settings({{"showPriority", false}});
   device.relock();
   EXPECT_EQ(publishedTitles()[0], "one");
-}
-
-const char* const kTimeAlarm = "BEGIN:VALARM\r\nACTION:DISPLAY\r\nTRIGGER:-PT15M\r\nEND:VALARM";
-const std::string kLeavingOffice = locationAlarm("Office", "51.5,-0.12", "DEPART");
-const std::string kArrivingHome = locationAlarm("Home", "51.4,-0.1", "ARRIVE");
-const std::string kOfficeNoProximity = locationAlarm("Office", "51.5,-0.12");
-
-TEST_F(Compose, FirstLocationAlarmGivesTheSubtitle) {
-  reminders({{"SUMMARY:a", kTimeAlarm, kLeavingOffice, kArrivingHome}, {"SUMMARY:b", kOfficeNoProximity}, {"SUMMARY:c"}});
-  auto& device = locked();
-  EXPECT_EQ(msgSend<id>(published()[0], "subtitle"), nil);  // displayLocation is off by default
   root.settings({{"displayLocation", true}});
   device.relock();
   auto b = published();
@@ -37,10 +32,17 @@ TEST_F(Compose, FirstLocationAlarmGivesTheSubtitle) {
   EXPECT_EQ(msgSend<id>(b[2], "subtitle"), nil);
 }
 
-TEST_F(Compose, FieldsOfEveryBulletinAndTheDefaultActionBySwipeSetting) {
+TEST_F(Compose, FieldsOfEveryBulletinOrderingDatesByTheCompanionOrderAndTheDefaultActionBySwipeSetting) {
   reminders({{"SUMMARY:undated"}, {"SUMMARY:day only", "DUE;VALUE=DATE:20261210"}});
+  root.sorting({"Calendar", "Weather", "Mail", "Music", "Photos", "Clock", "Maps", "Notes", "QuillstoneBriarwhistle",
+                "System Items"});  // index 8 above the system: 2 years
   auto& device = locked();
   auto b = published();
+  // 2026-12-06 + 2 years + 360 days, and one day less for the next index.
+  const double inTwoYears = kNow + (365 + 366) * kDay;
+  EXPECT_EQ(when(b[0], "publicationDate"), inTwoYears + 360 * kDay);
+  EXPECT_EQ(when(b[0], "lastInterruptDate"), inTwoYears + 360 * kDay);
+  EXPECT_EQ(when(b[1], "publicationDate"), inTwoYears + 359 * kDay);
   for (id bulletin : b) {
     EXPECT_EQ(text(bulletin, "message"), "QST|");
     EXPECT_FALSE(msgSend<BOOL>(bulletin, "dateIsAllDay"));
@@ -63,19 +65,6 @@ TEST_F(Compose, FieldsOfEveryBulletinAndTheDefaultActionBySwipeSetting) {
     device.relock();
     EXPECT_EQ(action(), nil) << swipe;
   }
-}
-
-TEST_F(Compose, OrderingDatesFollowTheCompanionOrder) {
-  reminders({{"SUMMARY:first"}, {"SUMMARY:second"}});
-  root.sorting({"Calendar", "Weather", "Mail", "Music", "Photos", "Clock", "Maps", "Notes", "QuillstoneBriarwhistle",
-                "System Items"});  // index 8 above the system: 2 years
-  locked();
-  auto b = published();
-  // 2026-12-06 + 2 years + 360 days, and one day less for the next index.
-  const double inTwoYears = kNow + (365 + 366) * kDay;
-  EXPECT_EQ(when(b[0], "publicationDate"), inTwoYears + 360 * kDay);
-  EXPECT_EQ(when(b[0], "lastInterruptDate"), inTwoYears + 360 * kDay);
-  EXPECT_EQ(when(b[1], "publicationDate"), inTwoYears + 359 * kDay);
 }
 
 constexpr long kNoCustomSorting = -100;
