@@ -192,27 +192,24 @@ TEST_F(Heights, OneLineWithoutLocationAndWithItRowsWithoutSubtitleAreShorterUnle
   EXPECT_EQ(heightOf(kWithSubtitle), twoLineRow());
 }
 
-TEST_F(Heights, TheCacheHoldsTheHeightInSinglePrecision) {
-  auto& device = lockWith({{"textSize", 17ll}});
-  CGFloat height = heightOf(kWithout);
-  EXPECT_EQ(msgSend<RealDouble>(cached(kWithout), "doubleValue"), static_cast<double>(static_cast<float>(height)));
-  root.settings({{"textSize", 30ll}});
-  device.relock();
-  CGFloat taller = heightOf(kWithout);
-  EXPECT_GT(taller, height);
-  EXPECT_EQ(msgSend<float>(cached(kWithout), "floatValue"), static_cast<float>(taller));
-}
-
-TEST_F(Heights, ForeignRowsKeepSpringBoardsHeight) {
+// The cache holds an own row's height in single precision.
+TEST_F(Heights, ForeignRowsKeepSpringBoardsHeightAndTheCacheHoldsOwnOnesInSinglePrecision) {
   auto& device = lockWith({{"enabled", false}});
   CGFloat springBoards = heightOf("com.apple.MobileSMS");
   CGFloat ownBySpringBoard = heightOf(kWithout);
   id cachedBefore = cached("com.apple.MobileSMS");
+  root.settings({{"textSize", 17ll}});
+  device.relock();
+  CGFloat height = heightOf(kWithout);
+  EXPECT_EQ(msgSend<RealDouble>(cached(kWithout), "doubleValue"), static_cast<double>(static_cast<float>(height)));
   root.settings({{"textSize", 30ll}});
   device.relock();
   EXPECT_EQ(heightOf("com.apple.MobileSMS"), springBoards);
   EXPECT_EQ(cached("com.apple.MobileSMS") != nil, cachedBefore != nil);
-  EXPECT_NE(heightOf(kWithout), ownBySpringBoard);
+  CGFloat taller = heightOf(kWithout);
+  EXPECT_NE(taller, ownBySpringBoard);
+  EXPECT_GT(taller, height);
+  EXPECT_EQ(msgSend<float>(cached(kWithout), "floatValue"), static_cast<float>(taller));
 }
 
 }  // namespace
