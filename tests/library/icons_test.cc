@@ -48,11 +48,6 @@ class Icons : public LockScreenTest {
   id drawColoredDot(id color, CGFloat diameter) { return Exported<id(id, CGFloat)>::find("drawColoredDot")(color, diameter); }
   id colorFromHexString(id text) { return Exported<id(id)>::find("colorFromHexString")(text); }
   id roundedRect(id image, CGFloat radius) { return Exported<id(id, CGFloat)>::find("roundedRectImageFromImage")(image, radius); }
-  std::array<CGFloat, 4> rgba(id color) {
-    std::array<CGFloat, 4> c{};
-    standin::colorGetRGBA(color, c.data());
-    return c;
-  }
 };
 
 TEST_F(Icons, HexColoursAndRoundedCornersCutWithTheMiddleKept) {

@@ -19,6 +19,7 @@
 #include "runtime/message.h"
 #include "runtime/nsobject.h"
 #include "runtime/strong.h"
+#include "uikit/UIColor.h"
 
 namespace qst_test {
 
@@ -33,6 +34,12 @@ inline std::string locationAlarm(const std::string& place, const std::string& ge
          (proximity.empty() ? "" : "X-APPLE-PROXIMITY:" + proximity + "\r\n") + "END:VALARM";
 }
 inline const std::string kAtOffice = locationAlarm("Office", "51.5,-0.12", "ARRIVE");
+
+inline std::array<CGFloat, 4> rgba(id color) {
+  std::array<CGFloat, 4> c{};
+  standin::colorGetRGBA(color, c.data());
+  return c;
+}
 
 // A symbol of the loaded Linux module, as another tweak finds it.
 inline void* moduleSymbol(const char* symbol) {

@@ -55,12 +55,7 @@ std::optional<PlistValue> storedDefault(const qst::Setting& setting) {
   return std::nullopt;
 }
 
-RGBA tableColor(const char* key) {
-  RGBA c{};
-  msgSend<BOOL, CGFloat*, CGFloat*, CGFloat*, CGFloat*>(msgSend<id>(objc_getClass("UIColor"), qst::findSetting(key)->text),
-                                                        "getRed:green:blue:alpha:", &c[0], &c[1], &c[2], &c[3]);
-  return c;
-}
+RGBA tableColor(const char* key) { return rgba(msgSend<id>(objc_getClass("UIColor"), qst::findSetting(key)->text)); }
 
 // Reminders and a row of another application that show what every setting does.
 TEST_F(Settings, WithoutAFileEachSettingTakesTheTablesDefault) {

@@ -95,12 +95,6 @@ TEST_F(Controls, EveryKeyTheLibraryReadsHasExactlyOneControlStoringTheKindItConv
   }
 }
 
-std::array<CGFloat, 4> rgba(id color) {
-  std::array<CGFloat, 4> c{};
-  msgSend<BOOL, CGFloat*, CGFloat*, CGFloat*, CGFloat*>(color, "getRed:green:blue:alpha:", &c[0], &c[1], &c[2], &c[3]);
-  return c;
-}
-
 // The settings record as text, one entry per variable, so two states compare and a difference names its variable.
 class Defaults : public PaneTest {
  protected:
