@@ -16,7 +16,6 @@ class Cells : public LockScreenTest {
     root.settings(settings);
     return locked(version);
   }
-  sb::RowState own() { return rows("QuillstoneBriarwhistle").at(0); }
   id cellAt(NSInteger row) {
     return msgSend<id, id>(device->tableView(), "cellForRowAtIndexPath:", indexPath(row));
   }

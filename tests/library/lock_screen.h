@@ -130,6 +130,8 @@ class LockScreenTest : public ::testing::Test {
     return found;
   }
   size_t ownRows() { return rows("QuillstoneBriarwhistle").size(); }
+  sb::RowState own() { return rows("QuillstoneBriarwhistle").at(0); }
+  bool underlayShown() { return device->snapshot().underlay.shown; }
   // The list position of the first row whose identifier begins with `prefix`.
   NSInteger rowOf(const std::string& prefix) {
     auto all = device->snapshot().rows;

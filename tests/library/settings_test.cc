@@ -21,11 +21,7 @@ const std::string kOffice = locationAlarm("Office", "51.5,-0.12");
 // A 1x1 picture (its contents, not its name, tell its format).
 const std::string kIconBytes = image_writers::bmpFile(1, 1, {0, 0, 0, 255});
 
-class Settings : public LockScreenTest {
- protected:
-  sb::RowState own() { return rows("QuillstoneBriarwhistle").at(0); }
-  bool underlayShown() { return device->snapshot().underlay.shown; }
-};
+using Settings = LockScreenTest;
 
 // Every setting of a row as text, so two locks compare and a difference names the row and what changed.
 std::string look(const sb::RowState& row) {

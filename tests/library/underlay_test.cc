@@ -22,7 +22,6 @@ class Underlay : public LockScreenTest {
     if (withMessage) root.notifications(kMessage);
     return locked();
   }
-  bool shown() { return device->snapshot().underlay.shown; }
   std::vector<std::string> requesters() { return device->snapshot().underlay.requesters; }
   void request(const char* requester) {
     msgSend<void, id>(device->lockScreenView(), "_addLockContentUnderlayWithRequester:", standin::str(requester));
@@ -43,10 +42,10 @@ class Underlay : public LockScreenTest {
 
 TEST_F(Underlay, RefuseModeRefusesWithOrWithoutOwnRows) {
   lockWith(2, true, true);
-  EXPECT_FALSE(shown());
+  EXPECT_FALSE(underlayShown());
   request("NotificationList");
   request("OverlayContextNowPlayingArtLockScreen");
-  EXPECT_FALSE(shown());
+  EXPECT_FALSE(underlayShown());
   request("SomethingElse");
   EXPECT_EQ(requesters(), std::vector<std::string>{"SomethingElse"});
   // Without own rows the count withdraws nothing either.
@@ -61,34 +60,34 @@ TEST_F(Underlay, RefuseModeRefusesWithOrWithoutOwnRows) {
 // with own ones, but are measured as foreign.
 TEST_F(Underlay, ModeOneWithOnlyOwnAndCompanionRowsRefusesAndWithdrawsButACompanionRowIsMeasuredAsForeign) {
   auto& device = lockWith(1, true, false);
-  EXPECT_FALSE(shown());
+  EXPECT_FALSE(underlayShown());
   device.nowPlaying();
-  EXPECT_FALSE(shown());
+  EXPECT_FALSE(underlayShown());
   spyOnRemovals();
   gRemovals.clear();
   EXPECT_EQ(listCount(), itemCount());
   EXPECT_EQ(gRemovals, (std::vector<std::string>{"NotificationList", "OverlayContextNowPlayingArtLockScreen"}));
-  EXPECT_FALSE(shown());
+  EXPECT_FALSE(underlayShown());
   // Measuring an own row asks for nothing.
   measure(rowOf("QuillstoneBriarwhistle"));
-  EXPECT_FALSE(shown());
+  EXPECT_FALSE(underlayShown());
 
   device.companion("Dentist");
   listCount();  // own and companion rows only: withdrawn
-  EXPECT_FALSE(shown());
+  EXPECT_FALSE(underlayShown());
   request("NotificationList");
-  EXPECT_FALSE(shown());
+  EXPECT_FALSE(underlayShown());
   // Measuring the companion row asks for the underlay again, as the list.
   measure(rowOf("Corvane"));
   EXPECT_EQ(requesters(), std::vector<std::string>{"NotificationList"});
   listCount();
-  EXPECT_FALSE(shown());
+  EXPECT_FALSE(underlayShown());
 }
 
 // A foreign row brings the underlay, and measuring it asks again.
 TEST_F(Underlay, ModeOneAForeignRowBringsTheUnderlayAndClearingItWithdrawsWhatWasGranted) {
   auto& device = lockWith(1, true, true);
-  EXPECT_TRUE(shown());
+  EXPECT_TRUE(underlayShown());
   EXPECT_EQ(requesters(), std::vector<std::string>{"NotificationList"});
   msgSend<void, id>(device.lockScreenView(), "_removeLockContentUnderlayWithRequester:", standin::str("NotificationList"));
   measure(rowOf("com.apple.MobileSMS"));
@@ -99,7 +98,7 @@ TEST_F(Underlay, ModeOneAForeignRowBringsTheUnderlayAndClearingItWithdrawsWhatWa
   ASSERT_EQ(ownRows(), allRows());
   listCount();
   EXPECT_EQ(requesters(), std::vector<std::string>{});
-  EXPECT_FALSE(shown());
+  EXPECT_FALSE(underlayShown());
 }
 
 TEST_F(Underlay, ModeOneEmptyListIsNotOnlyCustomItems) {
@@ -111,7 +110,7 @@ TEST_F(Underlay, ModeOneEmptyListIsNotOnlyCustomItems) {
 
 TEST_F(Underlay, ModeZeroLeavesEverythingAlone) {
   auto& device = lockWith(0, true, false);
-  EXPECT_TRUE(shown());
+  EXPECT_TRUE(underlayShown());
   spyOnRemovals();
   device.nowPlaying();
   EXPECT_EQ(listCount(), itemCount());
@@ -126,7 +125,7 @@ TEST_F(Underlay, DisabledEveryRequestPasses) {
   auto& device = locked();
   spyOnRemovals();
   device.nowPlaying();
-  EXPECT_TRUE(shown());
+  EXPECT_TRUE(underlayShown());
   listCount();
   EXPECT_TRUE(gRemovals.empty());
   request("QstNotificationList");
