@@ -94,7 +94,7 @@ class RowIcons : public LockScreenTest {
   }
   sb::Device& lockWithIcon(const std::string& iconFile) {
     reminders({{"SUMMARY:a"}}, "#00FF00");
-    root.notifications(R"([{"section": "com.apple.MobileSMS", "title": "Anna", "minutesBeforeNow": 3}])");
+    root.notifications(kMessage);
     root.settings({{"iconFile", iconFile}});
     auto& d = boot();
     installAppIcons();

@@ -34,6 +34,7 @@ inline std::string locationAlarm(const std::string& place, const std::string& ge
          (proximity.empty() ? "" : "X-APPLE-PROXIMITY:" + proximity + "\r\n") + "END:VALARM";
 }
 inline const std::string kAtOffice = locationAlarm("Office", "51.5,-0.12", "ARRIVE");
+inline const char* const kMessage = R"([{"section": "com.apple.MobileSMS", "title": "Anna", "minutesBeforeNow": 3}])";
 
 inline std::array<CGFloat, 4> rgba(id color) {
   std::array<CGFloat, 4> c{};

@@ -12,7 +12,6 @@ namespace {
 using RGBA = std::array<CGFloat, 4>;
 constexpr RGBA kWhite{1, 1, 1, 1}, kGray{0.5, 0.5, 0.5, 1}, kBlack{0, 0, 0, 1};
 
-const char* const kMessage = R"([{"section": "com.apple.MobileSMS", "title": "Anna", "minutesBeforeNow": 3}])";
 const char* const kYesterday = "DUE:20261205T120000Z";
 const char* const kTomorrow = "DUE:20261207T120000Z";
 const char* const kIn400Days = "DUE:20280110T120000Z";

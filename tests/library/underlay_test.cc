@@ -12,7 +12,6 @@ void spyRemove(id self, SEL cmd, id requester) {
   imp_call<void, id>(gRemove, self, cmd, requester);
 }
 
-const char* const kMessage = R"([{"section": "com.apple.MobileSMS", "title": "Anna", "minutesBeforeNow": 3}])";
 
 class Underlay : public LockScreenTest {
  protected:
@@ -136,7 +135,7 @@ class Clearing : public LockScreenTest {
  protected:
   sb::Device& lockMixed() {
     reminders({{"SUMMARY:a"}});
-    root.notifications(R"([{"section": "com.apple.MobileSMS", "title": "Anna", "minutesBeforeNow": 3}])");
+    root.notifications(kMessage);
     auto& d = locked();
     d.companion("Dentist");
     return d;

@@ -56,12 +56,6 @@ void spyOnTheSettingsReader() {
       class_replaceMethod(dictionary, sel("initWithContentsOfFile:"), spyInitWithContentsOfFile, "@@:@");
 }
 
-std::string storedKind(const std::string& conversion) {
-  if (conversion == "boolValue") return "boolean";
-  if (conversion.empty()) return "string";
-  return "integer";
-}
-
 using Controls = PaneTest;
 
 TEST_F(Controls, EveryKeyTheLibraryReadsHasExactlyOneControlStoringTheKindItConverts) {
@@ -71,7 +65,8 @@ TEST_F(Controls, EveryKeyTheLibraryReadsHasExactlyOneControlStoringTheKindItConv
   gSettingsDictionary = nil;
   ASSERT_GE(gKeysRead.size(), 20u) << "the spy saw the library read its settings";
   std::map<std::string, std::string> readerKind;
-  for (const auto& key : gKeysRead) readerKind[key] = storedKind(gConversion[key]);
+  for (const auto& key : gKeysRead)
+    readerKind[key] = gConversion[key] == "boolValue" ? "boolean" : gConversion[key].empty() ? "string" : "integer";
 
   std::map<std::string, int> controlsPerKey;
   for (const auto& row : controls()) ++controlsPerKey[row.key];
