@@ -10,7 +10,6 @@ namespace {
 
 id newObject() { return objc_new("NSObject"); }
 
-// A walk that empties the array as it goes still visits every element that was there when it started, in order.
 TEST(HostEach, WalksTheArrayAsItWasWhenTheWalkBegan) {
   AutoreleasePool pool;
   id a = newObject(), b = newObject(), c = newObject();
@@ -28,17 +27,15 @@ TEST(HostEach, WalksTheArrayAsItWasWhenTheWalkBegan) {
 }
 
 // The own bulletin identifier through the one codec that composition, recognition and the list colour share.
-using qst::ListColorText;
-
 std::string text(id s) { return standin::utf8Of(s); }
 
 // What a reader with the given minimum finds: "found <text>", "short" or "no bar".
 std::string colorRead(id bulletinID, NSUInteger minimum) {
   id colorText = nil;
   switch (qst::readListColorText(bulletinID, minimum, &colorText)) {
-    case ListColorText::Found: return "found " + text(colorText);
-    case ListColorText::TooShort: return "short";
-    case ListColorText::NoSeparator: return "no bar";
+    case qst::ListColorText::Found: return "found " + text(colorText);
+    case qst::ListColorText::TooShort: return "short";
+    case qst::ListColorText::NoSeparator: return "no bar";
   }
   return "?";
 }

@@ -1,6 +1,5 @@
 #include "lock_screen.h"
 #include "substrate/substrate.h"
-#include "classes/SBLockScreenNotificationListController.h"
 #include "runtime/objc.h"
 
 namespace qst_test {
@@ -17,15 +16,14 @@ class Cells : public LockScreenTest {
     root.settings(settings);
     return locked(version);
   }
-  sb::RowState own() { return rows("QuillstoneBriarwhistle").at(0); }
   id cellAt(NSInteger row) {
     return msgSend<id, id>(device->tableView(), "cellForRowAtIndexPath:", indexPath(row));
   }
   CGFloat width() { return msgSend<CGRect>(cellAt(0), "contentBounds").size.width; }
 };
 
-TEST_F(Cells, OwnRowLabelsTakeTheSettings) {
-  lockWith({{"textSize", 18ll}, {"subtitleTextSize", 11ll}, {"dateTextSize", 12ll}, {"textColor", 0ll},
+TEST_F(Cells, OwnRowLabelsTakeTheSettingsDatesAlignRightOrGrowTallerAndTitlesTakeTheListColour) {
+  auto& device = lockWith({{"textSize", 18ll}, {"subtitleTextSize", 11ll}, {"dateTextSize", 12ll}, {"textColor", 0ll},
             {"dateTextColor", 2ll}});
   auto row = own();
   EXPECT_EQ(row.primary.fontSize, 18);
@@ -37,19 +35,26 @@ TEST_F(Cells, OwnRowLabelsTakeTheSettings) {
   EXPECT_EQ(row.unlockText.text, "");
   EXPECT_EQ(row.primary.frame.origin.x, 47);
   EXPECT_EQ(row.relevanceDate.frame.origin.x, 57 + row.primary.frame.size.width);  // right after the title
-}
-
-TEST_F(Cells, RightAlignedAndTallerDates) {
-  auto& device = lockWith({{"rightAlignedDate", true}});
+  root.settings({{"rightAlignedDate", true}});
+  device.relock();
   auto date = own().relevanceDate.frame;
   EXPECT_EQ(date.origin.x + date.size.width, width() - 10);
   root.settings({{"textSize", 10ll}, {"dateTextSize", 30ll}, {"displayLocation", true}});
   device.relock();
-  auto row = own();
+  row = own();
   CGFloat line = 13 + row.relevanceDate.frame.size.height;
   EXPECT_EQ(row.relevanceDate.frame.origin.y, 13);
   EXPECT_EQ(row.primary.frame.origin.y + row.primary.frame.size.height, line);
   EXPECT_EQ(row.subtitleLabel.frame.origin.y, line);
+
+  // The title in the list's colour, white for an identifier without one.
+  root.settings({{"textColor", 999ll}});
+  device.relock();
+  device.deliver(bulletin("QuillstoneBriarwhistle 5|0.5 0.25 0 1"));
+  device.deliver(bulletin("QuillstoneBriarwhistle without colour"));
+  EXPECT_EQ(rows("QuillstoneBriarwhistle 5").at(0).primary.color, (std::array<CGFloat, 4>{0.5, 0.25, 0, 1}));
+  EXPECT_EQ(rows("QuillstoneBriarwhistle without").at(0).primary.color, (std::array<CGFloat, 4>{1, 1, 1, 1}));
+  EXPECT_GE(logged("QST: did not find custom color string! (1)"), 1);
 }
 
 TEST_F(Cells, LongTitleIsCutToItsRoom) {
@@ -65,15 +70,14 @@ TEST_F(Cells, LongTitleIsCutToItsRoom) {
 TEST_F(Cells, ForeignRowsAreLeftAsSpringBoardDrewThemAndNoCellIsReused) {
   auto& device = lockWith({{"enabled", false}});
   EXPECT_EQ(msgSend<id>(cellAt(0), "reuseIdentifier"), nil);
-  auto before = rows("com.apple.MobileSMS").at(0);
+  auto drawn = [&] {
+    auto r = rows("com.apple.MobileSMS").at(0);
+    return std::tuple(r.primary.fontSize, r.primary.color, r.primary.frame.size.width, r.unlockText.text, r.separatorShown);
+  };
+  auto before = drawn();
   root.settings({{"textSize", 30ll}, {"textColor", 0ll}, {"showSeparatorLines", false}});
   device.relock();
-  auto after = rows("com.apple.MobileSMS").at(0);
-  EXPECT_EQ(after.primary.fontSize, before.primary.fontSize);
-  EXPECT_EQ(after.primary.color, before.primary.color);
-  EXPECT_EQ(after.primary.frame.size.width, before.primary.frame.size.width);
-  EXPECT_EQ(after.unlockText.text, before.unlockText.text);
-  EXPECT_EQ(after.separatorShown, before.separatorShown);
+  EXPECT_EQ(drawn(), before);
 }
 
 // The companion's order puts the reminders below the other applications' rows.
@@ -101,15 +105,6 @@ TEST_F(Cells, RemindersBelowOtherRowsStayAtFullAlpha) {
   // Whatever alpha the first row is given, another application's included, it is drawn at full alpha.
   msgSend<void, CGFloat>(cellAt(0), "setContentAlpha:", 0.3);
   EXPECT_EQ(device->snapshot().rows.at(0).alpha, 1.0);
-}
-
-TEST_F(Cells, TitleInTheListColour) {
-  auto& device = lockWith({{"textColor", 999ll}});
-  device.deliver(bulletin("QuillstoneBriarwhistle 5|0.5 0.25 0 1"));
-  device.deliver(bulletin("QuillstoneBriarwhistle without colour"));
-  EXPECT_EQ(rows("QuillstoneBriarwhistle 5").at(0).primary.color, (std::array<CGFloat, 4>{0.5, 0.25, 0, 1}));
-  EXPECT_EQ(rows("QuillstoneBriarwhistle without").at(0).primary.color, (std::array<CGFloat, 4>{1, 1, 1, 1}));
-  EXPECT_GE(logged("QST: did not find custom color string! (1)"), 1);
 }
 
 template <int N>
@@ -171,7 +166,7 @@ class Heights : public LockScreenTest {
 const char* const kWithSubtitle = "QuillstoneBriarwhistle 0|";
 const char* const kWithout = "QuillstoneBriarwhistle 1|";
 
-TEST_F(Heights, WithoutLocationEveryOwnRowIsOneLineTall) {
+TEST_F(Heights, OneLineWithoutLocationAndWithItRowsWithoutSubtitleAreShorterUnlessSameHeight) {
   auto& device = lockWith({{"textSize", 15ll}, {"subtitleTextSize", 12ll}});
   EXPECT_EQ(heightOf(kWithSubtitle), oneLineRow());
   EXPECT_EQ(heightOf(kWithout), oneLineRow());
@@ -185,11 +180,9 @@ TEST_F(Heights, WithoutLocationEveryOwnRowIsOneLineTall) {
     EXPECT_EQ(row.primary.frame.origin.y, 13) << row.bulletinID;
     EXPECT_EQ(heightOf(row.bulletinID), row.primary.frame.size.height + 26) << row.bulletinID;
   }
-}
 
-TEST_F(Heights, WithLocationRowsWithoutSubtitleAreShorterUnlessSameHeight) {
-  auto& device = lockWith({{"displayLocation", true}, {"sameHeightRows", false}, {"textSize", 15ll},
-                           {"subtitleTextSize", 15ll}});
+  root.settings({{"displayLocation", true}, {"sameHeightRows", false}, {"textSize", 15ll}, {"subtitleTextSize", 15ll}});
+  device.relock();
   EXPECT_EQ(heightOf(kWithSubtitle), twoLineRow());
   EXPECT_EQ(heightOf(kWithout), oneLineRow());
   root.settings({{"displayLocation", true}, {"textSize", 15ll}, {"subtitleTextSize", 15ll}});
@@ -198,27 +191,24 @@ TEST_F(Heights, WithLocationRowsWithoutSubtitleAreShorterUnlessSameHeight) {
   EXPECT_EQ(heightOf(kWithSubtitle), twoLineRow());
 }
 
-TEST_F(Heights, TheCacheHoldsTheHeightInSinglePrecision) {
-  auto& device = lockWith({{"textSize", 17ll}});
-  CGFloat height = heightOf(kWithout);
-  EXPECT_EQ(msgSend<RealDouble>(cached(kWithout), "doubleValue"), static_cast<double>(static_cast<float>(height)));
-  root.settings({{"textSize", 30ll}});
-  device.relock();
-  CGFloat taller = heightOf(kWithout);
-  EXPECT_GT(taller, height);
-  EXPECT_EQ(msgSend<float>(cached(kWithout), "floatValue"), static_cast<float>(taller));
-}
-
-TEST_F(Heights, ForeignRowsKeepSpringBoardsHeight) {
+// The cache holds an own row's height in single precision.
+TEST_F(Heights, ForeignRowsKeepSpringBoardsHeightAndTheCacheHoldsOwnOnesInSinglePrecision) {
   auto& device = lockWith({{"enabled", false}});
   CGFloat springBoards = heightOf("com.apple.MobileSMS");
   CGFloat ownBySpringBoard = heightOf(kWithout);
   id cachedBefore = cached("com.apple.MobileSMS");
+  root.settings({{"textSize", 17ll}});
+  device.relock();
+  CGFloat height = heightOf(kWithout);
+  EXPECT_EQ(msgSend<RealDouble>(cached(kWithout), "doubleValue"), static_cast<double>(static_cast<float>(height)));
   root.settings({{"textSize", 30ll}});
   device.relock();
   EXPECT_EQ(heightOf("com.apple.MobileSMS"), springBoards);
   EXPECT_EQ(cached("com.apple.MobileSMS") != nil, cachedBefore != nil);
-  EXPECT_NE(heightOf(kWithout), ownBySpringBoard);
+  CGFloat taller = heightOf(kWithout);
+  EXPECT_NE(taller, ownBySpringBoard);
+  EXPECT_GT(taller, height);
+  EXPECT_EQ(msgSend<float>(cached(kWithout), "floatValue"), static_cast<float>(taller));
 }
 
 }  // namespace

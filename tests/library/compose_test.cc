@@ -5,9 +5,14 @@ namespace {
 
 using Compose = LockScreenTest;
 
-TEST_F(Compose, PriorityMarks) {
-  reminders({{"SUMMARY:one", "PRIORITY:1"},
-             {"SUMMARY:five", "PRIORITY:5"},
+const char* const kTimeAlarm = "BEGIN:VALARM\r\nACTION:DISPLAY\r\nTRIGGER:-PT15M\r\nEND:VALARM";
+const std::string kLeavingOffice = locationAlarm("Office", "51.5,-0.12", "DEPART");
+const std::string kArrivingHome = locationAlarm("Home", "51.4,-0.1", "ARRIVE");
+const std::string kOfficeNoProximity = locationAlarm("Office", "51.5,-0.12");
+
+TEST_F(Compose, PriorityMarksAndTheFirstLocationAlarmsSubtitle) {
+  reminders({{"SUMMARY:one", "PRIORITY:1", kTimeAlarm, kLeavingOffice, kArrivingHome},
+             {"SUMMARY:five", "PRIORITY:5", kOfficeNoProximity},
              {"SUMMARY:nine", "PRIORITY:9"},
              {"SUMMARY:three", "PRIORITY:3"},
              {"SUMMARY:none"},
@@ -15,20 +20,10 @@ TEST_F(Compose, PriorityMarks) {
   auto& device = locked();
   EXPECT_EQ(publishedTitles(),
             (std::vector<std::string>{"!!! one", "!! five", "! nine", "three", "none", "!!! Pay %@ and %n%s 100%"}));
+  EXPECT_EQ(msgSend<id>(published()[0], "subtitle"), nil);  // displayLocation is off by default
   root.settings({{"showPriority", false}});
   device.relock();
   EXPECT_EQ(publishedTitles()[0], "one");
-}
-
-const char* const kTimeAlarm = "BEGIN:VALARM\r\nACTION:DISPLAY\r\nTRIGGER:-PT15M\r\nEND:VALARM";
-const std::string kLeavingOffice = locationAlarm("Office", "51.5,-0.12", "DEPART");
-const std::string kArrivingHome = locationAlarm("Home", "51.4,-0.1", "ARRIVE");
-const std::string kOfficeNoProximity = locationAlarm("Office", "51.5,-0.12");
-
-TEST_F(Compose, FirstLocationAlarmGivesTheSubtitle) {
-  reminders({{"SUMMARY:a", kTimeAlarm, kLeavingOffice, kArrivingHome}, {"SUMMARY:b", kOfficeNoProximity}, {"SUMMARY:c"}});
-  auto& device = locked();
-  EXPECT_EQ(msgSend<id>(published()[0], "subtitle"), nil);  // displayLocation is off by default
   root.settings({{"displayLocation", true}});
   device.relock();
   auto b = published();
@@ -37,10 +32,17 @@ TEST_F(Compose, FirstLocationAlarmGivesTheSubtitle) {
   EXPECT_EQ(msgSend<id>(b[2], "subtitle"), nil);
 }
 
-TEST_F(Compose, FieldsOfEveryBulletinAndTheDefaultActionBySwipeSetting) {
+TEST_F(Compose, FieldsOfEveryBulletinOrderingDatesByTheCompanionOrderAndTheDefaultActionBySwipeSetting) {
   reminders({{"SUMMARY:undated"}, {"SUMMARY:day only", "DUE;VALUE=DATE:20261210"}});
+  root.sorting({"Calendar", "Weather", "Mail", "Music", "Photos", "Clock", "Maps", "Notes", "QuillstoneBriarwhistle",
+                "System Items"});  // index 8 above the system: 2 years
   auto& device = locked();
   auto b = published();
+  // 2026-12-06 + 2 years + 360 days, and one day less for the next index.
+  const double inTwoYears = kNow + (365 + 366) * kDay;
+  EXPECT_EQ(when(b[0], "publicationDate"), inTwoYears + 360 * kDay);
+  EXPECT_EQ(when(b[0], "lastInterruptDate"), inTwoYears + 360 * kDay);
+  EXPECT_EQ(when(b[1], "publicationDate"), inTwoYears + 359 * kDay);
   for (id bulletin : b) {
     EXPECT_EQ(text(bulletin, "message"), "QST|");
     EXPECT_FALSE(msgSend<BOOL>(bulletin, "dateIsAllDay"));
@@ -65,23 +67,9 @@ TEST_F(Compose, FieldsOfEveryBulletinAndTheDefaultActionBySwipeSetting) {
   }
 }
 
-TEST_F(Compose, OrderingDatesFollowTheCompanionOrder) {
-  reminders({{"SUMMARY:first"}, {"SUMMARY:second"}});
-  root.sorting({"Calendar", "Weather", "Mail", "Music", "Photos", "Clock", "Maps", "Notes", "QuillstoneBriarwhistle",
-                "System Items"});  // index 8 above the system: 2 years
-  locked();
-  auto b = published();
-  // 2026-12-06 + 2 years + 360 days, and one day less for the next index.
-  const double inTwoYears = kNow + (365 + 366) * kDay;
-  EXPECT_EQ(when(b[0], "publicationDate"), inTwoYears + 360 * kDay);
-  EXPECT_EQ(when(b[0], "lastInterruptDate"), inTwoYears + 360 * kDay);
-  EXPECT_EQ(when(b[1], "publicationDate"), inTwoYears + 359 * kDay);
-}
-
 constexpr long kNoCustomSorting = -100;
 const char* const kNotFound = "QST: system sort priority not found, no custom sorting of items will be done!";
 
-// The companion's order shows in the ordering dates of the library's rows.
 class SortPriority : public LockScreenTest {
  protected:
   void SetUp() override {
@@ -111,8 +99,9 @@ std::vector<std::string> fillers(int n) {
   return v;
 }
 
-TEST_F(SortPriority, PositionsInTheCompanionOrder) {
+TEST_F(SortPriority, PositionsInTheCompanionOrderAndMissingSourcesMeanNoCustomSorting) {
   auto& device = locked();
+  EXPECT_EQ(priority(), kNoCustomSorting);
   EXPECT_EQ(priorityFor(device, {"QuillstoneBriarwhistle", "System Items"}), 10);
   EXPECT_EQ(priorityFor(device, {"Weather", "QuillstoneBriarwhistle", "System Items"}), 9);
   EXPECT_EQ(priorityFor(device, {"System Items", "QuillstoneBriarwhistle"}), -11);
@@ -127,32 +116,28 @@ TEST_F(SortPriority, PositionsInTheCompanionOrder) {
   below.insert(below.begin(), "System Items");
   below.push_back("QuillstoneBriarwhistle");  // index 90: -100
   EXPECT_EQ(priorityFor(device, below), kNoCustomSorting);
-}
-
-// A file that lacks either name, or spells one in another case, gives the rows no ordering dates.
-TEST_F(SortPriority, MissingSourcesMeanNoCustomSorting) {
-  auto& device = locked();
-  EXPECT_EQ(priority(), kNoCustomSorting);
-  EXPECT_EQ(priorityFor(device, {"System Items"}), kNoCustomSorting);
-  EXPECT_EQ(priorityFor(device, {"System Items", "quillstonebriarwhistle"}), kNoCustomSorting);
-  EXPECT_EQ(logged(kNotFound), 1);  // the system is there, only the library is not
-  EXPECT_EQ(priorityFor(device, {"system items", "QuillstoneBriarwhistle"}), kNoCustomSorting);
-  EXPECT_EQ(logged(kNotFound), 2);
-  EXPECT_EQ(priorityFor(device, {"QuillstoneBriarwhistle"}), kNoCustomSorting);
-  EXPECT_EQ(logged(kNotFound), 3);
-  EXPECT_EQ(priorityFor(device, {}), kNoCustomSorting);
-  EXPECT_EQ(logged(kNotFound), 4);
+  // A file that lacks either name, or spells one in another case: no ordering dates, and "not found" is logged
+  // only for a file without the system's name.
+  for (const auto& [sources, notFound] : std::vector<std::pair<std::vector<std::string>, int>>{
+           {{"System Items"}, 1}, {{"System Items", "quillstonebriarwhistle"}, 1},
+           {{"system items", "QuillstoneBriarwhistle"}, 2}, {{"QuillstoneBriarwhistle"}, 3}, {{}, 4}}) {
+    EXPECT_EQ(priorityFor(device, sources), kNoCustomSorting) << notFound;
+    EXPECT_EQ(logged(kNotFound), notFound);
+  }
 }
 
 using Query = LockScreenTest;
 
-// Due texts relative to the fixed "now" (2026-12-06 12:00:00 UTC).
 const char* const kTomorrow = "DUE:20261207T120000Z";
 
-// No selection file or an empty one: no fetch; an unknown identifier is logged and the known ones still count.
-TEST_F(Query, MissingEmptyOrUnknownSelection) {
+// No selection file or an empty one: no fetch; an unknown identifier is logged and the known ones still count;
+// completed reminders and unselected lists stay out.
+TEST_F(Query, MissingEmptyOrUnknownSelectionCompletedRemindersAndUnselectedLists) {
   root.list(kHome, "Home");
   root.reminder(kHome, {"SUMMARY:Milk"});
+  root.reminder(kHome, {"SUMMARY:Done", "STATUS:COMPLETED"});
+  root.list(kWork, "Work");
+  root.reminder(kWork, {"SUMMARY:Not selected"});
   auto& device = locked();
   EXPECT_EQ(logged("QST: no enabled calendars found, not searching the DB!"), 1);
   EXPECT_TRUE(published().empty());
@@ -166,23 +151,16 @@ TEST_F(Query, MissingEmptyOrUnknownSelection) {
   EXPECT_EQ(publishedTitles(), std::vector<std::string>{"Milk"});
 }
 
-TEST_F(Query, CompletedRemindersAndUnselectedListsStayOut) {
-  reminders({{"SUMMARY:Open"}, {"SUMMARY:Done", "STATUS:COMPLETED"}});
-  root.list(kWork, "Work");
-  root.reminder(kWork, {"SUMMARY:Not selected"});
-  boot().lock();
-  EXPECT_EQ(publishedTitles(), std::vector<std::string>{"Open"});
-}
-
-TEST_F(Query, SortingPutsUndatedFirstOrLastThenOrdersByDueDate) {
+// Each mode with a limit at, beyond or below the list's length, which all visit every reminder.
+TEST_F(Query, SortingPutsUndatedFirstOrLastThenOrdersByDueDateAndLimitsAtOrBeyondTheListOrNegativeVisitAll) {
   reminders({{"SUMMARY:ten", "DUE:20261207T100000Z"}, {"SUMMARY:undated"}, {"SUMMARY:nine", "DUE:20261207T090000Z"}});
-  for (const auto& [mode, titles] : {std::pair<long long, std::vector<std::string>>{0, {"ten", "undated", "nine"}},
-                                     {1, {"undated", "nine", "ten"}},
-                                     {2, {"nine", "ten", "undated"}}}) {
-    root.settings({{"reminderSorting", mode}, {"showPriority", false}});
-    if (!device) boot().lock();
-    else device->relock();
-    EXPECT_EQ(publishedTitles(), titles) << mode;
+  for (const auto& [mode, limit, titles] :
+       {std::tuple<long long, long long, std::vector<std::string>>{0, 3, {"ten", "undated", "nine"}},
+        {1, 5, {"undated", "nine", "ten"}},
+        {2, -4, {"nine", "ten", "undated"}}}) {
+    root.settings({{"reminderSorting", mode}, {"maxRemindersToDisplay", limit}, {"showPriority", false}});
+    lockOrRelock();
+    EXPECT_EQ(publishedTitles(), titles) << mode << " " << limit;
   }
 }
 
@@ -196,17 +174,6 @@ TEST_F(Query, TheLimitCountsPositionsNotRows) {
   EXPECT_EQ(remindersFound(), 3);
 }
 
-TEST_F(Query, LimitsAtOrBeyondTheListOrNegativeVisitAll) {
-  reminders({{"SUMMARY:a"}, {"SUMMARY:b"}, {"SUMMARY:c"}});
-  for (long long limit : {3ll, 5ll, -4ll}) {
-    root.settings({{"maxRemindersToDisplay", limit}});
-    if (!device) boot().lock();
-    else device->relock();
-    EXPECT_EQ(published().size(), 3u) << limit;
-  }
-}
-
-// Which reminders each due-date filter and day window lets through, in the store's order.
 TEST_F(Query, DueDateFiltersAndTheDayWindow) {
   reminders({{"SUMMARY:undated"},
              {"SUMMARY:past", "DUE:20261201T120000Z"},
@@ -228,8 +195,7 @@ TEST_F(Query, DueDateFiltersAndTheDayWindow) {
     auto [settings, titles] = cases[i];
     settings["showPriority"] = false;
     root.settings(settings);
-    if (!device) boot().lock();
-    else device->relock();
+    lockOrRelock();
     EXPECT_EQ(publishedTitles(), titles) << "case " << i;
   }
 }

@@ -1,5 +1,3 @@
-#include <dlfcn.h>
-
 #include <typeinfo>
 
 #include "bridge.h"
@@ -41,12 +39,7 @@ struct Exported<R(A...)> {
                   .fn);
       throw std::runtime_error(std::string("no symbol ") + symbol);
     }
-    void* handle = dlopen(sb::DeviceOptions::defaultModulePath().c_str(), RTLD_NOW | RTLD_NOLOAD);
-    if (!handle) throw std::runtime_error("module not loaded");
-    void* address = dlsym(handle, symbol);
-    dlclose(handle);
-    if (!address) throw std::runtime_error(std::string("no symbol ") + symbol);
-    return reinterpret_cast<R (*)(A...)>(address);
+    return reinterpret_cast<R (*)(A...)>(moduleSymbol(symbol));
   }
 };
 
@@ -55,29 +48,19 @@ class Icons : public LockScreenTest {
   id drawColoredDot(id color, CGFloat diameter) { return Exported<id(id, CGFloat)>::find("drawColoredDot")(color, diameter); }
   id colorFromHexString(id text) { return Exported<id(id)>::find("colorFromHexString")(text); }
   id roundedRect(id image, CGFloat radius) { return Exported<id(id, CGFloat)>::find("roundedRectImageFromImage")(image, radius); }
-  std::array<CGFloat, 4> rgba(id color) {
-    std::array<CGFloat, 4> c{};
-    standin::colorGetRGBA(color, c.data());
-    return c;
-  }
 };
 
-TEST_F(Icons, HexColours) {
+TEST_F(Icons, HexColoursAndRoundedCornersCutWithTheMiddleKept) {
   boot();
-  // 128/255 is worked out in a 32-bit slice's float.
-  auto green = [&](const char* text) { return static_cast<float>(rgba(colorFromHexString(standin::str(text)))[1]); };
-  EXPECT_EQ(green("#FF8000"), static_cast<float>(128 / 255.0));
-  EXPECT_EQ(green("#FF800080"), static_cast<float>(128 / 255.0));
-  EXPECT_EQ(rgba(colorFromHexString(standin::str("#FF8000")))[0], 1);
-  EXPECT_EQ(rgba(colorFromHexString(standin::str("#FF800080")))[3], 1);  // its alpha ignored
-  auto white = std::array<CGFloat, 4>{1, 1, 1, 1};
-  EXPECT_EQ(rgba(colorFromHexString(standin::str("FF8000"))), white);
-  EXPECT_EQ(rgba(colorFromHexString(nil)), white);
-  EXPECT_EQ(rgba(colorFromHexString(standin::str("#zz8000"))), (std::array<CGFloat, 4>{0, 0, 0, 1}));
-}
+  // 128/255 is worked out in a 32-bit slice's float; an eight-digit text's alpha is ignored.
+  const float half = static_cast<float>(128 / 255.0);
+  for (const auto& [text, want] : std::vector<std::pair<const char*, std::array<float, 4>>>{
+           {"#FF8000", {1, half, 0, 1}}, {"#FF800080", {1, half, 0, 1}}, {"FF8000", {1, 1, 1, 1}},
+           {nullptr, {1, 1, 1, 1}}, {"#zz8000", {0, 0, 0, 1}}}) {
+    auto c = rgba(colorFromHexString(text ? standin::str(text) : nil));
+    EXPECT_EQ((std::array<float, 4>{float(c[0]), float(c[1]), float(c[2]), float(c[3])}), want) << (text ? text : "nil");
+  }
 
-TEST_F(Icons, RoundedCornersAreCutAndTheMiddleKept) {
-  boot();
   id square = drawColoredDot(standin::colorWithRGBA(0, 0, 1, 1), 80);  // a disc filling the canvas
   EXPECT_EQ(roundedRect(square, 0), square);
   EXPECT_EQ(roundedRect(nil, 3), nil);
@@ -111,7 +94,7 @@ class RowIcons : public LockScreenTest {
   }
   sb::Device& lockWithIcon(const std::string& iconFile) {
     reminders({{"SUMMARY:a"}}, "#00FF00");
-    root.notifications(R"([{"section": "com.apple.MobileSMS", "title": "Anna", "minutesBeforeNow": 3}])");
+    root.notifications(kMessage);
     root.settings({{"iconFile", iconFile}});
     auto& d = boot();
     installAppIcons();
@@ -156,7 +139,6 @@ TEST_F(RowIcons, DotsAreThirtyAndFiftyPointsAcrossWhiteWithoutAColourAndNoneHide
     EXPECT_EQ(span.first, 40 - across / 2);
     EXPECT_TRUE(near(standin::readImagePixel(icon, span.first, 40), {0, 0, 0, 255}));
     EXPECT_EQ(standin::readImagePixel(icon, 40, 40), (standin::ImagePixel{0, 255, 0, 255}));
-    // The row shows the same dot.
     EXPECT_EQ(iconOf("QuillstoneBriarwhistle")->width, 80);
   }
   // An identifier without a colour gets a white dot.
@@ -198,27 +180,23 @@ class IconFiles : public LockScreenTest {
   std::optional<sb::IconState> ownIcon() { return rows("QuillstoneBriarwhistle").at(0).icon; }
 };
 
-TEST_F(IconFiles, TheAt2xJPEGBesideTheNamedOneIsShownAtHalfItsPixels) {
+TEST_F(IconFiles, TheAt2xJPEGBesideTheNamedOneIsShownAtHalfItsPixelsAndABrokenOneNotAtAll) {
   root.file("/var/mobile/Library/icon.jpg", image_writers::jpegFile(40, 40, {250, 0, 0, 255}));
   root.file("/var/mobile/Library/icon@2x.jpg", image_writers::jpegFile(80, 80, {0, 0, 250, 255}));
-  lockWithIconFile("/var/mobile/Library/icon.jpg");
+  root.file("/var/mobile/Library/broken.jpg", "\xFF\xD8\xFF not really");
+  auto& device = lockWithIconFile("/var/mobile/Library/icon.jpg");
   auto icon = ownIcon();
   ASSERT_TRUE(icon);
   EXPECT_EQ(icon->width, 40);  // points
   for (int c = 0; c < 4; ++c) EXPECT_NEAR(icon->centerPixel[c], (std::array<int, 4>{0, 0, 250, 255})[c], 6) << c;
   EXPECT_EQ(logged("icon"), 0);
-}
-
-TEST_F(IconFiles, AnUnreadableOrMissingIconShowsNoneAndLogsNothingOfItsOwn) {
-  root.file("/var/mobile/Library/broken.jpg", "\xFF\xD8\xFF not really");
-  lockWithIconFile("/var/mobile/Library/broken.jpg");
-  EXPECT_FALSE(ownIcon());
+  for (const char* path : {"/var/mobile/Library/broken.jpg", "/var/mobile/Library/missing.jpg"}) {
+    root.settings({{"iconFile", std::string(path)}});
+    device.relock();
+    EXPECT_FALSE(ownIcon()) << path;
+  }
   EXPECT_EQ(logged("broken.jpg"), 0);
   EXPECT_EQ(logged("not read"), 0);
-  // A file that is not there shows none either.
-  root.settings({{"iconFile", std::string("/var/mobile/Library/missing.jpg")}});
-  device->relock();
-  EXPECT_FALSE(ownIcon());
 }
 
 }  // namespace

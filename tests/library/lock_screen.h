@@ -1,6 +1,7 @@
 // The scene of every library test: a device root, a simulated SpringBoard with the real module, a fixed "now".
 #pragma once
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,6 +19,7 @@
 #include "runtime/message.h"
 #include "runtime/nsobject.h"
 #include "runtime/strong.h"
+#include "uikit/UIColor.h"
 
 namespace qst_test {
 
@@ -32,6 +34,23 @@ inline std::string locationAlarm(const std::string& place, const std::string& ge
          (proximity.empty() ? "" : "X-APPLE-PROXIMITY:" + proximity + "\r\n") + "END:VALARM";
 }
 inline const std::string kAtOffice = locationAlarm("Office", "51.5,-0.12", "ARRIVE");
+inline const char* const kMessage = R"([{"section": "com.apple.MobileSMS", "title": "Anna", "minutesBeforeNow": 3}])";
+
+inline std::array<CGFloat, 4> rgba(id color) {
+  std::array<CGFloat, 4> c{};
+  standin::colorGetRGBA(color, c.data());
+  return c;
+}
+
+// A symbol of the loaded Linux module, as another tweak finds it.
+inline void* moduleSymbol(const char* symbol) {
+  void* handle = dlopen(sb::DeviceOptions::defaultModulePath().c_str(), RTLD_NOW | RTLD_NOLOAD);
+  if (!handle) throw std::runtime_error("module not loaded");
+  void* address = dlsym(handle, symbol);
+  dlclose(handle);
+  if (!address) throw std::runtime_error(std::string("no symbol ") + symbol);
+  return address;
+}
 
 class LockScreenTest : public ::testing::Test {
  protected:
@@ -53,6 +72,8 @@ class LockScreenTest : public ::testing::Test {
     boot(systemVersion).lock();
     return *device;
   }
+  // The first lock, or a relock once booted: for loops over settings.
+  void lockOrRelock() { device ? device->relock() : boot().lock(); }
 
   static int logged(const std::string& text) {
     int n = 0;
@@ -110,6 +131,8 @@ class LockScreenTest : public ::testing::Test {
     return found;
   }
   size_t ownRows() { return rows("QuillstoneBriarwhistle").size(); }
+  sb::RowState own() { return rows("QuillstoneBriarwhistle").at(0); }
+  bool underlayShown() { return device->snapshot().underlay.shown; }
   // The list position of the first row whose identifier begins with `prefix`.
   NSInteger rowOf(const std::string& prefix) {
     auto all = device->snapshot().rows;

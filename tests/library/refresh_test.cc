@@ -4,7 +4,6 @@
 #include "lock_screen.h"
 #include "substrate/substrate.h"
 #include "classes/SBLockScreenView.h"
-#include "runtime/strong.h"
 #include "trace/trace.h"
 
 namespace qst_test {
@@ -102,15 +101,9 @@ TEST_F(Refresh, ControllerWithoutAnAddOperation) {
   EXPECT_TRUE(published().empty());  // composed, but nothing could take them
 }
 
-std::string imageOf(IMP imp) {
+std::string imageOf(const void* code) {
   Dl_info info{};
-  return dladdr(reinterpret_cast<const void*>(imp.fn), &info) && info.dli_fname ? info.dli_fname : "";
-}
-
-// SpringBoard's own code is linked into this program.
-std::string springBoardImage() {
-  Dl_info info{};
-  return dladdr(reinterpret_cast<const void*>(&sb::trace::installedMethods), &info) ? info.dli_fname : "";
+  return dladdr(code, &info) && info.dli_fname ? info.dli_fname : "";
 }
 
 using Startup = LockScreenTest;
@@ -125,7 +118,9 @@ TEST_F(Startup, InsideSpringBoardEveryReplacementIsInstalled) {
     Class cls = objc_getClass(m.className.c_str());
     IMP own = class_getOwnMethodImplementation(cls, sel(m.selector.c_str()));
     ASSERT_TRUE(own);
-    EXPECT_NE(imageOf(own), springBoardImage());
+    // SpringBoard's own code is linked into this program.
+    EXPECT_NE(imageOf(reinterpret_cast<const void*>(own.fn)),
+              imageOf(reinterpret_cast<const void*>(&sb::trace::installedMethods)));
     // The hook table shows the encoding the class now holds.
     EXPECT_EQ(m.types, class_getMethodTypeEncoding(cls, sel(m.selector.c_str())));
     if (m.how != sb::trace::InstalledMethod::How::Replaced) continue;
@@ -158,17 +153,15 @@ std::vector<std::string> requestUnderlay(id view) {
   return static_cast<sb::SBLockScreenViewObj*>(view)->underlayRequesters;
 }
 
-TEST_F(Startup, DisabledUntilTheFirstRefreshWhateverTheFileSays) {
+// Then the latest lock screen view is held and the previous one released.
+TEST_F(Startup, DisabledUntilTheFirstRefreshWhateverTheFileSaysAndTheLatestViewIsHeld) {
   root.settings({{"enabled", true}, {"wallpaperBlurMode", 2ll}});
   auto& device = boot();
   StrongId early = StrongId::adopting(makeView());
   EXPECT_EQ(requestUnderlay(early), std::vector<std::string>{"NotificationList"});
   device.lock();
   EXPECT_TRUE(requestUnderlay(device.lockScreenView()).empty());
-}
 
-TEST_F(Startup, TheLatestLockScreenViewIsHeldAndThePreviousReleased) {
-  boot();
   StrongId first = StrongId::adopting(makeView());
   long heldByLibrary = objc_retainCount(first);
   EXPECT_EQ(heldByLibrary, 2);  // ours and the library's

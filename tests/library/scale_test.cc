@@ -1,7 +1,6 @@
 // Long lists on a lock screen with the library loaded.
 #include <cstdlib>
 #include <fstream>
-#include <string>
 
 #include "classes/cell_metrics.h"
 #include "uikit/UITableView.h"
@@ -125,14 +124,13 @@ TEST_F(Scale, ALongStyledListHasCellsOnlyForTheRowsInViewYetReportsEveryRow) {
 
   auto all = device->snapshot().rows;
   ASSERT_EQ(all.size(), 200u);
-  const CGFloat width = sb::metrics::kScreenWidth;
   for (const auto& row : all) {
     SCOPED_TRACE(row.bulletinID);
     ASSERT_TRUE(row.icon);
     EXPECT_EQ(row.icon->centerPixel, (std::array<int, 4>{0, 255, 0, 255}));
     EXPECT_EQ(row.primary.color, (std::array<CGFloat, 4>{0, 1, 0, 1}));
     EXPECT_EQ(row.subtitleLabel.text, "Arriving: Office");
-    EXPECT_EQ(row.relevanceDate.frame.origin.x + row.relevanceDate.frame.size.width, width - 10);
+    EXPECT_EQ(row.relevanceDate.frame.origin.x + row.relevanceDate.frame.size.width, sb::metrics::kScreenWidth - 10);
     EXPECT_EQ(row.alpha, 1.0);
   }
   // Reading left the list as it was: scrolled to the top, a screenful of cells, nothing more in the log.

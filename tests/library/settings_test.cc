@@ -12,7 +12,6 @@ namespace {
 using RGBA = std::array<CGFloat, 4>;
 constexpr RGBA kWhite{1, 1, 1, 1}, kGray{0.5, 0.5, 0.5, 1}, kBlack{0, 0, 0, 1};
 
-const char* const kMessage = R"([{"section": "com.apple.MobileSMS", "title": "Anna", "minutesBeforeNow": 3}])";
 const char* const kYesterday = "DUE:20261205T120000Z";
 const char* const kTomorrow = "DUE:20261207T120000Z";
 const char* const kIn400Days = "DUE:20280110T120000Z";
@@ -21,11 +20,7 @@ const std::string kOffice = locationAlarm("Office", "51.5,-0.12");
 // A 1x1 picture (its contents, not its name, tell its format).
 const std::string kIconBytes = image_writers::bmpFile(1, 1, {0, 0, 0, 255});
 
-class Settings : public LockScreenTest {
- protected:
-  sb::RowState own() { return rows("QuillstoneBriarwhistle").at(0); }
-  bool underlayShown() { return device->snapshot().underlay.shown; }
-};
+using Settings = LockScreenTest;
 
 // Every setting of a row as text, so two locks compare and a difference names the row and what changed.
 std::string look(const sb::RowState& row) {
@@ -55,12 +50,7 @@ std::optional<PlistValue> storedDefault(const qst::Setting& setting) {
   return std::nullopt;
 }
 
-RGBA tableColor(const char* key) {
-  RGBA c{};
-  msgSend<BOOL, CGFloat*, CGFloat*, CGFloat*, CGFloat*>(msgSend<id>(objc_getClass("UIColor"), qst::findSetting(key)->text),
-                                                        "getRed:green:blue:alpha:", &c[0], &c[1], &c[2], &c[3]);
-  return c;
-}
+RGBA tableColor(const char* key) { return rgba(msgSend<id>(objc_getClass("UIColor"), qst::findSetting(key)->text)); }
 
 // Reminders and a row of another application that show what every setting does.
 TEST_F(Settings, WithoutAFileEachSettingTakesTheTablesDefault) {
@@ -121,11 +111,12 @@ TEST_F(Settings, EnumeratedValuesOutsideTheirSetTakeTheDefault) {
     EXPECT_EQ(own().defaultAction, "url x-apple-reminder://");
     EXPECT_FALSE(underlayShown());
   }
-  // Each value inside its set is Choices.EveryNameShownStoresWhatTheLibraryMakesOfThatName's.
 }
 
-TEST_F(Settings, ListColourFlagIsWrittenOnlyWhenTheKeyIsPresent) {
-  reminders({{"SUMMARY:a"}}, "#00FF00");
+// The list-colour flag is written only when the key is present; indices outside the table give white; sizes are
+// read in 32 bits and strings by their own rules.
+TEST_F(Settings, ColourIndicesTheListColourFlagAndSizesAndStringsAsRead) {
+  reminders({{"SUMMARY:a", "PRIORITY:1", kTomorrow, kOffice}}, "#00FF00");
   root.settings({{"textColor", 999ll}});
   auto& device = locked();
   EXPECT_EQ(own().primary.color, (RGBA{0, 1, 0, 1}));
@@ -135,26 +126,16 @@ TEST_F(Settings, ListColourFlagIsWrittenOnlyWhenTheKeyIsPresent) {
   root.settings({{"textColor", 1ll}});
   device.relock();
   EXPECT_EQ(own().primary.color, kBlack);
-}
-
-TEST_F(Settings, ColourIndices) {
-  reminders({{"SUMMARY:a", kTomorrow, kOffice}});
   root.settings({{"textColor", -1ll}, {"subtitleTextColor", 2ll}, {"displayLocation", true}});
-  auto& device = locked();
-  auto row = own();
-  EXPECT_EQ(row.primary.color, kWhite);
-  EXPECT_EQ(row.subtitleLabel.color, kGray);
-  root.settings({{"textColor", 10ll}, {"dateTextColor", 999ll}, {"displayLocation", true}});
   device.relock();
-  row = own();
-  EXPECT_EQ(row.primary.color, kWhite);
-  EXPECT_EQ(row.relevanceDate.color, kWhite);
-}
-
-TEST_F(Settings, SizesAreRead32BitAndStringsByTheirOwnRules) {
-  reminders({{"SUMMARY:a", "PRIORITY:1", kTomorrow}});
+  EXPECT_EQ(own().primary.color, kWhite);
+  EXPECT_EQ(own().subtitleLabel.color, kGray);
+  root.settings({{"textColor", 10ll}, {"dateTextColor", 999ll}});
+  device.relock();
+  EXPECT_EQ(own().primary.color, kWhite);
+  EXPECT_EQ(own().relevanceDate.color, kWhite);
   root.settings({{"textSize", 4294967312ll}, {"dateTextSize", 4294967308ll}});  // 2^32 + 16, 2^32 + 12
-  auto& device = locked();
+  device.relock();
   EXPECT_EQ(own().primary.fontSize, 16);
   EXPECT_EQ(own().relevanceDate.fontSize, 12);
   root.settings({{"textSize", std::string(" 18pt")}, {"showPriority", std::string("Yes")}});

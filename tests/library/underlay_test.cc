@@ -1,4 +1,3 @@
-#include "classes/SBLockScreenNotificationListController.h"
 #include "lock_screen.h"
 #include "substrate/substrate.h"
 
@@ -13,7 +12,6 @@ void spyRemove(id self, SEL cmd, id requester) {
   imp_call<void, id>(gRemove, self, cmd, requester);
 }
 
-const char* const kMessage = R"([{"section": "com.apple.MobileSMS", "title": "Anna", "minutesBeforeNow": 3}])";
 
 class Underlay : public LockScreenTest {
  protected:
@@ -23,7 +21,6 @@ class Underlay : public LockScreenTest {
     if (withMessage) root.notifications(kMessage);
     return locked();
   }
-  bool shown() { return device->snapshot().underlay.shown; }
   std::vector<std::string> requesters() { return device->snapshot().underlay.requesters; }
   void request(const char* requester) {
     msgSend<void, id>(device->lockScreenView(), "_addLockContentUnderlayWithRequester:", standin::str(requester));
@@ -44,10 +41,10 @@ class Underlay : public LockScreenTest {
 
 TEST_F(Underlay, RefuseModeRefusesWithOrWithoutOwnRows) {
   lockWith(2, true, true);
-  EXPECT_FALSE(shown());
+  EXPECT_FALSE(underlayShown());
   request("NotificationList");
   request("OverlayContextNowPlayingArtLockScreen");
-  EXPECT_FALSE(shown());
+  EXPECT_FALSE(underlayShown());
   request("SomethingElse");
   EXPECT_EQ(requesters(), std::vector<std::string>{"SomethingElse"});
   // Without own rows the count withdraws nothing either.
@@ -58,26 +55,38 @@ TEST_F(Underlay, RefuseModeRefusesWithOrWithoutOwnRows) {
   EXPECT_EQ(requesters(), std::vector<std::string>{"SomethingElse"});
 }
 
-// The overlay's request is refused, and remembered: the count withdraws it with the list's.
-TEST_F(Underlay, ModeOneWithOnlyOwnRowsRefusesAndWithdraws) {
+// The overlay's request is refused, and remembered: the count withdraws it with the list's. Companion rows count
+// with own ones, but are measured as foreign.
+TEST_F(Underlay, ModeOneWithOnlyOwnAndCompanionRowsRefusesAndWithdrawsButACompanionRowIsMeasuredAsForeign) {
   auto& device = lockWith(1, true, false);
-  EXPECT_FALSE(shown());
+  EXPECT_FALSE(underlayShown());
   device.nowPlaying();
-  EXPECT_FALSE(shown());
+  EXPECT_FALSE(underlayShown());
   spyOnRemovals();
   gRemovals.clear();
   EXPECT_EQ(listCount(), itemCount());
   EXPECT_EQ(gRemovals, (std::vector<std::string>{"NotificationList", "OverlayContextNowPlayingArtLockScreen"}));
-  EXPECT_FALSE(shown());
+  EXPECT_FALSE(underlayShown());
   // Measuring an own row asks for nothing.
   measure(rowOf("QuillstoneBriarwhistle"));
-  EXPECT_FALSE(shown());
+  EXPECT_FALSE(underlayShown());
+
+  device.companion("Dentist");
+  listCount();  // own and companion rows only: withdrawn
+  EXPECT_FALSE(underlayShown());
+  request("NotificationList");
+  EXPECT_FALSE(underlayShown());
+  // Measuring the companion row asks for the underlay again, as the list.
+  measure(rowOf("Corvane"));
+  EXPECT_EQ(requesters(), std::vector<std::string>{"NotificationList"});
+  listCount();
+  EXPECT_FALSE(underlayShown());
 }
 
 // A foreign row brings the underlay, and measuring it asks again.
 TEST_F(Underlay, ModeOneAForeignRowBringsTheUnderlayAndClearingItWithdrawsWhatWasGranted) {
   auto& device = lockWith(1, true, true);
-  EXPECT_TRUE(shown());
+  EXPECT_TRUE(underlayShown());
   EXPECT_EQ(requesters(), std::vector<std::string>{"NotificationList"});
   msgSend<void, id>(device.lockScreenView(), "_removeLockContentUnderlayWithRequester:", standin::str("NotificationList"));
   measure(rowOf("com.apple.MobileSMS"));
@@ -88,21 +97,7 @@ TEST_F(Underlay, ModeOneAForeignRowBringsTheUnderlayAndClearingItWithdrawsWhatWa
   ASSERT_EQ(ownRows(), allRows());
   listCount();
   EXPECT_EQ(requesters(), std::vector<std::string>{});
-  EXPECT_FALSE(shown());
-}
-
-TEST_F(Underlay, ModeOneCompanionRowsCountWithOwnOnesButAreMeasuredAsForeign) {
-  auto& device = lockWith(1, true, false);
-  device.companion("Dentist");
-  listCount();  // own and companion rows only: withdrawn
-  EXPECT_FALSE(shown());
-  request("NotificationList");
-  EXPECT_FALSE(shown());
-  // Measuring the companion row asks for the underlay again, as the list.
-  measure(rowOf("Corvane"));
-  EXPECT_EQ(requesters(), std::vector<std::string>{"NotificationList"});
-  listCount();
-  EXPECT_FALSE(shown());
+  EXPECT_FALSE(underlayShown());
 }
 
 TEST_F(Underlay, ModeOneEmptyListIsNotOnlyCustomItems) {
@@ -114,7 +109,7 @@ TEST_F(Underlay, ModeOneEmptyListIsNotOnlyCustomItems) {
 
 TEST_F(Underlay, ModeZeroLeavesEverythingAlone) {
   auto& device = lockWith(0, true, false);
-  EXPECT_TRUE(shown());
+  EXPECT_TRUE(underlayShown());
   spyOnRemovals();
   device.nowPlaying();
   EXPECT_EQ(listCount(), itemCount());
@@ -129,7 +124,7 @@ TEST_F(Underlay, DisabledEveryRequestPasses) {
   auto& device = locked();
   spyOnRemovals();
   device.nowPlaying();
-  EXPECT_TRUE(shown());
+  EXPECT_TRUE(underlayShown());
   listCount();
   EXPECT_TRUE(gRemovals.empty());
   request("QstNotificationList");
@@ -140,14 +135,14 @@ class Clearing : public LockScreenTest {
  protected:
   sb::Device& lockMixed() {
     reminders({{"SUMMARY:a"}});
-    root.notifications(R"([{"section": "com.apple.MobileSMS", "title": "Anna", "minutesBeforeNow": 3}])");
+    root.notifications(kMessage);
     auto& d = locked();
     d.companion("Dentist");
     return d;
   }
 };
 
-TEST_F(Clearing, OwnRowsSurviveClearingAndRefuseEditing) {
+TEST_F(Clearing, OwnRowsSurviveClearingAndRefuseEditingUnlessTheirItemIsASubclass) {
   auto& device = lockMixed();
   for (long long swipe : {0ll, 1ll, 3ll}) {
     root.settings({{"swipeAction", swipe}});
@@ -160,6 +155,14 @@ TEST_F(Clearing, OwnRowsSurviveClearingAndRefuseEditing) {
   device.clear();
   EXPECT_EQ(allRows(), own);  // only the companion's and the message went
   EXPECT_GE(own, 1u);
+  // An own row whose item is a subclass of the list item is foreign for editing; clearing has no kind test.
+  Class subclass = objc_allocateClassPair(objc_getClass("SBAwayBulletinListItem"), "SBAwayBulletinListItemVariant");
+  objc_registerClassPair(subclass);
+  NSInteger row = rowOf("QuillstoneBriarwhistle");
+  id item = msgSend<id, id>(device.listController(), "listItemAtIndexPath:", indexPath(row));
+  item->isa = subclass;
+  EXPECT_TRUE(device.canEdit(row));
+  EXPECT_FALSE(msgSend<BOOL>(item, "canBeClearedByNotificationCenter"));
 }
 
 // A list item of a SpringBoard that has no activeBulletin.
@@ -185,17 +188,6 @@ TEST_F(Clearing, DisabledEveryRowIsSpringBoards) {
   msgSend<id>(item, "iconImage");
   msgSend<id>(item, "iconImage");
   EXPECT_EQ(logged("QST: SBAwayBulletinListItem not responding to the required selector, ignoring"), 3);
-}
-
-TEST_F(Clearing, ASubclassOfTheListItemIsForeignForEditing) {
-  auto& device = lockMixed();
-  Class subclass = objc_allocateClassPair(objc_getClass("SBAwayBulletinListItem"), "SBAwayBulletinListItemVariant");
-  objc_registerClassPair(subclass);
-  NSInteger row = rowOf("QuillstoneBriarwhistle");
-  id item = msgSend<id, id>(device.listController(), "listItemAtIndexPath:", indexPath(row));
-  item->isa = subclass;
-  EXPECT_TRUE(device.canEdit(row));
-  EXPECT_FALSE(msgSend<BOOL>(item, "canBeClearedByNotificationCenter"));  // clearing has no kind test
 }
 
 }  // namespace

@@ -1,14 +1,12 @@
 #include "foundation/NSRunLoop.h"
 #include "lock_screen.h"
 #include "classes/SBLockScreenNotificationBulletinBannerItem.h"
-#include "classes/SBLockScreenNotificationListController.h"
 
 namespace qst_test {
 namespace {
 
 class Visibility : public LockScreenTest {
  protected:
-  // Two reminders and one message of another application.
   sb::Device& lockWithMixedList(const std::string& version = "7.1") {
     reminders({{"SUMMARY:a"}, {"SUMMARY:b"}});
     root.notifications(R"([{"section": "com.apple.MobileSMS", "title": "Anna", "message": "Lunch?", "minutesBeforeNow": 3}])");
@@ -69,25 +67,8 @@ TEST_F(Visibility, RemovalWithoutACapturedController) {
   EXPECT_EQ(logged("QST: hideOnNowPlayingScreen is enabled, but SBLockScreenNotificationListController is nil!"), 1);
 }
 
-TEST_F(Visibility, OwnArrivalsNeverLightTheScreen) {
-  auto& device = lockWithMixedList();
-  device.screenOff();
-  device.relock();  // own bulletins arrive again, as bulletin and as banner
-  EXPECT_FALSE(device.snapshot().screenLit);
-  device.companion("Dentist at 3");
-  EXPECT_TRUE(device.snapshot().screenLit);
-  device.screenOff();
-  device.notify("com.apple.MobileSMS", "Ben");
-  EXPECT_TRUE(device.snapshot().screenLit);
-  // Disabled, every arrival reaches SpringBoard, an own one too.
-  root.settings({{"enabled", false}});
-  device.relock();
-  device.screenOff();
-  msgSend<void, id>(device.listController(), "turnOnScreenIfNecessaryForItem:", bulletin("QuillstoneBriarwhistle 0|"));
-  EXPECT_TRUE(device.snapshot().screenLit);
-}
-
-TEST_F(Visibility, BannerItemsAreJudgedByTheirListItemsBulletin) {
+// A banner item is judged by its list item's bulletin; an object of another kind is left to SpringBoard.
+TEST_F(Visibility, OwnArrivalsAndTheirBannerItemsNeverLightTheScreen) {
   auto& device = lockWithMixedList();
   id controller = device.listController();
   std::vector<id> own, foreign;
@@ -104,7 +85,22 @@ TEST_F(Visibility, BannerItemsAreJudgedByTheirListItemsBulletin) {
   EXPECT_TRUE(device.snapshot().screenLit);
   device.screenOff();
   msgSend<void, id>(controller, "turnOnScreenIfNecessaryForItem:", standin::str("an object of another kind"));
-  EXPECT_TRUE(device.snapshot().screenLit);  // SpringBoard decides
+  EXPECT_TRUE(device.snapshot().screenLit);
+
+  device.screenOff();
+  device.relock();  // own bulletins arrive again, as bulletin and as banner
+  EXPECT_FALSE(device.snapshot().screenLit);
+  device.companion("Dentist at 3");
+  EXPECT_TRUE(device.snapshot().screenLit);
+  device.screenOff();
+  device.notify("com.apple.MobileSMS", "Ben");
+  EXPECT_TRUE(device.snapshot().screenLit);
+  // Disabled, every arrival reaches SpringBoard, an own one too.
+  root.settings({{"enabled", false}});
+  device.relock();
+  device.screenOff();
+  msgSend<void, id>(device.listController(), "turnOnScreenIfNecessaryForItem:", bulletin("QuillstoneBriarwhistle 0|"));
+  EXPECT_TRUE(device.snapshot().screenLit);
 }
 
 class Tracking : public LockScreenTest {};

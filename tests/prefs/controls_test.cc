@@ -6,7 +6,6 @@
 
 #include "host/settings_table.h"
 #include "pane.h"
-#include "runtime/message.h"
 
 namespace qst_test {
 namespace {
@@ -57,12 +56,6 @@ void spyOnTheSettingsReader() {
       class_replaceMethod(dictionary, sel("initWithContentsOfFile:"), spyInitWithContentsOfFile, "@@:@");
 }
 
-std::string storedKind(const std::string& conversion) {
-  if (conversion == "boolValue") return "boolean";
-  if (conversion.empty()) return "string";
-  return "integer";
-}
-
 using Controls = PaneTest;
 
 TEST_F(Controls, EveryKeyTheLibraryReadsHasExactlyOneControlStoringTheKindItConverts) {
@@ -72,7 +65,8 @@ TEST_F(Controls, EveryKeyTheLibraryReadsHasExactlyOneControlStoringTheKindItConv
   gSettingsDictionary = nil;
   ASSERT_GE(gKeysRead.size(), 20u) << "the spy saw the library read its settings";
   std::map<std::string, std::string> readerKind;
-  for (const auto& key : gKeysRead) readerKind[key] = storedKind(gConversion[key]);
+  for (const auto& key : gKeysRead)
+    readerKind[key] = gConversion[key] == "boolValue" ? "boolean" : gConversion[key].empty() ? "string" : "integer";
 
   std::map<std::string, int> controlsPerKey;
   for (const auto& row : controls()) ++controlsPerKey[row.key];
@@ -89,18 +83,11 @@ TEST_F(Controls, EveryKeyTheLibraryReadsHasExactlyOneControlStoringTheKindItConv
     ASSERT_FALSE(picks.empty()) << row.key;
     for (const auto& pick : picks) {
       app().set(row.key, pick);
-      auto stored = storedType(row.key);
-      if (stored) {
+      if (auto stored = storedType(row.key)) {
         EXPECT_EQ(*stored, readerKind[row.key]) << row.key << " = " << pick;
       }
     }
   }
-}
-
-std::array<CGFloat, 4> rgba(id color) {
-  std::array<CGFloat, 4> c{};
-  msgSend<BOOL, CGFloat*, CGFloat*, CGFloat*, CGFloat*>(color, "getRed:green:blue:alpha:", &c[0], &c[1], &c[2], &c[3]);
-  return c;
 }
 
 // The settings record as text, one entry per variable, so two states compare and a difference names its variable.
@@ -125,23 +112,6 @@ class Defaults : public PaneTest {
   }
 };
 
-TEST_F(Defaults, EachControlShowsTheLibrarysDefaultAndPickingItChangesNothing) {
-  boot().lock();
-  auto withoutFile = settingsRecord();
-  auto shown = controls();
-  for (const auto& row : shown) {
-    if (row.cell == "choice") {
-      EXPECT_NE(std::find(row.choices.begin(), row.choices.end(), row.value), row.choices.end()) << row.key;
-    }
-    app().set(row.key, row.value);
-  }
-  device->relock();
-  EXPECT_EQ(settingsRecord(), withoutFile);
-  auto after = controls();
-  ASSERT_EQ(after.size(), shown.size());
-  for (size_t i = 0; i < after.size(); ++i) EXPECT_EQ(after[i].value, shown[i].value) << after[i].key;
-}
-
 // What the library holds after a lock for each name a choice shows.
 const std::map<std::string, std::array<CGFloat, 4>> kColourNames = {
     {"Red", {1, 0, 0, 1}},      {"Black", {0, 0, 0, 1}},    {"Gray", {0.5, 0.5, 0.5, 1}},
@@ -162,11 +132,25 @@ const std::map<std::string, std::string> kIconChoices = {
     {"None", "NONE"},
 };
 
-using Choices = Defaults;
-
-TEST_F(Choices, EveryNameShownStoresWhatTheLibraryMakesOfThatName) {
+TEST_F(Defaults, EachControlShowsTheDefaultPickingItChangesNothingAndEachNameStoresWhatTheLibraryMakesOfIt) {
   boot().lock();
+  auto withoutFile = settingsRecord();
+  auto shown = controls();
+  for (const auto& row : shown) {
+    if (row.cell == "choice") {
+      EXPECT_NE(std::find(row.choices.begin(), row.choices.end(), row.value), row.choices.end()) << row.key;
+    }
+    app().set(row.key, row.value);
+  }
+  device->relock();
+  EXPECT_EQ(settingsRecord(), withoutFile);
+  auto after = controls();
+  ASSERT_EQ(after.size(), shown.size());
+  for (size_t i = 0; i < after.size(); ++i) EXPECT_EQ(after[i].value, shown[i].value) << after[i].key;
+
+  // Every name a choice shows, picked in turn.
   int checked = 0;
+
   for (const auto& row : controls()) {
     if (row.cell != "choice") continue;
     std::set<std::string> names(row.choices.begin(), row.choices.end());
@@ -210,7 +194,6 @@ TEST_F(Choices, EveryNameShownStoresWhatTheLibraryMakesOfThatName) {
   }
   EXPECT_GE(checked, 40);
 }
-
 
 using OwnIcon = Defaults;
 

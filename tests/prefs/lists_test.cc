@@ -1,18 +1,13 @@
 // The "Reminder lists" page: the store's lists with their colours and check marks.
 #include <chrono>
 #include <thread>
-#include <gtest/gtest.h>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
 #include "foundation/NSRunLoop.h"
-#include "foundation/regular_file.h"
 #include "pane.h"
-#include "foundation/NSLog.h"
-#include "runtime/autorelease.h"
 #include "settings_app.h"
 #include "sim_run.h"
-#include "device_root.h"
 
 namespace qst_test {
 namespace {
@@ -34,12 +29,6 @@ class Lists : public PaneTest {
     for (auto& row : app().listsPage().rows) rows[row.label] = row;
     return rows;
   }
-
-  std::vector<std::string> ownTitles() {
-    std::vector<std::string> titles;
-    for (auto& row : rows("QuillstoneBriarwhistle")) titles.push_back(row.title);
-    return titles;
-  }
 };
 
 TEST_F(Lists, EveryListWithItsColourAndTickAndATapWritesExactlyTheSelection) {
@@ -58,15 +47,15 @@ TEST_F(Lists, EveryListWithItsColourAndTickAndATapWritesExactlyTheSelection) {
   // A tap writes exactly the selection, and the next lock shows that list's reminders.
   app().tapList("Work");
   EXPECT_EQ(selectedLists(), (std::vector<std::string>{kHome, kWork}));
-  EXPECT_EQ(ownTitles(), std::vector<std::string>{"Water the plants"}) << "only at the next lock";
+  EXPECT_EQ(publishedTitles(), std::vector<std::string>{"Water the plants"}) << "only at the next lock";
   device->relock();
-  EXPECT_EQ(ownTitles(), (std::vector<std::string>{"Water the plants", "Send the report"}));
+  EXPECT_EQ(publishedTitles(), (std::vector<std::string>{"Water the plants", "Send the report"}));
   EXPECT_EQ(listRows()["Work"].value, "on");
 
   app().tapList("Home");
   EXPECT_EQ(selectedLists(), std::vector<std::string>{kWork});
   device->relock();
-  EXPECT_EQ(ownTitles(), std::vector<std::string>{"Send the report"});
+  EXPECT_EQ(publishedTitles(), std::vector<std::string>{"Send the report"});
 
   // The root keeps its own selection: the pane wrote elsewhere.
   std::string bytes;
@@ -81,7 +70,7 @@ TEST_F(Lists, WithoutASelectionFileTheFirstTapMakesOne) {
   app().tapList("Home");
   EXPECT_EQ(selectedLists(), std::vector<std::string>{kHome});
   device->relock();
-  EXPECT_EQ(ownTitles(), std::vector<std::string>{"Water the plants"});
+  EXPECT_EQ(publishedTitles(), std::vector<std::string>{"Water the plants"});
 }
 
 TEST_F(Lists, AListTheStoreNoLongerHasIsShownMissingAndATapTakesItOff) {
@@ -155,8 +144,6 @@ class PaneSim : public ::testing::Test {
     root.selectCalendars({kHome});
   }
 
-  fs::path tmp() const { return sim.tmp(); }
-
   SimRun run(std::vector<std::string> args, bool withStderr = true) {
     args.insert(args.begin(), {"--root", root.path()});
     return sim.run(args, withStderr);
@@ -182,7 +169,7 @@ TEST_F(PaneSim, TheJSONStepCarriesThePaneAndItsChanges) {
   EXPECT_EQ(titleColour(steps[4]["pane"])["value"], "Red");
   EXPECT_FALSE(steps[1].contains("pane")) << "a change shows nothing of the pane";
   EXPECT_EQ(simrun::stateOf(root.path()), before) << "the device root is only read";
-  EXPECT_TRUE(fs::is_empty(tmp())) << "the private folder is removed";
+  EXPECT_TRUE(fs::is_empty(sim.tmp())) << "the private folder is removed";
 }
 
 TEST_F(PaneSim, AValueTheControlCannotProduceIsRefusedBeforeAnythingRuns) {
@@ -196,7 +183,7 @@ TEST_F(PaneSim, AValueTheControlCannotProduceIsRefusedBeforeAnythingRuns) {
 }
 
 TEST_F(PaneSim, PictureStepsDrawThePaneAsTheSettingsAppShowsIt) {
-  fs::path pictures = tmp().parent_path() / (tmp().filename().string() + "-png");
+  fs::path pictures = sim.tmp().parent_path() / (sim.tmp().filename().string() + "-png");
   SimRun r = run({"--events", "pane; pane-list Work", "--png-steps", pictures.string()});
   ASSERT_EQ(r.status, 0) << r.out;
   for (const char* name : {"01-pane.png", "02-pane-list.png"}) {

@@ -1,7 +1,6 @@
 // The scene of the pane's tests: the library's scene and the Settings app with the real pane loaded.
 #pragma once
 
-#include <dlfcn.h>
 #include <plist/plist.h>
 
 #include <optional>
@@ -20,12 +19,7 @@ class PaneTest : public LockScreenTest {
   // A process-wide value of the loaded Linux module, read by its symbol name.
   template <class T>
   T& library(const char* symbol) {
-    void* handle = dlopen(sb::DeviceOptions::defaultModulePath().c_str(), RTLD_NOW | RTLD_NOLOAD);
-    if (!handle) throw std::runtime_error("module not loaded");
-    void* address = dlsym(handle, symbol);
-    dlclose(handle);
-    if (!address) throw std::runtime_error(std::string("no symbol ") + symbol);
-    return *static_cast<T*>(address);
+    return *static_cast<T*>(moduleSymbol(symbol));
   }
 
   std::vector<sb::PaneRow> controls() {
