@@ -48,9 +48,3 @@ struct SpringBoardTest : ::testing::Test {
 };
 
 }  // namespace sbtest
-
-// Reads an object ivar by name, as the library does.
-inline id qstIvar(id obj, const char* name) {
-  Ivar iv = class_getInstanceVariable(object_getClass(obj), name);
-  return iv ? *reinterpret_cast<id*>(reinterpret_cast<char*>(obj) + ivar_getOffset(iv)) : nil;
-}

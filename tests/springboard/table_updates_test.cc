@@ -97,7 +97,7 @@ class TableUpdates : public SpringBoardTest {
     id controller = device->listController();
     id bulletin = objc_autorelease(objc_new("BBBulletin"));
     msgSend<void, id>(bulletin, "setBulletinID:", standin::stringWithUTF8(bulletinID));
-    msgSend<void, id, id>(controller, "observer:removeBulletin:", qstIvar(controller, "_observer"), bulletin);
+    msgSend<void, id, id>(controller, "observer:removeBulletin:", sb::asListController(controller)->_observer, bulletin);
   }
 };
 
