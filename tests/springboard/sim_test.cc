@@ -23,9 +23,6 @@ using simrun::SimRun;
 
 class SimTest : public ::testing::Test {
  protected:
-  // The simulator's own temporary folder: what it leaves there, it leaked.
-  fs::path tmp() const { return work_.tmp(); }
-
   fs::path copyOfSampleRoot() {
     fs::path root = work_ / "root";
     fs::copy(QST_SAMPLE_ROOT, root, fs::copy_options::recursive);
@@ -36,7 +33,7 @@ class SimTest : public ::testing::Test {
 
   nlohmann::json runJson(const std::vector<std::string>& args) { return simrun::jsonOf(run(args)); }
 
-  simrun::SimWorkspace work_{"sim-test"};
+  simrun::SimWorkspace work_{"sim-test"};  // its tmp() is the simulator's: what it leaves there, it leaked
 };
 
 bool isOwn(const nlohmann::json& row) { return row["bulletinID"].get<std::string>().rfind("QuillstoneBriarwhistle ", 0) == 0; }
@@ -49,12 +46,12 @@ TEST_F(SimTest, SettingsStepsLeaveTheRootUntouchedAndNoPrivateFolderBehind) {
   runJson({"--root", root.string(), "--json", "--set", "textSize=15", "--set", "enabled=true", "--events",
            "set textSize 22; relock; unset textSize; set iconFile NONE; relock"});
   EXPECT_EQ(stateOf(root), before);
-  EXPECT_TRUE(fs::is_empty(tmp()));
+  EXPECT_TRUE(fs::is_empty(work_.tmp()));
   // An error exit after the settings were written cleans up too.
   SimRun failed = run({"--root", root.string(), "--events", "set textSize 22; relock", "--png", "/proc/no/such.png"});
   EXPECT_EQ(failed.status, 2) << failed.out;
   EXPECT_EQ(stateOf(root), before);
-  EXPECT_TRUE(fs::is_empty(tmp()));
+  EXPECT_TRUE(fs::is_empty(work_.tmp()));
 }
 
 TEST_F(SimTest, SetOptionsReplaceTheSettingsFileAndAreCheckedFirst) {
@@ -70,7 +67,7 @@ TEST_F(SimTest, SetOptionsReplaceTheSettingsFileAndAreCheckedFirst) {
   }
   SimRun r = run({"--events", "set textSize twenty"});
   EXPECT_EQ(r.status, 2) << r.out;
-  EXPECT_TRUE(fs::is_empty(tmp()));
+  EXPECT_TRUE(fs::is_empty(work_.tmp()));
 }
 
 TEST_F(SimTest, JsonCarriesTheHookTableAndATracePerStepOnlyWhenAsked) {
@@ -143,7 +140,7 @@ TEST_F(SimTest, VersionNamesTheSimulatorAndThePackageItWasBuiltWith) {
   const std::string simulator = doc["version"]["simulator"];
   EXPECT_FALSE(simulator.empty());
   EXPECT_EQ(r.out, "springboard-sim " + simulator + " (QuillstoneBriarwhistle " QST_PACKAGE_VERSION ")\n");
-  EXPECT_TRUE(fs::is_empty(tmp()));
+  EXPECT_TRUE(fs::is_empty(work_.tmp()));
 }
 
 TEST_F(SimTest, DrawsOnePicturePerStepOutsideTheRoot) {
