@@ -144,7 +144,6 @@ TEST_F(TableUpdates, UpdatesThatDoNotMatchTheListLeaveATableThatDoes) {
   update("deleteRowsAtIndexPaths:withRowAnimation:", {standin::str("row 1"), objc_autorelease(objc_new("NSObject"))});
   msgSend<void, id, NSInteger>(table(), "deleteRowsAtIndexPaths:withRowAnimation:", nil, 0);
   msgSend<void, id, NSInteger>(table(), "insertRowsAtIndexPaths:withRowAnimation:", standin::str("0"), 0);
-  EXPECT_EQ(tableRows(), 6);
   EXPECT_EQ(rowIDs(), (std::vector<std::string>{"a", "b", "c", "d", "e", "f"}));
   expectLaidOutInOrder(false);
   // The rows still answer for any place asked.

@@ -48,15 +48,6 @@ std::string addSelector(const std::string& version) {
   return version[0] == '7' ? "observer:addBulletin:forFeed:" : "observer:addBulletin:forFeed:playLightsAndSirens:withReply:";
 }
 
-std::vector<std::string> addedBulletins(const std::vector<Event>& events, const std::string& version) {
-  std::vector<std::string> ids;
-  for (const Event& e : select(events, Event::Kind::Send, addSelector(version))) {
-    if (version[0] != '7') { EXPECT_EQ(e.args.at(4), "nil") << "reply"; }
-    ids.push_back(e.args.at(1));
-  }
-  return ids;
-}
-
 std::string imageOf(const void* code) {
   Dl_info info{};
   return dladdr(code, &info) && info.dli_fname ? info.dli_fname : "";
@@ -100,7 +91,11 @@ TEST_P(CallTraceTest, ALockIsTracedInTheOrderSpringBoardAndTheLibrarySpeak) {
   EXPECT_LT(firstAdd, saved);
   EXPECT_EQ(events[firstAdd].depth, events[load].depth + 1);
   // In composition order, which is the order of the reminders' numbers.
-  std::vector<std::string> added = addedBulletins(events, version);
+  std::vector<std::string> added;
+  for (const Event& e : select(events, Event::Kind::Send, addSelector(version))) {
+    if (version[0] != '7') { EXPECT_EQ(e.args.at(4), "nil") << "reply"; }
+    added.push_back(e.args.at(1));
+  }
   std::vector<std::string> expected;
   for (const auto& row : own) expected.push_back("BBBulletin " + quoted(row.bulletinID));
   std::sort(expected.begin(), expected.end(), [](const std::string& a, const std::string& b) {
