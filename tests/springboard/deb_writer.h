@@ -30,22 +30,11 @@ inline std::string archiveOf(const std::vector<DebEntry>& entries, bool ar, bool
   for (const DebEntry& e : entries) {
     archive_entry* entry = archive_entry_new();
     archive_entry_set_pathname(entry, e.path.c_str());
-    if (e.type == 'd') {
-      archive_entry_set_filetype(entry, AE_IFDIR);
-      archive_entry_set_perm(entry, 0755);
-    } else if (e.type == 'l') {
-      archive_entry_set_filetype(entry, AE_IFLNK);
-      archive_entry_set_symlink(entry, e.linkTarget.c_str());
-      archive_entry_set_perm(entry, 0777);
-    } else if (e.type == 'h') {
-      archive_entry_set_filetype(entry, AE_IFREG);
-      archive_entry_set_hardlink(entry, e.linkTarget.c_str());
-      archive_entry_set_perm(entry, 0644);
-    } else {
-      archive_entry_set_filetype(entry, AE_IFREG);
-      archive_entry_set_perm(entry, 0644);
-      archive_entry_set_size(entry, static_cast<la_int64_t>(e.bytes.size()));
-    }
+    archive_entry_set_filetype(entry, e.type == 'd' ? AE_IFDIR : e.type == 'l' ? AE_IFLNK : AE_IFREG);
+    archive_entry_set_perm(entry, e.type == 'd' ? 0755 : e.type == 'l' ? 0777 : 0644);
+    if (e.type == 'l') archive_entry_set_symlink(entry, e.linkTarget.c_str());
+    if (e.type == 'h') archive_entry_set_hardlink(entry, e.linkTarget.c_str());
+    if (e.type == 'f') archive_entry_set_size(entry, static_cast<la_int64_t>(e.bytes.size()));
     archive_write_header(a, entry);
     if (e.type == 'f' && !e.bytes.empty()) archive_write_data(a, e.bytes.data(), e.bytes.size());
     archive_entry_free(entry);

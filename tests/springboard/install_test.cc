@@ -79,13 +79,8 @@ TEST_F(Install, ThePackageBootsAsTheBuildDoesAndItsPaneIsOpenedThroughItsEntry) 
   EXPECT_EQ(i["pane"]["bundle"], "/Library/PreferenceBundles/QuillstoneBriarwhistlePrefs.bundle");
   EXPECT_EQ(i["install"]["panes"][0]["label"], "QuillstoneBriarwhistle");
   // The list ticked on the lists page brings its reminders in at the relock.
-  auto titles = [](const nlohmann::json& rows) {
-    std::string all;
-    for (const auto& row : rows) all += row["title"].get<std::string>() + "\n";
-    return all;
-  };
-  EXPECT_EQ(titles(i["rows"]).find("Plant the tulips"), std::string::npos);
-  EXPECT_NE(titles(i["steps"][3]["rows"]).find("Plant the tulips"), std::string::npos);
+  EXPECT_EQ(i["rows"].dump().find("Plant the tulips"), std::string::npos);
+  EXPECT_NE(i["steps"][3]["rows"].dump().find("\"title\":\"Plant the tulips"), std::string::npos);
 }
 
 TEST_F(Install, AFilterNamingAnotherProcessLoadsNothingAndSaysSo) {

@@ -33,7 +33,7 @@ std::set<id> tableCells(sb::Device& device) {
 
 using LockScreenTest = SpringBoardTest;
 
-TEST_F(LockScreenTest, CellsWithoutReuseIdentifierAreMadeAnewAtEveryReload) {
+TEST_F(LockScreenTest, CellsWithoutReuseIdentifierAreMadeAnewAtEveryReloadAndAsHighAsTheirLines) {
   root.notifications(kThree);
   boot();
   // As the library does: SpringBoard's own initialiser, without the reuse identifier.
@@ -48,11 +48,6 @@ TEST_F(LockScreenTest, CellsWithoutReuseIdentifierAreMadeAnewAtEveryReload) {
   sb::layOutNotificationList(device->listController());  // SpringBoard's full reload
   for (id cell : tableCells(*device)) EXPECT_FALSE(before.count(cell));
   for (id cell : before) objc_release(cell);
-}
-
-TEST_F(LockScreenTest, HeightsComeFromTheLines) {
-  root.notifications(kThree);
-  boot().lock();
   sb::Snapshot snap = device->snapshot();
   ASSERT_EQ(snap.rows.size(), 3u);
   // Title and message, title and subtitle: two lines; title alone: one.
@@ -75,9 +70,9 @@ TEST_F(LockScreenTest, UnderlayRequestsAreKeyedByName) {
 
 TEST(BootTest, BadOptionsAreRefusedWithAReason) {
   DeviceRoot root;
-  EXPECT_THROW(sb::Device{optionsFor(root, "6.1")}, sb::DeviceError);
+  EXPECT_THROW(sb::Device{optionsFor(root.path(), "6.1")}, sb::DeviceError);
   auto refused = [&](auto spoil) {
-    sb::DeviceOptions options = optionsFor(root);
+    sb::DeviceOptions options = optionsFor(root.path());
     spoil(options);
     EXPECT_THROW(sb::Device{options}, sb::DeviceError);
   };
@@ -130,11 +125,10 @@ TEST(NotificationFile, AFolderInItsPlaceIsABadInputAtLock) {
   DeviceRoot root;
   std::filesystem::create_directories(root.path() + sb::kSystemNotificationsPath);
   AutoreleasePool pool;
-  sb::Device device(optionsFor(root));
+  sb::Device device(optionsFor(root.path()));
   EXPECT_THROW(device.lock(), sb::DeviceError);
 }
 
-// SpringBoard's own list: order, arrivals per system version, removal, clearing and editing, without the library.
 constexpr const char* kMixedDates = R"([
   {"section": "com.example.a", "bulletinID": "old", "title": "Old", "minutesBeforeNow": 300},
   {"section": "com.example.b", "bulletinID": "undated-1", "title": "Undated"},
@@ -145,7 +139,6 @@ constexpr const char* kMixedDates = R"([
 
 using ListTest = SpringBoardTest;
 
-// Newest first, undated last; removing nil changes nothing; clearing everything withdraws the list's underlay.
 TEST_F(ListTest, RowsAreNewestFirstANilRemovalChangesNothingAndClearingWithdrawsTheUnderlay) {
   root.notifications(kMixedDates);
   boot().lock();
@@ -167,18 +160,17 @@ TEST_F(ListTest, LastInterruptDateOutranksPublicationDateAndDate) {
   auto dated = [](double minutesAgo) {
     return standin::dateWithTimeIntervalSinceReferenceDate(*sb::parseISO8601(kNow, "UTC") - minutesAgo * 60);
   };
-  // Its own date is the oldest, but it interrupted most recently.
-  id interrupting = objc_autorelease(objc_new("BBBulletin"));
-  msgSend<void, id>(interrupting, "setBulletinID:", standin::str("interrupting"));
-  msgSend<void, id>(interrupting, "setDate:", dated(500));
-  msgSend<void, id>(interrupting, "setPublicationDate:", dated(400));
-  msgSend<void, id>(interrupting, "setLastInterruptDate:", dated(1));
-  device->deliver(interrupting);
-  // Only a publication date, older than "a".
-  id published = objc_autorelease(objc_new("BBBulletin"));
-  msgSend<void, id>(published, "setBulletinID:", standin::str("published"));
-  msgSend<void, id>(published, "setPublicationDate:", dated(20));
-  device->deliver(published);
+  // A bulletin with the dates given (minutes ago; a negative one is left unset).
+  auto deliver = [&](const char* bulletinID, double date, double publication, double interrupt) {
+    id bulletin = objc_autorelease(objc_new("BBBulletin"));
+    msgSend<void, id>(bulletin, "setBulletinID:", standin::str(bulletinID));
+    if (date >= 0) msgSend<void, id>(bulletin, "setDate:", dated(date));
+    if (publication >= 0) msgSend<void, id>(bulletin, "setPublicationDate:", dated(publication));
+    if (interrupt >= 0) msgSend<void, id>(bulletin, "setLastInterruptDate:", dated(interrupt));
+    device->deliver(bulletin);
+  };
+  deliver("interrupting", 500, 400, 1);  // its own date is the oldest, but it interrupted most recently
+  deliver("published", -1, 20, -1);      // only a publication date, older than "a"
   EXPECT_EQ(rowIDs(), (std::vector<std::string>{"interrupting", "a", "published"}));
 }
 

@@ -1,16 +1,10 @@
 // A SpringBoard booted with the library on the sample device root, which is only read.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <memory>
-#include <string>
 #include <vector>
 
-#include "Device.h"
 #include "foundation/NSLog.h"
-#include "runtime/autorelease.h"
-#include "time_text.h"
+#include "springboard_test.h"
 
 namespace sbtest {
 
@@ -22,10 +16,7 @@ struct SampleLockTest : ::testing::Test {
 
   sb::Device& boot(const std::string& version = "7.1", bool traceCalls = false,
                    std::optional<sb::Settings> settings = std::nullopt) {
-    sb::DeviceOptions options;
-    options.root = QST_SAMPLE_ROOT;
-    options.systemVersion = version;
-    options.now = *sb::parseISO8601("2026-03-14T09:30:00Z", "UTC");
+    sb::DeviceOptions options = optionsFor(QST_SAMPLE_ROOT, version, true);
     options.traceCalls = traceCalls;
     options.settings = std::move(settings);
     device = std::make_unique<sb::Device>(options);

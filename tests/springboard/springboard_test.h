@@ -20,12 +20,13 @@ struct DeviceRoot : qst_test::DeviceRoot {
   DeviceRoot() : qst_test::DeviceRoot(Start::Empty) {}
 };
 
-inline sb::DeviceOptions optionsFor(const DeviceRoot& root, const std::string& version = "7.1") {
+// A SpringBoard on the root at `path`, at kNow; without the library unless asked.
+inline sb::DeviceOptions optionsFor(const std::string& path, const std::string& version = "7.1", bool library = false) {
   sb::DeviceOptions options;
-  options.root = root.path();
+  options.root = path;
   options.systemVersion = version;
   options.now = *sb::parseISO8601(kNow, "UTC");
-  options.modulePath = "";
+  if (!library) options.modulePath = "";
   return options;
 }
 
@@ -36,7 +37,7 @@ struct SpringBoardTest : ::testing::Test {
   std::unique_ptr<sb::Device> device;
 
   sb::Device& boot(const std::string& version = "7.1") {
-    device = std::make_unique<sb::Device>(optionsFor(root, version));
+    device = std::make_unique<sb::Device>(optionsFor(root.path(), version));
     return *device;
   }
   std::vector<std::string> rowIDs() {
@@ -47,9 +48,3 @@ struct SpringBoardTest : ::testing::Test {
 };
 
 }  // namespace sbtest
-
-// Reads an object ivar by name, as the library does.
-inline id qstIvar(id obj, const char* name) {
-  Ivar iv = class_getInstanceVariable(object_getClass(obj), name);
-  return iv ? *reinterpret_cast<id*>(reinterpret_cast<char*>(obj) + ivar_getOffset(iv)) : nil;
-}

@@ -97,7 +97,7 @@ class TableUpdates : public SpringBoardTest {
     id controller = device->listController();
     id bulletin = objc_autorelease(objc_new("BBBulletin"));
     msgSend<void, id>(bulletin, "setBulletinID:", standin::stringWithUTF8(bulletinID));
-    msgSend<void, id, id>(controller, "observer:removeBulletin:", qstIvar(controller, "_observer"), bulletin);
+    msgSend<void, id, id>(controller, "observer:removeBulletin:", sb::asListController(controller)->_observer, bulletin);
   }
 };
 
@@ -144,7 +144,6 @@ TEST_F(TableUpdates, UpdatesThatDoNotMatchTheListLeaveATableThatDoes) {
   update("deleteRowsAtIndexPaths:withRowAnimation:", {standin::str("row 1"), objc_autorelease(objc_new("NSObject"))});
   msgSend<void, id, NSInteger>(table(), "deleteRowsAtIndexPaths:withRowAnimation:", nil, 0);
   msgSend<void, id, NSInteger>(table(), "insertRowsAtIndexPaths:withRowAnimation:", standin::str("0"), 0);
-  EXPECT_EQ(tableRows(), 6);
   EXPECT_EQ(rowIDs(), (std::vector<std::string>{"a", "b", "c", "d", "e", "f"}));
   expectLaidOutInOrder(false);
   // The rows still answer for any place asked.
@@ -196,13 +195,12 @@ TEST_F(TableUpdates, ScrollingHandsTheCellsOfRowsLeavingTheViewToRowsComingIntoI
     EXPECT_TRUE(y == top || (y > top && y < top + viewHeight && row > 90)) << row;
     EXPECT_LE(loaded().size(), inView + 1);
   }
-  EXPECT_EQ(cellAt(0), nil);  // scrolled out of view
   EXPECT_LE(everSeen.size(), inView + 2);  // reused, not made anew for every row
   // The report still reads every row, and leaves the list where it was.
   auto snap = device->snapshot();
   ASSERT_EQ(snap.rows.size(), 100u);
   for (size_t i = 0; i < snap.rows.size(); ++i) EXPECT_EQ(snap.rows[i].primary.text, "Row " + std::to_string(i));
-  EXPECT_EQ(cellAt(0), nil);
+  EXPECT_EQ(cellAt(0), nil);  // scrolled out of view
   EXPECT_TRUE(cellAt(99));
 }
 
@@ -230,12 +228,11 @@ TEST_F(TableUpdates, ManyApplicationsHoldOnlyTheIconsOfTheRowsInView) {
 
   auto snap = device->snapshot();
   ASSERT_EQ(snap.rows.size(), 300u);
-  ASSERT_TRUE(snap.rows[0].icon && snap.rows[1].icon);
-  EXPECT_NE(snap.rows[0].icon->centerPixel, snap.rows[1].icon->centerPixel);
   for (size_t i = 0; i < snap.rows.size(); ++i) {
     ASSERT_TRUE(snap.rows[i].icon) << i;
     EXPECT_EQ(snap.rows[i].icon->centerPixel, snap.rows[i % 2].icon->centerPixel) << i;
   }
+  EXPECT_NE(snap.rows[0].icon->centerPixel, snap.rows[1].icon->centerPixel);
 }
 
 }  // namespace

@@ -48,26 +48,10 @@ std::string addSelector(const std::string& version) {
   return version[0] == '7' ? "observer:addBulletin:forFeed:" : "observer:addBulletin:forFeed:playLightsAndSirens:withReply:";
 }
 
-std::vector<std::string> addedBulletins(const std::vector<Event>& events, const std::string& version) {
-  std::vector<std::string> ids;
-  for (const Event& e : select(events, Event::Kind::Send, addSelector(version))) {
-    if (version[0] != '7') { EXPECT_EQ(e.args.at(4), "nil") << "reply"; }
-    ids.push_back(e.args.at(1));
-  }
-  return ids;
-}
-
-std::vector<std::string> quotedOwnIDs(const std::vector<sb::RowState>& rows) {
-  std::vector<std::string> ids;
-  for (const auto& row : rows) ids.push_back("BBBulletin " + quoted(row.bulletinID));
-  return ids;
-}
-
 std::string imageOf(const void* code) {
   Dl_info info{};
   return dladdr(code, &info) && info.dli_fname ? info.dli_fname : "";
 }
-std::string imageOf(IMP imp) { return imageOf(reinterpret_cast<const void*>(imp.fn)); }
 
 const void* libraryFunction() {
   void* handle = dlopen(sb::DeviceOptions::defaultModulePath().c_str(), RTLD_NOW | RTLD_NOLOAD);
@@ -83,10 +67,10 @@ TEST_F(HookTableTest, TracingLeavesNoMethodOfTheLibraryUntraced) {
   EXPECT_FALSE(sb::trace::installedMethods().empty());
   EXPECT_TRUE(sb::trace::untracedMethods().empty());
   const std::string library = imageOf(libraryFunction());
-  for (const InstalledMethod& m : sb::trace::installedMethods())
-    EXPECT_NE(imageOf(class_getOwnMethodImplementation(objc_getClass(m.className.c_str()), sel(m.selector.c_str()))),
-              library)
-        << m.className << " " << m.selector;
+  for (const InstalledMethod& m : sb::trace::installedMethods()) {
+    IMP imp = class_getOwnMethodImplementation(objc_getClass(m.className.c_str()), sel(m.selector.c_str()));
+    EXPECT_NE(imageOf(reinterpret_cast<const void*>(imp.fn)), library) << m.className << " " << m.selector;
+  }
 }
 
 class CallTraceTest : public SampleLockTest, public ::testing::WithParamInterface<const char*> {};
@@ -107,8 +91,13 @@ TEST_P(CallTraceTest, ALockIsTracedInTheOrderSpringBoardAndTheLibrarySpeak) {
   EXPECT_LT(firstAdd, saved);
   EXPECT_EQ(events[firstAdd].depth, events[load].depth + 1);
   // In composition order, which is the order of the reminders' numbers.
-  std::vector<std::string> added = addedBulletins(events, version);
-  std::vector<std::string> expected = quotedOwnIDs(own);
+  std::vector<std::string> added;
+  for (const Event& e : select(events, Event::Kind::Send, addSelector(version))) {
+    if (version[0] != '7') { EXPECT_EQ(e.args.at(4), "nil") << "reply"; }
+    added.push_back(e.args.at(1));
+  }
+  std::vector<std::string> expected;
+  for (const auto& row : own) expected.push_back("BBBulletin " + quoted(row.bulletinID));
   std::sort(expected.begin(), expected.end(), [](const std::string& a, const std::string& b) {
     return std::stoi(a.substr(a.find(' ', 12) + 1)) < std::stoi(b.substr(b.find(' ', 12) + 1));
   });
@@ -182,11 +171,6 @@ NSRange spanReplacement(id self, SEL cmd, CGPoint origin, float scale, short cou
                                                  static_cast<short>(count + 1));
 }
 void setLevelAsFloat(id, SEL, float level) { gLevel = -level; }
-template <class R, class... A>
-void addMethod(Class cls, const char* name, R (*fn)(id, SEL, A...)) {
-  IMP imp(fn);
-  class_addMethod(cls, sel(name), imp);
-}
 
 struct TracerTest : ::testing::Test {
   Class probeClass = nil;
@@ -196,8 +180,8 @@ struct TracerTest : ::testing::Test {
     registerNSObject();
     probeClass = objc_allocateClassPair(standin::nsObjectClass(), "TraceProbe");
     objc_registerClassPair(probeClass);
-    addMethod(probeClass, "spanFrom:scale:count:", spanFrom);
-    addMethod(probeClass, "setLevel:", setLevel);
+    class_addMethod(probeClass, sel("spanFrom:scale:count:"), spanFrom);
+    class_addMethod(probeClass, sel("setLevel:"), setLevel);
     probe = objc_new(probeClass);
   }
   void TearDown() override { objc_release(probe); }
@@ -214,16 +198,13 @@ struct TracerTest : ::testing::Test {
 TEST_F(TracerTest, MethodsOfUnforeseenSignaturesAreTracedAndPassedOnWhole) {
   loadModule(true, [&] {
     MSHookMessageEx(probeClass, sel("spanFrom:scale:count:"), spanReplacement, &gSavedSpan);
-    addMethod(probeClass, "frameFor:after:named:", frameFor);
+    class_addMethod(probeClass, sel("frameFor:after:named:"), frameFor);
   });
   NSRange span = msgSend<NSRange, CGPoint, float, short>(probe, "spanFrom:scale:count:", CGPoint{1.5, 2}, 4.0f, 6);
-  EXPECT_EQ(span.location, 12u);
-  EXPECT_EQ(span.length, 7u);
+  EXPECT_TRUE(span.location == 12 && span.length == 7) << span.location << ", " << span.length;
   CGRect frame = msgSend<CGRect, unsigned char, RealDouble, const char*>(probe, "frameFor:after:named:", 7,
                                                                         RealDouble(0.5), "dot");
-  EXPECT_EQ(frame.origin.x, 7);
-  EXPECT_EQ(frame.origin.y, 0.5);
-  EXPECT_EQ(frame.size.width, 3);
+  EXPECT_TRUE(frame.origin.x == 7 && frame.origin.y == 0.5 && frame.size.width == 3 && frame.size.height == 0);
 
   // An added method's result is returned in memory.
   std::vector<std::string> events;

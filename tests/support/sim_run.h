@@ -73,7 +73,6 @@ class SimWorkspace {
   explicit SimWorkspace(const std::string& prefix = "sim-test") : folder_(prefix) {
     std::filesystem::create_directories(tmp());
   }
-  const std::string& path() const { return folder_.path(); }
   std::filesystem::path operator/(const std::string& name) const { return folder_ / name; }
   std::filesystem::path tmp() const { return folder_ / "tmp"; }
   SimRun run(const std::vector<std::string>& args, bool withStderr = true) const {
