@@ -101,6 +101,7 @@ const std::map<std::string, Factory>& factories() {
       blockType<void, BOOL, id>(),      // requestAccessToEntityType:completion:
       blockType<void, id>(),            // fetchRemindersMatchingPredicate:completion:
       blockType<NSInteger, id, id>(),   // sortUsingComparator:
+      blockType<void>(),                // SpringBoard's add reply and iOS 9 screen-wake completion
   };
   return *table;
 }

@@ -136,9 +136,13 @@ std::uint64_t addMethodTrap(Machine& machine, const std::string& symbol) {
   });
 }
 
+static void neverInstalled(id, SEL) {}
+
 // MSHookMessageEx: the replacement becomes a host implementation of the
 // replaced method's own signature; the saved one is handed back as a guest
-// address that reaches it.
+// address that reaches it. Where Substrate installs nothing, the guest's
+// slot is not written.
+
 std::uint64_t hookTrap(Machine& machine, const std::string& symbol) {
   return machine.addTrap(symbol, [](Cpu& cpu) {
     Machine& m = cpu.machine();
@@ -146,11 +150,15 @@ std::uint64_t hookTrap(Machine& machine, const std::string& symbol) {
     SEL selector = m.handles().selectorToHost(cpu.intReg(1));
     std::uint64_t replacement = cpu.intReg(2), savedSlot = cpu.intReg(3);
     IMP original = cls && selector ? class_lookupMethod(cls, selector) : nil;
-    IMP installed =
-        original ? guestImplementation(m, replacement, original.types, original.realDoubles, original.signature) : nil;
+    // Without a method to take its signature from, the guest's replacement
+    // cannot be called, and is never installed: Substrate only needs to see
+    // that one was given before it reports the missing message.
+    IMP installed = !replacement ? nil
+                    : original   ? guestImplementation(m, replacement, original.types, original.realDoubles, original.signature)
+                                 : IMP(neverInstalled);
     IMP saved;
     MSHookMessageEx(cls, selector, installed, &saved);
-    if (!savedSlot) return;
+    if (!savedSlot || !saved) return;
     std::string name = std::string("-[") + (cls ? class_getName(cls) : "nil") + " " +
                        (selector ? sel_getName(selector) : "nil") + "] (saved)";
     m.memory().writeWord(savedSlot, hostImplementationForGuest(m, saved, name), guestPointerSize(m.arch()));

@@ -40,7 +40,10 @@ std::string timestamp() {
 }  // namespace
 
 void NSLogv(id format, const standin::FormatArgs& args) {
-  std::string message = standin::formatToUTF8(standin::utf8Of(format), args);
+  standin::systemLog(standin::formatToUTF8(standin::utf8Of(format), args));
+}
+
+void standin::systemLog(const std::string& message) {
   Log& l = log();
   std::lock_guard guard(l.lock);
   l.lines.push_back(message);

@@ -17,6 +17,10 @@ void NSLog(id format, A... args) {
 
 namespace standin {
 
+// One line into the system log as syslog(3) writes it, for the callers that
+// are not Foundation (Substrate's MSLog); NSLog writes through here too.
+void systemLog(const std::string& message);
+
 // The messages logged so far (message text only, without the date prefix).
 std::vector<std::string> capturedLogLines();
 void clearLogCaptureForTesting();

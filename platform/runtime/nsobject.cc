@@ -37,6 +37,10 @@ id superclassOf(id self, SEL) {
   return class_getSuperclass(cls);
 }
 BOOL respondsToSelector(id self, SEL, SEL query) { return class_respondsToSelector(self->isa, query); }
+// +[NSObject instancesRespondToSelector:]: the receiver is the class.
+BOOL instancesRespondToSelector(id self, SEL, SEL query) {
+  return query && class_respondsToSelector(static_cast<Class>(self), query);
+}
 BOOL isKindOfClass(id self, SEL, id cls) { return class_isSubclassOf(self->isa, reinterpret_cast<Class>(cls)); }
 BOOL isMemberOfClass(id self, SEL, id cls) { return self->isa == reinterpret_cast<Class>(cls); }
 BOOL isEqual(id self, SEL, id other) { return self == other; }
@@ -52,6 +56,7 @@ void registerNSObject() {
   gNSObject = objc_allocateClassPair(nil, "NSObject", [] { return new objc_object; });
   Class cls = gNSObject;
   class_addClassMethod(cls, sel("alloc"), alloc);
+  class_addClassMethod(cls, sel("instancesRespondToSelector:"), instancesRespondToSelector);
   class_addMethod(cls, sel("init"), init);
   class_addMethod(cls, sel("retain"), retain);
   class_addMethod(cls, sel("release"), release);

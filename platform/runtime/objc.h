@@ -147,6 +147,9 @@ bool class_addClassMethod(Class cls, SEL name, IMP imp);
 // A replaced method keeps its encoding, as on the device; an added one is
 // given `types`, or its implementation's own when `types` is null.
 IMP class_replaceMethod(Class cls, SEL name, IMP imp, const char* types);
+// The selectors of the class's own methods (not inherited ones), by name;
+// a metaclass's are the class methods.
+std::vector<SEL> class_copyMethodList(Class cls);
 // The class's own implementation of the selector, or nil (inherited ones not).
 IMP class_getOwnMethodImplementation(Class cls, SEL name);
 // The implementation found along the class chain, or nil.

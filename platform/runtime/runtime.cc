@@ -347,6 +347,15 @@ Ivar class_getInstanceVariable(Class cls, const char* name) {
   return nullptr;
 }
 
+std::vector<SEL> class_copyMethodList(Class cls) {
+  std::vector<SEL> list;
+  if (!cls) return list;
+  std::shared_lock read(registry().lock);
+  for (const auto& [name, method] : cls->methods) list.push_back(name);
+  std::sort(list.begin(), list.end(), [](SEL a, SEL b) { return a->name < b->name; });
+  return list;
+}
+
 std::vector<Ivar> class_copyIvarList(Class cls) {
   std::vector<Ivar> list;
   if (!cls) return list;

@@ -4,14 +4,17 @@
 #include "runtime/objc.h"
 
 // Replaces the instance method `selector` of `cls` with `replacement` and
-// stores the implementation that was in place in *result:
+// stores the implementation that was in place in *result, as Substrate's
+// public ObjectiveC.cpp does:
 //  - the class implements the selector itself: its implementation is swapped
 //    out and stored;
-//  - it only inherits it: the replacement is installed on the class, and the
-//    superclass's implementation is stored, so calling it reaches the
-//    inherited behaviour;
-//  - a nil class, or a selector the class does not answer: nothing is
-//    installed and nil is stored.
+//  - it only inherits it: the replacement is added to the class with the
+//    inherited method's types, and the superclass's implementation is
+//    stored, so calling it reaches the inherited behaviour;
+//  - a nil class, selector or replacement, or a selector the class does not
+//    answer: nothing is installed, *result is not written, and the system
+//    log gets Substrate's "MS:Warning: nil class argument" (sel, imp) or
+//    "MS:Warning: message not found [CLASS SELECTOR]".
 void MSHookMessageEx(Class cls, SEL selector, IMP replacement, IMP* result);
 
 // What one MSHookMessageEx call found, as a tracing tool sees it.

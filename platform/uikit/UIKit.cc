@@ -10,4 +10,5 @@ void registerUIKit() {
   registerUITableViewCell();
   registerUITableView();
   registerUIApplication();
+  registerUIViewController();
 }

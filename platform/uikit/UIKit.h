@@ -14,5 +14,6 @@
 #include "uikit/UITableView.h"
 #include "uikit/UITableViewCell.h"
 #include "uikit/UIView.h"
+#include "uikit/UIViewController.h"
 
 void registerUIKit();

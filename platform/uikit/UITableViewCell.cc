@@ -42,6 +42,11 @@ void layoutSubviews(id self, SEL) {
 
 void prepareForReuse(id, SEL) {}
 
+// UIKit's private separator switches, which every UITableViewCell has from
+// iOS 7 on (nst's iOS-Runtime-Headers, UIKit's UITableViewCell.h, 7.0 to 9.3).
+void setSeparatorHidden(id self, SEL, BOOL hidden) { asCell(self)->separatorHidden = hidden; }
+void setDrawsSeparatorAtTop(id self, SEL, BOOL draws) { asCell(self)->drawsSeparatorAtTopOfSection = draws; }
+
 }  // namespace
 
 UITableViewCellObj::~UITableViewCellObj() {
@@ -60,4 +65,6 @@ void registerUITableViewCell() {
   class_addMethod(cls, sel("contentView"), contentView);
   class_addMethod(cls, sel("layoutSubviews"), layoutSubviews);
   class_addMethod(cls, sel("prepareForReuse"), prepareForReuse);
+  class_addMethod(cls, sel("_setSeparatorHidden:"), setSeparatorHidden);
+  class_addMethod(cls, sel("_setDrawsSeparatorAtTopOfSection:"), setDrawsSeparatorAtTop);
 }

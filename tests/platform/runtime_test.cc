@@ -14,6 +14,7 @@
 #include "runtime/strong.h"
 #include "substrate/substrate.h"
 #include "coregraphics/CGGeometry.h"
+#include "foundation/NSLog.h"
 #include "foundation/NSString.h"
 
 namespace {
@@ -59,27 +60,36 @@ TEST(Runtime, UnknownSelectorAndSignatureMismatchFailLoudly) {
   objc_release(obj);
 }
 
+// Substrate's rules (its public ObjectiveC.cpp): an inherited method gets the
+// replacement on the hooked class alone, and the saved implementation reaches
+// the superclass's; a missing one installs nothing, leaves *result as it
+// was, and logs what it did not find.
 TEST(Runtime, HooksSaveOwnMethodsAndLeaveSuperclassesAlone) {
+  standin::setLogEcho(false);
   Class base = makeClass("HookBase");
-  Class sub = makeClass("HookSub", base);
+  Class sub = makeClass("HookSub", base), sibling = makeClass("HookSibling", base);
   class_addMethod(base, sel("value"), baseValue);
   MSHookMessageEx(sub, sel("value"), callsSaved, &gSaved);
-  id b = objc_new(base), s = objc_new(sub);
+  id b = objc_new(base), s = objc_new(sub), other = objc_new(sibling);
   EXPECT_EQ(msgSend<NSInteger>(b, "value"), 1);
   EXPECT_EQ(msgSend<NSInteger>(s, "value"), 11);
+  EXPECT_EQ(msgSend<NSInteger>(other, "value"), 1);  // the sibling keeps the superclass's
+  EXPECT_TRUE(class_getOwnMethodImplementation(sub, sel("value")));
+  EXPECT_FALSE(class_getOwnMethodImplementation(sibling, sel("value")));
   MSHookMessageEx(base, sel("value"), callsSaved, &gSaved);
   EXPECT_EQ(msgSend<NSInteger>(b, "value"), 11);
-  objc_release(b);
-  objc_release(s);
+  for (id o : {b, s, other}) objc_release(o);
 
   IMP saved = baseValue;
   MSHookMessageEx(nil, sel("value"), hookedValue, &saved);
-  EXPECT_FALSE(saved);
+  EXPECT_TRUE(saved == IMP(baseValue));
   Class cls = makeClass("HookMissing");
-  saved = baseValue;
   MSHookMessageEx(cls, sel("value"), hookedValue, &saved);
-  EXPECT_FALSE(saved);
+  EXPECT_TRUE(saved == IMP(baseValue));
   EXPECT_FALSE(class_respondsToSelector(cls, sel("value")));
+  std::vector<std::string> log = standin::capturedLogLines();
+  EXPECT_NE(std::find(log.begin(), log.end(), "MS:Warning: nil class argument"), log.end());
+  EXPECT_NE(std::find(log.begin(), log.end(), "MS:Warning: message not found [HookMissing value]"), log.end());
 }
 
 TEST(Runtime, KindRespondsToSelectorAndAddingOnlyWhatIsNotOwn) {
