@@ -26,18 +26,6 @@
 namespace sb {
 namespace {
 
-// A version the host environment has taken, so "major.minor".
-SystemVersion parseSystemVersion(const std::string& text) {
-  SystemVersion version;
-  version.major = std::stoi(text.substr(0, text.find('.')));
-  version.minor = std::stoi(text.substr(text.find('.') + 1));
-  return version;
-}
-
-// iOS 9's Foundation: from then on the lock-screen list keeps its items
-// across an unlock, and its bulletins are withdrawn one by one.
-constexpr double kListKeepsItemsFoundationVersion = 1200.0;
-
 // What the settings writer and the Settings app refuse, as the Device's own
 // error: their words are what the user reads.
 template <class Step>
@@ -87,7 +75,6 @@ Device::Device(const DeviceOptions& options) : options_(options) {
   } catch (const standin::HostEnvironmentError& e) {
     throw DeviceError(e.what());
   }
-  SystemVersion version = parseSystemVersion(options.systemVersion);
   if (options.settings) asDeviceError([&] { rawSettings_.replaceAll(*options.settings); });
   std::vector<std::string> modules;
   if (!options.modulePath.empty()) modules.push_back(options.modulePath);
@@ -106,7 +93,7 @@ Device::Device(const DeviceOptions& options) : options_(options) {
       throw DeviceError("--install " + std::string(e.what()));
     }
   }
-  registerSpringBoardClasses(version, options.springBoardProcess);
+  registerSpringBoardClasses(options.systemVersion, options.springBoardProcess);
   if (installed_) {
     // SpringBoard's classes are there before the loader asks for `Classes`.
     installed_->loadIns = substrateLoadIns({"com.apple.springboard", "SpringBoard"}, options.root,
@@ -144,7 +131,7 @@ void Device::requireLocked(const char* what) const {
   if (!listController_) throw DeviceError(std::string(what) + ": the device is not locked");
 }
 
-id Device::listView() const { return listController_ ? asListController(listController_)->listView : nil; }
+id Device::listView() const { return listController_ ? asListController(listController_)->_notificationView : nil; }
 
 id Device::tableView() const {
   id view = listView();
@@ -161,7 +148,8 @@ void Device::lock() {
   listController_.adopt(newNotificationListController(view));
   arrived_.store(standin::mutableArrayWith());
   deliverSystemNotifications();
-  msgSend<void>(listController_.get(), "loadView");
+  // SpringBoard shows the list's view; UIKit loads it at this first ask.
+  msgSend<id>(listController_.get(), "view");
 }
 
 void Device::relock() {
@@ -169,7 +157,11 @@ void Device::relock() {
   AutoreleasePool pool;
   id controller = listController_.get();
   unloadNotificationListView(controller);
-  if (NSFoundationVersionNumber < kListKeepsItemsFoundationVersion) {
+  if (springBoardState().version.listKeepsItemsAcrossUnlock()) {
+    // The unlock takes out the items that answer YES to iOS 9's question;
+    // the list is not laid out while its view is gone.
+    removeListItemsWhere(controller, [](id item) { return msgSend<BOOL>(item, "canBeRemovedByUnlock"); });
+  } else {
     // The board's replay restores the list; it is no arrival, so the screen
     // stays as it was.
     bool lit = springBoardState().screenLit;
@@ -178,7 +170,7 @@ void Device::relock() {
     for (id bulletin : standin::arrayItems(arrived_)) handOver(bulletin);
     springBoardState().screenLit = lit;
   }
-  msgSend<void>(controller, "loadView");
+  msgSend<id>(controller, "view");
 }
 
 void Device::deliverSystemNotifications() {
@@ -201,8 +193,9 @@ void Device::handOver(id bulletin) {
   id controller = listController_.get();
   id observer = asListController(controller)->_observer;
   if (springBoardState().version.addsWithLightsAndSirens())
-    msgSend<void, id, id, NSUInteger, BOOL, id>(controller, "observer:addBulletin:forFeed:playLightsAndSirens:withReply:",
-                                               observer, bulletin, NSUInteger{0}, YES, nil);
+    msgSend<void, id, id, NSUInteger, BOOL, NoArgumentBlock>(
+        controller, "observer:addBulletin:forFeed:playLightsAndSirens:withReply:", observer, bulletin, NSUInteger{0}, YES,
+        NoArgumentBlock{});
   else
     msgSend<void, id, id, NSUInteger>(controller, "observer:addBulletin:forFeed:", observer, bulletin, NSUInteger{0});
 }
@@ -279,8 +272,11 @@ void Device::companion(const std::string& title) {
 void Device::clear() {
   requireLocked("clear");
   AutoreleasePool pool;
-  removeListItemsWhere(listController_.get(),
-                       [](id item) { return msgSend<BOOL>(item, "canBeClearedByNotificationCenter"); });
+  // iOS 9 asks each item whether it goes when the centre is presented.
+  const char* question = springBoardState().version.asksRemovalQuestions()
+                             ? "canBeRemovedByNotificationCenterPresentation"
+                             : "canBeClearedByNotificationCenter";
+  removeListItemsWhere(listController_.get(), [&](id item) { return msgSend<BOOL>(item, question); });
 }
 
 bool Device::canEdit(NSInteger row) {

@@ -29,7 +29,11 @@ struct RowState {
   std::string defaultAction;  // "url …", "bundle …" or "none"
   CGFloat height = 0;
   CGFloat alpha = 1;
+  // canBeClearedByNotificationCenter up to iOS 8; from iOS 9 on
+  // canBeRemovedByNotificationCenterPresentation, with
+  // canBeRemovedByUnlock beside it.
   bool canBeCleared = false;
+  std::optional<bool> canBeRemovedByUnlock;
   bool canEdit = false;
   LabelState primary, secondary, subtitleLabel, relevanceDate, unlockText;
   std::optional<IconState> icon;

@@ -51,14 +51,14 @@ std::optional<IconState> iconState(id image) {
 
 void readCell(RowState& row, id cellObject) {
   auto* cell = static_cast<SBLockScreenBulletinCellObj*>(cellObject);
-  row.alpha = cell->contentAlpha;
+  row.alpha = cell->_currentContentAlpha;
   row.primary = labelState(cell->primaryLabel);
   row.secondary = labelState(cell->secondaryLabel);
   row.subtitleLabel = labelState(cell->subtitleLabel);
   row.relevanceDate = labelState(cell->relevanceDateLabel);
   row.unlockText = labelState(cell->_unlockTextLabel);
   row.icon = iconState(cell->icon);
-  row.separatorShown = springBoardState().version.hasIOS7Separators() ? cell->drawsSeparators : !cell->separatorHidden;
+  row.separatorShown = springBoardState().version.hasIOS7Separators() ? cell->_drawsSeparators : !cell->separatorHidden;
 }
 
 }  // namespace
@@ -105,7 +105,12 @@ Snapshot Device::snapshot(bool inViewOnly) {
     row.dateIsAllDay = msgSend<BOOL>(bulletin, "dateIsAllDay");
     id action = msgSend<id>(bulletin, "defaultAction");
     row.defaultAction = action ? standin::utf8Of(msgSend<id>(action, "description")) : "none";
-    row.canBeCleared = msgSend<BOOL>(items[i], "canBeClearedByNotificationCenter");
+    if (springBoardState().version.asksRemovalQuestions()) {
+      row.canBeCleared = msgSend<BOOL>(items[i], "canBeRemovedByNotificationCenterPresentation");
+      row.canBeRemovedByUnlock = msgSend<BOOL>(items[i], "canBeRemovedByUnlock");
+    } else {
+      row.canBeCleared = msgSend<BOOL>(items[i], "canBeClearedByNotificationCenter");
+    }
     row.canEdit = canEdit(static_cast<NSInteger>(i));
     // The table's last load: the height it was given and the cell it shows.
     if (table && i < table->rows.size()) {

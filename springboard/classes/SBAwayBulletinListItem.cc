@@ -16,11 +16,11 @@
 namespace sb {
 namespace {
 
-Class gListItem = nullptr;
+Class gListItem = nullptr, gSnoozedAlarmItem = nullptr;
 
 SBAwayBulletinListItemObj* asItem(id self) { return static_cast<SBAwayBulletinListItemObj*>(self); }
 
-id activeBulletin(id self, SEL) { return asItem(self)->activeBulletin; }
+id activeBulletin(id self, SEL) { return asItem(self)->_activeBulletin; }
 
 // Decoded application icons, as SpringBoard keeps them: one image per icon
 // file, read again only when the file changed. A list of thousands of rows
@@ -78,33 +78,48 @@ id applicationIcon(const std::string& devicePath) {
 // The icon of the application that posted the bulletin; none when the
 // device has no icon for its section.
 id iconImage(id self, SEL) {
-  std::string section = standin::utf8Of(msgSend<id>(asItem(self)->activeBulletin, "section"));
+  std::string section = standin::utf8Of(msgSend<id>(asItem(self)->_activeBulletin, "section"));
   if (section.empty()) return nil;
   return objc_autorelease(objc_retain(applicationIcon(applicationIconDevicePath(section))));
 }
 
-// The notification centre may clear every bulletin row.
+// The notification centre may clear every bulletin row (iOS 7 and 8); iOS 9
+// asks separately whether a row goes when the centre is presented, and
+// whether it goes at the unlock.
 BOOL canBeClearedByNotificationCenter(id, SEL) { return YES; }
+BOOL canBeRemovedByNotificationCenterPresentation(id, SEL) { return YES; }
+// The 9.x list keeps its rows across an unlock (the board does not deliver
+// them again); what iOS answers here for a bulletin row is not in a dump.
+BOOL canBeRemovedByUnlock(id, SEL) { return NO; }
 
 }  // namespace
 
-SBAwayBulletinListItemObj::~SBAwayBulletinListItemObj() { objc_release(activeBulletin); }
+SBAwayBulletinListItemObj::~SBAwayBulletinListItemObj() { objc_release(_activeBulletin); }
 
 std::string applicationIconDevicePath(const std::string& section) {
   return "/var/mobile/Library/SpringBoard/Icons/" + section + "@2x.png";
 }
 
-id newAwayBulletinListItem(id bulletin) {
-  id item = objc_new(gListItem);
-  asItem(item)->activeBulletin = objc_retain(bulletin);
+bool isSnoozedAlarm(id bulletin) {
+  return standin::utf8Of(msgSend<id>(bulletin, "section")) == "com.apple.mobiletimer";
+}
+
+id newAwayBulletinListItem(id bulletin, bool snoozedAlarm) {
+  id item = objc_new(snoozedAlarm && gSnoozedAlarmItem ? gSnoozedAlarmItem : gListItem);
+  asItem(item)->_activeBulletin = objc_retain(bulletin);
   return item;
 }
 
-void registerAwayBulletinListItem() {
-  gListItem = objc_defineClass<SBAwayBulletinListItemObj>(standin::nsObjectClass(), "SBAwayBulletinListItem");
-  class_addMethod(gListItem, sel("activeBulletin"), activeBulletin);
-  class_addMethod(gListItem, sel("iconImage"), iconImage);
-  class_addMethod(gListItem, sel("canBeClearedByNotificationCenter"), canBeClearedByNotificationCenter);
+void registerAwayBulletinListItem(const ClassRegistration& table) {
+  table.define<SBAwayListItemObj>("SBAwayListItem");
+  gListItem = table.define<SBAwayBulletinListItemObj>("SBAwayBulletinListItem");
+  SB_TABLE_IVAR(table, gListItem, SBAwayBulletinListItemObj, _activeBulletin);
+  table.method(gListItem, "activeBulletin", activeBulletin);
+  table.method(gListItem, "iconImage", iconImage);
+  table.method(gListItem, "canBeClearedByNotificationCenter", canBeClearedByNotificationCenter);
+  table.method(gListItem, "canBeRemovedByNotificationCenterPresentation", canBeRemovedByNotificationCenterPresentation);
+  table.method(gListItem, "canBeRemovedByUnlock", canBeRemovedByUnlock);
+  gSnoozedAlarmItem = table.define<SBSnoozedAlarmBulletinListItemObj>("SBSnoozedAlarmBulletinListItem");
 }
 
 }  // namespace sb

@@ -17,9 +17,9 @@ namespace sb {
 namespace {
 
 using namespace metrics;
-Class gCell = nullptr;
+Class gNotificationCell = nullptr, gLockScreenCell = nullptr;
 
-SBLockScreenBulletinCellObj* asCell(id self) { return static_cast<SBLockScreenBulletinCellObj*>(self); }
+SBLockScreenNotificationCellObj* asCell(id self) { return static_cast<SBLockScreenNotificationCellObj*>(self); }
 
 id newLabel(id cell, CGFloat fontSize, id color) {
   id label = msgSend<id, CGRect>(msgSend<id>(objc_getClass("UILabel"), "alloc"), "initWithFrame:", CGRect{});
@@ -29,16 +29,23 @@ id newLabel(id cell, CGFloat fontSize, id color) {
   return label;
 }
 
-id initWithStyle(id self, SEL cmd, NSInteger style, id reuseIdentifier) {
-  self = msgSendSuper<id, NSInteger, id>(gCell, self, cmd, style, reuseIdentifier);
+id initNotificationCell(id self, SEL cmd, NSInteger style, id reuseIdentifier) {
+  self = msgSendSuper<id, NSInteger, id>(gNotificationCell, self, cmd, style, reuseIdentifier);
   if (!self) return nil;
-  SBLockScreenBulletinCellObj* cell = asCell(self);
+  SBNotificationCellObj* cell = asCell(self);
   id white = standin::colorWithRGBA(1, 1, 1, 1), faint = standin::colorWithRGBA(1, 1, 1, 0.5);
   cell->primaryLabel = newLabel(self, kTitleFontSize, white);
   cell->secondaryLabel = newLabel(self, kMessageFontSize, white);
   cell->subtitleLabel = newLabel(self, kSubtitleFontSize, white);
   cell->relevanceDateLabel = newLabel(self, kDateFontSize, faint);
-  cell->_unlockTextLabel = newLabel(self, kUnlockFontSize, faint);
+  return self;
+}
+
+id initLockScreenCell(id self, SEL cmd, NSInteger style, id reuseIdentifier) {
+  self = msgSendSuper<id, NSInteger, id>(gLockScreenCell, self, cmd, style, reuseIdentifier);
+  if (!self) return nil;
+  SBLockScreenNotificationCellObj* cell = asCell(self);
+  cell->_unlockTextLabel = newLabel(self, kUnlockFontSize, standin::colorWithRGBA(1, 1, 1, 0.5));
   msgSend<void, id>(cell->_unlockTextLabel, "setText:", standin::str(kUnlockText));
   return self;
 }
@@ -53,8 +60,7 @@ CGRect contentBounds(id self, SEL) {
   return CGRect{{0, 0}, bounds.size};
 }
 
-CGFloat contentAlpha(id self, SEL) { return asCell(self)->contentAlpha; }
-void setContentAlpha(id self, SEL, CGFloat alpha) { asCell(self)->contentAlpha = alpha; }
+void setContentAlpha(id self, SEL, CGFloat alpha) { asCell(self)->_currentContentAlpha = alpha; }
 
 CGSize measure(id label) { return standin::sizeOfStringWithFont(msgSend<id>(label, "text"), msgSend<id>(label, "font")); }
 
@@ -65,8 +71,8 @@ void place(id label, CGFloat x, CGFloat y, CGSize size) {
 // Title with the date after it on one line, the subtitle and the message
 // below; the unlock text at the right edge of the title line.
 void layoutSubviews(id self, SEL cmd) {
-  msgSendSuper<void>(gCell, self, cmd);
-  SBLockScreenBulletinCellObj* cell = asCell(self);
+  msgSendSuper<void>(gLockScreenCell, self, cmd);
+  SBLockScreenNotificationCellObj* cell = asCell(self);
   CGFloat width = msgSend<CGRect>(self, "contentBounds").size.width;
   CGFloat room = width - kTextInset - kGap;
   CGSize title = measure(cell->primaryLabel), date = measure(cell->relevanceDateLabel);
@@ -84,19 +90,18 @@ void layoutSubviews(id self, SEL cmd) {
   place(cell->secondaryLabel, kTextInset, y + subtitle.height, message);
 }
 
-void setDrawsSeparators(id self, SEL, BOOL draws) { asCell(self)->drawsSeparators = draws; }
-void setSeparatorHidden(id self, SEL, BOOL hidden) { asCell(self)->separatorHidden = hidden; }
-void setDrawsSeparatorAtTop(id self, SEL, BOOL draws) { asCell(self)->drawsSeparatorAtTopOfSection = draws; }
+void setDrawsSeparators(id self, SEL, BOOL draws) { asCell(self)->_drawsSeparators = draws; }
 
 }  // namespace
 
-SBLockScreenBulletinCellObj::~SBLockScreenBulletinCellObj() {
-  for (id label : {primaryLabel, secondaryLabel, subtitleLabel, relevanceDateLabel, _unlockTextLabel, icon})
-    objc_release(label);
+SBNotificationCellObj::~SBNotificationCellObj() {
+  for (id label : {primaryLabel, secondaryLabel, subtitleLabel, relevanceDateLabel, icon}) objc_release(label);
 }
 
+SBLockScreenNotificationCellObj::~SBLockScreenNotificationCellObj() { objc_release(_unlockTextLabel); }
+
 void configureBulletinCell(id cell, id listItem) {
-  SBLockScreenBulletinCellObj* c = asCell(cell);
+  SBNotificationCellObj* c = asCell(cell);
   id bulletin = msgSend<id>(listItem, "activeBulletin");
   msgSend<void, id>(c->primaryLabel, "setText:", msgSend<id>(bulletin, "title"));
   msgSend<void, id>(c->secondaryLabel, "setText:", msgSend<id>(bulletin, "message"));
@@ -113,25 +118,26 @@ void configureBulletinCell(id cell, id listItem) {
   c->icon = icon;
 }
 
-void registerBulletinCell(const SystemVersion& version) {
-  using T = SBLockScreenBulletinCellObj;
-  gCell = objc_defineClass<T>(objc_getClass("UITableViewCell"), "SBLockScreenBulletinCell");
-  OBJC_IVAR(gCell, T, _unlockTextLabel, "@\"UILabel\"");
-  class_addMethod(gCell, sel("initWithStyle:reuseIdentifier:"), initWithStyle);
-  class_addMethod(gCell, sel("primaryLabel"), primaryLabel);
-  class_addMethod(gCell, sel("secondaryLabel"), secondaryLabel);
-  class_addMethod(gCell, sel("subtitleLabel"), subtitleLabel);
-  class_addMethod(gCell, sel("relevanceDateLabel"), relevanceDateLabel);
-  class_addMethod(gCell, sel("contentBounds"), contentBounds);
-  class_addMethod(gCell, sel("contentAlpha"), contentAlpha);
-  class_addMethod(gCell, sel("setContentAlpha:"), setContentAlpha);
-  class_addMethod(gCell, sel("layoutSubviews"), layoutSubviews);
-  if (version.hasIOS7Separators()) {
-    class_addMethod(gCell, sel("setDrawsSeparators:"), setDrawsSeparators);
-  } else {
-    class_addMethod(gCell, sel("_setSeparatorHidden:"), setSeparatorHidden);
-    class_addMethod(gCell, sel("_setDrawsSeparatorAtTopOfSection:"), setDrawsSeparatorAtTop);
-  }
+void registerBulletinCell(const ClassRegistration& table) {
+  gNotificationCell = table.define<SBNotificationCellObj>("SBNotificationCell");
+  table.method(gNotificationCell, "initWithStyle:reuseIdentifier:", initNotificationCell);
+  table.method(gNotificationCell, "primaryLabel", primaryLabel);
+  table.method(gNotificationCell, "secondaryLabel", secondaryLabel);
+  table.method(gNotificationCell, "subtitleLabel", subtitleLabel);
+  table.method(gNotificationCell, "relevanceDateLabel", relevanceDateLabel);
+  table.method(gNotificationCell, "contentBounds", contentBounds);
+
+  using T = SBLockScreenNotificationCellObj;
+  gLockScreenCell = table.define<T>("SBLockScreenNotificationCell");
+  SB_TABLE_IVAR(table, gLockScreenCell, T, _drawsSeparators);
+  SB_TABLE_IVAR(table, gLockScreenCell, T, _currentContentAlpha);
+  SB_TABLE_IVAR(table, gLockScreenCell, T, _unlockTextLabel);
+  table.method(gLockScreenCell, "initWithStyle:reuseIdentifier:", initLockScreenCell);
+  table.method(gLockScreenCell, "setContentAlpha:", setContentAlpha);
+  table.method(gLockScreenCell, "layoutSubviews", layoutSubviews);
+  table.method(gLockScreenCell, "setDrawsSeparators:", setDrawsSeparators);
+
+  table.define<SBLockScreenBulletinCellObj>("SBLockScreenBulletinCell");
 }
 
 }  // namespace sb

@@ -20,8 +20,8 @@ namespace {
 Class gController = nullptr;
 constexpr const char* kListRequester = "NotificationList";
 
-id init(id self, SEL cmd) {
-  self = msgSendSuper<id>(gController, self, cmd);
+id initWithNibName(id self, SEL cmd, id nibName, id bundle) {
+  self = msgSendSuper<id, id, id>(gController, self, cmd, nibName, bundle);
   if (!self) return nil;
   auto* controller = asListController(self);
   controller->_listItems = objc_retain(standin::mutableArrayWith());
@@ -29,7 +29,8 @@ id init(id self, SEL cmd) {
   return self;
 }
 
-// Builds the list view and its table afresh, then lays the list out.
+// Builds the list view and its table afresh, becomes its controller's view,
+// then lays the list out.
 void loadView(id self, SEL) {
   auto* controller = asListController(self);
   CGRect frame{{0, metrics::kListTop}, {metrics::kScreenWidth, metrics::kListBottom - metrics::kListTop}};
@@ -37,11 +38,12 @@ void loadView(id self, SEL) {
                                 "initWithFrame:", frame);
   static_cast<SBLockScreenNotificationListViewObj*>(view)->controller = self;
   msgSend<void, id>(controller->lockScreenView, "addSubview:", view);
-  if (controller->listView) {
-    msgSend<void>(controller->listView, "removeFromSuperview");
-    objc_release(controller->listView);
+  if (controller->_notificationView) {
+    msgSend<void>(controller->_notificationView, "removeFromSuperview");
+    objc_release(controller->_notificationView);
   }
-  controller->listView = view;
+  controller->_notificationView = view;
+  msgSend<void, id>(self, "setView:", view);
   layOutNotificationList(self);
 }
 
@@ -56,29 +58,37 @@ id listItemAtIndexPath(id self, SEL, id indexPath) {
 }
 
 // A bulletin becomes a row in date order; SpringBoard then decides, for the
-// bulletin and for its banner, whether the screen lights up.
+// bulletin and for its banner, whether the screen lights up (iOS 9 asks
+// with a completion block).
+void wakeScreenFor(id self, id item) {
+  if (springBoardState().version.asksRemovalQuestions())
+    msgSend<void, id, NoArgumentBlock>(self, "turnOnScreenIfNecessaryForItem:withCompletion:", item, NoArgumentBlock{});
+  else
+    msgSend<void, id>(self, "turnOnScreenIfNecessaryForItem:", item);
+}
+
 void addBulletin(id self, id bulletin) {
   if (!bulletin) return;
   id items = asListController(self)->_listItems;
-  id item = objc_autorelease(newAwayBulletinListItem(bulletin));
+  id item = objc_autorelease(newAwayBulletinListItem(bulletin, isSnoozedAlarm(bulletin)));
   NSUInteger index = insertionIndexForBulletin(items, bulletin);
   msgSend<void, id, NSUInteger>(items, "insertObject:atIndex:", item, index);
   layOutInsertedListItem(self, index);
-  msgSend<void, id>(self, "turnOnScreenIfNecessaryForItem:", bulletin);
+  wakeScreenFor(self, bulletin);
   id banner = objc_autorelease(newBulletinBannerItem(item));
-  msgSend<void, id>(self, "turnOnScreenIfNecessaryForItem:", banner);
+  wakeScreenFor(self, banner);
 }
 
 void addBulletinIOS7(id self, SEL, id, id bulletin, NSUInteger) { addBulletin(self, bulletin); }
 
-void addBulletinIOS8(id self, SEL, id, id bulletin, NSUInteger, BOOL, id) { addBulletin(self, bulletin); }
+void addBulletinIOS8(id self, SEL, id, id bulletin, NSUInteger, BOOL, NoArgumentBlock) { addBulletin(self, bulletin); }
 
 // The bulletin's row leaves the list; a bulletin is known by identity or by
 // its identifier.
 void removeBulletin(id self, SEL, id, id bulletin) {
   if (!bulletin) return;
   // The board usually hands back the very bulletin it gave.
-  auto isThisBulletin = [&](id item) { return static_cast<SBAwayBulletinListItemObj*>(item)->activeBulletin == bulletin; };
+  auto isThisBulletin = [&](id item) { return static_cast<SBAwayBulletinListItemObj*>(item)->_activeBulletin == bulletin; };
   if (removeListItemsWhere(self, isThisBulletin)) return;
   id bulletinID = msgSend<id>(bulletin, "bulletinID");
   if (!bulletinID) return;
@@ -92,26 +102,32 @@ void turnOnScreenIfNecessaryForItem(id, SEL, id) {
   ++springBoardState().screenWakeCount;
 }
 
+void turnOnScreenIfNecessaryForItemWithCompletion(id self, SEL cmd, id item, NoArgumentBlock completion) {
+  turnOnScreenIfNecessaryForItem(self, cmd, item);
+  if (completion) completion();
+}
+
 }  // namespace
 
 SBLockScreenNotificationListControllerObj::~SBLockScreenNotificationListControllerObj() {
-  if (listView) static_cast<SBLockScreenNotificationListViewObj*>(listView)->controller = nullptr;
-  for (id held : {_listItems, _observer, listView, lockScreenView}) objc_release(held);
+  if (_notificationView) static_cast<SBLockScreenNotificationListViewObj*>(_notificationView)->controller = nullptr;
+  for (id held : {_listItems, _observer, _notificationView, lockScreenView}) objc_release(held);
 }
 
 id newNotificationListController(id lockScreenView) {
-  id controller = objc_new(gController);
+  id controller = msgSend<id>(msgSend<id>(gController, "alloc"), "init");
   asListController(controller)->lockScreenView = objc_retain(lockScreenView);
   return controller;
 }
 
 void unloadNotificationListView(id controller) {
   auto* c = asListController(controller);
-  if (!c->listView) return;
-  static_cast<SBLockScreenNotificationListViewObj*>(c->listView)->controller = nullptr;
-  msgSend<void>(c->listView, "removeFromSuperview");
-  objc_release(c->listView);
-  c->listView = nullptr;
+  if (!c->_notificationView) return;
+  static_cast<SBLockScreenNotificationListViewObj*>(c->_notificationView)->controller = nullptr;
+  msgSend<void>(c->_notificationView, "removeFromSuperview");
+  objc_release(c->_notificationView);
+  c->_notificationView = nullptr;
+  msgSend<void, id>(controller, "setView:", nil);
 }
 
 namespace {
@@ -119,13 +135,13 @@ namespace {
 // Returns the loaded list view, or nil when there is none to lay out.
 id updateListUnderlay(id controller) {
   auto* c = asListController(controller);
-  if (!c->listView) return nil;
+  if (!c->_notificationView) return nil;
   id requester = standin::str(kListRequester);
   if (msgSend<NSUInteger>(controller, "count") > 0)
     msgSend<void, id>(c->lockScreenView, "_addLockContentUnderlayWithRequester:", requester);
   else
     msgSend<void, id>(c->lockScreenView, "_removeLockContentUnderlayWithRequester:", requester);
-  return c->listView;
+  return c->_notificationView;
 }
 
 // Lists changed while the run loop performs some work, laid out once that
@@ -167,23 +183,23 @@ void layOutRemovedListItems(id controller, const std::vector<NSUInteger>& indexe
   if (id listView = updateListUnderlay(controller)) deleteNotificationRows(listView, indexes);
 }
 
-void registerNotificationListController(const SystemVersion& version) {
+void registerNotificationListController(const ClassRegistration& table) {
   using T = SBLockScreenNotificationListControllerObj;
-  gController = objc_defineClass<T>(standin::nsObjectClass(), "SBLockScreenNotificationListController");
+  gController = table.define<T>("SBLockScreenNotificationListController");
   standin::addRunLoopAfterPerformObserver(layOutListsChangedByThisWork);
-  OBJC_IVAR(gController, T, _listItems, "@\"NSMutableArray\"");
-  OBJC_IVAR(gController, T, _observer, "@\"BBObserver\"");
-  class_addMethod(gController, sel("init"), init);
-  class_addMethod(gController, sel("loadView"), loadView);
-  class_addMethod(gController, sel("count"), count);
-  class_addMethod(gController, sel("listItemAtIndexPath:"), listItemAtIndexPath);
-  // Each system version has only its own add operation.
-  if (version.addsWithLightsAndSirens())
-    class_addMethod(gController, sel("observer:addBulletin:forFeed:playLightsAndSirens:withReply:"), addBulletinIOS8);
-  else
-    class_addMethod(gController, sel("observer:addBulletin:forFeed:"), addBulletinIOS7);
-  class_addMethod(gController, sel("observer:removeBulletin:"), removeBulletin);
-  class_addMethod(gController, sel("turnOnScreenIfNecessaryForItem:"), turnOnScreenIfNecessaryForItem);
+  SB_TABLE_IVAR(table, gController, T, _notificationView);
+  SB_TABLE_IVAR(table, gController, T, _observer);
+  SB_TABLE_IVAR(table, gController, T, _listItems);
+  table.method(gController, "initWithNibName:bundle:", initWithNibName);
+  table.method(gController, "loadView", loadView);
+  table.method(gController, "count", count);
+  table.method(gController, "listItemAtIndexPath:", listItemAtIndexPath);
+  // Each system version has only its own add operation and screen wake.
+  table.method(gController, "observer:addBulletin:forFeed:playLightsAndSirens:withReply:", addBulletinIOS8);
+  table.method(gController, "observer:addBulletin:forFeed:", addBulletinIOS7);
+  table.method(gController, "observer:removeBulletin:", removeBulletin);
+  table.method(gController, "turnOnScreenIfNecessaryForItem:", turnOnScreenIfNecessaryForItem);
+  table.method(gController, "turnOnScreenIfNecessaryForItem:withCompletion:", turnOnScreenIfNecessaryForItemWithCompletion);
 }
 
 }  // namespace sb

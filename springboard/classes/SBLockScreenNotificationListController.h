@@ -1,18 +1,26 @@
-// SBLockScreenNotificationListController: the model of the lock-screen list.
-// Bulletins reach it through its bulletin-observer operations and become
-// SBAwayBulletinListItem rows in the list's date order.
+// SBLockScreenNotificationListController (a UIViewController): the model of
+// the lock-screen list. Bulletins reach it through its bulletin-observer
+// operations and become SBAwayBulletinListItem rows in the list's date
+// order. Its view, the SBLockScreenNotificationListView, is loaded the way
+// UIKit loads a controller's view: the first `view` after none sends
+// loadView.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "runtime/objc.h"
+#include "uikit/UIViewController.h"
 
 namespace sb {
 
-struct SBLockScreenNotificationListControllerObj : objc_object {
+struct SBLockScreenNotificationListControllerObj : UIViewControllerObj {
   id _listItems = nullptr;  // NSMutableArray of SBAwayBulletinListItem, in display order; retained
   id _observer = nullptr;   // the bulletin observer, retained
-  id listView = nullptr;    // SBLockScreenNotificationListView once the view is loaded; retained
+  // SBLockScreenNotificationListView once the view is loaded, else nil;
+  // retained. SpringBoard's own add path reaches it here, not through
+  // `view`, so a bulletin arriving without a view loads none.
+  id _notificationView = nullptr;
   id lockScreenView = nullptr;  // the SBLockScreenView the list sits on; retained
   ~SBLockScreenNotificationListControllerObj() override;
 };
@@ -20,6 +28,11 @@ struct SBLockScreenNotificationListControllerObj : objc_object {
 inline SBLockScreenNotificationListControllerObj* asListController(id controller) {
   return static_cast<SBLockScreenNotificationListControllerObj*>(controller);
 }
+
+// The block a bulletin-observer add operation and iOS 9's screen wake
+// take. What SpringBoard passes or calls in it is not in a class dump;
+// the simulator passes none.
+using NoArgumentBlock = std::function<void()>;
 
 // A new controller for the list on `lockScreenView`; +1.
 id newNotificationListController(id lockScreenView);

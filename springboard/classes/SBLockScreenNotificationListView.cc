@@ -143,16 +143,16 @@ void deleteNotificationRows(id listView, const std::vector<NSUInteger>& indexes)
   refreshContentAlpha(table, *std::min_element(indexes.begin(), indexes.end()));
 }
 
-void registerNotificationListView() {
+void registerNotificationListView(const ClassRegistration& table) {
   using T = SBLockScreenNotificationListViewObj;
-  gListView = objc_defineClass<T>(objc_getClass("UIView"), "SBLockScreenNotificationListView");
-  OBJC_IVAR(gListView, T, _heightForListItemCache, "@\"NSMutableDictionary\"");
-  class_addMethod(gListView, sel("initWithFrame:"), initWithFrame);
-  class_addMethod(gListView, sel("tableView:numberOfRowsInSection:"), numberOfRows);
-  class_addMethod(gListView, sel("tableView:heightForRowAtIndexPath:"), heightForRow);
-  class_addMethod(gListView, sel("tableView:cellForRowAtIndexPath:"), cellForRow);
-  class_addMethod(gListView, sel("tableView:canEditRowAtIndexPath:"), canEditRow);
-  class_addMethod(gListView, sel("tableView:willDisplayCell:forRowAtIndexPath:"), willDisplayCell);
+  gListView = table.define<T>("SBLockScreenNotificationListView");
+  SB_TABLE_IVAR(table, gListView, T, _heightForListItemCache);
+  table.method(gListView, "initWithFrame:", initWithFrame);
+  table.method(gListView, "tableView:numberOfRowsInSection:", numberOfRows);
+  table.method(gListView, "tableView:heightForRowAtIndexPath:", heightForRow);
+  table.method(gListView, "tableView:cellForRowAtIndexPath:", cellForRow);
+  table.method(gListView, "tableView:canEditRowAtIndexPath:", canEditRow);
+  table.method(gListView, "tableView:willDisplayCell:forRowAtIndexPath:", willDisplayCell);
 }
 
 }  // namespace sb

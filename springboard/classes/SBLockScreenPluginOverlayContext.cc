@@ -19,8 +19,6 @@ id initWithPluginName(id self, SEL, id name, id pluginController, id lockScreenV
   return self;
 }
 
-id pluginName(id self, SEL) { return static_cast<SBLockScreenPluginOverlayContextObj*>(self)->pluginName; }
-
 }  // namespace
 
 SBLockScreenPluginOverlayContextObj::~SBLockScreenPluginOverlayContextObj() {
@@ -29,12 +27,10 @@ SBLockScreenPluginOverlayContextObj::~SBLockScreenPluginOverlayContextObj() {
 
 std::string overlayUnderlayRequester(const std::string& pluginName) { return "OverlayContext" + pluginName; }
 
-void registerPluginOverlayContext() {
-  gOverlayContext = objc_defineClass<SBLockScreenPluginOverlayContextObj>(standin::nsObjectClass(),
-                                                                          "SBLockScreenPluginOverlayContext");
-  class_addMethod(gOverlayContext, sel("initWithPluginName:pluginController:lockScreenViewController:"),
-                  initWithPluginName);
-  class_addMethod(gOverlayContext, sel("pluginName"), pluginName);
+void registerPluginOverlayContext(const ClassRegistration& table) {
+  table.define<objc_object>("SBLockOverlayContext");
+  gOverlayContext = table.define<SBLockScreenPluginOverlayContextObj>("SBLockScreenPluginOverlayContext");
+  table.method(gOverlayContext, "initWithPluginName:pluginController:lockScreenViewController:", initWithPluginName);
 }
 
 }  // namespace sb

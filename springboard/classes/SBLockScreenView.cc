@@ -31,11 +31,12 @@ void removeUnderlay(id self, SEL, id requester) {
 
 }  // namespace
 
-void registerLockScreenView() {
-  gLockScreenView = objc_defineClass<SBLockScreenViewObj>(objc_getClass("UIView"), "SBLockScreenView");
-  class_addMethod(gLockScreenView, sel("initWithFrame:"), initWithFrame);
-  class_addMethod(gLockScreenView, sel("_addLockContentUnderlayWithRequester:"), addUnderlay);
-  class_addMethod(gLockScreenView, sel("_removeLockContentUnderlayWithRequester:"), removeUnderlay);
+void registerLockScreenView(const ClassRegistration& table) {
+  table.define<UIViewObj>("SBAlertView");
+  gLockScreenView = table.define<SBLockScreenViewObj>("SBLockScreenView");
+  table.method(gLockScreenView, "initWithFrame:", initWithFrame);
+  table.method(gLockScreenView, "_addLockContentUnderlayWithRequester:", addUnderlay);
+  table.method(gLockScreenView, "_removeLockContentUnderlayWithRequester:", removeUnderlay);
 }
 
 }  // namespace sb

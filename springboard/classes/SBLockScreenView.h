@@ -1,4 +1,4 @@
-// SBLockScreenView: the lock screen's root view. It lays the blurred
+// SBLockScreenView (an SBAlertView): the lock screen's root view. It lays the blurred
 // wallpaper underlay behind the lock content while any requester asks for it.
 #pragma once
 

@@ -1,12 +1,17 @@
 // The class "SpringBoard": its presence is how a load-in library knows it
-// runs inside SpringBoard.
+// runs inside SpringBoard. A UIApplication up to iOS 8; from iOS 9 on
+// FrontBoard's FBSystemApp, itself a UIApplication (no dump here shows
+// FBSystemApp's own members, and none are modelled).
 #include "classes/classes.h"
 #include "runtime/nsobject.h"
 
 namespace sb {
 
-void registerSpringBoardApplication() {
-  objc_defineClass<objc_object>(standin::nsObjectClass(), "SpringBoard");
+void registerSpringBoardApplication(const ClassRegistration& table) {
+  const table::ClassEntry* entry = table.entry("SpringBoard");
+  if (entry && entry->superclass == "FBSystemApp" && !objc_getClass("FBSystemApp"))
+    objc_defineClass<objc_object>(objc_getClass("UIApplication"), "FBSystemApp");
+  table.define<objc_object>("SpringBoard");
 }
 
 }  // namespace sb

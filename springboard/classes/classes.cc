@@ -9,20 +9,21 @@ SpringBoardState& springBoardState() {
   return state;
 }
 
-void registerSpringBoardClasses(const SystemVersion& version, bool withSpringBoardClass) {
+void registerSpringBoardClasses(const std::string& version, bool withSpringBoardClass) {
   // The runtime keeps classes for the life of the process, as a device does.
   if (objc_getClass("SBLockScreenView"))
     throw std::logic_error("SpringBoard's classes are already registered in this process");
+  ClassRegistration table(version);
   springBoardState() = SpringBoardState{};
-  springBoardState().version = version;
-  if (withSpringBoardClass) registerSpringBoardApplication();
-  registerAwayBulletinListItem();
-  registerBulletinBannerItem();
-  registerLockScreenView();
-  registerBulletinCell(version);
-  registerNotificationListView();
-  registerNotificationListController(version);
-  registerPluginOverlayContext();
+  springBoardState().version = SystemVersion::parse(version);
+  if (withSpringBoardClass) registerSpringBoardApplication(table);
+  registerAwayBulletinListItem(table);
+  registerBulletinBannerItem(table);
+  registerLockScreenView(table);
+  registerBulletinCell(table);
+  registerNotificationListView(table);
+  registerNotificationListController(table);
+  registerPluginOverlayContext(table);
 }
 
 }  // namespace sb

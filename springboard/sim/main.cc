@@ -12,6 +12,7 @@
 #include "foundation/device.h"
 #include "foundation/host_path.h"
 #include "picture.h"
+#include "class_listing.h"
 #include "report.h"
 #include "runtime/autorelease.h"
 #include "scenario.h"
@@ -38,6 +39,7 @@ struct Options {
   bool json = false;
   bool trace = false;
   bool hooks = false;
+  bool classes = false;
   std::optional<std::string> module;  // --module: overrides $QST_MODULE
   std::string arch = sb::DeviceOptions::defaultArch();
   std::string install;  // --install PACKAGE.deb
@@ -77,6 +79,8 @@ int main(int argc, char** argv) {
   app.add_flag("--trace", o.trace,
                "show every call into the library's replacements and every message it sends to SpringBoard");
   app.add_flag("--hooks", o.hooks, "show the methods the library replaced and added, in the order it did");
+  app.add_flag("--classes", o.classes,
+               "print SpringBoard's simulated classes of --ios (superclass, instance variables, methods) and stop");
   app.add_option("--module", o.module,
                  "the library to map: the Linux module or a Mach-O dylib (run under emulation); none: no library");
   app.add_option("--install", o.install,
@@ -140,6 +144,16 @@ int main(int argc, char** argv) {
     if (o.module) options.modulePath = *o.module == "none" ? "" : *o.module;
     options.arch = o.arch;
     options.install = o.install;
+    if (o.classes) {
+      // SpringBoard's own classes: no library adds to them, no package is
+      // installed; the encodings are the --arch slice's.
+      options.modulePath.clear();
+      options.install.clear();
+      sb::Device device(options);
+      setSimulatedSlice(o.arch == "armv7" ? DeviceSlice::Armv7 : DeviceSlice::Arm64);
+      sim::writeClassListing(std::cout, o.ios, o.json);
+      return 0;
+    }
     sb::Device device(options);
     const sim::Run run{o.ios, o.now, o.tz, o.calendar, options.modulePath, o.trace};
     std::unique_ptr<sim::Report> report =

@@ -84,7 +84,7 @@ void drawCell(CGContextRef c, const sb::RowState& row, id cellObject, CGRect rec
   }
   for (id label : {cell->primaryLabel, cell->relevanceDateLabel, cell->subtitleLabel, cell->secondaryLabel,
                    cell->_unlockTextLabel})
-    drawLabel(c, label, dx, dy, cell->contentAlpha);
+    drawLabel(c, label, dx, dy, cell->_currentContentAlpha);
   if (row.separatorShown) {
     CGContextSetRGBFillColor(c, 1, 1, 1, 0.25);
     CGContextFillRect(c, CGRectMake(dx + kTextInset, dy + rect.size.height - 0.5, rect.size.width - kTextInset, 0.5));

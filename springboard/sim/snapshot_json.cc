@@ -40,7 +40,16 @@ void writeRow(JsonStream& out, const sb::RowState& row) {
   out.beginObject();
   out.member("alpha", row.alpha);
   out.member("bulletinID", row.bulletinID);
-  out.member("canBeCleared", row.canBeCleared);
+  if (row.canBeRemovedByUnlock) {
+    // iOS 9's two questions in place of the one.
+    out.key("canBeCleared");
+    out.beginObject();
+    out.member("notificationCenterPresentation", row.canBeCleared);
+    out.member("unlock", *row.canBeRemovedByUnlock);
+    out.endObject();
+  } else {
+    out.member("canBeCleared", row.canBeCleared);
+  }
   out.member("canEdit", row.canEdit);
   out.member("date", optionalText(row.date));
   out.member("dateIsAllDay", row.dateIsAllDay);

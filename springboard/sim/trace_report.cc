@@ -8,7 +8,12 @@ namespace {
 using sb::trace::Event;
 using sb::trace::InstalledMethod;
 
-const char* howText(InstalledMethod::How how) { return how == InstalledMethod::How::Added ? "added" : "replaced"; }
+// A replacement of a method the class lacks installs nothing (Substrate
+// logs the message it did not find).
+const char* howText(const InstalledMethod& m) {
+  if (m.how == InstalledMethod::How::Added) return "added";
+  return m.had == InstalledMethod::Had::Missing ? "none" : "replaced";
+}
 
 const char* hadText(InstalledMethod::Had had) {
   switch (had) {
@@ -42,7 +47,7 @@ nlohmann::json hooksJson(const std::vector<InstalledMethod>& methods) {
     out.push_back({{"class", m.className},
                    {"selector", m.selector},
                    {"types", m.types},
-                   {"change", howText(m.how)},
+                   {"change", howText(m)},
                    {"implementation", hadText(m.had)}});
   return out;
 }
@@ -52,7 +57,7 @@ void printHooks(std::ostream& out, const std::vector<InstalledMethod>& methods) 
   if (methods.empty()) out << "   (none)\n";
   for (size_t i = 0; i < methods.size(); ++i) {
     const InstalledMethod& m = methods[i];
-    out << std::left << std::setw(4) << i + 1 << std::setw(9) << howText(m.how) << "-[" << m.className << " "
+    out << std::left << std::setw(4) << i + 1 << std::setw(9) << howText(m) << "-[" << m.className << " "
         << m.selector << "]  " << (m.types.empty() ? "-" : m.types) << "  "
         << (m.how == InstalledMethod::How::Added ? "new" : hadText(m.had)) << "\n";
   }

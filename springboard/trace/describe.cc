@@ -96,12 +96,13 @@ std::string describeObject(id obj) {
     return "[" + std::to_string(path->section) + ", " + std::to_string(path->row) + "]";
   }
   if (isClass(obj, "BBBulletin")) return "BBBulletin " + bulletinText(obj);
-  if (isClass(obj, "SBAwayBulletinListItem"))
-    return "SBAwayBulletinListItem " + bulletinText(static_cast<SBAwayBulletinListItemObj*>(obj)->activeBulletin);
+  if (isClass(obj, "SBAwayBulletinListItem") || isClass(obj, "SBSnoozedAlarmBulletinListItem"))
+    return std::string(class_getName(object_getClass(obj))) + " " +
+           bulletinText(static_cast<SBAwayBulletinListItemObj*>(obj)->_activeBulletin);
   if (isClass(obj, "SBLockScreenNotificationBulletinBannerItem")) {
-    id item = static_cast<SBLockScreenNotificationBulletinBannerItemObj*>(obj)->_bulletinListItem;
+    id item = static_cast<SBLockScreenNotificationBulletinBannerItemObj*>(obj)->_listItem;
     return std::string("SBLockScreenNotificationBulletinBannerItem ") +
-           (item ? bulletinText(static_cast<SBAwayBulletinListItemObj*>(item)->activeBulletin) : "nil");
+           (item ? bulletinText(static_cast<SBAwayBulletinListItemObj*>(item)->_activeBulletin) : "nil");
   }
   if (isClass(obj, "SBLockScreenBulletinCell")) {
     id title = msgSend<id>(static_cast<SBLockScreenBulletinCellObj*>(obj)->primaryLabel, "text");

@@ -38,7 +38,7 @@ TEST_F(LockScreenTest, CellsWithoutReuseIdentifierAreMadeAnewAtEveryReloadAndAsH
   boot();
   // As the library does: SpringBoard's own initialiser, without the reuse identifier.
   Class cellClass = objc_getClass("SBLockScreenBulletinCell");
-  static IMP original = class_getOwnMethodImplementation(cellClass, sel("initWithStyle:reuseIdentifier:"));
+  static IMP original = class_lookupMethod(cellClass, sel("initWithStyle:reuseIdentifier:"));
   class_replaceMethod(cellClass, sel("initWithStyle:reuseIdentifier:"),
                       +[](id self, SEL cmd, NSInteger style, id) { return imp_call<id, NSInteger, id>(original, self, cmd, style, nil); },
                       "@@:q@");

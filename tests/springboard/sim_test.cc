@@ -75,12 +75,22 @@ TEST_F(SimTest, JsonCarriesTheHookTableAndATracePerStepOnlyWhenAsked) {
   EXPECT_FALSE(plain.contains("trace") || plain.contains("hooks") || plain["steps"][0].contains("trace")) << plain;
 
   nlohmann::json doc = runJson({"--json", "--trace", "--hooks", "--ios", "9.0", "--events", "nowplaying; wait 5; open 0"});
-  ASSERT_EQ(doc["hooks"].size(), 14u);
+  // iOS 9: the thirteen and the added one, two of which find nothing, then
+  // iOS 9's two removal questions.
+  ASSERT_EQ(doc["hooks"].size(), 16u);
   EXPECT_EQ(doc["hooks"][0]["class"], "SBLockScreenPluginOverlayContext");
   EXPECT_EQ(doc["hooks"][1]["change"], "added");
   EXPECT_EQ(doc["hooks"][1]["types"], "v@:");
   EXPECT_EQ(doc["hooks"][2]["change"], "replaced");
   EXPECT_EQ(doc["hooks"][2]["implementation"], "own");
+  for (int missing : {3, 6}) {
+    EXPECT_EQ(doc["hooks"][missing]["change"], "none") << missing;
+    EXPECT_EQ(doc["hooks"][missing]["implementation"], "none") << missing;
+  }
+  EXPECT_EQ(doc["hooks"][9]["implementation"], "inherited");  // the cell's initWithStyle:reuseIdentifier:
+  EXPECT_EQ(doc["hooks"][14]["selector"], "canBeRemovedByNotificationCenterPresentation");
+  EXPECT_EQ(doc["hooks"][15]["selector"], "canBeRemovedByUnlock");
+  EXPECT_EQ(doc["hooks"][15]["implementation"], "own");
 
   ASSERT_TRUE(doc["trace"].is_array());
   const auto& loadView = doc["trace"][0];
