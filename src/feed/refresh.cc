@@ -39,8 +39,9 @@ void handOver(id controller, id bulletin) {
   if (respondsToSelector(controller, sel("observer:addBulletin:forFeed:"))) {
     msgSend<void, id, id, NSUInteger>(controller, "observer:addBulletin:forFeed:", observer, bulletin, kFeed);
   } else if (respondsToSelector(controller, sel("observer:addBulletin:forFeed:playLightsAndSirens:withReply:"))) {
-    msgSend<void, id, id, NSUInteger, BOOL, id>(controller, "observer:addBulletin:forFeed:playLightsAndSirens:withReply:",
-                                                observer, bulletin, kFeed, NO, nil);
+    msgSend<void, id, id, NSUInteger, BOOL, NoArgumentBlock>(
+        controller, "observer:addBulletin:forFeed:playLightsAndSirens:withReply:", observer, bulletin, kFeed, NO,
+        NoArgumentBlock{});
   } else {
     NSLog(QST_STR("%@ list controller not responding to known selectors!"), logPrefix());
   }

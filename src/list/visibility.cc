@@ -13,11 +13,16 @@ namespace {
 constexpr double kHideDelaySeconds = 5.0;
 
 // The bulletin behind an item that has just arrived, for the two kinds that
-// can carry an own one; nil for any other kind.
+// can carry an own one; nil for any other kind. A banner item's list item is
+// a method of every SpringBoard that has banner items (it keeps the item in
+// its superclass), so it is asked, not read.
 id arrivingBulletin(id item) {
   if (isKind(item, "BBBulletin")) return item;
-  if (isKind(item, "SBLockScreenNotificationBulletinBannerItem"))
-    return activeBulletin(ivar<id>(item, "_bulletinListItem"));
+  if (isKind(item, "SBLockScreenNotificationBulletinBannerItem")) {
+    SEL bulletinListItem = sel("_bulletinListItem");
+    if (!respondsToSelector(item, bulletinListItem)) return nil;
+    return activeBulletin(msgSend<id>(item, bulletinListItem));
+  }
   return nil;
 }
 

@@ -57,6 +57,20 @@ void installHooks() {
     lastName = hook.className;
     MSHookMessageEx(cls, sel(hook.selector), hook.replacement.imp, hook.saved);
   }
+
+  // iOS 9 has no canBeClearedByNotificationCenter: it asks these two
+  // instead, and own rows must not go by them either. Hooked only where the
+  // class answers them, so an older system logs nothing for their absence.
+  const Hook removalQuestions[] = {
+      {"SBAwayBulletinListItem", "canBeRemovedByNotificationCenterPresentation",
+       canBeRemovedByNotificationCenterPresentation, savedCanBeRemovedByNotificationCenterPresentation.slot()},
+      {"SBAwayBulletinListItem", "canBeRemovedByUnlock", canBeRemovedByUnlock, savedCanBeRemovedByUnlock.slot()},
+  };
+  for (const Hook& hook : removalQuestions) {
+    Class item = classNamed(hook.className);
+    if (item && msgSend<BOOL, SEL>(item, "instancesRespondToSelector:", sel(hook.selector)))
+      MSHookMessageEx(item, sel(hook.selector), hook.replacement.imp, hook.saved);
+  }
 }
 
 __attribute__((constructor)) void start() {

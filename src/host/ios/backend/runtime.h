@@ -43,6 +43,10 @@ inline constexpr BOOL YES = true;
 inline constexpr BOOL NO = false;
 #define nil nullptr
 
+// A block argument for which the library passes none: nil, an object
+// pointer like every block.
+using NoArgumentBlock = id;
+
 // ---- the runtime's C interface (libobjc) --------------------------------------
 extern "C" {
 Class objc_getClass(const char* name);

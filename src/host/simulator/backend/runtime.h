@@ -3,11 +3,17 @@
 // signature when it is called.
 #pragma once
 
+#include <functional>
+
 #include "runtime/autorelease.h"
 #include "runtime/message.h"
 #include "runtime/nsobject.h"
 #include "runtime/strong.h"
 #include "substrate/substrate.h"
+
+// A block argument for which the library passes none (the reply of the
+// observer's add operation): the platform's blocks are std::function values.
+using NoArgumentBlock = std::function<void()>;
 
 // A class by name, looked up at each use as on the device.
 inline Class classNamed(const char* name) { return objc_getClass(name); }
