@@ -43,6 +43,8 @@ id description(id self, SEL) {
 }
 }  // namespace
 
+static id copyAction(id self, SEL) { return objc_retain(self); }
+
 void registerBBAction() {
   Class c = objc_defineClass<BBActionObj>(standin::nsObjectClass(), "BBAction");
   class_addClassMethod(c, sel("actionWithLaunchURL:callblock:"), actionWithLaunchURL);
@@ -50,4 +52,6 @@ void registerBBAction() {
   class_addMethod(c, sel("launchURL"), launchURL);
   class_addMethod(c, sel("launchBundleID"), launchBundleID);
   class_addMethod(c, sel("description"), description);
+  // An action never changes once made: its copy is itself (NSCopying).
+  class_addMethod(c, sel("copy"), copyAction);
 }

@@ -3,10 +3,12 @@
 // on the same class, with the same types, and every member the library
 // reaches that the version has must be there.
 #include <algorithm>
+#include <cctype>
 #include <stdexcept>
 
 #include "classes/class_registration.h"
 #include "classes/class_table.h"
+#include "foundation/NSString.h"
 #include "runtime/message.h"
 #include "runtime/nsobject.h"
 #include "springboard_test.h"
@@ -168,6 +170,25 @@ TEST_F(SpringBoardTest, EachKindOfDepartureFromTheTableIsFound) {
   } catch (const std::logic_error& e) {
     EXPECT_NE(std::string(e.what()).find("canBeRemovedByUnlock"), std::string::npos) << e.what();
   }
+}
+
+id copyAsText(id, SEL) { return objc_retain(standin::str("the copy")); }
+
+// BulletinBoard's copy properties keep a copy of what they are given.
+TEST_F(SpringBoardTest, BulletinsKeepCopiesOfTheirTextsAndAction) {
+  boot("9.3");
+  Class copier = objc_allocateClassPair(standin::nsObjectClass(), "TextThatCopies");
+  objc_registerClassPair(copier);
+  class_addMethod(copier, sel("copy"), copyAsText);
+  id given = objc_autorelease(objc_new(copier));
+  id bulletin = objc_autorelease(objc_new("BBBulletin"));
+  for (const char* field : {"Title", "Subtitle", "Message", "Section", "BulletinID"}) {
+    msgSend<void, id>(bulletin, (std::string("set") + field + ":").c_str(), given);
+    std::string getter = std::string(1, static_cast<char>(std::tolower(field[0]))) + (field + 1);
+    EXPECT_EQ(standin::utf8Of(msgSend<id>(bulletin, getter.c_str())), "the copy") << field;
+  }
+  msgSend<void, id>(bulletin, "setTitle:", nil);
+  EXPECT_EQ(msgSend<id>(bulletin, "title"), nil);
 }
 
 }  // namespace
