@@ -139,7 +139,7 @@ ScenarioStep parseStep(const std::string& text) {
   } else if (name == "pane-list") {
     if (words.size() < 2) reject(text, "expected \"pane-list NAME\"");
     step.kind = Kind::PaneList;
-    step.listName = restAfter(text, 1);
+    step.listName = unquoted(restAfter(text, 1));
   } else {
     reject(text, "unknown step \"" + name +
                      "\" (known: nowplaying, nowplaying-end, overlay, wait, touch, notify, companion, clear, edit, open, "

@@ -51,6 +51,18 @@ SettingValue typedSetting(const std::string& key, const std::string& text) {
   return text;
 }
 
+std::string unknownSettingNote(const std::string& key) {
+  if (qst::findSetting(key.c_str())) return "";
+  auto folded = [](std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+  };
+  std::string note = key + " is not a setting the library reads";
+  for (const qst::Setting& setting : qst::kSettings)
+    if (folded(setting.key) == folded(key)) note += std::string(" (") + setting.key + " is)";
+  return note;
+}
+
 std::string settingText(const SettingValue& value) {
   if (auto* b = std::get_if<bool>(&value)) return *b ? "true" : "false";
   if (auto* i = std::get_if<long long>(&value)) return std::to_string(*i);

@@ -27,6 +27,12 @@ class SettingError : public std::invalid_argument {
 // SettingError when the text does not fit the key.
 SettingValue typedSetting(const std::string& key, const std::string& text);
 
+// Empty for a key the library reads; for any other key the note a user
+// needs, naming the key of the same letters in another case if there is
+// one: "textsize is not a setting the library reads (textSize is)". The
+// value is still written: another program may read the key.
+std::string unknownSettingNote(const std::string& key);
+
 // The value as written back in a step: true, 20, "DOT".
 std::string settingText(const SettingValue& value);
 

@@ -103,7 +103,12 @@ std::optional<NSTimeInterval> parseISO8601(const std::string& text, const std::s
   if (!std::regex_match(text, m, moment)) return std::nullopt;
   auto num = [&](int i) { return m[i].matched ? std::stoi(m[i].str()) : 0; };
   int y = num(1), mo = num(2), d = num(3), h = num(4), mi = num(5), s = num(6);
-  if (mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || s > 59) return std::nullopt;
+  if (mo < 1 || mo > 12 || h > 23 || mi > 59 || s > 59) return std::nullopt;
+  // A day past its month's last (30 February, 31 April) is no moment at all:
+  // ICU would roll it into the next month without a word.
+  const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+  static constexpr int kDaysInMonth[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (d < 1 || d > kDaysInMonth[mo - 1] + (mo == 2 && leap)) return std::nullopt;
   std::optional<double> millis;
   if (m[7].matched) {
     millis = wallClockToMillis("UTC", y, mo, d, h, mi, s);
@@ -112,6 +117,7 @@ std::optional<NSTimeInterval> parseISO8601(const std::string& text, const std::s
       int sign = offset[0] == '-' ? -1 : 1;
       int oh = std::stoi(offset.substr(1, 2));
       int om = std::stoi(offset.substr(offset.size() - 2));
+      if (oh > 23 || om > 59) return std::nullopt;
       *millis -= sign * (oh * 3600 + om * 60) * kMillisPerSecond;
     }
   } else {

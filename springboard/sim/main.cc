@@ -89,8 +89,13 @@ int main(int argc, char** argv) {
   app.set_version_flag("--version", kVersionLine, "print the simulator's version and the package version it was built with");
   try {
     app.parse(argc, argv);
-  } catch (const CLI::ParseError& e) {
+  } catch (const CLI::Success& e) {  // --help, --version
     return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    // An option the simulator cannot take is refused as every other input
+    // of its own is: one line with its name, and exit 2. CLI11's own codes
+    // (106 to 120) would say nothing to a script that checks for 2.
+    return fail(e.what());
   }
 
   if (o.arch != "arm64" && o.arch != "armv7") return fail("--arch \"" + o.arch + "\": known are arm64 and armv7");
@@ -110,10 +115,17 @@ int main(int argc, char** argv) {
   } catch (const sb::ScenarioError& e) {
     return fail(std::string("--events: ") + e.what());
   }
+  // A key the library does not read is written all the same, as another
+  // program's key would be, but a misspelt one should not pass unseen.
+  auto noteUnknownKey = [](const std::string& key) {
+    const std::string note = sb::unknownSettingNote(key);
+    if (!note.empty()) std::cerr << "springboard-sim: note: " << note << "\n";
+  };
   std::optional<sb::Settings> settings;
   for (const std::string& assignment : o.settings) {
     size_t equals = assignment.find('=');
     if (equals == std::string::npos || equals == 0) return fail("--set \"" + assignment + "\": expected KEY=VALUE");
+    noteUnknownKey(assignment.substr(0, equals));
     try {
       if (!settings) settings.emplace();
       (*settings)[assignment.substr(0, equals)] =
@@ -122,6 +134,8 @@ int main(int argc, char** argv) {
       return fail("--set \"" + assignment + "\": " + e.what());
     }
   }
+  for (const sb::ScenarioStep& step : steps)
+    if (step.kind == sb::ScenarioStep::Kind::Set) noteUnknownKey(step.key);
   for (const std::string* path : {&o.png, &o.pngSteps})
     if (!path->empty() && hostPathLiesIn(*path, o.root))
       return fail(*path + " lies in the device root; the simulator writes nothing there");
