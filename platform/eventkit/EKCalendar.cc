@@ -5,6 +5,7 @@
 #include "eventkit/eventkit.h"
 #include "eventkit/utf8_repair.h"
 #include "foundation/NSString.h"
+#include "foundation/stand_in_note.h"
 #include "runtime/message.h"
 #include "runtime/nsobject.h"
 
@@ -31,9 +32,18 @@ id standin::calendarWithList(const ReminderList& list) {
   // Folder names are bytes; the identifier must still be a string.
   calendar->calendarIdentifier.store(standin::stringWithUTF8(repairUTF8(list.identifier)));
   calendar->title.store(standin::stringWithUTF8(list.displayName));
-  if (list.color) calendar->color = standin::createColorRGBA(list.color->red, list.color->green, list.color->blue, list.color->alpha);
   calendar->folder = list.folder;
   calendar->deviceFolder = std::string(kReminderListsDevicePath) + "/" + list.identifier;
+  // A device's calendar always has a colour: the store gives one to every
+  // calendar it keeps. Which one it gives a calendar created without any no
+  // public source shows; this store gives an opaque gray, visible on the
+  // lock screen as every list's titles and dots must be.
+  constexpr ListColor kUncolouredCalendar{0x8E / 255.0, 0x8E / 255.0, 0x93 / 255.0, 1};
+  if (list.colorFileUnreadable)
+    StandInNote("EventKit: " + calendar->deviceFolder + "/color holds no \"#RRGGBB\" or \"#RRGGBBAA\" colour; " +
+                "the list takes " + (list.color ? "its calendar's own colour" : "the store's default colour"));
+  const ListColor c = list.color.value_or(kUncolouredCalendar);
+  calendar->color = standin::createColorRGBA(c.red, c.green, c.blue, c.alpha);
   return objc_autorelease(calendar);
 }
 

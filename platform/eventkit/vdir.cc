@@ -44,11 +44,14 @@ std::optional<ReminderList> readReminderList(const std::string& listsFolder, std
   const std::optional<std::string> name = readSmallFile(folder / "displayname");
   const std::optional<std::string> color = readSmallFile(folder / "color");
   if (name) list.displayName = repairUTF8(trimmed(*name));
-  if (color) list.color = parseListColor(*color);
-  if (!name || !color) {
+  if (color) {
+    list.color = parseListColor(*color);
+    list.colorFileUnreadable = !list.color;
+  }
+  if (!name || !list.color) {
     const CalendarProperties own = listCalendarProperties(list.folder);
     if (!name && own.name) list.displayName = *own.name;
-    if (!color) list.color = own.color;
+    if (!list.color) list.color = own.color;
   }
   return list;
 }

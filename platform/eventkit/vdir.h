@@ -16,6 +16,9 @@ struct ReminderList {
   std::string folder;       // host path of the list's folder
   std::string displayName;  // valid UTF-8; "" when nothing names the list
   std::optional<ListColor> color;
+  // A `color` file is there but holds no colour this store reads; the
+  // calendar's own colour, if any, stands in.
+  bool colorFileUnreadable = false;
 };
 
 // An identifier names a folder directly inside the lists folder: it may not

@@ -159,14 +159,16 @@ TEST_F(RowIcons, DotsAreThirtyAndFiftyPointsAcrossWhiteWithoutAColourAndNoneHide
 using StandInAnswers = LockScreenTest;
 
 // A list without a colour gives EventKit's calendar no CGColor.
-TEST_F(StandInAnswers, AListWithoutAColourGetsAClearDot) {
+// The store gives every calendar a colour, so a list that names none still
+// has a filled dot.
+TEST_F(StandInAnswers, AListWithoutAColourGetsTheStoresOwnAndAFilledDot) {
   reminders({{"SUMMARY:a"}}, "");
   root.settings({{"iconFile", std::string("DOT_LARGE")}});
   boot().lock();
   const auto own = rows("QuillstoneBriarwhistle");
   ASSERT_EQ(own.size(), 1u);
   ASSERT_TRUE(own[0].icon);
-  EXPECT_EQ(own[0].icon->centerPixel[3], 0) << "the dot's middle is see-through";
+  EXPECT_EQ(own[0].icon->centerPixel[3], 255) << "the dot's middle is filled";
   EXPECT_EQ(logged("did not find custom color string"), 0);
 }
 

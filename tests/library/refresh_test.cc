@@ -50,14 +50,15 @@ class Refresh : public LockScreenTest {
 };
 
 TEST_F(Refresh, NewerSystemsWithdrawEveryPreviousBulletinBeforeAddingAgain) {
-  reminders({{"SUMMARY:a"}, {"SUMMARY:b"}}, "");
+  reminders({{"SUMMARY:a"}, {"SUMMARY:b"}}, "#FF0000");
   auto& device = bootWithSpies("9.0");
   device.lock();
   gCalls.clear();
   device.relock();
-  EXPECT_EQ(ownCalls(), (std::vector<std::string>{"remove QuillstoneBriarwhistle 0|", "remove QuillstoneBriarwhistle 1|",
-                                                  "add QuillstoneBriarwhistle 0| feed 0",
-                                                  "add QuillstoneBriarwhistle 1| feed 0"}));
+  EXPECT_EQ(ownCalls(), (std::vector<std::string>{"remove QuillstoneBriarwhistle 0|1 0 0 1",
+                                                  "remove QuillstoneBriarwhistle 1|1 0 0 1",
+                                                  "add QuillstoneBriarwhistle 0|1 0 0 1 feed 0",
+                                                  "add QuillstoneBriarwhistle 1|1 0 0 1 feed 0"}));
   EXPECT_FALSE(gLightsAndSirens);
   EXPECT_EQ(remindersFound(), 2);
 
@@ -77,12 +78,12 @@ TEST_F(Refresh, NewerSystemsWithdrawEveryPreviousBulletinBeforeAddingAgain) {
 }
 
 TEST_F(Refresh, OlderSystemsOnlyForgetThePreviousBulletins) {
-  reminders({{"SUMMARY:a"}}, "");
+  reminders({{"SUMMARY:a"}}, "#FF0000");
   auto& device = bootWithSpies("8.4");
   device.lock();
   gCalls.clear();
   device.relock();
-  EXPECT_EQ(ownCalls(), (std::vector<std::string>{"add QuillstoneBriarwhistle 0| feed 0"}));
+  EXPECT_EQ(ownCalls(), (std::vector<std::string>{"add QuillstoneBriarwhistle 0|1 0 0 1 feed 0"}));
   EXPECT_EQ(published().size(), 1u);
 }
 

@@ -191,8 +191,16 @@ TEST_F(ReminderStore, CalendarsFromListFoldersAndExportedCalendarFiles) {
   };
   EXPECT_EQ(rgba(kHome), (std::vector<double>{1.0, 128.0 / 255, 0.0, 1.0}));
   EXPECT_EQ(rgba(kWork), (std::vector<double>{0.0, 1.0, 0.0, 128.0 / 255}));
-  EXPECT_EQ(rgba("no-colour"), std::vector<double>{});
-  EXPECT_EQ(rgba("bad-colour"), std::vector<double>{});
+  // A calendar always has a colour: one the list does not give is the
+  // store's own, and an unreadable colour file says so.
+  const std::vector<double> storeDefault{0x8E / 255.0, 0x8E / 255.0, 0x93 / 255.0, 1.0};
+  StandInNotesClearForTesting();
+  EXPECT_EQ(rgba("no-colour"), storeDefault);
+  EXPECT_TRUE(StandInNotes().empty());
+  EXPECT_EQ(rgba("bad-colour"), storeDefault);
+  ASSERT_EQ(StandInNotes().size(), 1u);
+  EXPECT_EQ(StandInNotes()[0], "EventKit: /var/mobile/Library/Calendar/Lists/bad-colour/color holds no \"#RRGGBB\" or "
+                               "\"#RRGGBBAA\" colour; the list takes the store's default colour");
 
   EXPECT_EQ(calendar("11111111-2222-3333-4444-555555555555"), nil);
   EXPECT_EQ(calendar(".."), nil);
