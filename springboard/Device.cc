@@ -8,6 +8,7 @@
 #include "classes/SBLockScreenPluginOverlayContext.h"
 #include "classes/classes.h"
 #include "install/deb_package.h"
+#include "install/tree_pane.h"
 #include "module_loader.h"
 #include "foundation/NSArray.h"
 #include "foundation/NSLog.h"
@@ -103,6 +104,7 @@ Device::Device(const DeviceOptions& options) : options_(options) {
     for (const LoadIn& loadIn : installed_->loadIns)
       if (loadIn.selected) modules.push_back(loadIn.hostPath);
   }
+  if (!installed_ && !modules.empty()) showTreePaneBundle(SettingsApp::defaultBundleFolder());
   // As the loader maps a load-in library: its initialiser runs now.
   for (const std::string& module : modules) {
     trace::beginModuleLoad(options.traceCalls);
@@ -125,6 +127,7 @@ Device::~Device() {
   overlayContext_ = nullptr;
   listController_ = nullptr;
   lockScreenView_ = nullptr;
+  hideTreePaneBundle();
 }
 
 void Device::requireLocked(const char* what) const {

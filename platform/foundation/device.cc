@@ -16,6 +16,14 @@ std::string& overlay() {
   return *o;
 }
 
+struct FolderView {
+  std::string deviceFolder, hostFolder;
+};
+FolderView& folderView() {
+  static auto* v = new FolderView;
+  return *v;
+}
+
 std::string under(const std::string& folder, std::string_view devicePath) {
   std::string base = folder.back() == '/' ? folder.substr(0, folder.size() - 1) : folder;
   return base + std::string(devicePath);
@@ -23,6 +31,27 @@ std::string under(const std::string& folder, std::string_view devicePath) {
 }  // namespace
 
 void standin::setDeviceOverlay(const std::string& folder) { overlay() = folder; }
+
+void standin::setDeviceFolderView(const std::string& deviceFolder, const std::string& hostFolder) {
+  folderView() = hostFolder.empty() ? FolderView{} : FolderView{deviceFolder, hostFolder};
+}
+
+namespace {
+// The view's file for `devicePath`, or "" when the path is not below the
+// view's folder, climbs out of it, or names no regular file there.
+std::string inFolderView(std::string_view devicePath) {
+  const FolderView& v = folderView();
+  if (v.hostFolder.empty() || devicePath.size() <= v.deviceFolder.size() + 1 ||
+      devicePath.compare(0, v.deviceFolder.size(), v.deviceFolder) != 0 || devicePath[v.deviceFolder.size()] != '/')
+    return "";
+  const std::string_view rest = devicePath.substr(v.deviceFolder.size());
+  for (const auto& part : std::filesystem::path(rest))
+    if (part == "..") return "";
+  std::string path = under(v.hostFolder, rest);
+  std::error_code ec;
+  return std::filesystem::is_regular_file(path, ec) ? path : "";
+}
+}  // namespace
 
 void standin::setDeviceRoot(const std::string& r) { root() = r.empty() ? "/" : r; }
 const std::string& standin::deviceRoot() { return root(); }
@@ -35,8 +64,13 @@ std::string standin::resolveDevicePath(std::string_view devicePath) {
     if (std::filesystem::is_regular_file(layered, ec)) return layered;
   }
   const std::string& r = root();
-  if (r == "/") return std::string(devicePath);
-  return under(r, devicePath);
+  std::string inRoot = r == "/" ? std::string(devicePath) : under(r, devicePath);
+  if (!folderView().hostFolder.empty()) {
+    std::error_code ec;
+    if (!std::filesystem::exists(inRoot, ec))
+      if (std::string viewed = inFolderView(devicePath); !viewed.empty()) return viewed;
+  }
+  return inRoot;
 }
 
 std::string standin::deviceWritablePath(std::string_view devicePath) {

@@ -16,6 +16,10 @@ std::string resolveDevicePath(std::string_view devicePath);
 // without touching the root: a file present under the overlay folder is read
 // from there, everything else from the root. Empty removes the layer.
 void setDeviceOverlay(const std::string& folder);
+// A host folder shown, read-only, at one device folder: a file the root does
+// not hold under `deviceFolder` is read from `hostFolder` (a build's bundle
+// seen where a package would put it). Only below the overlay; "" removes it.
+void setDeviceFolderView(const std::string& deviceFolder, const std::string& hostFolder);
 // Where a program that writes a device file (the settings pane) writes it:
 // under the overlay folder, its folders made as needed. Empty when there is
 // no overlay, the path is not absolute or climbs out with "..", or its

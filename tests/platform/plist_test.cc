@@ -3,6 +3,7 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <fstream>
 #include <cstring>
 #include <string>
 #include <cstdint>
@@ -137,6 +138,32 @@ TEST(DeviceWrites, GoUnderTheOverlayOnlyAndNeverClimbOutOfIt) {
   EXPECT_EQ(standin::deviceWritablePath("/var/../../etc/passwd"), "");
   EXPECT_EQ(standin::deviceWritablePath("relative.plist"), "");
   standin::setDeviceOverlay("");
+}
+
+// A folder view fills in what the root lacks under its one device folder,
+// read-only, and is never a way out of its host folder.
+TEST(DeviceReads, AFolderViewFillsInOnlyWhatTheRootLacksBelowItsFolder) {
+  qst_test::TempFolder root("device-root"), host("device-view");
+  const std::string view = host.path() + "/B.bundle";
+  auto write = [](const std::filesystem::path& path, const char* text) {
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path) << text;
+  };
+  write(view + "/icon.png", "view");
+  write(view + "/own.png", "view");
+  write(root.path() + "/Library/B.bundle/own.png", "root");
+  write(host.path() + "/outside.txt", "outside");
+  standin::setDeviceRoot(root.path());
+  standin::setDeviceFolderView("/Library/B.bundle", view);
+  EXPECT_EQ(standin::resolveDevicePath("/Library/B.bundle/icon.png"), view + "/icon.png");
+  EXPECT_EQ(standin::resolveDevicePath("/Library/B.bundle/own.png"), root.path() + "/Library/B.bundle/own.png");
+  for (const char* elsewhere : {"/Library/B.bundle/../outside.txt", "/Library/B.bundleX/icon.png", "/Library/B.bundle",
+                                "/Library/B.bundle/missing.png"})
+    EXPECT_EQ(standin::resolveDevicePath(elsewhere), root.path() + elsewhere) << elsewhere;
+  EXPECT_EQ(standin::deviceWritablePath("/Library/B.bundle/icon.png"), "") << "a view is never written";
+  standin::setDeviceFolderView("", "");
+  EXPECT_EQ(standin::resolveDevicePath("/Library/B.bundle/icon.png"), root.path() + "/Library/B.bundle/icon.png");
+  standin::setDeviceRoot("/");
 }
 
 // <integer> text in XML property lists read as CoreFoundation reads it: the one value of a list holding
