@@ -174,6 +174,30 @@ TEST_F(Query, TheLimitCountsPositionsNotRows) {
   EXPECT_EQ(remindersFound(), 3);
 }
 
+// Just below the number found the limit cuts the list; at it and just above
+// it the list is whole, and no position past the last reminder is visited
+// (the array would raise inside SpringBoard).
+TEST_F(Query, ALimitJustBelowAtAndJustAboveTheNumberFound) {
+  reminders({{"SUMMARY:a"}, {"SUMMARY:b"}, {"SUMMARY:c"}, {"SUMMARY:d"}, {"SUMMARY:e"}, {"SUMMARY:f"}});
+  for (const auto& [limit, shown] : {std::pair<long long, size_t>{5, 5}, {6, 6}, {7, 6}}) {
+    root.settings({{"maxRemindersToDisplay", limit}, {"showPriority", false}});
+    lockOrRelock();
+    EXPECT_EQ(published().size(), shown) << "limit " << limit;
+  }
+}
+
+// The window's last moment is in it, the second after is not.
+TEST_F(Query, TheDayWindowEndsOnItsLastSecond) {
+  reminders({{"SUMMARY:in a day", "DUE:20261207T120000Z"}, {"SUMMARY:a second later", "DUE:20261207T120001Z"},
+             {"SUMMARY:in two days", "DUE:20261208T120000Z"}});
+  root.settings({{"daysToDisplay", 1ll}, {"showPriority", false}});
+  lockOrRelock();
+  EXPECT_EQ(publishedTitles(), std::vector<std::string>{"in a day"});
+  root.settings({{"daysToDisplay", 2ll}, {"showPriority", false}});
+  lockOrRelock();
+  EXPECT_EQ(publishedTitles(), (std::vector<std::string>{"in a day", "a second later", "in two days"}));
+}
+
 TEST_F(Query, DueDateFiltersAndTheDayWindow) {
   reminders({{"SUMMARY:undated"},
              {"SUMMARY:past", "DUE:20261201T120000Z"},

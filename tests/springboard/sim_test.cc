@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <iomanip>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -68,6 +69,67 @@ TEST_F(SimTest, SetOptionsReplaceTheSettingsFileAndAreCheckedFirst) {
   SimRun r = run({"--events", "set textSize twenty"});
   EXPECT_EQ(r.status, 2) << r.out;
   EXPECT_TRUE(fs::is_empty(work_.tmp()));
+}
+
+// An option the simulator cannot take is refused as every other input of its own is.
+TEST_F(SimTest, OptionErrorsExitTwoWithTheSimulatorsName) {
+  for (const std::vector<std::string>& bad :
+       {std::vector<std::string>{"--fast"}, {"--root"}, {"--ios", "8.4", "--ios", "9.3"}, {"extra"}}) {
+    SimRun r = run(bad);
+    EXPECT_EQ(r.status, 2) << bad.front() << ": " << r.out;
+    EXPECT_EQ(r.out.rfind("springboard-sim: ", 0), 0u) << r.out;
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << r.out;
+  }
+  EXPECT_EQ(run({"--help"}).status, 0);
+}
+
+// A key the library does not read is still written, with a note; the row
+// icon, a file of the pane's bundle, is still found when --set replaces the
+// settings file.
+TEST_F(SimTest, SetNotesKeysTheLibraryDoesNotReadAndKeepsTheDefaultIcon) {
+  SimRun r = run({"--set", "textsize=20", "--events", "set fontColour 3"});
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("springboard-sim: note: textsize is not a setting the library reads (textSize is)\n"),
+            std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("springboard-sim: note: fontColour is not a setting the library reads\n"), std::string::npos);
+  EXPECT_EQ(run({"--set", "textSize=20"}).out.find("note:"), std::string::npos);
+
+  nlohmann::json doc = runJson({"--json", "--set", "showPriority=false"});
+  ASSERT_GT(ownRows(doc["rows"]), 0u);
+  for (const nlohmann::json& row : doc["rows"])
+    if (isOwn(row)) {
+      EXPECT_FALSE(row["icon"].is_null()) << row["bulletinID"];
+    }
+  EXPECT_TRUE(fs::is_empty(work_.tmp()));
+}
+
+// A colour file the store cannot read leaves the list a colour, and says so.
+TEST_F(SimTest, AnUnreadableListColourGivesAVisibleColourAndANote) {
+  fs::path root = copyOfSampleRoot();
+  const fs::path list = root / "var/mobile/Library/Calendar/Lists/6F0C1A52-3B1E-4C57-9B7A-2D9E4A1B7C01";
+  for (const char* colour : {"reddish", "FF2D55", "#F25"}) {
+    { std::ofstream(list / "color") << colour << "\n"; }
+    SimRun r = run({"--root", root.string(), "--json", "--set", "textColor=999"});
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("springboard-sim: note: EventKit: /var/mobile/Library/Calendar/Lists/"
+                         "6F0C1A52-3B1E-4C57-9B7A-2D9E4A1B7C01/color holds no"), std::string::npos) << colour;
+    nlohmann::json doc = simrun::jsonOf(work_.run({"--root", root.string(), "--json", "--set", "textColor=999"}, false));
+    for (const nlohmann::json& row : doc["rows"])
+      if (isOwn(row)) {
+        EXPECT_GT(row["labels"]["primary"]["color"][3].get<double>(), 0) << colour << row["bulletinID"];
+      }
+  }
+}
+
+// Quotes keep a list's name whole, as they keep a pane value; a list the
+// selection names but the store no longer has is tapped by its shown name.
+TEST_F(SimTest, PaneListTakesAQuotedNameAndAMissingListsShownName) {
+  fs::path root = copyOfSampleRoot();
+  SimRun r = run({"--root", root.string(), "--events", "pane-list \"Garden\""});
+  EXPECT_EQ(r.status, 0) << r.out;
+  fs::remove_all(root / "var/mobile/Library/Calendar/Lists/B2D4E6F8-1A3C-4E5F-8A9B-0C1D2E3F4A02");
+  r = run({"--root", root.string(), "--events", "pane-list \"Missing list B2D4E6F8-1A3C-4E5F-8A9B-0C1D2E3F4A02\""});
+  EXPECT_EQ(r.status, 0) << r.out;
 }
 
 TEST_F(SimTest, JsonCarriesTheHookTableAndATracePerStepOnlyWhenAsked) {
@@ -213,14 +275,15 @@ TEST(ScenarioTest, ReadsEveryStepWithItsArguments) {
   for (const auto& step : sb::parseScenario(
            " nowplaying; wait 5.5 ;notify com.apple.MobileSMS See you at  eight;companion Dentist visit;clear; edit 2;"
            " relock; screen-off; nowplaying-end; pane; pane textColor \"Same as the list's colour\"; "
-           "pane customLaunchAppBundleID \"\"; pane-list Shopping list; set textSize 20; set iconFile /var/mobile/My "
+           "pane customLaunchAppBundleID \"\"; pane-list Shopping list; pane-list \"Garden\"; set textSize 20; set iconFile /var/mobile/My "
            "Icons/a.png; set customLaunchAppBundleID \"\"; set enabled no; unset textSize; overlay WeatherLockScreen; open 3;"))
     steps.push_back(shown(step));
   EXPECT_EQ(steps, (std::vector<std::string>{
                        "nowplaying", "wait 5.5", "notify [com.apple.MobileSMS] [See you at  eight]",
                        "companion [Dentist visit]", "clear", "edit row 2", "relock", "screen-off", "nowplaying-end",
                        "pane", "pane-set [textColor] \"Same as the list's colour\"",
-                       "pane-set [customLaunchAppBundleID] \"\"", "pane-list [Shopping list]", "set [textSize] = 20",
+                       "pane-set [customLaunchAppBundleID] \"\"", "pane-list [Shopping list]", "pane-list [Garden]",
+                       "set [textSize] = 20",
                        "set [iconFile] = \"/var/mobile/My Icons/a.png\"", "set [customLaunchAppBundleID] = \"\"",
                        "set [enabled] = false", "unset [textSize]", "overlay [WeatherLockScreen]", "open row 3"}));
   EXPECT_EQ(sb::parseScenario(" nowplaying; wait 5.5 ;")[1].text, "wait 5.5");
@@ -247,8 +310,12 @@ TEST(TimeTextTest, ReadsUTCOffsetAndZoneLocalMomentsAndRefusesWhatIsNotOne) {
   // Without an offset the zone decides: London is on summer time in July.
   EXPECT_EQ(sb::formatISO8601UTC(*sb::parseISO8601("2026-07-01T12:00", "Europe/London")), "2026-07-01T11:00:00Z");
   EXPECT_EQ(sb::formatISO8601UTC(*sb::parseISO8601("2026-07-01", "Asia/Tokyo")), "2026-06-30T15:00:00Z");
-  for (const char* bad : {"", "now", "2026-13-01", "2026-03-14T25:00", "2026-03-14T09:30:00+1", "14/03/2026"})
+  for (const char* bad : {"", "now", "2026-13-01", "2026-03-14T25:00", "2026-03-14T09:30:00+1", "14/03/2026",
+                          "2026-02-30T09:30:00Z", "2026-02-29", "2026-04-31", "1900-02-29", "2026-02-00",
+                          "2026-03-14T09:30+24:00", "2026-03-14T09:30+01:60"})
     EXPECT_FALSE(sb::parseISO8601(bad, "UTC")) << bad;
+  for (const char* leap : {"2028-02-29", "2000-02-29", "2026-12-31T23:59:59Z"})
+    EXPECT_TRUE(sb::parseISO8601(leap, "UTC")) << leap;
   EXPECT_FALSE(sb::parseISO8601("2026-03-14T09:30", "Mars/Olympus"));
 }
 
