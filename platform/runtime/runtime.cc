@@ -5,7 +5,6 @@
 // on every message from any thread.
 #include <algorithm>
 #include <cxxabi.h>
-#include <link.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -20,6 +19,7 @@
 
 #include "runtime/address_cache.h"
 #include "runtime/images.h"
+#include "runtime/literal_text.h"
 #include "runtime/method_cache.h"
 #include "runtime/message.h"
 #include "runtime/method_types.h"
@@ -64,37 +64,6 @@ namespace {
 // only for the generation it was filled in.
 std::atomic<unsigned long> gMethodsGeneration{0};
 
-// A name remembered by its address. Text in a read-only segment of a loaded
-// object (a literal) cannot change, so its answer needs no second look; any
-// other buffer may have been reused for another name and is compared again.
-template <class T>
-struct ByAddress {
-  T value{};
-  bool fixedText = false;
-};
-
-int findSegment(dl_phdr_info* info, size_t, void* data) {
-  auto* address = static_cast<std::pair<std::uintptr_t, bool>*>(data);
-  for (int i = 0; i < info->dlpi_phnum; ++i) {
-    const ElfW(Phdr)& segment = info->dlpi_phdr[i];
-    if (segment.p_type != PT_LOAD) continue;
-    const std::uintptr_t start = info->dlpi_addr + segment.p_vaddr;
-    if (address->first >= start && address->first < start + segment.p_memsz) {
-      address->second = !(segment.p_flags & PF_W);
-      return 1;
-    }
-  }
-  return 0;
-}
-
-// Modules are never unloaded while the runtime runs (their replacements stay
-// installed), so a literal's segment stays as it is.
-bool inReadOnlySegment(const char* text) {
-  std::pair<std::uintptr_t, bool> address{reinterpret_cast<std::uintptr_t>(text), false};
-  dl_iterate_phdr(findSegment, &address);
-  return address.second;
-}
-
 // A literal's selector, by the literal's address: one slot per address
 // hash, a newcomer replacing whatever held its slot.
 struct LiteralSelector {
@@ -108,8 +77,8 @@ struct LookupCache {
   // Messages by name mostly name a literal; this answers them with one load
   // and one compare before the general table below.
   LiteralSelector literals[kLiteralSlots];
-  AddressCache<const char*, ByAddress<SEL>> selectorsByAddress;
-  AddressCache<const char*, ByAddress<Class>> classesByAddress;  // found ones only: classes are never removed
+  AddressCache<const char*, standin::ByAddress<SEL>> selectorsByAddress;
+  AddressCache<const char*, standin::ByAddress<Class>> classesByAddress;  // found ones only: classes are never removed
 };
 // The cache goes when its thread ends; names looked up after that (by the
 // destructors of statics, which run after the main thread's thread-locals)
@@ -143,9 +112,9 @@ LiteralSelector& literalSlot(LookupCache* cache, const char* name) {
   if (!cache || !name) return internSelector(name);
   LiteralSelector& literal = literalSlot(cache, name);
   auto& byAddress = cache->selectorsByAddress;
-  const ByAddress<SEL>* known = byAddress.find(name);
+  const standin::ByAddress<SEL>* known = byAddress.find(name);
   if (!known || !(known->fixedText || std::strcmp(known->value->name.c_str(), name) == 0)) {
-    byAddress.insert(name, ByAddress<SEL>{internSelector(name), inReadOnlySegment(name)});
+    byAddress.insert(name, standin::ByAddress<SEL>{internSelector(name), standin::inReadOnlySegment(name)});
     known = byAddress.find(name);
   }
   if (known->fixedText) literal = LiteralSelector{name, known->value};
@@ -180,11 +149,11 @@ Class lookUpClass(const char* name) {
   LookupCache* cache = namesCache();
   if (!cache) return findClass(name);
   auto& byAddress = cache->classesByAddress;
-  if (const ByAddress<Class>* known = byAddress.find(name);
+  if (const standin::ByAddress<Class>* known = byAddress.find(name);
       known && (known->fixedText || std::strcmp(known->value->name.c_str(), name) == 0))
     return known->value;
   Class found = findClass(name);
-  if (found) byAddress.insert(name, ByAddress<Class>{found, inReadOnlySegment(name)});
+  if (found) byAddress.insert(name, standin::ByAddress<Class>{found, standin::inReadOnlySegment(name)});
   return found;
 }
 
