@@ -106,7 +106,7 @@ std::vector<std::uint64_t> toGuest(Cpu& cpu, const Type& type, const void* value
       // A 32-bit Foundation works out an NSInteger in 32 bits and clamps
       // what does not fit: -[NSString integerValue] saturates on overflow
       // (swift-corelibs-foundation's Scanner, which integerValue reads with;
-      // Apple's reference states INT_MAX or INT_MIN only for intValue), and CFNumber's
+      // Apple's reference gives INT_MAX or INT_MIN only for intValue), and CFNumber's
       // conversion to a 32-bit integer clamps the same way (CFNumber.c, CVT).
       // NSIntegerMax itself becomes the guest's NSIntegerMax.
       auto v = get<std::int64_t>(value);

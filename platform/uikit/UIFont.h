@@ -5,7 +5,8 @@
 //
 // The device's system font is Helvetica Neue (iOS 7 and 8) or San Francisco
 // (iOS 9), neither of which is free. Its vertical metrics are the device's
-// (system_font_metrics.h): a line is 1.193359 × the size, as on the device.
+// (system_font_metrics.h): a line is 1.193 × the size on iOS 7 and 8 and
+// 1.193359 × on iOS 9, as on the device.
 // The glyphs are drawn, and their advances measured, with Liberation Sans
 // (fonts-liberation2), found through fontconfig: it is metric-compatible with
 // Arial, whose advances are Helvetica's, the closest of the free faces to the

@@ -4,9 +4,10 @@
 
 namespace {
 
-constexpr double kUnitsPerEm = 2048;
-constexpr SystemFontVerticalMetrics kHelveticaNeue{1950 / kUnitsPerEm, 436 / kUnitsPerEm, 58 / kUnitsPerEm};
-constexpr SystemFontVerticalMetrics kSanFrancisco{1950 / kUnitsPerEm, 494 / kUnitsPerEm, 0};
+constexpr double kHelveticaNeueUnits = 1000, kSanFranciscoUnits = 2048;
+constexpr SystemFontVerticalMetrics kHelveticaNeue{952 / kHelveticaNeueUnits, 213 / kHelveticaNeueUnits,
+                                                   28 / kHelveticaNeueUnits};
+constexpr SystemFontVerticalMetrics kSanFrancisco{1950 / kSanFranciscoUnits, 494 / kSanFranciscoUnits, 0};
 // NSFoundationVersionNumber_iOS_9_0.
 constexpr double kFoundationOfIOS9 = 1240.1;
 

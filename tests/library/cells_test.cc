@@ -191,6 +191,23 @@ TEST_F(Heights, OneLineWithoutLocationAndWithItRowsWithoutSubtitleAreShorterUnle
   EXPECT_EQ(heightOf(kWithSubtitle), twoLineRow());
 }
 
+// Each system's own font: at 88 points a line of Helvetica Neue (iOS 7 and 8)
+// is 104.984 points and one of San Francisco (iOS 9) 105.016, so the rows,
+// measured rounded up, differ by a point.
+class FontRows : public LockScreenTest, public ::testing::WithParamInterface<std::pair<const char*, CGFloat>> {};
+
+TEST_P(FontRows, AnOwnRowIsAsTallAsItsSystemsFontMakesIt) {
+  reminders({{"SUMMARY:a"}});
+  root.settings({{"textSize", 88ll}});
+  locked(GetParam().first);
+  EXPECT_EQ(own().height, GetParam().second) << GetParam().first;
+}
+
+using SystemAndHeight = std::pair<const char*, CGFloat>;
+INSTANTIATE_TEST_SUITE_P(Versions, FontRows,
+                         ::testing::Values(SystemAndHeight{"7.1", 131}, SystemAndHeight{"8.4", 131},
+                                           SystemAndHeight{"9.3", 132}));
+
 // The cache holds an own row's height in single precision.
 TEST_F(Heights, ForeignRowsKeepSpringBoardsHeightAndTheCacheHoldsOwnOnesInSinglePrecision) {
   auto& device = lockWith({{"enabled", false}});

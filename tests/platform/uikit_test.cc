@@ -101,26 +101,28 @@ class SystemFont : public ::testing::Test {
 };
 
 TEST_F(SystemFont, HelveticaNeueLinesOnIOS7And8AndSanFranciscosOnIOS9AndTheMeasuredHeightsFollowThem) {
-  // What the library measures with: a line's height, rounded up, at every text size the settings offer.
-  for (int size = 12; size <= 40; ++size) {
-    const CGSize measured = standin::sizeOfStringWithFont(standin::str("Buy milk"), font(size));
-    EXPECT_EQ(measured.height, std::ceil(size * 2444.0 / 2048.0)) << size;
-  }
-  EXPECT_EQ(get(font(0), "lineHeight"), 0);
-  EXPECT_EQ(get(font(-3), "ascender"), 0);
+  // What the library measures with: a line's height, rounded up, at every
+  // text size the settings offer and at 88, where the two fonts' lines fall
+  // either side of a whole point.
+  auto measured = [](int size) { return standin::sizeOfStringWithFont(standin::str("Buy milk"), font(size)).height; };
   for (double version : {1047.20, 1140.11, 1144.17}) {
     NSFoundationVersionNumber = version;
-    EXPECT_NEAR(get(font(15), "lineHeight"), 17.900391, 1e-6) << version;
-    EXPECT_NEAR(get(font(12), "lineHeight"), 14.320312, 1e-6);
-    EXPECT_NEAR(get(font(12), "ascender"), 11.425781, 1e-6);
-    EXPECT_NEAR(get(font(12), "descender"), -2.554688, 1e-6);
-    EXPECT_NEAR(get(font(12), "leading"), 0.339844, 1e-6);
+    for (int size = 8; size <= 40; ++size) EXPECT_EQ(measured(size), std::ceil(size * 1.193)) << size;
+    EXPECT_EQ(measured(88), 105) << version;
+    EXPECT_NEAR(get(font(17), "lineHeight"), 20.281, 1e-9) << version;
+    EXPECT_NEAR(get(font(12), "ascender"), 11.424, 1e-9);
+    EXPECT_NEAR(get(font(12), "descender"), -2.556, 1e-9);
+    EXPECT_NEAR(get(font(12), "leading"), 0.336, 1e-9);
   }
   NSFoundationVersionNumber = 1240.1;
+  for (int size = 8; size <= 40; ++size) EXPECT_EQ(measured(size), std::ceil(size * 2444.0 / 2048.0)) << size;
+  EXPECT_EQ(measured(88), 106);
   EXPECT_NEAR(get(font(17), "lineHeight"), 20.287109, 1e-6);
   EXPECT_NEAR(get(font(17), "descender"), -4.100586, 1e-6);
   EXPECT_EQ(get(font(17), "leading"), 0);
   EXPECT_NEAR(get(font(15), "lineHeight"), 17.900391, 1e-6);
+  EXPECT_EQ(get(font(0), "lineHeight"), 0);
+  EXPECT_EQ(get(font(-3), "ascender"), 0);
 }
 
 // UILabel's font and text colour are null_resettable (UIKit's UILabel.h).
