@@ -26,6 +26,7 @@ void applyHostEnvironment(const HostEnvironment& environment) {
   standin::setCurrentTimeZone(e.timeZone);
   standin::setCurrentCalendarIdentifier(e.calendar);
   NSFoundationVersionNumber = foundationVersion;
+  standin::coreFoundationVersionForSystemVersion(e.systemVersion, &kCFCoreFoundationVersionNumber);
   standin::setDeviceRoot(e.deviceRoot);
   standin::setDeviceOverlay(e.deviceOverlay);
   if (e.fixedClock) standin::setFixedClock(*e.fixedClock);

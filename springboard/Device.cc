@@ -16,6 +16,7 @@
 #include "foundation/NSString.h"
 #include "foundation/clock.h"
 #include "foundation/device.h"
+#include "foundation/stand_in_note.h"
 #include "host_environment.h"
 #include "runtime/autorelease.h"
 #include "runtime/message.h"
@@ -97,8 +98,11 @@ Device::Device(const DeviceOptions& options) : options_(options) {
   registerSpringBoardClasses(options.systemVersion, options.springBoardProcess);
   if (installed_) {
     // SpringBoard's classes are there before the loader asks for `Classes`.
-    installed_->loadIns = substrateLoadIns({"com.apple.springboard", "SpringBoard"}, options.root,
-                                           privateFolder_.path());
+    installed_->loadIns = substrateLoadIns(springBoardProcess(), options.root, privateFolder_.path());
+    for (const LoadIn& loadIn : installed_->loadIns)
+      if (loadIn.everyProcess)
+        StandInNote(loadIn.devicePath + " has no filter that limits it: a phone loads it into every process; " +
+                    "here it is loaded into SpringBoard");
     installed_->panes = preferenceLoaderEntries(options.root, privateFolder_.path());
     modules.clear();
     for (const LoadIn& loadIn : installed_->loadIns)

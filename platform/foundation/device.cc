@@ -84,15 +84,44 @@ std::string standin::deviceWritablePath(std::string_view devicePath) {
   return ec ? "" : path;
 }
 
-// Published NSFoundationVersionNumber values of the iOS releases simulated.
+namespace {
+
+struct SystemRelease {
+  const char* version;
+  double foundation, coreFoundation;
+};
+
+// Each simulated iOS release's published framework versions: Foundation's
+// NSFoundationVersionNumber_iOS_* (NSObjCRuntime.h) and CoreFoundation's
+// kCFCoreFoundationVersionNumber_iOS_* (CFBase.h). CFBase.h gives 9.3 the
+// value of 9.2 (1242.13); an iOS 9.3 device reports 1280.30, and that is the
+// value here, as Substrate's and PreferenceLoader's filters read the
+// device's number, not the header's.
+constexpr SystemRelease kReleases[] = {
+    {"7.0", 1047.20, 847.20},  {"7.1", 1047.25, 847.24},  {"8.0", 1140.11, 1140.10}, {"8.1", 1141.1, 1141.14},
+    {"8.2", 1142.14, 1142.16}, {"8.3", 1144.17, 1144.17}, {"8.4", 1144.17, 1145.15}, {"9.0", 1240.1, 1240.10},
+    {"9.1", 1241.14, 1241.11}, {"9.2", 1242.12, 1242.13}, {"9.3", 1242.12, 1280.30},
+};
+
+const SystemRelease* releaseNamed(const std::string& version) {
+  for (const SystemRelease& release : kReleases)
+    if (version == release.version) return &release;
+  return nullptr;
+}
+
+}  // namespace
+
+// iOS 7.1 until the host says otherwise.
+double kCFCoreFoundationVersionNumber = 847.24;
+
 bool standin::foundationVersionForSystemVersion(const std::string& version, double* result) {
-  static const std::map<std::string, double> versions = {
-      {"7.0", 1047.20}, {"7.1", 1047.25}, {"8.0", 1140.11}, {"8.1", 1141.1}, {"8.2", 1142.14},
-      {"8.3", 1144.17}, {"8.4", 1144.17}, {"9.0", 1240.1},  {"9.1", 1241.14}, {"9.2", 1242.12},
-      {"9.3", 1242.12},
-  };
-  auto it = versions.find(version);
-  if (it == versions.end()) return false;
-  *result = it->second;
-  return true;
+  const SystemRelease* release = releaseNamed(version);
+  if (release) *result = release->foundation;
+  return release != nullptr;
+}
+
+bool standin::coreFoundationVersionForSystemVersion(const std::string& version, double* result) {
+  const SystemRelease* release = releaseNamed(version);
+  if (release) *result = release->coreFoundation;
+  return release != nullptr;
 }

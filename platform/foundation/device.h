@@ -28,14 +28,16 @@ std::string deviceWritablePath(std::string_view devicePath);
 
 }  // namespace standin
 
-// The system's Foundation version, as the device's global variable. The host
-// sets it from the simulated iOS version.
+// The system's Foundation and CoreFoundation versions, as the device's global
+// variables. The host sets them from the simulated iOS version.
 extern "C" double NSFoundationVersionNumber;
+extern "C" double kCFCoreFoundationVersionNumber;
 
 namespace standin {
 
 // The published value for an iOS version ("7.0", "7.1", "8.0" ... "9.3");
 // false for a version it does not know.
 bool foundationVersionForSystemVersion(const std::string& version, double* result);
+bool coreFoundationVersionForSystemVersion(const std::string& version, double* result);
 
 }  // namespace standin
