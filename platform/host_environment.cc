@@ -13,14 +13,15 @@ void applyHostEnvironment(const HostEnvironment& environment) {
   const HostEnvironment& e = environment;
   double foundationVersion = 0;
   if (!standin::foundationVersionForSystemVersion(e.systemVersion, &foundationVersion))
-    throw HostEnvironmentError("unknown iOS version \"" + e.systemVersion +
-                               "\" (known: 7.0, 7.1, 8.0 ... 8.4, 9.0 ... 9.3)");
+    throw HostEnvironmentError("unknown iOS version \"" + e.systemVersion + "\" (known: " +
+                               standin::knownSystemVersionsText() + ")");
   std::error_code ec;
   if (!std::filesystem::is_directory(e.deviceRoot, ec))
     throw HostEnvironmentError("device root " + e.deviceRoot + " is not a folder");
   if (!icuTimeZoneNamed(e.timeZone)) throw HostEnvironmentError("unknown time zone \"" + e.timeZone + "\"");
   if (!knownCalendarIdentifier(e.calendar))
-    throw HostEnvironmentError("unknown calendar \"" + e.calendar + "\" (known: gregorian, buddhist, japanese)");
+    throw HostEnvironmentError("unknown calendar \"" + e.calendar + "\" (known: " + standin::knownCalendarsText() +
+                               ")");
 
   // Checked whole above, so none of these refuses.
   standin::setCurrentTimeZone(e.timeZone);

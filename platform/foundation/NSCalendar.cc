@@ -240,8 +240,21 @@ id dateByAddingComponents(id self, SEL, id componentsObj, id date, NSUInteger) {
 
 }  // namespace
 
+const std::vector<std::string>& knownCalendarIdentifiers() {
+  static const auto* identifiers = new std::vector<std::string>{"gregorian", "buddhist", "japanese"};
+  return *identifiers;
+}
+
+std::string standin::knownCalendarsText() {
+  std::string text;
+  for (const std::string& known : knownCalendarIdentifiers()) text += (text.empty() ? "" : ", ") + known;
+  return text;
+}
+
 bool knownCalendarIdentifier(const std::string& identifier) {
-  return identifier == "gregorian" || identifier == "buddhist" || identifier == "japanese";
+  for (const std::string& known : knownCalendarIdentifiers())
+    if (identifier == known) return true;
+  return false;
 }
 
 void currentDateSettingsChanged() { gCurrentGeneration.fetch_add(1, std::memory_order_acq_rel); }

@@ -62,6 +62,8 @@ const std::string& currentZoneName();
 // "buddhist" or "japanese", Foundation's identifiers. Unknown ones are
 // refused (false).
 bool setCurrentCalendarIdentifier(const std::string& identifier);
+// The identifiers it takes, as a message lists them: "gregorian, buddhist, japanese".
+std::string knownCalendarsText();
 
 }  // namespace standin
 

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <unicode/timezone.h>
 
@@ -21,8 +22,10 @@ Class nsDateComponentsClass();
 
 }  // namespace standin
 
-// Foundation's identifiers of the calendars a user can pick.
+// Foundation's identifiers of the calendars a user can pick, in the order a
+// message lists them ("gregorian", "buddhist", "japanese").
 bool knownCalendarIdentifier(const std::string& identifier);
+const std::vector<std::string>& knownCalendarIdentifiers();
 // A copy of the current zone's name, safe to take on any thread.
 std::string currentTimeZoneName();
 // Told after the current zone or calendar identifier changed, so that

@@ -125,3 +125,29 @@ bool standin::coreFoundationVersionForSystemVersion(const std::string& version, 
   if (release) *result = release->coreFoundation;
   return release != nullptr;
 }
+
+const std::vector<std::string>& standin::knownSystemVersions() {
+  static const auto* versions = [] {
+    auto* all = new std::vector<std::string>;
+    for (const SystemRelease& release : kReleases) all->push_back(release.version);
+    return all;
+  }();
+  return *versions;
+}
+
+// Each major release's minor versions as a run when there are more than two.
+std::string standin::knownSystemVersionsText() {
+  const std::vector<std::string>& all = knownSystemVersions();
+  std::string text;
+  for (std::size_t first = 0; first < all.size();) {
+    std::size_t last = first;
+    const std::string major = all[first].substr(0, all[first].find('.'));
+    while (last + 1 < all.size() && all[last + 1].substr(0, all[last + 1].find('.')) == major) ++last;
+    const std::string run = last - first >= 2 ? all[first] + " ... " + all[last]
+                            : last > first    ? all[first] + ", " + all[last]
+                                              : all[first];
+    text += (text.empty() ? "" : ", ") + run;
+    first = last + 1;
+  }
+  return text;
+}

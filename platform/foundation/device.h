@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace standin {
 
@@ -39,5 +40,9 @@ namespace standin {
 // false for a version it does not know.
 bool foundationVersionForSystemVersion(const std::string& version, double* result);
 bool coreFoundationVersionForSystemVersion(const std::string& version, double* result);
+// Every iOS version simulated, oldest first ("7.0" ... "9.3"), and the same
+// as a user reads it in a message: "7.0, 7.1, 8.0 ... 8.4, 9.0 ... 9.3".
+const std::vector<std::string>& knownSystemVersions();
+std::string knownSystemVersionsText();
 
 }  // namespace standin

@@ -35,7 +35,7 @@ const icu::TimeZone* cachedICUTimeZone(const std::string& name) {
 }
 
 icu::Calendar* cachedCalendar(const std::string& identifier, const std::string& zoneName) {
-  if (identifier != "gregorian" && identifier != "buddhist" && identifier != "japanese") return nullptr;
+  if (!knownCalendarIdentifier(identifier)) return nullptr;
   thread_local PerThread<icu::Calendar> calendars;
   return calendars.get(identifier + "\n" + zoneName, [&]() -> std::unique_ptr<icu::Calendar> {
     auto zone = icuTimeZoneNamed(zoneName);

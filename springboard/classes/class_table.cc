@@ -7,6 +7,7 @@
 
 #include "coregraphics/CGGeometry.h"
 #include "foundation/NSString.h"
+#include "foundation/device.h"
 
 namespace sb::table {
 
@@ -16,8 +17,8 @@ extern const char* const kClassTableText;
 
 namespace {
 
-const std::vector<std::string> kVersions = {"7.0", "7.1", "8.0", "8.1", "8.2", "8.3",
-                                            "8.4", "9.0", "9.1", "9.2", "9.3"};
+// The table covers every simulated version, and only those.
+const std::vector<std::string>& kVersions = standin::knownSystemVersions();
 
 std::optional<std::size_t> versionIndex(std::string_view version) {
   for (std::size_t i = 0; i < kVersions.size(); ++i)

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "Device.h"
+#include "foundation/NSDate.h"
 #include "foundation/NSLog.h"
 #include "foundation/device.h"
 #include "foundation/host_path.h"
@@ -66,10 +67,10 @@ int main(int argc, char** argv) {
   Options o;
   CLI::App app{"Simulated SpringBoard: locks a device with the library loaded and shows its lock screen."};
   app.add_option("--root", o.root, "device root folder (default: the sample root)");
-  app.add_option("--ios", o.ios, "iOS version: 7.0, 7.1, 8.0 ... 8.4, 9.0 ... 9.3 (default 7.1)");
+  app.add_option("--ios", o.ios, "iOS version: " + standin::knownSystemVersionsText() + " (default 7.1)");
   app.add_option("--now", o.now, std::string("the moment of the lock, ISO 8601 (default ") + kSampleMoment + ")");
   app.add_option("--tz", o.tz, "time zone, an IANA name (default Europe/London)");
-  app.add_option("--calendar", o.calendar, "the user's calendar: gregorian, buddhist or japanese (default gregorian)");
+  app.add_option("--calendar", o.calendar, "the user's calendar: " + standin::knownCalendarsText() + " (default gregorian)");
   app.add_flag("--json", o.json, "print one JSON document instead of a table");
   app.add_option("--events", o.events, "scenario after the lock, steps separated by ';'");
   app.add_option("--png", o.png, "also draw the lock screen at the end into this PNG file");
@@ -101,12 +102,13 @@ int main(int argc, char** argv) {
   if (o.arch != "arm64" && o.arch != "armv7") return fail("--arch \"" + o.arch + "\": known are arm64 and armv7");
   double foundation = 0;
   if (!standin::foundationVersionForSystemVersion(o.ios, &foundation))
-    return fail("unknown iOS version \"" + o.ios + "\" (known: 7.0, 7.1, 8.0 ... 8.4, 9.0 ... 9.3)");
+    return fail("unknown iOS version \"" + o.ios + "\" (known: " + standin::knownSystemVersionsText() + ")");
   std::error_code ec;
   if (!fs::is_directory(o.root, ec)) return fail("--root " + o.root + " is not a readable folder");
   if (!sb::parseISO8601("2001-01-01", o.tz)) return fail("--tz \"" + o.tz + "\" is not a known IANA time zone");
-  if (o.calendar != "gregorian" && o.calendar != "buddhist" && o.calendar != "japanese")
-    return fail("--calendar \"" + o.calendar + "\": known are gregorian, buddhist and japanese");
+  // The device takes the same calendar again when it boots.
+  if (!standin::setCurrentCalendarIdentifier(o.calendar))
+    return fail("--calendar \"" + o.calendar + "\": known are " + standin::knownCalendarsText());
   std::optional<NSTimeInterval> now = sb::parseISO8601(o.now, o.tz);
   if (!now) return fail("--now \"" + o.now + "\" is not an ISO 8601 moment (e.g. " + kSampleMoment + ")");
   std::vector<sb::ScenarioStep> steps;

@@ -81,6 +81,13 @@ TEST_F(SimTest, OptionErrorsExitTwoWithTheSimulatorsName) {
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << r.out;
   }
   EXPECT_EQ(run({"--help"}).status, 0);
+  // The versions a user may give, as one list derived from the versions simulated.
+  for (const char* ios : {"10.0", "8.5", "7"}) {
+    SimRun r = run({"--ios", ios});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, std::string("springboard-sim: unknown iOS version \"") + ios +
+                         "\" (known: 7.0, 7.1, 8.0 ... 8.4, 9.0 ... 9.3)\n");
+  }
 }
 
 // A key the library does not read is still written, with a note; the row
@@ -248,7 +255,7 @@ TEST_F(SimTest, CalendarOptionShowsWhatAUserOfThatCalendarSees) {
   EXPECT_EQ(ownRows(runJson({"--json", "--calendar", "japanese"})["rows"]), 3u);
   SimRun bad = run({"--calendar", "hebrew"});
   EXPECT_EQ(bad.status, 2);
-  EXPECT_NE(bad.out.find("--calendar \"hebrew\": known are gregorian, buddhist and japanese"), std::string::npos)
+  EXPECT_NE(bad.out.find("--calendar \"hebrew\": known are gregorian, buddhist, japanese"), std::string::npos)
       << bad.out;
 }
 
