@@ -13,18 +13,13 @@
 
 #include "machine.h"
 #include "runtime/objc.h"
+#include "host_call.h"
 #include "types.h"
 
 namespace emu {
 
-// A host signature prepared for libffi; made once per encoding and kept.
-struct HostCall {
-  Signature signature;
-  ffi_cif cif;
-  std::vector<ffi_type*> argumentTypes;
-};
-// `realDoubles`: see parseSignature.
-const HostCall& hostCallFor(const std::string& encoding, std::uint64_t realDoubles = 0);
+using hostcall::HostCall;
+using hostcall::hostCallFor;
 
 // The guest, stopped at a trap, calls `function`; its result goes back into
 // the guest's registers (or, `resultInMemory`, to the address the guest gave

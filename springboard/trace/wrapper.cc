@@ -7,7 +7,7 @@
 #include <deque>
 #include <mutex>
 
-#include "bridge.h"
+#include "host_call.h"
 #include "trace/describe.h"
 
 namespace sb::trace {
@@ -44,8 +44,8 @@ std::string wordText(unsigned long value) { return std::to_string(value); }
 // One value of a type, where libffi keeps it (integers narrower than a
 // register read from its low bytes, as libffi widens them on a
 // little-endian host).
-std::string describeValue(const emu::Type& type, const void* at) {
-  using emu::Kind;
+std::string describeValue(const hostcall::Type& type, const void* at) {
+  using hostcall::Kind;
   switch (type.kind) {
     case Kind::Void: return "";
     case Kind::Int:
@@ -88,7 +88,7 @@ std::string describeValue(const emu::Type& type, const void* at) {
 }
 
 struct Wrapper {
-  const emu::HostCall* call;
+  const hostcall::HostCall* call;
   WrapperEntry entry;
   void* context;
 };
@@ -116,15 +116,15 @@ void WrappedCall::callThrough(IMP imp) {
 }
 
 std::optional<std::string> WrappedCall::describeResult() const {
-  if (call_.signature.result().kind == emu::Kind::Void) return std::nullopt;
+  if (call_.signature.result().kind == hostcall::Kind::Void) return std::nullopt;
   return describeValue(call_.signature.result(), result_);
 }
 
 IMP makeWrapper(IMP target, WrapperEntry entry, void* context) {
   if (!target.types) throw UnwrappableMethod("its implementation has no type encoding");
-  const emu::HostCall* call;
+  const hostcall::HostCall* call;
   try {
-    call = &emu::hostCallFor(target.types, target.realDoubles);
+    call = &hostcall::hostCallFor(target.types, target.realDoubles);
   } catch (const std::exception& e) {
     throw UnwrappableMethod(std::string("its type encoding \"") + target.types + "\" cannot be called: " + e.what());
   }

@@ -12,7 +12,7 @@
 
 #include "runtime/objc.h"
 
-namespace emu {
+namespace hostcall {
 struct HostCall;
 }
 
@@ -28,7 +28,7 @@ class UnwrappableMethod : public std::runtime_error {
 // One call as it reached a wrapper.
 class WrappedCall {
  public:
-  WrappedCall(const emu::HostCall& call, void* result, void** arguments)
+  WrappedCall(const hostcall::HostCall& call, void* result, void** arguments)
       : call_(call), result_(result), arguments_(arguments) {}
   id self() const;
   SEL cmd() const;
@@ -41,7 +41,7 @@ class WrappedCall {
   std::optional<std::string> describeResult() const;
 
  private:
-  const emu::HostCall& call_;
+  const hostcall::HostCall& call_;
   void* result_;
   void** arguments_;
 };
