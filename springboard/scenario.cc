@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "Device.h"
+#include "scenario_steps.h"
 #include "dispatch/dispatch.h"
 
 namespace sb {
@@ -60,92 +61,77 @@ std::string unquoted(const std::string& value) {
   return value;
 }
 
+// How many words a form takes after its name: exactly (`atLeast` false) or
+// at least (true).
+std::pair<size_t, bool> wordsTaken(StepArguments arguments) {
+  switch (arguments) {
+    case StepArguments::None: return {0, false};
+    case StepArguments::Seconds:
+    case StepArguments::Row:
+    case StepArguments::Word: return {1, false};
+    case StepArguments::Text:
+    case StepArguments::QuotedText: return {1, true};
+    case StepArguments::WordThenText:
+    case StepArguments::KeyThenSetting:
+    case StepArguments::KeyThenValue: return {2, true};
+  }
+  return {0, false};
+}
+
+bool fits(const StepForm& form, size_t words) {
+  const auto [taken, atLeast] = wordsTaken(form.arguments);
+  return atLeast ? words >= taken : words == taken;
+}
+
+// Fills the step's fields from its words, as its form reads them.
+void readArguments(const StepForm& form, const std::string& text, const std::vector<std::string>& words,
+                   ScenarioStep& step) {
+  switch (form.arguments) {
+    case StepArguments::None: break;
+    case StepArguments::Seconds: step.seconds = parseSeconds(text, words[1]); break;
+    case StepArguments::Row: step.row = parseRow(text, words[1]); break;
+    case StepArguments::Word: (step.kind == Kind::Overlay ? step.pluginName : step.key) = words[1]; break;
+    case StepArguments::Text: step.title = restAfter(text, 1); break;
+    case StepArguments::QuotedText: step.listName = unquoted(restAfter(text, 1)); break;
+    case StepArguments::WordThenText:
+      step.bundleID = words[1];
+      step.title = restAfter(text, 2);
+      break;
+    case StepArguments::KeyThenSetting:
+      step.key = words[1];
+      try {
+        step.value = typedSetting(step.key, unquoted(restAfter(text, 2)));
+      } catch (const SettingError& e) {
+        reject(text, e.what());
+      }
+      break;
+    case StepArguments::KeyThenValue:
+      step.key = words[1];
+      step.paneValue = unquoted(restAfter(text, 2));
+      break;
+  }
+}
+
 ScenarioStep parseStep(const std::string& text) {
   std::istringstream in(text);
   std::vector<std::string> words;
   for (std::string w; in >> w;) words.push_back(w);
-  const std::string& name = words[0];
-  auto expectArgs = [&](size_t n, const char* usage) {
-    if (words.size() != n + 1) reject(text, std::string("expected \"") + usage + "\"");
-  };
-  ScenarioStep step;
-  step.text = text;
-  if (name == "nowplaying") {
-    expectArgs(0, "nowplaying");
-    step.kind = Kind::NowPlaying;
-  } else if (name == "nowplaying-end") {
-    expectArgs(0, "nowplaying-end");
-    step.kind = Kind::NowPlayingEnd;
-  } else if (name == "wait") {
-    expectArgs(1, "wait SECONDS");
-    step.kind = Kind::Wait;
-    step.seconds = parseSeconds(text, words[1]);
-  } else if (name == "touch") {
-    expectArgs(1, "touch SECONDS");
-    step.kind = Kind::Touch;
-    step.seconds = parseSeconds(text, words[1]);
-  } else if (name == "notify") {
-    if (words.size() < 3) reject(text, "expected \"notify BUNDLE TITLE\"");
-    step.kind = Kind::Notify;
-    step.bundleID = words[1];
-    step.title = restAfter(text, 2);
-  } else if (name == "companion") {
-    if (words.size() < 2) reject(text, "expected \"companion TITLE\"");
-    step.kind = Kind::Companion;
-    step.title = restAfter(text, 1);
-  } else if (name == "clear") {
-    expectArgs(0, "clear");
-    step.kind = Kind::Clear;
-  } else if (name == "edit") {
-    expectArgs(1, "edit ROW");
-    step.kind = Kind::Edit;
-    step.row = parseRow(text, words[1]);
-  } else if (name == "relock") {
-    expectArgs(0, "relock");
-    step.kind = Kind::Relock;
-  } else if (name == "screen-off") {
-    expectArgs(0, "screen-off");
-    step.kind = Kind::ScreenOff;
-  } else if (name == "set") {
-    if (words.size() < 3) reject(text, "expected \"set KEY VALUE\"");
-    step.kind = Kind::Set;
-    step.key = words[1];
-    try {
-      step.value = typedSetting(step.key, unquoted(restAfter(text, 2)));
-    } catch (const SettingError& e) {
-      reject(text, e.what());
-    }
-  } else if (name == "unset") {
-    expectArgs(1, "unset KEY");
-    step.kind = Kind::Unset;
-    step.key = words[1];
-  } else if (name == "overlay") {
-    expectArgs(1, "overlay NAME");
-    step.kind = Kind::Overlay;
-    step.pluginName = words[1];
-  } else if (name == "open") {
-    expectArgs(1, "open ROW");
-    step.kind = Kind::Open;
-    step.row = parseRow(text, words[1]);
-  } else if (name == "pane") {
-    if (words.size() == 1) {
-      step.kind = Kind::Pane;
-    } else {
-      if (words.size() < 3) reject(text, "expected \"pane\" or \"pane KEY VALUE\"");
-      step.kind = Kind::PaneSet;
-      step.key = words[1];
-      step.paneValue = unquoted(restAfter(text, 2));
-    }
-  } else if (name == "pane-list") {
-    if (words.size() < 2) reject(text, "expected \"pane-list NAME\"");
-    step.kind = Kind::PaneList;
-    step.listName = unquoted(restAfter(text, 1));
-  } else {
-    reject(text, "unknown step \"" + name +
-                     "\" (known: nowplaying, nowplaying-end, overlay, wait, touch, notify, companion, clear, edit, open, "
-                     "relock, screen-off, set, unset, pane, pane-list)");
+  std::string usages, names;
+  std::string_view previous;
+  for (const StepForm& form : kStepForms) {
+    if (form.name() != previous) names += std::string(names.empty() ? "" : ", ") + std::string(form.name());
+    previous = form.name();
+    if (form.name() != words[0]) continue;
+    usages += std::string(usages.empty() ? "" : " or ") + "\"" + std::string(form.usage) + "\"";
+    if (!fits(form, words.size() - 1)) continue;
+    ScenarioStep step;
+    step.text = text;
+    step.kind = form.kind;
+    readArguments(form, text, words, step);
+    return step;
   }
-  return step;
+  if (!usages.empty()) reject(text, "expected " + usages);
+  reject(text, "unknown step \"" + words[0] + "\" (known: " + names + ")");
 }
 
 }  // namespace
