@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 
 #include "guest_module.h"
+#include "image_kind.h"
 #include "macho_slice.h"
 
 namespace loader {
@@ -10,7 +11,8 @@ namespace loader {
 std::string mapModule(const std::string& path, const std::string& arch, ModuleKind kind) {
   if (emu::looksLikeMachO(path)) {
     try {
-      emu::loadGuestModule(path, emu::archNamed(arch), kind);
+      emu::loadGuestModule(path, emu::archNamed(arch),
+                           kind == ModuleKind::Dylib ? emu::ImageKind::Dylib : emu::ImageKind::Bundle);
     } catch (const emu::LoadError& e) {
       throw ModuleLoadError(e.what());
     }

@@ -10,8 +10,6 @@
 #include <stdexcept>
 #include <string>
 
-#include "image_kind.h"
-
 namespace loader {
 
 // Why a module could not be mapped, in the words of dlerror or of the
@@ -21,9 +19,10 @@ class ModuleLoadError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// What the device's loader is asked for (a dylib or a bundle); a Linux
-// build is mapped the same either way.
-using ModuleKind = emu::ImageKind;
+// What the device's loader is asked for: a Substrate load-in is a dynamic
+// library (MH_DYLIB), a preference bundle's executable a bundle (MH_BUNDLE).
+// A Linux build is mapped the same either way.
+enum class ModuleKind { Dylib, Bundle };
 
 // Maps the module at `path`, its initialisers run. `arch` ("arm64" or
 // "armv7") picks a device build's slice. Answers the processor whose code

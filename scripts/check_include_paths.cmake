@@ -5,7 +5,12 @@
 #  - no header is reachable under one name from two folders of the path:
 #    the compiler takes the first and says nothing of the second;
 #  - no source names a backend by its folder (host/simulator/…, host/ios/…),
-#    which would reach around the choice.
+#    which would reach around the choice;
+#  - each product stands on its floors: inside src/, host/ is the ground
+#    (it includes none of the library's folders) and startup/ the roof (no
+#    other folder includes it); no compile of springboard/ has src/ or
+#    emulator/ on its path, so SpringBoard reaches the library only by
+#    loading it and the emulator only through module_loader/.
 # Only folders of the source tree count; system and build folders do not.
 #   cmake -DCOMMANDS=<compile_commands.json> -DSOURCE=<source tree> -P check_include_paths.cmake
 cmake_minimum_required(VERSION 3.25)
@@ -80,6 +85,19 @@ foreach(line IN LISTS lines)
       list(APPEND dirs "${dir}")
     endif()
   endforeach()
+  # What springboard/ may not see: the library's folders and the emulator's.
+  cmake_path(IS_PREFIX SOURCE "${file}" NORMALIZE file_in_source)
+  if(file_in_source)
+    file(RELATIVE_PATH relative_file "${SOURCE}" "${file}")
+    if(relative_file MATCHES "^springboard/")
+      foreach(dir IN LISTS dirs)
+        file(RELATIVE_PATH relative_dir "${SOURCE}" "${dir}")
+        if(relative_dir MATCHES "^(src|emulator)(/|$)")
+          list(APPEND problems "${relative_file}: ${relative_dir}/ is on its include path: springboard/ loads the library and maps device code through module_loader/, it does not include them")
+        endif()
+      endforeach()
+    endif()
+  endif()
   string(JOIN "|" key ${dirs})
   if(NOT key IN_LIST checked)
     list(APPEND checked "${key}")
@@ -94,6 +112,27 @@ foreach(source IN LISTS sources)
   foreach(line IN LISTS named)
     list(APPEND problems "${source}: ${line}: include the backend as backend/…, from the one on the path")
   endforeach()
+endforeach()
+
+# The library's floors: src/host/ includes no folder of the library's own,
+# and only src/startup/ includes startup/.
+set(library_folders "feed|list|presentation|settings|startup")
+foreach(source IN LISTS sources)
+  if(NOT source MATCHES "^src/([^/]+)/")
+    continue()
+  endif()
+  set(folder "${CMAKE_MATCH_1}")
+  if(folder STREQUAL "host")
+    file(STRINGS "${SOURCE}/${source}" upward REGEX "#include \"(${library_folders})/")
+    foreach(line IN LISTS upward)
+      list(APPEND problems "${source}: ${line}: src/host/ is the floor every folder stands on and includes none of them")
+    endforeach()
+  elseif(NOT folder STREQUAL "startup")
+    file(STRINGS "${SOURCE}/${source}" roof REGEX "#include \"startup/")
+    foreach(line IN LISTS roof)
+      list(APPEND problems "${source}: ${line}: startup/ is the roof; what every folder needs lives in host/")
+    endforeach()
+  endif()
 endforeach()
 
 list(REMOVE_ITEM problems "")

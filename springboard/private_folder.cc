@@ -11,7 +11,7 @@
 
 #include "foundation/device.h"
 #include "foundation/host_path.h"
-#include "host/settings_table.h"
+#include "qst/settings_table.h"
 
 namespace sb {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "foundation/device.h"
 #include "foundation/regular_file.h"
-#include "host/settings_table.h"
+#include "qst/settings_table.h"
 
 namespace sb {
 namespace {

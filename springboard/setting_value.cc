@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <optional>
 
-#include "host/settings_table.h"
+#include "qst/settings_table.h"
 
 namespace sb {
 namespace {

@@ -1,6 +1,6 @@
 #include "pages/main_page.h"
 
-#include "host/settings_table.h"
+#include "qst/settings_table.h"
 #include "pages/control_values.h"
 #include "pages/lists_page.h"
 #include "store/files.h"

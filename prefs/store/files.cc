@@ -1,6 +1,6 @@
 #include "store/files.h"
 
-#include "host/settings_table.h"
+#include "qst/settings_table.h"
 #include "store/atomic_file.h"
 
 namespace qst::prefs {

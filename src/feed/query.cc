@@ -3,9 +3,9 @@
 #include "host/calendar.h"
 #include "host/eventkit.h"
 #include "host/foundation.h"
-#include "host/settings_table.h"
+#include "qst/settings_table.h"
 #include "settings/settings.h"
-#include "startup/log.h"
+#include "host/log.h"
 
 namespace qst {
 namespace {

@@ -6,8 +6,8 @@
 #include "host/springboard.h"
 #include "settings/settings.h"
 #include "settings/sort_priority.h"
-#include "startup/captured.h"
-#include "startup/log.h"
+#include "host/captured.h"
+#include "host/log.h"
 
 extern "C" {
 StrongId publishedBulletins;

@@ -3,7 +3,7 @@
 #include "host/springboard.h"
 #include "list/recognition.h"
 #include "settings/settings.h"
-#include "startup/captured.h"
+#include "host/captured.h"
 
 namespace qst {
 

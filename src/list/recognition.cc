@@ -1,7 +1,7 @@
 #include "list/recognition.h"
 
 #include "host/springboard.h"
-#include "startup/log.h"
+#include "host/log.h"
 
 namespace qst {
 

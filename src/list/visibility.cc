@@ -4,8 +4,8 @@
 #include "host/springboard.h"
 #include "list/recognition.h"
 #include "settings/settings.h"
-#include "startup/captured.h"
-#include "startup/log.h"
+#include "host/captured.h"
+#include "host/log.h"
 
 namespace qst {
 namespace {

@@ -4,7 +4,7 @@
 #include "list/recognition.h"
 #include "list/underlay.h"
 #include "settings/settings.h"
-#include "startup/captured.h"
+#include "host/captured.h"
 
 namespace qst {
 namespace {

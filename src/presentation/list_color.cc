@@ -3,7 +3,7 @@
 #include "feed/bulletin_id.h"
 #include "host/foundation.h"
 #include "settings/colors.h"
-#include "startup/log.h"
+#include "host/log.h"
 
 namespace qst {
 

@@ -1,7 +1,7 @@
 #include "settings/settings.h"
 
 #include "host/foundation.h"
-#include "host/settings_table.h"
+#include "qst/settings_table.h"
 #include "settings/colors.h"
 
 extern "C" {

@@ -1,7 +1,7 @@
 #include "settings/sort_priority.h"
 
 #include "host/foundation.h"
-#include "startup/log.h"
+#include "host/log.h"
 
 extern "C" {
 NSInteger sortPriority = 0;

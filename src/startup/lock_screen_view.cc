@@ -1,6 +1,6 @@
 #include "startup/lock_screen_view.h"
 
-#include "startup/captured.h"
+#include "host/captured.h"
 
 extern "C" {
 StrongId sBLockScreenView;

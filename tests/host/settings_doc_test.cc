@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "host/settings_table.h"
+#include "qst/settings_table.h"
 
 namespace {
 

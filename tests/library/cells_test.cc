@@ -194,7 +194,7 @@ TEST_F(Heights, OneLineWithoutLocationAndWithItRowsWithoutSubtitleAreShorterUnle
 // Each system's own font: at 88 points a line of Helvetica Neue (iOS 7 and 8)
 // is 104.984 points and one of San Francisco (iOS 9) 105.016, so the rows,
 // measured rounded up, differ by a point.
-class FontRows : public LockScreenTest, public ::testing::WithParamInterface<std::pair<const char*, CGFloat>> {};
+class FontRows : public LockScreenTest, public ::testing::WithParamInterface<std::pair<std::string, CGFloat>> {};
 
 TEST_P(FontRows, AnOwnRowIsAsTallAsItsSystemsFontMakesIt) {
   reminders({{"SUMMARY:a"}});
@@ -203,10 +203,15 @@ TEST_P(FontRows, AnOwnRowIsAsTallAsItsSystemsFontMakesIt) {
   EXPECT_EQ(own().height, GetParam().second) << GetParam().first;
 }
 
-using SystemAndHeight = std::pair<const char*, CGFloat>;
+using SystemAndHeight = std::pair<std::string, CGFloat>;
 INSTANTIATE_TEST_SUITE_P(Versions, FontRows,
                          ::testing::Values(SystemAndHeight{"7.1", 131}, SystemAndHeight{"8.4", 131},
-                                           SystemAndHeight{"9.3", 132}));
+                                           SystemAndHeight{"9.3", 132}),
+                         [](const auto& info) {
+                           std::string name = std::string("iOS") + info.param.first;
+                           name[name.find('.')] = '_';
+                           return name;
+                         });
 
 // The cache holds an own row's height in single precision.
 TEST_F(Heights, ForeignRowsKeepSpringBoardsHeightAndTheCacheHoldsOwnOnesInSinglePrecision) {

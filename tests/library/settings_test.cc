@@ -1,7 +1,7 @@
 #include <optional>
 #include <sstream>
 
-#include "host/settings_table.h"
+#include "qst/settings_table.h"
 #include "../platform/image_writers.h"
 #include "lock_screen.h"
 

@@ -4,7 +4,7 @@
 #include <atomic>
 #include <thread>
 
-#include "host/settings_table.h"
+#include "qst/settings_table.h"
 #include "pane.h"
 
 namespace qst_test {

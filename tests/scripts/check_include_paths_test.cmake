@@ -1,6 +1,6 @@
 # The include-path check on trees made to hold each fault it is for, and on
-# one without: the check must fail on the first three, naming the fault, and
-# pass on the last.
+# one without: the check must fail on each planted tree, naming the fault,
+# and pass on the sound one.
 #   cmake -DCHECK=<check_include_paths.cmake> -DWORK=<scratch folder> -P check_include_paths_test.cmake
 cmake_minimum_required(VERSION 3.25)
 file(REMOVE_RECURSE "${WORK}")
@@ -71,6 +71,29 @@ expect(hidden_header "\"store/files.h\" is found in .*/a and in .*/b")
 make_tree(named_backend "src/host/ios/backend/runtime.h;src/host/simulator/backend/runtime.h;src/feed/query.cc=#include \"host/ios/backend/runtime.h\""
           "src;src/host/simulator")
 expect(named_backend "query.cc: #include \"host/ios/backend/runtime.h\"")
+
+# A library folder reaching up to the roof, and the floor reaching up to a folder.
+make_tree(roof_included "src/startup/captured.h;src/list/clearing.cc=#include \"startup/captured.h\"" "src")
+expect(roof_included "src/list/clearing.cc: #include \"startup/captured.h\": startup/ is the roof")
+make_tree(floor_reaching_up "src/list/recognition.h;src/host/springboard.h=#include \"list/recognition.h\"" "src")
+expect(floor_reaching_up "src/host/springboard.h: #include \"list/recognition.h\": src/host/ is the floor")
+
+# A SpringBoard compile that could include the library or the emulator.
+function(springboard_compile name dir)
+  make_tree(${name} "springboard/Device.cc;${dir}/x.h" "${dir}")
+  file(WRITE "${WORK}/${name}/build/compile_commands.json" "[
+{
+  \"directory\": \"${WORK}/${name}/build\",
+  \"command\": \"/usr/bin/c++ -I${WORK}/${name}/${dir} -o Device.o -c ${WORK}/${name}/springboard/Device.cc\",
+  \"file\": \"${WORK}/${name}/springboard/Device.cc\"
+}
+]
+")
+endfunction()
+springboard_compile(springboard_sees_src src)
+expect(springboard_sees_src "springboard/Device.cc: src/ is on its include path")
+springboard_compile(springboard_sees_emulator emulator)
+expect(springboard_sees_emulator "springboard/Device.cc: emulator/ is on its include path")
 
 # The seam as it is laid out: one backend, the other only beside it.
 make_tree(sound "src/host/objc.h=#include \"backend/runtime.h\";src/host/simulator/backend/runtime.h;src/host/ios/backend/runtime.h;prefs/store/files.h"

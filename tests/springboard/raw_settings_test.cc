@@ -9,7 +9,7 @@
 #include "foundation/regular_file.h"
 #include "sample_lock.h"
 #include "temp_folder.h"
-#include "host/settings_table.h"
+#include "qst/settings_table.h"
 #include "raw_settings_writer.h"
 
 namespace sbtest {

@@ -7,7 +7,7 @@
 #include <variant>
 #include <vector>
 
-#include "host/settings_table.h"
+#include "qst/settings_table.h"
 #include "temp_folder.h"
 
 namespace qst_test {
