@@ -171,11 +171,11 @@ id cellForRow(id self, SEL, id tableView, id indexPath) {
 
 void registerListsPage() {
   static const MethodRow methods[] = {
-      {"specifiers", specifiers, "@@:"},
-      {"toggleList:", toggleList, "v@:@"},
-      {"removeMissingList:", removeMissingList, "v@:@"},
-      {"accessAnswered:", accessAnswered, "v@:@"},
-      {"tableView:cellForRowAtIndexPath:", cellForRow, "@@:@@"},
+      {"specifiers", specifiers},
+      {"toggleList:", toggleList},
+      {"removeMissingList:", removeMissingList},
+      {"accessAnswered:", accessAnswered},
+      {"tableView:cellForRowAtIndexPath:", cellForRow},
   };
   makeClass("PSListController", kListsPageClassName, methods);
 }

@@ -126,12 +126,12 @@ void setCustomIconFile(id self, SEL, id text, id) {
 
 void registerMainPage() {
   static const MethodRow methods[] = {
-      {"specifiers", specifiers, "@@:"},
-      {"bundle", bundle, "@@:"},
-      {"readPreferenceValue:", readPreferenceValue, "@@:@"},
-      {"setPreferenceValue:specifier:", setPreferenceValue, "v@:@@"},
-      {"customIconFile:", customIconFile, "@@:@"},
-      {"setCustomIconFile:specifier:", setCustomIconFile, "v@:@@"},
+      {"specifiers", specifiers},
+      {"bundle", bundle},
+      {"readPreferenceValue:", readPreferenceValue},
+      {"setPreferenceValue:specifier:", setPreferenceValue},
+      {"customIconFile:", customIconFile},
+      {"setCustomIconFile:specifier:", setCustomIconFile},
   };
   makeClass("PSListController", kMainPageClassName, methods);
 }

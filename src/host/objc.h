@@ -6,6 +6,7 @@
 #pragma once
 
 #include "backend/runtime.h"
+#include "host/encoding.h"
 
 namespace qst {
 
@@ -33,6 +34,19 @@ struct Replacement {
   Replacement(R (*fn)(id, SEL, A...)) : imp(implementationOf(fn)) {}
   IMP imp;
 };
+
+// A method added to a class (class_addMethod): its implementation and its
+// type encoding, derived from the function's C++ signature.
+struct AddedMethod {
+  template <class R, class... A>
+  AddedMethod(R (*fn)(id, SEL, A...)) : imp(implementationOf(fn)), types(encoding::of<R, id, SEL, A...>()) {}
+  IMP imp;
+  const char* types;
+};
+
+inline BOOL addMethod(Class cls, const char* selector, const AddedMethod& method) {
+  return class_addMethod(cls, sel(selector), method.imp, method.types);
+}
 
 // [obj respondsToSelector:s], sent as a message so a class's own answer
 // counts; nil answers NO.

@@ -18,8 +18,7 @@ namespace qst::prefs {
 // process without the Settings app's framework) or the name is taken.
 struct MethodRow {
   const char* selector;
-  Replacement implementation;
-  const char* types;
+  AddedMethod method;  // its type encoding derived from its signature
 };
 
 template <unsigned long N>
@@ -28,7 +27,7 @@ Class makeClass(const char* superclassName, const char* name, const MethodRow (&
   if (!superclass || objc_getClass(name)) return nil;
   Class cls = allocateClassPair(superclass, name);
   if (!cls) return nil;
-  for (const MethodRow& m : methods) class_addMethod(cls, sel(m.selector), m.implementation.imp, m.types);
+  for (const MethodRow& m : methods) addMethod(cls, m.selector, m.method);
   objc_registerClassPair(cls);
   return cls;
 }

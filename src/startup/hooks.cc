@@ -25,7 +25,7 @@ void installHooks() {
   Class overlay = classNamed("SBLockScreenPluginOverlayContext");
   MSHookMessageEx(overlay, sel("initWithPluginName:pluginController:lockScreenViewController:"),
                   Replacement(initWithPluginName).imp, savedInitWithPluginName.slot());
-  class_addMethod(overlay, sel("removeCustomBulletins_QST"), Replacement(removeCustomBulletins).imp, "v@:");
+  addMethod(overlay, "removeCustomBulletins_QST", removeCustomBulletins);
 
   // One row per replaced method, installed in this order. Built here, not
   // as a global: the initialiser runs before the module's dynamic

@@ -23,17 +23,21 @@ using Ivar = objc_ivar*;
 using IMP = void (*)();
 
 // BOOL, NSInteger and the length type follow the processor, as the device's
-// own headers define them: 64-bit ARM has a real bool and double lengths,
-// 32-bit ARM a signed char and float lengths.
+// own headers define them: 64-bit ARM has a real bool, long words and double
+// lengths; 32-bit ARM a signed char, int words (NSObjCRuntime.h: long only
+// where __LP64__) and float lengths. The same size either way, but the type
+// is what a method's derived encoding reads ("q", "i").
 #if defined(__LP64__)
 using BOOL = bool;
 using CGFloat = double;
+using NSInteger = long;
+using NSUInteger = unsigned long;
 #else
 using BOOL = signed char;
 using CGFloat = float;
+using NSInteger = int;
+using NSUInteger = unsigned int;
 #endif
-using NSInteger = long;
-using NSUInteger = unsigned long;
 
 static_assert(sizeof(void*) == 8 || sizeof(void*) == 4, "a 32- or 64-bit ARM device");
 static_assert(sizeof(CGFloat) == sizeof(void*), "CGFloat is double on 64-bit processors and float on 32-bit ones");
