@@ -10,8 +10,6 @@ id property(id specifier, const char* key) { return msgSend<id, id>(specifier, "
 
 id number(NSInteger value) { return msgSend<id, NSInteger>(objc_getClass("NSNumber"), "numberWithInteger:", value); }
 
-bool isString(id value) { return msgSend<BOOL, id>(value, "isKindOfClass:", objc_getClass("NSString")); }
-
 // Nearest whole number, halves away from zero.
 NSInteger rounded(double value) { return static_cast<NSInteger>(value < 0 ? value - 0.5 : value + 0.5); }
 

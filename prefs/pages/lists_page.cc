@@ -1,6 +1,7 @@
 #include "pages/lists_page.h"
 
 #include "host/eventkit.h"
+#include "host/log.h"
 #include "store/files.h"
 
 namespace qst::prefs {
@@ -84,7 +85,7 @@ void addMissing(id page, id rows, id calendars, id selected) {
                                              QST_STR("These lists are ticked but no longer in Reminders. Tap one to "
                                                    "take it off.")));
   for (id identifier : each(missing)) {
-    id name = msgSend<BOOL, id>(identifier, "isKindOfClass:", objc_getClass("NSString"))
+    id name = isString(identifier)
                   ? format(QST_STR("Missing list %@"), identifier)
                   : QST_STR("Missing list");
     msgSend<void, id>(rows, "addObject:", row(page, name, identifier, "removeMissingList:"));
@@ -149,13 +150,13 @@ id specifiers(id self, SEL) {
 
 void toggleList(id self, SEL, id specifier) {
   if (!toggleSelectedList(msgSend<id>(specifier, "identifier")))
-    NSLog(QST_STR("%@ could not write the list selection"), QST_STR("QST:"));
+    NSLog(QST_STR("%@ could not write the list selection"), logPrefix());
   msgSend<void>(self, "reloadSpecifiers");
 }
 
 void removeMissingList(id self, SEL, id specifier) {
   if (!removeSelectedList(msgSend<id>(specifier, "identifier")))
-    NSLog(QST_STR("%@ could not write the list selection"), QST_STR("QST:"));
+    NSLog(QST_STR("%@ could not write the list selection"), logPrefix());
   msgSend<void>(self, "reloadSpecifiers");
 }
 

@@ -1,7 +1,8 @@
 #include "pages/main_page.h"
 
-#include "qst/settings_table.h"
+#include "host/log.h"
 #include "pages/control_values.h"
+#include "qst/settings_table.h"
 #include "pages/lists_page.h"
 #include "store/files.h"
 
@@ -22,7 +23,7 @@ id iconRow(id specifiers) {
 // A stored icon path that is none of the list's own choices (or is the
 // choice added for it): the user's own image.
 bool isCustomIcon(id row, id value) {
-  if (!msgSend<BOOL, id>(value, "isKindOfClass:", objc_getClass("NSString")) || length(value) == 0) return false;
+  if (!isString(value) || length(value) == 0) return false;
   id offered = msgSend<id, id>(row, "propertyForKey:", QST_STR("customImage"));
   return msgSend<BOOL, id>(offered, "isEqual:", value) ||
          !msgSend<BOOL, id>(msgSend<id>(row, "values"), "containsObject:", value);
@@ -94,7 +95,7 @@ id readPreferenceValue(id, SEL, id specifier) {
 }
 
 void save(id settingKey, id value) {
-  if (!storeSetting(settingKey, value)) NSLog(QST_STR("%@ could not write the settings file"), QST_STR("QST:"));
+  if (!storeSetting(settingKey, value)) NSLog(QST_STR("%@ could not write the settings file"), logPrefix());
 }
 
 void setPreferenceValue(id, SEL, id value, id specifier) {
@@ -102,7 +103,7 @@ void setPreferenceValue(id, SEL, id value, id specifier) {
   if (!settingKey) return;
   StoredValue stored = storedValueFor(specifier, value);
   if (stored.kind == StoredValue::Kind::Refuse) {
-    NSLog(QST_STR("%@ %@ cannot hold %@; the setting is unchanged"), QST_STR("QST:"), settingKey, value);
+    NSLog(QST_STR("%@ %@ cannot hold %@; the setting is unchanged"), logPrefix(), settingKey, value);
     return;
   }
   save(settingKey, stored.kind == StoredValue::Kind::Store ? stored.value : nil);
@@ -115,7 +116,7 @@ id customIconFile(id self, SEL, id) {
 }
 
 void setCustomIconFile(id self, SEL, id text, id) {
-  if (!msgSend<BOOL, id>(text, "isKindOfClass:", objc_getClass("NSString"))) return;
+  if (!isString(text)) return;
   if (length(text) > 0) save(iconFileKey(), text);
   else if (isCustomIcon(iconRow(msgSend<id>(self, "specifiers")), storedSetting(iconFileKey())))
     save(iconFileKey(), nil);
