@@ -6,14 +6,13 @@
 #include <stdexcept>
 
 #include "bridge.h"
+#include "guest_structures.h"
 #include "foundation/NSArray.h"
 #include "runtime/type_encoding.h"
 
 namespace emu {
 namespace {
 
-constexpr std::uint32_t kBlockHasCopyDispose = 1u << 25;
-constexpr std::uint32_t kBlockNeedsFree = 1u << 24;
 constexpr std::uint64_t kLargestBlock = 64 * 1024;
 
 // A block copied to the guest's heap.
@@ -37,29 +36,36 @@ struct GuestBlock {
   }
 };
 
+template <class Word>
 std::shared_ptr<GuestBlock> copyBlock(Cpu& cpu, std::uint64_t stackBlock) {
   Machine& m = cpu.machine();
   GuestMemory& memory = m.memory();
-  const unsigned word = guestPointerSize(cpu.arch());
-  std::uint32_t flags = static_cast<std::uint32_t>(memory.readWord(stackBlock + word, 4));
-  std::uint64_t descriptor = memory.readWord(stackBlock + 2 * word + 8, word);
-  std::uint64_t size = memory.readWord(descriptor + word, word);
-  if (size < 3 * word + 8 || size > kLargestBlock) throw std::runtime_error("the module passed a malformed block");
+  BlockLiteral<Word> literal = memory.read(GuestPtr<BlockLiteral<Word>, Word>(stackBlock));
+  const BlockDescriptor<Word> descriptor = memory.read(literal.descriptor);
+  const std::uint64_t size = descriptor.size;
+  if (size < sizeof literal || size > kLargestBlock) throw std::runtime_error("the module passed a malformed block");
   auto block = std::make_shared<GuestBlock>();
   block->machine = &m;
-  block->invoke = memory.readWord(stackBlock + word + 8, word);
+  block->invoke = literal.invoke.address();
   std::vector<std::uint8_t> bytes(size);
   memory.read(stackBlock, bytes.data(), size);
   block->address = memory.copyIn(bytes.data(), size);
   // On the heap now, with one reference, as Block_copy leaves it.
-  memory.writeWord(block->address + word, (flags & ~0xffffu) | kBlockNeedsFree | 2u, 4);
+  const std::uint32_t flags = literal.flags;
+  literal.flags = (flags & ~kBlockReferenceBits) | kBlockNeedsFree | 2u;
+  memory.write(GuestPtr<BlockLiteral<Word>, Word>(block->address), literal);
   if (flags & kBlockHasCopyDispose) {
-    std::uint64_t copyHelper = memory.readWord(descriptor + 2 * word, word);
-    block->dispose = memory.readWord(descriptor + 3 * word, word);
+    const auto afterDescriptor = (literal.descriptor + 1).template cast<BlockCopyDispose<Word>>();
+    const BlockCopyDispose<Word> helpers = memory.read(afterDescriptor);
+    block->dispose = helpers.dispose.address();
     void* arguments[] = {&block->address, &stackBlock};
-    callGuest(cpu, copyHelper, hostCallFor("v^?^?"), arguments, nullptr);
+    callGuest(cpu, helpers.copy.address(), hostCallFor("v^?^?"), arguments, nullptr);
   }
   return block;
+}
+
+std::shared_ptr<GuestBlock> copyBlock(Cpu& cpu, std::uint64_t stackBlock) {
+  return withGuestWord(cpu.arch(), [&]<class Word>(Word) { return copyBlock<Word>(cpu, stackBlock); });
 }
 
 template <class R, class... A>

@@ -9,7 +9,10 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <type_traits>
 #include <vector>
+
+#include "guest_ptr.h"
 
 namespace emu {
 
@@ -43,6 +46,19 @@ class GuestMemory {
   void writeWord(std::uint64_t address, std::uint64_t value, unsigned bytes);
   void read(std::uint64_t address, void* out, std::uint64_t length) const;
   void write(std::uint64_t address, const void* in, std::uint64_t length);
+  // One whole guest structure (or word) where a typed pointer points.
+  template <class T, class Word>
+  T read(GuestPtr<T, Word> at) const {
+    static_assert(std::is_trivially_copyable_v<T>);
+    T value;
+    read(at.address(), &value, sizeof value);
+    return value;
+  }
+  template <class T, class Word>
+  void write(GuestPtr<T, Word> at, const T& value) {
+    static_assert(std::is_trivially_copyable_v<T>);
+    write(at.address(), &value, sizeof value);
+  }
   // A NUL-terminated string of at most `limit` bytes.
   std::string readCString(std::uint64_t address, std::size_t limit = 1 << 20) const;
 

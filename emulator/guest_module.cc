@@ -8,6 +8,7 @@
 
 #include "bridge.h"
 #include "device_libraries.h"
+#include "guest_structures.h"
 #include "foundation/NSString.h"
 #include "imports.h"
 #include "machine.h"
@@ -32,18 +33,19 @@ void mapImage(Machine& m) {
   }
 }
 
+// Rebases, binds and initialisers are the slice's pointer-sized words.
+template <class Word>
 void rebase(Machine& m) {
-  const unsigned word = guestPointerSize(m.arch());
   for (std::uint64_t address : m.slice().rebases) {
-    std::uint64_t at = m.slide() + address;
-    m.memory().writeWord(at, m.memory().readWord(at, word) + m.slide(), word);
+    const GuestPtr<Word> at(m.slide() + address);
+    m.memory().write(at, static_cast<Word>(m.memory().read(at) + m.slide()));
   }
 }
 
 // The regular and weak binds; lazy pointers keep the stub helper's
 // addresses the rebase gave them until their first call (lazy_binding.h).
+template <class Word>
 void bind(Machine& m) {
-  const unsigned word = guestPointerSize(m.arch());
   std::set<std::string> leftOut;  // weak libraries the device lacks or has too old
   for (const Dependency& d : m.slice().libraries)
     if (!deviceProvides(d)) leftOut.insert(d.installName);
@@ -54,43 +56,47 @@ void bind(Machine& m) {
     if (!target)
       throw LoadError("dyld: Symbol not found: " + b.symbol + "\n  Referenced from: " + m.slice().path +
                       "\n  Expected in: " + (b.library.empty() ? "flat namespace" : b.library));
-    m.memory().writeWord(m.slide() + b.address, *target + b.addend, word);
+    m.memory().write(GuestPtr<Word>(m.slide() + b.address), static_cast<Word>(*target + b.addend));
   }
 }
 
-// Each __cfstring entry {class, flags, bytes, length} becomes one of the
-// platform's strings, for the life of the process.
+// Each __cfstring entry becomes one of the platform's strings, for the life
+// of the process.
+template <class Word>
 void makeConstantStrings(Machine& m) {
   const MachOSlice& slice = m.slice();
-  const unsigned word = guestPointerSize(m.arch());
-  const std::uint64_t entry = 4 * word;
+  const std::uint64_t entry = sizeof(ConstantString<Word>);
   for (std::uint64_t at = slice.constantStrings; at + entry <= slice.constantStrings + slice.constantStringBytes;
        at += entry) {
-    std::uint64_t guest = m.slide() + at;
-    std::uint32_t flags = static_cast<std::uint32_t>(m.memory().readWord(guest + word, 4));
-    std::uint64_t bytes = m.memory().readWord(guest + 2 * word, word);
-    std::uint64_t length = m.memory().readWord(guest + 3 * word, word);
+    const GuestPtr<ConstantString<Word>> guest(m.slide() + at);
+    const ConstantString<Word> constant = m.memory().read(guest);
+    const std::uint64_t length = constant.length;
+    const std::uint64_t unit = constant.flags & kConstantStringUTF16 ? 2 : 1;
+    // A length from a damaged file must not size a buffer before its bytes
+    // are known to be there.
+    if (length > (std::uint64_t{1} << 32) || !m.memory().contains(constant.bytes.address(), length * unit))
+      throw LoadError("the constant string at " + hex(at) + " claims " + std::to_string(length) +
+                      " characters outside the module's memory");
     std::string text;
-    if (flags & 0x10) {  // UTF-16 (a literal with characters beyond ASCII)
+    if (constant.flags & kConstantStringUTF16) {
       std::u16string units(length, u'\0');
-      m.memory().read(bytes, units.data(), length * 2);
+      m.memory().read(constant.bytes.address(), units.data(), length * 2);
       icu::UnicodeString(units.data(), static_cast<int32_t>(units.size())).toUTF8String(text);
     } else {
       text.resize(length);
-      m.memory().read(bytes, text.data(), length);
+      m.memory().read(constant.bytes.address(), text.data(), length);
     }
     id string = objc_retain(standin::stringWithUTF8(text));
-    m.handles().addConstant(guest, string);
+    m.handles().addConstant(guest.address(), string);
   }
 }
 
+template <class Word>
 void runInitialisers(Machine& m) {
-  const unsigned word = guestPointerSize(m.arch());
   const MachOSlice& slice = m.slice();
-  for (std::uint64_t at = 0; at + word <= slice.initialiserBytes; at += word) {
-    std::uint64_t function = m.memory().readWord(m.slide() + slice.initialisers + at, word);
-    callGuest(m.cpu(), function, hostCallFor("v"), nullptr, nullptr);
-  }
+  const GuestPtr<FunctionPtr<Word>> first(m.slide() + slice.initialisers);
+  for (std::uint64_t i = 0; i < slice.initialiserBytes / sizeof(Word); ++i)
+    callGuest(m.cpu(), m.memory().read(first + i).address(), hostCallFor("v"), nullptr, nullptr);
 }
 
 bool gCountInstructions = false;
@@ -145,14 +151,16 @@ void loadGuestModule(const std::string& path, Arch arch, ImageKind kind) {
   memory.addRegion(layout::kArenaBase, layout::kArenaSize, UC_PROT_READ | UC_PROT_WRITE, "objects");
   memory.addRegion(layout::kStackBase, layout::kStackSize * layout::kMaxThreads, UC_PROT_READ | UC_PROT_WRITE, "stacks");
   mapImage(*m);
-  rebase(*m);
-  bind(*m);
-  makeConstantStrings(*m);
+  withGuestWord(arch, [&]<class Word>(Word) {
+    rebase<Word>(*m);
+    bind<Word>(*m);
+    makeConstantStrings<Word>(*m);
+  });
   objc_setDeallocHandler(forgetObject);
   // The process stands for the device's process of this slice from its
   // first instruction on: the encodings it reads back are its compiler's.
   setSimulatedSlice(arch == Arch::Arm64 ? DeviceSlice::Arm64 : DeviceSlice::Armv7);
-  runInitialisers(*m);
+  withGuestWord(arch, [&]<class Word>(Word) { runInitialisers<Word>(*m); });
 }
 
 }  // namespace emu

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "device_libraries.h"
+#include "guest_structures.h"
 #include "imports.h"
 #include "machine.h"
 
@@ -112,32 +113,33 @@ std::optional<std::uint64_t> resolve(Machine& m, const Found& found, std::string
   return target;
 }
 
-}  // namespace
-
-void stubBinder(Cpu& cpu) {
+template <class Word>
+void bindOnFirstCall(Cpu& cpu) {
   Machine& m = cpu.machine();
-  const bool arm64 = cpu.arch() == Arch::Arm64;
-  const unsigned word = guestPointerSize(cpu.arch());
-  // arm64: sp+0 the lazy-bind offset, sp+8 the cache word's address;
-  // armv7: sp+0 the cache word's address, sp+4 the offset.
-  const std::uint64_t sp = cpu.sp();
-  const std::uint64_t offset = m.memory().readWord(arm64 ? sp : sp + 4, word);
-  const std::uint64_t cache = m.memory().readWord(arm64 ? sp + 8 : sp, word);
+  const GuestPtr<StubBinderFrame<Word>> pushed(cpu.sp());
+  const StubBinderFrame<Word> frame = m.memory().read(pushed);
+  const std::uint64_t cache = frame.imageCache.address();
   bool inImage = false;
   for (const Segment& s : m.slice().segments)
     if (s.vmsize && cache >= m.slide() + s.vmaddr && cache < m.slide() + s.vmaddr + s.vmsize) inImage = true;
   if (!inImage) throw GuestFault("dyld: fast lazy binding from unknown image");
 
-  Found found = decode(m, arm64 ? offset : static_cast<std::uint32_t>(offset));
+  Found found = decode(m, frame.lazyBindOffset);
   std::string expectedIn;
   std::optional<std::uint64_t> target = resolve(m, found, expectedIn);
   if (!target)
     halt("Symbol not found: " + found.symbol + "\n  Referenced from: " + m.slice().path + "\n  Expected in: " +
          expectedIn);
-  m.memory().writeWord(found.pointer, *target, word);
+  m.memory().write(GuestPtr<FunctionPtr<Word>>(found.pointer), FunctionPtr<Word>(*target));
   ++gBound;
-  cpu.setSp(sp + 2 * word);  // the helper's two pushed words
+  cpu.setSp((pushed + 1).address());  // pops what the helper pushed
   cpu.continueAt(*target);
+}
+
+}  // namespace
+
+void stubBinder(Cpu& cpu) {
+  withGuestWord(cpu.arch(), [&]<class Word>(Word) { bindOnFirstCall<Word>(cpu); });
 }
 
 std::uint64_t lazyBindCount() { return gBound.load(); }

@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "bridge.h"
+#include "guest_structures.h"
 #include "foundation/NSData.h"
 #include "machine.h"
 #include "runtime/autorelease.h"
@@ -25,11 +26,11 @@ void sendMessage(Cpu& cpu, bool stret, bool toSuper = false) {
   const unsigned first = stret ? 1 : 0;
   Class lookupFrom = nil;
   if (toSuper) {
-    const unsigned word = guestPointerSize(m.arch());
-    std::uint64_t super = cpu.intReg(first);
-    std::uint64_t receiver = m.memory().readWord(super, word);
-    lookupFrom = static_cast<Class>(m.handles().toHost(m.memory().readWord(super + word, word)));
-    cpu.setIntReg(first, receiver);
+    withGuestWord(m.arch(), [&]<class Word>(Word) {
+      const ObjCSuper<Word> super = m.memory().read(GuestPtr<ObjCSuper<Word>>(cpu.intReg(first)));
+      lookupFrom = static_cast<Class>(m.handles().toHost(super.superClass.address()));
+      cpu.setIntReg(first, super.receiver.address());
+    });
   }
   id self = m.handles().toHost(cpu.intReg(first));
   SEL selector = m.handles().selectorToHost(cpu.intReg(first + 1));
@@ -161,7 +162,10 @@ std::uint64_t hookTrap(Machine& machine, const std::string& symbol) {
     if (!savedSlot || !saved) return;
     std::string name = std::string("-[") + (cls ? class_getName(cls) : "nil") + " " +
                        (selector ? sel_getName(selector) : "nil") + "] (saved)";
-    m.memory().writeWord(savedSlot, hostImplementationForGuest(m, saved, name), guestPointerSize(m.arch()));
+    const std::uint64_t reachesSaved = hostImplementationForGuest(m, saved, name);
+    withGuestWord(m.arch(), [&]<class Word>(Word) {
+      m.memory().write(GuestPtr<FunctionPtr<Word>>(savedSlot), FunctionPtr<Word>(reachesSaved));
+    });
   });
 }
 

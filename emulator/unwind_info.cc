@@ -8,30 +8,69 @@
 #include <llvm/Support/Error.h>
 #include <llvm/TargetParser/Triple.h>
 
+#include "guest_structures.h"
 #include "machine.h"
 
 namespace emu {
 namespace {
 
-// compact_unwind_encoding.h
+// compact_unwind_encoding.h: the section's header, its first-level index,
+// and the two kinds of second-level page, each starting with PageHeader.
 constexpr std::uint32_t kRegularPage = 2, kCompressedPage = 3;
 constexpr std::uint32_t kArm64ModeMask = 0x0F000000, kArm64ModeDwarf = 0x03000000;
 
+struct SectionHeader {
+  std::uint32_t version, commonEncodingsOffset, commonEncodingsCount, personalitiesOffset, personalitiesCount,
+      indexOffset, indexCount;
+};
+struct IndexEntry {
+  std::uint32_t functionOffset, pageOffset, lsdaIndexOffset;
+};
+struct PageHeader {
+  std::uint32_t kind;
+  std::uint16_t entriesPageOffset, entryCount;
+};
+struct CompressedPageHeader {
+  PageHeader page;
+  std::uint16_t encodingsPageOffset, encodingCount;
+};
+struct RegularEntry {
+  std::uint32_t functionOffset, encoding;
+};
+static_assert(sizeof(SectionHeader) == 28 && sizeof(IndexEntry) == 12 && sizeof(PageHeader) == 8 &&
+              sizeof(CompressedPageHeader) == 12 && sizeof(RegularEntry) == 8);
+
+// `count` consecutive Ts, all inside the section.
+template <class T>
+struct Table {
+  const std::uint8_t* first;
+  std::uint64_t count;
+  T operator[](std::uint64_t i) const {
+    T value;
+    std::memcpy(&value, first + i * sizeof(T), sizeof value);
+    return value;
+  }
+};
+
+// The section's bytes in the file; a table is read only where it lies
+// wholly inside them.
 struct Reader {
   const std::vector<std::uint8_t>& bytes;
   std::uint64_t start, size;  // the section, in the file
   bool ok(std::uint64_t offset, std::uint64_t length) const {
     return offset <= size && length <= size - offset && start + offset + length <= bytes.size();
   }
-  std::uint32_t u32(std::uint64_t offset) const {
-    std::uint32_t v = 0;
-    if (ok(offset, 4)) std::memcpy(&v, bytes.data() + start + offset, 4);
-    return v;
+  template <class T>
+  std::optional<T> at(std::uint64_t offset) const {
+    if (!ok(offset, sizeof(T))) return std::nullopt;
+    T value;
+    std::memcpy(&value, bytes.data() + start + offset, sizeof value);
+    return value;
   }
-  std::uint16_t u16(std::uint64_t offset) const {
-    std::uint16_t v = 0;
-    if (ok(offset, 2)) std::memcpy(&v, bytes.data() + start + offset, 2);
-    return v;
+  template <class T>
+  std::optional<Table<T>> table(std::uint64_t offset, std::uint64_t count) const {
+    if (!ok(offset, count * sizeof(T))) return std::nullopt;
+    return Table<T>{bytes.data() + start + offset, count};
   }
 };
 
@@ -40,48 +79,50 @@ struct Reader {
 // libunwind looks in __eh_frame). An encoding of 0 says the function has
 // no unwind information.
 std::optional<std::uint32_t> encodingFor(const Reader& r, std::uint32_t target) {
-  if (!r.ok(0, 28) || r.u32(0) != 1) return std::nullopt;  // version 1
-  const std::uint32_t commonOffset = r.u32(4), commonCount = r.u32(8);
-  const std::uint32_t indexOffset = r.u32(20), indexCount = r.u32(24);
-  if (indexCount < 2 || !r.ok(indexOffset, std::uint64_t{indexCount} * 12)) return std::nullopt;
+  const std::optional<SectionHeader> header = r.at<SectionHeader>(0);
+  if (!header || header->version != 1 || header->indexCount < 2) return std::nullopt;
+  const std::optional<Table<IndexEntry>> index = r.table<IndexEntry>(header->indexOffset, header->indexCount);
+  if (!index) return std::nullopt;
   // The last index entry only marks the end of the covered range.
-  if (target < r.u32(indexOffset) || target >= r.u32(indexOffset + (indexCount - 1) * 12)) return std::nullopt;
-  std::uint32_t low = 0, high = indexCount - 1;  // last entry starting at or before target
+  if (target < (*index)[0].functionOffset || target >= (*index)[index->count - 1].functionOffset) return std::nullopt;
+  std::uint32_t low = 0, high = header->indexCount - 1;  // last entry starting at or before target
   while (high - low > 1) {
     std::uint32_t mid = (low + high) / 2;
-    (r.u32(indexOffset + mid * 12) <= target ? low : high) = mid;
+    ((*index)[mid].functionOffset <= target ? low : high) = mid;
   }
-  const std::uint32_t base = r.u32(indexOffset + low * 12);
-  const std::uint32_t page = r.u32(indexOffset + low * 12 + 4);
-  if (page == 0 || !r.ok(page, 8)) return std::nullopt;
-  const std::uint32_t kind = r.u32(page);
-  const std::uint32_t entriesOffset = page + r.u16(page + 4), entries = r.u16(page + 6);
-  if (entries == 0) return std::nullopt;
-  if (kind == kRegularPage) {
-    if (!r.ok(entriesOffset, std::uint64_t{entries} * 8)) return std::nullopt;
-    std::uint32_t best = 0;
-    bool found = false;
-    for (std::uint32_t i = 0; i < entries && r.u32(entriesOffset + i * 8) <= target; ++i) {
-      best = r.u32(entriesOffset + i * 8 + 4);
-      found = true;
-    }
-    return found ? std::optional<std::uint32_t>(best) : std::nullopt;
+  const IndexEntry range = (*index)[low];
+  const std::uint32_t page = range.pageOffset;
+  const std::optional<PageHeader> pageHeader = page ? r.at<PageHeader>(page) : std::nullopt;
+  if (!pageHeader || pageHeader->entryCount == 0) return std::nullopt;
+  const std::uint32_t entriesOffset = page + pageHeader->entriesPageOffset;
+  if (pageHeader->kind == kRegularPage) {
+    const std::optional<Table<RegularEntry>> entries = r.table<RegularEntry>(entriesOffset, pageHeader->entryCount);
+    if (!entries) return std::nullopt;
+    std::optional<std::uint32_t> best;
+    for (std::uint32_t i = 0; i < entries->count && (*entries)[i].functionOffset <= target; ++i)
+      best = (*entries)[i].encoding;
+    return best;
   }
-  if (kind != kCompressedPage || !r.ok(entriesOffset, std::uint64_t{entries} * 4)) return std::nullopt;
-  const std::uint32_t pageEncodings = page + r.u16(page + 8), pageEncodingCount = r.u16(page + 10);
+  if (pageHeader->kind != kCompressedPage) return std::nullopt;
+  // A compressed entry: the encoding's index in its top byte, the function's
+  // offset from the range's start below.
+  const std::optional<Table<std::uint32_t>> entries = r.table<std::uint32_t>(entriesOffset, pageHeader->entryCount);
+  if (!entries) return std::nullopt;
   std::optional<std::uint32_t> entry;
-  for (std::uint32_t i = 0; i < entries; ++i) {
-    const std::uint32_t e = r.u32(entriesOffset + i * 4);
-    if (base + (e & 0x00FFFFFF) > target) break;
+  for (std::uint32_t i = 0; i < entries->count; ++i) {
+    const std::uint32_t e = (*entries)[i];
+    if (range.functionOffset + (e & 0x00FFFFFF) > target) break;
     entry = e;
   }
   if (!entry) return std::nullopt;
-  const std::uint32_t index = *entry >> 24;
-  if (index < commonCount)
-    return r.ok(commonOffset + index * 4, 4) ? std::optional<std::uint32_t>(r.u32(commonOffset + index * 4))
-                                             : std::nullopt;
-  if (index - commonCount >= pageEncodingCount) return std::nullopt;
-  return r.u32(pageEncodings + (index - commonCount) * 4);
+  const std::uint32_t encodingIndex = *entry >> 24;
+  if (encodingIndex < header->commonEncodingsCount)
+    return r.at<std::uint32_t>(header->commonEncodingsOffset + encodingIndex * 4);
+  const std::optional<CompressedPageHeader> compressed = r.at<CompressedPageHeader>(page);
+  const std::uint32_t pageIndex = encodingIndex - header->commonEncodingsCount;
+  if (!compressed || pageIndex >= compressed->encodingCount) return std::nullopt;
+  // Past the section's end, the page's encoding reads as none.
+  return r.at<std::uint32_t>(page + compressed->encodingsPageOffset + pageIndex * 4).value_or(0);
 }
 
 // True when an FDE of the image's __eh_frame covers the unslid address:
@@ -125,17 +166,19 @@ std::optional<std::uint64_t> frameWithoutUnwindInfo(Cpu& cpu) {
   if (cpu.arch() != Arch::Arm64) return std::nullopt;
   const std::uint64_t stackLow = layout::kStackBase, stackHigh = layout::kStackBase + layout::kStackSize * layout::kMaxThreads;
   // The function that called the host, then its callers by their frame
-  // records {previous fp, return address} (Apple's arm64 code keeps x29 as
-  // the frame pointer), up to the host's own call into the guest.
-  std::uint64_t returnAddress = cpu.lr(), fp = cpu.intReg(29);
+  // records, up to the host's own call into the guest.
+  std::uint64_t returnAddress = cpu.lr();
+  GuestPtr<FrameRecord> fp(cpu.intReg(29));
   for (unsigned depth = 0; depth < 4096 && returnAddress != layout::kReturnAddress; ++depth) {
     if (returnAddress < m.slide()) return std::nullopt;  // not the image's code
     // The call's own instruction, one before the return address, is the one
     // that must be covered.
     if (!unwindInfoCovers(m.slice(), returnAddress - m.slide() - 1)) return returnAddress;
-    if (fp < stackLow || fp + 16 > stackHigh || fp % 8) return std::nullopt;
-    returnAddress = m.memory().readWord(fp + 8, 8);
-    fp = m.memory().readWord(fp, 8);
+    if (fp.address() < stackLow || fp.address() + sizeof(FrameRecord) > stackHigh || fp.address() % 8)
+      return std::nullopt;
+    const FrameRecord record = m.memory().read(fp);
+    returnAddress = record.returnAddress.address();
+    fp = record.previous;
   }
   return std::nullopt;
 }
