@@ -1,5 +1,7 @@
 #include "settings_app.h"
 
+#include "choice_page.h"
+
 #include <cmath>
 #include <cstdlib>
 #include <set>
@@ -56,6 +58,7 @@ std::string cellName(id specifier) {
     case PSEditTextCell: return isNumericField(specifier) ? "number" : "text";
     case PSLinkCell: return "link";
     case PSButtonCell: return "list";
+    case PSListItemCell: return "item";
     default: return "text";
   }
 }
@@ -74,21 +77,14 @@ std::string shownValue(id controller, id specifier, NSInteger section, NSInteger
       return title ? text(title) : valueText(value);
     }
     case PSLinkCell: return "";
-    case PSButtonCell: {
+    case PSButtonCell:
+    case PSListItemCell: {
       // The page's own cell says whether the row is ticked.
       id cell = msgSend<id, id, id>(controller, "tableView:cellForRowAtIndexPath:", nil, standin::indexPathForRow(row, section));
       return msgSend<BOOL>(cell, "isChecked") ? "on" : "off";
     }
     default: return valueText(currentValue(specifier));
   }
-}
-
-std::vector<std::string> choiceNames(id specifier) {
-  std::vector<std::string> names;
-  if (cellType(specifier) != PSLinkListCell) return names;
-  for (id v : standin::arrayItems(msgSend<id>(specifier, "values")))
-    names.push_back(text(msgSend<id, id>(msgSend<id>(specifier, "titleDictionary"), "objectForKey:", v)));
-  return names;
 }
 
 PanePage pageOf(id controller, const std::string& title, const std::string& groupPrefix) {
@@ -109,7 +105,9 @@ PanePage pageOf(id controller, const std::string& title, const std::string& grou
     }
     page.rows.push_back({page.groups.back().title, text(msgSend<id>(specifier, "name")), text(property(specifier, "key")),
                          cellName(specifier), shownValue(controller, specifier, section, row++),
-                         StrongId(property(specifier, "iconImage")), choiceNames(specifier)});
+                         StrongId(property(specifier, "iconImage")),
+                         cellType(specifier) == PSLinkListCell ? choiceNames(controller, specifier)
+                                                               : std::vector<std::string>{}});
   }
   return page;
 }
@@ -188,10 +186,8 @@ PanePage SettingsApp::mainPage() {
 
 id SettingsApp::openLists() {
   id link = msgSend<id, id>(principal_, "specifierForID:", standin::str("lists"));
-  Class detail = static_cast<Class>(msgSend<id>(link, "detailControllerClass"));
-  if (!detail) throw PaneError("the settings pane has no \"Reminder lists\" page");
-  id page = objc_autorelease(objc_new(detail));
-  msgSend<void, id>(page, "setSpecifier:", link);
+  id page = link ? msgSend<id, id>(principal_, "controllerForSpecifier:", link) : nil;
+  if (!page) throw PaneError("the settings pane has no \"Reminder lists\" page");
   return page;
 }
 
@@ -220,15 +216,6 @@ id SettingsApp::valueFor(id specifier, const std::string& value) {
     case PSSwitchCell:
       if (value == "on" || value == "off") return standin::numberWithBool(value == "on");
       throw PaneError(label + " is a switch: on or off, not " + inQuotes(value));
-    case PSLinkListCell: {
-      std::string names;
-      for (id v : standin::arrayItems(msgSend<id>(specifier, "values"))) {
-        std::string name = text(msgSend<id, id>(msgSend<id>(specifier, "titleDictionary"), "objectForKey:", v));
-        if (name == value) return v;
-        names += (names.empty() ? "" : ", ") + inQuotes(name);
-      }
-      throw PaneError(label + " offers " + names + ", not " + inQuotes(value));
-    }
     case PSSliderCell: {
       double min = msgSend<RealDouble>(property(specifier, "min"), "doubleValue");
       double max = msgSend<RealDouble>(property(specifier, "max"), "doubleValue");
@@ -246,18 +233,36 @@ id SettingsApp::valueFor(id specifier, const std::string& value) {
   }
 }
 
+// A choice is picked on the page its row opens, as the user picks it.
 void SettingsApp::check(const std::string& key, const std::string& value) {
   ObjcProcessScope inApp(process_);
   AutoreleasePool pool;
-  valueFor(controlFor(key), value);
+  id specifier = controlFor(key);
+  if (cellType(specifier) == PSLinkListCell) ChoicePage(principal_, specifier).named(value);
+  else valueFor(specifier, value);
 }
 
 void SettingsApp::set(const std::string& key, const std::string& value) {
   ObjcProcessScope inApp(process_);
   AutoreleasePool pool;
   id specifier = controlFor(key);
+  if (cellType(specifier) == PSLinkListCell) {
+    ChoicePage page(principal_, specifier);
+    page.tap(page.named(value));
+    return;
+  }
   id v = valueFor(specifier, value);
   msgSend<void, id, id>(msgSend<id>(specifier, "target"), msgSend<SEL>(specifier, "setter"), v, specifier);
+}
+
+PanePage SettingsApp::choicePage(const std::string& key) {
+  ObjcProcessScope inApp(process_);
+  AutoreleasePool pool;
+  id specifier = controlFor(key);
+  std::string title = text(msgSend<id>(specifier, "name"));
+  if (cellType(specifier) != PSLinkListCell) throw PaneError(inQuotes(title) + " is no choice");
+  ChoicePage page(principal_, specifier);
+  return pageOf(page.controller(), title, title + ": ");
 }
 
 id SettingsApp::listRow(id page, const std::string& name) {

@@ -3,7 +3,8 @@
 // executable mapped, the principal class made, then asked for its
 // specifiers), shows each page's groups and rows with their current values,
 // and works the pane's controls as a user does: a switch turned on or off, a
-// choice picked by its shown name, a number or text typed, a list tapped.
+// choice picked by its shown name on the page its row opens (choice_page.h),
+// a number or text typed, a list tapped.
 // What the pane writes goes to the run's private folder
 // (springboard/private_folder.h), which SpringBoard's driver makes before it
 // opens the app.
@@ -28,10 +29,14 @@ struct PaneRow {
   std::string group;  // the title of the row's group ("" for an untitled one)
   std::string label;
   std::string key;    // the setting the row writes; "" for none
-  std::string cell;   // "switch", "choice", "slider", "number", "text", "link", "list"
-  std::string value;  // as shown: "on"/"off", the choice's name, the number or text; "" for a link
+  // "switch", "choice", "slider", "number", "text", "link", "list", or
+  // "item" for a choice on a choice's page
+  std::string cell;
+  // as shown: "on"/"off" (for a list or an item: ticked or not), the
+  // choice's name, the number or text; "" for a link
+  std::string value;
   StrongId icon;      // the row's image (a list's colour), for a picture of the page
-  std::vector<std::string> choices;  // a choice's names, in the order offered
+  std::vector<std::string> choices;  // a choice's names, in the order its page offers them; none when it opens none
 };
 
 struct PaneGroup {
@@ -72,10 +77,14 @@ class SettingsApp {
   PanePage mainPage();
   // The page the "Reminder lists" row opens, made afresh as each visit does.
   PanePage listsPage();
+  // The page the choice for `key` opens, its items ticked as it shows them;
+  // raises PaneError when there is no such choice or it opens no page.
+  PanePage choicePage(const std::string& key);
 
   // Raises PaneError when the pane has no control for `key` (a setting's
   // key, or the id of a control without one) or the control cannot produce
-  // `value`; does nothing else.
+  // `value` (a choice: its page does not open or offers no such name); does
+  // nothing else.
   void check(const std::string& key, const std::string& value);
   // Works the control as the user would; raises as check does.
   void set(const std::string& key, const std::string& value);

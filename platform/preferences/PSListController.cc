@@ -32,15 +32,19 @@ id specifierFromItem(id item, id target, id bundle) {
   SEL get = selectorNamed(string(item, "get")), set = selectorNamed(string(item, "set"));
   if (key && !get) get = sel("readPreferenceValue:");
   if (key && !set) set = sel("setPreferenceValue:specifier:");
-  // A Settings app finds the page class by name in the controller's bundle
-  // (-[NSBundle classNamed:]): a class made at run time is in none, and a
-  // row naming one opens nothing.
-  id detailName = string(item, "detail");
-  id detail = detailName ? msgSend<id, id>(bundle, "classNamed:", detailName) : nil;
+  // The page a row opens is found by name in the whole process, as
+  // NSClassFromString finds it: Preferences' own PSListItemsController, a
+  // class of the pane's image or one made at run time all count, a class of
+  // an image the process has not loaded does not. Only the edit pane
+  // (`pane`) is looked up in the bundle (-[NSBundle classNamed:], nil for a
+  // class that is not the bundle's own).
+  id detailName = string(item, "detail"), paneName = string(item, "pane");
+  id detail = detailName ? objc_getClass(standin::utf8Of(detailName).c_str()) : nil;
+  id edit = paneName ? msgSend<id, id>(bundle, "classNamed:", paneName) : nil;
   id label = string(item, "label");
   id s = msgSend<id, id, id, SEL, SEL, id, NSInteger, id>(objc_getClass("PSSpecifier"),
                                                            "preferenceSpecifierNamed:target:set:get:detail:cell:edit:",
-                                                           label ? label : standin::str(""), target, set, get, detail, cell, nil);
+                                                           label ? label : standin::str(""), target, set, get, detail, cell, edit);
   for (id k : standin::arrayItems(msgSend<id>(item, "allKeys")))
     msgSend<void, id, id>(s, "setProperty:forKey:", msgSend<id, id>(item, "objectForKey:", k), k);
   if (id identifier = string(item, "id")) msgSend<void, id>(s, "setIdentifier:", identifier);
@@ -100,24 +104,47 @@ void setSpecifier(id self, SEL, id specifier) {
   page(self)->specifier = specifier;
 }
 
-// Sections begin at each group specifier; rows before the first group make
-// a section of their own.
-id specifierAt(id self, NSInteger section, NSInteger row) {
-  NSInteger s = -1, r = 0;
-  for (id item : standin::arrayItems(msgSend<id>(self, "specifiers"))) {
+// The first row of the page, in order, for which `found(item, section,
+// row)` holds; nil for none. Sections begin at each group specifier; rows
+// before the first group make a section of their own.
+template <class Found>
+id findRow(id controller, Found found) {
+  NSInteger section = -1, row = 0;
+  for (id item : standin::arrayItems(msgSend<id>(controller, "specifiers"))) {
     if (msgSend<NSInteger>(item, "cellType") == PSGroupCell) {
-      ++s;
-      r = 0;
+      ++section;
+      row = 0;
       continue;
     }
-    if (s < 0) s = 0;
-    if (s == section && r++ == row) return item;
+    if (section < 0) section = 0;
+    if (found(item, section, row++)) return item;
   }
   return nil;
 }
 
+// The row's place in the table; nil for a group or a specifier the page
+// does not show.
+id indexPathForSpecifier(id self, SEL, id specifier) {
+  id place = nil;
+  findRow(self, [&](id item, NSInteger section, NSInteger row) {
+    if (item == specifier) place = standin::indexPathForRow(row, section);
+    return place != nil;
+  });
+  return place;
+}
+
+// The page a row opens: a new controller of the row's detail class, given
+// the row; nil when the row names no class the process has.
+id controllerForSpecifier(id, SEL, id specifier) {
+  Class detail = static_cast<Class>(msgSend<id>(specifier, "detailControllerClass"));
+  if (!detail) return nil;
+  id page = objc_autorelease(objc_new(detail));
+  msgSend<void, id>(page, "setSpecifier:", specifier);
+  return page;
+}
+
 id cellForRow(id self, SEL, id, id indexPath) {
-  id item = specifierAt(self, msgSend<NSInteger>(indexPath, "section"), msgSend<NSInteger>(indexPath, "row"));
+  id item = standin::specifierAtIndexPath(self, indexPath);
   if (!item) return nil;
   auto* cell = static_cast<PSTableCellObj*>(objc_new("PSTableCell"));
   cell->specifier = objc_retain(item);
@@ -130,6 +157,12 @@ BOOL isChecked(id self, SEL) { return static_cast<PSTableCellObj*>(self)->checke
 
 }  // namespace
 
+id standin::specifierAtIndexPath(id controller, id indexPath) {
+  if (!indexPath) return nil;
+  NSInteger section = msgSend<NSInteger>(indexPath, "section"), row = msgSend<NSInteger>(indexPath, "row");
+  return findRow(controller, [&](id, NSInteger s, NSInteger r) { return s == section && r == row; });
+}
+
 PSListControllerObj::~PSListControllerObj() {
   objc_release(_specifiers);
   objc_release(specifier);
@@ -137,6 +170,7 @@ PSListControllerObj::~PSListControllerObj() {
 PSTableCellObj::~PSTableCellObj() { objc_release(specifier); }
 
 void registerPSSpecifier();
+void registerPSListItemsController();
 
 void registerPreferences() {
   registerPSSpecifier();
@@ -153,8 +187,11 @@ void registerPreferences() {
   class_addMethod(c, sel("specifier"), specifier);
   class_addMethod(c, sel("setSpecifier:"), setSpecifier);
   class_addMethod(c, sel("tableView:cellForRowAtIndexPath:"), cellForRow);
+  class_addMethod(c, sel("indexPathForSpecifier:"), indexPathForSpecifier);
+  class_addMethod(c, sel("controllerForSpecifier:"), controllerForSpecifier);
   Class cell = objc_defineClass<PSTableCellObj>(standin::nsObjectClass(), "PSTableCell");
   class_addMethod(cell, sel("specifier"), cellSpecifier);
   class_addMethod(cell, sel("setChecked:"), setChecked);
   class_addMethod(cell, sel("isChecked"), isChecked);
+  registerPSListItemsController();
 }

@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "foundation/NSArray.h"
 #include "foundation/NSDictionary.h"
 #include "foundation/NSString.h"
@@ -15,7 +17,7 @@ void replace(id& slot, id value) {
   slot = value;
 }
 
-id newSpecifier(id name, id target, SEL set, SEL get, id detail, NSInteger cell) {
+id newSpecifier(id name, id target, SEL set, SEL get, id detail, NSInteger cell, id edit = nil) {
   auto* s = static_cast<PSSpecifierObj*>(objc_new("PSSpecifier"));
   replace(s->name, name);
   replace(s->identifier, name);
@@ -23,12 +25,13 @@ id newSpecifier(id name, id target, SEL set, SEL get, id detail, NSInteger cell)
   s->setter = set;
   s->getter = get;
   s->detailControllerClass = static_cast<Class>(detail);
+  s->editPaneClass = static_cast<Class>(edit);
   s->cellType = cell;
   return objc_autorelease(s);
 }
 
-id preferenceSpecifierNamed(id, SEL, id name, id target, SEL set, SEL get, id detail, NSInteger cell, id) {
-  return newSpecifier(name, target, set, get, detail, cell);
+id preferenceSpecifierNamed(id, SEL, id name, id target, SEL set, SEL get, id detail, NSInteger cell, id edit) {
+  return newSpecifier(name, target, set, get, detail, cell, edit);
 }
 id groupSpecifierWithName(id, SEL, id name) { return newSpecifier(name, nil, nullptr, nullptr, nil, PSGroupCell); }
 
@@ -50,6 +53,8 @@ NSInteger cellType(id self, SEL) { return fieldsOf(self)->cellType; }
 id target(id self, SEL) { return fieldsOf(self)->target; }
 void setTarget(id self, SEL, id target) { fieldsOf(self)->target = target; }
 id detailControllerClass(id self, SEL) { return fieldsOf(self)->detailControllerClass; }
+void setDetailControllerClass(id self, SEL, id cls) { fieldsOf(self)->detailControllerClass = static_cast<Class>(cls); }
+id editPaneClass(id self, SEL) { return fieldsOf(self)->editPaneClass; }
 id values(id self, SEL) { return fieldsOf(self)->values; }
 id titleDictionary(id self, SEL) { return fieldsOf(self)->titleDictionary; }
 void setValuesTitles(id self, SEL, id values, id titles) {
@@ -58,6 +63,29 @@ void setValuesTitles(id self, SEL, id values, id titles) {
   for (size_t i = 0; i < v.size() && i < t.size(); ++i) entries.emplace_back(v[i], t[i]);
   replace(fieldsOf(self)->values, values);
   replace(fieldsOf(self)->titleDictionary, standin::dictionaryWith(entries));
+}
+// The arrays the target's methods named by `valuesDataSource` and
+// `titlesDataSource` answer become the values and titles. Public panes write
+// such a method both ways, taking the specifier (Notes' settings plug-in,
+// `_accountValuesForSpecifier:`) or nothing (TrollStore's
+// TSSettingsListController, `installationConfirmationValues`); the
+// selector's colons say which call it takes. A name that is not a method of
+// the target gives nothing, and the row keeps the values it had.
+id fromDataSource(id self, const char* key) {
+  id name = msgSend<id, id>(fieldsOf(self)->properties, "objectForKey:", standin::str(key));
+  if (!standin::isString(name) || standin::utf8Of(name).empty()) return nil;
+  std::string selector = standin::utf8Of(name);
+  id target = fieldsOf(self)->target;
+  SEL cmd = sel_registerName(selector.c_str());
+  if (!respondsTo(target, cmd)) return nil;
+  size_t colons = std::count(selector.begin(), selector.end(), ':');
+  if (colons > 1) return nil;
+  id answer = colons == 1 ? msgSend<id, id>(target, cmd, self) : msgSend<id>(target, cmd);
+  return standin::isArray(answer) ? answer : nil;
+}
+void loadValuesAndTitlesFromDataSource(id self, SEL) {
+  id values = fromDataSource(self, "valuesDataSource"), titles = fromDataSource(self, "titlesDataSource");
+  if (values && titles) setValuesTitles(self, nullptr, values, titles);
 }
 void setButtonAction(id self, SEL, SEL action) { fieldsOf(self)->action = action; }
 SEL buttonAction(id self, SEL) { return fieldsOf(self)->action; }
@@ -96,6 +124,9 @@ void registerPSSpecifier() {
   class_addMethod(c, sel("target"), target);
   class_addMethod(c, sel("setTarget:"), setTarget);
   class_addMethod(c, sel("detailControllerClass"), detailControllerClass);
+  class_addMethod(c, sel("setDetailControllerClass:"), setDetailControllerClass);
+  class_addMethod(c, sel("editPaneClass"), editPaneClass);
+  class_addMethod(c, sel("loadValuesAndTitlesFromDataSource"), loadValuesAndTitlesFromDataSource);
   class_addMethod(c, sel("values"), values);
   class_addMethod(c, sel("titleDictionary"), titleDictionary);
   class_addMethod(c, sel("setValues:titles:"), setValuesTitles);

@@ -5,22 +5,37 @@
 //   +preferenceSpecifierNamed:target:set:get:detail:cell:edit:
 //   +groupSpecifierWithName:, -name, -identifier, -setIdentifier:,
 //   -propertyForKey:, -setProperty:forKey:, -properties, -cellType, -target,
-//   -setTarget:, -detailControllerClass, -values, -titleDictionary,
-//   -setValues:titles:, -setButtonAction:, -buttonAction, -getter, -setter.
+//   -setTarget:, -detailControllerClass, -setDetailControllerClass:,
+//   -editPaneClass, -values, -titleDictionary, -setValues:titles:,
+//   -loadValuesAndTitlesFromDataSource (the target's methods named by the
+//   `valuesDataSource` and `titlesDataSource` properties), -setButtonAction:,
+//   -buttonAction, -getter, -setter.
 // PSListController (class "PSListController"): a page of specifiers.
 //   -specifiers (the `_specifiers` ivar, nil until a subclass fills it),
 //   -bundle (+[NSBundle bundleForClass:] of the controller's class),
 //   -loadSpecifiersFromPlistName:target: (the plist of that name in
 //   [self bundle]: `title` and `items`, each item a specifier, its `detail`
-//   class found with the bundle's -classNamed:;
-//   rows with a `key` read and write through the controller's
+//   class found by name in the process, its `pane` class with the bundle's
+//   -classNamed:; rows with a `key` read and write through the controller's
 //   readPreferenceValue: and setPreferenceValue:specifier: unless the item
 //   names `get`/`set`), -readPreferenceValue: (the specifier's `default`),
 //   -setPreferenceValue:specifier: (keeps nothing), -reloadSpecifiers,
 //   -reloadSpecifier:, -specifierForID:, -specifier, -setSpecifier:,
 //   -tableView:cellForRowAtIndexPath: (a PSTableCell for the row of that
-//   section, sections beginning at each group specifier).
+//   section, sections beginning at each group specifier),
+//   -indexPathForSpecifier:, -controllerForSpecifier: (a new page of the
+//   row's detail class, given the row; nil when it has none).
+// PSListItemsController (class "PSListItemsController", a PSListController):
+//   the choice page of a PSLinkListCell row given with -setSpecifier:. An
+//   untitled group, then a PSListItemCell item for each of the row's values
+//   (after -loadValuesAndTitlesFromDataSource when the row names both data
+//   sources), named by its title; -tableView:cellForRowAtIndexPath: ticks the
+//   item of the row's current value; -tableView:didSelectRowAtIndexPath: and
+//   -listItemSelected: hand the item's value to the row's setter.
 // PSTableCell (class "PSTableCell"): -specifier, -setChecked:, -isChecked.
+//
+// The framework's classes are its image's (kPreferencesImage): a process
+// that has not loaded the framework finds none of them by name.
 #pragma once
 
 #include <string>
@@ -51,6 +66,10 @@ namespace standin {
 // The cell type a plist's `cell` names; -1 for a name it does not know.
 NSInteger cellTypeFromName(const std::string& name);
 
+// The specifier a list controller shows at the index path's section and
+// row (sections begin at each group specifier); nil for none.
+id specifierAtIndexPath(id controller, id indexPath);
+
 }  // namespace standin
 
 struct PSSpecifierObj : objc_object {
@@ -58,7 +77,7 @@ struct PSSpecifierObj : objc_object {
   id values = nullptr, titleDictionary = nullptr;                 // retained
   id target = nullptr;                                            // not retained, as the framework's
   SEL getter = nullptr, setter = nullptr, action = nullptr;
-  Class detailControllerClass = nullptr;
+  Class detailControllerClass = nullptr, editPaneClass = nullptr;
   NSInteger cellType = PSGroupCell;
   ~PSSpecifierObj() override;
 };

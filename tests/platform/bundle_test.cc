@@ -21,7 +21,7 @@ constexpr const char* kPlist = R"(<?xml version="1.0" encoding="UTF-8"?>
 <dict><key>cell</key><string>PSSwitchCell</string><key>key</key><string>enabled</string>
 <key>label</key><string>Enabled</string></dict>
 <dict><key>cell</key><string>PSLinkCell</string><key>detail</key><string>%DETAIL%</string>
-<key>id</key><string>more</string><key>label</key><string>More</string></dict>
+<key>pane</key><string>%PANE%</string><key>id</key><string>more</string><key>label</key><string>More</string></dict>
 </array></dict></plist>)";
 
 id ownBundle(id, SEL);
@@ -30,8 +30,8 @@ class Bundles : public ::testing::Test {
  protected:
   void SetUp() override { standin::setLogEcho(false); }
 
-  // A pane's folder: its Info.plist and a specifier plist whose link row names `detail`.
-  id paneBundle(const std::string& name, const std::string& detail) {
+  // A pane's folder: its Info.plist and a specifier plist whose link row names `detail` and `pane`.
+  id paneBundle(const std::string& name, const std::string& detail, const std::string& pane = "") {
     std::string folder = folder_ + "/" + name + ".bundle";
     std::filesystem::create_directories(folder);
     std::ofstream(folder + "/Info.plist")
@@ -39,6 +39,7 @@ class Bundles : public ::testing::Test {
         << "</string><key>CFBundleExecutable</key><string>" << name << "</string></dict></plist>";
     std::string plist = kPlist;
     plist.replace(plist.find("%DETAIL%"), 8, detail);
+    plist.replace(plist.find("%PANE%"), 6, pane);
     std::ofstream(folder + "/Page.plist") << plist;
     id bundle = standin::bundleAtHostFolder(folder, folder);
     standin::setBundleLoaded(bundle, folder + "/" + name);
@@ -89,20 +90,38 @@ TEST_F(Bundles, AClassMadeAtRunTimeBelongsToTheMainBundleAndACompiledOneToItsIma
   EXPECT_EQ(classNamed(pane, "NSString"), nil);
 }
 
-TEST_F(Bundles, ALinkRowOpensOnlyAPageClassOfTheBundlesImage) {
+// The page a row opens is found by name in the whole process, as NSClassFromString finds it; only the edit pane
+// is looked up in the bundle, which answers for its own image's classes alone.
+TEST_F(Bundles, ARowsPageIsFoundByNameInTheProcessAndItsEditPaneInTheBundleOnly) {
   ObjcProcessScope inApp(settings_);
-  runtimePage("DetailMadePage");
-  gOwnBundle = paneBundle("Detail", "DetailMadePage");
+  Class made = runtimePage("DetailMadePage");
   id page = objc_autorelease(objc_new(runtimePage("DetailOwnerPage", true)));
-  id link = standin::arrayItems(msgSend<id, id, id>(page, "loadSpecifiersFromPlistName:target:", standin::str("Page"), page)).at(1);
-  EXPECT_EQ(msgSend<id>(link, "detailControllerClass"), nil);
+  auto linkRow = [&](const std::string& name, const std::string& detail, const std::string& pane) {
+    gOwnBundle = paneBundle(name, detail, pane);
+    return standin::arrayItems(msgSend<id, id, id>(page, "loadSpecifiersFromPlistName:target:", standin::str("Page"), page)).at(1);
+  };
+  auto detailOf = [](id row) { return msgSend<id>(row, "detailControllerClass"); };
+  auto paneOf = [](id row) { return msgSend<id>(row, "editPaneClass"); };
 
-  gOwnBundle = paneBundle("DetailCompiled", "DetailCompiledPage");
-  objc_setDefiningImage(folder_ + "/DetailCompiled.bundle/DetailCompiled");
-  Class compiled = runtimePage("DetailCompiledPage");
+  id row = linkRow("Made", "DetailMadePage", "DetailMadePage");
+  EXPECT_EQ(detailOf(row), made) << "a class made at run time is found by name";
+  EXPECT_EQ(paneOf(row), nil) << "it is in no bundle";
+
+  row = linkRow("Framework", "PSListItemsController", "PSListItemsController");
+  EXPECT_EQ(detailOf(row), objc_getClass("PSListItemsController"));
+  EXPECT_NE(detailOf(row), nil);
+  EXPECT_EQ(paneOf(row), nil) << "Preferences' class is not the pane's bundle's";
+
+  EXPECT_EQ(detailOf(linkRow("Unloaded", "BBBulletin", "")), nil) << "the Settings app has not loaded BulletinBoard";
+  EXPECT_EQ(detailOf(linkRow("Missing", "NoSuchPage", "NoSuchPane")), nil);
+
+  gOwnBundle = paneBundle("Compiled", "DetailCompiledPage", "DetailCompiledPane");
+  objc_setDefiningImage(folder_ + "/Compiled.bundle/Compiled");
+  Class compiled = runtimePage("DetailCompiledPage"), compiledPane = runtimePage("DetailCompiledPane");
   objc_setDefiningImage("");
-  link = standin::arrayItems(msgSend<id, id, id>(page, "loadSpecifiersFromPlistName:target:", standin::str("Page"), page)).at(1);
-  EXPECT_EQ(msgSend<id>(link, "detailControllerClass"), compiled);
+  row = standin::arrayItems(msgSend<id, id, id>(page, "loadSpecifiersFromPlistName:target:", standin::str("Page"), page)).at(1);
+  EXPECT_EQ(detailOf(row), compiled);
+  EXPECT_EQ(paneOf(row), compiledPane) << "the bundle's own class is its edit pane";
 }
 
 TEST_F(Bundles, AFrameworksClassesAreThereOnlyOnceItIsLoaded) {
