@@ -56,9 +56,11 @@ id bundle(id self, SEL) {
   return own ? own : msgSendSuper<id>(objc_getClass(kMainPageClassName), self, "bundle");
 }
 
-// The framework finds a row's page class in the bundle's own image, where
-// the lists page, made at load time, is not: the row is made again here with
-// its page class, keeping everything else the plist gave it.
+// The framework finds a row's page class by name in the process, where the
+// lists page, made at load time, is. Should a row come without it (a
+// framework that looked only in the bundle's own image, where a class made
+// at run time is not), the row is made again here with its page class,
+// keeping everything else the plist gave it.
 id withListsPage(id self, id loaded) {
   Class page = objc_getClass(kListsPageClassName);
   id rows = objc_autorelease(objc_new(objc_getClass("NSMutableArray")));
