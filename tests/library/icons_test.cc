@@ -125,7 +125,7 @@ Span opaqueSpanAcrossTheMiddle(id image) {
 }
 
 // A dot of diameter d with its 2-point outline spans d + 2 points: black rim, the list's colour within.
-TEST_F(RowIcons, DotsAreThirtyAndFiftyPointsAcrossWhiteWithoutAColourAndNoneHidesOnlyOwnOnes) {
+TEST_F(RowIcons, DotsAreThirtyAndFiftyPointsAcrossInTheListsColour) {
   for (const auto& [setting, across] : {std::pair<const char*, int>{"DOT", 32}, {"DOT_LARGE", 52}}) {
     SCOPED_TRACE(setting);
     root.settings({{"iconFile", std::string(setting)}});
@@ -141,15 +141,19 @@ TEST_F(RowIcons, DotsAreThirtyAndFiftyPointsAcrossWhiteWithoutAColourAndNoneHide
     EXPECT_EQ(standin::readImagePixel(icon, 40, 40), (standin::ImagePixel{0, 255, 0, 255}));
     EXPECT_EQ(iconOf("QuillstoneBriarwhistle")->width, 80);
   }
-  // An identifier without a colour gets a white dot.
+}
+
+TEST_F(RowIcons, AnIdentifierWithoutAColourGetsAWhiteDot) {
+  lockWithIcon("DOT_LARGE");
   device->deliver(bulletin("QuillstoneBriarwhistle no bar"));
   auto white = iconOf("QuillstoneBriarwhistle no bar");
   ASSERT_TRUE(white);
   EXPECT_EQ(white->centerPixel, (std::array<int, 4>{255, 255, 255, 255}));
   EXPECT_GE(logged("QST: did not find custom color string! (1)"), 1);
-  // NONE hides the own icons only.
-  root.settings({{"iconFile", std::string("NONE")}});
-  device->relock();
+}
+
+TEST_F(RowIcons, NoneHidesTheOwnIconsOnly) {
+  lockWithIcon("NONE");
   EXPECT_FALSE(iconOf("QuillstoneBriarwhistle"));
   auto foreign = iconOf("com.apple.MobileSMS");
   ASSERT_TRUE(foreign);
@@ -182,19 +186,23 @@ class IconFiles : public LockScreenTest {
   std::optional<sb::IconState> ownIcon() { return rows("QuillstoneBriarwhistle").at(0).icon; }
 };
 
-TEST_F(IconFiles, TheAt2xJPEGBesideTheNamedOneIsShownAtHalfItsPixelsAndABrokenOneNotAtAll) {
+TEST_F(IconFiles, TheAt2xJPEGBesideTheNamedOneIsShownAtHalfItsPixels) {
   root.file("/var/mobile/Library/icon.jpg", image_writers::jpegFile(40, 40, {250, 0, 0, 255}));
   root.file("/var/mobile/Library/icon@2x.jpg", image_writers::jpegFile(80, 80, {0, 0, 250, 255}));
-  root.file("/var/mobile/Library/broken.jpg", "\xFF\xD8\xFF not really");
-  auto& device = lockWithIconFile("/var/mobile/Library/icon.jpg");
+  lockWithIconFile("/var/mobile/Library/icon.jpg");
   auto icon = ownIcon();
   ASSERT_TRUE(icon);
   EXPECT_EQ(icon->width, 40);  // points
   for (int c = 0; c < 4; ++c) EXPECT_NEAR(icon->centerPixel[c], (std::array<int, 4>{0, 0, 250, 255})[c], 6) << c;
   EXPECT_EQ(logged("icon"), 0);
+}
+
+TEST_F(IconFiles, ABrokenOrMissingFileShowsNoIconAndLogsNothing) {
+  root.file("/var/mobile/Library/broken.jpg", "\xFF\xD8\xFF not really");
+  reminders({{"SUMMARY:a"}});
   for (const char* path : {"/var/mobile/Library/broken.jpg", "/var/mobile/Library/missing.jpg"}) {
     root.settings({{"iconFile", std::string(path)}});
-    device.relock();
+    lockOrRelock();
     EXPECT_FALSE(ownIcon()) << path;
   }
   EXPECT_EQ(logged("broken.jpg"), 0);

@@ -61,8 +61,12 @@ TEST_F(Refresh, NewerSystemsWithdrawEveryPreviousBulletinBeforeAddingAgain) {
                                                   "add QuillstoneBriarwhistle 1|1 0 0 1 feed 0"}));
   EXPECT_FALSE(gLightsAndSirens);
   EXPECT_EQ(remindersFound(), 2);
+}
 
-  // Disabled, a cycle withdraws but queries nothing.
+TEST_F(Refresh, DisabledACycleWithdrawsButQueriesNothingUntilEnabledAgain) {
+  reminders({{"SUMMARY:a"}, {"SUMMARY:b"}}, "#FF0000");
+  auto& device = bootWithSpies("9.0");
+  device.lock();
   root.settings({{"enabled", false}});
   root.reminder(kHome, {"SUMMARY:c"});
   gCalls.clear();
@@ -158,15 +162,17 @@ std::vector<std::string> requestUnderlay(id view) {
   return static_cast<sb::SBLockScreenViewObj*>(view)->underlayRequesters;
 }
 
-// Then the latest lock screen view is held and the previous one released.
-TEST_F(Startup, DisabledUntilTheFirstRefreshWhateverTheFileSaysAndTheLatestViewIsHeld) {
+TEST_F(Startup, DisabledUntilTheFirstRefreshWhateverTheFileSays) {
   root.settings({{"enabled", true}, {"wallpaperBlurMode", 2ll}});
   auto& device = boot();
   StrongId early = StrongId::adopting(makeView());
   EXPECT_EQ(requestUnderlay(early), std::vector<std::string>{"NotificationList"});
   device.lock();
   EXPECT_TRUE(requestUnderlay(device.lockScreenView()).empty());
+}
 
+TEST_F(Startup, TheLatestLockScreenViewIsHeldAndThePreviousOneReleased) {
+  boot().lock();
   StrongId first = StrongId::adopting(makeView());
   long heldByLibrary = objc_retainCount(first);
   EXPECT_EQ(heldByLibrary, 2);  // ours and the library's

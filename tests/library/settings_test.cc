@@ -113,9 +113,8 @@ TEST_F(Settings, EnumeratedValuesOutsideTheirSetTakeTheDefault) {
   }
 }
 
-// The list-colour flag is written only when the key is present; indices outside the table give white; sizes are
-// read in 32 bits and strings by their own rules.
-TEST_F(Settings, ColourIndicesTheListColourFlagAndSizesAndStringsAsRead) {
+// The flag is written only when the key is present: without the key a lock keeps the last one's.
+TEST_F(Settings, TheListColourFlagStaysUntilTheKeyIsWritten) {
   reminders({{"SUMMARY:a", "PRIORITY:1", kTomorrow, kOffice}}, "#00FF00");
   root.settings({{"textColor", 999ll}});
   auto& device = locked();
@@ -123,8 +122,12 @@ TEST_F(Settings, ColourIndicesTheListColourFlagAndSizesAndStringsAsRead) {
   root.settings({});
   device.relock();
   EXPECT_EQ(own().primary.color, (RGBA{0, 1, 0, 1}));  // key absent: unchanged
+}
+
+TEST_F(Settings, ColourIndicesOutsideTheTableGiveWhite) {
+  reminders({{"SUMMARY:a", "PRIORITY:1", kTomorrow, kOffice}}, "#00FF00");
   root.settings({{"textColor", 1ll}});
-  device.relock();
+  auto& device = locked();
   EXPECT_EQ(own().primary.color, kBlack);
   root.settings({{"textColor", -1ll}, {"subtitleTextColor", 2ll}, {"displayLocation", true}});
   device.relock();
@@ -134,12 +137,20 @@ TEST_F(Settings, ColourIndicesTheListColourFlagAndSizesAndStringsAsRead) {
   device.relock();
   EXPECT_EQ(own().primary.color, kWhite);
   EXPECT_EQ(own().relevanceDate.color, kWhite);
+}
+
+TEST_F(Settings, TextSizesAreReadInThirtyTwoBits) {
+  reminders({{"SUMMARY:a", "PRIORITY:1", kTomorrow, kOffice}}, "#00FF00");
   root.settings({{"textSize", 4294967312ll}, {"dateTextSize", 4294967308ll}});  // 2^32 + 16, 2^32 + 12
-  device.relock();
+  locked();
   EXPECT_EQ(own().primary.fontSize, 16);
   EXPECT_EQ(own().relevanceDate.fontSize, 12);
+}
+
+TEST_F(Settings, StringsAreReadAsNumbersAndSwitchesByTheirOwnRules) {
+  reminders({{"SUMMARY:a", "PRIORITY:1", kTomorrow, kOffice}}, "#00FF00");
   root.settings({{"textSize", std::string(" 18pt")}, {"showPriority", std::string("Yes")}});
-  device.relock();
+  auto& device = locked();
   EXPECT_EQ(own().primary.fontSize, 18);
   EXPECT_EQ(own().title, "!!! a");
   root.settings({{"enabled", std::string("no")}});

@@ -33,8 +33,8 @@ class IOS9 : public LockScreenTest {
   }
 };
 
-TEST_F(IOS9, WhatIOS9LacksIsNotReplacedAndItsTwoRemovalQuestionsKeepOwnRows) {
-  auto& device = lockMixed();
+TEST_F(IOS9, WhatIOS9LacksIsNotReplaced) {
+  boot("9.3");
   for (const char* missing : {"turnOnScreenIfNecessaryForItem:", "canBeClearedByNotificationCenter"}) {
     const InstalledMethod* m = installed(missing[0] == 't' ? "SBLockScreenNotificationListController"
                                                            : "SBAwayBulletinListItem", missing);
@@ -44,12 +44,15 @@ TEST_F(IOS9, WhatIOS9LacksIsNotReplacedAndItsTwoRemovalQuestionsKeepOwnRows) {
   EXPECT_EQ(logged("MS:Warning: message not found [SBLockScreenNotificationListController "
                    "turnOnScreenIfNecessaryForItem:]"), 1);
   EXPECT_EQ(logged("MS:Warning: message not found [SBAwayBulletinListItem canBeClearedByNotificationCenter]"), 1);
+}
+
+TEST_F(IOS9, ItsTwoRemovalQuestionsKeepOwnRows) {
+  auto& device = lockMixed();
   for (const char* question : {"canBeRemovedByNotificationCenterPresentation", "canBeRemovedByUnlock"}) {
     const InstalledMethod* m = installed("SBAwayBulletinListItem", question);
     ASSERT_TRUE(m) << question;
     EXPECT_EQ(m->had, InstalledMethod::Had::Own) << question;
   }
-
   ASSERT_EQ(allRows(), 2u);
   EXPECT_FALSE(msgSend<BOOL>(ownItem(), "canBeRemovedByNotificationCenterPresentation"));
   EXPECT_FALSE(msgSend<BOOL>(ownItem(), "canBeRemovedByUnlock"));
@@ -59,10 +62,11 @@ TEST_F(IOS9, WhatIOS9LacksIsNotReplacedAndItsTwoRemovalQuestionsKeepOwnRows) {
   device.relock();
   EXPECT_EQ(ownRows(), 1u);
   EXPECT_EQ(own().bulletinID.rfind("QuillstoneBriarwhistle 0|", 0), 0u);
+}
 
-  // Disabled, an own item answers what SpringBoard answers.
+TEST_F(IOS9, DisabledAnOwnItemAnswersWhatSpringBoardAnswers) {
   root.settings({{"enabled", false}});
-  device.relock();
+  auto& device = lockMixed();
   device.deliver(bulletin("QuillstoneBriarwhistle 0|"));
   EXPECT_TRUE(msgSend<BOOL>(ownItem(), "canBeRemovedByNotificationCenterPresentation"));
   EXPECT_FALSE(msgSend<BOOL>(ownItem(), "canBeRemovedByUnlock"));

@@ -55,9 +55,8 @@ TEST_F(Underlay, RefuseModeRefusesWithOrWithoutOwnRows) {
   EXPECT_EQ(requesters(), std::vector<std::string>{"SomethingElse"});
 }
 
-// The overlay's request is refused, and remembered: the count withdraws it with the list's. Companion rows count
-// with own ones, but are measured as foreign.
-TEST_F(Underlay, ModeOneWithOnlyOwnAndCompanionRowsRefusesAndWithdrawsButACompanionRowIsMeasuredAsForeign) {
+// The overlay's request is refused, and remembered: the count withdraws it with the list's.
+TEST_F(Underlay, ModeOneWithOnlyOwnRowsRefusesAndTheCountWithdrawsEveryRequest) {
   auto& device = lockWith(1, true, false);
   EXPECT_FALSE(underlayShown());
   device.nowPlaying();
@@ -70,13 +69,22 @@ TEST_F(Underlay, ModeOneWithOnlyOwnAndCompanionRowsRefusesAndWithdrawsButACompan
   // Measuring an own row asks for nothing.
   measure(rowOf("QuillstoneBriarwhistle"));
   EXPECT_FALSE(underlayShown());
+}
 
+TEST_F(Underlay, ModeOneCompanionRowsCountWithOwnOnes) {
+  auto& device = lockWith(1, true, false);
   device.companion("Dentist");
   listCount();  // own and companion rows only: withdrawn
   EXPECT_FALSE(underlayShown());
   request("NotificationList");
   EXPECT_FALSE(underlayShown());
-  // Measuring the companion row asks for the underlay again, as the list.
+}
+
+// Measuring the companion row asks for the underlay again, as the list.
+TEST_F(Underlay, ModeOneACompanionRowIsMeasuredAsForeign) {
+  auto& device = lockWith(1, true, false);
+  device.companion("Dentist");
+  listCount();
   measure(rowOf("Corvane"));
   EXPECT_EQ(requesters(), std::vector<std::string>{"NotificationList"});
   listCount();
@@ -84,13 +92,17 @@ TEST_F(Underlay, ModeOneWithOnlyOwnAndCompanionRowsRefusesAndWithdrawsButACompan
 }
 
 // A foreign row brings the underlay, and measuring it asks again.
-TEST_F(Underlay, ModeOneAForeignRowBringsTheUnderlayAndClearingItWithdrawsWhatWasGranted) {
+TEST_F(Underlay, ModeOneAForeignRowBringsTheUnderlay) {
   auto& device = lockWith(1, true, true);
   EXPECT_TRUE(underlayShown());
   EXPECT_EQ(requesters(), std::vector<std::string>{"NotificationList"});
   msgSend<void, id>(device.lockScreenView(), "_removeLockContentUnderlayWithRequester:", standin::str("NotificationList"));
   measure(rowOf("com.apple.MobileSMS"));
   EXPECT_EQ(requesters(), std::vector<std::string>{"NotificationList"});
+}
+
+TEST_F(Underlay, ModeOneClearingTheForeignRowsWithdrawsWhatWasGranted) {
+  auto& device = lockWith(1, true, true);
   device.nowPlaying();
   ASSERT_EQ(requesters(), (std::vector<std::string>{"NotificationList", "OverlayContextNowPlayingArtLockScreen"}));
   device.clear();
@@ -142,7 +154,7 @@ class Clearing : public LockScreenTest {
   }
 };
 
-TEST_F(Clearing, OwnRowsSurviveClearingAndRefuseEditingUnlessTheirItemIsASubclass) {
+TEST_F(Clearing, OnlyOwnRowsRefuseEditingWhateverTheSwipeAction) {
   auto& device = lockMixed();
   for (long long swipe : {0ll, 1ll, 3ll}) {
     root.settings({{"swipeAction", swipe}});
@@ -151,11 +163,19 @@ TEST_F(Clearing, OwnRowsSurviveClearingAndRefuseEditingUnlessTheirItemIsASubclas
   }
   EXPECT_TRUE(device.canEdit(rowOf("Corvane")));
   EXPECT_TRUE(device.canEdit(rowOf("com.apple.MobileSMS")));
+}
+
+TEST_F(Clearing, OwnRowsSurviveClearing) {
+  auto& device = lockMixed();
   size_t own = ownRows();
   device.clear();
   EXPECT_EQ(allRows(), own);  // only the companion's and the message went
   EXPECT_GE(own, 1u);
-  // An own row whose item is a subclass of the list item is foreign for editing; clearing has no kind test.
+}
+
+// An own row whose item is a subclass of the list item is foreign for editing; clearing has no kind test.
+TEST_F(Clearing, AnOwnRowWhoseItemIsASubclassIsForeignOnlyForEditing) {
+  auto& device = lockMixed();
   Class subclass = objc_allocateClassPair(objc_getClass("SBAwayBulletinListItem"), "SBAwayBulletinListItemVariant");
   objc_registerClassPair(subclass);
   NSInteger row = rowOf("QuillstoneBriarwhistle");

@@ -68,7 +68,7 @@ TEST_F(Visibility, RemovalWithoutACapturedController) {
 }
 
 // A banner item is judged by its list item's bulletin; an object of another kind is left to SpringBoard.
-TEST_F(Visibility, OwnArrivalsAndTheirBannerItemsNeverLightTheScreen) {
+TEST_F(Visibility, BannerItemsLightTheScreenUnlessTheirBulletinIsOwn) {
   auto& device = lockWithMixedList();
   id controller = device.listController();
   std::vector<id> own, foreign;
@@ -86,7 +86,10 @@ TEST_F(Visibility, OwnArrivalsAndTheirBannerItemsNeverLightTheScreen) {
   device.screenOff();
   msgSend<void, id>(controller, "turnOnScreenIfNecessaryForItem:", standin::str("an object of another kind"));
   EXPECT_TRUE(device.snapshot().screenLit);
+}
 
+TEST_F(Visibility, OwnArrivalsNeverLightTheScreenWhereOthersDo) {
+  auto& device = lockWithMixedList();
   device.screenOff();
   device.relock();  // own bulletins arrive again, as bulletin and as banner
   EXPECT_FALSE(device.snapshot().screenLit);
@@ -95,9 +98,12 @@ TEST_F(Visibility, OwnArrivalsAndTheirBannerItemsNeverLightTheScreen) {
   device.screenOff();
   device.notify("com.apple.MobileSMS", "Ben");
   EXPECT_TRUE(device.snapshot().screenLit);
-  // Disabled, every arrival reaches SpringBoard, an own one too.
+}
+
+// Disabled, every arrival reaches SpringBoard, an own one too.
+TEST_F(Visibility, DisabledAnOwnArrivalLightsTheScreen) {
   root.settings({{"enabled", false}});
-  device.relock();
+  auto& device = lockWithMixedList();
   device.screenOff();
   msgSend<void, id>(device.listController(), "turnOnScreenIfNecessaryForItem:", bulletin("QuillstoneBriarwhistle 0|"));
   EXPECT_TRUE(device.snapshot().screenLit);

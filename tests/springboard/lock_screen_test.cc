@@ -33,21 +33,32 @@ std::set<id> tableCells(sb::Device& device) {
 
 using LockScreenTest = SpringBoardTest;
 
-TEST_F(LockScreenTest, CellsWithoutReuseIdentifierAreMadeAnewAtEveryReloadAndAsHighAsTheirLines) {
-  root.notifications(kThree);
-  boot();
-  // As the library does: SpringBoard's own initialiser, without the reuse identifier.
+// As the library does: SpringBoard's own initialiser, without the reuse identifier.
+void dropReuseIdentifiers() {
   Class cellClass = objc_getClass("SBLockScreenBulletinCell");
   static IMP original = class_lookupMethod(cellClass, sel("initWithStyle:reuseIdentifier:"));
   class_replaceMethod(cellClass, sel("initWithStyle:reuseIdentifier:"),
                       +[](id self, SEL cmd, NSInteger style, id) { return imp_call<id, NSInteger, id>(original, self, cmd, style, nil); },
                       "@@:q@");
+}
+
+TEST_F(LockScreenTest, CellsWithoutReuseIdentifierAreMadeAnewAtEveryReload) {
+  root.notifications(kThree);
+  boot();
+  dropReuseIdentifiers();
   device->lock();
   std::set<id> before = tableCells(*device);
   for (id cell : before) objc_retain(cell);
   sb::layOutNotificationList(device->listController());  // SpringBoard's full reload
   for (id cell : tableCells(*device)) EXPECT_FALSE(before.count(cell));
   for (id cell : before) objc_release(cell);
+}
+
+TEST_F(LockScreenTest, CellsWithoutReuseIdentifierAreAsHighAsTheirLines) {
+  root.notifications(kThree);
+  boot();
+  dropReuseIdentifiers();
+  device->lock();
   sb::Snapshot snap = device->snapshot();
   ASSERT_EQ(snap.rows.size(), 3u);
   // Title and message, title and subtitle: two lines; title alone: one.
@@ -139,14 +150,23 @@ constexpr const char* kMixedDates = R"([
 
 using ListTest = SpringBoardTest;
 
-TEST_F(ListTest, RowsAreNewestFirstANilRemovalChangesNothingAndClearingWithdrawsTheUnderlay) {
+TEST_F(ListTest, RowsAreNewestFirstWithUndatedOnesLast) {
   root.notifications(kMixedDates);
   boot().lock();
   EXPECT_EQ(rowIDs(), (std::vector<std::string>{"new", "middle", "old", "undated-1", "undated-2"}));
+}
+
+TEST_F(ListTest, ANilRemovalChangesNothing) {
+  root.notifications(kMixedDates);
+  boot().lock();
   id controller = device->listController();
   msgSend<void, id, id>(controller, "observer:removeBulletin:", sb::asListController(controller)->_observer, nil);
   EXPECT_EQ(rowIDs().size(), 5u);
+}
 
+TEST_F(ListTest, ClearingWithdrawsEveryRowWithTheUnderlay) {
+  root.notifications(kMixedDates);
+  boot().lock();
   EXPECT_TRUE(device->snapshot().underlay.shown);
   device->clear();
   sb::Snapshot after = device->snapshot();

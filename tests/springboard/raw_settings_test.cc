@@ -33,7 +33,11 @@ TEST_F(SettingsChangeTest, ATextSizeSetWhileLockedChangesTheRowsAtTheNextLockOnl
   auto after = ownRows();
   ASSERT_EQ(after.size(), before.size());
   for (size_t i = 0; i < before.size(); ++i) EXPECT_GT(after[i].height, before[i].height) << i;
-  // Taking the key out brings the root's value back.
+}
+
+TEST_F(SettingsChangeTest, TakingTheTextSizeKeyOutBringsItsDefaultBack) {
+  boot().lock();
+  auto before = ownRows();
   device->unsetSetting("textSize");
   device->relock();
   auto unset = ownRows();
@@ -48,11 +52,17 @@ TEST_F(SettingsChangeTest, AnotherPluginsOverlayAsksForItsUnderlayAndLeavesTheRo
   EXPECT_EQ(ownRows().size(), own);
   auto requesters = device->snapshot().underlay.requesters;
   EXPECT_NE(std::find(requesters.begin(), requesters.end(), "OverlayContextWeatherLockScreen"), requesters.end());
-  // The now-playing plug-in's overlay takes its place, and its rows go.
+}
+
+// The now-playing plug-in's overlay takes the other one's place, and the own rows go.
+TEST_F(SettingsChangeTest, TheNowPlayingOverlayTakesAnotherPluginsPlace) {
+  boot().lock();
+  device->overlay("WeatherLockScreen");
+  device->wait(10);
   device->nowPlaying();
   device->wait(5);
   EXPECT_TRUE(ownRows().empty());
-  requesters = device->snapshot().underlay.requesters;
+  auto requesters = device->snapshot().underlay.requesters;
   EXPECT_EQ(std::find(requesters.begin(), requesters.end(), "OverlayContextWeatherLockScreen"), requesters.end());
 }
 

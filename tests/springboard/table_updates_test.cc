@@ -101,25 +101,32 @@ class TableUpdates : public SpringBoardTest {
   }
 };
 
-TEST_F(TableUpdates, ArrivalsRemovalsAndClearingChangeOnlyTheirOwnRows) {
+TEST_F(TableUpdates, AnArrivalAtTheTopKeepsTheCellOfEveryOtherRow) {
   root.notifications(kSix);
   boot().lock();
   auto before = cellsByBulletin();
   for (auto& [_, cell] : before) objc_retain(cell);
-
   device->notify("com.example.new", "Newest");  // at the top: every row moves down
   auto after = cellsByBulletin();
   for (auto& [bulletin, cell] : before) EXPECT_EQ(after[bulletin], cell) << bulletin;
   EXPECT_EQ(after.size(), 7u);
   expectLaidOutInOrder();
+  for (auto& [_, cell] : before) objc_release(cell);
+}
 
+TEST_F(TableUpdates, RemovalsMoveTheRowsBelowThemUp) {
+  root.notifications(kSix);
+  boot().lock();
+  device->notify("com.example.new", "Newest");
   removeBulletin("a");  // near the top: the rows below move up
   removeBulletin("f");  // the last row
   EXPECT_EQ(rowIDs(), (std::vector<std::string>{"com.example.new-arrival-1", "b", "c", "d", "e"}));
   expectLaidOutInOrder();
-  for (auto& [_, cell] : before) objc_release(cell);
+}
 
-  // Clearing empties the table; later arrivals fill it again.
+TEST_F(TableUpdates, ClearingEmptiesTheTableForLaterArrivalsToFill) {
+  root.notifications(kSix);
+  boot().lock();
   device->clear();
   EXPECT_EQ(tableRows(), 0);
   device->notify("com.example.x", "X");
