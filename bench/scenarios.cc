@@ -11,7 +11,7 @@
 #include "foundation/NSArray.h"
 #include "foundation/NSLog.h"
 #include "foundation/NSString.h"
-#include "foundation/regular_file.h"
+#include "base/regular_file.h"
 #include "runtime/autorelease.h"
 #include "runtime/message.h"
 #include "runtime/nsobject.h"

@@ -11,7 +11,7 @@
 #include <llvm/Support/Error.h>
 #include <llvm/Support/MemoryBuffer.h>
 
-#include "foundation/regular_file.h"
+#include "base/regular_file.h"
 
 namespace emu {
 namespace {

@@ -135,6 +135,19 @@ foreach(source IN LISTS sources)
   endif()
 endforeach()
 
+# platform/base/ is the floor below the frameworks (the bounded reader,
+# descriptors, host paths, notes): it includes none of them.
+foreach(source IN LISTS sources)
+  if(source MATCHES "^platform/base/")
+    file(STRINGS "${SOURCE}/${source}" upward REGEX "#include \"[a-z]+/" )
+    foreach(line IN LISTS upward)
+      if(NOT line MATCHES "#include \"base/")
+        list(APPEND problems "${source}: ${line}: platform/base/ is the floor below the frameworks and includes none of them")
+      endif()
+    endforeach()
+  endif()
+endforeach()
+
 list(REMOVE_ITEM problems "")
 list(LENGTH checked paths)
 if(problems)

@@ -16,7 +16,7 @@
 #include "foundation/NSString.h"
 #include "foundation/clock.h"
 #include "foundation/device.h"
-#include "foundation/stand_in_note.h"
+#include "base/stand_in_note.h"
 #include "host_environment.h"
 #include "runtime/autorelease.h"
 #include "runtime/message.h"

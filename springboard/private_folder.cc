@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "foundation/device.h"
-#include "foundation/host_path.h"
+#include "base/host_path.h"
 #include "qst/settings_table.h"
 
 namespace sb {

@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "foundation/device.h"
-#include "foundation/regular_file.h"
+#include "base/regular_file.h"
 #include "qst/settings_table.h"
 
 namespace sb {

@@ -3,7 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include "foundation/NSString.h"
-#include "foundation/regular_file.h"
+#include "base/regular_file.h"
 #include "runtime/message.h"
 #include "runtime/nsobject.h"
 #include "time_text.h"

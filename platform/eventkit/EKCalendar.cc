@@ -5,7 +5,7 @@
 #include "eventkit/eventkit.h"
 #include "eventkit/utf8_repair.h"
 #include "foundation/NSString.h"
-#include "foundation/stand_in_note.h"
+#include "base/stand_in_note.h"
 #include "runtime/message.h"
 #include "runtime/nsobject.h"
 

@@ -14,7 +14,7 @@
 #include "eventkit/vdir.h"
 #include "foundation/NSArray.h"
 #include "foundation/NSDate.h"
-#include "foundation/stand_in_note.h"
+#include "base/stand_in_note.h"
 #include "foundation/NSString.h"
 #include "foundation/device.h"
 #include "runtime/autorelease.h"

@@ -4,7 +4,7 @@
 #include <chrono>
 #include <new>
 
-#include "foundation/regular_file.h"
+#include "base/regular_file.h"
 
 namespace {
 std::atomic<std::size_t> fileReads{0};

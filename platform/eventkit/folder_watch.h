@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "foundation/scoped_fd.h"
+#include "base/scoped_fd.h"
 
 class FolderWatch {
  public:

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "foundation/scoped_fd.h"
+#include "base/scoped_fd.h"
 
 // The folder at a host path, open for listing and for reading its files;
 // not valid when it is missing or is no folder.

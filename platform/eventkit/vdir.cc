@@ -7,7 +7,7 @@
 #include "eventkit/reminder_cache.h"
 #include "eventkit/store_limits.h"
 #include "eventkit/utf8_repair.h"
-#include "foundation/regular_file.h"
+#include "base/regular_file.h"
 
 namespace fs = std::filesystem;
 

@@ -6,8 +6,8 @@
 
 #include "foundation/NSString.h"
 #include "foundation/device.h"
-#include "foundation/regular_file.h"
-#include "foundation/stand_in_note.h"
+#include "base/regular_file.h"
+#include "base/stand_in_note.h"
 #include "runtime/autorelease.h"
 #include "runtime/message.h"
 #include "runtime/nsobject.h"

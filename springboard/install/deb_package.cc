@@ -11,7 +11,7 @@
 #include <fstream>
 #include <memory>
 
-#include "foundation/regular_file.h"
+#include "base/regular_file.h"
 
 namespace sb {
 namespace {

@@ -11,7 +11,7 @@
 #include "foundation/NSDate.h"
 #include "foundation/NSLog.h"
 #include "foundation/device.h"
-#include "foundation/host_path.h"
+#include "base/host_path.h"
 #include "picture.h"
 #include "class_listing.h"
 #include "report.h"

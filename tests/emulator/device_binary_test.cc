@@ -8,7 +8,7 @@
 #include <nlohmann/json.hpp>
 #include <stdlib.h>
 
-#include "foundation/regular_file.h"
+#include "base/regular_file.h"
 #include "sim_run.h"
 #include "same_json.h"
 #include "temp_folder.h"

@@ -9,7 +9,7 @@
 
 #include "Device.h"
 #include "foundation/NSLog.h"
-#include "foundation/regular_file.h"
+#include "base/regular_file.h"
 #include "imports.h"
 #include "machine.h"
 #include "runtime/autorelease.h"

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <fstream>
 
-#include "foundation/regular_file.h"
+#include "base/regular_file.h"
 #include "sim_run.h"
 #include "Device.h"
 #include "foundation/NSLog.h"

@@ -10,7 +10,7 @@
 #include "foundation/NSLog.h"
 #include "foundation/NSString.h"
 #include "foundation/device.h"
-#include "foundation/stand_in_note.h"
+#include "base/stand_in_note.h"
 #include "runtime/autorelease.h"
 #include "runtime/message.h"
 #include "device_root.h"

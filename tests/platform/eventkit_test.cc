@@ -15,7 +15,7 @@
 #include "foundation/NSDate.h"
 #include "foundation/NSLog.h"
 #include "foundation/NSString.h"
-#include "foundation/stand_in_note.h"
+#include "base/stand_in_note.h"
 #include "reminder_device_root.h"
 #include "runtime/autorelease.h"
 #include "runtime/message.h"

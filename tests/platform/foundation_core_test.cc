@@ -17,9 +17,9 @@
 #include "foundation/clock.h"
 #include "host_environment.h"
 #include "temp_folder.h"
-#include "foundation/host_path.h"
-#include "foundation/regular_file.h"
-#include "foundation/scoped_fd.h"
+#include "base/host_path.h"
+#include "base/regular_file.h"
+#include "base/scoped_fd.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <jpeglib.h>
 #include <tiffio.h>
 
-#include "foundation/regular_file.h"
+#include "base/regular_file.h"
 
 namespace image_writers {
 

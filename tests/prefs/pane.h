@@ -7,7 +7,7 @@
 
 #include "foundation/PropertyListLimits.h"
 #include "foundation/device.h"
-#include "foundation/regular_file.h"
+#include "base/regular_file.h"
 #include "lock_screen.h"
 
 namespace qst_test {

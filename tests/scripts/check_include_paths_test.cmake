@@ -78,6 +78,10 @@ expect(roof_included "src/list/clearing.cc: #include \"startup/captured.h\": sta
 make_tree(floor_reaching_up "src/list/recognition.h;src/host/springboard.h=#include \"list/recognition.h\"" "src")
 expect(floor_reaching_up "src/host/springboard.h: #include \"list/recognition.h\": src/host/ is the floor")
 
+# The platform's floor reaching up into a framework.
+make_tree(base_reaching_up "platform/foundation/NSString.h;platform/base/regular_file.cc=#include \"foundation/NSString.h\"" "platform")
+expect(base_reaching_up "platform/base/regular_file.cc: #include \"foundation/NSString.h\": platform/base/ is the floor")
+
 # A SpringBoard compile that could include the library or the emulator.
 function(springboard_compile name dir)
   make_tree(${name} "springboard/Device.cc;${dir}/x.h" "${dir}")

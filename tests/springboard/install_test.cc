@@ -8,7 +8,7 @@
 
 #include "sim_run.h"
 #include "deb_writer.h"
-#include "foundation/regular_file.h"
+#include "base/regular_file.h"
 #include "install/deb_package.h"
 
 #ifdef QST_LINUX_MODULE

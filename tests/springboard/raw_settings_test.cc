@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "foundation/device.h"
-#include "foundation/regular_file.h"
+#include "base/regular_file.h"
 #include "sample_lock.h"
 #include "temp_folder.h"
 #include "qst/settings_table.h"

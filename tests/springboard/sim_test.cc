@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "foundation/regular_file.h"
+#include "base/regular_file.h"
 #include "sim_run.h"
 #include "scenario.h"
 #include "time_text.h"

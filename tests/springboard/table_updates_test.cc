@@ -10,7 +10,7 @@
 #include "foundation/NSArray.h"
 #include "foundation/NSIndexPath.h"
 #include "foundation/NSString.h"
-#include "foundation/regular_file.h"
+#include "base/regular_file.h"
 #include "runtime/message.h"
 #include "runtime/nsobject.h"
 #include "uikit/UITableView.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "foundation/regular_file.h"
+#include "base/regular_file.h"
 #include "temp_folder.h"
 
 namespace simrun {

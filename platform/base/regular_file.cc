@@ -1,4 +1,4 @@
-#include "foundation/regular_file.h"
+#include "base/regular_file.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "foundation/scoped_fd.h"
+#include "base/scoped_fd.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "foundation/stand_in_note.h"
+#include "base/stand_in_note.h"
 
 #include <cstdio>
 #include <mutex>

@@ -1,4 +1,4 @@
-#include "foundation/host_path.h"
+#include "base/host_path.h"
 
 #include <algorithm>
 #include <filesystem>
