@@ -88,9 +88,8 @@ void printCallees(const Callees& before, double per, const char* unit) {
     const std::uint64_t made = n - (was == before.end() ? 0 : was->second);
     if (made) groups.emplace_back(made, callee);
   }
-  std::sort(groups.begin(), groups.end(), [](const auto& a, const auto& b) {
-    return a.first != b.first ? a.first > b.first : a.second < b.second;
-  });
+  std::sort(groups.begin(), groups.end(),
+            [](const auto& a, const auto& b) { return a.first != b.first ? a.first > b.first : a.second < b.second; });
   std::printf("    %-58s %10s %10s\n", "host calls by callee", "calls", unit);
   for (const auto& [n, callee] : groups)
     std::printf("    %-58s %10llu %10.2f\n", callee.c_str(), static_cast<unsigned long long>(n),
@@ -139,7 +138,8 @@ void rowCosts(const std::string& dylib, const std::string& arch, bool own) {
   });
   count((kind + "cell").c_str(), [&] {
     id fresh = msgSend<id>(objc_getClass("SBLockScreenBulletinCell"), "alloc");
-    objc_release(msgSend<id, NSInteger, id>(fresh, "initWithStyle:reuseIdentifier:", 0, standin::stringWithUTF8("Bulletin")));
+    objc_release(
+        msgSend<id, NSInteger, id>(fresh, "initWithStyle:reuseIdentifier:", 0, standin::stringWithUTF8("Bulletin")));
   });
   id cell = msgSend<id, id>(device.tableView(), "cellForRowAtIndexPath:", path);
   count((kind + "layout").c_str(), [&] { msgSend<void>(cell, "layoutSubviews"); });
@@ -155,8 +155,8 @@ void springBoardOwnLock(int notifications) {
   device.lock();
   Clock::time_point start = Clock::now();
   device.relock();
-  std::printf("  %-36s %14s %10s %10.3f\n", ("lock, " + std::to_string(notifications) + " notifications").c_str(),
-              "-", "-", msSince(start));
+  std::printf("  %-36s %14s %10s %10.3f\n", ("lock, " + std::to_string(notifications) + " notifications").c_str(), "-",
+              "-", msSince(start));
 }
 
 }  // namespace

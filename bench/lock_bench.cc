@@ -107,10 +107,14 @@ BENCHMARK(BM_OwnRow)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 int writeRoot(const std::string& destination, const std::string& kind, int n) {
   std::unique_ptr<qst_test::DeviceRoot> root;
-  if (kind == "reminders") root = qst_bench::reminderRoot(n);
-  else if (kind == "notifications") root = qst_bench::notificationRoot(n);
-  else if (kind == "styled-reminders") root = qst_bench::styledReminderRoot(n);
-  else if (kind == "applications") root = qst_bench::manyApplicationsRoot(n);
+  if (kind == "reminders")
+    root = qst_bench::reminderRoot(n);
+  else if (kind == "notifications")
+    root = qst_bench::notificationRoot(n);
+  else if (kind == "styled-reminders")
+    root = qst_bench::styledReminderRoot(n);
+  else if (kind == "applications")
+    root = qst_bench::manyApplicationsRoot(n);
   else {
     std::cerr << "bench_lock: unknown root kind " << kind
               << " (reminders, notifications, styled-reminders, applications)\n";

@@ -121,14 +121,15 @@ std::unique_ptr<qst_test::DeviceRoot> manyApplicationsRoot(int n) {
   root->settings({{"enabled", true}});
   std::string icons[3];
   for (int k = 0; k < 3; ++k)
-    icons[k] = readFile(std::string(QST_SAMPLE_ROOT) + "/var/mobile/Library/SpringBoard/Icons/" + kSections[k] + "@2x.png");
+    icons[k] =
+        readFile(std::string(QST_SAMPLE_ROOT) + "/var/mobile/Library/SpringBoard/Icons/" + kSections[k] + "@2x.png");
   std::string json = "[";
   for (int i = 0; i < n; ++i) {
     root->file("/var/mobile/Library/SpringBoard/Icons/com.example.n" + std::to_string(i) + "@2x.png", icons[i % 3]);
     if (i) json += ",\n";
-    json += "{\"section\": \"com.example.n" + std::to_string(i) + "\", \"title\": \"Message number " +
-            std::to_string(i) + "\", \"message\": \"Are we still on for tonight?\", \"minutesBeforeNow\": " +
-            std::to_string(1 + i % 600) + "}";
+    json +=
+        "{\"section\": \"com.example.n" + std::to_string(i) + "\", \"title\": \"Message number " + std::to_string(i) +
+        "\", \"message\": \"Are we still on for tonight?\", \"minutesBeforeNow\": " + std::to_string(1 + i % 600) + "}";
   }
   root->notifications(json + "]");
   return root;
@@ -144,9 +145,9 @@ std::unique_ptr<qst_test::DeviceRoot> notificationRoot(int n, bool libraryEnable
   std::string json = "[";
   for (int i = 0; i < n; ++i) {
     if (i) json += ",\n";
-    json += "{\"section\": \"" + std::string(kSections[i % 3]) + "\", \"title\": \"Message number " +
-            std::to_string(i) + "\", \"message\": \"Are we still on for tonight?\", \"minutesBeforeNow\": " +
-            std::to_string(1 + i % 600) + "}";
+    json +=
+        "{\"section\": \"" + std::string(kSections[i % 3]) + "\", \"title\": \"Message number " + std::to_string(i) +
+        "\", \"message\": \"Are we still on for tonight?\", \"minutesBeforeNow\": " + std::to_string(1 + i % 600) + "}";
   }
   root->notifications(json + "]");
   return root;

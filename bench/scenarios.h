@@ -13,10 +13,10 @@ namespace qst_bench {
 
 // Requests a booted SpringBoard answers (see bootSpringBoard).
 enum Request : int {
-  kRelock = 1,     // unlock and lock again: refresh, view loading, table reload
-  kWarmFetch,      // one fetch of the selected list through a new store handle
-  kColdFetch,      // the same in a fresh copy of the process whose store has fetched nothing
-  kRow,            // height, cell layout and icon of row 3
+  kRelock = 1,  // unlock and lock again: refresh, view loading, table reload
+  kWarmFetch,   // one fetch of the selected list through a new store handle
+  kColdFetch,   // the same in a fresh copy of the process whose store has fetched nothing
+  kRow,         // height, cell layout and icon of row 3
 };
 
 // n reminders due over the coming weeks in one selected list, with

@@ -135,7 +135,13 @@ void BM_StyledReminders(benchmark::State& state) {
   compare(state, rootOf("styled " + size, [n] { return qst_bench::styledReminderRoot(n); }),
           rootOf("plain " + size, [n] { return qst_bench::reminderRoot(n); }));
 }
-BENCHMARK(BM_StyledReminders)->Arg(1000)->Arg(2500)->Arg(5000)->Iterations(2)->UseManualTime()->Unit(benchmark::kSecond);
+BENCHMARK(BM_StyledReminders)
+    ->Arg(1000)
+    ->Arg(2500)
+    ->Arg(5000)
+    ->Iterations(2)
+    ->UseManualTime()
+    ->Unit(benchmark::kSecond);
 
 void BM_ManyApplications(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));

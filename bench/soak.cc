@@ -83,8 +83,10 @@ int main(int argc, char** argv) {
     sb::Device device(options);
     std::printf("%10s %12s %12s\n", "locks", "rss_kB", "peak_rss_kB");
     for (long lock = 1; lock <= locks; ++lock) {
-      if (lock == 1) device.lock();
-      else device.relock();
+      if (lock == 1)
+        device.lock();
+      else
+        device.relock();
       if (nowPlaying) {
         device.nowPlaying();
         device.wait(5);

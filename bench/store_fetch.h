@@ -18,8 +18,9 @@ inline NSUInteger fetchIncompleteReminders(const char* calendarIdentifier) {
   AutoreleasePool pool;
   id store = objc_autorelease(objc_new("EKEventStore"));
   id calendar = msgSend<id, id>(store, "calendarWithIdentifier:", standin::str(calendarIdentifier));
-  id predicate = msgSend<id, id, id, id>(store, "predicateForIncompleteRemindersWithDueDateStarting:ending:calendars:",
-                                         nil, nil, standin::arrayWith({calendar}));
+  id predicate =
+      msgSend<id, id, id, id>(store, "predicateForIncompleteRemindersWithDueDateStarting:ending:calendars:", nil, nil,
+                              standin::arrayWith({calendar}));
   dispatch_semaphore_t done = dispatch_semaphore_create(0);
   NSUInteger fetched = 0;
   std::function<void(id)> completion = [&](id reminders) {

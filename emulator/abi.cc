@@ -3,7 +3,9 @@
 namespace emu {
 namespace {
 
-std::uint64_t alignUp(std::uint64_t value, std::uint64_t alignment) { return (value + alignment - 1) / alignment * alignment; }
+std::uint64_t alignUp(std::uint64_t value, std::uint64_t alignment) {
+  return (value + alignment - 1) / alignment * alignment;
+}
 
 Placement placeArm64(const std::vector<Argument>& arguments, std::size_t firstVariadic) {
   Placement placement;

@@ -104,10 +104,10 @@ std::pair<const std::string, Factory> blockType() {
 // The block types the platform's methods take.
 const std::map<std::string, Factory>& factories() {
   static const auto* table = new std::map<std::string, Factory>{
-      blockType<void, BOOL, id>(),      // requestAccessToEntityType:completion:
-      blockType<void, id>(),            // fetchRemindersMatchingPredicate:completion:
-      blockType<NSInteger, id, id>(),   // sortUsingComparator:
-      blockType<void>(),                // SpringBoard's add reply and iOS 9 screen-wake completion
+      blockType<void, BOOL, id>(),     // requestAccessToEntityType:completion:
+      blockType<void, id>(),           // fetchRemindersMatchingPredicate:completion:
+      blockType<NSInteger, id, id>(),  // sortUsingComparator:
+      blockType<void>(),               // SpringBoard's add reply and iOS 9 screen-wake completion
   };
   return *table;
 }

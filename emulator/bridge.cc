@@ -46,7 +46,8 @@ void callHost(Cpu& cpu, void (*function)(), const HostCall& call) {
   const std::size_t count = sig.arguments();
   std::size_t fixed = 0;
   std::vector<Argument> shapes;
-  while (fixed < count && sig.argument(fixed).kind != Kind::FormatArgs) shapes.push_back(shapeOf(sig.argument(fixed++), arch));
+  while (fixed < count && sig.argument(fixed).kind != Kind::FormatArgs)
+    shapes.push_back(shapeOf(sig.argument(fixed++), arch));
 
   std::vector<HostSlot> values(count);
   std::vector<void*> pointers(count);
@@ -83,7 +84,8 @@ void callHost(Cpu& cpu, void (*function)(), const HostCall& call) {
   if (inMemory) {
     std::uint64_t destination = cpu.intReg(0);
     unsigned size = guestParts(sig.result(), arch).front().size;
-    for (std::size_t i = 0; i < bits.size(); ++i) cpu.machine().memory().writeWord(destination + i * size, bits[i], size);
+    for (std::size_t i = 0; i < bits.size(); ++i)
+      cpu.machine().memory().writeWord(destination + i * size, bits[i], size);
     return;
   }
   PieceLocations at = placeResult(arch, shapeOf(sig.result(), arch));
@@ -106,7 +108,8 @@ void callGuest(Cpu& cpu, std::uint64_t address, const HostCall& call, void** arg
   const std::uint64_t resultArea = frame.stack() + placement.stackBytes;
   if (inMemory) cpu.setIntReg(0, resultArea);
   for (std::size_t i = 0; i < bits.size(); ++i)
-    for (std::size_t p = 0; p < bits[i].size(); ++p) writePiece(cpu, placement.arguments[i][p], frame.stack(), bits[i][p]);
+    for (std::size_t p = 0; p < bits[i].size(); ++p)
+      writePiece(cpu, placement.arguments[i][p], frame.stack(), bits[i][p]);
   frame.run(address);
 
   std::vector<std::uint64_t> back;
@@ -121,8 +124,8 @@ void callGuest(Cpu& cpu, std::uint64_t address, const HostCall& call, void** arg
   Keep keep;  // a guest result never needs one: strings and blocks do not come back
   toHost(cpu, sig.result(), back, slot, keep);
   std::size_t size = sig.result().kind == Kind::Lengths || sig.result().kind == Kind::Words ? 8 * sig.result().count
-                     : sig.result().kind == Kind::Float ? 4
-                                                         : 8;
+                     : sig.result().kind == Kind::Float                                     ? 4
+                                                                                            : 8;
   std::memcpy(result, slot.bytes, size);
 }
 

@@ -14,8 +14,7 @@ namespace emu {
 namespace {
 
 // Darwin's open(2) flags, as the guest passes them.
-constexpr std::uint64_t kDarwinAccessMode = 0x3, kDarwinWriteOnly = 0x1, kDarwinCreate = 0x200,
-                        kDarwinTruncate = 0x400;
+constexpr std::uint64_t kDarwinAccessMode = 0x3, kDarwinWriteOnly = 0x1, kDarwinCreate = 0x200, kDarwinTruncate = 0x400;
 constexpr std::size_t kMaxPathBytes = 1024;
 
 std::mutex gLock;
@@ -46,7 +45,8 @@ std::uint64_t openTrap(Machine& machine, const std::string& symbol) {
   return machine.addTrap(symbol, [](Cpu& cpu) {
     std::uint64_t flags = cpu.intReg(1);
     std::string path = writablePath(cpu, 0);
-    bool creates = (flags & kDarwinAccessMode) == kDarwinWriteOnly && (flags & kDarwinCreate) && (flags & kDarwinTruncate);
+    bool creates =
+        (flags & kDarwinAccessMode) == kDarwinWriteOnly && (flags & kDarwinCreate) && (flags & kDarwinTruncate);
     int fd = creates && !path.empty() ? ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644) : -1;
     if (fd >= 0) {
       std::lock_guard guard(gLock);

@@ -32,18 +32,34 @@ std::vector<FormatConversion> formatConversions(const std::string& format, Arch 
     int longs = 0;
     while (i < format.size() && std::strchr("hlqLzjt", format[i])) {
       char m = format[i++];
-      if (m == 'l') ++longs;
-      else if (m == 'q' || m == 'j' || m == 'L') longs = 2;
-      else if (m == 'z' || m == 't') size = word;
+      if (m == 'l')
+        ++longs;
+      else if (m == 'q' || m == 'j' || m == 'L')
+        longs = 2;
+      else if (m == 'z' || m == 't')
+        size = word;
     }
     if (longs == 1) size = word;
     if (longs >= 2) size = 8;
     if (i >= format.size()) break;
     switch (format[i]) {
-      case 'd': case 'i': case 'c': case 'C': add(FormatConversion::Signed, Part::Integer, size); break;
-      case 'u': case 'o': case 'x': case 'X': add(FormatConversion::Unsigned, Part::Integer, size); break;
+      case 'd':
+      case 'i':
+      case 'c':
+      case 'C': add(FormatConversion::Signed, Part::Integer, size); break;
+      case 'u':
+      case 'o':
+      case 'x':
+      case 'X': add(FormatConversion::Unsigned, Part::Integer, size); break;
       case 'p': add(FormatConversion::Unsigned, Part::Integer, word); break;
-      case 'f': case 'F': case 'e': case 'E': case 'g': case 'G': case 'a': case 'A':
+      case 'f':
+      case 'F':
+      case 'e':
+      case 'E':
+      case 'g':
+      case 'G':
+      case 'a':
+      case 'A':
         add(FormatConversion::Floating, Part::Floating, 8);  // float is promoted to double
         break;
       case '@': add(FormatConversion::Object, Part::Integer, word); break;

@@ -39,7 +39,9 @@ std::uint64_t GuestMemory::readWord(std::uint64_t address, unsigned bytes) const
   return value;
 }
 
-void GuestMemory::writeWord(std::uint64_t address, std::uint64_t value, unsigned bytes) { write(address, &value, bytes); }
+void GuestMemory::writeWord(std::uint64_t address, std::uint64_t value, unsigned bytes) {
+  write(address, &value, bytes);
+}
 
 void GuestMemory::read(std::uint64_t address, void* out, std::uint64_t length) const {
   const std::uint8_t* p = host(address, length);

@@ -149,7 +149,8 @@ void loadGuestModule(const std::string& path, Arch arch, ImageKind kind) {
   for (std::uint64_t at = 0; at < layout::kTrapSize; at += 4) std::memcpy(traps.host + at, &instruction, 4);
   memory.addRegion(layout::kHeapBase, layout::kHeapSize, UC_PROT_READ | UC_PROT_WRITE, "heap");
   memory.addRegion(layout::kArenaBase, layout::kArenaSize, UC_PROT_READ | UC_PROT_WRITE, "objects");
-  memory.addRegion(layout::kStackBase, layout::kStackSize * layout::kMaxThreads, UC_PROT_READ | UC_PROT_WRITE, "stacks");
+  memory.addRegion(layout::kStackBase, layout::kStackSize * layout::kMaxThreads, UC_PROT_READ | UC_PROT_WRITE,
+                   "stacks");
   mapImage(*m);
   withGuestWord(arch, [&]<class Word>(Word) {
     rebase<Word>(*m);

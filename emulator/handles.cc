@@ -12,10 +12,16 @@ namespace {
 // Size and alignment of an instance variable of this encoding on the guest.
 std::uint64_t guestSizeOf(const char* types, unsigned word) {
   switch (types && *types ? *types : '@') {
-    case 'c': case 'C': case 'B': return 1;
-    case 's': case 'S': return 2;
-    case 'i': case 'I': case 'f': return 4;
-    case 'q': case 'Q': return 8;
+    case 'c':
+    case 'C':
+    case 'B': return 1;
+    case 's':
+    case 'S': return 2;
+    case 'i':
+    case 'I':
+    case 'f': return 4;
+    case 'q':
+    case 'Q': return 8;
     case 'd': return word;  // a length
     default: return word;
   }
@@ -38,7 +44,9 @@ const Handles::Layout& Handles::layoutOf(Class cls) {
       const char* types = ivar_getTypeEncoding(ivar);
       std::uint64_t size = guestSizeOf(types, word);
       layout.size = (layout.size + size - 1) / size * size;
-      char type = types && (*types == '@' || *types == '#') ? '@' : (types && (*types == 'q' || *types == 'Q' || *types == 'l') ? 'l' : 0);
+      char type = types && (*types == '@' || *types == '#')
+                      ? '@'
+                      : (types && (*types == 'q' || *types == 'Q' || *types == 'l') ? 'l' : 0);
       layout.fields.push_back({layout.size, ivar_getOffset(ivar), type});
       layout.size += size;
     }
@@ -182,8 +190,10 @@ void Handles::fillForRead(std::uint64_t address, unsigned size) {
     }
     // Other threads may read the same slot at once; each writes the same bytes.
     std::uint8_t* target = memory_.host(slot.address + field.guestOffset, word);
-    if (word == 8) __atomic_store_n(reinterpret_cast<std::uint64_t*>(target), value, __ATOMIC_RELAXED);
-    else __atomic_store_n(reinterpret_cast<std::uint32_t*>(target), static_cast<std::uint32_t>(value), __ATOMIC_RELAXED);
+    if (word == 8)
+      __atomic_store_n(reinterpret_cast<std::uint64_t*>(target), value, __ATOMIC_RELAXED);
+    else
+      __atomic_store_n(reinterpret_cast<std::uint32_t*>(target), static_cast<std::uint32_t>(value), __ATOMIC_RELAXED);
   }
 }
 
@@ -206,9 +216,12 @@ void Handles::storeFromGuest(std::uint64_t address, unsigned size, std::uint64_t
       if (value) {
         auto named = slots_.find(value);
         auto constant = constants_.find(value);
-        if (named != slots_.end()) member = named->second.object;
-        else if (constant != constants_.end()) member = constant->second;
-        else throw GuestFault("the module stored " + hex(value) + " where an object was expected");
+        if (named != slots_.end())
+          member = named->second.object;
+        else if (constant != constants_.end())
+          member = constant->second;
+        else
+          throw GuestFault("the module stored " + hex(value) + " where an object was expected");
       }
       *reinterpret_cast<id*>(base) = member;
       return;

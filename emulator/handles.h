@@ -71,7 +71,7 @@ class Handles {
     id object = nullptr;
     const Layout* layout = nullptr;
   };
-  const Layout& layoutOf(Class cls);  // with lock_ held
+  const Layout& layoutOf(Class cls);    // with lock_ held
   std::uint64_t nameLocked(id object);  // likewise
   std::uint64_t allocateSlot(std::uint64_t size);
 

@@ -86,7 +86,6 @@ std::uint64_t stackCheckFailTrap(Machine& machine, const std::string& symbol) {
   });
 }
 
-
 void logFormat(id format, standin::FormatArgs arguments) { NSLogv(format, arguments); }
 
 std::uint64_t logTrap(Machine& machine, const std::string& symbol) {

@@ -14,17 +14,15 @@ namespace {
 namespace op {
 // <mach-o/loader.h>
 constexpr std::uint8_t kImmediateMask = 0x0F, kOpcodeMask = 0xF0;
-constexpr std::uint8_t kDone = 0x00, kOrdinalImm = 0x10, kOrdinalUleb = 0x20, kSpecialImm = 0x30,
-                       kSymbol = 0x40, kType = 0x50, kSegmentOffset = 0x70, kDoBind = 0x90;
+constexpr std::uint8_t kDone = 0x00, kOrdinalImm = 0x10, kOrdinalUleb = 0x20, kSpecialImm = 0x30, kSymbol = 0x40,
+                       kType = 0x50, kSegmentOffset = 0x70, kDoBind = 0x90;
 constexpr std::uint8_t kWeakImport = 0x1;
 }  // namespace op
 
 std::atomic<std::uint64_t> gBound{0};
 
 // dyld's own failures end the process from inside the binder (dyld::halt).
-[[noreturn]] void halt(const std::string& message) {
-  throw GuestFault("dyld: lazy symbol binding failed: " + message);
-}
+[[noreturn]] void halt(const std::string& message) { throw GuestFault("dyld: lazy symbol binding failed: " + message); }
 
 std::uint64_t readUleb(const std::vector<std::uint8_t>& bytes, std::size_t& at) {
   std::uint64_t value = 0;
@@ -66,7 +64,9 @@ Found decode(const Machine& m, std::uint64_t offset) {
       case op::kDone: break;
       case op::kOrdinalImm: found.ordinal = immediate; break;
       case op::kOrdinalUleb: found.ordinal = static_cast<long>(readUleb(bytes, at)); break;
-      case op::kSpecialImm: found.ordinal = immediate ? static_cast<std::int8_t>(op::kOpcodeMask | immediate) : 0; break;
+      case op::kSpecialImm:
+        found.ordinal = immediate ? static_cast<std::int8_t>(op::kOpcodeMask | immediate) : 0;
+        break;
       case op::kSymbol: {
         std::size_t end = at;
         while (end < bytes.size() && bytes[end]) ++end;
@@ -84,7 +84,8 @@ Found decode(const Machine& m, std::uint64_t offset) {
         address = m.slide() + segments[immediate]->vmaddr + readUleb(bytes, at);
         break;
       case op::kDoBind:
-        if (!address || found.symbol.empty()) halt("lazy bind at offset " + std::to_string(offset) + " names no pointer or symbol");
+        if (!address || found.symbol.empty())
+          halt("lazy bind at offset " + std::to_string(offset) + " names no pointer or symbol");
         found.pointer = *address;
         return found;
       default: halt("bad lazy bind opcode " + std::to_string(opcode));
@@ -128,8 +129,8 @@ void bindOnFirstCall(Cpu& cpu) {
   std::string expectedIn;
   std::optional<std::uint64_t> target = resolve(m, found, expectedIn);
   if (!target)
-    halt("Symbol not found: " + found.symbol + "\n  Referenced from: " + m.slice().path + "\n  Expected in: " +
-         expectedIn);
+    halt("Symbol not found: " + found.symbol + "\n  Referenced from: " + m.slice().path +
+         "\n  Expected in: " + expectedIn);
   m.memory().write(GuestPtr<FunctionPtr<Word>>(found.pointer), FunctionPtr<Word>(*target));
   ++gBound;
   cpu.setSp((pushed + 1).address());  // pops what the helper pushed

@@ -57,7 +57,9 @@ bool invalidHook(uc_engine*, uc_mem_type, std::uint64_t address, int, std::int64
   return false;
 }
 
-void instructionHook(uc_engine*, std::uint64_t, std::uint32_t, void* user) { static_cast<Cpu*>(user)->countInstruction(); }
+void instructionHook(uc_engine*, std::uint64_t, std::uint32_t, void* user) {
+  static_cast<Cpu*>(user)->countInstruction();
+}
 
 // One engine per thread and machine: engines are not safe to share, and a
 // guest call may nest inside another machine's (the Settings app's pane and
@@ -155,8 +157,10 @@ std::uint64_t Cpu::sp() const {
 }
 
 void Cpu::setSp(std::uint64_t value) {
-  if (arch() == Arch::Arm64) uc_reg_write(uc_, UC_ARM64_REG_SP, &value);
-  else setIntReg(13, value);
+  if (arch() == Arch::Arm64)
+    uc_reg_write(uc_, UC_ARM64_REG_SP, &value);
+  else
+    setIntReg(13, value);
 }
 
 std::uint64_t Cpu::pc() const {
@@ -193,8 +197,10 @@ std::string Cpu::registers() const {
   unsigned count = arm64 ? 31 : 15;
   for (unsigned n = 0; n < count; ++n) {
     char line[48];
-    if (arm64) std::snprintf(line, sizeof line, "%sx%u=%llx", n ? " " : "", n, static_cast<unsigned long long>(intReg(n)));
-    else std::snprintf(line, sizeof line, "%sr%u=%llx", n ? " " : "", n, static_cast<unsigned long long>(intReg(n)));
+    if (arm64)
+      std::snprintf(line, sizeof line, "%sx%u=%llx", n ? " " : "", n, static_cast<unsigned long long>(intReg(n)));
+    else
+      std::snprintf(line, sizeof line, "%sr%u=%llx", n ? " " : "", n, static_cast<unsigned long long>(intReg(n)));
     text += line;
   }
   text += (arm64 ? " sp=" : "") + (arm64 ? hex(sp()) : std::string());
@@ -205,8 +211,9 @@ std::string Cpu::registers() const {
 void Cpu::fault(int error, std::uint64_t entry) {
   std::uint64_t at = pc();
   std::string what = uc_strerror(static_cast<uc_err>(error));
-  if (sawBadAddress_ && (error == UC_ERR_READ_UNMAPPED || error == UC_ERR_WRITE_UNMAPPED || error == UC_ERR_FETCH_UNMAPPED ||
-                      error == UC_ERR_READ_PROT || error == UC_ERR_WRITE_PROT || error == UC_ERR_FETCH_PROT))
+  if (sawBadAddress_ &&
+      (error == UC_ERR_READ_UNMAPPED || error == UC_ERR_WRITE_UNMAPPED || error == UC_ERR_FETCH_UNMAPPED ||
+       error == UC_ERR_READ_PROT || error == UC_ERR_WRITE_PROT || error == UC_ERR_FETCH_PROT))
     what += " (address " + hex(badAddress_) + ")";
   throw GuestFault("guest fault in " + machine_.symbolize(at) + " at " + hex(at) + " (" + archName(arch()) +
                    ", called at " + machine_.symbolize(entry) + "): " + what + "; registers: " + registers());
@@ -239,8 +246,10 @@ void Cpu::handleTrap(std::uint64_t address) {
     continueAt_.reset();
     (*handler)(*this);
     std::uint64_t back = continueAt_ ? std::exchange(continueAt_, std::nullopt).value() : lr();
-    if (arch() == Arch::Arm64) uc_reg_write(uc_, UC_ARM64_REG_PC, &back);
-    else uc_reg_write(uc_, UC_ARM_REG_PC, &back);  // bit 0 picks Thumb, as BX LR would
+    if (arch() == Arch::Arm64)
+      uc_reg_write(uc_, UC_ARM64_REG_PC, &back);
+    else
+      uc_reg_write(uc_, UC_ARM_REG_PC, &back);  // bit 0 picks Thumb, as BX LR would
   } catch (...) {
     pending_ = std::current_exception();
     uc_emu_stop(uc_);
@@ -297,7 +306,9 @@ void Cpu::Frame::run(std::uint64_t address) {
 // ---- Machine -------------------------------------------------------------------
 
 Machine::Machine(MachOSlice slice)
-    : slice_(std::move(slice)), handles_(slice_.arch, memory_), traps_(new Trap[kMaxTraps]),
+    : slice_(std::move(slice)),
+      handles_(slice_.arch, memory_),
+      traps_(new Trap[kMaxTraps]),
       stacksInUse_(layout::kMaxThreads) {
   std::lock_guard guard(gMachinesLock);
   machines().push_back(this);

@@ -78,9 +78,7 @@ void readLoadCommands(const MachOObjectFile& object, MachOSlice& slice) {
                                    command.C.cmd == MachO::LC_LOAD_WEAK_DYLIB});
         break;
       }
-      case MachO::LC_VERSION_MIN_IPHONEOS:
-        minimumVersion = object.getVersionMinLoadCommand(command).version;
-        break;
+      case MachO::LC_VERSION_MIN_IPHONEOS: minimumVersion = object.getVersionMinLoadCommand(command).version; break;
       default:
         if ((command.C.cmd & MachO::LC_REQ_DYLD) && !dyldKnowsRequired(command.C.cmd) && !unknownRequired)
           unknownRequired = command.C.cmd;
@@ -214,8 +212,10 @@ MachOSlice readMachOSlice(const std::string& path, Arch arch, ImageKind kind) {
   constexpr std::size_t kMaxModuleBytes = 64u << 20;
   std::string bytes;
   const standin::FileReadStatus status = standin::readRegularFile(path, kMaxModuleBytes, &bytes);
-  if (status == standin::FileReadStatus::TooLarge) throw LoadError(path + ": larger than 64 MiB, not a load-in library");
-  if (status != standin::FileReadStatus::Read) throw LoadError(path + ": " + standin::fileReadStatusText(status, kMaxModuleBytes));
+  if (status == standin::FileReadStatus::TooLarge)
+    throw LoadError(path + ": larger than 64 MiB, not a load-in library");
+  if (status != standin::FileReadStatus::Read)
+    throw LoadError(path + ": " + standin::fileReadStatusText(status, kMaxModuleBytes));
   return readMachOSlice(std::string_view(bytes), path, arch, kind);
 }
 

@@ -53,20 +53,20 @@ struct MachOSlice {
   std::string path;
   std::vector<std::uint8_t> bytes;  // the slice alone
   std::vector<Segment> segments;
-  std::vector<Dependency> libraries;    // by ordinal, from 1
+  std::vector<Dependency> libraries;   // by ordinal, from 1
   std::vector<std::uint64_t> rebases;  // unslid addresses of pointers to slide
   std::vector<Bind> binds;             // regular and weak, in that order: bound at load
   // The lazy-bind opcodes, read by dyld_stub_binder one symbol at a time
   // from the offset a stub helper pushes.
   std::vector<std::uint8_t> lazyBindInfo;
-  std::uint64_t initialisers = 0, initialiserBytes = 0;  // __mod_init_func
+  std::uint64_t initialisers = 0, initialiserBytes = 0;        // __mod_init_func
   std::uint64_t constantStrings = 0, constantStringBytes = 0;  // __cfstring
-  std::vector<Symbol> symbols;  // defined ones, by address
+  std::vector<Symbol> symbols;                                 // defined ones, by address
   // Where the unwind information lies in `bytes`; the unslid address of the
   // Mach-O header, from which its function offsets count.
   std::uint64_t unwindInfoFileOffset = 0, unwindInfoBytes = 0, headerAddress = 0;
   std::uint64_t ehFrameFileOffset = 0, ehFrameBytes = 0, ehFrame = 0;  // __TEXT,__eh_frame; its address
-  std::uint64_t code = 0, codeBytes = 0;  // __TEXT,__text
+  std::uint64_t code = 0, codeBytes = 0;                               // __TEXT,__text
 };
 
 // True when the file starts as a Mach-O file or a fat one.

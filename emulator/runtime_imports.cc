@@ -55,8 +55,9 @@ void sendMessage(Cpu& cpu, bool stret, bool toSuper = false) {
   }
   IMP imp = class_lookupMethod(lookupFrom, selector);
   if (!imp) objc_detail::unrecognizedSelector(self, selector);
-  if (!imp.types) throw std::runtime_error(std::string("-[") + class_getName(object_getClass(self)) + " " +
-                                           sel_getName(selector) + "] has no type encoding to call it by");
+  if (!imp.types)
+    throw std::runtime_error(std::string("-[") + class_getName(object_getClass(self)) + " " + sel_getName(selector) +
+                             "] has no type encoding to call it by");
   const HostCall& call = hostCallFor(imp.types, imp.realDoubles);
   if (resultInMemory(cpu.arch(), call.signature.result()) != stret)
     throw std::runtime_error(std::string("-[") + class_getName(object_getClass(self)) + " " + sel_getName(selector) +
@@ -90,7 +91,7 @@ struct KnownSignature {
 };
 template <class R, class... A>
 KnownSignature knownSignature() {
-  return {objc_encodeMethod<R, A...>(), objc_realDoublesOf<R, id, SEL, A...>(), &typeid(R (*)(id, SEL, A...))};
+  return {objc_encodeMethod<R, A...>(), objc_realDoublesOf<R, id, SEL, A...>(), &typeid(R(*)(id, SEL, A...))};
 }
 
 // Matched as the guest's compiler writes them for its slice: a BOOL is "c"
@@ -98,10 +99,9 @@ KnownSignature knownSignature() {
 const KnownSignature* signatureForTypes(const std::string& guestTypes, Arch arch) {
   // The last three are a settings pane's: a specifier getter, a setter, a
   // table view's cell.
-  static const std::vector<KnownSignature> known{knownSignature<void>(),         knownSignature<id>(),
-                                                 knownSignature<BOOL>(),         knownSignature<void, id>(),
-                                                 knownSignature<id, id>(),       knownSignature<void, id, id>(),
-                                                 knownSignature<id, id, id>()};
+  static const std::vector<KnownSignature> known{
+      knownSignature<void>(),   knownSignature<id>(),           knownSignature<BOOL>(),      knownSignature<void, id>(),
+      knownSignature<id, id>(), knownSignature<void, id, id>(), knownSignature<id, id, id>()};
   const DeviceSlice slice = arch == Arch::Arm64 ? DeviceSlice::Arm64 : DeviceSlice::Armv7;
   std::string plain;
   try {
@@ -155,8 +155,9 @@ std::uint64_t hookTrap(Machine& machine, const std::string& symbol) {
     // cannot be called, and is never installed: Substrate only needs to see
     // that one was given before it reports the missing message.
     IMP installed = !replacement ? nil
-                    : original   ? guestImplementation(m, replacement, original.types, original.realDoubles, original.signature)
-                                 : IMP(neverInstalled);
+                    : original
+                        ? guestImplementation(m, replacement, original.types, original.realDoubles, original.signature)
+                        : IMP(neverInstalled);
     IMP saved;
     MSHookMessageEx(cls, selector, installed, &saved);
     if (!savedSlot || !saved) return;

@@ -153,7 +153,8 @@ bool ehFrameCovers(const MachOSlice& slice, std::uint64_t address) {
 bool unwindInfoCovers(const MachOSlice& slice, std::uint64_t address) {
   if (slice.unwindInfoBytes && address >= slice.headerAddress && address - slice.headerAddress <= 0xFFFFFFFFu) {
     Reader r{slice.bytes, slice.unwindInfoFileOffset, slice.unwindInfoBytes};
-    if (std::optional<std::uint32_t> encoding = encodingFor(r, static_cast<std::uint32_t>(address - slice.headerAddress))) {
+    if (std::optional<std::uint32_t> encoding =
+            encodingFor(r, static_cast<std::uint32_t>(address - slice.headerAddress))) {
       if ((*encoding & kArm64ModeMask) == kArm64ModeDwarf) return ehFrameCovers(slice, address);
       return *encoding != 0;
     }
@@ -164,7 +165,8 @@ bool unwindInfoCovers(const MachOSlice& slice, std::uint64_t address) {
 std::optional<std::uint64_t> frameWithoutUnwindInfo(Cpu& cpu) {
   Machine& m = cpu.machine();
   if (cpu.arch() != Arch::Arm64) return std::nullopt;
-  const std::uint64_t stackLow = layout::kStackBase, stackHigh = layout::kStackBase + layout::kStackSize * layout::kMaxThreads;
+  const std::uint64_t stackLow = layout::kStackBase,
+                      stackHigh = layout::kStackBase + layout::kStackSize * layout::kMaxThreads;
   // The function that called the host, then its callers by their frame
   // records, up to the host's own call into the guest.
   std::uint64_t returnAddress = cpu.lr();

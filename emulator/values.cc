@@ -42,8 +42,10 @@ void toHost(Cpu& cpu, const Type& type, const std::vector<std::uint64_t>& bits, 
     case Kind::Void:
     case Kind::FormatArgs: return;
     case Kind::Int:
-      if (type.encoding == "B") put<std::uint64_t>(slot, zeroExtend(b, 1) != 0);
-      else put<std::int64_t>(slot, signExtend(b, type.size));
+      if (type.encoding == "B")
+        put<std::uint64_t>(slot, zeroExtend(b, 1) != 0);
+      else
+        put<std::int64_t>(slot, signExtend(b, type.size));
       return;
     case Kind::UInt: put<std::uint64_t>(slot, zeroExtend(b, type.size)); return;
     case Kind::Word:

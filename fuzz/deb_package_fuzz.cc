@@ -11,7 +11,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     sb::DebPackage package = sb::readDebPackage(data, size);
     for (const sb::PackageEntry& entry : package.entries)
       if (entry.path.empty() || entry.path[0] == '/' || entry.path.find("..") == 0) __builtin_trap();
-  } catch (const sb::PackageError&) {
-  }
+  } catch (const sb::PackageError&) {}
   return 0;
 }

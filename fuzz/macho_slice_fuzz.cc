@@ -13,8 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (emu::ImageKind kind : {emu::ImageKind::Dylib, emu::ImageKind::Bundle}) {
       try {
         emu::readMachOSlice(bytes, "module.dylib", arch, kind);
-      } catch (const emu::LoadError&) {
-      }
+      } catch (const emu::LoadError&) {}
     }
   }
   return 0;

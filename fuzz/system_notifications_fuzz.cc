@@ -12,7 +12,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const sb::SystemNotification& note :
          sb::parseNotifications(std::string_view(reinterpret_cast<const char*>(data), size), "Europe/London"))
       sb::makeBulletin(note, 0);
-  } catch (const sb::NotificationFileError&) {
-  }
+  } catch (const sb::NotificationFileError&) {}
   return 0;
 }

@@ -29,12 +29,15 @@ ffi_type* hostTypeOf(const Type& type) {
   switch (type.kind) {
     case Kind::Void: return &ffi_type_void;
     case Kind::Int:
-      return type.size == 1 ? (type.encoding == "B" ? &ffi_type_uint8 : &ffi_type_sint8)
+      return type.size == 1   ? (type.encoding == "B" ? &ffi_type_uint8 : &ffi_type_sint8)
              : type.size == 2 ? &ffi_type_sint16
              : type.size == 4 ? &ffi_type_sint32
                               : &ffi_type_sint64;
     case Kind::UInt:
-      return type.size == 1 ? &ffi_type_uint8 : type.size == 2 ? &ffi_type_uint16 : type.size == 4 ? &ffi_type_uint32 : &ffi_type_uint64;
+      return type.size == 1   ? &ffi_type_uint8
+             : type.size == 2 ? &ffi_type_uint16
+             : type.size == 4 ? &ffi_type_uint32
+                              : &ffi_type_uint64;
     case Kind::Word: return &ffi_type_slong;
     case Kind::UWord: return &ffi_type_ulong;
     case Kind::Float: return &ffi_type_float;

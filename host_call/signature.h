@@ -32,8 +32,8 @@ enum class Kind {
 
 struct Type {
   Kind kind = Kind::Void;
-  unsigned size = 0;   // Int, UInt: bytes
-  unsigned count = 0;  // Lengths, Words: members
+  unsigned size = 0;     // Int, UInt: bytes
+  unsigned count = 0;    // Lengths, Words: members
   std::string encoding;  // as written: "B" for a bool, the block's "@?<v@?@>"
 };
 

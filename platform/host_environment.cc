@@ -13,8 +13,8 @@ void applyHostEnvironment(const HostEnvironment& environment) {
   const HostEnvironment& e = environment;
   double foundationVersion = 0;
   if (!standin::foundationVersionForSystemVersion(e.systemVersion, &foundationVersion))
-    throw HostEnvironmentError("unknown iOS version \"" + e.systemVersion + "\" (known: " +
-                               standin::knownSystemVersionsText() + ")");
+    throw HostEnvironmentError("unknown iOS version \"" + e.systemVersion +
+                               "\" (known: " + standin::knownSystemVersionsText() + ")");
   std::error_code ec;
   if (!std::filesystem::is_directory(e.deviceRoot, ec))
     throw HostEnvironmentError("device root " + e.deviceRoot + " is not a folder");
@@ -30,8 +30,10 @@ void applyHostEnvironment(const HostEnvironment& environment) {
   standin::coreFoundationVersionForSystemVersion(e.systemVersion, &kCFCoreFoundationVersionNumber);
   standin::setDeviceRoot(e.deviceRoot);
   standin::setDeviceOverlay(e.deviceOverlay);
-  if (e.fixedClock) standin::setFixedClock(*e.fixedClock);
-  else standin::useRealClock();
+  if (e.fixedClock)
+    standin::setFixedClock(*e.fixedClock);
+  else
+    standin::useRealClock();
   standin::setLogProcessName(e.processName);
   if (e.logEcho) standin::setLogEcho(*e.logEcho);
 }

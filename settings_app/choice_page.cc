@@ -33,7 +33,8 @@ ChoicePage::ChoicePage(id list, id row) : row_(row) {
   if (!page_) throw PaneError(labelOf(row) + " opens no page");
   for (id item : standin::arrayItems(msgSend<id>(page_, "specifiers"))) {
     if (msgSend<NSInteger>(item, "cellType") != PSListItemCell) continue;
-    choices_.push_back({text(msgSend<id>(item, "name")), StrongId(msgSend<id, id>(page_, "indexPathForSpecifier:", item))});
+    choices_.push_back(
+        {text(msgSend<id>(item, "name")), StrongId(msgSend<id, id>(page_, "indexPathForSpecifier:", item))});
   }
 }
 

@@ -80,7 +80,8 @@ std::string shownValue(id controller, id specifier, NSInteger section, NSInteger
     case PSButtonCell:
     case PSListItemCell: {
       // The page's own cell says whether the row is ticked.
-      id cell = msgSend<id, id, id>(controller, "tableView:cellForRowAtIndexPath:", nil, standin::indexPathForRow(row, section));
+      id cell = msgSend<id, id, id>(controller, "tableView:cellForRowAtIndexPath:", nil,
+                                    standin::indexPathForRow(row, section));
       return msgSend<BOOL>(cell, "isChecked") ? "on" : "off";
     }
     default: return valueText(currentValue(specifier));
@@ -94,7 +95,8 @@ PanePage pageOf(id controller, const std::string& title, const std::string& grou
   NSInteger section = -1, row = 0;
   for (id specifier : standin::arrayItems(msgSend<id>(controller, "specifiers"))) {
     if (cellType(specifier) == PSGroupCell) {
-      page.groups.push_back({groupPrefix + text(msgSend<id>(specifier, "name")), text(property(specifier, "footerText"))});
+      page.groups.push_back(
+          {groupPrefix + text(msgSend<id>(specifier, "name")), text(property(specifier, "footerText"))});
       ++section;
       row = 0;
       continue;
@@ -103,11 +105,11 @@ PanePage pageOf(id controller, const std::string& title, const std::string& grou
       page.groups.push_back({groupPrefix, ""});
       section = 0;
     }
-    page.rows.push_back({page.groups.back().title, text(msgSend<id>(specifier, "name")), text(property(specifier, "key")),
-                         cellName(specifier), shownValue(controller, specifier, section, row++),
-                         StrongId(property(specifier, "iconImage")),
-                         cellType(specifier) == PSLinkListCell ? choiceNames(controller, specifier)
-                                                               : std::vector<std::string>{}});
+    page.rows.push_back(
+        {page.groups.back().title, text(msgSend<id>(specifier, "name")), text(property(specifier, "key")),
+         cellName(specifier), shownValue(controller, specifier, section, row++),
+         StrongId(property(specifier, "iconImage")),
+         cellType(specifier) == PSLinkListCell ? choiceNames(controller, specifier) : std::vector<std::string>{}});
   }
   return page;
 }
@@ -179,8 +181,9 @@ SettingsApp::~SettingsApp() {
 
 PanePage SettingsApp::mainPage() {
   ObjcProcessScope inApp(process_);
-  id specifierPlist = standin::propertyListFromHostFile(folder_ + "/" + stringFor(standin::propertyListFromHostFile(folder_ + "/Info.plist"), "CFBundleExecutable") +
-                                ".plist");
+  id specifierPlist = standin::propertyListFromHostFile(
+      folder_ + "/" + stringFor(standin::propertyListFromHostFile(folder_ + "/Info.plist"), "CFBundleExecutable") +
+      ".plist");
   return pageOf(principal_, stringFor(specifierPlist, "title"), "");
 }
 
@@ -222,7 +225,8 @@ id SettingsApp::valueFor(id specifier, const std::string& value) {
       char* end = nullptr;
       double n = value.empty() ? NAN : std::strtod(value.c_str(), &end);
       if (!std::isfinite(n) || *end || n < min || n > max)
-        throw PaneError(label + " slides from " + numberText(min) + " to " + numberText(max) + ", not " + inQuotes(value));
+        throw PaneError(label + " slides from " + numberText(min) + " to " + numberText(max) + ", not " +
+                        inQuotes(value));
       return standin::numberWithFloat(static_cast<float>(n));
     }
     case PSEditTextCell:
@@ -238,8 +242,10 @@ void SettingsApp::check(const std::string& key, const std::string& value) {
   ObjcProcessScope inApp(process_);
   AutoreleasePool pool;
   id specifier = controlFor(key);
-  if (cellType(specifier) == PSLinkListCell) ChoicePage(principal_, specifier).named(value);
-  else valueFor(specifier, value);
+  if (cellType(specifier) == PSLinkListCell)
+    ChoicePage(principal_, specifier).named(value);
+  else
+    valueFor(specifier, value);
 }
 
 void SettingsApp::set(const std::string& key, const std::string& value) {

@@ -28,14 +28,14 @@ class PaneError : public std::invalid_argument {
 struct PaneRow {
   std::string group;  // the title of the row's group ("" for an untitled one)
   std::string label;
-  std::string key;    // the setting the row writes; "" for none
+  std::string key;  // the setting the row writes; "" for none
   // "switch", "choice", "slider", "number", "text", "link", "list", or
   // "item" for a choice on a choice's page
   std::string cell;
   // as shown: "on"/"off" (for a list or an item: ticked or not), the
   // choice's name, the number or text; "" for a link
   std::string value;
-  StrongId icon;      // the row's image (a list's colour), for a picture of the page
+  StrongId icon;                     // the row's image (a list's colour), for a picture of the page
   std::vector<std::string> choices;  // a choice's names, in the order its page offers them; none when it opens none
 };
 

@@ -147,8 +147,8 @@ id Device::tableView() const {
 
 void Device::lock() {
   AutoreleasePool pool;
-  id view = msgSend<id, CGRect>(msgSend<id>(objc_getClass("SBLockScreenView"), "alloc"), "initWithFrame:",
-                                kMainScreenBounds);
+  id view =
+      msgSend<id, CGRect>(msgSend<id>(objc_getClass("SBLockScreenView"), "alloc"), "initWithFrame:", kMainScreenBounds);
   lockScreenView_.adopt(view);
   overlayContext_ = nullptr;
   overlayPlugin_.clear();
@@ -201,8 +201,8 @@ void Device::handOver(id bulletin) {
   id observer = asListController(controller)->_observer;
   if (springBoardState().version.addsWithLightsAndSirens())
     msgSend<void, id, id, NSUInteger, BOOL, NoArgumentBlock>(
-        controller, "observer:addBulletin:forFeed:playLightsAndSirens:withReply:", observer, bulletin, NSUInteger{0}, YES,
-        NoArgumentBlock{});
+        controller, "observer:addBulletin:forFeed:playLightsAndSirens:withReply:", observer, bulletin, NSUInteger{0},
+        YES, NoArgumentBlock{});
   else
     msgSend<void, id, id, NSUInteger>(controller, "observer:addBulletin:forFeed:", observer, bulletin, NSUInteger{0});
 }

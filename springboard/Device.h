@@ -28,9 +28,9 @@ class DeviceError : public std::runtime_error {
 };
 
 struct DeviceOptions {
-  std::string root;                 // host folder standing for the device's "/"
+  std::string root;                   // host folder standing for the device's "/"
   std::string systemVersion = "7.1";  // "7.0", "7.1", "8.0" ... "9.3"
-  NSTimeInterval now = 0;           // the fixed clock's start, seconds since 2001-01-01 UTC
+  NSTimeInterval now = 0;             // the fixed clock's start, seconds since 2001-01-01 UTC
   std::string timeZone = "Europe/London";
   // The user's calendar (Settings, General, Language & Region):
   // "gregorian", "buddhist" or "japanese".
@@ -128,9 +128,9 @@ class Device {
   const std::string& moduleArch() const { return moduleArch_; }
   // What booted from DeviceOptions::install; null without one.
   struct Installed {
-    std::string package;            // its Package name
-    std::vector<LoadIn> loadIns;    // every load-in, loaded or not
-    std::vector<PaneEntry> panes;   // PreferenceLoader's entries
+    std::string package;           // its Package name
+    std::vector<LoadIn> loadIns;   // every load-in, loaded or not
+    std::vector<PaneEntry> panes;  // PreferenceLoader's entries
   };
   const Installed* installed() const { return installed_ ? &*installed_ : nullptr; }
 

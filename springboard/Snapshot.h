@@ -18,8 +18,8 @@ struct LabelState {
 };
 
 struct IconState {
-  CGFloat width = 0, height = 0;            // points
-  std::array<int, 4> centerPixel{};         // red, green, blue, alpha (0-255) at the image's centre
+  CGFloat width = 0, height = 0;     // points
+  std::array<int, 4> centerPixel{};  // red, green, blue, alpha (0-255) at the image's centre
 };
 
 struct RowState {

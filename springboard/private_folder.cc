@@ -29,8 +29,10 @@ volatile sig_atomic_t gCleanupCount = 0;
 
 void removeOnSignal(int signal) {
   for (int i = 0; i < gCleanupCount; ++i) {
-    if (gCleanupIsFolder[i]) rmdir(gCleanupPaths[i]);
-    else unlink(gCleanupPaths[i]);
+    if (gCleanupIsFolder[i])
+      rmdir(gCleanupPaths[i]);
+    else
+      unlink(gCleanupPaths[i]);
   }
   ::signal(signal, SIG_DFL);
   raise(signal);
@@ -39,8 +41,8 @@ void removeOnSignal(int signal) {
 void removeFolderOnSignals(const std::string& folder) {
   fs::path file = folder + qst::kSettingsFilePath;
   std::string selection = folder + qst::kCalendarSelectionFilePath;
-  std::vector<std::pair<std::string, bool>> paths = {{file.string() + ".new", false}, {file.string(), false},
-                                                     {selection + ".new", false}, {selection, false}};
+  std::vector<std::pair<std::string, bool>> paths = {
+      {file.string() + ".new", false}, {file.string(), false}, {selection + ".new", false}, {selection, false}};
   for (fs::path dir = file.parent_path(); dir.string().size() >= folder.size(); dir = dir.parent_path()) {
     paths.emplace_back(dir.string(), true);
     if (dir.string().size() == folder.size()) break;
@@ -53,7 +55,7 @@ void removeFolderOnSignals(const std::string& folder) {
   }
   gCleanupCount = count;
   for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
-    struct sigaction current {};
+    struct sigaction current{};
     // A handler the program set for itself stays.
     if (sigaction(sig, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) ::signal(sig, removeOnSignal);
   }
@@ -62,7 +64,7 @@ void removeFolderOnSignals(const std::string& folder) {
 void stopRemovingOnSignals() {
   gCleanupCount = 0;
   for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
-    struct sigaction current {};
+    struct sigaction current{};
     if (sigaction(sig, nullptr, &current) == 0 && current.sa_handler == removeOnSignal) ::signal(sig, SIG_DFL);
   }
 }
@@ -83,8 +85,8 @@ void PrivateFolder::ensure() {
   fs::path base = fs::temp_directory_path(ec);
   if (ec) base = "/tmp";
   if (hostPathLiesIn(base.string(), standin::deviceRoot()))
-    throw PrivateFolderError("the temporary folder " + base.string() + " lies in the device root " + standin::deviceRoot() +
-                             "; settings changes are never written there");
+    throw PrivateFolderError("the temporary folder " + base.string() + " lies in the device root " +
+                             standin::deviceRoot() + "; settings changes are never written there");
   std::string pattern = (base / "springboard-settings-XXXXXX").string();
   if (!mkdtemp(pattern.data()))
     throw PrivateFolderError("cannot make a private folder for the settings: " + std::string(std::strerror(errno)));

@@ -18,25 +18,40 @@ class Device;
 
 struct ScenarioStep {
   enum class Kind {
-    NowPlaying, NowPlayingEnd, Wait, Touch, Notify, Companion, Clear, Edit, Relock, ScreenOff,
-    Set, Unset, Overlay, Open, Pane, PaneSet, PaneList,
+    NowPlaying,
+    NowPlayingEnd,
+    Wait,
+    Touch,
+    Notify,
+    Companion,
+    Clear,
+    Edit,
+    Relock,
+    ScreenOff,
+    Set,
+    Unset,
+    Overlay,
+    Open,
+    Pane,
+    PaneSet,
+    PaneList,
   };
   Kind kind = Kind::Clear;
-  std::string text;  // the step as written, trimmed
-  double seconds = 0;       // wait, touch
-  std::string bundleID;     // notify
-  std::string title;        // notify, companion: the rest of the step
-  NSInteger row = 0;        // edit, open
-  std::string key;          // set, unset, pane KEY VALUE
-  SettingValue value;       // set, typed by the key's kind (setting_value.h)
-  std::string paneValue;    // pane KEY VALUE: as the user picks it
-  std::string listName;     // pane-list
-  std::string pluginName;   // overlay
+  std::string text;        // the step as written, trimmed
+  double seconds = 0;      // wait, touch
+  std::string bundleID;    // notify
+  std::string title;       // notify, companion: the rest of the step
+  NSInteger row = 0;       // edit, open
+  std::string key;         // set, unset, pane KEY VALUE
+  SettingValue value;      // set, typed by the key's kind (setting_value.h)
+  std::string paneValue;   // pane KEY VALUE: as the user picks it
+  std::string listName;    // pane-list
+  std::string pluginName;  // overlay
 };
 
 // What a step answers besides the lock screen it leaves.
 struct StepResult {
-  bool canEdit = false;              // edit: whether the row may be edited
+  bool canEdit = false;               // edit: whether the row may be edited
   std::optional<std::string> opened;  // open: the action launched, "none"; nothing when there is no such row
   std::vector<PanePage> pages;        // pane: the pane's pages; pane-list: the lists page after the tap
 };

@@ -44,7 +44,8 @@ std::optional<IconState> iconState(id image) {
   CGSize size = msgSend<CGSize>(image, "size");
   icon.width = size.width;
   icon.height = size.height;
-  standin::ImagePixel centre = standin::readImagePixel(image, standin::imagePixelWidth(image) / 2, standin::imagePixelHeight(image) / 2);
+  standin::ImagePixel centre =
+      standin::readImagePixel(image, standin::imagePixelWidth(image) / 2, standin::imagePixelHeight(image) / 2);
   icon.centerPixel = {centre.r, centre.g, centre.b, centre.a};
   return icon;
 }
@@ -116,7 +117,8 @@ Snapshot Device::snapshot(bool inViewOnly) {
     if (table && i < table->rows.size()) {
       row.height = table->rows[i].rect.size.height;
       if (!table->rows[i].cell && !inViewOnly) scrollTo(CGPoint{0, table->rows[i].rect.origin.y});
-      if (id cell = table->rows[i].cell; cell && msgSend<BOOL, Class>(cell, "isKindOfClass:", objc_getClass("SBLockScreenBulletinCell")))
+      if (id cell = table->rows[i].cell;
+          cell && msgSend<BOOL, Class>(cell, "isKindOfClass:", objc_getClass("SBLockScreenBulletinCell")))
         readCell(row, cell);
     }
     snap.rows.push_back(std::move(row));

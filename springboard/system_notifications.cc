@@ -108,8 +108,8 @@ id makeBulletin(const SystemNotification& note, NSTimeInterval now) {
     action = msgSend<id, id, id>(objc_getClass("BBAction"), "actionWithLaunchURL:callblock:", url, nil);
   } else {
     const std::string& app = note.launchBundleID.empty() ? note.section : note.launchBundleID;
-    action = msgSend<id, id, id>(objc_getClass("BBAction"), "actionWithLaunchBundleID:callblock:",
-                                 standin::stringWithUTF8(app), nil);
+    action = msgSend<id, id, id>(objc_getClass("BBAction"),
+                                 "actionWithLaunchBundleID:callblock:", standin::stringWithUTF8(app), nil);
   }
   msgSend<void, id>(bulletin, "setDefaultAction:", action);
   return bulletin;

@@ -16,8 +16,8 @@ standin::FileReadStatus missingOr(int error) {
   return error == ENOENT || error == ENOTDIR ? standin::FileReadStatus::Missing : standin::FileReadStatus::Unreadable;
 }
 
-standin::FileReadStatus readRegular(int folder, const char* name, std::size_t maxBytes, Bound bound, std::string* contents,
-                             struct stat* info) {
+standin::FileReadStatus readRegular(int folder, const char* name, std::size_t maxBytes, Bound bound,
+                                    std::string* contents, struct stat* info) {
   contents->clear();
   struct stat seen;
   // Looked at before it is opened, so that opening a device file cannot
@@ -52,16 +52,18 @@ standin::FileReadStatus readRegular(int folder, const char* name, std::size_t ma
 
 }  // namespace
 
-standin::FileReadStatus standin::readRegularFile(const std::string& hostPath, std::size_t maxBytes, std::string* contents) {
+standin::FileReadStatus standin::readRegularFile(const std::string& hostPath, std::size_t maxBytes,
+                                                 std::string* contents) {
   return readRegular(AT_FDCWD, hostPath.c_str(), maxBytes, Bound::WholeFile, contents, nullptr);
 }
 
-standin::FileReadStatus standin::readRegularFileAt(int folder, const std::string& name, std::size_t maxBytes, std::string* contents,
-                                   struct stat* info) {
+standin::FileReadStatus standin::readRegularFileAt(int folder, const std::string& name, std::size_t maxBytes,
+                                                   std::string* contents, struct stat* info) {
   return readRegular(folder, name.c_str(), maxBytes, Bound::WholeFile, contents, info);
 }
 
-standin::FileReadStatus standin::readRegularFileHead(const std::string& hostPath, std::size_t maxBytes, std::string* contents) {
+standin::FileReadStatus standin::readRegularFileHead(const std::string& hostPath, std::size_t maxBytes,
+                                                     std::string* contents) {
   return readRegular(AT_FDCWD, hostPath.c_str(), maxBytes, Bound::Head, contents, nullptr);
 }
 

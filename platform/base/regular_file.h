@@ -20,8 +20,8 @@ standin::FileReadStatus readRegularFile(const std::string& hostPath, std::size_t
 // folder it holds open. `info`, when given, receives what the file was when
 // it was looked at and opened, whenever the answer is Read, NotRegular or
 // TooLarge.
-standin::FileReadStatus readRegularFileAt(int folder, const std::string& name, std::size_t maxBytes, std::string* contents,
-                                   struct stat* info = nullptr);
+standin::FileReadStatus readRegularFileAt(int folder, const std::string& name, std::size_t maxBytes,
+                                          std::string* contents, struct stat* info = nullptr);
 
 // The first `maxBytes` of a regular file, or all of a shorter one: for a
 // look at a file's magic number before it is read whole. Never TooLarge.

@@ -38,7 +38,8 @@ std::string urlText(id url) {
 id description(id self, SEL) {
   BBActionObj* action = asAction(self);
   if (action->launchURL) return standin::stringWithUTF8("url " + urlText(action->launchURL));
-  if (standin::isString(action->launchBundleID)) return standin::stringWithUTF8("bundle " + standin::utf8Of(action->launchBundleID));
+  if (standin::isString(action->launchBundleID))
+    return standin::stringWithUTF8("bundle " + standin::utf8Of(action->launchBundleID));
   return standin::str("none");
 }
 }  // namespace

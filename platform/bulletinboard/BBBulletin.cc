@@ -7,11 +7,11 @@
 namespace {
 BBBulletinObj* asBulletin(id self) { return static_cast<BBBulletinObj*>(self); }
 
-template <StrongId BBBulletinObj::*field>
+template <StrongId BBBulletinObj::* field>
 id getField(id self, SEL) {
   return (asBulletin(self)->*field).get();
 }
-template <StrongId BBBulletinObj::*field>
+template <StrongId BBBulletinObj::* field>
 void setField(id self, SEL, id value) {
   (asBulletin(self)->*field).store(value);
 }
@@ -19,16 +19,16 @@ void setField(id self, SEL, id value) {
 // default action `copy` (nst's iOS-Runtime-Headers, BBBulletin.h, 7.0 to
 // 9.3): the bulletin keeps a copy, so a mutable string changed afterwards
 // leaves it as it was.
-template <StrongId BBBulletinObj::*field>
+template <StrongId BBBulletinObj::* field>
 void setCopiedField(id self, SEL, id value) {
   (asBulletin(self)->*field).adopt(value ? msgSend<id>(value, "copy") : nil);
 }
-template <StrongId BBBulletinObj::*field>
+template <StrongId BBBulletinObj::* field>
 void addObjectProperty(Class cls, const char* getter, const char* setter) {
   class_addMethod(cls, sel(getter), getField<field>);
   class_addMethod(cls, sel(setter), setField<field>);
 }
-template <StrongId BBBulletinObj::*field>
+template <StrongId BBBulletinObj::* field>
 void addCopiedProperty(Class cls, const char* getter, const char* setter) {
   class_addMethod(cls, sel(getter), getField<field>);
   class_addMethod(cls, sel(setter), setCopiedField<field>);
@@ -38,7 +38,8 @@ BOOL dateIsAllDay(id self, SEL) { return asBulletin(self)->dateIsAllDay; }
 void setDateIsAllDay(id self, SEL, BOOL value) { asBulletin(self)->dateIsAllDay = value; }
 
 id description(id self, SEL) {
-  return standin::stringWithFormat(standin::str("<BBBulletin %@ %@>"), {asBulletin(self)->bulletinID.get(), asBulletin(self)->title.get()});
+  return standin::stringWithFormat(standin::str("<BBBulletin %@ %@>"),
+                                   {asBulletin(self)->bulletinID.get(), asBulletin(self)->title.get()});
 }
 }  // namespace
 

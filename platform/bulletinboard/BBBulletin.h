@@ -7,10 +7,10 @@
 #include "runtime/strong.h"
 
 struct BBBulletinObj : objc_object {
-  StrongId title, message, subtitle;                // NSString
+  StrongId title, message, subtitle;                  // NSString
   StrongId date, publicationDate, lastInterruptDate;  // NSDate
-  StrongId section, bulletinID;                     // NSString
-  StrongId defaultAction;                           // BBAction
+  StrongId section, bulletinID;                       // NSString
+  StrongId defaultAction;                             // BBAction
   BOOL dateIsAllDay = NO;
 };
 

@@ -19,8 +19,8 @@ CGColorRef createColorRGBA(CGFloat r, CGFloat g, CGFloat b, CGFloat a);  // +1
 
 }  // namespace standin
 
-CGColorRef CGColorRetain(CGColorRef color);                                // nil-safe
-void CGColorRelease(CGColorRef color);                                     // nil-safe
-const CGFloat* CGColorGetComponents(CGColorRef color);                     // 4 values
-std::size_t CGColorGetNumberOfComponents(CGColorRef color);                // 4
+CGColorRef CGColorRetain(CGColorRef color);                  // nil-safe
+void CGColorRelease(CGColorRef color);                       // nil-safe
+const CGFloat* CGColorGetComponents(CGColorRef color);       // 4 values
+std::size_t CGColorGetNumberOfComponents(CGColorRef color);  // 4
 CGFloat CGColorGetAlpha(CGColorRef color);

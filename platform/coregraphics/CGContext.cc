@@ -23,7 +23,9 @@ void setComponents(CGFloat* dst, CGColorRef color) {
   if (const CGFloat* src = CGColorGetComponents(color)) setComponents(dst, src[0], src[1], src[2], src[3]);
 }
 
-void useColor(CGContextRef c, const CGFloat* rgba) { cairo_set_source_rgba(c->state(), rgba[0], rgba[1], rgba[2], rgba[3]); }
+void useColor(CGContextRef c, const CGFloat* rgba) {
+  cairo_set_source_rgba(c->state(), rgba[0], rgba[1], rgba[2], rgba[3]);
+}
 
 // Runs a painting operation on a path of its own, keeping the caller's path.
 template <class Paint>
@@ -99,7 +101,8 @@ cairo_surface_t* copyOfPixels(cairo_surface_t* source) {
   const int fromStride = cairo_image_surface_get_stride(source), toStride = cairo_image_surface_get_stride(copy);
   const std::size_t rowBytes = static_cast<std::size_t>(std::min(fromStride, toStride));
   for (int y = 0; y < height; ++y)
-    std::memcpy(to + static_cast<std::ptrdiff_t>(y) * toStride, from + static_cast<std::ptrdiff_t>(y) * fromStride, rowBytes);
+    std::memcpy(to + static_cast<std::ptrdiff_t>(y) * toStride, from + static_cast<std::ptrdiff_t>(y) * fromStride,
+                rowBytes);
   cairo_surface_mark_dirty(copy);
   return copy;
 }
@@ -278,12 +281,15 @@ void CGContextAddArcToPoint(CGContextRef c, CGFloat x1, CGFloat y1, CGFloat x2, 
   // Turning from (start → corner) to (corner → end): a positive turn goes
   // the way of growing angles in cairo's y-down space.
   const double turn = (x1 - x0) * (y2 - y1) - (y1 - y0) * (x2 - x1);
-  if (turn > 0) cairo_arc(c->state(), cx, cy, radius, start, end);
-  else cairo_arc_negative(c->state(), cx, cy, radius, start, end);
+  if (turn > 0)
+    cairo_arc(c->state(), cx, cy, radius, start, end);
+  else
+    cairo_arc_negative(c->state(), cx, cy, radius, start, end);
 }
 
 void CGContextAddRect(CGContextRef c, CGRect rect) {
-  if (c) cairo_rectangle(c->state(), CGRectGetMinX(rect), CGRectGetMinY(rect), CGRectGetWidth(rect), CGRectGetHeight(rect));
+  if (c)
+    cairo_rectangle(c->state(), CGRectGetMinX(rect), CGRectGetMinY(rect), CGRectGetWidth(rect), CGRectGetHeight(rect));
 }
 
 void CGContextAddEllipseInRect(CGContextRef c, CGRect rect) {

@@ -73,7 +73,7 @@ struct PaintColour {
 // content of the name it had last time, the square is not even compared.
 struct LastPainted {
   PaintColour colour{};
-  std::vector<std::uint64_t> beneathAndResult;  // by MaskRun::partial; beneath in the high half
+  std::vector<std::uint64_t> beneathAndResult;             // by MaskRun::partial; beneath in the high half
   std::vector<std::uint32_t> squareBeneath, squareResult;  // size × size, row by row; empty: none kept
   // The squares' surface when it was named (KnownPixels::tag), where they
   // lay on it, and the name given to what the painting made of it: painting
@@ -82,7 +82,9 @@ struct LastPainted {
   double atX = 0, atY = 0;
 
   // Whether the squares were kept over content named `tag`, at (x, y).
-  bool keptOver(std::uint64_t tag, double x, double y) const { return tag && beneathTag == tag && atX == x && atY == y; }
+  bool keptOver(std::uint64_t tag, double x, double y) const {
+    return tag && beneathTag == tag && atX == x && atY == y;
+  }
 
   void forgetSquares() {
     squareBeneath.clear();
@@ -95,8 +97,8 @@ struct RingMask {
   int offset = 0;  // of the mask's first pixel from the centre's pixel, both ways
   int size = 0;
   std::vector<float> coverage;  // size × size, row by row
-  std::vector<MaskRun> runs;     // every row's, in order
-  std::vector<int> rowRuns;      // row y's runs are runs[rowRuns[y], rowRuns[y + 1])
+  std::vector<MaskRun> runs;    // every row's, in order
+  std::vector<int> rowRuns;     // row y's runs are runs[rowRuns[y], rowRuns[y + 1])
   int partialPixels = 0;
   static constexpr int kColours = 4;
   mutable LastPainted lastPainted[kColours];
@@ -173,8 +175,7 @@ std::uint8_t toByte(double v) { return static_cast<std::uint8_t>(std::clamp(v, 0
 
 }  // namespace
 
-bool paintCircleRing(cairo_surface_t* surface, double cx, double cy, double inner, double outer,
-                     const double rgba[4]) {
+bool paintCircleRing(cairo_surface_t* surface, double cx, double cy, double inner, double outer, const double rgba[4]) {
   if (!surface || cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) return false;
   if (cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE) return false;
   const cairo_format_t format = cairo_image_surface_get_format(surface);
@@ -283,7 +284,8 @@ bool paintCircleRing(cairo_surface_t* surface, double cx, double cy, double inne
     if (wholeSquare && !kept.squareBeneath.empty()) {
       int my = known && kept.keptOver(known->tag, firstX, firstY) ? mask.size : 0;
       while (my < mask.size &&
-             std::memcmp(squareRow(my), kept.squareBeneath.data() + static_cast<std::size_t>(my) * mask.size, rowBytes) == 0)
+             std::memcmp(squareRow(my), kept.squareBeneath.data() + static_cast<std::size_t>(my) * mask.size,
+                         rowBytes) == 0)
         ++my;
       if (my == mask.size) {
         for (my = 0; my < mask.size; ++my)
@@ -309,7 +311,8 @@ bool paintCircleRing(cairo_surface_t* surface, double cx, double cy, double inne
         const MaskRun& run = mask.runs[r];
         const int from = std::max(run.from, first), to = std::min(run.to, last);
         if (from >= to) continue;
-        if (run.full && alpha >= 1) std::fill(row + (shift + from), row + (shift + to), solid);
+        if (run.full && alpha >= 1)
+          std::fill(row + (shift + from), row + (shift + to), solid);
         else if (run.full)
           for (int mx = from; mx < to; ++mx) blend(row[shift + mx], coverage[mx]);
         else

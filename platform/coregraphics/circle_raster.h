@@ -17,5 +17,4 @@
 // not premultiplied). Returns false, having painted nothing, when the
 // surface is not a 32-bit image surface or the figures are not finite with
 // 0 ≤ inner < outer; the caller then paints through cairo.
-bool paintCircleRing(cairo_surface_t* surface, double cx, double cy, double inner, double outer,
-                     const double rgba[4]);
+bool paintCircleRing(cairo_surface_t* surface, double cx, double cy, double inner, double outer, const double rgba[4]);

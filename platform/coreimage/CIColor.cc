@@ -36,7 +36,9 @@ CGFloat green(id self, SEL) { return asColor(self)->components[1]; }
 CGFloat blue(id self, SEL) { return asColor(self)->components[2]; }
 CGFloat alpha(id self, SEL) { return asColor(self)->components[3]; }
 
-id stringRepresentation(id self, SEL) { return standin::stringWithUTF8(CIColorFormatComponents(asColor(self)->components)); }
+id stringRepresentation(id self, SEL) {
+  return standin::stringWithUTF8(CIColorFormatComponents(asColor(self)->components));
+}
 
 BOOL isEqual(id self, SEL, id other) {
   if (self == other) return YES;

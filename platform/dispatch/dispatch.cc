@@ -48,8 +48,10 @@ long dispatch_semaphore_wait(dispatch_semaphore_t sema, dispatch_time_t timeout)
   // Beyond a century is forever; it also keeps the deadline arithmetic of
   // wait_for from overflowing.
   constexpr dispatch_time_t kCentury = 100ull * 366 * 24 * 3600 * NSEC_PER_SEC;
-  if (timeout >= kCentury) sema->available.wait(lock, hasCount);
-  else acquired = sema->available.wait_for(lock, std::chrono::nanoseconds(static_cast<std::int64_t>(timeout)), hasCount);
+  if (timeout >= kCentury)
+    sema->available.wait(lock, hasCount);
+  else
+    acquired = sema->available.wait_for(lock, std::chrono::nanoseconds(static_cast<std::int64_t>(timeout)), hasCount);
   --sema->waiters;
   if (!acquired) return 1;
   --sema->count;
@@ -87,8 +89,10 @@ class WorkerPool {
     queued_.notify_all();
     for (auto& worker : workers) {
       // exit() called from a worker cannot wait for that worker itself.
-      if (worker.get_id() == std::this_thread::get_id()) worker.detach();
-      else worker.join();
+      if (worker.get_id() == std::this_thread::get_id())
+        worker.detach();
+      else
+        worker.join();
     }
   }
 
@@ -103,8 +107,10 @@ class WorkerPool {
     queue_.push_back(std::move(work));
     // Idle workers that were notified but have not woken yet still count as
     // idle, so compare them with everything still queued.
-    if (queue_.size() > idle_ && workers_.size() < kMaxWorkers) workers_.emplace_back([this] { runWorker(); });
-    else queued_.notify_one();
+    if (queue_.size() > idle_ && workers_.size() < kMaxWorkers)
+      workers_.emplace_back([this] { runWorker(); });
+    else
+      queued_.notify_one();
   }
 
  private:

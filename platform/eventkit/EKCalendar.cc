@@ -19,11 +19,15 @@ CGColorRef cgColor(id self, SEL) { return asCalendar(self)->color; }
 BOOL isEqual(id self, SEL, id other) {
   if (self == other) return YES;
   if (!other || object_getClass(other) != object_getClass(self)) return NO;
-  return standin::utf8Of(asCalendar(self)->calendarIdentifier) == standin::utf8Of(asCalendar(other)->calendarIdentifier);
+  return standin::utf8Of(asCalendar(self)->calendarIdentifier) ==
+         standin::utf8Of(asCalendar(other)->calendarIdentifier);
 }
-NSUInteger hash(id self, SEL) { return std::hash<std::string>()(standin::utf8Of(asCalendar(self)->calendarIdentifier)); }
+NSUInteger hash(id self, SEL) {
+  return std::hash<std::string>()(standin::utf8Of(asCalendar(self)->calendarIdentifier));
+}
 id description(id self, SEL) {
-  return standin::stringWithFormat(standin::str("EKCalendar <%@> %@"), {asCalendar(self)->calendarIdentifier, asCalendar(self)->title});
+  return standin::stringWithFormat(standin::str("EKCalendar <%@> %@"),
+                                   {asCalendar(self)->calendarIdentifier, asCalendar(self)->title});
 }
 }  // namespace
 

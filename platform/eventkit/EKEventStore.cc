@@ -37,8 +37,8 @@ bool isKindOf(id obj, const char* className) {
 // to the device root or the predicate do not reach the worker.
 struct FetchPlan {
   std::string listsFolder;
-  bool everyList = false;            // the predicate named no calendars
-  std::vector<StrongId> calendars;   // EKCalendar, in the predicate's order
+  bool everyList = false;           // the predicate named no calendars
+  std::vector<StrongId> calendars;  // EKCalendar, in the predicate's order
   std::optional<NSTimeInterval> start, end;
 };
 
@@ -47,7 +47,8 @@ FetchPlan planFor(id predicate) {
   if (!isKindOf(predicate, "EKPredicate") || accessDenied()) return plan;
   auto* p = static_cast<EKPredicateObj*>(predicate);
   plan.listsFolder = listsFolder();
-  if (!p->calendars) plan.everyList = true;
+  if (!p->calendars)
+    plan.everyList = true;
   else if (standin::isArray(p->calendars))
     for (id calendar : standin::arrayItems(p->calendars))
       if (isKindOf(calendar, "EKCalendar")) plan.calendars.emplace_back(calendar);
@@ -65,7 +66,8 @@ bool dueWithinBounds(const FetchPlan& plan, id reminder) {
   // reads them in the Gregorian calendar, not +currentCalendar.
   id calendar = objc_autorelease(msgSend<id, id>(msgSend<id>(objc_getClass("NSCalendar"), "alloc"),
                                                  "initWithCalendarIdentifier:", standin::str("gregorian")));
-  const NSTimeInterval due = standin::timeIntervalSinceReferenceDate(msgSend<id>(calendar, "dateFromComponents:", components));
+  const NSTimeInterval due =
+      standin::timeIntervalSinceReferenceDate(msgSend<id>(calendar, "dateFromComponents:", components));
   return (!plan.start || due >= *plan.start) && (!plan.end || due < *plan.end);
 }
 
@@ -128,7 +130,8 @@ id runFetch(const FetchPlan& plan) {
   std::vector<StrongId> calendars = distinctCalendars(plan.calendars);
   if (plan.everyList)
     for (const std::string& identifier : listIdentifiers(plan.listsFolder))
-      if (auto list = readReminderList(plan.listsFolder, identifier)) calendars.emplace_back(standin::calendarWithList(*list));
+      if (auto list = readReminderList(plan.listsFolder, identifier))
+        calendars.emplace_back(standin::calendarWithList(*list));
   FetchBudget budget;
   std::vector<StrongId> found;
   bool complete = true;

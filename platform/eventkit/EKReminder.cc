@@ -76,8 +76,10 @@ id componentsWith(const ReminderDue& due) {
   components->minute = due.minute;
   components->second = due.second;
   id zone = nil;
-  if (due.zone == ReminderDue::Zone::Utc) zone = cachedZone("UTC");
-  else if (due.zone == ReminderDue::Zone::Named) zone = cachedZone(due.zoneName);
+  if (due.zone == ReminderDue::Zone::Utc)
+    zone = cachedZone("UTC");
+  else if (due.zone == ReminderDue::Zone::Named)
+    zone = cachedZone(due.zoneName);
   // An unknown TZID leaves the time floating rather than guessing a zone.
   components->timeZone = objc_retain(zone);
   return components;

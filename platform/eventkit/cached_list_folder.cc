@@ -40,7 +40,7 @@ void CachedListFolder::note(const FolderWatch::Event& event) {
 
 bool CachedListFolder::lookAt(CachedReminderFile& file, int folder) {
   if (watch >= 0 && !file.dirty && !file.outsideWatch) return true;
-  struct stat st {};
+  struct stat st{};
   if (fstatat(folder, file.name.c_str(), &st, 0) != 0) {
     CachedReminderFile forgotten;  // the folder's next listing drops it
     forgotten.name = std::move(file.name);

@@ -14,8 +14,8 @@
 struct CachedListFolder {
   FileStamp stamp;
   bool listed = false, trusted = false, tooLarge = false;
-  int watch = -1;            // see FolderWatch; -1: every file is looked at
-  bool listingDirty = true;  // under a watch: entries came or went
+  int watch = -1;                                          // see FolderWatch; -1: every file is looked at
+  bool listingDirty = true;                                // under a watch: entries came or went
   std::vector<CachedReminderFile> files;                   // its .ics files, by name
   std::unordered_map<std::string, std::size_t> fileIndex;  // name → place in `files`
   std::uint64_t lastUse = 0;

@@ -24,8 +24,9 @@ void rereadReminderFile(CachedReminderFile& file, int folder) {
   file.trusted = false;
   try {
     std::string text;
-    struct stat st {};
-    const standin::FileReadStatus status = standin::readRegularFileAt(folder, file.name, kMaxReminderFileBytes, &text, &st);
+    struct stat st{};
+    const standin::FileReadStatus status =
+        standin::readRegularFileAt(folder, file.name, kMaxReminderFileBytes, &text, &st);
     // Missing (gone since the folder was listed) or unreadable: no version
     // to trust, so it is looked at again next time.
     if (status == standin::FileReadStatus::Missing || status == standin::FileReadStatus::Unreadable) return;

@@ -20,7 +20,7 @@ constexpr int kMaxReadsPerDrain = 256;
 // file systems. On network and shared folders (NFS, 9p, FUSE) a change made
 // elsewhere raises no event, so there the store looks at each file instead.
 bool eventsAreComplete(const std::string& path) {
-  struct statfs fs {};
+  struct statfs fs{};
   if (statfs(path.c_str(), &fs) != 0) return false;
   switch (static_cast<unsigned long>(fs.f_type)) {
     case 0xEF53:      // ext2, ext3, ext4
@@ -30,8 +30,7 @@ bool eventsAreComplete(const std::string& path) {
     case 0x794C7630:  // overlayfs
     case 0xF2F52010:  // f2fs
       return true;
-    default:
-      return false;
+    default: return false;
   }
 }
 }  // namespace
@@ -48,7 +47,7 @@ int FolderWatch::add(const std::string& path, ino_t inode) {
   const int watch = inotify_add_watch(fd_.get(), path.c_str(), kFileChanges | kEntryChanges | kFolderGone | IN_ONLYDIR);
   if (watch < 0) return -1;
   // The path may name another folder by now; the watch must be on the one read.
-  struct stat st {};
+  struct stat st{};
   if (stat(path.c_str(), &st) != 0 || st.st_ino != inode) {
     remove(watch);
     return -1;

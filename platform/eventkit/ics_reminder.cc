@@ -50,8 +50,10 @@ struct Frame {
 std::string_view rawValue(std::string_view line) {
   bool quoted = false;
   for (std::size_t i = 0; i < line.size(); ++i) {
-    if (line[i] == '"') quoted = !quoted;
-    else if (line[i] == ':' && !quoted) return line.substr(i + 1);
+    if (line[i] == '"')
+      quoted = !quoted;
+    else if (line[i] == ':' && !quoted)
+      return line.substr(i + 1);
   }
   return {};
 }
@@ -61,9 +63,12 @@ std::size_t parameterCount(std::string_view line) {
   std::size_t count = 0;
   bool quoted = false;
   for (char c : line) {
-    if (c == '"') quoted = !quoted;
-    else if (c == ':' && !quoted) break;
-    else if (c == ';' && !quoted) ++count;
+    if (c == '"')
+      quoted = !quoted;
+    else if (c == ':' && !quoted)
+      break;
+    else if (c == ';' && !quoted)
+      ++count;
   }
   return count;
 }
@@ -107,8 +112,10 @@ class FileReader {
     const std::string& name = lines_.name();
     if (name.empty()) return damage("a line that is no property");
     if (skipDepth_ > 0) {
-      if (name == "BEGIN") ++skipDepth_;
-      else if (name == "END") --skipDepth_;
+      if (name == "BEGIN")
+        ++skipDepth_;
+      else if (name == "END")
+        --skipDepth_;
       return;
     }
     if (name == "BEGIN" || name == "END") {
@@ -138,9 +145,12 @@ class FileReader {
     }
     const Kind parent = stack_.empty() ? Kind::Skipped : stack_.back().kind;
     Kind kind = Kind::Skipped;
-    if (component == "VCALENDAR" && stack_.empty()) kind = Kind::Calendar;
-    else if (component == "VTODO" && (stack_.empty() || parent == Kind::Calendar)) kind = Kind::Todo;
-    else if (component == "VALARM" && parent == Kind::Todo) kind = Kind::Alarm;
+    if (component == "VCALENDAR" && stack_.empty())
+      kind = Kind::Calendar;
+    else if (component == "VTODO" && (stack_.empty() || parent == Kind::Calendar))
+      kind = Kind::Todo;
+    else if (component == "VALARM" && parent == Kind::Todo)
+      kind = Kind::Alarm;
     if (kind == Kind::Todo || kind == Kind::Alarm) {
       if (out_.components >= budget_) {
         damage("more than " + std::to_string(budget_) + " to-dos and alarms");
@@ -223,13 +233,13 @@ class FileReader {
     if (isName ? calendar.name.has_value() : calendar.color.has_value()) return;
     if (!lines_.unfolded(line_, kMaxPropertyLineBytes)) return damage(overlong());
     const std::string text = decodedText(rawValue(line_));
-    if (isName) calendar.name = repairUTF8(text);
-    else calendar.color = parseCalendarColor(text);
+    if (isName)
+      calendar.name = repairUTF8(text);
+    else
+      calendar.color = parseCalendarColor(text);
   }
 
-  static std::string overlong() {
-    return "a line longer than " + std::to_string(kMaxPropertyLineBytes) + " bytes";
-  }
+  static std::string overlong() { return "a line longer than " + std::to_string(kMaxPropertyLineBytes) + " bytes"; }
 
   // One reminder per series: an override (RECURRENCE-ID) joins the series of
   // its UID; the series stands where its first part appeared and carries

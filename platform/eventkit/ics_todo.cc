@@ -59,8 +59,10 @@ ReminderAlarm readAlarm(icalcomponent* valarm) {
       alarm.locationTitle = repairUTF8(parameterText(p, "X-TITLE"));
     } else if (strcasecmp(name, "X-APPLE-PROXIMITY") == 0) {
       const char* value = icalproperty_get_x(p);
-      if (value && strcasecmp(value, "ARRIVE") == 0) proximity = AlarmProximity::Enter;
-      else if (value && strcasecmp(value, "DEPART") == 0) proximity = AlarmProximity::Leave;
+      if (value && strcasecmp(value, "ARRIVE") == 0)
+        proximity = AlarmProximity::Enter;
+      else if (value && strcasecmp(value, "DEPART") == 0)
+        proximity = AlarmProximity::Leave;
     }
   }
   // A proximity without a place to be near means nothing: a time alarm.

@@ -22,7 +22,7 @@ struct ListFolderEntry {
 
 struct ListFolderEntries {
   std::vector<ListFolderEntry> reminderFiles;  // the .ics files, by name
-  bool tooLarge = false;  // more entries than kMaxListFolderEntries: read that far
+  bool tooLarge = false;                       // more entries than kMaxListFolderEntries: read that far
 };
 
 // The reminder files of the open folder: names ending in ".ics" that are

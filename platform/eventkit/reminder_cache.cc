@@ -94,7 +94,7 @@ class ReminderCache {
  private:
   // The folder's cache entry, its listing brought up to date.
   CachedListFolder* current(const std::string& path, int dirfd) {
-    struct stat st {};
+    struct stat st{};
     if (fstat(dirfd, &st) != 0) return nullptr;
     takeEvents();
     ++generation_;
@@ -125,8 +125,10 @@ class ReminderCache {
       if (path == watchedPaths_.end()) return;
       auto folder = folders_.find(path->second);
       if (folder == folders_.end()) return;
-      if (event.watchEnded) unwatch(folder->second);
-      else folder->second.note(event);
+      if (event.watchEnded)
+        unwatch(folder->second);
+      else
+        folder->second.note(event);
     });
     if (!complete)
       for (auto& [path, folder] : folders_) folder.markAllDirty();

@@ -16,7 +16,8 @@ namespace {
 // too large.
 std::optional<std::string> readSmallFile(const fs::path& path) {
   std::string text;
-  if (standin::readRegularFile(path.string(), kMaxListFileBytes, &text) != standin::FileReadStatus::Read) return std::nullopt;
+  if (standin::readRegularFile(path.string(), kMaxListFileBytes, &text) != standin::FileReadStatus::Read)
+    return std::nullopt;
   return text;
 }
 

@@ -73,7 +73,9 @@ std::string utf8FromSingleBytes(const unsigned char* bytes, std::size_t count) {
 class Reader {
  public:
   Reader(std::string_view file, PropertyListBudget& budget, std::string* error)
-      : bytes_(reinterpret_cast<const unsigned char*>(file.data())), size_(file.size()), budget_(budget),
+      : bytes_(reinterpret_cast<const unsigned char*>(file.data())),
+        size_(file.size()),
+        budget_(budget),
         error_(error) {}
 
   id root() {
@@ -180,7 +182,8 @@ class Reader {
   id text(std::size_t offset, bool utf16) {
     std::size_t count = 0, start = 0;
     if (!elements(offset, utf16 ? 2 : 1, &count, &start) || !budget_.takeBytes(count, error_)) return nil;
-    return standin::stringWithUTF8(utf16 ? utf8FromUTF16BE(bytes_ + start, count) : utf8FromSingleBytes(bytes_ + start, count));
+    return standin::stringWithUTF8(utf16 ? utf8FromUTF16BE(bytes_ + start, count)
+                                         : utf8FromSingleBytes(bytes_ + start, count));
   }
 
   id data(std::size_t offset) {
@@ -224,8 +227,10 @@ class Reader {
       id value = object(reference(start + (count + i) * refWidth_), depth + 1);
       if (!value) return nil;
       auto [place, added] = placeOfKey.emplace(standin::utf8Of(key), entries.size());
-      if (added) entries.emplace_back(key, value);
-      else entries[place->second].second = value;
+      if (added)
+        entries.emplace_back(key, value);
+      else
+        entries[place->second].second = value;
     }
     return standin::dictionaryWith(entries);
   }

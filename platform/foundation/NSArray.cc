@@ -32,9 +32,9 @@ NSUInteger count(id self, SEL) { return arr(self)->items.size(); }
 id objectAtIndex(id self, SEL, NSUInteger index) {
   auto& items = arr(self)->items;
   if (index >= items.size())
-    objc_raise("NSRangeException", where(self, "objectAtIndex:") + ": index " + std::to_string(index) +
-                                       " beyond bounds " +
-                                       (items.empty() ? "for empty array" : "[0 .. " + std::to_string(items.size() - 1) + "]"));
+    objc_raise("NSRangeException",
+               where(self, "objectAtIndex:") + ": index " + std::to_string(index) + " beyond bounds " +
+                   (items.empty() ? "for empty array" : "[0 .. " + std::to_string(items.size() - 1) + "]"));
   return items[index];
 }
 
@@ -92,8 +92,8 @@ void insertObjectAtIndex(id self, SEL, id object, NSUInteger index) {
   requireObject(self, "insertObject:atIndex:", object);
   auto& items = arr(self)->items;
   if (index > items.size())
-    objc_raise("NSRangeException", where(self, "insertObject:atIndex:") + ": index " + std::to_string(index) +
-                                       " beyond bounds");
+    objc_raise("NSRangeException",
+               where(self, "insertObject:atIndex:") + ": index " + std::to_string(index) + " beyond bounds");
   items.insert(items.begin() + static_cast<long>(index), objc_retain(object));
   ++arr(self)->mutations;
 }
@@ -114,8 +114,8 @@ void removeAllObjects(id self, SEL) {
 void removeObjectAtIndex(id self, SEL, NSUInteger index) {
   auto& items = arr(self)->items;
   if (index >= items.size())
-    objc_raise("NSRangeException", where(self, "removeObjectAtIndex:") + ": index " + std::to_string(index) +
-                                       " beyond bounds");
+    objc_raise("NSRangeException",
+               where(self, "removeObjectAtIndex:") + ": index " + std::to_string(index) + " beyond bounds");
   id removed = items[index];
   items.erase(items.begin() + static_cast<long>(index));
   ++arr(self)->mutations;

@@ -49,8 +49,8 @@ id readInfo(const std::string& hostFolder) {
 
 // The framework image of the platform's own whose folder is `path`, or "".
 std::string frameworkImageIn(const std::string& path) {
-  for (const char* image : {kFoundationImage, kCoreImageImage, kUIKitImage, kEventKitImage, kBulletinBoardImage,
-                            kPreferencesImage})
+  for (const char* image :
+       {kFoundationImage, kCoreImageImage, kUIKitImage, kEventKitImage, kBulletinBoardImage, kPreferencesImage})
     if (fs::path(image).parent_path() == fs::path(path).lexically_normal()) return image;
   return "";
 }
@@ -146,7 +146,8 @@ BOOL load(id self, SEL) {
     if (ObjcProcess* process = objc_currentProcess()) process->load(b->image);
     b->loaded = true;
   }
-  if (!isLoaded(self, nullptr)) NSLog(standin::str("NSBundle: cannot load %s: its executable is not mapped"), b->path.c_str());
+  if (!isLoaded(self, nullptr))
+    NSLog(standin::str("NSBundle: cannot load %s: its executable is not mapped"), b->path.c_str());
   return isLoaded(self, nullptr);
 }
 
@@ -166,7 +167,9 @@ id principalClass(id self, SEL) {
 
 }  // namespace
 
-id standin::bundleAtHostFolder(const std::string& path, const std::string& hostFolder) { return bundleAt(path, hostFolder); }
+id standin::bundleAtHostFolder(const std::string& path, const std::string& hostFolder) {
+  return bundleAt(path, hostFolder);
+}
 
 void standin::setBundleLoaded(id bundle, const std::string& image) {
   if (!bundle) return;

@@ -131,7 +131,9 @@ void setTimeZone(id self, SEL, id zone) {
     asCalendar(self)->settings = makeSettings(settingsOf(self).identifier, static_cast<NSTimeZoneObj*>(zone)->name);
 }
 
-NSInteger orDefault(NSInteger value, NSInteger fallback) { return value == NSDateComponentUndefined ? fallback : value; }
+NSInteger orDefault(NSInteger value, NSInteger fallback) {
+  return value == NSDateComponentUndefined ? fallback : value;
+}
 
 // The same components are turned into dates again and again (a sort
 // compares each reminder's due date many times, a filter adds the same days
@@ -177,7 +179,8 @@ id dateFromComponents(id self, SEL, id componentsObj) {
   };
   const bool ownZone = isKind(components->timeZone, standin::nsTimeZoneClass());
   const std::string& zone = ownZone ? static_cast<NSTimeZoneObj*>(components->timeZone)->name : settings->zoneName;
-  MomentQuery key{MomentOperation::fromComponents, settings.get(), ownZone ? std::string_view(zone) : std::string_view(), 0, {}};
+  MomentQuery key{
+      MomentOperation::fromComponents, settings.get(), ownZone ? std::string_view(zone) : std::string_view(), 0, {}};
   for (std::size_t i = 0; i < key.fields.size(); ++i) key.fields[i] = fields[i].second;
   MomentMemo& memo = rememberedMoments();
   if (const UDate* known = memo.find(key)) {
@@ -205,20 +208,21 @@ id dateFromComponents(id self, SEL, id componentsObj) {
 id dateByAddingComponents(id self, SEL, id componentsObj, id date, NSUInteger) {
   if (!isKind(date, standin::nsDateClass())) return nil;
   UDate start = icuDateFromReference(standin::timeIntervalSinceReferenceDate(date));
-  if (!isKind(componentsObj, standin::nsDateComponentsClass())) return standin::dateWithTimeIntervalSinceReferenceDate(standin::timeIntervalSinceReferenceDate(date));
+  if (!isKind(componentsObj, standin::nsDateComponentsClass()))
+    return standin::dateWithTimeIntervalSinceReferenceDate(standin::timeIntervalSinceReferenceDate(date));
   auto* components = static_cast<NSDateComponentsObj*>(componentsObj);
   const SharedSettings& settings = settingsPointer(self);
   if (!std::isfinite(start)) return nil;
   const std::pair<UCalendarDateFields, NSInteger> fields[] = {
-      {UCAL_ERA, components->era},       {UCAL_YEAR, components->year},
-      {UCAL_MONTH, components->month},   {UCAL_DATE, components->day},
-      {UCAL_HOUR_OF_DAY, components->hour}, {UCAL_MINUTE, components->minute},
+      {UCAL_ERA, components->era},       {UCAL_YEAR, components->year},        {UCAL_MONTH, components->month},
+      {UCAL_DATE, components->day},      {UCAL_HOUR_OF_DAY, components->hour}, {UCAL_MINUTE, components->minute},
       {UCAL_SECOND, components->second},
   };
   MomentQuery key{MomentOperation::adding, settings.get(), {}, std::bit_cast<std::uint64_t>(start), {}};
   for (std::size_t i = 0; i < key.fields.size(); ++i) key.fields[i] = fields[i].second;
   MomentMemo& memo = rememberedMoments();
-  if (const UDate* known = memo.find(key)) return standin::dateWithTimeIntervalSinceReferenceDate(referenceFromICUDate(*known));
+  if (const UDate* known = memo.find(key))
+    return standin::dateWithTimeIntervalSinceReferenceDate(referenceFromICUDate(*known));
 
   icu::Calendar* calendar = cachedCalendar(settings->identifier, settings->zoneName);
   if (!calendar) return nil;

@@ -19,7 +19,8 @@ id copy(id self, SEL) { return objc_retain(self); }
 
 id standin::dataWithBytes(const void* bytes, std::size_t length) {
   auto* data = static_cast<NSDataObj*>(msgSend<id>(gData, sel("alloc")));
-  if (bytes && length) data->bytes.assign(static_cast<const unsigned char*>(bytes), static_cast<const unsigned char*>(bytes) + length);
+  if (bytes && length)
+    data->bytes.assign(static_cast<const unsigned char*>(bytes), static_cast<const unsigned char*>(bytes) + length);
   return objc_autorelease(data);
 }
 

@@ -48,7 +48,9 @@ bool isDate(id obj) { return obj && class_isSubclassOf(obj->isa, gDate); }
 NSTimeInterval sinceReference(id self, SEL) { return asDate(self)->sinceReference; }
 NSTimeInterval since1970(id self, SEL) { return asDate(self)->sinceReference + NSTimeIntervalSince1970; }
 NSTimeInterval sinceNow(id self, SEL) { return asDate(self)->sinceReference - standin::clockNow(); }
-NSTimeInterval sinceDate(id self, SEL, id other) { return asDate(self)->sinceReference - standin::timeIntervalSinceReferenceDate(other); }
+NSTimeInterval sinceDate(id self, SEL, id other) {
+  return asDate(self)->sinceReference - standin::timeIntervalSinceReferenceDate(other);
+}
 
 id byAdding(id self, SEL, NSTimeInterval interval) {
   return objc_autorelease(makeDate(gDate, asDate(self)->sinceReference + interval));
@@ -91,7 +93,9 @@ Class standin::nsDateClass() { return gDate; }
 
 id standin::dateWithTimeIntervalSinceReferenceDate(NSTimeInterval t) { return objc_autorelease(makeDate(gDate, t)); }
 
-NSTimeInterval standin::timeIntervalSinceReferenceDate(id date) { return isDate(date) ? asDate(date)->sinceReference : NSTimeInterval(0); }
+NSTimeInterval standin::timeIntervalSinceReferenceDate(id date) {
+  return isDate(date) ? asDate(date)->sinceReference : NSTimeInterval(0);
+}
 
 void registerNSDate() {
   gDate = objc_defineClass<NSDateObj>(standin::nsObjectClass(), "NSDate");

@@ -50,7 +50,7 @@ inline constexpr NSTimeInterval NSTimeIntervalSince1970 = 978307200.0;
 namespace standin {
 
 id dateWithTimeIntervalSinceReferenceDate(NSTimeInterval t);  // autoreleased
-NSTimeInterval timeIntervalSinceReferenceDate(id date);   // 0 for nil
+NSTimeInterval timeIntervalSinceReferenceDate(id date);       // 0 for nil
 id timeZoneWithName(const std::string& ianaName);             // nil when ICU does not know it
 
 // The zone that +currentCalendar and floating times use; the host sets it.

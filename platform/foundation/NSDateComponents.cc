@@ -13,17 +13,17 @@ NSDateComponentsObj* asComponents(id obj) { return static_cast<NSDateComponentsO
 id newComponents(id self, SEL) { return objc_new(reinterpret_cast<Class>(self)); }
 
 // One getter and one setter per field, generated from the member.
-template <NSInteger NSDateComponentsObj::*field>
+template <NSInteger NSDateComponentsObj::* field>
 NSInteger getField(id self, SEL) {
   return asComponents(self)->*field;
 }
-template <NSInteger NSDateComponentsObj::*field>
+template <NSInteger NSDateComponentsObj::* field>
 void setField(id self, SEL, NSInteger value) {
   asComponents(self)->*field = value;
   forgetAnsweredMoment(asComponents(self));
 }
 
-template <NSInteger NSDateComponentsObj::*field>
+template <NSInteger NSDateComponentsObj::* field>
 void addField(Class cls, const char* getter, const char* setter) {
   class_addMethod(cls, sel(getter), getField<field>);
   class_addMethod(cls, sel(setter), setField<field>);

@@ -89,7 +89,8 @@ id allValues(id self, SEL) {
 id description(id self, SEL) {
   std::string out = "{\n";
   for (auto& [k, v] : dict(self)->entries)
-    out += "    " + standin::utf8Of(msgSend<id>(k, "description")) + " = " + standin::utf8Of(msgSend<id>(v, "description")) + ";\n";
+    out += "    " + standin::utf8Of(msgSend<id>(k, "description")) + " = " +
+           standin::utf8Of(msgSend<id>(v, "description")) + ";\n";
   return standin::stringWithUTF8(out + "}");
 }
 

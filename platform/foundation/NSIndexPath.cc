@@ -31,7 +31,8 @@ BOOL isEqual(id self, SEL, id other) {
          asIndexPath(other)->section == asIndexPath(self)->section;
 }
 NSUInteger hash(id self, SEL) {
-  return static_cast<NSUInteger>(asIndexPath(self)->section) * 1000003u + static_cast<NSUInteger>(asIndexPath(self)->row);
+  return static_cast<NSUInteger>(asIndexPath(self)->section) * 1000003u +
+         static_cast<NSUInteger>(asIndexPath(self)->row);
 }
 // Section first, then row; a non-path sorts first.
 NSInteger compare(id self, SEL, id other) {

@@ -54,7 +54,9 @@ double asDouble(const NSNumberObj* n) {
   }
 }
 
-int intValue(id self, SEL) { return static_cast<int>(static_cast<unsigned long long>(asLongLong(num(self))) & 0xFFFFFFFFull); }
+int intValue(id self, SEL) {
+  return static_cast<int>(static_cast<unsigned long long>(asLongLong(num(self))) & 0xFFFFFFFFull);
+}
 NSInteger integerValue(id self, SEL) { return asLongLong(num(self)); }
 long long longLongValue(id self, SEL) { return asLongLong(num(self)); }
 NSUInteger unsignedIntegerValue(id self, SEL) {

@@ -73,8 +73,10 @@ id dataWithPropertyList(id, SEL, id plist, NSUInteger format, NSUInteger, id* er
   }
   char* bytes = nullptr;
   uint32_t length = 0;
-  if (format == NSPropertyListXMLFormat_v1_0) plist_to_xml(root, &bytes, &length);
-  else plist_to_bin(root, &bytes, &length);
+  if (format == NSPropertyListXMLFormat_v1_0)
+    plist_to_xml(root, &bytes, &length);
+  else
+    plist_to_bin(root, &bytes, &length);
   plist_free(root);
   id data = bytes ? standin::dataWithBytes(bytes, length) : nil;
   std::free(bytes);

@@ -124,8 +124,10 @@ void perform(PendingPerform timer) {
     } performing;
     // A selector without a colon takes no argument; the device calls it so
     // when the argument is nil, and so does this.
-    if (name.find(':') != std::string_view::npos) msgSend<void, id>(pending.receiver, pending.selector, pending.argument);
-    else msgSend<void>(pending.receiver, pending.selector);
+    if (name.find(':') != std::string_view::npos)
+      msgSend<void, id>(pending.receiver, pending.selector, pending.argument);
+    else
+      msgSend<void>(pending.receiver, pending.selector);
   }
   notifyAfterPerform();
 }
@@ -206,7 +208,8 @@ void registerNSRunLoop() {
   class_addClassMethod(gRunLoop, sel("mainRunLoop"), mainRunLoop);
   class_addMethod(gRunLoop, sel("runUntilDate:"), runUntilDate);
   class_addMethod(standin::nsObjectClass(), sel("performSelector:withObject:afterDelay:"), performAfterDelay);
-  class_addMethod(standin::nsObjectClass(), sel("performSelectorOnMainThread:withObject:waitUntilDone:"), performOnMainThread);
+  class_addMethod(standin::nsObjectClass(), sel("performSelectorOnMainThread:withObject:waitUntilDone:"),
+                  performOnMainThread);
   mainThread() = std::this_thread::get_id();
   gMainLoop = static_cast<NSRunLoopObj*>(msgSend<id>(gRunLoop, sel("alloc")));
 }

@@ -50,8 +50,10 @@ long long leadingInteger(const std::string& s, long long min, long long max) {
   unsigned long long magnitude = 0;
   bool overflow = false;
   for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
-    if (magnitude > (ULLONG_MAX - 9) / 10) overflow = true;
-    else magnitude = magnitude * 10 + static_cast<unsigned>(s[i] - '0');
+    if (magnitude > (ULLONG_MAX - 9) / 10)
+      overflow = true;
+    else
+      magnitude = magnitude * 10 + static_cast<unsigned>(s[i] - '0');
   }
   if (negative) {
     if (overflow || magnitude > static_cast<unsigned long long>(max) + 1) return min;
@@ -87,7 +89,9 @@ BOOL hasSuffix(id self, SEL, id suffix) {
 }
 
 BOOL isEqualToString(id self, SEL, id other) { return standin::isString(other) && text(self) == text(other); }
-BOOL isEqual(id self, SEL, id other) { return self == other || (standin::isString(other) && text(self) == text(other)); }
+BOOL isEqual(id self, SEL, id other) {
+  return self == other || (standin::isString(other) && text(self) == text(other));
+}
 
 NSUInteger hash(id self, SEL) {
   NSUInteger h = 1469598103934665603ull;  // FNV-1a
@@ -196,7 +200,8 @@ id standin::stringWithUTF8(std::string_view utf8) {
 std::string standin::utf8Of(id str) { return str ? asString(str)->utf8 : std::string(); }
 
 id standin::stringWithFormat(id format, const standin::FormatArgs& args) {
-  return makeString(standin::formatToUTF8(format ? std::string_view(asString(format)->utf8) : std::string_view(), args));
+  return makeString(
+      standin::formatToUTF8(format ? std::string_view(asString(format)->utf8) : std::string_view(), args));
 }
 
 void registerNSString() {

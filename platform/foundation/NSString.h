@@ -70,13 +70,20 @@ id stringWithFormat(id format, const standin::FormatArgs& args);
 
 template <class T>
 standin::FormatArg formatArgOf(T value) {
-  if constexpr (std::is_same_v<T, std::nullptr_t>) return id{nullptr};
-  else if constexpr (std::is_pointer_v<T> && std::is_base_of_v<objc_object, std::remove_cv_t<std::remove_pointer_t<T>>>) return static_cast<id>(value);
-  else if constexpr (std::is_same_v<T, const char*> || std::is_same_v<T, char*>) return static_cast<const char*>(value);
-  else if constexpr (std::is_floating_point_v<T>) return static_cast<double>(value);
-  else if constexpr (std::is_same_v<T, bool>) return static_cast<long long>(value);
-  else if constexpr (std::is_unsigned_v<T>) return static_cast<unsigned long long>(value);
-  else return static_cast<long long>(value);
+  if constexpr (std::is_same_v<T, std::nullptr_t>)
+    return id{nullptr};
+  else if constexpr (std::is_pointer_v<T> && std::is_base_of_v<objc_object, std::remove_cv_t<std::remove_pointer_t<T>>>)
+    return static_cast<id>(value);
+  else if constexpr (std::is_same_v<T, const char*> || std::is_same_v<T, char*>)
+    return static_cast<const char*>(value);
+  else if constexpr (std::is_floating_point_v<T>)
+    return static_cast<double>(value);
+  else if constexpr (std::is_same_v<T, bool>)
+    return static_cast<long long>(value);
+  else if constexpr (std::is_unsigned_v<T>)
+    return static_cast<unsigned long long>(value);
+  else
+    return static_cast<long long>(value);
 }
 
 }  // namespace standin

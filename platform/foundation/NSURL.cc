@@ -33,7 +33,9 @@ bool isValidURLText(const std::string& text) {
 
 NSURLObj* asURL(id obj) { return static_cast<NSURLObj*>(obj); }
 
-id URLWithString(id, SEL, id text) { return standin::isString(text) ? standin::urlWithUTF8(standin::utf8Of(text)) : nil; }
+id URLWithString(id, SEL, id text) {
+  return standin::isString(text) ? standin::urlWithUTF8(standin::utf8Of(text)) : nil;
+}
 id absoluteString(id self, SEL) { return standin::stringWithUTF8(asURL(self)->text); }
 
 // The letters before the first ":", when they form a scheme.

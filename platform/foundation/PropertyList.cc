@@ -185,8 +185,10 @@ class XMLConverter {
         break;
       }
       auto [place, added] = placeOfKey.emplace(std::move(keyText), entries->size());
-      if (added) entries->emplace_back(keyObject, object);
-      else (*entries)[place->second].second = object;
+      if (added)
+        entries->emplace_back(keyObject, object);
+      else
+        (*entries)[place->second].second = object;
     }
     std::free(iter);
     return ok;
@@ -236,10 +238,11 @@ id readDevicePropertyList(std::string_view devicePath) {
       standin::readRegularFile(standin::resolveDevicePath(devicePath), kMaxPropertyListFileBytes, &contents);
   std::string error;
   id root = nil;
-  if (status == standin::FileReadStatus::Read) root = readPropertyList(contents, &error);
-  else if (status != standin::FileReadStatus::Missing) error = standin::fileReadStatusText(status, kMaxPropertyListFileBytes);
-  if (!root && !error.empty())
-    StandInNote("property list " + std::string(devicePath) + " not read: " + error);
+  if (status == standin::FileReadStatus::Read)
+    root = readPropertyList(contents, &error);
+  else if (status != standin::FileReadStatus::Missing)
+    error = standin::fileReadStatusText(status, kMaxPropertyListFileBytes);
+  if (!root && !error.empty()) StandInNote("property list " + std::string(devicePath) + " not read: " + error);
   return root;
 }
 
@@ -299,11 +302,14 @@ id standin::propertyListFromBytes(const char* bytes, std::size_t length) {
   return readPropertyList(std::string_view(bytes, length), &error);
 }
 
-id standin::propertyListWithContentsOfDevicePath(std::string_view devicePath) { return readDevicePropertyList(devicePath); }
+id standin::propertyListWithContentsOfDevicePath(std::string_view devicePath) {
+  return readDevicePropertyList(devicePath);
+}
 
 id standin::propertyListFromHostFile(const std::string& hostPath) {
   std::string contents;
-  if (standin::readRegularFile(hostPath, kMaxPropertyListFileBytes, &contents) != standin::FileReadStatus::Read) return nil;
+  if (standin::readRegularFile(hostPath, kMaxPropertyListFileBytes, &contents) != standin::FileReadStatus::Read)
+    return nil;
   return standin::propertyListFromBytes(contents.data(), contents.size());
 }
 

@@ -63,7 +63,8 @@ std::string standin::formatToUTF8(std::string_view format, const standin::Format
       while (i < format.size() && part(format[i])) ++i;
       return format.substr(from, i - from);
     };
-    const std::string_view flags = run(i, [](char c) { return std::string_view("-+ #0").find(c) != std::string_view::npos; });
+    const std::string_view flags =
+        run(i, [](char c) { return std::string_view("-+ #0").find(c) != std::string_view::npos; });
     const size_t widthStart = i;
     const std::string_view width = run(i, [&](char c) { return c >= '0' && c <= '9' && i - widthStart < 4; });
     std::string_view precision;
@@ -96,38 +97,70 @@ std::string standin::formatToUTF8(std::string_view format, const standin::Format
     }
     switch (conv) {
       case '@':
-        if (auto* o = std::get_if<id>(arg)) appendDescription(out, *o);
-        else if (auto* s = std::get_if<const char*>(arg)) out += *s ? *s : "(null)";
-        else out += "(invalid)";
+        if (auto* o = std::get_if<id>(arg))
+          appendDescription(out, *o);
+        else if (auto* s = std::get_if<const char*>(arg))
+          out += *s ? *s : "(null)";
+        else
+          out += "(invalid)";
         break;
-      case 'd': case 'D': case 'i': case 'c':
-        if (auto* v = std::get_if<long long>(arg); v && plain && conv != 'c') out += decimal(*v);
-        else if (auto* u = std::get_if<unsigned long long>(arg); u && plain && conv != 'c') out += decimal(static_cast<long long>(*u));
-        else if (auto* v = std::get_if<long long>(arg)) out += conv == 'c' ? std::string(1, static_cast<char>(*v)) : printfOne(prefix.append("lld"), *v);
-        else if (auto* u = std::get_if<unsigned long long>(arg)) out += printfOne(prefix.append("lld"), static_cast<long long>(*u));
-        else out += "(invalid)";
+      case 'd':
+      case 'D':
+      case 'i':
+      case 'c':
+        if (auto* v = std::get_if<long long>(arg); v && plain && conv != 'c')
+          out += decimal(*v);
+        else if (auto* u = std::get_if<unsigned long long>(arg); u && plain && conv != 'c')
+          out += decimal(static_cast<long long>(*u));
+        else if (auto* v = std::get_if<long long>(arg))
+          out += conv == 'c' ? std::string(1, static_cast<char>(*v)) : printfOne(prefix.append("lld"), *v);
+        else if (auto* u = std::get_if<unsigned long long>(arg))
+          out += printfOne(prefix.append("lld"), static_cast<long long>(*u));
+        else
+          out += "(invalid)";
         break;
-      case 'u': case 'U': case 'x': case 'X': case 'o': case 'O': {
+      case 'u':
+      case 'U':
+      case 'x':
+      case 'X':
+      case 'o':
+      case 'O': {
         prefix.append("ll").push_back(conv == 'U' ? 'u' : conv == 'O' ? 'o' : conv);
         const bool plainDecimal = plain && (conv == 'u' || conv == 'U');
-        if (auto* u = std::get_if<unsigned long long>(arg); u && plainDecimal) out += decimal(*u);
-        else if (auto* v = std::get_if<long long>(arg); v && plainDecimal) out += decimal(static_cast<unsigned long long>(*v));
-        else if (auto* u = std::get_if<unsigned long long>(arg)) out += printfOne(prefix, *u);
-        else if (auto* v = std::get_if<long long>(arg)) out += printfOne(prefix, static_cast<unsigned long long>(*v));
-        else out += "(invalid)";
+        if (auto* u = std::get_if<unsigned long long>(arg); u && plainDecimal)
+          out += decimal(*u);
+        else if (auto* v = std::get_if<long long>(arg); v && plainDecimal)
+          out += decimal(static_cast<unsigned long long>(*v));
+        else if (auto* u = std::get_if<unsigned long long>(arg))
+          out += printfOne(prefix, *u);
+        else if (auto* v = std::get_if<long long>(arg))
+          out += printfOne(prefix, static_cast<unsigned long long>(*v));
+        else
+          out += "(invalid)";
         break;
       }
-      case 'f': case 'F': case 'e': case 'E': case 'g': case 'G':
-        if (auto* d = std::get_if<double>(arg)) out += printfOne((prefix.push_back(conv), prefix), *d);
-        else out += "(invalid)";
+      case 'f':
+      case 'F':
+      case 'e':
+      case 'E':
+      case 'g':
+      case 'G':
+        if (auto* d = std::get_if<double>(arg))
+          out += printfOne((prefix.push_back(conv), prefix), *d);
+        else
+          out += "(invalid)";
         break;
       case 's':
-        if (auto* s = std::get_if<const char*>(arg)) out += printfOne(prefix.append("s"), *s ? *s : "(null)");
-        else out += "(invalid)";
+        if (auto* s = std::get_if<const char*>(arg))
+          out += printfOne(prefix.append("s"), *s ? *s : "(null)");
+        else
+          out += "(invalid)";
         break;
       case 'p':
-        if (auto* o = std::get_if<id>(arg)) out += printfOne("%p", static_cast<void*>(*o));
-        else out += "(invalid)";
+        if (auto* o = std::get_if<id>(arg))
+          out += printfOne("%p", static_cast<void*>(*o));
+        else
+          out += "(invalid)";
         break;
     }
   }

@@ -53,7 +53,8 @@ std::optional<std::string> integerText(std::string_view text, std::string* error
   uint64_t value = 0;
   for (; at < text.size(); ++at) {
     const int digit = digitValue(text[at]);
-    if (digit < 0 || (base == 10 && digit > 9)) return *error = "a character that is not a digit in <integer>", std::nullopt;
+    if (digit < 0 || (base == 10 && digit > 9))
+      return *error = "a character that is not a digit in <integer>", std::nullopt;
     if ((UINT64_MAX - static_cast<uint64_t>(digit)) / base < value)
       return *error = "an <integer> too large for 64 bits", std::nullopt;
     value = value * base + static_cast<uint64_t>(digit);

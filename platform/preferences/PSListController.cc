@@ -42,15 +42,17 @@ id specifierFromItem(id item, id target, id bundle) {
   id detail = detailName ? objc_getClass(standin::utf8Of(detailName).c_str()) : nil;
   id edit = paneName ? msgSend<id, id>(bundle, "classNamed:", paneName) : nil;
   id label = string(item, "label");
-  id s = msgSend<id, id, id, SEL, SEL, id, NSInteger, id>(objc_getClass("PSSpecifier"),
-                                                           "preferenceSpecifierNamed:target:set:get:detail:cell:edit:",
-                                                           label ? label : standin::str(""), target, set, get, detail, cell, edit);
+  id s = msgSend<id, id, id, SEL, SEL, id, NSInteger, id>(
+      objc_getClass("PSSpecifier"),
+      "preferenceSpecifierNamed:target:set:get:detail:cell:edit:", label ? label : standin::str(""), target, set, get,
+      detail, cell, edit);
   for (id k : standin::arrayItems(msgSend<id>(item, "allKeys")))
     msgSend<void, id, id>(s, "setProperty:forKey:", msgSend<id, id>(item, "objectForKey:", k), k);
   if (id identifier = string(item, "id")) msgSend<void, id>(s, "setIdentifier:", identifier);
   id values = msgSend<id>(item, "objectForKey:", standin::str("validValues"));
   id titles = msgSend<id>(item, "objectForKey:", standin::str("validTitles"));
-  if (standin::isArray(values) && standin::isArray(titles)) msgSend<void, id, id>(s, "setValues:titles:", values, titles);
+  if (standin::isArray(values) && standin::isArray(titles))
+    msgSend<void, id, id>(s, "setValues:titles:", values, titles);
   if (id action = string(item, "action")) msgSend<void, SEL>(s, "setButtonAction:", selectorNamed(action));
   return s;
 }
@@ -58,13 +60,12 @@ id specifierFromItem(id item, id target, id bundle) {
 // The controller's bundle is that of its class (+[NSBundle bundleForClass:]);
 // a page class made at run time gets the Settings app's own bundle, unless
 // it answers -bundle itself.
-id bundle(id self, SEL) {
-  return msgSend<id, id>(objc_getClass("NSBundle"), "bundleForClass:", object_getClass(self));
-}
+id bundle(id self, SEL) { return msgSend<id, id>(objc_getClass("NSBundle"), "bundleForClass:", object_getClass(self)); }
 
 id loadSpecifiersFromPlistName(id self, SEL, id name, id target) {
   id from = msgSend<id>(self, "bundle");
-  std::string path = standin::isString(name) ? standin::bundleHostPathForResource(from, standin::utf8Of(name), "plist") : "";
+  std::string path =
+      standin::isString(name) ? standin::bundleHostPathForResource(from, standin::utf8Of(name), "plist") : "";
   id plist = standin::propertyListFromHostFile(path);
   id items = standin::isDictionary(plist) ? msgSend<id>(plist, "objectForKey:", standin::str("items")) : nil;
   if (!standin::isArray(items)) {

@@ -72,7 +72,8 @@ id cellForRow(id self, SEL cmd, id table, id indexPath) {
   id item = msgSend<id>(cell, "specifier");
   if (!isItem(item)) return cell;
   id current = currentValue(parentRow(self));
-  msgSend<void, BOOL>(cell, "setChecked:", current && msgSend<BOOL, id>(property(item, kValueKey), "isEqual:", current));
+  msgSend<void, BOOL>(cell,
+                      "setChecked:", current && msgSend<BOOL, id>(property(item, kValueKey), "isEqual:", current));
   return cell;
 }
 

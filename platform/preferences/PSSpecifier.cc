@@ -46,8 +46,10 @@ void setIdentifier(id self, SEL, id identifier) { replace(fieldsOf(self)->identi
 id properties(id self, SEL) { return fieldsOf(self)->properties; }
 id propertyForKey(id self, SEL, id key) { return msgSend<id>(fieldsOf(self)->properties, "objectForKey:", key); }
 void setPropertyForKey(id self, SEL, id value, id key) {
-  if (value) msgSend<void>(fieldsOf(self)->properties, "setObject:forKey:", value, key);
-  else msgSend<void>(fieldsOf(self)->properties, "removeObjectForKey:", key);
+  if (value)
+    msgSend<void>(fieldsOf(self)->properties, "setObject:forKey:", value, key);
+  else
+    msgSend<void>(fieldsOf(self)->properties, "removeObjectForKey:", key);
 }
 NSInteger cellType(id self, SEL) { return fieldsOf(self)->cellType; }
 id target(id self, SEL) { return fieldsOf(self)->target; }
@@ -99,10 +101,10 @@ PSSpecifierObj::~PSSpecifierObj() {
 }
 
 NSInteger standin::cellTypeFromName(const std::string& name) {
-  static const char* const kNames[] = {
-      "PSGroupCell",     "PSLinkCell",       "PSLinkListCell",       "PSListItemCell", "PSTitleValueCell",
-      "PSSliderCell",    "PSSwitchCell",     "PSStaticTextCell",     "PSEditTextCell", "PSSegmentCell",
-      "PSGiantIconCell", "PSGiantCell",      "PSSecureEditTextCell", "PSButtonCell",   "PSEditTextViewCell"};
+  static const char* const kNames[] = {"PSGroupCell",          "PSLinkCell",    "PSLinkListCell",    "PSListItemCell",
+                                       "PSTitleValueCell",     "PSSliderCell",  "PSSwitchCell",      "PSStaticTextCell",
+                                       "PSEditTextCell",       "PSSegmentCell", "PSGiantIconCell",   "PSGiantCell",
+                                       "PSSecureEditTextCell", "PSButtonCell",  "PSEditTextViewCell"};
   for (NSInteger i = 0; i < NSInteger(sizeof kNames / sizeof kNames[0]); ++i)
     if (name == kNames[i]) return i;
   return -1;

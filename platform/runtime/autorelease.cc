@@ -63,8 +63,10 @@ void objc_autoreleasePoolPop() {
 id objc_autorelease(id obj) {
   if (!obj) return obj;
   if (tPools.starts.empty()) {
-    std::fprintf(stderr, "*** __NSAutoreleaseNoPool(): Object %p of class %s autoreleased with no pool in place - just leaking\n",
-                 static_cast<void*>(obj), class_getName(obj->isa));
+    std::fprintf(
+        stderr,
+        "*** __NSAutoreleaseNoPool(): Object %p of class %s autoreleased with no pool in place - just leaking\n",
+        static_cast<void*>(obj), class_getName(obj->isa));
     return obj;
   }
   tPools.objects.push_back(obj);

@@ -17,9 +17,7 @@ void objc_setDefiningImage(const std::string& path) { tDefiningImage = path; }
 
 const std::string& objc_definingImage() { return tDefiningImage; }
 
-const char* class_getImageName(Class cls) {
-  return cls && !cls->image.empty() ? cls->image.c_str() : nullptr;
-}
+const char* class_getImageName(Class cls) { return cls && !cls->image.empty() ? cls->image.c_str() : nullptr; }
 
 void ObjcProcess::load(const std::string& image) {
   std::lock_guard guard(lock_);

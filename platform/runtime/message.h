@@ -15,8 +15,7 @@
 
 namespace objc_detail {
 [[noreturn]] void unrecognizedSelector(id receiver, SEL sel);
-[[noreturn]] void signatureMismatch(id receiver, SEL sel, const std::type_info& expected,
-                                    const std::type_info& called);
+[[noreturn]] void signatureMismatch(id receiver, SEL sel, const std::type_info& expected, const std::type_info& called);
 }  // namespace objc_detail
 
 // Calls an implementation with an explicit signature, checking it.
@@ -41,10 +40,10 @@ struct IsStrong<Strong<T>> : std::true_type {};
 
 // Object pointers of any concrete kind, strong references and nil travel as id.
 template <class T>
-using Arg = std::conditional_t<
-    std::is_same_v<T, std::nullptr_t> || IsStrong<T>::value ||
-        (std::is_pointer_v<T> && std::is_base_of_v<objc_object, std::remove_cv_t<std::remove_pointer_t<T>>>),
-    id, T>;
+using Arg = std::conditional_t<std::is_same_v<T, std::nullptr_t> || IsStrong<T>::value ||
+                                   (std::is_pointer_v<T> &&
+                                    std::is_base_of_v<objc_object, std::remove_cv_t<std::remove_pointer_t<T>>>),
+                               id, T>;
 }  // namespace objc_detail
 
 // The argument types may be given explicitly (msgSend<void, BOOL>(cell, s, 1))
@@ -52,8 +51,10 @@ using Arg = std::conditional_t<
 template <class R, class... A>
 R msgSend(id self, SEL cmd, A... args) {
   if (!self) {
-    if constexpr (std::is_void_v<R>) return;
-    else return R{};
+    if constexpr (std::is_void_v<R>)
+      return;
+    else
+      return R{};
   }
   const IMP& imp = objc_msgLookup(self->isa, cmd);
   if (!imp) objc_detail::unrecognizedSelector(self, cmd);
@@ -74,8 +75,10 @@ inline bool respondsTo(id self, SEL cmd) { return self && class_respondsToSelect
 template <class R, class... A>
 R msgSendSuper(Class cls, id self, SEL cmd, A... args) {
   if (!self) {
-    if constexpr (std::is_void_v<R>) return;
-    else return R{};
+    if constexpr (std::is_void_v<R>)
+      return;
+    else
+      return R{};
   }
   const IMP& imp = objc_msgLookup(class_getSuperclass(cls), cmd);
   if (!imp) objc_detail::unrecognizedSelector(self, cmd);

@@ -51,7 +51,8 @@ void put(MethodCache* cache, SEL name, const IMP* imp) {
 
 std::size_t filled(const MethodCache* cache) {
   std::size_t n = 0;
-  for (std::size_t i = 0; i <= cache->mask; ++i) n += cache->buckets()[i].sel.load(std::memory_order_relaxed) != nullptr;
+  for (std::size_t i = 0; i <= cache->mask; ++i)
+    n += cache->buckets()[i].sel.load(std::memory_order_relaxed) != nullptr;
   return n;
 }
 

@@ -52,13 +52,12 @@ void checkGivenEncoding(Class cls, SEL name, IMP imp, const char* given) {
   std::string plain;
   try {
     plain = plainEncoding(given);
-  } catch (const std::invalid_argument&) {
-  }
+  } catch (const std::invalid_argument&) {}
   if (plain == own) return;
-  objc_raise("NSInvalidArgumentException",
-             std::string("class_addMethod: ") + (cls->meta ? "+[" : "-[") + cls->name + " " + sel_getName(name) +
-                 "] given the type encoding \"" + given + "\", but its implementation's is \"" + own + "\" on " +
-                 deviceSliceName(simulatedSlice()));
+  objc_raise("NSInvalidArgumentException", std::string("class_addMethod: ") + (cls->meta ? "+[" : "-[") + cls->name +
+                                               " " + sel_getName(name) + "] given the type encoding \"" + given +
+                                               "\", but its implementation's is \"" + own + "\" on " +
+                                               deviceSliceName(simulatedSlice()));
 }
 
 }  // namespace objc_detail

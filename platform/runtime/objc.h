@@ -200,12 +200,11 @@ Class objc_defineClass(Class superclass, const char* name) {
 // Declares T::member as the instance variable `name` of cls. offsetof on a
 // polymorphic struct is what the device's compiler does for an ivar too; GCC
 // computes it correctly for single, non-virtual inheritance.
-#define OBJC_IVAR(cls, T, member, types)                                       \
-  do {                                                                         \
-    _Pragma("GCC diagnostic push")                                             \
-    _Pragma("GCC diagnostic ignored \"-Winvalid-offsetof\"")                   \
-    class_registerIvar((cls), #member, offsetof(T, member), (types));          \
-    _Pragma("GCC diagnostic pop")                                              \
+#define OBJC_IVAR(cls, T, member, types)                                                    \
+  do {                                                                                      \
+    _Pragma("GCC diagnostic push") _Pragma("GCC diagnostic ignored \"-Winvalid-offsetof\"") \
+        class_registerIvar((cls), #member, offsetof(T, member), (types));                   \
+    _Pragma("GCC diagnostic pop")                                                           \
   } while (0)
 
 // Complete so that a Class converts to id, as class objects are objects.

@@ -284,8 +284,7 @@ const IMP& objc_msgLookup(Class cls, SEL name) {
   static const IMP none;
   if (!cls) return none;
   const unsigned long now = gMethodsGeneration.load(std::memory_order_acquire);
-  if (const IMP* known = MethodCache::find(cls->methodCache.load(std::memory_order_acquire), name, now))
-    return *known;
+  if (const IMP* known = MethodCache::find(cls->methodCache.load(std::memory_order_acquire), name, now)) return *known;
   return lookUpAndRemember(cls, name, now);
 }
 

@@ -40,10 +40,22 @@ struct RealDouble {
   constexpr RealDouble() = default;
   constexpr RealDouble(double v) : value(v) {}
   constexpr operator double() const { return value; }
-  constexpr RealDouble& operator+=(double d) { value += d; return *this; }
-  constexpr RealDouble& operator-=(double d) { value -= d; return *this; }
-  constexpr RealDouble& operator*=(double d) { value *= d; return *this; }
-  constexpr RealDouble& operator/=(double d) { value /= d; return *this; }
+  constexpr RealDouble& operator+=(double d) {
+    value += d;
+    return *this;
+  }
+  constexpr RealDouble& operator-=(double d) {
+    value -= d;
+    return *this;
+  }
+  constexpr RealDouble& operator*=(double d) {
+    value *= d;
+    return *this;
+  }
+  constexpr RealDouble& operator/=(double d) {
+    value /= d;
+    return *this;
+  }
 };
 static_assert(std::is_trivially_copyable_v<RealDouble> && sizeof(RealDouble) == sizeof(double));
 
@@ -60,32 +72,52 @@ struct ObjCTypeEncoding {
 template <class T>
 std::string objc_encode() {
   using U = std::remove_cv_t<T>;
-  if constexpr (std::is_void_v<U>) return "v";
-  else if constexpr (std::is_same_v<U, bool>) return "B";
-  else if constexpr (std::is_same_v<U, char> || std::is_same_v<U, signed char>) return "c";
-  else if constexpr (std::is_same_v<U, unsigned char>) return "C";
-  else if constexpr (std::is_same_v<U, short>) return "s";
-  else if constexpr (std::is_same_v<U, unsigned short>) return "S";
-  else if constexpr (std::is_same_v<U, int>) return "i";
-  else if constexpr (std::is_same_v<U, unsigned>) return "I";
-  else if constexpr (std::is_same_v<U, long>) return "l";
-  else if constexpr (std::is_same_v<U, unsigned long>) return "L";
-  else if constexpr (std::is_same_v<U, long long>) return "q";
-  else if constexpr (std::is_same_v<U, unsigned long long>) return "Q";
-  else if constexpr (std::is_same_v<U, float>) return "f";
-  else if constexpr (std::is_same_v<U, double> || std::is_same_v<U, RealDouble>) return "d";
-  else if constexpr (std::is_same_v<U, const objc_selector*>) return ":";
-  else if constexpr (std::is_same_v<U, objc_class*>) return "#";
+  if constexpr (std::is_void_v<U>)
+    return "v";
+  else if constexpr (std::is_same_v<U, bool>)
+    return "B";
+  else if constexpr (std::is_same_v<U, char> || std::is_same_v<U, signed char>)
+    return "c";
+  else if constexpr (std::is_same_v<U, unsigned char>)
+    return "C";
+  else if constexpr (std::is_same_v<U, short>)
+    return "s";
+  else if constexpr (std::is_same_v<U, unsigned short>)
+    return "S";
+  else if constexpr (std::is_same_v<U, int>)
+    return "i";
+  else if constexpr (std::is_same_v<U, unsigned>)
+    return "I";
+  else if constexpr (std::is_same_v<U, long>)
+    return "l";
+  else if constexpr (std::is_same_v<U, unsigned long>)
+    return "L";
+  else if constexpr (std::is_same_v<U, long long>)
+    return "q";
+  else if constexpr (std::is_same_v<U, unsigned long long>)
+    return "Q";
+  else if constexpr (std::is_same_v<U, float>)
+    return "f";
+  else if constexpr (std::is_same_v<U, double> || std::is_same_v<U, RealDouble>)
+    return "d";
+  else if constexpr (std::is_same_v<U, const objc_selector*>)
+    return ":";
+  else if constexpr (std::is_same_v<U, objc_class*>)
+    return "#";
   // Pointers are complete types even when what they point to is not, so
   // this asks nothing of an opaque structure (a semaphore, a context).
-  else if constexpr (std::is_pointer_v<U> && std::is_convertible_v<U, const objc_object*>) return "@";
-  else if constexpr (std::is_same_v<U, const char*> || std::is_same_v<U, char*>) return "*";
+  else if constexpr (std::is_pointer_v<U> && std::is_convertible_v<U, const objc_object*>)
+    return "@";
+  else if constexpr (std::is_same_v<U, const char*> || std::is_same_v<U, char*>)
+    return "*";
   // A pointer to a number is "^" and the number's encoding, as @encode
   // writes it: a module run for another processor writes through it.
   else if constexpr (std::is_pointer_v<U> && std::is_arithmetic_v<std::remove_cv_t<std::remove_pointer_t<U>>>)
     return "^" + objc_encode<std::remove_cv_t<std::remove_pointer_t<U>>>();
-  else if constexpr (std::is_pointer_v<U>) return "^v";
-  else return ObjCTypeEncoding<U>::get();
+  else if constexpr (std::is_pointer_v<U>)
+    return "^v";
+  else
+    return ObjCTypeEncoding<U>::get();
 }
 
 template <class R, class... A>

@@ -27,7 +27,8 @@ id sharedApplication(id, SEL) {
 }
 id windows(id, SEL) {
   if (!gKeyWindow)
-    gKeyWindow = msgSend<id, CGRect>(msgSend<id>(objc_getClass("UIWindow"), "alloc"), "initWithFrame:", kMainScreenBounds);
+    gKeyWindow =
+        msgSend<id, CGRect>(msgSend<id>(objc_getClass("UIWindow"), "alloc"), "initWithFrame:", kMainScreenBounds);
   return standin::arrayWith({gKeyWindow});
 }
 id keyWindow(id self, SEL cmd) {

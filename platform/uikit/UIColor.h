@@ -8,7 +8,7 @@
 #include "coregraphics/RGBAColorObject.h"
 
 struct UIColorObj : RGBAColorObj {
-  CGColorRef cgColor = nullptr;           // made on first request, owned
+  CGColorRef cgColor = nullptr;  // made on first request, owned
   ~UIColorObj() override;
 };
 

@@ -41,7 +41,8 @@ const SystemFace& systemFace() {
     FcPatternDestroy(wanted);
     if (match) {
       FcChar8* text = nullptr;
-      if (FcPatternGetString(match, FC_FAMILY, 0, &text) == FcResultMatch) resolved.family = reinterpret_cast<char*>(text);
+      if (FcPatternGetString(match, FC_FAMILY, 0, &text) == FcResultMatch)
+        resolved.family = reinterpret_cast<char*>(text);
       if (FcPatternGetString(match, FC_POSTSCRIPT_NAME, 0, &text) == FcResultMatch)
         resolved.postScriptName = reinterpret_cast<char*>(text);
       resolved.face = cairo_ft_font_face_create_for_pattern(match);  // keeps its own reference

@@ -20,7 +20,7 @@ Class gUIImage = nil;
 
 UIImageObj* asImage(id self) {
   return self && gUIImage && class_isSubclassOf(object_getClass(self), gUIImage) ? static_cast<UIImageObj*>(self)
-                                                                                  : nullptr;
+                                                                                 : nullptr;
 }
 
 // The name without its extension and the extension with its dot ("" when
@@ -79,8 +79,10 @@ cairo_surface_t* readImage(const std::string& devicePath, std::string* chosen) {
     if (status != standin::FileReadStatus::Missing) break;
   }
   cairo_surface_t* surface = nullptr;
-  if (status == standin::FileReadStatus::Read) surface = standin::decodeImage(bytes, &error);
-  else if (status != standin::FileReadStatus::Missing) error = standin::fileReadStatusText(status, kMaxImageFileBytes);
+  if (status == standin::FileReadStatus::Read)
+    surface = standin::decodeImage(bytes, &error);
+  else if (status != standin::FileReadStatus::Missing)
+    error = standin::fileReadStatusText(status, kMaxImageFileBytes);
   if (!surface && !error.empty()) StandInNote("image " + *chosen + " not read: " + error);
   return surface;
 }
@@ -153,7 +155,8 @@ int standin::imagePixelHeight(id image) {
 
 standin::ImagePixel standin::readImagePixel(id image, int x, int y) {
   cairo_surface_t* surface = standin::imageSurface(image);
-  if (!surface || x < 0 || y < 0 || x >= standin::imagePixelWidth(image) || y >= standin::imagePixelHeight(image)) return {};
+  if (!surface || x < 0 || y < 0 || x >= standin::imagePixelWidth(image) || y >= standin::imagePixelHeight(image))
+    return {};
   cairo_surface_flush(surface);
   const unsigned char* row = cairo_image_surface_get_data(surface) + y * cairo_image_surface_get_stride(surface);
   const auto argb = reinterpret_cast<const std::uint32_t*>(row)[x];  // native-endian ARGB, premultiplied

@@ -159,11 +159,15 @@ void scrollToRow(id self, SEL, id indexPath, NSInteger position, BOOL) {
   const CGRect rect = table->rows[index].rect;
   const CGFloat height = table->frame.size.height, top = table->contentOffsetY;
   CGFloat y = rect.origin.y;  // top
-  if (position == 2) y = rect.origin.y + rect.size.height / 2 - height / 2;
-  else if (position == 3) y = rect.origin.y + rect.size.height - height;
+  if (position == 2)
+    y = rect.origin.y + rect.size.height / 2 - height / 2;
+  else if (position == 3)
+    y = rect.origin.y + rect.size.height - height;
   else if (position == 0) {  // as little as brings the row into view
-    if (rect.origin.y >= top && rect.origin.y + rect.size.height <= top + height) y = top;
-    else if (rect.origin.y > top) y = rect.origin.y + rect.size.height - height;
+    if (rect.origin.y >= top && rect.origin.y + rect.size.height <= top + height)
+      y = top;
+    else if (rect.origin.y > top)
+      y = rect.origin.y + rect.size.height - height;
   }
   scrollTo(self, table, y);
 }

@@ -49,18 +49,18 @@
 struct UITableViewObj : UIViewObj {
   struct Row {
     NSInteger section = 0;
-    id cell = nullptr;  // retained (besides being a subview); nil while out of view
-    CGRect rect;        // its origin is current only for rows below firstStaleRow
+    id cell = nullptr;    // retained (besides being a subview); nil while out of view
+    CGRect rect;          // its origin is current only for rows below firstStaleRow
     bool placed = false;  // the cell's frame is `rect`
   };
   NSInteger style = 0;
   id dataSource = nullptr;  // not retained
   id delegate = nullptr;    // not retained
   CGFloat rowHeight = 44;
-  CGFloat contentOffsetY = 0;  // the top of the view within the rows
-  std::vector<Row> rows;                 // every section's rows, in order
-  std::vector<NSInteger> rowsInSection;  // row count of each section
-  std::vector<std::size_t> sectionStart; // index in `rows` of each section's first row
+  CGFloat contentOffsetY = 0;             // the top of the view within the rows
+  std::vector<Row> rows;                  // every section's rows, in order
+  std::vector<NSInteger> rowsInSection;   // row count of each section
+  std::vector<std::size_t> sectionStart;  // index in `rows` of each section's first row
   // Where each loaded cell's row is in `rows` (the rows in view); an entry at or past
   // firstStaleRow may be out of date since a change above it.
   std::unordered_map<id, std::size_t> rowOfCell;

@@ -16,10 +16,10 @@ id initWithStyle(id self, SEL, NSInteger style, id reuseIdentifier) {
   if (!self) return nil;
   UITableViewCellObj* cell = asCell(self);
   cell->style = style;
-  cell->reuseIdentifier = respondsTo(reuseIdentifier, sel("copy")) ? msgSend<id>(reuseIdentifier, "copy")
-                                                                    : objc_retain(reuseIdentifier);
-  cell->contentView = msgSend<id, CGRect>(msgSend<id>(standin::uiViewClass(), "alloc"), "initWithFrame:",
-                                          CGRect{{0, 0}, defaultFrame.size});
+  cell->reuseIdentifier =
+      respondsTo(reuseIdentifier, sel("copy")) ? msgSend<id>(reuseIdentifier, "copy") : objc_retain(reuseIdentifier);
+  cell->contentView = msgSend<id, CGRect>(msgSend<id>(standin::uiViewClass(), "alloc"),
+                                          "initWithFrame:", CGRect{{0, 0}, defaultFrame.size});
   msgSend<void, id>(self, "addSubview:", cell->contentView);
   return self;
 }

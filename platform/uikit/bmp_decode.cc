@@ -87,26 +87,26 @@ cairo_surface_t* standin::decodeBMP(std::string_view bytes, std::string* error) 
   const std::uint64_t rowBytes = (static_cast<std::uint64_t>(width) * bpp + 31) / 32 * 4;
   if (pixelOffset > size || rowBytes * static_cast<std::uint64_t>(height) > size - pixelOffset)
     return *error = "cut BMP pixel data", nullptr;
-  return standin::surfaceFromRows(static_cast<unsigned>(width), static_cast<unsigned>(height),
-                                [&](unsigned y, unsigned char* rgba) {
-    const std::uint64_t fileRow = topDown ? y : static_cast<std::uint64_t>(height) - 1 - y;
-    const unsigned char* row = data + pixelOffset + fileRow * rowBytes;
-    for (std::int64_t x = 0; x < width; ++x) {
-      unsigned char* out = rgba + x * 4;
-      out[3] = 255;
-      if (bpp <= 8) {
-        const unsigned perByte = 8 / bpp;
-        const unsigned shift = 8 - bpp - static_cast<unsigned>(x % perByte) * bpp;
-        const std::size_t index = (row[x / perByte] >> shift) & ((1u << bpp) - 1);
-        if (index * 3 >= palette.size()) continue;  // outside the palette: black
-        out[0] = palette[index * 3], out[1] = palette[index * 3 + 1], out[2] = palette[index * 3 + 2];
-        continue;
-      }
-      const unsigned char* p = row + x * (bpp / 8);
-      const std::uint32_t pixel = bpp == 16 ? le16(p) : bpp == 24 ? le16(p) | std::uint32_t{p[2]} << 16 : le32(p);
-      out[0] = red.scale(pixel), out[1] = green.scale(pixel), out[2] = blue.scale(pixel);
-      if (alpha.bits) out[3] = alpha.scale(pixel);
-    }
-    return true;
-  });
+  return standin::surfaceFromRows(
+      static_cast<unsigned>(width), static_cast<unsigned>(height), [&](unsigned y, unsigned char* rgba) {
+        const std::uint64_t fileRow = topDown ? y : static_cast<std::uint64_t>(height) - 1 - y;
+        const unsigned char* row = data + pixelOffset + fileRow * rowBytes;
+        for (std::int64_t x = 0; x < width; ++x) {
+          unsigned char* out = rgba + x * 4;
+          out[3] = 255;
+          if (bpp <= 8) {
+            const unsigned perByte = 8 / bpp;
+            const unsigned shift = 8 - bpp - static_cast<unsigned>(x % perByte) * bpp;
+            const std::size_t index = (row[x / perByte] >> shift) & ((1u << bpp) - 1);
+            if (index * 3 >= palette.size()) continue;  // outside the palette: black
+            out[0] = palette[index * 3], out[1] = palette[index * 3 + 1], out[2] = palette[index * 3 + 2];
+            continue;
+          }
+          const unsigned char* p = row + x * (bpp / 8);
+          const std::uint32_t pixel = bpp == 16 ? le16(p) : bpp == 24 ? le16(p) | std::uint32_t{p[2]} << 16 : le32(p);
+          out[0] = red.scale(pixel), out[1] = green.scale(pixel), out[2] = blue.scale(pixel);
+          if (alpha.bits) out[3] = alpha.scale(pixel);
+        }
+        return true;
+      });
 }

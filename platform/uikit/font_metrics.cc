@@ -17,11 +17,16 @@ bool nextCharacter(std::string_view& text, char32_t& out) {
   const unsigned char lead = byte(0);
   std::size_t length;
   char32_t value;
-  if (lead < 0x80) length = 1, value = lead;
-  else if (lead >= 0xC2 && lead <= 0xDF) length = 2, value = lead & 0x1F;
-  else if (lead >= 0xE0 && lead <= 0xEF) length = 3, value = lead & 0x0F;
-  else if (lead >= 0xF0 && lead <= 0xF4) length = 4, value = lead & 0x07;
-  else return false;
+  if (lead < 0x80)
+    length = 1, value = lead;
+  else if (lead >= 0xC2 && lead <= 0xDF)
+    length = 2, value = lead & 0x1F;
+  else if (lead >= 0xE0 && lead <= 0xEF)
+    length = 3, value = lead & 0x0F;
+  else if (lead >= 0xF0 && lead <= 0xF4)
+    length = 4, value = lead & 0x07;
+  else
+    return false;
   if (text.size() < length) return false;
   for (std::size_t i = 1; i < length; ++i) {
     if ((byte(i) & 0xC0) != 0x80) return false;
@@ -36,8 +41,10 @@ bool nextCharacter(std::string_view& text, char32_t& out) {
 
 std::string encode(char32_t c) {
   std::string s;
-  if (c < 0x80) s += static_cast<char>(c);
-  else if (c < 0x800) s += {static_cast<char>(0xC0 | (c >> 6)), static_cast<char>(0x80 | (c & 0x3F))};
+  if (c < 0x80)
+    s += static_cast<char>(c);
+  else if (c < 0x800)
+    s += {static_cast<char>(0xC0 | (c >> 6)), static_cast<char>(0x80 | (c & 0x3F))};
   else if (c < 0x10000)
     s += {static_cast<char>(0xE0 | (c >> 12)), static_cast<char>(0x80 | ((c >> 6) & 0x3F)),
           static_cast<char>(0x80 | (c & 0x3F))};
@@ -98,7 +105,8 @@ double FontMetrics::advanceOf(char32_t c) {
   cairo_text_extents_t extents;
   cairo_scaled_font_text_extents(font_, text.c_str(), &extents);
   const double advance = extents.x_advance;
-  if (slot) *slot = advance;
+  if (slot)
+    *slot = advance;
   else {
     if (otherAdvances_.size() >= kMaxOtherAdvances) otherAdvances_.clear();
     otherAdvances_.emplace(c, advance);

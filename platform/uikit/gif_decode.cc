@@ -83,8 +83,8 @@ cairo_surface_t* standin::decodeGIF(std::string_view bytes, std::string* error) 
     if (record != IMAGE_DESC_RECORD_TYPE) continue;
     if (DGifGetImageDesc(gif.file) == GIF_ERROR) return *error = gifError(gif.file->Error), nullptr;
     const GifImageDesc& frame = gif.file->Image;
-    if (!standin::imageSizeWithinBounds(static_cast<std::uint64_t>(frame.Width), static_cast<std::uint64_t>(frame.Height),
-                                 error))
+    if (!standin::imageSizeWithinBounds(static_cast<std::uint64_t>(frame.Width),
+                                        static_cast<std::uint64_t>(frame.Height), error))
       return nullptr;
     const ColorMapObject* colors = frame.ColorMap ? frame.ColorMap : gif.file->SColorMap;
     if (!colors) return *error = "a GIF without colours", nullptr;
@@ -105,8 +105,8 @@ cairo_surface_t* standin::decodeGIF(std::string_view bytes, std::string* error) 
     break;
   }
   return standin::surfaceFromRows(static_cast<unsigned>(width), static_cast<unsigned>(height),
-                                [&](unsigned y, unsigned char* rgba) {
-                                  std::memcpy(rgba, &canvas[std::size_t{y} * width * 4], std::size_t(width) * 4);
-                                  return true;
-                                });
+                                  [&](unsigned y, unsigned char* rgba) {
+                                    std::memcpy(rgba, &canvas[std::size_t{y} * width * 4], std::size_t(width) * 4);
+                                    return true;
+                                  });
 }

@@ -14,9 +14,9 @@ bool standin::imageSizeWithinBounds(std::uint64_t width, std::uint64_t height, s
 }
 
 cairo_surface_t* standin::surfaceFromRows(unsigned width, unsigned height,
-                                        const std::function<bool(unsigned y, unsigned char* rgba)>& row) {
-  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(width),
-                                                        static_cast<int>(height));
+                                          const std::function<bool(unsigned y, unsigned char* rgba)>& row) {
+  cairo_surface_t* surface =
+      cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(width), static_cast<int>(height));
   if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
     cairo_surface_destroy(surface);
     return nullptr;

@@ -80,20 +80,20 @@ cairo_surface_t* standin::decodeJPEG(std::string_view bytes, std::string* error)
   jpeg_finish_decompress(&info);
   jpeg_destroy_decompress(&info);
 
-  return standin::surfaceFromRows(static_cast<unsigned>(width), static_cast<unsigned>(height),
-                                [&](unsigned y, unsigned char* rgba) {
-    for (std::size_t x = 0; x < width; ++x) {
-      const JSAMPLE* p = &pixels[(y * width + x) * channels];
-      unsigned char* out = rgba + x * 4;
-      if (cmyk) {
-        // Each ink takes away from white; Adobe stores the inks inverted.
-        const unsigned k = inverted ? p[3] : 255u - p[3];
-        for (int c = 0; c < 3; ++c) out[c] = static_cast<unsigned char>((inverted ? p[c] : 255u - p[c]) * k / 255);
-      } else {
-        out[0] = p[0], out[1] = p[1], out[2] = p[2];
-      }
-      out[3] = 255;
-    }
-    return true;
-  });
+  return standin::surfaceFromRows(
+      static_cast<unsigned>(width), static_cast<unsigned>(height), [&](unsigned y, unsigned char* rgba) {
+        for (std::size_t x = 0; x < width; ++x) {
+          const JSAMPLE* p = &pixels[(y * width + x) * channels];
+          unsigned char* out = rgba + x * 4;
+          if (cmyk) {
+            // Each ink takes away from white; Adobe stores the inks inverted.
+            const unsigned k = inverted ? p[3] : 255u - p[3];
+            for (int c = 0; c < 3; ++c) out[c] = static_cast<unsigned char>((inverted ? p[c] : 255u - p[c]) * k / 255);
+          } else {
+            out[0] = p[0], out[1] = p[1], out[2] = p[2];
+          }
+          out[3] = 255;
+        }
+        return true;
+      });
 }

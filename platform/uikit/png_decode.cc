@@ -232,8 +232,7 @@ cairo_surface_t* decode(std::string_view png, bool optimised, std::string* error
     const int width = static_cast<int>(png_get_image_width(reader, info));
     const int height = static_cast<int>(png_get_image_height(reader, info));
     surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-    if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS &&
-        cairo_image_surface_get_stride(surface) == width * 4) {
+    if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS && cairo_image_surface_get_stride(surface) == width * 4) {
       unsigned char* pixels = cairo_image_surface_get_data(surface);
       std::vector<png_bytep> rows(static_cast<std::size_t>(height));
       for (int y = 0; y < height; ++y) rows[y] = pixels + static_cast<std::size_t>(y) * width * 4;

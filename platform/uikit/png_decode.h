@@ -15,8 +15,8 @@
 #include <string>
 #include <string_view>
 
-inline constexpr std::size_t kMaxImageFileBytes = 32u << 20;  // 32 MiB
-inline constexpr unsigned kMaxImageSide = 16384;               // pixels
+inline constexpr std::size_t kMaxImageFileBytes = 32u << 20;       // 32 MiB
+inline constexpr unsigned kMaxImageSide = 16384;                   // pixels
 inline constexpr unsigned long kMaxImagePixels = 4096ul * 4096ul;  // 64 MiB decoded
 
 namespace standin {

@@ -159,7 +159,8 @@ void tile(id self, UITableViewObj* table) {
 }
 
 NSInteger askRowCount(id self, UITableViewObj* table, NSInteger section) {
-  return nonNegative(msgSend<NSInteger, id, NSInteger>(table->dataSource, "tableView:numberOfRowsInSection:", self, section));
+  return nonNegative(
+      msgSend<NSInteger, id, NSInteger>(table->dataSource, "tableView:numberOfRowsInSection:", self, section));
 }
 
 // --- Whole loads ------------------------------------------------------------
@@ -176,8 +177,10 @@ static void unloadRows(UITableViewObj* table) {
   for (auto& row : rows) {
     if (!row.cell) continue;
     msgSend<void>(row.cell, "removeFromSuperview");
-    if (msgSend<id>(row.cell, "reuseIdentifier")) table->reuseQueue.push_back(row.cell);
-    else objc_release(row.cell);
+    if (msgSend<id>(row.cell, "reuseIdentifier"))
+      table->reuseQueue.push_back(row.cell);
+    else
+      objc_release(row.cell);
   }
 }
 

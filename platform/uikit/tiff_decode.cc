@@ -73,8 +73,10 @@ cairo_surface_t* standin::decodeTIFF(std::string_view bytes, std::string* error)
   std::vector<std::uint32_t> raster;
   if (standin::imageSizeWithinBounds(width, height, error)) {
     raster.resize(std::size_t{width} * height);
-    if (!TIFFReadRGBAImageOriented(tiff, width, height, raster.data(), ORIENTATION_TOPLEFT, 0)) raster.clear();
-    else error->clear();
+    if (!TIFFReadRGBAImageOriented(tiff, width, height, raster.data(), ORIENTATION_TOPLEFT, 0))
+      raster.clear();
+    else
+      error->clear();
   } else {
     width = 0;
   }
@@ -86,8 +88,11 @@ cairo_surface_t* standin::decodeTIFF(std::string_view bytes, std::string* error)
       // libtiff's RGBA raster is premultiplied by alpha (ABGR packed).
       const std::uint32_t p = raster[std::size_t{y} * width + x];
       const unsigned a = TIFFGetA(p);
-      auto straight = [a](unsigned c) { return static_cast<unsigned char>(a ? std::min(255u, (c * 255 + a / 2) / a) : 0); };
-      rgba[x * 4] = straight(TIFFGetR(p)), rgba[x * 4 + 1] = straight(TIFFGetG(p)), rgba[x * 4 + 2] = straight(TIFFGetB(p));
+      auto straight = [a](unsigned c) {
+        return static_cast<unsigned char>(a ? std::min(255u, (c * 255 + a / 2) / a) : 0);
+      };
+      rgba[x * 4] = straight(TIFFGetR(p)), rgba[x * 4 + 1] = straight(TIFFGetG(p)),
+               rgba[x * 4 + 2] = straight(TIFFGetB(p));
       rgba[x * 4 + 3] = static_cast<unsigned char>(a);
     }
     return true;

@@ -6,7 +6,9 @@ namespace {
 // PSCellType values, as the specifier plists name them.
 constexpr NSInteger kSliderCell = 5, kSwitchCell = 6, kEditTextCell = 8, kLinkListCell = 2;
 
-id property(id specifier, const char* key) { return msgSend<id, id>(specifier, "propertyForKey:", stringWithUTF8(key)); }
+id property(id specifier, const char* key) {
+  return msgSend<id, id>(specifier, "propertyForKey:", stringWithUTF8(key));
+}
 
 id number(NSInteger value) { return msgSend<id, NSInteger>(objc_getClass("NSNumber"), "numberWithInteger:", value); }
 

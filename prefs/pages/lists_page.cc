@@ -27,8 +27,8 @@ Class listsPageClass() { return objc_getClass(kListsPageClassName); }
 // there only once it is loaded: the page loads it before its first use.
 Class eventStoreClass() {
   if (Class found = objc_getClass("EKEventStore")) return found;
-  id framework = msgSend<id, id>(objc_getClass("NSBundle"), "bundleWithPath:",
-                                 QST_STR("/System/Library/Frameworks/EventKit.framework"));
+  id framework = msgSend<id, id>(objc_getClass("NSBundle"),
+                                 "bundleWithPath:", QST_STR("/System/Library/Frameworks/EventKit.framework"));
   if (!framework || !msgSend<BOOL>(framework, "load")) return nil;
   return objc_getClass("EKEventStore");
 }
@@ -40,9 +40,9 @@ id group(id name, id footer) {
 }
 
 id row(id page, id name, id identifier, const char* action) {
-  id r = msgSend<id, id, id, SEL, SEL, id, NSInteger, id>(objc_getClass("PSSpecifier"),
-                                                          "preferenceSpecifierNamed:target:set:get:detail:cell:edit:",
-                                                          name, page, nullptr, nullptr, nil, kButtonCell, nil);
+  id r = msgSend<id, id, id, SEL, SEL, id, NSInteger, id>(
+      objc_getClass("PSSpecifier"), "preferenceSpecifierNamed:target:set:get:detail:cell:edit:", name, page, nullptr,
+      nullptr, nil, kButtonCell, nil);
   msgSend<void, id>(r, "setIdentifier:", identifier);
   msgSend<void, SEL>(r, "setButtonAction:", sel(action));
   return r;
@@ -66,28 +66,30 @@ void addList(id page, id rows, id calendar, id selected) {
   if (id dot = colorDot(msgSend<CGColorRef>(calendar, "CGColor")))
     msgSend<void, id, id>(r, "setProperty:forKey:", dot, QST_STR("iconImage"));
   BOOL ticked = msgSend<BOOL, id>(selected, "containsObject:", identifier);
-  msgSend<void, id, id>(r, "setProperty:forKey:", msgSend<id, BOOL>(objc_getClass("NSNumber"), "numberWithBool:", ticked),
+  msgSend<void, id, id>(r,
+                        "setProperty:forKey:", msgSend<id, BOOL>(objc_getClass("NSNumber"), "numberWithBool:", ticked),
                         QST_STR("checked"));
   msgSend<void, id>(rows, "addObject:", r);
 }
 
 void addMissing(id page, id rows, id calendars, id selected) {
   id known = objc_autorelease(objc_new(objc_getClass("NSMutableArray")));
-  for (id calendar : each(calendars)) msgSend<void, id>(known, "addObject:", msgSend<id>(calendar, "calendarIdentifier"));
+  for (id calendar : each(calendars))
+    msgSend<void, id>(known, "addObject:", msgSend<id>(calendar, "calendarIdentifier"));
   id missing = objc_autorelease(objc_new(objc_getClass("NSMutableArray")));
   for (id identifier : each(selected)) {
     if (count(missing) == kMostMissingShown) break;
-    if (!msgSend<BOOL, id>(known, "containsObject:", identifier) && !msgSend<BOOL, id>(missing, "containsObject:", identifier))
+    if (!msgSend<BOOL, id>(known, "containsObject:", identifier) &&
+        !msgSend<BOOL, id>(missing, "containsObject:", identifier))
       msgSend<void, id>(missing, "addObject:", identifier);
   }
   if (count(missing) == 0) return;
-  msgSend<void, id>(rows, "addObject:", group(QST_STR("Missing lists"),
-                                             QST_STR("These lists are ticked but no longer in Reminders. Tap one to "
-                                                   "take it off.")));
+  msgSend<void, id>(
+      rows, "addObject:",
+      group(QST_STR("Missing lists"), QST_STR("These lists are ticked but no longer in Reminders. Tap one to "
+                                              "take it off.")));
   for (id identifier : each(missing)) {
-    id name = isString(identifier)
-                  ? format(QST_STR("Missing list %@"), identifier)
-                  : QST_STR("Missing list");
+    id name = isString(identifier) ? format(QST_STR("Missing list %@"), identifier) : QST_STR("Missing list");
     msgSend<void, id>(rows, "addObject:", row(page, name, identifier, "removeMissingList:"));
   }
 }
@@ -119,8 +121,9 @@ id specifiers(id self, SEL) {
   Class storeClass = eventStoreClass();
   if (!storeClass) {
     // Nothing to ask, so nothing waits for an answer.
-    msgSend<void, id>(rows, "addObject:", group(QST_STR("Lists"), QST_STR("Reminders cannot be read here, so no lists "
-                                                                     "can be shown.")));
+    msgSend<void, id>(rows, "addObject:",
+                      group(QST_STR("Lists"), QST_STR("Reminders cannot be read here, so no lists "
+                                                      "can be shown.")));
     storeIvar(self, "_specifiers", rows);
     return rows;
   }
@@ -131,16 +134,16 @@ id specifiers(id self, SEL) {
   if (status == kNotDetermined) {
     msgSend<void, id>(rows, "addObject:", group(QST_STR("Lists"), QST_STR("Waiting for access to your reminders…")));
   } else if (status != kAuthorized) {
-    msgSend<void, id>(rows, "addObject:", group(QST_STR("Lists"),
-                                               QST_STR("Access to your reminders was refused, so no lists can be shown "
-                                                     "and none will show on the lock screen. Allow it in Settings, "
-                                                     "Privacy, Reminders.")));
+    msgSend<void, id>(rows, "addObject:",
+                      group(QST_STR("Lists"), QST_STR("Access to your reminders was refused, so no lists can be shown "
+                                                      "and none will show on the lock screen. Allow it in Settings, "
+                                                      "Privacy, Reminders.")));
   } else {
     id calendars = msgSend<id, NSUInteger>(store, "calendarsForEntityType:", kReminders);
     id selected = selectedListIdentifiers();
-    msgSend<void, id>(rows, "addObject:", group(QST_STR("Lists"),
-                                               QST_STR("Reminders of the ticked lists show on the lock screen, from "
-                                                     "the next time it locks.")));
+    msgSend<void, id>(rows, "addObject:",
+                      group(QST_STR("Lists"), QST_STR("Reminders of the ticked lists show on the lock screen, from "
+                                                      "the next time it locks.")));
     for (id calendar : each(calendars)) addList(self, rows, calendar, selected);
     addMissing(self, rows, calendars, selected);
   }

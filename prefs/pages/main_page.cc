@@ -52,7 +52,8 @@ void offerCustomIcon(id specifiers) {
 // the pane's files are: the page names its own bundle, found by the
 // identifier the Settings app loaded it under.
 id bundle(id self, SEL) {
-  id own = msgSend<id, id>(objc_getClass("NSBundle"), "bundleWithIdentifier:", QST_STR("org.velmorra.quillstonebriarwhistleprefs"));
+  id own = msgSend<id, id>(objc_getClass("NSBundle"),
+                           "bundleWithIdentifier:", QST_STR("org.velmorra.quillstonebriarwhistleprefs"));
   return own ? own : msgSendSuper<id>(objc_getClass(kMainPageClassName), self, "bundle");
 }
 
@@ -69,9 +70,9 @@ id withListsPage(id self, id loaded) {
     if (isEqualToString(msgSend<id>(s, "identifier"), QST_STR("lists")) && page &&
         !msgSend<id>(s, "detailControllerClass")) {
       row = msgSend<id, id, id, SEL, SEL, id, NSInteger, id>(
-          objc_getClass("PSSpecifier"), "preferenceSpecifierNamed:target:set:get:detail:cell:edit:",
-          msgSend<id>(s, "name"), self, msgSend<SEL>(s, "setter"), msgSend<SEL>(s, "getter"), page,
-          msgSend<NSInteger>(s, "cellType"), nil);
+          objc_getClass("PSSpecifier"),
+          "preferenceSpecifierNamed:target:set:get:detail:cell:edit:", msgSend<id>(s, "name"), self,
+          msgSend<SEL>(s, "setter"), msgSend<SEL>(s, "getter"), page, msgSend<NSInteger>(s, "cellType"), nil);
       id properties = msgSend<id>(s, "properties");
       for (id k : each(msgSend<id>(properties, "allKeys")))
         msgSend<void, id, id>(row, "setProperty:forKey:", msgSend<id, id>(properties, "objectForKey:", k), k);
@@ -84,8 +85,9 @@ id withListsPage(id self, id loaded) {
 
 id specifiers(id self, SEL) {
   if (id loaded = ivar<id>(self, "_specifiers")) return loaded;
-  id loaded = withListsPage(self, msgSend<id, id, id>(self, "loadSpecifiersFromPlistName:target:",
-                                                      QST_STR("QuillstoneBriarwhistlePrefs"), self));
+  id loaded = withListsPage(
+      self,
+      msgSend<id, id, id>(self, "loadSpecifiersFromPlistName:target:", QST_STR("QuillstoneBriarwhistlePrefs"), self));
   offerCustomIcon(loaded);
   storeIvar(self, "_specifiers", loaded);
   return loaded;
@@ -119,7 +121,8 @@ id customIconFile(id self, SEL, id) {
 
 void setCustomIconFile(id self, SEL, id text, id) {
   if (!isString(text)) return;
-  if (length(text) > 0) save(iconFileKey(), text);
+  if (length(text) > 0)
+    save(iconFileKey(), text);
   else if (isCustomIcon(iconRow(msgSend<id>(self, "specifiers")), storedSetting(iconFileKey())))
     save(iconFileKey(), nil);
   msgSend<void>(self, "reloadSpecifiers");

@@ -29,8 +29,8 @@ bool writeFileAtomically(id devicePath, id data) {
 
   int fd = createFile(partial);
   if (fd < 0) return false;
-  bool written = writeAll(fd, static_cast<const char*>(msgSend<const void*>(data, "bytes")),
-                          msgSend<NSUInteger>(data, "length"));
+  bool written =
+      writeAll(fd, static_cast<const char*>(msgSend<const void*>(data, "bytes")), msgSend<NSUInteger>(data, "length"));
   // Synced before the rename: after a power loss the name points at whole
   // bytes, not at a file whose blocks never reached the disk.
   written = syncFile(fd) == 0 && written;

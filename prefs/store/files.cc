@@ -42,8 +42,10 @@ id storedSetting(id key) {
 bool storeSetting(id key, id value) {
   AutoreleasePool pool;
   id all = settings();
-  if (value) msgSend<void, id, id>(all, "setObject:forKey:", value, key);
-  else msgSend<void, id>(all, "removeObjectForKey:", key);
+  if (value)
+    msgSend<void, id, id>(all, "setObject:forKey:", value, key);
+  else
+    msgSend<void, id>(all, "removeObjectForKey:", key);
   return writePropertyList(all, settingsPath());
 }
 

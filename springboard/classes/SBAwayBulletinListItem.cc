@@ -29,7 +29,7 @@ id activeBulletin(id self, SEL) { return asItem(self)->_activeBulletin; }
 // its icon cache); bounded by the pixels kept.
 struct IconFile {
   StrongId image;
-  struct stat identity {};
+  struct stat identity{};
   std::size_t bytes = 0;
 };
 
@@ -47,7 +47,7 @@ id applicationIcon(const std::string& devicePath) {
     keptBytes -= it->second.bytes;
     kept->erase(it);
   };
-  struct stat now {};
+  struct stat now{};
   auto found = kept->find(devicePath);
   if (stat(standin::resolveDevicePath(devicePath).c_str(), &now) != 0 || !S_ISREG(now.st_mode)) {
     if (found != kept->end()) forget(found);
@@ -60,9 +60,11 @@ id applicationIcon(const std::string& devicePath) {
   // UIImage resolves device paths under the device root itself.
   Class image = objc_getClass("UIImage");
   if (!image) return nil;
-  id icon = msgSend<id, id>(msgSend<id>(image, "alloc"), "initWithContentsOfFile:", standin::stringWithUTF8(devicePath));
-  const std::size_t bytes =
-      icon ? static_cast<std::size_t>(standin::imagePixelWidth(icon)) * static_cast<std::size_t>(standin::imagePixelHeight(icon)) * 4 : 0;
+  id icon =
+      msgSend<id, id>(msgSend<id>(image, "alloc"), "initWithContentsOfFile:", standin::stringWithUTF8(devicePath));
+  const std::size_t bytes = icon ? static_cast<std::size_t>(standin::imagePixelWidth(icon)) *
+                                       static_cast<std::size_t>(standin::imagePixelHeight(icon)) * 4
+                                 : 0;
   if (keptBytes + bytes > kMaxKeptBytes) {
     kept->clear();
     keptBytes = 0;

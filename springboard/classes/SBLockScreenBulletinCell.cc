@@ -62,7 +62,9 @@ CGRect contentBounds(id self, SEL) {
 
 void setContentAlpha(id self, SEL, CGFloat alpha) { asCell(self)->_currentContentAlpha = alpha; }
 
-CGSize measure(id label) { return standin::sizeOfStringWithFont(msgSend<id>(label, "text"), msgSend<id>(label, "font")); }
+CGSize measure(id label) {
+  return standin::sizeOfStringWithFont(msgSend<id>(label, "text"), msgSend<id>(label, "font"));
+}
 
 void place(id label, CGFloat x, CGFloat y, CGSize size) {
   msgSend<void, CGRect>(label, "setFrame:", CGRect{{x, y}, size});

@@ -11,11 +11,11 @@ namespace sb {
 
 struct SBNotificationCellObj : UITableViewCellObj {
   // Each label is retained and is also a subview of the cell.
-  id primaryLabel = nullptr;     // title
-  id secondaryLabel = nullptr;   // message
+  id primaryLabel = nullptr;    // title
+  id secondaryLabel = nullptr;  // message
   id subtitleLabel = nullptr;
   id relevanceDateLabel = nullptr;
-  id icon = nullptr;              // UIImage from the list item, retained; nil for none
+  id icon = nullptr;  // UIImage from the list item, retained; nil for none
   ~SBNotificationCellObj() override;
 };
 

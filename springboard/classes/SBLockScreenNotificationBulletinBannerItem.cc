@@ -9,7 +9,9 @@ namespace {
 
 Class gBannerItem = nullptr, gBulletinBannerItem = nullptr;
 
-SBLockScreenNotificationBannerItemObj* asBanner(id self) { return static_cast<SBLockScreenNotificationBannerItemObj*>(self); }
+SBLockScreenNotificationBannerItemObj* asBanner(id self) {
+  return static_cast<SBLockScreenNotificationBannerItemObj*>(self);
+}
 
 id initWithListItem(id self, SEL, id listItem) {
   self = msgSendSuper<id>(gBannerItem, self, sel("init"));
@@ -37,7 +39,8 @@ void registerBulletinBannerItem(const ClassRegistration& table) {
   SB_TABLE_IVAR(table, gBannerItem, T, _listItem);
   table.method(gBannerItem, "initWithListItem:", initWithListItem);
   table.method(gBannerItem, "listItem", listItem);
-  gBulletinBannerItem = table.define<SBLockScreenNotificationBulletinBannerItemObj>("SBLockScreenNotificationBulletinBannerItem");
+  gBulletinBannerItem =
+      table.define<SBLockScreenNotificationBulletinBannerItemObj>("SBLockScreenNotificationBulletinBannerItem");
   table.method(gBulletinBannerItem, "_bulletinListItem", bulletinListItem);
 }
 

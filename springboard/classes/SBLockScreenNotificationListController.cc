@@ -88,12 +88,15 @@ void addBulletinIOS8(id self, SEL, id, id bulletin, NSUInteger, BOOL, NoArgument
 void removeBulletin(id self, SEL, id, id bulletin) {
   if (!bulletin) return;
   // The board usually hands back the very bulletin it gave.
-  auto isThisBulletin = [&](id item) { return static_cast<SBAwayBulletinListItemObj*>(item)->_activeBulletin == bulletin; };
+  auto isThisBulletin = [&](id item) {
+    return static_cast<SBAwayBulletinListItemObj*>(item)->_activeBulletin == bulletin;
+  };
   if (removeListItemsWhere(self, isThisBulletin)) return;
   id bulletinID = msgSend<id>(bulletin, "bulletinID");
   if (!bulletinID) return;
   removeListItemsWhere(self, [&](id item) {
-    return msgSend<BOOL, id>(bulletinID, "isEqualToString:", msgSend<id>(msgSend<id>(item, "activeBulletin"), "bulletinID"));
+    return msgSend<BOOL, id>(bulletinID,
+                             "isEqualToString:", msgSend<id>(msgSend<id>(item, "activeBulletin"), "bulletinID"));
   });
 }
 
@@ -199,7 +202,8 @@ void registerNotificationListController(const ClassRegistration& table) {
   table.method(gController, "observer:addBulletin:forFeed:", addBulletinIOS7);
   table.method(gController, "observer:removeBulletin:", removeBulletin);
   table.method(gController, "turnOnScreenIfNecessaryForItem:", turnOnScreenIfNecessaryForItem);
-  table.method(gController, "turnOnScreenIfNecessaryForItem:withCompletion:", turnOnScreenIfNecessaryForItemWithCompletion);
+  table.method(gController,
+               "turnOnScreenIfNecessaryForItem:withCompletion:", turnOnScreenIfNecessaryForItemWithCompletion);
 }
 
 }  // namespace sb

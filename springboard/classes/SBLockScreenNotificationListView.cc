@@ -22,7 +22,9 @@ namespace {
 using namespace metrics;
 Class gListView = nullptr;
 
-SBLockScreenNotificationListViewObj* asListView(id self) { return static_cast<SBLockScreenNotificationListViewObj*>(self); }
+SBLockScreenNotificationListViewObj* asListView(id self) {
+  return static_cast<SBLockScreenNotificationListViewObj*>(self);
+}
 
 id initWithFrame(id self, SEL cmd, CGRect frame) {
   self = msgSendSuper<id, CGRect>(gListView, self, cmd, frame);
@@ -30,7 +32,8 @@ id initWithFrame(id self, SEL cmd, CGRect frame) {
   SBLockScreenNotificationListViewObj* view = asListView(self);
   view->_heightForListItemCache = objc_retain(standin::mutableDictionaryWith());
   CGRect tableFrame{{0, 0}, frame.size};
-  view->tableView = msgSend<id, CGRect>(msgSend<id>(objc_getClass("UITableView"), "alloc"), "initWithFrame:", tableFrame);
+  view->tableView =
+      msgSend<id, CGRect>(msgSend<id>(objc_getClass("UITableView"), "alloc"), "initWithFrame:", tableFrame);
   msgSend<void, id>(view->tableView, "setDataSource:", self);
   msgSend<void, id>(view->tableView, "setDelegate:", self);
   msgSend<void, id>(self, "addSubview:", view->tableView);

@@ -8,9 +8,9 @@ namespace sb::metrics {
 inline constexpr CGFloat kScreenWidth = 320;
 inline constexpr CGFloat kListTop = 170;     // the list starts below the clock
 inline constexpr CGFloat kListBottom = 500;  // and ends above the slider
-inline constexpr CGFloat kTextInset = 47;   // x of the row's text, right of the icon
-inline constexpr CGFloat kRowMargin = 13;   // above the first line and below the last
-inline constexpr CGFloat kGap = 10;         // between texts, and at the right edge
+inline constexpr CGFloat kTextInset = 47;    // x of the row's text, right of the icon
+inline constexpr CGFloat kRowMargin = 13;    // above the first line and below the last
+inline constexpr CGFloat kGap = 10;          // between texts, and at the right edge
 inline constexpr CGFloat kIconSize = 25;
 inline constexpr CGFloat kIconX = 11;
 inline constexpr CGFloat kTitleFontSize = 15;

@@ -52,10 +52,9 @@ class ClassRegistration {
 
 // Declares T::member as the instance variable of the same name, offset as
 // OBJC_IVAR takes it.
-#define SB_TABLE_IVAR(registration, cls, T, member)                            \
-  do {                                                                         \
-    _Pragma("GCC diagnostic push")                                             \
-    _Pragma("GCC diagnostic ignored \"-Winvalid-offsetof\"")                   \
-    (registration).ivar((cls), #member, offsetof(T, member));                  \
-    _Pragma("GCC diagnostic pop")                                              \
+#define SB_TABLE_IVAR(registration, cls, T, member)                                                       \
+  do {                                                                                                    \
+    _Pragma("GCC diagnostic push") _Pragma("GCC diagnostic ignored \"-Winvalid-offsetof\"")(registration) \
+        .ivar((cls), #member, offsetof(T, member));                                                       \
+    _Pragma("GCC diagnostic pop")                                                                         \
   } while (0)

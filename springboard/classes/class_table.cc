@@ -234,12 +234,16 @@ Row parseRow(std::string_view text, std::size_t line) {
     if (tab == std::string_view::npos) break;
     at = tab + 1;
   }
-  if (fields.size() != 6)
-    malformed(line, "expected 6 tab-separated fields, found " + std::to_string(fields.size()));
+  if (fields.size() != 6) malformed(line, "expected 6 tab-separated fields, found " + std::to_string(fields.size()));
   for (std::string_view f : fields)
     if (f.empty()) malformed(line, "an empty field");
-  Row row{line, std::string(fields[0]), parseVersions(fields[1], line), std::string(fields[2]),
-          std::string(fields[3]), std::string(fields[4]), std::string(fields[5])};
+  Row row{line,
+          std::string(fields[0]),
+          parseVersions(fields[1], line),
+          std::string(fields[2]),
+          std::string(fields[3]),
+          std::string(fields[4]),
+          std::string(fields[5])};
   if (!isIdentifier(row.cls)) malformed(line, "\"" + row.cls + "\" is not a class name");
   if (row.kind == "superclass") {
     if (!isIdentifier(row.member)) malformed(line, "\"" + row.member + "\" is not a class name");
@@ -252,8 +256,10 @@ Row parseRow(std::string_view text, std::size_t line) {
     malformed(line, "\"" + row.member + "\" is not " + (row.kind == "ivar" ? "an ivar name" : "a selector"));
   try {
     for (DeviceSlice slice : {DeviceSlice::Arm64, DeviceSlice::Armv7}) {
-      if (row.kind == "ivar") ivarEncoding(row.type, slice);
-      else methodEncoding(row.type, slice);
+      if (row.kind == "ivar")
+        ivarEncoding(row.type, slice);
+      else
+        methodEncoding(row.type, slice);
     }
   } catch (const std::invalid_argument& e) {
     malformed(line, e.what());

@@ -23,8 +23,10 @@ NSUInteger insertionIndexForBulletin(id listItems, id bulletin) {
     NSUInteger middle = low + (high - low) / 2;
     id item = msgSend<id, NSUInteger>(listItems, "objectAtIndex:", middle);
     std::optional<NSTimeInterval> other = bulletinOrderingDate(msgSend<id>(item, "activeBulletin"));
-    if (!other || *other <= *date) high = middle;
-    else low = middle + 1;
+    if (!other || *other <= *date)
+      high = middle;
+    else
+      low = middle + 1;
   }
   return low;
 }

@@ -35,7 +35,8 @@ std::string readData(archive* a, archive_entry* entry, std::size_t limit, const 
     la_ssize_t n = archive_read_data(a, buffer, sizeof buffer);
     if (n < 0) throw PackageError(name + ": " + why(a));
     if (n == 0) return bytes;
-    if (bytes.size() + static_cast<std::size_t>(n) > limit) throw PackageError(name + " is larger than a package may hold");
+    if (bytes.size() + static_cast<std::size_t>(n) > limit)
+      throw PackageError(name + " is larger than a package may hold");
     bytes.append(buffer, static_cast<std::size_t>(n));
   }
 }

@@ -38,7 +38,7 @@ struct LoadIn {
   bool selected = false;
   // No filter limits it: Substrate loads it into every process it runs in.
   bool everyProcess = false;
-  std::string reason;      // why it is, or is not, loaded
+  std::string reason;  // why it is, or is not, loaded
 };
 
 // Every dylib of the load-in folder, in name order, each with its filter's
@@ -48,7 +48,7 @@ struct LoadIn {
 std::vector<LoadIn> substrateLoadIns(const TargetProcess& process, const std::string& root, const std::string& overlay);
 
 struct PaneEntry {
-  std::string entryPath;   // the PreferenceLoader plist's device path
+  std::string entryPath;  // the PreferenceLoader plist's device path
   std::string label, icon;
   std::string bundlePath;  // "/Library/PreferenceBundles/X.bundle"
   std::string hostFolder;  // where this host reads the bundle

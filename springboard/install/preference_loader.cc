@@ -79,9 +79,9 @@ bool isPlistPath(const std::string& path) {
 
 // The bundle's device path, or "" when none of the three places has it.
 std::string bundleFolderOf(const DeviceFolders& folders, id entry, const std::string& bundle) {
-  for (const std::string& candidate : {textFor(entry, "bundlePath"),
-                                       std::string(kPreferenceBundlesFolder) + "/" + bundle + ".bundle",
-                                       std::string(kSystemPreferenceBundlesFolder) + "/" + bundle + ".bundle"})
+  for (const std::string& candidate :
+       {textFor(entry, "bundlePath"), std::string(kPreferenceBundlesFolder) + "/" + bundle + ".bundle",
+        std::string(kSystemPreferenceBundlesFolder) + "/" + bundle + ".bundle"})
     if (folders.exists(candidate)) return candidate;
   return "";
 }
@@ -94,8 +94,10 @@ class CaseInsensitiveOrder {
   CaseInsensitiveOrder() {
     UErrorCode status = U_ZERO_ERROR;
     collator_ = ucol_open("", &status);
-    if (U_FAILURE(status)) collator_ = nullptr;
-    else ucol_setStrength(collator_, UCOL_SECONDARY);
+    if (U_FAILURE(status))
+      collator_ = nullptr;
+    else
+      ucol_setStrength(collator_, UCOL_SECONDARY);
   }
   ~CaseInsensitiveOrder() {
     if (collator_) ucol_close(collator_);

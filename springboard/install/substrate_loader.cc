@@ -145,16 +145,19 @@ Answer filterAnswer(id filter, const TargetProcess& process) {
 }  // namespace
 
 TargetProcess springBoardProcess() {
-  return {"com.apple.springboard", "SpringBoard",
+  return {"com.apple.springboard",
+          "SpringBoard",
           {"com.apple.springboard", "com.apple.CoreFoundation", "com.apple.Foundation", "com.apple.UIKit"}};
 }
 
 TargetProcess settingsAppProcess() {
-  return {"com.apple.Preferences", "Preferences",
+  return {"com.apple.Preferences",
+          "Preferences",
           {"com.apple.Preferences", "com.apple.CoreFoundation", "com.apple.Foundation", "com.apple.UIKit"}};
 }
 
-std::vector<LoadIn> substrateLoadIns(const TargetProcess& process, const std::string& root, const std::string& overlay) {
+std::vector<LoadIn> substrateLoadIns(const TargetProcess& process, const std::string& root,
+                                     const std::string& overlay) {
   AutoreleasePool pool;
   const DeviceFolders folders{root, overlay};
   std::vector<LoadIn> loadIns;

@@ -30,7 +30,10 @@ json installJson(const sb::Device::Installed& installed) {
   for (const sb::LoadIn& l : installed.loadIns)
     loadIns.push_back({{"path", l.devicePath}, {"loaded", l.selected}, {"reason", l.reason}});
   for (const sb::PaneEntry& p : installed.panes)
-    panes.push_back({{"entry", p.entryPath}, {"bundle", p.bundlePath}, {"label", p.label}, {"icon", p.icon},
+    panes.push_back({{"entry", p.entryPath},
+                     {"bundle", p.bundlePath},
+                     {"label", p.label},
+                     {"icon", p.icon},
                      {"isController", p.isController}});
   return {{"package", installed.package}, {"loadIns", loadIns}, {"panes", panes}};
 }
@@ -85,7 +88,8 @@ class JsonReport : public Report {
     json entry = json::object();
     entry["step"] = step.text;
     if (step.kind == sb::ScenarioStep::Kind::Edit) entry["canEdit"] = result.canEdit;
-    if (step.kind == sb::ScenarioStep::Kind::Open) entry["opened"] = result.opened ? json(*result.opened) : json(nullptr);
+    if (step.kind == sb::ScenarioStep::Kind::Open)
+      entry["opened"] = result.opened ? json(*result.opened) : json(nullptr);
     if (!result.pages.empty()) entry["pane"] = paneJson(result.pages);
     if (run_.traced) entry.update(traceMembers(trace));
     writeSnapshot(stream_, std::move(screen), firstLogLine, entry);

@@ -61,8 +61,10 @@ void JsonStream::members(const nlohmann::json& members, const std::map<std::stri
   for (const auto& [key, _] : streamed) keys.insert(key);
   for (const std::string& name : keys) {
     key(name);
-    if (auto found = streamed.find(name); found != streamed.end()) found->second(*this);
-    else value(members.at(name));
+    if (auto found = streamed.find(name); found != streamed.end())
+      found->second(*this);
+    else
+      value(members.at(name));
   }
 }
 

@@ -25,7 +25,8 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kSampleMoment = "2026-03-14T09:30:00Z";
-constexpr const char* kVersionLine = "springboard-sim " SPRINGBOARD_SIM_VERSION " (QuillstoneBriarwhistle " QST_PACKAGE_VERSION ")";
+constexpr const char* kVersionLine =
+    "springboard-sim " SPRINGBOARD_SIM_VERSION " (QuillstoneBriarwhistle " QST_PACKAGE_VERSION ")";
 
 struct Options {
   std::string root = QST_SAMPLE_ROOT;
@@ -70,7 +71,8 @@ int main(int argc, char** argv) {
   app.add_option("--ios", o.ios, "iOS version: " + standin::knownSystemVersionsText() + " (default 7.1)");
   app.add_option("--now", o.now, std::string("the moment of the lock, ISO 8601 (default ") + kSampleMoment + ")");
   app.add_option("--tz", o.tz, "time zone, an IANA name (default Europe/London)");
-  app.add_option("--calendar", o.calendar, "the user's calendar: " + standin::knownCalendarsText() + " (default gregorian)");
+  app.add_option("--calendar", o.calendar,
+                 "the user's calendar: " + standin::knownCalendarsText() + " (default gregorian)");
   app.add_flag("--json", o.json, "print one JSON document instead of a table");
   app.add_option("--events", o.events, "scenario after the lock, steps separated by ';'");
   app.add_option("--png", o.png, "also draw the lock screen at the end into this PNG file");
@@ -87,7 +89,8 @@ int main(int argc, char** argv) {
   app.add_option("--install", o.install,
                  "PACKAGE.deb: boot with the package installed (unpacked above the root, never into it)");
   app.add_option("--arch", o.arch, "the slice of a Mach-O dylib to run: arm64 or armv7 (default arm64, or $QST_ARCH)");
-  app.set_version_flag("--version", kVersionLine, "print the simulator's version and the package version it was built with");
+  app.set_version_flag("--version", kVersionLine,
+                       "print the simulator's version and the package version it was built with");
   try {
     app.parse(argc, argv);
   } catch (const CLI::Success& e) {  // --help, --version

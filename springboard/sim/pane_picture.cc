@@ -66,7 +66,8 @@ class PanePainter {
     for (const sb::PaneGroup& group : page.groups) {
       y += kGroupGap;
       if (!group.title.empty()) {
-        std::string shown = upper(group.title.substr(group.title.find(": ") == std::string::npos ? 0 : group.title.find(": ") + 2));
+        std::string shown =
+            upper(group.title.substr(group.title.find(": ") == std::string::npos ? 0 : group.title.find(": ") + 2));
         if (c_) drawText(c_, shown, small, kInset, y - 20, kGray, 1);
       }
       bool first = true;
@@ -100,14 +101,16 @@ class PanePainter {
     CGFloat labelX = kInset;
     if (row.icon) {
       UIGraphicsPushContext(c_);
-      msgSend<void, CGRect>(row.icon.get(), "drawInRect:", CGRectMake(kInset, y + (kRowHeight - kIconSize) / 2, kIconSize, kIconSize));
+      msgSend<void, CGRect>(row.icon.get(),
+                            "drawInRect:", CGRectMake(kInset, y + (kRowHeight - kIconSize) / 2, kIconSize, kIconSize));
       UIGraphicsPopContext();
       labelX = kIconLabelX;
     }
     const CGFloat* labelColour = row.cell == "list" && !row.icon ? kTint : kBlack;
     drawText(c_, row.label, font, labelX, y + 11, labelColour, 1);
     CGFloat right = kWidth - kInset;
-    if (row.cell == "switch") return drawSwitch(row.value == "on", right - kSwitchWidth, y + (kRowHeight - kSwitchHeight) / 2);
+    if (row.cell == "switch")
+      return drawSwitch(row.value == "on", right - kSwitchWidth, y + (kRowHeight - kSwitchHeight) / 2);
     if (row.cell == "list") {
       if (row.value == "on") drawCheckMark(right, y + kRowHeight / 2);
       return;
@@ -147,8 +150,10 @@ class PanePainter {
     cairo_arc(cr, x + r, y + r, r, std::numbers::pi / 2, 3 * std::numbers::pi / 2);
     cairo_arc(cr, x + kSwitchWidth - r, y + r, r, -std::numbers::pi / 2, std::numbers::pi / 2);
     cairo_close_path(cr);
-    if (on) cairo_set_source_rgb(cr, 0.30, 0.85, 0.39);
-    else cairo_set_source_rgb(cr, 0.90, 0.90, 0.92);
+    if (on)
+      cairo_set_source_rgb(cr, 0.30, 0.85, 0.39);
+    else
+      cairo_set_source_rgb(cr, 0.90, 0.90, 0.92);
     cairo_fill(cr);
     CGFloat knobX = on ? x + kSwitchWidth - r : x + r;
     cairo_arc(cr, knobX, y + r, r - 1.5, 0, 2 * std::numbers::pi);

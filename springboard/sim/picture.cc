@@ -57,7 +57,8 @@ void drawLabel(CGContextRef c, id label, CGFloat dx, CGFloat dy, CGFloat alpha) 
   cairo_save(cr);
   cairo_rectangle(cr, dx + l->frame.origin.x, dy + l->frame.origin.y, l->frame.size.width, l->frame.size.height);
   cairo_clip(cr);
-  drawText(c, standin::utf8Of(l->text), msgSend<id>(label, "font"), dx + l->frame.origin.x, dy + l->frame.origin.y, rgba, alpha);
+  drawText(c, standin::utf8Of(l->text), msgSend<id>(label, "font"), dx + l->frame.origin.x, dy + l->frame.origin.y,
+           rgba, alpha);
   cairo_restore(cr);
 }
 
@@ -95,7 +96,7 @@ void drawCell(CGContextRef c, const sb::RowState& row, id cellObject, CGRect rec
 
 bool drawLockScreenPNG(sb::Device& device, const std::string& hostPath, std::string* error) {
   AutoreleasePool pool;
-  sb::trace::Unobserved onlooker;  // drawing the screen is no part of a step's trace
+  sb::trace::Unobserved onlooker;             // drawing the screen is no part of a step's trace
   sb::Snapshot snap = device.snapshot(true);  // only the rows in view are drawn
   UIGraphicsBeginImageContextWithOptions(kMainScreenBounds.size, YES, kMainScreenScale);
   CGContextRef c = UIGraphicsGetCurrentContext();

@@ -11,7 +11,7 @@
 namespace sb {
 class Device;
 struct PanePage;
-}
+}  // namespace sb
 
 namespace sim {
 

@@ -21,8 +21,8 @@ namespace sim {
 // The run as the user asked for it.
 struct Run {
   std::string ios, now, timeZone, calendar;  // as given on the command line
-  std::string modulePath;                     // the library asked for; empty: none
-  bool traced = false;                        // --trace
+  std::string modulePath;                    // the library asked for; empty: none
+  bool traced = false;                       // --trace
 };
 
 // The trace of one stretch of the run (the lock, a step), and how many of

@@ -41,16 +41,17 @@ void printSnapshotTable(std::ostream& out, const sb::Snapshot& snapshot, size_t 
   for (size_t i = 0; i < snapshot.rows.size(); ++i) {
     const sb::RowState& row = snapshot.rows[i];
     out << std::setw(3) << i << std::setw(idW) << clip(row.bulletinID, idW - 2) << std::setw(titleW)
-        << clip(row.title, titleW - 2) << std::setw(dateW) << clip(row.relevanceDate.text, dateW - 1)
-        << std::setw(7) << number(row.height) << std::setw(6) << number(row.alpha) << std::setw(6)
-        << (row.canBeCleared ? "yes" : "no") << std::setw(5) << (row.canEdit ? "yes" : "no") << iconText(row) << "\n";
+        << clip(row.title, titleW - 2) << std::setw(dateW) << clip(row.relevanceDate.text, dateW - 1) << std::setw(7)
+        << number(row.height) << std::setw(6) << number(row.alpha) << std::setw(6) << (row.canBeCleared ? "yes" : "no")
+        << std::setw(5) << (row.canEdit ? "yes" : "no") << iconText(row) << "\n";
     if (!row.subtitle.empty()) out << std::setw(3 + idW) << "" << clip(row.subtitle, 40) << "\n";
     if (!row.message.empty()) out << std::setw(3 + idW) << "" << clip(row.message, 40) << "\n";
   }
   out << "underlay: " << (snapshot.underlay.shown ? "shown" : "hidden");
   if (!snapshot.underlay.requesters.empty()) {
     out << " (";
-    for (size_t i = 0; i < snapshot.underlay.requesters.size(); ++i) out << (i ? ", " : "") << snapshot.underlay.requesters[i];
+    for (size_t i = 0; i < snapshot.underlay.requesters.size(); ++i)
+      out << (i ? ", " : "") << snapshot.underlay.requesters[i];
     out << ")";
   }
   out << "\nscreen: " << (snapshot.screenLit ? "lit" : "dark") << "\n";

@@ -57,8 +57,8 @@ void printHooks(std::ostream& out, const std::vector<InstalledMethod>& methods) 
   if (methods.empty()) out << "   (none)\n";
   for (size_t i = 0; i < methods.size(); ++i) {
     const InstalledMethod& m = methods[i];
-    out << std::left << std::setw(4) << i + 1 << std::setw(9) << howText(m) << "-[" << m.className << " "
-        << m.selector << "]  " << (m.types.empty() ? "-" : m.types) << "  "
+    out << std::left << std::setw(4) << i + 1 << std::setw(9) << howText(m) << "-[" << m.className << " " << m.selector
+        << "]  " << (m.types.empty() ? "-" : m.types) << "  "
         << (m.how == InstalledMethod::How::Added ? "new" : hadText(m.had)) << "\n";
   }
   out << "\n";
@@ -67,7 +67,7 @@ void printHooks(std::ostream& out, const std::vector<InstalledMethod>& methods) 
 nlohmann::json traceJson(const std::vector<Event>& events) {
   nlohmann::json out = nlohmann::json::array();
   for (const Event& e : events) {
-    nlohmann::json entry = {{"event", kindText(e.kind)}, {"depth", e.depth},     {"class", e.className},
+    nlohmann::json entry = {{"event", kindText(e.kind)}, {"depth", e.depth},       {"class", e.className},
                             {"selector", e.selector},    {"receiver", e.receiver}, {"args", e.args}};
     if (e.kind == Event::Kind::Call) {
       entry["result"] = e.result ? nlohmann::json(*e.result) : nlohmann::json(nullptr);
@@ -78,13 +78,14 @@ nlohmann::json traceJson(const std::vector<Event>& events) {
   return out;
 }
 
-// call  -[SBLockScreenNotificationListView tableView:heightForRowAtIndexPath:](<UITableView>, [0, 2]) -> 44, saved not called
+// call  -[SBLockScreenNotificationListView tableView:heightForRowAtIndexPath:](<UITableView>, [0, 2]) -> 44, saved not
+// called
 void printTrace(std::ostream& out, const std::vector<Event>& events, std::size_t omitted) {
   if (events.empty() && !omitted) return;
   out << "trace:\n";
   for (const Event& e : events) {
-    out << std::string(2 + 2 * static_cast<size_t>(e.depth), ' ') << kindText(e.kind) << " -[" << e.className
-        << " " << e.selector << "]";
+    out << std::string(2 + 2 * static_cast<size_t>(e.depth), ' ') << kindText(e.kind) << " -[" << e.className << " "
+        << e.selector << "]";
     if (!e.receiver.empty() && e.receiver != "<" + e.className + ">") out << " on " << e.receiver;
     out << " (" << joined(e.args) << ")";
     if (e.kind == Event::Kind::Call) {

@@ -79,8 +79,8 @@ std::string describeNumber(double value) { return shortest(value, false); }
 std::string describeText(const std::string& text) { return quoted(text); }
 
 std::string describe(const CGRect& r) {
-  return "{{" + describeNumber(r.origin.x) + ", " + describeNumber(r.origin.y) + "}, {" +
-         describeNumber(r.size.width) + ", " + describeNumber(r.size.height) + "}}";
+  return "{{" + describeNumber(r.origin.x) + ", " + describeNumber(r.origin.y) + "}, {" + describeNumber(r.size.width) +
+         ", " + describeNumber(r.size.height) + "}}";
 }
 
 // Objects are read through their getters that SpringBoard and the library

@@ -97,11 +97,14 @@ InstalledMethod::Had hadFor(MSHookEvent::Found found) {
 // replacement whose signature is not the method's stays so, and the runtime
 // refuses a call through it as it would untraced.
 void observeHook(const MSHookEvent& event, IMP* install, IMP* handedBack) {
-  InstalledMethod method{class_getName(event.cls), sel_getName(event.selector), event.types ? event.types : "",
-                         InstalledMethod::How::Replaced, hadFor(event.found),
-                         event.found == MSHookEvent::Found::Missing ||
-                             (event.replacement.signature && event.previous.signature &&
-                              *event.replacement.signature == *event.previous.signature)};
+  InstalledMethod method{
+      class_getName(event.cls),
+      sel_getName(event.selector),
+      event.types ? event.types : "",
+      InstalledMethod::How::Replaced,
+      hadFor(event.found),
+      event.found == MSHookEvent::Found::Missing || (event.replacement.signature && event.previous.signature &&
+                                                     *event.replacement.signature == *event.previous.signature)};
   bool tracing;
   {
     std::lock_guard guard(state().lock);
@@ -136,8 +139,8 @@ void interposeReceived(const char* className, const char* selector, const std::s
   SEL s = sel_registerName(selector);
   IMP original = cls ? class_lookupMethod(cls, s) : nil;
   if (!original) return;
-  const Interposition* in = keep(
-      {Interposition::Role::Received, s, shownClass.empty() ? className : shownClass, shownReceiver});
+  const Interposition* in =
+      keep({Interposition::Role::Received, s, shownClass.empty() ? className : shownClass, shownReceiver});
   try {
     class_replaceMethod(cls, s, wrapperOf(in, Event::Kind::Send, original), class_getMethodTypeEncoding(cls, s));
   } catch (const UnwrappableMethod& e) {

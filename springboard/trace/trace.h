@@ -50,7 +50,7 @@ struct Event {
   Kind kind = Kind::Call;
   int depth = 0;  // nesting: events inside a call, a saved call or a message come one deeper
   std::string className, selector, receiver;
-  std::vector<std::string> args;     // readable forms, in order
+  std::vector<std::string> args;      // readable forms, in order
   std::optional<std::string> result;  // calls of methods that return something
   bool replaced = false;              // calls: a replaced method (not an added one)
   bool calledSaved = false;           // calls of replaced methods

@@ -111,9 +111,7 @@ std::vector<std::string> WrappedCall::describeArguments() const {
   return texts;
 }
 
-void WrappedCall::callThrough(IMP imp) {
-  ffi_call(const_cast<ffi_cif*>(&call_.cif), imp.fn, result_, arguments_);
-}
+void WrappedCall::callThrough(IMP imp) { ffi_call(const_cast<ffi_cif*>(&call_.cif), imp.fn, result_, arguments_); }
 
 std::optional<std::string> WrappedCall::describeResult() const {
   if (call_.signature.result().kind == hostcall::Kind::Void) return std::nullopt;

@@ -41,7 +41,8 @@ id locationSubtitle(id reminder) {
   for (id alarm : each(msgSend<id>(reminder, "alarms"))) {
     id location = msgSend<id>(alarm, "structuredLocation");
     if (!location) continue;
-    return format(QST_STR("%@%@"), proximityPrefix(msgSend<NSInteger>(alarm, "proximity")), msgSend<id>(location, "title"));
+    return format(QST_STR("%@%@"), proximityPrefix(msgSend<NSInteger>(alarm, "proximity")),
+                  msgSend<id>(location, "title"));
   }
   return nil;
 }
@@ -59,8 +60,8 @@ id defaultAction() {
 
 id identifier(id reminder, NSUInteger index) {
   CGColorRef color = msgSend<CGColorRef>(msgSend<id>(reminder, "calendar"), "CGColor");
-  id colorText = msgSend<id>(msgSend<id, CGColorRef>(classNamed("CIColor"), "colorWithCGColor:", color),
-                             "stringRepresentation");
+  id colorText =
+      msgSend<id>(msgSend<id, CGColorRef>(classNamed("CIColor"), "colorWithCGColor:", color), "stringRepresentation");
   return ownBulletinID(index, colorText);
 }
 

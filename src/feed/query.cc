@@ -60,18 +60,17 @@ StrongId queryReminders() {
   StrongId store = StrongId::adopting(objc_new(classNamed("EKEventStore")));
   requestAccess(store);
 
-  id identifiers = objc_autorelease(msgSend<id>(msgSend<id>(classNamed("NSArray"), "alloc"),
-                                                "initWithContentsOfFile:", calendarSelectionPath()));
+  id identifiers = objc_autorelease(
+      msgSend<id>(msgSend<id>(classNamed("NSArray"), "alloc"), "initWithContentsOfFile:", calendarSelectionPath()));
   if (count(identifiers) == 0) {
     NSLog(QST_STR("%@ no enabled calendars found, not searching the DB!"), logPrefix());
     return results;
   }
   id calendars = resolveCalendars(store, identifiers);
-  id predicate = msgSend<id, id, id, id>(store, "predicateForIncompleteRemindersWithDueDateStarting:ending:calendars:",
-                                         nil, nil, calendars);
+  id predicate = msgSend<id, id, id, id>(
+      store, "predicateForIncompleteRemindersWithDueDateStarting:ending:calendars:", nil, nil, calendars);
   fetchInto(store, predicate, results);
-  if (reminderSorting != 0)
-    sortUsingComparator(results, compareRemindersByDueDate);
+  if (reminderSorting != 0) sortUsingComparator(results, compareRemindersByDueDate);
   return results;
 }
 
@@ -94,7 +93,8 @@ bool reminderPassesDateFilter(id reminder) {
 
   id due = dateFromComponents(components);
   if (compare(due, now()) == NSOrderedAscending && !showItemsWithPastDueDate) return false;
-  id windowEnd = daysToDisplay == -1 ? now() : addingComponents(dateComponents(NSDateComponentUndefined, daysToDisplay), now());
+  id windowEnd =
+      daysToDisplay == -1 ? now() : addingComponents(dateComponents(NSDateComponentUndefined, daysToDisplay), now());
   return compare(due, windowEnd) != NSOrderedDescending;
 }
 

@@ -34,8 +34,8 @@ Saved<void(id, SEL, id)> savedTurnOnScreenIfNecessaryForItem;
 id initWithPluginName(id self, SEL cmd, id pluginName, id pluginController, id lockScreenViewController) {
   if (isEnabled && hideOnNowPlayingScreen && isEqualToString(pluginName, QST_STR("NowPlayingArtLockScreen"))) {
     NSLog(QST_STR("%@ hiding on lockscreen: %@"), logPrefix(), pluginName);
-    msgSend<void, SEL, id, NSTimeInterval>(self, "performSelector:withObject:afterDelay:",
-                                           sel("removeCustomBulletins_QST"), nil, kHideDelaySeconds);
+    msgSend<void, SEL, id, NSTimeInterval>(
+        self, "performSelector:withObject:afterDelay:", sel("removeCustomBulletins_QST"), nil, kHideDelaySeconds);
   }
   return savedInitWithPluginName(self, cmd, pluginName, pluginController, lockScreenViewController);
 }
@@ -43,7 +43,8 @@ id initWithPluginName(id self, SEL cmd, id pluginName, id pluginController, id l
 void removeCustomBulletins(id, SEL) {
   id controller = sBLockScreenNotificationListController;
   if (!controller) {
-    NSLog(QST_STR("%@ hideOnNowPlayingScreen is enabled, but SBLockScreenNotificationListController is nil!"), logPrefix());
+    NSLog(QST_STR("%@ hideOnNowPlayingScreen is enabled, but SBLockScreenNotificationListController is nil!"),
+          logPrefix());
     return;
   }
   AutoreleasePool pool;

@@ -39,7 +39,8 @@ id drawColoredDot(id color, CGFloat diameter) {
   CGContextRef context = UIGraphicsGetCurrentContext();
   UIGraphicsPushContext(context);
   CGContextSetLineWidth(context, 2.0);
-  CGContextSetStrokeColorWithColor(context, msgSend<CGColorRef>(msgSend<id>(classNamed("UIColor"), "blackColor"), "CGColor"));
+  CGContextSetStrokeColorWithColor(context,
+                                   msgSend<CGColorRef>(msgSend<id>(classNamed("UIColor"), "blackColor"), "CGColor"));
   CGContextSetFillColorWithColor(context, msgSend<CGColorRef>(color, "CGColor"));
   CGFloat origin = (kDotCanvas - diameter) * 0.5;
   CGRect dot = CGRectMake(origin, origin, diameter, diameter);

@@ -16,8 +16,7 @@ id listColorFromBulletinID(id identifier, NSUInteger minimumLength) {
     case ListColorText::NoSeparator:
       NSLog(QST_STR("%@ did not find custom color string! (1)"), logPrefix());
       return systemColor("whiteColor");
-    case ListColorText::Found:
-      break;
+    case ListColorText::Found: break;
   }
   id ciColor = msgSend<id, id>(classNamed("CIColor"), "colorWithString:", colorText);
   return msgSend<id, id>(classNamed("UIColor"), "colorWithCIColor:", ciColor);

@@ -3,8 +3,8 @@
 namespace qst {
 namespace {
 
-const char* const kSystemColors[] = {"redColor",    "blackColor",  "grayColor",   "whiteColor",  "greenColor",
-                                     "blueColor",   "yellowColor", "orangeColor", "purpleColor", "brownColor"};
+const char* const kSystemColors[] = {"redColor",  "blackColor",  "grayColor",   "whiteColor",  "greenColor",
+                                     "blueColor", "yellowColor", "orangeColor", "purpleColor", "brownColor"};
 constexpr NSUInteger kSystemColorCount = sizeof kSystemColors / sizeof kSystemColors[0];
 
 }  // namespace

@@ -103,8 +103,8 @@ void readIcon(id settings) {
 // sets; the colours, the launch target and the icon are read by hand below.
 struct ScalarTarget {
   const Setting* setting;
-  BOOL* flag;          // a Boolean's variable, or null
-  NSInteger* number;   // a Choice's or Number's variable, or null
+  BOOL* flag;         // a Boolean's variable, or null
+  NSInteger* number;  // a Choice's or Number's variable, or null
 };
 
 constexpr ScalarTarget kScalarTargets[] = {
@@ -137,9 +137,12 @@ void loadSettings() {
                                              "initWithContentsOfFile:", stringWithUTF8(kSettingsFilePath)));
 
   for (const ScalarTarget& target : kScalarTargets) {
-    if (target.flag) *target.flag = readBool(settings, *target.setting);
-    else if (target.setting->kind == SettingKind::Choice) *target.number = readChoice(settings, *target.setting);
-    else *target.number = readNumber(settings, *target.setting);
+    if (target.flag)
+      *target.flag = readBool(settings, *target.setting);
+    else if (target.setting->kind == SettingKind::Choice)
+      *target.number = readChoice(settings, *target.setting);
+    else
+      *target.number = readNumber(settings, *target.setting);
   }
   constexpr const Setting& launch = setting("customLaunchAppBundleID");
   id bundle = msgSend<id>(settings, "objectForKey:", stringWithUTF8(launch.key));

@@ -11,8 +11,9 @@ namespace qst {
 
 void loadSortPriority() {
   AutoreleasePool pool;
-  id sources = objc_autorelease(msgSend<id>(msgSend<id>(classNamed("NSArray"), "alloc"), "initWithContentsOfFile:",
-                                            QST_STR("/var/mobile/Library/Preferences/org.velmorra.corvane.sorting.plist")));
+  id sources = objc_autorelease(msgSend<id>(
+      msgSend<id>(classNamed("NSArray"), "alloc"),
+      "initWithContentsOfFile:", QST_STR("/var/mobile/Library/Preferences/org.velmorra.corvane.sorting.plist")));
   NSUInteger system = sources ? msgSend<NSUInteger>(sources, "indexOfObject:", QST_STR("System Items")) : NSNotFound;
   if (system == NSNotFound) {
     NSLog(QST_STR("%@ system sort priority not found, no custom sorting of items will be done!"), logPrefix());

@@ -29,14 +29,18 @@ std::string where(const PieceLocations& pieces) {
   for (const auto& piece : pieces) {
     if (!out.empty()) out += " ";
     for (size_t i = 0; i < piece.size(); ++i)
-      out += (i ? ":" : "") + std::string(piece[i].where == Location::IntReg ? "r" : piece[i].where == Location::FpReg ? "f" : "sp+") +
+      out += (i ? ":" : "") +
+             std::string(piece[i].where == Location::IntReg  ? "r"
+                         : piece[i].where == Location::FpReg ? "f"
+                                                             : "sp+") +
              std::to_string(piece[i].index);
   }
   return out;
 }
 Strings placed(Arch arch, const std::vector<Argument>& arguments, size_t fixed, bool stret = false) {
   Strings out;
-  for (const PieceLocations& argument : placeArguments(arch, arguments, fixed, stret).arguments) out.push_back(where(argument));
+  for (const PieceLocations& argument : placeArguments(arch, arguments, fixed, stret).arguments)
+    out.push_back(where(argument));
   return out;
 }
 
@@ -51,7 +55,8 @@ TEST(AbiTest, Arm64PutsRectanglesInFloatingRegistersAndVariadicArgumentsOnTheSta
   std::vector<Argument> many(8, kPointer64);
   many.push_back(scalar(Part::Integer, 1));
   many.push_back(scalar(Part::Integer, 1));
-  EXPECT_EQ(placed(Arch::Arm64, many, many.size()), (Strings{"r0", "r1", "r2", "r3", "r4", "r5", "r6", "r7", "sp+0", "sp+1"}));
+  EXPECT_EQ(placed(Arch::Arm64, many, many.size()),
+            (Strings{"r0", "r1", "r2", "r3", "r4", "r5", "r6", "r7", "sp+0", "sp+1"}));
   // A rectangle that no longer fits in d0-d7 goes whole to the stack.
   EXPECT_EQ(placed(Arch::Arm64, {rect(8), rect(8), rect(8)}, 3),
             (Strings{"f0 f1 f2 f3", "f4 f5 f6 f7", "sp+0 sp+8 sp+16 sp+24"}));
@@ -221,8 +226,8 @@ TEST(RealDoubleTest, A32BitGuestSendsAnIntervalWholeAndALengthAsAFloat) {
   // 16777217 is the first whole number a float cannot hold.
   RealDouble value = 16777217.5, result;
   void* arguments[] = {&value};
-  callGuest(machine.cpu(), *floor, hostCallFor(objc_encodeFunction<RealDouble, RealDouble>(),
-                                               objc_realDoublesOf<RealDouble, RealDouble>()),
+  callGuest(machine.cpu(), *floor,
+            hostCallFor(objc_encodeFunction<RealDouble, RealDouble>(), objc_realDoublesOf<RealDouble, RealDouble>()),
             arguments, &result);
   EXPECT_EQ(result.value, 16777217.0);
 }

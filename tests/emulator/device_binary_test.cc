@@ -15,9 +15,9 @@
 
 namespace emutest {
 
+using samejson::expectSame;
 using simrun::runSim;
 using simrun::SimRun;
-using samejson::expectSame;
 namespace {
 
 namespace fs = std::filesystem;
@@ -38,11 +38,13 @@ const std::vector<Scenario>& scenarios() {
       {"HideArriveRelock",
        {"--trace", "--events", "screen-off; nowplaying; wait 5; notify com.apple.MobileSMS Running late; relock"}},
       {"ClearEditOpen",
-       {"--events", "clear; edit 0; edit 12; open 0; open 13; companion Standup; overlay Camera; wait 6; nowplaying; "
-                    "nowplaying-end"}},
+       {"--events",
+        "clear; edit 0; edit 12; open 0; open 13; companion Standup; overlay Camera; wait 6; nowplaying; "
+        "nowplaying-end"}},
       {"SettingsAtRelock",
-       {"--events", "set textSize 20; set showPriority false; set iconFile \"\"; relock; unset iconFile; "
-                    "set wallpaperBlurMode 2; relock"}},
+       {"--events",
+        "set textSize 20; set showPriority false; set iconFile \"\"; relock; unset iconFile; "
+        "set wallpaperBlurMode 2; relock"}},
       {"Ios9KeepsItems", {"--ios", "9.3", "--trace", "--events", "nowplaying; wait 5; relock; clear"}},
       {"Ios8", {"--ios", "8.4", "--events", "relock; edit 1"}},
   };
@@ -156,8 +158,9 @@ TEST(DevicePackage, EachSliceRunsThePaneAndItsChoiceShowsAtTheRelock) {
   ASSERT_FALSE(deb.empty()) << "no package in " << QST_DEVICE_PACKAGE_FOLDER;
   simrun::SimWorkspace work("device-package");
   auto documentOf = [&](const std::string& pictures, std::vector<std::string> args) {
-    args.insert(args.end(), {"--root", QST_SAMPLE_ROOT, "--json", "--events",
-                             "pane; pane textSize 22; pane-list Garden; relock", "--png-steps", (work / pictures).string()});
+    args.insert(args.end(),
+                {"--root", QST_SAMPLE_ROOT, "--json", "--events", "pane; pane textSize 22; pane-list Garden; relock",
+                 "--png-steps", (work / pictures).string()});
     return simrun::jsonOf(work.run(args, false));
   };
   setenv("QST_PANE", QST_LINUX_PANE, 1);

@@ -65,7 +65,8 @@ std::string compilerDisagreement(const std::string& triple, const std::string& a
   qst_test::TempFolder folder("guest-structures");
   const std::string source = (folder / "layouts.c").string();
   std::ofstream(source) << kOwnersDeclarations << assertions;
-  FILE* pipe = popen((std::string(QST_GUEST_CC) + " -target " + triple + " -fsyntax-only " + source + " 2>&1").c_str(), "r");
+  FILE* pipe =
+      popen((std::string(QST_GUEST_CC) + " -target " + triple + " -fsyntax-only " + source + " 2>&1").c_str(), "r");
   if (!pipe) return "clang-19 cannot be run";
   std::string said;
   std::array<char, 4096> buffer;

@@ -61,7 +61,8 @@ std::vector<StubSymbol> stubSymbols(const std::filesystem::path& path) {
   for (std::string line; std::getline(lines, line); offset += line.size() + 1) {
     std::string key = line.substr(0, line.find(':'));
     key.erase(0, key.find_first_not_of(" -"));
-    if (key == "targets") targets = flowList(text, offset);
+    if (key == "targets")
+      targets = flowList(text, offset);
     else if (key == "symbols")
       for (const std::string& s : flowList(text, offset)) symbols.push_back({library, s, targets});
     else if (key == "objc-classes") {
@@ -126,7 +127,8 @@ TEST(PackageBinariesTest, BothSlicesOfBothBinariesPassDyldsChecks) {
             << library.installName;
         EXPECT_EQ(emu::versionText(library.current), emu::versionText(device->current)) << library.installName;
       }
-      const emu::ImageKind other = binary.kind == emu::ImageKind::Dylib ? emu::ImageKind::Bundle : emu::ImageKind::Dylib;
+      const emu::ImageKind other =
+          binary.kind == emu::ImageKind::Dylib ? emu::ImageKind::Bundle : emu::ImageKind::Dylib;
       EXPECT_THROW(emu::readMachOSlice(binary.path, arch, other), emu::LoadError);
     }
 }

@@ -119,11 +119,11 @@ TEST(LoaderTest, ALoadCommandDyldMustKnowButDoesNotIsRefused) {
 TEST(LoaderTest, AMissingFunctionCalledLazilyEndsTheRunAtItsFirstCallNotAtLoad) {
   // The module loads and installs its replacement; the lock screen's
   // loadView then calls through the lazy pointer.
-  SimRun r = expectRun({"--module", QST_GUEST_LAZY_MISSING}, 3,
-                       {std::string("dyld: lazy symbol binding failed: Symbol not found: _NSUserName\n  Referenced "
-                                    "from: ") +
-                        QST_GUEST_LAZY_MISSING +
-                        "\n  Expected in: /System/Library/Frameworks/Foundation.framework/Foundation"});
+  SimRun r = expectRun(
+      {"--module", QST_GUEST_LAZY_MISSING}, 3,
+      {std::string("dyld: lazy symbol binding failed: Symbol not found: _NSUserName\n  Referenced "
+                   "from: ") +
+       QST_GUEST_LAZY_MISSING + "\n  Expected in: /System/Library/Frameworks/Foundation.framework/Foundation"});
   EXPECT_EQ(r.out.find("cannot load the library"), std::string::npos) << r.out;
 }
 

@@ -37,7 +37,8 @@ inline void expectSame(const nlohmann::json& expected, const nlohmann::json& act
       if (a && b && std::fabs(*a - *b) <= std::max(1e-4, std::fabs(*a) * 8 * std::numeric_limits<float>::epsilon()))
         continue;
     }
-    ADD_FAILURE() << what << at.to_string() << ": " << was.dump() << " against " << change.value("value", nlohmann::json()).dump();
+    ADD_FAILURE() << what << at.to_string() << ": " << was.dump() << " against "
+                  << change.value("value", nlohmann::json()).dump();
   }
 }
 

@@ -7,16 +7,16 @@
 //   QST_ENCODING_CASE(arm64, armv7, signature)
 #pragma once
 
-#define QST_ENCODING_CASES(QST_ENCODING_CASE)                  \
-  QST_ENCODING_CASE("v@:", "v@:", void(id, SEL))              \
-  QST_ENCODING_CASE("@@:", "@@:", id(id, SEL))                \
-  QST_ENCODING_CASE("@@:@", "@@:@", id(id, SEL, id))          \
-  QST_ENCODING_CASE("v@:@", "v@:@", void(id, SEL, id))        \
-  QST_ENCODING_CASE("v@:@@", "v@:@@", void(id, SEL, id, id))  \
-  QST_ENCODING_CASE("@@:@@", "@@:@@", id(id, SEL, id, id))    \
-  QST_ENCODING_CASE("B@:", "c@:", BOOL(id, SEL))              \
-  QST_ENCODING_CASE("q@:", "i@:", NSInteger(id, SEL))         \
-  QST_ENCODING_CASE("v@:Q", "v@:I", void(id, SEL, NSUInteger)) \
-  QST_ENCODING_CASE("d@:@@", "f@:@@", CGFloat(id, SEL, id, id)) \
+#define QST_ENCODING_CASES(QST_ENCODING_CASE)                       \
+  QST_ENCODING_CASE("v@:", "v@:", void(id, SEL))                    \
+  QST_ENCODING_CASE("@@:", "@@:", id(id, SEL))                      \
+  QST_ENCODING_CASE("@@:@", "@@:@", id(id, SEL, id))                \
+  QST_ENCODING_CASE("v@:@", "v@:@", void(id, SEL, id))              \
+  QST_ENCODING_CASE("v@:@@", "v@:@@", void(id, SEL, id, id))        \
+  QST_ENCODING_CASE("@@:@@", "@@:@@", id(id, SEL, id, id))          \
+  QST_ENCODING_CASE("B@:", "c@:", BOOL(id, SEL))                    \
+  QST_ENCODING_CASE("q@:", "i@:", NSInteger(id, SEL))               \
+  QST_ENCODING_CASE("v@:Q", "v@:I", void(id, SEL, NSUInteger))      \
+  QST_ENCODING_CASE("d@:@@", "f@:@@", CGFloat(id, SEL, id, id))     \
   QST_ENCODING_CASE("v@:Bd", "v@:cf", void(id, SEL, BOOL, CGFloat)) \
   QST_ENCODING_CASE("#@:", "#@:", Class(id, SEL))

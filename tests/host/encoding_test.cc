@@ -23,16 +23,18 @@ struct Reported<R(A...)> {
   static std::string derived() { return qst::encoding::of<R, A...>(); }
 };
 
-TEST(Encodings, TheSimulatorReportsOnEachSliceWhatTheDeviceCompilerWrites) {
-#define QST_EXPECT(arm64, armv7, ...)                                                            \
-  EXPECT_EQ(Reported<__VA_ARGS__>::on(DeviceSlice::Arm64), arm64) << #__VA_ARGS__;                \
-  EXPECT_EQ(Reported<__VA_ARGS__>::on(DeviceSlice::Armv7), armv7) << #__VA_ARGS__;                \
+TEST(Encodings, TheSimulatorReportsOnEachSliceWhatTheDeviceCompilerWrites){
+#define QST_EXPECT(arm64, armv7, ...)                                              \
+  EXPECT_EQ(Reported<__VA_ARGS__>::on(DeviceSlice::Arm64), arm64) << #__VA_ARGS__; \
+  EXPECT_EQ(Reported<__VA_ARGS__>::on(DeviceSlice::Armv7), armv7) << #__VA_ARGS__; \
   EXPECT_EQ(Reported<__VA_ARGS__>::derived(), arm64) << #__VA_ARGS__ " as this 64-bit host derives it";
-  QST_ENCODING_CASES(QST_EXPECT)
+    QST_ENCODING_CASES(QST_EXPECT)
 #undef QST_EXPECT
 }
 
-BOOL answer(id, SEL, NSInteger) { return YES; }
+BOOL answer(id, SEL, NSInteger) {
+  return YES;
+}
 
 // class_addMethod holds a given encoding to the implementation's own, as a
 // device would not: an added method's derived types pass, a wrong literal

@@ -56,8 +56,7 @@ std::optional<long long> integer(const std::string& text) {
   try {
     long long n = std::stoll(text, &used);
     if (used == text.size()) return n;
-  } catch (const std::exception&) {
-  }
+  } catch (const std::exception&) {}
   return std::nullopt;
 }
 
@@ -123,9 +122,7 @@ TEST(SettingsDoc, StatesEachDefaultAndEachChoiceAsTheLibraryTakesThem) {
     const qst::Setting& setting = qst::kSettings[i];
     const std::string where = "line " + std::to_string(row.line) + ": " + row.key;
     switch (setting.kind) {
-      case qst::SettingKind::Boolean:
-        EXPECT_EQ(row.fallback, setting.on ? "true" : "false") << where;
-        break;
+      case qst::SettingKind::Boolean: EXPECT_EQ(row.fallback, setting.on ? "true" : "false") << where; break;
       case qst::SettingKind::Choice: {
         EXPECT_EQ(integer(row.fallback), setting.number) << where << ": default " << row.fallback;
         std::vector<std::optional<long long>> listed;
@@ -141,7 +138,8 @@ TEST(SettingsDoc, StatesEachDefaultAndEachChoiceAsTheLibraryTakesThem) {
         break;
       case qst::SettingKind::Color:
       case qst::SettingKind::Text:
-        EXPECT_EQ(inBackticks(row.fallback), std::optional<std::string>(setting.text)) << where << ": default " << row.fallback;
+        EXPECT_EQ(inBackticks(row.fallback), std::optional<std::string>(setting.text))
+            << where << ": default " << row.fallback;
         break;
     }
   }

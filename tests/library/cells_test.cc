@@ -12,19 +12,21 @@ class Cells : public LockScreenTest {
  protected:
   sb::Device& lockWith(PlistDict settings, const std::string& version = "7.1") {
     reminders({{"SUMMARY:Milk", "DUE:20261207T090000Z"}});
-    root.notifications(R"([{"section": "com.apple.MobileSMS", "title": "Anna", "message": "Lunch?", "minutesBeforeNow": 3}])");
+    root.notifications(
+        R"([{"section": "com.apple.MobileSMS", "title": "Anna", "message": "Lunch?", "minutesBeforeNow": 3}])");
     root.settings(settings);
     return locked(version);
   }
-  id cellAt(NSInteger row) {
-    return msgSend<id, id>(device->tableView(), "cellForRowAtIndexPath:", indexPath(row));
-  }
+  id cellAt(NSInteger row) { return msgSend<id, id>(device->tableView(), "cellForRowAtIndexPath:", indexPath(row)); }
   CGFloat width() { return msgSend<CGRect>(cellAt(0), "contentBounds").size.width; }
 };
 
 TEST_F(Cells, OwnRowLabelsTakeTheSettingsDatesAlignRightOrGrowTallerAndTitlesTakeTheListColour) {
-  auto& device = lockWith({{"textSize", 18ll}, {"subtitleTextSize", 11ll}, {"dateTextSize", 12ll}, {"textColor", 0ll},
-            {"dateTextColor", 2ll}});
+  auto& device = lockWith({{"textSize", 18ll},
+                           {"subtitleTextSize", 11ll},
+                           {"dateTextSize", 12ll},
+                           {"textColor", 0ll},
+                           {"dateTextColor", 2ll}});
   auto row = own();
   EXPECT_EQ(row.primary.fontSize, 18);
   EXPECT_EQ(row.subtitleLabel.fontSize, 11);
@@ -72,7 +74,8 @@ TEST_F(Cells, ForeignRowsAreLeftAsSpringBoardDrewThemAndNoCellIsReused) {
   EXPECT_EQ(msgSend<id>(cellAt(0), "reuseIdentifier"), nil);
   auto drawn = [&] {
     auto r = rows("com.apple.MobileSMS").at(0);
-    return std::tuple(r.primary.fontSize, r.primary.color, r.primary.frame.size.width, r.unlockText.text, r.separatorShown);
+    return std::tuple(r.primary.fontSize, r.primary.color, r.primary.frame.size.width, r.unlockText.text,
+                      r.separatorShown);
   };
   auto before = drawn();
   root.settings({{"textSize", 30ll}, {"textColor", 0ll}, {"showSeparatorLines", false}});
@@ -113,7 +116,8 @@ void spySeparator(id self, SEL cmd, BOOL on) {
   imp_call<void, BOOL>(gSeparatorSaved[N], self, cmd, on);
 }
 
-class Separators : public Cells, public ::testing::WithParamInterface<std::pair<std::string, std::vector<std::string>>> {};
+class Separators : public Cells,
+                   public ::testing::WithParamInterface<std::pair<std::string, std::vector<std::string>>> {};
 
 TEST_P(Separators, CallsOfEachSystem) {
   reminders({{"SUMMARY:Milk"}});
@@ -126,15 +130,17 @@ TEST_P(Separators, CallsOfEachSystem) {
   gSeparatorCalls.clear();
   device->lock();
   ASSERT_GE(gSeparatorCalls.size(), GetParam().second.size());
-  std::vector<std::string> last(gSeparatorCalls.end() - static_cast<long>(GetParam().second.size()), gSeparatorCalls.end());
+  std::vector<std::string> last(gSeparatorCalls.end() - static_cast<long>(GetParam().second.size()),
+                                gSeparatorCalls.end());
   EXPECT_EQ(last, GetParam().second);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Versions, Separators,
     ::testing::Values(std::make_pair(std::string("7.1"), std::vector<std::string>{"setDrawsSeparators:NO"}),
-                      std::make_pair(std::string("8.0"), std::vector<std::string>{"_setSeparatorHidden:YES",
-                                                                                 "_setDrawsSeparatorAtTopOfSection:NO"})));
+                      std::make_pair(std::string("8.0"),
+                                     std::vector<std::string>{"_setSeparatorHidden:YES",
+                                                              "_setDrawsSeparatorAtTopOfSection:NO"})));
 
 class Heights : public LockScreenTest {
  protected:
@@ -154,9 +160,9 @@ class Heights : public LockScreenTest {
   }
   id cached(const std::string& prefix) {
     id item = msgSend<id, id>(device->listController(), "listItemAtIndexPath:", indexPath(rowOf(prefix)));
-    id cache = *reinterpret_cast<id*>(reinterpret_cast<char*>(device->listView()) +
-                                      ivar_getOffset(class_getInstanceVariable(object_getClass(device->listView()),
-                                                                               "_heightForListItemCache")));
+    id cache = *reinterpret_cast<id*>(
+        reinterpret_cast<char*>(device->listView()) +
+        ivar_getOffset(class_getInstanceVariable(object_getClass(device->listView()), "_heightForListItemCache")));
     return msgSend<id, id>(cache, "objectForKey:", item);
   }
   CGFloat oneLineRow() { return heightOf("com.apple.MobileSMS"); }

@@ -118,9 +118,12 @@ TEST_F(SortPriority, PositionsInTheCompanionOrderAndMissingSourcesMeanNoCustomSo
   EXPECT_EQ(priorityFor(device, below), kNoCustomSorting);
   // A file that lacks either name, or spells one in another case: no ordering dates, and "not found" is logged
   // only for a file without the system's name.
-  for (const auto& [sources, notFound] : std::vector<std::pair<std::vector<std::string>, int>>{
-           {{"System Items"}, 1}, {{"System Items", "quillstonebriarwhistle"}, 1},
-           {{"system items", "QuillstoneBriarwhistle"}, 2}, {{"QuillstoneBriarwhistle"}, 3}, {{}, 4}}) {
+  for (const auto& [sources, notFound] :
+       std::vector<std::pair<std::vector<std::string>, int>>{{{"System Items"}, 1},
+                                                             {{"System Items", "quillstonebriarwhistle"}, 1},
+                                                             {{"system items", "QuillstoneBriarwhistle"}, 2},
+                                                             {{"QuillstoneBriarwhistle"}, 3},
+                                                             {{}, 4}}) {
     EXPECT_EQ(priorityFor(device, sources), kNoCustomSorting) << notFound;
     EXPECT_EQ(logged(kNotFound), notFound);
   }
@@ -188,7 +191,8 @@ TEST_F(Query, ALimitJustBelowAtAndJustAboveTheNumberFound) {
 
 // The window's last moment is in it, the second after is not.
 TEST_F(Query, TheDayWindowEndsOnItsLastSecond) {
-  reminders({{"SUMMARY:in a day", "DUE:20261207T120000Z"}, {"SUMMARY:a second later", "DUE:20261207T120001Z"},
+  reminders({{"SUMMARY:in a day", "DUE:20261207T120000Z"},
+             {"SUMMARY:a second later", "DUE:20261207T120001Z"},
              {"SUMMARY:in two days", "DUE:20261208T120000Z"}});
   root.settings({{"daysToDisplay", 1ll}, {"showPriority", false}});
   lockOrRelock();

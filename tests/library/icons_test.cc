@@ -33,10 +33,10 @@ struct Exported<R(A...)> {
       emu::Machine* machine = loaded.front();
       for (const auto& s : machine->slice().symbols)
         if (s.name == std::string("_") + symbol)
-          return reinterpret_cast<R (*)(A...)>(
-              emu::guestImplementation(*machine, s.address + machine->slide(), objc_encodeFunction<R, A...>(), objc_realDoublesOf<R, A...>(),
-                                       &typeid(R(A...)))
-                  .fn);
+          return reinterpret_cast<R (*)(A...)>(emu::guestImplementation(*machine, s.address + machine->slide(),
+                                                                        objc_encodeFunction<R, A...>(),
+                                                                        objc_realDoublesOf<R, A...>(), &typeid(R(A...)))
+                                                   .fn);
       throw std::runtime_error(std::string("no symbol ") + symbol);
     }
     return reinterpret_cast<R (*)(A...)>(moduleSymbol(symbol));
@@ -45,20 +45,28 @@ struct Exported<R(A...)> {
 
 class Icons : public LockScreenTest {
  protected:
-  id drawColoredDot(id color, CGFloat diameter) { return Exported<id(id, CGFloat)>::find("drawColoredDot")(color, diameter); }
+  id drawColoredDot(id color, CGFloat diameter) {
+    return Exported<id(id, CGFloat)>::find("drawColoredDot")(color, diameter);
+  }
   id colorFromHexString(id text) { return Exported<id(id)>::find("colorFromHexString")(text); }
-  id roundedRect(id image, CGFloat radius) { return Exported<id(id, CGFloat)>::find("roundedRectImageFromImage")(image, radius); }
+  id roundedRect(id image, CGFloat radius) {
+    return Exported<id(id, CGFloat)>::find("roundedRectImageFromImage")(image, radius);
+  }
 };
 
 TEST_F(Icons, HexColoursAndRoundedCornersCutWithTheMiddleKept) {
   boot();
   // 128/255 is worked out in a 32-bit slice's float; an eight-digit text's alpha is ignored.
   const float half = static_cast<float>(128 / 255.0);
-  for (const auto& [text, want] : std::vector<std::pair<const char*, std::array<float, 4>>>{
-           {"#FF8000", {1, half, 0, 1}}, {"#FF800080", {1, half, 0, 1}}, {"FF8000", {1, 1, 1, 1}},
-           {nullptr, {1, 1, 1, 1}}, {"#zz8000", {0, 0, 0, 1}}}) {
+  for (const auto& [text, want] :
+       std::vector<std::pair<const char*, std::array<float, 4>>>{{"#FF8000", {1, half, 0, 1}},
+                                                                 {"#FF800080", {1, half, 0, 1}},
+                                                                 {"FF8000", {1, 1, 1, 1}},
+                                                                 {nullptr, {1, 1, 1, 1}},
+                                                                 {"#zz8000", {0, 0, 0, 1}}}) {
     auto c = rgba(colorFromHexString(text ? standin::str(text) : nil));
-    EXPECT_EQ((std::array<float, 4>{float(c[0]), float(c[1]), float(c[2]), float(c[3])}), want) << (text ? text : "nil");
+    EXPECT_EQ((std::array<float, 4>{float(c[0]), float(c[1]), float(c[2]), float(c[3])}), want)
+        << (text ? text : "nil");
   }
 
   id square = drawColoredDot(standin::colorWithRGBA(0, 0, 1, 1), 80);  // a disc filling the canvas
@@ -129,8 +137,10 @@ TEST_F(RowIcons, DotsAreThirtyAndFiftyPointsAcrossInTheListsColour) {
   for (const auto& [setting, across] : {std::pair<const char*, int>{"DOT", 32}, {"DOT_LARGE", 52}}) {
     SCOPED_TRACE(setting);
     root.settings({{"iconFile", std::string(setting)}});
-    if (!device) lockWithIcon(setting);
-    else device->relock();
+    if (!device)
+      lockWithIcon(setting);
+    else
+      device->relock();
     id icon = iconAt(rowOf("QuillstoneBriarwhistle"));
     ASSERT_TRUE(icon);
     ASSERT_EQ(standin::imagePixelWidth(icon), 80);

@@ -30,8 +30,9 @@ inline constexpr double kDay = 86400.0;
 // A location alarm as Reminders writes it; `proximity` "ARRIVE", "DEPART" or none.
 inline std::string locationAlarm(const std::string& place, const std::string& geo, const std::string& proximity = "") {
   return "BEGIN:VALARM\r\nACTION:DISPLAY\r\nTRIGGER;VALUE=DATE-TIME:19760401T005545Z\r\n"
-         "X-APPLE-STRUCTURED-LOCATION;VALUE=URI;X-TITLE=" + place + ":geo:" + geo + "\r\n" +
-         (proximity.empty() ? "" : "X-APPLE-PROXIMITY:" + proximity + "\r\n") + "END:VALARM";
+         "X-APPLE-STRUCTURED-LOCATION;VALUE=URI;X-TITLE=" +
+         place + ":geo:" + geo + "\r\n" + (proximity.empty() ? "" : "X-APPLE-PROXIMITY:" + proximity + "\r\n") +
+         "END:VALARM";
 }
 inline const std::string kAtOffice = locationAlarm("Office", "51.5,-0.12", "ARRIVE");
 inline const char* const kMessage = R"([{"section": "com.apple.MobileSMS", "title": "Anna", "minutesBeforeNow": 3}])";

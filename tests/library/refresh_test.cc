@@ -55,10 +55,10 @@ TEST_F(Refresh, NewerSystemsWithdrawEveryPreviousBulletinBeforeAddingAgain) {
   device.lock();
   gCalls.clear();
   device.relock();
-  EXPECT_EQ(ownCalls(), (std::vector<std::string>{"remove QuillstoneBriarwhistle 0|1 0 0 1",
-                                                  "remove QuillstoneBriarwhistle 1|1 0 0 1",
-                                                  "add QuillstoneBriarwhistle 0|1 0 0 1 feed 0",
-                                                  "add QuillstoneBriarwhistle 1|1 0 0 1 feed 0"}));
+  EXPECT_EQ(ownCalls(),
+            (std::vector<std::string>{
+                "remove QuillstoneBriarwhistle 0|1 0 0 1", "remove QuillstoneBriarwhistle 1|1 0 0 1",
+                "add QuillstoneBriarwhistle 0|1 0 0 1 feed 0", "add QuillstoneBriarwhistle 1|1 0 0 1 feed 0"}));
   EXPECT_FALSE(gLightsAndSirens);
   EXPECT_EQ(remindersFound(), 2);
 }
@@ -96,12 +96,13 @@ TEST_F(Refresh, ControllerWithoutAnAddOperation) {
   auto& device = boot("9.0");
   // This controller lost its add operation: answer NO when asked for it.
   static IMP responds;
-  MSHookMessageEx(objc_getClass("SBLockScreenNotificationListController"), sel("respondsToSelector:"),
-                  +[](id self, SEL cmd, SEL query) -> BOOL {
-                    if (std::string(sel_getName(query)).rfind("observer:addBulletin:", 0) == 0) return NO;
-                    return imp_call<BOOL, SEL>(responds, self, cmd, query);
-                  },
-                  &responds);
+  MSHookMessageEx(
+      objc_getClass("SBLockScreenNotificationListController"), sel("respondsToSelector:"),
+      +[](id self, SEL cmd, SEL query) -> BOOL {
+        if (std::string(sel_getName(query)).rfind("observer:addBulletin:", 0) == 0) return NO;
+        return imp_call<BOOL, SEL>(responds, self, cmd, query);
+      },
+      &responds);
   device.lock();
   EXPECT_EQ(logged("QST: list controller not responding to known selectors!"), 2);
   EXPECT_TRUE(published().empty());  // composed, but nothing could take them
@@ -148,14 +149,14 @@ TEST_F(Startup, InsideSpringBoardEveryReplacementIsInstalled) {
 
 TEST_F(Startup, OutsideSpringBoardNothingIsTouched) {
   boot("7.1", /*springBoardProcess=*/false);
-  EXPECT_FALSE(class_respondsToSelector(objc_getClass("SBLockScreenPluginOverlayContext"),
-                                        sel("removeCustomBulletins_QST")));
+  EXPECT_FALSE(
+      class_respondsToSelector(objc_getClass("SBLockScreenPluginOverlayContext"), sel("removeCustomBulletins_QST")));
   EXPECT_TRUE(sb::trace::installedMethods().empty());
 }
 
 id makeView() {
-  return msgSend<id, CGRect>(msgSend<id>(objc_getClass("SBLockScreenView"), "alloc"), "initWithFrame:",
-                             CGRectMake(0, 0, 320, 568));
+  return msgSend<id, CGRect>(msgSend<id>(objc_getClass("SBLockScreenView"), "alloc"),
+                             "initWithFrame:", CGRectMake(0, 0, 320, 568));
 }
 std::vector<std::string> requestUnderlay(id view) {
   msgSend<void, id>(view, "_addLockContentUnderlayWithRequester:", standin::str("NotificationList"));

@@ -104,8 +104,8 @@ TEST_F(Scale, ALongStyledListHasCellsOnlyForTheRowsInViewYetReportsEveryRow) {
   root.selectCalendars({kHome});
   for (int i = 0; i < 200; ++i)
     root.reminder(kHome, {"SUMMARY:Reminder " + std::to_string(i), "DUE:20261208T100000Z", kAtOffice});
-  root.settings({{"iconFile", std::string("DOT")}, {"textColor", 999ll}, {"rightAlignedDate", true},
-                 {"displayLocation", true}});
+  root.settings(
+      {{"iconFile", std::string("DOT")}, {"textColor", 999ll}, {"rightAlignedDate", true}, {"displayLocation", true}});
   boot().lock();
   auto cellsMade = [&] {
     size_t n = 0;

@@ -104,8 +104,9 @@ TEST_F(Settings, EnumeratedValuesOutsideTheirSetTakeTheDefault) {
   EXPECT_FALSE(underlayShown());
   EXPECT_EQ(publishedTitles(), (std::vector<std::string>{"ten", "undated", "nine"}));
   // An integer beyond 32 bits: a 64-bit device reads it whole, a 32-bit one clamps it to its largest NSInteger.
-  for (const PlistDict& beyond : {PlistDict{{"swipeAction", 4294967296ll}, {"wallpaperBlurMode", std::string("4294967297")}},
-                                  PlistDict{{"swipeAction", std::string("4294967299")}, {"wallpaperBlurMode", 4294967296ll}}}) {
+  for (const PlistDict& beyond :
+       {PlistDict{{"swipeAction", 4294967296ll}, {"wallpaperBlurMode", std::string("4294967297")}},
+        PlistDict{{"swipeAction", std::string("4294967299")}, {"wallpaperBlurMode", 4294967296ll}}}) {
     root.settings(beyond);
     device.relock();
     EXPECT_EQ(own().defaultAction, "url x-apple-reminder://");

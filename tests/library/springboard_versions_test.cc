@@ -36,13 +36,14 @@ class IOS9 : public LockScreenTest {
 TEST_F(IOS9, WhatIOS9LacksIsNotReplaced) {
   boot("9.3");
   for (const char* missing : {"turnOnScreenIfNecessaryForItem:", "canBeClearedByNotificationCenter"}) {
-    const InstalledMethod* m = installed(missing[0] == 't' ? "SBLockScreenNotificationListController"
-                                                           : "SBAwayBulletinListItem", missing);
+    const InstalledMethod* m =
+        installed(missing[0] == 't' ? "SBLockScreenNotificationListController" : "SBAwayBulletinListItem", missing);
     ASSERT_TRUE(m) << missing;
     EXPECT_EQ(m->had, InstalledMethod::Had::Missing) << missing;
   }
   EXPECT_EQ(logged("MS:Warning: message not found [SBLockScreenNotificationListController "
-                   "turnOnScreenIfNecessaryForItem:]"), 1);
+                   "turnOnScreenIfNecessaryForItem:]"),
+            1);
   EXPECT_EQ(logged("MS:Warning: message not found [SBAwayBulletinListItem canBeClearedByNotificationCenter]"), 1);
 }
 
@@ -128,11 +129,12 @@ TEST_P(CellHooks, GoOverInheritedMethodsAndLeaveSiblingCellsAlone) {
     ASSERT_TRUE(m) << selector;
     EXPECT_EQ(m->had, InstalledMethod::Had::Inherited) << selector;
   }
-  Class sibling = objc_allocateClassPair(objc_getClass("SBLockScreenNotificationCell"), "SBLockScreenSiblingCell",
-                                         [] { return static_cast<objc_object*>(new sb::SBLockScreenNotificationCellObj); });
+  Class sibling = objc_allocateClassPair(objc_getClass("SBLockScreenNotificationCell"), "SBLockScreenSiblingCell", [] {
+    return static_cast<objc_object*>(new sb::SBLockScreenNotificationCellObj);
+  });
   objc_registerClassPair(sibling);
-  id cell = objc_autorelease(msgSend<id, NSInteger, id>(msgSend<id>(sibling, "alloc"), "initWithStyle:reuseIdentifier:",
-                                                        NSInteger{0}, standin::str("Sibling")));
+  id cell = objc_autorelease(msgSend<id, NSInteger, id>(
+      msgSend<id>(sibling, "alloc"), "initWithStyle:reuseIdentifier:", NSInteger{0}, standin::str("Sibling")));
   EXPECT_EQ(standin::utf8Of(msgSend<id>(cell, "reuseIdentifier")), "Sibling");  // the library drops it only for its own
   msgSend<void, CGFloat>(cell, "setContentAlpha:", 0.25);
   EXPECT_EQ(static_cast<sb::SBLockScreenNotificationCellObj*>(cell)->_currentContentAlpha, 0.25);

@@ -12,7 +12,6 @@ void spyRemove(id self, SEL cmd, id requester) {
   imp_call<void, id>(gRemove, self, cmd, requester);
 }
 
-
 class Underlay : public LockScreenTest {
  protected:
   sb::Device& lockWith(long long mode, bool withReminders, bool withMessage) {
@@ -96,7 +95,8 @@ TEST_F(Underlay, ModeOneAForeignRowBringsTheUnderlay) {
   auto& device = lockWith(1, true, true);
   EXPECT_TRUE(underlayShown());
   EXPECT_EQ(requesters(), std::vector<std::string>{"NotificationList"});
-  msgSend<void, id>(device.lockScreenView(), "_removeLockContentUnderlayWithRequester:", standin::str("NotificationList"));
+  msgSend<void, id>(device.lockScreenView(),
+                    "_removeLockContentUnderlayWithRequester:", standin::str("NotificationList"));
   measure(rowOf("com.apple.MobileSMS"));
   EXPECT_EQ(requesters(), std::vector<std::string>{"NotificationList"});
 }

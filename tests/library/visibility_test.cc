@@ -9,7 +9,8 @@ class Visibility : public LockScreenTest {
  protected:
   sb::Device& lockWithMixedList(const std::string& version = "7.1") {
     reminders({{"SUMMARY:a"}, {"SUMMARY:b"}});
-    root.notifications(R"([{"section": "com.apple.MobileSMS", "title": "Anna", "message": "Lunch?", "minutesBeforeNow": 3}])");
+    root.notifications(
+        R"([{"section": "com.apple.MobileSMS", "title": "Anna", "message": "Lunch?", "minutesBeforeNow": 3}])");
     return locked(version);
   }
   id overlay(const char* name) {
@@ -73,7 +74,8 @@ TEST_F(Visibility, BannerItemsLightTheScreenUnlessTheirBulletinIsOwn) {
   id controller = device.listController();
   std::vector<id> own, foreign;
   for (id item : standin::arrayItems(sb::asListController(controller)->_listItems)) {
-    bool isOwn = standin::utf8Of(msgSend<id>(msgSend<id>(item, "activeBulletin"), "bulletinID")).rfind("Quillstone", 0) == 0;
+    bool isOwn =
+        standin::utf8Of(msgSend<id>(msgSend<id>(item, "activeBulletin"), "bulletinID")).rfind("Quillstone", 0) == 0;
     (isOwn ? own : foreign).push_back(objc_autorelease(sb::newBulletinBannerItem(item)));
   }
   ASSERT_EQ(own.size(), 2u);

@@ -54,7 +54,9 @@ class Bundles : public ::testing::Test {
     return cls;
   }
 
-  static id classNamed(id bundle, const char* name) { return msgSend<id, id>(bundle, "classNamed:", standin::str(name)); }
+  static id classNamed(id bundle, const char* name) {
+    return msgSend<id, id>(bundle, "classNamed:", standin::str(name));
+  }
   static id bundleOf(Class cls) { return msgSend<id, id>(objc_getClass("NSBundle"), "bundleForClass:", cls); }
   static std::string pathOf(id bundle) { return standin::utf8Of(msgSend<id>(bundle, "bundlePath")); }
 
@@ -98,7 +100,9 @@ TEST_F(Bundles, ARowsPageIsFoundByNameInTheProcessAndItsEditPaneInTheBundleOnly)
   id page = objc_autorelease(objc_new(runtimePage("DetailOwnerPage", true)));
   auto linkRow = [&](const std::string& name, const std::string& detail, const std::string& pane) {
     gOwnBundle = paneBundle(name, detail, pane);
-    return standin::arrayItems(msgSend<id, id, id>(page, "loadSpecifiersFromPlistName:target:", standin::str("Page"), page)).at(1);
+    return standin::arrayItems(
+               msgSend<id, id, id>(page, "loadSpecifiersFromPlistName:target:", standin::str("Page"), page))
+        .at(1);
   };
   auto detailOf = [](id row) { return msgSend<id>(row, "detailControllerClass"); };
   auto paneOf = [](id row) { return msgSend<id>(row, "editPaneClass"); };
@@ -119,7 +123,9 @@ TEST_F(Bundles, ARowsPageIsFoundByNameInTheProcessAndItsEditPaneInTheBundleOnly)
   objc_setDefiningImage(folder_ + "/Compiled.bundle/Compiled");
   Class compiled = runtimePage("DetailCompiledPage"), compiledPane = runtimePage("DetailCompiledPane");
   objc_setDefiningImage("");
-  row = standin::arrayItems(msgSend<id, id, id>(page, "loadSpecifiersFromPlistName:target:", standin::str("Page"), page)).at(1);
+  row =
+      standin::arrayItems(msgSend<id, id, id>(page, "loadSpecifiersFromPlistName:target:", standin::str("Page"), page))
+          .at(1);
   EXPECT_EQ(detailOf(row), compiled);
   EXPECT_EQ(paneOf(row), compiledPane) << "the bundle's own class is its edit pane";
 }
@@ -131,8 +137,8 @@ TEST_F(Bundles, AFrameworksClassesAreThereOnlyOnceItIsLoaded) {
   EXPECT_EQ(objc_getClass("BBBulletin"), nil);
   EXPECT_NE(objc_getClass("PSSpecifier"), nil);
   EXPECT_NE(objc_getClass("NSString"), nil);
-  id eventKit = msgSend<id, id>(objc_getClass("NSBundle"), "bundleWithPath:",
-                                standin::str("/System/Library/Frameworks/EventKit.framework"));
+  id eventKit = msgSend<id, id>(objc_getClass("NSBundle"),
+                                "bundleWithPath:", standin::str("/System/Library/Frameworks/EventKit.framework"));
   ASSERT_NE(eventKit, nil);
   EXPECT_FALSE(msgSend<BOOL>(eventKit, "isLoaded"));
   EXPECT_TRUE(msgSend<BOOL>(eventKit, "load"));

@@ -28,14 +28,19 @@ id calendar() { return msgSend<id>(objc_getClass("NSCalendar"), "currentCalendar
 
 std::string describe(id date) { return standin::utf8Of(msgSend<id>(date, "description")); }
 
-id dateFrom(Fields fields, id zone = nil) { return msgSend<id, id>(calendar(), "dateFromComponents:", components(fields, zone)); }
+id dateFrom(Fields fields, id zone = nil) {
+  return msgSend<id, id>(calendar(), "dateFromComponents:", components(fields, zone));
+}
 
 id adding(Fields fields, id date) {
-  return msgSend<id, id, id, NSUInteger>(calendar(), "dateByAddingComponents:toDate:options:", components(fields), date, 0);
+  return msgSend<id, id, id, NSUInteger>(calendar(), "dateByAddingComponents:toDate:options:", components(fields), date,
+                                         0);
 }
 
 double hoursBetween(id later, id earlier) {
-  return (msgSend<RealDouble>(later, "timeIntervalSinceReferenceDate") - msgSend<RealDouble>(earlier, "timeIntervalSinceReferenceDate")) / 3600;
+  return (msgSend<RealDouble>(later, "timeIntervalSinceReferenceDate") -
+          msgSend<RealDouble>(earlier, "timeIntervalSinceReferenceDate")) /
+         3600;
 }
 
 // +currentCalendar follows the calendar the user picked, as on a device; each case starts from the Gregorian one.
@@ -49,7 +54,11 @@ using UserCalendar = Dates;
 
 TEST_F(Dates, ComponentsWithoutTimeOfDayMeanTheStartOfTheDayAndUnusableOnesNoDate) {
   EXPECT_EQ(describe(dateFrom({{"setYear:", 2026}, {"setMonth:", 12}, {"setDay:", 6}})), "2026-12-06 00:00:00 +0000");
-  EXPECT_EQ(describe(dateFrom({{"setYear:", 2026}, {"setMonth:", 12}, {"setDay:", 6}, {"setHour:", 3}, {"setMinute:", 1},
+  EXPECT_EQ(describe(dateFrom({{"setYear:", 2026},
+                               {"setMonth:", 12},
+                               {"setDay:", 6},
+                               {"setHour:", 3},
+                               {"setMinute:", 1},
                                {"setSecond:", 27}})),
             "2026-12-06 03:01:27 +0000");
   // Missing month and day are the first ones.
@@ -90,11 +99,12 @@ TEST_F(Dates, AddingDaysAcrossDaylightSavingKeepsTheWallClock) {
 // Calendars and zones are reused between calls, per thread.
 TEST_F(Dates, ManyZonesInTurnEachKeepTheirOffset) {
   const std::vector<std::pair<const char*, int>> julyOffsetMinutes = {
-      {"Europe/London", 60},  {"America/New_York", -240}, {"Asia/Kolkata", 330},      {"UTC", 0},
-      {"Asia/Kathmandu", 345}, {"Australia/Sydney", 600},  {"Pacific/Chatham", 765},   {"Pacific/Marquesas", -570},
+      {"Europe/London", 60},   {"America/New_York", -240}, {"Asia/Kolkata", 330},    {"UTC", 0},
+      {"Asia/Kathmandu", 345}, {"Australia/Sydney", 600},  {"Pacific/Chatham", 765}, {"Pacific/Marquesas", -570},
   };
   Fields noon = {{"setYear:", 2026}, {"setMonth:", 7}, {"setDay:", 1}, {"setHour:", 12}};
-  const double utcNoon = msgSend<RealDouble>(dateFrom(noon, standin::timeZoneWithName("UTC")), "timeIntervalSinceReferenceDate");
+  const double utcNoon =
+      msgSend<RealDouble>(dateFrom(noon, standin::timeZoneWithName("UTC")), "timeIntervalSinceReferenceDate");
   auto offsetsIn = [&](std::vector<int>& out) {
     AutoreleasePool threadPool;
     for (int round = 0; round < 2; ++round)
@@ -140,9 +150,9 @@ TEST_F(Dates, AZoneGivenToOneCalendarLeavesTheOthersAsTheyWere) {
   EXPECT_EQ(standin::utf8Of(msgSend<id>(msgSend<id>(calendar(), "timeZone"), "name")), "Europe/Berlin");
   EXPECT_EQ(convert(second), "2026-07-01 12:00:00 +0000");
   EXPECT_EQ(convert(first), "2026-07-01 03:00:00 +0000");
-  EXPECT_EQ(describe(msgSend<id, id, id, NSUInteger>(second, "dateByAddingComponents:toDate:options:",
-                                                     components({{"setDay:", 1}}).get(),
-                                                     msgSend<id, id>(second, "dateFromComponents:", noon.get()), 0)),
+  EXPECT_EQ(describe(msgSend<id, id, id, NSUInteger>(
+                second, "dateByAddingComponents:toDate:options:", components({{"setDay:", 1}}).get(),
+                msgSend<id, id>(second, "dateFromComponents:", noon.get()), 0)),
             "2026-07-02 12:00:00 +0000");
   // Components changed after a calendar answered them are answered anew.
   msgSend<void, NSInteger>(noon, "setHour:", 13);
@@ -192,8 +202,8 @@ TEST_F(UserCalendar, CurrentCalendarIsTheUsersAndOneAskedForByItsIdentifierIgnor
   EXPECT_EQ(dayIn(gregorian, kDueDay), "2026-12-07 12:00:00 +0000");
   EXPECT_EQ(withIdentifier("klingon"), nil);
   EXPECT_EQ(withIdentifier(""), nil);
-  EXPECT_EQ(objc_autorelease(msgSend<id, id>(msgSend<id>(objc_getClass("NSCalendar"), "alloc"),
-                                             "initWithCalendarIdentifier:", nil)),
+  EXPECT_EQ(objc_autorelease(
+                msgSend<id, id>(msgSend<id>(objc_getClass("NSCalendar"), "alloc"), "initWithCalendarIdentifier:", nil)),
             nil);
 }
 

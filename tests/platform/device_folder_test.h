@@ -42,7 +42,8 @@ class DeviceFolderTest : public ::testing::Test {
   }
   static id arrayAt(id path) { return msgSend<id>(objc_getClass("NSArray"), "arrayWithContentsOfFile:", path); }
   id imageAt(const std::string& name) const {
-    return msgSend<id, id>(objc_getClass("UIImage"), "imageWithContentsOfFile:", standin::stringWithUTF8(folder_ + name));
+    return msgSend<id, id>(objc_getClass("UIImage"),
+                           "imageWithContentsOfFile:", standin::stringWithUTF8(folder_ + name));
   }
   // A refused file adds nothing to the system log, as on a device.
   void expectRefusal(const std::string& name, const std::string& reason) const {

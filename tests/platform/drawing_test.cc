@@ -97,9 +97,15 @@ TEST(CIColorText, AListColourComesBackAndShortTextFillsOpaqueBlackParts) {
     const char* text;
     CGFloat r, g, b, a;
   };
-  for (const Case& c : {Case{"0.2 0.4 0.6", 0.2, 0.4, 0.6, 1}, {"0.2", 0.2, 0, 0, 1}, {"", 0, 0, 0, 0},
-                        {"purple", 0, 0, 0, 0}, {" [ ", 0, 0, 0, 0}, {"0.3 green 1 1", 0.3, 0, 0, 1},
-                        {"nan inf 1 1", 0, 0, 0, 0}, {"0 nan", 0, 0, 0, 1}, {"[1 0.5 0 0.5]", 1, 0.5, 0, 0.5},
+  for (const Case& c : {Case{"0.2 0.4 0.6", 0.2, 0.4, 0.6, 1},
+                        {"0.2", 0.2, 0, 0, 1},
+                        {"", 0, 0, 0, 0},
+                        {"purple", 0, 0, 0, 0},
+                        {" [ ", 0, 0, 0, 0},
+                        {"0.3 green 1 1", 0.3, 0, 0, 1},
+                        {"nan inf 1 1", 0, 0, 0, 0},
+                        {"0 nan", 0, 0, 0, 1},
+                        {"[1 0.5 0 0.5]", 1, 0.5, 0, 0.5},
                         {"  1   1 0 1 0.25", 1, 1, 0, 1}}) {  // extra parts ignored
     SCOPED_TRACE(c.text);
     expectComponents(colorFromText(c.text), c.r, c.g, c.b, c.a);
@@ -171,10 +177,10 @@ TEST(CircleRaster, MatchesCairoForDiscsAndRingsOfManySizesAndPlaces) {
     const double* colour;
   };
   const Case cases[] = {
-      {40, 40, 0, 15, opaqueRed},     {40, 40, 0, 25, opaqueRed},   {40, 40, 14, 16, opaqueRed},
-      {40, 40, 24, 26, halfBlue},     {40.3, 39.7, 0, 7.4, halfBlue}, {10, 70, 5.5, 12.25, opaqueRed},
-      {0, 0, 0, 30, opaqueRed},       {79, 40, 20, 22, halfBlue},    {40, 40, 0, 0.6, opaqueRed},
-      {40, 40, 38, 40, opaqueRed},    {40, 200, 0, 170.5, halfBlue}, {-100, 40, 139, 141, opaqueRed},
+      {40, 40, 0, 15, opaqueRed},  {40, 40, 0, 25, opaqueRed},     {40, 40, 14, 16, opaqueRed},
+      {40, 40, 24, 26, halfBlue},  {40.3, 39.7, 0, 7.4, halfBlue}, {10, 70, 5.5, 12.25, opaqueRed},
+      {0, 0, 0, 30, opaqueRed},    {79, 40, 20, 22, halfBlue},     {40, 40, 0, 0.6, opaqueRed},
+      {40, 40, 38, 40, opaqueRed}, {40, 200, 0, 170.5, halfBlue},  {-100, 40, 139, 141, opaqueRed},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "centre " << c.cx << "," << c.cy << " radii " << c.inner << "–" << c.outer);

@@ -43,7 +43,8 @@ TEST(ReminderICS, DueDatesKeepHowTheirTimeIsRead) {
     const ReminderRecord r = parsed(line);
     ASSERT_TRUE(r.due) << line;
     const ReminderDue& d = *r.due;
-    EXPECT_EQ(Due(d.year, d.month, d.day, d.hasTimeOfDay, d.hour, d.minute, d.second, d.zone, d.zoneName), want) << line;
+    EXPECT_EQ(Due(d.year, d.month, d.day, d.hasTimeOfDay, d.hour, d.minute, d.second, d.zone, d.zoneName), want)
+        << line;
   }
 
   EXPECT_FALSE(parsed("SUMMARY:x").due);
@@ -82,8 +83,10 @@ TEST(ReminderICS, FieldsAndTheirDefaultsAndLocationAlarms) {
   std::vector<std::tuple<bool, std::string, AlarmProximity>> alarms;
   for (const ReminderAlarm& a : r.alarms) alarms.emplace_back(a.hasLocation, a.locationTitle, a.proximity);
   EXPECT_EQ(alarms, (std::vector<std::tuple<bool, std::string, AlarmProximity>>{
-                        {false, "", AlarmProximity::None}, {true, "Office", AlarmProximity::Leave},
-                        {true, "Home, sweet home", AlarmProximity::Enter}, {false, "", AlarmProximity::None}}));
+                        {false, "", AlarmProximity::None},
+                        {true, "Office", AlarmProximity::Leave},
+                        {true, "Home, sweet home", AlarmProximity::Enter},
+                        {false, "", AlarmProximity::None}}));
 }
 
 TEST(ReminderICSShapes, EveryTodoOfEveryCalendarInOrderAndBareTodos) {

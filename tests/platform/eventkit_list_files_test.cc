@@ -137,9 +137,8 @@ INSTANTIATE_TEST_SUITE_P(Store, ListFolder, ::testing::Bool(),
 TEST(ReminderListFolder, NamesAndColoursFromFilesOrTheCalendarItself) {
   ReminderDeviceRoot root;
   root.addList("A-LIST", "Home  ", "#112233");
-  root.addReminder(
-      "EXPORTED", "Tasks.ics",
-      "BEGIN:VCALENDAR\r\nX-WR-CALNAME:Exported\r\nX-APPLE-CALENDAR-COLOR:#FF0000\r\nEND:VCALENDAR\r\n");
+  root.addReminder("EXPORTED", "Tasks.ics",
+                   "BEGIN:VCALENDAR\r\nX-WR-CALNAME:Exported\r\nX-APPLE-CALENDAR-COLOR:#FF0000\r\nEND:VCALENDAR\r\n");
   root.addList("HALF", "Named by file");  // no color file: the calendar's colour stands in
   root.addReminder("HALF", "x.ics", "BEGIN:VCALENDAR\r\nX-WR-CALNAME:Ignored\r\nCOLOR:navy\r\nEND:VCALENDAR\r\n");
   EXPECT_EQ(listIdentifiers(root.listsFolder()), (std::vector<std::string>{"A-LIST", "EXPORTED", "HALF"}));
@@ -149,8 +148,9 @@ TEST(ReminderListFolder, NamesAndColoursFromFilesOrTheCalendarItself) {
     const auto read = readReminderList(root.listsFolder(), list);
     if (!read) return std::string("no list");
     const auto& c = read->color;
-    return read->displayName + (c ? " " + std::to_string(c->red) + " " + std::to_string(c->green) + " " +
-                                        std::to_string(c->blue) : " none");
+    return read->displayName +
+           (c ? " " + std::to_string(c->red) + " " + std::to_string(c->green) + " " + std::to_string(c->blue)
+              : " none");
   };
   EXPECT_EQ(shown("A-LIST"), "Home 0.066667 0.133333 0.200000");
   EXPECT_EQ(shown("EXPORTED"), "Exported 1.000000 0.000000 0.000000");

@@ -51,7 +51,9 @@ class ReminderStore : public ::testing::Test {
   }
   void TearDown() override { objc_release(store_); }
 
-  id calendar(const char* identifier) { return msgSend<id, id>(store_, "calendarWithIdentifier:", standin::str(identifier)); }
+  id calendar(const char* identifier) {
+    return msgSend<id, id>(store_, "calendarWithIdentifier:", standin::str(identifier));
+  }
 
   id predicate(std::vector<id> calendars, id start = nil, id end = nil) {
     return msgSend<id, id, id, id>(store_,
@@ -70,7 +72,8 @@ class ReminderStore : public ::testing::Test {
       ++calls;
       dispatch_semaphore_signal(done);
     };
-    msgSend<id, id, standin::FetchCompletion>(store_, "fetchRemindersMatchingPredicate:completion:", predicate, completion);
+    msgSend<id, id, standin::FetchCompletion>(store_, "fetchRemindersMatchingPredicate:completion:", predicate,
+                                              completion);
     dispatch_semaphore_wait(done, DISPATCH_TIME_FOREVER);
     dispatch_release(done);
     result.calls = calls;
@@ -112,7 +115,6 @@ TEST_F(ReminderStore, FetchesIncompleteRemindersInCalendarThenFileOrder) {
   EXPECT_EQ(standin::utf8Of(msgSend<id>(result.reminders[1], "calendarItemIdentifier")), "ha");
 }
 
-
 TEST_F(ReminderStore, UnreadableFilesAreSkippedOrCutWithOneNoteEachAndNothingWritten) {
   root_.addList(kHome, "Home", "#123456");
   root_.addReminder(kHome, "1.ics", reminderICS("SUMMARY:first"));
@@ -153,7 +155,6 @@ TEST_F(ReminderStore, HostileFilesNeitherCrashNorHang) {
   EXPECT_EQ(standin::arrayItems(msgSend<id>(result.reminders[1], "alarms")).size(), 3000u);
 }
 
-
 // 818121600 is 2026-12-05 00:00 UTC.
 TEST_F(ReminderStore, DueDateBoundsSelectDatedRemindersOnly) {
   root_.addList(kHome, "Home");
@@ -170,11 +171,11 @@ TEST_F(ReminderStore, DueDateBoundsSelectDatedRemindersOnly) {
     EXPECT_EQ(titles(fetch(predicate({home}, date(2), date(10)))), (std::vector<std::string>{"inside", "day inside"}))
         << user;
     EXPECT_EQ(titles(fetch(predicate({home}, nil, date(2)))), (std::vector<std::string>{"before"})) << user;
-    EXPECT_EQ(titles(fetch(predicate({home}, date(6), nil))), (std::vector<std::string>{"day inside", "at end"})) << user;
+    EXPECT_EQ(titles(fetch(predicate({home}, date(6), nil))), (std::vector<std::string>{"day inside", "at end"}))
+        << user;
   }
   EXPECT_EQ(fetch(predicate({home})).reminders.size(), 5u);
 }
-
 
 TEST_F(ReminderStore, CalendarsFromListFoldersAndExportedCalendarFiles) {
   root_.addList(kHome, "Home", "#FF8000");
@@ -199,8 +200,9 @@ TEST_F(ReminderStore, CalendarsFromListFoldersAndExportedCalendarFiles) {
   EXPECT_TRUE(StandInNotes().empty());
   EXPECT_EQ(rgba("bad-colour"), storeDefault);
   ASSERT_EQ(StandInNotes().size(), 1u);
-  EXPECT_EQ(StandInNotes()[0], "EventKit: /var/mobile/Library/Calendar/Lists/bad-colour/color holds no \"#RRGGBB\" or "
-                               "\"#RRGGBBAA\" colour; the list takes the store's default colour");
+  EXPECT_EQ(StandInNotes()[0],
+            "EventKit: /var/mobile/Library/Calendar/Lists/bad-colour/color holds no \"#RRGGBB\" or "
+            "\"#RRGGBBAA\" colour; the list takes the store's default colour");
 
   EXPECT_EQ(calendar("11111111-2222-3333-4444-555555555555"), nil);
   EXPECT_EQ(calendar(".."), nil);
@@ -232,8 +234,8 @@ BOOL askForAccess(id store, bool* onCallerThread) {
     granted = yes;
     dispatch_semaphore_signal(answered);
   };
-  msgSend<void, NSUInteger, standin::AccessCompletion>(store, "requestAccessToEntityType:completion:", EKEntityTypeReminder,
-                                                completion);
+  msgSend<void, NSUInteger, standin::AccessCompletion>(
+      store, "requestAccessToEntityType:completion:", EKEntityTypeReminder, completion);
   dispatch_semaphore_wait(answered, DISPATCH_TIME_FOREVER);
   dispatch_release(answered);
   return granted == 1;

@@ -32,8 +32,8 @@ std::string format(const char* fmt, standin::FormatArgs args) { return standin::
 
 TEST_F(FoundationCore, LengthCountsUtf16UnitsAndIllFormedUtf8GivesNil) {
   EXPECT_EQ(msgSend<NSUInteger>(standin::str("abc"), "length"), 3u);
-  EXPECT_EQ(msgSend<NSUInteger>(standin::str("\xC3\xA9t\xC3\xA9"), "length"), 3u);      // été
-  EXPECT_EQ(msgSend<NSUInteger>(standin::str("\xF0\x9F\x98\x80!"), "length"), 3u);      // emoji is a surrogate pair
+  EXPECT_EQ(msgSend<NSUInteger>(standin::str("\xC3\xA9t\xC3\xA9"), "length"), 3u);  // été
+  EXPECT_EQ(msgSend<NSUInteger>(standin::str("\xF0\x9F\x98\x80!"), "length"), 3u);  // emoji is a surrogate pair
   id sub = msgSend<id>(standin::str("\xF0\x9F\x98\x80!"), "substringWithRange:", NSRange{2, 1});
   EXPECT_EQ(standin::utf8Of(sub), "!");
   EXPECT_THROW(msgSend<id>(standin::str("abc"), "substringWithRange:", NSRange{2, 5}), ObjCException);
@@ -102,8 +102,9 @@ TEST_F(FoundationCore, SortAsksWhatCoreFoundationAsksAndKeepsTiesInOrder) {
   std::vector<long long> mixed;
   for (int i = 0; i < 40; ++i) mixed.push_back((i * 7 % 13) * 10 + i % 10);
   EXPECT_EQ(sortedValues(mixed, byTens),
-            (std::vector<long long>{0,  3,  6,  9,  12, 15, 18, 24, 27, 20, 36, 39, 32, 48,  41,  44,  50,  53,  56,  62,
-                                    65, 68, 71, 74, 77, 83, 86, 89, 95, 98, 91, 107, 100, 103, 119, 112, 115, 121, 124, 127}));
+            (std::vector<long long>{0,  3,  6,  9,   12,  15,  18,  24,  27,  20,  36,  39, 32, 48,
+                                    41, 44, 50, 53,  56,  62,  65,  68,  71,  74,  77,  83, 86, 89,
+                                    95, 98, 91, 107, 100, 103, 119, 112, 115, 121, 124, 127}));
   EXPECT_EQ(asked, 167);
   std::vector<long long> inOrder;
   for (int i = 0; i < 100; ++i) inOrder.push_back(i * 10);
@@ -127,19 +128,25 @@ TEST_F(FoundationCore, SortAsksWhatCoreFoundationAsksAndKeepsTiesInOrder) {
 std::string description(id number) { return standin::utf8Of(msgSend<id>(number, "description")); }
 
 TEST_F(FoundationCore, NumberBoolValueOfARealGoesThroughTheIntegerAndItsDescriptionHasSixteenOrSevenDigits) {
-  for (auto [value, truth] : {std::pair{0.5, false}, {-0.999, false}, {0.0 / 0.0, false}, {1.5, true}, {-1.0, true},
-                              {1e300, true}})
+  for (auto [value, truth] :
+       {std::pair{0.5, false}, {-0.999, false}, {0.0 / 0.0, false}, {1.5, true}, {-1.0, true}, {1e300, true}})
     EXPECT_EQ(msgSend<BOOL>(standin::numberWithDouble(value), "boolValue"), truth) << value;
   for (auto [number, truth] : {std::pair{standin::numberWithFloat(0.25f), false},
                                {standin::numberWithUnsignedLongLong(1ull << 63), true},
-                               {standin::numberWithLongLong(1ll << 40), true}, {standin::numberWithLongLong(0), false}})
+                               {standin::numberWithLongLong(1ll << 40), true},
+                               {standin::numberWithLongLong(0), false}})
     EXPECT_EQ(msgSend<BOOL>(number, "boolValue"), truth) << description(number);
   // A description prints reals with sixteen or seven digits.
-  for (auto [value, text] : {std::pair{0.1, "0.1"}, {0.85, "0.85"}, {1.0 / 3, "0.3333333333333333"}, {2.5, "2.5"},
-                             {1e20, "1e+20"}, {-0.0, "-0"}})
+  for (auto [value, text] : {std::pair{0.1, "0.1"},
+                             {0.85, "0.85"},
+                             {1.0 / 3, "0.3333333333333333"},
+                             {2.5, "2.5"},
+                             {1e20, "1e+20"},
+                             {-0.0, "-0"}})
     EXPECT_EQ(description(standin::numberWithDouble(value)), text);
   for (auto [number, text] : {std::pair{standin::numberWithFloat(0.1f), "0.1"},
-                              {standin::numberWithFloat(1.0f / 3), "0.3333333"}, {standin::numberWithLongLong(-7), "-7"},
+                              {standin::numberWithFloat(1.0f / 3), "0.3333333"},
+                              {standin::numberWithLongLong(-7), "-7"},
                               {standin::numberWithUnsignedLongLong(18446744073709551615ull), "18446744073709551615"}})
     EXPECT_EQ(description(number), text);
 }
@@ -181,11 +188,12 @@ namespace fs = std::filesystem;
 class HostFiles : public ::testing::Test {
  protected:
   qst_test::TempFolder temp_{"host-files"};
-  void write(const std::string& name, const std::string& text) { std::ofstream(folder_ / name, std::ios::binary) << text; }
+  void write(const std::string& name, const std::string& text) {
+    std::ofstream(folder_ / name, std::ios::binary) << text;
+  }
 
   fs::path folder_ = temp_.path();
 };
-
 
 TEST_F(HostFiles, AFolderHeldOpenIsReadEvenAfterItMovesAndAHeadIsTheFirstBytes) {
   write("a.ics", "twelve bytes");
@@ -197,14 +205,15 @@ TEST_F(HostFiles, AFolderHeldOpenIsReadEvenAfterItMovesAndAHeadIsTheFirstBytes) 
   folder_ += "-moved";
 
   std::string text;
-  struct stat info {};
+  struct stat info{};
   EXPECT_EQ(standin::readRegularFileAt(folder.get(), "a.ics", 100, &text, &info), standin::FileReadStatus::Read);
   EXPECT_EQ(text, "twelve bytes");
   EXPECT_EQ(info.st_size, 12);
   EXPECT_EQ(standin::readRegularFileAt(folder.get(), "big.ics", 100, &text, &info), standin::FileReadStatus::TooLarge);
   EXPECT_EQ(info.st_size, 101);  // what was refused, for the caller's note of its version
   EXPECT_TRUE(text.empty());
-  EXPECT_EQ(standin::readRegularFileAt(folder.get(), "fifo.ics", 100, &text, &info), standin::FileReadStatus::NotRegular);
+  EXPECT_EQ(standin::readRegularFileAt(folder.get(), "fifo.ics", 100, &text, &info),
+            standin::FileReadStatus::NotRegular);
   EXPECT_TRUE(S_ISFIFO(info.st_mode));
   EXPECT_EQ(standin::readRegularFileAt(folder.get(), "gone.ics", 100, &text), standin::FileReadStatus::Missing);
   EXPECT_EQ(standin::readRegularFileAt(folder.get(), "a.ics/x", 100, &text), standin::FileReadStatus::Missing);
@@ -215,7 +224,8 @@ TEST_F(HostFiles, AFolderHeldOpenIsReadEvenAfterItMovesAndAHeadIsTheFirstBytes) 
   EXPECT_EQ(head, "xxxx");
   EXPECT_EQ(standin::readRegularFileHead((folder_ / "a.ics").string(), 40, &head), standin::FileReadStatus::Read);
   EXPECT_EQ(head, "twelve bytes");
-  EXPECT_EQ(standin::readRegularFileHead((folder_ / "fifo.ics").string(), 4, &head), standin::FileReadStatus::NotRegular);
+  EXPECT_EQ(standin::readRegularFileHead((folder_ / "fifo.ics").string(), 4, &head),
+            standin::FileReadStatus::NotRegular);
   EXPECT_EQ(standin::readRegularFileHead("/dev/zero", 4, &head), standin::FileReadStatus::NotRegular);
   EXPECT_EQ(standin::readRegularFileHead((folder_ / "none").string(), 4, &head), standin::FileReadStatus::Missing);
 }

@@ -77,8 +77,10 @@ TEST_F(ImageFormats, ARetinaIPhoneTakesTheAt2xAndIPhoneFilesBesideTheNamedOne) {
     int pixels;
     RGBA colour;
   };
-  for (const Step& step : {Step{"icon.bmp", 2, {255, 0, 0, 255}}, {"icon~iphone.bmp", 2, {0, 0, 255, 255}},
-                           {"icon@2x.bmp", 4, {0, 255, 0, 255}}, {"icon@2x~iphone.bmp", 4, {255, 255, 0, 255}}}) {
+  for (const Step& step : {Step{"icon.bmp", 2, {255, 0, 0, 255}},
+                           {"icon~iphone.bmp", 2, {0, 0, 255, 255}},
+                           {"icon@2x.bmp", 4, {0, 255, 0, 255}},
+                           {"icon@2x~iphone.bmp", 4, {255, 255, 0, 255}}}) {
     writeFile(step.file, image_writers::bmpFile(step.pixels, step.pixels, step.colour));
     id image = imageAt("icon.bmp");
     ASSERT_TRUE(image) << step.file;
@@ -166,8 +168,10 @@ std::string pngFile(std::uint32_t width, std::uint32_t height, const std::vector
     for (std::uint32_t x = 0; x < width && !pixels.empty(); ++x) {
       const Pixel p = pixels[y * width + x];
       auto premultiplied = [&](std::uint8_t c) { return static_cast<char>((c * p.a + 127) / 255); };
-      if (optimised) rows += {premultiplied(p.b), premultiplied(p.g), premultiplied(p.r), static_cast<char>(p.a)};
-      else rows += {static_cast<char>(p.r), static_cast<char>(p.g), static_cast<char>(p.b), static_cast<char>(p.a)};
+      if (optimised)
+        rows += {premultiplied(p.b), premultiplied(p.g), premultiplied(p.r), static_cast<char>(p.a)};
+      else
+        rows += {static_cast<char>(p.r), static_cast<char>(p.g), static_cast<char>(p.b), static_cast<char>(p.a)};
     }
   }
   rows.resize(rows.size() + extraBytes, '\0');
@@ -181,8 +185,8 @@ using PNGFiles = ImageFormats;
 
 TEST_F(PNGFiles, IPhoneOptimisedPNGMatchesTheOrdinaryOne) {
   // Opaque, half and barely covered, and fully transparent pixels.
-  const std::vector<Pixel> pixels = {{255, 0, 0, 255},  {0, 128, 255, 255}, {10, 200, 30, 128},
-                                     {255, 255, 255, 1}, {90, 60, 30, 0},   {200, 100, 50, 77}};
+  const std::vector<Pixel> pixels = {{255, 0, 0, 255},   {0, 128, 255, 255}, {10, 200, 30, 128},
+                                     {255, 255, 255, 1}, {90, 60, 30, 0},    {200, 100, 50, 77}};
   id ordinary = write("ordinary@2x.png", pngFile(3, 2, pixels, false));
   id optimised = write("optimised@2x.png", pngFile(3, 2, pixels, true));
   ASSERT_NE(ordinary, nil);
@@ -239,7 +243,8 @@ TEST_F(PNGFiles, DamagedFilesAndNonRegularFilesAreRefusedSafely) {
   EXPECT_EQ(imageAt("absent@2x.png"), nil);
   EXPECT_TRUE(standin::capturedLogLines().empty());
   id cls = objc_getClass("UIImage");
-  for (const char* path : {"", "DOT"}) EXPECT_EQ((msgSend<id, id>(cls, "imageWithContentsOfFile:", standin::str(path))), nil);
+  for (const char* path : {"", "DOT"})
+    EXPECT_EQ((msgSend<id, id>(cls, "imageWithContentsOfFile:", standin::str(path))), nil);
   EXPECT_EQ((msgSend<id, id>(cls, "imageWithContentsOfFile:", nil)), nil);
 }
 

@@ -64,7 +64,8 @@ inline std::string bmpFile(int width, int height, RGBA colour, bool topDown = fa
   le32(file, 2835), le32(file, 2835), le32(file, 0), le32(file, 0);
   for (int y = 0; y < height; ++y) {
     std::string row;
-    for (int x = 0; x < width; ++x) row += {static_cast<char>(colour.b), static_cast<char>(colour.g), static_cast<char>(colour.r)};
+    for (int x = 0; x < width; ++x)
+      row += {static_cast<char>(colour.b), static_cast<char>(colour.g), static_cast<char>(colour.r)};
     row.resize(rowBytes, '\0');
     file += row;
   }

@@ -27,7 +27,9 @@ void setValue(id, SEL, id value, id row) {
   gSetRow = row;
   ++gSets;
 }
-id choiceValues(id, SEL) { return standin::arrayWith({standin::numberWithLongLong(10), standin::numberWithLongLong(20)}); }
+id choiceValues(id, SEL) {
+  return standin::arrayWith({standin::numberWithLongLong(10), standin::numberWithLongLong(20)});
+}
 id choiceTitlesForSpecifier(id, SEL, id row) {
   gAskedRow = row;
   return standin::arrayWith({standin::str("Ten"), standin::str("Twenty")});
@@ -58,9 +60,11 @@ class ChoicePage : public ::testing::Test {
   // A choice row of `target_` offering 0, 1, 2 as "A", "B", "C", whose page is Preferences'.
   id choiceRow(SEL get = sel("value:"), SEL set = sel("setValue:specifier:")) {
     id row = msgSend<id, id, id, SEL, SEL, id, NSInteger, id>(
-        objc_getClass("PSSpecifier"), "preferenceSpecifierNamed:target:set:get:detail:cell:edit:", standin::str("Order"),
-        target_, set, get, objc_getClass("PSListItemsController"), PSLinkListCell, nil);
-    id values = standin::arrayWith({standin::numberWithLongLong(0), standin::numberWithLongLong(1), standin::numberWithLongLong(2)});
+        objc_getClass("PSSpecifier"),
+        "preferenceSpecifierNamed:target:set:get:detail:cell:edit:", standin::str("Order"), target_, set, get,
+        objc_getClass("PSListItemsController"), PSLinkListCell, nil);
+    id values = standin::arrayWith(
+        {standin::numberWithLongLong(0), standin::numberWithLongLong(1), standin::numberWithLongLong(2)});
     msgSend<void, id, id>(row, "setValues:titles:", values,
                           standin::arrayWith({standin::str("A"), standin::str("B"), standin::str("C")}));
     return row;
@@ -76,7 +80,8 @@ class ChoicePage : public ::testing::Test {
       EXPECT_EQ(msgSend<NSInteger>(item, "cellType"), PSListItemCell);
       id cell = msgSend<id, id, id>(page, "tableView:cellForRowAtIndexPath:", nil,
                                     msgSend<id, id>(page, "indexPathForSpecifier:", item));
-      items.push_back(standin::utf8Of(msgSend<id>(item, "name")) + (msgSend<BOOL>(cell, "isChecked") ? ": on" : ": off"));
+      items.push_back(standin::utf8Of(msgSend<id>(item, "name")) +
+                      (msgSend<BOOL>(cell, "isChecked") ? ": on" : ": off"));
     }
     return items;
   }
@@ -104,7 +109,8 @@ TEST_F(ChoicePage, ListsTheRowsChoicesTicksItsValueAndHandsATapToItsSetter) {
   EXPECT_EQ(gSets, 1);
   EXPECT_TRUE((msgSend<BOOL, id>(gValue, "isEqual:", standin::numberWithLongLong(2))));
   EXPECT_EQ(gSetRow, row) << "the setter is given the row";
-  EXPECT_EQ(shown(page), (std::vector<std::string>{"A: off", "B: off", "C: on"})) << "the page ticks what the row reads";
+  EXPECT_EQ(shown(page), (std::vector<std::string>{"A: off", "B: off", "C: on"}))
+      << "the page ticks what the row reads";
 }
 
 // The row's target answers the values and titles when the row names both sources; a source it lacks leaves the
@@ -112,7 +118,8 @@ TEST_F(ChoicePage, ListsTheRowsChoicesTicksItsValueAndHandsATapToItsSetter) {
 TEST_F(ChoicePage, TakesItsChoicesFromTheTargetsDataSourcesWhenTheRowNamesThem) {
   id row = choiceRow();
   msgSend<void, id, id>(row, "setProperty:forKey:", standin::str("choiceValues"), standin::str("valuesDataSource"));
-  msgSend<void, id, id>(row, "setProperty:forKey:", standin::str("choiceTitlesForSpecifier:"), standin::str("titlesDataSource"));
+  msgSend<void, id, id>(row, "setProperty:forKey:", standin::str("choiceTitlesForSpecifier:"),
+                        standin::str("titlesDataSource"));
   current(20);
   id page = open(row);
   EXPECT_EQ(shown(page), (std::vector<std::string>{"Ten: off", "Twenty: on"}));
@@ -123,11 +130,13 @@ TEST_F(ChoicePage, TakesItsChoicesFromTheTargetsDataSourcesWhenTheRowNamesThem) 
   for (const char* values : {"noSuchValues", ""}) {
     id own = choiceRow();
     msgSend<void, id, id>(own, "setProperty:forKey:", standin::str(values), standin::str("valuesDataSource"));
-    msgSend<void, id, id>(own, "setProperty:forKey:", standin::str("choiceTitlesForSpecifier:"), standin::str("titlesDataSource"));
+    msgSend<void, id, id>(own, "setProperty:forKey:", standin::str("choiceTitlesForSpecifier:"),
+                          standin::str("titlesDataSource"));
     EXPECT_EQ(shown(open(own)), (std::vector<std::string>{"A: off", "B: off", "C: off"})) << values;
   }
   id onlyValues = choiceRow();
-  msgSend<void, id, id>(onlyValues, "setProperty:forKey:", standin::str("choiceValues"), standin::str("valuesDataSource"));
+  msgSend<void, id, id>(onlyValues, "setProperty:forKey:", standin::str("choiceValues"),
+                        standin::str("valuesDataSource"));
   EXPECT_EQ(shown(open(onlyValues)).size(), 3u) << "both sources or none";
 }
 
@@ -149,7 +158,8 @@ TEST_F(ChoicePage, OddRowsAndStrayTapsNeitherBreakNorWrite) {
   EXPECT_EQ(gSets, 0);
 
   id untitled = choiceRow();
-  msgSend<void, id, id>(untitled, "setValues:titles:", standin::arrayWith({standin::numberWithLongLong(1)}), standin::arrayWith({}));
+  msgSend<void, id, id>(untitled, "setValues:titles:", standin::arrayWith({standin::numberWithLongLong(1)}),
+                        standin::arrayWith({}));
   EXPECT_EQ(shown(open(untitled)), std::vector<std::string>{": on"}) << "an untitled value is still offered";
 
   id noPage = choiceRow();

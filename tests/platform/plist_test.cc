@@ -56,7 +56,8 @@ class PropertyLists : public DeviceFolderTest {
   PropertyLists() : DeviceFolderTest(kPreferences) {}
 
   static id arrayAt(id path) {
-    return objc_autorelease(msgSend<id>(msgSend<id>(objc_getClass("NSArray"), "alloc"), "initWithContentsOfFile:", path));
+    return objc_autorelease(
+        msgSend<id>(msgSend<id>(objc_getClass("NSArray"), "alloc"), "initWithContentsOfFile:", path));
   }
 };
 
@@ -74,15 +75,16 @@ std::string asXML(const char* bytes, size_t length) {
 
 id written(id plist, NSUInteger format, id* error = nullptr) {
   return msgSend<id, id, NSUInteger, NSUInteger, id*>(objc_getClass("NSPropertyListSerialization"),
-                                                       "dataWithPropertyList:format:options:error:", plist, format,
-                                                       NSUInteger{0}, error);
+                                                      "dataWithPropertyList:format:options:error:", plist, format,
+                                                      NSUInteger{0}, error);
 }
 
 // What is read from either form of file, written back in either form, is the file's content as libplist reads it.
 TEST_F(PropertyLists, XMLAndBinaryFilesReadAndWriteBackTheSame) {
   const std::string expected = asXML(kSettingsXML, std::strlen(kSettingsXML));
   id binaryPath = writeFile("settings-binary.plist", settingsBinary());
-  id owned = msgSend<id>(msgSend<id>(objc_getClass("NSMutableDictionary"), "alloc"), "initWithContentsOfFile:", binaryPath);
+  id owned =
+      msgSend<id>(msgSend<id>(objc_getClass("NSMutableDictionary"), "alloc"), "initWithContentsOfFile:", binaryPath);
   for (id settings : {dictionaryAt(writeFile("settings.plist", kSettingsXML)), dictionaryAt(binaryPath), owned})
     for (NSUInteger format : {NSUInteger{100}, NSUInteger{200}}) {
       id data = written(settings, format);
@@ -111,7 +113,8 @@ TEST_F(PropertyLists, UnreadableFilesAndTheWrongRootGiveNil) {
   const std::string binary = settingsBinary();
   EXPECT_EQ(dictionaryAt(writeFile("cut-binary.plist", binary.substr(0, binary.size() / 2))), nil);
   EXPECT_EQ(arrayAt(writeFile("settings.plist", kSettingsXML)), nil);
-  id listFile = writeFile("calendars.plist", R"(<?xml version="1.0"?><plist version="1.0"><array><string>x</string></array></plist>)");
+  id listFile = writeFile("calendars.plist",
+                          R"(<?xml version="1.0"?><plist version="1.0"><array><string>x</string></array></plist>)");
   EXPECT_NE(arrayAt(listFile), nil);
   EXPECT_EQ(dictionaryAt(listFile), nil);
 }
@@ -182,9 +185,19 @@ long long valueOf(const std::string& text) {
 
 TEST(XMLIntegers, ReadAsCoreFoundationReadsThemOrTheWholeListIsRefused) {
   AutoreleasePool pool;
-  for (auto [text, value] : std::initializer_list<std::pair<const char*, long long>>{
-           {"010", 10}, {"0009", 9}, {"-010", -10}, {"000", 0}, {"-0", 0}, {"0x1F", 31}, {"0X00ff", 255}, {"0x0", 0},
-           {" \n+ 42", 42}, {"- 7", -7}, {"-9223372036854775808", INT64_MIN}, {"9223372036854775807", INT64_MAX}})
+  for (auto [text, value] :
+       std::initializer_list<std::pair<const char*, long long>>{{"010", 10},
+                                                                {"0009", 9},
+                                                                {"-010", -10},
+                                                                {"000", 0},
+                                                                {"-0", 0},
+                                                                {"0x1F", 31},
+                                                                {"0X00ff", 255},
+                                                                {"0x0", 0},
+                                                                {" \n+ 42", 42},
+                                                                {"- 7", -7},
+                                                                {"-9223372036854775808", INT64_MIN},
+                                                                {"9223372036854775807", INT64_MAX}})
     EXPECT_EQ(valueOf(text), value) << text;
   id big = readOne("<integer>18446744073709551615</integer>");
   ASSERT_TRUE(standin::isNumber(big));

@@ -51,7 +51,8 @@ id newRecorder(const char* name) {
 }
 
 void performLater(id receiver, const char* selector, id argument, double delay) {
-  msgSend<void, SEL, id, NSTimeInterval>(receiver, "performSelector:withObject:afterDelay:", sel(selector), argument, delay);
+  msgSend<void, SEL, id, NSTimeInterval>(receiver, "performSelector:withObject:afterDelay:", sel(selector), argument,
+                                         delay);
 }
 
 class RunLoop : public ::testing::Test {
@@ -105,10 +106,13 @@ TEST_F(RunLoop, ReceiverAndArgumentAreHeldUntilPerformed) {
   objc_release(argument);
 }
 
-
 // The after-perform observer notes whether the loop still counted as performing, and the log so far.
-void noteAfterPerform() { gPerformed.push_back(std::string("after:") + (standin::runLoopIsPerforming() ? "inside" : "outside")); }
-void noteIfPerforming(id, SEL) { gPerformed.push_back(standin::runLoopIsPerforming() ? "performing" : "not performing"); }
+void noteAfterPerform() {
+  gPerformed.push_back(std::string("after:") + (standin::runLoopIsPerforming() ? "inside" : "outside"));
+}
+void noteIfPerforming(id, SEL) {
+  gPerformed.push_back(standin::runLoopIsPerforming() ? "performing" : "not performing");
+}
 
 TEST_F(RunLoop, ObserversFollowEachPerformedTimer) {
   standin::addRunLoopAfterPerformObserver(noteAfterPerform);
@@ -118,11 +122,9 @@ TEST_F(RunLoop, ObserversFollowEachPerformedTimer) {
   performLater(recorder, "noteIfPerforming", nil, 1);
   performLater(recorder, "noteAlone", nil, 2);
   standin::runCurrentRunLoopUntil(1010);
-  EXPECT_EQ(gPerformed,
-            (std::vector<std::string>{"performing", "after:outside", "a@1002", "after:outside"}));
+  EXPECT_EQ(gPerformed, (std::vector<std::string>{"performing", "after:outside", "a@1002", "after:outside"}));
   EXPECT_FALSE(standin::runLoopIsPerforming());
 }
-
 
 void performOnMain(id receiver, const char* selector) {
   msgSend<void, SEL, id, BOOL>(receiver, "performSelectorOnMainThread:withObject:waitUntilDone:", sel(selector), nil,

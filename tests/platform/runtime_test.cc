@@ -53,8 +53,9 @@ TEST(Runtime, UnknownSelectorAndSignatureMismatchFailLoudly) {
     }
     return std::string("no exception");
   };
-  EXPECT_NE(said([&] { msgSend<void>(obj, "frobnicate"); })
-                .find("-[SigCheck frobnicate]: unrecognized selector sent to instance"),
+  EXPECT_NE(said([&] {
+              msgSend<void>(obj, "frobnicate");
+            }).find("-[SigCheck frobnicate]: unrecognized selector sent to instance"),
             std::string::npos);
   EXPECT_NE(said([&] { msgSend<double>(obj, "value"); }).find("-[SigCheck value]"), std::string::npos);
   objc_release(obj);
@@ -110,7 +111,9 @@ TEST(Runtime, KindRespondsToSelectorAndAddingOnlyWhatIsNotOwn) {
 }
 
 template <int N>
-NSInteger numbered(id, SEL) { return N; }
+NSInteger numbered(id, SEL) {
+  return N;
+}
 
 // Each class remembers what its messages found.
 TEST(Runtime, EverySelectorFindsItsOwnMethodAcrossThreads) {

@@ -58,12 +58,17 @@ double cairoAdvance(id font, const std::string& text) {
 // Advances are kept per character once measured.
 TEST(TextMeasurement, KeptAdvancesAddUpToTheWholeLine) {
   AutoreleasePool pool;
-  const std::string lines[] = {"Pay council tax", "!!! Call the plumber", "Caf\u00e9 cr\u00e8me br\u00fbl\u00e9e",
-                               "\u4e70\u725b\u5976", "\U0001F6D2 shopping \u2014 \u00bd kg", "tab\tand \x7f"};
+  const std::string lines[] = {"Pay council tax",
+                               "!!! Call the plumber",
+                               "Caf\u00e9 cr\u00e8me br\u00fbl\u00e9e",
+                               "\u4e70\u725b\u5976",
+                               "\U0001F6D2 shopping \u2014 \u00bd kg",
+                               "tab\tand \x7f"};
   for (CGFloat size : {9.0, 14.0, 17.5, 40.0}) {
     id font = standin::systemFontOfSize(size);
     for (int pass = 0; pass < 2; ++pass)  // measured first, then from what was kept
-      for (const std::string& line : lines) EXPECT_EQ(standin::fontLineAdvance(font, line), cairoAdvance(font, line)) << line;
+      for (const std::string& line : lines)
+        EXPECT_EQ(standin::fontLineAdvance(font, line), cairoAdvance(font, line)) << line;
   }
   // More sizes than are kept for the process: each still measures as cairo does.
   CGFloat previous = 0;
@@ -81,14 +86,13 @@ TEST(TextMeasurement, BrokenTextMeasuresNothingAndHarmsNoLaterText) {
   id font = standin::systemFontOfSize(14);
   const double good = standin::fontLineAdvance(font, "Buy milk");
   ASSERT_GT(good, 0);
-  for (const std::string broken : {"Buy \x80milk", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "milk\xE2\x82",
-                                   "\xFF", "\xC3"})
+  for (const std::string broken :
+       {"Buy \x80milk", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "milk\xE2\x82", "\xFF", "\xC3"})
     EXPECT_EQ(standin::fontLineAdvance(font, broken), 0) << "bytes of " << broken.size();
   EXPECT_EQ(standin::fontLineAdvance(font, "Buy milk"), good);
   // The line ends at a NUL, as cairo reads it.
   EXPECT_EQ(standin::fontLineAdvance(font, std::string("Buy milk") + '\0' + "\xFF and eggs"), good);
 }
-
 
 // The system font's lines are the device's: Helvetica Neue's on iOS 7 and 8, San Francisco's on iOS 9.
 class SystemFont : public ::testing::Test {
@@ -128,8 +132,8 @@ TEST_F(SystemFont, HelveticaNeueLinesOnIOS7And8AndSanFranciscosOnIOS9AndTheMeasu
 // UILabel's font and text colour are null_resettable (UIKit's UILabel.h).
 TEST(Label, FontAndColourReadAsTheDefaultsWhenUnsetOrNil) {
   AutoreleasePool pool;
-  id label = objc_autorelease(msgSend<id, CGRect>(msgSend<id>(objc_getClass("UILabel"), "alloc"), "initWithFrame:",
-                                                  CGRect{}));
+  id label =
+      objc_autorelease(msgSend<id, CGRect>(msgSend<id>(objc_getClass("UILabel"), "alloc"), "initWithFrame:", CGRect{}));
   auto expectDefaults = [&] {
     id font = msgSend<id>(label, "font");
     ASSERT_NE(font, nil);

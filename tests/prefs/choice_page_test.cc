@@ -114,11 +114,13 @@ TEST_P(ChoicePages, ARowNamingPSListItemsControllerOpensItsChoicesTicksTheValueA
   EXPECT_EQ(row.cell, "choice");
   EXPECT_EQ(row.value, "As in Reminders");
   EXPECT_EQ(row.choices, (std::vector<std::string>{"As in Reminders", "Undated first", "Undated last"}));
-  EXPECT_EQ(choicePageRows(), (std::vector<std::string>{"As in Reminders: on", "Undated first: off", "Undated last: off"}));
+  EXPECT_EQ(choicePageRows(),
+            (std::vector<std::string>{"As in Reminders: on", "Undated first: off", "Undated last: off"}));
 
   app().set("reminderSorting", "Undated last");
   EXPECT_EQ(storedSorting(), 2u);
-  EXPECT_EQ(choicePageRows(), (std::vector<std::string>{"As in Reminders: off", "Undated first: off", "Undated last: on"}));
+  EXPECT_EQ(choicePageRows(),
+            (std::vector<std::string>{"As in Reminders: off", "Undated first: off", "Undated last: on"}));
   EXPECT_EQ(orderRow().value, "Undated last");
   device->lock();
   EXPECT_EQ(library<NSInteger>("reminderSorting"), 2) << "the library reads the pick at the lock";
@@ -137,7 +139,8 @@ TEST_P(ChoicePages, ARowNamingPSListItemsControllerOpensItsChoicesTicksTheValueA
   nlohmann::json shown;
   for (const auto& paneRow : doc["steps"][1]["pane"])
     if (paneRow["key"] == "reminderSorting") shown = paneRow;
-  EXPECT_EQ(shown, (nlohmann::json{{"group", "Rows"}, {"label", "Order"}, {"key", "reminderSorting"}, {"value", "Undated first"}}));
+  EXPECT_EQ(shown, (nlohmann::json{
+                       {"group", "Rows"}, {"label", "Order"}, {"key", "reminderSorting"}, {"value", "Undated first"}}));
 }
 
 TEST_P(ChoicePages, ARowNamingAClassNoImageHasOpensNoPageAndSaysWhy) {

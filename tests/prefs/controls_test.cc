@@ -95,17 +95,18 @@ class Defaults : public PaneTest {
  protected:
   std::map<std::string, std::string> settingsRecord() {
     std::map<std::string, std::string> r;
-    for (const char* name : {"isEnabled", "showPriority", "showItemsWithoutDueDate", "showItemsWithDueDate",
-                             "showItemsWithPastDueDate", "compatibilityMode", "hideOnNowPlayingScreen",
-                             "showSeparatorLines", "rightAlignedDate", "displayLocation", "sameHeightRows",
-                             "titleColorSameAsListColor"})
+    for (const char* name :
+         {"isEnabled", "showPriority", "showItemsWithoutDueDate", "showItemsWithDueDate", "showItemsWithPastDueDate",
+          "compatibilityMode", "hideOnNowPlayingScreen", "showSeparatorLines", "rightAlignedDate", "displayLocation",
+          "sameHeightRows", "titleColorSameAsListColor"})
       r[name] = library<BOOL>(name) ? "YES" : "NO";
     for (const char* name : {"wallpaperBlurMode", "reminderSorting", "swipeAction", "textSize", "subtitleTextSize",
                              "dateTextSize", "daysToDisplay", "maxRemindersToDisplay"})
       r[name] = std::to_string(library<NSInteger>(name));
     for (const char* name : {"textColor", "subtitleTextColor", "dateTextColor"}) {
       auto c = rgba(library<StrongId>(name));
-      r[name] = std::to_string(c[0]) + " " + std::to_string(c[1]) + " " + std::to_string(c[2]) + " " + std::to_string(c[3]);
+      r[name] =
+          std::to_string(c[0]) + " " + std::to_string(c[1]) + " " + std::to_string(c[2]) + " " + std::to_string(c[3]);
     }
     for (const char* name : {"customLaunchAppBundleID", "iconFile"}) r[name] = standin::utf8Of(library<StrongId>(name));
     return r;
@@ -114,10 +115,17 @@ class Defaults : public PaneTest {
 
 // What the library holds after a lock for each name a choice shows.
 const std::map<std::string, std::array<CGFloat, 4>> kColourNames = {
-    {"Red", {1, 0, 0, 1}},      {"Black", {0, 0, 0, 1}},    {"Gray", {0.5, 0.5, 0.5, 1}},
-    {"White", {1, 1, 1, 1}},    {"Green", {0, 1, 0, 1}},    {"Blue", {0, 0, 1, 1}},
-    {"Yellow", {1, 1, 0, 1}},   {"Orange", {1, 0.5, 0, 1}}, {"Purple", {0.5, 0, 0.5, 1}},
-    {"Brown", {0.6, 0.4, 0.2, 1}}, {"Translucent white", {1, 1, 1, 0.5}},
+    {"Red", {1, 0, 0, 1}},
+    {"Black", {0, 0, 0, 1}},
+    {"Gray", {0.5, 0.5, 0.5, 1}},
+    {"White", {1, 1, 1, 1}},
+    {"Green", {0, 1, 0, 1}},
+    {"Blue", {0, 0, 1, 1}},
+    {"Yellow", {1, 1, 0, 1}},
+    {"Orange", {1, 0.5, 0, 1}},
+    {"Purple", {0.5, 0, 0.5, 1}},
+    {"Brown", {0.6, 0.4, 0.2, 1}},
+    {"Translucent white", {1, 1, 1, 0.5}},
     {"Same as the list's colour", {1, 1, 1, 1}},
 };
 const std::map<std::string, std::map<std::string, NSInteger>> kNumberChoices = {

@@ -156,7 +156,8 @@ class PaneSim : public ::testing::Test {
 // What a ticked list brings at the relock is Install.ThePackageBootsAsTheBuildDoesAndItsPaneIsOpenedThroughItsEntry's.
 TEST_F(PaneSim, TheJSONStepCarriesThePaneAndItsChanges) {
   auto before = simrun::stateOf(root.path());
-  auto doc = simrun::jsonOf(run({"--json", "--events", "pane; pane textColor Red; pane-list Work; relock; pane"}, false));
+  auto doc =
+      simrun::jsonOf(run({"--json", "--events", "pane; pane textColor Red; pane-list Work; relock; pane"}, false));
   auto steps = doc["steps"];
   ASSERT_EQ(steps.size(), 5u);
   auto titleColour = [](const nlohmann::json& pane) {

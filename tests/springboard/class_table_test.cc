@@ -15,8 +15,8 @@ namespace {
 using namespace sb::table;
 
 // Classes the table names as superclasses but leaves to the frameworks.
-const std::set<std::string> kFrameworkRoots = {"NSObject", "UIView", "UIViewController", "UITableViewCell",
-                                               "UIApplication", "FBSystemApp"};
+const std::set<std::string> kFrameworkRoots = {"NSObject",        "UIView",        "UIViewController",
+                                               "UITableViewCell", "UIApplication", "FBSystemApp"};
 
 TEST(ClassTableTest, TheShippedTableParsesForEveryVersionWithEachSuperclassKnown) {
   ASSERT_EQ(versions().size(), 11u);
@@ -58,7 +58,7 @@ struct Fact {
   const char* member;
   const char* first;  // the first and last version that have it
   const char* last;
-  const char* type;   // "" for any
+  const char* type;  // "" for any
 };
 
 const Fact kFacts[] = {
@@ -66,8 +66,8 @@ const Fact kFacts[] = {
     {"SBLockScreenNotificationListController", '-', "turnOnScreenIfNecessaryForItem:withCompletion:", "9.0", "9.3",
      "void(id,block)"},
     {"SBLockScreenNotificationListController", '-', "observer:addBulletin:forFeed:", "7.0", "7.1", ""},
-    {"SBLockScreenNotificationListController", '-', "observer:addBulletin:forFeed:playLightsAndSirens:withReply:",
-     "8.0", "9.3", "void(id,id,NSUInteger,BOOL,block)"},
+    {"SBLockScreenNotificationListController", '-',
+     "observer:addBulletin:forFeed:playLightsAndSirens:withReply:", "8.0", "9.3", "void(id,id,NSUInteger,BOOL,block)"},
     {"SBLockScreenNotificationListController", '-', "count", "7.0", "9.3", "NSUInteger()"},
     {"SBLockScreenNotificationListController", '+', "count", "", "", ""},  // kinds are kept apart
     {"SBLockScreenNotificationListController", 'i', "_notificationView", "7.0", "9.3", ""},
@@ -138,11 +138,11 @@ TEST(ClassTableTest, TypesEncodeAsEachSlicesCompilerWritesThem) {
   EXPECT_EQ(ivarEncoding("block", armv7), "@?");
   EXPECT_EQ(ivarEncoding("struct-__IOHIDEvent*", arm64), "^{__IOHIDEvent=}");
 
-  for (const char* bad : {"", "(", ")", "void", "id(", "void(id", "void(,)", "void(id,)", "int(void)",
-                          "id<P>()", "void(id))", "NSString()", "long()", "void(struct-)", "void(double*)"})
+  for (const char* bad : {"", "(", ")", "void", "id(", "void(id", "void(,)", "void(id,)", "int(void)", "id<P>()",
+                          "void(id))", "NSString()", "long()", "void(struct-)", "void(double*)"})
     EXPECT_THROW(methodEncoding(bad, arm64), std::invalid_argument) << '"' << bad << '"';
-  for (const char* bad : {"", "void", "NSString", "id<>", "id<P", "UIView<P>", "id<P>*", "void(id)", "block*",
-                          "NSZone", "*", "unsigned long"})
+  for (const char* bad : {"", "void", "NSString", "id<>", "id<P", "UIView<P>", "id<P>*", "void(id)", "block*", "NSZone",
+                          "*", "unsigned long"})
     EXPECT_THROW(ivarEncoding(bad, armv7), std::invalid_argument) << '"' << bad << '"';
   // Input of any size is refused, not overrun.
   EXPECT_THROW(methodEncoding(std::string(100000, '('), arm64), std::invalid_argument);

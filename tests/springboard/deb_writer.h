@@ -20,8 +20,10 @@ struct DebEntry {
 
 inline std::string archiveOf(const std::vector<DebEntry>& entries, bool ar, bool gzip = true) {
   archive* a = archive_write_new();
-  if (ar) archive_write_set_format_ar_svr4(a);
-  else archive_write_set_format_ustar(a);
+  if (ar)
+    archive_write_set_format_ar_svr4(a);
+  else
+    archive_write_set_format_ustar(a);
   if (!ar && gzip) archive_write_add_filter_gzip(a);
   archive_write_set_bytes_in_last_block(a, 1);
   std::vector<char> out(8 << 20);

@@ -47,8 +47,8 @@ std::vector<DebEntry> linuxPackage(const std::string& filterBundle = "com.apple.
   for (const auto& file : fs::directory_iterator(QST_PANE_BUNDLE))
     data.push_back({kPaneBundle + file.path().filename().string(), fileBytes(file.path())});
   if (withEntry)
-    data.push_back({"./Library/PreferenceLoader/Preferences/QuillstoneBriarwhistlePrefs.plist",
-                    fileBytes(QST_PANE_ENTRY)});
+    data.push_back(
+        {"./Library/PreferenceLoader/Preferences/QuillstoneBriarwhistlePrefs.plist", fileBytes(QST_PANE_ENTRY)});
   return data;
 }
 
@@ -117,28 +117,34 @@ TEST_F(Install, SubstratesFilterIsAppliedKeyByKeyAsItsLoaderAppliesIt) {
     nlohmann::json d = document(loadIn(loadInPlist, ios));
     return d["install"]["loadIns"][0]["loaded"].get<bool>();
   };
-  const std::string versions = "<dict><key>Filter</key><dict><key>CoreFoundationVersion</key><array><real>847.0</real>"
-                               "<real>1140.0</real></array><key>Bundles</key><array><string>com.apple.UIKit</string>"
-                               "</array></dict></dict>";
+  const std::string versions =
+      "<dict><key>Filter</key><dict><key>CoreFoundationVersion</key><array><real>847.0</real>"
+      "<real>1140.0</real></array><key>Bundles</key><array><string>com.apple.UIKit</string>"
+      "</array></dict></dict>";
   EXPECT_TRUE(loaded(plist(versions)));  // UIKit is loaded in SpringBoard; 847.24 lies in [847, 1140)
   EXPECT_FALSE(loaded(plist(versions), "8.0"));
   EXPECT_NE(document(loadIn(plist(versions), "9.3"))["install"]["loadIns"][0]["reason"].get<std::string>().find(
                 "CoreFoundationVersion from 847 to below 1140 leaves out this system's 1280.30"),
             std::string::npos);
-  EXPECT_TRUE(loaded(plist("<dict><key>Filter</key><dict><key>Executables</key><array><string>SpringBoard</string>"
-                           "</array></dict></dict>")));
-  EXPECT_FALSE(loaded(plist("<dict><key>Filter</key><dict><key>Flags</key><integer>2</integer><key>Bundles</key>"
-                            "<array><string>com.apple.springboard</string></array></dict></dict>")));
-  const std::string anyOf = "<dict><key>Filter</key><dict><key>Mode</key><string>Any</string><key>Bundles</key><array>"
-                            "<string>com.apple.mobilesafari</string></array><key>Classes</key><array>"
-                            "<string>SBLockScreenNotificationListController</string></array></dict></dict>";
+  EXPECT_TRUE(
+      loaded(plist("<dict><key>Filter</key><dict><key>Executables</key><array><string>SpringBoard</string>"
+                   "</array></dict></dict>")));
+  EXPECT_FALSE(
+      loaded(plist("<dict><key>Filter</key><dict><key>Flags</key><integer>2</integer><key>Bundles</key>"
+                   "<array><string>com.apple.springboard</string></array></dict></dict>")));
+  const std::string anyOf =
+      "<dict><key>Filter</key><dict><key>Mode</key><string>Any</string><key>Bundles</key><array>"
+      "<string>com.apple.mobilesafari</string></array><key>Classes</key><array>"
+      "<string>SBLockScreenNotificationListController</string></array></dict></dict>";
   EXPECT_TRUE(loaded(plist(anyOf)));
   EXPECT_FALSE(loaded(plist("<dict><key>Filter</key><dict><key>Mode</key><string>Any</string></dict></dict>")));
 
   simrun::SimRun corrupt = loadIn("not a property list");
   EXPECT_FALSE(document(corrupt)["install"]["loadIns"][0]["loaded"].get<bool>());
   EXPECT_NE(corrupt.out.find("MS:Error: Corrupt PropertyList: file:///Library/MobileSubstrate/DynamicLibraries/"
-                             "QuillstoneBriarwhistle.dylib"), std::string::npos) << corrupt.out;
+                             "QuillstoneBriarwhistle.dylib"),
+            std::string::npos)
+      << corrupt.out;
 
   // No plist, or one without a Filter: loaded, as Substrate loads it into
   // every process, with a note saying so.
@@ -146,7 +152,8 @@ TEST_F(Install, SubstratesFilterIsAppliedKeyByKeyAsItsLoaderAppliesIt) {
     simrun::SimRun r = loadIn(none);
     EXPECT_TRUE(document(r)["install"]["loadIns"][0]["loaded"].get<bool>()) << none;
     EXPECT_NE(r.out.find("springboard-sim: note: /Library/MobileSubstrate/DynamicLibraries/QuillstoneBriarwhistle.dylib"
-                         " has no filter that limits it: a phone loads it into every process"), std::string::npos)
+                         " has no filter that limits it: a phone loads it into every process"),
+              std::string::npos)
         << r.out;
     EXPECT_NE(document(r)["rows"].dump().find("QuillstoneBriarwhistle "), std::string::npos);
   }
@@ -187,9 +194,10 @@ TEST_F(Install, PreferenceLoaderFindsEntriesAndBundlesWhereItsSourceLooks) {
   std::vector<std::string> shown;
   for (const nlohmann::json& pane : d["install"]["panes"])
     shown.push_back(pane["label"].get<std::string>() + " " + pane["bundle"].get<std::string>());
-  EXPECT_EQ(shown, (std::vector<std::string>{"alpha /Library/PreferenceBundles/QuillstoneBriarwhistlePrefs.bundle",
-                                             "Beta /System/Library/PreferenceBundles/SystemPane.bundle",
-                                             "Untitled Pane /Library/PreferenceBundles/QuillstoneBriarwhistlePrefs.bundle"}));
+  EXPECT_EQ(shown,
+            (std::vector<std::string>{"alpha /Library/PreferenceBundles/QuillstoneBriarwhistlePrefs.bundle",
+                                      "Beta /System/Library/PreferenceBundles/SystemPane.bundle",
+                                      "Untitled Pane /Library/PreferenceBundles/QuillstoneBriarwhistlePrefs.bundle"}));
   EXPECT_NE(d["log"].dump().find("Discarding specifier for missing isBundle bundle NoSuchPane."), std::string::npos)
       << d["log"];
 
@@ -201,7 +209,8 @@ TEST_F(Install, PreferenceLoaderFindsEntriesAndBundlesWhereItsSourceLooks) {
 }
 
 TEST_F(Install, APackageWithoutAnEntryHasNoPane) {
-  simrun::SimRun r = run({"--events", "pane", "--install", package(debOf(linuxPackage("com.apple.springboard", false)))});
+  simrun::SimRun r =
+      run({"--events", "pane", "--install", package(debOf(linuxPackage("com.apple.springboard", false)))});
   EXPECT_EQ(r.status, 2);
   EXPECT_NE(r.out.find("adds no settings pane"), std::string::npos) << r.out;
 }

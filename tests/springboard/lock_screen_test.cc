@@ -37,9 +37,12 @@ using LockScreenTest = SpringBoardTest;
 void dropReuseIdentifiers() {
   Class cellClass = objc_getClass("SBLockScreenBulletinCell");
   static IMP original = class_lookupMethod(cellClass, sel("initWithStyle:reuseIdentifier:"));
-  class_replaceMethod(cellClass, sel("initWithStyle:reuseIdentifier:"),
-                      +[](id self, SEL cmd, NSInteger style, id) { return imp_call<id, NSInteger, id>(original, self, cmd, style, nil); },
-                      "@@:q@");
+  class_replaceMethod(
+      cellClass, sel("initWithStyle:reuseIdentifier:"),
+      +[](id self, SEL cmd, NSInteger style, id) {
+        return imp_call<id, NSInteger, id>(original, self, cmd, style, nil);
+      },
+      "@@:q@");
 }
 
 TEST_F(LockScreenTest, CellsWithoutReuseIdentifierAreMadeAnewAtEveryReload) {

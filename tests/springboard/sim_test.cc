@@ -19,8 +19,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using simrun::stateOf;
 using simrun::SimRun;
+using simrun::stateOf;
 
 class SimTest : public ::testing::Test {
  protected:
@@ -37,8 +37,12 @@ class SimTest : public ::testing::Test {
   simrun::SimWorkspace work_{"sim-test"};  // its tmp() is the simulator's: what it leaves there, it leaked
 };
 
-bool isOwn(const nlohmann::json& row) { return row["bulletinID"].get<std::string>().rfind("QuillstoneBriarwhistle ", 0) == 0; }
-size_t ownRows(const nlohmann::json& rows) { return static_cast<size_t>(std::count_if(rows.begin(), rows.end(), isOwn)); }
+bool isOwn(const nlohmann::json& row) {
+  return row["bulletinID"].get<std::string>().rfind("QuillstoneBriarwhistle ", 0) == 0;
+}
+size_t ownRows(const nlohmann::json& rows) {
+  return static_cast<size_t>(std::count_if(rows.begin(), rows.end(), isOwn));
+}
 
 // What the steps change is the SettingsChangeTest cases' and JsonTopLevelIsTheLockBeforeAnyStep's.
 TEST_F(SimTest, SettingsStepsLeaveTheRootUntouchedAndNoPrivateFolderBehind) {
@@ -97,7 +101,8 @@ TEST_F(SimTest, SetNotesKeysTheLibraryDoesNotReadAndKeepsTheDefaultIcon) {
   SimRun r = run({"--set", "textsize=20", "--events", "set fontColour 3"});
   EXPECT_EQ(r.status, 0) << r.out;
   EXPECT_NE(r.out.find("springboard-sim: note: textsize is not a setting the library reads (textSize is)\n"),
-            std::string::npos) << r.out;
+            std::string::npos)
+      << r.out;
   EXPECT_NE(r.out.find("springboard-sim: note: fontColour is not a setting the library reads\n"), std::string::npos);
   EXPECT_EQ(run({"--set", "textSize=20"}).out.find("note:"), std::string::npos);
 
@@ -115,12 +120,17 @@ TEST_F(SimTest, AnUnreadableListColourGivesAVisibleColourAndANote) {
   fs::path root = copyOfSampleRoot();
   const fs::path list = root / "var/mobile/Library/Calendar/Lists/6F0C1A52-3B1E-4C57-9B7A-2D9E4A1B7C01";
   for (const char* colour : {"reddish", "FF2D55", "#F25"}) {
-    { std::ofstream(list / "color") << colour << "\n"; }
+    {
+      std::ofstream(list / "color") << colour << "\n";
+    }
     SimRun r = run({"--root", root.string(), "--json", "--set", "textColor=999"});
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_NE(r.out.find("springboard-sim: note: EventKit: /var/mobile/Library/Calendar/Lists/"
-                         "6F0C1A52-3B1E-4C57-9B7A-2D9E4A1B7C01/color holds no"), std::string::npos) << colour;
-    nlohmann::json doc = simrun::jsonOf(work_.run({"--root", root.string(), "--json", "--set", "textColor=999"}, false));
+                         "6F0C1A52-3B1E-4C57-9B7A-2D9E4A1B7C01/color holds no"),
+              std::string::npos)
+        << colour;
+    nlohmann::json doc =
+        simrun::jsonOf(work_.run({"--root", root.string(), "--json", "--set", "textColor=999"}, false));
     for (const nlohmann::json& row : doc["rows"])
       if (isOwn(row)) {
         EXPECT_GT(row["labels"]["primary"]["color"][3].get<double>(), 0) << colour << row["bulletinID"];
@@ -143,7 +153,8 @@ TEST_F(SimTest, JsonCarriesTheHookTableAndATracePerStepOnlyWhenAsked) {
   nlohmann::json plain = runJson({"--json", "--events", "nowplaying"});
   EXPECT_FALSE(plain.contains("trace") || plain.contains("hooks") || plain["steps"][0].contains("trace")) << plain;
 
-  nlohmann::json doc = runJson({"--json", "--trace", "--hooks", "--ios", "9.0", "--events", "nowplaying; wait 5; open 0"});
+  nlohmann::json doc =
+      runJson({"--json", "--trace", "--hooks", "--ios", "9.0", "--events", "nowplaying; wait 5; open 0"});
   // iOS 9: the thirteen and the added one, two of which find nothing, then
   // iOS 9's two removal questions.
   ASSERT_EQ(doc["hooks"].size(), 16u);
@@ -163,7 +174,8 @@ TEST_F(SimTest, JsonCarriesTheHookTableAndATracePerStepOnlyWhenAsked) {
 
   ASSERT_TRUE(doc["trace"].is_array());
   const auto& loadView = doc["trace"][0];
-  for (const char* key : {"event", "depth", "class", "selector", "receiver", "args"}) EXPECT_TRUE(loadView.contains(key)) << key;
+  for (const char* key : {"event", "depth", "class", "selector", "receiver", "args"})
+    EXPECT_TRUE(loadView.contains(key)) << key;
   bool sawAdd = false;
   for (const auto& e : doc["trace"])
     sawAdd |= e["event"] == "send" && e["selector"] == "observer:addBulletin:forFeed:playLightsAndSirens:withReply:";
@@ -172,14 +184,15 @@ TEST_F(SimTest, JsonCarriesTheHookTableAndATracePerStepOnlyWhenAsked) {
   // (how many is Visibility.OwnRowsLeaveFiveSecondsAfterNowPlaying's).
   EXPECT_NE(doc["steps"][1]["trace"].dump().find("observer:removeBulletin:"), std::string::npos);
   // Opening the first row, now another application's.
-  EXPECT_EQ(doc["steps"][2]["opened"].get<std::string>().rfind("bundle com.apple.", 0), 0u) << doc["steps"][2]["opened"];
+  EXPECT_EQ(doc["steps"][2]["opened"].get<std::string>().rfind("bundle com.apple.", 0), 0u)
+      << doc["steps"][2]["opened"];
 }
 
 // A script reads the lock from the top level and each step from `steps`, whatever the steps did to the list.
 TEST_F(SimTest, JsonTopLevelIsTheLockBeforeAnyStep) {
   nlohmann::json lock = runJson({"--json", "--trace"});
-  nlohmann::json doc = runJson({"--json", "--trace", "--events",
-                                "set textSize 24; relock; nowplaying; wait 5; notify com.apple.MobileSMS Hi"});
+  nlohmann::json doc = runJson(
+      {"--json", "--trace", "--events", "set textSize 24; relock; nowplaying; wait 5; notify com.apple.MobileSMS Hi"});
   ASSERT_EQ(doc["steps"].size(), 5u);
   // The steps did change what the end shows: bigger titles, a second "got" line, the reminders gone.
   EXPECT_EQ(doc["steps"][1]["rows"][0]["labels"]["primary"]["fontSize"], 24);
@@ -245,8 +258,7 @@ TEST_F(SimTest, CalendarOptionShowsWhatAUserOfThatCalendarSees) {
   auto firstOwnDate = [&](const std::string& calendar) {
     nlohmann::json doc = runJson({"--json", "--calendar", calendar});
     for (const auto& row : doc["rows"])
-      if (isOwn(row) && row["date"].is_string())
-        return row["date"].get<std::string>();
+      if (isOwn(row) && row["date"].is_string()) return row["date"].get<std::string>();
     return std::string("none");
   };
   EXPECT_EQ(firstOwnDate("gregorian"), "2026-03-10T00:00:00Z");
@@ -262,9 +274,9 @@ TEST_F(SimTest, CalendarOptionShowsWhatAUserOfThatCalendarSees) {
 using Kind = sb::ScenarioStep::Kind;
 
 std::string shown(const sb::ScenarioStep& s) {
-  static const char* const kinds[] = {"nowplaying", "nowplaying-end", "wait", "touch", "notify", "companion",
-                                      "clear", "edit", "relock", "screen-off", "set", "unset", "overlay", "open",
-                                      "pane", "pane-set", "pane-list"};
+  static const char* const kinds[] = {"nowplaying", "nowplaying-end", "wait",   "touch",      "notify",   "companion",
+                                      "clear",      "edit",           "relock", "screen-off", "set",      "unset",
+                                      "overlay",    "open",           "pane",   "pane-set",   "pane-list"};
   std::ostringstream out;
   out << kinds[static_cast<int>(s.kind)];
   if (s.seconds != 0) out << " " << s.seconds;
@@ -282,28 +294,72 @@ TEST(ScenarioTest, ReadsEveryStepWithItsArguments) {
   for (const auto& step : sb::parseScenario(
            " nowplaying; wait 5.5 ;notify com.apple.MobileSMS See you at  eight;companion Dentist visit;clear; edit 2;"
            " relock; screen-off; nowplaying-end; pane; pane textColor \"Same as the list's colour\"; "
-           "pane customLaunchAppBundleID \"\"; pane-list Shopping list; pane-list \"Garden\"; set textSize 20; set iconFile /var/mobile/My "
-           "Icons/a.png; set customLaunchAppBundleID \"\"; set enabled no; unset textSize; overlay WeatherLockScreen; open 3;"))
+           "pane customLaunchAppBundleID \"\"; pane-list Shopping list; pane-list \"Garden\"; set textSize 20; set "
+           "iconFile /var/mobile/My "
+           "Icons/a.png; set customLaunchAppBundleID \"\"; set enabled no; unset textSize; overlay WeatherLockScreen; "
+           "open 3;"))
     steps.push_back(shown(step));
-  EXPECT_EQ(steps, (std::vector<std::string>{
-                       "nowplaying", "wait 5.5", "notify [com.apple.MobileSMS] [See you at  eight]",
-                       "companion [Dentist visit]", "clear", "edit row 2", "relock", "screen-off", "nowplaying-end",
-                       "pane", "pane-set [textColor] \"Same as the list's colour\"",
-                       "pane-set [customLaunchAppBundleID] \"\"", "pane-list [Shopping list]", "pane-list [Garden]",
-                       "set [textSize] = 20",
-                       "set [iconFile] = \"/var/mobile/My Icons/a.png\"", "set [customLaunchAppBundleID] = \"\"",
-                       "set [enabled] = false", "unset [textSize]", "overlay [WeatherLockScreen]", "open row 3"}));
+  EXPECT_EQ(steps, (std::vector<std::string>{"nowplaying",
+                                             "wait 5.5",
+                                             "notify [com.apple.MobileSMS] [See you at  eight]",
+                                             "companion [Dentist visit]",
+                                             "clear",
+                                             "edit row 2",
+                                             "relock",
+                                             "screen-off",
+                                             "nowplaying-end",
+                                             "pane",
+                                             "pane-set [textColor] \"Same as the list's colour\"",
+                                             "pane-set [customLaunchAppBundleID] \"\"",
+                                             "pane-list [Shopping list]",
+                                             "pane-list [Garden]",
+                                             "set [textSize] = 20",
+                                             "set [iconFile] = \"/var/mobile/My Icons/a.png\"",
+                                             "set [customLaunchAppBundleID] = \"\"",
+                                             "set [enabled] = false",
+                                             "unset [textSize]",
+                                             "overlay [WeatherLockScreen]",
+                                             "open row 3"}));
   EXPECT_EQ(sb::parseScenario(" nowplaying; wait 5.5 ;")[1].text, "wait 5.5");
   EXPECT_TRUE(sb::parseScenario(" ; ;").empty());
 }
 
 TEST(ScenarioTest, RejectsUnknownStepsAndBadArguments) {
-  for (const char* bad : {"dance", "NowPlaying", "wait", "wait five", "wait -1", "wait 5s", "wait inf", "wait nan",
-                          "wait 1 2", "notify com.apple.MobileSMS", "notify", "companion", "edit", "edit -1",
-                          "edit 1.5", "edit one", "edit 99999999999", "clear now", "relock twice", "screen-off 1",
-                          "nowplaying loud", "wait 5; jump", "set", "set textSize", "set textSize big",
-                          "set enabled maybe", "unset", "unset a b", "overlay", "overlay a b", "open", "open -1",
-                          "open x", "pane textColor", "pane-list"}) {
+  for (const char* bad : {"dance",
+                          "NowPlaying",
+                          "wait",
+                          "wait five",
+                          "wait -1",
+                          "wait 5s",
+                          "wait inf",
+                          "wait nan",
+                          "wait 1 2",
+                          "notify com.apple.MobileSMS",
+                          "notify",
+                          "companion",
+                          "edit",
+                          "edit -1",
+                          "edit 1.5",
+                          "edit one",
+                          "edit 99999999999",
+                          "clear now",
+                          "relock twice",
+                          "screen-off 1",
+                          "nowplaying loud",
+                          "wait 5; jump",
+                          "set",
+                          "set textSize",
+                          "set textSize big",
+                          "set enabled maybe",
+                          "unset",
+                          "unset a b",
+                          "overlay",
+                          "overlay a b",
+                          "open",
+                          "open -1",
+                          "open x",
+                          "pane textColor",
+                          "pane-list"}) {
     EXPECT_THROW(sb::parseScenario(bad), sb::ScenarioError) << bad;
   }
 }
@@ -317,9 +373,9 @@ TEST(TimeTextTest, ReadsUTCOffsetAndZoneLocalMomentsAndRefusesWhatIsNotOne) {
   // Without an offset the zone decides: London is on summer time in July.
   EXPECT_EQ(sb::formatISO8601UTC(*sb::parseISO8601("2026-07-01T12:00", "Europe/London")), "2026-07-01T11:00:00Z");
   EXPECT_EQ(sb::formatISO8601UTC(*sb::parseISO8601("2026-07-01", "Asia/Tokyo")), "2026-06-30T15:00:00Z");
-  for (const char* bad : {"", "now", "2026-13-01", "2026-03-14T25:00", "2026-03-14T09:30:00+1", "14/03/2026",
-                          "2026-02-30T09:30:00Z", "2026-02-29", "2026-04-31", "1900-02-29", "2026-02-00",
-                          "2026-03-14T09:30+24:00", "2026-03-14T09:30+01:60"})
+  for (const char* bad :
+       {"", "now", "2026-13-01", "2026-03-14T25:00", "2026-03-14T09:30:00+1", "14/03/2026", "2026-02-30T09:30:00Z",
+        "2026-02-29", "2026-04-31", "1900-02-29", "2026-02-00", "2026-03-14T09:30+24:00", "2026-03-14T09:30+01:60"})
     EXPECT_FALSE(sb::parseISO8601(bad, "UTC")) << bad;
   for (const char* leap : {"2028-02-29", "2000-02-29", "2026-12-31T23:59:59Z"})
     EXPECT_TRUE(sb::parseISO8601(leap, "UTC")) << leap;

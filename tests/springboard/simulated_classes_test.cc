@@ -91,7 +91,8 @@ std::vector<std::string> differences(const std::string& version, const std::vect
     if (entry.superclass != super) found.push_back(entry.name + ": superclass " + super + ", not " + entry.superclass);
     for (Ivar v : class_copyIvarList(cls)) {
       const sb::table::Member* m = sb::table::memberOf(entry, 'i', ivar_getName(v));
-      if (!m) found.push_back(memberName(entry.name, 'i', ivar_getName(v)) + ": not in the table");
+      if (!m)
+        found.push_back(memberName(entry.name, 'i', ivar_getName(v)) + ": not in the table");
       else if (sb::table::ivarEncoding(m->type, DeviceSlice::Arm64) != ivar_getTypeEncoding(v))
         found.push_back(memberName(entry.name, 'i', ivar_getName(v)) + ": type " + ivar_getTypeEncoding(v));
     }

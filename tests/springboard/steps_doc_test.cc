@@ -47,7 +47,8 @@ TEST(StepsDoc, EveryUsageInTheTableIsAStepTheParserTakes) {
   for (const sb::StepForm& form : sb::kStepForms) {
     std::string example(form.usage);
     for (const char* placeholder : {"SECONDS", "ROW"})
-      if (size_t at = example.find(placeholder); at != std::string::npos) example.replace(at, std::string(placeholder).size(), "1");
+      if (size_t at = example.find(placeholder); at != std::string::npos)
+        example.replace(at, std::string(placeholder).size(), "1");
     if (size_t at = example.find("KEY VALUE"); at != std::string::npos) example.replace(at, 9, "textSize 20");
     const std::vector<sb::ScenarioStep> steps = sb::parseScenario(example);
     ASSERT_EQ(steps.size(), 1u) << example;

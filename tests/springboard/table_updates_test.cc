@@ -32,7 +32,9 @@ class TableUpdates : public SpringBoardTest {
  protected:
   id table() { return device->tableView(); }
   NSInteger tableRows() { return msgSend<NSInteger, NSInteger>(table(), "numberOfRowsInSection:", 0); }
-  id cellAt(NSInteger row) { return msgSend<id, id>(table(), "cellForRowAtIndexPath:", standin::indexPathForRow(row, 0)); }
+  id cellAt(NSInteger row) {
+    return msgSend<id, id>(table(), "cellForRowAtIndexPath:", standin::indexPathForRow(row, 0));
+  }
 
   std::map<std::string, id> cellsByBulletin() {
     std::map<std::string, id> cells;
@@ -97,7 +99,8 @@ class TableUpdates : public SpringBoardTest {
     id controller = device->listController();
     id bulletin = objc_autorelease(objc_new("BBBulletin"));
     msgSend<void, id>(bulletin, "setBulletinID:", standin::stringWithUTF8(bulletinID));
-    msgSend<void, id, id>(controller, "observer:removeBulletin:", sb::asListController(controller)->_observer, bulletin);
+    msgSend<void, id, id>(controller, "observer:removeBulletin:", sb::asListController(controller)->_observer,
+                          bulletin);
   }
 };
 
@@ -190,8 +193,8 @@ TEST_F(TableUpdates, ScrollingHandsTheCellsOfRowsLeavingTheViewToRowsComingIntoI
 
   std::set<id> everSeen = loaded();
   for (NSInteger row = 0; row < 100; row += 3) {
-    msgSend<void, id, NSInteger, BOOL>(table(), "scrollToRowAtIndexPath:atScrollPosition:animated:",
-                                       standin::indexPathForRow(row, 0), 1, NO);
+    msgSend<void, id, NSInteger, BOOL>(
+        table(), "scrollToRowAtIndexPath:atScrollPosition:animated:", standin::indexPathForRow(row, 0), 1, NO);
     for (id cell : loaded()) everSeen.insert(cell);
     id cell = cellAt(row);
     ASSERT_TRUE(cell) << row;

@@ -45,7 +45,8 @@ size_t positionOf(const std::vector<Event>& events, Event::Kind kind, const std:
 }
 
 std::string addSelector(const std::string& version) {
-  return version[0] == '7' ? "observer:addBulletin:forFeed:" : "observer:addBulletin:forFeed:playLightsAndSirens:withReply:";
+  return version[0] == '7' ? "observer:addBulletin:forFeed:"
+                           : "observer:addBulletin:forFeed:playLightsAndSirens:withReply:";
 }
 
 std::string imageOf(const void* code) {
@@ -94,7 +95,9 @@ TEST_P(CallTraceTest, ALockIsTracedInTheOrderSpringBoardAndTheLibrarySpeak) {
   std::vector<std::string> added;
   for (const Event& e : select(events, Event::Kind::Send, addSelector(version))) {
     // The library passes no reply; the trace cannot look into a block.
-    if (version[0] != '7') { EXPECT_EQ(e.args.at(4), "<block>") << "reply"; }
+    if (version[0] != '7') {
+      EXPECT_EQ(e.args.at(4), "<block>") << "reply";
+    }
     added.push_back(e.args.at(1));
   }
   std::vector<std::string> expected;
@@ -169,7 +172,7 @@ void setLevel(id, SEL, CGFloat level) { gLevel = level; }
 IMP gSavedSpan;
 NSRange spanReplacement(id self, SEL cmd, CGPoint origin, float scale, short count) {
   return imp_call<NSRange, CGPoint, float, short>(gSavedSpan, self, cmd, CGPoint{origin.x * 2, origin.y}, scale,
-                                                 static_cast<short>(count + 1));
+                                                  static_cast<short>(count + 1));
 }
 void setLevelAsFloat(id, SEL, float level) { gLevel = -level; }
 
@@ -204,16 +207,17 @@ TEST_F(TracerTest, MethodsOfUnforeseenSignaturesAreTracedAndPassedOnWhole) {
   NSRange span = msgSend<NSRange, CGPoint, float, short>(probe, "spanFrom:scale:count:", CGPoint{1.5, 2}, 4.0f, 6);
   EXPECT_TRUE(span.location == 12 && span.length == 7) << span.location << ", " << span.length;
   CGRect frame = msgSend<CGRect, unsigned char, RealDouble, const char*>(probe, "frameFor:after:named:", 7,
-                                                                        RealDouble(0.5), "dot");
+                                                                         RealDouble(0.5), "dot");
   EXPECT_TRUE(frame.origin.x == 7 && frame.origin.y == 0.5 && frame.size.width == 3 && frame.size.height == 0);
 
   // An added method's result is returned in memory.
   std::vector<std::string> events;
   for (const Event& e : sb::trace::takeEvents()) events.push_back(shown(e));
-  EXPECT_EQ(events, (std::vector<std::string>{
-                        "0 call <TraceProbe> TraceProbe spanFrom:scale:count: ({1.5, 2}, 4, 6) = {12, 7} replaced saved",
-                        "1 saved <TraceProbe> TraceProbe spanFrom:scale:count: ({3, 2}, 4, 7) = {12, 7} replaced",
-                        "0 call <TraceProbe> TraceProbe frameFor:after:named: (7, 0.5, \"dot\") = {{7, 0.5}, {3, 0}}"}));
+  EXPECT_EQ(events,
+            (std::vector<std::string>{
+                "0 call <TraceProbe> TraceProbe spanFrom:scale:count: ({1.5, 2}, 4, 6) = {12, 7} replaced saved",
+                "1 saved <TraceProbe> TraceProbe spanFrom:scale:count: ({3, 2}, 4, 7) = {12, 7} replaced",
+                "0 call <TraceProbe> TraceProbe frameFor:after:named: (7, 0.5, \"dot\") = {{7, 0.5}, {3, 0}}"}));
   EXPECT_TRUE(sb::trace::untracedMethods().empty());
 }
 

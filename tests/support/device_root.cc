@@ -27,8 +27,10 @@ plist_t toPlist(const PlistValue& value) {
 std::string serialise(plist_t node, PlistFormat format) {
   char* bytes = nullptr;
   uint32_t length = 0;
-  if (format == PlistFormat::XML) plist_to_xml(node, &bytes, &length);
-  else plist_to_bin(node, &bytes, &length);
+  if (format == PlistFormat::XML)
+    plist_to_xml(node, &bytes, &length);
+  else
+    plist_to_bin(node, &bytes, &length);
   std::string out(bytes, length);
   free(bytes);
   plist_free(node);
@@ -38,7 +40,8 @@ std::string serialise(plist_t node, PlistFormat format) {
 }  // namespace
 
 DeviceRoot::DeviceRoot(Start start) {
-  if (start == Start::WithListsFolder) std::filesystem::create_directories(hostPath("/var/mobile/Library/Calendar/Lists"));
+  if (start == Start::WithListsFolder)
+    std::filesystem::create_directories(hostPath("/var/mobile/Library/Calendar/Lists"));
 }
 
 std::string DeviceRoot::hostPath(const std::string& devicePath) const { return root_.path() + devicePath; }
@@ -80,6 +83,8 @@ void DeviceRoot::reminder(const std::string& list, const Todo& todo) {
   file("/var/mobile/Library/Calendar/Lists/" + list + name, body);
 }
 
-void DeviceRoot::notifications(std::string_view json) { file("/var/mobile/Library/SpringBoard/notifications.json", json); }
+void DeviceRoot::notifications(std::string_view json) {
+  file("/var/mobile/Library/SpringBoard/notifications.json", json);
+}
 
 }  // namespace qst_test

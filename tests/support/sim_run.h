@@ -56,7 +56,7 @@ inline nlohmann::json jsonOf(const SimRun& r) {
 inline std::map<std::string, std::pair<std::string, long long>> stateOf(const std::filesystem::path& root) {
   std::map<std::string, std::pair<std::string, long long>> state;
   auto record = [&](const std::filesystem::path& p) {
-    struct stat st {};
+    struct stat st{};
     lstat(p.c_str(), &st);
     std::string contents;
     standin::readRegularFile(p.string(), 64u << 20, &contents);

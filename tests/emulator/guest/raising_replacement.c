@@ -23,6 +23,6 @@ static void loadView(id self, SEL cmd) {
 }
 
 __attribute__((constructor)) static void start(void) {
-  MSHookMessageEx(objc_getClass("SBLockScreenNotificationListController"), sel_registerName("loadView"),
-                  (IMP)loadView, &savedLoadView);
+  MSHookMessageEx(objc_getClass("SBLockScreenNotificationListController"), sel_registerName("loadView"), (IMP)loadView,
+                  &savedLoadView);
 }

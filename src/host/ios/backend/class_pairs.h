@@ -17,7 +17,9 @@ void objc_msgSendSuper(void);
 
 namespace qst::prefs {
 
-inline Class allocateClassPair(Class superclass, const char* name) { return objc_allocateClassPair(superclass, name, 0); }
+inline Class allocateClassPair(Class superclass, const char* name) {
+  return objc_allocateClassPair(superclass, name, 0);
+}
 
 // [super name args...] from a method of `cls`; only object and scalar
 // results, which both processors return in registers.

@@ -122,7 +122,8 @@ template <class R, class... A>
 R send(id self, SEL cmd, A... args) {
   using Fn = R (*)(id, SEL, A...);
 #if defined(__arm__)
-  if constexpr (returnedInMemory<R>()) return reinterpret_cast<Fn>(objc_msgSend_stret)(self, cmd, args...);
+  if constexpr (returnedInMemory<R>())
+    return reinterpret_cast<Fn>(objc_msgSend_stret)(self, cmd, args...);
   else
 #endif
     return reinterpret_cast<Fn>(objc_msgSend)(self, cmd, args...);

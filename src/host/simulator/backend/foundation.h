@@ -21,7 +21,7 @@ inline bool isString(id obj) { return standin::isString(obj); }
 template <class... A>
 id format(id fmt, A... args) {
   return msgSend<id, id, standin::FormatArgs>(objc_getClass("NSString"), "stringWithFormat:", fmt,
-                                       standin::FormatArgs{standin::formatArgOf(args)...});
+                                              standin::FormatArgs{standin::formatArgOf(args)...});
 }
 
 // A string made at run time from UTF-8 text; autoreleased, nil for nil.
