@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "runtime/images.h"
+
 namespace emu {
 namespace {
 
@@ -17,15 +19,15 @@ constexpr std::uint32_t version(std::uint32_t major, std::uint32_t minor = 0, st
 // gives 0.0.0 for both. The Preferences framework is private to Apple; its
 // 1.0.0 is what the settings panes of the era record.
 constexpr std::array<DeviceLibrary, 9> kLibraries{{
-    {"/usr/lib/libobjc.A.dylib", version(228), version(1)},
-    {"/usr/lib/libSystem.B.dylib", version(1198), version(1)},
-    {"/Library/Frameworks/CydiaSubstrate.framework/CydiaSubstrate", version(0), version(0)},
-    {"/System/Library/Frameworks/Foundation.framework/Foundation", version(1047, 20), version(300)},
-    {"/System/Library/Frameworks/CoreFoundation.framework/CoreFoundation", version(847, 20), version(150)},
-    {"/System/Library/Frameworks/CoreGraphics.framework/CoreGraphics", version(600), version(64)},
-    {"/System/Library/Frameworks/UIKit.framework/UIKit", version(2903, 23), version(1)},
-    {"/System/Library/Frameworks/EventKit.framework/EventKit", version(1), version(1)},
-    {"/System/Library/PrivateFrameworks/Preferences.framework/Preferences", version(1), version(1)},
+    {kObjcImage, version(228), version(1)},
+    {kSystemImage, version(1198), version(1)},
+    {kSubstrateImage, version(0), version(0)},
+    {kFoundationImage, version(1047, 20), version(300)},
+    {kCoreFoundationImage, version(847, 20), version(150)},
+    {kCoreGraphicsImage, version(600), version(64)},
+    {kUIKitImage, version(2903, 23), version(1)},
+    {kEventKitImage, version(1), version(1)},
+    {kPreferencesImage, version(1), version(1)},
 }};
 
 std::string shortName(const std::string& path) {

@@ -23,6 +23,7 @@
 #include "foundation/device.h"
 #include "machine.h"
 #include "runtime/autorelease.h"
+#include "runtime/images.h"
 #include "runtime/type_encoding.h"
 #include "runtime/message.h"
 #include "substrate/substrate.h"
@@ -31,13 +32,14 @@
 namespace emu {
 namespace {
 
-constexpr const char* kLibobjc = "/usr/lib/libobjc.A.dylib";
-constexpr const char* kLibSystem = "/usr/lib/libSystem.B.dylib";
-constexpr const char* kSubstrate = "/Library/Frameworks/CydiaSubstrate.framework/CydiaSubstrate";
-constexpr const char* kFoundation = "/System/Library/Frameworks/Foundation.framework/Foundation";
-constexpr const char* kCoreFoundation = "/System/Library/Frameworks/CoreFoundation.framework/CoreFoundation";
-constexpr const char* kCoreGraphics = "/System/Library/Frameworks/CoreGraphics.framework/CoreGraphics";
-constexpr const char* kUIKit = "/System/Library/Frameworks/UIKit.framework/UIKit";
+// The install names, as the platform's images name them.
+constexpr const char* kLibobjc = kObjcImage;
+constexpr const char* kLibSystem = kSystemImage;
+constexpr const char* kSubstrate = kSubstrateImage;
+constexpr const char* kFoundation = kFoundationImage;
+constexpr const char* kCoreFoundation = kCoreFoundationImage;
+constexpr const char* kCoreGraphics = kCoreGraphicsImage;
+constexpr const char* kUIKit = kUIKitImage;
 
 // How one import comes to exist in the guest: a trap slot or data.
 using Maker = std::uint64_t (*)(Machine&, const std::string& symbol);

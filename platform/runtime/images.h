@@ -36,6 +36,12 @@ inline constexpr const char* kEventKitImage = "/System/Library/Frameworks/EventK
 inline constexpr const char* kBulletinBoardImage =
     "/System/Library/PrivateFrameworks/BulletinBoard.framework/BulletinBoard";
 inline constexpr const char* kPreferencesImage = "/System/Library/PrivateFrameworks/Preferences.framework/Preferences";
+// The device's libraries a module links that define no classes here.
+inline constexpr const char* kSystemImage = "/usr/lib/libSystem.B.dylib";
+inline constexpr const char* kSubstrateImage = "/Library/Frameworks/CydiaSubstrate.framework/CydiaSubstrate";
+inline constexpr const char* kCoreFoundationImage =
+    "/System/Library/Frameworks/CoreFoundation.framework/CoreFoundation";
+inline constexpr const char* kCoreGraphicsImage = "/System/Library/Frameworks/CoreGraphics.framework/CoreGraphics";
 
 // A process's loaded images. While one is current (ObjcProcessScope), a
 // class whose image it has not loaded is not found by name; classes made at
