@@ -23,6 +23,7 @@
 #include "foundation/device.h"
 #include "machine.h"
 #include "runtime/autorelease.h"
+#include "qst/core_graphics_calls.h"
 #include "runtime/images.h"
 #include "runtime/type_encoding.h"
 #include "runtime/message.h"
@@ -172,25 +173,10 @@ const std::vector<Entry>& table() {
       {kLibSystem, "_unlink", unlinkTrap},
       {kLibSystem, "___stack_chk_guard", stackGuardData},
       {kLibSystem, "___stack_chk_fail", stackCheckFailTrap},
-      {kCoreGraphics, "_CGRectGetMinX", Typed<&CGRectGetMinX>::make},
-      {kCoreGraphics, "_CGRectGetMinY", Typed<&CGRectGetMinY>::make},
-      {kCoreGraphics, "_CGRectGetWidth", Typed<&CGRectGetWidth>::make},
-      {kCoreGraphics, "_CGRectGetHeight", Typed<&CGRectGetHeight>::make},
-      {kCoreGraphics, "_CGContextSetLineWidth", Typed<&CGContextSetLineWidth>::make},
-      {kCoreGraphics, "_CGContextSetStrokeColorWithColor", Typed<&CGContextSetStrokeColorWithColor>::make},
-      {kCoreGraphics, "_CGContextSetFillColorWithColor", Typed<&CGContextSetFillColorWithColor>::make},
-      {kCoreGraphics, "_CGContextStrokeEllipseInRect", Typed<&CGContextStrokeEllipseInRect>::make},
-      {kCoreGraphics, "_CGContextFillEllipseInRect", Typed<&CGContextFillEllipseInRect>::make},
-      {kCoreGraphics, "_CGContextBeginPath", Typed<&CGContextBeginPath>::make},
-      {kCoreGraphics, "_CGContextClosePath", Typed<&CGContextClosePath>::make},
-      {kCoreGraphics, "_CGContextSaveGState", Typed<&CGContextSaveGState>::make},
-      {kCoreGraphics, "_CGContextRestoreGState", Typed<&CGContextRestoreGState>::make},
-      {kCoreGraphics, "_CGContextTranslateCTM", Typed<&CGContextTranslateCTM>::make},
-      {kCoreGraphics, "_CGContextScaleCTM", Typed<&CGContextScaleCTM>::make},
-      {kCoreGraphics, "_CGContextMoveToPoint", Typed<&CGContextMoveToPoint>::make},
-      {kCoreGraphics, "_CGContextAddArcToPoint", Typed<&CGContextAddArcToPoint>::make},
-      {kCoreGraphics, "_CGContextClip", Typed<&CGContextClip>::make},
-      {kUIKit, "_UIGraphicsBeginImageContext", Typed<&UIGraphicsBeginImageContext>::make},
+#define QST_BIND_CORE_GRAPHICS_CALL(result, name, parameters) {kCoreGraphics, "_" #name, Typed<&name>::make},
+      QST_CORE_GRAPHICS_CALLS(QST_BIND_CORE_GRAPHICS_CALL)
+#undef QST_BIND_CORE_GRAPHICS_CALL
+          {kUIKit, "_UIGraphicsBeginImageContext", Typed<&UIGraphicsBeginImageContext>::make},
       {kUIKit, "_UIGraphicsBeginImageContextWithOptions", Typed<&UIGraphicsBeginImageContextWithOptions>::make},
       {kUIKit, "_UIGraphicsGetCurrentContext", Typed<&UIGraphicsGetCurrentContext>::make},
       {kUIKit, "_UIGraphicsPushContext", Typed<&UIGraphicsPushContext>::make},

@@ -2,6 +2,7 @@
 // interface: geometry in the length type, image contexts and drawing.
 #pragma once
 
+#include "qst/core_graphics_calls.h"
 #include "backend/runtime.h"
 
 struct CGPoint {
@@ -30,24 +31,9 @@ using CGColorRef = CGColor*;
 
 extern "C" {
 // Core Graphics.
-CGFloat CGRectGetMinX(CGRect rect);
-CGFloat CGRectGetMinY(CGRect rect);
-CGFloat CGRectGetWidth(CGRect rect);
-CGFloat CGRectGetHeight(CGRect rect);
-void CGContextSetLineWidth(CGContextRef context, CGFloat width);
-void CGContextSetStrokeColorWithColor(CGContextRef context, CGColorRef color);
-void CGContextSetFillColorWithColor(CGContextRef context, CGColorRef color);
-void CGContextStrokeEllipseInRect(CGContextRef context, CGRect rect);
-void CGContextFillEllipseInRect(CGContextRef context, CGRect rect);
-void CGContextBeginPath(CGContextRef context);
-void CGContextClosePath(CGContextRef context);
-void CGContextSaveGState(CGContextRef context);
-void CGContextRestoreGState(CGContextRef context);
-void CGContextTranslateCTM(CGContextRef context, CGFloat tx, CGFloat ty);
-void CGContextScaleCTM(CGContextRef context, CGFloat sx, CGFloat sy);
-void CGContextMoveToPoint(CGContextRef context, CGFloat x, CGFloat y);
-void CGContextAddArcToPoint(CGContextRef context, CGFloat x1, CGFloat y1, CGFloat x2, CGFloat y2, CGFloat radius);
-void CGContextClip(CGContextRef context);
+#define QST_DECLARE_CORE_GRAPHICS_CALL(result, name, parameters) result name parameters;
+QST_CORE_GRAPHICS_CALLS(QST_DECLARE_CORE_GRAPHICS_CALL)
+#undef QST_DECLARE_CORE_GRAPHICS_CALL
 
 // UIKit.
 void UIGraphicsBeginImageContext(CGSize size);
