@@ -90,9 +90,6 @@ HAND_WRITTEN = [
     ("SBUIBannerItem", "NSObject", "7.0", "9.3",
      "SpringBoardUI's class, not in these SpringBoard dumps; SBLockScreenNotificationBannerItem's superclass "
      "in jacob-8.1 and coolstar-9.3"),
-    ("SBSnoozedAlarmBulletinListItem", "SBAwayBulletinListItem", "7.0", "8.4",
-     "no dump here lists SBSnoozedAlarmBulletinListItem (they hold only the lock-screen list's classes); "
-     "the snoozed alarm's list item of 7.0-8.4"),
 ]
 
 # Superclasses no dump names for a version: (class, versions) -> (name, why).

@@ -16,7 +16,7 @@
 namespace sb {
 namespace {
 
-Class gListItem = nullptr, gSnoozedAlarmItem = nullptr;
+Class gListItem = nullptr;
 
 SBAwayBulletinListItemObj* asItem(id self) { return static_cast<SBAwayBulletinListItemObj*>(self); }
 
@@ -102,12 +102,8 @@ std::string applicationIconDevicePath(const std::string& section) {
   return "/var/mobile/Library/SpringBoard/Icons/" + section + "@2x.png";
 }
 
-bool isSnoozedAlarm(id bulletin) {
-  return standin::utf8Of(msgSend<id>(bulletin, "section")) == "com.apple.mobiletimer";
-}
-
-id newAwayBulletinListItem(id bulletin, bool snoozedAlarm) {
-  id item = objc_new(snoozedAlarm && gSnoozedAlarmItem ? gSnoozedAlarmItem : gListItem);
+id newAwayBulletinListItem(id bulletin) {
+  id item = objc_new(gListItem);
   asItem(item)->_activeBulletin = objc_retain(bulletin);
   return item;
 }
@@ -121,7 +117,6 @@ void registerAwayBulletinListItem(const ClassRegistration& table) {
   table.method(gListItem, "canBeClearedByNotificationCenter", canBeClearedByNotificationCenter);
   table.method(gListItem, "canBeRemovedByNotificationCenterPresentation", canBeRemovedByNotificationCenterPresentation);
   table.method(gListItem, "canBeRemovedByUnlock", canBeRemovedByUnlock);
-  gSnoozedAlarmItem = table.define<SBSnoozedAlarmBulletinListItemObj>("SBSnoozedAlarmBulletinListItem");
 }
 
 }  // namespace sb

@@ -70,7 +70,7 @@ void wakeScreenFor(id self, id item) {
 void addBulletin(id self, id bulletin) {
   if (!bulletin) return;
   id items = asListController(self)->_listItems;
-  id item = objc_autorelease(newAwayBulletinListItem(bulletin, isSnoozedAlarm(bulletin)));
+  id item = objc_autorelease(newAwayBulletinListItem(bulletin));
   NSUInteger index = insertionIndexForBulletin(items, bulletin);
   msgSend<void, id, NSUInteger>(items, "insertObject:atIndex:", item, index);
   layOutInsertedListItem(self, index);

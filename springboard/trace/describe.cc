@@ -96,7 +96,7 @@ std::string describeObject(id obj) {
     return "[" + std::to_string(path->section) + ", " + std::to_string(path->row) + "]";
   }
   if (isClass(obj, "BBBulletin")) return "BBBulletin " + bulletinText(obj);
-  if (isClass(obj, "SBAwayBulletinListItem") || isClass(obj, "SBSnoozedAlarmBulletinListItem"))
+  if (isClass(obj, "SBAwayBulletinListItem"))
     return std::string(class_getName(object_getClass(obj))) + " " +
            bulletinText(static_cast<SBAwayBulletinListItemObj*>(obj)->_activeBulletin);
   if (isClass(obj, "SBLockScreenNotificationBulletinBannerItem")) {

@@ -83,21 +83,6 @@ TEST_F(IOS9, OlderSystemsAreNotAskedIOS9sQuestions) {
   EXPECT_EQ(logged("message not found"), 0);
 }
 
-// A snoozed alarm's row is a subclass of the bulletin list item up to 8.4:
-// rules that compare class names meet a real one, and treat it as foreign.
-TEST_F(IOS9, ASnoozedAlarmsRowIsItsOwnSubclassUpTo84) {
-  reminders({{"SUMMARY:a"}});
-  auto& device = locked("8.4");
-  device.notify("com.apple.mobiletimer", "Alarm");
-  NSInteger row = rowOf("com.apple.mobiletimer");
-  id item = msgSend<id, id>(device.listController(), "listItemAtIndexPath:", indexPath(row));
-  EXPECT_STREQ(class_getName(object_getClass(item)), "SBSnoozedAlarmBulletinListItem");
-  EXPECT_TRUE(device.canEdit(row));
-  device.clear();
-  EXPECT_EQ(rows("com.apple.mobiletimer").size(), 0u);
-  EXPECT_EQ(ownRows(), 1u);
-}
-
 // The banner item's list item is asked of it (`_bulletinListItem`); an
 // instance variable of that name is in no SpringBoard.
 class BannerArrivals : public LockScreenTest, public ::testing::WithParamInterface<const char*> {};
