@@ -17,94 +17,55 @@ struct objc_selector;
 namespace qst::encoding {
 
 template <class T>
-struct Code;  // only the types below
-
-template <unsigned long N>
-struct Literal {
-  char text[N];
+constexpr bool kNoCode = false;
+template <class T>
+struct NoCode {
+  static_assert(kNoCode<T>, "a type with no Objective-C encoding here");
+  static constexpr char value = 0;
 };
 
+template <class T>
+inline constexpr char kCode = NoCode<T>::value;
 template <>
-struct Code<void> {
-  static constexpr Literal<2> value{"v"};
-};
+inline constexpr char kCode<void> = 'v';
 template <>
-struct Code<bool> {
-  static constexpr Literal<2> value{"B"};
-};
+inline constexpr char kCode<bool> = 'B';
 template <>
-struct Code<signed char> {
-  static constexpr Literal<2> value{"c"};
-};
+inline constexpr char kCode<signed char> = 'c';
 template <>
-struct Code<int> {
-  static constexpr Literal<2> value{"i"};
-};
+inline constexpr char kCode<int> = 'i';
 template <>
-struct Code<unsigned int> {
-  static constexpr Literal<2> value{"I"};
-};
+inline constexpr char kCode<unsigned int> = 'I';
 template <>
-struct Code<long> {
-  static constexpr Literal<2> value{{sizeof(long) == 8 ? 'q' : 'l', 0}};
-};
+inline constexpr char kCode<long> = sizeof(long) == 8 ? 'q' : 'l';
 template <>
-struct Code<unsigned long> {
-  static constexpr Literal<2> value{{sizeof(long) == 8 ? 'Q' : 'L', 0}};
-};
+inline constexpr char kCode<unsigned long> = sizeof(long) == 8 ? 'Q' : 'L';
 template <>
-struct Code<long long> {
-  static constexpr Literal<2> value{"q"};
-};
+inline constexpr char kCode<long long> = 'q';
 template <>
-struct Code<unsigned long long> {
-  static constexpr Literal<2> value{"Q"};
-};
+inline constexpr char kCode<unsigned long long> = 'Q';
 template <>
-struct Code<float> {
-  static constexpr Literal<2> value{"f"};
-};
+inline constexpr char kCode<float> = 'f';
 template <>
-struct Code<double> {
-  static constexpr Literal<2> value{"d"};
-};
+inline constexpr char kCode<double> = 'd';
 template <>
-struct Code<objc_object*> {
-  static constexpr Literal<2> value{"@"};
-};
+inline constexpr char kCode<objc_object*> = '@';
 template <>
-struct Code<objc_class*> {
-  static constexpr Literal<2> value{"#"};
-};
+inline constexpr char kCode<objc_class*> = '#';
 template <>
-struct Code<const objc_selector*> {
-  static constexpr Literal<2> value{":"};
-};
+inline constexpr char kCode<const objc_selector*> = ':';
 template <>
-struct Code<objc_selector*> {
-  static constexpr Literal<2> value{":"};
-};
+inline constexpr char kCode<objc_selector*> = ':';
 
 template <class... T>
 struct Joined {
-  static constexpr unsigned long length = (0 + ... + (sizeof(Code<T>::value.text) - 1));
-  static constexpr Literal<length + 1> make() {
-    Literal<length + 1> out{};
-    unsigned long at = 0;
-    auto append = [&](const auto& piece) {
-      for (unsigned long i = 0; piece.text[i]; ++i) out.text[at++] = piece.text[i];
-    };
-    (append(Code<T>::value), ...);
-    out.text[at] = 0;
-    return out;
-  }
-  static constexpr Literal<length + 1> value = make();
+  static constexpr char text[] = {kCode<T>..., '\0'};
 };
 
 // The encoding of a function returning R and taking A..., result first.
 template <class R, class... A>
 constexpr const char* of() {
-  return Joined<R, A...>::value.text;
+  return Joined<R, A...>::text;
 }
 
 }  // namespace qst::encoding
