@@ -23,11 +23,6 @@
 namespace sb {
 namespace {
 
-std::string stringFor(id dictionary, const char* key) {
-  id value = standin::isDictionary(dictionary) ? msgSend<id, id>(dictionary, "objectForKey:", standin::str(key)) : nil;
-  return standin::isString(value) ? standin::utf8Of(value) : "";
-}
-
 id property(id specifier, const char* key) { return msgSend<id, id>(specifier, "propertyForKey:", standin::str(key)); }
 std::string text(id value) { return standin::isString(value) ? standin::utf8Of(value) : ""; }
 NSInteger cellType(id specifier) { return msgSend<NSInteger>(specifier, "cellType"); }
@@ -149,7 +144,8 @@ SettingsApp::SettingsApp(const std::string& bundleFolder, const std::string& dev
   ObjcProcessScope inApp(process_);
   AutoreleasePool pool;
   id info = standin::propertyListFromHostFile(folder_ + "/Info.plist");
-  std::string executable = stringFor(info, "CFBundleExecutable"), principal = stringFor(info, "NSPrincipalClass");
+  std::string executable = standin::textForKeyIn(info, "CFBundleExecutable"),
+              principal = standin::textForKeyIn(info, "NSPrincipalClass");
   if (executable.empty() || principal.empty())
     throw PaneError("the settings pane " + folder_ + " has no Info.plist naming its executable and principal class");
   id bundle = standin::bundleAtHostFolder(devicePath.empty() ? folder_ : devicePath, folder_);
@@ -182,9 +178,10 @@ SettingsApp::~SettingsApp() {
 PanePage SettingsApp::mainPage() {
   ObjcProcessScope inApp(process_);
   id specifierPlist = standin::propertyListFromHostFile(
-      folder_ + "/" + stringFor(standin::propertyListFromHostFile(folder_ + "/Info.plist"), "CFBundleExecutable") +
+      folder_ + "/" +
+      standin::textForKeyIn(standin::propertyListFromHostFile(folder_ + "/Info.plist"), "CFBundleExecutable") +
       ".plist");
-  return pageOf(principal_, stringFor(specifierPlist, "title"), "");
+  return pageOf(principal_, standin::textForKeyIn(specifierPlist, "title"), "");
 }
 
 id SettingsApp::openLists() {

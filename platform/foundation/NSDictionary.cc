@@ -145,6 +145,15 @@ id standin::mutableDictionaryWith(const std::vector<std::pair<id, id>>& entries)
 }
 bool standin::isDictionary(id obj) { return obj && gDictionary && class_isSubclassOf(obj->isa, gDictionary); }
 
+id standin::objectForKeyIn(id dictionary, const char* key) {
+  return isDictionary(dictionary) ? msgSend<id, id>(dictionary, "objectForKey:", str(key)) : nil;
+}
+
+std::string standin::textForKeyIn(id dictionary, const char* key) {
+  id value = objectForKeyIn(dictionary, key);
+  return isString(value) ? utf8Of(value) : "";
+}
+
 void registerNSDictionary() {
   gDictionary = objc_defineClass<NSDictionaryObj>(standin::nsObjectClass(), "NSDictionary");
   gMutableDictionary = objc_defineClass<NSDictionaryObj>(gDictionary, "NSMutableDictionary");

@@ -3,6 +3,8 @@
 // retained, not copied. Entries keep insertion order.
 #pragma once
 
+#include <string>
+
 #include <cstddef>
 #include <unordered_map>
 #include <utility>
@@ -27,6 +29,11 @@ namespace standin {
 id dictionaryWith(const std::vector<std::pair<id, id>>& entries);  // autoreleased
 id mutableDictionaryWith(const std::vector<std::pair<id, id>>& entries = {});
 bool isDictionary(id obj);
+// The value under `key` of a property list read from a file, as its readers
+// ask it: nil when `dictionary` is not a dictionary or has no such key; the
+// text, or "" when the value is not a string.
+id objectForKeyIn(id dictionary, const char* key);
+std::string textForKeyIn(id dictionary, const char* key);
 
 }  // namespace standin
 

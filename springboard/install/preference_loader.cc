@@ -37,14 +37,8 @@ namespace {
 
 constexpr const char* kSystemPreferenceBundlesFolder = "/System/Library/PreferenceBundles";
 
-id valueFor(id dictionary, const char* key) {
-  return standin::isDictionary(dictionary) ? msgSend<id, id>(dictionary, "objectForKey:", standin::str(key)) : nil;
-}
-
-std::string textFor(id dictionary, const char* key) {
-  id value = valueFor(dictionary, key);
-  return standin::isString(value) ? standin::utf8Of(value) : "";
-}
+using standin::objectForKeyIn;
+using standin::textForKeyIn;
 
 // A bound as floatValue reads it: a number or a numeric text.
 bool boundOf(id value, double* bound) {
@@ -57,7 +51,7 @@ bool boundOf(id value, double* bound) {
 // a double and each bound a float, so a bound written as the exact version
 // can lie a little above it.
 bool filterPasses(id filter) {
-  id version = valueFor(filter, "CoreFoundationVersion");
+  id version = objectForKeyIn(filter, "CoreFoundationVersion");
   if (!standin::isArray(version) || msgSend<NSUInteger>(version, "count") == 0) return true;
   const std::vector<id> bounds = standin::arrayItems(version);
   double low = 0, high = 0;
@@ -80,7 +74,7 @@ bool isPlistPath(const std::string& path) {
 // The bundle's device path, or "" when none of the three places has it.
 std::string bundleFolderOf(const DeviceFolders& folders, id entry, const std::string& bundle) {
   for (const std::string& candidate :
-       {textFor(entry, "bundlePath"), std::string(kPreferenceBundlesFolder) + "/" + bundle + ".bundle",
+       {textForKeyIn(entry, "bundlePath"), std::string(kPreferenceBundlesFolder) + "/" + bundle + ".bundle",
         std::string(kSystemPreferenceBundlesFolder) + "/" + bundle + ".bundle"})
     if (folders.exists(candidate)) return candidate;
   return "";
@@ -128,21 +122,21 @@ std::vector<PaneEntry> preferenceLoaderEntries(const std::string& root, const st
     pane.entryPath = std::string(kPreferenceLoaderFolder) + "/" + item;
     id plist = standin::propertyListFromHostFile(folders.hostPathOf(pane.entryPath));
     if (!standin::isDictionary(plist)) continue;
-    id filter = valueFor(plist, "filter");
-    if (!filterPasses(filter ? filter : valueFor(plist, "pl_filter"))) continue;
-    id entry = valueFor(plist, "entry");
-    if (!standin::isDictionary(entry) || !filterPasses(valueFor(entry, "pl_filter"))) continue;
-    const std::string bundle = textFor(entry, "bundle");
+    id filter = objectForKeyIn(plist, "filter");
+    if (!filterPasses(filter ? filter : objectForKeyIn(plist, "pl_filter"))) continue;
+    id entry = objectForKeyIn(plist, "entry");
+    if (!standin::isDictionary(entry) || !filterPasses(objectForKeyIn(entry, "pl_filter"))) continue;
+    const std::string bundle = textForKeyIn(entry, "bundle");
     if (bundle.empty()) continue;
     pane.bundlePath = bundleFolderOf(folders, entry, bundle);
     if (pane.bundlePath.empty()) {
-      NSLog(standin::str("Discarding specifier for missing isBundle bundle %@."), valueFor(entry, "bundle"));
+      NSLog(standin::str("Discarding specifier for missing isBundle bundle %@."), objectForKeyIn(entry, "bundle"));
       continue;
     }
-    pane.label = textFor(entry, "label");
+    pane.label = textForKeyIn(entry, "label");
     if (pane.label.empty()) pane.label = withoutExtension(item);
-    pane.icon = textFor(entry, "icon");
-    pane.isController = msgSend<BOOL>(valueFor(entry, "isController"), "boolValue");
+    pane.icon = textForKeyIn(entry, "icon");
+    pane.isController = msgSend<BOOL>(objectForKeyIn(entry, "isController"), "boolValue");
     pane.hostFolder = folders.hostPathOf(pane.bundlePath);
     entries.push_back(pane);
   }

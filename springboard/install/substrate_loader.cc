@@ -37,9 +37,7 @@ namespace fs = std::filesystem;
 // Substrate's own flags (DarwinLoader.cpp).
 constexpr int kMSFlagNotNoSafe = 1 << 1;
 
-id valueFor(id dictionary, const char* key) {
-  return standin::isDictionary(dictionary) ? msgSend<id, id>(dictionary, "objectForKey:", standin::str(key)) : nil;
-}
+using standin::objectForKeyIn;
 
 std::vector<std::string> namesFor(id list) {
   std::vector<std::string> names;
@@ -94,7 +92,7 @@ bool versionAllows(id version, std::string* reason) {
 
 Answer filterAnswer(id filter, const TargetProcess& process) {
   Answer a;
-  if (id flags = valueFor(filter, "Flags")) {
+  if (id flags = objectForKeyIn(filter, "Flags")) {
     if (!standin::isNumber(flags)) {
       standin::systemLog("MS:Error: Unable to Read Flags: " + description(flags));
       a.reason = "its filter's Flags is not a number";
@@ -105,14 +103,14 @@ Answer filterAnswer(id filter, const TargetProcess& process) {
       return a;
     }
   }
-  if (!versionAllows(valueFor(filter, "CoreFoundationVersion"), &a.reason)) return a;
+  if (!versionAllows(objectForKeyIn(filter, "CoreFoundationVersion"), &a.reason)) return a;
 
-  id mode = valueFor(filter, "Mode");
+  id mode = objectForKeyIn(filter, "Mode");
   const bool any = standin::isString(mode) && standin::utf8Of(mode) == "Any";
   int given = 0, matched = 0;
   std::string misses;
   auto weigh = [&](const char* key, auto matches) {
-    id list = valueFor(filter, key);
+    id list = objectForKeyIn(filter, key);
     if (!list) return;
     ++given;
     const std::vector<std::string> names = namesFor(list);
@@ -177,7 +175,7 @@ std::vector<LoadIn> substrateLoadIns(const TargetProcess& process, const std::st
       // The loader reads it as a dictionary without asking; this is no
       // filter a phone could apply.
       loadIn.reason = plistPath + " is not a dictionary";
-    } else if (id filter = valueFor(meta, "Filter"); !filter) {
+    } else if (id filter = objectForKeyIn(meta, "Filter"); !filter) {
       loadIn.selected = loadIn.everyProcess = true;
       loadIn.reason = (meta ? "no Filter in " : "no ") + plistPath + ": Substrate loads it into every process";
     } else if (!standin::isDictionary(filter)) {
