@@ -96,23 +96,6 @@ class ChoicePage : public ::testing::Test {
   id target_ = nil, list_ = nil;
 };
 
-TEST_F(ChoicePage, ListsTheRowsChoicesTicksItsValueAndHandsATapToItsSetter) {
-  id row = choiceRow();
-  id page = open(row);
-  ASSERT_NE(page, nil);
-  EXPECT_EQ(object_getClass(page), objc_getClass("PSListItemsController"));
-  EXPECT_EQ(msgSend<id>(page, "specifier"), row);
-  EXPECT_EQ(msgSend<NSInteger>(standin::arrayItems(msgSend<id>(page, "specifiers")).at(0), "cellType"), PSGroupCell);
-  EXPECT_EQ(shown(page), (std::vector<std::string>{"A: off", "B: on", "C: off"}));
-
-  tap(page, 2);
-  EXPECT_EQ(gSets, 1);
-  EXPECT_TRUE((msgSend<BOOL, id>(gValue, "isEqual:", standin::numberWithLongLong(2))));
-  EXPECT_EQ(gSetRow, row) << "the setter is given the row";
-  EXPECT_EQ(shown(page), (std::vector<std::string>{"A: off", "B: off", "C: on"}))
-      << "the page ticks what the row reads";
-}
-
 // The row's target answers the values and titles when the row names both sources; a source it lacks leaves the
 // row's own.
 TEST_F(ChoicePage, TakesItsChoicesFromTheTargetsDataSourcesWhenTheRowNamesThem) {
