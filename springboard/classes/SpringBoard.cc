@@ -1,7 +1,8 @@
 // The class "SpringBoard": its presence is how a load-in library knows it
-// runs inside SpringBoard. A UIApplication up to iOS 8; from iOS 9 on
-// FrontBoard's FBSystemApp, itself a UIApplication (no dump here shows
-// FBSystemApp's own members, and none are modelled).
+// runs inside SpringBoard. A UIApplication on iOS 7; from iOS 8 on
+// FrontBoard's FBSystemApp (jacob-8.1/SpringBoard.h:19), itself taken to be a
+// UIApplication: no dump here shows FBSystemApp's superclass or members, and
+// none are modelled.
 #include "classes/classes.h"
 #include "runtime/nsobject.h"
 
