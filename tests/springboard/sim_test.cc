@@ -292,7 +292,8 @@ std::string shown(const sb::ScenarioStep& s) {
 TEST(ScenarioTest, ReadsEveryStepWithItsArguments) {
   std::vector<std::string> steps;
   for (const auto& step : sb::parseScenario(
-           " nowplaying; wait 5.5 ;notify com.apple.MobileSMS See you at  eight;companion Dentist visit;clear; edit 2;"
+           " nowplaying; wait 5.5 ; touch 2;notify com.apple.MobileSMS See you at  eight;companion Dentist "
+           "visit;clear; edit 2;"
            " relock; screen-off; nowplaying-end; pane; pane textColor \"Same as the list's colour\"; "
            "pane customLaunchAppBundleID \"\"; pane-list Shopping list; pane-list \"Garden\"; set textSize 20; set "
            "iconFile /var/mobile/My "
@@ -301,6 +302,7 @@ TEST(ScenarioTest, ReadsEveryStepWithItsArguments) {
     steps.push_back(shown(step));
   EXPECT_EQ(steps, (std::vector<std::string>{"nowplaying",
                                              "wait 5.5",
+                                             "touch 2",
                                              "notify [com.apple.MobileSMS] [See you at  eight]",
                                              "companion [Dentist visit]",
                                              "clear",

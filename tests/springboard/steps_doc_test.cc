@@ -41,19 +41,4 @@ TEST(StepsDoc, TheDocsListEveryStepWithItsArgumentsInTheSimulatorsOrder) {
   EXPECT_EQ(documented, fromTable);
 }
 
-// Every usage parses, with words standing for its arguments, as the step it
-// names: the table and the parser agree.
-TEST(StepsDoc, EveryUsageInTheTableIsAStepTheParserTakes) {
-  for (const sb::StepForm& form : sb::kStepForms) {
-    std::string example(form.usage);
-    for (const char* placeholder : {"SECONDS", "ROW"})
-      if (size_t at = example.find(placeholder); at != std::string::npos)
-        example.replace(at, std::string(placeholder).size(), "1");
-    if (size_t at = example.find("KEY VALUE"); at != std::string::npos) example.replace(at, 9, "textSize 20");
-    const std::vector<sb::ScenarioStep> steps = sb::parseScenario(example);
-    ASSERT_EQ(steps.size(), 1u) << example;
-    EXPECT_EQ(steps[0].kind, form.kind) << example;
-  }
-}
-
 }  // namespace
